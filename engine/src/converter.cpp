@@ -1,0 +1,387 @@
+#include "ts/converter.hpp"
+
+#include <cstring>
+#include <stdexcept>
+
+#include "plan.hpp"
+
+namespace ts {
+
+// ---------------------------------------------------------------------------------------
+// Decoding tree
+
+DecodeTree::DecodeTree() { nodes_.emplace_back(); }
+
+std::uint16_t DecodeTree::childOf(std::uint16_t parent, std::uint8_t b) {
+  if (nodes_[parent].mark[b] == DecodeNode::kContinues) return nodes_[parent].child[b];
+  if (nodes_.size() >= 0xFFFF) throw std::length_error("decoding tree too large");
+  nodes_.emplace_back();
+  const auto index = static_cast<std::uint16_t>(nodes_.size() - 1);
+  nodes_[parent].child[b] = index;
+  nodes_[parent].mark[b] = DecodeNode::kContinues;
+  return index;
+}
+
+// The code goes in last byte first.  A later code replaces an earlier one with the same
+// bytes; a one- or two-byte code ending where a longer code continues takes that place (the
+// longer one is no longer recognised); a longer code whose first step is taken by a shorter
+// letter is not inserted.  Codes of four bytes or more make only their first node and are
+// never recognised.
+void DecodeTree::insert(const LetterCode& code, int number) {
+  const int len = code.len;
+  if (len == 0) return;
+  const auto num = static_cast<std::uint8_t>(number);
+  const std::uint8_t b1 = code.bytes[len - 1];
+  if (len == 1) {
+    nodes_[0].mark[b1] = DecodeNode::kEnds;
+    nodes_[0].number[b1] = num;
+    return;
+  }
+  if (nodes_[0].mark[b1] == DecodeNode::kEnds) return;
+  const std::uint16_t first = childOf(0, b1);
+  if (len >= 4) return;
+  const std::uint8_t b2 = code.bytes[len - 2];
+  if (len == 2) {
+    nodes_[first].mark[b2] = DecodeNode::kEnds;
+    nodes_[first].number[b2] = num;
+    return;
+  }
+  if (nodes_[first].mark[b2] == DecodeNode::kEnds) return;
+  const std::uint16_t second = childOf(first, b2);
+  const std::uint8_t b3 = code.bytes[len - 3];
+  nodes_[second].mark[b3] = DecodeNode::kEnds;
+  nodes_[second].number[b3] = num;
+}
+
+DecodeTree DecodeTree::build(const CharsetSelection& source) {
+  DecodeTree tree;
+  const int count = static_cast<int>(source.count);
+  // Every letter of the table in letter order.  A capital that shares its code with its own
+  // lower-case letter is left out, so that code reads as the lower-case letter.
+  for (int n = 1; n <= count; ++n) {
+    const LetterCode code = storedCode(source, n);
+    const int lower = lowerCaseOf(n);
+    if (lower != 0 && lower <= count && code == storedCode(source, lower)) continue;
+    tree.insert(code, n);
+  }
+  if (count == 80) {
+    // The capitals of an 80-letter charset, made by its capital rule.  TCVN3 reads no
+    // capitals: its bytes go in again as the lower-case letters.
+    for (int n = 1; n <= 72; ++n) {
+      const LetterCode lower = storedCode(source, n);
+      if (source.code == kTcvn3) {
+        tree.insert(lower, n);
+        continue;
+      }
+      const LetterCode capital = capitalRule(static_cast<int>(source.kind), lower);
+      if (capital == lower) continue;
+      tree.insert(capital, n + 80);
+    }
+  }
+  return tree;
+}
+
+// ---------------------------------------------------------------------------------------
+// Plans
+
+OutCode makeOutCode(const LetterCode& c) {
+  OutCode o;
+  o.len = c.len;
+  for (int i = 0; i < c.len; ++i) {
+    o.fwd[i] = c.bytes[i];
+    o.rev[8 - c.len + i] = c.bytes[i];
+  }
+  return o;
+}
+
+std::unique_ptr<ConversionPlan> makePlan(const ConverterState& state) {
+  auto plan = std::make_unique<ConversionPlan>();
+  const CharsetSelection& src = state.sourceSelection;
+  const CharsetSelection& dst = state.destinationSelection;
+  for (int n = 1; n <= kLetterCount; ++n) plan->letter[n] = makeOutCode(writeLetter(dst, n));
+  for (int b = 0; b < 256; ++b) {
+    const auto byte = static_cast<std::uint8_t>(b);
+    LetterCode c;
+    if (dst.code == kUtf8 && byte >= 0x80) {
+      c = windows1252Utf8(byte);
+    } else {
+      c.len = 1;
+      c.bytes[0] = byte;
+    }
+    plan->copy[b] = makeOutCode(c);
+  }
+
+  switch (src.code) {
+    case kDecimalEsc:
+      plan->path = ConversionPath::kDecimalEscapes;
+      for (int n = kLetterCount; n >= 1; --n) plan->letterOfValue[letterCodePoint(n)] =
+          static_cast<std::uint8_t>(n);  // the first letter of a code point wins
+      if (state.options.read208AsDStroke) plan->letterOfValue[208] = 80;
+      break;
+    case kUtf8:
+    case kHtmlRefs:
+    case kCStyle: {
+      plan->path = ConversionPath::kEscapeForms;
+      std::vector<ReplacementChain::Step> steps;
+      for (int n = 1; n <= kLetterCount; ++n) {
+        const LetterCode p = storedCode(src, n);
+        const LetterCode r = writeLetter(dst, n);
+        if (p.empty() || p == r) continue;  // replacing a code by itself changes nothing
+        steps.push_back({std::string(p.view()), std::string(r.view())});
+      }
+      plan->chain = std::make_unique<ReplacementChain>(std::move(steps));
+      break;
+    }
+    default: {
+      plan->path = ConversionPath::kTree;
+      plan->tree = state.tree.get();
+      const DecodeNode& root = plan->tree->root();
+      plan->singleByte = true;
+      for (int b = 0; b < 256; ++b) {
+        if (root.mark[b] == DecodeNode::kEnds) {
+          plan->root[b] = plan->letter[root.number[b]];
+        } else {
+          plan->root[b] = plan->copy[b];
+          if (root.mark[b] == DecodeNode::kContinues) plan->singleByte = false;
+        }
+      }
+      break;
+    }
+  }
+  return plan;
+}
+
+// ---------------------------------------------------------------------------------------
+// Decoders
+
+namespace {
+
+// The scan of the tree from the last byte to the first; `emit` receives the codes to write
+// in reverse text order.
+template <class Emit>
+void walkBackward(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n,
+                  Emit&& emit) {
+  const DecodeTree& tree = *plan.tree;
+  const DecodeNode& root = tree.root();
+  std::size_t i = n;
+  while (i > 0) {
+    const std::uint8_t x = s[i - 1];
+    if (root.mark[x] != DecodeNode::kContinues) {
+      emit(plan.root[x]);
+      --i;
+      continue;
+    }
+    if (i < 2) {  // looking behind the start counts as nothing there
+      emit(plan.copy[x]);
+      --i;
+      continue;
+    }
+    const DecodeNode& first = tree.node(root.child[x]);
+    const std::uint8_t y = s[i - 2];
+    const std::uint8_t m = first.mark[y];
+    if (m == DecodeNode::kNone) {
+      emit(plan.copy[x]);
+      --i;
+    } else if (m == DecodeNode::kEnds) {
+      emit(plan.letter[first.number[y]]);
+      i -= 2;
+    } else {
+      const DecodeNode& second = tree.node(first.child[y]);
+      if (i >= 3 && second.mark[s[i - 3]] == DecodeNode::kEnds) {
+        emit(plan.letter[second.number[s[i - 3]]]);
+        i -= 3;
+      } else {
+        emit(plan.copy[x]);
+        emit(plan.copy[y]);
+        i -= 2;
+      }
+    }
+  }
+}
+
+void copyBytes(const ConversionPlan& plan, bool identity, const std::uint8_t* s,
+               std::size_t n, ByteBuffer& out) {
+  if (identity) {
+    out.append(s, n);
+    return;
+  }
+  constexpr std::size_t kBlock = 4096;
+  for (std::size_t i = 0; i < n; i += kBlock) {
+    const std::size_t m = std::min(kBlock, n - i);
+    std::uint8_t* d = out.reserveMore(m * 8 + 8);
+    std::uint8_t* p = d;
+    for (std::size_t k = 0; k < m; ++k) {
+      const OutCode& oc = plan.copy[s[i + k]];
+      std::memcpy(p, oc.fwd, 8);
+      p += oc.len;
+    }
+    out.commit(static_cast<std::size_t>(p - d));
+  }
+}
+
+}  // namespace
+
+void decodeWithTree(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n,
+                    ByteBuffer& out) {
+  if (n == 0) return;
+  if (plan.singleByte) {
+    // Every code is one byte: the scan never looks behind, so it can run forwards.
+    constexpr std::size_t kBlock = 4096;
+    for (std::size_t i = 0; i < n; i += kBlock) {
+      const std::size_t m = std::min(kBlock, n - i);
+      std::uint8_t* d = out.reserveMore(m * 8 + 8);
+      std::uint8_t* p = d;
+      for (std::size_t k = 0; k < m; ++k) {
+        const OutCode& oc = plan.root[s[i + k]];
+        std::memcpy(p, oc.fwd, 8);
+        p += oc.len;
+      }
+      out.commit(static_cast<std::size_t>(p - d));
+    }
+    return;
+  }
+  std::size_t total = 0;
+  walkBackward(plan, s, n, [&total](const OutCode& oc) { total += oc.len; });
+  std::uint8_t* const base = out.reserveMore(total);
+  std::uint8_t* cur = base + total;
+  walkBackward(plan, s, n, [&cur, base](const OutCode& oc) {
+    if (cur - base >= 8) {
+      std::memcpy(cur - 8, oc.rev, 8);
+    } else {
+      std::memcpy(cur - oc.len, oc.fwd, oc.len);
+    }
+    cur -= oc.len;
+  });
+  out.commit(total);
+}
+
+std::size_t decodeDecimalEscapes(const ConversionPlan& plan, const std::uint8_t* s,
+                                 std::size_t n, bool final, ByteBuffer& out) {
+  const bool identity = plan.copy[0x80].len == 1;  // not written as UTF-8
+  std::size_t i = 0;
+  while (i < n) {
+    const void* bs = std::memchr(s + i, '\\', n - i);
+    const std::size_t end = bs ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(bs) - s) : n;
+    copyBytes(plan, identity, s + i, end - i, out);
+    i = end;
+    if (i == n) break;
+    // s[i] is a backslash.
+    if (i + 1 == n || (s[i + 1] == 'u' && n - i < 6)) {
+      if (!final) return i;  // the next bytes decide
+      out.push('\\');        // an escape cut short by the end of the text stays as it is
+      ++i;
+      continue;
+    }
+    if (s[i + 1] != 'u') {
+      out.push('\\');
+      ++i;
+      continue;
+    }
+    const int v = (s[i + 2] - '0') * 1000 + (s[i + 3] - '0') * 100 + (s[i + 4] - '0') * 10 +
+                  (s[i + 5] - '0');
+    const int letter = (v >= 0 && v < kEscapeValues) ? plan.letterOfValue[v] : 0;
+    if (letter != 0) {
+      const OutCode& oc = plan.letter[letter];
+      out.append(oc.fwd, oc.len);
+    }
+    i += 6;
+  }
+  return n;
+}
+
+bool treeSplitIsSafe(const DecodeTree& tree, const std::uint8_t* s, std::size_t p) {
+  const DecodeNode& root = tree.root();
+  const std::uint8_t a = s[p - 1];
+  const std::uint8_t b0 = s[p];
+  const std::uint8_t b1 = s[p + 1];
+  // A scan that reaches b0 fresh looks behind it only where b0 can end a longer code.
+  if (root.mark[b0] == DecodeNode::kContinues &&
+      tree.node(root.child[b0]).mark[a] != DecodeNode::kNone)
+    return false;
+  // A scan that reaches b1 fresh may take b0 and look behind it for a three-byte code.
+  if (root.mark[b1] == DecodeNode::kContinues) {
+    const DecodeNode& first = tree.node(root.child[b1]);
+    if (first.mark[b0] == DecodeNode::kContinues &&
+        tree.node(first.child[b0]).mark[a] == DecodeNode::kEnds)
+      return false;
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Selection and conversion
+
+ConverterState::ConverterState() = default;
+ConverterState::ConverterState(const EngineOptions& o) : options(o) {}
+ConverterState::ConverterState(ConverterState&&) noexcept = default;
+ConverterState& ConverterState::operator=(ConverterState&&) noexcept = default;
+ConverterState::~ConverterState() = default;
+
+bool selectPair(ConverterState& state, std::uint32_t source, std::uint32_t destination) {
+  state.fontListsStale = true;
+  auto s = static_cast<CharsetCode>(source & 0xFF);
+  if (s == kVnUnicode2) s = kDecimalEsc;
+  const auto d = static_cast<CharsetCode>(destination & 0xFF);
+  state.source = s;
+  state.destination = d;
+  if (s == d) return true;  // texts are copied; the previous tree stays
+  state.plan.reset();
+  state.tree.reset();
+  if (!selectCharset(s, state.options.lastCode, state.sourceSelection)) return false;
+  if (!selectCharset(d, state.options.lastCode, state.destinationSelection)) return false;
+  state.tree = std::make_unique<DecodeTree>(DecodeTree::build(state.sourceSelection));
+  state.plan = makePlan(state);
+  return true;
+}
+
+namespace {
+
+void convertOne(ConversionPlan& plan, const std::uint8_t* s, std::size_t n, ByteBuffer& out) {
+  if (n == 0) return;
+  switch (plan.path) {
+    case ConversionPath::kCopy:
+      out.append(s, n);
+      break;
+    case ConversionPath::kDecimalEscapes:
+      decodeDecimalEscapes(plan, s, n, true, out);
+      break;
+    case ConversionPath::kEscapeForms: {
+      ReplacementChain::Cursor cursor;
+      plan.chain->feed(cursor, s, n, out);
+      plan.chain->finish(cursor, out);
+      break;
+    }
+    case ConversionPath::kTree:
+      decodeWithTree(plan, s, n, out);
+      break;
+  }
+}
+
+}  // namespace
+
+void convert(ConverterState& state, std::string_view text, ByteBuffer& out) {
+  const auto* s = reinterpret_cast<const std::uint8_t*>(text.data());
+  const std::size_t n = text.size();
+  if (n == 0) return;
+  if (state.source == state.destination || !state.plan) {
+    out.append(s, n);
+    return;
+  }
+  std::size_t i = 0;
+  for (;;) {
+    const void* z = std::memchr(s + i, 0, n - i);
+    const std::size_t end = z ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(z) - s) : n;
+    convertOne(*state.plan, s + i, end - i, out);
+    if (end == n) break;
+    out.push(0);
+    i = end + 1;
+  }
+}
+
+std::string convert(ConverterState& state, std::string_view text) {
+  ByteBuffer out;
+  convert(state, text, out);
+  return out.str();
+}
+
+}  // namespace ts

@@ -1,0 +1,116 @@
+#include "ts/stream.hpp"
+
+#include <cstring>
+
+#include "plan.hpp"
+
+namespace ts {
+
+struct StreamConverter::Impl {
+  explicit Impl(ConverterState& s) : state(s) {}
+
+  bool copies() const { return state.source == state.destination || !state.plan; }
+  void feedText(const std::uint8_t* s, std::size_t n, ByteBuffer& out);
+  void endText(ByteBuffer& out);
+
+  ConverterState& state;
+  ByteBuffer pending;
+  std::size_t checked = 1;  // cuts before positions 1..checked-1 of `pending` are unsafe
+  ReplacementChain::Cursor cursor;
+};
+
+StreamConverter::StreamConverter(ConverterState& state) : impl_(new Impl(state)) {}
+StreamConverter::~StreamConverter() = default;
+
+std::size_t StreamConverter::pending() const { return impl_->pending.size(); }
+
+void StreamConverter::Impl::feedText(const std::uint8_t* s, std::size_t n, ByteBuffer& out) {
+  if (n == 0) return;
+  ConversionPlan& plan = *state.plan;
+  switch (plan.path) {
+    case ConversionPath::kCopy:
+      out.append(s, n);
+      return;
+    case ConversionPath::kEscapeForms:
+      plan.chain->feed(cursor, s, n, out);
+      return;
+    case ConversionPath::kDecimalEscapes: {
+      pending.append(s, n);
+      const std::size_t used =
+          decodeDecimalEscapes(plan, pending.data(), pending.size(), false, out);
+      pending.consumeFront(used);
+      return;
+    }
+    case ConversionPath::kTree: {
+      pending.append(s, n);
+      const std::size_t size = pending.size();
+      if (size < 3) return;
+      // The latest safe cut among those not yet tried.
+      std::size_t cut = 0;
+      for (std::size_t p = size - 2; p >= checked; --p) {
+        if (treeSplitIsSafe(*plan.tree, pending.data(), p)) {
+          cut = p;
+          break;
+        }
+      }
+      if (cut == 0) {
+        checked = size - 1;
+        return;
+      }
+      decodeWithTree(plan, pending.data(), cut, out);
+      pending.consumeFront(cut);
+      checked = 1;
+      return;
+    }
+  }
+}
+
+void StreamConverter::Impl::endText(ByteBuffer& out) {
+  ConversionPlan& plan = *state.plan;
+  switch (plan.path) {
+    case ConversionPath::kCopy:
+      break;
+    case ConversionPath::kEscapeForms:
+      plan.chain->finish(cursor, out);
+      break;
+    case ConversionPath::kDecimalEscapes:
+      decodeDecimalEscapes(plan, pending.data(), pending.size(), true, out);
+      break;
+    case ConversionPath::kTree:
+      decodeWithTree(plan, pending.data(), pending.size(), out);
+      break;
+  }
+  pending.clear();
+  checked = 1;
+}
+
+void StreamConverter::feed(std::string_view chunk, ByteBuffer& out) {
+  const auto* s = reinterpret_cast<const std::uint8_t*>(chunk.data());
+  const std::size_t n = chunk.size();
+  if (n == 0) return;
+  if (impl_->copies()) {
+    out.append(s, n);
+    return;
+  }
+  std::size_t i = 0;
+  for (;;) {
+    const void* z = std::memchr(s + i, 0, n - i);
+    if (z == nullptr) {
+      impl_->feedText(s + i, n - i, out);
+      return;
+    }
+    const auto end = static_cast<std::size_t>(static_cast<const std::uint8_t*>(z) - s);
+    impl_->feedText(s + i, end - i, out);
+    impl_->endText(out);
+    out.push(0);
+    i = end + 1;
+    if (i == n) return;
+  }
+}
+
+void StreamConverter::finish(ByteBuffer& out) {
+  if (impl_->copies()) return;
+  impl_->endText(out);
+}
+
+}  // namespace ts
