@@ -1,5 +1,7 @@
 #include "ts/catalogue.hpp"
 
+#include <string>
+
 #include "letter_tables.hpp"
 
 namespace ts {
@@ -157,6 +159,53 @@ constexpr std::uint16_t kCp1252High[32] = {
 std::string_view charsetName(int code) {
   if (code < 1 || code > kCatalogueSize) return {};
   return kNames[code];
+}
+
+namespace {
+
+struct Alias {
+  const char* name;  // as normalised: lower case, no blanks or hyphens
+  int code;
+};
+constexpr Alias kAliases[] = {{"tcvn3", 15}, {"abc", 15},  {"vni", 29}, {"viscii", 25},
+                              {"viqr", 24},  {"vps", 36},  {"utf8", 41}, {"ncr", 42}};
+
+std::string normalName(std::string_view name) {
+  std::string out;
+  for (char c : name) {
+    if (c == ' ' || c == '-' || c == '\t') continue;
+    out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return out;
+}
+
+}  // namespace
+
+int charsetByName(std::string_view name, int lastCode) {
+  if (lastCode > kCatalogueSize) lastCode = kCatalogueSize;
+  const std::string n = normalName(name);
+  if (n.empty()) return 0;
+  if (n.find_first_not_of("0123456789") == std::string::npos) {
+    if (n.size() > 3) return 0;
+    const int code = std::stoi(n);
+    return (code >= 1 && code <= lastCode) ? code : 0;
+  }
+  for (int c = 1; c <= lastCode; ++c)
+    if (normalName(kNames[c]) == n) return c;
+  for (const Alias& a : kAliases)
+    if (n == a.name) return a.code <= lastCode ? a.code : 0;
+  return 0;
+}
+
+std::string_view charsetShortNames(int code) {
+  switch (code) {
+    case 15: return "tcvn3, abc";
+    case 29: return "vni";
+    case 36: return "vps";
+    case 41: return "utf-8, utf8";
+    case 42: return "ncr";
+    default: return {};
+  }
 }
 
 const LetterTable* letterTable(int code) {

@@ -302,3 +302,53 @@ TEST(Catalogue, LowerCasePartners) {
 
 }  // namespace
 }  // namespace ts
+
+namespace ts {
+namespace {
+
+TEST(Catalogue, CharsetsByName) {
+  EXPECT_EQ(charsetByName("15"), 15);
+  EXPECT_EQ(charsetByName("015"), 15);
+  EXPECT_EQ(charsetByName("0"), 0);
+  EXPECT_EQ(charsetByName("45"), 0);
+  EXPECT_EQ(charsetByName("1234"), 0);
+  EXPECT_EQ(charsetByName("TCVN3 - ABC"), 15);
+  EXPECT_EQ(charsetByName("tcvn3abc"), 15);
+  EXPECT_EQ(charsetByName("tcvn3"), 15);
+  EXPECT_EQ(charsetByName("ABC"), 15);
+  EXPECT_EQ(charsetByName("vni"), 29);
+  EXPECT_EQ(charsetByName("VNI-WIN"), 29);
+  EXPECT_EQ(charsetByName("vni dos"), 28);
+  EXPECT_EQ(charsetByName("viscii"), 25);
+  EXPECT_EQ(charsetByName("VIQR"), 24);
+  EXPECT_EQ(charsetByName("vps"), 36);
+  EXPECT_EQ(charsetByName("vpswin"), 36);
+  EXPECT_EQ(charsetByName("utf-8"), 41);
+  EXPECT_EQ(charsetByName("UTF8"), 41);
+  EXPECT_EQ(charsetByName("ncr"), 42);
+  EXPECT_EQ(charsetByName("VN Win 95"), 27);
+  EXPECT_EQ(charsetByName("Ucode1 C Style"), 43);
+  EXPECT_EQ(charsetByName("3c 2.5"), 1);
+  EXPECT_EQ(charsetByName("b.k hcm 2"), 5);
+  EXPECT_EQ(charsetByName("latin1"), 0);
+  EXPECT_EQ(charsetByName(""), 0);
+  EXPECT_EQ(charsetByName(" - "), 0);
+  // A program whose catalogue ends at 40 does not know the later names.
+  EXPECT_EQ(charsetByName("utf-8", 40), 0);
+  EXPECT_EQ(charsetByName("42", 40), 0);
+  EXPECT_EQ(charsetByName("vn unicode 2", 40), 40);
+  for (int c = 1; c <= kCatalogueSize; ++c) {
+    EXPECT_EQ(charsetByName(charsetName(c)), c) << c;
+    // Every short name listed for a code leads back to it.
+    std::string names(charsetShortNames(c));
+    for (std::size_t at = 0; !names.empty() && at != std::string::npos;) {
+      const std::size_t comma = names.find(", ", at);
+      const std::string one = names.substr(at, comma == std::string::npos ? comma : comma - at);
+      EXPECT_EQ(charsetByName(one), c) << one;
+      at = comma == std::string::npos ? comma : comma + 2;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace ts

@@ -57,6 +57,15 @@ struct LetterTable {
 // ends in a blank.
 std::string_view charsetName(int code);
 
+// The code a person means by `name`: a code number ("15"), a catalogue name with case,
+// blanks and hyphens ignored ("tcvn3 abc", "VNI-WIN"), or a short name (tcvn3, abc, vni,
+// viscii, viqr, vps, utf-8, utf8, ncr).  Names of codes above `lastCode` are not known; 0 for
+// an unknown name.
+int charsetByName(std::string_view name, int lastCode = kCatalogueSize);
+
+// The short names of a code that differ from its catalogue name, comma-separated ("" if none).
+std::string_view charsetShortNames(int code);
+
 // The letter table of a code, or nullptr: codes 6, 7, 12, 15 (which has the TCVN3 byte table
 // instead), 40, 44 and everything outside 1..43 have none.
 const LetterTable* letterTable(int code);

@@ -1,0 +1,184 @@
+/*
+ * tslib.h - the C interface of libtslib, the Vietnamese text-conversion library.
+ *
+ * The library converts text between the 44 charsets of its catalogue (TCVN3, VNI, VISCII,
+ * VIQR, VPS, the Unicode forms and others), changes the case of Vietnamese letters, builds
+ * sort keys, converts HTML and maps font names.
+ *
+ * Conventions
+ *  - Texts are NUL-terminated byte strings unless marked as 16-bit.
+ *  - Output buffers belong to the caller and carry no size: each function below states how
+ *    large its buffer must be.
+ *  - Charset codes and modes are passed as 32-bit integers of which only the low byte counts.
+ *  - Nothing is thrown and nothing aborts: failures are results.  A null pointer argument is
+ *    refused: the function returns 0 (or a null pointer) and writes nothing.
+ *  - All state is process-wide (one selected charset pair, one default charset): the
+ *    library is not thread-safe and not re-entrant; call it from one thread at a time.
+ *
+ * Build against it with pkg-config (`pkg-config --cflags --libs tslib`) or CMake
+ * (`find_package(tslib)` and the target `tslib::tslib`).
+ */
+#ifndef TSLIB_H
+#define TSLIB_H
+
+#include <stdint.h>
+
+/* Exports use the standard calling convention on 32-bit Windows, the platform ABI elsewhere. */
+#if defined(_WIN32) && (defined(_M_IX86) || defined(__i386__))
+#define TS_API __stdcall
+#else
+#define TS_API
+#endif
+
+#if defined(TSLIB_BUILDING) && (defined(__GNUC__) || defined(__clang__))
+#define TS_EXPORT __attribute__((visibility("default")))
+#elif defined(TSLIB_BUILDING) && defined(_WIN32)
+#define TS_EXPORT __declspec(dllexport)
+#else
+#define TS_EXPORT
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- Conversion -------------------------------------------------------------------- */
+
+/*
+ * Selects the charset pair that TS_Convert and the other converting functions use.
+ * Returns 1 on success, 0 when either code has no letter table (7, 12, 40 as a
+ * destination, 44, anything above 43); texts are then copied unchanged until a selection
+ * succeeds.  A source of 40 ("VN Unicode 2") is read as 39 ("VN Unicode 1").  Equal codes
+ * always succeed, and TS_Convert then copies.  Before the first call both codes are 0.
+ */
+TS_EXPORT unsigned char TS_API TS_Code2Code(uint32_t source, uint32_t destination);
+
+/*
+ * Converts the text `source` with the selected pair into `destination` and returns the
+ * length of the result, the terminator not counted.
+ * Buffer: 8 * strlen(source) + 1 bytes always suffice (a one-byte letter written as a C
+ * escape is eight bytes).  An empty source returns 0 and leaves `destination` untouched.
+ */
+TS_EXPORT int32_t TS_API TS_Convert(const char* source, char* destination);
+
+/*
+ * Replaces every non-overlapping occurrence of `pattern` in `text` by `replacement`, left
+ * to right; an empty pattern gives a copy of the text.  Returns a pointer to the library's
+ * own result buffer, valid until the next TS_replace call; texts of any length.  The
+ * arguments may point into that buffer.
+ */
+TS_EXPORT const char* TS_API TS_replace(const char* text, const char* pattern,
+                                        const char* replacement);
+
+/* ---- Unicode bridge and letter case ------------------------------------------------ */
+
+/*
+ * Converts a byte text to UTF-16 units through "VN Unicode 1"; select the pair (its
+ * charset, 39) with TS_Code2Code first.  Returns the number of units, the terminator not
+ * counted.  Buffer: strlen(text) + 1 units.
+ */
+TS_EXPORT int32_t TS_API TS_VN2Unicode(const char* text, uint16_t* result);
+
+/*
+ * Writes a NUL-terminated UTF-16 text in the destination charset of the selected pair;
+ * units that are no Vietnamese letter give their low byte.  Returns the length in bytes.
+ * Buffer: 8 bytes per unit plus 1.
+ */
+TS_EXPORT int32_t TS_API TS_Unicode2VN(const uint16_t* text, char* result);
+
+/* 1 if `ch` is a capital (A-Z, Đ or a capital Vietnamese letter), else 0. */
+TS_EXPORT int32_t TS_API TS_isUniCharUp(uint32_t ch);
+/* The lower-case form of `ch` (A-Z and the Vietnamese letters); other characters unchanged. */
+TS_EXPORT int32_t TS_API TS_lowerUniChar(uint32_t ch);
+/* The capital form of `ch` (a-z and the Vietnamese letters); other characters unchanged. */
+TS_EXPORT int32_t TS_API TS_upperUniChar(uint32_t ch);
+
+/* ---- Text utilities ---------------------------------------------------------------- */
+
+/*
+ * With 0: returns the default charset of the text utilities (0 until set).  With 1 to 40:
+ * makes it the default and returns it.  Anything else returns 0 and changes nothing.
+ */
+TS_EXPORT unsigned char TS_API TS_defaultCode(uint32_t code);
+
+/*
+ * Upper- or lower-cases a text of the default charset in place.  Returns its length, or 0
+ * (text unchanged) when there is no usable default charset.
+ */
+TS_EXPORT int32_t TS_API TS_upperStr(char* text);
+TS_EXPORT int32_t TS_API TS_lowerStr(char* text);
+
+/*
+ * Builds the 7-bit sort key of a text of the default charset (mode 1: dictionary order;
+ * 3: Telex tone keys; 'e' (0x65): personal names, last word first).  Returns the key's
+ * length.  Selects the pair (default charset, VIQR) as a side effect.
+ * Buffer: 3 * strlen(text) + 2 bytes.
+ */
+TS_EXPORT int32_t TS_API TS_vn2str7bit(uint32_t mode, const char* text, char* result);
+
+/*
+ * Compares two texts of the default charset in Vietnamese dictionary order: negative, 0 or
+ * positive.  Selects the pair (default charset, VIQR) as a side effect.
+ */
+TS_EXPORT int32_t TS_API TS_strcmp(const char* text1, const char* text2);
+
+/* 1 if the byte `ch` ends a word, else 0. */
+TS_EXPORT unsigned char TS_API TS_isBreakChar(uint32_t ch);
+
+/*
+ * Code 0 returns 44, the number of catalogue entries, and writes nothing.  Codes 1 to 44
+ * write the name line " NN   -   Name" and return its length.  Above 44: 0.
+ * Buffer: 32 bytes.
+ */
+TS_EXPORT int32_t TS_API TS_getNameCode(uint32_t code, char* name);
+
+/* ---- UTF-8, UTF-16 and HTML -------------------------------------------------------- */
+
+/* Writes the UTF-8 bytes of one 16-bit unit and a NUL; returns 1 to 3.  Buffer: 4 bytes. */
+TS_EXPORT unsigned char TS_API TS_UTF16toUTF8(uint32_t code, char* out);
+
+/*
+ * Decodes the UTF-8 sequence whose lead byte `text` points at, reading at most `available`
+ * bytes; stores the number of continuation bytes in *seqLength and returns the value.
+ * Returns 0 (and leaves *seqLength) when fewer bytes are available than the sequence needs.
+ */
+TS_EXPORT int32_t TS_API TS_UTF8toUTF16(const char* text, int32_t* seqLength,
+                                        int32_t available);
+
+/*
+ * Converts an HTML text with the selected pair: words are converted, entities decoded and
+ * encoded, font names and charset declarations inside tags rewritten.  Returns the length
+ * of the result.  The buffer must hold the whole result.
+ */
+TS_EXPORT int32_t TS_API TS_htmlConvert(const char* source, char* destination);
+
+/* ---- Fonts, keyboard program, clipboard guard --------------------------------------- */
+
+/*
+ * Maps a font name of the source charset's family to the destination's.  Returns the
+ * length written, or 0 when nothing was written.  Buffer: 32 bytes.
+ */
+TS_EXPORT int32_t TS_API TS_convertFont(const char* name, char* out);
+
+/*
+ * Non-zero mode: switches the desktop's interface fonts to "TS Sans Serif", saving the
+ * user's own; zero: restores the saved fonts.  Returns 0 on success.
+ */
+TS_EXPORT int32_t TS_API TS_sysFont(uint32_t mode);
+
+/*
+ * Finds, signals or starts the keyboard program: mode 0 makes sure it runs, 1 starts it
+ * with " F" appended to its command line, 2 brings it to the front and opens its window.
+ * Returns 1 when done, 0 on failure.
+ */
+TS_EXPORT unsigned char TS_API TS_run(uint32_t mode);
+
+/* Raises the clipboard guard flag shared with the keyboard program; returns the address of
+ * the shared block, or a null pointer when it cannot be mapped.  The argument is not read. */
+TS_EXPORT void* TS_API TS_noClipboard(int32_t unused);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TSLIB_H */

@@ -1,0 +1,207 @@
+// tsconv as a user runs it: arguments, files, standard input, errors and exit statuses.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ts/converter.hpp"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string readFile(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  std::stringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+
+void writeFile(const fs::path& p, const std::string& s) {
+  std::ofstream f(p, std::ios::binary);
+  f << s;
+}
+
+class Tsconv : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("tsconv-test-" + std::to_string(getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  // Runs tsconv with `args`, feeding `input` on standard input.
+  Result run(const std::vector<std::string>& args, const std::string& input = "") {
+    const fs::path in = dir_ / "stdin", out = dir_ / "stdout", err = dir_ / "stderr";
+    writeFile(in, input);
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 0, in.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<std::string> all = {TSCONV_PATH};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid;
+    Result r;
+    if (posix_spawn(&pid, TSCONV_PATH, &fa, nullptr, argv.data(), environ) == 0) {
+      int st = 0;
+      waitpid(pid, &st, 0);
+      r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    }
+    posix_spawn_file_actions_destroy(&fa);
+    r.out = readFile(out);
+    r.err = readFile(err);
+    return r;
+  }
+
+  fs::path dir_;
+};
+
+std::string engine(int from, int to, const std::string& text) {
+  ts::ConverterState st;
+  ts::selectPair(st, static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to));
+  return ts::convert(st, text);
+}
+
+TEST_F(Tsconv, ConvertsStandardInputAndFiles) {
+  const std::string tcvn = "Vi\xD6t Nam \xAE\xB9i ph\xB8t tri\xD3n\n";
+  Result r = run({"-f", "tcvn3", "-t", "utf-8"}, tcvn);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Vi\xE1\xBB\x87t Nam \xC4\x91\xE1\xBA\xA1i ph\xC3\xA1t tri\xE1\xBB\x83n\n");
+
+  // By code, by catalogue name, files one after the other, "-" for standard input.
+  writeFile(dir_ / "a.txt", "a\xB5");
+  writeFile(dir_ / "b.txt", "\xB8z");
+  r = run({"--from=15", "--to", "VNI - WIN", (dir_ / "a.txt").string(), "-",
+           (dir_ / "b.txt").string()},
+          "-");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, engine(15, 29, "a\xB5-\xB8z"));
+
+  // Equal charsets copy.
+  r = run({"-f", "vni", "-t", "29"}, "a\xF8\x01");
+  EXPECT_EQ(r.out, "a\xF8\x01");
+}
+
+TEST_F(Tsconv, StreamEqualsWholeConversion) {
+  // Several chunks of input with letters cut at every place, NULs included.
+  std::mt19937 rng(5);
+  std::string text;
+  const char* pieces[] = {"a", "\xF8", "\xE2", "A", "\xD8", " ", "\n", "o", "\xEF", "\x00"};
+  while (text.size() < 3 * 1024 * 1024)
+    text.append(pieces[std::uniform_int_distribution<int>(0, 9)(rng)], 1);
+  writeFile(dir_ / "big.txt", text);
+  for (int to : {15, 41, 43}) {
+    Result r = run({"-f", "29", "-t", std::to_string(to), (dir_ / "big.txt").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out == engine(29, to, text)) << "to " << to;
+  }
+  std::string utf8;
+  while (utf8.size() < 1024 * 1024) utf8 += "Vi\xE1\xBB\x87t \xC3\xA0\xC3";
+  writeFile(dir_ / "u.txt", utf8);
+  Result r = run({"-f", "utf8", "-t", "viscii", (dir_ / "u.txt").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.out == engine(41, 25, utf8));
+}
+
+TEST_F(Tsconv, OutputFileReplacedOnlyOnSuccess) {
+  const fs::path out = dir_ / "out.txt";
+  writeFile(out, "old contents");
+  fs::permissions(out, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  Result r = run({"-f", "tcvn3", "-t", "viqr", "-o", out.string()}, "\xB5\xAE");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFile(out), "a`dd");
+  EXPECT_EQ(fs::status(out).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  // A missing input fails: the output keeps its contents and no temporary file is left.
+  r = run({"-f", "tcvn3", "-t", "viqr", "-o", out.string(), "-", (dir_ / "missing").string()},
+          "\xB8");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find((dir_ / "missing").string()), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("No such file"), std::string::npos) << r.err;
+  EXPECT_EQ(readFile(out), "a`dd");
+  int files = 0;
+  for (const auto& e : fs::directory_iterator(dir_))
+    if (e.path().filename().string().rfind("out.txt", 0) == 0) ++files;
+  EXPECT_EQ(files, 1);
+
+  // A folder as input.
+  r = run({"-f", "tcvn3", "-t", "viqr", "-o", out.string(), dir_.string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(readFile(out), "a`dd");
+
+  // An output folder that does not exist.
+  r = run({"-f", "tcvn3", "-t", "viqr", "-o", (dir_ / "no" / "such.txt").string()}, "x");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("no/such.txt"), std::string::npos) << r.err;
+}
+
+TEST_F(Tsconv, BadArguments) {
+  Result r = run({"-f", "latin1", "-t", "tcvn3"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("unknown charset 'latin1'"), std::string::npos) << r.err;
+  r = run({"-t", "tcvn3"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("missing -f"), std::string::npos) << r.err;
+  r = run({"-f", "tcvn3"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("missing -t"), std::string::npos) << r.err;
+  r = run({"-f", "tcvn3", "-t", "7"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("7 \"Bked 60\" has no letter table"), std::string::npos) << r.err;
+  r = run({"-f", "44", "-t", "15"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("44 \"VNA8256\""), std::string::npos) << r.err;
+  r = run({"-f", "tcvn3", "-t", "40"});
+  EXPECT_EQ(r.status, 2);
+  r = run({"--bogus"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("unknown option '--bogus'"), std::string::npos) << r.err;
+  r = run({"-f"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("missing argument of '-f'"), std::string::npos) << r.err;
+  // VN Unicode 2 is read as VN Unicode 1 when converting from it.
+  r = run({"-f", "40", "-t", "15"}, "\\u0224");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "\xB5");
+}
+
+TEST_F(Tsconv, ListsTheCatalogue) {
+  Result r = run({"-l"});
+  EXPECT_EQ(r.status, 0);
+  int lines = 0;
+  for (char c : r.out) lines += c == '\n';
+  EXPECT_EQ(lines, 45);  // a heading and 44 charsets
+  EXPECT_NE(r.out.find("  15  TCVN3 - ABC      tcvn3, abc"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("   7  Bked 60          no letter table"), std::string::npos);
+  r = run({"--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("Usage: tsconv -f FROM -t TO"), std::string::npos);
+}
+
+}  // namespace
