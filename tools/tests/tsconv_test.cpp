@@ -191,6 +191,22 @@ TEST_F(Tsconv, BadArguments) {
   EXPECT_EQ(r.out, "\xB5");
 }
 
+// The bundled samples read back as the UTF-8 text they were made from.
+TEST_F(Tsconv, BundledSamples) {
+  const fs::path ex = EXAMPLES_DIR;
+  const std::string utf8 = readFile(ex / "sample.utf8.txt");
+  ASSERT_FALSE(utf8.empty());
+  for (const auto& [name, code] : std::vector<std::pair<std::string, std::string>>{
+           {"tcvn3", "15"}, {"vni", "29"}, {"viscii", "25"}, {"vps", "36"}, {"viqr", "24"}}) {
+    const fs::path file = ex / ("sample." + name + ".txt");
+    Result r = run({"-f", code, "-t", "utf-8", file.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, utf8) << name;
+    r = run({"-f", "utf-8", "-t", code}, utf8);
+    EXPECT_EQ(r.out, readFile(file)) << name;
+  }
+}
+
 TEST_F(Tsconv, ListsTheCatalogue) {
   Result r = run({"-l"});
   EXPECT_EQ(r.status, 0);

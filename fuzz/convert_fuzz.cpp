@@ -1,0 +1,58 @@
+// TS_Convert over every charset pair.  Input: source code, destination code, a byte that
+// picks where a stream is cut, then the text.  Checks the documented buffer rule, the
+// literal rules and the stream converter.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "reference.hpp"
+#include "tslib.h"
+#include "ts/converter.hpp"
+#include "ts/stream.hpp"
+
+namespace {
+
+void check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "check failed: %s\n", what);
+    std::abort();
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 3) return 0;
+  const std::uint32_t src = data[0] % 46, dst = data[1] % 46;
+  const std::size_t cutEvery = 1 + data[2] % 64;
+  std::string text(reinterpret_cast<const char*>(data) + 3, size - 3);
+  const std::string cText = text.substr(0, text.find('\0'));
+
+  // Through the library's C interface; the buffer is exactly the documented size, with a
+  // guard byte after it.
+  const unsigned char selected = TS_Code2Code(src, dst);
+  std::vector<char> out(8 * cText.size() + 2, '\x5A');
+  const int32_t n = TS_Convert(cText.c_str(), out.data());
+  check(n >= 0 && static_cast<std::size_t>(n) <= 8 * cText.size(), "result within 8x");
+  check(out[8 * cText.size() + 1] == '\x5A', "nothing written past the buffer rule");
+  if (!cText.empty()) check(out[static_cast<std::size_t>(n)] == 0, "terminated");
+
+  // The engine against the literal rules, and the stream against the whole conversion.
+  ts::ConverterState st;
+  check(ts::selectPair(st, src, dst) == (selected == 1), "same selection");
+  const std::string whole = ts::convert(st, text);
+  if (!cText.empty())
+    check(whole.compare(0, std::string::npos, out.data(), static_cast<std::size_t>(n)) == 0 ||
+              text.find('\0') != std::string::npos,
+          "engine equals TS_Convert");
+  if (text.size() <= 512) check(whole == ts::reference::convert(st, text), "literal rules");
+  ts::StreamConverter stream(st);
+  ts::ByteBuffer pieces;
+  for (std::size_t at = 0; at < text.size(); at += cutEvery)
+    stream.feed(std::string_view(text).substr(at, cutEvery), pieces);
+  stream.finish(pieces);
+  check(pieces.view() == whole, "stream equals whole");
+  return 0;
+}

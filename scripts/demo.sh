@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Sets up, builds tsconv and converts the bundled samples in examples/ to UTF-8.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DTS_BUILD_TESTS=OFF -DTS_BUILD_BENCH=OFF > /dev/null
+cmake --build build/release --target tsconv -j"$(nproc)" > /dev/null
+tsconv=build/release/tools/tsconv
+
+show() {  # file code name
+  echo "== $1, from $3 to UTF-8:"
+  "$tsconv" -f "$2" -t utf-8 "$1"
+  echo
+}
+show examples/sample.tcvn3.txt 15 "TCVN3 - ABC"
+show examples/sample.vni.txt 29 "VNI - WIN"
+show examples/sample.viscii.txt 25 "VISCII"
+show examples/sample.vps.txt 36 "VPSWIN"
+show examples/sample.viqr.txt 24 "VIQR"
+
+echo "== TCVN3 to VNI - WIN and back gives the same bytes:"
+if "$tsconv" -f tcvn3 -t vni examples/sample.tcvn3.txt | "$tsconv" -f vni -t tcvn3 | cmp -s - examples/sample.tcvn3.txt; then
+  echo "identical"
+else
+  echo "DIFFERENT" && exit 1
+fi
+echo
+echo "== The first line as HTML references and C escapes:"
+head -1 examples/sample.tcvn3.txt | "$tsconv" -f tcvn3 -t ncr
+head -1 examples/sample.tcvn3.txt | "$tsconv" -f tcvn3 -t 43

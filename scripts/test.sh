@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Sets up and runs every test: a release build, a debug build under AddressSanitizer and
+# UndefinedBehaviorSanitizer (with the fuzz corpora replayed), and the installed library
+# used from C through pkg-config and through its CMake package.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+jobs=$(nproc)
+
+echo "== Release build and tests"
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release > /dev/null
+cmake --build build/release -j"$jobs"
+ctest --test-dir build/release --output-on-failure -j"$jobs"
+
+echo "== Sanitizer build and tests"
+cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DTS_SANITIZE=ON -DTS_BUILD_BENCH=OFF > /dev/null
+cmake --build build/sanitize -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
+
+echo "== Installed library"
+prefix=$(mktemp -d "${TMPDIR:-/tmp}/tslib-install.XXXXXX")
+trap 'rm -rf "$prefix"' EXIT
+cmake --install build/release --prefix "$prefix" > /dev/null
+export PKG_CONFIG_PATH="$prefix/lib/pkgconfig"
+cc -std=c11 -Wall -Wextra -pedantic -Werror examples/c/convert.c \
+  $(pkg-config --cflags --libs tslib) -o "$prefix/convert-pc"
+cmake -S examples/c -B "$prefix/cmake-build" -DCMAKE_PREFIX_PATH="$prefix" > /dev/null
+cmake --build "$prefix/cmake-build" > /dev/null
+for exe in "$prefix/convert-pc" "$prefix/cmake-build/convert"; do
+  got=$(LD_LIBRARY_PATH="$prefix/lib" "$exe" | head -1)
+  [ "$got" = "UTF-8 (10 bytes): Việt Nam" ] || { echo "unexpected output of $exe: $got" >&2; exit 1; }
+done
+"$prefix/bin/tsconv" -f tcvn3 -t utf8 examples/sample.tcvn3.txt | cmp - examples/sample.utf8.txt
+echo "All tests passed."
