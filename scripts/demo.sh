@@ -3,9 +3,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DTS_BUILD_TESTS=OFF -DTS_BUILD_BENCH=OFF > /dev/null
-cmake --build build/release --target tsconv -j"$(nproc)" > /dev/null
-tsconv=build/release/tools/tsconv
+cmake -S . -B build/demo -DCMAKE_BUILD_TYPE=Release -DTS_BUILD_TESTS=OFF -DTS_BUILD_BENCH=OFF > /dev/null
+cmake --build build/demo --target tsconv -j"$(nproc)" > /dev/null
+tsconv=build/demo/tools/tsconv
 
 show() {  # file code name
   echo "== $1, from $3 to UTF-8:"

@@ -242,6 +242,7 @@ void decodeWithTree(const ConversionPlan& plan, const std::uint8_t* s, std::size
   }
   std::size_t total = 0;
   walkBackward(plan, s, n, [&total](const OutCode& oc) { total += oc.len; });
+  if (total == 0) return;  // only letters the destination has no code for
   std::uint8_t* const base = out.reserveMore(total);
   std::uint8_t* cur = base + total;
   walkBackward(plan, s, n, [&cur, base](const OutCode& oc) {

@@ -144,6 +144,8 @@ TEST(Converter, BytesThatAreNoLetters) {
   // Letters the destination lacks are dropped.
   EXPECT_EQ(conv(41, 21, letterUtf8(46)), "");
   EXPECT_EQ(conv(15, 21, "\xF6x"), "x");
+  EXPECT_EQ(conv(15, 21, "\xF6"), "");
+  EXPECT_EQ(conv(29, 21, "\xF6\xFB"), "");  // ử
 }
 
 TEST(Converter, Utf8DestinationIsAlwaysValid) {
