@@ -99,10 +99,11 @@ std::unique_ptr<ConversionPlan> makePlan(const ConverterState& state) {
   const CharsetSelection& src = state.sourceSelection;
   const CharsetSelection& dst = state.destinationSelection;
   for (int n = 1; n <= kLetterCount; ++n) plan->letter[n] = makeOutCode(writeLetter(dst, n));
+  plan->copiesUnchanged = dst.code != kUtf8;
   for (int b = 0; b < 256; ++b) {
     const auto byte = static_cast<std::uint8_t>(b);
     LetterCode c;
-    if (dst.code == kUtf8 && byte >= 0x80) {
+    if (!plan->copiesUnchanged && byte >= 0x80) {
       c = windows1252Utf8(byte);
     } else {
       c.len = 1;
@@ -199,19 +200,16 @@ void walkBackward(const ConversionPlan& plan, const std::uint8_t* s, std::size_t
   }
 }
 
-void copyBytes(const ConversionPlan& plan, bool identity, const std::uint8_t* s,
-               std::size_t n, ByteBuffer& out) {
-  if (identity) {
-    out.append(s, n);
-    return;
-  }
+// Writes each byte of s as its entry in `table`, eight bytes at a time.
+void mapBytes(const std::array<OutCode, 256>& table, const std::uint8_t* s, std::size_t n,
+              ByteBuffer& out) {
   constexpr std::size_t kBlock = 4096;
   for (std::size_t i = 0; i < n; i += kBlock) {
     const std::size_t m = std::min(kBlock, n - i);
     std::uint8_t* d = out.reserveMore(m * 8 + 8);
     std::uint8_t* p = d;
     for (std::size_t k = 0; k < m; ++k) {
-      const OutCode& oc = plan.copy[s[i + k]];
+      const OutCode& oc = table[s[i + k]];
       std::memcpy(p, oc.fwd, 8);
       p += oc.len;
     }
@@ -226,18 +224,7 @@ void decodeWithTree(const ConversionPlan& plan, const std::uint8_t* s, std::size
   if (n == 0) return;
   if (plan.singleByte) {
     // Every code is one byte: the scan never looks behind, so it can run forwards.
-    constexpr std::size_t kBlock = 4096;
-    for (std::size_t i = 0; i < n; i += kBlock) {
-      const std::size_t m = std::min(kBlock, n - i);
-      std::uint8_t* d = out.reserveMore(m * 8 + 8);
-      std::uint8_t* p = d;
-      for (std::size_t k = 0; k < m; ++k) {
-        const OutCode& oc = plan.root[s[i + k]];
-        std::memcpy(p, oc.fwd, 8);
-        p += oc.len;
-      }
-      out.commit(static_cast<std::size_t>(p - d));
-    }
+    mapBytes(plan.root, s, n, out);
     return;
   }
   std::size_t total = 0;
@@ -258,12 +245,14 @@ void decodeWithTree(const ConversionPlan& plan, const std::uint8_t* s, std::size
 
 std::size_t decodeDecimalEscapes(const ConversionPlan& plan, const std::uint8_t* s,
                                  std::size_t n, bool final, ByteBuffer& out) {
-  const bool identity = plan.copy[0x80].len == 1;  // not written as UTF-8
   std::size_t i = 0;
   while (i < n) {
     const void* bs = std::memchr(s + i, '\\', n - i);
     const std::size_t end = bs ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(bs) - s) : n;
-    copyBytes(plan, identity, s + i, end - i, out);
+    if (plan.copiesUnchanged)
+      out.append(s + i, end - i);
+    else
+      mapBytes(plan.copy, s + i, end - i, out);
     i = end;
     if (i == n) break;
     // s[i] is a backslash.

@@ -33,6 +33,7 @@ struct ConversionPlan {
   ConversionPath path = ConversionPath::kCopy;
   std::array<OutCode, kLetterCount + 1> letter{};  // each letter written in the destination
   std::array<OutCode, 256> copy{};                  // a byte that forms no letter
+  bool copiesUnchanged = true;  // false for UTF-8, which writes high bytes as Windows-1252
 
   // Tree path.
   const DecodeTree* tree = nullptr;
