@@ -7,7 +7,7 @@ namespace ts {
 namespace {
 
 // Bounds of the transition cache; past them it starts afresh (results are unaffected).
-constexpr std::size_t kMaxPool = std::size_t{4} << 20;
+constexpr std::size_t kMaxPool = std::size_t{1} << 20;
 
 }  // namespace
 

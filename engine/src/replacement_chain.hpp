@@ -36,7 +36,7 @@ class ReplacementChain {
   };
 
   // `maxStates` bounds the cache of combined states; past it the cache starts afresh.
-  explicit ReplacementChain(std::vector<Step> steps, std::size_t maxStates = 4096);
+  explicit ReplacementChain(std::vector<Step> steps, std::size_t maxStates = 1024);
 
   // Feeds bytes of the text; writes what is decided.
   void feed(Cursor& cursor, const std::uint8_t* s, std::size_t n, ByteBuffer& out);
