@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
   const fs::path dir = argv[1];
   fs::create_directories(dir / "convert");
   fs::create_directories(dir / "replace");
+  fs::create_directories(dir / "text");
   std::mt19937 rng(11);
   const char* extra[] = {"\\u", "\\u0224", "\\u02", "&#", "&#7843;", "&#224", "\\x", "\\xE0\"\"",
                          "\xC3", "\xA0", "\xE1\xBB", " ", ".", "\r\n", "(", "^", "+", "`"};
@@ -49,6 +50,20 @@ int main(int argc, char** argv) {
     std::string in = std::string(r[0]) + '\0' + r[1] + '\0' + r[2];
     std::ofstream(dir / "replace" / ("case-" + std::to_string(written++)), std::ios::binary) << in;
   }
-  std::printf("%d seeds\n", written);
+  const char* texts[] = {"Vie^.t Nam", "Nguye^~n Va(n An", "dda(ng", "\xF7\xF7 \xF7", "\\u0224\\u02",
+                         "a\xA8\xAE\xB5", "\xC3\xA0\xE1\xBB\x86", "x(` a(` ++ ^^", ""};
+  int t = 0;
+  for (int def : {15, 24, 29, 39, 25, 14, 0, 40}) {
+    for (const char* text : texts) {
+      std::string in;
+      in += static_cast<char>(def);
+      in += static_cast<char>(t % 3 == 0 ? def : 15);
+      in += static_cast<char>(t % 2 ? 39 : 43);
+      in += static_cast<char>(t % 4);
+      in += text;
+      std::ofstream(dir / "text" / ("text-" + std::to_string(t++)), std::ios::binary) << in;
+    }
+  }
+  std::printf("%d seeds\n", written + t);
   return 0;
 }

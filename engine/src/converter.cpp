@@ -94,6 +94,19 @@ OutCode makeOutCode(const LetterCode& c) {
   return o;
 }
 
+void fillRootTable(ConversionPlan& plan) {
+  const DecodeNode& root = plan.tree->root();
+  plan.singleByte = true;
+  for (int b = 0; b < 256; ++b) {
+    if (root.mark[b] == DecodeNode::kEnds) {
+      plan.root[b] = plan.letter[root.number[b]];
+    } else {
+      plan.root[b] = plan.copy[b];
+      if (root.mark[b] == DecodeNode::kContinues) plan.singleByte = false;
+    }
+  }
+}
+
 std::unique_ptr<ConversionPlan> makePlan(const ConverterState& state) {
   auto plan = std::make_unique<ConversionPlan>();
   const CharsetSelection& src = state.sourceSelection;
@@ -133,21 +146,11 @@ std::unique_ptr<ConversionPlan> makePlan(const ConverterState& state) {
       plan->chain = std::make_unique<ReplacementChain>(std::move(steps));
       break;
     }
-    default: {
+    default:
       plan->path = ConversionPath::kTree;
       plan->tree = state.tree.get();
-      const DecodeNode& root = plan->tree->root();
-      plan->singleByte = true;
-      for (int b = 0; b < 256; ++b) {
-        if (root.mark[b] == DecodeNode::kEnds) {
-          plan->root[b] = plan->letter[root.number[b]];
-        } else {
-          plan->root[b] = plan->copy[b];
-          if (root.mark[b] == DecodeNode::kContinues) plan->singleByte = false;
-        }
-      }
+      fillRootTable(*plan);
       break;
-    }
   }
   return plan;
 }
@@ -279,6 +282,14 @@ std::size_t decodeDecimalEscapes(const ConversionPlan& plan, const std::uint8_t*
   return n;
 }
 
+std::size_t lastSafeTreeCut(const DecodeTree& tree, const std::uint8_t* s, std::size_t n,
+                            std::size_t from) {
+  if (n < 3) return 0;
+  for (std::size_t p = n - 2; p >= from && p >= 1; --p)
+    if (treeSplitIsSafe(tree, s, p)) return p;
+  return 0;
+}
+
 bool treeSplitIsSafe(const DecodeTree& tree, const std::uint8_t* s, std::size_t p) {
   const DecodeNode& root = tree.root();
   const std::uint8_t a = s[p - 1];
@@ -315,8 +326,27 @@ bool selectPair(ConverterState& state, std::uint32_t source, std::uint32_t desti
   state.source = s;
   state.destination = d;
   if (s == d) return true;  // texts are copied; the previous tree stays
+  // The pair of the tables at hand again: building them anew would give the same tables.
+  if (state.plan && state.sourceSelection.code == s && state.destinationSelection.code == d)
+    return true;
+  constexpr std::size_t kRecentPairs = 4;
+  if (state.plan) {
+    if (state.recent.size() == kRecentPairs) state.recent.erase(state.recent.begin());
+    state.recent.push_back({state.sourceSelection, state.destinationSelection,
+                            std::move(state.tree), std::move(state.plan)});
+  }
   state.plan.reset();
   state.tree.reset();
+  for (auto it = state.recent.begin(); it != state.recent.end(); ++it) {
+    if (it->source.code == s && it->destination.code == d) {
+      state.sourceSelection = it->source;
+      state.destinationSelection = it->destination;
+      state.tree = std::move(it->tree);
+      state.plan = std::move(it->plan);
+      state.recent.erase(it);
+      return true;
+    }
+  }
   if (!selectCharset(s, state.options.lastCode, state.sourceSelection)) return false;
   if (!selectCharset(d, state.options.lastCode, state.destinationSelection)) return false;
   state.tree = std::make_unique<DecodeTree>(DecodeTree::build(state.sourceSelection));

@@ -49,6 +49,9 @@ struct ConversionPlan {
 
 std::unique_ptr<ConversionPlan> makePlan(const ConverterState& state);
 
+// Fills `root` and `singleByte` of a tree plan from its tree, letter and copy tables.
+void fillRootTable(ConversionPlan& plan);
+
 // One text (no NUL inside) through the tree.
 void decodeWithTree(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n,
                     ByteBuffer& out);
@@ -61,5 +64,9 @@ std::size_t decodeDecimalEscapes(const ConversionPlan& plan, const std::uint8_t*
 // Whether a text through the tree may be cut before position p (1 <= p <= n - 2) and the two
 // parts converted separately with the same result.
 bool treeSplitIsSafe(const DecodeTree& tree, const std::uint8_t* s, std::size_t p);
+
+// The last safe cut at a position from `from` (at least 1) to n - 2, or 0 when there is none.
+std::size_t lastSafeTreeCut(const DecodeTree& tree, const std::uint8_t* s, std::size_t n,
+                            std::size_t from);
 
 }  // namespace ts

@@ -44,17 +44,9 @@ void StreamConverter::Impl::feedText(const std::uint8_t* s, std::size_t n, ByteB
     case ConversionPath::kTree: {
       pending.append(s, n);
       const std::size_t size = pending.size();
-      if (size < 3) return;
-      // The latest safe cut among those not yet tried.
-      std::size_t cut = 0;
-      for (std::size_t p = size - 2; p >= checked; --p) {
-        if (treeSplitIsSafe(*plan.tree, pending.data(), p)) {
-          cut = p;
-          break;
-        }
-      }
+      const std::size_t cut = lastSafeTreeCut(*plan.tree, pending.data(), size, checked);
       if (cut == 0) {
-        checked = size - 1;
+        if (size >= 2) checked = size - 1;  // cuts before here were tried
         return;
       }
       decodeWithTree(plan, pending.data(), cut, out);

@@ -73,15 +73,19 @@ TS_EXPORT const char* TS_API TS_replace(const char* text, const char* pattern,
 /* ---- Unicode bridge and letter case ------------------------------------------------ */
 
 /*
- * Converts a byte text to UTF-16 units through "VN Unicode 1"; select the pair (its
- * charset, 39) with TS_Code2Code first.  Returns the number of units, the terminator not
- * counted.  Buffer: strlen(text) + 1 units.
+ * Converts a byte text to UTF-16 units through "VN Unicode 1": select the pair (its
+ * charset, 39) with TS_Code2Code first.  When the selected destination is another charset,
+ * the text is still read from the selected source charset (the selection is not changed).
+ * Each escape \uNNNN of the converted text gives one unit, every other byte its own value.
+ * Returns the number of units, the terminator not counted.
+ * Buffer: strlen(text) + 1 units.
  */
 TS_EXPORT int32_t TS_API TS_VN2Unicode(const char* text, uint16_t* result);
 
 /*
  * Writes a NUL-terminated UTF-16 text in the destination charset of the selected pair;
- * units that are no Vietnamese letter give their low byte.  Returns the length in bytes.
+ * units that are no Vietnamese letter give their low byte.  Returns the length in bytes;
+ * 0, with nothing written, when that destination has no letter table.
  * Buffer: 8 bytes per unit plus 1.
  */
 TS_EXPORT int32_t TS_API TS_Unicode2VN(const uint16_t* text, char* result);
@@ -102,8 +106,10 @@ TS_EXPORT int32_t TS_API TS_upperUniChar(uint32_t ch);
 TS_EXPORT unsigned char TS_API TS_defaultCode(uint32_t code);
 
 /*
- * Upper- or lower-cases a text of the default charset in place.  Returns its length, or 0
- * (text unchanged) when there is no usable default charset.
+ * Upper- or lower-cases a text of the default charset in place, byte by byte.  Returns its
+ * length, or 0 (text unchanged) when there is no usable default charset.  Letters change
+ * where the charset gives the two cases single-byte codes (a charset of base and tone bytes
+ * changes both bytes); with "VN Unicode 1" the escapes are left as they are.
  */
 TS_EXPORT int32_t TS_API TS_upperStr(char* text);
 TS_EXPORT int32_t TS_API TS_lowerStr(char* text);
@@ -111,14 +117,16 @@ TS_EXPORT int32_t TS_API TS_lowerStr(char* text);
 /*
  * Builds the 7-bit sort key of a text of the default charset (mode 1: dictionary order;
  * 3: Telex tone keys; 'e' (0x65): personal names, last word first).  Returns the key's
- * length.  Selects the pair (default charset, VIQR) as a side effect.
- * Buffer: 3 * strlen(text) + 2 bytes.
+ * length.  Selects the pair (default charset, VIQR) as a side effect, unless the default
+ * charset is VIQR.  With no usable default charset, writes an empty key and returns 0.
+ * Buffer: 3 * strlen(text) + 2 bytes (one byte can give four: TCVN3's ữ is keyed "uz~&").
  */
 TS_EXPORT int32_t TS_API TS_vn2str7bit(uint32_t mode, const char* text, char* result);
 
 /*
- * Compares two texts of the default charset in Vietnamese dictionary order: negative, 0 or
- * positive.  Selects the pair (default charset, VIQR) as a side effect.
+ * Compares two texts of the default charset in Vietnamese dictionary order: -1, 0 or 1.
+ * Selects the pair (default charset, VIQR) as a side effect.  With no usable default
+ * charset the texts are compared byte by byte.
  */
 TS_EXPORT int32_t TS_API TS_strcmp(const char* text1, const char* text2);
 

@@ -9,11 +9,17 @@
 #include "tslib.h"
 #include "ts/converter.hpp"
 #include "ts/replace.hpp"
+#include "ts/text_utils.hpp"
+#include "ts/unicode.hpp"
 
 namespace {
 
 struct LibraryState {
   ts::ConverterState converter{ts::kLibraryOptions};
+  ts::TextUtilState text;
+  // TS_VN2Unicode converts from the current source to "VN Unicode 1" here when the pair's
+  // destination is another charset, so its result never outgrows one unit per byte.
+  ts::ConverterState bridge{ts::kLibraryOptions};
   // TS_replace copies its arguments before it writes its result, so callers may pass the
   // pointer it returned last time.
   std::string replaceText, replacePattern, replaceWith, replaceResult;
@@ -23,11 +29,24 @@ LibraryState g_state;
 
 // Copies a result to a caller's buffer with its terminator; 0 and nothing written when its
 // length cannot be reported.
-int32_t deliver(const ts::ByteBuffer& out, char* destination) {
+int32_t deliver(std::string_view out, char* destination) {
   if (out.size() > static_cast<std::size_t>(INT32_MAX)) return 0;
-  if (out.size() != 0) std::memcpy(destination, out.data(), out.size());
+  if (!out.empty()) std::memcpy(destination, out.data(), out.size());
   destination[out.size()] = '\0';
   return static_cast<int32_t>(out.size());
+}
+
+int32_t sign(int v) { return (v > 0) - (v < 0); }
+
+int32_t changeCase(char* text, bool upper) {
+  if (text == nullptr) return 0;
+  try {
+    const std::size_t n = std::strlen(text);
+    if (n > static_cast<std::size_t>(INT32_MAX)) return 0;
+    return ts::changeCase(g_state.text, text, n, upper) ? static_cast<int32_t>(n) : 0;
+  } catch (...) {
+    return 0;
+  }
 }
 
 }  // namespace
@@ -49,7 +68,7 @@ TS_EXPORT int32_t TS_API TS_Convert(const char* source, char* destination) {
     if (n == 0) return 0;  // the destination is left as it was
     ts::ByteBuffer out;
     ts::convert(g_state.converter, std::string_view(source, n), out);
-    return deliver(out, destination);
+    return deliver(out.view(), destination);
   } catch (...) {
     return 0;
   }
@@ -67,6 +86,93 @@ TS_EXPORT const char* TS_API TS_replace(const char* text, const char* pattern,
     return g_state.replaceResult.c_str();
   } catch (...) {
     return nullptr;
+  }
+}
+
+TS_EXPORT int32_t TS_API TS_VN2Unicode(const char* text, uint16_t* result) {
+  if (text == nullptr || result == nullptr) return 0;
+  try {
+    ts::ConverterState* conv = &g_state.converter;
+    if (conv->destination != ts::kDecimalEsc) {
+      ts::selectPair(g_state.bridge, conv->source, ts::kDecimalEsc);
+      conv = &g_state.bridge;
+    }
+    const std::u16string units = ts::toUtf16(*conv, text);
+    if (units.size() > static_cast<std::size_t>(INT32_MAX)) return 0;
+    if (!units.empty()) std::memcpy(result, units.data(), units.size() * sizeof(uint16_t));
+    result[units.size()] = 0;
+    return static_cast<int32_t>(units.size());
+  } catch (...) {
+    return 0;
+  }
+}
+
+TS_EXPORT int32_t TS_API TS_Unicode2VN(const uint16_t* text, char* result) {
+  if (text == nullptr || result == nullptr) return 0;
+  try {
+    std::size_t n = 0;
+    while (text[n] != 0) ++n;
+    std::string out;
+    if (!ts::fromUtf16(g_state.converter,
+                       std::u16string_view(reinterpret_cast<const char16_t*>(text), n), out))
+      return 0;
+    return deliver(out, result);
+  } catch (...) {
+    return 0;
+  }
+}
+
+TS_EXPORT int32_t TS_API TS_isUniCharUp(uint32_t ch) { return ts::isCapitalChar(ch) ? 1 : 0; }
+
+TS_EXPORT int32_t TS_API TS_lowerUniChar(uint32_t ch) {
+  return static_cast<int32_t>(ts::lowerChar(ch));
+}
+
+TS_EXPORT int32_t TS_API TS_upperUniChar(uint32_t ch) {
+  return static_cast<int32_t>(ts::upperChar(ch));
+}
+
+TS_EXPORT unsigned char TS_API TS_defaultCode(uint32_t code) {
+  return ts::defaultCharset(g_state.text, code);
+}
+
+TS_EXPORT int32_t TS_API TS_upperStr(char* text) { return changeCase(text, true); }
+
+TS_EXPORT int32_t TS_API TS_lowerStr(char* text) { return changeCase(text, false); }
+
+TS_EXPORT int32_t TS_API TS_vn2str7bit(uint32_t mode, const char* text, char* result) {
+  if (text == nullptr || result == nullptr) return 0;
+  try {
+    const std::string key =
+        ts::sortKey(g_state.converter, g_state.text.defaultCharset, mode, text);
+    return deliver(key, result);
+  } catch (...) {
+    return 0;
+  }
+}
+
+TS_EXPORT int32_t TS_API TS_strcmp(const char* text1, const char* text2) {
+  if (text1 == nullptr || text2 == nullptr) return 0;
+  try {
+    return sign(ts::compareSorted(g_state.converter, g_state.text.defaultCharset, text1, text2));
+  } catch (...) {
+    return 0;
+  }
+}
+
+TS_EXPORT unsigned char TS_API TS_isBreakChar(uint32_t ch) {
+  return ts::isBreakChar(g_state.text, ch) ? 1 : 0;
+}
+
+TS_EXPORT int32_t TS_API TS_getNameCode(uint32_t code, char* name) {
+  if (name == nullptr) return 0;
+  const auto c = static_cast<int>(code & 0xFF);
+  if (c == 0) return ts::kCatalogueSize;
+  try {
+    const std::string line = ts::nameLine(c);
+    return line.empty() ? 0 : deliver(line, name);
+  } catch (...) {
+    return 0;
   }
 }
 

@@ -18,11 +18,22 @@ std::string convert(const std::string& in) {
   return std::string(out.data(), static_cast<std::size_t>(n));
 }
 
-// Runs first in this binary: the state as the library is loaded.
-TEST(Api, InitialStateCopies) {
+// Each test runs in a process of its own: the state as the library is loaded.
+TEST(Api, InitialState) {
   char out[8] = "xxxxxxx";
   EXPECT_EQ(TS_Convert("\xB5\xF8", out), 2);
   EXPECT_STREQ(out, "\xB5\xF8");
+  EXPECT_EQ(TS_defaultCode(0), 0);
+  char text[] = "abc";
+  EXPECT_EQ(TS_upperStr(text), 0);  // no default charset yet
+  EXPECT_STREQ(text, "abc");
+  char key[8] = "zz";
+  EXPECT_EQ(TS_vn2str7bit(1, "abc", key), 0);
+  EXPECT_STREQ(key, "");
+  EXPECT_LT(TS_strcmp("a", "b"), 0);
+  uint16_t units[8] = {9, 9, 9};
+  EXPECT_EQ(TS_Unicode2VN(reinterpret_cast<const uint16_t*>(u"a"), reinterpret_cast<char*>(units)), 0);  // no destination yet
+  EXPECT_EQ(units[0], 9);
 }
 
 TEST(Api, DocumentedConversions) {
@@ -94,6 +105,117 @@ TEST(Api, Replace) {
   char out[64];
   TS_Convert("\xC3\xA0 \xC3\xA1", out);
   EXPECT_STREQ(kept, "Keep");
+}
+
+}  // namespace
+
+namespace {
+
+std::u16string utf16(const char* text) {
+  std::vector<uint16_t> out(std::strlen(text) + 1, 0xFFFF);
+  const int32_t n = TS_VN2Unicode(text, out.data());
+  EXPECT_EQ(out[static_cast<std::size_t>(n)], 0);
+  return std::u16string(reinterpret_cast<const char16_t*>(out.data()), static_cast<std::size_t>(n));
+}
+
+std::string bytes(const std::u16string& text) {
+  std::vector<char> out(8 * text.size() + 1, '\x7F');
+  const int32_t n = TS_Unicode2VN(reinterpret_cast<const uint16_t*>(text.c_str()), out.data());
+  return std::string(out.data(), static_cast<std::size_t>(n));
+}
+
+TEST(Api, UnicodeBridge) {
+  ASSERT_EQ(TS_Code2Code(15, 39), 1);
+  EXPECT_EQ(utf16("a\xB5"), u"a\u00E0");
+  EXPECT_EQ(utf16(""), u"");
+  ASSERT_EQ(TS_Code2Code(29, 15), 1);
+  EXPECT_EQ(bytes(u"\u1EC6"), "\xD6");
+  EXPECT_EQ(bytes(u"A\u20AC"), "A\xAC");
+  ASSERT_EQ(TS_Code2Code(15, 29), 1);
+  EXPECT_EQ(bytes(u"\u00C0"), "A\xD8");
+  ASSERT_EQ(TS_Code2Code(15, 42), 1);
+  EXPECT_EQ(bytes(u"\u1EA1"), "&#7841;");
+  // With a destination other than 39 the text still comes out as UTF-16 of its charset,
+  // one unit per byte at most, and the pair stays.
+  ASSERT_EQ(TS_Code2Code(15, 43), 1);
+  EXPECT_EQ(utf16("\xB5\xB6"), u"\u00E0\u1EA3");
+  char out[32];
+  TS_Convert("\xB5", out);
+  EXPECT_STREQ(out, "\\xE0\"\"");
+  EXPECT_EQ(TS_Code2Code(15, 7), 0);
+  uint16_t keep[4] = {7, 7, 7, 7};
+  EXPECT_EQ(TS_Unicode2VN(reinterpret_cast<const uint16_t*>(u"a"), reinterpret_cast<char*>(keep)), 0);
+  EXPECT_EQ(keep[0], 7);
+  EXPECT_EQ(TS_VN2Unicode(nullptr, keep), 0);
+  EXPECT_EQ(TS_Unicode2VN(nullptr, out), 0);
+}
+
+TEST(Api, CharacterCase) {
+  EXPECT_EQ(TS_isUniCharUp(0x0102), 1);
+  EXPECT_EQ(TS_isUniCharUp(0x0111), 0);
+  EXPECT_EQ(TS_isUniCharUp(0x00C7), 0);
+  EXPECT_EQ(TS_lowerUniChar(0x1EC6), 0x1EC7);
+  EXPECT_EQ(TS_lowerUniChar(0x0102), 0x0103);
+  EXPECT_EQ(TS_upperUniChar(0x0103), 0x0102);
+  EXPECT_EQ(TS_upperUniChar(0x0102), 0x0102);
+}
+
+TEST(Api, TextUtilities) {
+  EXPECT_EQ(TS_defaultCode(15), 15);
+  char t1[] = "a\xA8\xAE\xB5";
+  EXPECT_EQ(TS_upperStr(t1), 4);
+  EXPECT_STREQ(t1, "A\xA1\xA7\xB5");
+  EXPECT_EQ(TS_lowerStr(t1), 4);
+  EXPECT_STREQ(t1, "a\xA8\xAE\xB5");
+  EXPECT_EQ(TS_upperStr(nullptr), 0);
+  EXPECT_EQ(TS_defaultCode(41), 0);
+  EXPECT_EQ(TS_defaultCode(0), 15);
+
+  // Sorting leaves the pair (default charset, VIQR) selected.
+  ASSERT_EQ(TS_Code2Code(15, 41), 1);
+  EXPECT_LT(TS_strcmp("ma", "m\xB5"), 0);
+  char out[16];
+  TS_Convert("\xB5", out);
+  EXPECT_STREQ(out, "a`");
+
+  EXPECT_EQ(TS_defaultCode(24), 24);
+  const char* viqr[] = {"an", "anh", "a(n", "a^n"};
+  for (int i = 0; i + 1 < 4; ++i) EXPECT_LT(TS_strcmp(viqr[i], viqr[i + 1]), 0) << viqr[i];
+  const char* tones[] = {"ma", "ma`", "ma?", "ma~", "ma'", "ma."};
+  for (int i = 0; i + 1 < 6; ++i) EXPECT_LT(TS_strcmp(tones[i], tones[i + 1]), 0) << tones[i];
+  EXPECT_EQ(TS_strcmp("ma`", "ma`"), 0);
+  EXPECT_GT(TS_strcmp("ma.", "ma"), 0);
+  EXPECT_EQ(TS_strcmp(nullptr, "a"), 0);
+
+  // The key buffer: three bytes per byte and two more.
+  std::vector<char> key(3 * 10 + 2 + 4, '\x7F');
+  EXPECT_EQ(TS_vn2str7bit(1, "Vie^.t Nam", key.data()), 11);
+  EXPECT_STREQ(key.data(), "Viez}t. Nam");
+  EXPECT_EQ(TS_vn2str7bit(0x65, "Nguye^~n Va(n An", key.data()), 18);
+  EXPECT_STREQ(key.data(), "An Nguyez}n& Vaz{n");
+  EXPECT_EQ(TS_vn2str7bit(3, "Vie^.t", key.data()), 7);
+  EXPECT_STREQ(key.data(), "Viez}tj");
+  EXPECT_EQ(TS_defaultCode(15), 15);
+  std::vector<char> worst(3 * 1 + 2 + 4, '\x7F');
+  EXPECT_EQ(TS_vn2str7bit(1, "\xF7", worst.data()), 4);  // ữ, the longest key of one byte
+  EXPECT_EQ(worst[5], '\x7F');
+
+  EXPECT_EQ(TS_isBreakChar('?'), 1);
+  EXPECT_EQ(TS_isBreakChar('a'), 0);
+  EXPECT_EQ(TS_defaultCode(24), 24);
+  EXPECT_EQ(TS_isBreakChar('?'), 0);
+}
+
+TEST(Api, NameLines) {
+  char name[32] = "untouched";
+  EXPECT_EQ(TS_getNameCode(0, name), 44);
+  EXPECT_STREQ(name, "untouched");
+  EXPECT_EQ(TS_getNameCode(45, name), 0);
+  EXPECT_STREQ(name, "untouched");
+  EXPECT_EQ(TS_getNameCode(15, name), 21);
+  EXPECT_STREQ(name, " 15   -   TCVN3 - ABC");
+  EXPECT_EQ(TS_getNameCode(0x100 + 43, name), 24);  // the longest line, within 32 bytes
+  EXPECT_EQ(TS_getNameCode(15, nullptr), 0);
 }
 
 }  // namespace

@@ -207,6 +207,44 @@ TEST_F(Tsconv, BundledSamples) {
   }
 }
 
+TEST_F(Tsconv, LetterCase) {
+  const std::string viet = "Vi\xE1\xBB\x87t Nam \xC4\x91\xE1\xBA\xB9p";  // Việt Nam đẹp
+  Result r = run({"-f", "utf8", "-t", "utf8", "--upper"}, viet);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "VI\xE1\xBB\x86T NAM \xC4\x90\xE1\xBA\xB8P");
+  r = run({"-f", "utf8", "-t", "utf8", "--lower"}, r.out);
+  EXPECT_EQ(r.out, "vi\xE1\xBB\x87t nam \xC4\x91\xE1\xBA\xB9p");
+  // Into every kind of destination, the Unicode forms included.
+  r = run({"-f", "utf8", "-t", "vni", "-u"}, viet);
+  EXPECT_EQ(r.out, engine(41, 29, "VI\xE1\xBB\x86T NAM \xC4\x90\xE1\xBA\xB8P"));
+  r = run({"-f", "utf8", "-t", "ncr", "-u"}, viet);
+  EXPECT_EQ(r.out, "VI&#7878;T NAM &#272;&#7864;P");
+  r = run({"-f", "utf8", "-t", "39", "-u"}, viet);
+  EXPECT_EQ(r.out, "VI\\u7878T NAM \\u0272\\u7864P");
+  r = run({"-f", "utf8", "-t", "43", "-u"}, viet);
+  EXPECT_EQ(r.out, "VI\\x1EC6\"\"T NAM \\x110\"\"\\x1EB8\"\"P");
+  // TCVN3 has capital codes only for Ă Â Ê Ô Ơ Ư Đ.
+  r = run({"-f", "utf8", "-t", "tcvn3", "-u"}, "\xC4\x91\xC4\x83 \xC3\xA0");
+  EXPECT_EQ(r.out, "\xA7\xA1 \xB5");
+}
+
+TEST_F(Tsconv, SortsLines) {
+  // ma mà mả mã má mạ man, ăn anh an, in the source charset TCVN3, unordered.
+  const std::string in = "man\nm\xB8\nma\nm\xB9\nm\xB5\nm\xB6\nm\xB7\n\xA8n\nanh\nan";
+  Result r = run({"-f", "tcvn3", "-t", "tcvn3", "--sort"}, in);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "an\nanh\n\xA8n\nma\nm\xB5\nm\xB6\nm\xB7\nm\xB8\nm\xB9\nman\n");
+  // Sorted by the key of the source, written in the destination.
+  r = run({"-f", "tcvn3", "-t", "viqr", "-s"}, "m\xB8\nma\n");
+  EXPECT_EQ(r.out, "ma\nma'\n");
+  // Names: last word first, then the others.
+  r = run({"-f", "viqr", "-t", "viqr", "--sort-names"}, "Tra^`n Va(n Ba\nLe^ Thi. An\nNguye^~n Va(n An\n");
+  EXPECT_EQ(r.out, "Le^ Thi. An\nNguye^~n Va(n An\nTra^`n Va(n Ba\n");
+  // UTF-8 sorts too.
+  r = run({"-f", "utf8", "-t", "utf8", "-s"}, "\xC3\xA2n\n\xC4\x83n\nan\n");
+  EXPECT_EQ(r.out, "an\n\xC4\x83n\n\xC3\xA2n\n");
+}
+
 TEST_F(Tsconv, ListsTheCatalogue) {
   Result r = run({"-l"});
   EXPECT_EQ(r.status, 0);

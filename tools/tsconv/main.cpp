@@ -1,11 +1,11 @@
 // tsconv: converts a stream of Vietnamese text between two charsets of the catalogue.
 //
-//   tsconv -f FROM -t TO [-o OUT] [FILE...]
+//   tsconv -f FROM -t TO [-o OUT] [--upper|--lower] [--sort|--sort-names] [FILE...]
 //   tsconv -l
 //
 // Files are read one after the other as one stream (standard input when none is named) in
 // pieces, so memory stays the same whatever the size of the input; the result is the
-// engine's conversion of the whole input.
+// engine's conversion of the whole input.  Sorting reads the whole input first.
 #include <fcntl.h>
 #include <getopt.h>
 #include <sys/stat.h>
@@ -16,13 +16,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "ts/byte_buffer.hpp"
 #include "ts/catalogue.hpp"
 #include "ts/converter.hpp"
+#include "ts/letter_case.hpp"
 #include "ts/stream.hpp"
+#include "ts/text_utils.hpp"
 
 namespace {
 
@@ -38,7 +42,7 @@ const char* g_program = "tsconv";
 
 void usage(std::FILE* to) {
   std::fprintf(to,
-               "Usage: tsconv -f FROM -t TO [-o OUT] [FILE...]\n"
+               "Usage: tsconv -f FROM -t TO [-o OUT] [OPTION...] [FILE...]\n"
                "       tsconv -l\n"
                "Converts Vietnamese text between two charsets of the catalogue.\n"
                "\n"
@@ -46,6 +50,10 @@ void usage(std::FILE* to) {
                "  -t, --to=CHARSET      charset of the output\n"
                "  -o, --output=FILE     write to FILE; it is replaced only when the whole\n"
                "                        conversion succeeds\n"
+               "  -u, --upper           write the letters as capitals\n"
+               "      --lower           write the letters in lower case\n"
+               "  -s, --sort            sort the lines in Vietnamese dictionary order\n"
+               "      --sort-names      sort the lines as personal names (last word first)\n"
                "  -l, --list            list the charsets\n"
                "  -h, --help            show this help\n"
                "  -V, --version         show the version\n"
@@ -159,6 +167,48 @@ class Output {
   static inline const char* volatile s_tmp = nullptr;
 };
 
+// The converted text on its way out, through the letter-case stage when one is asked for.
+class Pipeline {
+ public:
+  Pipeline(ts::ConverterState& state, Output& out, int caseMode, int destination)
+      : stream_(state), out_(out) {
+    if (caseMode != 0) caseStage_ = std::make_unique<ts::LetterCaseStream>(destination, caseMode > 0);
+  }
+
+  void feed(std::string_view bytes) {
+    converted_.clear();
+    stream_.feed(bytes, converted_);
+    pass();
+  }
+
+  void finish() {
+    converted_.clear();
+    stream_.finish(converted_);
+    pass();
+    if (caseStage_) {
+      cased_.clear();
+      caseStage_->finish(cased_);
+      out_.write(cased_);
+    }
+  }
+
+ private:
+  void pass() {
+    if (!caseStage_) {
+      out_.write(converted_);
+      return;
+    }
+    cased_.clear();
+    caseStage_->feed(converted_.view(), cased_);
+    out_.write(cased_);
+  }
+
+  ts::StreamConverter stream_;
+  Output& out_;
+  std::unique_ptr<ts::LetterCaseStream> caseStage_;
+  ts::ByteBuffer converted_, cased_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -166,20 +216,29 @@ int main(int argc, char** argv) {
   const char* to = nullptr;
   const char* output = nullptr;
   bool list = false;
+  int caseMode = 0;  // 1 upper, -1 lower
+  std::uint32_t sortMode = 0;
+  enum { kLower = 1000, kSortNames };
   static const option kOptions[] = {
       {"from", required_argument, nullptr, 'f'}, {"to", required_argument, nullptr, 't'},
       {"output", required_argument, nullptr, 'o'}, {"list", no_argument, nullptr, 'l'},
+      {"upper", no_argument, nullptr, 'u'},        {"lower", no_argument, nullptr, kLower},
+      {"sort", no_argument, nullptr, 's'},         {"sort-names", no_argument, nullptr, kSortNames},
       {"help", no_argument, nullptr, 'h'},         {"version", no_argument, nullptr, 'V'},
       {nullptr, 0, nullptr, 0}};
   opterr = 0;
   for (;;) {
-    const int c = getopt_long(argc, argv, "f:t:o:lhV", kOptions, nullptr);
+    const int c = getopt_long(argc, argv, "f:t:o:lusShV", kOptions, nullptr);
     if (c == -1) break;
     switch (c) {
       case 'f': from = optarg; break;
       case 't': to = optarg; break;
       case 'o': output = optarg; break;
       case 'l': list = true; break;
+      case 'u': caseMode = 1; break;
+      case kLower: caseMode = -1; break;
+      case 's': sortMode = ts::kSortModeDictionary; break;
+      case kSortNames: sortMode = ts::kSortModeNames; break;
       case 'h': usage(stdout); return 0;
       case 'V': std::printf("tsconv %s\n", kVersion); return 0;
       default: {
@@ -218,8 +277,8 @@ int main(int argc, char** argv) {
   signal(SIGTERM, Output::onSignal);
   signal(SIGHUP, Output::onSignal);
   Output out(output);
-  ts::StreamConverter stream(state);
-  ts::ByteBuffer converted;
+  Pipeline pipeline(state, out, caseMode, state.destination);
+  ts::ByteBuffer all;  // the whole input, when it is sorted
   std::vector<char> buffer(kChunk);
   for (const char* input : inputs) {
     const bool standardInput = std::strcmp(input, "-") == 0;
@@ -239,15 +298,39 @@ int main(int argc, char** argv) {
         fail(1, "cannot read " + name + ": " + std::strerror(e));
       }
       if (n == 0) break;
-      converted.clear();
-      stream.feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)), converted);
-      out.write(converted);
+      const std::string_view piece(buffer.data(), static_cast<std::size_t>(n));
+      if (sortMode != 0)
+        all.append(piece);
+      else
+        pipeline.feed(piece);
     }
     if (!standardInput) close(fd);
   }
-  converted.clear();
-  stream.finish(converted);
-  out.write(converted);
+  if (sortMode != 0) {
+    // Lines in the order of their sort keys in the source charset; equal keys keep their
+    // order.  Every line ends with a line feed.
+    struct Line {
+      std::string_view text;
+      std::string key;
+    };
+    std::vector<Line> lines;
+    std::string_view rest = all.view();
+    ts::ConverterState keys;
+    while (!rest.empty()) {
+      const std::size_t end = rest.find('\n');
+      const std::string_view line = rest.substr(0, end);
+      lines.push_back({line, ts::sortKey(keys, static_cast<ts::CharsetCode>(source), sortMode, line)});
+      if (end == std::string_view::npos) break;
+      rest.remove_prefix(end + 1);
+    }
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const Line& a, const Line& b) { return a.key < b.key; });
+    for (const Line& line : lines) {
+      pipeline.feed(line.text);
+      pipeline.feed("\n");
+    }
+  }
+  pipeline.finish();
   out.commit();
   return 0;
 }

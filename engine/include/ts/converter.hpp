@@ -71,6 +71,15 @@ struct ConverterState {
   std::unique_ptr<DecodeTree> tree;   // null until the first successful selection
   bool fontListsStale = true;         // set by every selection; font mapping re-chooses
   std::unique_ptr<ConversionPlan> plan;  // null after a failed selection
+
+  // Pairs selected before, kept so that going back to one (converting and sorting in turn)
+  // does not build its tables again.
+  struct Recent {
+    CharsetSelection source, destination;
+    std::unique_ptr<DecodeTree> tree;
+    std::unique_ptr<ConversionPlan> plan;
+  };
+  std::vector<Recent> recent;
 };
 
 // Selects the pair (low bytes of both arguments); a source of 40 is taken as 39.  Returns

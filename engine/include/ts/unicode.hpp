@@ -1,0 +1,36 @@
+// The Unicode bridge (byte texts to and from UTF-16 units) and the letter case of single
+// characters.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "ts/converter.hpp"
+
+namespace ts {
+
+// Converts `text` with the selected pair of `conv`, whose destination should be "VN Unicode
+// 1" (39), and reads the result as UTF-16 units: an escape (a backslash, "u" and four
+// characters) gives the value of its digits, any other byte its own value.  A backslash-u
+// with fewer than four characters after it gives its bytes.  Never more units than bytes
+// when the destination is 39.
+std::u16string toUtf16(ConverterState& conv, std::string_view text);
+
+// Writes UTF-16 units in the destination charset of `conv`'s current pair: a unit that is a
+// Vietnamese letter by its code, any other unit as its low byte.  False (nothing written)
+// when the current destination has no letter table.
+bool fromUtf16(const ConverterState& conv, std::u16string_view text, std::string& out);
+
+// Letter case of single characters over A-Z and the Vietnamese letters; every other
+// character is neither and is returned unchanged.
+bool isCapitalChar(std::uint32_t ch);
+std::uint32_t lowerChar(std::uint32_t ch);
+std::uint32_t upperChar(std::uint32_t ch);
+
+// The letter number of the other case: n + 80 for lower-case letters 1..72 and n - 80 for
+// capitals 81..152, Đ for đ and back; 73..78 (the capital base vowels) lower to ă â ê ô ơ ư.
+int upperLetter(int n);
+int lowerLetter(int n);
+
+}  // namespace ts
