@@ -7,8 +7,12 @@
 #include <string>
 
 #include "tslib.h"
+#include "system.hpp"
 #include "ts/converter.hpp"
+#include "ts/fonts.hpp"
+#include "ts/html.hpp"
 #include "ts/replace.hpp"
+#include "ts/utf.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/unicode.hpp"
 
@@ -17,6 +21,7 @@ namespace {
 struct LibraryState {
   ts::ConverterState converter{ts::kLibraryOptions};
   ts::TextUtilState text;
+  ts::FontMapState fonts;
   // TS_VN2Unicode converts from the current source to "VN Unicode 1" here when the pair's
   // destination is another charset, so its result never outgrows one unit per byte.
   ts::ConverterState bridge{ts::kLibraryOptions};
@@ -173,6 +178,67 @@ TS_EXPORT int32_t TS_API TS_getNameCode(uint32_t code, char* name) {
     return line.empty() ? 0 : deliver(line, name);
   } catch (...) {
     return 0;
+  }
+}
+
+TS_EXPORT unsigned char TS_API TS_UTF16toUTF8(uint32_t code, char* out) {
+  if (out == nullptr) return 0;
+  return static_cast<unsigned char>(ts::utf16ToUtf8(static_cast<uint16_t>(code & 0xFFFF), out));
+}
+
+TS_EXPORT int32_t TS_API TS_UTF8toUTF16(const char* text, int32_t* seqLength, int32_t available) {
+  if (text == nullptr || seqLength == nullptr) return 0;
+  int continuation = -1;
+  const uint32_t v =
+      ts::utf8ToUtf16(reinterpret_cast<const std::uint8_t*>(text), available, continuation);
+  if (continuation >= 0) *seqLength = continuation;
+  return static_cast<int32_t>(v);
+}
+
+TS_EXPORT int32_t TS_API TS_htmlConvert(const char* source, char* destination) {
+  if (source == nullptr || destination == nullptr) return 0;
+  try {
+    ts::HtmlConverter html(g_state.converter, g_state.fonts);
+    ts::ByteBuffer out;
+    html.feed(source, out);
+    html.finish(out);
+    return deliver(out.view(), destination);
+  } catch (...) {
+    return 0;
+  }
+}
+
+TS_EXPORT int32_t TS_API TS_convertFont(const char* name, char* out) {
+  if (name == nullptr || out == nullptr) return 0;
+  try {
+    const std::optional<std::string> mapped = ts::mapFontName(g_state.converter, g_state.fonts, name);
+    return mapped ? deliver(*mapped, out) : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+TS_EXPORT int32_t TS_API TS_sysFont(uint32_t mode) {
+  try {
+    return tslib::switchInterfaceFonts((mode & 0xFF) != 0);
+  } catch (...) {
+    return 1;
+  }
+}
+
+TS_EXPORT unsigned char TS_API TS_run(uint32_t mode) {
+  try {
+    return tslib::runKeyboardProgram(mode & 0xFF) ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+TS_EXPORT void* TS_API TS_noClipboard(int32_t) {
+  try {
+    return tslib::raiseClipboardGuard();
+  } catch (...) {
+    return nullptr;
   }
 }
 

@@ -1,0 +1,45 @@
+// Font-name mapping: a font of the source charset's family to the corresponding font of the
+// destination charset's family.
+//
+// Each charset with fonts has a list: a default name and entries of a three-digit family
+// code and a name.  Entries with one code in different lists are one design in the
+// respective charsets; a code ending in "00" heads its family.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ts/converter.hpp"
+
+namespace ts {
+
+struct FontEntry {
+  const char* code;  // three digits
+  const char* name;  // Windows-1252 bytes
+};
+
+struct FontNameList {
+  const char* defaultName;
+  const FontEntry* entries;
+  int count;
+};
+
+// The list of a charset (15, 25, 29, 39), or nullptr.
+const FontNameList* fontList(int charset);
+
+// The lists chosen for the current pair; chosen again after each selection.
+struct FontMapState {
+  const FontNameList* source = nullptr;
+  const FontNameList* destination = nullptr;
+};
+
+// Maps `name` from the source charset's list to the destination's, by the family code of
+// the first entry of that name; failing that, by the code of the entry before it, then by
+// the head of its family, then the destination's default name.  An empty name gives the
+// destination's default.  Nothing when a list is missing or no source entry has the name.
+std::optional<std::string> mapFontName(ConverterState& conv, FontMapState& fonts,
+                                       std::string_view name);
+
+}  // namespace ts

@@ -1,0 +1,68 @@
+// Conversion of HTML text: words converted with the selected pair, entities decoded and
+// encoded around them, font names and the charset declaration rewritten inside tags.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "ts/byte_buffer.hpp"
+#include "ts/converter.hpp"
+#include "ts/fonts.hpp"
+
+namespace ts {
+
+// One row of the entity table: the named entity, the numeric reference and the
+// Windows-1252 byte both stand for.  Rows for 128..159 have references without semicolon.
+struct HtmlEntity {
+  const char* name;
+  const char* numeric;
+  std::uint8_t byte;
+};
+inline constexpr int kHtmlEntityCount = 120;
+const HtmlEntity* htmlEntityTable();  // kHtmlEntityCount rows in byte order
+
+// The bytes that end words: space . , < > - CR LF.
+bool isHtmlBreak(std::uint8_t b);
+
+// How bytes of 128 and more are written after conversion.
+enum class EntityForm { kNumeric, kEightBit, kNamed };
+
+struct HtmlSettings {
+  EntityForm form = EntityForm::kNumeric;
+  std::string charsetName = "windows-1252";  // written into charset declarations
+};
+
+// One word: entities decoded (every row in order, the named form and then the numeric),
+// converted with the selected pair, then bytes that have a row written in the entity form.
+// Destination UTF-8 writes no entities.
+std::string convertHtmlWord(ConverterState& conv, const HtmlSettings& settings,
+                            std::string_view word);
+
+// The inside of one tag, from "<" to ">" exclusive.  The first font declaration
+// ("FONT-FAMILY" or "font-family", else "FONT FACE" or "font face") has its font name
+// mapped to the destination's family, every occurrence of it; a tag that names no font
+// has the value of its charset declaration replaced by the settings' charset name.
+std::string rewriteHtmlTag(ConverterState& conv, FontMapState& fonts,
+                           const HtmlSettings& settings, std::string_view inside);
+
+// The HTML scan over a stream.  Words and tags are held until they end, so memory grows
+// with the longest word or tag, not with the text.  A "<" whose tag does not end before the
+// end of the text is written with the bytes after it as they are.
+class HtmlConverter {
+ public:
+  HtmlConverter(ConverterState& conv, FontMapState& fonts, HtmlSettings settings = {});
+  void feed(std::string_view chunk, ByteBuffer& out);
+  void finish(ByteBuffer& out);
+
+ private:
+  ConverterState& conv_;
+  FontMapState& fonts_;
+  HtmlSettings settings_;
+  std::string word_;
+  std::string tag_;
+  bool inTag_ = false;
+};
+
+}  // namespace ts

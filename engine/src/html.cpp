@@ -1,0 +1,233 @@
+#include "ts/html.hpp"
+
+#include <array>
+#include <cstring>
+
+#include "ts/replace.hpp"
+
+namespace ts {
+namespace {
+
+constexpr HtmlEntity kEntities[kHtmlEntityCount] = {
+    {"&euro;", "&#128", 128},     {"&sbquo;", "&#130", 130},   {"&fnof;", "&#131", 131},
+    {"&bdquo;", "&#132", 132},    {"&hellip;", "&#133", 133},  {"&dagger;", "&#134", 134},
+    {"&Dagger;", "&#135", 135},   {"&circ;", "&#136", 136},    {"&permil;", "&#137", 137},
+    {"&Scaron;", "&#138", 138},   {"&lsaquo;", "&#139", 139},  {"&OElig;", "&#140", 140},
+    {"&lsquo;", "&#145", 145},    {"&rsquo;", "&#146", 146},   {"&ldquo;", "&#147", 147},
+    {"&rdquo;", "&#148", 148},    {"&bull;", "&#149", 149},    {"&ndash;", "&#150", 150},
+    {"&mdash;", "&#151", 151},    {"&tilde;", "&#152", 152},   {"&trade;", "&#153", 153},
+    {"&scaron;", "&#154", 154},   {"&rsaquo;", "&#155", 155},  {"&oelig;", "&#156", 156},
+    {"&Yuml;", "&#159", 159},     {"&iexcl;", "&#161;", 161},  {"&cent;", "&#162;", 162},
+    {"&pound;", "&#163;", 163},   {"&curren;", "&#164;", 164}, {"&yen;", "&#165;", 165},
+    {"&brvbar;", "&#166;", 166},  {"&sect;", "&#167;", 167},   {"&uml;", "&#168;", 168},
+    {"&copy;", "&#169;", 169},    {"&ordf;", "&#170;", 170},   {"&laquo;", "&#171;", 171},
+    {"&not;", "&#172;", 172},     {"&shy;", "&#173;", 173},    {"&reg;", "&#174;", 174},
+    {"&macr;", "&#175;", 175},    {"&deg;", "&#176;", 176},    {"&plusmn;", "&#177;", 177},
+    {"&sup2;", "&#178;", 178},    {"&sup3;", "&#179;", 179},   {"&acute;", "&#180;", 180},
+    {"&micro;", "&#181;", 181},   {"&para;", "&#182;", 182},   {"&middot;", "&#183;", 183},
+    {"&cedil;", "&#184;", 184},   {"&sup1;", "&#185;", 185},   {"&ordm;", "&#186;", 186},
+    {"&raquo;", "&#187;", 187},   {"&frac14;", "&#188;", 188}, {"&frac12;", "&#189;", 189},
+    {"&frac34;", "&#190;", 190},  {"&iquest;", "&#191;", 191}, {"&Agrave;", "&#192;", 192},
+    {"&Aacute;", "&#193;", 193},  {"&Acirc;", "&#194;", 194},  {"&Atilde;", "&#195;", 195},
+    {"&Auml;", "&#196;", 196},    {"&Aring;", "&#197;", 197},  {"&AElig;", "&#198;", 198},
+    {"&Ccedil;", "&#199;", 199},  {"&Egrave;", "&#200;", 200}, {"&Eacute;", "&#201;", 201},
+    {"&Ecirc;", "&#202;", 202},   {"&Euml;", "&#203;", 203},   {"&Igrave;", "&#204;", 204},
+    {"&Iacute;", "&#205;", 205},  {"&Icirc;", "&#206;", 206},  {"&Iuml;", "&#207;", 207},
+    {"&ETH;", "&#208;", 208},     {"&Ntilde;", "&#209;", 209}, {"&Ograve;", "&#210;", 210},
+    {"&Oacute;", "&#211;", 211},  {"&Ocirc;", "&#212;", 212},  {"&Otilde;", "&#213;", 213},
+    {"&Ouml;", "&#214;", 214},    {"&times;", "&#215;", 215},  {"&Oslash;", "&#216;", 216},
+    {"&Ugrave;", "&#217;", 217},  {"&Uacute;", "&#218;", 218}, {"&Ucirc;", "&#219;", 219},
+    {"&Uuml;", "&#220;", 220},    {"&Yacute;", "&#221;", 221}, {"&THORN;", "&#222;", 222},
+    {"&szlig;", "&#223;", 223},   {"&agrave;", "&#224;", 224}, {"&aacute;", "&#225;", 225},
+    {"&acirc;", "&#226;", 226},   {"&atilde;", "&#227;", 227}, {"&auml;", "&#228;", 228},
+    {"&aring;", "&#229;", 229},   {"&aelig;", "&#230;", 230},  {"&ccedil;", "&#231;", 231},
+    {"&egrave;", "&#232;", 232},  {"&eacute;", "&#233;", 233}, {"&ecirc;", "&#234;", 234},
+    {"&euml;", "&#235;", 235},    {"&igrave;", "&#236;", 236}, {"&iacute;", "&#237;", 237},
+    {"&icirc;", "&#238;", 238},   {"&iuml;", "&#239;", 239},   {"&eth;", "&#240;", 240},
+    {"&ntilde;", "&#241;", 241},  {"&ograve;", "&#242;", 242}, {"&oacute;", "&#243;", 243},
+    {"&ocirc;", "&#244;", 244},   {"&otilde;", "&#245;", 245}, {"&ouml;", "&#246;", 246},
+    {"&divide;", "&#247;", 247},  {"&oslash;", "&#248;", 248}, {"&ugrave;", "&#249;", 249},
+    {"&uacute;", "&#250;", 250},  {"&ucirc;", "&#251;", 251},  {"&uuml;", "&#252;", 252},
+    {"&yacute;", "&#253;", 253},  {"&thorn;", "&#254;", 254},  {"&yuml;", "&#255;", 255},
+};
+
+// The entity of each byte in each form (empty: the byte has no row).
+struct EntityIndex {
+  std::array<const char*, 256> numeric{};
+  std::array<const char*, 256> named{};
+  EntityIndex() {
+    for (const HtmlEntity& e : kEntities) {
+      numeric[e.byte] = e.numeric;
+      named[e.byte] = e.name;
+    }
+  }
+};
+const EntityIndex& entityIndex() {
+  static const EntityIndex index;
+  return index;
+}
+
+bool isFontNameByte(std::uint8_t b) {
+  return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
+         b == ' ' || b == '-' || b == '.';
+}
+
+std::size_t findEither(std::string_view s, const char* upper, const char* lower) {
+  const std::size_t at = s.find(upper);
+  return at != std::string_view::npos ? at : s.find(lower);
+}
+
+// The charset declaration's value replaced: after "charset" and "=", the value up to a
+// quote, blank, ";" or the end; a quoted value stays quoted.  A value that runs to the end
+// of the tag inside inside an open attribute quote gets that quote closed.
+std::string rewriteCharset(std::string_view inside, std::size_t keyword,
+                           std::string_view charsetName) {
+  std::size_t i = keyword + 7;
+  while (i < inside.size() && inside[i] == ' ') ++i;
+  if (i >= inside.size() || inside[i] != '=') return std::string(inside);  // declares nothing
+  ++i;
+  while (i < inside.size() && inside[i] == ' ') ++i;
+  std::string out(inside.substr(0, keyword + 7));
+  out += '=';
+  if (i < inside.size() && (inside[i] == '"' || inside[i] == '\'')) {
+    const char quote = inside[i];
+    const std::size_t close = inside.find(quote, i + 1);
+    out += quote;
+    out += charsetName;
+    out += quote;
+    if (close != std::string_view::npos) out += inside.substr(close + 1);
+    return out;
+  }
+  std::size_t end = i;
+  while (end < inside.size() && std::strchr("\"' ;", inside[end]) == nullptr) ++end;
+  out += charsetName;
+  if (end < inside.size()) {
+    out += inside.substr(end);
+  } else {
+    std::size_t quotes = 0;
+    for (std::size_t k = 0; k < keyword; ++k) quotes += inside[k] == '"';
+    if (quotes % 2 == 1) out += '"';
+  }
+  return out;
+}
+
+}  // namespace
+
+const HtmlEntity* htmlEntityTable() { return kEntities; }
+
+bool isHtmlBreak(std::uint8_t b) {
+  return b == ' ' || b == '.' || b == ',' || b == '<' || b == '>' || b == '-' || b == '\r' ||
+         b == '\n';
+}
+
+std::string convertHtmlWord(ConverterState& conv, const HtmlSettings& settings,
+                            std::string_view word) {
+  // Entity decoding, row after row; every entity string starts with "&".
+  std::string decoded(word);
+  if (decoded.find('&') != std::string::npos) {
+    std::string next;
+    for (const HtmlEntity& e : kEntities) {
+      for (const char* form : {e.name, e.numeric}) {
+        if (*form == 0 || decoded.find(form) == std::string::npos) continue;
+        ReplaceAll(decoded, form, std::string_view(reinterpret_cast<const char*>(&e.byte), 1),
+                   next);
+        decoded.swap(next);
+      }
+    }
+  }
+  std::string converted = convert(conv, decoded);
+  // Entity encoding.  Each row replaces its byte by ASCII, which no later row matches, so
+  // one pass over the bytes gives the same as the rows one after the other.
+  if (settings.form == EntityForm::kEightBit || conv.destination == kUtf8) return converted;
+  const auto& forms = settings.form == EntityForm::kNamed ? entityIndex().named
+                                                          : entityIndex().numeric;
+  std::string out;
+  out.reserve(converted.size());
+  for (char c : converted) {
+    const char* entity = forms[static_cast<std::uint8_t>(c)];
+    if (entity != nullptr)
+      out += entity;
+    else
+      out += c;
+  }
+  return out;
+}
+
+std::string rewriteHtmlTag(ConverterState& conv, FontMapState& fonts,
+                           const HtmlSettings& settings, std::string_view inside) {
+  std::size_t start = std::string_view::npos;
+  std::size_t at = findEither(inside, "FONT-FAMILY", "font-family");
+  if (at != std::string_view::npos) {
+    const std::size_t quot = inside.find("&quot;", at);
+    start = quot != std::string_view::npos ? quot + 6 : at + 11;
+  } else {
+    at = findEither(inside, "FONT FACE", "font face");
+    if (at != std::string_view::npos) start = at + 9;
+  }
+  if (start == std::string_view::npos) {
+    at = findEither(inside, "CHARSET", "charset");
+    if (at == std::string_view::npos) return std::string(inside);
+    return rewriteCharset(inside, at, settings.charsetName);
+  }
+  // The name: past the bytes that cannot be part of one (and blanks), the longest run of
+  // font-name bytes, blanks included.
+  std::size_t i = std::min(start, inside.size());
+  while (i < inside.size() &&
+         (!isFontNameByte(static_cast<std::uint8_t>(inside[i])) || inside[i] == ' '))
+    ++i;
+  std::size_t end = i;
+  while (end < inside.size() && isFontNameByte(static_cast<std::uint8_t>(inside[end]))) ++end;
+  const std::string_view old = inside.substr(i, end - i);
+  if (old.empty()) return std::string(inside);
+  const std::optional<std::string> mapped = mapFontName(conv, fonts, old);
+  if (!mapped || *mapped == old) return std::string(inside);
+  return ReplaceAll(inside, old, *mapped);
+}
+
+HtmlConverter::HtmlConverter(ConverterState& conv, FontMapState& fonts, HtmlSettings settings)
+    : conv_(conv), fonts_(fonts), settings_(std::move(settings)) {}
+
+void HtmlConverter::feed(std::string_view chunk, ByteBuffer& out) {
+  std::size_t i = 0;
+  while (i < chunk.size()) {
+    if (inTag_) {
+      const std::size_t close = chunk.find('>', i);
+      if (close == std::string_view::npos) {
+        tag_.append(chunk.substr(i));
+        return;
+      }
+      tag_.append(chunk.substr(i, close - i));
+      out.append(rewriteHtmlTag(conv_, fonts_, settings_, tag_));
+      out.push('>');
+      tag_.clear();
+      inTag_ = false;
+      i = close + 1;
+      continue;
+    }
+    // Word bytes up to the next break.
+    std::size_t j = i;
+    while (j < chunk.size() && !isHtmlBreak(static_cast<std::uint8_t>(chunk[j]))) ++j;
+    word_.append(chunk.substr(i, j - i));
+    if (j == chunk.size()) return;
+    if (!word_.empty()) {
+      out.append(convertHtmlWord(conv_, settings_, word_));
+      word_.clear();
+    }
+    out.push(static_cast<std::uint8_t>(chunk[j]));
+    if (chunk[j] == '<') inTag_ = true;
+    i = j + 1;
+  }
+}
+
+void HtmlConverter::finish(ByteBuffer& out) {
+  if (inTag_) {
+    out.append(tag_);  // a tag that never ends is written as it is
+  } else if (!word_.empty()) {
+    out.append(convertHtmlWord(conv_, settings_, word_));
+  }
+  word_.clear();
+  tag_.clear();
+  inTag_ = false;
+}
+
+}  // namespace ts

@@ -1,0 +1,48 @@
+#include "ts/platform/files.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace ts::platform {
+
+bool makeFolders(const std::string& folder) {
+  if (folder.empty()) return false;
+  struct stat st;
+  if (stat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  const std::size_t slash = folder.find_last_of('/');
+  if (slash != std::string::npos && slash > 0 && !makeFolders(folder.substr(0, slash))) return false;
+  return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+bool writeFileAtomically(const std::string& path, std::string_view contents, mode_t mode) {
+  const std::size_t slash = path.find_last_of('/');
+  if (slash != std::string::npos && slash > 0 && !makeFolders(path.substr(0, slash))) return false;
+  std::string tmp = path + ".XXXXXX";
+  const int fd = mkstemp(tmp.data());
+  if (fd < 0) return false;
+  struct stat st;
+  fchmod(fd, stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : mode);
+  const char* p = contents.data();
+  std::size_t left = contents.size();
+  bool ok = true;
+  while (ok && left > 0) {
+    const ssize_t w = write(fd, p, left);
+    if (w < 0 && errno == EINTR) continue;
+    ok = w > 0;
+    if (ok) {
+      p += w;
+      left -= static_cast<std::size_t>(w);
+    }
+  }
+  ok = ok && fsync(fd) == 0;
+  ok = (close(fd) == 0) && ok;
+  ok = ok && rename(tmp.c_str(), path.c_str()) == 0;
+  if (!ok) unlink(tmp.c_str());
+  return ok;
+}
+
+}  // namespace ts::platform
