@@ -1,0 +1,216 @@
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "ts/platform/desktop_fonts.hpp"
+#include "ts/platform/files.hpp"
+#include "ts/platform/process.hpp"
+#include "ts/platform/registry.hpp"
+#include "ts/platform/shared_flag.hpp"
+#include "ts/platform/window_channel.hpp"
+
+namespace ts::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  std::stringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+
+class Platform : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static const fs::path base = fs::temp_directory_path();  // before TMPDIR changes
+    dir_ = base /
+           ("ts-platform-" + std::to_string(getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+    setenv("TMPDIR", dir_.c_str(), 1);
+  }
+  void TearDown() override {
+    fs::remove_all(dir_);
+    unsetenv("TMPDIR");
+  }
+  fs::path dir_;
+};
+
+TEST_F(Platform, Registry) {
+  EXPECT_EQ(configFolder(), (dir_ / "config" / "tessaro").string());
+  Registry fresh;
+  EXPECT_EQ(fresh.path(), (dir_ / "config" / "tessaro" / "registry.ini").string());
+  EXPECT_FALSE(fresh.keyExists());
+  EXPECT_FALSE(fresh.get("path").has_value());
+  EXPECT_TRUE(fresh.set("path", "/opt/kb/run --x"));
+  EXPECT_TRUE(fresh.set("MenuFont", "Cantarell"));
+  EXPECT_TRUE(fresh.set("path", "/opt/kb/run"));  // replaced, not added
+  EXPECT_FALSE(fresh.set("bad", "two\nlines"));
+  ASSERT_TRUE(fresh.save());
+  EXPECT_EQ(readFile(fresh.path()), "[Software\\Tessaro]\npath=/opt/kb/run\nMenuFont=Cantarell\n");
+  EXPECT_EQ(fs::status(fresh.path()).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+
+  // Other sections and lines are kept; values are found in our section only.
+  std::ofstream(fresh.path()) << "; a comment\n[Other]\npath=elsewhere\n\n[Software\\Tessaro]\n"
+                                 "path = /bin/kb \n\n[Last]\nx=1\n";
+  Registry again;
+  EXPECT_TRUE(again.keyExists());
+  EXPECT_EQ(again.get("path").value_or(""), "/bin/kb");
+  EXPECT_TRUE(again.set("StatusFont", "Sans"));
+  ASSERT_TRUE(again.save());
+  EXPECT_EQ(readFile(again.path()),
+            "; a comment\n[Other]\npath=elsewhere\n\n[Software\\Tessaro]\npath = /bin/kb \n"
+            "StatusFont=Sans\n\n[Last]\nx=1\n");
+
+  // A folder that cannot be made: the save fails and nothing is left behind.
+  std::ofstream(dir_ / "blocker") << "x";
+  Registry blocked((dir_ / "blocker" / "registry.ini").string());
+  blocked.set("a", "b");
+  EXPECT_FALSE(blocked.save());
+}
+
+TEST_F(Platform, AtomicWriteKeepsTheModeOfAnExistingFile) {
+  const fs::path f = dir_ / "f.txt";
+  ASSERT_TRUE(writeFileAtomically(f.string(), "one", 0640));
+  EXPECT_EQ(fs::status(f).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::permissions(f, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+  ASSERT_TRUE(writeFileAtomically(f.string(), "two", 0600));
+  EXPECT_EQ(readFile(f), "two");
+  EXPECT_EQ(fs::status(f).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+  int files = 0;
+  for (auto& e : fs::directory_iterator(dir_)) files += e.is_regular_file();
+  EXPECT_EQ(files, 1);
+}
+
+TEST_F(Platform, FontDescriptions) {
+  EXPECT_EQ(faceOf("Cantarell 11"), "Cantarell");
+  EXPECT_EQ(faceOf("Cantarell Bold 11"), "Cantarell");
+  EXPECT_EQ(faceOf("DejaVu Sans Mono Bold Italic 10"), "DejaVu Sans Mono");
+  EXPECT_EQ(faceOf("Sans"), "Sans");
+  EXPECT_EQ(faceOf(""), "");
+  EXPECT_EQ(withFace("Cantarell Bold 11", "TS Sans Serif"), "TS Sans Serif Bold 11");
+  EXPECT_EQ(withFace("Sans 9", "DejaVu Sans"), "DejaVu Sans 9");
+  EXPECT_EQ(withFace("Sans", "X"), "X");
+  EXPECT_EQ(withFace("TS Sans Serif 11", "Ubuntu"), "Ubuntu 11");
+}
+
+TEST_F(Platform, DesktopFontsFile) {
+  const fs::path f = dir_ / "fonts.ini";
+  setenv("TESSARO_DESKTOP_FONTS", f.c_str(), 1);
+  auto desktop = desktopFonts();
+  InterfaceFonts fonts;
+  EXPECT_FALSE(desktop->read(fonts));  // no file: no fonts
+  std::ofstream(f) << "CaptionFont=Cantarell Bold 11\nSmCaptionFont=Cantarell 9\nMenuFont=Sans 10\n"
+                      "StatusFont=Sans 9\nMessageFont=Sans 10\n";
+  ASSERT_TRUE(desktop->read(fonts));
+  EXPECT_EQ(fonts.description[kCaption], "Cantarell Bold 11");
+  EXPECT_EQ(fonts.description[kMessage], "Sans 10");
+  fonts.description[kMenu] = "Ubuntu 10";
+  ASSERT_TRUE(desktop->apply(fonts));
+  InterfaceFonts back;
+  ASSERT_TRUE(desktop->read(back));
+  EXPECT_EQ(back.description, fonts.description);
+  std::ofstream(f) << "CaptionFont=Cantarell 11\n";  // incomplete: cannot be read
+  EXPECT_FALSE(desktop->read(back));
+  unsetenv("TESSARO_DESKTOP_FONTS");
+}
+
+TEST_F(Platform, WindowChannel) {
+  EXPECT_EQ(windowSocketPath("Kb"), (dir_ / "Kb").string());
+  EXPECT_FALSE(windowExists("Kb"));
+  EXPECT_FALSE(postCommand("Kb", 3004));
+  const int srv = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::strcpy(addr.sun_path, windowSocketPath("Kb").c_str());
+  ASSERT_EQ(bind(srv, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(listen(srv, 4), 0);
+  std::string got;
+  std::thread reader([&] {
+    for (int i = 0; i < 2; ++i) {
+      const int c = accept(srv, nullptr, nullptr);
+      char buf[64];
+      ssize_t n;
+      while ((n = read(c, buf, sizeof buf)) > 0) got.append(buf, static_cast<std::size_t>(n));
+      close(c);
+    }
+  });
+  EXPECT_TRUE(windowExists("Kb"));
+  EXPECT_TRUE(postCommand("Kb", 3004));
+  reader.join();
+  close(srv);
+  EXPECT_EQ(got, "WM_COMMAND 3004\n");
+  unsetenv("XDG_RUNTIME_DIR");
+  EXPECT_EQ(windowSocketPath("Kb"), "/tmp/Kb-" + std::to_string(getuid()));
+}
+
+TEST_F(Platform, Processes) {
+  const fs::path marker = dir_ / "started";
+  ASSERT_TRUE(startCommandLine("echo started > '" + marker.string() + "'"));
+  for (int i = 0; i < 200 && readFile(marker).empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(readFile(marker), "started\n");
+  std::string out, err;
+  EXPECT_TRUE(runProgram({"sh", "-c", "echo out; echo err >&2"}, out, err));
+  EXPECT_EQ(out, "out\n");
+  EXPECT_EQ(err, "err\n");
+  EXPECT_FALSE(runProgram({"sh", "-c", "exit 3"}, out, err));
+  EXPECT_FALSE(runProgram({"no-such-program-here"}, out, err));
+  const auto t0 = std::chrono::steady_clock::now();
+  EXPECT_FALSE(runProgram({"sleep", "5"}, out, err, 200));  // killed at the time limit
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(3));
+  EXPECT_FALSE(findOnPath("sh").empty());
+}
+
+TEST_F(Platform, SharedBlock) {
+  auto* block = static_cast<volatile std::uint32_t*>(mapSharedBlock("flag.map", 2048));
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(fs::file_size(dir_ / "flag.map"), 2048u);
+  EXPECT_EQ(mapSharedBlock("flag.map", 2048), block);  // one mapping per process
+  // Another process sees what this one stores, and this one what it stores.
+  block[0] = 7;
+  const pid_t child = fork();
+  if (child == 0) {
+    auto* other = static_cast<volatile std::uint32_t*>(mapSharedBlock("flag.map", 2048));
+    const bool ok = other != nullptr && other[0] == 7;
+    if (other != nullptr) other[1] = 9;
+    _exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(block[1], 9u);
+  // A short file is made anew with the size; a symbolic link is refused.
+  std::ofstream(dir_ / "short.map") << "abc";
+  EXPECT_NE(mapSharedBlock("short.map", 2048), nullptr);
+  EXPECT_EQ(fs::file_size(dir_ / "short.map"), 2048u);
+  std::ofstream(dir_ / "victim") << "keep me";
+  fs::create_symlink(dir_ / "victim", dir_ / "link.map");
+  EXPECT_EQ(mapSharedBlock("link.map", 2048), nullptr);
+  EXPECT_EQ(readFile(dir_ / "victim"), "keep me");
+  EXPECT_EQ(temporaryFolder(), dir_.string());
+}
+
+}  // namespace
+}  // namespace ts::platform
