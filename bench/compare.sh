@@ -71,6 +71,12 @@ compare "VISCII (25) to UTF-8 (41)" "$work/text.viscii" -f 25 -t 41 -- iconv -f 
 echo "(TCVN5712-1 is the full TCVN charset with capital codes; TCVN3 writes capitals with the"
 echo " lower-case bytes, so the outputs differ wherever the text has a capital letter.)"
 compare "UTF-8 (41) to TCVN3 (15)" "$work/text.utf8" -f 41 -t 15 -- iconv -f UTF-8 -t TCVN5712-1
+"$tsconv" -f utf-8 -t tcvn3 "$work/text.utf8" | "$build/bench/gen_html" > "$work/page.html"
+echo "HTML page, TCVN3 (15) to VNI - WIN (29) with --html  (input $(( $(stat -c %s "$work/page.html") / 1048576 )) MiB)"
+read -r s1 m1 < <(measure html "$work/page.html" "$tsconv" -f 15 -t 29 --html)
+row "tsconv -f 15 -t 29 --html" "$work/page.html" "$s1" "$m1"
+read -r s1 m1 < <(measure html "$work/page.html" "$tsconv" -f 15 -t 41 --html)
+row "tsconv -f 15 -t 41 --html" "$work/page.html" "$s1" "$m1"
 if command -v recode >/dev/null; then
   compare "VNI - WIN (29) to UTF-8 (41)" "$work/text.vni" -f 29 -t 41 -- recode VNI..UTF-8
 else

@@ -64,6 +64,27 @@ int main(int argc, char** argv) {
       std::ofstream(dir / "text" / ("text-" + std::to_string(t++)), std::ios::binary) << in;
     }
   }
-  std::printf("%d seeds\n", written + t);
+  fs::create_directories(dir / "html");
+  const char* pages[] = {
+      "<font face=\".VnTime\">Vi\xD6t</font>",
+      "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=x-user-defined\">",
+      "<meta charset=\"utf-8\"><p style=\"FONT-FAMILY: &quot;VNI-Times&quot;\">a&#249;</p>",
+      "<span style=\"font-family: .VnArial; color: red\">\xB8 &copy; &amp; &#128;</span> <b",
+      "<!-- \xB8 --> <script>x='\xB5';</script> a-b.c,d\r\n<i>e</i>",
+      "<font face=Arial charset=x>&#7879;&#224;\\u0224</font>",
+      "<p title=\"charset\">FONT FACE=\"VNI-Couri\"</p><CHARSET=VNI>"};
+  int h = 0;
+  for (const char* page : pages) {
+    for (int pair = 0; pair < 4; ++pair) {
+      const int pairs[4][2] = {{15, 29}, {29, 15}, {15, 41}, {25, 39}};
+      std::string in;
+      in += static_cast<char>(pairs[pair][0]);
+      in += static_cast<char>(pairs[pair][1]);
+      in += static_cast<char>(h * 7);
+      in += page;
+      std::ofstream(dir / "html" / ("page-" + std::to_string(h++)), std::ios::binary) << in;
+    }
+  }
+  std::printf("%d seeds\n", written + t + h);
   return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <unordered_map>
 
 #include "ts/replace.hpp"
 
@@ -51,14 +52,23 @@ constexpr HtmlEntity kEntities[kHtmlEntityCount] = {
     {"&yacute;", "&#253;", 253},  {"&thorn;", "&#254;", 254},  {"&yuml;", "&#255;", 255},
 };
 
-// The entity of each byte in each form (empty: the byte has no row).
+// The entity of each byte in each form (empty: the byte has no row), and the byte of each
+// entity string.
 struct EntityIndex {
   std::array<const char*, 256> numeric{};
   std::array<const char*, 256> named{};
+  std::unordered_map<std::string_view, std::uint8_t> byteOf;
+  std::size_t shortest = 99, longest = 0;
   EntityIndex() {
     for (const HtmlEntity& e : kEntities) {
       numeric[e.byte] = e.numeric;
       named[e.byte] = e.name;
+      for (const char* form : {e.name, e.numeric}) {
+        const std::string_view f(form);
+        byteOf.emplace(f, e.byte);
+        shortest = std::min(shortest, f.size());
+        longest = std::max(longest, f.size());
+      }
     }
   }
 };
@@ -120,37 +130,75 @@ bool isHtmlBreak(std::uint8_t b) {
          b == '\n';
 }
 
-std::string convertHtmlWord(ConverterState& conv, const HtmlSettings& settings,
-                            std::string_view word) {
-  // Entity decoding, row after row; every entity string starts with "&".
-  std::string decoded(word);
-  if (decoded.find('&') != std::string::npos) {
-    std::string next;
-    for (const HtmlEntity& e : kEntities) {
-      for (const char* form : {e.name, e.numeric}) {
-        if (*form == 0 || decoded.find(form) == std::string::npos) continue;
-        ReplaceAll(decoded, form, std::string_view(reinterpret_cast<const char*>(&e.byte), 1),
-                   next);
-        decoded.swap(next);
+// The rows replace their strings one after the other.  Every entity string starts with its
+// only "&", no string is the start of another, and each becomes a byte of 128 or more that no
+// string holds: so at any "&" at most one string can match, replacements never meet, and one
+// pass that replaces the string found at each "&" gives the same text.
+void decodeHtmlEntities(std::string_view word, std::string& out) {
+  const EntityIndex& index = entityIndex();
+  out.clear();
+  std::size_t i = 0;
+  while (i < word.size()) {
+    const std::size_t amp = word.find('&', i);
+    if (amp == std::string_view::npos) break;
+    out.append(word, i, amp - i);
+    std::size_t used = 0;
+    for (std::size_t len = index.shortest; len <= index.longest && amp + len <= word.size(); ++len) {
+      const auto it = index.byteOf.find(word.substr(amp, len));
+      if (it != index.byteOf.end()) {
+        out.push_back(static_cast<char>(it->second));
+        used = len;
+        break;
       }
     }
+    if (used == 0) {
+      out.push_back('&');
+      used = 1;
+    }
+    i = amp + used;
   }
-  std::string converted = convert(conv, decoded);
+  out.append(word.substr(std::min(i, word.size())));
+}
+
+void HtmlWordConverter::convert(ConverterState& conv, const HtmlSettings& settings,
+                                std::string_view word, ByteBuffer& out) {
+  std::string_view text = word;
+  if (word.find('&') != std::string_view::npos) {
+    decodeHtmlEntities(word, decoded_);
+    text = decoded_;
+  }
+  const bool encode = settings.form != EntityForm::kEightBit && conv.destination != kUtf8;
+  if (!encode) {
+    ts::convert(conv, text, out);
+    return;
+  }
+  converted_.clear();
+  ts::convert(conv, text, converted_);
   // Entity encoding.  Each row replaces its byte by ASCII, which no later row matches, so
   // one pass over the bytes gives the same as the rows one after the other.
-  if (settings.form == EntityForm::kEightBit || conv.destination == kUtf8) return converted;
   const auto& forms = settings.form == EntityForm::kNamed ? entityIndex().named
                                                           : entityIndex().numeric;
-  std::string out;
-  out.reserve(converted.size());
-  for (char c : converted) {
-    const char* entity = forms[static_cast<std::uint8_t>(c)];
-    if (entity != nullptr)
-      out += entity;
-    else
-      out += c;
+  const std::uint8_t* c = converted_.data();
+  const std::size_t n = converted_.size();
+  std::uint8_t* d = out.reserveMore(n * 8);  // no entity is longer than eight bytes
+  std::uint8_t* p = d;
+  for (std::size_t i = 0; i < n; ++i) {
+    const char* entity = forms[c[i]];
+    if (entity == nullptr) {
+      *p++ = c[i];
+    } else {
+      while (*entity != 0) *p++ = static_cast<std::uint8_t>(*entity++);
+    }
   }
-  return out;
+  out.commit(static_cast<std::size_t>(p - d));
+}
+
+std::string convertHtmlWord(ConverterState& conv, const HtmlSettings& settings,
+                            std::string_view word) {
+  HtmlWordConverter words;
+  ByteBuffer out;
+  words.convert(conv, settings, word, out);
+  return out.str();
 }
 
 std::string rewriteHtmlTag(ConverterState& conv, FontMapState& fonts,
@@ -207,11 +255,16 @@ void HtmlConverter::feed(std::string_view chunk, ByteBuffer& out) {
     // Word bytes up to the next break.
     std::size_t j = i;
     while (j < chunk.size() && !isHtmlBreak(static_cast<std::uint8_t>(chunk[j]))) ++j;
-    word_.append(chunk.substr(i, j - i));
-    if (j == chunk.size()) return;
+    if (j == chunk.size()) {
+      word_.append(chunk.substr(i));
+      return;
+    }
     if (!word_.empty()) {
-      out.append(convertHtmlWord(conv_, settings_, word_));
+      word_.append(chunk.substr(i, j - i));
+      words_.convert(conv_, settings_, word_, out);
       word_.clear();
+    } else if (j > i) {
+      words_.convert(conv_, settings_, chunk.substr(i, j - i), out);
     }
     out.push(static_cast<std::uint8_t>(chunk[j]));
     if (chunk[j] == '<') inTag_ = true;
@@ -223,7 +276,7 @@ void HtmlConverter::finish(ByteBuffer& out) {
   if (inTag_) {
     out.append(tag_);  // a tag that never ends is written as it is
   } else if (!word_.empty()) {
-    out.append(convertHtmlWord(conv_, settings_, word_));
+    words_.convert(conv_, settings_, word_, out);
   }
   word_.clear();
   tag_.clear();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "test_util.hpp"
+#include "ts/replace.hpp"
 
 namespace ts {
 namespace {
@@ -163,6 +164,42 @@ TEST(Html, PiecesGiveTheWholeResult) {
     for (int i = 0; i < 60; ++i) text += parts[std::uniform_int_distribution<int>(0, 11)(rng)];
     const std::string whole = html(15, 41, text);
     EXPECT_EQ(html(15, 41, text, {}, 1 + static_cast<std::size_t>(k % 9)), whole) << hex(text);
+  }
+}
+
+}  // namespace
+}  // namespace ts
+
+namespace ts {
+namespace {
+
+// Entity decoding against the rows applied one after the other over the whole word.
+TEST(Html, EntityDecodingEqualsTheRowsInTurn) {
+  auto literal = [](std::string w) {
+    for (int i = 0; i < kHtmlEntityCount; ++i) {
+      const HtmlEntity& e = htmlEntityTable()[i];
+      for (const char* form : {e.name, e.numeric}) {
+        if (w.find(form) == std::string::npos) continue;
+        w = ReplaceAll(w, form, std::string(1, static_cast<char>(e.byte)));
+      }
+    }
+    return w;
+  };
+  std::mt19937 rng(13);
+  std::vector<std::string> pieces = {"&", "#", ";", "1", "2", "5", "8", "9", "0", "a", "&amp",
+                                     "&#12", "&#128", "&#255;", "&copy;", "&#1289;", "&&#"};
+  for (int i = 0; i < kHtmlEntityCount; ++i) {
+    pieces.push_back(htmlEntityTable()[i].name);
+    pieces.push_back(htmlEntityTable()[i].numeric);
+  }
+  std::string got;
+  for (int k = 0; k < 20000; ++k) {
+    std::string w;
+    const int n = std::uniform_int_distribution<int>(0, 8)(rng);
+    for (int i = 0; i < n; ++i)
+      w += pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(rng)];
+    decodeHtmlEntities(w, got);
+    ASSERT_EQ(got, literal(w)) << w;
   }
 }
 

@@ -154,35 +154,53 @@ TS_EXPORT int32_t TS_API TS_UTF8toUTF16(const char* text, int32_t* seqLength,
                                         int32_t available);
 
 /*
- * Converts an HTML text with the selected pair: words are converted, entities decoded and
- * encoded, font names and charset declarations inside tags rewritten.  Returns the length
- * of the result.  The buffer must hold the whole result.
+ * Converts an HTML text with the selected pair: words (runs of bytes between blanks, . , < >
+ * - and line breaks) are converted, entities decoded before and bytes of 128 and more
+ * written as numeric references after (not for UTF-8, destination 41); inside tags the first
+ * font name is mapped to the destination's family, or else the charset declaration's value
+ * becomes windows-1252.  Words and tags of any length are converted whole; a tag without
+ * its ">" at the end is written as it is.  Returns the length of the result.
+ * Buffer: 12 * strlen(source) + 16 bytes always suffice.
  */
 TS_EXPORT int32_t TS_API TS_htmlConvert(const char* source, char* destination);
 
 /* ---- Fonts, keyboard program, clipboard guard --------------------------------------- */
 
 /*
- * Maps a font name of the source charset's family to the destination's.  Returns the
- * length written, or 0 when nothing was written.  Buffer: 32 bytes.
+ * Maps a font name of the source charset's family to the destination's (lists for TCVN3,
+ * VISCII, VNI - WIN and VN Unicode 1): by family code, then the code of the entry before,
+ * then the family head, then the destination's default name.  An empty name gives the
+ * default name.  Returns the length written, or 0 when nothing was written (a name no list
+ * holds, letter case counting, or a charset without a list).  Buffer: 32 bytes.
  */
 TS_EXPORT int32_t TS_API TS_convertFont(const char* name, char* out);
 
 /*
- * Non-zero mode: switches the desktop's interface fonts to "TS Sans Serif", saving the
- * user's own; zero: restores the saved fonts.  Returns 0 on success.
+ * Non-zero mode: switches the desktop's five interface fonts to "TS Sans Serif" (size and
+ * style kept), saving the user's own faces first under [Software\Tessaro] of
+ * $XDG_CONFIG_HOME/tessaro/registry.ini; a face that already is "TS Sans Serif" is not
+ * saved, so a second switch keeps the first saved faces.  Zero: the saved faces come back
+ * (they stay saved).  The fonts are GNOME's (gsettings) where it runs, else those of the
+ * file $TESSARO_DESKTOP_FONTS or $XDG_CONFIG_HOME/tessaro/desktop-fonts.ini.
+ * Returns 0 on success, 1 when the fonts cannot be read or changed or the faces cannot be
+ * saved; then nothing has changed.
  */
 TS_EXPORT int32_t TS_API TS_sysFont(uint32_t mode);
 
 /*
  * Finds, signals or starts the keyboard program: mode 0 makes sure it runs, 1 starts it
  * with " F" appended to its command line, 2 brings it to the front and opens its window.
- * Returns 1 when done, 0 on failure.
+ * The program is found by its socket "TessaroKeyboard" in $XDG_RUNTIME_DIR and signalled
+ * with the line "WM_COMMAND 3004"; it is started (/bin/sh -c, detached) from the value
+ * "path" of the registry file.  Returns 1 when done, 0 when the path is missing or the
+ * start fails.
  */
 TS_EXPORT unsigned char TS_API TS_run(uint32_t mode);
 
-/* Raises the clipboard guard flag shared with the keyboard program; returns the address of
- * the shared block, or a null pointer when it cannot be mapped.  The argument is not read. */
+/* Raises the clipboard guard flag shared with the keyboard program: the first 32-bit word
+ * of the 2048-byte file tsclb.map in $TMPDIR (/tmp), mapped shared.  Returns the address of
+ * the block, or a null pointer when it cannot be mapped (the file a symbolic link or of
+ * another user).  The argument is not read. */
 TS_EXPORT void* TS_API TS_noClipboard(int32_t unused);
 
 #ifdef __cplusplus

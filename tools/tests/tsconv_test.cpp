@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ts/converter.hpp"
+#include "ts/html.hpp"
 
 extern char** environ;
 
@@ -243,6 +244,29 @@ TEST_F(Tsconv, SortsLines) {
   // UTF-8 sorts too.
   r = run({"-f", "utf8", "-t", "utf8", "-s"}, "\xC3\xA2n\n\xC4\x83n\nan\n");
   EXPECT_EQ(r.out, "an\n\xC4\x83n\n\xC3\xA2n\n");
+}
+
+// --html in pieces gives what the library gives for the whole page.
+TEST_F(Tsconv, Html) {
+  std::string page = "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=x\">";
+  for (int i = 0; page.size() < 600 * 1024; ++i)
+    page += "<p><font face=\".VnTime\">Vi\xD6t Nam &copy; " + std::to_string(i) + "</font></p>\n";
+  page += "<i";
+  writeFile(dir_ / "page.html", page);
+  Result r = run({"-f", "15", "-t", "29", "--html", (dir_ / "page.html").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  ts::ConverterState st;
+  ts::selectPair(st, 15, 29);
+  ts::FontMapState fonts;
+  ts::HtmlConverter html(st, fonts);
+  ts::ByteBuffer expect;
+  html.feed(page, expect);
+  html.finish(expect);
+  EXPECT_TRUE(r.out == expect.str());
+  EXPECT_NE(r.out.find("<font face=\"VNI-Times\">Vie&#228;t Nam a&#226; 0</font>"), std::string::npos);
+  EXPECT_NE(r.out.find("charset=windows-1252\">"), std::string::npos);
+  r = run({"-f", "15", "-t", "29", "--html", "--upper"});
+  EXPECT_EQ(r.status, 2);
 }
 
 TEST_F(Tsconv, ListsTheCatalogue) {

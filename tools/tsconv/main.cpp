@@ -24,6 +24,8 @@
 #include "ts/byte_buffer.hpp"
 #include "ts/catalogue.hpp"
 #include "ts/converter.hpp"
+#include "ts/fonts.hpp"
+#include "ts/html.hpp"
 #include "ts/letter_case.hpp"
 #include "ts/stream.hpp"
 #include "ts/text_utils.hpp"
@@ -54,6 +56,8 @@ void usage(std::FILE* to) {
                "      --lower           write the letters in lower case\n"
                "  -s, --sort            sort the lines in Vietnamese dictionary order\n"
                "      --sort-names      sort the lines as personal names (last word first)\n"
+               "      --html            convert an HTML page: the text of words, entities,\n"
+               "                        font names and the charset declaration in tags\n"
                "  -l, --list            list the charsets\n"
                "  -h, --help            show this help\n"
                "  -V, --version         show the version\n"
@@ -170,20 +174,27 @@ class Output {
 // The converted text on its way out, through the letter-case stage when one is asked for.
 class Pipeline {
  public:
-  Pipeline(ts::ConverterState& state, Output& out, int caseMode, int destination)
+  Pipeline(ts::ConverterState& state, Output& out, int caseMode, int destination, bool html)
       : stream_(state), out_(out) {
     if (caseMode != 0) caseStage_ = std::make_unique<ts::LetterCaseStream>(destination, caseMode > 0);
+    if (html) html_ = std::make_unique<ts::HtmlConverter>(state, fonts_);
   }
 
   void feed(std::string_view bytes) {
     converted_.clear();
-    stream_.feed(bytes, converted_);
+    if (html_)
+      html_->feed(bytes, converted_);
+    else
+      stream_.feed(bytes, converted_);
     pass();
   }
 
   void finish() {
     converted_.clear();
-    stream_.finish(converted_);
+    if (html_)
+      html_->finish(converted_);
+    else
+      stream_.finish(converted_);
     pass();
     if (caseStage_) {
       cased_.clear();
@@ -204,6 +215,8 @@ class Pipeline {
   }
 
   ts::StreamConverter stream_;
+  ts::FontMapState fonts_;
+  std::unique_ptr<ts::HtmlConverter> html_;
   Output& out_;
   std::unique_ptr<ts::LetterCaseStream> caseStage_;
   ts::ByteBuffer converted_, cased_;
@@ -218,12 +231,14 @@ int main(int argc, char** argv) {
   bool list = false;
   int caseMode = 0;  // 1 upper, -1 lower
   std::uint32_t sortMode = 0;
-  enum { kLower = 1000, kSortNames };
+  bool html = false;
+  enum { kLower = 1000, kSortNames, kHtml };
   static const option kOptions[] = {
       {"from", required_argument, nullptr, 'f'}, {"to", required_argument, nullptr, 't'},
       {"output", required_argument, nullptr, 'o'}, {"list", no_argument, nullptr, 'l'},
       {"upper", no_argument, nullptr, 'u'},        {"lower", no_argument, nullptr, kLower},
       {"sort", no_argument, nullptr, 's'},         {"sort-names", no_argument, nullptr, kSortNames},
+      {"html", no_argument, nullptr, kHtml},
       {"help", no_argument, nullptr, 'h'},         {"version", no_argument, nullptr, 'V'},
       {nullptr, 0, nullptr, 0}};
   opterr = 0;
@@ -239,6 +254,7 @@ int main(int argc, char** argv) {
       case kLower: caseMode = -1; break;
       case 's': sortMode = ts::kSortModeDictionary; break;
       case kSortNames: sortMode = ts::kSortModeNames; break;
+      case kHtml: html = true; break;
       case 'h': usage(stdout); return 0;
       case 'V': std::printf("tsconv %s\n", kVersion); return 0;
       default: {
@@ -257,6 +273,8 @@ int main(int argc, char** argv) {
     listCharsets();
     return 0;
   }
+  if (html && (caseMode != 0 || sortMode != 0))
+    fail(2, "--html converts a page as it is: it does not go with --upper, --lower or --sort");
   const int source = resolve("-f", from);
   const int destination = resolve("-t", to);
 
@@ -277,7 +295,7 @@ int main(int argc, char** argv) {
   signal(SIGTERM, Output::onSignal);
   signal(SIGHUP, Output::onSignal);
   Output out(output);
-  Pipeline pipeline(state, out, caseMode, state.destination);
+  Pipeline pipeline(state, out, caseMode, state.destination, html);
   ts::ByteBuffer all;  // the whole input, when it is sorted
   std::vector<char> buffer(kChunk);
   for (const char* input : inputs) {

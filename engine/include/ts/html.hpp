@@ -34,11 +34,26 @@ struct HtmlSettings {
   std::string charsetName = "windows-1252";  // written into charset declarations
 };
 
+// Entity decoding: every named entity and numeric reference of the table is replaced by its
+// byte, as if row after row, the named form and then the numeric, went over the word.
+void decodeHtmlEntities(std::string_view word, std::string& out);
+
 // One word: entities decoded (every row in order, the named form and then the numeric),
 // converted with the selected pair, then bytes that have a row written in the entity form.
 // Destination UTF-8 writes no entities.
 std::string convertHtmlWord(ConverterState& conv, const HtmlSettings& settings,
                             std::string_view word);
+
+// The same, appending to `out`, with work buffers kept from word to word.
+class HtmlWordConverter {
+ public:
+  void convert(ConverterState& conv, const HtmlSettings& settings, std::string_view word,
+               ByteBuffer& out);
+
+ private:
+  std::string decoded_;
+  ByteBuffer converted_;
+};
 
 // The inside of one tag, from "<" to ">" exclusive.  The first font declaration
 // ("FONT-FAMILY" or "font-family", else "FONT FACE" or "font face") has its font name
@@ -60,6 +75,7 @@ class HtmlConverter {
   ConverterState& conv_;
   FontMapState& fonts_;
   HtmlSettings settings_;
+  HtmlWordConverter words_;
   std::string word_;
   std::string tag_;
   bool inTag_ = false;
