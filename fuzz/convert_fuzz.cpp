@@ -8,18 +8,14 @@
 #include <vector>
 
 #include "reference.hpp"
+#include "fuzz_input.hpp"
 #include "tslib.h"
 #include "ts/converter.hpp"
 #include "ts/stream.hpp"
 
 namespace {
 
-void check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "check failed: %s\n", what);
-    std::abort();
-  }
-}
+using ts::fuzz::check;
 
 }  // namespace
 

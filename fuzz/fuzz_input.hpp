@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,14 @@ inline std::vector<std::string> splitAtNul(const std::uint8_t* data, std::size_t
     out[k].push_back(static_cast<char>(data[i]));
   }
   return out;
+}
+
+// Stops the run with a message when a property does not hold.
+inline void check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "check failed: %s\n", what);
+    std::abort();
+  }
 }
 
 }  // namespace ts::fuzz

@@ -8,17 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_input.hpp"
 #include "tslib.h"
 #include "ts/html.hpp"
 
 namespace {
 
-void check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "check failed: %s\n", what);
-    std::abort();
-  }
-}
+using ts::fuzz::check;
 
 }  // namespace
 

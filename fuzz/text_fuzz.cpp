@@ -7,18 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_input.hpp"
 #include "tslib.h"
 
 namespace {
 
 constexpr char kGuard = '\x5A';
 
-void check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "check failed: %s\n", what);
-    std::abort();
-  }
-}
+using ts::fuzz::check;
 
 }  // namespace
 
