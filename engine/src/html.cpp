@@ -232,10 +232,15 @@ std::string rewriteHtmlTag(ConverterState& conv, FontMapState& fonts,
   return ReplaceAll(inside, old, *mapped);
 }
 
-HtmlConverter::HtmlConverter(ConverterState& conv, FontMapState& fonts, HtmlSettings settings)
-    : conv_(conv), fonts_(fonts), settings_(std::move(settings)) {}
+const char* htmlEntityOf(std::uint8_t byte, EntityForm form) {
+  switch (form) {
+    case EntityForm::kNumeric: return entityIndex().numeric[byte];
+    case EntityForm::kNamed: return entityIndex().named[byte];
+    default: return nullptr;
+  }
+}
 
-void HtmlConverter::feed(std::string_view chunk, ByteBuffer& out) {
+void HtmlScanner::feed(std::string_view chunk, Handler& h) {
   std::size_t i = 0;
   while (i < chunk.size()) {
     if (inTag_) {
@@ -245,8 +250,7 @@ void HtmlConverter::feed(std::string_view chunk, ByteBuffer& out) {
         return;
       }
       tag_.append(chunk.substr(i, close - i));
-      out.append(rewriteHtmlTag(conv_, fonts_, settings_, tag_));
-      out.push('>');
+      h.tag(tag_);
       tag_.clear();
       inTag_ = false;
       i = close + 1;
@@ -256,31 +260,58 @@ void HtmlConverter::feed(std::string_view chunk, ByteBuffer& out) {
     std::size_t j = i;
     while (j < chunk.size() && !isHtmlBreak(static_cast<std::uint8_t>(chunk[j]))) ++j;
     if (j == chunk.size()) {
+      h.textBytes(j - i);
       word_.append(chunk.substr(i));
       return;
     }
+    h.textBytes(j - i + 1);
     if (!word_.empty()) {
       word_.append(chunk.substr(i, j - i));
-      words_.convert(conv_, settings_, word_, out);
+      h.word(word_);
       word_.clear();
     } else if (j > i) {
-      words_.convert(conv_, settings_, chunk.substr(i, j - i), out);
+      h.word(chunk.substr(i, j - i));
     }
-    out.push(static_cast<std::uint8_t>(chunk[j]));
+    h.breakByte(chunk[j]);
     if (chunk[j] == '<') inTag_ = true;
     i = j + 1;
   }
 }
 
-void HtmlConverter::finish(ByteBuffer& out) {
-  if (inTag_) {
-    out.append(tag_);  // a tag that never ends is written as it is
-  } else if (!word_.empty()) {
-    words_.convert(conv_, settings_, word_, out);
-  }
+void HtmlScanner::finish(Handler& h) {
+  if (inTag_)
+    h.unclosedTag(tag_);
+  else if (!word_.empty())
+    h.word(word_);
   word_.clear();
   tag_.clear();
   inTag_ = false;
+}
+
+struct HtmlConverter::Writer : HtmlScanner::Handler {
+  Writer(HtmlConverter& c, ByteBuffer& o) : self(c), out(o) {}
+  void word(std::string_view w) override { self.words_.convert(self.conv_, self.settings_, w, out); }
+  void breakByte(char b) override { out.push(static_cast<std::uint8_t>(b)); }
+  void tag(std::string_view inside) override {
+    out.append(rewriteHtmlTag(self.conv_, self.fonts_, self.settings_, inside));
+    out.push('>');
+  }
+  void unclosedTag(std::string_view inside) override { out.append(inside); }
+  HtmlConverter& self;
+  ByteBuffer& out;
+};
+
+HtmlConverter::HtmlConverter(ConverterState& conv, FontMapState& fonts, HtmlSettings settings)
+    : conv_(conv), fonts_(fonts), settings_(std::move(settings)) {}
+
+void HtmlConverter::feed(std::string_view chunk, ByteBuffer& out) {
+  Writer w(*this, out);
+  scanner_.feed(chunk, w);
+}
+
+void HtmlConverter::finish(ByteBuffer& out) {
+  Writer w(*this, out);
+  scanner_.finish(w);
 }
 
 }  // namespace ts

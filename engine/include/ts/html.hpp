@@ -62,9 +62,37 @@ class HtmlWordConverter {
 std::string rewriteHtmlTag(ConverterState& conv, FontMapState& fonts,
                            const HtmlSettings& settings, std::string_view inside);
 
-// The HTML scan over a stream.  Words and tags are held until they end, so memory grows
-// with the longest word or tag, not with the text.  A "<" whose tag does not end before the
-// end of the text is written with the bytes after it as they are.
+// The HTML scan over a stream: words (runs of bytes between break bytes), break bytes, and
+// after each "<" the inside of a tag up to the next ">".  Words and tags are held until they
+// end, so memory grows with the longest word or tag, not with the text.
+class HtmlScanner {
+ public:
+  struct Handler {
+    virtual ~Handler() = default;
+    virtual void word(std::string_view word) = 0;
+    virtual void breakByte(char b) = 0;  // "<" included; a tag follows it
+    virtual void tag(std::string_view inside) = 0;
+    // The text ended inside a tag.
+    virtual void unclosedTag(std::string_view inside) = 0;
+    // Bytes scanned outside tags (word and break bytes), counted as they are read.
+    virtual void textBytes(std::size_t /*n*/) {}
+  };
+
+  void feed(std::string_view chunk, Handler& h);
+  void finish(Handler& h);
+
+ private:
+  std::string word_;
+  std::string tag_;
+  bool inTag_ = false;
+};
+
+// Returns the entity of a byte in a form (numeric or named), or nullptr when the byte has no
+// row (or the form writes no entities).
+const char* htmlEntityOf(std::uint8_t byte, EntityForm form);
+
+// The HTML scan with the library's conversion of words and tags.  A tag that does not end
+// before the end of the text is written with the bytes after its "<" as they are.
 class HtmlConverter {
  public:
   HtmlConverter(ConverterState& conv, FontMapState& fonts, HtmlSettings settings = {});
@@ -72,13 +100,12 @@ class HtmlConverter {
   void finish(ByteBuffer& out);
 
  private:
+  struct Writer;
   ConverterState& conv_;
   FontMapState& fonts_;
   HtmlSettings settings_;
   HtmlWordConverter words_;
-  std::string word_;
-  std::string tag_;
-  bool inTag_ = false;
+  HtmlScanner scanner_;
 };
 
 }  // namespace ts
