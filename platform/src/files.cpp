@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 namespace ts::platform {
@@ -43,6 +44,20 @@ bool writeFileAtomically(const std::string& path, std::string_view contents, mod
   ok = ok && rename(tmp.c_str(), path.c_str()) == 0;
   if (!ok) unlink(tmp.c_str());
   return ok;
+}
+
+bool renameNoReplace(const std::string& from, const std::string& to) {
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // No RENAME_NOREPLACE here: a link fails when `to` exists, then the old name goes.
+  if (link(from.c_str(), to.c_str()) != 0) return false;
+  if (unlink(from.c_str()) != 0) {
+    const int e = errno;
+    unlink(to.c_str());
+    errno = e;
+    return false;
+  }
+  return true;
 }
 
 }  // namespace ts::platform

@@ -103,6 +103,21 @@ TEST_F(Platform, AtomicWriteKeepsTheModeOfAnExistingFile) {
   EXPECT_EQ(files, 1);
 }
 
+TEST_F(Platform, RenameNeverReplaces) {
+  std::ofstream(dir_ / "a") << "A";
+  std::ofstream(dir_ / "b") << "B";
+  errno = 0;
+  EXPECT_FALSE(renameNoReplace((dir_ / "a").string(), (dir_ / "b").string()));
+  EXPECT_EQ(errno, EEXIST);
+  EXPECT_EQ(readFile(dir_ / "a"), "A");
+  EXPECT_EQ(readFile(dir_ / "b"), "B");
+  EXPECT_TRUE(renameNoReplace((dir_ / "a").string(), (dir_ / "c").string()));
+  EXPECT_FALSE(fs::exists(dir_ / "a"));
+  EXPECT_EQ(readFile(dir_ / "c"), "A");
+  EXPECT_FALSE(renameNoReplace((dir_ / "missing").string(), (dir_ / "d").string()));
+  EXPECT_EQ(errno, ENOENT);
+}
+
 TEST_F(Platform, FontDescriptions) {
   EXPECT_EQ(faceOf("Cantarell 11"), "Cantarell");
   EXPECT_EQ(faceOf("Cantarell Bold 11"), "Cantarell");

@@ -15,4 +15,9 @@ bool makeFolders(const std::string& folder);
 // the file is as it was and no temporary file is left.
 bool writeFileAtomically(const std::string& path, std::string_view contents, mode_t mode);
 
+// Renames `from` to `to` unless `to` exists: never replaces a file (renameat2 with
+// RENAME_NOREPLACE, or a hard link and unlink where the file system lacks it).  On failure
+// returns false with errno set (EEXIST when `to` exists).
+bool renameNoReplace(const std::string& from, const std::string& to);
+
 }  // namespace ts::platform

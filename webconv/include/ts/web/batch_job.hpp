@@ -1,0 +1,73 @@
+// The batch job: every page and folder tree of the conversion list converted in place, each
+// page kept as a ".bak" backup, with progress, the window title and a final report.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ts/web/convert_settings.hpp"
+#include "ts/web/file_converter.hpp"
+
+namespace ts::web {
+
+// What a window (or the command line) is told while a job runs.  Texts are UTF-8.
+struct JobObserver : ProgressObserver {
+  // A page starts: the title to show, and the progress bar starts again (range 1 to 100,
+  // step 2, position 1).
+  virtual void pageStarted(const std::string& /*path*/, std::uint64_t /*bytes*/,
+                           const std::string& /*title*/) {}
+  virtual void pageFailed(const std::string& /*path*/, const std::string& /*why*/) {}
+  // The job is over: the normal title comes back.
+  virtual void titleRestored() {}
+  // A message for the message box.
+  virtual void message(const std::string& /*text*/) {}
+};
+
+// The progress bar's position after `ticks` ticks of one page: 1 + 2 per tick below 50,
+// then 99.
+int progressPosition(std::uint64_t ticks);
+
+// Pages: files whose lower-cased name ends in ".htm", ".html" or ".shtml".
+bool isPageName(const std::string& name);
+
+struct JobFailure {
+  std::string path;
+  std::string why;
+};
+
+struct JobReport {
+  bool ran = false;            // false for an empty list
+  std::uint64_t pages = 0;     // converted
+  std::uint64_t bytes = 0;     // their sizes
+  std::int64_t seconds = 0;
+  std::vector<JobFailure> failures;
+  std::string text;            // the message shown at the end
+};
+
+class BatchJob {
+ public:
+  // Adds a path (absolute, of a file or a folder); false when it is listed already.
+  bool add(const std::string& path);
+  const std::vector<std::string>& list() const { return list_; }
+  void clear() { list_.clear(); }
+
+  // Runs the job over the list and empties it.
+  JobReport run(const ConvertSettings& settings, JobObserver& observer);
+
+  // For tests: the clock, and a stop between the two passes (as if the run were killed).
+  std::function<std::time_t()> clock = [] { return std::time(nullptr); };
+  bool stopAfterFirstPass = false;
+
+ private:
+  struct Run;
+  std::vector<std::string> list_;
+};
+
+// The job's messages, stored as TCVN3 bytes and shown as UTF-8.
+std::string emptyListMessage();
+std::string reportMessage(std::uint64_t pages, std::uint64_t bytes, std::int64_t seconds);
+
+}  // namespace ts::web

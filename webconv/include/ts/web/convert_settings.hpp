@@ -1,0 +1,34 @@
+// The settings of one run of the web converter: how bytes of 128 and more are written,
+// whether the output is UTF-8, and the charset pair.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+namespace ts::web {
+
+enum class EntityForm { kNumeric = 0, kEightBit = 1, kNamed = 2, kTextOnly = 102 };
+
+struct ConvertSettings {
+  EntityForm form = EntityForm::kNumeric;
+  bool utf8Output = true;
+  int source = 15;       // 1..40
+  int destination = 39;  // 1..40
+};
+
+// The entries of the output-format list, in list order, with the settings they give.
+struct OutputFormat {
+  const char* name;
+  EntityForm form;
+  bool utf8Output;
+};
+const std::vector<OutputFormat>& outputFormats();
+
+// A format by its name; case, blanks and hyphens are ignored ("html-utf8").  Null if none.
+const OutputFormat* findFormat(std::string_view name);
+
+// The format the window picks for a destination: "html - utf8" for the Unicode charsets
+// 39 and 40, otherwise "html - 8-bit".
+const OutputFormat& defaultFormatFor(int destination);
+
+}  // namespace ts::web

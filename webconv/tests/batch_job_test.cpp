@@ -1,0 +1,255 @@
+#include "ts/web/batch_job.hpp"
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <gtest/gtest.h>
+
+#include "web_test_util.hpp"
+
+namespace ts::web {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+using test::writeFile;
+
+struct Recorder : JobObserver {
+  void pageStarted(const std::string& path, std::uint64_t bytes, const std::string& title) override {
+    pages.push_back(path);
+    titles.push_back(title);
+    (void)bytes;
+  }
+  void tick() override { ++ticks; }
+  void pageFailed(const std::string& path, const std::string& why) override {
+    failed.push_back(path + ": " + why);
+  }
+  void titleRestored() override { ++restored; }
+  void message(const std::string& text) override { messages.push_back(text); }
+  std::vector<std::string> pages, titles, failed, messages;
+  std::uint64_t ticks = 0;
+  int restored = 0;
+};
+
+const std::string kPage = "<font face=\".VnTime\">Vi\xD6t</font>";
+const std::string kConverted = "<font face=\"Times New Roman\">Vi\xE1\xBB\x87t</font>";
+
+ConvertSettings utf8Settings() { return ConvertSettings{EntityForm::kNumeric, true, 15, 39}; }
+
+class Job : public test::Scratch {
+ protected:
+  // Every file below the scratch folder, relative, sorted.
+  std::vector<std::string> files() const {
+    std::vector<std::string> out;
+    for (const auto& e : fs::recursive_directory_iterator(dir_))
+      if (!e.is_directory()) out.push_back(fs::relative(e.path(), dir_).string());
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+};
+
+TEST_F(Job, EmptyList) {
+  BatchJob job;
+  Recorder r;
+  const JobReport report = job.run(utf8Settings(), r);
+  EXPECT_FALSE(report.ran);
+  ASSERT_EQ(r.messages.size(), 1u);
+  EXPECT_EQ(r.messages[0],
+            "Chưa có file nào được chọn, hãy nhấn đúp chuột\nhoặc phím phải chuột để chọn file.");
+  EXPECT_EQ(r.restored, 0);
+}
+
+TEST_F(Job, NestedFoldersAndPageNames) {
+  writeFile(dir_ / "a.htm", kPage);
+  writeFile(dir_ / "sub" / "B.HTM", kPage);
+  writeFile(dir_ / "sub" / "deep" / "c.shtml", kPage);
+  writeFile(dir_ / "sub" / "deep" / "d.html", kPage);
+  writeFile(dir_ / "sub" / "note.txt", kPage);
+  writeFile(dir_ / "sub" / "doc.rtf", kPage);
+  writeFile(dir_ / "sub" / "htm", kPage);           // no extension
+  writeFile(dir_ / "sub" / "x.htmx", kPage);
+  fs::create_directories(dir_ / "folder.htm");      // a folder is no page
+  BatchJob job;
+  EXPECT_TRUE(job.add(dir_.string()));
+  EXPECT_FALSE(job.add(dir_.string()));
+  Recorder r;
+  const JobReport report = job.run(utf8Settings(), r);
+  EXPECT_EQ(report.pages, 4u);
+  EXPECT_EQ(report.bytes, 4 * kPage.size());
+  EXPECT_TRUE(report.failures.empty());
+  EXPECT_EQ(files(), (std::vector<std::string>{"a.htm", "a.htm.bak", "sub/B.HTM", "sub/B.HTM.bak",
+                                               "sub/deep/c.shtml", "sub/deep/c.shtml.bak",
+                                               "sub/deep/d.html", "sub/deep/d.html.bak",
+                                               "sub/doc.rtf", "sub/htm", "sub/note.txt",
+                                               "sub/x.htmx"}));
+  EXPECT_EQ(readFile(dir_ / "sub" / "B.HTM"), kConverted);
+  EXPECT_EQ(readFile(dir_ / "sub" / "B.HTM.bak"), kPage);
+  EXPECT_EQ(readFile(dir_ / "sub" / "note.txt"), kPage);
+  EXPECT_TRUE(job.list().empty());  // the list is emptied
+  EXPECT_EQ(r.restored, 1);
+  EXPECT_EQ(r.ticks, 4 * kMinimumTicks);
+  ASSERT_EQ(r.titles.size(), 4u);
+  EXPECT_NE(std::find(r.titles.begin(), r.titles.end(),
+                      " Converting: [B.HTM - " + std::to_string(kPage.size()) + " Bytes] ..."),
+            r.titles.end());
+}
+
+TEST_F(Job, ListedFilesAndReport) {
+  writeFile(dir_ / "one.htm", std::string(1000, 'a'));
+  writeFile(dir_ / "two.HTML", std::string(2500, 'b'));
+  writeFile(dir_ / "three.txt", "x");
+  BatchJob job;
+  job.add((dir_ / "one.htm").string());
+  job.add((dir_ / "two.HTML").string());
+  job.add((dir_ / "three.txt").string());
+  job.add((dir_ / "one.htm").string());
+  EXPECT_EQ(job.list().size(), 3u);
+  std::time_t now = 0;
+  job.clock = [&now] {
+    const std::time_t t = now;
+    now += 3725;
+    return t;
+  };
+  Recorder r;
+  const JobReport report = job.run(utf8Settings(), r);
+  EXPECT_EQ(report.pages, 2u);
+  EXPECT_EQ(report.bytes, 3500u);
+  EXPECT_EQ(report.seconds, 3725);
+  ASSERT_EQ(r.messages.size(), 1u);
+  EXPECT_EQ(r.messages[0],
+            "Đã chuyển mã xong 2 file.\nTổng số Byte: 3500.\n"
+            "Thời gian chuyển mã: Giờ: 01, Phút: 02, Giây: 05.");
+  EXPECT_EQ(readFile(dir_ / "two.HTML.bak"), std::string(2500, 'b'));
+  EXPECT_FALSE(fs::exists(dir_ / "three.txt.bak"));
+
+  // Only files that are no pages: 0 files.
+  job.add((dir_ / "three.txt").string());
+  EXPECT_EQ(job.run(utf8Settings(), r).pages, 0u);
+  EXPECT_EQ(r.messages.back().substr(0, r.messages.back().find('\n')), "Đã chuyển mã xong 0 file.");
+}
+
+TEST(JobReport, Time) {
+  EXPECT_NE(reportMessage(1, 2, 25 * 3600).find("Giờ: 01, Phút: 00, Giây: 00."), std::string::npos);
+  EXPECT_NE(reportMessage(1, 2, 59).find("Giờ: 00, Phút: 00, Giây: 59."), std::string::npos);
+  // Totals beyond 32 bits.
+  EXPECT_NE(reportMessage(3, 5000000000ull, 0).find("Tổng số Byte: 5000000000."), std::string::npos);
+  EXPECT_EQ(progressPosition(0), 1);
+  EXPECT_EQ(progressPosition(49), 99);
+  EXPECT_EQ(progressPosition(50), 99);
+  EXPECT_EQ(progressPosition(10), 21);
+  EXPECT_TRUE(isPageName("/a/b.HtMl"));
+  EXPECT_FALSE(isPageName("/a.htm/b"));
+  EXPECT_FALSE(isPageName("/a/.htm.bak"));
+  EXPECT_TRUE(isPageName("/a/.htm"));
+}
+
+TEST_F(Job, ExistingBackupLeavesThePage) {
+  writeFile(dir_ / "p.htm", kPage);
+  writeFile(dir_ / "p.htm.bak", "old backup");
+  BatchJob job;
+  job.add(dir_.string());
+  Recorder r;
+  const JobReport report = job.run(utf8Settings(), r);
+  EXPECT_EQ(report.pages, 0u);
+  EXPECT_EQ(readFile(dir_ / "p.htm"), kPage);
+  EXPECT_EQ(readFile(dir_ / "p.htm.bak"), "old backup");  // never overwritten
+  EXPECT_EQ(readFile(dir_ / "p.htm.tshtm"), "old backup");
+  ASSERT_EQ(report.failures.size(), 1u);
+  EXPECT_NE(report.failures[0].why.find("exists already"), std::string::npos);
+  EXPECT_NE(r.messages[0].find("Không chuyển mã được 1 file:"), std::string::npos);
+}
+
+TEST_F(Job, SymbolicLinks) {
+  writeFile(dir_ / "real" / "p.htm", kPage);
+  fs::create_directory_symlink(dir_ / "real", dir_ / "loop");    // a folder link: not followed
+  fs::create_directory_symlink(dir_, dir_ / "real" / "up");      // a loop
+  fs::create_symlink(dir_ / "real" / "p.htm", dir_ / "link.htm");  // a page link: reported
+  BatchJob job;
+  job.add(dir_.string());
+  Recorder r;
+  const JobReport report = job.run(utf8Settings(), r);
+  EXPECT_EQ(report.pages, 1u);
+  ASSERT_EQ(report.failures.size(), 1u);
+  EXPECT_EQ(report.failures[0].path, (dir_ / "link.htm").string());
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link.htm"));
+  EXPECT_EQ(readFile(dir_ / "real" / "p.htm"), kConverted);
+}
+
+// The failure paths: no page's content is ever lost.
+TEST_F(Job, TemporaryFileNotCreatable) {
+  writeFile(dir_ / "p.htm", kPage);
+  fs::create_directories(dir_ / "p.htm.tshtm");  // in the way of the temporary file
+  BatchJob job;
+  job.add((dir_ / "p.htm").string());
+  Recorder r;
+  const JobReport report = job.run(utf8Settings(), r);
+  EXPECT_EQ(report.pages, 0u);
+  EXPECT_EQ(readFile(dir_ / "p.htm"), kPage);  // back under its own name
+  EXPECT_FALSE(fs::exists(dir_ / "p.htm.bak"));
+  ASSERT_EQ(report.failures.size(), 1u);
+  EXPECT_NE(report.failures[0].why.find("cannot create the temporary file"), std::string::npos);
+}
+
+TEST_F(Job, FullFileSystem) {
+  std::string big;
+  while (big.size() < 200000) big += kPage;
+  writeFile(dir_ / "small.htm", kPage);
+  writeFile(dir_ / "big.htm", big);
+  // The job runs in a process whose files may not grow past 64 KiB, as on a full disk.
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit lim{65536, 65536};
+    setrlimit(RLIMIT_FSIZE, &lim);
+    BatchJob job;
+    job.add(dir_.string());
+    Recorder r;
+    const JobReport report = job.run(utf8Settings(), r);
+    _exit(report.pages == 1 && report.failures.size() == 1 ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(readFile(dir_ / "big.htm"), big);  // unconverted but whole
+  EXPECT_FALSE(fs::exists(dir_ / "big.htm.bak"));
+  EXPECT_FALSE(fs::exists(dir_ / "big.htm.tshtm"));
+  EXPECT_EQ(readFile(dir_ / "small.htm"), kConverted);
+}
+
+TEST_F(Job, UnreadablePageAndReadOnlyFolder) {
+  if (geteuid() == 0) GTEST_SKIP() << "permissions do not stop root";
+  writeFile(dir_ / "locked.htm", kPage);
+  fs::permissions(dir_ / "locked.htm", fs::perms::none);
+  writeFile(dir_ / "ro" / "p.htm", kPage);
+  fs::permissions(dir_ / "ro", fs::perms::owner_read | fs::perms::owner_exec);
+  BatchJob job;
+  job.add(dir_.string());
+  Recorder r;
+  const JobReport report = job.run(utf8Settings(), r);
+  EXPECT_EQ(report.pages, 0u);
+  EXPECT_EQ(report.failures.size(), 2u);
+  fs::permissions(dir_ / "locked.htm", fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(readFile(dir_ / "locked.htm"), kPage);
+  EXPECT_EQ(readFile(dir_ / "ro" / "p.htm"), kPage);
+  fs::permissions(dir_ / "ro", fs::perms::owner_all);
+}
+
+TEST_F(Job, StoppedBetweenThePasses) {
+  writeFile(dir_ / "a.htm", kPage);
+  writeFile(dir_ / "sub" / "b.htm", kPage);
+  BatchJob job;
+  job.add(dir_.string());
+  job.stopAfterFirstPass = true;
+  Recorder r;
+  job.run(utf8Settings(), r);
+  // Each page exists as its backup (the original) and its converted temporary file.
+  EXPECT_EQ(files(), (std::vector<std::string>{"a.htm.bak", "a.htm.tshtm", "sub/b.htm.bak",
+                                               "sub/b.htm.tshtm"}));
+  EXPECT_EQ(readFile(dir_ / "a.htm.bak"), kPage);
+  EXPECT_EQ(readFile(dir_ / "sub" / "b.htm.tshtm"), kConverted);
+}
+
+}  // namespace
+}  // namespace ts::web

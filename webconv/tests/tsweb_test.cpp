@@ -1,0 +1,152 @@
+// tsweb as a user runs it.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "web_test_util.hpp"
+
+extern char** environ;
+
+namespace ts::web {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+using test::writeFile;
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+class Tsweb : public test::Scratch {
+ protected:
+  // Runs tsweb in the scratch folder; with `killAfterMs` it is killed then.
+  Result run(std::vector<std::string> args, int killAfterMs = -1) {
+    const fs::path out = dir_ / ".out", err = dir_ / ".err";
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const fs::path cwd = fs::current_path();
+    fs::current_path(dir_);
+    args.insert(args.begin(), TSWEB_PATH);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid;
+    Result r;
+    const int rc = posix_spawn(&pid, TSWEB_PATH, &fa, nullptr, argv.data(), environ);
+    fs::current_path(cwd);
+    posix_spawn_file_actions_destroy(&fa);
+    if (rc != 0) return r;
+    if (killAfterMs >= 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(killAfterMs));
+      kill(pid, SIGKILL);
+    }
+    int st = 0;
+    waitpid(pid, &st, 0);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    r.out = readFile(out);
+    r.err = readFile(err);
+    fs::remove(out);
+    fs::remove(err);
+    return r;
+  }
+};
+
+const std::string kPage = "<font face=\".VnTime\">Vi\xD6t</font>";
+
+TEST_F(Tsweb, ConvertsWithTheWindowsDefaults) {
+  writeFile(dir_ / "site" / "a.htm", kPage);
+  writeFile(dir_ / "site" / "sub" / "b.html", kPage);
+  Result r = run({"site"});  // a relative path: made absolute
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFile(dir_ / "site" / "sub" / "b.html"),
+            "<font face=\"Times New Roman\">Vi\xE1\xBB\x87t</font>");
+  EXPECT_NE(r.out.find("Đã chuyển mã xong 2 file."), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Tổng số Byte: " + std::to_string(2 * kPage.size()) + "."), std::string::npos);
+
+  // To TCVN3 from VNI with entities; the format by name.
+  writeFile(dir_ / "vni.htm", "<font face=\"VNI-Times\">Vie\xE4t</font>");
+  r = run({"--from", "vni", "--to", "15", "--format", "html - entities", "vni.htm"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFile(dir_ / "vni.htm"), "<font face=\".VnTime\">Vi&Ouml;t</font>");
+  // Destination TCVN3 without a format: "html - 8-bit".
+  writeFile(dir_ / "v2.htm", "Vie\xE4t");
+  r = run({"-f", "29", "-t", "tcvn3", "v2.htm"});
+  EXPECT_EQ(readFile(dir_ / "v2.htm"), "Vi\xD6t");
+}
+
+TEST_F(Tsweb, ArgumentsAndLists) {
+  Result r = run({});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("the window is not built yet"), std::string::npos);
+  r = run({"--list-charsets"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 40);
+  EXPECT_NE(r.out.find(" 15   -   TCVN3 - ABC\n"), std::string::npos);
+  EXPECT_EQ(r.out.find("Ucode1"), std::string::npos);
+  r = run({"--list-formats"});
+  EXPECT_EQ(r.out, "text only\nhtml - utf8\nhtml - utf7\nhtml - utf16\nhtml - entities\n"
+                   "html - &#code;\nhtml - 8-bit\nrtf\n");
+  r = run({"--to", "41", "x.htm"});  // beyond the web converter's catalogue
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("unknown charset '41'"), std::string::npos) << r.err;
+  r = run({"--to", "7", "x.htm"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("no letter table"), std::string::npos) << r.err;
+  r = run({"--format", "pdf", "x.htm"});
+  EXPECT_EQ(r.status, 2);
+  r = run({"missing.htm"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find((dir_ / "missing.htm").string()), std::string::npos) << r.err;
+}
+
+TEST_F(Tsweb, FailuresGoToStandardError) {
+  writeFile(dir_ / "p.htm", kPage);
+  writeFile(dir_ / "p.htm.bak", "earlier");
+  Result r = run({"p.htm"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find((dir_ / "p.htm").string() + ": its backup"), std::string::npos) << r.err;
+  EXPECT_EQ(readFile(dir_ / "p.htm"), kPage);
+}
+
+// A run killed at any moment loses no page: each is whole under its own name or its backup.
+TEST_F(Tsweb, KilledRunLosesNothing) {
+  std::string big;
+  while (big.size() < 2 * 1024 * 1024) big += kPage + "\n";
+  for (int i = 0; i < 12; ++i) writeFile(dir_ / "site" / (std::string("p") + std::to_string(i) + ".htm"), big);
+  for (int delay : {5, 40, 120}) {
+    run({"site"}, delay);
+    for (int i = 0; i < 12; ++i) {
+      const fs::path p = dir_ / "site" / (std::string("p") + std::to_string(i) + ".htm");
+      const fs::path bak = p.string() + ".bak";
+      if (fs::exists(bak)) {
+        EXPECT_EQ(readFile(bak), big) << bak;
+      } else {
+        ASSERT_TRUE(fs::exists(p)) << p;
+        EXPECT_EQ(readFile(p), big) << p;
+      }
+    }
+    // Back to the start for the next delay.
+    for (int i = 0; i < 12; ++i) {
+      const fs::path p = dir_ / "site" / (std::string("p") + std::to_string(i) + ".htm");
+      if (fs::exists(p.string() + ".bak")) {
+        fs::remove(p);
+        fs::rename(p.string() + ".bak", p);
+      }
+      fs::remove(p.string() + ".tshtm");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace ts::web

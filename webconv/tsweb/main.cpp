@@ -1,0 +1,165 @@
+// tsweb: the web, RTF and text file converter.  With arguments it runs the batch job over
+// the pages and folders named, without a window:
+//   tsweb [--from CHARSET] [--to CHARSET] [--format FORMAT] PATH...
+#include <getopt.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "ts/catalogue.hpp"
+#include "ts/text_utils.hpp"
+#include "ts/web/batch_job.hpp"
+
+namespace {
+
+constexpr int kWebCatalogue = 40;
+
+[[noreturn]] void usageError(const std::string& message) {
+  std::fprintf(stderr, "tsweb: %s (tsweb --help)\n", message.c_str());
+  std::exit(2);
+}
+
+void usage() {
+  std::printf(
+      "Usage: tsweb [--from CHARSET] [--to CHARSET] [--format FORMAT] PATH...\n"
+      "       tsweb --list-charsets | --list-formats\n"
+      "Converts web pages (.htm, .html, .shtml) in place, and every page in the folder trees\n"
+      "named, keeping each page's original as PAGE.bak.\n"
+      "\n"
+      "  -f, --from=CHARSET    charset of the pages (default 15, TCVN3 - ABC)\n"
+      "  -t, --to=CHARSET      charset to convert to (default 39, VN Unicode 1)\n"
+      "  -F, --format=FORMAT   output format (default \"html - utf8\" for the Unicode\n"
+      "                        charsets 39 and 40, otherwise \"html - 8-bit\")\n"
+      "      --list-charsets   list the charsets 1 to 40\n"
+      "      --list-formats    list the output formats\n"
+      "\n"
+      "CHARSET is a code or a name as tsconv takes it.  Exit status: 0 when every page\n"
+      "converted, 1 when any did not, 2 for bad arguments.\n");
+}
+
+int charset(const char* name) {
+  const int code = ts::charsetByName(name, kWebCatalogue);
+  if (code == 0) usageError(std::string("unknown charset '") + name + "'");
+  return code;
+}
+
+// A progress bar per page on a terminal.
+class Terminal : public ts::web::JobObserver {
+ public:
+  Terminal() : bar_(isatty(2) != 0) {}
+
+  void pageStarted(const std::string& path, std::uint64_t, const std::string&) override {
+    end();
+    name_ = std::filesystem::path(path).filename().string();
+    ticks_ = 0;
+    draw();
+  }
+  void tick() override {
+    ++ticks_;
+    if (ticks_ <= ts::web::kMinimumTicks) draw();
+  }
+  void pageFailed(const std::string& path, const std::string& why) override {
+    end();
+    std::fprintf(stderr, "tsweb: %s: %s\n", path.c_str(), why.c_str());
+  }
+  void message(const std::string& text) override {
+    end();
+    std::printf("%s\n", text.c_str());
+  }
+  void end() {
+    if (bar_ && drawn_) std::fputc('\n', stderr);
+    drawn_ = false;
+  }
+
+ private:
+  void draw() {
+    if (!bar_) return;
+    const int pos = ts::web::progressPosition(ticks_);
+    std::string cells(40, ' ');
+    for (int i = 0; i < pos * 40 / 100; ++i) cells[static_cast<std::size_t>(i)] = '#';
+    std::fprintf(stderr, "\r[%s] %3d%% %s", cells.c_str(), pos, name_.c_str());
+    std::fflush(stderr);
+    drawn_ = true;
+  }
+
+  bool bar_;
+  bool drawn_ = false;
+  std::string name_;
+  std::uint64_t ticks_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int from = 15, to = 39;
+  const ts::web::OutputFormat* format = nullptr;
+  enum { kListCharsets = 1000, kListFormats };
+  static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
+                                    {"to", required_argument, nullptr, 't'},
+                                    {"format", required_argument, nullptr, 'F'},
+                                    {"list-charsets", no_argument, nullptr, kListCharsets},
+                                    {"list-formats", no_argument, nullptr, kListFormats},
+                                    {"help", no_argument, nullptr, 'h'},
+                                    {nullptr, 0, nullptr, 0}};
+  opterr = 0;
+  for (;;) {
+    const int c = getopt_long(argc, argv, "f:t:F:h", kOptions, nullptr);
+    if (c == -1) break;
+    switch (c) {
+      case 'f': from = charset(optarg); break;
+      case 't': to = charset(optarg); break;
+      case 'F':
+        format = ts::web::findFormat(optarg);
+        if (format == nullptr) usageError(std::string("unknown format '") + optarg + "'");
+        break;
+      case kListCharsets:
+        for (int code = 1; code <= kWebCatalogue; ++code)
+          std::printf("%s\n", ts::nameLine(code, kWebCatalogue).c_str());
+        return 0;
+      case kListFormats:
+        for (const auto& f : ts::web::outputFormats()) std::printf("%s\n", f.name);
+        return 0;
+      case 'h': usage(); return 0;
+      default:
+        usageError(optopt != 0 ? std::string("missing argument of '-") + static_cast<char>(optopt) + "'"
+                               : std::string("unknown option '") + argv[optind - 1] + "'");
+    }
+  }
+  if (optind == argc) {
+    std::fprintf(stderr,
+                 "tsweb: the window is not built yet; name the pages and folders to convert "
+                 "(tsweb --help)\n");
+    return 2;
+  }
+  ts::CharsetSelection cs;
+  for (int code : {from, to}) {
+    if (!ts::selectCharset(static_cast<std::uint32_t>(code == 40 && code == from ? 39 : code),
+                           kWebCatalogue, cs))
+      usageError("charset " + std::to_string(code) + " \"" +
+                 std::string(ts::charsetName(code)) + "\" has no letter table");
+  }
+  if (format == nullptr) format = &ts::web::defaultFormatFor(to);
+
+  ts::web::BatchJob job;
+  for (int i = optind; i < argc; ++i) {
+    std::error_code ec;
+    const std::filesystem::path p = std::filesystem::absolute(argv[i], ec);
+    if (ec) usageError(std::string("cannot use the path '") + argv[i] + "'");
+    if (!std::filesystem::exists(std::filesystem::symlink_status(p)))
+      usageError("no such file or folder: '" + p.string() + "'");
+    job.add(p.lexically_normal().string());
+  }
+  ts::web::ConvertSettings settings;
+  settings.form = format->form;
+  settings.utf8Output = format->utf8Output;
+  settings.source = from;
+  settings.destination = to;
+  Terminal terminal;
+  const ts::web::JobReport report = job.run(settings, terminal);
+  terminal.end();
+  return report.failures.empty() ? 0 : 1;
+}
