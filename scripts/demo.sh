@@ -4,8 +4,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake -S . -B build/demo -DCMAKE_BUILD_TYPE=Release -DTS_BUILD_TESTS=OFF -DTS_BUILD_BENCH=OFF > /dev/null
-cmake --build build/demo --target tsconv -j"$(nproc)" > /dev/null
+cmake --build build/demo --target tsconv tsweb -j"$(nproc)" > /dev/null
 tsconv=build/demo/tools/tsconv
+tsweb=build/demo/webconv/tsweb
 
 show() {  # file code name
   echo "== $1, from $3 to UTF-8:"
@@ -28,3 +29,17 @@ echo
 echo "== The first line as HTML references and C escapes:"
 head -1 examples/sample.tcvn3.txt | "$tsconv" -f tcvn3 -t ncr
 head -1 examples/sample.tcvn3.txt | "$tsconv" -f tcvn3 -t 43
+
+echo
+echo "== The sample site converted in place by tsweb (a copy of examples/site):"
+site=$(mktemp -d "${TMPDIR:-/tmp}/ts-demo-site.XXXXXX")
+cp -r examples/site/. "$site"
+"$tsweb" --from tcvn3 --to 39 "$site/tcvn3"
+"$tsweb" --from vni --to 39 "$site/vni"
+echo
+echo "-- files (each page keeps its original as .bak):"
+(cd "$site" && find . -type f | sort)
+echo
+echo "-- tcvn3/index.htm, now UTF-8:"
+cat "$site/tcvn3/index.htm"
+echo "(the converted copy is in $site)"

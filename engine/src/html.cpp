@@ -125,10 +125,17 @@ std::string rewriteCharset(std::string_view inside, std::size_t keyword,
 
 const HtmlEntity* htmlEntityTable() { return kEntities; }
 
-bool isHtmlBreak(std::uint8_t b) {
-  return b == ' ' || b == '.' || b == ',' || b == '<' || b == '>' || b == '-' || b == '\r' ||
-         b == '\n';
-}
+namespace {
+struct BreakTable {
+  bool is[256] = {};
+  constexpr BreakTable() {
+    for (char c : {' ', '.', ',', '<', '>', '-', '\r', '\n'}) is[static_cast<std::uint8_t>(c)] = true;
+  }
+};
+constexpr BreakTable kBreaks;
+}  // namespace
+
+bool isHtmlBreak(std::uint8_t b) { return kBreaks.is[b]; }
 
 // The rows replace their strings one after the other.  Every entity string starts with its
 // only "&", no string is the start of another, and each becomes a byte of 128 or more that no
@@ -258,7 +265,8 @@ void HtmlScanner::feed(std::string_view chunk, Handler& h) {
     }
     // Word bytes up to the next break.
     std::size_t j = i;
-    while (j < chunk.size() && !isHtmlBreak(static_cast<std::uint8_t>(chunk[j]))) ++j;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(chunk.data());
+    while (j < chunk.size() && !kBreaks.is[bytes[j]]) ++j;
     if (j == chunk.size()) {
       h.textBytes(j - i);
       word_.append(chunk.substr(i));

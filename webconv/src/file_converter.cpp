@@ -76,6 +76,14 @@ void FileConverter::finishPiece(const ByteBuffer& converted, ByteBuffer& out) {
   const bool entities = !settings_.utf8Output &&
                         (settings_.form == EntityForm::kNumeric || settings_.form == EntityForm::kNamed);
   for (std::size_t i = 0; i < n;) {
+    // A run of plain ASCII goes as it is.
+    std::size_t j = i;
+    while (j < n && c[j] < 0x80 && c[j] != '\\') ++j;
+    if (j > i) {
+      out.append(c + i, j - i);
+      i = j;
+      if (i == n) break;
+    }
     const std::uint8_t b = c[i];
     if (escapes && b == '\\' && i + 6 <= n && c[i + 1] == 'u' && isDigit(static_cast<char>(c[i + 2])) &&
         isDigit(static_cast<char>(c[i + 3])) && isDigit(static_cast<char>(c[i + 4])) &&
@@ -295,10 +303,12 @@ FileOutcome FileConverter::convert(const std::string& input, const std::string& 
   selectPair(conv_, static_cast<std::uint32_t>(settings_.source),
              static_cast<std::uint32_t>(settings_.destination));
 
-  ByteBuffer out;
+  ByteBuffer& out = output_;  // kept from file to file, like the read buffer
+  out.clear();
   HtmlScanner scanner;
   Scan scan(*this, out, tickInterval, &progress);
-  std::vector<char> buf(kChunk);
+  std::vector<char>& buf = input_;
+  buf.resize(kChunk);
   auto flushOut = [&]() -> bool {
     const std::uint8_t* p = out.data();
     std::size_t left = out.size();

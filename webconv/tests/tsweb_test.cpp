@@ -10,6 +10,7 @@
 #include <chrono>
 #include <thread>
 
+#include "ts/web/batch_job.hpp"
 #include "web_test_util.hpp"
 
 extern char** environ;
@@ -146,6 +147,40 @@ TEST_F(Tsweb, KilledRunLosesNothing) {
       fs::remove(p.string() + ".tshtm");
     }
   }
+}
+
+}  // namespace
+}  // namespace ts::web
+
+namespace ts::web {
+namespace {
+
+// The bundled sample site converts whole: every page, a backup beside each, valid UTF-8.
+TEST_F(Tsweb, BundledSite) {
+  const fs::path site = fs::path(EXAMPLES_DIR) / "site";
+  fs::copy(site, dir_ / "site", fs::copy_options::recursive);
+  Result r = run({"--from", "tcvn3", "--to", "39", "site/tcvn3"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("xong 3 file."), std::string::npos) << r.out;
+  r = run({"--from", "vni", "site/vni"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  int pages = 0;
+  for (const auto& e : fs::recursive_directory_iterator(dir_ / "site")) {
+    const std::string name = e.path().string();
+    if (!isPageName(name)) continue;
+    ++pages;
+    const fs::path original = site / fs::relative(e.path(), dir_ / "site");
+    EXPECT_EQ(readFile(name + ".bak"), readFile(original)) << name;
+    const std::string converted = readFile(e.path());
+    EXPECT_TRUE(test::validUtf8(converted)) << name;
+    EXPECT_EQ(converted.find("x-user-defined"), std::string::npos) << name;
+    EXPECT_EQ(converted.find("face=\"VNI-"), std::string::npos) << name;
+    EXPECT_EQ(converted.find("face=\".Vn"), std::string::npos) << name;
+  }
+  EXPECT_EQ(pages, 4);
+  EXPECT_TRUE(fs::exists(dir_ / "site" / "tcvn3" / "ghi-chu.txt"));
+  EXPECT_FALSE(fs::exists(dir_ / "site" / "tcvn3" / "ghi-chu.txt.bak"));
+  EXPECT_NE(readFile(dir_ / "site" / "tcvn3" / "index.htm").find("Chào mừng bạn"), std::string::npos);
 }
 
 }  // namespace

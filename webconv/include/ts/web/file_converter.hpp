@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ts/byte_buffer.hpp"
 #include "ts/converter.hpp"
@@ -63,6 +64,8 @@ class FileConverter {
   HtmlSettings tagSettings_;
   std::string decoded_, work_;
   ByteBuffer converted_;
+  ByteBuffer output_;
+  std::vector<char> input_;
 };
 
 }  // namespace ts::web
