@@ -30,7 +30,8 @@ std::string sampleUtf8(std::size_t bytes) {
 void runPair(benchmark::State& state, int from, int to) {
   ts::ConverterState utf;
   ts::selectPair(utf, 41, static_cast<std::uint32_t>(from));
-  const std::string input = from == 41 ? sampleUtf8(1 << 20) : ts::convert(utf, sampleUtf8(1 << 20));
+  const std::string input =
+      from == 41 ? sampleUtf8(1 << 20) : ts::convert(utf, sampleUtf8(1 << 20));
   ts::ConverterState st;
   ts::selectPair(st, static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to));
   ts::ByteBuffer out;

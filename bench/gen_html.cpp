@@ -13,8 +13,10 @@ int main() {
   while (std::getline(std::cin, line)) {
     switch (n++ % 4) {
       case 0: std::cout << "<p><font face=\".VnTime\" size=3>" << line << "</font></p>\n"; break;
-      case 1: std::cout << "<div style=\"font-family: .VnArial; color: #333\">" << line
-                        << " &copy; &amp; <b>x</b></div>\n"; break;
+      case 1:
+        std::cout << "<div style=\"font-family: .VnArial; color: #333\">" << line
+                  << " &copy; &amp; <b>x</b></div>\n";
+        break;
       case 2: std::cout << "<p class=\"c\">" << line << "<br></p>\n"; break;
       default: std::cout << "<!-- ghi ch\xFA -->" << line << " &#255;\n";
     }

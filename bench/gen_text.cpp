@@ -12,14 +12,14 @@
 
 namespace {
 
-const char* kInitials[] = {"",   "b",  "c",  "ch", "d",  "đ",  "g",  "gi", "h",  "k",
-                           "kh", "l",  "m",  "n",  "ng", "nh", "p",  "ph", "qu", "r",
-                           "s",  "t",  "th", "tr", "v",  "x",  "ngh"};
+const char* kInitials[] = {"",   "b",  "c", "ch", "d",  "đ",  "g",  "gi", "h",
+                           "k",  "kh", "l", "m",  "n",  "ng", "nh", "p",  "ph",
+                           "qu", "r",  "s", "t",  "th", "tr", "v",  "x",  "ngh"};
 // Vowel nuclei without tone, and the finals they take.
-const char* kNuclei[] = {"a", "ă", "â", "e", "ê", "i", "o", "ô", "ơ", "u", "ư", "y",
-                         "ai", "ao", "au", "ay", "âu", "ây", "eo", "êu", "ia", "iê", "iu",
-                         "oa", "oă", "oe", "oi", "ôi", "ơi", "ua", "uâ", "uê", "ui", "uô",
-                         "uơ", "uy", "ưa", "ưi", "ươ", "ưu", "yê"};
+const char* kNuclei[] = {"a",  "ă",  "â",  "e",  "ê",  "i",  "o",  "ô",  "ơ",  "u",  "ư",
+                         "y",  "ai", "ao", "au", "ay", "âu", "ây", "eo", "êu", "ia", "iê",
+                         "iu", "oa", "oă", "oe", "oi", "ôi", "ơi", "ua", "uâ", "uê", "ui",
+                         "uô", "uơ", "uy", "ưa", "ưi", "ươ", "ưu", "yê"};
 const char* kFinals[] = {"", "", "", "c", "ch", "m", "n", "ng", "nh", "p", "t"};
 
 // Tone marks as combining characters, composed below by table.
@@ -29,9 +29,9 @@ const char* kToned[][6] = {
     {"o", "ò", "ó", "ỏ", "õ", "ọ"}, {"ô", "ồ", "ố", "ổ", "ỗ", "ộ"}, {"ơ", "ờ", "ớ", "ở", "ỡ", "ợ"},
     {"u", "ù", "ú", "ủ", "ũ", "ụ"}, {"ư", "ừ", "ứ", "ử", "ữ", "ự"}, {"y", "ỳ", "ý", "ỷ", "ỹ", "ỵ"}};
 const char* kCapital[][6] = {
-    {"A", "À", "Á", "Ả", "Ã", "Ạ"}, {"Ă", "Ằ", "Ắ", "", "", "Ặ"}, {"Â", "Ầ", "Ấ", "Ẩ", "", "Ậ"},
+    {"A", "À", "Á", "Ả", "Ã", "Ạ"}, {"Ă", "Ằ", "Ắ", "", "", "Ặ"},   {"Â", "Ầ", "Ấ", "Ẩ", "", "Ậ"},
     {"E", "È", "É", "Ẻ", "Ẽ", "Ẹ"}, {"Ê", "Ề", "Ế", "Ể", "Ễ", "Ệ"}, {"I", "Ì", "Í", "Ỉ", "Ĩ", "Ị"},
-    {"O", "Ò", "Ó", "Ỏ", "", "Ọ"}, {"Ô", "Ồ", "Ố", "Ổ", "Ỗ", "Ộ"}, {"Ơ", "Ờ", "Ớ", "Ở", "Ỡ", "Ợ"},
+    {"O", "Ò", "Ó", "Ỏ", "", "Ọ"},  {"Ô", "Ồ", "Ố", "Ổ", "Ỗ", "Ộ"}, {"Ơ", "Ờ", "Ớ", "Ở", "Ỡ", "Ợ"},
     {"U", "Ù", "Ú", "Ủ", "Ũ", "Ụ"}, {"Ư", "Ừ", "Ứ", "Ử", "Ữ", "Ự"}, {"Y", "Ỳ", "Ý", "", "", ""}};
 const char* kBase[] = {"a", "ă", "â", "e", "ê", "i", "o", "ô", "ơ", "u", "ư", "y"};
 
@@ -76,8 +76,10 @@ int main(int argc, char** argv) {
     std::string word;
     bool capital = sentenceStart;
     if (capital && !initial.empty()) {
-      if (initial == "đ") word += "Đ";
-      else word += static_cast<char>(initial[0] - 32), word += initial.substr(1);
+      if (initial == "đ")
+        word += "Đ";
+      else
+        word += static_cast<char>(initial[0] - 32), word += initial.substr(1);
       capital = false;
     } else {
       word += initial;

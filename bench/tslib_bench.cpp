@@ -9,9 +9,9 @@ namespace {
 
 // Short TCVN3 words, compared in turn with the default charset TCVN3.
 void BM_StrcmpShortWords(benchmark::State& state) {
-  const std::vector<const char*> words = {"ma", "m\xB5", "m\xB6", "m\xB7", "m\xB8", "m\xB9",
-                                          "an", "anh", "\xA8n", "\xA9n", "Vi\xD6t", "Nam",
-                                          "\xAE\xB9i", "ng\xAD\xEAi", "ti\xD5ng", "\xAEi"};
+  const std::vector<const char*> words = {
+      "ma",    "m\xB5", "m\xB6",   "m\xB7", "m\xB8",     "m\xB9",       "an",       "anh",
+      "\xA8n", "\xA9n", "Vi\xD6t", "Nam",   "\xAE\xB9i", "ng\xAD\xEAi", "ti\xD5ng", "\xAEi"};
   TS_defaultCode(15);
   std::size_t i = 0;
   for (auto _ : state) {
@@ -38,7 +38,8 @@ BENCHMARK(BM_StrcmpAfterConvert);
 void BM_ConvertShortText(benchmark::State& state) {
   TS_Code2Code(15, 41);
   char out[256];
-  for (auto _ : state) benchmark::DoNotOptimize(TS_Convert("Vi\xD6t Nam \xAE\xB9i ph\xB8t tri\xD3n", out));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(TS_Convert("Vi\xD6t Nam \xAE\xB9i ph\xB8t tri\xD3n", out));
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
 }
 BENCHMARK(BM_ConvertShortText);

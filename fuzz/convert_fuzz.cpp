@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "reference.hpp"
 #include "fuzz_input.hpp"
-#include "tslib.h"
+#include "reference.hpp"
 #include "ts/converter.hpp"
 #include "ts/stream.hpp"
+#include "tslib.h"
 
 namespace {
 

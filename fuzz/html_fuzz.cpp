@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "fuzz_input.hpp"
-#include "tslib.h"
 #include "ts/html.hpp"
+#include "tslib.h"
 
 namespace {
 

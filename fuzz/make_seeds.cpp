@@ -20,8 +20,9 @@ int main(int argc, char** argv) {
   fs::create_directories(dir / "replace");
   fs::create_directories(dir / "text");
   std::mt19937 rng(11);
-  const char* extra[] = {"\\u", "\\u0224", "\\u02", "&#", "&#7843;", "&#224", "\\x", "\\xE0\"\"",
-                         "\xC3", "\xA0", "\xE1\xBB", " ", ".", "\r\n", "(", "^", "+", "`"};
+  const char* extra[] = {"\\u", "\\u0224",   "\\u02", "&#",   "&#7843;",  "&#224",
+                         "\\x", "\\xE0\"\"", "\xC3",  "\xA0", "\xE1\xBB", " ",
+                         ".",   "\r\n",      "(",     "^",    "+",        "`"};
   int written = 0;
   for (int src = 1; src <= 45; ++src) {
     ts::CharsetSelection s;
@@ -38,20 +39,22 @@ int main(int argc, char** argv) {
         else
           in += ts::writeLetter(s, std::uniform_int_distribution<int>(1, 152)(rng)).view();
       }
-      std::ofstream(dir / "convert" / ("pair-" + std::to_string(src) + "-" +
-                                       std::to_string(dst)), std::ios::binary)
+      std::ofstream(dir / "convert" / ("pair-" + std::to_string(src) + "-" + std::to_string(dst)),
+                    std::ios::binary)
           << in;
       ++written;
     }
   }
-  const char* replaces[][3] = {{"aaa", "aa", "b"}, {"x-x-x", "x", "xx"}, {"abc", "", "X"},
-                               {"", "a", "b"},      {"abab", "ab", "abab"}, {"\xC3\xA0", "\xA0", ""}};
+  const char* replaces[][3] = {{"aaa", "aa", "b"},     {"x-x-x", "x", "xx"},
+                               {"abc", "", "X"},       {"", "a", "b"},
+                               {"abab", "ab", "abab"}, {"\xC3\xA0", "\xA0", ""}};
   for (const auto& r : replaces) {
     std::string in = std::string(r[0]) + '\0' + r[1] + '\0' + r[2];
     std::ofstream(dir / "replace" / ("case-" + std::to_string(written++)), std::ios::binary) << in;
   }
-  const char* texts[] = {"Vie^.t Nam", "Nguye^~n Va(n An", "dda(ng", "\xF7\xF7 \xF7", "\\u0224\\u02",
-                         "a\xA8\xAE\xB5", "\xC3\xA0\xE1\xBB\x86", "x(` a(` ++ ^^", ""};
+  const char* texts[] = {"Vie^.t Nam",           "Nguye^~n Va(n An", "dda(ng",
+                         "\xF7\xF7 \xF7",        "\\u0224\\u02",     "a\xA8\xAE\xB5",
+                         "\xC3\xA0\xE1\xBB\x86", "x(` a(` ++ ^^",    ""};
   int t = 0;
   for (int def : {15, 24, 29, 39, 25, 14, 0, 40}) {
     for (const char* text : texts) {

@@ -47,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(units[static_cast<std::size_t>(u)] == 0, "units terminated");
   std::vector<char> back(8 * static_cast<std::size_t>(u) + 1 + 1, kGuard);
   const int32_t b = TS_Unicode2VN(units.data(), back.data());
-  check(b >= 0 && static_cast<std::size_t>(b) <= 8 * static_cast<std::size_t>(u), "bytes within 8 per unit");
+  check(b >= 0 && static_cast<std::size_t>(b) <= 8 * static_cast<std::size_t>(u),
+        "bytes within 8 per unit");
   check(back.back() == kGuard, "nothing written past the byte buffer");
   return 0;
 }

@@ -7,6 +7,7 @@
 namespace ts {
 namespace {
 
+// clang-format off
 // Catalogue names by code; entry 0 is the count.
 constexpr const char* kNames[kCatalogueSize + 1] = {
     "44",           "3C 2.5",        "3C 3.0",        "AcadWin",        "B.K HCM 1",
@@ -60,6 +61,8 @@ constexpr std::uint16_t kUnicode[kLetterCount] = {
     0x00CD, 0x1EC8, 0x0128, 0x1ECA, 0x0059, 0x1EF2, 0x00DD, 0x1EF6,  //
     0x1EF8, 0x1EF4, 0x00CA, 0x1EC0, 0x1EBE, 0x1EC2, 0x1EC4, 0x1EC6,  //
 };
+
+// clang-format on
 
 // The four Unicode forms, derived from the code points.  Plain ASCII letters (a o e u i y
 // and their capitals) are the character itself in every form.
@@ -133,6 +136,7 @@ constexpr LetterTable kCStyleTable = makeUnicodeTable(UnicodeForm::kCStyle);
 
 using namespace tables;
 
+// clang-format off
 // Letter tables by code; several codes share one table.
 constexpr const LetterTable* kTables[kCatalogueSize + 1] = {
     nullptr,         &k3C_2_5,       &k3C_3_0,     &kAcadWin,       &kB_K_HCM_1,
@@ -154,6 +158,8 @@ constexpr std::uint16_t kCp1252High[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  //
 };
 
+// clang-format on
+
 }  // namespace
 
 std::string_view charsetName(int code) {
@@ -167,8 +173,8 @@ struct Alias {
   const char* name;  // as normalised: lower case, no blanks or hyphens
   int code;
 };
-constexpr Alias kAliases[] = {{"tcvn3", 15}, {"abc", 15},  {"vni", 29}, {"viscii", 25},
-                              {"viqr", 24},  {"vps", 36},  {"utf8", 41}, {"ncr", 42}};
+constexpr Alias kAliases[] = {{"tcvn3", 15}, {"abc", 15}, {"vni", 29},  {"viscii", 25},
+                              {"viqr", 24},  {"vps", 36}, {"utf8", 41}, {"ncr", 42}};
 
 std::string normalName(std::string_view name) {
   std::string out;
@@ -215,9 +221,7 @@ const LetterTable* letterTable(int code) {
 
 std::uint8_t tcvn3Byte(int n) { return (n >= 1 && n <= 80) ? kTcvn3Bytes[n] : 0; }
 
-std::uint16_t letterCodePoint(int n) {
-  return (n >= 1 && n <= kLetterCount) ? kUnicode[n - 1] : 0;
-}
+std::uint16_t letterCodePoint(int n) { return (n >= 1 && n <= kLetterCount) ? kUnicode[n - 1] : 0; }
 
 int letterOfCodePoint(std::uint32_t cp) {
   for (int i = 0; i < kLetterCount; ++i)
@@ -292,11 +296,8 @@ LetterCode capitalRule(int kind, const LetterCode& lower) {
       c.bytes[0] = static_cast<std::uint8_t>(c.bytes[0] - 32);
       if (c.len >= 2) c.bytes[1] = static_cast<std::uint8_t>(c.bytes[1] - 32);
       break;
-    case 4:
-      c.bytes[0] = static_cast<std::uint8_t>(c.bytes[0] - 32);
-      break;
-    default:
-      break;
+    case 4: c.bytes[0] = static_cast<std::uint8_t>(c.bytes[0] - 32); break;
+    default: break;
   }
   return c;
 }

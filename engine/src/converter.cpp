@@ -128,8 +128,9 @@ std::unique_ptr<ConversionPlan> makePlan(const ConverterState& state) {
   switch (src.code) {
     case kDecimalEsc:
       plan->path = ConversionPath::kDecimalEscapes;
-      for (int n = kLetterCount; n >= 1; --n) plan->letterOfValue[letterCodePoint(n)] =
-          static_cast<std::uint8_t>(n);  // the first letter of a code point wins
+      for (int n = kLetterCount; n >= 1; --n)
+        plan->letterOfValue[letterCodePoint(n)] =
+            static_cast<std::uint8_t>(n);  // the first letter of a code point wins
       if (state.options.read208AsDStroke) plan->letterOfValue[208] = 80;
       break;
     case kUtf8:
@@ -163,8 +164,7 @@ namespace {
 // The scan of the tree from the last byte to the first; `emit` receives the codes to write
 // in reverse text order.
 template <class Emit>
-void walkBackward(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n,
-                  Emit&& emit) {
+void walkBackward(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n, Emit&& emit) {
   const DecodeTree& tree = *plan.tree;
   const DecodeNode& root = tree.root();
   std::size_t i = n;
@@ -246,12 +246,13 @@ void decodeWithTree(const ConversionPlan& plan, const std::uint8_t* s, std::size
   out.commit(total);
 }
 
-std::size_t decodeDecimalEscapes(const ConversionPlan& plan, const std::uint8_t* s,
-                                 std::size_t n, bool final, ByteBuffer& out) {
+std::size_t decodeDecimalEscapes(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n,
+                                 bool final, ByteBuffer& out) {
   std::size_t i = 0;
   while (i < n) {
     const void* bs = std::memchr(s + i, '\\', n - i);
-    const std::size_t end = bs ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(bs) - s) : n;
+    const std::size_t end =
+        bs ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(bs) - s) : n;
     if (plan.copiesUnchanged)
       out.append(s + i, end - i);
     else
@@ -270,8 +271,8 @@ std::size_t decodeDecimalEscapes(const ConversionPlan& plan, const std::uint8_t*
       ++i;
       continue;
     }
-    const int v = (s[i + 2] - '0') * 1000 + (s[i + 3] - '0') * 100 + (s[i + 4] - '0') * 10 +
-                  (s[i + 5] - '0');
+    const int v =
+        (s[i + 2] - '0') * 1000 + (s[i + 3] - '0') * 100 + (s[i + 4] - '0') * 10 + (s[i + 5] - '0');
     const int letter = (v >= 0 && v < kEscapeValues) ? plan.letterOfValue[v] : 0;
     if (letter != 0) {
       const OutCode& oc = plan.letter[letter];
@@ -359,21 +360,15 @@ namespace {
 void convertOne(ConversionPlan& plan, const std::uint8_t* s, std::size_t n, ByteBuffer& out) {
   if (n == 0) return;
   switch (plan.path) {
-    case ConversionPath::kCopy:
-      out.append(s, n);
-      break;
-    case ConversionPath::kDecimalEscapes:
-      decodeDecimalEscapes(plan, s, n, true, out);
-      break;
+    case ConversionPath::kCopy: out.append(s, n); break;
+    case ConversionPath::kDecimalEscapes: decodeDecimalEscapes(plan, s, n, true, out); break;
     case ConversionPath::kEscapeForms: {
       ReplacementChain::Cursor cursor;
       plan.chain->feed(cursor, s, n, out);
       plan.chain->finish(cursor, out);
       break;
     }
-    case ConversionPath::kTree:
-      decodeWithTree(plan, s, n, out);
-      break;
+    case ConversionPath::kTree: decodeWithTree(plan, s, n, out); break;
   }
 }
 
@@ -390,7 +385,8 @@ void convert(ConverterState& state, std::string_view text, ByteBuffer& out) {
   std::size_t i = 0;
   for (;;) {
     const void* z = std::memchr(s + i, 0, n - i);
-    const std::size_t end = z ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(z) - s) : n;
+    const std::size_t end =
+        z ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(z) - s) : n;
     convertOne(*state.plan, s + i, end - i, out);
     if (end == n) break;
     out.push(0);

@@ -6,16 +6,17 @@ namespace ts {
 namespace {
 
 constexpr FontEntry kUnicodeFonts[] = {
-    {"100", "Times New Roman"}, {"200", "Arial"},   {"300", "Courier New"},
-    {"400", "Tahoma"},          {"500", "Verdana"}, {"600", "Arial Unicode MS"},
+    {"100", "Times New Roman"},   {"200", "Arial"},
+    {"300", "Courier New"},       {"400", "Tahoma"},
+    {"500", "Verdana"},           {"600", "Arial Unicode MS"},
     {"700", "Palatino Linotype"},
 };
 
 constexpr FontEntry kVniFonts[] = {
-    {"200", "VNI-Aptima"}, {"214", "VNI-Auchon"}, {"031", "VNI-Brush"},
-    {"120", "VNI-Centur"}, {"026", "VNI-Cooper"}, {"300", "VNI-Couri"},
-    {"056", "VNI-Revue"},  {"024", "VNI-Script"}, {"062", "VNI-Tekon"},
-    {"100", "VNI-Times"},  {"068", "VNI-Univer"}, {"237", "VNI-Helve"},
+    {"200", "VNI-Aptima"}, {"214", "VNI-Auchon"},         {"031", "VNI-Brush"},
+    {"120", "VNI-Centur"}, {"026", "VNI-Cooper"},         {"300", "VNI-Couri"},
+    {"056", "VNI-Revue"},  {"024", "VNI-Script"},         {"062", "VNI-Tekon"},
+    {"100", "VNI-Times"},  {"068", "VNI-Univer"},         {"237", "VNI-Helve"},
     {"041", "VNI-Maria"},  {"237", "VNI-Helve-condense"}, {"054", "VNI-Present"},
 };
 
@@ -94,14 +95,14 @@ constexpr FontEntry kTcvn3Fonts[] = {
 
 // The VISCII names are Windows-1252 bytes: à is E0, â is E2.
 constexpr FontEntry kVisciiFonts[] = {
-    {"100", "CaMauCT0"},         {"167", "CAMAUCH0"},      {"040", "CANTHOCH0"},
-    {"062", "DuyenHaiCT0"},      {"063", "DUYENHAICH0"},   {"120", "HANOICH0"},
-    {"121", "HaNoiCT0"},         {"200", "Heo May 1.1"},   {"205", "Heo May Hoa 1.1"},
-    {"054", "HoangYen 1.1"},     {"055", "HoangYenH 1.1"}, {"100", "LangSon"},
-    {"167", "LANGSONCH0"},       {"025", "LOCNINHCH0"},    {"024", "LocNinhCT0"},
-    {"300", "MinhQu\xE2n 1.1"},  {"330", "MinhQu\xE2nH 1.1"}, {"100", "NgheAnCT0"},
-    {"167", "NGHEANCH0"},        {"160", "QUANGNAM"},      {"100", "SonTay"},
-    {"167", "SONTAYCH0"},        {"100", "UHo\xE0i 1.1"},  {"167", "UHo\xE0iH 1.1"},
+    {"100", "CaMauCT0"},        {"167", "CAMAUCH0"},         {"040", "CANTHOCH0"},
+    {"062", "DuyenHaiCT0"},     {"063", "DUYENHAICH0"},      {"120", "HANOICH0"},
+    {"121", "HaNoiCT0"},        {"200", "Heo May 1.1"},      {"205", "Heo May Hoa 1.1"},
+    {"054", "HoangYen 1.1"},    {"055", "HoangYenH 1.1"},    {"100", "LangSon"},
+    {"167", "LANGSONCH0"},      {"025", "LOCNINHCH0"},       {"024", "LocNinhCT0"},
+    {"300", "MinhQu\xE2n 1.1"}, {"330", "MinhQu\xE2nH 1.1"}, {"100", "NgheAnCT0"},
+    {"167", "NGHEANCH0"},       {"160", "QUANGNAM"},         {"100", "SonTay"},
+    {"167", "SONTAYCH0"},       {"100", "UHo\xE0i 1.1"},     {"167", "UHo\xE0iH 1.1"},
     {"237", "UngBinh"},
 };
 
@@ -157,9 +158,8 @@ std::optional<std::string> mapFontName(ConverterState& conv, FontMapState& fonts
   const std::string_view code = src->entries[match].code;
   if (const char* found = findCode(*dst, code)) return std::string(found);
   // The entry before; for the first entry the start of the default name, which is no code.
-  const std::string_view before =
-      match > 0 ? std::string_view(src->entries[match - 1].code)
-                : std::string_view(src->defaultName).substr(0, 3);
+  const std::string_view before = match > 0 ? std::string_view(src->entries[match - 1].code)
+                                            : std::string_view(src->defaultName).substr(0, 3);
   if (const char* found = findCode(*dst, before)) return std::string(found);
   const std::string head = std::string(1, code[0]) + "00";
   if (const char* found = findCode(*dst, head)) return std::string(found);

@@ -10,46 +10,46 @@ namespace ts {
 namespace {
 
 constexpr HtmlEntity kEntities[kHtmlEntityCount] = {
-    {"&euro;", "&#128", 128},     {"&sbquo;", "&#130", 130},   {"&fnof;", "&#131", 131},
-    {"&bdquo;", "&#132", 132},    {"&hellip;", "&#133", 133},  {"&dagger;", "&#134", 134},
-    {"&Dagger;", "&#135", 135},   {"&circ;", "&#136", 136},    {"&permil;", "&#137", 137},
-    {"&Scaron;", "&#138", 138},   {"&lsaquo;", "&#139", 139},  {"&OElig;", "&#140", 140},
-    {"&lsquo;", "&#145", 145},    {"&rsquo;", "&#146", 146},   {"&ldquo;", "&#147", 147},
-    {"&rdquo;", "&#148", 148},    {"&bull;", "&#149", 149},    {"&ndash;", "&#150", 150},
-    {"&mdash;", "&#151", 151},    {"&tilde;", "&#152", 152},   {"&trade;", "&#153", 153},
-    {"&scaron;", "&#154", 154},   {"&rsaquo;", "&#155", 155},  {"&oelig;", "&#156", 156},
-    {"&Yuml;", "&#159", 159},     {"&iexcl;", "&#161;", 161},  {"&cent;", "&#162;", 162},
-    {"&pound;", "&#163;", 163},   {"&curren;", "&#164;", 164}, {"&yen;", "&#165;", 165},
-    {"&brvbar;", "&#166;", 166},  {"&sect;", "&#167;", 167},   {"&uml;", "&#168;", 168},
-    {"&copy;", "&#169;", 169},    {"&ordf;", "&#170;", 170},   {"&laquo;", "&#171;", 171},
-    {"&not;", "&#172;", 172},     {"&shy;", "&#173;", 173},    {"&reg;", "&#174;", 174},
-    {"&macr;", "&#175;", 175},    {"&deg;", "&#176;", 176},    {"&plusmn;", "&#177;", 177},
-    {"&sup2;", "&#178;", 178},    {"&sup3;", "&#179;", 179},   {"&acute;", "&#180;", 180},
-    {"&micro;", "&#181;", 181},   {"&para;", "&#182;", 182},   {"&middot;", "&#183;", 183},
-    {"&cedil;", "&#184;", 184},   {"&sup1;", "&#185;", 185},   {"&ordm;", "&#186;", 186},
-    {"&raquo;", "&#187;", 187},   {"&frac14;", "&#188;", 188}, {"&frac12;", "&#189;", 189},
-    {"&frac34;", "&#190;", 190},  {"&iquest;", "&#191;", 191}, {"&Agrave;", "&#192;", 192},
-    {"&Aacute;", "&#193;", 193},  {"&Acirc;", "&#194;", 194},  {"&Atilde;", "&#195;", 195},
-    {"&Auml;", "&#196;", 196},    {"&Aring;", "&#197;", 197},  {"&AElig;", "&#198;", 198},
-    {"&Ccedil;", "&#199;", 199},  {"&Egrave;", "&#200;", 200}, {"&Eacute;", "&#201;", 201},
-    {"&Ecirc;", "&#202;", 202},   {"&Euml;", "&#203;", 203},   {"&Igrave;", "&#204;", 204},
-    {"&Iacute;", "&#205;", 205},  {"&Icirc;", "&#206;", 206},  {"&Iuml;", "&#207;", 207},
-    {"&ETH;", "&#208;", 208},     {"&Ntilde;", "&#209;", 209}, {"&Ograve;", "&#210;", 210},
-    {"&Oacute;", "&#211;", 211},  {"&Ocirc;", "&#212;", 212},  {"&Otilde;", "&#213;", 213},
-    {"&Ouml;", "&#214;", 214},    {"&times;", "&#215;", 215},  {"&Oslash;", "&#216;", 216},
-    {"&Ugrave;", "&#217;", 217},  {"&Uacute;", "&#218;", 218}, {"&Ucirc;", "&#219;", 219},
-    {"&Uuml;", "&#220;", 220},    {"&Yacute;", "&#221;", 221}, {"&THORN;", "&#222;", 222},
-    {"&szlig;", "&#223;", 223},   {"&agrave;", "&#224;", 224}, {"&aacute;", "&#225;", 225},
-    {"&acirc;", "&#226;", 226},   {"&atilde;", "&#227;", 227}, {"&auml;", "&#228;", 228},
-    {"&aring;", "&#229;", 229},   {"&aelig;", "&#230;", 230},  {"&ccedil;", "&#231;", 231},
-    {"&egrave;", "&#232;", 232},  {"&eacute;", "&#233;", 233}, {"&ecirc;", "&#234;", 234},
-    {"&euml;", "&#235;", 235},    {"&igrave;", "&#236;", 236}, {"&iacute;", "&#237;", 237},
-    {"&icirc;", "&#238;", 238},   {"&iuml;", "&#239;", 239},   {"&eth;", "&#240;", 240},
-    {"&ntilde;", "&#241;", 241},  {"&ograve;", "&#242;", 242}, {"&oacute;", "&#243;", 243},
-    {"&ocirc;", "&#244;", 244},   {"&otilde;", "&#245;", 245}, {"&ouml;", "&#246;", 246},
-    {"&divide;", "&#247;", 247},  {"&oslash;", "&#248;", 248}, {"&ugrave;", "&#249;", 249},
-    {"&uacute;", "&#250;", 250},  {"&ucirc;", "&#251;", 251},  {"&uuml;", "&#252;", 252},
-    {"&yacute;", "&#253;", 253},  {"&thorn;", "&#254;", 254},  {"&yuml;", "&#255;", 255},
+    {"&euro;", "&#128", 128},    {"&sbquo;", "&#130", 130},   {"&fnof;", "&#131", 131},
+    {"&bdquo;", "&#132", 132},   {"&hellip;", "&#133", 133},  {"&dagger;", "&#134", 134},
+    {"&Dagger;", "&#135", 135},  {"&circ;", "&#136", 136},    {"&permil;", "&#137", 137},
+    {"&Scaron;", "&#138", 138},  {"&lsaquo;", "&#139", 139},  {"&OElig;", "&#140", 140},
+    {"&lsquo;", "&#145", 145},   {"&rsquo;", "&#146", 146},   {"&ldquo;", "&#147", 147},
+    {"&rdquo;", "&#148", 148},   {"&bull;", "&#149", 149},    {"&ndash;", "&#150", 150},
+    {"&mdash;", "&#151", 151},   {"&tilde;", "&#152", 152},   {"&trade;", "&#153", 153},
+    {"&scaron;", "&#154", 154},  {"&rsaquo;", "&#155", 155},  {"&oelig;", "&#156", 156},
+    {"&Yuml;", "&#159", 159},    {"&iexcl;", "&#161;", 161},  {"&cent;", "&#162;", 162},
+    {"&pound;", "&#163;", 163},  {"&curren;", "&#164;", 164}, {"&yen;", "&#165;", 165},
+    {"&brvbar;", "&#166;", 166}, {"&sect;", "&#167;", 167},   {"&uml;", "&#168;", 168},
+    {"&copy;", "&#169;", 169},   {"&ordf;", "&#170;", 170},   {"&laquo;", "&#171;", 171},
+    {"&not;", "&#172;", 172},    {"&shy;", "&#173;", 173},    {"&reg;", "&#174;", 174},
+    {"&macr;", "&#175;", 175},   {"&deg;", "&#176;", 176},    {"&plusmn;", "&#177;", 177},
+    {"&sup2;", "&#178;", 178},   {"&sup3;", "&#179;", 179},   {"&acute;", "&#180;", 180},
+    {"&micro;", "&#181;", 181},  {"&para;", "&#182;", 182},   {"&middot;", "&#183;", 183},
+    {"&cedil;", "&#184;", 184},  {"&sup1;", "&#185;", 185},   {"&ordm;", "&#186;", 186},
+    {"&raquo;", "&#187;", 187},  {"&frac14;", "&#188;", 188}, {"&frac12;", "&#189;", 189},
+    {"&frac34;", "&#190;", 190}, {"&iquest;", "&#191;", 191}, {"&Agrave;", "&#192;", 192},
+    {"&Aacute;", "&#193;", 193}, {"&Acirc;", "&#194;", 194},  {"&Atilde;", "&#195;", 195},
+    {"&Auml;", "&#196;", 196},   {"&Aring;", "&#197;", 197},  {"&AElig;", "&#198;", 198},
+    {"&Ccedil;", "&#199;", 199}, {"&Egrave;", "&#200;", 200}, {"&Eacute;", "&#201;", 201},
+    {"&Ecirc;", "&#202;", 202},  {"&Euml;", "&#203;", 203},   {"&Igrave;", "&#204;", 204},
+    {"&Iacute;", "&#205;", 205}, {"&Icirc;", "&#206;", 206},  {"&Iuml;", "&#207;", 207},
+    {"&ETH;", "&#208;", 208},    {"&Ntilde;", "&#209;", 209}, {"&Ograve;", "&#210;", 210},
+    {"&Oacute;", "&#211;", 211}, {"&Ocirc;", "&#212;", 212},  {"&Otilde;", "&#213;", 213},
+    {"&Ouml;", "&#214;", 214},   {"&times;", "&#215;", 215},  {"&Oslash;", "&#216;", 216},
+    {"&Ugrave;", "&#217;", 217}, {"&Uacute;", "&#218;", 218}, {"&Ucirc;", "&#219;", 219},
+    {"&Uuml;", "&#220;", 220},   {"&Yacute;", "&#221;", 221}, {"&THORN;", "&#222;", 222},
+    {"&szlig;", "&#223;", 223},  {"&agrave;", "&#224;", 224}, {"&aacute;", "&#225;", 225},
+    {"&acirc;", "&#226;", 226},  {"&atilde;", "&#227;", 227}, {"&auml;", "&#228;", 228},
+    {"&aring;", "&#229;", 229},  {"&aelig;", "&#230;", 230},  {"&ccedil;", "&#231;", 231},
+    {"&egrave;", "&#232;", 232}, {"&eacute;", "&#233;", 233}, {"&ecirc;", "&#234;", 234},
+    {"&euml;", "&#235;", 235},   {"&igrave;", "&#236;", 236}, {"&iacute;", "&#237;", 237},
+    {"&icirc;", "&#238;", 238},  {"&iuml;", "&#239;", 239},   {"&eth;", "&#240;", 240},
+    {"&ntilde;", "&#241;", 241}, {"&ograve;", "&#242;", 242}, {"&oacute;", "&#243;", 243},
+    {"&ocirc;", "&#244;", 244},  {"&otilde;", "&#245;", 245}, {"&ouml;", "&#246;", 246},
+    {"&divide;", "&#247;", 247}, {"&oslash;", "&#248;", 248}, {"&ugrave;", "&#249;", 249},
+    {"&uacute;", "&#250;", 250}, {"&ucirc;", "&#251;", 251},  {"&uuml;", "&#252;", 252},
+    {"&yacute;", "&#253;", 253}, {"&thorn;", "&#254;", 254},  {"&yuml;", "&#255;", 255},
 };
 
 // The entity of each byte in each form (empty: the byte has no row), and the byte of each
@@ -78,8 +78,8 @@ const EntityIndex& entityIndex() {
 }
 
 bool isFontNameByte(std::uint8_t b) {
-  return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
-         b == ' ' || b == '-' || b == '.';
+  return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == ' ' ||
+         b == '-' || b == '.';
 }
 
 std::size_t findEither(std::string_view s, const char* upper, const char* lower) {
@@ -129,7 +129,8 @@ namespace {
 struct BreakTable {
   bool is[256] = {};
   constexpr BreakTable() {
-    for (char c : {' ', '.', ',', '<', '>', '-', '\r', '\n'}) is[static_cast<std::uint8_t>(c)] = true;
+    for (char c : {' ', '.', ',', '<', '>', '-', '\r', '\n'})
+      is[static_cast<std::uint8_t>(c)] = true;
   }
 };
 constexpr BreakTable kBreaks;
@@ -150,7 +151,8 @@ void decodeHtmlEntities(std::string_view word, std::string& out) {
     if (amp == std::string_view::npos) break;
     out.append(word, i, amp - i);
     std::size_t used = 0;
-    for (std::size_t len = index.shortest; len <= index.longest && amp + len <= word.size(); ++len) {
+    for (std::size_t len = index.shortest; len <= index.longest && amp + len <= word.size();
+         ++len) {
       const auto it = index.byteOf.find(word.substr(amp, len));
       if (it != index.byteOf.end()) {
         out.push_back(static_cast<char>(it->second));
@@ -183,8 +185,8 @@ void HtmlWordConverter::convert(ConverterState& conv, const HtmlSettings& settin
   ts::convert(conv, text, converted_);
   // Entity encoding.  Each row replaces its byte by ASCII, which no later row matches, so
   // one pass over the bytes gives the same as the rows one after the other.
-  const auto& forms = settings.form == EntityForm::kNamed ? entityIndex().named
-                                                          : entityIndex().numeric;
+  const auto& forms =
+      settings.form == EntityForm::kNamed ? entityIndex().named : entityIndex().numeric;
   const std::uint8_t* c = converted_.data();
   const std::size_t n = converted_.size();
   std::uint8_t* d = out.reserveMore(n * 8);  // no entity is longer than eight bytes
@@ -208,8 +210,8 @@ std::string convertHtmlWord(ConverterState& conv, const HtmlSettings& settings,
   return out.str();
 }
 
-std::string rewriteHtmlTag(ConverterState& conv, FontMapState& fonts,
-                           const HtmlSettings& settings, std::string_view inside) {
+std::string rewriteHtmlTag(ConverterState& conv, FontMapState& fonts, const HtmlSettings& settings,
+                           std::string_view inside) {
   std::size_t start = std::string_view::npos;
   std::size_t at = findEither(inside, "FONT-FAMILY", "font-family");
   if (at != std::string_view::npos) {
@@ -298,7 +300,9 @@ void HtmlScanner::finish(Handler& h) {
 
 struct HtmlConverter::Writer : HtmlScanner::Handler {
   Writer(HtmlConverter& c, ByteBuffer& o) : self(c), out(o) {}
-  void word(std::string_view w) override { self.words_.convert(self.conv_, self.settings_, w, out); }
+  void word(std::string_view w) override {
+    self.words_.convert(self.conv_, self.settings_, w, out);
+  }
   void breakByte(char b) override { out.push(static_cast<std::uint8_t>(b)); }
   void tag(std::string_view inside) override {
     out.append(rewriteHtmlTag(self.conv_, self.fonts_, self.settings_, inside));

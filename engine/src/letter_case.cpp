@@ -19,9 +19,7 @@ bool isHex(std::uint8_t b) {
   return (b >= '0' && b <= '9') || (b >= 'A' && b <= 'F') || (b >= 'a' && b <= 'f');
 }
 
-int hexValue(std::uint8_t b) {
-  return b <= '9' ? b - '0' : (b | 0x20) - 'a' + 10;
-}
+int hexValue(std::uint8_t b) { return b <= '9' ? b - '0' : (b | 0x20) - 'a' + 10; }
 
 void putUtf8(std::uint32_t cp, ByteBuffer& out) {
   if (cp < 0x80) {
@@ -36,9 +34,7 @@ void putUtf8(std::uint32_t cp, ByteBuffer& out) {
   }
 }
 
-void putText(const char* s, int n, ByteBuffer& out) {
-  out.append(s, static_cast<std::size_t>(n));
-}
+void putText(const char* s, int n, ByteBuffer& out) { out.append(s, static_cast<std::size_t>(n)); }
 
 }  // namespace
 
@@ -140,7 +136,8 @@ std::size_t LetterCaseStream::Impl::unicodeForm(const std::uint8_t* s, std::size
           for (std::size_t k = i + 2; k < j && j - i <= 6; ++k) v = v * 16 + hexValue(s[k]);
           const std::uint32_t to = (quoted && j - i <= 6) ? mapped(v) : 0;
           if (to != 0) {
-            putText(buf, std::snprintf(buf, sizeof buf, "\\x%X\"\"", static_cast<unsigned>(to)), out);
+            putText(buf, std::snprintf(buf, sizeof buf, "\\x%X\"\"", static_cast<unsigned>(to)),
+                    out);
             i = j + 2;
           } else {
             out.append(s + i, j - i);  // an escape that names no letter stays as it is

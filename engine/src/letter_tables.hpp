@@ -42,6 +42,7 @@ consteval LetterTable makeTable(int kind, const char* text) {
   return t;
 }
 
+// clang-format off
 // 3C 2.5 (1): kind 2, 80 letters
 inline constexpr LetterTable k3C_2_5 = makeTable(2,
     "61 61E0 61E3 61E1 61E2 61E4 "  // a
@@ -680,5 +681,7 @@ inline constexpr LetterTable kViet_Toan = makeTable(3,
     "49 C6 C5 C7 C8 C9 "  // I
     "59 FA F9 EF F0 F1 "  // Y
     "BF C1 C0 C2 C3 C4");  // Ê
+
+// clang-format on
 
 }  // namespace ts::tables

@@ -32,7 +32,7 @@ inline constexpr int kEscapeValues = 8192;
 struct ConversionPlan {
   ConversionPath path = ConversionPath::kCopy;
   std::array<OutCode, kLetterCount + 1> letter{};  // each letter written in the destination
-  std::array<OutCode, 256> copy{};                  // a byte that forms no letter
+  std::array<OutCode, 256> copy{};                 // a byte that forms no letter
   bool copiesUnchanged = true;  // false for UTF-8, which writes high bytes as Windows-1252
 
   // Tree path.
@@ -58,8 +58,8 @@ void decodeWithTree(const ConversionPlan& plan, const std::uint8_t* s, std::size
 
 // Decimal escapes from the start of s.  When `final` is false, stops before a backslash that
 // may start an escape the next bytes complete, and returns how many bytes it consumed.
-std::size_t decodeDecimalEscapes(const ConversionPlan& plan, const std::uint8_t* s,
-                                 std::size_t n, bool final, ByteBuffer& out);
+std::size_t decodeDecimalEscapes(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n,
+                                 bool final, ByteBuffer& out);
 
 // Whether a text through the tree may be cut before position p (1 <= p <= n - 2) and the two
 // parts converted separately with the same result.

@@ -109,8 +109,7 @@ std::uint32_t ReplacementChain::intern(const std::string& key) {
   return id;
 }
 
-const ReplacementChain::Transition& ReplacementChain::transition(std::uint32_t id,
-                                                                 std::uint8_t c) {
+const ReplacementChain::Transition& ReplacementChain::transition(std::uint32_t id, std::uint8_t c) {
   Transition& t = transitions_[id][c];
   if (t.next >= 0) return t;
   Holds holds = decode(keys_[id]);
@@ -136,8 +135,7 @@ void ReplacementChain::park(Cursor& cursor, std::uint32_t id) {
   cursor.key = keys_[id];
 }
 
-void ReplacementChain::feed(Cursor& cursor, const std::uint8_t* s, std::size_t n,
-                            ByteBuffer& out) {
+void ReplacementChain::feed(Cursor& cursor, const std::uint8_t* s, std::size_t n, ByteBuffer& out) {
   std::uint32_t id = resume(cursor);
   std::size_t i = 0;
   while (i < n) {

@@ -28,12 +28,8 @@ void StreamConverter::Impl::feedText(const std::uint8_t* s, std::size_t n, ByteB
   if (n == 0) return;
   ConversionPlan& plan = *state.plan;
   switch (plan.path) {
-    case ConversionPath::kCopy:
-      out.append(s, n);
-      return;
-    case ConversionPath::kEscapeForms:
-      plan.chain->feed(cursor, s, n, out);
-      return;
+    case ConversionPath::kCopy: out.append(s, n); return;
+    case ConversionPath::kEscapeForms: plan.chain->feed(cursor, s, n, out); return;
     case ConversionPath::kDecimalEscapes: {
       pending.append(s, n);
       const std::size_t used =
@@ -60,17 +56,12 @@ void StreamConverter::Impl::feedText(const std::uint8_t* s, std::size_t n, ByteB
 void StreamConverter::Impl::endText(ByteBuffer& out) {
   ConversionPlan& plan = *state.plan;
   switch (plan.path) {
-    case ConversionPath::kCopy:
-      break;
-    case ConversionPath::kEscapeForms:
-      plan.chain->finish(cursor, out);
-      break;
+    case ConversionPath::kCopy: break;
+    case ConversionPath::kEscapeForms: plan.chain->finish(cursor, out); break;
     case ConversionPath::kDecimalEscapes:
       decodeDecimalEscapes(plan, pending.data(), pending.size(), true, out);
       break;
-    case ConversionPath::kTree:
-      decodeWithTree(plan, pending.data(), pending.size(), out);
-      break;
+    case ConversionPath::kTree: decodeWithTree(plan, pending.data(), pending.size(), out); break;
   }
   pending.clear();
   checked = 1;

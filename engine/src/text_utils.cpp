@@ -36,8 +36,7 @@ void rebuildRaisedBytes(TextUtilState& st, const CharsetSelection& cs) {
 }
 
 // The case of one byte of the charset, as the byte loop defines it.
-std::uint8_t caseOfByte(TextUtilState& st, const CharsetSelection& cs, std::uint8_t b,
-                        bool upper) {
+std::uint8_t caseOfByte(TextUtilState& st, const CharsetSelection& cs, std::uint8_t b, bool upper) {
   if (upper && b >= 'a' && b <= 'z') return static_cast<std::uint8_t>(b - 32);
   if (!upper && b >= 'A' && b <= 'Z') return static_cast<std::uint8_t>(b + 32);
   switch (cs.kind) {
@@ -54,7 +53,8 @@ std::uint8_t caseOfByte(TextUtilState& st, const CharsetSelection& cs, std::uint
       if (st.rebuildRaised) rebuildRaisedBytes(st, cs);
       const auto& set = st.raisedBytes;
       if (upper) {
-        if (std::find(set.begin(), set.end(), b) != set.end()) return static_cast<std::uint8_t>(b - 32);
+        if (std::find(set.begin(), set.end(), b) != set.end())
+          return static_cast<std::uint8_t>(b - 32);
       } else {
         const int raised = b + 32;
         if (raised <= 0xFF && std::find(set.begin(), set.end(), raised) != set.end())
@@ -161,8 +161,7 @@ std::string sortKey(ConverterState& conv, CharsetCode charset, std::uint32_t mod
         }
         key += c;
         break;
-      default:
-        key += c;
+      default: key += c;
     }
   }
   if (pending != 0) key += pending;
@@ -200,8 +199,7 @@ int compareSorted(ConverterState& conv, CharsetCode charset, std::string_view a,
 
 bool isBreakChar(const TextUtilState& st, std::uint32_t ch) {
   const auto c = static_cast<std::uint8_t>(ch & 0xFF);
-  if (st.defaultCharset == kViqr && c != 0 && std::strchr("'()*+.?^`~", c) != nullptr)
-    return false;
+  if (st.defaultCharset == kViqr && c != 0 && std::strchr("'()*+.?^`~", c) != nullptr) return false;
   if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 161) return false;
   return true;
 }

@@ -9,7 +9,8 @@ namespace {
 struct LetterIndex {
   std::array<std::uint8_t, 0x1F00> letter{};
   LetterIndex() {
-    for (int n = kLetterCount; n >= 1; --n) letter[letterCodePoint(n)] = static_cast<std::uint8_t>(n);
+    for (int n = kLetterCount; n >= 1; --n)
+      letter[letterCodePoint(n)] = static_cast<std::uint8_t>(n);
   }
   int operator()(std::uint32_t cp) const { return cp < letter.size() ? letter[cp] : 0; }
 };
@@ -28,7 +29,8 @@ std::u16string toUtf16(ConverterState& conv, std::string_view text) {
   for (std::size_t i = 0; i < n;) {
     if (escaped[i] == '\\' && i + 1 < n && escaped[i + 1] == 'u' && n - i >= 6) {
       int v = 0;
-      for (std::size_t k = 2; k < 6; ++k) v = v * 10 + (static_cast<std::uint8_t>(escaped[i + k]) - '0');
+      for (std::size_t k = 2; k < 6; ++k)
+        v = v * 10 + (static_cast<std::uint8_t>(escaped[i + k]) - '0');
       out.push_back(static_cast<char16_t>(v));
       i += 6;
     } else {

@@ -27,15 +27,15 @@ std::string written(int charset, int n) {
 
 TEST(Catalogue, NamesAreExact) {
   const char* expected[] = {
-      "3C 2.5",        "3C 3.0",        "AcadWin",     "B.K HCM 1",    "B.K HCM 2",
-      "Bked 56",       "Bked 60",       "DAISY",       "FreeCode",     "IBM 01129",
-      "Son Telex",     "T Ventura",     "TCVN1",       "TCVN2",        "TCVN3 - ABC",
-      "TVNICP",        "VietChar",      "Tessaro",     "Tessaro 2.x",  "VietSea",
-      "VietStar",      "Vietware_F",    "Vietware_X",  "VIQR",         "VISCII",
-      "VN AutoCad",    "VN Win 95 ",    "VNI - DOS",   "VNI - WIN",    "VNij",
-      "VNLab",         "VNU",           "Vres",        "VS1",          "VS2",
-      "VPSWIN",        "ThinART-PC",    "Viet Toan",   "VN Unicode 1", "VN Unicode 2",
-      "Ucode1 UTF-8",  "Ucode1 UCS2-W", "Ucode1 C Style", "VNA8256"};
+      "3C 2.5",       "3C 3.0",        "AcadWin",        "B.K HCM 1",    "B.K HCM 2",
+      "Bked 56",      "Bked 60",       "DAISY",          "FreeCode",     "IBM 01129",
+      "Son Telex",    "T Ventura",     "TCVN1",          "TCVN2",        "TCVN3 - ABC",
+      "TVNICP",       "VietChar",      "Tessaro",        "Tessaro 2.x",  "VietSea",
+      "VietStar",     "Vietware_F",    "Vietware_X",     "VIQR",         "VISCII",
+      "VN AutoCad",   "VN Win 95 ",    "VNI - DOS",      "VNI - WIN",    "VNij",
+      "VNLab",        "VNU",           "Vres",           "VS1",          "VS2",
+      "VPSWIN",       "ThinART-PC",    "Viet Toan",      "VN Unicode 1", "VN Unicode 2",
+      "Ucode1 UTF-8", "Ucode1 UCS2-W", "Ucode1 C Style", "VNA8256"};
   for (int c = 1; c <= kCatalogueSize; ++c) EXPECT_EQ(charsetName(c), expected[c - 1]) << c;
   EXPECT_EQ(charsetName(27).back(), ' ');
   EXPECT_TRUE(charsetName(0).empty());
@@ -45,9 +45,9 @@ TEST(Catalogue, NamesAreExact) {
 
 TEST(Catalogue, KindsCountsAndSharedTables) {
   // code -> kind (0: no letter table)
-  const int kind[kCatalogueSize + 1] = {0, 2, 1, 3, 3, 2, 0, 0, 3, 3, 5, 1, 0, 3, 3, 1,
-                                        1, 1, 1, 1, 1, 1, 1, 2, 4, 3, 1, 5, 3, 2, 2, 1,
-                                        1, 1, 3, 2, 3, 3, 3, 3, 0, 3, 3, 3, 0};
+  const int kind[kCatalogueSize + 1] = {0, 2, 1, 3, 3, 2, 0, 0, 3, 3, 5, 1, 0, 3, 3,
+                                        1, 1, 1, 1, 1, 1, 1, 1, 2, 4, 3, 1, 5, 3, 2,
+                                        2, 1, 1, 1, 3, 2, 3, 3, 3, 3, 0, 3, 3, 3, 0};
   for (int c = 1; c <= kCatalogueSize; ++c) {
     CharsetSelection cs;
     const bool ok = selectCharset(static_cast<std::uint32_t>(c), kCatalogueSize, cs);
@@ -90,9 +90,10 @@ TEST(Catalogue, EveryTableKeepsTheSharedStructure) {
       // No letter is written as a blank or a full stop.
       EXPECT_NE(s, " ") << n;
       EXPECT_NE(s, ".") << n;
-      const std::size_t longest = cs.kind == 1 ? (c == 26 ? 2 : 1)
+      const std::size_t longest = cs.kind == 1   ? (c == 26 ? 2 : 1)
                                   : cs.kind == 4 ? 3
-                                  : cs.kind == 3 ? 8 : 2;
+                                  : cs.kind == 3 ? 8
+                                                 : 2;
       EXPECT_LE(s.size(), longest) << n;
     }
     if (cs.count == 152) {
@@ -112,8 +113,7 @@ TEST(Catalogue, EmptyEntries) {
       if (code(c, n).empty()) empty.insert({c, n});
   }
   // VietStar lacks ử ữ ỷ ỹ, B.K HCM 1 lacks Ỵ; every other letter has a code.
-  const std::set<std::pair<int, int>> expected = {{21, 46}, {21, 47}, {21, 64}, {21, 65},
-                                                  {4, 146}};
+  const std::set<std::pair<int, int>> expected = {{21, 46}, {21, 47}, {21, 64}, {21, 65}, {4, 146}};
   EXPECT_EQ(empty, expected);
 }
 
@@ -216,8 +216,8 @@ TEST(Catalogue, UnicodeForms) {
 TEST(Catalogue, WritingRuleEdgeCases) {
   EXPECT_EQ(written(15, 82), bytes({0xB5}));  // capital À in TCVN3 is à's byte
   EXPECT_EQ(written(15, 81), "A");
-  EXPECT_EQ(written(29, 82), bytes({0x41, 0xD8}));  // VNI - WIN: both bytes lowered
-  EXPECT_EQ(written(29, 123), bytes({0xD6}));       // Ư from the one-byte ư F6
+  EXPECT_EQ(written(29, 82), bytes({0x41, 0xD8}));        // VNI - WIN: both bytes lowered
+  EXPECT_EQ(written(29, 123), bytes({0xD6}));             // Ư from the one-byte ư F6
   EXPECT_EQ(written(24, 88), bytes({0x41, 0x28, 0x60}));  // VIQR: first byte only
   EXPECT_EQ(written(21, 46), "");                         // VietStar has no ử
   EXPECT_EQ(written(21, 126), "");
@@ -250,8 +250,12 @@ TEST(Catalogue, WritingRuleForEveryLetter) {
       } else if (n <= 80) {
         expect = code(c, n);
       } else if (n == 87 || n == 105 || n == 147 || n == 111 || n == 117 || n == 123) {
-        expect = code(c, n == 87 ? 73 : n == 105 ? 74 : n == 147 ? 75 : n == 111 ? 76
-                              : n == 117 ? 77 : 78);
+        expect = code(c, n == 87    ? 73
+                         : n == 105 ? 74
+                         : n == 147 ? 75
+                         : n == 111 ? 76
+                         : n == 117 ? 77
+                                    : 78);
       } else {
         expect = code(c, n - 80);
         if (!expect.empty()) {

@@ -17,7 +17,7 @@ using test::utf8;
 std::string letterUtf8(int n) { return utf8(letterCodePoint(n)); }
 
 TEST(Converter, DocumentedExamples) {
-  EXPECT_EQ(hex(conv(15, 29, bytes({0xB8}))), "61 F9");  // á
+  EXPECT_EQ(hex(conv(15, 29, bytes({0xB8}))), "61 F9");     // á
   EXPECT_EQ(hex(conv(29, 15, bytes({0x41, 0xD8}))), "B5");  // À to TCVN3's à byte
   EXPECT_EQ(hex(conv(29, 15, bytes({0x61, 0xF8}))), "B5");
   EXPECT_EQ(conv(29, 15, "a"), "a");
@@ -137,7 +137,7 @@ TEST(Converter, CapitalBaseVowelsKeepTheirCodes) {
 
 TEST(Converter, BytesThatAreNoLetters) {
   EXPECT_EQ(conv(36, 41, "A. B."), "A. B.");  // VPSWIN's full stop is a full stop
-  EXPECT_EQ(conv(3, 41, "a b"), "a b");        // AcadWin's blank is a blank
+  EXPECT_EQ(conv(3, 41, "a b"), "a b");       // AcadWin's blank is a blank
   EXPECT_EQ(conv(3, 41, "\xA0"), letterUtf8(125));
   EXPECT_EQ(conv(15, 41, "A"), "A");  // TCVN3 reads no capitals: ASCII stays ASCII
   EXPECT_EQ(conv(15, 29, "Hello, World!\r\n"), "Hello, World!\r\n");
@@ -182,7 +182,10 @@ TEST(Converter, TreeRules) {
   // Two-byte kind: capitals by lowering both bytes.
   EXPECT_EQ(conv(29, 41, "\x41\xD8\x61\xF8"), letterUtf8(82) + letterUtf8(2));
   // Kind 5: a combining byte after the base letter.
-  EXPECT_EQ(conv(27, 41, "a\xCC" "A\xEC"), letterUtf8(2) + letterUtf8(83));
+  EXPECT_EQ(conv(27, 41,
+                 "a\xCC"
+                 "A\xEC"),
+            letterUtf8(2) + letterUtf8(83));
   // Kind 1: a plain capital vowel is a capital letter.
   EXPECT_EQ(conv(17, 15, "A"), "A");
   EXPECT_EQ(conv(17, 41, "A\xA1"), std::string("A") + letterUtf8(2));
@@ -245,9 +248,9 @@ TEST(Converter, DecimalEscapes) {
   EXPECT_EQ(conv(39, 15, "\\x0224"), "\\x0224");
   EXPECT_EQ(hex(conv(39, 15, "\\\\u0224")), "5C B5");
   EXPECT_EQ(hex(conv(39, 15, "\\u02244")), "B5 34");
-  EXPECT_EQ(conv(39, 15, "\\u0258"), "\xA1");     // Ă is U+0102, 258 in decimal
-  EXPECT_EQ(conv(39, 15, "\\u0:00x"), "x");       // digits are not checked: value 1000
-  EXPECT_EQ(conv(39, 15, "\\u0066"), "");         // names no letter: dropped
+  EXPECT_EQ(conv(39, 15, "\\u0258"), "\xA1");      // Ă is U+0102, 258 in decimal
+  EXPECT_EQ(conv(39, 15, "\\u0:00x"), "x");        // digits are not checked: value 1000
+  EXPECT_EQ(conv(39, 15, "\\u0066"), "");          // names no letter: dropped
   EXPECT_EQ(conv(39, 29, "\\u0192"), "\x41\xD8");  // À written by the capital rule
   EXPECT_EQ(conv(39, 42, "\\u7843"), "&#7843;");
   EXPECT_EQ(conv(39, 43, "\\u0224"), "\\xE0\"\"");
@@ -260,7 +263,7 @@ TEST(Converter, DecimalEscapes) {
 TEST(Converter, EscapeForms) {
   EXPECT_EQ(hex(conv(42, 15, "&#224;&#7843;x")), "B5 B6 78");
   EXPECT_EQ(hex(conv(43, 15, "\\xE0\"\"\\x1EA3\"\"")), "B5 B6");
-  EXPECT_EQ(conv(42, 15, "&#224"), "&#224");     // no closing semicolon: no letter
+  EXPECT_EQ(conv(42, 15, "&#224"), "&#224");  // no closing semicolon: no letter
   EXPECT_EQ(conv(41, 42, "Vi\xE1\xBB\x87t"), "Vi&#7879;t");
   EXPECT_EQ(conv(41, 29, "\xC3\x80"), "\x41\xD8");
   EXPECT_EQ(conv(41, 24, "\xC4\x91\xC4\x90"), "ddDD");
@@ -311,7 +314,8 @@ TEST(Converter, ReselectingPairs) {
   ConverterState st;
   for (int round = 0; round < 3; ++round) {
     for (const auto& p : pairs) {
-      ASSERT_TRUE(selectPair(st, static_cast<std::uint32_t>(p[0]), static_cast<std::uint32_t>(p[1])));
+      ASSERT_TRUE(
+          selectPair(st, static_cast<std::uint32_t>(p[0]), static_cast<std::uint32_t>(p[1])));
       EXPECT_EQ(convert(st, text), test::conv(p[0], p[1], text)) << p[0] << " -> " << p[1];
       EXPECT_LE(st.recent.size(), 4u);
     }

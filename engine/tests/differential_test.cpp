@@ -33,9 +33,9 @@ class TextMaker {
   TextMaker(int src, int dst, std::uint32_t seed) : rng_(seed) {
     add(selection(src));
     add(selection(dst));
-    for (const char* f : {"\\u", "\\x", "&#", ";", "\"", "\"\"", "\\", "u", "x", "#", "&", " ",
-                          "0", "1", "2", "7", "9", "A", "E", "F", "(", "^", "+", "`", "?",
-                          "~", "'", ".", "d", "D", "dd", "a", "A(", "\r\n"})
+    for (const char* f : {"\\u", "\\x", "&#", ";", "\"", "\"\"", "\\", "u", "x",  "#",   "&", " ",
+                          "0",   "1",   "2",  "7", "9",  "A",    "E",  "F", "(",  "^",   "+", "`",
+                          "?",   "~",   "'",  ".", "d",  "D",    "dd", "a", "A(", "\r\n"})
       pieces_.push_back(f);
   }
 
@@ -60,8 +60,7 @@ class TextMaker {
         case 3:
           if (std::uniform_int_distribution<int>(0, 30)(rng_) == 0) s += '\0';
           break;
-        default:
-          s += pick();
+        default: s += pick();
       }
     }
     return s;

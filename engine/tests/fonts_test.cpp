@@ -41,10 +41,10 @@ TEST(Fonts, DocumentedMappings) {
   EXPECT_EQ(mapped(29, 15, "VNI-Times"), ".VnTime");
   EXPECT_EQ(mapped(29, 15, "VNI-Couri"), ".VnCourier New");
   EXPECT_EQ(mapped(29, 15, "VNI-Helve"), ".VnHelvetIns");
-  EXPECT_EQ(mapped(29, 39, "VNI-Helve"), "Arial");  // 237, then 068, then the head 200
+  EXPECT_EQ(mapped(29, 39, "VNI-Helve"), "Arial");           // 237, then 068, then the head 200
   EXPECT_EQ(mapped(15, 39, ".VnTimeH"), "Times New Roman");  // 167, then 100 before it
-  EXPECT_EQ(mapped(15, 29, ".Vn3DH"), "VNI-Times");  // nothing fits: the default
-  EXPECT_EQ(mapped(29, 15, "vni-times"), "<none>");  // letter case counts
+  EXPECT_EQ(mapped(15, 29, ".Vn3DH"), "VNI-Times");          // nothing fits: the default
+  EXPECT_EQ(mapped(29, 15, "vni-times"), "<none>");          // letter case counts
   EXPECT_EQ(mapped(29, 15, "Arial"), "<none>");
   EXPECT_EQ(mapped(15, 29, ""), "VNI-Times");
   EXPECT_EQ(mapped(1, 29, ""), "VNI-Times");  // an empty name needs only the destination

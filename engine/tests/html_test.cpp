@@ -101,14 +101,17 @@ TEST(Html, TagRewriter) {
   EXPECT_EQ(tag(29, 15, "p style=\"font-family: VNI-Couri\" title=\"VNI-Couri\""),
             "p style=\"font-family: .VnCourier New\" title=\".VnCourier New\"");
   // A name is the longest run of name bytes: the blank before ";" belongs to it.
-  EXPECT_EQ(tag(29, 15, "p style=\"font-family: VNI-Times ; x\""), "p style=\"font-family: VNI-Times ; x\"");
+  EXPECT_EQ(tag(29, 15, "p style=\"font-family: VNI-Times ; x\""),
+            "p style=\"font-family: VNI-Times ; x\"");
   EXPECT_EQ(tag(29, 29, "font face=\"VNI-Times\""), "font face=\"VNI-Times\"");
   EXPECT_EQ(tag(29, 15, "font face=\"\""), "font face=\"\"");
   // Charset declarations, in a tag that names no font.
-  EXPECT_EQ(tag(29, 15, "meta http-equiv=\"Content-Type\" content=\"text/html; charset=x-user-defined\""),
-            "meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\"");
-  EXPECT_EQ(tag(29, 15, "meta content=\"text/html; charset=x-user-defined\" http-equiv=\"Content-Type\""),
-            "meta content=\"text/html; charset=windows-1252\" http-equiv=\"Content-Type\"");
+  EXPECT_EQ(
+      tag(29, 15, "meta http-equiv=\"Content-Type\" content=\"text/html; charset=x-user-defined\""),
+      "meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\"");
+  EXPECT_EQ(
+      tag(29, 15, "meta content=\"text/html; charset=x-user-defined\" http-equiv=\"Content-Type\""),
+      "meta content=\"text/html; charset=windows-1252\" http-equiv=\"Content-Type\"");
   EXPECT_EQ(tag(29, 15, "meta charset=\"utf-8\" /"), "meta charset=\"windows-1252\" /");
   EXPECT_EQ(tag(29, 15, "meta charset='utf-8'"), "meta charset='windows-1252'");
   EXPECT_EQ(tag(29, 15, "meta charset=utf-8"), "meta charset=windows-1252");
@@ -157,8 +160,9 @@ TEST(Html, Scan) {
 
 TEST(Html, PiecesGiveTheWholeResult) {
   std::mt19937 rng(12);
-  const char* parts[] = {"<", ">", " ", "\xB8", "&#224;", "&amp;", "font face=.VnTime ", "a",
-                         "charset=x\"", "\r\n", "-", "\xAE"};
+  const char* parts[] = {
+      "<", ">",           " ",    "\xB8", "&#224;", "&amp;", "font face=.VnTime ",
+      "a", "charset=x\"", "\r\n", "-",    "\xAE"};
   for (int k = 0; k < 200; ++k) {
     std::string text;
     for (int i = 0; i < 60; ++i) text += parts[std::uniform_int_distribution<int>(0, 11)(rng)];
@@ -186,8 +190,9 @@ TEST(Html, EntityDecodingEqualsTheRowsInTurn) {
     return w;
   };
   std::mt19937 rng(13);
-  std::vector<std::string> pieces = {"&", "#", ";", "1", "2", "5", "8", "9", "0", "a", "&amp",
-                                     "&#12", "&#128", "&#255;", "&copy;", "&#1289;", "&&#"};
+  std::vector<std::string> pieces = {"&",     "#",      ";",      "1",       "2",    "5",
+                                     "8",     "9",      "0",      "a",       "&amp", "&#12",
+                                     "&#128", "&#255;", "&copy;", "&#1289;", "&&#"};
   for (int i = 0; i < kHtmlEntityCount; ++i) {
     pieces.push_back(htmlEntityTable()[i].name);
     pieces.push_back(htmlEntityTable()[i].numeric);

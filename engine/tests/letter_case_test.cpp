@@ -57,7 +57,8 @@ TEST(LetterCaseStream, EveryCharsetAndLetter) {
 }
 
 TEST(LetterCaseStream, UnicodeFormsKeepWhatIsNoLetter) {
-  EXPECT_EQ(run(41, true, "vi\xE1\xBB\x87t \xE4\xB8\xAD \xC3"), "VI\xE1\xBB\x86T \xE4\xB8\xAD \xC3");
+  EXPECT_EQ(run(41, true, "vi\xE1\xBB\x87t \xE4\xB8\xAD \xC3"),
+            "VI\xE1\xBB\x86T \xE4\xB8\xAD \xC3");
   EXPECT_EQ(run(41, false, "\xC4\x90\xC3\x80\xF0\x9F\x98\x80"), "\xC4\x91\xC3\xA0\xF0\x9F\x98\x80");
   EXPECT_EQ(run(39, true, "\\u0224x\\u9999\\u02"), "\\u0192X\\u9999\\U02");
   EXPECT_EQ(run(42, true, "&#224;&amp;&#20013;&#224"), "&#192;&AMP;&#20013;&#224");
@@ -67,7 +68,7 @@ TEST(LetterCaseStream, UnicodeFormsKeepWhatIsNoLetter) {
   EXPECT_EQ(run(24, false, "DDA(NG"), "dda(ng");
   EXPECT_EQ(hex(run(15, true, "a\xA8\xAE\xB5")), "41 A1 A7 B5");  // TCVN3 has no À
   EXPECT_EQ(hex(run(27, true, "\xE3n")), "C3 4E");  // kind 5 capitals come from the table
-  EXPECT_EQ(hex(run(4, true, "\xFF")), "FF");  // B.K HCM 1 has no Ỵ: ỵ stays
+  EXPECT_EQ(hex(run(4, true, "\xFF")), "FF");       // B.K HCM 1 has no Ỵ: ỵ stays
   EXPECT_THROW(LetterCaseStream(7, true), std::invalid_argument);
 }
 

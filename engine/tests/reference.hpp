@@ -24,8 +24,7 @@ inline std::string replaceAll(std::string_view text, std::string_view pattern,
   std::size_t i = 0;
   while (i < text.size()) {
     bool match = i + pattern.size() <= text.size();
-    for (std::size_t k = 0; match && k < pattern.size(); ++k)
-      match = text[i + k] == pattern[k];
+    for (std::size_t k = 0; match && k < pattern.size(); ++k) match = text[i + k] == pattern[k];
     if (match) {
       out += replacement;
       i += pattern.size();
@@ -58,8 +57,7 @@ inline std::string escapeForms(const CharsetSelection& src, const CharsetSelecti
 }
 
 // Decimal escapes (source 39), byte by byte from the start.
-inline std::string decimalEscapes(const CharsetSelection& dst, std::string_view t,
-                                  bool read208) {
+inline std::string decimalEscapes(const CharsetSelection& dst, std::string_view t, bool read208) {
   std::string out;
   std::size_t i = 0;
   while (i < t.size()) {

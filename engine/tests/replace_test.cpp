@@ -19,7 +19,7 @@ TEST(ReplaceAll, DocumentedCases) {
   EXPECT_EQ(ReplaceAll("x-x-x", "x", "xx"), "xx-xx-xx");  // no further replacement
   EXPECT_EQ(ReplaceAll("aaa", "aa", "b"), "ba");          // left to right, no overlap
   EXPECT_EQ(ReplaceAll("aaaa", "aa", "a"), "aa");
-  EXPECT_EQ(ReplaceAll("abc", "", "X"), "abc");           // empty pattern: a copy
+  EXPECT_EQ(ReplaceAll("abc", "", "X"), "abc");  // empty pattern: a copy
   EXPECT_EQ(ReplaceAll("", "a", "X"), "");
   EXPECT_EQ(ReplaceAll("abc", "abc", ""), "");
   EXPECT_EQ(ReplaceAll("abc", "abcd", "X"), "abc");

@@ -55,7 +55,7 @@ TEST(TextUtils, CaseInPlaceDocumentedCases) {
   // VN Unicode 1: escapes are not text.
   EXPECT_EQ(cased(39, "x\\u0224y\\u7843", true), "X\\u0224Y\\u7843");
   EXPECT_EQ(cased(39, "\\U0224", false), "\\u0224");  // no escape: bytes
-  EXPECT_EQ(cased(39, "ab\\u02", true), "AB\\U02");    // too short to be one
+  EXPECT_EQ(cased(39, "ab\\u02", true), "AB\\U02");   // too short to be one
 }
 
 TEST(TextUtils, CaseNeedsAUsableCharset) {
@@ -111,7 +111,8 @@ TEST(TextUtils, CaseEqualsTheByteLoop) {
     for (bool upper : {true, false}) {
       const std::string got = cased(c, all, upper);
       for (int b = 1; b < 256; ++b)
-        ASSERT_EQ(static_cast<std::uint8_t>(got[b - 1]), literalCase(cs, static_cast<std::uint8_t>(b), upper))
+        ASSERT_EQ(static_cast<std::uint8_t>(got[b - 1]),
+                  literalCase(cs, static_cast<std::uint8_t>(b), upper))
             << "charset " << c << " byte " << b << (upper ? " upper" : " lower");
     }
   }
@@ -131,9 +132,9 @@ TEST(TextUtils, CaseRoundTrips) {
       if (lower.empty()) continue;
       const bool single = lower.size() == 1 && capital.size() == 1;
       // Kind 5 changes only ASCII letters; kind 3 only single-byte codes.
-      const bool expected = cs.kind == 1 || cs.kind == 2 || cs.kind == 4 ||
-                            (cs.kind == 3 && single) ||
-                            (cs.kind == 5 && static_cast<unsigned char>(lower[0]) < 0x80 && n != 79);
+      const bool expected =
+          cs.kind == 1 || cs.kind == 2 || cs.kind == 4 || (cs.kind == 3 && single) ||
+          (cs.kind == 5 && static_cast<unsigned char>(lower[0]) < 0x80 && n != 79);
       if (!expected) {
         EXPECT_EQ(cased(c, lower, true), lower) << c << " " << n;  // left as it was
         continue;
@@ -154,7 +155,7 @@ TEST(TextUtils, SortKeys) {
   EXPECT_EQ(key(24, 0x65, "Nguye^~n An"), "An Nguyez}n&");
   EXPECT_EQ(key(24, 0x65, "An"), "An");
   EXPECT_EQ(key(24, 0x100 + 3, "a`"), "af");  // the low byte of the mode
-  EXPECT_EQ(key(24, 1, "a`?"), "a%");          // a later tone replaces the earlier one
+  EXPECT_EQ(key(24, 1, "a`?"), "a%");         // a later tone replaces the earlier one
   EXPECT_EQ(key(24, 1, "u+~ u+~"), "uz~& uz~&");
   EXPECT_EQ(key(24, 1, "DD Dd dD"), "Dz Dz dz");
   EXPECT_EQ(key(24, 1, ""), "");
@@ -197,12 +198,12 @@ TEST(TextUtils, SortKeyLengthBound) {
 // tone (none < grave < hook < tilde < acute < dot below).
 TEST(TextUtils, DictionaryOrder) {
   const std::vector<std::string> ordered = {
-      "a",  "à",  "ả", "ã", "á",  "ạ",  "an", "anh", "ă", "ằ", "ẳ", "ẵ", "ắ", "ặ", "ăn",
-      "â",  "ầ",  "ẩ", "ẫ", "ấ",  "ậ",  "ân", "b",   "d", "da", "đ", "e", "è", "ẻ", "ẽ",
-      "é",  "ẹ",  "ê", "ề", "ể",  "ễ",  "ế", "ệ",   "i", "ì",  "ỉ", "ĩ", "í", "ị", "ma",
-      "mà", "mả", "mã", "má", "mạ", "man", "o", "ò", "ỏ", "õ",  "ó", "ọ", "ô", "ồ", "ổ",
-      "ỗ",  "ố",  "ộ", "ơ", "ờ",  "ở",  "ỡ", "ớ",   "ợ", "u",  "ù", "ủ", "ũ", "ú", "ụ",
-      "ư",  "ừ",  "ử", "ữ", "ứ",  "ự",  "y", "ỳ",   "ỷ", "ỹ",  "ý", "ỵ"};
+      "a",  "à",  "ả",  "ã",  "á",  "ạ",   "an", "anh", "ă", "ằ",  "ẳ", "ẵ", "ắ", "ặ", "ăn",
+      "â",  "ầ",  "ẩ",  "ẫ",  "ấ",  "ậ",   "ân", "b",   "d", "da", "đ", "e", "è", "ẻ", "ẽ",
+      "é",  "ẹ",  "ê",  "ề",  "ể",  "ễ",   "ế",  "ệ",   "i", "ì",  "ỉ", "ĩ", "í", "ị", "ma",
+      "mà", "mả", "mã", "má", "mạ", "man", "o",  "ò",   "ỏ", "õ",  "ó", "ọ", "ô", "ồ", "ổ",
+      "ỗ",  "ố",  "ộ",  "ơ",  "ờ",  "ở",   "ỡ",  "ớ",   "ợ", "u",  "ù", "ủ", "ũ", "ú", "ụ",
+      "ư",  "ừ",  "ử",  "ữ",  "ứ",  "ự",   "y",  "ỳ",   "ỷ", "ỹ",  "ý", "ỵ"};
   for (int c : {15, 24, 25, 29, 39, 27, 36}) {
     ConverterState toCharset;
     ASSERT_TRUE(selectPair(toCharset, 41, static_cast<std::uint32_t>(c)));
@@ -212,13 +213,14 @@ TEST(TextUtils, DictionaryOrder) {
     std::mt19937 rng(static_cast<unsigned>(c));
     std::shuffle(shuffled.begin(), shuffled.end(), rng);
     ConverterState conv;
-    std::stable_sort(shuffled.begin(), shuffled.end(), [&](const std::string& a, const std::string& b) {
-      return compareSorted(conv, static_cast<CharsetCode>(c), a, b) < 0;
-    });
+    std::stable_sort(shuffled.begin(), shuffled.end(),
+                     [&](const std::string& a, const std::string& b) {
+                       return compareSorted(conv, static_cast<CharsetCode>(c), a, b) < 0;
+                     });
     EXPECT_EQ(shuffled, words) << "charset " << c;
   }
   ConverterState conv;
-  EXPECT_LT(compareSorted(conv, 0, "a", "b"), 0);  // no charset: the bytes
+  EXPECT_LT(compareSorted(conv, 0, "a", "b"), 0);     // no charset: the bytes
   EXPECT_GT(compareSorted(conv, 0, "\xE0", "b"), 0);  // compared unsigned
   EXPECT_EQ(compareSorted(conv, 24, "a`", "a`"), 0);
 }
@@ -249,8 +251,8 @@ TEST(TextUtils, NameLines) {
   EXPECT_EQ(nameLine(1), " 01   -   3C 2.5");
   EXPECT_EQ(nameLine(27), " 27   -   VN Win 95 ");
   for (int c = 1; c <= 44; ++c)
-    EXPECT_EQ(nameLine(c), std::string(" ") + (c < 10 ? "0" : "") + std::to_string(c) +
-                               "   -   " + std::string(charsetName(c)));
+    EXPECT_EQ(nameLine(c), std::string(" ") + (c < 10 ? "0" : "") + std::to_string(c) + "   -   " +
+                               std::string(charsetName(c)));
   EXPECT_EQ(nameLine(0), "");
   EXPECT_EQ(nameLine(45), "");
   EXPECT_EQ(nameLine(41, 40), "");  // the web converter's catalogue ends at 40

@@ -68,10 +68,12 @@ TEST(UnicodeBridge, EveryLetterThereAndBack) {
       int read = n;
       const int lower = lowerCaseOf(baseCapitalOf(n));
       if (lower != 0 && std::string(writeLetter(cs, lower).view()) == code) read = lower;
-      EXPECT_EQ(toUtf16(there, code), std::u16string(1, static_cast<char16_t>(letterCodePoint(read))))
+      EXPECT_EQ(toUtf16(there, code),
+                std::u16string(1, static_cast<char16_t>(letterCodePoint(read))))
           << "charset " << c << " letter " << n;
       std::string out;
-      ASSERT_TRUE(fromUtf16(back, std::u16string(1, static_cast<char16_t>(letterCodePoint(n))), out));
+      ASSERT_TRUE(
+          fromUtf16(back, std::u16string(1, static_cast<char16_t>(letterCodePoint(n))), out));
       EXPECT_EQ(hex(out), hex(code)) << "charset " << c << " letter " << n;
     }
   }

@@ -49,7 +49,10 @@ TEST(Utf, MalformedSequences) {
   EXPECT_EQ(n, 0);
   EXPECT_EQ(decode("\xBF", 1, n), 0xBFu);
   // Continuation bytes are taken whatever they hold.
-  EXPECT_EQ(decode("\xC3" "A", 2, n), ((0xC3u << 6) + 'A' - 0x3080u) & 0xFFFFFFFFu);
+  EXPECT_EQ(decode("\xC3"
+                   "A",
+                   2, n),
+            ((0xC3u << 6) + 'A' - 0x3080u) & 0xFFFFFFFFu);
   EXPECT_EQ(n, 1);
   EXPECT_EQ(decode("\xC0\x80", 2, n), 0u);  // overlong NUL
   EXPECT_EQ(n, 1);

@@ -150,8 +150,7 @@ TS_EXPORT unsigned char TS_API TS_UTF16toUTF8(uint32_t code, char* out);
  * bytes; stores the number of continuation bytes in *seqLength and returns the value.
  * Returns 0 (and leaves *seqLength) when fewer bytes are available than the sequence needs.
  */
-TS_EXPORT int32_t TS_API TS_UTF8toUTF16(const char* text, int32_t* seqLength,
-                                        int32_t available);
+TS_EXPORT int32_t TS_API TS_UTF8toUTF16(const char* text, int32_t* seqLength, int32_t available);
 
 /*
  * Converts an HTML text with the selected pair: words (runs of bytes between blanks, . , < >

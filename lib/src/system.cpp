@@ -1,12 +1,12 @@
 #include "system.hpp"
 
+#include <unistd.h>
 #include <atomic>
 #include <cstdint>
 #include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 #include "ts/platform/desktop_fonts.hpp"
 #include "ts/platform/files.hpp"
@@ -40,8 +40,8 @@ int switchInterfaceFonts(bool toUiFont) {
   ts::platform::InterfaceFonts fonts;
   if (!desktop->read(fonts)) return 1;
   ts::platform::Registry reg;
-  using ts::platform::withFace;
   using ts::platform::faceOf;
+  using ts::platform::withFace;
   if (toUiFont) {
     const std::optional<std::string> before = readWhole(reg.path());
     for (FontKind k : {ts::platform::kCaption, ts::platform::kMessage, ts::platform::kMenu,
@@ -83,17 +83,14 @@ bool runKeyboardProgram(unsigned mode) {
   const std::optional<std::string> path = reg.get("path");
   if (!path || path->empty()) return false;
   switch (mode) {
-    case 0:
-      return ts::platform::startCommandLine(*path);
-    case 1:
-      return ts::platform::startCommandLine(*path + " F");
+    case 0: return ts::platform::startCommandLine(*path);
+    case 1: return ts::platform::startCommandLine(*path + " F");
     case 2: {
       const bool first = ts::platform::startCommandLine(*path);
       const bool second = ts::platform::startCommandLine(*path);
       return first && second;
     }
-    default:
-      return true;
+    default: return true;
   }
 }
 

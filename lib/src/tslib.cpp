@@ -6,15 +6,15 @@
 #include <cstring>
 #include <string>
 
-#include "tslib.h"
 #include "system.hpp"
 #include "ts/converter.hpp"
 #include "ts/fonts.hpp"
 #include "ts/html.hpp"
 #include "ts/replace.hpp"
-#include "ts/utf.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/unicode.hpp"
+#include "ts/utf.hpp"
+#include "tslib.h"
 
 namespace {
 
@@ -148,8 +148,7 @@ TS_EXPORT int32_t TS_API TS_lowerStr(char* text) { return changeCase(text, false
 TS_EXPORT int32_t TS_API TS_vn2str7bit(uint32_t mode, const char* text, char* result) {
   if (text == nullptr || result == nullptr) return 0;
   try {
-    const std::string key =
-        ts::sortKey(g_state.converter, g_state.text.defaultCharset, mode, text);
+    const std::string key = ts::sortKey(g_state.converter, g_state.text.defaultCharset, mode, text);
     return deliver(key, result);
   } catch (...) {
     return 0;
@@ -211,7 +210,8 @@ TS_EXPORT int32_t TS_API TS_htmlConvert(const char* source, char* destination) {
 TS_EXPORT int32_t TS_API TS_convertFont(const char* name, char* out) {
   if (name == nullptr || out == nullptr) return 0;
   try {
-    const std::optional<std::string> mapped = ts::mapFontName(g_state.converter, g_state.fonts, name);
+    const std::optional<std::string> mapped =
+        ts::mapFontName(g_state.converter, g_state.fonts, name);
     return mapped ? deliver(*mapped, out) : 0;
   } catch (...) {
     return 0;

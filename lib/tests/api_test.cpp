@@ -32,7 +32,8 @@ TEST(Api, InitialState) {
   EXPECT_STREQ(key, "");
   EXPECT_LT(TS_strcmp("a", "b"), 0);
   uint16_t units[8] = {9, 9, 9};
-  EXPECT_EQ(TS_Unicode2VN(reinterpret_cast<const uint16_t*>(u"a"), reinterpret_cast<char*>(units)), 0);  // no destination yet
+  EXPECT_EQ(TS_Unicode2VN(reinterpret_cast<const uint16_t*>(u"a"), reinterpret_cast<char*>(units)),
+            0);  // no destination yet
   EXPECT_EQ(units[0], 9);
 }
 
@@ -144,7 +145,8 @@ TEST(Api, UnicodeBridge) {
   EXPECT_STREQ(out, "\\xE0\"\"");
   EXPECT_EQ(TS_Code2Code(15, 7), 0);
   uint16_t keep[4] = {7, 7, 7, 7};
-  EXPECT_EQ(TS_Unicode2VN(reinterpret_cast<const uint16_t*>(u"a"), reinterpret_cast<char*>(keep)), 0);
+  EXPECT_EQ(TS_Unicode2VN(reinterpret_cast<const uint16_t*>(u"a"), reinterpret_cast<char*>(keep)),
+            0);
   EXPECT_EQ(keep[0], 7);
   EXPECT_EQ(TS_VN2Unicode(nullptr, keep), 0);
   EXPECT_EQ(TS_Unicode2VN(nullptr, out), 0);

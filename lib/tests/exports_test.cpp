@@ -18,8 +18,7 @@ std::vector<std::string> exportList() {
 TEST(Exports, FoundByPlainNameAfterDlopen) {
   void* lib = dlopen(TSLIB_PATH, RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(lib, nullptr) << dlerror();
-  for (const std::string& name : exportList())
-    EXPECT_NE(dlsym(lib, name.c_str()), nullptr) << name;
+  for (const std::string& name : exportList()) EXPECT_NE(dlsym(lib, name.c_str()), nullptr) << name;
   // No C++ names and no engine internals.
   EXPECT_EQ(dlsym(lib, "_ZN2ts10selectPairERNS_14ConverterStateEjj"), nullptr);
   EXPECT_EQ(dlsym(lib, "g_state"), nullptr);

@@ -77,7 +77,8 @@ class System : public ::testing::Test {
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
-    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", (dir_ / "run" / "TessaroKeyboard").c_str());
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s",
+                  (dir_ / "run" / "TessaroKeyboard").c_str());
     if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
       (void)!write(fd, "QUIT\n", 5);
       for (int i = 0; i < 200 && windowOpen(); ++i)
@@ -102,9 +103,9 @@ TEST_F(System, KeyboardProgramStartedAndSignalled) {
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0], "start");
   ASSERT_TRUE(windowOpen());
-  EXPECT_EQ(TS_run(0), 1);  // running: nothing more
+  EXPECT_EQ(TS_run(0), 1);      // running: nothing more
   EXPECT_EQ(TS_run(0x100), 1);  // the low byte is the mode
-  EXPECT_EQ(TS_run(2), 1);  // running: brought up with command 3004
+  EXPECT_EQ(TS_run(2), 1);      // running: brought up with command 3004
   lines = waitForLines(2);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[1], "WM_COMMAND 3004");
@@ -223,7 +224,8 @@ TEST_F(System, FontsHtmlAndUtf) {
   EXPECT_EQ(TS_htmlConvert(page, out.data()),
             static_cast<int32_t>(std::strlen("<font face=\"VNI-Times\">a&#249; b</font>"
                                              "<meta charset=\"windows-1252\"><i")));
-  EXPECT_STREQ(out.data(), "<font face=\"VNI-Times\">a&#249; b</font><meta charset=\"windows-1252\"><i");
+  EXPECT_STREQ(out.data(),
+               "<font face=\"VNI-Times\">a&#249; b</font><meta charset=\"windows-1252\"><i");
   EXPECT_EQ(TS_htmlConvert(nullptr, out.data()), 0);
 
   char u8[4];

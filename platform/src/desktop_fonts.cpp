@@ -29,11 +29,12 @@ std::vector<std::string_view> words(std::string_view s) {
 
 bool isStyleWord(std::string_view w) {
   static constexpr const char* kStyles[] = {
-      "Normal",   "Regular",     "Roman",      "Bold",        "Italic",      "Oblique",
-      "Light",    "Medium",      "Heavy",      "Thin",        "Book",        "Ultra-Light",
-      "Extra-Light", "Semi-Light", "Semi-Bold", "Demi-Bold",  "Ultra-Bold",  "Extra-Bold",
-      "Black",    "Condensed",   "Semi-Condensed", "Extra-Condensed", "Ultra-Condensed",
-      "Expanded", "Semi-Expanded", "Extra-Expanded", "Small-Caps", "Not-Rotated", "Rotated-90"};
+      "Normal",         "Regular",         "Roman",           "Bold",       "Italic",
+      "Oblique",        "Light",           "Medium",          "Heavy",      "Thin",
+      "Book",           "Ultra-Light",     "Extra-Light",     "Semi-Light", "Semi-Bold",
+      "Demi-Bold",      "Ultra-Bold",      "Extra-Bold",      "Black",      "Condensed",
+      "Semi-Condensed", "Extra-Condensed", "Ultra-Condensed", "Expanded",   "Semi-Expanded",
+      "Extra-Expanded", "Small-Caps",      "Not-Rotated",     "Rotated-90"};
   for (const char* s : kStyles)
     if (w == s) return true;
   return false;
@@ -92,7 +93,8 @@ class GsettingsFonts : public DesktopFonts {
     std::string out, err;
     if (!runProgram({"gsettings", "get", schema, key}, out, err) || !usable(err)) return false;
     while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
-    if (out.size() >= 2 && out.front() == '\'' && out.back() == '\'') out = out.substr(1, out.size() - 2);
+    if (out.size() >= 2 && out.front() == '\'' && out.back() == '\'')
+      out = out.substr(1, out.size() - 2);
     value = out;
     return true;
   }

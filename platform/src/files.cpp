@@ -15,7 +15,8 @@ bool makeFolders(const std::string& folder) {
   struct stat st;
   if (stat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
   const std::size_t slash = folder.find_last_of('/');
-  if (slash != std::string::npos && slash > 0 && !makeFolders(folder.substr(0, slash))) return false;
+  if (slash != std::string::npos && slash > 0 && !makeFolders(folder.substr(0, slash)))
+    return false;
   return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
 }
 

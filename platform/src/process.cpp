@@ -60,7 +60,8 @@ std::string findOnPath(const std::string& program) {
   std::size_t at = 0;
   while (at <= p.size()) {
     const std::size_t colon = p.find(':', at);
-    const std::string dir = p.substr(at, colon == std::string::npos ? std::string::npos : colon - at);
+    const std::string dir =
+        p.substr(at, colon == std::string::npos ? std::string::npos : colon - at);
     if (!dir.empty()) {
       const std::string full = dir + "/" + program;
       if (access(full.c_str(), X_OK) == 0) return full;

@@ -16,7 +16,8 @@ namespace {
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
   return s;
 }
 
@@ -43,7 +44,8 @@ std::string configFolder() {
   return h + "/.config/tessaro";
 }
 
-Registry::Registry(std::string path) : path_(path.empty() ? configFolder() + "/registry.ini" : std::move(path)) {
+Registry::Registry(std::string path)
+    : path_(path.empty() ? configFolder() + "/registry.ini" : std::move(path)) {
   std::ifstream in(path_);
   for (std::string line; std::getline(in, line);) {
     if (isOurSection(line)) sectionFound_ = true;
@@ -98,7 +100,8 @@ bool Registry::set(std::string_view name, std::string_view value) {
     sectionFound_ = true;
   }
   // After the last value of the section (before trailing blank lines).
-  while (sectionEnd > 0 && trim(lines_[sectionEnd - 1]).empty() && !isSection(lines_[sectionEnd - 1]))
+  while (sectionEnd > 0 && trim(lines_[sectionEnd - 1]).empty() &&
+         !isSection(lines_[sectionEnd - 1]))
     --sectionEnd;
   lines_.insert(lines_.begin() + static_cast<long>(sectionEnd), entry);
   return true;

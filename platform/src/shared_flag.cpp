@@ -47,7 +47,8 @@ void* mapSharedBlock(const std::string& name, std::size_t size) {
     fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) fd = open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);  // made meanwhile
     if (fd < 0 || fstat(fd, &st) != 0 || st.st_uid != geteuid() ||
-        (static_cast<std::size_t>(st.st_size) < size && ftruncate(fd, static_cast<off_t>(size)) != 0)) {
+        (static_cast<std::size_t>(st.st_size) < size &&
+         ftruncate(fd, static_cast<off_t>(size)) != 0)) {
       if (fd >= 0) close(fd);
       return nullptr;
     }

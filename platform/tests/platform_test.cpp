@@ -38,9 +38,8 @@ class Platform : public ::testing::Test {
  protected:
   void SetUp() override {
     static const fs::path base = fs::temp_directory_path();  // before TMPDIR changes
-    dir_ = base /
-           ("ts-platform-" + std::to_string(getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = base / ("ts-platform-" + std::to_string(getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);

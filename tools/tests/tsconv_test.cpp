@@ -97,9 +97,9 @@ TEST_F(Tsconv, ConvertsStandardInputAndFiles) {
   // By code, by catalogue name, files one after the other, "-" for standard input.
   writeFile(dir_ / "a.txt", "a\xB5");
   writeFile(dir_ / "b.txt", "\xB8z");
-  r = run({"--from=15", "--to", "VNI - WIN", (dir_ / "a.txt").string(), "-",
-           (dir_ / "b.txt").string()},
-          "-");
+  r = run(
+      {"--from=15", "--to", "VNI - WIN", (dir_ / "a.txt").string(), "-", (dir_ / "b.txt").string()},
+      "-");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, engine(15, 29, "a\xB5-\xB8z"));
 
@@ -239,7 +239,8 @@ TEST_F(Tsconv, SortsLines) {
   r = run({"-f", "tcvn3", "-t", "viqr", "-s"}, "m\xB8\nma\n");
   EXPECT_EQ(r.out, "ma\nma'\n");
   // Names: last word first, then the others.
-  r = run({"-f", "viqr", "-t", "viqr", "--sort-names"}, "Tra^`n Va(n Ba\nLe^ Thi. An\nNguye^~n Va(n An\n");
+  r = run({"-f", "viqr", "-t", "viqr", "--sort-names"},
+          "Tra^`n Va(n Ba\nLe^ Thi. An\nNguye^~n Va(n An\n");
   EXPECT_EQ(r.out, "Le^ Thi. An\nNguye^~n Va(n An\nTra^`n Va(n Ba\n");
   // UTF-8 sorts too.
   r = run({"-f", "utf8", "-t", "utf8", "-s"}, "\xC3\xA2n\n\xC4\x83n\nan\n");
@@ -248,7 +249,8 @@ TEST_F(Tsconv, SortsLines) {
 
 // --html in pieces gives what the library gives for the whole page.
 TEST_F(Tsconv, Html) {
-  std::string page = "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=x\">";
+  std::string page =
+      "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=x\">";
   for (int i = 0; page.size() < 600 * 1024; ++i)
     page += "<p><font face=\".VnTime\">Vi\xD6t Nam &copy; " + std::to_string(i) + "</font></p>\n";
   page += "<i";
@@ -263,7 +265,8 @@ TEST_F(Tsconv, Html) {
   html.feed(page, expect);
   html.finish(expect);
   EXPECT_TRUE(r.out == expect.str());
-  EXPECT_NE(r.out.find("<font face=\"VNI-Times\">Vie&#228;t Nam a&#226; 0</font>"), std::string::npos);
+  EXPECT_NE(r.out.find("<font face=\"VNI-Times\">Vie&#228;t Nam a&#226; 0</font>"),
+            std::string::npos);
   EXPECT_NE(r.out.find("charset=windows-1252\">"), std::string::npos);
   r = run({"-f", "15", "-t", "29", "--html", "--upper"});
   EXPECT_EQ(r.status, 2);

@@ -11,12 +11,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -176,7 +176,8 @@ class Pipeline {
  public:
   Pipeline(ts::ConverterState& state, Output& out, int caseMode, int destination, bool html)
       : stream_(state), out_(out) {
-    if (caseMode != 0) caseStage_ = std::make_unique<ts::LetterCaseStream>(destination, caseMode > 0);
+    if (caseMode != 0)
+      caseStage_ = std::make_unique<ts::LetterCaseStream>(destination, caseMode > 0);
     if (html) html_ = std::make_unique<ts::HtmlConverter>(state, fonts_);
   }
 
@@ -234,13 +235,12 @@ int main(int argc, char** argv) {
   bool html = false;
   enum { kLower = 1000, kSortNames, kHtml };
   static const option kOptions[] = {
-      {"from", required_argument, nullptr, 'f'}, {"to", required_argument, nullptr, 't'},
+      {"from", required_argument, nullptr, 'f'},   {"to", required_argument, nullptr, 't'},
       {"output", required_argument, nullptr, 'o'}, {"list", no_argument, nullptr, 'l'},
       {"upper", no_argument, nullptr, 'u'},        {"lower", no_argument, nullptr, kLower},
       {"sort", no_argument, nullptr, 's'},         {"sort-names", no_argument, nullptr, kSortNames},
-      {"html", no_argument, nullptr, kHtml},
-      {"help", no_argument, nullptr, 'h'},         {"version", no_argument, nullptr, 'V'},
-      {nullptr, 0, nullptr, 0}};
+      {"html", no_argument, nullptr, kHtml},       {"help", no_argument, nullptr, 'h'},
+      {"version", no_argument, nullptr, 'V'},      {nullptr, 0, nullptr, 0}};
   opterr = 0;
   for (;;) {
     const int c = getopt_long(argc, argv, "f:t:o:lusShV", kOptions, nullptr);
@@ -260,10 +260,10 @@ int main(int argc, char** argv) {
       default: {
         const std::string bad = optopt != 0 ? std::string("-") + static_cast<char>(optopt)
                                             : std::string(argv[optind - 1]);
-        std::fprintf(stderr, "%s: %s '%s'\n", g_program,
-                     (optopt != 0 && std::strchr("fto", optopt)) ? "missing argument of"
-                                                                 : "unknown option",
-                     bad.c_str());
+        std::fprintf(
+            stderr, "%s: %s '%s'\n", g_program,
+            (optopt != 0 && std::strchr("fto", optopt)) ? "missing argument of" : "unknown option",
+            bad.c_str());
         usage(stderr);
         return 2;
       }
@@ -282,8 +282,7 @@ int main(int argc, char** argv) {
   if (!ts::selectPair(state, static_cast<std::uint32_t>(source),
                       static_cast<std::uint32_t>(destination))) {
     ts::CharsetSelection cs;
-    const int bad = ts::selectCharset(state.source, ts::kCatalogueSize, cs) ? destination
-                                                                            : source;
+    const int bad = ts::selectCharset(state.source, ts::kCatalogueSize, cs) ? destination : source;
     fail(2, "charset " + describe(bad) + " has no letter table and cannot be converted " +
                 (bad == source ? "from" : "to"));
   }
@@ -337,7 +336,8 @@ int main(int argc, char** argv) {
     while (!rest.empty()) {
       const std::size_t end = rest.find('\n');
       const std::string_view line = rest.substr(0, end);
-      lines.push_back({line, ts::sortKey(keys, static_cast<ts::CharsetCode>(source), sortMode, line)});
+      lines.push_back(
+          {line, ts::sortKey(keys, static_cast<ts::CharsetCode>(source), sortMode, line)});
       if (end == std::string_view::npos) break;
       rest.remove_prefix(end + 1);
     }

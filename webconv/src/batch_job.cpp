@@ -118,9 +118,9 @@ struct BatchJob::Run {
     // page is left as it is.
     std::uint64_t size = 0;
     if (stat(backup.c_str(), &st) == 0) size = static_cast<std::uint64_t>(st.st_size);
-    observer.pageStarted(page, size,
-                         format(texts::kConverting, baseName(page).c_str(),
-                                static_cast<unsigned long long>(size)));
+    observer.pageStarted(
+        page, size,
+        format(texts::kConverting, baseName(page).c_str(), static_cast<unsigned long long>(size)));
     const FileOutcome outcome = converter.convert(backup, temporary, size * 2 / 100, observer);
     if (!outcome.ok()) {
       unlink(temporary.c_str());

@@ -25,7 +25,12 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // Whether s[0..len) is one well-formed UTF-8 sequence (shortest form, no surrogate).
 bool wellFormedUtf8(const std::uint8_t* s, std::size_t len) {
   if (len < 2 || len > 4) return false;
-  if (s[0] < (len == 2 ? 0xC2 : len == 3 ? 0xE0 : 0xF0) || s[0] > (len == 2 ? 0xDF : len == 3 ? 0xEF : 0xF4))
+  if (s[0] < (len == 2   ? 0xC2
+              : len == 3 ? 0xE0
+                         : 0xF0) ||
+      s[0] > (len == 2   ? 0xDF
+              : len == 3 ? 0xEF
+                         : 0xF4))
     return false;
   std::uint32_t cp = s[0] & (0xFFu >> (len + 1));
   for (std::size_t k = 1; k < len; ++k) {
@@ -71,10 +76,10 @@ void FileConverter::finishPiece(const ByteBuffer& converted, ByteBuffer& out) {
   const std::uint8_t* c = converted.data();
   const std::size_t n = converted.size();
   const bool escapes = settings_.destination == kDecimalEsc;
-  const ts::EntityForm form = settings_.form == EntityForm::kNamed ? ts::EntityForm::kNamed
-                                                                   : ts::EntityForm::kNumeric;
-  const bool entities = !settings_.utf8Output &&
-                        (settings_.form == EntityForm::kNumeric || settings_.form == EntityForm::kNamed);
+  const ts::EntityForm form =
+      settings_.form == EntityForm::kNamed ? ts::EntityForm::kNamed : ts::EntityForm::kNumeric;
+  const bool entities = !settings_.utf8Output && (settings_.form == EntityForm::kNumeric ||
+                                                  settings_.form == EntityForm::kNamed);
   for (std::size_t i = 0; i < n;) {
     // A run of plain ASCII goes as it is.
     std::size_t j = i;
@@ -85,9 +90,9 @@ void FileConverter::finishPiece(const ByteBuffer& converted, ByteBuffer& out) {
       if (i == n) break;
     }
     const std::uint8_t b = c[i];
-    if (escapes && b == '\\' && i + 6 <= n && c[i + 1] == 'u' && isDigit(static_cast<char>(c[i + 2])) &&
-        isDigit(static_cast<char>(c[i + 3])) && isDigit(static_cast<char>(c[i + 4])) &&
-        isDigit(static_cast<char>(c[i + 5]))) {
+    if (escapes && b == '\\' && i + 6 <= n && c[i + 1] == 'u' &&
+        isDigit(static_cast<char>(c[i + 2])) && isDigit(static_cast<char>(c[i + 3])) &&
+        isDigit(static_cast<char>(c[i + 4])) && isDigit(static_cast<char>(c[i + 5]))) {
       const char* d = reinterpret_cast<const char*>(c + i + 2);
       if (settings_.utf8Output) {
         const unsigned v = static_cast<unsigned>((d[0] - '0') * 1000 + (d[1] - '0') * 100 +
@@ -211,7 +216,8 @@ void FileConverter::decodeUnicodeSource(std::string_view word, ByteBuffer& out) 
         out.append(word.data() + i, len);  // the page's own bytes
       } else {
         char ref[16];
-        out.append(ref, static_cast<std::size_t>(std::snprintf(ref, sizeof ref, "&#%u;", static_cast<unsigned>(v))));
+        out.append(ref, static_cast<std::size_t>(
+                            std::snprintf(ref, sizeof ref, "&#%u;", static_cast<unsigned>(v))));
       }
     } else {
       putEscape(work_, v);
@@ -245,7 +251,8 @@ struct FileConverter::Scan : HtmlScanner::Handler {
   }
   void tag(std::string_view inside) override {
     const ConvertSettings& s = self.settings_;
-    selectPair(self.conv_, static_cast<std::uint32_t>(s.source), static_cast<std::uint32_t>(s.destination));
+    selectPair(self.conv_, static_cast<std::uint32_t>(s.source),
+               static_cast<std::uint32_t>(s.destination));
     if (s.form == EntityForm::kTextOnly) return;
     self.writeMarkup(rewriteHtmlTag(self.conv_, self.fonts_, self.tagSettings_, inside), out);
     out.push('>');

@@ -4,8 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <gtest/gtest.h>
+#include <csignal>
 
 #include "web_test_util.hpp"
 
@@ -17,7 +17,8 @@ using test::readFile;
 using test::writeFile;
 
 struct Recorder : JobObserver {
-  void pageStarted(const std::string& path, std::uint64_t bytes, const std::string& title) override {
+  void pageStarted(const std::string& path, std::uint64_t bytes,
+                   const std::string& title) override {
     pages.push_back(path);
     titles.push_back(title);
     (void)bytes;
@@ -68,9 +69,9 @@ TEST_F(Job, NestedFoldersAndPageNames) {
   writeFile(dir_ / "sub" / "deep" / "d.html", kPage);
   writeFile(dir_ / "sub" / "note.txt", kPage);
   writeFile(dir_ / "sub" / "doc.rtf", kPage);
-  writeFile(dir_ / "sub" / "htm", kPage);           // no extension
+  writeFile(dir_ / "sub" / "htm", kPage);  // no extension
   writeFile(dir_ / "sub" / "x.htmx", kPage);
-  fs::create_directories(dir_ / "folder.htm");      // a folder is no page
+  fs::create_directories(dir_ / "folder.htm");  // a folder is no page
   BatchJob job;
   EXPECT_TRUE(job.add(dir_.string()));
   EXPECT_FALSE(job.add(dir_.string()));
@@ -79,11 +80,10 @@ TEST_F(Job, NestedFoldersAndPageNames) {
   EXPECT_EQ(report.pages, 4u);
   EXPECT_EQ(report.bytes, 4 * kPage.size());
   EXPECT_TRUE(report.failures.empty());
-  EXPECT_EQ(files(), (std::vector<std::string>{"a.htm", "a.htm.bak", "sub/B.HTM", "sub/B.HTM.bak",
-                                               "sub/deep/c.shtml", "sub/deep/c.shtml.bak",
-                                               "sub/deep/d.html", "sub/deep/d.html.bak",
-                                               "sub/doc.rtf", "sub/htm", "sub/note.txt",
-                                               "sub/x.htmx"}));
+  EXPECT_EQ(files(), (std::vector<std::string>{
+                         "a.htm", "a.htm.bak", "sub/B.HTM", "sub/B.HTM.bak", "sub/deep/c.shtml",
+                         "sub/deep/c.shtml.bak", "sub/deep/d.html", "sub/deep/d.html.bak",
+                         "sub/doc.rtf", "sub/htm", "sub/note.txt", "sub/x.htmx"}));
   EXPECT_EQ(readFile(dir_ / "sub" / "B.HTM"), kConverted);
   EXPECT_EQ(readFile(dir_ / "sub" / "B.HTM.bak"), kPage);
   EXPECT_EQ(readFile(dir_ / "sub" / "note.txt"), kPage);
@@ -134,7 +134,8 @@ TEST(JobReport, Time) {
   EXPECT_NE(reportMessage(1, 2, 25 * 3600).find("Giờ: 01, Phút: 00, Giây: 00."), std::string::npos);
   EXPECT_NE(reportMessage(1, 2, 59).find("Giờ: 00, Phút: 00, Giây: 59."), std::string::npos);
   // Totals beyond 32 bits.
-  EXPECT_NE(reportMessage(3, 5000000000ull, 0).find("Tổng số Byte: 5000000000."), std::string::npos);
+  EXPECT_NE(reportMessage(3, 5000000000ull, 0).find("Tổng số Byte: 5000000000."),
+            std::string::npos);
   EXPECT_EQ(progressPosition(0), 1);
   EXPECT_EQ(progressPosition(49), 99);
   EXPECT_EQ(progressPosition(50), 99);
@@ -163,8 +164,8 @@ TEST_F(Job, ExistingBackupLeavesThePage) {
 
 TEST_F(Job, SymbolicLinks) {
   writeFile(dir_ / "real" / "p.htm", kPage);
-  fs::create_directory_symlink(dir_ / "real", dir_ / "loop");    // a folder link: not followed
-  fs::create_directory_symlink(dir_, dir_ / "real" / "up");      // a loop
+  fs::create_directory_symlink(dir_ / "real", dir_ / "loop");      // a folder link: not followed
+  fs::create_directory_symlink(dir_, dir_ / "real" / "up");        // a loop
   fs::create_symlink(dir_ / "real" / "p.htm", dir_ / "link.htm");  // a page link: reported
   BatchJob job;
   job.add(dir_.string());

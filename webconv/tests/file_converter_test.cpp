@@ -38,7 +38,7 @@ std::string page(const char* format, int from, int to, const std::string& text) 
 TEST(OutputFormats, ListAndSettings) {
   const auto& f = outputFormats();
   ASSERT_EQ(f.size(), 8u);
-  const char* names[] = {"text only", "html - utf8", "html - utf7", "html - utf16",
+  const char* names[] = {"text only",       "html - utf8",    "html - utf7",  "html - utf16",
                          "html - entities", "html - &#code;", "html - 8-bit", "rtf"};
   for (int i = 0; i < 8; ++i) EXPECT_STREQ(f[static_cast<std::size_t>(i)].name, names[i]);
   EXPECT_EQ(findFormat("text only")->form, EntityForm::kTextOnly);
@@ -63,17 +63,22 @@ TEST(FileConverter, EveryOutputFormat) {
   const std::string tcvn =
       "<meta content=\"text/html; charset=x\"><font face=\".VnTime\">\xB8 &copy;</font>";
   EXPECT_EQ(page("html - utf8", 15, 39, tcvn),
-            "<meta content=\"text/html; charset=utf-8\"><font face=\"Times New Roman\">\xC3\xA1 \xC3\xA2</font>");
+            "<meta content=\"text/html; charset=utf-8\"><font face=\"Times New Roman\">\xC3\xA1 "
+            "\xC3\xA2</font>");
   for (const char* f : {"html - utf7", "html - utf16", "html - &#code;", "rtf"})
     EXPECT_EQ(page(f, 15, 39, tcvn),
-              "<meta content=\"text/html; charset=windows-1252\"><font face=\"Times New Roman\">&#225; &#226;</font>")
+              "<meta content=\"text/html; charset=windows-1252\"><font face=\"Times New "
+              "Roman\">&#225; &#226;</font>")
         << f;
   EXPECT_EQ(page("html - entities", 15, 29, tcvn),
-            "<meta content=\"text/html; charset=windows-1252\"><font face=\"VNI-Times\">a&ugrave; a&acirc;</font>");
+            "<meta content=\"text/html; charset=windows-1252\"><font face=\"VNI-Times\">a&ugrave; "
+            "a&acirc;</font>");
   EXPECT_EQ(page("html - &#code;", 15, 29, tcvn),
-            "<meta content=\"text/html; charset=windows-1252\"><font face=\"VNI-Times\">a&#249; a&#226;</font>");
+            "<meta content=\"text/html; charset=windows-1252\"><font face=\"VNI-Times\">a&#249; "
+            "a&#226;</font>");
   EXPECT_EQ(page("html - 8-bit", 15, 29, tcvn),
-            "<meta content=\"text/html; charset=windows-1252\"><font face=\"VNI-Times\">a\xF9 a\xE2</font>");
+            "<meta content=\"text/html; charset=windows-1252\"><font face=\"VNI-Times\">a\xF9 "
+            "a\xE2</font>");
   EXPECT_EQ(page("text only", 15, 39, tcvn), "\xC3\xA1 \xC3\xA2");
   // A letter, an italic pair around a second letter, nothing else.
   EXPECT_EQ(page("text only", 15, 39, "\xB8<i>\xB5</i>"), "\xC3\xA1\xC3\xA0");
@@ -85,13 +90,14 @@ TEST(FileConverter, UnicodeEscapeSteps) {
   EXPECT_EQ(page("html - 8-bit", 39, 15, "&#7879; \xE1\xBB\x87"), "\xD6 \xD6");
   EXPECT_EQ(page("html - 8-bit", 39, 15, "&#7879;&#7879;x&#7879"), "\xD6\xD6x&#7879");
   EXPECT_EQ(page("html - 8-bit", 39, 15, "&#x1EC7;"), "&#x1EC7;");  // not decimal
-  EXPECT_EQ(page("html - 8-bit", 39, 15, "&#208;"), "\xA7");  // 208 is read as Đ
+  EXPECT_EQ(page("html - 8-bit", 39, 15, "&#208;"), "\xA7");        // 208 is read as Đ
   // Destination VN Unicode 1: escapes become references without one leading zero, or UTF-8.
   EXPECT_EQ(page("html - &#code;", 15, 39, "\xB8\xD6"), "&#225;&#7879;");
   EXPECT_EQ(page("html - utf8", 15, 39, "\xB8"), "\xC3\xA1");
   EXPECT_EQ(page("html - &#code;", 39, 39, "\xC3\xA1&#7879;"), "&#225;&#7879;");
   // Values of five digits stay as the page wrote them (U+4E2D, U+1F600).
-  EXPECT_EQ(page("html - utf8", 39, 39, "\xE4\xB8\xAD&#20013;\xC3\xA1"), "\xE4\xB8\xAD&#20013;\xC3\xA1");
+  EXPECT_EQ(page("html - utf8", 39, 39, "\xE4\xB8\xAD&#20013;\xC3\xA1"),
+            "\xE4\xB8\xAD&#20013;\xC3\xA1");
   EXPECT_EQ(page("html - 8-bit", 39, 15, "\xE4\xB8\xAD\xF0\x9F\x98\x80&#20013;"),
             "\xE4\xB8\xAD\xF0\x9F\x98\x80&#20013;");
   // A value that names no letter is kept, not dropped: “ (U+201C) to TCVN3.
@@ -108,10 +114,14 @@ TEST(FileConverter, Utf8OutputIsValid) {
         std::string text;
         for (int i = 0; i < 120; ++i) {
           const int r = std::uniform_int_distribution<int>(0, 9)(rng);
-          if (r == 0) text += "<p>";
-          else if (r == 1) text += " ";
-          else if (r == 2) text += "&#224;";
-          else text += static_cast<char>(std::uniform_int_distribution<int>(1, 255)(rng));
+          if (r == 0)
+            text += "<p>";
+          else if (r == 1)
+            text += " ";
+          else if (r == 2)
+            text += "&#224;";
+          else
+            text += static_cast<char>(std::uniform_int_distribution<int>(1, 255)(rng));
         }
         const std::string out = page("html - utf8", from, to, text);
         ASSERT_TRUE(validUtf8(out)) << from << " -> " << to;
@@ -136,7 +146,8 @@ TEST_F(FileConverterFiles, TickCounts) {
   auto ticksFor = [&](const std::string& content, std::uint64_t interval, std::uint64_t* reading) {
     writeFile(dir_ / "in.htm", content);
     Counter c;
-    const FileOutcome o = fc.convert((dir_ / "in.htm").string(), (dir_ / "out").string(), interval, c);
+    const FileOutcome o =
+        fc.convert((dir_ / "in.htm").string(), (dir_ / "out").string(), interval, c);
     EXPECT_TRUE(o.ok()) << o.describe();
     if (reading != nullptr) *reading = o.ticks < 50 ? o.ticks : 50;
     return c.ticks;
@@ -167,7 +178,8 @@ TEST_F(FileConverterFiles, TickCounts) {
 TEST_F(FileConverterFiles, FilesEqualText) {
   std::string text = "<html><meta charset=\"x\">";
   for (int i = 0; text.size() < 700 * 1024; ++i)
-    text += "<p><font face=\".VnTime\">Vi\xD6t &amp; \xAE\xB9i " + std::to_string(i) + "</font>\r\n";
+    text +=
+        "<p><font face=\".VnTime\">Vi\xD6t &amp; \xAE\xB9i " + std::to_string(i) + "</font>\r\n";
   writeFile(dir_ / "in.htm", text);
   for (const char* f : {"html - utf8", "html - entities", "text only"}) {
     FileConverter fc(settings(f, 15, 39));

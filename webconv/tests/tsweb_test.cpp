@@ -73,7 +73,8 @@ TEST_F(Tsweb, ConvertsWithTheWindowsDefaults) {
   EXPECT_EQ(readFile(dir_ / "site" / "sub" / "b.html"),
             "<font face=\"Times New Roman\">Vi\xE1\xBB\x87t</font>");
   EXPECT_NE(r.out.find("Đã chuyển mã xong 2 file."), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("Tổng số Byte: " + std::to_string(2 * kPage.size()) + "."), std::string::npos);
+  EXPECT_NE(r.out.find("Tổng số Byte: " + std::to_string(2 * kPage.size()) + "."),
+            std::string::npos);
 
   // To TCVN3 from VNI with entities; the format by name.
   writeFile(dir_ / "vni.htm", "<font face=\"VNI-Times\">Vie\xE4t</font>");
@@ -96,8 +97,9 @@ TEST_F(Tsweb, ArgumentsAndLists) {
   EXPECT_NE(r.out.find(" 15   -   TCVN3 - ABC\n"), std::string::npos);
   EXPECT_EQ(r.out.find("Ucode1"), std::string::npos);
   r = run({"--list-formats"});
-  EXPECT_EQ(r.out, "text only\nhtml - utf8\nhtml - utf7\nhtml - utf16\nhtml - entities\n"
-                   "html - &#code;\nhtml - 8-bit\nrtf\n");
+  EXPECT_EQ(r.out,
+            "text only\nhtml - utf8\nhtml - utf7\nhtml - utf16\nhtml - entities\n"
+            "html - &#code;\nhtml - 8-bit\nrtf\n");
   r = run({"--to", "41", "x.htm"});  // beyond the web converter's catalogue
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("unknown charset '41'"), std::string::npos) << r.err;
@@ -124,7 +126,8 @@ TEST_F(Tsweb, FailuresGoToStandardError) {
 TEST_F(Tsweb, KilledRunLosesNothing) {
   std::string big;
   while (big.size() < 2 * 1024 * 1024) big += kPage + "\n";
-  for (int i = 0; i < 12; ++i) writeFile(dir_ / "site" / (std::string("p") + std::to_string(i) + ".htm"), big);
+  for (int i = 0; i < 12; ++i)
+    writeFile(dir_ / "site" / (std::string("p") + std::to_string(i) + ".htm"), big);
   for (int delay : {5, 40, 120}) {
     run({"site"}, delay);
     for (int i = 0; i < 12; ++i) {
@@ -180,7 +183,8 @@ TEST_F(Tsweb, BundledSite) {
   EXPECT_EQ(pages, 4);
   EXPECT_TRUE(fs::exists(dir_ / "site" / "tcvn3" / "ghi-chu.txt"));
   EXPECT_FALSE(fs::exists(dir_ / "site" / "tcvn3" / "ghi-chu.txt.bak"));
-  EXPECT_NE(readFile(dir_ / "site" / "tcvn3" / "index.htm").find("Chào mừng bạn"), std::string::npos);
+  EXPECT_NE(readFile(dir_ / "site" / "tcvn3" / "index.htm").find("Chào mừng bạn"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -54,8 +54,10 @@ inline bool validUtf8(const std::string& s) {
       ++i;
       continue;
     }
-    const std::size_t len = (b >= 0xC2 && b <= 0xDF) ? 2 : (b >= 0xE0 && b <= 0xEF) ? 3
-                          : (b >= 0xF0 && b <= 0xF4) ? 4 : 0;
+    const std::size_t len = (b >= 0xC2 && b <= 0xDF)   ? 2
+                            : (b >= 0xE0 && b <= 0xEF) ? 3
+                            : (b >= 0xF0 && b <= 0xF4) ? 4
+                                                       : 0;
     if (len == 0 || i + len > s.size()) return false;
     unsigned cp = b & (0xFFu >> (len + 1));
     for (std::size_t k = 1; k < len; ++k) {

@@ -125,8 +125,9 @@ int main(int argc, char** argv) {
         return 0;
       case 'h': usage(); return 0;
       default:
-        usageError(optopt != 0 ? std::string("missing argument of '-") + static_cast<char>(optopt) + "'"
-                               : std::string("unknown option '") + argv[optind - 1] + "'");
+        usageError(optopt != 0
+                       ? std::string("missing argument of '-") + static_cast<char>(optopt) + "'"
+                       : std::string("unknown option '") + argv[optind - 1] + "'");
     }
   }
   if (optind == argc) {
@@ -139,8 +140,8 @@ int main(int argc, char** argv) {
   for (int code : {from, to}) {
     if (!ts::selectCharset(static_cast<std::uint32_t>(code == 40 && code == from ? 39 : code),
                            kWebCatalogue, cs))
-      usageError("charset " + std::to_string(code) + " \"" +
-                 std::string(ts::charsetName(code)) + "\" has no letter table");
+      usageError("charset " + std::to_string(code) + " \"" + std::string(ts::charsetName(code)) +
+                 "\" has no letter table");
   }
   if (format == nullptr) format = &ts::web::defaultFormatFor(to);
 

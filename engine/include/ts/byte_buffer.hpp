@@ -22,9 +22,7 @@ class ByteBuffer {
   bool empty() const { return size_ == 0; }
   const std::uint8_t* data() const { return data_.get(); }
   std::uint8_t* data() { return data_.get(); }
-  std::string_view view() const {
-    return {reinterpret_cast<const char*>(data_.get()), size_};
-  }
+  std::string_view view() const { return {reinterpret_cast<const char*>(data_.get()), size_}; }
   std::string str() const { return std::string(view()); }
 
   void clear() { size_ = 0; }

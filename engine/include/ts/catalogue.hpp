@@ -89,8 +89,8 @@ int baseCapitalOf(int n);
 // What a converter knows about one charset of a selected pair.
 struct CharsetSelection {
   std::uint32_t code = 0;
-  std::uint32_t kind = 0;   // 1..5
-  std::uint32_t count = 0;  // 80 or 152
+  std::uint32_t kind = 0;              // 1..5
+  std::uint32_t count = 0;             // 80 or 152
   const LetterTable* table = nullptr;  // null for TCVN3
 };
 

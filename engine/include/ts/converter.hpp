@@ -18,8 +18,8 @@ namespace ts {
 
 // The few differences between the programs that carry the engine.
 struct EngineOptions {
-  int lastCode = kCatalogueSize;   // the catalogue ends here; later codes have no table
-  bool read208AsDStroke = false;   // a decimal escape of value 208 reads as Đ
+  int lastCode = kCatalogueSize;  // the catalogue ends here; later codes have no table
+  bool read208AsDStroke = false;  // a decimal escape of value 208 reads as Đ
 };
 inline constexpr EngineOptions kLibraryOptions{kCatalogueSize, false};
 inline constexpr EngineOptions kWebOptions{40, true};
@@ -28,8 +28,8 @@ inline constexpr EngineOptions kWebOptions{40, true};
 struct DecodeNode {
   enum : std::uint8_t { kNone = 0, kContinues = 1, kEnds = 2 };
   std::uint8_t mark[256] = {};
-  std::uint8_t number[256] = {};   // letter number where mark is kEnds
-  std::uint16_t child[256] = {};   // node index where mark is kContinues (0: none)
+  std::uint8_t number[256] = {};  // letter number where mark is kEnds
+  std::uint16_t child[256] = {};  // node index where mark is kContinues (0: none)
 };
 
 // The tree that recognises the letter codes of the source charset from their last byte
@@ -64,12 +64,12 @@ struct ConverterState {
   ~ConverterState();
 
   EngineOptions options;
-  CharsetCode source = 0;        // both 0 until the first selection: texts are copied
+  CharsetCode source = 0;  // both 0 until the first selection: texts are copied
   CharsetCode destination = 0;
   CharsetSelection sourceSelection;
   CharsetSelection destinationSelection;
-  std::unique_ptr<DecodeTree> tree;   // null until the first successful selection
-  bool fontListsStale = true;         // set by every selection; font mapping re-chooses
+  std::unique_ptr<DecodeTree> tree;      // null until the first successful selection
+  bool fontListsStale = true;            // set by every selection; font mapping re-chooses
   std::unique_ptr<ConversionPlan> plan;  // null after a failed selection
 
   // Pairs selected before, kept so that going back to one (converting and sorting in turn)

@@ -59,8 +59,8 @@ class HtmlWordConverter {
 // ("FONT-FAMILY" or "font-family", else "FONT FACE" or "font face") has its font name
 // mapped to the destination's family, every occurrence of it; a tag that names no font
 // has the value of its charset declaration replaced by the settings' charset name.
-std::string rewriteHtmlTag(ConverterState& conv, FontMapState& fonts,
-                           const HtmlSettings& settings, std::string_view inside);
+std::string rewriteHtmlTag(ConverterState& conv, FontMapState& fonts, const HtmlSettings& settings,
+                           std::string_view inside);
 
 // The HTML scan over a stream: words (runs of bytes between break bytes), break bytes, and
 // after each "<" the inside of a tag up to the next ">".  Words and tags are held until they

@@ -1,9 +1,9 @@
 // Files written safely: whole, through a temporary file renamed into place.
 #pragma once
 
+#include <sys/types.h>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 namespace ts::platform {
 

@@ -39,12 +39,12 @@ struct JobFailure {
 };
 
 struct JobReport {
-  bool ran = false;            // false for an empty list
-  std::uint64_t pages = 0;     // converted
-  std::uint64_t bytes = 0;     // their sizes
+  bool ran = false;         // false for an empty list
+  std::uint64_t pages = 0;  // converted
+  std::uint64_t bytes = 0;  // their sizes
   std::int64_t seconds = 0;
   std::vector<JobFailure> failures;
-  std::string text;            // the message shown at the end
+  std::string text;  // the message shown at the end
 };
 
 class BatchJob {

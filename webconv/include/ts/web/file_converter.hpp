@@ -25,8 +25,13 @@ struct ProgressObserver {
 inline constexpr std::uint64_t kMinimumTicks = 50;
 
 struct FileOutcome {
-  enum Result { kOk = 0, kCannotCreateOutput = -1, kCannotOpenInput = -2, kReadError = -3,
-                kWriteError = -4 };
+  enum Result {
+    kOk = 0,
+    kCannotCreateOutput = -1,
+    kCannotOpenInput = -2,
+    kReadError = -3,
+    kWriteError = -4
+  };
   Result result = kOk;
   int error = 0;  // errno of the failure
   std::uint64_t ticks = 0;
