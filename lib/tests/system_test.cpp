@@ -16,26 +16,19 @@
 #include <thread>
 #include <vector>
 
+#include "ts/testing/scratch.hpp"
 #include "tslib.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
-}
+using ts::testing::readFile;
 
-class System : public ::testing::Test {
+class System : public ts::testing::ScratchTest {
  protected:
   void SetUp() override {
-    static const fs::path base = fs::temp_directory_path();
-    dir_ = base / ("tslib-system-" + std::to_string(getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
+    ScratchTest::SetUp();
     fs::create_directories(dir_ / "run");
     setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", (dir_ / "run").c_str(), 1);
@@ -44,7 +37,7 @@ class System : public ::testing::Test {
   }
   void TearDown() override {
     quitKeyboard();
-    fs::remove_all(dir_);
+    ScratchTest::TearDown();
   }
 
   fs::path registry() const { return dir_ / "config" / "tessaro" / "registry.ini"; }
@@ -86,8 +79,6 @@ class System : public ::testing::Test {
     }
     close(fd);
   }
-
-  fs::path dir_;
 };
 
 TEST_F(System, KeyboardProgramWithoutPath) {

@@ -21,36 +21,27 @@
 #include "ts/platform/registry.hpp"
 #include "ts/platform/shared_flag.hpp"
 #include "ts/platform/window_channel.hpp"
+#include "ts/testing/scratch.hpp"
 
 namespace ts::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
-}
+using ts::testing::readFile;
 
-class Platform : public ::testing::Test {
+class Platform : public ts::testing::ScratchTest {
  protected:
   void SetUp() override {
-    static const fs::path base = fs::temp_directory_path();  // before TMPDIR changes
-    dir_ = base / ("ts-platform-" + std::to_string(getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    ScratchTest::SetUp();
     setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
     setenv("TMPDIR", dir_.c_str(), 1);
   }
   void TearDown() override {
-    fs::remove_all(dir_);
+    ScratchTest::TearDown();
     unsetenv("TMPDIR");
   }
-  fs::path dir_;
 };
 
 TEST_F(Platform, Registry) {

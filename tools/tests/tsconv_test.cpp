@@ -17,6 +17,7 @@
 
 #include "ts/converter.hpp"
 #include "ts/html.hpp"
+#include "ts/testing/scratch.hpp"
 
 extern char** environ;
 
@@ -30,28 +31,11 @@ struct Result {
   std::string err;
 };
 
-std::string readFile(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
-}
+using ts::testing::readFile;
+using ts::testing::writeFile;
 
-void writeFile(const fs::path& p, const std::string& s) {
-  std::ofstream f(p, std::ios::binary);
-  f << s;
-}
-
-class Tsconv : public ::testing::Test {
+class Tsconv : public ts::testing::ScratchTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("tsconv-test-" + std::to_string(getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // Runs tsconv with `args`, feeding `input` on standard input.
   Result run(const std::vector<std::string>& args, const std::string& input = "") {
     const fs::path in = dir_ / "stdin", out = dir_ / "stdout", err = dir_ / "stderr";
@@ -78,8 +62,6 @@ class Tsconv : public ::testing::Test {
     r.err = readFile(err);
     return r;
   }
-
-  fs::path dir_;
 };
 
 std::string engine(int from, int to, const std::string& text) {

@@ -1,49 +1,18 @@
-// Helpers of the web converter's tests: a scratch folder and small file functions.
+// Helpers of the web converter's tests.
 #pragma once
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
-#include <gtest/gtest.h>
+#include "ts/testing/scratch.hpp"
 
 namespace ts::web::test {
 
 namespace fs = std::filesystem;
 
-inline std::string readFile(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
-}
-
-inline void writeFile(const fs::path& p, const std::string& s) {
-  fs::create_directories(p.parent_path());
-  std::ofstream f(p, std::ios::binary);
-  f << s;
-}
-
-// A fresh folder per test.
-class Scratch : public ::testing::Test {
- protected:
-  void SetUp() override {
-    static const fs::path base = fs::temp_directory_path();
-    dir_ = base / ("tsweb-test-" + std::to_string(getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(dir_, ec);
-  }
-  fs::path dir_;
-};
+using ts::testing::readFile;
+using ts::testing::writeFile;
+using Scratch = ts::testing::ScratchTest;
 
 // Whether a text is valid UTF-8 (no overlong forms, no surrogates, at most U+10FFFF).
 inline bool validUtf8(const std::string& s) {
