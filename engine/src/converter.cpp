@@ -291,6 +291,26 @@ std::size_t lastSafeTreeCut(const DecodeTree& tree, const std::uint8_t* s, std::
   return 0;
 }
 
+void TreeStream::feed(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n,
+                      ByteBuffer& out) {
+  pending_.append(s, n);
+  const std::size_t size = pending_.size();
+  const std::size_t cut = lastSafeTreeCut(*plan.tree, pending_.data(), size, checked_);
+  if (cut == 0) {
+    if (size >= 2) checked_ = size - 1;  // cuts before here were tried
+    return;
+  }
+  decodeWithTree(plan, pending_.data(), cut, out);
+  pending_.consumeFront(cut);
+  checked_ = 1;
+}
+
+void TreeStream::finish(const ConversionPlan& plan, ByteBuffer& out) {
+  decodeWithTree(plan, pending_.data(), pending_.size(), out);
+  pending_.clear();
+  checked_ = 1;
+}
+
 bool treeSplitIsSafe(const DecodeTree& tree, const std::uint8_t* s, std::size_t p) {
   const DecodeNode& root = tree.root();
   const std::uint8_t a = s[p - 1];

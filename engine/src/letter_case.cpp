@@ -56,8 +56,8 @@ struct LetterCaseStream::Impl {
   CharsetSelection selection;
   std::unique_ptr<DecodeTree> tree;
   std::unique_ptr<ConversionPlan> plan;
-  ByteBuffer pending;
-  std::size_t checked = 1;
+  TreeStream treeStream;
+  ByteBuffer pending;  // the Unicode forms: the start of an escape not yet complete
 };
 
 // One step of the Unicode forms at a time; stops (returns where) when the next bytes decide.
@@ -183,29 +183,23 @@ LetterCaseStream::~LetterCaseStream() = default;
 
 void LetterCaseStream::feed(std::string_view chunk, ByteBuffer& out) {
   Impl& m = *impl_;
-  m.pending.append(chunk);
   if (m.plan) {
-    const std::size_t cut = lastSafeTreeCut(*m.tree, m.pending.data(), m.pending.size(), m.checked);
-    if (cut == 0) {
-      if (m.pending.size() >= 2) m.checked = m.pending.size() - 1;
-      return;
-    }
-    decodeWithTree(*m.plan, m.pending.data(), cut, out);
-    m.pending.consumeFront(cut);
-    m.checked = 1;
+    m.treeStream.feed(*m.plan, reinterpret_cast<const std::uint8_t*>(chunk.data()), chunk.size(),
+                      out);
     return;
   }
+  m.pending.append(chunk);
   m.pending.consumeFront(m.unicodeForm(m.pending.data(), m.pending.size(), false, out));
 }
 
 void LetterCaseStream::finish(ByteBuffer& out) {
   Impl& m = *impl_;
-  if (m.plan)
-    decodeWithTree(*m.plan, m.pending.data(), m.pending.size(), out);
-  else
-    m.unicodeForm(m.pending.data(), m.pending.size(), true, out);
+  if (m.plan) {
+    m.treeStream.finish(*m.plan, out);
+    return;
+  }
+  m.unicodeForm(m.pending.data(), m.pending.size(), true, out);
   m.pending.clear();
-  m.checked = 1;
 }
 
 }  // namespace ts

@@ -69,4 +69,16 @@ bool treeSplitIsSafe(const DecodeTree& tree, const std::uint8_t* s, std::size_t 
 std::size_t lastSafeTreeCut(const DecodeTree& tree, const std::uint8_t* s, std::size_t n,
                             std::size_t from);
 
+// A stream through a tree plan: bytes are held from the last safe cut on.
+class TreeStream {
+ public:
+  void feed(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n, ByteBuffer& out);
+  void finish(const ConversionPlan& plan, ByteBuffer& out);
+  std::size_t pending() const { return pending_.size(); }
+
+ private:
+  ByteBuffer pending_;
+  std::size_t checked_ = 1;  // cuts before this position of pending_ were found unsafe
+};
+
 }  // namespace ts

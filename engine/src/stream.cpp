@@ -14,15 +14,17 @@ struct StreamConverter::Impl {
   void endText(ByteBuffer& out);
 
   ConverterState& state;
-  ByteBuffer pending;
-  std::size_t checked = 1;  // cuts before positions 1..checked-1 of `pending` are unsafe
+  ByteBuffer pending;  // the end of an escape not yet complete
+  TreeStream tree;
   ReplacementChain::Cursor cursor;
 };
 
 StreamConverter::StreamConverter(ConverterState& state) : impl_(new Impl(state)) {}
 StreamConverter::~StreamConverter() = default;
 
-std::size_t StreamConverter::pending() const { return impl_->pending.size(); }
+std::size_t StreamConverter::pending() const {
+  return impl_->pending.size() + impl_->tree.pending();
+}
 
 void StreamConverter::Impl::feedText(const std::uint8_t* s, std::size_t n, ByteBuffer& out) {
   if (n == 0) return;
@@ -37,19 +39,7 @@ void StreamConverter::Impl::feedText(const std::uint8_t* s, std::size_t n, ByteB
       pending.consumeFront(used);
       return;
     }
-    case ConversionPath::kTree: {
-      pending.append(s, n);
-      const std::size_t size = pending.size();
-      const std::size_t cut = lastSafeTreeCut(*plan.tree, pending.data(), size, checked);
-      if (cut == 0) {
-        if (size >= 2) checked = size - 1;  // cuts before here were tried
-        return;
-      }
-      decodeWithTree(plan, pending.data(), cut, out);
-      pending.consumeFront(cut);
-      checked = 1;
-      return;
-    }
+    case ConversionPath::kTree: tree.feed(plan, s, n, out); return;
   }
 }
 
@@ -61,10 +51,9 @@ void StreamConverter::Impl::endText(ByteBuffer& out) {
     case ConversionPath::kDecimalEscapes:
       decodeDecimalEscapes(plan, pending.data(), pending.size(), true, out);
       break;
-    case ConversionPath::kTree: decodeWithTree(plan, pending.data(), pending.size(), out); break;
+    case ConversionPath::kTree: tree.finish(plan, out); break;
   }
   pending.clear();
-  checked = 1;
 }
 
 void StreamConverter::feed(std::string_view chunk, ByteBuffer& out) {
