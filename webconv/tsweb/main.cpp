@@ -136,10 +136,14 @@ int main(int argc, char** argv) {
                  "(tsweb --help)\n");
     return 2;
   }
+  // A source of 40 is read as 39; as a destination it has no table.
   ts::CharsetSelection cs;
-  for (int code : {from, to}) {
-    if (!ts::selectCharset(static_cast<std::uint32_t>(code == 40 && code == from ? 39 : code),
-                           kWebCatalogue, cs))
+  const auto usable = [&cs](int code) {
+    return ts::selectCharset(static_cast<std::uint32_t>(code), kWebCatalogue, cs);
+  };
+  for (const auto& [code, ok] :
+       {std::pair{from, usable(from == 40 ? 39 : from)}, std::pair{to, usable(to)}}) {
+    if (!ok)
       usageError("charset " + std::to_string(code) + " \"" + std::string(ts::charsetName(code)) +
                  "\" has no letter table");
   }
