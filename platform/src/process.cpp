@@ -54,6 +54,58 @@ bool startCommandLine(const std::string& commandLine) {
   return true;
 }
 
+StartedProgram startProgram(const std::vector<std::string>& args) {
+  collectEnded();
+  StartedProgram started;
+  if (args.empty() || args[0].empty()) {
+    started.error = ENOENT;
+    return started;
+  }
+  std::string exe = args[0];
+  if (exe.find('/') == std::string::npos) exe = findOnPath(exe);
+  if (exe.empty()) {
+    started.error = ENOENT;
+    return started;
+  }
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
+  std::vector<std::string> copy = args;
+  std::vector<char*> argv;
+  for (auto& a : copy) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid;
+  const int rc = posix_spawn(&pid, exe.c_str(), &fa, &attr, argv.data(), environ);
+  posix_spawnattr_destroy(&attr);
+  posix_spawn_file_actions_destroy(&fa);
+  if (rc != 0) {
+    started.error = rc;
+    return started;
+  }
+  started.pid = pid;
+  return started;
+}
+
+int programStatus(int pid) {
+  int status = 0;
+  pid_t r;
+  while ((r = waitpid(pid, &status, WNOHANG)) < 0 && errno == EINTR) {
+  }
+  if (r == 0) return -1;
+  if (r < 0) return 128;  // not our child any more: report it as ended abnormally
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  return 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+}
+
+void releaseProgram(int pid) {
+  if (pid > 0) g_started.push_back(pid);
+}
+
 std::string findOnPath(const std::string& program) {
   const char* path = std::getenv("PATH");
   std::string p = path != nullptr ? path : "/usr/bin:/bin";

@@ -26,12 +26,12 @@ bool isSection(std::string_view line) {
   return line.size() >= 2 && line.front() == '[' && line.back() == ']';
 }
 
-bool isOurSection(std::string_view line) {
-  line = trim(line);
-  return isSection(line) && line.substr(1, line.size() - 2) == Registry::kSection;
-}
-
 }  // namespace
+
+bool Registry::isOurSection(std::string_view line) const {
+  line = trim(line);
+  return isSection(line) && line.substr(1, line.size() - 2) == section_;
+}
 
 std::string configFolder() {
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
@@ -44,8 +44,9 @@ std::string configFolder() {
   return h + "/.config/tessaro";
 }
 
-Registry::Registry(std::string path)
-    : path_(path.empty() ? configFolder() + "/registry.ini" : std::move(path)) {
+Registry::Registry(std::string path, std::string section)
+    : path_(path.empty() ? configFolder() + "/registry.ini" : std::move(path)),
+      section_(std::move(section)) {
   std::ifstream in(path_);
   for (std::string line; std::getline(in, line);) {
     if (isOurSection(line)) sectionFound_ = true;
@@ -95,7 +96,7 @@ bool Registry::set(std::string_view name, std::string_view value) {
     }
   }
   if (!found) {
-    lines_.push_back(std::string("[") + kSection + "]");
+    lines_.push_back("[" + section_ + "]");
     sectionEnd = lines_.size();
     sectionFound_ = true;
   }

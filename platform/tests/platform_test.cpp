@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -186,6 +187,36 @@ TEST_F(Platform, Processes) {
   EXPECT_FALSE(runProgram({"sleep", "5"}, out, err, 200));  // killed at the time limit
   EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(3));
   EXPECT_FALSE(findOnPath("sh").empty());
+
+  // Watched starts: the status once ended, -1 while running; a missing program is ENOENT.
+  StartedProgram p = startProgram({"sh", "-c", "exit 4"});
+  ASSERT_EQ(p.error, 0);
+  int status = -1;
+  for (int i = 0; i < 300 && (status = programStatus(p.pid)) < 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(status, 4);
+  EXPECT_EQ(startProgram({"no-such-program-here", "x"}).error, ENOENT);
+  EXPECT_EQ(startProgram({}).error, ENOENT);
+  p = startProgram({"sleep", "5"});
+  ASSERT_EQ(p.error, 0);
+  EXPECT_EQ(programStatus(p.pid), -1);
+  kill(p.pid, SIGTERM);
+  for (int i = 0; i < 300 && (status = programStatus(p.pid)) < 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(status, 128 + SIGTERM);
+}
+
+TEST_F(Platform, ProfileSectionsAreStoresOfTheirOwn) {
+  const std::string path = (dir_ / "tsweb.ini").string();
+  std::ofstream(path) << "[Software\\Tessaro]\nControl=keep\n";
+  Registry settings(path, "Settings");
+  EXPECT_FALSE(settings.keyExists());
+  EXPECT_FALSE(settings.get("Control").has_value()) << "another section's value";
+  EXPECT_TRUE(settings.set("Control", "100,50,"));
+  ASSERT_TRUE(settings.save());
+  EXPECT_EQ(readFile(path), "[Software\\Tessaro]\nControl=keep\n[Settings]\nControl=100,50,\n");
+  EXPECT_EQ(Registry(path).get("Control").value_or(""), "keep");
+  EXPECT_EQ(Registry(path, "Settings").get("Control").value_or(""), "100,50,");
 }
 
 TEST_F(Platform, SharedBlock) {

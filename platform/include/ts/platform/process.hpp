@@ -16,6 +16,20 @@ bool startCommandLine(const std::string& commandLine);
 bool runProgram(const std::vector<std::string>& argv, std::string& out, std::string& err,
                 int timeoutMs = 10000);
 
+// A program started in a session of its own with its standard streams on /dev/null, watched
+// without waiting: `error` is the errno of a failed start (ENOENT when it is not found), else
+// 0 with `pid` set.
+struct StartedProgram {
+  int pid = -1;
+  int error = 0;
+};
+StartedProgram startProgram(const std::vector<std::string>& argv);
+// Whether a program of startProgram has ended: its exit status (128 + the signal when killed
+// by one) once it has, -1 while it runs.  An ended program is collected by this call.
+int programStatus(int pid);
+// Stops watching a program that still runs; it is collected after it ends.
+void releaseProgram(int pid);
+
 // The full path of a program found on PATH, or empty.
 std::string findOnPath(const std::string& program);
 

@@ -21,9 +21,10 @@ class Registry {
  public:
   static constexpr const char* kSection = "Software\\Tessaro";
 
-  // Opens the store at `path` (the default file when empty).  A missing file is an empty
-  // store that does not exist yet.
-  explicit Registry(std::string path = {});
+  // Opens the store at `path` (the default file when empty), reading and writing `section`.
+  // A missing file is an empty store that does not exist yet.  A program's profile
+  // ($XDG_CONFIG_HOME/tessaro/<program>.ini) is the same kind of file with its own sections.
+  explicit Registry(std::string path = {}, std::string section = kSection);
 
   const std::string& path() const { return path_; }
   // Whether the file exists and holds the section (the key exists).
@@ -35,7 +36,10 @@ class Registry {
   bool save();
 
  private:
+  bool isOurSection(std::string_view line) const;
+
   std::string path_;
+  std::string section_;
   std::vector<std::string> lines_;
   bool sectionFound_ = false;
 };
