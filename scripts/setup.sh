@@ -2,7 +2,8 @@
 # Installs the Debian packages that building and testing need, only those that are missing.
 #   scripts/setup.sh [EXTRA_PACKAGE...]
 set -euo pipefail
-packages=(cmake make g++ gcc pkg-config libgtest-dev libbenchmark-dev "$@")
+packages=(cmake make g++ gcc pkg-config libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core
+  "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

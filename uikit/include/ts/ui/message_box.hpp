@@ -1,0 +1,52 @@
+// The message box of the dialog programs: the message, an icon, an OK button and the links
+// to the project's web site and e-mail address, in the interface font.
+#pragma once
+
+#include <QDialog>
+#include <string_view>
+
+#include "ts/ui/program.hpp"
+
+class QLabel;
+
+namespace ts::ui {
+
+class FlatButton;
+class HyperLink;
+
+class MessageBox : public QDialog {
+  Q_OBJECT
+ public:
+  static constexpr const char* kCaption = "Chu' y'";
+  // Control ids of the dialog, as object names ("1", "1019", "1017", "1018").
+  static constexpr int kOkId = 1, kTextId = 1019, kWebId = 1017, kMailId = 1018;
+
+  explicit MessageBox(Program program, QWidget* parent = nullptr);
+
+  void setText(const QString& text);
+  QString text() const;
+  FlatButton* okButton() const { return ok_; }
+  HyperLink* webLink() const { return web_; }
+  HyperLink* mailLink() const { return mail_; }
+
+  // Dialog units of the box's font to pixels.
+  QPoint toPixels(int x, int y) const;
+
+ private:
+  QLabel* text_;
+  QLabel* icon_;
+  FlatButton* ok_;
+  HyperLink* web_;
+  HyperLink* mail_;
+  int baseX_ = 6, baseY_ = 13;
+};
+
+// Shows `text` in the message box, modally, and returns when the user has closed it.
+void ShowMessage(const QString& text, Program program = Program::Web, QWidget* parent = nullptr);
+// The same for a text stored in TCVN3 (the programs' dialog texts), shown through the engine.
+void ShowMessageTcvn3(std::string_view tcvn3, Program program = Program::Web,
+                      QWidget* parent = nullptr);
+// A TCVN3 text of the programs as Unicode.
+QString fromTcvn3(std::string_view tcvn3);
+
+}  // namespace ts::ui

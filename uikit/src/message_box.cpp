@@ -1,0 +1,105 @@
+#include "ts/ui/message_box.hpp"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QStyle>
+
+#include "ts/catalogue.hpp"
+#include "ts/converter.hpp"
+#include "ts/ui/flat_button.hpp"
+#include "ts/ui/hyperlink.hpp"
+#include "ts/ui/ui_font.hpp"
+
+namespace ts::ui {
+
+QString fromTcvn3(std::string_view tcvn3) {
+  ConverterState st;
+  selectPair(st, kTcvn3, kUtf8);
+  const std::string utf8 = convert(st, tcvn3);
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+MessageBox::MessageBox(Program program, QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QString::fromLatin1(kCaption));
+  setWindowIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+  InstallUiFont();
+  QFont f(QString::fromLatin1(kUiFontFamily));
+  f.setPointSize(8);
+  setFont(f);
+  // Dialog base units of the font: the average width of the letters and the height.
+  const QFontMetrics fm(f);
+  const QString letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  baseX_ = (fm.horizontalAdvance(letters) / 26 + 1) / 2;
+  baseY_ = fm.height();
+  const QPoint size = toPixels(219, 62);
+  setFixedSize(size.x(), size.y());
+
+  auto place = [this](QWidget* w, int x, int y, int cx, int cy) {
+    const QPoint at = toPixels(x, y), extent = toPixels(cx, cy);
+    w->setGeometry(at.x(), at.y(), extent.x(), extent.y());
+  };
+  ok_ = new FlatButton("&OK", this);
+  ok_->setObjectName(QString::number(kOkId));
+  const QIcon okIcon = style()->standardIcon(QStyle::SP_DialogOkButton);
+  ok_->setIcons(okIcon, okIcon);
+  ok_->setDefault(true);
+  place(ok_, 165, 35, 50, 14);
+  connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+
+  text_ = new QLabel(this);
+  text_->setObjectName(QString::number(kTextId));
+  text_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  text_->setWordWrap(true);
+  text_->setTextFormat(Qt::PlainText);
+  place(text_, 33, 8, 179, 24);
+
+  icon_ = new QLabel(this);
+  const QPoint iconAt = toPixels(5, 9);
+  icon_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
+  icon_->setGeometry(iconAt.x(), iconAt.y(), 32, 32);
+
+  web_ = new HyperLink(this, program);
+  web_->setObjectName(QString::number(kWebId));
+  web_->setText(
+      QString::fromLatin1(kWebAddress).remove("https://").remove(QRegularExpression("/$")));
+  web_->setTarget(QString::fromLatin1(kWebAddress));
+  place(web_, 9, 53, 78, 8);
+
+  mail_ = new HyperLink(this, program);
+  mail_->setObjectName(QString::number(kMailId));
+  mail_->setText(QString::fromLatin1(kEmailAddress));
+  mail_->setTarget(QString("mailto:") + kEmailAddress);
+  place(mail_, 138, 53, 76, 8);
+
+  auto* separator = new QFrame(this);
+  separator->setFrameShape(QFrame::HLine);
+  separator->setFrameShadow(QFrame::Sunken);
+  place(separator, 0, 52, 219, 1);
+  separator->setFixedHeight(2);
+
+  for (HyperLink* l : {web_, mail_}) {
+    l->setLinkCursor(Qt::PointingHandCursor);
+    l->attach();
+  }
+  ok_->setFocus();
+}
+
+QPoint MessageBox::toPixels(int x, int y) const { return QPoint(x * baseX_ / 4, y * baseY_ / 8); }
+
+void MessageBox::setText(const QString& text) { text_->setText(text); }
+QString MessageBox::text() const { return text_->text(); }
+
+void ShowMessage(const QString& text, Program program, QWidget* parent) {
+  MessageBox box(program, parent);
+  box.setText(text);
+  box.exec();
+}
+
+void ShowMessageTcvn3(std::string_view tcvn3, Program program, QWidget* parent) {
+  ShowMessage(fromTcvn3(tcvn3), program, parent);
+}
+
+}  // namespace ts::ui
