@@ -108,18 +108,19 @@ void checkBox(QPainter& p, const SkinnedControl& c) {
 }
 
 // The four arcs of the radio circle in its 12 x 12 square: a = outer upper-left,
-// b = inner upper-left, c = inner lower-right, d = outer lower-right.
+// b = inner upper-left, c = inner lower-right, d = outer lower-right (the two halves meet on
+// the diagonal x + y = 10).
 constexpr const char* kRadioArcs[12] = {
     "....aaaa....",  //
     "..aabbbbaa..",  //
-    ".abb....ccd.",  //
+    ".abb....bcd.",  //
     ".ab......cd.",  //
     "ab........cd",  //
     "ab........cd",  //
     "ab........cd",  //
     "ab........cd",  //
     ".ab......cd.",  //
-    ".bcc....ccd.",  //
+    ".acc....ccd.",  //
     "..ddccccdd..",  //
     "....dddd....",  //
 };
