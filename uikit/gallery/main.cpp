@@ -231,6 +231,10 @@ void enter(QWidget* w, State state, SkinManager& skins) {
   }
   if (state == State::Hot) {
     if (auto* fb = qobject_cast<FlatButton*>(w)) fb->setHot(true);
+    if (auto* link = qobject_cast<HyperLink*>(w)) {
+      QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+      QApplication::sendEvent(link, &enter);
+    }
     QWidget* target = w;
     if (auto* bar = qobject_cast<QToolBar*>(w))
       target = bar->findChildren<QToolButton*>().value(1, bar->findChild<QToolButton*>());

@@ -120,6 +120,11 @@ class SkinManager::Hook : public QObject {
     if (manager_.mode_ == kDialogMode) {
       if (e->type() == QEvent::Show && isDialogWindow(w) && !manager_.dialogs_.contains(w))
         manager_.skinDialog(w);
+      // A widget created later anywhere inside a skinned dialog (the dialog itself hears of
+      // its direct children only).
+      else if (e->type() == QEvent::Polish && !w->isWindow() &&
+               manager_.dialogs_.contains(w->window()))
+        manager_.skinControl(w);
     } else if (e->type() == QEvent::Polish && !w->isWindow() && !qobject_cast<QScrollBar*>(w)) {
       manager_.skinControl(w);
     }

@@ -141,6 +141,32 @@ TEST_F(FlatButtonTest, PressedIconAndCaptionMoveOneRightAndOneDown) {
   EXPECT_EQ(textDown.topLeft(), textUp.topLeft() + QPoint(1, 1));
 }
 
+TEST_F(FlatButtonTest, TransparentButtonsShowTheParentAndIconsCanSitAbove) {
+  dialog.setAutoFillBackground(true);
+  QPalette pal = dialog.palette();
+  pal.setColor(QPalette::Window, QColor(10, 120, 30));
+  dialog.setPalette(pal);
+  button->setTransparent(true);
+  QImage img = grabbed(button);
+  EXPECT_EQ(img.pixelColor(2, 2), QColor(10, 120, 30)) << "the parent's pixels under the button";
+  button->setTransparent(false);
+  EXPECT_PIXEL(grabbed(button), 2, 2, BtnFace);
+
+  QPixmap square(8, 8);
+  square.fill(QColor(255, 0, 0));
+  button->setIcons(QIcon(square), QIcon(square));
+  button->setIconPlacement(FlatButton::IconAbove);
+  button->setTextColours(QColor(0, 0, 255), QColor(0, 0, 255));
+  button->resize(100, 40);
+  img = grabbed(button);
+  const QRect icon = inkOf(img, QColor(255, 0, 0)), text = inkOf(img, QColor(0, 0, 255));
+  EXPECT_EQ(icon.topLeft(), QPoint(46, 3)) << "centred, 3 pixels from the top";
+  EXPECT_GT(text.top(), icon.bottom()) << "the caption below the icon";
+  button->setText("");
+  img = grabbed(button);
+  EXPECT_EQ(inkOf(img, QColor(255, 0, 0)).topLeft(), QPoint(46, 16)) << "no caption: centred";
+}
+
 TEST_F(FlatButtonTest, HotTrackingAndDoubleClicks) {
   QApplication::setActiveWindow(&dialog);
   QTest::mouseMove(button, QPoint(20, 10));

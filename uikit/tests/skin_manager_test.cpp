@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyleOptionSlider>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QToolBar>
@@ -145,6 +146,11 @@ TEST_F(SkinTest, DialogModeSkinsChildrenWhenTheDialogIsFirstShown) {
   later->show();
   QApplication::processEvents();
   EXPECT_TRUE(skins().isSkinned(later));
+  // ... and one created inside a container of the dialog.
+  auto* nested = new QLineEdit(group);
+  nested->show();
+  QApplication::processEvents();
+  EXPECT_TRUE(skins().isSkinned(nested));
 
   // A destroyed control leaves the map; the last one stops the timer.
   const int before = skins().skinnedCount();
@@ -496,6 +502,81 @@ TEST_F(FramePixels, ScrollBarThumbAndSpinBoxHalves) {
   EXPECT_PIXEL(img, up.left(), up.top(), BtnFace);
   EXPECT_PIXEL(img, up.right(), up.bottom(), DkShadow3D);
   EXPECT_PIXEL(img, up.left() - 1, up.top() + 1, DkShadow3D) << "the joining line, active";
+}
+
+TEST_F(FramePixels, TrackbarToolbarAndTabControl) {
+  auto* slider = new QSlider(Qt::Horizontal, dialog.get());
+  slider->setGeometry(10, 10, 150, 24);
+  slider->setValue(slider->maximum());  // the thumb out of the way at the right
+  auto* bar = new QToolBar(dialog.get());
+  bar->setGeometry(10, 50, 200, 30);
+  QList<QToolButton*> buttons;
+  for (const char* name : {"Open", "Save"}) {
+    auto* b = new QToolButton(bar);
+    b->setText(name);
+    b->setCheckable(true);
+    bar->addWidget(b);
+    b->setAutoRaise(false);
+    buttons << b;
+  }
+  buttons[1]->setChecked(true);
+  auto* tabs = new QTabWidget(dialog.get());
+  tabs->addTab(new QLabel("one"), "One");
+  tabs->addTab(new QLabel("two"), "Two");
+  tabs->setGeometry(10, 100, 200, 100);
+  showAndWait(dialog.get());
+  ASSERT_TRUE(skins().isSkinned(bar));
+
+  // The channel: four pixels high through the middle, from half a thumb in.
+  QStyleOptionSlider opt;
+  opt.initFrom(slider);
+  const QRect handle =
+      slider->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, slider);
+  const int x0 = handle.width() / 2, y0 = slider->rect().center().y() - 2;
+  QImage img = grabbed(slider);
+  EXPECT_PIXEL(img, x0, y0, BtnShadow);
+  EXPECT_PIXEL(img, x0 + 3, y0 + 3, BtnHighlight);
+  EXPECT_PIXEL(img, x0 + 1, y0 + 1, BtnFace) << "the inner ring of a channel at rest";
+  makeHot(slider);
+  img = grabbed(slider);
+  EXPECT_PIXEL(img, x0 + 1, y0 + 1, DkShadow3D);
+  EXPECT_PIXEL(img, x0 + 2, y0 + 2, Light3D);
+
+  // Tool bar buttons: raised when not checked, sunken when checked; the hot one stronger.
+  img = grabbed(buttons[0]);
+  int r = img.width() - 1, b = img.height() - 1;
+  EXPECT_PIXEL(img, 0, 0, BtnHighlight);
+  EXPECT_PIXEL(img, r, b, BtnShadow);
+  img = grabbed(buttons[1]);
+  EXPECT_PIXEL(img, 0, 0, BtnShadow);
+  EXPECT_PIXEL(img, img.width() - 1, img.height() - 1, BtnHighlight);
+  cursorOver(buttons[0]);
+  skins().hoverTick();
+  EXPECT_EQ(skins().hotControl(), bar);
+  img = grabbed(buttons[0]);
+  EXPECT_PIXEL(img, r, b, DkShadow3D);
+  EXPECT_PIXEL(img, 1, 1, Light3D);
+  cursorOver(buttons[1]);
+  skins().hoverTick();
+  img = grabbed(buttons[1]);
+  EXPECT_PIXEL(img, 0, 0, DkShadow3D) << "checked and hot";
+  EXPECT_PIXEL(img, 1, 1, BtnShadow);
+  EXPECT_PIXEL(grabbed(buttons[0]), r, b, BtnShadow) << "the other one is back at rest";
+
+  // The page of the tab widget: light towards the top left, dark towards the bottom right.
+  QStyleOptionTabWidgetFrame frame;
+  frame.initFrom(tabs);
+  const QRect page = tabs->style()->subElementRect(QStyle::SE_TabWidgetTabPane, &frame, tabs);
+  img = grabbed(tabs);
+  EXPECT_PIXEL(img, page.left(), page.bottom() - 4, BtnHighlight);
+  EXPECT_PIXEL(img, page.right(), page.bottom(), DkShadow3D);
+  EXPECT_PIXEL(img, page.right() - 1, page.bottom() - 1, BtnShadow);
+  EXPECT_PIXEL(img, page.left() + 1, page.bottom() - 4, BtnFace);
+  cursorOver(tabs->tabBar());
+  skins().hoverTick();
+  EXPECT_EQ(skins().hotControl(), tabs) << "the tab bar's parent, the tab widget, is hot";
+  img = grabbed(tabs);
+  EXPECT_PIXEL(img, page.left() + 1, page.bottom() - 4, Light3D);
 }
 
 }  // namespace
