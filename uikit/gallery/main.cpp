@@ -12,6 +12,7 @@
 #include <QDateTimeEdit>
 #include <QDialog>
 #include <QDir>
+#include <QEnterEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
