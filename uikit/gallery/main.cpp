@@ -125,6 +125,13 @@ std::vector<Row> rows(Program program) {
                  if (s == State::Special) sl->setTickPosition(QSlider::TicksBothSides);
                  return sl;
                }});
+  r.push_back({"slider-vertical", "ticks-left", [](QWidget* p, State s) {
+                 auto* sl = new QSlider(Qt::Vertical, p);
+                 sl->setValue(60);
+                 sl->setFixedHeight(90);
+                 if (s == State::Special) sl->setTickPosition(QSlider::TicksLeft);
+                 return sl;
+               }});
   r.push_back({"scroll-bar", "", [](QWidget* p, State) {
                  auto* b = new QScrollBar(Qt::Horizontal, p);
                  b->setRange(0, 100);

@@ -16,6 +16,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTransform>
 #include <algorithm>
 
 #include "ts/ui/system_colours.hpp"
@@ -232,11 +233,11 @@ void trackbar(QPainter& p, const SkinnedControl& c, const QRect& r) {
   const bool horizontal = slider->orientation() == Qt::Horizontal;
   const bool active = c.active();
   p.fillRect(r, sysColour(S::BtnFace));  // redrawn flat
-  // The channel: a sunken groove four pixels thick through the middle.
-  QRect channel =
-      horizontal
-          ? QRect(r.x() + handle.width() / 2, r.center().y() - 2, r.width() - handle.width(), 4)
-          : QRect(r.center().x() - 2, r.y() + handle.height() / 2, 4, r.height() - handle.height());
+  // The channel: a sunken groove four pixels thick through the middle of the thumb.
+  const QRect channel = horizontal ? QRect(r.x() + handle.width() / 2, handle.center().y() - 2,
+                                           r.width() - handle.width(), 4)
+                                   : QRect(handle.center().x() - 2, r.y() + handle.height() / 2, 4,
+                                           r.height() - handle.height());
   if (active)
     drawFrame(p, channel, {{S::BtnShadow, S::BtnHighlight}, {S::DkShadow3D, S::Light3D}});
   else
@@ -247,45 +248,52 @@ void trackbar(QPainter& p, const SkinnedControl& c, const QRect& r) {
   const QColor outerBr = sysColour(active ? S::DkShadow3D : S::BtnShadow);
   const QColor innerBr = sysColour(active ? S::BtnShadow : S::BtnFace);
   QRect box = handle;
-  p.fillRect(box, sysColour(S::BtnFace));
   const bool pointed = slider->tickPosition() != QSlider::TicksBothSides;
   if (!pointed) {
+    p.fillRect(box, sysColour(S::BtnFace));
     drawRing(p, box, outerTl, outerBr);
     drawRing(p, box.adjusted(1, 1, -1, -1), innerTl, innerBr);
     return;
   }
-  // Ticks above or to the left point the thumb that way; otherwise below or to the right.
+  // Ticks above (or left) point the thumb that way; otherwise it points down (or right).  The
+  // thumb is drawn as for a horizontal bar; a vertical one is its mirror image across the
+  // diagonal, which keeps the top-left edges top-left.
   const bool towardsStart = slider->tickPosition() == QSlider::TicksAbove;
-  if (horizontal) {
-    const int tip = box.width() / 2;
-    QRect body = towardsStart ? box.adjusted(0, tip, 0, 0) : box.adjusted(0, 0, 0, -tip);
-    p.fillRect(body, sysColour(S::BtnFace));
-    p.fillRect(body.left(), body.top(), 1, body.height(), outerTl);
-    p.fillRect(body.left() + 1, body.top() + 1, 1, body.height() - 1, innerTl);
-    p.fillRect(body.right(), body.top(), 1, body.height(), outerBr);
-    p.fillRect(body.right() - 1, body.top() + 1, 1, body.height() - 1, innerBr);
-    if (towardsStart)
-      p.fillRect(body.left(), body.bottom(), body.width(), 1, outerBr);
-    else
-      p.fillRect(body.left(), body.top(), body.width() - 1, 1, outerTl);
-    for (int i = 0; i < tip; ++i) {  // the two slopes of the point
-      const int y = towardsStart ? body.top() - 1 - i : body.bottom() + 1 + i;
-      p.fillRect(body.left() + i + 1, y, 1, 1, towardsStart ? outerTl : outerBr);
-      p.fillRect(body.right() - i - 1, y, 1, 1, outerBr);
-      p.fillRect(body.left() + i + 2, y, std::max(0, body.width() - 2 * i - 4), 1,
-                 sysColour(S::BtnFace));
-    }
+  p.save();
+  if (!horizontal) {
+    p.setTransform(QTransform(0, 1, 1, 0, 0, 0), true);
+    box = QRect(box.y(), box.x(), box.height(), box.width());
+  }
+  const int w = box.width(), tip = std::min(w / 2, box.height() / 2);
+  const int bodyH = box.height() - tip;
+  const int x0 = box.x();
+  const int bodyTop = towardsStart ? box.y() + tip : box.y();
+  const QColor face = sysColour(S::BtnFace);
+  p.fillRect(QRect(x0, bodyTop, w, bodyH), face);
+  p.fillRect(x0, bodyTop, 1, bodyH, outerTl);  // left
+  p.fillRect(x0 + 1, bodyTop + 1, 1, bodyH - 2, innerTl);
+  p.fillRect(x0 + w - 1, bodyTop, 1, bodyH, outerBr);  // right
+  p.fillRect(x0 + w - 2, bodyTop + 1, 1, bodyH - 2, innerBr);
+  if (towardsStart) {
+    p.fillRect(x0, bodyTop + bodyH - 1, w, 1, outerBr);  // bottom
+    p.fillRect(x0 + 1, bodyTop + bodyH - 2, w - 2, 1, innerBr);
   } else {
-    const int tip = box.height() / 2;
-    QRect body = towardsStart ? box.adjusted(tip, 0, 0, 0) : box.adjusted(0, 0, -tip, 0);
-    drawRing(p, body, outerTl, outerBr);
-    drawRing(p, body.adjusted(1, 1, -1, -1), innerTl, innerBr);
-    for (int i = 0; i < tip; ++i) {
-      const int x = towardsStart ? body.left() - 1 - i : body.right() + 1 + i;
-      p.fillRect(x, body.top() + i + 1, 1, 1, towardsStart ? outerTl : outerTl);
-      p.fillRect(x, body.bottom() - i - 1, 1, 1, outerBr);
+    p.fillRect(x0, bodyTop, w - 1, 1, outerTl);  // top
+    p.fillRect(x0 + 1, bodyTop + 1, w - 3, 1, innerTl);
+  }
+  for (int i = 0; i < tip; ++i) {  // the point, narrowing by a pixel on each side per row
+    const int y = towardsStart ? box.y() + tip - 1 - i : bodyTop + bodyH + i;
+    const int left = x0 + i, right = x0 + w - 1 - i;
+    if (right < left) break;
+    p.fillRect(left, y, right - left + 1, 1, face);
+    p.fillRect(left, y, 1, 1, outerTl);
+    p.fillRect(right, y, 1, 1, outerBr);
+    if (right - left > 2) {
+      p.fillRect(left + 1, y, 1, 1, innerTl);
+      p.fillRect(right - 1, y, 1, 1, innerBr);
     }
   }
+  p.restore();
 }
 
 void header(QPainter& p, const SkinnedControl& c, QWidget* target) {

@@ -530,13 +530,22 @@ TEST_F(FramePixels, TrackbarToolbarAndTabControl) {
   // The channel: four pixels high through the middle, from half a thumb in.
   QStyleOptionSlider opt;
   opt.initFrom(slider);
+  opt.orientation = Qt::Horizontal;
+  opt.minimum = slider->minimum();
+  opt.maximum = slider->maximum();
+  opt.sliderPosition = opt.sliderValue = slider->value();
   const QRect handle =
       slider->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, slider);
-  const int x0 = handle.width() / 2, y0 = slider->rect().center().y() - 2;
+  const int x0 = handle.width() / 2, y0 = handle.center().y() - 2;
   QImage img = grabbed(slider);
   EXPECT_PIXEL(img, x0, y0, BtnShadow);
   EXPECT_PIXEL(img, x0 + 3, y0 + 3, BtnHighlight);
   EXPECT_PIXEL(img, x0 + 1, y0 + 1, BtnFace) << "the inner ring of a channel at rest";
+  // The thumb, pointing down: lit on its top and left, shaded on its right.
+  EXPECT_PIXEL(img, handle.left(), handle.top(), BtnHighlight);
+  EXPECT_PIXEL(img, handle.left(), handle.top() + 3, BtnHighlight);
+  EXPECT_PIXEL(img, handle.right(), handle.top() + 3, BtnShadow);
+  EXPECT_PIXEL(img, handle.center().x(), handle.top() + 3, BtnFace);
   makeHot(slider);
   img = grabbed(slider);
   EXPECT_PIXEL(img, x0 + 1, y0 + 1, DkShadow3D);
