@@ -549,16 +549,8 @@ void SkinStyle::drawComplexControl(ComplexControl cc, const QStyleOptionComplex*
                                    const QWidget* w) const {
   const SkinKind kind = kindOf(w);
   const bool enabled = opt->state & State_Enabled;
-  if (cc == CC_ComboBox && kind == SkinKind::ComboBox) {
-    p->fillRect(opt->rect, sysColour(enabled ? S::Window : S::BtnFace));
-    const QRect button = dropButtonRect(w, opt->rect);
-    p->fillRect(button, sysColour(S::BtnFace));
-    QStyleOption arrow = *opt;
-    arrow.rect = button.adjusted(3, 3, -3, -3);
-    QProxyStyle::drawPrimitive(PE_IndicatorArrowDown, &arrow, p, w);
-    return;
-  }
-  if (cc == CC_SpinBox && kind == SkinKind::ComboBox) {  // a date edit with a calendar pop-up
+  // A combo box, or a date edit with a calendar pop-up: a flat field and the drop button.
+  if (kind == SkinKind::ComboBox && (cc == CC_ComboBox || cc == CC_SpinBox)) {
     p->fillRect(opt->rect, sysColour(enabled ? S::Window : S::BtnFace));
     const QRect button = dropButtonRect(w, opt->rect);
     p->fillRect(button, sysColour(S::BtnFace));
