@@ -449,9 +449,6 @@ void SkinManager::hoverTick() {
     }
     c->state |= SkinnedControl::kHot;
     c->hotItem = item;
-    if (itemKind && item < 0 && c->kind == SkinKind::Header) {
-      // Over the header but on no item.
-    }
     markParentView(*c, item >= 0);
     requestFrame(*c);
     hot_ = c->widget;
@@ -479,16 +476,14 @@ bool SkinManager::eventFilter(QObject* watched, QEvent* e) {
     case QEvent::FocusIn:
     case QEvent::FocusOut:
     case QEvent::EnabledChange:
-      if (SkinnedControl* c = find(w)) {
+      // The frame follows once the control has taken the change in.
+      if (isSkinned(w))
         QMetaObject::invokeMethod(
             this,
             [this, p = QPointer<QWidget>(w)] {
-              if (p)
-                if (SkinnedControl* again = find(p)) requestFrame(*again);
+              if (SkinnedControl* c = p ? find(p) : nullptr) requestFrame(*c);
             },
             Qt::QueuedConnection);
-        (void)c;
-      }
       return false;
     case QEvent::ChildPolished: {
       auto* child = static_cast<QChildEvent*>(e)->child();
