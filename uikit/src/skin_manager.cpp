@@ -54,6 +54,11 @@ QList<QToolButton*> toolButtons(const QToolBar* bar) {
   return bar->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly);
 }
 
+// Headers, tool bars and tab controls: hot by item, not as a whole.
+bool tracksItems(SkinKind k) {
+  return k == SkinKind::Header || k == SkinKind::Toolbar || k == SkinKind::TabControl;
+}
+
 bool isDialogWindow(const QWidget* w) {
   if (!w->isWindow()) return false;
   const Qt::WindowType t = w->windowType();
@@ -279,8 +284,7 @@ SkinnedControl* SkinManager::skinAs(QWidget* w, SkinKind kind, QWidget* owner) {
       connect(t, &QObject::destroyed, this, &SkinManager::forget);
     }
   }
-  if (kind != SkinKind::Header && kind != SkinKind::Toolbar && kind != SkinKind::TabControl)
-    w->setStyle(style_);
+  if (!tracksItems(kind)) w->setStyle(style_);
   c->state = currentState(w);
   refreshTimer();
   updateTargets(*c);
@@ -362,8 +366,7 @@ void SkinManager::updateTargets(SkinnedControl& c) {
 void SkinManager::requestFrame(SkinnedControl& c) {
   if (!c.widget) return;
   c.state = currentState(c.widget);
-  const bool itemKind =
-      c.kind == SkinKind::Header || c.kind == SkinKind::Toolbar || c.kind == SkinKind::TabControl;
+  const bool itemKind = tracksItems(c.kind);
   // A frame that already shows the active look stays as it is while the control stays hot, or
   // stays focused.
   const std::uint8_t was = c.paintedState, now = c.state;
@@ -437,9 +440,7 @@ void SkinManager::hoverTick() {
   };
   if (c != nullptr) {
     const int item = itemUnderCursor(*c, pos);
-    const bool itemKind = c->kind == SkinKind::Header || c->kind == SkinKind::Toolbar ||
-                          c->kind == SkinKind::TabControl;
-    const bool needed = c != current || (itemKind && item != c->hotItem);
+    const bool needed = c != current || (tracksItems(c->kind) && item != c->hotItem);
     if (!needed) return;
     if (current != nullptr) {
       current->state &= ~SkinnedControl::kHot;
