@@ -14,10 +14,6 @@ namespace {
 
 using S = SysColour;
 
-void line(QPainter& p, const QRect& r, const QColor& tl, const QColor& br) {
-  drawRing(p, r, tl, br);
-}
-
 }  // namespace
 
 FlatButton::FlatButton(QWidget* parent) : QPushButton(parent) { init(); }
@@ -112,7 +108,7 @@ void FlatButton::paintEvent(QPaintEvent*) {
 
   // 1. The default frame of a focused or default button.
   if (focused || isDefault()) {
-    if (defaultFrame_) line(p, r, sysColour(S::BtnHighlight), sysColour(S::BtnShadow));
+    if (defaultFrame_) drawRing(p, r, sysColour(S::BtnHighlight), sysColour(S::BtnShadow));
     r.adjust(1, 1, -1, -1);
   }
   // 2. Background.
@@ -131,21 +127,21 @@ void FlatButton::paintEvent(QPaintEvent*) {
   }
   // 3. Border.
   const QRect sunken = r;
-  auto sunkenFrame = [&] { line(p, sunken, sysColour(S::DkShadow3D), sysColour(S::Light3D)); };
+  auto sunkenFrame = [&] { drawRing(p, sunken, sysColour(S::DkShadow3D), sysColour(S::Light3D)); };
   if (pressed) {
     if (!flat_)
-      line(p, r, sysColour(S::BtnShadow), sysColour(S::BtnShadow));
+      drawRing(p, r, sysColour(S::BtnShadow), sysColour(S::BtnShadow));
     else if (borderOnHover_)
-      line(p, r, sysColour(S::BtnShadow), sysColour(S::BtnHighlight));
+      drawRing(p, r, sysColour(S::BtnShadow), sysColour(S::BtnHighlight));
   } else if (!flat_) {
     if (!isCheckable()) {
-      line(p, r, sysColour(S::BtnHighlight), sysColour(S::DkShadow3D));
-      line(p, r.adjusted(1, 1, -1, -1), sysColour(S::Light3D), sysColour(S::BtnShadow));
+      drawRing(p, r, sysColour(S::BtnHighlight), sysColour(S::DkShadow3D));
+      drawRing(p, r.adjusted(1, 1, -1, -1), sysColour(S::Light3D), sysColour(S::BtnShadow));
     } else if (checked) {
       sunkenFrame();
     }
   } else if (hot_ && borderOnHover_ && !checked) {
-    line(p, r, sysColour(S::BtnHighlight), sysColour(S::BtnShadow));
+    drawRing(p, r, sysColour(S::BtnHighlight), sysColour(S::BtnShadow));
   } else if (checked) {
     sunkenFrame();
   }
