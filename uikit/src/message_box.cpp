@@ -72,6 +72,7 @@ MessageBox::MessageBox(Program program, QWidget* parent) : QDialog(parent) {
   mail_->setObjectName(QString::number(kMailId));
   mail_->setText(QString::fromLatin1(kEmailAddress));
   mail_->setTarget(QString("mailto:") + kEmailAddress);
+  mail_->setAlignment(Qt::AlignRight | Qt::AlignTop);  // grows to the left: stays in the box
   place(mail_, 138, 53, 76, 8);
 
   auto* separator = new QFrame(this);

@@ -331,6 +331,11 @@ TEST(MessageBoxDialog, ShowsTheTcvn3TextWithItsLinksAndClosesOnOk) {
     // 219 x 62 dialog units of the interface font.
     EXPECT_EQ(box.size(), QSize(box.toPixels(219, 62).x(), box.toPixels(219, 62).y()));
     EXPECT_EQ(ok->geometry().topLeft(), box.toPixels(165, 35));
+    // Both links fit their texts and stay inside the box.
+    for (HyperLink* l : {box.webLink(), box.mailLink()})
+      EXPECT_TRUE(box.rect().contains(l->geometry())) << l->text().toStdString();
+    EXPECT_EQ(box.mailLink()->geometry().right() + 1, box.toPixels(138 + 76, 0).x())
+        << "the e-mail link keeps its right edge";
   }
   bool closed = false;
   QTimer::singleShot(50, [] {
