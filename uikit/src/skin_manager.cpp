@@ -223,7 +223,9 @@ void SkinManager::skinDialog(QWidget* dialog) {
   if (dialog == nullptr || dialogs_.contains(dialog)) return;
   QList<SkinnedControl*> skinned;
   for (QWidget* child : dialog->findChildren<QWidget*>()) {
-    if (child->isWindow() || qobject_cast<QDialog*>(child)) continue;
+    // Children of the dialog's own window only: not a combo box's pop-up list, nor a nested
+    // dialog itself.
+    if (child->window() != dialog || qobject_cast<QDialog*>(child)) continue;
     if (skinControl(child)) skinned.append(find(child));
   }
   // The dialog's own subclass: children polished later in the dialog are skinned too.

@@ -128,6 +128,8 @@ TEST_F(SkinTest, DialogModeSkinsChildrenWhenTheDialogIsFirstShown) {
   auto* flat = new FlatButton("flat");
   auto* group = new QGroupBox("group");
   auto* list = new QListWidget;
+  auto* tool = new QWidget(dialog.get(), Qt::Tool);
+  auto* toolEdit = new QLineEdit(tool);
   for (QWidget* w : std::initializer_list<QWidget*>{edit, button, flat, group, list})
     layout->addWidget(w);
   EXPECT_FALSE(skins().isSkinned(edit)) << "nothing before the dialog initialises";
@@ -138,6 +140,7 @@ TEST_F(SkinTest, DialogModeSkinsChildrenWhenTheDialogIsFirstShown) {
   EXPECT_TRUE(skins().isSkinned(list->verticalScrollBar())) << "a view's bars come with it";
   EXPECT_FALSE(skins().isSkinned(flat));
   EXPECT_FALSE(skins().isSkinned(group));
+  EXPECT_FALSE(skins().isSkinned(toolEdit)) << "a window the dialog owns is not its child";
   EXPECT_TRUE(skins().timerRunning());
   EXPECT_GT(skins().control(edit)->framePaints, 0) << "frames painted after skinning";
 
