@@ -31,6 +31,22 @@ void collectEnded() {
   }
 }
 
+// The program `name` names: a path as it is, a bare name found on PATH; empty when none.
+std::string programPath(const std::string& name) {
+  if (name.empty()) return {};
+  return name.find('/') != std::string::npos ? name : findOnPath(name);
+}
+
+// An argument vector for posix_spawn, over its own copies of the strings.
+struct SpawnArgs {
+  explicit SpawnArgs(const std::vector<std::string>& args) : strings(args) {
+    for (auto& a : strings) argv.push_back(a.data());
+    argv.push_back(nullptr);
+  }
+  std::vector<std::string> strings;
+  std::vector<char*> argv;
+};
+
 long nowMs() {
   timespec ts;
   clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -44,10 +60,9 @@ bool startCommandLine(const std::string& commandLine) {
   posix_spawnattr_t attr;
   posix_spawnattr_init(&attr);
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
-  std::string sh = "sh", c = "-c", line = commandLine;
-  char* argv[] = {sh.data(), c.data(), line.data(), nullptr};
+  SpawnArgs argv({"sh", "-c", commandLine});
   pid_t pid;
-  const int rc = posix_spawn(&pid, "/bin/sh", nullptr, &attr, argv, environ);
+  const int rc = posix_spawn(&pid, "/bin/sh", nullptr, &attr, argv.argv.data(), environ);
   posix_spawnattr_destroy(&attr);
   if (rc != 0) return false;
   g_started.push_back(pid);
@@ -57,12 +72,7 @@ bool startCommandLine(const std::string& commandLine) {
 StartedProgram startProgram(const std::vector<std::string>& args) {
   collectEnded();
   StartedProgram started;
-  if (args.empty() || args[0].empty()) {
-    started.error = ENOENT;
-    return started;
-  }
-  std::string exe = args[0];
-  if (exe.find('/') == std::string::npos) exe = findOnPath(exe);
+  const std::string exe = args.empty() ? std::string() : programPath(args[0]);
   if (exe.empty()) {
     started.error = ENOENT;
     return started;
@@ -75,12 +85,9 @@ StartedProgram startProgram(const std::vector<std::string>& args) {
   posix_spawnattr_t attr;
   posix_spawnattr_init(&attr);
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
-  std::vector<std::string> copy = args;
-  std::vector<char*> argv;
-  for (auto& a : copy) argv.push_back(a.data());
-  argv.push_back(nullptr);
+  SpawnArgs argv(args);
   pid_t pid;
-  const int rc = posix_spawn(&pid, exe.c_str(), &fa, &attr, argv.data(), environ);
+  const int rc = posix_spawn(&pid, exe.c_str(), &fa, &attr, argv.argv.data(), environ);
   posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&fa);
   if (rc != 0) {
@@ -128,8 +135,7 @@ bool runProgram(const std::vector<std::string>& args, std::string& out, std::str
                 int timeoutMs) {
   out.clear();
   err.clear();
-  if (args.empty()) return false;
-  const std::string exe = args[0].find('/') != std::string::npos ? args[0] : findOnPath(args[0]);
+  const std::string exe = args.empty() ? std::string() : programPath(args[0]);
   if (exe.empty()) return false;
   int po[2], pe[2];
   if (pipe2(po, O_CLOEXEC) != 0) return false;
@@ -143,12 +149,9 @@ bool runProgram(const std::vector<std::string>& args, std::string& out, std::str
   posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&fa, po[1], 1);
   posix_spawn_file_actions_adddup2(&fa, pe[1], 2);
-  std::vector<std::string> copy = args;
-  std::vector<char*> argv;
-  for (auto& a : copy) argv.push_back(a.data());
-  argv.push_back(nullptr);
+  SpawnArgs argv(args);
   pid_t pid;
-  const int rc = posix_spawn(&pid, exe.c_str(), &fa, nullptr, argv.data(), environ);
+  const int rc = posix_spawn(&pid, exe.c_str(), &fa, nullptr, argv.argv.data(), environ);
   posix_spawn_file_actions_destroy(&fa);
   close(po[1]);
   close(pe[1]);

@@ -153,7 +153,11 @@ void LinkOpener::open(const QString& target, std::function<void(int)> done) {
     tryBrowser(linkErrorOfErrno(p.error));
     return;
   }
-  pid_ = p.pid;
+  watch(p.pid);
+}
+
+void LinkOpener::watch(int pid) {
+  pid_ = pid;
   startedAt_ = QDateTime::currentMSecsSinceEpoch();
   timer_.start();
 }
@@ -204,9 +208,7 @@ void LinkOpener::tryBrowser(int failure) {
     const platform::StartedProgram p =
         platform::startProgram({"/bin/sh", "-c", ("exec " + line).toStdString()});
     if (p.error != 0) return finish(linkErrorOfErrno(p.error));
-    pid_ = p.pid;
-    startedAt_ = QDateTime::currentMSecsSinceEpoch();
-    timer_.start();
+    watch(p.pid);
   });
   connect(query, &QProcess::errorOccurred, this, [this, query](QProcess::ProcessError e) {
     if (e != QProcess::FailedToStart) return;

@@ -46,6 +46,7 @@ class LinkOpener : public QObject {
   bool busy() const { return pid_ > 0; }
 
  private:
+  void watch(int pid);  // polls the started program until it ends or settles
   void poll();
   void tryBrowser(int failure);
   void finish(int failure);
