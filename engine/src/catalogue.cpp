@@ -3,6 +3,7 @@
 #include <string>
 
 #include "letter_tables.hpp"
+#include "ts/utf.hpp"
 
 namespace ts {
 namespace {
@@ -98,15 +99,7 @@ consteval LetterTable makeUnicodeTable(UnicodeForm form) {
         put(c, 'u');
         putDecimal(c, cp, 4);
         break;
-      case UnicodeForm::kUtf8:
-        if (cp < 0x800) {
-          c.bytes[c.len++] = static_cast<std::uint8_t>(0xC0 | (cp >> 6));
-        } else {
-          c.bytes[c.len++] = static_cast<std::uint8_t>(0xE0 | (cp >> 12));
-          c.bytes[c.len++] = static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F));
-        }
-        c.bytes[c.len++] = static_cast<std::uint8_t>(0x80 | (cp & 0x3F));
-        break;
+      case UnicodeForm::kUtf8: c.len = static_cast<std::uint8_t>(encodeUtf8(cp, c.bytes)); break;
       case UnicodeForm::kHtmlReference:
         put(c, '&');
         put(c, '#');
@@ -170,13 +163,17 @@ std::string_view charsetName(int code) {
 namespace {
 
 struct Alias {
-  const char* name;  // as normalised: lower case, no blanks or hyphens
+  const char* name;  // as normalised: lower case, no blanks, tabs or hyphens
   int code;
 };
 constexpr Alias kAliases[] = {{"tcvn3", 15}, {"abc", 15}, {"vni", 29},  {"viscii", 25},
-                              {"viqr", 24},  {"vps", 36}, {"utf8", 41}, {"ncr", 42}};
+                              {"viqr", 24},  {"vps", 36}, {"utf8", 41}, {"ncr", 42},
+                              // iconv's names of the Windows code page that 27 reads exactly
+                              {"cp1258", 27}, {"windows1258", 27}};
 
-std::string normalName(std::string_view name) {
+}  // namespace
+
+std::string normalizedName(std::string_view name) {
   std::string out;
   for (char c : name) {
     if (c == ' ' || c == '-' || c == '\t') continue;
@@ -185,11 +182,9 @@ std::string normalName(std::string_view name) {
   return out;
 }
 
-}  // namespace
-
 int charsetByName(std::string_view name, int lastCode) {
   if (lastCode > kCatalogueSize) lastCode = kCatalogueSize;
-  const std::string n = normalName(name);
+  const std::string n = normalizedName(name);
   if (n.empty()) return 0;
   if (n.find_first_not_of("0123456789") == std::string::npos) {
     if (n.size() > 3) return 0;
@@ -197,7 +192,7 @@ int charsetByName(std::string_view name, int lastCode) {
     return (code >= 1 && code <= lastCode) ? code : 0;
   }
   for (int c = 1; c <= lastCode; ++c)
-    if (normalName(kNames[c]) == n) return c;
+    if (normalizedName(kNames[c]) == n) return c;
   for (const Alias& a : kAliases)
     if (n == a.name) return a.code <= lastCode ? a.code : 0;
   return 0;
@@ -206,6 +201,7 @@ int charsetByName(std::string_view name, int lastCode) {
 std::string_view charsetShortNames(int code) {
   switch (code) {
     case 15: return "tcvn3, abc";
+    case 27: return "cp1258, windows-1258";
     case 29: return "vni";
     case 36: return "vps";
     case 41: return "utf-8, utf8";
@@ -315,17 +311,14 @@ LetterCode windows1252Utf8(std::uint8_t b) {
   LetterCode c;
   unsigned cp = b;
   if (b >= 0x80 && b < 0xA0) cp = kCp1252High[b - 0x80];
-  if (cp < 0x80) {
-    c.bytes[c.len++] = static_cast<std::uint8_t>(cp);
-  } else if (cp < 0x800) {
-    c.bytes[c.len++] = static_cast<std::uint8_t>(0xC0 | (cp >> 6));
-    c.bytes[c.len++] = static_cast<std::uint8_t>(0x80 | (cp & 0x3F));
-  } else {
-    c.bytes[c.len++] = static_cast<std::uint8_t>(0xE0 | (cp >> 12));
-    c.bytes[c.len++] = static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F));
-    c.bytes[c.len++] = static_cast<std::uint8_t>(0x80 | (cp & 0x3F));
-  }
+  c.len = static_cast<std::uint8_t>(encodeUtf8(cp, c.bytes));
   return c;
+}
+
+bool hasLetterTable(int code, int lastCode) {
+  CharsetSelection cs;
+  return code >= 1 && code <= kCatalogueSize &&
+         selectCharset(static_cast<std::uint32_t>(code), lastCode, cs);
 }
 
 }  // namespace ts

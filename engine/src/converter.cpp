@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "plan.hpp"
+#include "ts/utf.hpp"
 
 namespace ts {
 
@@ -107,10 +108,11 @@ void fillRootTable(ConversionPlan& plan) {
   }
 }
 
-std::unique_ptr<ConversionPlan> makePlan(const ConverterState& state) {
+std::unique_ptr<ConversionPlan> makePlan(const ConverterState::Tables& tables,
+                                         const EngineOptions& options) {
   auto plan = std::make_unique<ConversionPlan>();
-  const CharsetSelection& src = state.sourceSelection;
-  const CharsetSelection& dst = state.destinationSelection;
+  const CharsetSelection& src = tables.source;
+  const CharsetSelection& dst = tables.destination;
   for (int n = 1; n <= kLetterCount; ++n) plan->letter[n] = makeOutCode(writeLetter(dst, n));
   plan->copiesUnchanged = dst.code != kUtf8;
   for (int b = 0; b < 256; ++b) {
@@ -131,25 +133,26 @@ std::unique_ptr<ConversionPlan> makePlan(const ConverterState& state) {
       for (int n = kLetterCount; n >= 1; --n)
         plan->letterOfValue[letterCodePoint(n)] =
             static_cast<std::uint8_t>(n);  // the first letter of a code point wins
-      if (state.options.read208AsDStroke) plan->letterOfValue[208] = 80;
+      if (options.read208AsDStroke) plan->letterOfValue[208] = 80;
       break;
     case kUtf8:
     case kHtmlRefs:
-    case kCStyle: {
+    case kCStyle:
       plan->path = ConversionPath::kEscapeForms;
-      std::vector<ReplacementChain::Step> steps;
-      for (int n = 1; n <= kLetterCount; ++n) {
-        const LetterCode p = storedCode(src, n);
-        const LetterCode r = writeLetter(dst, n);
-        if (p.empty() || p == r) continue;  // replacing a code by itself changes nothing
-        steps.push_back({std::string(p.view()), std::string(r.view())});
+      plan->form = static_cast<CharsetCode>(src.code);
+      plan->root = plan->copy;
+      // Each code is read as the first letter that has it, as letter order decides.
+      for (int n = kLetterCount; n >= 1; --n) {
+        const std::uint16_t cp = letterCodePoint(n);
+        if (cp < 0x80)
+          plan->root[cp] = plan->letter[n];
+        else
+          plan->letterOfValue[cp] = static_cast<std::uint8_t>(n);
       }
-      plan->chain = std::make_unique<ReplacementChain>(std::move(steps));
       break;
-    }
     default:
       plan->path = ConversionPath::kTree;
-      plan->tree = state.tree.get();
+      plan->tree = tables.tree.get();
       fillRootTable(*plan);
       break;
   }
@@ -259,26 +262,124 @@ std::size_t decodeDecimalEscapes(const ConversionPlan& plan, const std::uint8_t*
       mapBytes(plan.copy, s + i, end - i, out);
     i = end;
     if (i == n) break;
-    // s[i] is a backslash.
-    if (i + 1 == n || (s[i + 1] == 'u' && n - i < 6)) {
-      if (!final) return i;  // the next bytes decide
-      out.push('\\');        // an escape cut short by the end of the text stays as it is
-      ++i;
-      continue;
-    }
-    if (s[i + 1] != 'u') {
+    // s[i] is a backslash: an escape only with "u" and four decimal digits.
+    int v = 0;
+    const EscapeMatch m = matchDecimalEscape(s + i, n - i, v);
+    if (m == EscapeMatch::kUnknown && !final) return i;  // the next bytes decide
+    if (m != EscapeMatch::kYes) {
       out.push('\\');
       ++i;
       continue;
     }
-    const int v =
-        (s[i + 2] - '0') * 1000 + (s[i + 3] - '0') * 100 + (s[i + 4] - '0') * 10 + (s[i + 5] - '0');
-    const int letter = (v >= 0 && v < kEscapeValues) ? plan.letterOfValue[v] : 0;
+    const int letter = v < kEscapeValues ? plan.letterOfValue[v] : 0;
     if (letter != 0) {
       const OutCode& oc = plan.letter[letter];
       out.append(oc.fwd, oc.len);
     }
     i += 6;
+  }
+  return n;
+}
+
+namespace {
+
+bool isHexDigit(std::uint8_t b) {
+  return (b >= '0' && b <= '9') || (b >= 'A' && b <= 'F') || (b >= 'a' && b <= 'f');
+}
+int hexDigitValue(std::uint8_t b) { return b <= '9' ? b - '0' : (b | 0x20) - 'a' + 10; }
+
+// A numeric reference "&#N;" or "&#xH;" (digits in any number up to ten, leading zeros
+// included) or a C escape "\xH\"\"" (one to eight hexadecimal digits) at s[0..n): its
+// length and value, 0 when there is none, or -1 when the text ends before it decides.
+long matchReference(CharsetCode form, const std::uint8_t* s, std::size_t n, std::uint32_t& value) {
+  std::size_t k = 2;
+  bool hex = form == kCStyle;
+  if (n < 2) return -1;
+  if (form == kHtmlRefs) {
+    if (s[0] != '&' || s[1] != '#') return 0;
+    if (n == 2) return -1;
+    if (s[2] == 'x' || s[2] == 'X') {
+      hex = true;
+      k = 3;
+    }
+  } else if (s[0] != '\\' || s[1] != 'x') {
+    return 0;
+  }
+  const std::size_t maxDigits = hex ? 8 : 10;
+  std::uint64_t v = 0;
+  const std::size_t first = k;
+  for (; k < n && k - first < maxDigits + 1; ++k) {
+    const std::uint8_t b = s[k];
+    if (hex ? !isHexDigit(b) : !(b >= '0' && b <= '9')) break;
+    v = hex ? v * 16 + static_cast<std::uint64_t>(hexDigitValue(b)) : v * 10 + (b - '0');
+  }
+  const std::size_t digits = k - first;
+  if (digits > maxDigits) return 0;
+  if (k == n) return -1;
+  if (digits == 0) return 0;
+  if (form == kHtmlRefs) {
+    if (s[k] != ';') return 0;
+    ++k;
+  } else {
+    if (s[k] != '"') return 0;
+    if (k + 1 == n) return -1;
+    if (s[k + 1] != '"') return 0;
+    k += 2;
+  }
+  value = v > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(v);
+  return static_cast<long>(k);
+}
+
+}  // namespace
+
+std::size_t decodeEscapeForms(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n,
+                              bool final, ByteBuffer& out) {
+  const CharsetCode form = plan.form;
+  const std::uint8_t lead = form == kHtmlRefs ? '&' : form == kCStyle ? '\\' : 0x80;
+  auto letterOf = [&plan](std::uint32_t cp) -> int {
+    return cp >= 0x80 && cp < kEscapeValues ? plan.letterOfValue[cp] : 0;
+  };
+  std::size_t i = 0;
+  while (i < n) {
+    std::size_t j = i;
+    while (j < n && s[j] < 0x80 && s[j] != lead) ++j;
+    mapBytes(plan.root, s + i, j - i, out);
+    i = j;
+    if (i == n) break;
+    const std::uint8_t b = s[i];
+    if (b >= 0x80) {
+      std::uint32_t cp = 0;
+      const int len = wellFormedUtf8(s + i, n - i, cp);
+      if (len == 0 && !final && utf8MayContinue(s + i, n - i)) return i;
+      if (len == 0) {  // a byte that forms no character
+        const OutCode& oc = plan.copy[b];
+        out.append(oc.fwd, oc.len);
+        ++i;
+        continue;
+      }
+      const int letter = form == kUtf8 ? letterOf(cp) : 0;
+      if (letter != 0) {
+        const OutCode& oc = plan.letter[letter];
+        out.append(oc.fwd, oc.len);
+      } else {
+        out.append(s + i, static_cast<std::size_t>(len));  // a character kept as it is
+      }
+      i += static_cast<std::size_t>(len);
+      continue;
+    }
+    // b is the lead byte of a reference or escape.
+    std::uint32_t cp = 0;
+    const long len = matchReference(form, s + i, n - i, cp);
+    if (len < 0 && !final) return i;
+    const int letter = len > 0 ? letterOf(cp) : 0;
+    if (letter != 0) {
+      const OutCode& oc = plan.letter[letter];
+      out.append(oc.fwd, oc.len);
+      i += static_cast<std::size_t>(len);
+    } else {
+      mapBytes(plan.root, s + i, 1, out);
+      ++i;
+    }
   }
   return n;
 }
@@ -333,45 +434,48 @@ bool treeSplitIsSafe(const DecodeTree& tree, const std::uint8_t* s, std::size_t 
 // ---------------------------------------------------------------------------------------
 // Selection and conversion
 
-ConverterState::ConverterState() = default;
-ConverterState::ConverterState(const EngineOptions& o) : options(o) {}
+ConverterState::ConverterState() : tables_(std::make_unique<Tables>()) {}
+ConverterState::ConverterState(const EngineOptions& o)
+    : options_(o), tables_(std::make_unique<Tables>()) {}
 ConverterState::ConverterState(ConverterState&&) noexcept = default;
 ConverterState& ConverterState::operator=(ConverterState&&) noexcept = default;
 ConverterState::~ConverterState() = default;
 
+bool ConverterState::converts() const {
+  return source_ != destination_ && tables_ && tables_->plan != nullptr;
+}
+
 bool selectPair(ConverterState& state, std::uint32_t source, std::uint32_t destination) {
-  state.fontListsStale = true;
   auto s = static_cast<CharsetCode>(source & 0xFF);
   if (s == kVnUnicode2) s = kDecimalEsc;
   const auto d = static_cast<CharsetCode>(destination & 0xFF);
-  state.source = s;
-  state.destination = d;
+  StateAccess::setPair(state, s, d);
   if (s == d) return true;  // texts are copied; the previous tree stays
+  ConverterState::Tables& t = StateAccess::tables(state);
   // The pair of the tables at hand again: building them anew would give the same tables.
-  if (state.plan && state.sourceSelection.code == s && state.destinationSelection.code == d)
-    return true;
+  if (t.plan && t.source.code == s && t.destination.code == d) return true;
   constexpr std::size_t kRecentPairs = 4;
-  if (state.plan) {
-    if (state.recent.size() == kRecentPairs) state.recent.erase(state.recent.begin());
-    state.recent.push_back({state.sourceSelection, state.destinationSelection,
-                            std::move(state.tree), std::move(state.plan)});
+  if (t.plan) {
+    if (t.recent.size() == kRecentPairs) t.recent.erase(t.recent.begin());
+    t.recent.push_back({t.source, t.destination, std::move(t.tree), std::move(t.plan)});
   }
-  state.plan.reset();
-  state.tree.reset();
-  for (auto it = state.recent.begin(); it != state.recent.end(); ++it) {
+  t.plan.reset();
+  t.tree.reset();
+  for (auto it = t.recent.begin(); it != t.recent.end(); ++it) {
     if (it->source.code == s && it->destination.code == d) {
-      state.sourceSelection = it->source;
-      state.destinationSelection = it->destination;
-      state.tree = std::move(it->tree);
-      state.plan = std::move(it->plan);
-      state.recent.erase(it);
+      t.source = it->source;
+      t.destination = it->destination;
+      t.tree = std::move(it->tree);
+      t.plan = std::move(it->plan);
+      t.recent.erase(it);
       return true;
     }
   }
-  if (!selectCharset(s, state.options.lastCode, state.sourceSelection)) return false;
-  if (!selectCharset(d, state.options.lastCode, state.destinationSelection)) return false;
-  state.tree = std::make_unique<DecodeTree>(DecodeTree::build(state.sourceSelection));
-  state.plan = makePlan(state);
+  const int last = state.options().lastCode;
+  if (!selectCharset(s, last, t.source)) return false;
+  if (!selectCharset(d, last, t.destination)) return false;
+  t.tree = std::make_unique<DecodeTree>(DecodeTree::build(t.source));
+  t.plan = makePlan(t, state.options());
   return true;
 }
 
@@ -382,12 +486,7 @@ void convertOne(ConversionPlan& plan, const std::uint8_t* s, std::size_t n, Byte
   switch (plan.path) {
     case ConversionPath::kCopy: out.append(s, n); break;
     case ConversionPath::kDecimalEscapes: decodeDecimalEscapes(plan, s, n, true, out); break;
-    case ConversionPath::kEscapeForms: {
-      ReplacementChain::Cursor cursor;
-      plan.chain->feed(cursor, s, n, out);
-      plan.chain->finish(cursor, out);
-      break;
-    }
+    case ConversionPath::kEscapeForms: decodeEscapeForms(plan, s, n, true, out); break;
     case ConversionPath::kTree: decodeWithTree(plan, s, n, out); break;
   }
 }
@@ -398,7 +497,8 @@ void convert(ConverterState& state, std::string_view text, ByteBuffer& out) {
   const auto* s = reinterpret_cast<const std::uint8_t*>(text.data());
   const std::size_t n = text.size();
   if (n == 0) return;
-  if (state.source == state.destination || !state.plan) {
+  ConversionPlan* plan = StateAccess::plan(state);
+  if (plan == nullptr) {
     out.append(s, n);
     return;
   }
@@ -407,7 +507,7 @@ void convert(ConverterState& state, std::string_view text, ByteBuffer& out) {
     const void* z = std::memchr(s + i, 0, n - i);
     const std::size_t end =
         z ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(z) - s) : n;
-    convertOne(*state.plan, s + i, end - i, out);
+    convertOne(*plan, s + i, end - i, out);
     if (end == n) break;
     out.push(0);
     i = end + 1;

@@ -137,12 +137,15 @@ const FontNameList* fontList(int charset) {
   }
 }
 
-std::optional<std::string> mapFontName(ConverterState& conv, FontMapState& fonts,
+std::optional<std::string> mapFontName(const ConverterState& conv, FontMapState& fonts,
                                        std::string_view name) {
-  if (conv.fontListsStale) {
-    fonts.source = fontList(conv.source);
-    fonts.destination = fontList(conv.destination);
-    conv.fontListsStale = false;
+  if (!fonts.chosen || fonts.chosenSource != conv.source() ||
+      fonts.chosenDestination != conv.destination()) {
+    fonts.source = fontList(conv.source());
+    fonts.destination = fontList(conv.destination());
+    fonts.chosen = true;
+    fonts.chosenSource = conv.source();
+    fonts.chosenDestination = conv.destination();
   }
   const FontNameList* src = fonts.source;
   const FontNameList* dst = fonts.destination;

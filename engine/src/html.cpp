@@ -176,7 +176,7 @@ void HtmlWordConverter::convert(ConverterState& conv, const HtmlSettings& settin
     decodeHtmlEntities(word, decoded_);
     text = decoded_;
   }
-  const bool encode = settings.form != EntityForm::kEightBit && conv.destination != kUtf8;
+  const bool encode = settings.form != EntityForm::kEightBit && conv.destination() != kUtf8;
   if (!encode) {
     ts::convert(conv, text, out);
     return;

@@ -5,6 +5,7 @@
 
 #include "plan.hpp"
 #include "ts/unicode.hpp"
+#include "ts/utf.hpp"
 
 namespace ts {
 namespace {
@@ -22,16 +23,8 @@ bool isHex(std::uint8_t b) {
 int hexValue(std::uint8_t b) { return b <= '9' ? b - '0' : (b | 0x20) - 'a' + 10; }
 
 void putUtf8(std::uint32_t cp, ByteBuffer& out) {
-  if (cp < 0x80) {
-    out.push(static_cast<std::uint8_t>(cp));
-  } else if (cp < 0x800) {
-    out.push(static_cast<std::uint8_t>(0xC0 | (cp >> 6)));
-    out.push(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push(static_cast<std::uint8_t>(0xE0 | (cp >> 12)));
-    out.push(static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
-  }
+  std::uint8_t b[4];
+  out.append(b, static_cast<std::size_t>(encodeUtf8(cp, b)));
 }
 
 void putText(const char* s, int n, ByteBuffer& out) { out.append(s, static_cast<std::size_t>(n)); }
@@ -89,21 +82,17 @@ std::size_t LetterCaseStream::Impl::unicodeForm(const std::uint8_t* s, std::size
       continue;
     }
     if (charset == kDecimalEsc && b == '\\') {
-      if (i + 1 == n && !final) return i;
-      if (i + 1 < n && s[i + 1] == 'u') {
-        if (n - i < 6) {
-          if (!final) return i;
-        } else {
-          int v = 0;
-          for (std::size_t k = 2; k < 6; ++k) v = v * 10 + (s[i + k] - '0');
-          const std::uint32_t to = v >= 0 ? mapped(static_cast<std::uint32_t>(v)) : 0;
-          if (to != 0)
-            putText(buf, std::snprintf(buf, sizeof buf, "\\u%04u", static_cast<unsigned>(to)), out);
-          else
-            out.append(s + i, 6);  // an escape that names no letter stays as it is
-          i += 6;
-          continue;
-        }
+      int v = 0;
+      const EscapeMatch m = matchDecimalEscape(s + i, n - i, v);
+      if (m == EscapeMatch::kUnknown && !final) return i;
+      if (m == EscapeMatch::kYes) {
+        const std::uint32_t to = mapped(static_cast<std::uint32_t>(v));
+        if (to != 0)
+          putText(buf, std::snprintf(buf, sizeof buf, "\\u%04u", static_cast<unsigned>(to)), out);
+        else
+          out.append(s + i, 6);  // an escape that names no letter stays as it is
+        i += 6;
+        continue;
       }
     }
     if (charset == kHtmlRefs && b == '&') {

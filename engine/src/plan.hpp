@@ -4,8 +4,9 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
-#include "replacement_chain.hpp"
+#include "decode_tree.hpp"
 #include "ts/converter.hpp"
 
 namespace ts {
@@ -22,7 +23,7 @@ OutCode makeOutCode(const LetterCode& c);
 enum class ConversionPath {
   kCopy,            // equal codes
   kDecimalEscapes,  // source 39: \uNNNN parsed directly
-  kEscapeForms,     // sources 41..43: replacement letter by letter
+  kEscapeForms,     // sources 41..43: UTF-8, numeric references or C escapes read in turn
   kTree,            // byte charsets: decoding tree, last byte first
 };
 
@@ -40,14 +41,46 @@ struct ConversionPlan {
   std::array<OutCode, 256> root{};  // what a byte alone writes where the root ends or has nothing
   bool singleByte = false;          // no code of the source is longer than one byte
 
-  // Decimal-escape path: the letter an escape value names, 0 for none.
+  // Decimal-escape and escape-form paths: the letter a code point names, 0 for none.  The
+  // escape forms also write ASCII bytes through `root` (a letter whose code is one ASCII
+  // byte, or the byte's copy).
   std::array<std::uint8_t, kEscapeValues> letterOfValue{};
-
-  // Escape-form path.
-  std::unique_ptr<ReplacementChain> chain;
+  CharsetCode form = 0;  // escape-form path: the source, 41, 42 or 43
 };
 
-std::unique_ptr<ConversionPlan> makePlan(const ConverterState& state);
+// The tables of a state: those of the selected pair and of a few pairs selected before.
+struct ConverterState::Tables {
+  CharsetSelection source, destination;
+  std::unique_ptr<DecodeTree> tree;      // null until the first successful selection
+  std::unique_ptr<ConversionPlan> plan;  // null after a failed selection
+
+  struct Recent {
+    CharsetSelection source, destination;
+    std::unique_ptr<DecodeTree> tree;
+    std::unique_ptr<ConversionPlan> plan;
+  };
+  std::vector<Recent> recent;
+};
+
+// The engine's own view of a state's tables.
+struct StateAccess {
+  static ConverterState::Tables& tables(ConverterState& s) {
+    if (!s.tables_) s.tables_ = std::make_unique<ConverterState::Tables>();  // moved from
+    return *s.tables_;
+  }
+  static void setPair(ConverterState& s, CharsetCode source, CharsetCode destination) {
+    s.source_ = source;
+    s.destination_ = destination;
+  }
+  static const ConverterState::Tables& tables(const ConverterState& s) { return *s.tables_; }
+  // The plan that converts texts now, or null when texts are copied.
+  static ConversionPlan* plan(ConverterState& s) {
+    return s.converts() ? s.tables_->plan.get() : nullptr;
+  }
+};
+
+std::unique_ptr<ConversionPlan> makePlan(const ConverterState::Tables& tables,
+                                         const EngineOptions& options);
 
 // Fills `root` and `singleByte` of a tree plan from its tree, letter and copy tables.
 void fillRootTable(ConversionPlan& plan);
@@ -60,6 +93,38 @@ void decodeWithTree(const ConversionPlan& plan, const std::uint8_t* s, std::size
 // may start an escape the next bytes complete, and returns how many bytes it consumed.
 std::size_t decodeDecimalEscapes(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n,
                                  bool final, ByteBuffer& out);
+
+// The escape forms from the start of s, each source code read once, left to right, and
+// written whole: what is written never combines with the bytes that follow.  When `final`
+// is false, stops before bytes that may start a code the next bytes complete, and returns
+// how many bytes it consumed.
+std::size_t decodeEscapeForms(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n,
+                              bool final, ByteBuffer& out);
+
+// Feeds s through a decoder of the form above, holding back in `pending` the bytes it
+// leaves for the next piece.
+template <class Decode>
+void feedHeld(ByteBuffer& pending, const std::uint8_t* s, std::size_t n, ByteBuffer& out,
+              Decode&& decode) {
+  if (!pending.empty()) {
+    // Complete the held bytes with a few new ones; no code is longer than this.
+    constexpr std::size_t kLook = 32;
+    const std::size_t old = pending.size();
+    const std::size_t take = n < kLook ? n : kLook;
+    pending.append(s, take);
+    const std::size_t used = decode(pending.data(), pending.size(), false, out);
+    if (used < old) {
+      pending.consumeFront(used);
+      pending.append(s + take, n - take);
+      return;
+    }
+    pending.clear();
+    s += used - old;
+    n -= used - old;
+  }
+  const std::size_t used = decode(s, n, false, out);
+  pending.append(s + used, n - used);
+}
 
 // Whether a text through the tree may be cut before position p (1 <= p <= n - 2) and the two
 // parts converted separately with the same result.

@@ -9,14 +9,13 @@ namespace ts {
 struct StreamConverter::Impl {
   explicit Impl(ConverterState& s) : state(s) {}
 
-  bool copies() const { return state.source == state.destination || !state.plan; }
+  bool copies() const { return !state.converts(); }
   void feedText(const std::uint8_t* s, std::size_t n, ByteBuffer& out);
   void endText(ByteBuffer& out);
 
   ConverterState& state;
-  ByteBuffer pending;  // the end of an escape not yet complete
+  ByteBuffer pending;  // the start of a code not yet complete
   TreeStream tree;
-  ReplacementChain::Cursor cursor;
 };
 
 StreamConverter::StreamConverter(ConverterState& state) : impl_(new Impl(state)) {}
@@ -28,26 +27,32 @@ std::size_t StreamConverter::pending() const {
 
 void StreamConverter::Impl::feedText(const std::uint8_t* s, std::size_t n, ByteBuffer& out) {
   if (n == 0) return;
-  ConversionPlan& plan = *state.plan;
+  ConversionPlan& plan = *StateAccess::plan(state);
   switch (plan.path) {
     case ConversionPath::kCopy: out.append(s, n); return;
-    case ConversionPath::kEscapeForms: plan.chain->feed(cursor, s, n, out); return;
-    case ConversionPath::kDecimalEscapes: {
-      pending.append(s, n);
-      const std::size_t used =
-          decodeDecimalEscapes(plan, pending.data(), pending.size(), false, out);
-      pending.consumeFront(used);
+    case ConversionPath::kEscapeForms:
+      feedHeld(pending, s, n, out,
+               [&plan](const std::uint8_t* p, std::size_t m, bool final, ByteBuffer& o) {
+                 return decodeEscapeForms(plan, p, m, final, o);
+               });
       return;
-    }
+    case ConversionPath::kDecimalEscapes:
+      feedHeld(pending, s, n, out,
+               [&plan](const std::uint8_t* p, std::size_t m, bool final, ByteBuffer& o) {
+                 return decodeDecimalEscapes(plan, p, m, final, o);
+               });
+      return;
     case ConversionPath::kTree: tree.feed(plan, s, n, out); return;
   }
 }
 
 void StreamConverter::Impl::endText(ByteBuffer& out) {
-  ConversionPlan& plan = *state.plan;
+  ConversionPlan& plan = *StateAccess::plan(state);
   switch (plan.path) {
     case ConversionPath::kCopy: break;
-    case ConversionPath::kEscapeForms: plan.chain->finish(cursor, out); break;
+    case ConversionPath::kEscapeForms:
+      decodeEscapeForms(plan, pending.data(), pending.size(), true, out);
+      break;
     case ConversionPath::kDecimalEscapes:
       decodeDecimalEscapes(plan, pending.data(), pending.size(), true, out);
       break;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ts/utf.hpp"
+
 namespace ts {
 namespace {
 
@@ -104,7 +106,10 @@ bool changeCase(TextUtilState& st, char* text, std::size_t n, bool upper) {
   const auto& map = upper ? st.upperMap : st.lowerMap;
   const bool escapes = st.defaultCharset == kDecimalEsc;
   for (std::size_t i = 0; i < n; ++i) {
-    if (escapes && text[i] == '\\' && i + 1 < n && text[i + 1] == 'u' && n - i >= 6) {
+    int v = 0;
+    if (escapes && text[i] == '\\' &&
+        matchDecimalEscape(reinterpret_cast<const std::uint8_t*>(text + i), n - i, v) ==
+            EscapeMatch::kYes) {
       i += 5;  // an escape is no text: its "u" and digits stay
       continue;
     }
@@ -115,8 +120,7 @@ bool changeCase(TextUtilState& st, char* text, std::size_t n, bool upper) {
 
 bool sortable(CharsetCode charset) {
   if (charset == kViqr) return true;
-  CharsetSelection cs;
-  return selectCharset(charset == kVnUnicode2 ? kDecimalEsc : charset, kCatalogueSize, cs);
+  return hasLetterTable(readableSource(charset));
 }
 
 std::string sortKey(ConverterState& conv, CharsetCode charset, std::uint32_t mode,

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "ts/utf.hpp"
+
 namespace ts {
 namespace {
 
@@ -27,10 +29,10 @@ std::u16string toUtf16(ConverterState& conv, std::string_view text) {
   out.reserve(escaped.size());
   const std::size_t n = escaped.size();
   for (std::size_t i = 0; i < n;) {
-    if (escaped[i] == '\\' && i + 1 < n && escaped[i + 1] == 'u' && n - i >= 6) {
-      int v = 0;
-      for (std::size_t k = 2; k < 6; ++k)
-        v = v * 10 + (static_cast<std::uint8_t>(escaped[i + k]) - '0');
+    int v = 0;
+    if (escaped[i] == '\\' &&
+        matchDecimalEscape(reinterpret_cast<const std::uint8_t*>(escaped.data() + i), n - i, v) ==
+            EscapeMatch::kYes) {
       out.push_back(static_cast<char16_t>(v));
       i += 6;
     } else {
@@ -43,7 +45,7 @@ std::u16string toUtf16(ConverterState& conv, std::string_view text) {
 
 bool fromUtf16(const ConverterState& conv, std::u16string_view text, std::string& out) {
   CharsetSelection dst;
-  if (!selectCharset(conv.destination, conv.options.lastCode, dst)) return false;
+  if (!selectCharset(conv.destination(), conv.options().lastCode, dst)) return false;
   const LetterIndex& index = letterIndex();
   for (char16_t u : text) {
     const int n = index(u);

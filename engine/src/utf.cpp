@@ -3,17 +3,9 @@
 namespace ts {
 
 int utf16ToUtf8(std::uint16_t unit, char out[4]) {
-  int n = 0;
-  if (unit < 0x80) {
-    out[n++] = static_cast<char>(unit);
-  } else if (unit < 0x800) {
-    out[n++] = static_cast<char>(0xC0 | (unit >> 6));
-    out[n++] = static_cast<char>(0x80 | (unit & 0x3F));
-  } else {
-    out[n++] = static_cast<char>(0xE0 | (unit >> 12));
-    out[n++] = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-    out[n++] = static_cast<char>(0x80 | (unit & 0x3F));
-  }
+  std::uint8_t b[4];
+  const int n = encodeUtf8(unit, b);
+  for (int i = 0; i < n; ++i) out[i] = static_cast<char>(b[i]);
   out[n] = '\0';
   return n;
 }
@@ -34,6 +26,67 @@ std::uint32_t utf8ToUtf16(const std::uint8_t* s, long available, int& continuati
   v -= kOffsets[n];
   continuation = n;
   return v <= 0xFFFF ? v : 0xFFFD;
+}
+
+}  // namespace ts
+
+namespace ts {
+
+int wellFormedUtf8(const std::uint8_t* s, std::size_t n, std::uint32_t& cp) {
+  if (n == 0) return 0;
+  const std::uint8_t b = s[0];
+  int len;
+  std::uint32_t v;
+  if (b < 0x80) {
+    cp = b;
+    return 1;
+  } else if (b >= 0xC2 && b <= 0xDF) {
+    len = 2, v = b & 0x1Fu;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    len = 3, v = b & 0x0Fu;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    len = 4, v = b & 0x07u;
+  } else {
+    return 0;
+  }
+  if (n < static_cast<std::size_t>(len)) return 0;
+  for (int k = 1; k < len; ++k) {
+    if ((s[k] & 0xC0) != 0x80) return 0;
+    v = (v << 6) | (s[k] & 0x3Fu);
+  }
+  if ((len == 3 && v < 0x800) || (len == 4 && (v < 0x10000 || v > 0x10FFFF)) ||
+      (v >= 0xD800 && v <= 0xDFFF))
+    return 0;
+  cp = v;
+  return len;
+}
+
+bool utf8MayContinue(const std::uint8_t* s, std::size_t n) {
+  if (n == 0) return true;
+  const std::uint8_t b = s[0];
+  const std::size_t len = (b >= 0xC2 && b <= 0xDF) ? 2 : (b >= 0xE0 && b <= 0xEF) ? 3
+                          : (b >= 0xF0 && b <= 0xF4)                      ? 4
+                                                                          : 0;
+  if (len == 0 || n >= len) return false;
+  for (std::size_t k = 1; k < n; ++k)
+    if ((s[k] & 0xC0) != 0x80) return false;
+  return true;
+}
+
+EscapeMatch matchDecimalEscape(const std::uint8_t* s, std::size_t n, int& value) {
+  static constexpr char kHead[2] = {'\\', 'u'};
+  int v = 0;
+  for (std::size_t k = 0; k < 6; ++k) {
+    if (k == n) return EscapeMatch::kUnknown;
+    if (k < 2) {
+      if (s[k] != kHead[k]) return EscapeMatch::kNo;
+      continue;
+    }
+    if (s[k] < '0' || s[k] > '9') return EscapeMatch::kNo;
+    v = v * 10 + (s[k] - '0');
+  }
+  value = v;
+  return EscapeMatch::kYes;
 }
 
 }  // namespace ts

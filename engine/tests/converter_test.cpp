@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "plan.hpp"
 #include "test_util.hpp"
 
 namespace ts {
@@ -37,29 +38,30 @@ TEST(Converter, DocumentedExamples) {
 
 TEST(Converter, Selection) {
   ConverterState st;
-  EXPECT_EQ(st.source, 0);
-  EXPECT_EQ(st.destination, 0);
+  EXPECT_EQ(st.source(), 0);
+  EXPECT_EQ(st.destination(), 0);
+  EXPECT_FALSE(st.converts());
   EXPECT_EQ(convert(st, "\xB5"), "\xB5");  // nothing selected yet: copied
-  EXPECT_TRUE(st.fontListsStale);
 
-  st.fontListsStale = false;
   EXPECT_TRUE(selectPair(st, 40, 15));  // VN Unicode 2 as a source is read as VN Unicode 1
-  EXPECT_TRUE(st.fontListsStale);
-  EXPECT_EQ(st.source, 39);
+  EXPECT_TRUE(st.converts());
+  EXPECT_EQ(st.source(), 39);
   EXPECT_EQ(hex(convert(st, "\\u0224")), "B5");
   EXPECT_FALSE(selectPair(st, 15, 40));  // but not as a destination
-  EXPECT_EQ(st.destination, 40);
+  EXPECT_EQ(st.destination(), 40);
+  EXPECT_FALSE(st.converts());
 
   // Only the low bytes of the codes count.
   EXPECT_TRUE(selectPair(st, 0x300 + 15, 0xFF00 + 29));
   EXPECT_EQ(hex(convert(st, "\xB8")), "61 F9");
 
   // Equal codes: copied, and the tree of the previous pair stays.
-  const DecodeTree* tree = st.tree.get();
+  const DecodeTree* tree = StateAccess::tables(st).tree.get();
   ASSERT_NE(tree, nullptr);
   EXPECT_TRUE(selectPair(st, 29, 29));
-  EXPECT_EQ(st.tree.get(), tree);
-  EXPECT_EQ(st.sourceSelection.code, 15u);
+  EXPECT_FALSE(st.converts());
+  EXPECT_EQ(StateAccess::tables(st).tree.get(), tree);
+  EXPECT_EQ(StateAccess::tables(st).source.code, 15u);
   EXPECT_EQ(convert(st, "a\xF8"), "a\xF8");
   EXPECT_TRUE(selectPair(st, 7, 7));  // equal codes succeed even without a table
   EXPECT_EQ(convert(st, "\xB5"), "\xB5");
@@ -68,7 +70,7 @@ TEST(Converter, Selection) {
   EXPECT_TRUE(selectPair(st, 15, 29));
   for (int bad : {6, 7, 12, 40, 44, 45, 200, 0}) {
     EXPECT_FALSE(selectPair(st, 15, static_cast<std::uint32_t>(bad))) << bad;
-    EXPECT_EQ(st.tree, nullptr);
+    EXPECT_EQ(StateAccess::tables(st).tree, nullptr);
     EXPECT_EQ(convert(st, "\xB8"), "\xB8");
     EXPECT_TRUE(selectPair(st, 15, 29));
     if (bad != 40) {
@@ -157,9 +159,11 @@ TEST(Converter, Utf8DestinationIsAlwaysValid) {
   EXPECT_EQ(conv(24, 41, "\xE9"), "\xC3\xA9");
   // A multi-byte candidate that turns out to be no letter copies both bytes that way.
   EXPECT_EQ(conv(29, 41, "\xC3\xFB"), "\xC3\x83\xC3\xBB");
-  // Equal codes and the escape forms copy as they are.
+  // Equal codes copy as they are.  From the escape forms, a byte that forms no character
+  // is written as its Windows-1252 character too; well-formed UTF-8 stays as it is.
   EXPECT_EQ(conv(41, 41, "\xE9"), "\xE9");
-  EXPECT_EQ(conv(42, 41, "\xE9&#224;"), std::string("\xE9") + letterUtf8(2));
+  EXPECT_EQ(conv(42, 41, "caf\xE9&#224;"), std::string("caf\xC3\xA9") + letterUtf8(2));
+  EXPECT_EQ(conv(43, 41, "\x80\xC3\xA9"), "\xE2\x82\xAC\xC3\xA9");
   // Other destinations copy the byte.
   EXPECT_EQ(conv(15, 39, "\x80"), "\x80");
 }
@@ -249,15 +253,17 @@ TEST(Converter, DecimalEscapes) {
   EXPECT_EQ(hex(conv(39, 15, "\\\\u0224")), "5C B5");
   EXPECT_EQ(hex(conv(39, 15, "\\u02244")), "B5 34");
   EXPECT_EQ(conv(39, 15, "\\u0258"), "\xA1");      // Ă is U+0102, 258 in decimal
-  EXPECT_EQ(conv(39, 15, "\\u0:00x"), "x");        // digits are not checked: value 1000
+  // Only a backslash, "u" and four decimal digits is an escape; anything else is copied.
+  EXPECT_EQ(conv(39, 15, "\\u0:00x"), "\\u0:00x");
+  EXPECT_EQ(conv(39, 15, "C:\\users\\uyen\\file"), "C:\\users\\uyen\\file");
+  EXPECT_EQ(hex(conv(39, 15, "\\u12\\u0224")), "5C 75 31 32 B5");
   EXPECT_EQ(conv(39, 15, "\\u0066"), "");          // names no letter: dropped
   EXPECT_EQ(conv(39, 29, "\\u0192"), "\x41\xD8");  // À written by the capital rule
   EXPECT_EQ(conv(39, 42, "\\u7843"), "&#7843;");
   EXPECT_EQ(conv(39, 43, "\\u0224"), "\\xE0\"\"");
   EXPECT_EQ(conv(39, 24, "\\u0224\\u0272\\u0110"), "a`DD");  // 110 is "n": no letter
-  // The digits are bytes: characters past '9' make large values, those before '0' negative.
-  EXPECT_EQ(conv(39, 15, "\\u\x01\x01\x01\x01-"), "-");
-  EXPECT_EQ(conv(39, 15, "\\u\xFF\xFF\xFF\xFFz"), "z");
+  EXPECT_EQ(conv(39, 15, "\\u\x01\x01\x01\x01-"), "\\u\x01\x01\x01\x01-");
+  EXPECT_EQ(conv(39, 15, "\\u\xFF\xFF\xFF\xFFz"), "\\u\xFF\xFF\xFF\xFFz");
 }
 
 TEST(Converter, EscapeForms) {
@@ -267,13 +273,18 @@ TEST(Converter, EscapeForms) {
   EXPECT_EQ(conv(41, 42, "Vi\xE1\xBB\x87t"), "Vi&#7879;t");
   EXPECT_EQ(conv(41, 29, "\xC3\x80"), "\x41\xD8");
   EXPECT_EQ(conv(41, 24, "\xC4\x91\xC4\x90"), "ddDD");
-  // Bytes that form no letter stay as they are, unless what an earlier letter wrote makes
-  // one: C3 C3 A0 A0 holds à (C3 A0), written B5, and the C3 B5 that leaves is õ.
+  // Each code is read once, left to right; what is written for it never combines with the
+  // bytes around it.  C3 C3 A0 A0 holds à (C3 A0) between two bytes that form no letter.
   EXPECT_EQ(hex(conv(41, 15, "\xC3\xA0\xA0")), "B5 A0");
-  EXPECT_EQ(hex(conv(41, 15, "\xC3\xC3\xA0\xA0")), "E2 A0");
-  // Letters go one after the other over the whole text, so a code written for an earlier
-  // letter can make a later one: VISCII writes ắ as A1 and ẳ as C6, and C6 A1 is ơ in UTF-8.
-  EXPECT_EQ(hex(conv(41, 25, letterUtf8(10) + letterUtf8(9))), "BD");
+  EXPECT_EQ(hex(conv(41, 15, "\xC3\xC3\xA0\xA0")), "C3 B5 A0");
+  // VISCII writes ắ as A1 and ẳ as C6, and C6 A1 is ơ in UTF-8: still ẳ and ắ.
+  EXPECT_EQ(hex(conv(41, 25, letterUtf8(10) + letterUtf8(9))), "C6 A1");
+  EXPECT_EQ(conv(41, 22, letterUtf8(30) + letterUtf8(25)),
+            conv(41, 22, letterUtf8(30)) + conv(41, 22, letterUtf8(25)));  // ặâ
+  // References in the spellings pages use: hexadecimal, leading zeros, either case.
+  EXPECT_EQ(hex(conv(42, 15, "&#x1EA3;&#X1ea3;&#0224;&#x00E0;")), "B6 B6 B5 B5");
+  EXPECT_EQ(conv(42, 15, "&#x;&#;&#x41;&#00000000224;"), "&#x;&#;&#x41;&#00000000224;");
+  EXPECT_EQ(hex(conv(43, 15, "\\xe0\"\"\\x00E0\"\"\\xE0\"")), "B5 B5 5C 78 45 30 22");
   // No length limit.
   std::string big;
   for (int i = 0; i < 5000; ++i) big += letterUtf8(1 + i % 152);
@@ -317,7 +328,7 @@ TEST(Converter, ReselectingPairs) {
       ASSERT_TRUE(
           selectPair(st, static_cast<std::uint32_t>(p[0]), static_cast<std::uint32_t>(p[1])));
       EXPECT_EQ(convert(st, text), test::conv(p[0], p[1], text)) << p[0] << " -> " << p[1];
-      EXPECT_LE(st.recent.size(), 4u);
+      EXPECT_LE(StateAccess::tables(st).recent.size(), 4u);
     }
     EXPECT_TRUE(selectPair(st, 7, 7));
     EXPECT_FALSE(selectPair(st, 15, 7));

@@ -87,15 +87,20 @@ TEST(Fonts, ListsChosenAgainAfterEachSelection) {
   FontMapState fonts;
   selectPair(conv, 29, 15);
   EXPECT_EQ(mapFontName(conv, fonts, "VNI-Times").value_or(""), ".VnTime");
-  EXPECT_FALSE(conv.fontListsStale);
   selectPair(conv, 29, 39);
-  EXPECT_TRUE(conv.fontListsStale);
   EXPECT_EQ(mapFontName(conv, fonts, "VNI-Times").value_or(""), "Times New Roman");
   selectPair(conv, 15, 15);  // equal codes select too
   EXPECT_EQ(mapFontName(conv, fonts, ".VnTime").value_or(""), ".VnTime");
   EXPECT_FALSE(selectPair(conv, 29, 7));
   EXPECT_FALSE(mapFontName(conv, fonts, "VNI-Times").has_value());
   EXPECT_FALSE(mapFontName(conv, fonts, "").has_value());
+
+  // Each mapping state chooses for itself: a second state on the same pair maps as well.
+  selectPair(conv, 15, 29);
+  FontMapState first, second;
+  EXPECT_EQ(mapFontName(conv, first, ".VnTime").value_or(""), "VNI-Times");
+  EXPECT_EQ(mapFontName(conv, second, ".VnTime").value_or(""), "VNI-Times");
+  EXPECT_EQ(mapFontName(conv, first, ".VnArial").value_or(""), "VNI-Aptima");
 }
 
 }  // namespace

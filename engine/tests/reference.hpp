@@ -6,10 +6,14 @@
 #pragma once
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "plan.hpp"
 #include "ts/catalogue.hpp"
 #include "ts/converter.hpp"
 
@@ -44,16 +48,135 @@ inline std::string copied(const CharsetSelection& dst, std::uint8_t b) {
   return std::string(1, static_cast<char>(b));
 }
 
-// The escape forms (sources 41..43): for each letter in number order, every occurrence of its
-// source code in the whole text is replaced by its destination code.
-inline std::string escapeForms(const CharsetSelection& src, const CharsetSelection& dst,
-                               std::string work) {
+// Whether bytes t[i..] start a well-formed UTF-8 sequence, and its length (0: none).
+inline std::size_t utf8Length(std::string_view t, std::size_t i) {
+  const auto b = static_cast<std::uint8_t>(t[i]);
+  const std::size_t len = b < 0x80 ? 1 : (b >= 0xC2 && b <= 0xDF) ? 2 : (b >= 0xE0 && b <= 0xEF) ? 3
+                                     : (b >= 0xF0 && b <= 0xF4)                      ? 4
+                                                                                     : 0;
+  if (len == 0 || i + len > t.size()) return 0;
+  std::uint32_t cp = len == 1 ? b : len == 2 ? (b & 0x1Fu) : len == 3 ? (b & 0x0Fu) : (b & 0x07u);
+  for (std::size_t k = 1; k < len; ++k) {
+    const auto c = static_cast<std::uint8_t>(t[i + k]);
+    if ((c & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (c & 0x3Fu);
+  }
+  if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+      (cp >= 0xD800 && cp <= 0xDFFF))
+    return 0;
+  return len;
+}
+
+// Bytes that are no letter code, as the destination receives them from an escape form: with
+// UTF-8 output, well-formed sequences as they are and any other byte of 128 or more as its
+// Windows-1252 character; otherwise as they are.
+inline std::string copiedRun(const CharsetSelection& dst, std::string_view run) {
+  if (dst.code != kUtf8) return std::string(run);
+  std::string out;
+  for (std::size_t i = 0; i < run.size();) {
+    const std::size_t len = utf8Length(run, i);
+    if (len == 0) {
+      out += copied(dst, static_cast<std::uint8_t>(run[i]));
+      ++i;
+    } else {
+      out.append(run.substr(i, len));
+      i += len;
+    }
+  }
+  return out;
+}
+
+// The escape forms (sources 41..43) by the old literal rule: for each letter in number
+// order, every occurrence of its source code in the whole text is replaced by its
+// destination code.  `merged` tells whether a replacement matched bytes that an earlier
+// replacement wrote: only then can the result differ from reading each code once.
+inline std::string escapeFormsLiteral(const CharsetSelection& src, const CharsetSelection& dst,
+                                      std::string_view text, bool& merged) {
+  std::string work(text);
+  std::vector<bool> written(work.size(), false);
+  merged = false;
   for (int n = 1; n <= kLetterCount; ++n) {
     const std::string p = codeText(storedCode(src, n));
-    if (p.empty() || work.find(p) == std::string::npos) continue;
-    work = replaceAll(work, p, codeText(writeLetter(dst, n)));
+    const std::string r = codeText(writeLetter(dst, n));
+    if (p.empty() || p == r || work.find(p) == std::string::npos) continue;
+    std::string next;
+    std::vector<bool> nextWritten;
+    for (std::size_t i = 0; i < work.size();) {
+      if (work.compare(i, p.size(), p) == 0) {
+        for (std::size_t k = 0; k < p.size(); ++k) merged = merged || written[i + k];
+        next += r;
+        nextWritten.insert(nextWritten.end(), r.size(), true);
+        i += p.size();
+      } else {
+        next += work[i];
+        nextWritten.push_back(written[i]);
+        ++i;
+      }
+    }
+    work.swap(next);
+    written.swap(nextWritten);
   }
-  return work;
+  // The bytes no replacement wrote, run by run, as copies.
+  std::string out;
+  for (std::size_t i = 0; i < work.size();) {
+    std::size_t j = i;
+    while (j < work.size() && written[j] == written[i]) ++j;
+    const std::string_view run(work.data() + i, j - i);
+    out += written[i] ? std::string(run) : copiedRun(dst, run);
+    i = j;
+  }
+  return out;
+}
+
+// The escape forms as the engine reads them: left to right, at each position the first
+// letter in number order whose source code starts there is written, else the byte copied.
+inline std::string escapeForms(const CharsetSelection& src, const CharsetSelection& dst,
+                               std::string_view text) {
+  std::string out, run;
+  for (std::size_t i = 0; i < text.size();) {
+    // A reference in another spelling (hexadecimal, leading zeros, lower-case digits) is
+    // read as its stored spelling.
+    std::string canonical;
+    std::size_t spelled = 0;
+    if (src.code == kHtmlRefs || src.code == kCStyle) {
+      const bool refs = src.code == kHtmlRefs;
+      std::size_t k = i + 2;
+      bool hex = !refs;
+      if (text.compare(i, 2, refs ? "&#" : "\\x") == 0) {
+        if (refs && k < text.size() && (text[k] == 'x' || text[k] == 'X')) hex = true, ++k;
+        const std::size_t first = k;
+        while (k < text.size() && (hex ? std::isxdigit(static_cast<unsigned char>(text[k]))
+                                       : std::isdigit(static_cast<unsigned char>(text[k]))))
+          ++k;
+        const std::string end = refs ? ";" : "\"\"";
+        if (k > first && k - first <= (hex ? 8u : 10u) && text.compare(k, end.size(), end) == 0) {
+          const unsigned long long v =
+              std::stoull(std::string(text.substr(first, k - first)), nullptr, hex ? 16 : 10);
+          char buf[32];
+          std::snprintf(buf, sizeof buf, refs ? "&#%llu;" : "\\x%llX\"\"", v);
+          canonical = buf;
+          spelled = k + end.size() - i;
+        }
+      }
+    }
+    int found = 0;
+    std::size_t len = 0;
+    for (int n = 1; n <= kLetterCount && found == 0; ++n) {
+      const std::string p = codeText(storedCode(src, n));
+      if (p.empty()) continue;
+      if (!canonical.empty() && p == canonical) found = n, len = spelled;
+      else if (text.compare(i, p.size(), p) == 0) found = n, len = p.size();
+    }
+    if (found == 0) {
+      run += text[i++];
+      continue;
+    }
+    out += copiedRun(dst, run);
+    run.clear();
+    out += codeText(writeLetter(dst, found));
+    i += len;
+  }
+  return out + copiedRun(dst, run);
 }
 
 // Decimal escapes (source 39), byte by byte from the start.
@@ -62,7 +185,9 @@ inline std::string decimalEscapes(const CharsetSelection& dst, std::string_view 
   std::size_t i = 0;
   while (i < t.size()) {
     const auto b = static_cast<std::uint8_t>(t[i]);
-    if (b == '\\' && i + 1 < t.size() && t[i + 1] == 'u' && i + 6 <= t.size()) {
+    bool escape = b == '\\' && i + 6 <= t.size() && t[i + 1] == 'u';
+    for (std::size_t k = 2; escape && k < 6; ++k) escape = t[i + k] >= '0' && t[i + k] <= '9';
+    if (escape) {
       int v = 0;
       for (int k = 2; k < 6; ++k) v = v * 10 + (static_cast<std::uint8_t>(t[i + k]) - '0');
       int n = 0;
@@ -134,13 +259,14 @@ inline std::string treeScan(const DecodeTree& tree, const CharsetSelection& dst,
 // One NUL-free text through the selected pair, as the rules give it.
 inline std::string convertText(const ConverterState& st, std::string_view text) {
   if (text.empty()) return {};
-  if (st.source == st.destination || !st.plan) return std::string(text);
-  const CharsetSelection& src = st.sourceSelection;
-  const CharsetSelection& dst = st.destinationSelection;
-  if (src.code == kDecimalEsc) return decimalEscapes(dst, text, st.options.read208AsDStroke);
+  if (!st.converts()) return std::string(text);
+  const ConverterState::Tables& tables = StateAccess::tables(st);
+  const CharsetSelection& src = tables.source;
+  const CharsetSelection& dst = tables.destination;
+  if (src.code == kDecimalEsc) return decimalEscapes(dst, text, st.options().read208AsDStroke);
   if (src.code == kUtf8 || src.code == kHtmlRefs || src.code == kCStyle)
-    return escapeForms(src, dst, std::string(text));
-  return treeScan(*st.tree, dst, text);
+    return escapeForms(src, dst, text);
+  return treeScan(*tables.tree, dst, text);
 }
 
 // A text that may hold NUL bytes: each run between them converts on its own.

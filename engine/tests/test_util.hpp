@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ts/converter.hpp"
+#include "ts/utf.hpp"
 
 namespace ts::test {
 
@@ -38,24 +39,11 @@ inline std::string conv(int from, int to, const std::string& text,
 
 // The UTF-8 form of a code point.
 inline std::string utf8(std::uint32_t cp) {
-  std::string s;
-  if (cp < 0x80) {
-    s += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    s += static_cast<char>(0xC0 | (cp >> 6));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    s += static_cast<char>(0xE0 | (cp >> 12));
-    s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-  return s;
+  std::uint8_t b[4];
+  return std::string(reinterpret_cast<const char*>(b), static_cast<std::size_t>(encodeUtf8(cp, b)));
 }
 
 // Codes that have a letter table (the library's catalogue).
-inline bool hasTable(int code) {
-  CharsetSelection cs;
-  return selectCharset(static_cast<std::uint32_t>(code), kCatalogueSize, cs);
-}
+inline bool hasTable(int code) { return hasLetterTable(code); }
 
 }  // namespace ts::test

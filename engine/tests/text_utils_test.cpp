@@ -162,13 +162,13 @@ TEST(TextUtils, SortKeys) {
   // Through the converter for other charsets; the pair (charset, VIQR) stays selected.
   ConverterState conv;
   EXPECT_EQ(sortKey(conv, 15, 1, "Vi\xD6t"), "Viez}t.");
-  EXPECT_EQ(conv.source, 15);
-  EXPECT_EQ(conv.destination, 24);
+  EXPECT_EQ(conv.source(), 15);
+  EXPECT_EQ(conv.destination(), 24);
   EXPECT_EQ(sortKey(conv, 40, 1, "\\u7879"), "ez}.");  // VN Unicode 2 reads as 1
   // No usable charset: no key, and the pair is left alone.
   EXPECT_EQ(sortKey(conv, 0, 1, "abc"), "");
   EXPECT_EQ(sortKey(conv, 7, 1, "abc"), "");
-  EXPECT_EQ(conv.source, 39);
+  EXPECT_EQ(conv.source(), 39);
 }
 
 // The longest key: one letter with a diacritic and a tone per byte, in one word.

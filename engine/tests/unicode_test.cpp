@@ -48,8 +48,8 @@ TEST(UnicodeBridge, EscapesAndTheEndOfTheText) {
   EXPECT_EQ(toUtf16(st, "\\"), units({'\\'}));
   EXPECT_EQ(toUtf16(st, ""), std::u16string());
   EXPECT_EQ(toUtf16(st, "\xFF"), units({0xFF}));
-  // Digits are not checked: ':' counts ten.
-  EXPECT_EQ(toUtf16(st, "\\u0:00"), units({1000}));
+  // Only four decimal digits make an escape.
+  EXPECT_EQ(toUtf16(st, "\\u0:00"), units({'\\', 'u', '0', ':', '0', '0'}));
 }
 
 // Every letter of every byte charset goes to its code point and back.  A capital that shares

@@ -98,8 +98,8 @@ TS_EXPORT int32_t TS_API TS_VN2Unicode(const char* text, uint16_t* result) {
   if (text == nullptr || result == nullptr) return 0;
   try {
     ts::ConverterState* conv = &g_state.converter;
-    if (conv->destination != ts::kDecimalEsc) {
-      ts::selectPair(g_state.bridge, conv->source, ts::kDecimalEsc);
+    if (conv->destination() != ts::kDecimalEsc) {
+      ts::selectPair(g_state.bridge, conv->source(), ts::kDecimalEsc);
       conv = &g_state.bridge;
     }
     const std::u16string units = ts::toUtf16(*conv, text);

@@ -71,9 +71,8 @@ void listCharsets() {
   std::printf("Code  Charset          Also\n");
   for (int c = 1; c <= ts::kCatalogueSize; ++c) {
     std::string also(ts::charsetShortNames(c));
-    ts::CharsetSelection cs;
-    if (!ts::selectCharset(static_cast<std::uint32_t>(c), ts::kCatalogueSize, cs))
-      also = c == 40 ? "read as 39 when converting from it" : "no letter table";
+    if (!ts::hasLetterTable(c))
+      also = c == ts::kVnUnicode2 ? "read as 39 when converting from it" : "no letter table";
     const std::string name(ts::charsetName(c));
     if (also.empty())
       std::printf("%4d  %s\n", c, name.c_str());
@@ -281,8 +280,7 @@ int main(int argc, char** argv) {
   ts::ConverterState state(ts::kLibraryOptions);
   if (!ts::selectPair(state, static_cast<std::uint32_t>(source),
                       static_cast<std::uint32_t>(destination))) {
-    ts::CharsetSelection cs;
-    const int bad = ts::selectCharset(state.source, ts::kCatalogueSize, cs) ? destination : source;
+    const int bad = ts::hasLetterTable(ts::readableSource(source)) ? destination : source;
     fail(2, "charset " + describe(bad) + " has no letter table and cannot be converted " +
                 (bad == source ? "from" : "to"));
   }
@@ -294,7 +292,7 @@ int main(int argc, char** argv) {
   signal(SIGTERM, Output::onSignal);
   signal(SIGHUP, Output::onSignal);
   Output out(output);
-  Pipeline pipeline(state, out, caseMode, state.destination, html);
+  Pipeline pipeline(state, out, caseMode, state.destination(), html);
   ts::ByteBuffer all;  // the whole input, when it is sorted
   std::vector<char> buffer(kChunk);
   for (const char* input : inputs) {

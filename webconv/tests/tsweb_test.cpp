@@ -100,9 +100,15 @@ TEST_F(Tsweb, ArgumentsAndLists) {
   EXPECT_EQ(r.out,
             "text only\nhtml - utf8\nhtml - utf7\nhtml - utf16\nhtml - entities\n"
             "html - &#code;\nhtml - 8-bit\nrtf\n");
-  r = run({"--to", "41", "x.htm"});  // beyond the web converter's catalogue
-  EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find("unknown charset '41'"), std::string::npos) << r.err;
+  // Beyond the web converter's catalogue: the way to UTF-8 pages is explained.
+  for (const char* to : {"41", "utf-8", "ncr"}) {
+    r = run({"--to", to, "x.htm"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("charsets 1 to 40"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--to 39 with --format \"html - utf8\""), std::string::npos) << r.err;
+  }
+  r = run({"--to", "koi8", "x.htm"});
+  EXPECT_NE(r.err.find("unknown charset 'koi8'"), std::string::npos) << r.err;
   r = run({"--to", "7", "x.htm"});
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("no letter table"), std::string::npos) << r.err;

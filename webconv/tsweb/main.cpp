@@ -11,12 +11,13 @@
 #include <string>
 
 #include "ts/catalogue.hpp"
+#include "ts/converter.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/web/batch_job.hpp"
 
 namespace {
 
-constexpr int kWebCatalogue = 40;
+constexpr int kWebCatalogue = ts::kWebOptions.lastCode;
 
 [[noreturn]] void usageError(const std::string& message) {
   std::fprintf(stderr, "tsweb: %s (tsweb --help)\n", message.c_str());
@@ -43,8 +44,13 @@ void usage() {
 
 int charset(const char* name) {
   const int code = ts::charsetByName(name, kWebCatalogue);
-  if (code == 0) usageError(std::string("unknown charset '") + name + "'");
-  return code;
+  if (code != 0) return code;
+  const int beyond = ts::charsetByName(name);
+  if (beyond != 0)
+    usageError("charset " + std::to_string(beyond) + " \"" + std::string(ts::charsetName(beyond)) +
+               "\" is not one tsweb writes: it converts between the charsets 1 to 40; for "
+               "UTF-8 pages use --to 39 with --format \"html - utf8\"");
+  usageError(std::string("unknown charset '") + name + "'");
 }
 
 // A progress bar per page on a terminal.
@@ -95,7 +101,7 @@ class Terminal : public ts::web::JobObserver {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int from = 15, to = 39;
+  int from = ts::kTcvn3, to = ts::kDecimalEsc;
   const ts::web::OutputFormat* format = nullptr;
   enum { kListCharsets = 1000, kListFormats };
   static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
@@ -137,12 +143,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   // A source of 40 is read as 39; as a destination it has no table.
-  ts::CharsetSelection cs;
-  const auto usable = [&cs](int code) {
-    return ts::selectCharset(static_cast<std::uint32_t>(code), kWebCatalogue, cs);
-  };
   for (const auto& [code, ok] :
-       {std::pair{from, usable(from == 40 ? 39 : from)}, std::pair{to, usable(to)}}) {
+       {std::pair{from, ts::hasLetterTable(ts::readableSource(from), kWebCatalogue)},
+        std::pair{to, ts::hasLetterTable(to, kWebCatalogue)}}) {
     if (!ok)
       usageError("charset " + std::to_string(code) + " \"" + std::string(ts::charsetName(code)) +
                  "\" has no letter table");

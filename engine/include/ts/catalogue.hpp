@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace ts {
@@ -17,9 +18,12 @@ inline constexpr int kCatalogueSize = 44;  // charset codes 1..44
 inline constexpr int kLetterCount = 152;   // letter numbers 1..152
 inline constexpr int kMaxCodeLength = 8;   // longest letter code of any charset
 
-// Charset codes the engine treats specially.
+// Charset codes the engine and the programs name.
 inline constexpr CharsetCode kTcvn3 = 15;       // "TCVN3 - ABC", its own byte table
 inline constexpr CharsetCode kViqr = 24;        // "VIQR"
+inline constexpr CharsetCode kViscii = 25;      // "VISCII"
+inline constexpr CharsetCode kVniWin = 29;      // "VNI - WIN"
+inline constexpr CharsetCode kVpsWin = 36;      // "VPSWIN"
 inline constexpr CharsetCode kDecimalEsc = 39;  // "VN Unicode 1": \uNNNN in decimal
 inline constexpr CharsetCode kVnUnicode2 = 40;  // "VN Unicode 2": read as 39 when a source
 inline constexpr CharsetCode kUtf8 = 41;        // "Ucode1 UTF-8"
@@ -56,6 +60,9 @@ struct LetterTable {
 // The catalogue name of a charset code (1..44); empty for any other value.  Code 27's name
 // ends in a blank.
 std::string_view charsetName(int code);
+
+// A name as names are compared: lower case (ASCII), without blanks, tabs and hyphens.
+std::string normalizedName(std::string_view name);
 
 // The code a person means by `name`: a code number ("15"), a catalogue name with case,
 // blanks and hyphens ignored ("tcvn3 abc", "VNI-WIN"), or a short name (tcvn3, abc, vni,
@@ -97,6 +104,13 @@ struct CharsetSelection {
 // Fills `out` for `code` (its low byte); false when the code has no letter table.  Codes
 // above `lastCode` are outside the catalogue of the program and have none.
 bool selectCharset(std::uint32_t code, int lastCode, CharsetSelection& out);
+
+// Whether `code` has a letter table in a catalogue that ends at `lastCode`: whether a pair
+// can convert to it, and from it (a source of 40 reads as 39, see readableSource).
+bool hasLetterTable(int code, int lastCode = kCatalogueSize);
+
+// The code a source is read as: 40 ("VN Unicode 2") as 39, any other as itself.
+constexpr int readableSource(int code) { return code == kVnUnicode2 ? kDecimalEsc : code; }
 
 // The code of letter n (1..count) as stored in the charset's table (TCVN3: its byte).
 LetterCode storedCode(const CharsetSelection& cs, int n);

@@ -24,62 +24,38 @@ struct EngineOptions {
 inline constexpr EngineOptions kLibraryOptions{kCatalogueSize, false};
 inline constexpr EngineOptions kWebOptions{40, true};
 
-// One node of the decoding tree, keyed by one byte of a letter code.
-struct DecodeNode {
-  enum : std::uint8_t { kNone = 0, kContinues = 1, kEnds = 2 };
-  std::uint8_t mark[256] = {};
-  std::uint8_t number[256] = {};  // letter number where mark is kEnds
-  std::uint16_t child[256] = {};  // node index where mark is kContinues (0: none)
-};
+class DecodeTree;        // the decoding tree of a source charset, private to the engine
+struct ConversionPlan;   // tables derived from a selected pair, private to the engine
+struct StateAccess;      // the engine's own access to a state's tables
 
-// The tree that recognises the letter codes of the source charset from their last byte
-// backwards: the root is keyed by the last byte of a code, its children by the byte before
-// it, their children by the one before that.
-class DecodeTree {
+// What a converter holds: the options of the program that owns it, the selected pair and
+// the tables built for it (kept for a few recent pairs, so that going back to one does not
+// build them again).  Callers select, convert and ask; the tables are the engine's.
+class ConverterState {
  public:
-  DecodeTree();
-
-  // Builds the tree of a source charset.
-  static DecodeTree build(const CharsetSelection& source);
-
-  // Inserts one code (bytes in text order) for a letter number; see the build rules.
-  void insert(const LetterCode& code, int number);
-
-  const DecodeNode& root() const { return nodes_[0]; }
-  const DecodeNode& node(std::uint16_t index) const { return nodes_[index]; }
-  std::size_t nodeCount() const { return nodes_.size(); }
-
- private:
-  std::uint16_t childOf(std::uint16_t parent, std::uint8_t b);  // creates when absent
-  std::vector<DecodeNode> nodes_;
-};
-
-struct ConversionPlan;  // tables derived from a selected pair, private to the engine
-
-struct ConverterState {
   ConverterState();
   explicit ConverterState(const EngineOptions& o);
   ConverterState(ConverterState&&) noexcept;
   ConverterState& operator=(ConverterState&&) noexcept;
   ~ConverterState();
 
-  EngineOptions options;
-  CharsetCode source = 0;  // both 0 until the first selection: texts are copied
-  CharsetCode destination = 0;
-  CharsetSelection sourceSelection;
-  CharsetSelection destinationSelection;
-  std::unique_ptr<DecodeTree> tree;      // null until the first successful selection
-  bool fontListsStale = true;            // set by every selection; font mapping re-chooses
-  std::unique_ptr<ConversionPlan> plan;  // null after a failed selection
+  const EngineOptions& options() const { return options_; }
+  // The pair of the last selection (a source of 40 reads as 39); both 0 before the first.
+  CharsetCode source() const { return source_; }
+  CharsetCode destination() const { return destination_; }
+  // Whether texts are converted: the last selection succeeded with two different codes.
+  // Otherwise texts are copied unchanged.
+  bool converts() const;
 
-  // Pairs selected before, kept so that going back to one (converting and sorting in turn)
-  // does not build its tables again.
-  struct Recent {
-    CharsetSelection source, destination;
-    std::unique_ptr<DecodeTree> tree;
-    std::unique_ptr<ConversionPlan> plan;
-  };
-  std::vector<Recent> recent;
+  struct Tables;  // defined inside the engine
+
+ private:
+  friend struct StateAccess;
+
+  EngineOptions options_;
+  CharsetCode source_ = 0;
+  CharsetCode destination_ = 0;
+  std::unique_ptr<Tables> tables_;
 };
 
 // Selects the pair (low bytes of both arguments); a source of 40 is taken as 39.  Returns

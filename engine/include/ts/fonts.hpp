@@ -29,17 +29,20 @@ struct FontNameList {
 // The list of a charset (15, 25, 29, 39), or nullptr.
 const FontNameList* fontList(int charset);
 
-// The lists chosen for the current pair; chosen again after each selection.
+// The lists chosen for a pair, and the pair they were chosen for: a mapping state chooses
+// again whenever the converter's pair is not that pair.
 struct FontMapState {
   const FontNameList* source = nullptr;
   const FontNameList* destination = nullptr;
+  bool chosen = false;
+  CharsetCode chosenSource = 0, chosenDestination = 0;
 };
 
 // Maps `name` from the source charset's list to the destination's, by the family code of
 // the first entry of that name; failing that, by the code of the entry before it, then by
 // the head of its family, then the destination's default name.  An empty name gives the
 // destination's default.  Nothing when a list is missing or no source entry has the name.
-std::optional<std::string> mapFontName(ConverterState& conv, FontMapState& fonts,
+std::optional<std::string> mapFontName(const ConverterState& conv, FontMapState& fonts,
                                        std::string_view name);
 
 }  // namespace ts

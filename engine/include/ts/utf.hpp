@@ -18,3 +18,43 @@ int utf16ToUtf8(std::uint16_t unit, char out[4]);
 std::uint32_t utf8ToUtf16(const std::uint8_t* s, long available, int& continuation);
 
 }  // namespace ts
+
+namespace ts {
+
+// The UTF-8 bytes of a code point up to U+10FFFF (1 to 4); surrogates like any value.
+constexpr int encodeUtf8(std::uint32_t cp, std::uint8_t out[4]) {
+  if (cp < 0x80) {
+    out[0] = static_cast<std::uint8_t>(cp);
+    return 1;
+  }
+  if (cp < 0x800) {
+    out[0] = static_cast<std::uint8_t>(0xC0 | (cp >> 6));
+    out[1] = static_cast<std::uint8_t>(0x80 | (cp & 0x3F));
+    return 2;
+  }
+  if (cp < 0x10000) {
+    out[0] = static_cast<std::uint8_t>(0xE0 | (cp >> 12));
+    out[1] = static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F));
+    out[2] = static_cast<std::uint8_t>(0x80 | (cp & 0x3F));
+    return 3;
+  }
+  out[0] = static_cast<std::uint8_t>(0xF0 | (cp >> 18));
+  out[1] = static_cast<std::uint8_t>(0x80 | ((cp >> 12) & 0x3F));
+  out[2] = static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F));
+  out[3] = static_cast<std::uint8_t>(0x80 | (cp & 0x3F));
+  return 4;
+}
+
+// The length of the well-formed UTF-8 sequence at s[0..n) (shortest form, no surrogate, at
+// most U+10FFFF), with its value in `cp`; 0 when none starts there.  A sequence cut short by
+// the end of s also gives 0.
+int wellFormedUtf8(const std::uint8_t* s, std::size_t n, std::uint32_t& cp);
+
+// Whether a well-formed sequence may still start at s[0..n) when more bytes follow.
+bool utf8MayContinue(const std::uint8_t* s, std::size_t n);
+
+// A decimal escape of "VN Unicode 1": a backslash, "u" and four decimal digits.
+enum class EscapeMatch { kNo, kYes, kUnknown };  // kUnknown: the text ends before it decides
+EscapeMatch matchDecimalEscape(const std::uint8_t* s, std::size_t n, int& value);
+
+}  // namespace ts
