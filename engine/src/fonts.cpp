@@ -129,10 +129,10 @@ const char* findCode(const FontNameList& list, std::string_view code) {
 
 const FontNameList* fontList(int charset) {
   switch (charset) {
-    case 39: return &kLists[0];
-    case 29: return &kLists[1];
-    case 15: return &kLists[2];
-    case 25: return &kLists[3];
+    case kDecimalEsc: return &kLists[0];
+    case kVniWin: return &kLists[1];
+    case kTcvn3: return &kLists[2];
+    case kViscii: return &kLists[3];
     default: return nullptr;
   }
 }

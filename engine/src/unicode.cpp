@@ -57,6 +57,12 @@ bool fromUtf16(const ConverterState& conv, std::u16string_view text, std::string
   return true;
 }
 
+std::string tcvn3ToUtf8(std::string_view tcvn3) {
+  ConverterState st;
+  selectPair(st, kTcvn3, kUtf8);
+  return convert(st, tcvn3);
+}
+
 int upperLetter(int n) {
   if (n >= 1 && n <= 72) return n + 80;
   if (n == 79) return 80;

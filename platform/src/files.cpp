@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace ts::platform {
 
@@ -28,18 +29,7 @@ bool writeFileAtomically(const std::string& path, std::string_view contents, mod
   if (fd < 0) return false;
   struct stat st;
   fchmod(fd, stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : mode);
-  const char* p = contents.data();
-  std::size_t left = contents.size();
-  bool ok = true;
-  while (ok && left > 0) {
-    const ssize_t w = write(fd, p, left);
-    if (w < 0 && errno == EINTR) continue;
-    ok = w > 0;
-    if (ok) {
-      p += w;
-      left -= static_cast<std::size_t>(w);
-    }
-  }
+  bool ok = writeAll(fd, contents.data(), contents.size());
   ok = ok && fsync(fd) == 0;
   ok = (close(fd) == 0) && ok;
   ok = ok && rename(tmp.c_str(), path.c_str()) == 0;
@@ -59,6 +49,33 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
     return false;
   }
   return true;
+}
+
+bool writeAll(int fd, const void* data, std::size_t n) {
+  const auto* p = static_cast<const char*>(data);
+  while (n > 0) {
+    const ssize_t w = write(fd, p, n);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) {
+      if (w == 0) errno = EIO;
+      return false;
+    }
+    p += w;
+    n -= static_cast<std::size_t>(w);
+  }
+  return true;
+}
+
+bool readInPieces(int fd, std::size_t pieceSize,
+                  const std::function<bool(std::string_view piece)>& piece) {
+  std::vector<char> buffer(pieceSize == 0 ? 1 : pieceSize);
+  for (;;) {
+    const ssize_t n = read(fd, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    if (!piece(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) return true;
+  }
 }
 
 }  // namespace ts::platform

@@ -33,17 +33,6 @@ bool Registry::isOurSection(std::string_view line) const {
   return isSection(line) && line.substr(1, line.size() - 2) == section_;
 }
 
-std::string configFolder() {
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg != nullptr && *xdg == '/') return std::string(xdg) + "/tessaro";
-  const char* home = std::getenv("HOME");
-  std::string h = home != nullptr ? home : "";
-  if (h.empty()) {
-    if (const passwd* pw = getpwuid(getuid())) h = pw->pw_dir;
-  }
-  return h + "/.config/tessaro";
-}
-
 Registry::Registry(std::string path, std::string section)
     : path_(path.empty() ? configFolder() + "/registry.ini" : std::move(path)),
       section_(std::move(section)) {

@@ -23,11 +23,6 @@ std::map<std::string, Mapping>& mappings() {
 
 }  // namespace
 
-std::string temporaryFolder() {
-  const char* tmp = std::getenv("TMPDIR");
-  return (tmp != nullptr && *tmp == '/') ? std::string(tmp) : std::string("/tmp");
-}
-
 void* mapSharedBlock(const std::string& name, std::size_t size) {
   const std::string path = temporaryFolder() + "/" + name;
   // No following of symbolic links and no files of others: the folder may be shared.

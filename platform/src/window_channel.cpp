@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ts/platform/paths.hpp"
+
 namespace ts::platform {
 namespace {
 
@@ -30,8 +32,8 @@ int connectTo(const std::string& windowClass) {
 }  // namespace
 
 std::string windowSocketPath(const std::string& windowClass) {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && *runtime == '/') return std::string(runtime) + "/" + windowClass;
+  const std::string runtime = runtimeFolder();
+  if (!runtime.empty()) return runtime + "/" + windowClass;
   return "/tmp/" + windowClass + "-" + std::to_string(getuid());
 }
 

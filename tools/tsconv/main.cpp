@@ -29,11 +29,11 @@
 #include "ts/letter_case.hpp"
 #include "ts/stream.hpp"
 #include "ts/text_utils.hpp"
+#include "ts/version.hpp"
 
 namespace {
 
 constexpr std::size_t kChunk = 256 * 1024;
-constexpr const char* kVersion = "0.1.0";
 
 const char* g_program = "tsconv";
 
@@ -255,7 +255,7 @@ int main(int argc, char** argv) {
       case kSortNames: sortMode = ts::kSortModeNames; break;
       case kHtml: html = true; break;
       case 'h': usage(stdout); return 0;
-      case 'V': std::printf("tsconv %s\n", kVersion); return 0;
+      case 'V': std::printf("tsconv %s\n", ts::kVersion); return 0;
       default: {
         const std::string bad = optopt != 0 ? std::string("-") + static_cast<char>(optopt)
                                             : std::string(argv[optind - 1]);

@@ -7,8 +7,7 @@
 #include <QRegularExpression>
 #include <QStyle>
 
-#include "ts/catalogue.hpp"
-#include "ts/converter.hpp"
+#include "ts/unicode.hpp"
 #include "ts/ui/flat_button.hpp"
 #include "ts/ui/hyperlink.hpp"
 #include "ts/ui/ui_font.hpp"
@@ -16,9 +15,7 @@
 namespace ts::ui {
 
 QString fromTcvn3(std::string_view tcvn3) {
-  ConverterState st;
-  selectPair(st, kTcvn3, kUtf8);
-  const std::string utf8 = convert(st, tcvn3);
+  const std::string utf8 = tcvn3ToUtf8(tcvn3);
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 

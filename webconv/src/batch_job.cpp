@@ -10,18 +10,13 @@
 #include <cstring>
 
 #include "texts.hpp"
-#include "ts/converter.hpp"
+#include "ts/unicode.hpp"
 #include "ts/platform/files.hpp"
 
 namespace ts::web {
 namespace {
 
-// A TCVN3 text of the program as UTF-8, through the engine.
-std::string shown(const std::string& tcvn3) {
-  ConverterState st(kLibraryOptions);
-  selectPair(st, kTcvn3, kUtf8);
-  return convert(st, tcvn3);
-}
+std::string shown(const std::string& tcvn3) { return tcvn3ToUtf8(tcvn3); }
 
 template <class... Args>
 std::string format(const char* fmt, Args... args) {

@@ -3,42 +3,30 @@
 #include <string>
 
 namespace ts::web {
-namespace {
-
-std::string normal(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    if (c == ' ' || c == '-') continue;
-    out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-  }
-  return out;
-}
-
-}  // namespace
 
 const std::vector<OutputFormat>& outputFormats() {
   static const std::vector<OutputFormat> formats = {
-      {"text only", EntityForm::kTextOnly, true},
-      {"html - utf8", EntityForm::kNumeric, true},
-      {"html - utf7", EntityForm::kNumeric, false},
-      {"html - utf16", EntityForm::kNumeric, false},
-      {"html - entities", EntityForm::kNamed, false},
-      {"html - &#code;", EntityForm::kNumeric, false},
-      {"html - 8-bit", EntityForm::kEightBit, false},
-      {"rtf", EntityForm::kNumeric, false},
+      {"text only", EntityForm::kNumeric, true, true},
+      {"html - utf8", EntityForm::kNumeric, true, false},
+      {"html - utf7", EntityForm::kNumeric, false, false},
+      {"html - utf16", EntityForm::kNumeric, false, false},
+      {"html - entities", EntityForm::kNamed, false, false},
+      {"html - &#code;", EntityForm::kNumeric, false, false},
+      {"html - 8-bit", EntityForm::kEightBit, false, false},
+      {"rtf", EntityForm::kNumeric, false, false},
   };
   return formats;
 }
 
 const OutputFormat* findFormat(std::string_view name) {
-  const std::string n = normal(name);
+  const std::string n = normalizedName(name);
   for (const OutputFormat& f : outputFormats())
-    if (normal(f.name) == n) return &f;
+    if (normalizedName(f.name) == n) return &f;
   return nullptr;
 }
 
 const OutputFormat& defaultFormatFor(int destination) {
-  return outputFormats()[destination == 39 || destination == 40 ? 1 : 6];
+  return outputFormats()[destination == kDecimalEsc || destination == kVnUnicode2 ? 1 : 6];
 }
 
 }  // namespace ts::web

@@ -76,10 +76,8 @@ void FileConverter::finishPiece(const ByteBuffer& converted, ByteBuffer& out) {
   const std::uint8_t* c = converted.data();
   const std::size_t n = converted.size();
   const bool escapes = settings_.destination == kDecimalEsc;
-  const ts::EntityForm form =
-      settings_.form == EntityForm::kNamed ? ts::EntityForm::kNamed : ts::EntityForm::kNumeric;
-  const bool entities = !settings_.utf8Output && (settings_.form == EntityForm::kNumeric ||
-                                                  settings_.form == EntityForm::kNamed);
+  const EntityForm form = settings_.form;
+  const bool entities = !settings_.utf8Output && form != EntityForm::kEightBit;
   for (std::size_t i = 0; i < n;) {
     // A run of plain ASCII goes as it is.
     std::size_t j = i;
@@ -246,14 +244,14 @@ struct FileConverter::Scan : HtmlScanner::Handler {
 
   void word(std::string_view w) override { self.convertWord(w, out); }
   void breakByte(char b) override {
-    if (b == '<' && self.settings_.form == EntityForm::kTextOnly) return;
+    if (b == '<' && self.settings_.textOnly) return;
     out.push(static_cast<std::uint8_t>(b));
   }
   void tag(std::string_view inside) override {
     const ConvertSettings& s = self.settings_;
     selectPair(self.conv_, static_cast<std::uint32_t>(s.source),
                static_cast<std::uint32_t>(s.destination));
-    if (s.form == EntityForm::kTextOnly) return;
+    if (s.textOnly) return;
     self.writeMarkup(rewriteHtmlTag(self.conv_, self.fonts_, self.tagSettings_, inside), out);
     out.push('>');
   }

@@ -24,6 +24,7 @@ ConvertSettings settings(const char* format, int from, int to) {
   EXPECT_NE(f, nullptr) << format;
   ConvertSettings s;
   s.form = f->form;
+  s.textOnly = f->textOnly;
   s.utf8Output = f->utf8Output;
   s.source = from;
   s.destination = to;
@@ -41,7 +42,8 @@ TEST(OutputFormats, ListAndSettings) {
   const char* names[] = {"text only",       "html - utf8",    "html - utf7",  "html - utf16",
                          "html - entities", "html - &#code;", "html - 8-bit", "rtf"};
   for (int i = 0; i < 8; ++i) EXPECT_STREQ(f[static_cast<std::size_t>(i)].name, names[i]);
-  EXPECT_EQ(findFormat("text only")->form, EntityForm::kTextOnly);
+  EXPECT_TRUE(findFormat("text only")->textOnly);
+  EXPECT_TRUE(findFormat("Text\tOnly")->utf8Output);  // tabs are blanks too
   EXPECT_TRUE(findFormat("text only")->utf8Output);
   EXPECT_EQ(findFormat("html - utf8")->form, EntityForm::kNumeric);
   EXPECT_TRUE(findFormat("HTML-UTF8")->utf8Output);

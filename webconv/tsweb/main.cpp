@@ -164,6 +164,7 @@ int main(int argc, char** argv) {
   ts::web::ConvertSettings settings;
   settings.form = format->form;
   settings.utf8Output = format->utf8Output;
+  settings.textOnly = format->textOnly;
   settings.source = from;
   settings.destination = to;
   Terminal terminal;

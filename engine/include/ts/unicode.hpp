@@ -12,8 +12,7 @@ namespace ts {
 
 // Converts `text` with the selected pair of `conv`, whose destination should be "VN Unicode
 // 1" (39), and reads the result as UTF-16 units: an escape (a backslash, "u" and four
-// characters) gives the value of its digits, any other byte its own value.  A backslash-u
-// with fewer than four characters after it gives its bytes.  Never more units than bytes
+// decimal digits) gives the value of its digits, any other byte its own value.  Never more units than bytes
 // when the destination is 39.
 std::u16string toUtf16(ConverterState& conv, std::string_view text);
 
@@ -21,6 +20,9 @@ std::u16string toUtf16(ConverterState& conv, std::string_view text);
 // Vietnamese letter by its code, any other unit as its low byte.  False (nothing written)
 // when the current destination has no letter table.
 bool fromUtf16(const ConverterState& conv, std::u16string_view text, std::string& out);
+
+// A text of the programs, stored as TCVN3 bytes, as UTF-8 for showing.
+std::string tcvn3ToUtf8(std::string_view tcvn3);
 
 // Letter case of single characters over A-Z and the Vietnamese letters; every other
 // character is neither and is returned unchanged.

@@ -1,7 +1,11 @@
-// Files written safely: whole, through a temporary file renamed into place.
+// Files written safely: whole, through a temporary file renamed into place; reading and
+// writing whole streams.
 #pragma once
 
 #include <sys/types.h>
+
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -19,5 +23,18 @@ bool writeFileAtomically(const std::string& path, std::string_view contents, mod
 // RENAME_NOREPLACE, or a hard link and unlink where the file system lacks it).  On failure
 // returns false with errno set (EEXIST when `to` exists).
 bool renameNoReplace(const std::string& from, const std::string& to);
+
+}  // namespace ts::platform
+
+namespace ts::platform {
+
+// Writes all n bytes to fd, again after interruptions and short writes.  False with errno
+// set on failure (a write of nothing counts as EIO).
+bool writeAll(int fd, const void* data, std::size_t n);
+
+// Reads fd to its end in pieces of `pieceSize` bytes, handing each to `piece`; a piece
+// callback that returns false stops the reading.  False with errno set on a read error.
+bool readInPieces(int fd, std::size_t pieceSize,
+                  const std::function<bool(std::string_view piece)>& piece);
 
 }  // namespace ts::platform

@@ -12,10 +12,10 @@
 #include <string_view>
 #include <vector>
 
+#include "ts/platform/paths.hpp"
+
 namespace ts::platform {
 
-// $XDG_CONFIG_HOME/tessaro, or ~/.config/tessaro.
-std::string configFolder();
 
 class Registry {
  public:

@@ -6,12 +6,13 @@
 #include <cstddef>
 #include <string>
 
+#include "ts/platform/paths.hpp"
+
 namespace ts::platform {
 
 // The mapped block, or nullptr when it cannot be opened or mapped (or the file belongs to
 // another user or is a symbolic link).  One process keeps one mapping per file.
 void* mapSharedBlock(const std::string& name, std::size_t size);
 
-std::string temporaryFolder();
 
 }  // namespace ts::platform

@@ -5,15 +5,17 @@
 #include <string_view>
 #include <vector>
 
+#include "ts/catalogue.hpp"
+#include "ts/html.hpp"
+
 namespace ts::web {
 
-enum class EntityForm { kNumeric = 0, kEightBit = 1, kNamed = 2, kTextOnly = 102 };
-
 struct ConvertSettings {
-  EntityForm form = EntityForm::kNumeric;
+  EntityForm form = EntityForm::kNumeric;  // unless the output is UTF-8
   bool utf8Output = true;
-  int source = 15;       // 1..40
-  int destination = 39;  // 1..40
+  int source = kTcvn3;            // 1..40
+  int destination = kDecimalEsc;  // 1..40
+  bool textOnly = false;          // the text without its tags
 };
 
 // The entries of the output-format list, in list order, with the settings they give.
@@ -21,6 +23,7 @@ struct OutputFormat {
   const char* name;
   EntityForm form;
   bool utf8Output;
+  bool textOnly;
 };
 const std::vector<OutputFormat>& outputFormats();
 
