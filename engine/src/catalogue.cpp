@@ -321,4 +321,25 @@ bool hasLetterTable(int code, int lastCode) {
          selectCharset(static_cast<std::uint32_t>(code), lastCode, cs);
 }
 
+namespace {
+
+// Capitals that real VISCII and VPS files write at control codes and other bytes, where the
+// tables give them their lower-case codes.
+constexpr ReadOnlyCode kVisciiCapitals[] = {{0x02, 0x1EB2}, {0x05, 0x1EB4}, {0x06, 0x1EAA},
+                                            {0x14, 0x1EF6}, {0x19, 0x1EF8}, {0x1E, 0x1EF4},
+                                            {0xA0, 0x00D5}};
+constexpr ReadOnlyCode kVpsCapitals[] = {
+    {0x02, 0x1EA0}, {0x03, 0x1EAC}, {0x04, 0x1EB6}, {0x05, 0x1EB8}, {0x06, 0x1EC6},
+    {0x10, 0x1ECA}, {0x11, 0x1ECC}, {0x12, 0x1ED8}, {0x13, 0x1EE2}, {0x14, 0x1EE4},
+    {0x15, 0x1EF0}, {0x19, 0x1EF4}, {0x1C, 0x1EAA}, {0x1D, 0x1EEE}, {0x8F, 0x1EB2},
+    {0xB3, 0x1EF8}, {0xBE, 0x00D5}, {0xF0, 0x1EB4}, {0xFD, 0x1EF6}};
+
+}  // namespace
+
+std::span<const ReadOnlyCode> readOnlyCodes(int code) {
+  if (code == kViscii) return kVisciiCapitals;
+  if (code == kVpsWin) return kVpsCapitals;
+  return {};
+}
+
 }  // namespace ts

@@ -79,6 +79,13 @@ DecodeTree DecodeTree::build(const CharsetSelection& source) {
       tree.insert(capital, n + 80);
     }
   }
+  // Capitals other converters write at bytes the table leaves free are read too.
+  for (const ReadOnlyCode& extra : readOnlyCodes(static_cast<int>(source.code))) {
+    LetterCode code;
+    code.len = 1;
+    code.bytes[0] = extra.byte;
+    tree.insert(code, letterOfCodePoint(extra.codePoint));
+  }
   return tree;
 }
 

@@ -238,41 +238,6 @@ TEST(Catalogue, WritingRuleEdgeCases) {
   EXPECT_EQ(written(15, 153), "");
 }
 
-// The writing rule stated once more, per kind, for every charset and letter.
-TEST(Catalogue, WritingRuleForEveryLetter) {
-  for (int c = 1; c <= kCatalogueSize; ++c) {
-    CharsetSelection cs;
-    if (!selectCharset(static_cast<std::uint32_t>(c), kCatalogueSize, cs)) continue;
-    for (int n = 1; n <= 152; ++n) {
-      std::string expect;
-      if (cs.count == 152) {
-        expect = code(c, n);
-      } else if (n <= 80) {
-        expect = code(c, n);
-      } else if (n == 87 || n == 105 || n == 147 || n == 111 || n == 117 || n == 123) {
-        expect = code(c, n == 87    ? 73
-                         : n == 105 ? 74
-                         : n == 147 ? 75
-                         : n == 111 ? 76
-                         : n == 117 ? 77
-                                    : 78);
-      } else {
-        expect = code(c, n - 80);
-        if (!expect.empty()) {
-          auto low = [](char& ch) { ch = static_cast<char>(static_cast<unsigned char>(ch) - 32); };
-          if (cs.kind == 1) {
-            if (static_cast<unsigned char>(expect[0]) < 0x7A) low(expect[0]);
-          } else {
-            low(expect[0]);
-            if (cs.kind == 2 && expect.size() >= 2) low(expect[1]);
-          }
-        }
-      }
-      EXPECT_EQ(hex(written(c, n)), hex(expect)) << "charset " << c << " letter " << n;
-    }
-  }
-}
-
 TEST(Catalogue, Windows1252AsUtf8) {
   auto w = [](int b) { return std::string(windows1252Utf8(static_cast<std::uint8_t>(b)).view()); };
   EXPECT_EQ(w(0x41), "A");

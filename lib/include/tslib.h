@@ -46,7 +46,7 @@ extern "C" {
 
 /*
  * Selects the charset pair that TS_Convert and the other converting functions use.
- * Returns 1 on success, 0 when either code has no letter table (7, 12, 40 as a
+ * Returns 1 on success, 0 when either code has no letter table (6, 7, 12, 40 as a
  * destination, 44, anything above 43); texts are then copied unchanged until a selection
  * succeeds.  A source of 40 ("VN Unicode 2") is read as 39 ("VN Unicode 1").  Equal codes
  * always succeed, and TS_Convert then copies.  Before the first call both codes are 0.
@@ -126,7 +126,7 @@ TS_EXPORT int32_t TS_API TS_vn2str7bit(uint32_t mode, const char* text, char* re
 /*
  * Compares two texts of the default charset in Vietnamese dictionary order: -1, 0 or 1.
  * Selects the pair (default charset, VIQR) as a side effect.  With no usable default
- * charset the texts are compared byte by byte.
+ * charset the texts are compared byte by byte.  A null argument gives 0.
  */
 TS_EXPORT int32_t TS_API TS_strcmp(const char* text1, const char* text2);
 
@@ -134,8 +134,9 @@ TS_EXPORT int32_t TS_API TS_strcmp(const char* text1, const char* text2);
 TS_EXPORT unsigned char TS_API TS_isBreakChar(uint32_t ch);
 
 /*
- * Code 0 returns 44, the number of catalogue entries, and writes nothing.  Codes 1 to 44
- * write the name line " NN   -   Name" and return its length.  Above 44: 0.
+ * Code 0 returns 44, the number of catalogue entries, and writes nothing (`name` may then
+ * be null).  Codes 1 to 44 write the name line " NN   -   Name" and return its length; a
+ * null `name` gives 0.  Above 44: 0.
  * Buffer: 32 bytes.
  */
 TS_EXPORT int32_t TS_API TS_getNameCode(uint32_t code, char* name);

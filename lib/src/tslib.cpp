@@ -169,9 +169,9 @@ TS_EXPORT unsigned char TS_API TS_isBreakChar(uint32_t ch) {
 }
 
 TS_EXPORT int32_t TS_API TS_getNameCode(uint32_t code, char* name) {
-  if (name == nullptr) return 0;
   const auto c = static_cast<int>(code & 0xFF);
-  if (c == 0) return ts::kCatalogueSize;
+  if (c == 0) return ts::kCatalogueSize;  // nothing is written
+  if (name == nullptr) return 0;
   try {
     const std::string line = ts::nameLine(c);
     return line.empty() ? 0 : deliver(line, name);

@@ -218,6 +218,7 @@ TEST(Api, NameLines) {
   EXPECT_STREQ(name, " 15   -   TCVN3 - ABC");
   EXPECT_EQ(TS_getNameCode(0x100 + 43, name), 24);  // the longest line, within 32 bytes
   EXPECT_EQ(TS_getNameCode(15, nullptr), 0);
+  EXPECT_EQ(TS_getNameCode(0, nullptr), 44);  // writes nothing, so needs no buffer
 }
 
 }  // namespace

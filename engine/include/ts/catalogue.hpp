@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -108,6 +109,17 @@ bool selectCharset(std::uint32_t code, int lastCode, CharsetSelection& out);
 // Whether `code` has a letter table in a catalogue that ends at `lastCode`: whether a pair
 // can convert to it, and from it (a source of 40 reads as 39, see readableSource).
 bool hasLetterTable(int code, int lastCode = kCatalogueSize);
+
+// A code read but never written: the byte another standard gives a capital that the
+// catalogue's table writes with its lower-case code.
+struct ReadOnlyCode {
+  std::uint8_t byte;
+  std::uint16_t codePoint;
+};
+
+// The read-only codes of a charset (VISCII after RFC 1456, VPSWIN as the other converters
+// read it); empty for the others.
+std::span<const ReadOnlyCode> readOnlyCodes(int code);
 
 // The code a source is read as: 40 ("VN Unicode 2") as 39, any other as itself.
 constexpr int readableSource(int code) { return code == kVnUnicode2 ? kDecimalEsc : code; }
