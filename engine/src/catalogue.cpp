@@ -166,10 +166,17 @@ struct Alias {
   const char* name;  // as normalised: lower case, no blanks, tabs or hyphens
   int code;
 };
-constexpr Alias kAliases[] = {{"tcvn3", 15}, {"abc", 15}, {"vni", 29},  {"viscii", 25},
-                              {"viqr", 24},  {"vps", 36}, {"utf8", 41}, {"ncr", 42},
+constexpr Alias kAliases[] = {{"tcvn3", 15},
+                              {"abc", 15},
+                              {"vni", 29},
+                              {"viscii", 25},
+                              {"viqr", 24},
+                              {"vps", 36},
+                              {"utf8", 41},
+                              {"ncr", 42},
                               // iconv's names of the Windows code page that 27 reads exactly
-                              {"cp1258", 27}, {"windows1258", 27}};
+                              {"cp1258", 27},
+                              {"windows1258", 27}};
 
 }  // namespace
 

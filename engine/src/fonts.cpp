@@ -142,7 +142,8 @@ std::optional<std::string> mapFontName(const ConverterState& conv, FontMapState&
   if (!fonts.chosen || fonts.chosenSource != conv.source() ||
       fonts.chosenDestination != conv.destination()) {
     fonts.source = fontList(conv.source());
-    fonts.destination = fontList(conv.destination());
+    fonts.destination =
+        fontList(fonts.destinationFamily != 0 ? fonts.destinationFamily : conv.destination());
     fonts.chosen = true;
     fonts.chosenSource = conv.source();
     fonts.chosenDestination = conv.destination();

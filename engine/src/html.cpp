@@ -241,6 +241,109 @@ std::string rewriteHtmlTag(ConverterState& conv, FontMapState& fonts, const Html
   return ReplaceAll(inside, old, *mapped);
 }
 
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<AttributeValue> readableAttributeValues(std::string_view inside) {
+  std::vector<AttributeValue> values;
+  std::size_t i = 0;
+  const std::size_t n = inside.size();
+  while (i < n && isBlank(inside[i])) ++i;
+  const std::size_t nameStart = i;
+  while (i < n && !isBlank(inside[i]) && inside[i] != '/') ++i;
+  const std::string_view tagName = inside.substr(nameStart, i - nameStart);
+  const bool meta = equalsNoCase(tagName, "meta");
+  bool readableMeta = false;
+  AttributeValue content;
+  bool hasContent = false;
+  while (i < n) {
+    while (i < n && (isBlank(inside[i]) || inside[i] == '/')) ++i;
+    const std::size_t a = i;
+    while (i < n && !isBlank(inside[i]) && inside[i] != '=' && inside[i] != '/') ++i;
+    const std::string_view name = inside.substr(a, i - a);
+    if (name.empty()) {
+      ++i;
+      continue;
+    }
+    std::size_t j = i;
+    while (j < n && isBlank(inside[j])) ++j;
+    if (j >= n || inside[j] != '=') continue;  // an attribute without a value
+    ++j;
+    while (j < n && isBlank(inside[j])) ++j;
+    AttributeValue v;
+    if (j < n && (inside[j] == '"' || inside[j] == '\'')) {
+      v.quote = inside[j];
+      const std::size_t close = inside.find(v.quote, j + 1);
+      v.offset = j + 1;
+      v.length = (close == std::string_view::npos ? n : close) - v.offset;
+      i = close == std::string_view::npos ? n : close + 1;
+    } else {
+      v.offset = j;
+      while (j < n && !isBlank(inside[j])) ++j;
+      v.length = j - v.offset;
+      i = j;
+    }
+    const std::string_view value = inside.substr(v.offset, v.length);
+    if (equalsNoCase(name, "alt") || equalsNoCase(name, "title") ||
+        equalsNoCase(name, "placeholder") || equalsNoCase(name, "label") ||
+        equalsNoCase(name, "summary")) {
+      values.push_back(v);
+    } else if (meta && equalsNoCase(name, "name")) {
+      readableMeta = equalsNoCase(value, "description") || equalsNoCase(value, "keywords");
+    } else if (meta && equalsNoCase(name, "content")) {
+      content = v;
+      hasContent = true;
+    }
+  }
+  if (readableMeta && hasContent) {
+    auto at = values.begin();
+    while (at != values.end() && at->offset < content.offset) ++at;
+    values.insert(at, content);
+  }
+  return values;
+}
+
+void writeTagConvertingText(std::string_view inside, const TextWriter& word,
+                            const TextWriter& markup, ByteBuffer& out) {
+  std::size_t done = 0;
+  ByteBuffer value;
+  for (const AttributeValue& v : readableAttributeValues(inside)) {
+    markup(inside.substr(done, v.offset - done), out);
+    const std::string_view text = inside.substr(v.offset, v.length);
+    value.clear();
+    std::size_t start = 0;
+    for (std::size_t k = 0; k <= text.size(); ++k) {
+      if (k < text.size() && !isHtmlBreak(static_cast<std::uint8_t>(text[k]))) continue;
+      if (k > start) word(text.substr(start, k - start), value);
+      if (k < text.size()) value.push(static_cast<std::uint8_t>(text[k]));
+      start = k + 1;
+    }
+    for (std::size_t k = 0; k < value.size(); ++k) {
+      const auto c = static_cast<char>(value.data()[k]);
+      if (v.quote != 0 && c == v.quote)
+        out.append(c == '"' ? std::string_view("&quot;") : std::string_view("&#39;"));
+      else
+        out.push(static_cast<std::uint8_t>(c));
+    }
+    done = v.offset + v.length;
+  }
+  markup(inside.substr(done), out);
+}
+
 const char* htmlEntityOf(std::uint8_t byte, EntityForm form) {
   switch (form) {
     case EntityForm::kNumeric: return entityIndex().numeric[byte];
@@ -305,7 +408,17 @@ struct HtmlConverter::Writer : HtmlScanner::Handler {
   }
   void breakByte(char b) override { out.push(static_cast<std::uint8_t>(b)); }
   void tag(std::string_view inside) override {
-    out.append(rewriteHtmlTag(self.conv_, self.fonts_, self.settings_, inside));
+    const std::string rewritten = rewriteHtmlTag(self.conv_, self.fonts_, self.settings_, inside);
+    if (self.settings_.convertAttributeText) {
+      writeTagConvertingText(
+          rewritten,
+          [this](std::string_view w, ByteBuffer& o) {
+            self.words_.convert(self.conv_, self.settings_, w, o);
+          },
+          [](std::string_view m, ByteBuffer& o) { o.append(m); }, out);
+    } else {
+      out.append(rewritten);
+    }
     out.push('>');
   }
   void unclosedTag(std::string_view inside) override { out.append(inside); }

@@ -64,9 +64,10 @@ int wellFormedUtf8(const std::uint8_t* s, std::size_t n, std::uint32_t& cp) {
 bool utf8MayContinue(const std::uint8_t* s, std::size_t n) {
   if (n == 0) return true;
   const std::uint8_t b = s[0];
-  const std::size_t len = (b >= 0xC2 && b <= 0xDF) ? 2 : (b >= 0xE0 && b <= 0xEF) ? 3
-                          : (b >= 0xF0 && b <= 0xF4)                      ? 4
-                                                                          : 0;
+  const std::size_t len = (b >= 0xC2 && b <= 0xDF)   ? 2
+                          : (b >= 0xE0 && b <= 0xEF) ? 3
+                          : (b >= 0xF0 && b <= 0xF4) ? 4
+                                                     : 0;
   if (len == 0 || n >= len) return false;
   for (std::size_t k = 1; k < n; ++k)
     if ((s[k] & 0xC0) != 0x80) return false;

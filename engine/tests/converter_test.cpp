@@ -252,7 +252,7 @@ TEST(Converter, DecimalEscapes) {
   EXPECT_EQ(conv(39, 15, "\\x0224"), "\\x0224");
   EXPECT_EQ(hex(conv(39, 15, "\\\\u0224")), "5C B5");
   EXPECT_EQ(hex(conv(39, 15, "\\u02244")), "B5 34");
-  EXPECT_EQ(conv(39, 15, "\\u0258"), "\xA1");      // Ă is U+0102, 258 in decimal
+  EXPECT_EQ(conv(39, 15, "\\u0258"), "\xA1");  // Ă is U+0102, 258 in decimal
   // Only a backslash, "u" and four decimal digits is an escape; anything else is copied.
   EXPECT_EQ(conv(39, 15, "\\u0:00x"), "\\u0:00x");
   EXPECT_EQ(conv(39, 15, "C:\\users\\uyen\\file"), "C:\\users\\uyen\\file");

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,9 +51,11 @@ inline std::string copied(const CharsetSelection& dst, std::uint8_t b) {
 // Whether bytes t[i..] start a well-formed UTF-8 sequence, and its length (0: none).
 inline std::size_t utf8Length(std::string_view t, std::size_t i) {
   const auto b = static_cast<std::uint8_t>(t[i]);
-  const std::size_t len = b < 0x80 ? 1 : (b >= 0xC2 && b <= 0xDF) ? 2 : (b >= 0xE0 && b <= 0xEF) ? 3
-                                     : (b >= 0xF0 && b <= 0xF4)                      ? 4
-                                                                                     : 0;
+  const std::size_t len = b < 0x80                   ? 1
+                          : (b >= 0xC2 && b <= 0xDF) ? 2
+                          : (b >= 0xE0 && b <= 0xEF) ? 3
+                          : (b >= 0xF0 && b <= 0xF4) ? 4
+                                                     : 0;
   if (len == 0 || i + len > t.size()) return 0;
   std::uint32_t cp = len == 1 ? b : len == 2 ? (b & 0x1Fu) : len == 3 ? (b & 0x0Fu) : (b & 0x07u);
   for (std::size_t k = 1; k < len; ++k) {
@@ -164,8 +166,10 @@ inline std::string escapeForms(const CharsetSelection& src, const CharsetSelecti
     for (int n = 1; n <= kLetterCount && found == 0; ++n) {
       const std::string p = codeText(storedCode(src, n));
       if (p.empty()) continue;
-      if (!canonical.empty() && p == canonical) found = n, len = spelled;
-      else if (text.compare(i, p.size(), p) == 0) found = n, len = p.size();
+      if (!canonical.empty() && p == canonical)
+        found = n, len = spelled;
+      else if (text.compare(i, p.size(), p) == 0)
+        found = n, len = p.size();
     }
     if (found == 0) {
       run += text[i++];

@@ -1,18 +1,22 @@
 // tsconv as a user runs it: arguments, files, standard input, errors and exit statuses.
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ts/converter.hpp"
@@ -61,6 +65,44 @@ class Tsconv : public ts::testing::ScratchTest {
     r.out = readFile(out);
     r.err = readFile(err);
     return r;
+  }
+
+  // The same in a child that first runs `prepare` (limits, another user); status 128 + N
+  // when signal N ended it.
+  Result runPrepared(const std::vector<std::string>& args, const std::string& input,
+                     void (*prepare)()) {
+    const fs::path in = dir_ / "stdin", out = dir_ / "stdout", err = dir_ / "stderr";
+    writeFile(in, input);
+    std::vector<std::string> all = {TSCONV_PATH};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      if (freopen(in.c_str(), "r", stdin) == nullptr ||
+          freopen(out.c_str(), "w", stdout) == nullptr ||
+          freopen(err.c_str(), "w", stderr) == nullptr)
+        _exit(99);
+      prepare();
+      execv(TSCONV_PATH, argv.data());
+      _exit(98);
+    }
+    Result r;
+    int st = 0;
+    waitpid(pid, &st, 0);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    r.out = readFile(out);
+    r.err = readFile(err);
+    return r;
+  }
+
+  // Names in the scratch folder that start with `prefix`.
+  int filesStartingWith(const std::string& prefix) {
+    int n = 0;
+    for (const auto& e : fs::directory_iterator(dir_))
+      n += e.path().filename().string().rfind(prefix, 0) == 0;
+    return n;
   }
 };
 
@@ -121,27 +163,119 @@ TEST_F(Tsconv, OutputFileReplacedOnlyOnSuccess) {
   EXPECT_EQ(fs::status(out).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 
-  // A missing input fails: the output keeps its contents and no temporary file is left.
-  r = run({"-f", "tcvn3", "-t", "viqr", "-o", out.string(), "-", (dir_ / "missing").string()},
+  // A file that cannot be read is reported and skipped, as iconv does: the others are
+  // converted and written, the exit status is 1, and no temporary file is left.
+  r = run({"-f", "tcvn3", "-t", "viqr", "-o", out.string(), "-", (dir_ / "missing").string(), "-"},
           "\xB8");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find((dir_ / "missing").string()), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("No such file"), std::string::npos) << r.err;
-  EXPECT_EQ(readFile(out), "a`dd");
+  EXPECT_EQ(readFile(out), "a'");
   int files = 0;
   for (const auto& e : fs::directory_iterator(dir_))
     if (e.path().filename().string().rfind("out.txt", 0) == 0) ++files;
   EXPECT_EQ(files, 1);
+  const fs::path a = dir_ / "a.t", b = dir_ / "b.t";
+  writeFile(a, "\xB5");
+  writeFile(b, "\xAE");
+  r = run({"-f", "tcvn3", "-t", "viqr", a.string(), (dir_ / "missing").string(), b.string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "a`dd");
 
   // A folder as input.
-  r = run({"-f", "tcvn3", "-t", "viqr", "-o", out.string(), dir_.string()});
+  r = run({"-f", "tcvn3", "-t", "viqr", dir_.string(), a.string()});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(readFile(out), "a`dd");
+  EXPECT_EQ(r.out, "a`");
+  EXPECT_NE(r.err.find("Is a directory"), std::string::npos) << r.err;
 
   // An output folder that does not exist.
   r = run({"-f", "tcvn3", "-t", "viqr", "-o", (dir_ / "no" / "such.txt").string()}, "x");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("no/such.txt"), std::string::npos) << r.err;
+}
+
+// What -o writes to: special files directly, a symbolic link's target, never a file the user
+// may not write; the mode and owner are kept; nothing partial after a signal.
+TEST_F(Tsconv, OutputTargets) {
+  // A FIFO is written as it is: its reader gets the text and it stays a FIFO.
+  const fs::path fifo = dir_ / "pipe";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::string got;
+  std::thread reader([&] { got = readFile(fifo); });
+  Result r = run({"-f", "tcvn3", "-t", "viqr", "-o", fifo.string()}, "\xB5");
+  reader.join();
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(got, "a`");
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  // A device: written, and it stays a device; /dev/full reports the full disk.
+  r = run({"-f", "tcvn3", "-t", "viqr", "-o", "/dev/null"}, "\xB5");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  r = run({"-f", "tcvn3", "-t", "viqr", "-o", "/dev/full"}, "\xB5");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("No space left"), std::string::npos) << r.err;
+  EXPECT_TRUE(fs::is_character_file("/dev/full"));
+
+  // A symbolic link stays a link; its target gets the text and keeps its mode.
+  const fs::path target = dir_ / "target.txt", link = dir_ / "link.txt";
+  writeFile(target, "old");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+  fs::create_symlink(target.filename(), link);
+  r = run({"-f", "tcvn3", "-t", "viqr", "-o", link.string()}, "\xAE");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(readFile(target), "dd");
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+  EXPECT_EQ(filesStartingWith("target.txt."), 0);
+
+  // A file the user may not write is refused and left as it is (as another user when root).
+  const fs::path locked = dir_ / "locked.txt";
+  writeFile(locked, "keep");
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::permissions(dir_, fs::perms::all);
+  r = runPrepared({"-f", "tcvn3", "-t", "viqr", "-o", locked.string()}, "\xB5", [] {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(97);
+  });
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("will not replace"), std::string::npos) << r.err;
+  EXPECT_EQ(readFile(locked), "keep");
+  EXPECT_EQ(filesStartingWith("locked.txt."), 0);
+
+  // A file-size limit ends the program with SIGXFSZ: the old file stays, nothing is left.
+  const fs::path out = dir_ / "out.txt";
+  writeFile(out, "before");
+  r = runPrepared({"-f", "tcvn3", "-t", "utf-8", "-o", out.string()}, std::string(300000, '\xB5'),
+                  [] {
+                    const rlimit limit = {65536, 65536};
+                    setrlimit(RLIMIT_FSIZE, &limit);
+                  });
+  EXPECT_EQ(r.status, 128 + SIGXFSZ) << r.err;
+  EXPECT_EQ(readFile(out), "before");
+  EXPECT_EQ(filesStartingWith("out.txt."), 0);
+  // Other signals too, at a moment the temporary file exists (input still coming).
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    int feed[2];
+    ASSERT_EQ(pipe(feed), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      dup2(feed[0], 0);
+      close(feed[1]);
+      execl(TSCONV_PATH, TSCONV_PATH, "-f", "15", "-t", "41", "-o", out.c_str(), nullptr);
+      _exit(98);
+    }
+    close(feed[0]);
+    ASSERT_EQ(write(feed[1], "\xB5\xB5", 2), 2);
+    for (int k = 0; k < 200 && filesStartingWith("out.txt.") == 0; ++k) usleep(5000);
+    EXPECT_EQ(filesStartingWith("out.txt."), 1);
+    kill(pid, sig);
+    int st = 0;
+    waitpid(pid, &st, 0);
+    close(feed[1]);
+    EXPECT_TRUE(WIFSIGNALED(st) && WTERMSIG(st) == sig) << sig;
+    EXPECT_EQ(readFile(out), "before") << sig;
+    EXPECT_EQ(filesStartingWith("out.txt."), 0) << sig;
+  }
 }
 
 TEST_F(Tsconv, BadArguments) {
@@ -165,9 +299,24 @@ TEST_F(Tsconv, BadArguments) {
   r = run({"--bogus"});
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("unknown option '--bogus'"), std::string::npos) << r.err;
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;  // a hint, no help
   r = run({"-f"});
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("missing argument of '-f'"), std::string::npos) << r.err;
+  // Options that exclude each other.
+  for (const auto& args :
+       std::vector<std::vector<std::string>>{{"-f", "15", "-t", "41", "--upper", "--lower"},
+                                             {"-f", "15", "-t", "41", "--sort", "--sort-names"},
+                                             {"-f", "15", "-f", "29", "-t", "41"},
+                                             {"-l", "-f", "15"}}) {
+    r = run(args);
+    EXPECT_EQ(r.status, 2) << args[4];
+  }
+  // iconv's names of the Windows code page that VN Win 95 reads.
+  r = run({"-f", "CP1258", "-t", "utf-8"}, "a\xCC");
+  EXPECT_EQ(r.out, "\xC3\xA0");
+  r = run({"-f", "windows-1258", "-t", "utf-8"}, "\xE0");
+  EXPECT_EQ(r.out, "\xC3\xA0");
   // VN Unicode 2 is read as VN Unicode 1 when converting from it.
   r = run({"-f", "40", "-t", "15"}, "\\u0224");
   EXPECT_EQ(r.status, 0);
@@ -227,6 +376,9 @@ TEST_F(Tsconv, SortsLines) {
   // UTF-8 sorts too.
   r = run({"-f", "utf8", "-t", "utf8", "-s"}, "\xC3\xA2n\n\xC4\x83n\nan\n");
   EXPECT_EQ(r.out, "an\n\xC4\x83n\n\xC3\xA2n\n");
+  // Letters first whatever their case; case only breaks ties.  Line ends are kept.
+  r = run({"-f", "viqr", "-t", "viqr", "-s"}, "Binh\r\nan\r\nAnh\r\nbinh\r\nAn");
+  EXPECT_EQ(r.out, "An\r\nan\r\nAnh\r\nBinh\r\nbinh\r\n");
 }
 
 // --html in pieces gives what the library gives for the whole page.
@@ -252,6 +404,52 @@ TEST_F(Tsconv, Html) {
   EXPECT_NE(r.out.find("charset=windows-1252\">"), std::string::npos);
   r = run({"-f", "15", "-t", "29", "--html", "--upper"});
   EXPECT_EQ(r.status, 2);
+
+  // A Unicode page is declared UTF-8 and its fonts are Unicode fonts; text people read in
+  // attributes is converted, URLs are not.
+  const std::string small =
+      "<meta charset=\"windows-1258\"><font face=\".VnTime\">\xB6nh</font>"
+      "<img src=\"\xB6.png\" alt=\"\xB6nh \xAE\xD1p\" title='\xB5'>"
+      "<meta name=\"Description\" content=\"\xB6nh\"><meta name=\"x\" content=\"\xB6\">";
+  for (const char* to : {"utf-8", "ncr"}) {
+    r = run({"-f", "tcvn3", "-t", to, "--html"}, small);
+    EXPECT_NE(r.out.find("charset=\"utf-8\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("face=\"Times New Roman\""), std::string::npos) << r.out;
+  }
+  r = run({"-f", "tcvn3", "-t", "utf-8", "--html"}, small);
+  EXPECT_NE(r.out.find("src=\"\xB6.png\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("alt=\"\xE1\xBA\xA3nh \xC4\x91\xE1\xBA\xB9p\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("title='\xC3\xA0'"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("content=\"\xE1\xBA\xA3nh\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("content=\"\xB6\""), std::string::npos) << r.out;
+  // VIQR's apostrophe inside a value quoted with it is written as a reference.
+  r = run({"-f", "tcvn3", "-t", "viqr", "--html"}, "<img alt='\xB8'>");
+  EXPECT_EQ(r.out, "<img alt='a&#39;'>");
+}
+
+// Characters a legacy charset cannot write: copied and counted, dropped, or transliterated.
+TEST_F(Tsconv, CharactersWithoutCode) {
+  const std::string in =
+      "Vi\xE1\xBB\x87t \xE2\x80\x93 \xE2\x80\x9Cn\xC3\xA0y\xE2\x80\x9D \xE2\x82\xAC \xC3\xB1";
+  Result r = run({"-f", "utf-8", "-t", "tcvn3"}, in);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, engine(41, 15, in));
+  EXPECT_NE(r.err.find("5 characters"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("U+2013 '\xE2\x80\x93' at byte 7 of standard input"), std::string::npos)
+      << r.err;
+  r = run({"-f", "utf-8", "-t", "tcvn3", "-c"}, in);
+  EXPECT_EQ(r.out, "Vi\xD6t  n\xB5y  ");
+  EXPECT_EQ(r.err, "");
+  r = run({"-f", "utf-8", "-t", "tcvn3//IGNORE"}, in);
+  EXPECT_EQ(r.out, "Vi\xD6t  n\xB5y  ");
+  r = run({"-f", "utf-8", "-t", "TCVN3//TRANSLIT"}, in + "\xE2\x86\x92");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Vi\xD6t - \"n\xB5y\" EUR n?");
+  r = run({"-f", "utf-8", "-t", "tcvn3//BOGUS"}, in);
+  EXPECT_EQ(r.status, 2);
+  // Unicode destinations write them; nothing is said.
+  r = run({"-f", "utf-8", "-t", "ncr"}, in);
+  EXPECT_EQ(r.err, "");
 }
 
 TEST_F(Tsconv, ListsTheCatalogue) {

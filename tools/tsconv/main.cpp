@@ -17,21 +17,30 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "output.hpp"
 #include "ts/byte_buffer.hpp"
 #include "ts/catalogue.hpp"
 #include "ts/converter.hpp"
 #include "ts/fonts.hpp"
 #include "ts/html.hpp"
 #include "ts/letter_case.hpp"
+#include "ts/platform/files.hpp"
 #include "ts/stream.hpp"
 #include "ts/text_utils.hpp"
+#include "ts/unicode.hpp"
 #include "ts/version.hpp"
+#include "unwritable.hpp"
 
 namespace {
+
+using tsconv::Output;
+using tsconv::Unwritable;
+using tsconv::UnwritableFilter;
 
 constexpr std::size_t kChunk = 256 * 1024;
 
@@ -42,6 +51,10 @@ const char* g_program = "tsconv";
   std::exit(status);
 }
 
+[[noreturn]] void usageError(const std::string& message) {
+  fail(2, message + " (tsconv --help lists the options)");
+}
+
 void usage(std::FILE* to) {
   std::fprintf(to,
                "Usage: tsconv -f FROM -t TO [-o OUT] [OPTION...] [FILE...]\n"
@@ -49,22 +62,28 @@ void usage(std::FILE* to) {
                "Converts Vietnamese text between two charsets of the catalogue.\n"
                "\n"
                "  -f, --from=CHARSET    charset of the input\n"
-               "  -t, --to=CHARSET      charset of the output\n"
-               "  -o, --output=FILE     write to FILE; it is replaced only when the whole\n"
-               "                        conversion succeeds\n"
+               "  -t, --to=CHARSET      charset of the output; //IGNORE or //TRANSLIT after it\n"
+               "                        as -c or --translit\n"
+               "  -o, --output=FILE     write to FILE; a regular file is replaced only when the\n"
+               "                        whole conversion succeeds\n"
+               "  -c                    drop characters the output charset cannot write\n"
+               "      --translit        write them in a close form (- for \xE2\x80\x93, EUR for "
+               "\xE2\x82\xAC)\n"
                "  -u, --upper           write the letters as capitals\n"
                "      --lower           write the letters in lower case\n"
                "  -s, --sort            sort the lines in Vietnamese dictionary order\n"
                "      --sort-names      sort the lines as personal names (last word first)\n"
-               "      --html            convert an HTML page: the text of words, entities,\n"
-               "                        font names and the charset declaration in tags\n"
+               "      --html            convert an HTML page: the text of words and of readable\n"
+               "                        attributes, entities, font names and the charset\n"
+               "                        declaration in tags\n"
                "  -l, --list            list the charsets\n"
                "  -h, --help            show this help\n"
                "  -V, --version         show the version\n"
                "\n"
                "CHARSET is a code (15), a catalogue name (\"TCVN3 - ABC\"; case, blanks and\n"
                "hyphens are ignored) or a short name: tcvn3, abc, vni, viscii, viqr, vps,\n"
-               "utf-8, ncr.  With no FILE, or when FILE is -, standard input is read.\n");
+               "utf-8, ncr, cp1258.  With no FILE, or when FILE is -, standard input is read.\n"
+               "A file that cannot be read is reported and skipped; the exit status is then 1.\n");
 }
 
 void listCharsets() {
@@ -81,94 +100,39 @@ void listCharsets() {
   }
 }
 
-int resolve(const char* option, const char* name) {
-  if (name == nullptr)
-    fail(2, std::string("missing ") + option + " CHARSET (tsconv -l lists the charsets)");
-  const int code = ts::charsetByName(name);
-  if (code == 0)
-    fail(2, std::string("unknown charset '") + name + "' (tsconv -l lists the charsets)");
-  return code;
+// A charset argument: the name, and for the destination the suffixes iconv takes.
+struct CharsetArgument {
+  int code = 0;
+  bool ignore = false;
+  bool translit = false;
+};
+
+CharsetArgument resolve(const char* option, const char* text, bool suffixes) {
+  if (text == nullptr) usageError(std::string("missing ") + option + " CHARSET");
+  std::string name = text;
+  CharsetArgument arg;
+  for (std::size_t at = name.find("//"); suffixes && at != std::string::npos;
+       at = name.find("//")) {
+    std::string rest = name.substr(at + 2);
+    const std::size_t next = rest.find("//");
+    const std::string suffix = ts::normalizedName(rest.substr(0, next));
+    if (suffix == "ignore")
+      arg.ignore = true;
+    else if (suffix == "translit")
+      arg.translit = true;
+    else if (!suffix.empty())
+      usageError("unknown suffix '//" + rest.substr(0, next) + "' (//IGNORE, //TRANSLIT)");
+    name.erase(at, next == std::string::npos ? std::string::npos : next + 2);
+  }
+  arg.code = ts::charsetByName(name);
+  if (arg.code == 0)
+    fail(2, std::string("unknown charset '") + text + "' (tsconv -l lists the charsets)");
+  return arg;
 }
 
 std::string describe(int code) {
   return std::to_string(code) + " \"" + std::string(ts::charsetName(code)) + "\"";
 }
-
-// The output: standard output, or a temporary file beside OUT renamed onto it at the end.
-class Output {
- public:
-  explicit Output(const char* path) {
-    if (path == nullptr) return;
-    path_ = path;
-    tmp_ = path_ + ".tsconv-XXXXXX";
-    fd_ = mkstemp(tmp_.data());
-    if (fd_ < 0) fail(1, "cannot create a file beside '" + path_ + "': " + std::strerror(errno));
-    s_tmp = tmp_.c_str();
-    struct stat st;
-    mode_t mode;
-    if (stat(path, &st) == 0) {
-      mode = st.st_mode & 07777;
-    } else {
-      const mode_t mask = umask(0);
-      umask(mask);
-      mode = 0666 & ~mask;
-    }
-    fchmod(fd_, mode);
-  }
-
-  void write(const ts::ByteBuffer& b) {
-    const std::uint8_t* p = b.data();
-    std::size_t n = b.size();
-    while (n > 0) {
-      const ssize_t w = ::write(fd_, p, n);
-      if (w < 0) {
-        if (errno == EINTR) continue;
-        abandon();
-        fail(1, "cannot write " + name() + ": " + std::strerror(errno));
-      }
-      p += w;
-      n -= static_cast<std::size_t>(w);
-    }
-  }
-
-  void commit() {
-    if (path_.empty()) return;
-    if (close(fd_) != 0) {
-      fd_ = -1;
-      abandon();
-      fail(1, "cannot write " + name() + ": " + std::strerror(errno));
-    }
-    fd_ = -1;
-    if (rename(tmp_.c_str(), path_.c_str()) != 0) {
-      abandon();
-      fail(1, "cannot replace '" + path_ + "': " + std::strerror(errno));
-    }
-    s_tmp = nullptr;
-  }
-
-  // Leaves no partial file behind.
-  void abandon() {
-    if (path_.empty()) return;
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-    unlink(tmp_.c_str());
-    s_tmp = nullptr;
-  }
-
-  static void onSignal(int sig) {
-    if (s_tmp != nullptr) unlink(s_tmp);
-    signal(sig, SIG_DFL);
-    raise(sig);
-  }
-
- private:
-  std::string name() const { return path_.empty() ? "standard output" : "'" + path_ + "'"; }
-
-  std::string path_;
-  std::string tmp_;
-  int fd_ = 1;
-  static inline const char* volatile s_tmp = nullptr;
-};
 
 // The converted text on its way out, through the letter-case stage when one is asked for.
 class Pipeline {
@@ -177,7 +141,17 @@ class Pipeline {
       : stream_(state), out_(out) {
     if (caseMode != 0)
       caseStage_ = std::make_unique<ts::LetterCaseStream>(destination, caseMode > 0);
-    if (html) html_ = std::make_unique<ts::HtmlConverter>(state, fonts_);
+    if (html) {
+      // A Unicode page is declared UTF-8 (references are valid under any declaration) and
+      // its fonts are mapped to the Unicode family.
+      ts::HtmlSettings settings;
+      settings.convertAttributeText = true;
+      if (destination == ts::kUtf8 || destination == ts::kHtmlRefs) {
+        settings.charsetName = "utf-8";
+        fonts_.destinationFamily = ts::kDecimalEsc;
+      }
+      html_ = std::make_unique<ts::HtmlConverter>(state, fonts_, settings);
+    }
   }
 
   void feed(std::string_view bytes) {
@@ -222,6 +196,49 @@ class Pipeline {
   ts::ByteBuffer converted_, cased_;
 };
 
+// Sorting: lines in dictionary order of their letters whatever their case, case breaking
+// ties; equal lines keep their order.  Each line keeps its own end (LF or CRLF); a last line
+// without one gets the end of the line before it.
+void sortLines(std::string_view all, int source, std::uint32_t mode,
+               const std::function<void(std::string_view)>& write) {
+  struct Line {
+    std::string_view text, end;
+    std::string folded, key;
+  };
+  std::vector<Line> lines;
+  ts::ConverterState keys;
+  std::string_view rest = all, lastEnd = "\n";
+  while (!rest.empty()) {
+    const std::size_t nl = rest.find('\n');
+    std::string_view text = rest.substr(0, nl), end;
+    if (nl != std::string_view::npos) {
+      end = "\n";
+      if (!text.empty() && text.back() == '\r') {
+        text.remove_suffix(1);
+        end = "\r\n";
+      }
+      lastEnd = end;
+    } else {
+      end = lastEnd;
+    }
+    Line line{text, end, {}, ts::sortKey(keys, static_cast<ts::CharsetCode>(source), mode, text)};
+    line.folded = line.key;
+    for (char& c : line.folded)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    lines.push_back(std::move(line));
+    if (nl == std::string_view::npos) break;
+    rest.remove_prefix(nl + 1);
+  }
+  std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) {
+    if (a.folded != b.folded) return a.folded < b.folded;
+    return a.key < b.key;
+  });
+  for (const Line& line : lines) {
+    write(line.text);
+    write(line.end);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -231,51 +248,74 @@ int main(int argc, char** argv) {
   bool list = false;
   int caseMode = 0;  // 1 upper, -1 lower
   std::uint32_t sortMode = 0;
-  bool html = false;
-  enum { kLower = 1000, kSortNames, kHtml };
-  static const option kOptions[] = {
-      {"from", required_argument, nullptr, 'f'},   {"to", required_argument, nullptr, 't'},
-      {"output", required_argument, nullptr, 'o'}, {"list", no_argument, nullptr, 'l'},
-      {"upper", no_argument, nullptr, 'u'},        {"lower", no_argument, nullptr, kLower},
-      {"sort", no_argument, nullptr, 's'},         {"sort-names", no_argument, nullptr, kSortNames},
-      {"html", no_argument, nullptr, kHtml},       {"help", no_argument, nullptr, 'h'},
-      {"version", no_argument, nullptr, 'V'},      {nullptr, 0, nullptr, 0}};
+  bool html = false, drop = false, translit = false;
+  enum { kLower = 1000, kSortNames, kHtml, kTranslit };
+  static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
+                                    {"to", required_argument, nullptr, 't'},
+                                    {"output", required_argument, nullptr, 'o'},
+                                    {"list", no_argument, nullptr, 'l'},
+                                    {"upper", no_argument, nullptr, 'u'},
+                                    {"lower", no_argument, nullptr, kLower},
+                                    {"sort", no_argument, nullptr, 's'},
+                                    {"sort-names", no_argument, nullptr, kSortNames},
+                                    {"html", no_argument, nullptr, kHtml},
+                                    {"translit", no_argument, nullptr, kTranslit},
+                                    {"help", no_argument, nullptr, 'h'},
+                                    {"version", no_argument, nullptr, 'V'},
+                                    {nullptr, 0, nullptr, 0}};
+  auto once = [](const char*& slot, const char* value, const char* option) {
+    if (slot != nullptr && std::strcmp(slot, value) != 0)
+      usageError(std::string(option) + " is given twice");
+    slot = value;
+  };
+  auto setCase = [&caseMode](int mode) {
+    if (caseMode != 0 && caseMode != mode) usageError("--upper and --lower exclude each other");
+    caseMode = mode;
+  };
+  auto setSort = [&sortMode](std::uint32_t mode) {
+    if (sortMode != 0 && sortMode != mode) usageError("--sort and --sort-names exclude each other");
+    sortMode = mode;
+  };
   opterr = 0;
   for (;;) {
-    const int c = getopt_long(argc, argv, "f:t:o:lusShV", kOptions, nullptr);
+    const int c = getopt_long(argc, argv, "f:t:o:lcusShV", kOptions, nullptr);
     if (c == -1) break;
     switch (c) {
-      case 'f': from = optarg; break;
-      case 't': to = optarg; break;
-      case 'o': output = optarg; break;
+      case 'f': once(from, optarg, "-f"); break;
+      case 't': once(to, optarg, "-t"); break;
+      case 'o': once(output, optarg, "-o"); break;
       case 'l': list = true; break;
-      case 'u': caseMode = 1; break;
-      case kLower: caseMode = -1; break;
-      case 's': sortMode = ts::kSortModeDictionary; break;
-      case kSortNames: sortMode = ts::kSortModeNames; break;
+      case 'c': drop = true; break;
+      case kTranslit: translit = true; break;
+      case 'u': setCase(1); break;
+      case kLower: setCase(-1); break;
+      case 's': setSort(ts::kSortModeDictionary); break;
+      case kSortNames: setSort(ts::kSortModeNames); break;
       case kHtml: html = true; break;
       case 'h': usage(stdout); return 0;
       case 'V': std::printf("tsconv %s\n", ts::kVersion); return 0;
-      default: {
-        const std::string bad = optopt != 0 ? std::string("-") + static_cast<char>(optopt)
-                                            : std::string(argv[optind - 1]);
-        std::fprintf(
-            stderr, "%s: %s '%s'\n", g_program,
-            (optopt != 0 && std::strchr("fto", optopt)) ? "missing argument of" : "unknown option",
-            bad.c_str());
-        usage(stderr);
-        return 2;
-      }
+      default:
+        if (optopt != 0 && std::strchr("fto", optopt))
+          usageError(std::string("missing argument of '-") + static_cast<char>(optopt) + "'");
+        usageError(std::string("unknown option '") +
+                   (optopt != 0 ? std::string("-") + static_cast<char>(optopt)
+                                : std::string(argv[optind - 1])) +
+                   "'");
     }
   }
   if (list) {
+    if (from || to || output || caseMode || sortMode || html || optind < argc)
+      usageError("-l lists the charsets and takes nothing else");
     listCharsets();
     return 0;
   }
   if (html && (caseMode != 0 || sortMode != 0))
-    fail(2, "--html converts a page as it is: it does not go with --upper, --lower or --sort");
-  const int source = resolve("-f", from);
-  const int destination = resolve("-t", to);
+    usageError("--html converts a page as it is: it does not go with --upper, --lower or --sort");
+  const int source = resolve("-f", from, false).code;
+  const CharsetArgument dest = resolve("-t", to, true);
+  const int destination = dest.code;
+  drop = drop || dest.ignore;
+  translit = translit || dest.translit;
 
   ts::ConverterState state(ts::kLibraryOptions);
   if (!ts::selectPair(state, static_cast<std::uint32_t>(source),
@@ -284,69 +324,72 @@ int main(int argc, char** argv) {
     fail(2, "charset " + describe(bad) + " has no letter table and cannot be converted " +
                 (bad == source ? "from" : "to"));
   }
+  // UTF-8 input to a legacy charset: characters that are no Vietnamese letter have no code.
+  std::unique_ptr<UnwritableFilter> filter;
+  if (source == ts::kUtf8 && destination < ts::kDecimalEsc)
+    filter = std::make_unique<UnwritableFilter>(translit ? Unwritable::kTransliterate
+                                                : drop   ? Unwritable::kDrop
+                                                         : Unwritable::kCopy);
 
   std::vector<const char*> inputs(argv + optind, argv + argc);
   if (inputs.empty()) inputs.push_back("-");
 
-  signal(SIGINT, Output::onSignal);
-  signal(SIGTERM, Output::onSignal);
-  signal(SIGHUP, Output::onSignal);
+  Output::installSignalHandlers();
   Output out(output);
-  Pipeline pipeline(state, out, caseMode, state.destination(), html);
+  if (!out.ok()) fail(1, out.error());
+  Pipeline pipeline(state, out, caseMode, destination, html);
   ts::ByteBuffer all;  // the whole input, when it is sorted
-  std::vector<char> buffer(kChunk);
+  std::string filtered;
+  auto take = [&](std::string_view piece) {
+    if (sortMode != 0)
+      all.append(piece);
+    else
+      pipeline.feed(piece);
+  };
+  int status = 0;
   for (const char* input : inputs) {
     const bool standardInput = std::strcmp(input, "-") == 0;
     const std::string name = standardInput ? "standard input" : "'" + std::string(input) + "'";
     const int fd = standardInput ? 0 : open(input, O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-      const int e = errno;
-      out.abandon();
-      fail(1, "cannot open " + name + ": " + std::strerror(e));
+      std::fprintf(stderr, "%s: cannot open %s: %s\n", g_program, name.c_str(),
+                   std::strerror(errno));
+      status = 1;
+      continue;
     }
-    for (;;) {
-      const ssize_t n = read(fd, buffer.data(), buffer.size());
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        const int e = errno;
-        out.abandon();
-        fail(1, "cannot read " + name + ": " + std::strerror(e));
+    if (filter) filter->startInput(name);
+    const bool read = ts::platform::readInPieces(fd, kChunk, [&](std::string_view piece) {
+      if (filter) {
+        filtered.clear();
+        filter->feed(piece, filtered);
+        take(filtered);
+      } else {
+        take(piece);
       }
-      if (n == 0) break;
-      const std::string_view piece(buffer.data(), static_cast<std::size_t>(n));
-      if (sortMode != 0)
-        all.append(piece);
-      else
-        pipeline.feed(piece);
+      return out.ok();
+    });
+    const int e = errno;
+    if (filter) {
+      filtered.clear();
+      filter->finish(filtered);
+      take(filtered);
     }
     if (!standardInput) close(fd);
-  }
-  if (sortMode != 0) {
-    // Lines in the order of their sort keys in the source charset; equal keys keep their
-    // order.  Every line ends with a line feed.
-    struct Line {
-      std::string_view text;
-      std::string key;
-    };
-    std::vector<Line> lines;
-    std::string_view rest = all.view();
-    ts::ConverterState keys;
-    while (!rest.empty()) {
-      const std::size_t end = rest.find('\n');
-      const std::string_view line = rest.substr(0, end);
-      lines.push_back(
-          {line, ts::sortKey(keys, static_cast<ts::CharsetCode>(source), sortMode, line)});
-      if (end == std::string_view::npos) break;
-      rest.remove_prefix(end + 1);
-    }
-    std::stable_sort(lines.begin(), lines.end(),
-                     [](const Line& a, const Line& b) { return a.key < b.key; });
-    for (const Line& line : lines) {
-      pipeline.feed(line.text);
-      pipeline.feed("\n");
+    if (!out.ok()) break;
+    if (!read) {
+      std::fprintf(stderr, "%s: cannot read %s: %s\n", g_program, name.c_str(), std::strerror(e));
+      status = 1;
     }
   }
-  pipeline.finish();
-  out.commit();
-  return 0;
+  if (sortMode != 0 && out.ok())
+    sortLines(all.view(), source, sortMode, [&](std::string_view t) { pipeline.feed(t); });
+  if (out.ok()) pipeline.finish();
+  if (!out.commit()) {
+    out.abandon();
+    fail(1, out.error());
+  }
+  if (filter && filter->count() != 0 && !drop && !translit)
+    std::fprintf(stderr, "%s: %s\n", g_program,
+                 tsconv::describeUnwritable(*filter, ts::charsetName(destination)).c_str());
+  return status;
 }

@@ -10,8 +10,8 @@
 #include <cstring>
 
 #include "texts.hpp"
-#include "ts/unicode.hpp"
 #include "ts/platform/files.hpp"
+#include "ts/unicode.hpp"
 
 namespace ts::web {
 namespace {

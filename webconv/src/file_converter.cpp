@@ -252,7 +252,11 @@ struct FileConverter::Scan : HtmlScanner::Handler {
     selectPair(self.conv_, static_cast<std::uint32_t>(s.source),
                static_cast<std::uint32_t>(s.destination));
     if (s.textOnly) return;
-    self.writeMarkup(rewriteHtmlTag(self.conv_, self.fonts_, self.tagSettings_, inside), out);
+    // The text people read in the tag (alt, title, ...) is converted as words are.
+    writeTagConvertingText(
+        rewriteHtmlTag(self.conv_, self.fonts_, self.tagSettings_, inside),
+        [this](std::string_view w, ByteBuffer& o) { self.convertWord(w, o); },
+        [this](std::string_view m, ByteBuffer& o) { self.writeMarkup(m, o); }, out);
     out.push('>');
   }
   void unclosedTag(std::string_view inside) override { self.writeMarkup(inside, out); }

@@ -24,9 +24,9 @@ struct EngineOptions {
 inline constexpr EngineOptions kLibraryOptions{kCatalogueSize, false};
 inline constexpr EngineOptions kWebOptions{40, true};
 
-class DecodeTree;        // the decoding tree of a source charset, private to the engine
-struct ConversionPlan;   // tables derived from a selected pair, private to the engine
-struct StateAccess;      // the engine's own access to a state's tables
+class DecodeTree;       // the decoding tree of a source charset, private to the engine
+struct ConversionPlan;  // tables derived from a selected pair, private to the engine
+struct StateAccess;     // the engine's own access to a state's tables
 
 // What a converter holds: the options of the program that owns it, the selected pair and
 // the tables built for it (kept for a few recent pairs, so that going back to one does not

@@ -32,6 +32,9 @@ const FontNameList* fontList(int charset);
 // The lists chosen for a pair, and the pair they were chosen for: a mapping state chooses
 // again whenever the converter's pair is not that pair.
 struct FontMapState {
+  // The family to map to, when not the destination's own: a program that writes Unicode
+  // (41, 42) maps to the Unicode family of 39.
+  int destinationFamily = 0;
   const FontNameList* source = nullptr;
   const FontNameList* destination = nullptr;
   bool chosen = false;

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ts/byte_buffer.hpp"
 #include "ts/converter.hpp"
@@ -32,6 +34,8 @@ enum class EntityForm { kNumeric, kEightBit, kNamed };
 struct HtmlSettings {
   EntityForm form = EntityForm::kNumeric;
   std::string charsetName = "windows-1252";  // written into charset declarations
+  // The text people read inside tags (see readableAttributeValues) converted as words are.
+  bool convertAttributeText = false;
 };
 
 // Entity decoding: every named entity and numeric reference of the table is replaced by its
@@ -61,6 +65,22 @@ class HtmlWordConverter {
 // has the value of its charset declaration replaced by the settings' charset name.
 std::string rewriteHtmlTag(ConverterState& conv, FontMapState& fonts, const HtmlSettings& settings,
                            std::string_view inside);
+
+// Where a tag's inside holds text people read: the values of alt, title, placeholder, label
+// and summary, and the content of a meta tag named description or keywords.  In order.
+struct AttributeValue {
+  std::size_t offset = 0;
+  std::size_t length = 0;
+  char quote = 0;  // '"', '\'' or 0 for an unquoted value
+};
+std::vector<AttributeValue> readableAttributeValues(std::string_view inside);
+
+// Writes a tag's inside with its readable values converted: the rest through `markup`, each
+// word of a value (bytes between break bytes) through `word` and the break bytes as they
+// are.  A converted value that came to hold its own quote has it written as a reference.
+using TextWriter = std::function<void(std::string_view text, ByteBuffer& out)>;
+void writeTagConvertingText(std::string_view inside, const TextWriter& word,
+                            const TextWriter& markup, ByteBuffer& out);
 
 // The HTML scan over a stream: words (runs of bytes between break bytes), break bytes, and
 // after each "<" the inside of a tag up to the next ">".  Words and tags are held until they

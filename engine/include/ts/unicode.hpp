@@ -12,8 +12,8 @@ namespace ts {
 
 // Converts `text` with the selected pair of `conv`, whose destination should be "VN Unicode
 // 1" (39), and reads the result as UTF-16 units: an escape (a backslash, "u" and four
-// decimal digits) gives the value of its digits, any other byte its own value.  Never more units than bytes
-// when the destination is 39.
+// decimal digits) gives the value of its digits, any other byte its own value.  Never more units
+// than bytes when the destination is 39.
 std::u16string toUtf16(ConverterState& conv, std::string_view text);
 
 // Writes UTF-16 units in the destination charset of `conv`'s current pair: a unit that is a
@@ -23,6 +23,11 @@ bool fromUtf16(const ConverterState& conv, std::u16string_view text, std::string
 
 // A text of the programs, stored as TCVN3 bytes, as UTF-8 for showing.
 std::string tcvn3ToUtf8(std::string_view tcvn3);
+
+// A close form of a character no legacy charset writes, for transliteration: ASCII for
+// punctuation and symbols ("–" "-", "€" "EUR", "©" "(C)"), the base letter for accented
+// Latin letters of other languages ("ñ" "n", "ß" "ss").  Empty when there is none.
+std::string_view closeForm(std::uint32_t cp);
 
 // Letter case of single characters over A-Z and the Vietnamese letters; every other
 // character is neither and is returned unchanged.

@@ -16,7 +16,6 @@
 
 namespace ts::platform {
 
-
 class Registry {
  public:
   static constexpr const char* kSection = "Software\\Tessaro";

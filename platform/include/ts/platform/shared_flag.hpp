@@ -14,5 +14,4 @@ namespace ts::platform {
 // another user or is a symbolic link).  One process keeps one mapping per file.
 void* mapSharedBlock(const std::string& name, std::size_t size);
 
-
 }  // namespace ts::platform

@@ -1,0 +1,137 @@
+#include "output.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "ts/platform/files.hpp"
+
+namespace tsconv {
+namespace {
+
+// The temporary file a signal handler removes (async-signal-safe: a fixed buffer).
+char g_pending[4096];
+volatile std::sig_atomic_t g_hasPending = 0;
+
+void setPending(const std::string& path) {
+  g_hasPending = 0;
+  if (path.empty() || path.size() >= sizeof g_pending) return;
+  std::memcpy(g_pending, path.c_str(), path.size() + 1);
+  g_hasPending = 1;
+}
+
+void onSignal(int sig) {
+  if (g_hasPending) unlink(g_pending);
+  std::signal(sig, SIG_DFL);
+  std::raise(sig);
+}
+
+}  // namespace
+
+void Output::installSignalHandlers() {
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ, SIGPIPE, SIGXCPU, SIGALRM}) {
+    struct sigaction sa = {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(sig, &sa, nullptr);
+  }
+}
+
+Output::Output(const char* path) {
+  if (path == nullptr) return;
+  path_ = path;
+  std::error_code ec;
+  // A symbolic link is followed: its target is what gets replaced.
+  const std::filesystem::path resolved = std::filesystem::weakly_canonical(path_, ec);
+  target_ = ec ? path_ : resolved.string();
+  struct stat st;
+  const bool exists = stat(target_.c_str(), &st) == 0;
+  if (exists && !S_ISREG(st.st_mode)) {
+    if (S_ISDIR(st.st_mode)) {
+      error_ = "cannot write " + name() + ": " + std::strerror(EISDIR);
+      fd_ = -1;
+      return;
+    }
+    // A device, a FIFO or a socket: written as it is.
+    fd_ = open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd_ < 0) failed("cannot open", errno);
+    return;
+  }
+  if (exists && access(target_.c_str(), W_OK) != 0) {
+    failed("will not replace", errno);
+    fd_ = -1;
+    return;
+  }
+  tmp_ = target_ + ".tsconv-XXXXXX";
+  fd_ = mkostemp(tmp_.data(), O_CLOEXEC);
+  if (fd_ < 0) {
+    const int e = errno;
+    tmp_.clear();
+    error_ = "cannot create a file beside " + name() + ": " + std::strerror(e);
+    return;
+  }
+  setPending(tmp_);
+  if (exists) {
+    // The owner where permitted (root, or a group the user is in), then the mode, which a
+    // change of owner may have cut.
+    if (fchown(fd_, st.st_uid, st.st_gid) != 0)
+      (void)!fchown(fd_, static_cast<uid_t>(-1), st.st_gid);
+    fchmod(fd_, st.st_mode & 07777);
+  } else {
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd_, 0666 & ~mask);
+  }
+}
+
+Output::~Output() { abandon(); }
+
+std::string Output::name() const { return path_.empty() ? "standard output" : "'" + path_ + "'"; }
+
+bool Output::failed(const std::string& what, int err) {
+  if (error_.empty()) error_ = what + " " + name() + ": " + std::strerror(err);
+  return false;
+}
+
+bool Output::write(const ts::ByteBuffer& b) {
+  if (!ok()) return false;
+  if (b.empty()) return true;
+  if (!ts::platform::writeAll(fd_, b.data(), b.size())) return failed("cannot write", errno);
+  return true;
+}
+
+bool Output::commit() {
+  if (!ok()) return false;
+  if (path_.empty()) return true;
+  const int fd = fd_;
+  fd_ = -1;
+  if (close(fd) != 0) return failed("cannot write", errno);
+  if (tmp_.empty()) return true;
+  if (rename(tmp_.c_str(), target_.c_str()) != 0) {
+    const int e = errno;
+    unlink(tmp_.c_str());
+    tmp_.clear();
+    g_hasPending = 0;
+    return failed("cannot replace", e);
+  }
+  tmp_.clear();
+  g_hasPending = 0;
+  return true;
+}
+
+void Output::abandon() {
+  if (path_.empty()) return;
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+  if (!tmp_.empty()) unlink(tmp_.c_str());
+  tmp_.clear();
+  g_hasPending = 0;
+}
+
+}  // namespace tsconv
