@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "texts.hpp"
 #include "ts/platform/files.hpp"
@@ -93,22 +95,55 @@ struct BatchJob::Run {
     report.failures.push_back({path, why});
     observer.pageFailed(path, why);
   }
+  void skip(const std::string& path, const std::string& why) {
+    report.skipped.push_back({path, why});
+    observer.pageSkipped(path, why);
+  }
 
-  // First pass, one page: X becomes X.bak, which converts into X.tshtm.
-  void convertPage(const std::string& page) {
+  // A page an interrupted run left as its backup alone: X is missing, X.bak is a file.
+  static bool leftAsBackup(const std::string& page) {
     struct stat st;
-    if (lstat(page.c_str(), &st) != 0) return;
-    if (S_ISLNK(st.st_mode)) {
-      if (isPageName(page)) fail(page, "a symbolic link: left as it is");
+    return isPageName(page) && lstat(page.c_str(), &st) != 0 && errno == ENOENT &&
+           lstat((page + ".bak").c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  }
+
+  // First pass, one page: X becomes X.bak, which converts into X.tshtm.  `listed` tells a
+  // page named in the list from one found in a folder.
+  void convertPage(const std::string& page, bool listed) {
+    struct stat st;
+    if (lstat(page.c_str(), &st) != 0) {
+      if (leftAsBackup(page)) recoverPage(page);
       return;
     }
-    if (!S_ISREG(st.st_mode) || !isPageName(page)) return;
+    if (S_ISLNK(st.st_mode)) {
+      if (isPageName(page) || listed) skip(page, "a symbolic link: left as it is");
+      return;
+    }
+    if (!S_ISREG(st.st_mode)) return;
+    if (!isPageName(page)) {
+      if (listed) skip(page, "not a page (.htm, .html, .shtml): left as it is");
+      return;
+    }
     const std::string backup = page + ".bak", temporary = page + ".tshtm";
     bool renamed = platform::renameNoReplace(page, backup);
     if (!renamed && errno != EEXIST) {
       fail(page, std::string("cannot rename it to its backup: ") + std::strerror(errno));
       return;
     }
+    convertBackup(page, renamed);
+  }
+
+  // A page found as its backup alone is converted from it; its name comes back at the end.
+  void recoverPage(const std::string& page) {
+    if (!convertBackup(page, true)) return;
+    ++report.recovered;
+  }
+
+  // Converts X.bak into X.tshtm.  `renamed`: the backup is the page's own, made by this run
+  // or by an interrupted one, and X is free; otherwise X stays as it is.
+  bool convertBackup(const std::string& page, bool renamed) {
+    const std::string backup = page + ".bak", temporary = page + ".tshtm";
+    struct stat st;
     // With a backup from before, the page keeps its name and that backup is converted; the
     // page is left as it is.
     std::uint64_t size = 0;
@@ -123,15 +158,30 @@ struct BatchJob::Run {
         fail(page, outcome.describe() + "; the page is kept as " + backup);
       else
         fail(page, outcome.describe());
-      return;
+      return false;
     }
     if (!renamed) {
-      fail(page, "its backup " + backup + " exists already: the page is left as it is, " +
-                     temporary + " holds the conversion of that backup");
-      return;
+      // The page may be that conversion already (a finished run, run again).
+      if (sameContents(page, temporary)) {
+        unlink(temporary.c_str());
+        skip(page, "converted already from its backup " + backup);
+      } else {
+        fail(page, "its backup " + backup + " exists already: the page is left as it is, " +
+                       temporary + " holds the conversion of that backup");
+      }
+      return false;
     }
+    completed.push_back(page);
     ++report.pages;
     report.bytes += size;
+    return true;
+  }
+
+  static bool sameContents(const std::string& a, const std::string& b) {
+    std::ifstream fa(a, std::ios::binary), fb(b, std::ios::binary);
+    if (!fa || !fb) return false;
+    return std::equal(std::istreambuf_iterator<char>(fa), std::istreambuf_iterator<char>(),
+                      std::istreambuf_iterator<char>(fb), std::istreambuf_iterator<char>());
   }
 
   void convertTree(const std::string& folder) {
@@ -140,30 +190,28 @@ struct BatchJob::Run {
       struct stat st;
       if (lstat(path.c_str(), &st) != 0) continue;
       if (S_ISDIR(st.st_mode)) convertTree(path);  // symbolic links are not followed
-      convertPage(path);
+      // X.bak without X: a page an interrupted run had renamed.
+      if (name.size() > 4 && name.ends_with(".bak") && S_ISREG(st.st_mode)) {
+        const std::string page = path.substr(0, path.size() - 4);
+        if (leftAsBackup(page)) recoverPage(page);
+        continue;
+      }
+      convertPage(path, false);
     }
   }
 
-  // Second pass: X.tshtm becomes X (never replacing a file).
-  void restoreFile(const std::string& temporary) {
-    const std::string page = temporary.substr(0, temporary.size() - 6);
-    platform::renameNoReplace(temporary, page);
-  }
-
-  void restoreTree(const std::string& folder) {
-    for (const std::string& name : entriesOf(folder)) {
-      const std::string path = joined(folder, name);
-      struct stat st;
-      if (lstat(path.c_str(), &st) != 0) continue;
-      if (S_ISDIR(st.st_mode)) {
-        restoreTree(path);
-      } else if (S_ISREG(st.st_mode) && lastExtension(name) == "tshtm" && name.size() > 6) {
-        restoreFile(path);
-      }
+  // Second pass: X.tshtm becomes X (never replacing a file), for the pages whose temporary
+  // file this run wrote whole.  A temporary file left by an interrupted run is never used.
+  void restorePages() {
+    for (const std::string& page : completed) {
+      if (!platform::renameNoReplace(page + ".tshtm", page))
+        fail(page, std::string("cannot give the converted page its name: ") +
+                       std::strerror(errno) + "; it is " + page + ".tshtm");
     }
   }
 
   FileConverter converter;
+  std::vector<std::string> completed;
   JobObserver& observer;
   JobReport report;
 };
@@ -180,20 +228,16 @@ JobReport BatchJob::run(const ConvertSettings& settings, JobObserver& observer) 
   const std::time_t start = clock();
   for (const std::string& entry : list_) {
     struct stat st;
-    if (lstat(entry.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) r.convertTree(entry);
-    r.convertPage(entry);
+    const bool folder = lstat(entry.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (folder) r.convertTree(entry);
+    r.convertPage(entry, !folder);
   }
-  if (!stopAfterFirstPass) {
-    for (const std::string& entry : list_) {
-      struct stat st;
-      if (lstat(entry.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        r.restoreTree(entry);
-      else
-        r.restoreFile(entry + ".tshtm");
-    }
-  }
+  if (!stopAfterFirstPass) r.restorePages();
   r.report.seconds = static_cast<std::int64_t>(clock() - start);
   std::string text = reportMessage(r.report.pages, r.report.bytes, r.report.seconds);
+  if (r.report.recovered != 0)
+    text += "\n\n" + format("Recovered %llu pages left as backups by an interrupted run.",
+                            static_cast<unsigned long long>(r.report.recovered));
   if (!r.report.failures.empty()) {
     text += "\n\n" + shown(format(texts::kFailed, r.report.failures.size()));
     for (const JobFailure& f : r.report.failures) text += "\n" + f.path + ": " + f.why;

@@ -301,7 +301,7 @@ FileOutcome FileConverter::convert(const std::string& input, const std::string& 
   }
   struct stat st;
   const mode_t mode = fstat(in, &st) == 0 ? (st.st_mode & 0777) : 0644;
-  const int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+  const int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, mode);
   if (fd < 0) {
     outcome.result = FileOutcome::kCannotCreateOutput;
     outcome.error = errno;

@@ -8,9 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <random>
 #include <thread>
 
 #include "ts/web/batch_job.hpp"
+#include "ts/web/file_converter.hpp"
 #include "web_test_util.hpp"
 
 extern char** environ;
@@ -156,6 +158,52 @@ TEST_F(Tsweb, KilledRunLosesNothing) {
       fs::remove(p.string() + ".tshtm");
     }
   }
+}
+
+// Killed at random moments and run again, twenty times: the rerun completes the work, every
+// page is the whole conversion of its original and every original is its backup.
+TEST_F(Tsweb, RerunAfterAKillCompletesTheWork) {
+  constexpr int kPages = 300;
+  std::mt19937 rng(42);
+  std::vector<std::string> originals, expected;
+  ConvertSettings settings;  // the command line's defaults: 15 to 39, html - utf8
+  for (int i = 0; i < kPages; ++i) {
+    std::string page = "<p title=\"" + std::to_string(i) + "\">";
+    const int words = std::uniform_int_distribution<int>(10, 3000)(rng);
+    for (int w = 0; w < words; ++w) page += "Vi\xD6t \xAE\xB9i " + std::to_string(i * w) + " ";
+    originals.push_back(page);
+    expected.push_back(FileConverter(settings).convertText(page));
+  }
+  auto pagePath = [this](int i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "d%d/p%d.htm", i % 7, i);
+    return dir_ / "site" / name;
+  };
+  auto lay = [&] {
+    fs::remove_all(dir_ / "site");
+    for (int i = 0; i < kPages; ++i) writeFile(pagePath(i), originals[static_cast<std::size_t>(i)]);
+  };
+  lay();
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(run({"site"}).status, 0);
+  const int fullMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now() - start)
+                                          .count());
+  int recoveredRuns = 0;
+  for (int round = 0; round < 20; ++round) {
+    lay();
+    run({"site"}, std::uniform_int_distribution<int>(0, fullMs)(rng));
+    const Result again = run({"site"});
+    EXPECT_EQ(again.status, 0) << again.err;
+    recoveredRuns += again.out.find("Recovered") != std::string::npos;
+    for (int i = 0; i < kPages; ++i) {
+      const fs::path p = pagePath(i);
+      ASSERT_TRUE(readFile(p) == expected[static_cast<std::size_t>(i)]) << round << " " << p;
+      ASSERT_TRUE(readFile(p.string() + ".bak") == originals[static_cast<std::size_t>(i)]) << p;
+      ASSERT_FALSE(fs::exists(p.string() + ".tshtm")) << p;
+    }
+  }
+  EXPECT_GT(recoveredRuns, 0);  // some kills did fall inside the conversion
 }
 
 }  // namespace

@@ -72,6 +72,10 @@ class Terminal : public ts::web::JobObserver {
     end();
     std::fprintf(stderr, "tsweb: %s: %s\n", path.c_str(), why.c_str());
   }
+  void pageSkipped(const std::string& path, const std::string& why) override {
+    end();
+    std::fprintf(stderr, "tsweb: %s: skipped: %s\n", path.c_str(), why.c_str());
+  }
   void message(const std::string& text) override {
     end();
     std::printf("%s\n", text.c_str());
@@ -157,7 +161,9 @@ int main(int argc, char** argv) {
     std::error_code ec;
     const std::filesystem::path p = std::filesystem::absolute(argv[i], ec);
     if (ec) usageError(std::string("cannot use the path '") + argv[i] + "'");
-    if (!std::filesystem::exists(std::filesystem::symlink_status(p)))
+    // A page an interrupted run left as its backup alone is named by its own name.
+    if (!std::filesystem::exists(std::filesystem::symlink_status(p)) &&
+        !std::filesystem::is_regular_file(p.string() + ".bak"))
       usageError("no such file or folder: '" + p.string() + "'");
     job.add(p.lexically_normal().string());
   }

@@ -20,6 +20,8 @@ struct JobObserver : ProgressObserver {
   virtual void pageStarted(const std::string& /*path*/, std::uint64_t /*bytes*/,
                            const std::string& /*title*/) {}
   virtual void pageFailed(const std::string& /*path*/, const std::string& /*why*/) {}
+  // A listed file that is no page, a symbolic link, or a page converted already: left alone.
+  virtual void pageSkipped(const std::string& /*path*/, const std::string& /*why*/) {}
   // The job is over: the normal title comes back.
   virtual void titleRestored() {}
   // A message for the message box.
@@ -43,7 +45,9 @@ struct JobReport {
   std::uint64_t pages = 0;  // converted
   std::uint64_t bytes = 0;  // their sizes
   std::int64_t seconds = 0;
+  std::uint64_t recovered = 0;  // pages an interrupted run had left as backups only
   std::vector<JobFailure> failures;
+  std::vector<JobFailure> skipped;
   std::string text;  // the message shown at the end
 };
 
@@ -58,6 +62,9 @@ class BatchJob {
   JobReport run(const ConvertSettings& settings, JobObserver& observer);
 
   // For tests: the clock, and a stop between the two passes (as if the run were killed).
+  // A run after an interrupted one completes its work: a page found as its backup alone is
+  // converted from that backup, and only temporary files this run wrote whole get a page's
+  // name.
   std::function<std::time_t()> clock = [] { return std::time(nullptr); };
   bool stopAfterFirstPass = false;
 
