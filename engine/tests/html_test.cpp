@@ -130,6 +130,27 @@ TEST(Html, TagRewriter) {
   EXPECT_EQ(tag(29, 15, "font face=VNI-Times charset=x"), "font face=VNI-Times charset=x");
 }
 
+TEST(Html, ReadableAttributeValues) {
+  auto values = [](std::string_view inside) {
+    std::string out;
+    for (const AttributeValue& v : readableAttributeValues(inside))
+      out += std::string(inside.substr(v.offset, v.length)) + (v.quote ? v.quote : '_') + "|";
+    return out;
+  };
+  EXPECT_EQ(values("img src=\"a b\" alt=\"x y\" TITLE='z' label=w summary = \"s\""),
+            "x y\"|z'|w_|s\"|");
+  EXPECT_EQ(values("input placeholder=\"p\" value=\"v\""), "p\"|");
+  // A meta's content, wherever its name stands; only descriptions and keywords.
+  EXPECT_EQ(values("meta content=\"c\" name=\"Keywords\""), "c\"|");
+  EXPECT_EQ(values("META NAME=description CONTENT='d'"), "d'|");
+  EXPECT_EQ(values("meta name=\"author\" content=\"c\""), "");
+  EXPECT_EQ(values("meta http-equiv=\"Content-Type\" content=\"text/html\""), "");
+  // Not the same as an attribute whose name ends alike, nor one without a value.
+  EXPECT_EQ(values("img data-alt=\"x\" alt"), "");
+  EXPECT_EQ(values("img alt=\"open"), "open\"|");  // a quote that never closes: to the end
+  EXPECT_EQ(values(""), "");
+}
+
 TEST(Html, Scan) {
   EXPECT_EQ(html(15, 15, "abcd efgh"), "abcd efgh");  // the last word needs no break
   EXPECT_EQ(html(15, 29, "<b>\xB8</b> \xB8-x"), "<b>a&#249;</b> a&#249;-x");

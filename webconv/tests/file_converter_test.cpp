@@ -85,6 +85,15 @@ TEST(FileConverter, EveryOutputFormat) {
   // A letter, an italic pair around a second letter, nothing else.
   EXPECT_EQ(page("text only", 15, 39, "\xB8<i>\xB5</i>"), "\xC3\xA1\xC3\xA0");
   EXPECT_EQ(page("text only", 15, 15, "a<b"), "ab");  // an open tag at the end is written
+
+  // Text people read inside tags is converted as words are; URLs and names are not.
+  const std::string img = "<img src=\"\xB8.png\" ALT=\"\xB8 \xB5\" title=\xB5>";
+  EXPECT_EQ(page("html - utf8", 15, 39, img),
+            "<img src=\"\xC2\xB8.png\" ALT=\"\xC3\xA1 \xC3\xA0\" title=\xC3\xA0>");
+  EXPECT_EQ(page("html - &#code;", 15, 29, img),
+            "<img src=\"\xB8.png\" ALT=\"a&#249; a&#248;\" title=a&#248;>");
+  EXPECT_EQ(page("html - 8-bit", 15, 24, "<meta content=\"\xB8\" name=keywords>"),
+            "<meta content=\"a'\" name=keywords>");
 }
 
 TEST(FileConverter, UnicodeEscapeSteps) {
