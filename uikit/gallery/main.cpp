@@ -1,6 +1,6 @@
 // uikit-gallery: every control of the UI kit in every state, for reviewers.
 //
-//   uikit-gallery [--shots DIR] [--program web|data]
+//   uikit-gallery [--shots DIR] [--link-hover COLOUR|highlight]
 //
 // Without arguments it opens a window; hovering and focusing the controls shows the skin at
 // work.  With --shots it saves a PNG of each control in each state to DIR and exits (it runs
@@ -67,7 +67,7 @@ QTreeWidget* fillList(QTreeWidget* list) {
   return list;
 }
 
-std::vector<Row> rows(Program program) {
+std::vector<Row> rows(std::optional<QColor> hover) {
   const QString vn = fromTcvn3("Chuy\xD3n m\xB7");  // "Chuyển mã"
   std::vector<Row> r;
   r.push_back({"push-button", "default", [vn](QWidget* p, State s) {
@@ -213,8 +213,8 @@ std::vector<Row> rows(Program program) {
                  l->setFixedSize(240, 100);
                  return static_cast<QWidget*>(l);
                }});
-  r.push_back({"hyperlink", "visited", [program](QWidget* p, State s) {
-                 auto* l = new HyperLink("tessaro.example", kWebAddress, p, program);
+  r.push_back({"hyperlink", "visited", [hover](QWidget* p, State s) {
+                 auto* l = new HyperLink("tessaro.example", kWebAddress, p, hover);
                  l->setVisited(s == State::Special);
                  return static_cast<QWidget*>(l);
                }});
@@ -254,7 +254,7 @@ void enter(QWidget* w, State state, SkinManager& skins) {
   QApplication::processEvents();
 }
 
-int shots(const QString& dir, Program program) {
+int shots(const QString& dir, std::optional<QColor> hover) {
   if (!QDir().mkpath(dir)) {
     std::fprintf(stderr, "uikit-gallery: cannot create %s\n", qPrintable(dir));
     return 1;
@@ -262,7 +262,7 @@ int shots(const QString& dir, Program program) {
   SkinManager& skins = SkinManager::instance();
   int saved = 0;
   std::vector<std::vector<std::pair<QString, QImage>>> sheet;  // a line per control
-  for (const Row& row : rows(program)) {
+  for (const Row& row : rows(hover)) {
     sheet.emplace_back();
     for (int s = 0; s <= static_cast<int>(State::Special); ++s) {
       const auto state = static_cast<State>(s);
@@ -291,7 +291,7 @@ int shots(const QString& dir, Program program) {
     }
   }
   // The message box, as ShowMessage shows it.
-  MessageBox box(program);
+  MessageBox box(nullptr, hover);
   box.setText(fromTcvn3("\xA7\xB7 chuy\xD3n m\xB7 xong 3 file.\nT\xE6ng s\xE8 Byte: 61 640."));
   box.show();
   QApplication::processEvents();
@@ -341,20 +341,23 @@ int main(int argc, char** argv) {
         previous(type, context, message);
       });
   QString shotDir;
-  Program program = Program::Web;
+  std::optional<QColor> hover = QColor(255, 0, 0);  // red, as the web converter's links
   for (int i = 1; i < argc; ++i) {
     const QString a = QString::fromLocal8Bit(argv[i]);
     if (a == "--shots" && i + 1 < argc) {
       shotDir = QString::fromLocal8Bit(argv[++i]);
-    } else if (a == "--program" && i + 1 < argc) {
-      const QString p = QString::fromLocal8Bit(argv[++i]);
-      if (p != "web" && p != "data") {
-        std::fprintf(stderr, "uikit-gallery: unknown program '%s' (web or data)\n", argv[i]);
+    } else if (a == "--link-hover" && i + 1 < argc) {
+      const QString c = QString::fromLocal8Bit(argv[++i]);
+      if (c == "highlight") {
+        hover.reset();
+      } else if (QColor::isValidColorName(c)) {
+        hover = QColor::fromString(c);
+      } else {
+        std::fprintf(stderr, "uikit-gallery: unknown colour '%s'\n", argv[i]);
         return 2;
       }
-      program = p == "web" ? Program::Web : Program::Data;
     } else {
-      std::fprintf(stderr, "usage: uikit-gallery [--shots DIR] [--program web|data]\n");
+      std::fprintf(stderr, "usage: uikit-gallery [--shots DIR] [--link-hover COLOUR|highlight]\n");
       return 2;
     }
   }
@@ -368,7 +371,7 @@ int main(int argc, char** argv) {
   SkinManager::instance().install(nullptr, SkinManager::kDialogMode);
   int rc = 0;
   if (!shotDir.isEmpty()) {
-    rc = shots(shotDir, program);
+    rc = shots(shotDir, hover);
   } else {
     QDialog window;
     window.setWindowTitle("uikit-gallery");
@@ -378,7 +381,7 @@ int main(int argc, char** argv) {
     for (int s = 0; s <= static_cast<int>(State::Special); ++s)
       if (static_cast<State>(s) != State::Hot && static_cast<State>(s) != State::Focused)
         grid->addWidget(new QLabel(QString("<b>%1</b>").arg(kStateNames[s])), y, s + 1);
-    for (const Row& row : rows(program)) {
+    for (const Row& row : rows(hover)) {
       ++y;
       grid->addWidget(new QLabel(row.name), y, 0);
       for (State s : {State::Normal, State::Disabled, State::Special}) {

@@ -7,10 +7,10 @@
 #include <QRegularExpression>
 #include <QStyle>
 
-#include "ts/unicode.hpp"
 #include "ts/ui/flat_button.hpp"
 #include "ts/ui/hyperlink.hpp"
 #include "ts/ui/ui_font.hpp"
+#include "ts/unicode.hpp"
 
 namespace ts::ui {
 
@@ -19,7 +19,7 @@ QString fromTcvn3(std::string_view tcvn3) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-MessageBox::MessageBox(Program program, QWidget* parent) : QDialog(parent) {
+MessageBox::MessageBox(QWidget* parent, std::optional<QColor> linkHover) : QDialog(parent) {
   setWindowTitle(QString::fromLatin1(kCaption));
   setWindowIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
   InstallUiFont();
@@ -58,14 +58,14 @@ MessageBox::MessageBox(Program program, QWidget* parent) : QDialog(parent) {
   icon_->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
   icon_->setGeometry(iconAt.x(), iconAt.y(), 32, 32);
 
-  web_ = new HyperLink(this, program);
+  web_ = new HyperLink(this, linkHover);
   web_->setObjectName(QString::number(kWebId));
   web_->setText(
       QString::fromLatin1(kWebAddress).remove("https://").remove(QRegularExpression("/$")));
   web_->setTarget(QString::fromLatin1(kWebAddress));
   place(web_, 9, 53, 78, 8);
 
-  mail_ = new HyperLink(this, program);
+  mail_ = new HyperLink(this, linkHover);
   mail_->setObjectName(QString::number(kMailId));
   mail_->setText(QString::fromLatin1(kEmailAddress));
   mail_->setTarget(QString("mailto:") + kEmailAddress);
@@ -90,14 +90,14 @@ QPoint MessageBox::toPixels(int x, int y) const { return QPoint(x * baseX_ / 4, 
 void MessageBox::setText(const QString& text) { text_->setText(text); }
 QString MessageBox::text() const { return text_->text(); }
 
-void ShowMessage(const QString& text, Program program, QWidget* parent) {
-  MessageBox box(program, parent);
+void ShowMessage(const QString& text, QWidget* parent, std::optional<QColor> linkHover) {
+  MessageBox box(parent, linkHover);
   box.setText(text);
   box.exec();
 }
 
-void ShowMessageTcvn3(std::string_view tcvn3, Program program, QWidget* parent) {
-  ShowMessage(fromTcvn3(tcvn3), program, parent);
+void ShowMessageTcvn3(std::string_view tcvn3, QWidget* parent, std::optional<QColor> linkHover) {
+  ShowMessage(fromTcvn3(tcvn3), parent, linkHover);
 }
 
 }  // namespace ts::ui

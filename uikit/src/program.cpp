@@ -3,13 +3,8 @@
 #include <QCoreApplication>
 
 #include "ts/platform/registry.hpp"
-#include "ts/ui/system_colours.hpp"
 
 namespace ts::ui {
-
-QColor linkHoverColour(Program p) {
-  return p == Program::Web ? QColor(255, 0, 0) : sysColour(SysColour::Highlight);
-}
 
 QString profilePath() {
   QString name = QCoreApplication::applicationName().toLower();

@@ -120,6 +120,69 @@ void SortHeader::paintEvent(QPaintEvent* e) {
   drawRing(p, r, shadow, shadow);
 }
 
+std::vector<int> sortedRowOrder(std::vector<QByteArray> keys, bool ascending, int first, int last) {
+  const int count = static_cast<int>(keys.size());
+  std::vector<int> rows(keys.size());
+  for (int i = 0; i < count; ++i) rows[static_cast<std::size_t>(i)] = i;
+  if (last < 0 || last >= count) last = count - 1;
+  if (first < 0) first = 0;
+  if (first >= last) return rows;
+  auto less = [ascending](const QByteArray& a, const QByteArray& b) {
+    return ascending ? a < b : b < a;  // byte order, as strcmp compares
+  };
+  auto swapRows = [&](int a, int b) {
+    std::swap(rows[static_cast<std::size_t>(a)], rows[static_cast<std::size_t>(b)]);
+    std::swap(keys[static_cast<std::size_t>(a)], keys[static_cast<std::size_t>(b)]);
+  };
+  // Quicksort with the middle row as pivot; the smaller side is sorted first by recursion,
+  // the larger one by the loop, so the depth stays logarithmic.
+  auto quick = [&](auto&& self, int lo, int hi) -> void {
+    while (lo < hi) {
+      const QByteArray pivot = keys[static_cast<std::size_t>((lo + hi) / 2)];
+      int i = lo, j = hi;
+      while (i <= j) {
+        while (less(keys[static_cast<std::size_t>(i)], pivot)) ++i;
+        while (less(pivot, keys[static_cast<std::size_t>(j)])) --j;
+        if (i <= j) {
+          if (keys[static_cast<std::size_t>(i)] != keys[static_cast<std::size_t>(j)])
+            swapRows(i, j);
+          ++i;
+          --j;
+        }
+      }
+      if (j - lo < hi - i) {
+        if (lo < j) self(self, lo, j);
+        lo = i;
+      } else {
+        if (i < hi) self(self, i, hi);
+        hi = j;
+      }
+    }
+  };
+  quick(quick, first, last);
+  return rows;
+}
+
+ColumnWidthStore::ColumnWidthStore() : profile_(profilePath()) {}
+
+void ColumnWidthStore::setPlace(const QString& path, const QString& section, const QString& entry) {
+  profile_ = path;
+  section_ = section;
+  entry_ = entry;
+}
+
+QString ColumnWidthStore::text(const QHeaderView* header) {
+  QString text;
+  for (int i = 0; i < header->count(); ++i) text += QString::number(header->sectionSize(i)) + ",";
+  return text;
+}
+
+bool ColumnWidthStore::save(const QHeaderView* header) const {
+  if (profile_.isEmpty() || header->count() == 0) return false;
+  platform::Registry profile(profile_.toStdString(), section_.toStdString());
+  return profile.set(entry_.toStdString(), text(header).toStdString()) && profile.save();
+}
+
 SortList::SortList(QWidget* parent, Drops drops)
     : QTreeWidget(parent), header_(new SortHeader(this)), drops_(drops) {
   setHeader(header_);
@@ -129,29 +192,17 @@ SortList::SortList(QWidget* parent, Drops drops)
   header_->setOwnFont(true);
   header_->setFlat(true);
   header_->setSectionsClickable(true);
-  profile_ = profilePath();
   connect(header_, &QHeaderView::sectionClicked, this, &SortList::headerClicked);
   if (drops_ == Drops::ToParent) setAcceptDrops(true);
 }
 
 SortList::~SortList() { saveWidths(); }
 
-void SortList::setProfilePlace(const QString& path, const QString& section, const QString& entry) {
-  profile_ = path;
-  section_ = section;
-  entry_ = entry;
-}
-
-QString SortList::widthsText() const {
-  QString text;
-  for (int i = 0; i < columnCount(); ++i) text += QString::number(columnWidth(i)) + ",";
-  return text;
-}
+QString SortList::widthsText() const { return ColumnWidthStore::text(header_); }
 
 bool SortList::saveWidths() const {
-  if (profile_.isEmpty() || columnCount() == 0) return false;
-  platform::Registry profile(profile_.toStdString(), section_.toStdString());
-  return profile.set(entry_.toStdString(), widthsText().toStdString()) && profile.save();
+  if (columnCount() == 0) return false;
+  return widths_.save(header_);
 }
 
 void SortList::headerClicked(int column) {
@@ -180,39 +231,15 @@ void SortList::sort(int column, bool ascending, int first, int last) {
   }
   std::vector<QByteArray> keys;
   for (QTreeWidgetItem* r : rows) keys.push_back(r->text(column).toUtf8());
-  auto less = [&](const QByteArray& a, const QByteArray& b) {
-    return ascending ? a < b : b < a;  // byte order, as strcmp compares
-  };
-  auto swapRows = [&](int a, int b) {
-    std::swap(rows[a], rows[b]);
-    std::swap(keys[a], keys[b]);
-    std::vector<bool>::swap(selected[a], selected[b]);
-  };
-  // Quicksort with the middle row as pivot; the smaller side is sorted first by recursion,
-  // the larger one by the loop, so the depth stays logarithmic.
-  auto quick = [&](auto&& self, int lo, int hi) -> void {
-    while (lo < hi) {
-      const QByteArray pivot = keys[(lo + hi) / 2];
-      int i = lo, j = hi;
-      while (i <= j) {
-        while (less(keys[i], pivot)) ++i;
-        while (less(pivot, keys[j])) --j;
-        if (i <= j) {
-          if (keys[i] != keys[j]) swapRows(i, j);
-          ++i;
-          --j;
-        }
-      }
-      if (j - lo < hi - i) {
-        if (lo < j) self(self, lo, j);
-        lo = i;
-      } else {
-        if (i < hi) self(self, i, hi);
-        hi = j;
-      }
-    }
-  };
-  quick(quick, first, last);
+  const std::vector<int> order = sortedRowOrder(std::move(keys), ascending, first, last);
+  std::vector<QTreeWidgetItem*> sortedRows;
+  std::vector<bool> sortedSelected;
+  for (int from : order) {
+    sortedRows.push_back(rows[static_cast<std::size_t>(from)]);
+    sortedSelected.push_back(selected[static_cast<std::size_t>(from)]);
+  }
+  rows.swap(sortedRows);
+  selected.swap(sortedSelected);
 
   const bool blocked = blockSignals(true);
   while (topLevelItemCount() > 0) takeTopLevelItem(topLevelItemCount() - 1);
@@ -221,6 +248,139 @@ void SortList::sort(int column, bool ascending, int first, int last) {
   for (int i = 0; i < count; ++i) rows[i]->setSelected(selected[i]);
   if (current != nullptr) setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
   blockSignals(blocked);
+}
+
+// --- The model-based form -------------------------------------------------------------
+
+SortProxyModel::SortProxyModel(QObject* parent) : QAbstractProxyModel(parent) {}
+
+void SortProxyModel::setSourceModel(QAbstractItemModel* source) {
+  beginResetModel();
+  if (sourceModel() != nullptr) disconnect(sourceModel(), nullptr, this, nullptr);
+  QAbstractProxyModel::setSourceModel(source);
+  order_.clear();
+  place_.clear();
+  if (source != nullptr) {
+    // Any change of the rows gives back the source's order; changed values are passed on.
+    const auto reset = [this] { resetOrder(); };
+    connect(source, &QAbstractItemModel::modelReset, this, reset);
+    connect(source, &QAbstractItemModel::layoutChanged, this, reset);
+    connect(source, &QAbstractItemModel::rowsInserted, this, reset);
+    connect(source, &QAbstractItemModel::rowsRemoved, this, reset);
+    connect(source, &QAbstractItemModel::rowsMoved, this, reset);
+    connect(source, &QAbstractItemModel::columnsInserted, this, reset);
+    connect(source, &QAbstractItemModel::columnsRemoved, this, reset);
+    connect(source, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& tl, const QModelIndex& br) {
+              if (order_.empty()) {
+                emit dataChanged(mapFromSource(tl), mapFromSource(br));
+              } else {
+                emit dataChanged(index(0, tl.column()), index(rowCount() - 1, br.column()));
+              }
+            });
+    connect(source, &QAbstractItemModel::headerDataChanged, this,
+            &QAbstractItemModel::headerDataChanged);
+  }
+  endResetModel();
+}
+
+void SortProxyModel::resetOrder() {
+  beginResetModel();
+  order_.clear();
+  place_.clear();
+  endResetModel();
+}
+
+void SortProxyModel::sortBy(int column, bool ascending) {
+  QAbstractItemModel* source = sourceModel();
+  if (source == nullptr || column < 0 || column >= source->columnCount()) return;
+  const int rows = source->rowCount();
+  std::vector<QByteArray> keys;
+  keys.reserve(static_cast<std::size_t>(rows));
+  // Keys in the present order, so that sorting again starts from what is shown.
+  for (int r = 0; r < rows; ++r)
+    keys.push_back(mapToSource(index(r, column)).data(Qt::DisplayRole).toString().toUtf8());
+  const std::vector<int> moved = sortedRowOrder(std::move(keys), ascending);
+  emit layoutAboutToBeChanged();
+  const QModelIndexList before = persistentIndexList();
+  QModelIndexList sources;
+  for (const QModelIndex& p : before) sources.append(mapToSource(p));
+  std::vector<int> order(static_cast<std::size_t>(rows));
+  for (int r = 0; r < rows; ++r) {
+    const int from = moved[static_cast<std::size_t>(r)];
+    order[static_cast<std::size_t>(r)] =
+        order_.empty() ? from : order_[static_cast<std::size_t>(from)];
+  }
+  order_.swap(order);
+  place_.assign(static_cast<std::size_t>(rows), 0);
+  for (int r = 0; r < rows; ++r)
+    place_[static_cast<std::size_t>(order_[static_cast<std::size_t>(r)])] = r;
+  QModelIndexList after;
+  for (const QModelIndex& s : sources) after.append(mapFromSource(s));
+  changePersistentIndexList(before, after);
+  emit layoutChanged();
+}
+
+QModelIndex SortProxyModel::mapToSource(const QModelIndex& proxy) const {
+  if (!proxy.isValid() || sourceModel() == nullptr) return {};
+  const int row = order_.empty() ? proxy.row() : order_[static_cast<std::size_t>(proxy.row())];
+  return sourceModel()->index(row, proxy.column());
+}
+
+QModelIndex SortProxyModel::mapFromSource(const QModelIndex& source) const {
+  if (!source.isValid()) return {};
+  const int row = place_.empty() ? source.row() : place_[static_cast<std::size_t>(source.row())];
+  return index(row, source.column());
+}
+
+QModelIndex SortProxyModel::index(int row, int column, const QModelIndex& parent) const {
+  if (parent.isValid() || row < 0 || column < 0 || row >= rowCount() || column >= columnCount())
+    return {};
+  return createIndex(row, column);
+}
+
+QModelIndex SortProxyModel::parent(const QModelIndex&) const { return {}; }
+
+int SortProxyModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() || sourceModel() == nullptr ? 0 : sourceModel()->rowCount();
+}
+
+int SortProxyModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() || sourceModel() == nullptr ? 0 : sourceModel()->columnCount();
+}
+
+SortTable::SortTable(QWidget* parent)
+    : QTableView(parent), header_(new SortHeader(this)), proxy_(new SortProxyModel(this)) {
+  setHorizontalHeader(header_);
+  header_->setOwnFont(true);
+  header_->setFlat(true);
+  header_->setSectionsClickable(true);
+  verticalHeader()->hide();
+  setShowGrid(false);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSortingEnabled(false);
+  setWordWrap(false);
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  QTableView::setModel(proxy_);
+  connect(header_, &QHeaderView::sectionClicked, this,
+          [this](int column) { sort(column, column == column_ ? !ascending_ : true); });
+}
+
+SortTable::~SortTable() { saveWidths(); }
+
+void SortTable::setModel(QAbstractItemModel* model) {
+  proxy_->setSourceModel(model);
+  column_ = -1;
+  header_->setSortColumn(-1, true);
+}
+
+void SortTable::sort(int column, bool ascending) {
+  if (column < 0 || column >= header_->count()) return;
+  column_ = column;
+  ascending_ = ascending;
+  header_->setSortColumn(column, ascending);
+  proxy_->sortBy(column, ascending);
 }
 
 void SortList::dragEnterEvent(QDragEnterEvent* e) {

@@ -173,9 +173,9 @@ TEST(LinkTexts, ErrorTableAndBrowserCommandLines) {
 
 TEST(HyperLinkControl, AttachColoursAndHover) {
   QDialog dialog;
-  auto* noText = new HyperLink(&dialog);
+  auto* noText = new HyperLink(&dialog, QColor(255, 0, 0));
   noText->setTarget("https://tessaro.example/");
-  auto* noTarget = new HyperLink("mailto:support@tessaro.example", "", &dialog, Program::Data);
+  auto* noTarget = new HyperLink("mailto:support@tessaro.example", "", &dialog);
   noTarget->move(0, 30);
   dialog.resize(300, 80);
   testing::showAndWait(&dialog);
@@ -191,9 +191,9 @@ TEST(HyperLinkControl, AttachColoursAndHover) {
   QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
   QApplication::sendEvent(noText, &enter);
   EXPECT_TRUE(noText->hovering());
-  EXPECT_EQ(noText->textColour(), QColor(255, 0, 0)) << "TSweb's hover colour";
+  EXPECT_EQ(noText->textColour(), QColor(255, 0, 0)) << "the hover colour it was given";
   QApplication::sendEvent(noTarget, &enter);
-  EXPECT_EQ(noTarget->textColour(), sysColour(SysColour::Highlight)) << "TSdata's";
+  EXPECT_EQ(noTarget->textColour(), sysColour(SysColour::Highlight)) << "none given";
   QEvent leave(QEvent::Leave);
   QApplication::sendEvent(noText, &leave);
   noText->setVisited(true);
@@ -315,7 +315,7 @@ TEST(MessageBoxDialog, ShowsTheTcvn3TextWithItsLinksAndClosesOnOk) {
   const std::string done = "\xA7\xB7 chuy\xD3n m\xB7 xong 3 file.";  // "Đã chuyển mã xong 3 file."
   EXPECT_EQ(fromTcvn3(done), QString::fromUtf8("Đã chuyển mã xong 3 file."));
   {
-    MessageBox box(Program::Web);
+    MessageBox box(nullptr, QColor(255, 0, 0));
     box.setText(fromTcvn3(done));
     EXPECT_EQ(box.windowTitle(), "Chu' y'");
     EXPECT_EQ(box.font().family(), kUiFontFamily);

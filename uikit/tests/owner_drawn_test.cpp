@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractTableModel>
+#include <QStandardItemModel>
+
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
@@ -451,6 +454,69 @@ TEST_F(SortListTest, ColumnWidthsLandInTheProfileWhenTheListIsDestroyed) {
             "[Other]\nkeep=1\n[Settings]\nControl=33,44,\n");
 }
 
+// A table model with a value per cell computed on demand: no storage, any size.
+class CountingModel : public QAbstractTableModel {
+ public:
+  explicit CountingModel(int rows) : rows_(rows) {}
+  int rowCount(const QModelIndex& = {}) const override { return rows_; }
+  int columnCount(const QModelIndex& = {}) const override { return 2; }
+  QVariant data(const QModelIndex& i, int role) const override {
+    if (role != Qt::DisplayRole) return {};
+    return i.column() == 0 ? QString::number((static_cast<long long>(i.row()) * 7919) % 1000)
+                           : QString::number(i.row());
+  }
+
+ private:
+  int rows_;
+};
+
+// The model-based form sorts as the item list does, through one rule, and lists a table of a
+// million rows without an item per cell.
+TEST_F(SortListTest, TheModelFormSortsByTheSameRule) {
+  QStandardItemModel model;
+  const std::vector<std::string> texts = {"b", "a", "B", "ă", "a", "", "ab", "b", "a"};
+  auto* list = filledList(nullptr, texts);
+  list->setProfilePlace(QString(), "Settings", "Control");
+  for (std::size_t i = 0; i < texts.size(); ++i)
+    model.appendRow({new QStandardItem(QString::fromStdString(texts[i])),
+                     new QStandardItem(QString::number(i))});
+  SortTable table;
+  table.setProfilePlace(QString(), "Settings", "Control");
+  table.setModel(&model);
+  for (bool asc : {true, false, true}) {
+    list->sort(0, asc);
+    table.sort(0, asc);
+    std::vector<int> shown;
+    for (int r = 0; r < table.sortModel()->rowCount(); ++r)
+      shown.push_back(table.sortModel()->index(r, 1).data().toInt());
+    EXPECT_EQ(shown, rowIds(*list)) << asc;
+    EXPECT_EQ(table.sortHeader()->sortColumn(), 0);
+    EXPECT_EQ(table.sortHeader()->ascending(), asc);
+  }
+  delete list;
+  // A header click flips the order of the sorted column and starts another ascending.
+  table.sort(1, true);
+  emit table.sortHeader()->sectionClicked(1);
+  EXPECT_FALSE(table.ascending());
+  emit table.sortHeader()->sectionClicked(0);
+  EXPECT_TRUE(table.ascending());
+  EXPECT_EQ(table.sortedColumn(), 0);
+  // The source's rows changing gives back its own order.
+  model.appendRow({new QStandardItem("z"), new QStandardItem("9")});
+  EXPECT_EQ(table.sortModel()->index(0, 1).data().toString(), "0");
+
+  CountingModel big(1000000);
+  SortTable large;
+  large.setModel(&big);
+  large.resize(400, 300);
+  large.sort(0, true);
+  EXPECT_EQ(large.sortModel()->rowCount(), 1000000);
+  EXPECT_EQ(large.sortModel()->index(0, 0).data().toString(), "0");
+  EXPECT_EQ(large.sortModel()->index(999999, 0).data().toString(), "999");  // byte order
+  large.setColumnWidth(0, 77);
+  EXPECT_TRUE(large.widthsText().startsWith("77,"));
+}
+
 class DropWatcher : public QWidget {
  public:
   bool event(QEvent* e) override {
@@ -485,7 +551,7 @@ TEST_F(SortListTest, DroppedFilesGoToTheParentOnlyInTheWebWay) {
       EXPECT_EQ(parent.paths, QStringList({"/srv/site/index.htm", "/srv/a b.htm"}));
       EXPECT_EQ(parent.from, list);
     } else {
-      EXPECT_TRUE(parent.paths.isEmpty()) << "TSdata's list leaves drops alone";
+      EXPECT_TRUE(parent.paths.isEmpty()) << "a list without ToParent leaves drops alone";
     }
   }
 }

@@ -2,7 +2,9 @@
 // to the project's web site and e-mail address, in the interface font.
 #pragma once
 
+#include <QColor>
 #include <QDialog>
+#include <optional>
 #include <string_view>
 
 #include "ts/ui/program.hpp"
@@ -21,7 +23,8 @@ class MessageBox : public QDialog {
   // Control ids of the dialog, as object names ("1", "1019", "1017", "1018").
   static constexpr int kOkId = 1, kTextId = 1019, kWebId = 1017, kMailId = 1018;
 
-  explicit MessageBox(Program program, QWidget* parent = nullptr);
+  // `linkHover`: the hover colour of its links (none: the highlight colour of the moment).
+  explicit MessageBox(QWidget* parent = nullptr, std::optional<QColor> linkHover = std::nullopt);
 
   void setText(const QString& text);
   QString text() const;
@@ -42,10 +45,11 @@ class MessageBox : public QDialog {
 };
 
 // Shows `text` in the message box, modally, and returns when the user has closed it.
-void ShowMessage(const QString& text, Program program = Program::Web, QWidget* parent = nullptr);
+void ShowMessage(const QString& text, QWidget* parent = nullptr,
+                 std::optional<QColor> linkHover = std::nullopt);
 // The same for a text stored in TCVN3 (the programs' dialog texts), shown through the engine.
-void ShowMessageTcvn3(std::string_view tcvn3, Program program = Program::Web,
-                      QWidget* parent = nullptr);
+void ShowMessageTcvn3(std::string_view tcvn3, QWidget* parent = nullptr,
+                      std::optional<QColor> linkHover = std::nullopt);
 // A TCVN3 text of the programs as Unicode.
 QString fromTcvn3(std::string_view tcvn3);
 
