@@ -269,12 +269,6 @@ TEST(Catalogue, LowerCasePartners) {
     EXPECT_EQ(letterCodePoint(lowerCaseOf(n) + 80), letterCodePoint(n)) << n;
 }
 
-}  // namespace
-}  // namespace ts
-
-namespace ts {
-namespace {
-
 TEST(Catalogue, CharsetsByName) {
   EXPECT_EQ(charsetByName("15"), 15);
   EXPECT_EQ(charsetByName("015"), 15);

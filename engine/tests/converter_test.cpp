@@ -80,6 +80,24 @@ TEST(Converter, Selection) {
   }
 }
 
+// Going back and forth between more pairs than are kept gives the conversions of fresh
+// selections every time.
+TEST(Converter, ReselectingPairs) {
+  const int pairs[][2] = {{15, 41}, {15, 24}, {41, 15}, {25, 41}, {29, 15}, {24, 43}, {42, 29}};
+  const std::string text = "Vi\xD6t \xE1\xBB\x87 a` &#224; \xF8";
+  ConverterState st;
+  for (int round = 0; round < 3; ++round) {
+    for (const auto& p : pairs) {
+      ASSERT_TRUE(
+          selectPair(st, static_cast<std::uint32_t>(p[0]), static_cast<std::uint32_t>(p[1])));
+      EXPECT_EQ(convert(st, text), test::conv(p[0], p[1], text)) << p[0] << " -> " << p[1];
+      EXPECT_LE(StateAccess::tables(st).recent.size(), 4u);
+    }
+    EXPECT_TRUE(selectPair(st, 7, 7));
+    EXPECT_FALSE(selectPair(st, 15, 7));
+  }
+}
+
 TEST(Converter, WebConverterOptions) {
   ConverterState web(kWebOptions);
   EXPECT_FALSE(selectPair(web, 41, 15));
@@ -309,30 +327,6 @@ TEST(Converter, StatesAreIndependent) {
   EXPECT_EQ(hex(convert(b, letterUtf8(2))), "B5");
   ConverterState moved = std::move(a);
   EXPECT_EQ(convert(moved, "\xB8"), letterUtf8(3));
-}
-
-}  // namespace
-}  // namespace ts
-
-namespace ts {
-namespace {
-
-// Going back and forth between more pairs than are kept gives the conversions of fresh
-// selections every time.
-TEST(Converter, ReselectingPairs) {
-  const int pairs[][2] = {{15, 41}, {15, 24}, {41, 15}, {25, 41}, {29, 15}, {24, 43}, {42, 29}};
-  const std::string text = "Vi\xD6t \xE1\xBB\x87 a` &#224; \xF8";
-  ConverterState st;
-  for (int round = 0; round < 3; ++round) {
-    for (const auto& p : pairs) {
-      ASSERT_TRUE(
-          selectPair(st, static_cast<std::uint32_t>(p[0]), static_cast<std::uint32_t>(p[1])));
-      EXPECT_EQ(convert(st, text), test::conv(p[0], p[1], text)) << p[0] << " -> " << p[1];
-      EXPECT_LE(StateAccess::tables(st).recent.size(), 4u);
-    }
-    EXPECT_TRUE(selectPair(st, 7, 7));
-    EXPECT_FALSE(selectPair(st, 15, 7));
-  }
 }
 
 }  // namespace

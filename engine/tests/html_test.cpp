@@ -192,12 +192,6 @@ TEST(Html, PiecesGiveTheWholeResult) {
   }
 }
 
-}  // namespace
-}  // namespace ts
-
-namespace ts {
-namespace {
-
 // Entity decoding against the rows applied one after the other over the whole word.
 TEST(Html, EntityDecodingEqualsTheRowsInTurn) {
   auto literal = [](std::string w) {

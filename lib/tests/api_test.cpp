@@ -108,10 +108,6 @@ TEST(Api, Replace) {
   EXPECT_STREQ(kept, "Keep");
 }
 
-}  // namespace
-
-namespace {
-
 std::u16string utf16(const char* text) {
   std::vector<uint16_t> out(std::strlen(text) + 1, 0xFFFF);
   const int32_t n = TS_VN2Unicode(text, out.data());

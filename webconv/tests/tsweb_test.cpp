@@ -206,12 +206,6 @@ TEST_F(Tsweb, RerunAfterAKillCompletesTheWork) {
   EXPECT_GT(recoveredRuns, 0);  // some kills did fall inside the conversion
 }
 
-}  // namespace
-}  // namespace ts::web
-
-namespace ts::web {
-namespace {
-
 // The bundled sample site converts whole: every page, a backup beside each, valid UTF-8.
 TEST_F(Tsweb, BundledSite) {
   const fs::path site = fs::path(EXAMPLES_DIR) / "site";
