@@ -22,13 +22,7 @@ struct Counter : ProgressObserver {
 ConvertSettings settings(const char* format, int from, int to) {
   const OutputFormat* f = findFormat(format);
   EXPECT_NE(f, nullptr) << format;
-  ConvertSettings s;
-  s.form = f->form;
-  s.textOnly = f->textOnly;
-  s.utf8Output = f->utf8Output;
-  s.source = from;
-  s.destination = to;
-  return s;
+  return f->settings(from, to);
 }
 
 std::string page(const char* format, int from, int to, const std::string& text) {

@@ -167,12 +167,7 @@ int main(int argc, char** argv) {
       usageError("no such file or folder: '" + p.string() + "'");
     job.add(p.lexically_normal().string());
   }
-  ts::web::ConvertSettings settings;
-  settings.form = format->form;
-  settings.utf8Output = format->utf8Output;
-  settings.textOnly = format->textOnly;
-  settings.source = from;
-  settings.destination = to;
+  const ts::web::ConvertSettings settings = format->settings(from, to);
   Terminal terminal;
   const ts::web::JobReport report = job.run(settings, terminal);
   terminal.end();

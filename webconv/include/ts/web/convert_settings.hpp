@@ -24,6 +24,11 @@ struct OutputFormat {
   EntityForm form;
   bool utf8Output;
   bool textOnly;
+
+  // The settings of a run in this format between two charsets.
+  ConvertSettings settings(int source, int destination) const {
+    return ConvertSettings{form, utf8Output, source, destination, textOnly};
+  }
 };
 const std::vector<OutputFormat>& outputFormats();
 
