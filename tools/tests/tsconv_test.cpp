@@ -266,7 +266,7 @@ TEST_F(Tsconv, OutputTargets) {
     }
     close(feed[0]);
     ASSERT_EQ(write(feed[1], "\xB5\xB5", 2), 2);
-    for (int k = 0; k < 200 && filesStartingWith("out.txt.") == 0; ++k) usleep(5000);
+    for (int k = 0; k < 1000 && filesStartingWith("out.txt.") == 0; ++k) usleep(5000);
     EXPECT_EQ(filesStartingWith("out.txt."), 1);
     kill(pid, sig);
     int st = 0;

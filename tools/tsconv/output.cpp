@@ -19,11 +19,23 @@ namespace {
 char g_pending[4096];
 volatile std::sig_atomic_t g_hasPending = 0;
 
-void setPending(const std::string& path) {
+// Creates the temporary file from `pattern` (ending in XXXXXX) in the handler's own buffer,
+// which holds its name from before the file exists: a signal at any moment finds it.
+int createPending(std::string& pattern) {
+  if (pattern.size() >= sizeof g_pending) {
+    errno = ENAMETOOLONG;
+    return -1;
+  }
   g_hasPending = 0;
-  if (path.empty() || path.size() >= sizeof g_pending) return;
-  std::memcpy(g_pending, path.c_str(), path.size() + 1);
+  std::memcpy(g_pending, pattern.c_str(), pattern.size() + 1);
   g_hasPending = 1;
+  const int fd = mkostemp(g_pending, O_CLOEXEC);
+  if (fd < 0) {
+    g_hasPending = 0;
+    return -1;
+  }
+  pattern = g_pending;
+  return fd;
 }
 
 void onSignal(int sig) {
@@ -69,14 +81,13 @@ Output::Output(const char* path) {
     return;
   }
   tmp_ = target_ + ".tsconv-XXXXXX";
-  fd_ = mkostemp(tmp_.data(), O_CLOEXEC);
+  fd_ = createPending(tmp_);
   if (fd_ < 0) {
     const int e = errno;
     tmp_.clear();
     error_ = "cannot create a file beside " + name() + ": " + std::strerror(e);
     return;
   }
-  setPending(tmp_);
   if (exists) {
     // The owner where permitted (root, or a group the user is in), then the mode, which a
     // change of owner may have cut.
