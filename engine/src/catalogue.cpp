@@ -1,5 +1,6 @@
 #include "ts/catalogue.hpp"
 
+#include <array>
 #include <string>
 
 #include "letter_tables.hpp"
@@ -226,11 +227,21 @@ std::uint8_t tcvn3Byte(int n) { return (n >= 1 && n <= 80) ? kTcvn3Bytes[n] : 0;
 
 std::uint16_t letterCodePoint(int n) { return (n >= 1 && n <= kLetterCount) ? kUnicode[n - 1] : 0; }
 
-int letterOfCodePoint(std::uint32_t cp) {
-  for (int i = 0; i < kLetterCount; ++i)
-    if (kUnicode[i] == cp) return i + 1;
-  return 0;
+namespace {
+
+// Letters by code point, the first in letter order where two share one; every letter's code
+// point is below U+1F00.
+constexpr std::uint32_t kIndexedCodePoints = 0x1F00;
+consteval std::array<std::uint8_t, kIndexedCodePoints> makeLetterIndex() {
+  std::array<std::uint8_t, kIndexedCodePoints> index{};
+  for (int n = kLetterCount; n >= 1; --n) index[kUnicode[n - 1]] = static_cast<std::uint8_t>(n);
+  return index;
 }
+constexpr auto kLetterIndex = makeLetterIndex();
+
+}  // namespace
+
+int letterOfCodePoint(std::uint32_t cp) { return cp < kIndexedCodePoints ? kLetterIndex[cp] : 0; }
 
 int lowerCaseOf(int n) {
   if (n >= 81 && n <= kLetterCount) return n - 80;

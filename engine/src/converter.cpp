@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "plan.hpp"
+#include "ts/unicode.hpp"
 #include "ts/utf.hpp"
 
 namespace ts {
@@ -147,6 +148,7 @@ std::unique_ptr<ConversionPlan> makePlan(const ConverterState::Tables& tables,
     case kCStyle:
       plan->path = ConversionPath::kEscapeForms;
       plan->form = static_cast<CharsetCode>(src.code);
+      plan->legacyDestination = dst.code < kDecimalEsc;
       plan->root = plan->copy;
       // Each code is read as the first letter that has it, as letter order decides.
       for (int n = kLetterCount; n >= 1; --n) {
@@ -337,11 +339,29 @@ long matchReference(CharsetCode form, const std::uint8_t* s, std::size_t n, std:
   return static_cast<long>(k);
 }
 
+// A character of a UTF-8 source the legacy destination cannot write, as the watch says.
+void writeForeign(ForeignCharacters& foreign, std::uint32_t cp, std::uint64_t offset,
+                  const std::uint8_t* bytes, std::size_t len, ByteBuffer& out) {
+  ++foreign.count;
+  if (foreign.first.size() < ForeignCharacters::kKept) foreign.first.push_back({cp, offset});
+  switch (foreign.action) {
+    case ForeignCharacters::Action::kCopy: out.append(bytes, len); break;
+    case ForeignCharacters::Action::kDrop: break;
+    case ForeignCharacters::Action::kTransliterate: {
+      const std::string_view close = closeForm(cp);
+      out.append(close.empty() ? std::string_view("?") : close);
+      break;
+    }
+  }
+}
+
 }  // namespace
 
 std::size_t decodeEscapeForms(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n,
-                              bool final, ByteBuffer& out) {
+                              bool final, ByteBuffer& out, ForeignCharacters* foreign,
+                              std::uint64_t at) {
   const CharsetCode form = plan.form;
+  if (!plan.legacyDestination || form != kUtf8) foreign = nullptr;
   const std::uint8_t lead = form == kHtmlRefs ? '&' : form == kCStyle ? '\\' : 0x80;
   auto letterOf = [&plan](std::uint32_t cp) -> int {
     return cp >= 0x80 && cp < kEscapeValues ? plan.letterOfValue[cp] : 0;
@@ -368,6 +388,8 @@ std::size_t decodeEscapeForms(const ConversionPlan& plan, const std::uint8_t* s,
       if (letter != 0) {
         const OutCode& oc = plan.letter[letter];
         out.append(oc.fwd, oc.len);
+      } else if (foreign != nullptr && len > 1) {
+        writeForeign(*foreign, cp, at + i, s + i, static_cast<std::size_t>(len), out);
       } else {
         out.append(s + i, static_cast<std::size_t>(len));  // a character kept as it is
       }
@@ -488,12 +510,13 @@ bool selectPair(ConverterState& state, std::uint32_t source, std::uint32_t desti
 
 namespace {
 
-void convertOne(ConversionPlan& plan, const std::uint8_t* s, std::size_t n, ByteBuffer& out) {
+void convertOne(ConversionPlan& plan, const std::uint8_t* s, std::size_t n, ByteBuffer& out,
+                ForeignCharacters* foreign, std::uint64_t at) {
   if (n == 0) return;
   switch (plan.path) {
     case ConversionPath::kCopy: out.append(s, n); break;
     case ConversionPath::kDecimalEscapes: decodeDecimalEscapes(plan, s, n, true, out); break;
-    case ConversionPath::kEscapeForms: decodeEscapeForms(plan, s, n, true, out); break;
+    case ConversionPath::kEscapeForms: decodeEscapeForms(plan, s, n, true, out, foreign, at); break;
     case ConversionPath::kTree: decodeWithTree(plan, s, n, out); break;
   }
 }
@@ -514,7 +537,7 @@ void convert(ConverterState& state, std::string_view text, ByteBuffer& out) {
     const void* z = std::memchr(s + i, 0, n - i);
     const std::size_t end =
         z ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(z) - s) : n;
-    convertOne(*plan, s + i, end - i, out);
+    convertOne(*plan, s + i, end - i, out, state.foreign(), i);
     if (end == n) break;
     out.push(0);
     i = end + 1;

@@ -45,7 +45,8 @@ struct ConversionPlan {
   // escape forms also write ASCII bytes through `root` (a letter whose code is one ASCII
   // byte, or the byte's copy).
   std::array<std::uint8_t, kEscapeValues> letterOfValue{};
-  CharsetCode form = 0;  // escape-form path: the source, 41, 42 or 43
+  CharsetCode form = 0;            // escape-form path: the source, 41, 42 or 43
+  bool legacyDestination = false;  // a charset below 39: no code for foreign characters
 };
 
 // The tables of a state: those of the selected pair and of a few pairs selected before.
@@ -98,21 +99,25 @@ std::size_t decodeDecimalEscapes(const ConversionPlan& plan, const std::uint8_t*
 // written whole: what is written never combines with the bytes that follow.  When `final`
 // is false, stops before bytes that may start a code the next bytes complete, and returns
 // how many bytes it consumed.
+// `foreign` (may be null) watches the characters of a UTF-8 source that are no letter, with
+// `at` the offset of s[0] in what it counts.
 std::size_t decodeEscapeForms(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n,
-                              bool final, ByteBuffer& out);
+                              bool final, ByteBuffer& out, ForeignCharacters* foreign = nullptr,
+                              std::uint64_t at = 0);
 
-// Feeds s through a decoder of the form above, holding back in `pending` the bytes it
-// leaves for the next piece.
+// Feeds s (at offset `at` of the stream) through a decoder of the form above, holding back
+// in `pending` the bytes it leaves for the next piece.  `decode` takes the bytes, whether they
+// are final, the output and the stream offset of their first byte.
 template <class Decode>
-void feedHeld(ByteBuffer& pending, const std::uint8_t* s, std::size_t n, ByteBuffer& out,
-              Decode&& decode) {
+void feedHeld(ByteBuffer& pending, const std::uint8_t* s, std::size_t n, std::uint64_t at,
+              ByteBuffer& out, Decode&& decode) {
   if (!pending.empty()) {
     // Complete the held bytes with a few new ones; no code is longer than this.
     constexpr std::size_t kLook = 32;
     const std::size_t old = pending.size();
     const std::size_t take = n < kLook ? n : kLook;
     pending.append(s, take);
-    const std::size_t used = decode(pending.data(), pending.size(), false, out);
+    const std::size_t used = decode(pending.data(), pending.size(), false, out, at - old);
     if (used < old) {
       pending.consumeFront(used);
       pending.append(s + take, n - take);
@@ -121,8 +126,9 @@ void feedHeld(ByteBuffer& pending, const std::uint8_t* s, std::size_t n, ByteBuf
     pending.clear();
     s += used - old;
     n -= used - old;
+    at += used - old;
   }
-  const std::size_t used = decode(s, n, false, out);
+  const std::size_t used = decode(s, n, false, out, at);
   pending.append(s + used, n - used);
 }
 

@@ -16,6 +16,7 @@ struct StreamConverter::Impl {
   ConverterState& state;
   ByteBuffer pending;  // the start of a code not yet complete
   TreeStream tree;
+  std::uint64_t position = 0;  // stream offset of the next byte to feedText
 };
 
 StreamConverter::StreamConverter(ConverterState& state) : impl_(new Impl(state)) {}
@@ -31,16 +32,16 @@ void StreamConverter::Impl::feedText(const std::uint8_t* s, std::size_t n, ByteB
   switch (plan.path) {
     case ConversionPath::kCopy: out.append(s, n); return;
     case ConversionPath::kEscapeForms:
-      feedHeld(pending, s, n, out,
-               [&plan](const std::uint8_t* p, std::size_t m, bool final, ByteBuffer& o) {
-                 return decodeEscapeForms(plan, p, m, final, o);
+      feedHeld(pending, s, n, position, out,
+               [&plan, this](const std::uint8_t* p, std::size_t m, bool final, ByteBuffer& o,
+                             std::uint64_t at) {
+                 return decodeEscapeForms(plan, p, m, final, o, state.foreign(), at);
                });
       return;
     case ConversionPath::kDecimalEscapes:
-      feedHeld(pending, s, n, out,
-               [&plan](const std::uint8_t* p, std::size_t m, bool final, ByteBuffer& o) {
-                 return decodeDecimalEscapes(plan, p, m, final, o);
-               });
+      feedHeld(pending, s, n, position, out,
+               [&plan](const std::uint8_t* p, std::size_t m, bool final, ByteBuffer& o,
+                       std::uint64_t) { return decodeDecimalEscapes(plan, p, m, final, o); });
       return;
     case ConversionPath::kTree: tree.feed(plan, s, n, out); return;
   }
@@ -51,7 +52,8 @@ void StreamConverter::Impl::endText(ByteBuffer& out) {
   switch (plan.path) {
     case ConversionPath::kCopy: break;
     case ConversionPath::kEscapeForms:
-      decodeEscapeForms(plan, pending.data(), pending.size(), true, out);
+      decodeEscapeForms(plan, pending.data(), pending.size(), true, out, state.foreign(),
+                        position - pending.size());
       break;
     case ConversionPath::kDecimalEscapes:
       decodeDecimalEscapes(plan, pending.data(), pending.size(), true, out);
@@ -74,12 +76,15 @@ void StreamConverter::feed(std::string_view chunk, ByteBuffer& out) {
     const void* z = std::memchr(s + i, 0, n - i);
     if (z == nullptr) {
       impl_->feedText(s + i, n - i, out);
+      impl_->position += n - i;
       return;
     }
     const auto end = static_cast<std::size_t>(static_cast<const std::uint8_t*>(z) - s);
     impl_->feedText(s + i, end - i, out);
+    impl_->position += end - i;
     impl_->endText(out);
     out.push(0);
+    ++impl_->position;
     i = end + 1;
     if (i == n) return;
   }

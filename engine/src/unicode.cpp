@@ -1,27 +1,8 @@
 #include "ts/unicode.hpp"
 
-#include <array>
-
 #include "ts/utf.hpp"
 
 namespace ts {
-namespace {
-
-// Letters by code point, first match of the letter order (0: no letter).
-struct LetterIndex {
-  std::array<std::uint8_t, 0x1F00> letter{};
-  LetterIndex() {
-    for (int n = kLetterCount; n >= 1; --n)
-      letter[letterCodePoint(n)] = static_cast<std::uint8_t>(n);
-  }
-  int operator()(std::uint32_t cp) const { return cp < letter.size() ? letter[cp] : 0; }
-};
-const LetterIndex& letterIndex() {
-  static const LetterIndex index;
-  return index;
-}
-
-}  // namespace
 
 std::u16string toUtf16(ConverterState& conv, std::string_view text) {
   const std::string escaped = convert(conv, text);
@@ -46,9 +27,8 @@ std::u16string toUtf16(ConverterState& conv, std::string_view text) {
 bool fromUtf16(const ConverterState& conv, std::u16string_view text, std::string& out) {
   CharsetSelection dst;
   if (!selectCharset(conv.destination(), conv.options().lastCode, dst)) return false;
-  const LetterIndex& index = letterIndex();
   for (char16_t u : text) {
-    const int n = index(u);
+    const int n = letterOfCodePoint(u);
     if (n != 0)
       out += writeLetter(dst, n).view();
     else

@@ -60,6 +60,46 @@ TEST(StreamConverter, EqualsWholeConversionForEveryPair) {
   }
 }
 
+// Characters of UTF-8 that a legacy charset cannot write: copied, dropped or transliterated,
+// counted with their offsets in the stream, however the stream is cut.
+TEST(StreamConverter, ForeignCharactersWhereverTheCutFalls) {
+  const std::string text = "x\xE2\x80\x93 \xC3\xA0\xE2\x82\xAC" + std::string(1, '\0') +
+                           "\xC3\xB1\xF0\x9F\x98\x80";  // x – à €, NUL, ñ 😀
+  using Action = ForeignCharacters::Action;
+  const std::pair<Action, std::string> expected[] = {
+      {Action::kCopy,
+       "x\xE2\x80\x93 \xB5\xE2\x82\xAC" + std::string(1, '\0') + "\xC3\xB1\xF0\x9F\x98\x80"},
+      {Action::kDrop, "x \xB5" + std::string(1, '\0')},
+      {Action::kTransliterate, "x- \xB5" "EUR" + std::string(1, '\0') + "n?"}};
+  for (const auto& [action, want] : expected) {
+    for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+      ConverterState st;
+      ForeignCharacters foreign;
+      foreign.action = action;
+      st.watchForeign(&foreign);
+      ASSERT_TRUE(selectPair(st, kUtf8, kTcvn3));
+      StreamConverter stream(st);
+      ByteBuffer out;
+      stream.feed(std::string_view(text).substr(0, cut), out);
+      stream.feed(std::string_view(text).substr(cut), out);
+      stream.finish(out);
+      ASSERT_EQ(test::hex(out.str()), test::hex(want)) << cut;
+      ASSERT_EQ(foreign.count, 4u);
+      const std::uint64_t offsets[] = {1, 7, 11, 13};
+      for (int k = 0; k < 4; ++k)
+        EXPECT_EQ(foreign.first[static_cast<std::size_t>(k)].offset, offsets[k]) << cut;
+      EXPECT_EQ(foreign.first[3].codePoint, 0x1F600u);
+    }
+  }
+  // Unicode destinations write them; no watch applies.
+  ConverterState st;
+  ForeignCharacters foreign;
+  st.watchForeign(&foreign);
+  selectPair(st, kUtf8, kHtmlRefs);
+  EXPECT_EQ(convert(st, "\xE2\x80\x93"), "\xE2\x80\x93");
+  EXPECT_EQ(foreign.count, 0u);
+}
+
 TEST(StreamConverter, HoldsBackOnlyWhatTheNextBytesDecide) {
   ConverterState st;
   ASSERT_TRUE(selectPair(st, 39, 15));

@@ -33,14 +33,12 @@
 #include "ts/stream.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/unicode.hpp"
+#include "ts/utf.hpp"
 #include "ts/version.hpp"
-#include "unwritable.hpp"
 
 namespace {
 
 using tsconv::Output;
-using tsconv::Unwritable;
-using tsconv::UnwritableFilter;
 
 constexpr std::size_t kChunk = 256 * 1024;
 
@@ -128,6 +126,41 @@ CharsetArgument resolve(const char* option, const char* text, bool suffixes) {
   if (arg.code == 0)
     fail(2, std::string("unknown charset '") + text + "' (tsconv -l lists the charsets)");
   return arg;
+}
+
+// Where the inputs start in the stream, to name the place of a character.
+struct InputStart {
+  std::uint64_t offset;
+  std::string name;
+};
+
+// What tsconv says of the characters it copied as UTF-8 bytes.  Places are given when the
+// stream is the inputs one after the other (not sorted, not read as HTML words).
+std::string describeForeign(const ts::ForeignCharacters& seen, std::string_view destination,
+                            const std::vector<InputStart>* inputs) {
+  const bool one = seen.count == 1;
+  std::string text = std::to_string(seen.count) + (one ? " character" : " characters") +
+                     " that \"" + std::string(destination) + "\" cannot write " +
+                     (one ? "was" : "were") + " copied as UTF-8 bytes:";
+  for (const ts::ForeignCharacters::Seen& c : seen.first) {
+    char cp[16];
+    std::snprintf(cp, sizeof cp, "U+%04X", static_cast<unsigned>(c.codePoint));
+    std::uint8_t utf8[4];
+    const int len = ts::encodeUtf8(c.codePoint, utf8);
+    text += std::string(" ") + cp + " '" +
+            std::string(reinterpret_cast<const char*>(utf8), static_cast<std::size_t>(len)) + "'";
+    if (inputs != nullptr) {
+      auto in = inputs->begin();
+      for (auto next = in; next != inputs->end() && next->offset <= c.offset; ++next) in = next;
+      if (in != inputs->end())
+        text += " at byte " + std::to_string(c.offset - in->offset) + " of " + in->name;
+    }
+    text += ",";
+  }
+  if (seen.count > seen.first.size()) text += " ...,";
+  text.back() = ';';
+  text += " -c drops them, //TRANSLIT after the charset writes close forms";
+  return text;
 }
 
 std::string describe(int code) {
@@ -325,11 +358,13 @@ int main(int argc, char** argv) {
                 (bad == source ? "from" : "to"));
   }
   // UTF-8 input to a legacy charset: characters that are no Vietnamese letter have no code.
-  std::unique_ptr<UnwritableFilter> filter;
-  if (source == ts::kUtf8 && destination < ts::kDecimalEsc)
-    filter = std::make_unique<UnwritableFilter>(translit ? Unwritable::kTransliterate
-                                                : drop   ? Unwritable::kDrop
-                                                         : Unwritable::kCopy);
+  ts::ForeignCharacters foreign;
+  foreign.action = translit ? ts::ForeignCharacters::Action::kTransliterate
+                   : drop   ? ts::ForeignCharacters::Action::kDrop
+                            : ts::ForeignCharacters::Action::kCopy;
+  state.watchForeign(&foreign);
+  std::vector<InputStart> starts;
+  std::uint64_t streamed = 0;
 
   std::vector<const char*> inputs(argv + optind, argv + argc);
   if (inputs.empty()) inputs.push_back("-");
@@ -339,8 +374,8 @@ int main(int argc, char** argv) {
   if (!out.ok()) fail(1, out.error());
   Pipeline pipeline(state, out, caseMode, destination, html);
   ts::ByteBuffer all;  // the whole input, when it is sorted
-  std::string filtered;
   auto take = [&](std::string_view piece) {
+    streamed += piece.size();
     if (sortMode != 0)
       all.append(piece);
     else
@@ -357,23 +392,12 @@ int main(int argc, char** argv) {
       status = 1;
       continue;
     }
-    if (filter) filter->startInput(name);
+    starts.push_back({streamed, name});
     const bool read = ts::platform::readInPieces(fd, kChunk, [&](std::string_view piece) {
-      if (filter) {
-        filtered.clear();
-        filter->feed(piece, filtered);
-        take(filtered);
-      } else {
-        take(piece);
-      }
+      take(piece);
       return out.ok();
     });
     const int e = errno;
-    if (filter) {
-      filtered.clear();
-      filter->finish(filtered);
-      take(filtered);
-    }
     if (!standardInput) close(fd);
     if (!out.ok()) break;
     if (!read) {
@@ -388,8 +412,10 @@ int main(int argc, char** argv) {
     out.abandon();
     fail(1, out.error());
   }
-  if (filter && filter->count() != 0 && !drop && !translit)
+  if (foreign.count != 0 && !drop && !translit)
     std::fprintf(stderr, "%s: %s\n", g_program,
-                 tsconv::describeUnwritable(*filter, ts::charsetName(destination)).c_str());
+                 describeForeign(foreign, ts::charsetName(destination),
+                                 sortMode == 0 && !html ? &starts : nullptr)
+                     .c_str());
   return status;
 }

@@ -24,6 +24,26 @@ struct EngineOptions {
 inline constexpr EngineOptions kLibraryOptions{kCatalogueSize, false};
 inline constexpr EngineOptions kWebOptions{40, true};
 
+// Characters of a UTF-8 source that a legacy destination (codes below 39) cannot write:
+// punctuation and symbols (– “ ” € ©) and letters of other languages.  A converter that
+// watches them writes them as `action` says and notes what it saw.
+struct ForeignCharacters {
+  enum class Action {
+    kCopy,           // their UTF-8 bytes, as they are
+    kDrop,           // nothing
+    kTransliterate,  // a close form (closeForm in unicode.hpp), "?" where there is none
+  };
+  static constexpr std::size_t kKept = 5;
+  struct Seen {
+    std::uint32_t codePoint;
+    std::uint64_t offset;  // in the stream (a StreamConverter) or the text (convert)
+  };
+
+  Action action = Action::kCopy;
+  std::uint64_t count = 0;
+  std::vector<Seen> first;  // the first kKept of them
+};
+
 class DecodeTree;       // the decoding tree of a source charset, private to the engine
 struct ConversionPlan;  // tables derived from a selected pair, private to the engine
 struct StateAccess;     // the engine's own access to a state's tables
@@ -47,6 +67,11 @@ class ConverterState {
   // Otherwise texts are copied unchanged.
   bool converts() const;
 
+  // Watches the foreign characters of the conversions from UTF-8 to a legacy charset (null:
+  // none; they are copied).  The object must outlive the watch.
+  void watchForeign(ForeignCharacters* foreign) { foreign_ = foreign; }
+  ForeignCharacters* foreign() const { return foreign_; }
+
   struct Tables;  // defined inside the engine
 
  private:
@@ -56,6 +81,7 @@ class ConverterState {
   CharsetCode source_ = 0;
   CharsetCode destination_ = 0;
   std::unique_ptr<Tables> tables_;
+  ForeignCharacters* foreign_ = nullptr;
 };
 
 // Selects the pair (low bytes of both arguments); a source of 40 is taken as 39.  Returns
