@@ -137,17 +137,9 @@ const FontNameList* fontList(int charset) {
   }
 }
 
-std::optional<std::string> mapFontName(const ConverterState& conv, FontMapState& fonts,
-                                       std::string_view name) {
-  if (!fonts.chosen || fonts.chosenSource != conv.source() ||
-      fonts.chosenDestination != conv.destination()) {
-    fonts.source = fontList(conv.source());
-    fonts.destination =
-        fontList(fonts.destinationFamily != 0 ? fonts.destinationFamily : conv.destination());
-    fonts.chosen = true;
-    fonts.chosenSource = conv.source();
-    fonts.chosenDestination = conv.destination();
-  }
+namespace {
+
+std::optional<std::string> mapWithLists(const FontMapState& fonts, std::string_view name) {
   const FontNameList* src = fonts.source;
   const FontNameList* dst = fonts.destination;
   if (name.empty()) {
@@ -168,6 +160,30 @@ std::optional<std::string> mapFontName(const ConverterState& conv, FontMapState&
   const std::string head = std::string(1, code[0]) + "00";
   if (const char* found = findCode(*dst, head)) return std::string(found);
   return std::string(dst->defaultName);
+}
+
+}  // namespace
+
+std::optional<std::string> mapFontName(const ConverterState& conv, FontMapState& fonts,
+                                       std::string_view name) {
+  if (!fonts.chosen || fonts.chosenSource != conv.source() ||
+      fonts.chosenDestination != conv.destination() ||
+      fonts.chosenFamily != fonts.destinationFamily) {
+    fonts.source = fontList(conv.source());
+    fonts.destination =
+        fontList(fonts.destinationFamily != 0 ? fonts.destinationFamily : conv.destination());
+    fonts.chosen = true;
+    fonts.chosenSource = conv.source();
+    fonts.chosenDestination = conv.destination();
+    fonts.chosenFamily = fonts.destinationFamily;
+    fonts.mapped.clear();
+  }
+  for (const auto& [known, result] : fonts.mapped)
+    if (known == name) return result;
+  constexpr std::size_t kRemembered = 16;
+  if (fonts.mapped.size() == kRemembered) fonts.mapped.erase(fonts.mapped.begin());
+  fonts.mapped.emplace_back(std::string(name), mapWithLists(fonts, name));
+  return fonts.mapped.back().second;
 }
 
 }  // namespace ts

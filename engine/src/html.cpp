@@ -298,9 +298,15 @@ std::vector<AttributeValue> readableAttributeValues(std::string_view inside) {
       i = j;
     }
     const std::string_view value = inside.substr(v.offset, v.length);
-    if (equalsNoCase(name, "alt") || equalsNoCase(name, "title") ||
-        equalsNoCase(name, "placeholder") || equalsNoCase(name, "label") ||
-        equalsNoCase(name, "summary")) {
+    bool readable = false;
+    switch (name.size()) {
+      case 3: readable = equalsNoCase(name, "alt"); break;
+      case 5: readable = equalsNoCase(name, "title") || equalsNoCase(name, "label"); break;
+      case 7: readable = equalsNoCase(name, "summary"); break;
+      case 11: readable = equalsNoCase(name, "placeholder"); break;
+      default: break;
+    }
+    if (readable) {
       values.push_back(v);
     } else if (meta && equalsNoCase(name, "name")) {
       readableMeta = equalsNoCase(value, "description") || equalsNoCase(value, "keywords");
@@ -317,31 +323,14 @@ std::vector<AttributeValue> readableAttributeValues(std::string_view inside) {
   return values;
 }
 
-void writeTagConvertingText(std::string_view inside, const TextWriter& word,
-                            const TextWriter& markup, ByteBuffer& out) {
-  std::size_t done = 0;
-  ByteBuffer value;
-  for (const AttributeValue& v : readableAttributeValues(inside)) {
-    markup(inside.substr(done, v.offset - done), out);
-    const std::string_view text = inside.substr(v.offset, v.length);
-    value.clear();
-    std::size_t start = 0;
-    for (std::size_t k = 0; k <= text.size(); ++k) {
-      if (k < text.size() && !isHtmlBreak(static_cast<std::uint8_t>(text[k]))) continue;
-      if (k > start) word(text.substr(start, k - start), value);
-      if (k < text.size()) value.push(static_cast<std::uint8_t>(text[k]));
-      start = k + 1;
-    }
-    for (std::size_t k = 0; k < value.size(); ++k) {
-      const auto c = static_cast<char>(value.data()[k]);
-      if (v.quote != 0 && c == v.quote)
-        out.append(c == '"' ? std::string_view("&quot;") : std::string_view("&#39;"));
-      else
-        out.push(static_cast<std::uint8_t>(c));
-    }
-    done = v.offset + v.length;
+void writeConvertedValue(char quote, const ByteBuffer& converted, ByteBuffer& out) {
+  for (std::size_t k = 0; k < converted.size(); ++k) {
+    const auto c = static_cast<char>(converted.data()[k]);
+    if (quote != 0 && c == quote)
+      out.append(c == '"' ? std::string_view("&quot;") : std::string_view("&#39;"));
+    else
+      out.push(static_cast<std::uint8_t>(c));
   }
-  markup(inside.substr(done), out);
 }
 
 const char* htmlEntityOf(std::uint8_t byte, EntityForm form) {

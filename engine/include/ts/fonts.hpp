@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "ts/converter.hpp"
 
@@ -39,6 +41,9 @@ struct FontMapState {
   const FontNameList* destination = nullptr;
   bool chosen = false;
   CharsetCode chosenSource = 0, chosenDestination = 0;
+  int chosenFamily = 0;
+  // Names mapped with these lists and their results: pages name a few fonts again and again.
+  std::vector<std::pair<std::string, std::optional<std::string>>> mapped;
 };
 
 // Maps `name` from the source charset's list to the destination's, by the family code of

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -75,12 +74,45 @@ struct AttributeValue {
 };
 std::vector<AttributeValue> readableAttributeValues(std::string_view inside);
 
+// Writes a converted attribute value, its own quote written as a reference.
+void writeConvertedValue(char quote, const ByteBuffer& converted, ByteBuffer& out);
+
 // Writes a tag's inside with its readable values converted: the rest through `markup`, each
 // word of a value (bytes between break bytes) through `word` and the break bytes as they
 // are.  A converted value that came to hold its own quote has it written as a reference.
-using TextWriter = std::function<void(std::string_view text, ByteBuffer& out)>;
-void writeTagConvertingText(std::string_view inside, const TextWriter& word,
-                            const TextWriter& markup, ByteBuffer& out);
+// Both writers take (std::string_view text, ByteBuffer& out).
+template <class Word, class Markup>
+void writeTagConvertingText(std::string_view inside, Word&& word, Markup&& markup,
+                            ByteBuffer& out) {
+  // End tags, comments and declarations, and tags without a value hold no such text.
+  if (inside.empty() || inside[0] == '/' || inside[0] == '!' || inside[0] == '?' ||
+      inside.find('=') == std::string_view::npos) {
+    markup(inside, out);
+    return;
+  }
+  const std::vector<AttributeValue> values = readableAttributeValues(inside);
+  if (values.empty()) {
+    markup(inside, out);
+    return;
+  }
+  std::size_t done = 0;
+  ByteBuffer converted;
+  for (const AttributeValue& v : values) {
+    markup(inside.substr(done, v.offset - done), out);
+    const std::string_view text = inside.substr(v.offset, v.length);
+    converted.clear();
+    std::size_t start = 0;
+    for (std::size_t k = 0; k <= text.size(); ++k) {
+      if (k < text.size() && !isHtmlBreak(static_cast<std::uint8_t>(text[k]))) continue;
+      if (k > start) word(text.substr(start, k - start), converted);
+      if (k < text.size()) converted.push(static_cast<std::uint8_t>(text[k]));
+      start = k + 1;
+    }
+    writeConvertedValue(v.quote, converted, out);
+    done = v.offset + v.length;
+  }
+  markup(inside.substr(done), out);
+}
 
 // The HTML scan over a stream: words (runs of bytes between break bytes), break bytes, and
 // after each "<" the inside of a tag up to the next ">".  Words and tags are held until they
