@@ -203,6 +203,22 @@ TS_EXPORT unsigned char TS_API TS_run(uint32_t mode);
  * another user).  The argument is not read. */
 TS_EXPORT void* TS_API TS_noClipboard(int32_t unused);
 
+/* ---- Beyond the 22 functions: guessing a charset ----------------------------------- */
+
+/*
+ * Guesses the charset of `length` bytes at `text` (NUL bytes count as bytes; at most the
+ * first 65,536 are read): each charset with a letter table reads the text, and the readings
+ * are ranked by how Vietnamese they are.  Writes up to `max` guesses, best first: `codes[i]`
+ * a charset code and `percent[i]` its confidence, 0 to 100 (60 and more: confident).
+ * Charsets that read the text into the same letters follow one another with the same
+ * confidence, the more common first.  Returns the number written; 0 for null pointers, for
+ * `max` 0, and for a text in which no charset reads a Vietnamese letter with a mark.  Does
+ * not touch the selected pair.
+ * Buffers: `codes` and `percent`, `max` bytes each (44 hold every answer).
+ */
+TS_EXPORT int32_t TS_API TS_detect(const char* text, uint32_t length, uint8_t* codes,
+                                   uint8_t* percent, uint32_t max);
+
 #ifdef __cplusplus
 }
 #endif

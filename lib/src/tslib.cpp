@@ -2,12 +2,14 @@
 //
 // The state lives from the library's load to its unload; its destructor releases the
 // decoding tree.  Every export catches everything: failures are results, never exceptions.
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
 
 #include "system.hpp"
 #include "ts/converter.hpp"
+#include "ts/detect.hpp"
 #include "ts/fonts.hpp"
 #include "ts/html.hpp"
 #include "ts/replace.hpp"
@@ -239,6 +241,28 @@ TS_EXPORT void* TS_API TS_noClipboard(int32_t) {
     return tslib::raiseClipboardGuard();
   } catch (...) {
     return nullptr;
+  }
+}
+
+TS_EXPORT int32_t TS_API TS_detect(const char* text, uint32_t length, uint8_t* codes,
+                                   uint8_t* percent, uint32_t max) {
+  if (text == nullptr || codes == nullptr || percent == nullptr || max == 0) return 0;
+  try {
+    constexpr uint32_t kRead = 65536;
+    const ts::Detection d = ts::detectCharset(std::string_view(text, std::min(length, kRead)));
+    uint32_t written = 0;
+    for (const ts::CharsetGuess& g : d.guesses) {
+      const auto p = static_cast<uint8_t>(g.confidence * 100.0 + 0.5);
+      for (int code : g.codes) {
+        if (written == max) return static_cast<int32_t>(written);
+        codes[written] = static_cast<uint8_t>(code);
+        percent[written] = p;
+        ++written;
+      }
+    }
+    return static_cast<int32_t>(written);
+  } catch (...) {
+    return 0;
   }
 }
 

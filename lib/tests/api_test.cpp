@@ -204,6 +204,33 @@ TEST(Api, TextUtilities) {
   EXPECT_EQ(TS_isBreakChar('?'), 0);
 }
 
+TEST(Api, Detect) {
+  // "Người dân cần theo dõi thông tin dự báo thời tiết" in VNI - WIN, made by the library.
+  const char* utf8 =
+      "Ng\xC6\xB0\xE1\xBB\x9Di d\xC3\xA2n c\xE1\xBA\xA7n theo d\xC3\xB5i "
+      "th\xC3\xB4ng tin d\xE1\xBB\xB1 b\xC3\xA1o th\xE1\xBB\x9Di ti\xE1\xBA\xBFt";
+  ASSERT_EQ(TS_Code2Code(41, 29), 1);
+  char vni[256];
+  const int n = TS_Convert(utf8, vni);
+  uint8_t codes[44], percent[44];
+  const int count = TS_detect(vni, static_cast<uint32_t>(n), codes, percent, 44);
+  ASSERT_GE(count, 2);
+  EXPECT_EQ(codes[0], 29);
+  EXPECT_GE(percent[0], 60);
+  EXPECT_LE(percent[0], 100);
+  // The selected pair is left alone; a short buffer takes the best guesses only.
+  char again[256];
+  TS_Convert(utf8, again);
+  EXPECT_STREQ(again, vni);
+  EXPECT_EQ(TS_detect(vni, static_cast<uint32_t>(n), codes, percent, 1), 1);
+  EXPECT_EQ(codes[0], 29);
+  // Nothing from nothing, and null pointers refused.
+  EXPECT_EQ(TS_detect("plain ASCII text", 16, codes, percent, 44), 0);
+  EXPECT_EQ(TS_detect(nullptr, 3, codes, percent, 44), 0);
+  EXPECT_EQ(TS_detect(vni, static_cast<uint32_t>(n), nullptr, percent, 44), 0);
+  EXPECT_EQ(TS_detect(vni, static_cast<uint32_t>(n), codes, percent, 0), 0);
+}
+
 TEST(Api, NameLines) {
   char name[32] = "untouched";
   EXPECT_EQ(TS_getNameCode(0, name), 44);

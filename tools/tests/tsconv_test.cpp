@@ -452,6 +452,49 @@ TEST_F(Tsconv, CharactersWithoutCode) {
   EXPECT_EQ(r.err, "");
 }
 
+// Guessing the charset: --detect for files, -f auto to convert, refusing when unsure.
+TEST_F(Tsconv, GuessesTheCharset) {
+  const std::string viet =
+      "Chi\xE1\xBB\x81u h\xC3\xB4m \xE1\xBA\xA5y tr\xE1\xBB\x9Di \xC4\x91\xE1\xBB\x95 "
+      "m\xC6\xB0"
+      "a ph\xC3\xB9n, gi\xC3\xB3 b\xE1\xBA\xA5"
+      "c th\xE1\xBB\x95i t\xE1\xBB\xABng c\xC6\xA1n l\xE1\xBA\xA1nh bu\xE1\xBB\x91t.\n";
+  writeFile(dir_ / "a.tcvn", engine(41, 15, viet));
+  writeFile(dir_ / "b.vni", engine(41, 29, viet));
+  writeFile(dir_ / "c.txt", "plain ASCII\n");
+  Result r = run({"--detect", (dir_ / "a.tcvn").string(), (dir_ / "b.vni").string(),
+                  (dir_ / "c.txt").string(), (dir_ / "missing").string()});
+  EXPECT_EQ(r.status, 1) << r.err;  // the missing file
+  const std::size_t a = r.out.find("a.tcvn:\n"), b = r.out.find("b.vni:\n");
+  ASSERT_NE(a, std::string::npos) << r.out;
+  ASSERT_NE(b, std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("15 \"TCVN3 - ABC\"", a), std::string::npos) << r.out;
+  EXPECT_LT(r.out.find("15 \"TCVN3 - ABC\"", a), b);  // first under its file
+  EXPECT_NE(r.out.find("%  29 \"VNI - WIN\"", b), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("c.txt:\n  no Vietnamese letters"), std::string::npos) << r.out;
+
+  // -f auto converts from the best guess and says which it took.
+  r = run({"-f", "auto", "-t", "utf-8", (dir_ / "b.vni").string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, viet);
+  EXPECT_NE(r.err.find("reading the input as 29 \"VNI - WIN\""), std::string::npos) << r.err;
+  // The guess from the first bytes only: the rest is converted as well.
+  r = run({"-f", "AUTO", "-t", "viqr", "--detect-bytes", "40"}, engine(41, 15, viet + viet));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, engine(41, 24, viet + viet));
+  // Unsure: refused with the candidates, and no output file is made.
+  const fs::path out = dir_ / "out.txt";
+  r = run({"-f", "auto", "-t", "utf-8", "-o", out.string()},
+          "caf\xE9 cr\xE8me br\xFBl\xE9"
+          "e");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("cannot tell the charset"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(out));
+  EXPECT_EQ(filesStartingWith("out.txt"), 0);
+  r = run({"--detect", "--detect-bytes", "0"});
+  EXPECT_EQ(r.status, 2);
+}
+
 TEST_F(Tsconv, ListsTheCatalogue) {
   Result r = run({"-l"});
   EXPECT_EQ(r.status, 0);

@@ -26,6 +26,7 @@
 #include "ts/byte_buffer.hpp"
 #include "ts/catalogue.hpp"
 #include "ts/converter.hpp"
+#include "ts/detect.hpp"
 #include "ts/fonts.hpp"
 #include "ts/html.hpp"
 #include "ts/letter_case.hpp"
@@ -65,6 +66,8 @@ void usage(std::FILE* to) {
                "  -o, --output=FILE     write to FILE; a regular file is replaced only when the\n"
                "                        whole conversion succeeds\n"
                "  -c                    drop characters the output charset cannot write\n"
+               "      --detect          name the likely charsets of each FILE, best first\n"
+               "      --detect-bytes=N  guess from the first N bytes (65536)\n"
                "      --translit        write them in a close form (- for \xE2\x80\x93, EUR for "
                "\xE2\x82\xAC)\n"
                "  -u, --upper           write the letters as capitals\n"
@@ -80,7 +83,8 @@ void usage(std::FILE* to) {
                "\n"
                "CHARSET is a code (15), a catalogue name (\"TCVN3 - ABC\"; case, blanks and\n"
                "hyphens are ignored) or a short name: tcvn3, abc, vni, viscii, viqr, vps,\n"
-               "utf-8, ncr, cp1258.  With no FILE, or when FILE is -, standard input is read.\n"
+               "utf-8, ncr, cp1258.  -f auto guesses the charset of the input and refuses when\n"
+               "it cannot tell.  With no FILE, or when FILE is -, standard input is read.\n"
                "A file that cannot be read is reported and skipped; the exit status is then 1.\n");
 }
 
@@ -165,6 +169,69 @@ std::string describeForeign(const ts::ForeignCharacters& seen, std::string_view 
 
 std::string describe(int code) {
   return std::to_string(code) + " \"" + std::string(ts::charsetName(code)) + "\"";
+}
+
+std::string percent(double confidence) {
+  return std::to_string(static_cast<int>(confidence * 100 + 0.5)) + "%";
+}
+
+// The charsets of one guess: at most four named, then how many more.
+std::string guessNames(const ts::CharsetGuess& guess) {
+  std::string names;
+  for (std::size_t i = 0; i < guess.codes.size() && i < 4; ++i)
+    names += (i == 0 ? "" : ", ") + describe(guess.codes[i]);
+  if (guess.codes.size() > 4) names += " and " + std::to_string(guess.codes.size() - 4) + " more";
+  return names;
+}
+
+// The guesses worth naming: up to five, those with some confidence.
+std::vector<const ts::CharsetGuess*> namedGuesses(const ts::Detection& d) {
+  std::vector<const ts::CharsetGuess*> named;
+  for (const ts::CharsetGuess& g : d.guesses)
+    if (named.size() < 5 && g.confidence >= 0.01) named.push_back(&g);
+  return named;
+}
+
+// The guesses of a detection on one line: `15 "TCVN3 - ABC" 97%; 29 "VNI - WIN" 12%`.
+std::string guessList(const ts::Detection& d) {
+  std::string text;
+  for (const ts::CharsetGuess* g : namedGuesses(d))
+    text += (text.empty() ? "" : "; ") + guessNames(*g) + " " + percent(g->confidence);
+  return text.empty() ? "none reads it as Vietnamese" : text;
+}
+
+// tsconv --detect: the guesses for each file, best first, one to a line.
+int detectFiles(const std::vector<const char*>& inputs, std::size_t bytes) {
+  int status = 0;
+  for (const char* input : inputs) {
+    const bool standardInput = std::strcmp(input, "-") == 0;
+    const std::string name = standardInput ? "standard input" : std::string(input);
+    const int fd = standardInput ? 0 : open(input, O_RDONLY | O_CLOEXEC);
+    std::string head;
+    const bool read =
+        fd >= 0 && ts::platform::readInPieces(fd, kChunk, [&](std::string_view piece) {
+          head.append(piece.substr(0, std::min(piece.size(), bytes - head.size())));
+          return head.size() < bytes;
+        });
+    const int e = errno;
+    if (fd > 0) close(fd);
+    if (!read) {
+      std::fprintf(stderr, "%s: cannot read '%s': %s\n", g_program, name.c_str(), std::strerror(e));
+      status = 1;
+      continue;
+    }
+    const ts::Detection d = ts::detectCharset(head);
+    std::printf("%s:\n", name.c_str());
+    if (d.noVietnameseLetters) {
+      std::printf("  no Vietnamese letters: every charset reads it the same\n");
+      continue;
+    }
+    const std::vector<const ts::CharsetGuess*> named = namedGuesses(d);
+    if (named.empty()) std::printf("  no charset reads it as Vietnamese\n");
+    for (const ts::CharsetGuess* g : named)
+      std::printf("  %4s  %s\n", percent(g->confidence).c_str(), guessNames(*g).c_str());
+  }
+  return status;
 }
 
 // The converted text on its way out, through the letter-case stage when one is asked for.
@@ -281,8 +348,9 @@ int main(int argc, char** argv) {
   bool list = false;
   int caseMode = 0;  // 1 upper, -1 lower
   std::uint32_t sortMode = 0;
-  bool html = false, drop = false, translit = false;
-  enum { kLower = 1000, kSortNames, kHtml, kTranslit };
+  bool html = false, drop = false, translit = false, detect = false;
+  std::size_t detectBytes = 65536;
+  enum { kLower = 1000, kSortNames, kHtml, kTranslit, kDetect, kDetectBytes };
   static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
                                     {"to", required_argument, nullptr, 't'},
                                     {"output", required_argument, nullptr, 'o'},
@@ -293,6 +361,8 @@ int main(int argc, char** argv) {
                                     {"sort-names", no_argument, nullptr, kSortNames},
                                     {"html", no_argument, nullptr, kHtml},
                                     {"translit", no_argument, nullptr, kTranslit},
+                                    {"detect", no_argument, nullptr, kDetect},
+                                    {"detect-bytes", required_argument, nullptr, kDetectBytes},
                                     {"help", no_argument, nullptr, 'h'},
                                     {"version", no_argument, nullptr, 'V'},
                                     {nullptr, 0, nullptr, 0}};
@@ -325,10 +395,22 @@ int main(int argc, char** argv) {
       case 's': setSort(ts::kSortModeDictionary); break;
       case kSortNames: setSort(ts::kSortModeNames); break;
       case kHtml: html = true; break;
+      case kDetect: detect = true; break;
+      case kDetectBytes: {
+        char* end = nullptr;
+        errno = 0;
+        const unsigned long long n = std::strtoull(optarg, &end, 10);
+        if (errno != 0 || end == optarg || *end != 0 || n == 0 || optarg[0] == '-')
+          usageError(std::string("--detect-bytes takes a number of bytes above 0, not '") + optarg +
+                     "'");
+        detectBytes = static_cast<std::size_t>(n);
+        break;
+      }
       case 'h': usage(stdout); return 0;
       case 'V': std::printf("tsconv %s\n", ts::kVersion); return 0;
       default:
-        if (optopt != 0 && std::strchr("fto", optopt))
+        if (optopt == kDetectBytes) usageError("missing argument of '--detect-bytes'");
+        if (optopt != 0 && optopt < 128 && std::strchr("fto", optopt))
           usageError(std::string("missing argument of '-") + static_cast<char>(optopt) + "'");
         usageError(std::string("unknown option '") +
                    (optopt != 0 ? std::string("-") + static_cast<char>(optopt)
@@ -342,21 +424,34 @@ int main(int argc, char** argv) {
     listCharsets();
     return 0;
   }
+  std::vector<const char*> inputs(argv + optind, argv + argc);
+  if (inputs.empty()) inputs.push_back("-");
+  if (detect) {
+    if (from || to || output || caseMode || sortMode || html || drop || translit)
+      usageError("--detect names the charsets of the files and takes no other option");
+    return detectFiles(inputs, detectBytes);
+  }
   if (html && (caseMode != 0 || sortMode != 0))
     usageError("--html converts a page as it is: it does not go with --upper, --lower or --sort");
-  const int source = resolve("-f", from, false).code;
+  const bool guess = from != nullptr && ts::normalizedName(from) == "auto";
+  int source = guess ? 0 : resolve("-f", from, false).code;
   const CharsetArgument dest = resolve("-t", to, true);
   const int destination = dest.code;
   drop = drop || dest.ignore;
   translit = translit || dest.translit;
 
   ts::ConverterState state(ts::kLibraryOptions);
-  if (!ts::selectPair(state, static_cast<std::uint32_t>(source),
-                      static_cast<std::uint32_t>(destination))) {
+  auto select = [&] {
+    if (ts::selectPair(state, static_cast<std::uint32_t>(source),
+                       static_cast<std::uint32_t>(destination)))
+      return;
     const int bad = ts::hasLetterTable(ts::readableSource(source)) ? destination : source;
     fail(2, "charset " + describe(bad) + " has no letter table and cannot be converted " +
                 (bad == source ? "from" : "to"));
-  }
+  };
+  if (guess && !ts::hasLetterTable(destination))
+    fail(2, "charset " + describe(destination) + " has no letter table and cannot be converted to");
+  if (!guess) select();
   // UTF-8 input to a legacy charset: characters that are no Vietnamese letter have no code.
   ts::ForeignCharacters foreign;
   foreign.action = translit ? ts::ForeignCharacters::Action::kTransliterate
@@ -366,20 +461,50 @@ int main(int argc, char** argv) {
   std::vector<InputStart> starts;
   std::uint64_t streamed = 0;
 
-  std::vector<const char*> inputs(argv + optind, argv + argc);
-  if (inputs.empty()) inputs.push_back("-");
-
   Output::installSignalHandlers();
   Output out(output);
   if (!out.ok()) fail(1, out.error());
   Pipeline pipeline(state, out, caseMode, destination, html);
   ts::ByteBuffer all;  // the whole input, when it is sorted
-  auto take = [&](std::string_view piece) {
-    streamed += piece.size();
+  auto pass = [&](std::string_view piece) {
     if (sortMode != 0)
       all.append(piece);
     else
       pipeline.feed(piece);
+  };
+  // -f auto: the start of the input is held until the guess is made from it.
+  std::string head;
+  bool guessing = guess;
+  auto decide = [&] {
+    guessing = false;
+    const ts::Detection d =
+        ts::detectCharset(std::string_view(head).substr(0, std::min(head.size(), detectBytes)));
+    if (d.noVietnameseLetters) {
+      source = ts::kTcvn3;
+      std::fprintf(stderr, "%s: no Vietnamese letters: every charset reads the text the same\n",
+                   g_program);
+    } else if (d.guesses.empty() || d.guesses.front().confidence < ts::kConfidentGuess) {
+      out.abandon();
+      fail(2, "cannot tell the charset of the input; the candidates: " + guessList(d) +
+                  " (name it with -f)");
+    } else {
+      source = d.guesses.front().codes.front();
+      std::fprintf(stderr, "%s: reading the input as %s (%s)\n", g_program,
+                   describe(source).c_str(), percent(d.guesses.front().confidence).c_str());
+    }
+    select();
+    pass(head);
+    head.clear();
+    head.shrink_to_fit();
+  };
+  auto take = [&](std::string_view piece) {
+    streamed += piece.size();
+    if (!guessing) {
+      pass(piece);
+      return;
+    }
+    head.append(piece);
+    if (head.size() >= detectBytes) decide();
   };
   int status = 0;
   for (const char* input : inputs) {
@@ -405,6 +530,7 @@ int main(int argc, char** argv) {
       status = 1;
     }
   }
+  if (guessing && out.ok()) decide();
   if (sortMode != 0 && out.ok())
     sortLines(all.view(), source, sortMode, [&](std::string_view t) { pipeline.feed(t); });
   if (out.ok()) pipeline.finish();

@@ -1,0 +1,109 @@
+// How well and how fast the charset guess works: Vietnamese prose of several styles
+// (bench/detect/*.txt, written for this purpose) encoded in every charset with a letter
+// table, cut into windows of 64 and 256 bytes; texts in other languages must not be taken for
+// a legacy Vietnamese charset.
+//   detect_bench [DIR]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ts/catalogue.hpp"
+#include "ts/converter.hpp"
+#include "ts/detect.hpp"
+
+namespace {
+
+std::string readFile(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string encode(int code, const std::string& utf8) {
+  ts::ConverterState st;
+  ts::selectPair(st, ts::kUtf8, static_cast<std::uint32_t>(code));
+  return ts::convert(st, utf8);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::filesystem::path dir = argc > 1 ? argv[1] : TS_DETECT_TEXTS;
+  const std::vector<std::string> styles = {"news", "literature", "names", "headings"};
+  const std::vector<std::string> others = {"english", "french", "german", "chinese"};
+  std::vector<int> codes;
+  for (int c = 1; c <= 43; ++c)
+    if (c != ts::kVnUnicode2 && ts::hasLetterTable(c)) codes.push_back(c);
+
+  std::printf("Right charset (or one that reads the same letters) ranked first\n");
+  std::printf("%4s  %-16s %8s %8s\n", "code", "charset", "64 B", "256 B");
+  std::map<int, std::pair<int, int>> total;  // length -> right, all
+  for (int code : codes) {
+    std::printf("%4d  %-16s", code, std::string(ts::charsetName(code)).c_str());
+    for (std::size_t length : {64u, 256u}) {
+      int right = 0, all = 0;
+      for (const std::string& style : styles) {
+        const std::string text = encode(code, readFile(dir / (style + ".txt")));
+        for (std::size_t at = 0; at + length <= text.size(); at += 16) {
+          const ts::Detection d = ts::detectCharset(std::string_view(text).substr(at, length));
+          ++all;
+          if (!d.guesses.empty()) {
+            const auto& best = d.guesses.front().codes;
+            right += std::find(best.begin(), best.end(), code) != best.end();
+          }
+        }
+      }
+      std::printf(" %7.1f%%", all ? 100.0 * right / all : 0.0);
+      total[static_cast<int>(length)].first += right;
+      total[static_cast<int>(length)].second += all;
+    }
+    std::printf("\n");
+  }
+  std::printf("%4s  %-16s", "", "all");
+  for (auto& [length, t] : total) std::printf(" %7.2f%%", 100.0 * t.first / t.second);
+  std::printf("   (%d and %d windows)\n", total[64].second, total[256].second);
+
+  std::printf("\nOther languages (UTF-8) taken for a legacy charset with confidence >= %.1f\n",
+              ts::kConfidentGuess);
+  for (const std::string& lang : others) {
+    const std::string text = readFile(dir / (lang + ".txt"));
+    int wrong = 0, all = 0;
+    for (std::size_t length : {64u, 256u}) {
+      for (std::size_t at = 0; at + length <= text.size(); at += 8) {
+        const ts::Detection d = ts::detectCharset(std::string_view(text).substr(at, length));
+        ++all;
+        if (!d.guesses.empty() && d.guesses.front().confidence >= ts::kConfidentGuess &&
+            d.guesses.front().codes.front() < ts::kDecimalEsc)
+          ++wrong;
+      }
+    }
+    std::printf("  %-8s %d of %d windows\n", lang.c_str(), wrong, all);
+  }
+
+  // Speed: every candidate scored over 64 KiB of text.
+  std::string big;
+  const std::string news = readFile(dir / "news.txt") + readFile(dir / "literature.txt");
+  while (big.size() < 64 * 1024) big += news;
+  big.resize(64 * 1024);
+  std::printf("\nSpeed, all candidates scored over 64 KiB:\n");
+  for (int code : {15, 29, 41}) {
+    const std::string text = encode(code, big).substr(0, 64 * 1024);
+    const int rounds = 20;
+    const auto t0 = std::chrono::steady_clock::now();
+    std::size_t guesses = 0;
+    for (int r = 0; r < rounds; ++r) guesses += ts::detectCharset(text).guesses.size();
+    const double s =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / rounds;
+    std::printf("  %-16s %6.2f ms, %6.1f MB/s of input (%zu answers)\n",
+                std::string(ts::charsetName(code)).c_str(), s * 1000, text.size() / s / 1e6,
+                guesses / rounds);
+  }
+  return 0;
+}

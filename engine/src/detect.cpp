@@ -1,0 +1,465 @@
+#include "ts/detect.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "plan.hpp"
+#include "ts/catalogue.hpp"
+#include "ts/utf.hpp"
+
+namespace ts {
+namespace {
+
+// A reading writes each letter n as these two bytes; every other byte stays itself (the
+// marker byte in the text itself is written as the marker and 0).
+constexpr std::uint8_t kMark = 0x01;
+
+// The vowels and đ as one byte each (ASCII letters stand for themselves).
+enum : std::uint8_t {
+  kA = 'a',
+  kE = 'e',
+  kI = 'i',
+  kO = 'o',
+  kU = 'u',
+  kY = 'y',
+  kAw = 0x81,
+  kAa = 0x82,
+  kEe = 0x83,
+  kOo = 0x84,
+  kOw = 0x85,
+  kUw = 0x86,
+  kDd = 0x87,
+};
+
+// What a letter number is: its base letter (lower case) and its tone (0 none, 1 grave,
+// 2 acute, 3 hook, 4 tilde, 5 dot below).
+struct LetterShape {
+  std::uint8_t base = 0;
+  std::uint8_t tone = 0;
+};
+
+constexpr std::array<LetterShape, kLetterCount + 1> makeShapes() {
+  // Letters 1..72: twelve vowels with six tones each, in this order of vowels.
+  constexpr std::uint8_t groups[12] = {kA, kAw, kO, kE, kAa, kOo, kOw, kUw, kU, kI, kY, kEe};
+  constexpr std::uint8_t capitals[6] = {kAw, kAa, kEe, kOo, kOw, kUw};  // letters 73..78
+  std::array<LetterShape, kLetterCount + 1> s{};
+  for (int n = 1; n <= 72; ++n) {
+    s[n] = {groups[(n - 1) / 6], static_cast<std::uint8_t>((n - 1) % 6)};
+    s[n + 80] = s[n];
+  }
+  for (int k = 0; k < 6; ++k) s[73 + k] = {capitals[k], 0};
+  s[79] = s[80] = {kDd, 0};
+  return s;
+}
+constexpr auto kShapes = makeShapes();
+
+bool isVowel(std::uint8_t b) {
+  switch (b) {
+    case kA:
+    case kE:
+    case kI:
+    case kO:
+    case kU:
+    case kY:
+    case kAw:
+    case kAa:
+    case kEe:
+    case kOo:
+    case kOw:
+    case kUw: return true;
+    default: return false;
+  }
+}
+
+// A run of up to three base bytes as one number (its length in the top byte).
+constexpr std::uint32_t pack(const std::uint8_t* p, std::size_t n) {
+  std::uint32_t k = static_cast<std::uint32_t>(n) << 24;
+  for (std::size_t i = 0; i < n; ++i) k |= static_cast<std::uint32_t>(p[i]) << (8 * (2 - i));
+  return k;
+}
+
+// Spellings with ASCII stand-ins: A = ă, W = â, E = ê, O = ô, P = ơ, U = ư, D = đ.
+constexpr std::uint8_t standIn(char c) {
+  switch (c) {
+    case 'A': return kAw;
+    case 'W': return kAa;
+    case 'E': return kEe;
+    case 'O': return kOo;
+    case 'P': return kOw;
+    case 'U': return kUw;
+    case 'D': return kDd;
+    default: return static_cast<std::uint8_t>(c);
+  }
+}
+
+constexpr std::uint32_t packed(const char* t) {
+  std::uint8_t b[3] = {};
+  std::size_t n = 0;
+  for (; t[n] != 0; ++n) b[n] = standIn(t[n]);
+  return pack(b, n);
+}
+
+// The nuclei (vowel groups) Vietnamese spelling allows without a final consonant, and with
+// one; the final consonants; the initial consonants, longest first.
+constexpr const char* kOpen[] = {"a",   "e",   "E",   "i",   "o",   "O",   "P",   "u",   "U",
+                                 "y",   "ai",  "ao",  "au",  "ay",  "Wu",  "Wy",  "eo",  "Eu",
+                                 "ia",  "iu",  "oa",  "oe",  "oi",  "Oi",  "Pi",  "ua",  "uE",
+                                 "ui",  "uP",  "uy",  "Ua",  "Ui",  "Uu",  "iEu", "yEu", "oai",
+                                 "oao", "oay", "oeo", "uWy", "uOi", "uya", "uyu", "UPi", "UPu"};
+constexpr const char* kClosed[] = {"a",  "A",  "W",  "e",  "E",  "i",  "o",  "O",
+                                   "P",  "u",  "U",  "y",  "oa", "oA", "oe", "oo",
+                                   "uW", "uE", "uO", "UP", "uy", "iE", "yE", "uyE"};
+constexpr const char* kFinals[] = {"ch", "ng", "nh", "c", "m", "n", "p", "t"};
+constexpr const char* kInitials[] = {"ngh", "ng", "nh", "ch", "gh", "gi", "kh", "ph", "qu",
+                                     "th",  "tr", "b",  "c",  "d",  "D",  "g",  "h",  "k",
+                                     "l",   "m",  "n",  "p",  "r",  "s",  "t",  "v",  "x"};
+
+template <std::size_t N>
+constexpr std::array<std::uint32_t, N> packAll(const char* const (&t)[N]) {
+  std::array<std::uint32_t, N> out{};
+  for (std::size_t i = 0; i < N; ++i) out[i] = packed(t[i]);
+  return out;
+}
+constexpr auto kOpenKeys = packAll(kOpen);
+constexpr auto kClosedKeys = packAll(kClosed);
+constexpr auto kFinalKeys = packAll(kFinals);
+constexpr auto kInitialKeys = packAll(kInitials);
+
+template <std::size_t N>
+bool contains(const std::array<std::uint32_t, N>& keys, std::uint32_t k) {
+  for (std::uint32_t x : keys)
+    if (x == k) return true;
+  return false;
+}
+
+bool rhymeAllowed(const std::uint8_t* w, std::size_t n, int tone) {
+  std::size_t v = 0;
+  while (v < n && isVowel(w[v])) ++v;
+  if (v == 0 || v > 3 || n - v > 2) return false;
+  const std::uint32_t nucleus = pack(w, v);
+  if (v == n) return contains(kOpenKeys, nucleus);
+  const std::uint32_t final = pack(w + v, n - v);
+  if (!contains(kFinalKeys, final) || !contains(kClosedKeys, nucleus)) return false;
+  // A syllable that ends in a stop takes the acute or the dot below, or none.
+  const std::uint8_t last = w[n - 1];
+  const bool stop = last == 'c' || last == 'p' || last == 't' || (last == 'h' && w[n - 2] == 'c');
+  return !stop || tone == 0 || tone == 2 || tone == 5;
+}
+
+// Whether a word (lower-case base letters, its tone) is a syllable Vietnamese spelling allows.
+bool isSyllable(const std::uint8_t* w, std::size_t n, int tone) {
+  for (std::size_t i = 0; i < kInitialKeys.size(); ++i) {
+    const std::size_t len = kInitialKeys[i] >> 24;
+    if (len > n || pack(w, len) != kInitialKeys[i]) continue;
+    if (rhymeAllowed(w + len, n - len, tone)) return true;
+    // "gi" and "qu" may also be g or q before a vowel of their own (gì, quy).
+  }
+  return rhymeAllowed(w, n, tone);
+}
+
+// How a reading scores.
+struct Tally {
+  std::uint32_t valid = 0;    // words of two letters or more with Vietnamese letters, syllables
+  std::uint32_t short_ = 0;   // one-letter words with Vietnamese letters (ở, à, ê)
+  std::uint32_t invalid = 0;  // words with Vietnamese letters that are not syllables
+  std::uint32_t junk = 0;     // bytes that are no letter and no text character
+  std::uint32_t foreign = 0;  // characters of other scripts
+  double score() const {
+    return 3.0 * valid + 1.0 * short_ - 4.0 * invalid - 2.0 * junk - 1.0 * foreign;
+  }
+  double confidence() const {
+    return (valid + 0.3 * short_) /
+           (valid + 0.3 * short_ + invalid + 0.5 * junk + 0.5 * foreign + 1.0);
+  }
+  std::uint32_t marked() const { return valid + short_ + invalid; }
+  Tally& operator+=(const Tally& o) {
+    valid += o.valid;
+    short_ += o.short_;
+    invalid += o.invalid;
+    junk += o.junk;
+    foreign += o.foreign;
+    return *this;
+  }
+  bool operator==(const Tally&) const = default;
+};
+
+bool isAsciiLetter(std::uint8_t b) { return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z'); }
+
+// Bytes no Vietnamese word touches: digits and the signs of codes and markup.
+bool gluesToWords(std::uint8_t b) {
+  return (b >= '0' && b <= '9') || b == '&' || b == '#' || b == '\\' || b == '@' || b == '_' ||
+         b == '/' || b == '{' || b == '}' || b == '|' || b == '<' || b == '>' || b == '=' ||
+         b == '$' || b == '%' || b == '^' || b == '~' || b == '`';
+}
+
+Tally scoreReading(const ByteBuffer& reading) {
+  Tally t;
+  const std::uint8_t* s = reading.data();
+  const std::size_t n = reading.size();
+  constexpr std::size_t kLongest = 7;
+  std::uint8_t word[kLongest];
+  std::size_t len = 0;
+  bool tooLong = false, marked = false, glued = false;
+  int tones = 0, tone = 0;
+  auto endWord = [&](bool gluedAfter) {
+    if (len != 0 && marked) {
+      if (!tooLong && !glued && !gluedAfter && tones <= 1 && isSyllable(word, len, tone))
+        ++(len == 1 ? t.short_ : t.valid);
+      else
+        ++t.invalid;
+    }
+    len = 0;
+    tooLong = marked = false;
+    tones = tone = 0;
+  };
+  auto add = [&](std::uint8_t base) {
+    if (len == kLongest)
+      tooLong = true;
+    else
+      word[len++] = base;
+  };
+  std::uint8_t before = ' ';  // the byte before the word
+  for (std::size_t i = 0; i < n;) {
+    const std::uint8_t b = s[i];
+    if (b == kMark && i + 1 < n) {
+      const std::uint8_t letter = s[i + 1];
+      i += 2;
+      if (letter == 0 || letter > kLetterCount) {
+        endWord(false);
+        ++t.junk;
+        before = kMark;
+        continue;
+      }
+      if (len == 0 && !tooLong) glued = gluesToWords(before);
+      const LetterShape& shape = kShapes[letter];
+      add(shape.base);
+      if (shape.tone != 0) {
+        ++tones;
+        tone = shape.tone;
+      }
+      if (shape.tone != 0 || shape.base >= 0x80) marked = true;
+      continue;
+    }
+    if (isAsciiLetter(b)) {
+      if (len == 0 && !tooLong) glued = gluesToWords(before);
+      add(static_cast<std::uint8_t>(b | 0x20));
+      ++i;
+      continue;
+    }
+    endWord(gluesToWords(b));
+    before = b;
+    if (b >= 0x80) {
+      std::uint32_t cp = 0;
+      const int seq = wellFormedUtf8(s + i, n - i, cp);
+      if (seq > 1) {
+        ++t.foreign;
+        i += static_cast<std::size_t>(seq);
+        continue;
+      }
+      ++t.junk;
+    } else if (b < 0x20 && b != '\t' && b != '\n' && b != '\r' && b != '\f') {
+      ++t.junk;
+    }
+    ++i;
+  }
+  endWord(false);
+  return t;
+}
+
+// The plan that reads a source into letter marks.
+std::unique_ptr<ConversionPlan> readingPlan(ConverterState::Tables& tables, int source) {
+  if (!selectCharset(static_cast<std::uint32_t>(source), kCatalogueSize, tables.source))
+    return nullptr;
+  selectCharset(kUtf8, kCatalogueSize, tables.destination);
+  tables.tree = std::make_unique<DecodeTree>(DecodeTree::build(tables.source));
+  auto plan = makePlan(tables, kLibraryOptions);
+  for (int n = 1; n <= kLetterCount; ++n) {
+    LetterCode c;
+    c.len = 2;
+    c.bytes[0] = kMark;
+    c.bytes[1] = static_cast<std::uint8_t>(n);
+    plan->letter[n] = makeOutCode(c);
+  }
+  for (int b = 0; b < 256; ++b) {
+    LetterCode c;
+    c.bytes[c.len++] = static_cast<std::uint8_t>(b);
+    if (b == kMark) c.bytes[c.len++] = 0;
+    plan->copy[b] = makeOutCode(c);
+  }
+  plan->copiesUnchanged = false;  // the marker byte is written apart
+  plan->legacyDestination = false;
+  if (plan->path == ConversionPath::kTree) {
+    fillRootTable(*plan);
+  } else if (plan->path == ConversionPath::kEscapeForms) {
+    plan->root = plan->copy;
+    for (int n = kLetterCount; n >= 1; --n)
+      if (letterCodePoint(n) < 0x80) plan->root[letterCodePoint(n)] = plan->letter[n];
+  }
+  return plan;
+}
+
+void read(const ConversionPlan& plan, std::string_view text, ByteBuffer& out) {
+  const auto* s = reinterpret_cast<const std::uint8_t*>(text.data());
+  switch (plan.path) {
+    case ConversionPath::kTree: decodeWithTree(plan, s, text.size(), out); break;
+    case ConversionPath::kDecimalEscapes:
+      decodeDecimalEscapes(plan, s, text.size(), true, out);
+      break;
+    case ConversionPath::kEscapeForms: decodeEscapeForms(plan, s, text.size(), true, out); break;
+    case ConversionPath::kCopy: out.append(text); break;
+  }
+}
+
+// The plans of every charset, made once.
+struct Readers {
+  std::array<ConverterState::Tables, kCatalogueSize + 1> tables;
+  std::array<std::unique_ptr<ConversionPlan>, kCatalogueSize + 1> plans;
+  Readers() {
+    for (int c = 1; c <= kCatalogueSize; ++c) plans[c] = readingPlan(tables[c], c);
+  }
+};
+
+const Readers& readers() {
+  static const Readers r;
+  return r;
+}
+
+// Where a guess between readings that score alike starts: the charsets most texts are in.
+int commonness(int code) {
+  constexpr int kCommon[] = {kUtf8, kTcvn3, kVniWin, kViscii, kHtmlRefs, kViqr, kVpsWin, 27};
+  for (std::size_t i = 0; i < std::size(kCommon); ++i)
+    if (kCommon[i] == code) return static_cast<int>(i);
+  return static_cast<int>(std::size(kCommon));
+}
+
+// The texts are read in windows that end at a blank, so that no code is cut, until one
+// reading is well ahead of the others.
+constexpr std::size_t kWindow = 1024;
+constexpr double kClearLead = 24;  // eight syllables
+
+std::size_t windowEnd(std::string_view text, std::size_t from) {
+  if (text.size() - from <= kWindow) return text.size();
+  const std::size_t limit = from + kWindow;
+  for (std::size_t i = limit; i > from + kWindow / 2; --i)
+    if (text[i - 1] == ' ' || text[i - 1] == '\n') return i;
+  return limit;
+}
+
+// The letters of a reading whatever their case: charsets that differ only in how they write
+// capitals read a text into the same letters.
+std::uint64_t hashLetters(std::uint64_t h, const ByteBuffer& b) {
+  const std::uint8_t* s = b.data();
+  const std::size_t n = b.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    std::uint8_t c = s[i];
+    if (c == kMark && i + 1 < n) {
+      c = s[++i];
+      const std::uint16_t cp = letterCodePoint(c);
+      if (cp != 0 && cp < 0x80) {  // a, e, i, o, u, y as a table gives them
+        c = static_cast<std::uint8_t>(cp | 0x20);
+      } else {
+        h = (h ^ kMark) * 0x100000001B3ull;
+        if (c > 80) c = static_cast<std::uint8_t>(c - 80);
+        if (c >= 73 && c <= 80) c = static_cast<std::uint8_t>(lowerCaseOf(c));
+      }
+    } else if (c >= 'A' && c <= 'Z') {
+      c = static_cast<std::uint8_t>(c | 0x20);
+    }
+    h = (h ^ c) * 0x100000001B3ull;
+  }
+  return h;
+}
+
+}  // namespace
+
+Detection detectCharset(std::string_view text, std::span<const int> candidates) {
+  std::vector<int> codes;
+  if (candidates.empty()) {
+    for (int c = 1; c <= kCatalogueSize; ++c)
+      if (c != kVnUnicode2 && hasLetterTable(c)) codes.push_back(c);
+  } else {
+    for (int c : candidates) {
+      const int r = readableSource(c);
+      if (hasLetterTable(r) && std::find(codes.begin(), codes.end(), r) == codes.end())
+        codes.push_back(r);
+    }
+  }
+  struct Reading {
+    int code;
+    const ConversionPlan* plan;
+    Tally tally;
+    std::uint64_t hash = 0xCBF29CE484222325ull;  // of the letters read so far
+  };
+  std::vector<Reading> reads;
+  for (int c : codes)
+    if (const ConversionPlan* plan = readers().plans[c].get()) reads.push_back({c, plan, {}});
+
+  // Readings that give the same letters are one answer, as long as they keep doing so.
+  auto answers = [&reads] {
+    std::vector<CharsetGuess> guesses;
+    std::vector<bool> taken(reads.size(), false);
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+      if (taken[i]) continue;
+      CharsetGuess g;
+      g.codes.push_back(reads[i].code);
+      for (std::size_t j = i + 1; j < reads.size(); ++j) {
+        if (!taken[j] && reads[j].hash == reads[i].hash && reads[j].tally == reads[i].tally) {
+          taken[j] = true;
+          g.codes.push_back(reads[j].code);
+        }
+      }
+      std::stable_sort(g.codes.begin(), g.codes.end(),
+                       [](int a, int b) { return commonness(a) < commonness(b); });
+      g.score = reads[i].tally.score();
+      g.confidence = reads[i].tally.confidence();
+      g.words = reads[i].tally.marked();
+      guesses.push_back(std::move(g));
+    }
+    std::stable_sort(guesses.begin(), guesses.end(),
+                     [](const CharsetGuess& a, const CharsetGuess& b) {
+                       if (a.score != b.score) return a.score > b.score;
+                       return commonness(a.codes.front()) < commonness(b.codes.front());
+                     });
+    return guesses;
+  };
+
+  ByteBuffer letters;
+  std::string window;
+  Detection d;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::size_t end = windowEnd(text, pos);
+    // NUL bytes end texts for the converter; for a guess they are bytes like others.
+    std::string_view piece = text.substr(pos, end - pos);
+    if (piece.find('\0') != std::string_view::npos) {
+      window.assign(piece);
+      std::replace(window.begin(), window.end(), '\0', ' ');
+      piece = window;
+    }
+    for (Reading& r : reads) {
+      letters.clear();
+      read(*r.plan, piece, letters);
+      r.tally += scoreReading(letters);
+      r.hash = hashLetters(r.hash, letters);
+    }
+    pos = end;
+    if (pos == text.size()) break;
+    d.guesses = answers();
+    if (d.guesses.size() >= 2 && d.guesses[0].confidence >= kConfidentGuess &&
+        d.guesses[0].score - d.guesses[1].score >= kClearLead)
+      return d;
+  }
+  d.guesses = answers();
+  bool anyMarked = false;
+  for (const Reading& r : reads) anyMarked = anyMarked || r.tally.marked() > 0;
+  if (!anyMarked) {
+    d.noVietnameseLetters = true;
+    d.guesses.clear();
+  }
+  return d;
+}
+
+}  // namespace ts

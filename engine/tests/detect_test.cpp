@@ -1,0 +1,107 @@
+// Guessing a text's charset: every charset recognised in long and short texts, texts without
+// Vietnamese letters, charsets that read alike, and texts of other languages not mistaken.
+#include "ts/detect.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "test_util.hpp"
+#include "ts/converter.hpp"
+
+namespace ts {
+namespace {
+
+const std::string kLong =
+    "Ngày mai trời sẽ có mưa rào và dông ở nhiều nơi, nhiệt độ giảm mạnh. Người dân cần theo "
+    "dõi thông tin dự báo thời tiết và chuẩn bị áo ấm khi ra đường. Các trường học vẫn mở cửa "
+    "bình thường.";
+// A short heading and a name.
+const std::string kShort = "Hội nghị khoa học quốc gia lần thứ ba, Đỗ Văn Khánh";
+
+std::string encoded(int code, const std::string& utf8) { return test::conv(kUtf8, code, utf8); }
+
+bool firstNames(const Detection& d, int code) {
+  if (d.guesses.empty()) return false;
+  const std::vector<int>& best = d.guesses.front().codes;
+  return std::find(best.begin(), best.end(), code) != best.end();
+}
+
+TEST(Detect, EveryCharsetInLongAndShortTexts) {
+  for (int code = 1; code <= 43; ++code) {
+    if (code == kVnUnicode2 || !test::hasTable(code)) continue;
+    for (const std::string* text : {&kLong, &kShort}) {
+      const Detection d = detectCharset(encoded(code, *text));
+      ASSERT_FALSE(d.noVietnameseLetters) << code;
+      // A short text may read as well in a close charset (ThinART-PC and VISCII differ in a
+      // few letters): then the right one scores as well as the first.
+      bool tied = false;
+      for (const CharsetGuess& g : d.guesses)
+        tied = tied || (g.score == d.guesses.front().score &&
+                        std::find(g.codes.begin(), g.codes.end(), code) != g.codes.end());
+      EXPECT_TRUE(text == &kShort ? tied : firstNames(d, code))
+          << "charset " << code << " in " << text->size() << " bytes";
+      if (text == &kLong) {
+        EXPECT_GE(d.guesses.front().confidence, kConfidentGuess) << code;
+      }
+    }
+  }
+}
+
+TEST(Detect, CharsetsThatReadAlikeAreOneAnswer) {
+  // 17, 31 and 32 share a table; so do 18 and 19, and 10 and 27.
+  for (const std::vector<int>& same : {std::vector<int>{17, 31, 32}, {18, 19}, {10, 27}}) {
+    const Detection d = detectCharset(encoded(same[0], kLong));
+    ASSERT_FALSE(d.guesses.empty());
+    for (int c : same) EXPECT_TRUE(firstNames(d, c)) << c;
+  }
+  // The answers come with the more common charsets first and each charset once.
+  const Detection d = detectCharset(encoded(kTcvn3, kLong));
+  EXPECT_EQ(d.guesses.front().codes.front(), kTcvn3);
+  std::vector<int> all;
+  for (const CharsetGuess& g : d.guesses) all.insert(all.end(), g.codes.begin(), g.codes.end());
+  std::sort(all.begin(), all.end());
+  EXPECT_TRUE(std::adjacent_find(all.begin(), all.end()) == all.end());
+}
+
+TEST(Detect, NothingGuessedFromNothing) {
+  for (const std::string& text : {std::string(), std::string("Hello world 2026."),
+                                  std::string("a b c\n\t1234"), std::string(300, 'x')}) {
+    const Detection d = detectCharset(text);
+    EXPECT_TRUE(d.noVietnameseLetters) << text;
+    EXPECT_TRUE(d.guesses.empty());
+  }
+}
+
+TEST(Detect, OtherLanguagesAndUnicodeVietnamese) {
+  const std::string others[] = {
+      "The committee met on Tuesday to review the annual budget and the new library plans.",
+      "Le conseil s'est réuni hier soir pour débattre du projet de rénovation de la place.",
+      "Am Wochenende fand in der Stadthalle ein großes Konzert für junge Musiker statt.",
+      "昨天下午，市政府召开新闻发布会，介绍了今年城市建设的主要成果。"};
+  for (const std::string& text : others) {
+    const Detection d = detectCharset(text);
+    for (const CharsetGuess& g : d.guesses) {
+      if (g.codes.front() < kDecimalEsc) {
+        EXPECT_LT(g.confidence, kConfidentGuess) << text;
+      }
+    }
+  }
+  // Vietnamese in UTF-8 is UTF-8, not what a legacy charset makes of its bytes.
+  const Detection d = detectCharset(kShort);
+  ASSERT_FALSE(d.guesses.empty());
+  EXPECT_EQ(d.guesses.front().codes.front(), kUtf8);
+  EXPECT_GE(d.guesses.front().confidence, kConfidentGuess);
+  // The candidates can be narrowed; 40 is read as 39.
+  const int two[] = {kTcvn3, kVniWin};
+  const Detection narrowed = detectCharset(encoded(kVniWin, kLong), two);
+  ASSERT_EQ(narrowed.guesses.size(), 2u);
+  EXPECT_EQ(narrowed.guesses.front().codes, std::vector<int>{kVniWin});
+  const int forty[] = {kVnUnicode2};
+  EXPECT_EQ(detectCharset(encoded(kDecimalEsc, kLong), forty).guesses.front().codes,
+            std::vector<int>{kDecimalEsc});
+}
+
+}  // namespace
+}  // namespace ts
