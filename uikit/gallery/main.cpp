@@ -25,6 +25,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTimer>
@@ -212,6 +213,23 @@ std::vector<Row> rows(std::optional<QColor> hover) {
                  l->sort(0, s != State::Special);
                  l->setFixedSize(240, 100);
                  return static_cast<QWidget*>(l);
+               }});
+  r.push_back({"sort-table", "sorted-down", [](QWidget* p, State s) {
+                 auto* t = new SortTable(p);
+                 auto* model = new QStandardItemModel(0, 3, t);
+                 model->setHorizontalHeaderLabels({"File", "Size", "Charset"});
+                 const char* rows[][3] = {{"index.htm", "12 480", "TCVN3"},
+                                          {"bai-viet.htm", "3 072", "VNI"},
+                                          {"lien-he.htm", "988", "VISCII"},
+                                          {"tin-tuc.htm", "45 100", "VIQR"}};
+                 for (auto& row : rows)
+                   model->appendRow({new QStandardItem(row[0]), new QStandardItem(row[1]),
+                                     new QStandardItem(row[2])});
+                 t->setModel(model);
+                 t->setProfilePlace(QString(), "Settings", "Control");
+                 t->sort(0, s != State::Special);
+                 t->setFixedSize(240, 100);
+                 return static_cast<QWidget*>(t);
                }});
   r.push_back({"hyperlink", "visited", [hover](QWidget* p, State s) {
                  auto* l = new HyperLink("tessaro.example", kWebAddress, p, hover);

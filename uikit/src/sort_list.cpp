@@ -361,7 +361,8 @@ SortTable::SortTable(QWidget* parent)
   setSortingEnabled(false);
   setWordWrap(false);
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  verticalHeader()->setMinimumSectionSize(0);
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 1);  // as the item list
   QTableView::setModel(proxy_);
   connect(header_, &QHeaderView::sectionClicked, this,
           [this](int column) { sort(column, column == column_ ? !ascending_ : true); });
