@@ -18,6 +18,7 @@
 
 #include "ts/platform/desktop_fonts.hpp"
 #include "ts/platform/files.hpp"
+#include "ts/platform/paths.hpp"
 #include "ts/platform/process.hpp"
 #include "ts/platform/registry.hpp"
 #include "ts/platform/shared_flag.hpp"
@@ -107,6 +108,60 @@ TEST_F(Platform, RenameNeverReplaces) {
   EXPECT_EQ(readFile(dir_ / "c"), "A");
   EXPECT_FALSE(renameNoReplace((dir_ / "missing").string(), (dir_ / "d").string()));
   EXPECT_EQ(errno, ENOENT);
+}
+
+TEST_F(Platform, WholeStreams) {
+  // A pipe takes the bytes in pieces; writeAll goes on until all are written.
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  std::string big(1 << 20, 'x');
+  for (std::size_t i = 0; i < big.size(); i += 4099) big[i] = static_cast<char>(i);
+  std::string got;
+  std::thread reader([&] {
+    EXPECT_TRUE(readInPieces(fds[0], 1000, [&](std::string_view piece) {
+      EXPECT_LE(piece.size(), 1000u);
+      got.append(piece);
+      return true;
+    }));
+  });
+  EXPECT_TRUE(writeAll(fds[1], big.data(), big.size()));
+  close(fds[1]);
+  reader.join();
+  close(fds[0]);
+  EXPECT_TRUE(got == big);
+  // The reader may stop early; a full device and a closed descriptor are errors.
+  const int in = open("/dev/zero", O_RDONLY);
+  int pieces = 0;
+  EXPECT_TRUE(readInPieces(in, 10, [&](std::string_view) { return ++pieces < 3; }));
+  EXPECT_EQ(pieces, 3);
+  close(in);
+  const int full = open("/dev/full", O_WRONLY);
+  EXPECT_FALSE(writeAll(full, "x", 1));
+  EXPECT_EQ(errno, ENOSPC);
+  close(full);
+  EXPECT_FALSE(readInPieces(-1, 10, [](std::string_view) { return true; }));
+}
+
+TEST_F(Platform, Folders) {
+  const char* home = std::getenv("HOME");
+  const std::string savedHome = home != nullptr ? home : "";
+  setenv("HOME", "/home/someone", 1);
+  unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(configFolder(), "/home/someone/.config/tessaro");
+  setenv("XDG_CONFIG_HOME", "relative/not/used", 1);
+  EXPECT_EQ(configFolder(), "/home/someone/.config/tessaro");
+  unsetenv("XDG_DATA_HOME");
+  unsetenv("XDG_DATA_DIRS");
+  EXPECT_EQ(dataFolders(), (std::vector<std::string>{"/home/someone/.local/share",
+                                                     "/usr/local/share", "/usr/share"}));
+  setenv("XDG_DATA_HOME", "/d/home", 1);
+  setenv("XDG_DATA_DIRS", "/a::relative:/b", 1);
+  EXPECT_EQ(dataFolders(), (std::vector<std::string>{"/d/home", "/a", "/b"}));
+  unsetenv("XDG_DATA_HOME");
+  unsetenv("XDG_DATA_DIRS");
+  unsetenv("XDG_RUNTIME_DIR");
+  EXPECT_EQ(runtimeFolder(), "");
+  setenv("HOME", savedHome.c_str(), 1);
 }
 
 TEST_F(Platform, FontDescriptions) {
