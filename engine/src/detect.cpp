@@ -156,7 +156,7 @@ bool isSyllable(const std::uint8_t* w, std::size_t n, int tone) {
     const std::size_t len = kInitialKeys[i] >> 24;
     if (len > n || pack(w, len) != kInitialKeys[i]) continue;
     if (rhymeAllowed(w + len, n - len, tone)) return true;
-    // "gi" and "qu" may also be g or q before a vowel of their own (gì, quy).
+    // Where "gi" leaves no rhyme (gì), the loop goes on to "g".
   }
   return rhymeAllowed(w, n, tone);
 }
