@@ -1,6 +1,7 @@
 // TS_Convert over every charset pair.  Input: source code, destination code, a byte that
 // picks where a stream is cut, then the text.  Checks the documented buffer rule, the
 // literal rules and the stream converter.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "fuzz_input.hpp"
 #include "reference.hpp"
 #include "ts/converter.hpp"
+#include "ts/detect.hpp"
 #include "ts/stream.hpp"
 #include "tslib.h"
 
@@ -50,5 +52,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     stream.feed(std::string_view(text).substr(at, cutEvery), pieces);
   stream.finish(pieces);
   check(pieces.view() == whole, "stream equals whole");
+
+  // Watching foreign characters changes nothing of a copy and counts the same in pieces.
+  ts::ForeignCharacters wholeSeen, streamSeen;
+  st.watchForeign(&wholeSeen);
+  check(ts::convert(st, text) == whole, "a watch that copies changes nothing");
+  st.watchForeign(&streamSeen);
+  ts::StreamConverter watched(st);
+  ts::ByteBuffer watchedPieces;
+  for (std::size_t at = 0; at < text.size(); at += cutEvery)
+    watched.feed(std::string_view(text).substr(at, cutEvery), watchedPieces);
+  watched.finish(watchedPieces);
+  check(watchedPieces.view() == whole && streamSeen.count == wholeSeen.count,
+        "the stream's watch sees what the whole text's does");
+
+  // The guess: each charset named once, confidences below 1, best score first.
+  const ts::Detection d = ts::detectCharset(text);
+  std::vector<int> named;
+  for (std::size_t g = 0; g < d.guesses.size(); ++g) {
+    check(d.guesses[g].confidence >= 0 && d.guesses[g].confidence < 1, "confidence in range");
+    if (g > 0) check(d.guesses[g - 1].score >= d.guesses[g].score, "best first");
+    for (int c : d.guesses[g].codes) {
+      check(std::find(named.begin(), named.end(), c) == named.end(), "each charset once");
+      named.push_back(c);
+    }
+  }
+  check(!d.noVietnameseLetters || d.guesses.empty(), "nothing guessed from nothing");
   return 0;
 }

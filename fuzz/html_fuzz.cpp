@@ -44,5 +44,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(whole.view() == pieces.view(), "pieces give the whole result");
   check(whole.view() == std::string_view(out.data(), static_cast<std::size_t>(n)),
         "engine equals TS_htmlConvert");
+
+  // With the text of readable attributes converted too, and fonts mapped to another family.
+  ts::HtmlSettings settings;
+  settings.convertAttributeText = true;
+  ts::FontMapState unicodeFonts;
+  unicodeFonts.destinationFamily = ts::kDecimalEsc;
+  ts::ByteBuffer wholeText, piecesText;
+  ts::HtmlConverter c(conv, unicodeFonts, settings), d(conv, unicodeFonts, settings);
+  c.feed(page, wholeText);
+  c.finish(wholeText);
+  for (std::size_t at = 0; at < page.size(); at += cutEvery)
+    d.feed(std::string_view(page).substr(at, cutEvery), piecesText);
+  d.finish(piecesText);
+  check(wholeText.view() == piecesText.view(), "pieces give the whole result with attributes");
   return 0;
 }
