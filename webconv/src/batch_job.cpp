@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "texts.hpp"
 #include "ts/platform/files.hpp"
@@ -134,7 +135,9 @@ struct BatchJob::Run {
   }
 
   // A page found as its backup alone is converted from it; its name comes back at the end.
+  // A page this run has renamed itself (listed again inside a listed folder) is not one.
   void recoverPage(const std::string& page) {
+    if (handled.count(page) != 0) return;
     if (!convertBackup(page, true)) return;
     ++report.recovered;
   }
@@ -142,6 +145,7 @@ struct BatchJob::Run {
   // Converts X.bak into X.tshtm.  `renamed`: the backup is the page's own, made by this run
   // or by an interrupted one, and X is free; otherwise X stays as it is.
   bool convertBackup(const std::string& page, bool renamed) {
+    handled.insert(page);
     const std::string backup = page + ".bak", temporary = page + ".tshtm";
     struct stat st;
     // With a backup from before, the page keeps its name and that backup is converted; the
@@ -205,13 +209,14 @@ struct BatchJob::Run {
   void restorePages() {
     for (const std::string& page : completed) {
       if (!platform::renameNoReplace(page + ".tshtm", page))
-        fail(page, std::string("cannot give the converted page its name: ") +
-                       std::strerror(errno) + "; it is " + page + ".tshtm");
+        fail(page, std::string("cannot give the converted page its name: ") + std::strerror(errno) +
+                       "; it is " + page + ".tshtm");
     }
   }
 
   FileConverter converter;
   std::vector<std::string> completed;
+  std::set<std::string> handled;  // pages this run has converted or tried to
   JobObserver& observer;
   JobReport report;
 };

@@ -162,6 +162,21 @@ TEST_F(Job, ExistingBackupLeavesThePage) {
   EXPECT_NE(r.messages[0].find("Không chuyển mã được 1 file:"), std::string::npos);
 }
 
+// A page listed by itself and inside a listed folder converts once, with no failure.
+TEST_F(Job, PageListedTwiceConvertsOnce) {
+  writeFile(dir_ / "p.htm", kPage);
+  BatchJob job;
+  job.add(dir_.string());
+  job.add((dir_ / "p.htm").string());
+  Recorder r;
+  const JobReport report = job.run(utf8Settings(), r);
+  EXPECT_EQ(report.pages, 1u);
+  EXPECT_EQ(report.recovered, 0u);
+  EXPECT_TRUE(report.failures.empty()) << report.failures[0].why;
+  EXPECT_EQ(readFile(dir_ / "p.htm"), kConverted);
+  EXPECT_EQ(readFile(dir_ / "p.htm.bak"), kPage);
+}
+
 TEST_F(Job, SymbolicLinks) {
   writeFile(dir_ / "real" / "p.htm", kPage);
   fs::create_directory_symlink(dir_ / "real", dir_ / "loop");      // a folder link: not followed
