@@ -33,30 +33,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   ts::ConverterState conv;
   ts::selectPair(conv, src, dst);
-  ts::FontMapState fonts;
-  ts::ByteBuffer whole, pieces;
-  ts::HtmlConverter a(conv, fonts), b(conv, fonts);
-  a.feed(page, whole);
-  a.finish(whole);
-  for (std::size_t at = 0; at < page.size(); at += cutEvery)
-    b.feed(std::string_view(page).substr(at, cutEvery), pieces);
-  b.finish(pieces);
-  check(whole.view() == pieces.view(), "pieces give the whole result");
-  check(whole.view() == std::string_view(out.data(), static_cast<std::size_t>(n)),
+  // The whole page at once and in pieces, with the given settings and font family.
+  auto wholeAndPieces = [&](const ts::HtmlSettings& settings, int family, const char* what) {
+    ts::FontMapState fonts;
+    fonts.destinationFamily = family;
+    ts::ByteBuffer whole, pieces;
+    ts::HtmlConverter a(conv, fonts, settings), b(conv, fonts, settings);
+    a.feed(page, whole);
+    a.finish(whole);
+    for (std::size_t at = 0; at < page.size(); at += cutEvery)
+      b.feed(std::string_view(page).substr(at, cutEvery), pieces);
+    b.finish(pieces);
+    check(whole.view() == pieces.view(), what);
+    return whole.str();
+  };
+  check(wholeAndPieces({}, 0, "pieces give the whole result") ==
+            std::string_view(out.data(), static_cast<std::size_t>(n)),
         "engine equals TS_htmlConvert");
-
   // With the text of readable attributes converted too, and fonts mapped to another family.
-  ts::HtmlSettings settings;
-  settings.convertAttributeText = true;
-  ts::FontMapState unicodeFonts;
-  unicodeFonts.destinationFamily = ts::kDecimalEsc;
-  ts::ByteBuffer wholeText, piecesText;
-  ts::HtmlConverter c(conv, unicodeFonts, settings), d(conv, unicodeFonts, settings);
-  c.feed(page, wholeText);
-  c.finish(wholeText);
-  for (std::size_t at = 0; at < page.size(); at += cutEvery)
-    d.feed(std::string_view(page).substr(at, cutEvery), piecesText);
-  d.finish(piecesText);
-  check(wholeText.view() == piecesText.view(), "pieces give the whole result with attributes");
+  ts::HtmlSettings readable;
+  readable.convertAttributeText = true;
+  wholeAndPieces(readable, ts::kDecimalEsc, "pieces give the whole result with attributes");
   return 0;
 }

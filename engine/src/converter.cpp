@@ -116,6 +116,12 @@ void fillRootTable(ConversionPlan& plan) {
   }
 }
 
+void fillEscapeRootTable(ConversionPlan& plan) {
+  plan.root = plan.copy;
+  for (int n = kLetterCount; n >= 1; --n)  // the first letter of a code wins
+    if (letterCodePoint(n) < 0x80) plan.root[letterCodePoint(n)] = plan.letter[n];
+}
+
 std::unique_ptr<ConversionPlan> makePlan(const ConverterState::Tables& tables,
                                          const EngineOptions& options) {
   auto plan = std::make_unique<ConversionPlan>();
@@ -149,15 +155,11 @@ std::unique_ptr<ConversionPlan> makePlan(const ConverterState::Tables& tables,
       plan->path = ConversionPath::kEscapeForms;
       plan->form = static_cast<CharsetCode>(src.code);
       plan->legacyDestination = dst.code < kDecimalEsc;
-      plan->root = plan->copy;
       // Each code is read as the first letter that has it, as letter order decides.
-      for (int n = kLetterCount; n >= 1; --n) {
-        const std::uint16_t cp = letterCodePoint(n);
-        if (cp < 0x80)
-          plan->root[cp] = plan->letter[n];
-        else
-          plan->letterOfValue[cp] = static_cast<std::uint8_t>(n);
-      }
+      for (int n = kLetterCount; n >= 1; --n)
+        if (letterCodePoint(n) >= 0x80)
+          plan->letterOfValue[letterCodePoint(n)] = static_cast<std::uint8_t>(n);
+      fillEscapeRootTable(*plan);
       break;
     default:
       plan->path = ConversionPath::kTree;

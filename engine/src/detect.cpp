@@ -295,9 +295,7 @@ std::unique_ptr<ConversionPlan> readingPlan(ConverterState::Tables& tables, int 
   if (plan->path == ConversionPath::kTree) {
     fillRootTable(*plan);
   } else if (plan->path == ConversionPath::kEscapeForms) {
-    plan->root = plan->copy;
-    for (int n = kLetterCount; n >= 1; --n)
-      if (letterCodePoint(n) < 0x80) plan->root[letterCodePoint(n)] = plan->letter[n];
+    fillEscapeRootTable(*plan);
   }
   return plan;
 }

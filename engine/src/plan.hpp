@@ -86,6 +86,10 @@ std::unique_ptr<ConversionPlan> makePlan(const ConverterState::Tables& tables,
 // Fills `root` and `singleByte` of a tree plan from its tree, letter and copy tables.
 void fillRootTable(ConversionPlan& plan);
 
+// Fills `root` of an escape-form plan: each ASCII byte as its copy, or as the letter whose
+// code it is.
+void fillEscapeRootTable(ConversionPlan& plan);
+
 // One text (no NUL inside) through the tree.
 void decodeWithTree(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n,
                     ByteBuffer& out);

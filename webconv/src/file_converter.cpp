@@ -23,22 +23,9 @@ constexpr std::uint32_t kFirstFiveDigitValue = 10000;
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Whether s[0..len) is one well-formed UTF-8 sequence (shortest form, no surrogate).
-bool wellFormedUtf8(const std::uint8_t* s, std::size_t len) {
-  if (len < 2 || len > 4) return false;
-  if (s[0] < (len == 2   ? 0xC2
-              : len == 3 ? 0xE0
-                         : 0xF0) ||
-      s[0] > (len == 2   ? 0xDF
-              : len == 3 ? 0xEF
-                         : 0xF4))
-    return false;
-  std::uint32_t cp = s[0] & (0xFFu >> (len + 1));
-  for (std::size_t k = 1; k < len; ++k) {
-    if ((s[k] & 0xC0) != 0x80) return false;
-    cp = (cp << 6) | (s[k] & 0x3Fu);
-  }
-  return !((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-           (cp >= 0xD800 && cp <= 0xDFFF));
+bool isOneSequence(const std::uint8_t* s, std::size_t len) {
+  std::uint32_t cp = 0;
+  return len >= 2 && ts::wellFormedUtf8(s, len, cp) == static_cast<int>(len);
 }
 
 void putEscape(std::string& s, std::uint32_t v) {
@@ -134,7 +121,7 @@ void FileConverter::writeMarkup(std::string_view markup, ByteBuffer& out) {
     }
     if (settings_.source == kDecimalEsc) {
       std::size_t len = m[i] >= 0xF0 ? 4 : m[i] >= 0xE0 ? 3 : 2;
-      if (i + len <= markup.size() && wellFormedUtf8(m + i, len)) {
+      if (i + len <= markup.size() && isOneSequence(m + i, len)) {
         out.append(m + i, len);
         i += len;
         continue;
@@ -202,7 +189,7 @@ void FileConverter::decodeUnicodeSource(std::string_view word, ByteBuffer& out) 
     }
     const std::size_t len = static_cast<std::size_t>(more) + 1;
     const bool kept = v >= kFirstFiveDigitValue || (!keepsEscapes && !namesLetter(v));
-    if (kept && !wellFormedUtf8(reinterpret_cast<const std::uint8_t*>(word.data() + i), len)) {
+    if (kept && !isOneSequence(reinterpret_cast<const std::uint8_t*>(word.data() + i), len)) {
       // No character: its bytes go on as bytes that form no letter.
       work_.append(word.data() + i, len);
       i += len;
