@@ -3,6 +3,7 @@
 #   scripts/setup.sh [EXTRA_PACKAGE...]
 set -euo pipefail
 packages=(cmake make g++ gcc pkg-config libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core
+  libsqlite3-dev sqlite3
   "$@")
 missing=()
 for p in "${packages[@]}"; do

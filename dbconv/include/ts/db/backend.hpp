@@ -1,0 +1,133 @@
+// What every database back end provides to the conversion core, the window and tsdata:
+// opening, the schema tree, which columns hold text, the conversion of one column in one
+// transaction, reading a column's values, a table's first rows and the properties of an item.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ts/db/schema.hpp"
+
+namespace ts::db {
+
+class ValueConverter;
+
+// A failure of the database or of its use, with the text to show.
+class DbError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct ColumnRef {
+  std::string table;
+  std::string column;
+  std::string label() const { return table + "." + column; }
+  friend bool operator==(const ColumnRef&, const ColumnRef&) = default;
+};
+
+struct ColumnInfo {
+  std::string name;
+  std::string type;  // as declared
+  bool convertible = false;
+  std::string note;  // why not, where that is not the type ("generated")
+};
+
+struct TableInfo {
+  std::string name;
+  bool view = false;
+  std::vector<ColumnInfo> columns;
+  std::int64_t rows = -1;  // -1: not counted
+};
+
+// One value as stored, read for a preview, a dry run or a charset guess.
+struct StoredValue {
+  enum class Type { kNull, kText, kOther };
+  Type type = Type::kNull;
+  std::string_view bytes;  // kText: the stored bytes
+  std::string key;         // the row's key, as text ("rowid 7", "id = 5")
+};
+
+// The counts of one column's conversion.
+struct ColumnReport {
+  ColumnRef column;
+  std::uint64_t records = 0;
+  std::uint64_t converted = 0;
+  std::uint64_t unchanged = 0;
+  std::uint64_t nulls = 0;
+  std::uint64_t skipped = 0;    // values that are not text, left as they are
+  std::uint64_t undecided = 0;  // automatic source: no confident guess, left as they are
+  bool failed = false;
+  bool stopped = false;  // the user stopped the run; the column was rolled back
+  std::string error;     // failed: the database's reason
+  std::string row;       // failed: the key of the row it failed on, if one is known
+};
+
+// What a conversion tells the one who runs it, and asks of it.
+class RunObserver {
+ public:
+  virtual ~RunObserver() = default;
+  virtual void caption(const std::string& /*text*/) {}
+  // The progress bar: its position (1 at a column's start, 100 at its end) and its steps.
+  virtual void position(int /*pos*/) {}
+  virtual void step(std::uint64_t /*done*/, std::uint64_t /*records*/) {}
+  virtual void columnDone(const ColumnReport& /*report*/) {}
+  // Asked between records; true rolls the current column back and ends the run.
+  virtual bool stopRequested() { return false; }
+};
+
+// A property list (the window's property layout) or an object list (one row per object).
+struct PropertyTable {
+  std::vector<std::string> headers;
+  std::vector<std::vector<std::string>> rows;
+};
+
+struct TableData {
+  std::vector<std::string> headers;
+  std::vector<std::vector<std::string>> rows;  // the first rows, values as display texts
+  std::uint64_t total = 0;                     // all rows of the table
+};
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+  virtual BackendMode mode() const = 0;
+  // The database's name for the tree's root and messages.
+  virtual std::string name() const = 0;
+  virtual bool readOnly() const = 0;
+
+  // Rebuilds `tree` from the database: marks start unmarked.
+  virtual void fillSchema(SchemaTree& tree) = 0;
+  // Tables and views with their columns, for listings.
+  virtual std::vector<TableInfo> tables(bool countRows) = 0;
+  // Whether the column holds text the engine converts.
+  virtual bool convertible(const ColumnRef& column) = 0;
+
+  // Converts every text value of the column in one transaction: wholly or, after a failure
+  // or a stop, not at all (the report says which).  NULLs and values that are not text stay.
+  virtual ColumnReport convertColumn(const ColumnRef& column, ValueConverter& converter,
+                                     RunObserver& observer) = 0;
+  // Hands each value of the column to `visit`, in key order where the table has a key, until
+  // it returns false.
+  virtual void readColumn(const ColumnRef& column,
+                          const std::function<bool(const StoredValue&)>& visit) = 0;
+
+  // The first `maxRows` rows of a table and its row count.
+  virtual TableData tableData(const std::string& table, std::size_t maxRows) = 0;
+  // The properties of a tree item (property layout) or of the objects below a folder
+  // (object layout).
+  virtual PropertyTable properties(const SchemaTree& tree, int item) = 0;
+
+  // Copies the database beside itself before a conversion, never replacing a file; returns
+  // the copy's path.  Back ends that are not files refuse.
+  virtual std::string backup() { throw DbError("this database is not a file: it cannot be copied"); }
+};
+
+// Opens a SOURCE as tsdata names it (a SQLite file now).
+std::unique_ptr<Backend> openSource(const std::string& source, bool readOnly);
+
+}  // namespace ts::db

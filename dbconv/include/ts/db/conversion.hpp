@@ -1,0 +1,115 @@
+// Converting values and columns: the value converter every back end calls, the progress
+// rule, the run over the marked columns of a schema tree, the check that a column is in the
+// charset it is said to be in, and the dry run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ts/byte_buffer.hpp"
+#include "ts/converter.hpp"
+#include "ts/db/backend.hpp"
+#include "ts/db/schema.hpp"
+#include "ts/detect.hpp"
+
+namespace ts::db {
+
+// The source charset that is guessed for every value by itself.
+inline constexpr int kAutomatic = 0;
+
+// Converts values from one charset to another with the engine; with an automatic source,
+// each value is converted from the charset the detector is confident it is in.
+class ValueConverter {
+ public:
+  enum class Outcome {
+    kConverted,  // `out` holds the new value
+    kUnchanged,  // the value converts to itself (or is already in the destination)
+    kUndecided,  // automatic source and no confident guess: left as it is
+  };
+
+  ValueConverter(int from, int to) { setPair(from, to); }
+  // false when a charset has no letter table (values are then left as they are).
+  bool setPair(int from, int to);
+  int from() const { return from_; }
+  int to() const { return to_; }
+
+  // `out` is cleared and, for kConverted, holds the converted bytes.
+  Outcome convert(std::string_view value, ByteBuffer& out);
+
+ private:
+  ConverterState state_;
+  int from_ = 0, to_ = 0;
+  int selectedFrom_ = -1;
+};
+
+// The progress rule of a column of n records: the bar steps when a record finds the counter
+// at n / 100 or more (so at every record below 100 records).
+class ProgressRule {
+ public:
+  explicit ProgressRule(std::uint64_t records) : interval_(records / 100) {}
+  // Counts one record; true when the bar steps.
+  bool record() {
+    const bool steps = counter_ >= interval_;
+    if (steps) counter_ = 0;
+    ++counter_;
+    return steps;
+  }
+
+ private:
+  std::uint64_t interval_;
+  std::uint64_t counter_ = 0;
+};
+
+// " Converting [column] ..."
+std::string columnCaption(const std::string& column);
+// "Thời gian chuyển mã: Giờ: 01, Phút: 02, Giây: 03." in TCVN3, as the windows store texts.
+std::string timingReport(std::int64_t seconds);
+
+struct RunReport {
+  std::vector<ColumnReport> columns;
+  std::int64_t seconds = 0;
+  bool ended = false;  // a failure (ODBC) or a stop ended the run before the last column
+  bool anyFailed() const;
+};
+
+// The item of a column in a schema tree (under its table, at any depth), or kNoItem.
+int findColumnItem(const SchemaTree& tree, const ColumnRef& column);
+
+// Converts the marked columns of `tree`, children before parents, in tree order.  After a
+// failed column the run goes on as the back end's mode says: file databases skip the rest
+// of the failed column's sibling chain, ODBC ends the run, PostgreSQL goes on.  A stop ends
+// the run.  The observer's caption is left for the caller to restore.
+RunReport runConversion(Backend& backend, const SchemaTree& tree, ValueConverter& converter,
+                        RunObserver& observer);
+
+// Whether a column's text reads as the charset it is said to be in: a sample of its values
+// (up to `sampleBytes`) is given to the detector.  A column refuses when the detector is
+// confident of another charset that does not read its letters the same.
+struct CharsetCheck {
+  Detection detection;
+  std::uint64_t sampled = 0;  // text values read
+  bool readsAs = true;
+  int apparent = 0;  // the guessed charset when it does not read as asked
+};
+CharsetCheck checkCharset(Backend& backend, const ColumnRef& column, int from,
+                          std::size_t sampleBytes = 64 * 1024);
+// The detection over a sample of the column (for tsdata --detect).
+Detection detectColumn(Backend& backend, const ColumnRef& column, std::size_t sampleBytes,
+                       std::uint64_t* sampled = nullptr);
+
+// What a conversion would do, without writing.
+struct DryRun {
+  struct Sample {
+    std::string key;
+    std::string before;  // the stored bytes
+    std::string after;   // the converted bytes
+  };
+  ColumnReport counts;
+  std::vector<Sample> samples;  // the first values that would change
+};
+DryRun dryRun(Backend& backend, const ColumnRef& column, ValueConverter& converter,
+              std::size_t shown);
+
+}  // namespace ts::db

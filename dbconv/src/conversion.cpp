@@ -1,0 +1,184 @@
+#include "ts/db/conversion.hpp"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+#include "ts/catalogue.hpp"
+
+namespace ts::db {
+
+bool ValueConverter::setPair(int from, int to) {
+  from_ = from;
+  to_ = to;
+  selectedFrom_ = -1;
+  if (from == kAutomatic) return hasLetterTable(to);
+  selectedFrom_ = from;
+  return selectPair(state_, static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to));
+}
+
+ValueConverter::Outcome ValueConverter::convert(std::string_view value, ByteBuffer& out) {
+  out.clear();
+  if (from_ == kAutomatic) {
+    const Detection d = detectCharset(value);
+    if (d.noVietnameseLetters) return Outcome::kUnchanged;
+    if (d.guesses.empty() || d.guesses.front().confidence < kConfidentGuess)
+      return Outcome::kUndecided;
+    const std::vector<int>& codes = d.guesses.front().codes;
+    if (std::find(codes.begin(), codes.end(), to_) != codes.end()) return Outcome::kUnchanged;
+    if (codes.front() != selectedFrom_) {
+      selectedFrom_ = codes.front();
+      selectPair(state_, static_cast<std::uint32_t>(selectedFrom_),
+                 static_cast<std::uint32_t>(to_));
+    }
+  }
+  if (!state_.converts()) return Outcome::kUnchanged;
+  ts::convert(state_, value, out);
+  if (out.view() == value) {
+    out.clear();
+    return Outcome::kUnchanged;
+  }
+  return Outcome::kConverted;
+}
+
+std::string columnCaption(const std::string& column) { return " Converting [" + column + "] ..."; }
+
+std::string timingReport(std::int64_t seconds) {
+  // "Thời gian chuyển mã: Giờ: %H, Phút: %M, Giây: %S."
+  static constexpr const char* kTime =
+      "Th\xEAi gian chuy\xD3n m\xB7: Gi\xEA: %02lld, Ph\xF3t: %02lld, Gi\xA9y: %02lld.";
+  if (seconds < 0) seconds = 0;
+  char text[128];
+  std::snprintf(text, sizeof text, kTime, static_cast<long long>(seconds / 3600),
+                static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+  return text;
+}
+
+bool RunReport::anyFailed() const {
+  return std::any_of(columns.begin(), columns.end(),
+                     [](const ColumnReport& c) { return c.failed || c.stopped; });
+}
+
+int findColumnItem(const SchemaTree& tree, const ColumnRef& column) {
+  int found = kNoItem;
+  tree.walk(tree.root(), [&](int it) {
+    const SchemaItem& item = tree.item(it);
+    if (item.kind != ItemKind::kColumn || item.text != column.column) return SchemaTree::Next::kGoOn;
+    const int table = tree.tableOf(it);
+    if (table == kNoItem || tree.item(table).text != column.table) return SchemaTree::Next::kGoOn;
+    found = it;
+    return SchemaTree::Next::kEndWalk;
+  });
+  return found;
+}
+
+RunReport runConversion(Backend& backend, const SchemaTree& tree, ValueConverter& converter,
+                        RunObserver& observer) {
+  const auto started = std::chrono::steady_clock::now();
+  RunReport report;
+  tree.walk(tree.root(), [&](int it) {
+    const SchemaItem& item = tree.item(it);
+    if (item.kind != ItemKind::kColumn || !tree.marked(it)) return SchemaTree::Next::kGoOn;
+    const int table = tree.tableOf(it);
+    if (table == kNoItem) return SchemaTree::Next::kGoOn;
+    const ColumnRef ref{tree.item(table).text, item.text};
+    observer.caption(columnCaption(ref.column));
+    observer.position(1);
+    ColumnReport done;
+    try {
+      done = backend.convertColumn(ref, converter, observer);
+    } catch (const DbError& e) {
+      done = ColumnReport{};
+      done.column = ref;
+      done.failed = true;
+      done.error = e.what();
+    }
+    if (!done.failed && !done.stopped) observer.position(100);
+    observer.columnDone(done);
+    report.columns.push_back(done);
+    if (done.stopped) {
+      report.ended = true;
+      return SchemaTree::Next::kEndWalk;
+    }
+    if (!done.failed) return SchemaTree::Next::kGoOn;
+    switch (backend.mode()) {
+      case BackendMode::kOdbc: report.ended = true; return SchemaTree::Next::kEndWalk;
+      case BackendMode::kAdo: return SchemaTree::Next::kGoOn;
+      default: return SchemaTree::Next::kSkipSiblings;
+    }
+  });
+  report.seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                       std::chrono::steady_clock::now() - started)
+                       .count();
+  return report;
+}
+
+namespace {
+
+// The text values of a column, joined by line breaks, up to about `limit` bytes.
+std::string sampleText(Backend& backend, const ColumnRef& column, std::size_t limit,
+                       std::uint64_t& count) {
+  std::string text;
+  count = 0;
+  backend.readColumn(column, [&](const StoredValue& v) {
+    if (v.type != StoredValue::Type::kText || v.bytes.empty()) return true;
+    text.append(v.bytes.substr(0, limit - std::min(limit, text.size())));
+    text.push_back('\n');
+    ++count;
+    return text.size() < limit;
+  });
+  return text;
+}
+
+}  // namespace
+
+Detection detectColumn(Backend& backend, const ColumnRef& column, std::size_t sampleBytes,
+                       std::uint64_t* sampled) {
+  std::uint64_t count = 0;
+  const std::string text = sampleText(backend, column, sampleBytes, count);
+  if (sampled != nullptr) *sampled = count;
+  return detectCharset(text);
+}
+
+CharsetCheck checkCharset(Backend& backend, const ColumnRef& column, int from,
+                          std::size_t sampleBytes) {
+  CharsetCheck check;
+  check.detection = detectColumn(backend, column, sampleBytes, &check.sampled);
+  const Detection& d = check.detection;
+  if (d.noVietnameseLetters || d.guesses.empty()) return check;
+  const CharsetGuess& best = d.guesses.front();
+  if (best.confidence < kConfidentGuess) return check;
+  const int asked = readableSource(from);
+  if (std::find(best.codes.begin(), best.codes.end(), asked) != best.codes.end()) return check;
+  check.readsAs = false;
+  check.apparent = best.codes.front();
+  return check;
+}
+
+DryRun dryRun(Backend& backend, const ColumnRef& column, ValueConverter& converter,
+              std::size_t shown) {
+  DryRun run;
+  run.counts.column = column;
+  ByteBuffer out;
+  backend.readColumn(column, [&](const StoredValue& v) {
+    ++run.counts.records;
+    switch (v.type) {
+      case StoredValue::Type::kNull: ++run.counts.nulls; return true;
+      case StoredValue::Type::kOther: ++run.counts.skipped; return true;
+      case StoredValue::Type::kText: break;
+    }
+    switch (converter.convert(v.bytes, out)) {
+      case ValueConverter::Outcome::kUnchanged: ++run.counts.unchanged; break;
+      case ValueConverter::Outcome::kUndecided: ++run.counts.undecided; break;
+      case ValueConverter::Outcome::kConverted:
+        ++run.counts.converted;
+        if (run.samples.size() < shown)
+          run.samples.push_back({v.key, std::string(v.bytes), out.str()});
+        break;
+    }
+    return true;
+  });
+  return run;
+}
+
+}  // namespace ts::db

@@ -1,0 +1,20 @@
+#include <filesystem>
+
+#include "sqlite_backend.hpp"
+#include "ts/db/backend.hpp"
+
+namespace ts::db {
+
+std::unique_ptr<Backend> openSource(const std::string& source, bool readOnly) {
+  auto startsWith = [&](const char* prefix) { return source.rfind(prefix, 0) == 0; };
+  if (startsWith("odbc:"))
+    throw DbError("ODBC data sources are not supported yet: '" + source + "'");
+  if (startsWith("postgresql://") || startsWith("postgres://") || startsWith("pg:"))
+    throw DbError("PostgreSQL databases are not supported yet: '" + source + "'");
+  std::string ext = std::filesystem::path(source).extension().string();
+  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  if (ext == ".dbf") throw DbError("dBASE and FoxPro tables are not supported yet: " + source);
+  return SqliteBackend::open(source, readOnly);
+}
+
+}  // namespace ts::db

@@ -1,0 +1,56 @@
+// SQLite files for the tests: made from SQL, read back as rows.
+#pragma once
+
+#include <sqlite3.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ts/testing/scratch.hpp"
+
+namespace ts::db::testing {
+
+inline void execSql(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  char* error = nullptr;
+  const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+  EXPECT_EQ(rc, SQLITE_OK) << (error ? error : "") << "\n" << sql;
+  sqlite3_free(error);
+  sqlite3_close(db);
+}
+
+// The rows of a query, each value as "NULL", a number or its bytes (text and blobs).
+inline std::vector<std::vector<std::string>> query(const std::string& path,
+                                                   const std::string& sql) {
+  std::vector<std::vector<std::string>> rows;
+  sqlite3* db = nullptr;
+  EXPECT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  sqlite3_stmt* s = nullptr;
+  EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+  while (s != nullptr && sqlite3_step(s) == SQLITE_ROW) {
+    std::vector<std::string> row;
+    for (int i = 0; i < sqlite3_column_count(s); ++i) {
+      if (sqlite3_column_type(s, i) == SQLITE_NULL) {
+        row.emplace_back("NULL");
+        continue;
+      }
+      const auto* p = static_cast<const char*>(sqlite3_column_blob(s, i));
+      row.emplace_back(p == nullptr ? "" : std::string(p, static_cast<std::size_t>(
+                                                               sqlite3_column_bytes(s, i))));
+    }
+    rows.push_back(std::move(row));
+  }
+  sqlite3_finalize(s);
+  sqlite3_close(db);
+  return rows;
+}
+
+inline std::string quoteText(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("''") : std::string(1, c);
+  return q + "'";
+}
+
+}  // namespace ts::db::testing

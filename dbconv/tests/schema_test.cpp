@@ -1,0 +1,169 @@
+// The schema tree's marks and walk, the progress rule and the run's failure rules, on trees
+// built by hand and a back end that fails where it is told to.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "ts/db/conversion.hpp"
+#include "ts/db/schema.hpp"
+#include "ts/unicode.hpp"
+
+namespace ts::db {
+namespace {
+
+// Two tables in the file-database shape: root / Tables / table / Fields / columns.
+struct FileTree {
+  SchemaTree tree;
+  int root, tables, a, aFields, aName, aCount, aNote, b, bFields, bName, relations;
+  FileTree() {
+    root = tree.add(kNoItem, ItemKind::kDatabase, "shop.db");
+    tables = tree.add(root, ItemKind::kTables, "Tables");
+    a = tree.add(tables, ItemKind::kTable, "a");
+    aFields = tree.add(a, ItemKind::kFields, "Fields");
+    aName = tree.add(aFields, ItemKind::kColumn, "name");
+    aCount = tree.add(aFields, ItemKind::kColumn, "count");
+    aNote = tree.add(aFields, ItemKind::kColumn, "note");
+    tree.add(a, ItemKind::kIndexes, "Indexes");
+    b = tree.add(tables, ItemKind::kTable, "b");
+    bFields = tree.add(b, ItemKind::kFields, "Fields");
+    bName = tree.add(bFields, ItemKind::kColumn, "name");
+    relations = tree.add(root, ItemKind::kRelations, "Relations");
+  }
+  std::function<bool(int)> textColumns() const {
+    return [this](int c) { return tree.item(c).text != "count"; };
+  }
+};
+
+TEST(SchemaTree, MarksSpreadAsEachBackEndSays) {
+  {  // From the first table: every table after it too; bold on text columns only.
+    FileTree t;
+    t.tree.clickBox(t.a, Propagation::kFromItem, t.textColumns());
+    for (int c : {t.aName, t.aNote, t.bName}) {
+      EXPECT_TRUE(t.tree.marked(c));
+      EXPECT_TRUE(t.tree.item(c).bold);
+    }
+    EXPECT_FALSE(t.tree.marked(t.aCount));
+    EXPECT_FALSE(t.tree.item(t.aCount).bold);
+    EXPECT_TRUE(t.tree.marked(t.a));
+    // Clicking again clears them; bold stays.
+    t.tree.clickBox(t.a, Propagation::kFromItem, t.textColumns());
+    EXPECT_FALSE(t.tree.marked(t.aName));
+    EXPECT_FALSE(t.tree.marked(t.bName));
+    EXPECT_TRUE(t.tree.item(t.bName).bold);
+  }
+  {  // From the last table: its own columns only.
+    FileTree t;
+    t.tree.clickBox(t.b, Propagation::kFromItem, t.textColumns());
+    EXPECT_TRUE(t.tree.marked(t.bName));
+    EXPECT_FALSE(t.tree.marked(t.aName));
+  }
+  {  // A column's own box toggles whatever its type, and spreads nothing.
+    FileTree t;
+    t.tree.clickBox(t.aCount, Propagation::kFromItem, t.textColumns());
+    EXPECT_TRUE(t.tree.marked(t.aCount));
+    EXPECT_FALSE(t.tree.item(t.aCount).bold);
+    EXPECT_FALSE(t.tree.marked(t.aName));
+  }
+  {  // ODBC and PostgreSQL: the subtree only, and root, folders and tables take the mark.
+    SchemaTree tree;
+    const int root = tree.add(kNoItem, ItemKind::kDatabase, "Data Source");
+    const int tables = tree.add(root, ItemKind::kTables, "Tables");
+    const int a = tree.add(tables, ItemKind::kTable, "a");
+    const int aName = tree.add(a, ItemKind::kColumn, "name");
+    const int b = tree.add(tables, ItemKind::kTable, "b");
+    const int bName = tree.add(b, ItemKind::kColumn, "name");
+    tree.clickBox(a, Propagation::kSubtree, [](int) { return true; });
+    EXPECT_TRUE(tree.marked(aName));
+    EXPECT_FALSE(tree.marked(bName));
+    tree.clickBox(root, Propagation::kSubtree, [](int) { return true; });
+    for (int i : {root, tables, a, b, bName}) EXPECT_TRUE(tree.marked(i)) << i;
+  }
+}
+
+TEST(SchemaTree, WalkVisitsChildrenFirstAndFindsColumns) {
+  FileTree t;
+  std::vector<std::string> order;
+  t.tree.walk(t.root, [&](int i) {
+    order.push_back(t.tree.item(i).text);
+    return SchemaTree::Next::kGoOn;
+  });
+  EXPECT_EQ(order, (std::vector<std::string>{"name", "count", "note", "Fields", "Indexes", "a",
+                                             "name", "Fields", "b", "Tables", "Relations",
+                                             "shop.db"}));
+  EXPECT_EQ(t.tree.tableOf(t.bName), t.b);
+  EXPECT_EQ(findColumnItem(t.tree, {"b", "name"}), t.bName);
+  EXPECT_EQ(findColumnItem(t.tree, {"b", "note"}), kNoItem);
+}
+
+TEST(ProgressRule, StepsAtTheIntervalOfOneHundredth) {
+  auto steps = [](std::uint64_t n) {
+    ProgressRule rule(n);
+    std::vector<std::uint64_t> at;
+    for (std::uint64_t r = 1; r <= n; ++r)
+      if (rule.record()) at.push_back(r);
+    return at;
+  };
+  const auto s250 = steps(250);  // every 2 records after the first two
+  ASSERT_FALSE(s250.empty());
+  EXPECT_EQ(s250.front(), 3u);
+  for (std::size_t i = 1; i < s250.size(); ++i) EXPECT_EQ(s250[i] - s250[i - 1], 2u);
+  EXPECT_EQ(steps(40).size(), 40u);  // every record
+  EXPECT_TRUE(steps(0).empty());
+  EXPECT_EQ(tcvn3ToUtf8(timingReport(3723)), "Thời gian chuyển mã: Giờ: 01, Phút: 02, Giây: 03.");
+  EXPECT_EQ(columnCaption("họ tên"), " Converting [họ tên] ...");
+}
+
+// A back end of one mode whose columns fail when their name says so.
+class Failing : public Backend {
+ public:
+  explicit Failing(BackendMode m) : mode_(m) {}
+  BackendMode mode() const override { return mode_; }
+  std::string name() const override { return "test"; }
+  bool readOnly() const override { return false; }
+  void fillSchema(SchemaTree&) override {}
+  std::vector<TableInfo> tables(bool) override { return {}; }
+  bool convertible(const ColumnRef&) override { return true; }
+  ColumnReport convertColumn(const ColumnRef& c, ValueConverter&, RunObserver&) override {
+    if (c.column.rfind("bad", 0) == 0) throw DbError("refused");
+    ColumnReport r;
+    r.column = c;
+    return r;
+  }
+  void readColumn(const ColumnRef&, const std::function<bool(const StoredValue&)>&) override {}
+  TableData tableData(const std::string&, std::size_t) override { return {}; }
+  PropertyTable properties(const SchemaTree&, int) override { return {}; }
+
+ private:
+  BackendMode mode_;
+};
+
+TEST(ConversionRun, AFailedColumnEndsWhatItsBackEndSays) {
+  SchemaTree tree;
+  const int root = tree.add(kNoItem, ItemKind::kDatabase, "db");
+  const int tables = tree.add(root, ItemKind::kTables, "Tables");
+  const int a = tree.add(tables, ItemKind::kTable, "a");
+  for (const char* c : {"one", "bad", "two"}) tree.add(a, ItemKind::kColumn, c);
+  const int b = tree.add(tables, ItemKind::kTable, "b");
+  tree.add(b, ItemKind::kColumn, "three");
+  for (std::size_t i = 0; i < tree.size(); ++i)
+    if (tree.item(static_cast<int>(i)).kind == ItemKind::kColumn)
+      tree.setMark(static_cast<int>(i), ColumnMark::kMarked);
+
+  auto run = [&](BackendMode m) {
+    Failing backend(m);
+    ValueConverter converter(15, 41);
+    RunObserver observer;
+    std::vector<std::string> done;
+    const RunReport r = runConversion(backend, tree, converter, observer);
+    for (const auto& c : r.columns) done.push_back(c.column.label() + (c.failed ? "!" : ""));
+    return std::pair{done, r.ended};
+  };
+  using V = std::vector<std::string>;
+  // File databases: the rest of the failed column's chain is skipped, the next table is not.
+  EXPECT_EQ(run(BackendMode::kDao), (std::pair{V{"a.one", "a.bad!", "b.three"}, false}));
+  EXPECT_EQ(run(BackendMode::kAdo), (std::pair{V{"a.one", "a.bad!", "a.two", "b.three"}, false}));
+  EXPECT_EQ(run(BackendMode::kOdbc), (std::pair{V{"a.one", "a.bad!"}, true}));
+}
+
+}  // namespace
+}  // namespace ts::db

@@ -1,0 +1,424 @@
+// tsdata: the database converter.  With arguments it works without a window:
+//   tsdata --list SOURCE
+//   tsdata -f FROM -t TO [OPTIONS] SOURCE TABLE[.COLUMN]...
+//   tsdata --detect SOURCE TABLE[.COLUMN]...
+#include <getopt.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ts/catalogue.hpp"
+#include "ts/converter.hpp"
+#include "ts/text_utils.hpp"
+#include "ts/db/backend.hpp"
+#include "ts/db/conversion.hpp"
+#include "ts/unicode.hpp"
+#include "ts/utf.hpp"
+
+namespace {
+
+using ts::db::ColumnRef;
+
+[[noreturn]] void usageError(const std::string& message) {
+  std::fprintf(stderr, "tsdata: %s (tsdata --help)\n", message.c_str());
+  std::exit(2);
+}
+
+void usage() {
+  std::printf(
+      "Usage: tsdata --list SOURCE\n"
+      "       tsdata -f FROM -t TO [OPTIONS] SOURCE TABLE[.COLUMN]...\n"
+      "       tsdata --detect SOURCE TABLE[.COLUMN]...\n"
+      "Converts the Vietnamese text of database columns between charsets, each column in one\n"
+      "transaction: wholly or not at all.  A table named alone stands for its text columns.\n"
+      "SOURCE is a SQLite database file.\n"
+      "\n"
+      "  -f, --from=CHARSET   charset the column holds; 'auto': each value's own, guessed\n"
+      "  -t, --to=CHARSET     charset to convert to\n"
+      "      --table=TABLE    a table by its whole name (names with dots)\n"
+      "      --column=COLUMN  a column of the last --table (repeatable)\n"
+      "      --dry-run[=N]    write nothing: count what would change and show N values\n"
+      "                       before and after, as UTF-8 (default 10)\n"
+      "      --force          convert even a column whose text does not read as FROM\n"
+      "      --backup         copy the database file beside itself first (FILE.bak)\n"
+      "      --list           list tables, views and columns: type, convertible, rows\n"
+      "      --detect         guess each column's charset from its values\n"
+      "      --list-charsets  list the charsets\n"
+      "\n"
+      "CHARSET is a code or a name as tsconv takes it.  Before converting, a sample of each\n"
+      "column is read: a column whose text reads as another charset (text converted once\n"
+      "already) is refused unless --force.  Exit status: 0 done, 1 a column failed (it is\n"
+      "left as it was), 2 bad arguments or a refused column.\n");
+}
+
+int charset(const char* name, bool source) {
+  if (source && ts::normalizedName(name) == "auto") return ts::db::kAutomatic;
+  const int code = ts::charsetByName(name);
+  if (code == 0) usageError(std::string("unknown charset '") + name + "'");
+  if (!ts::hasLetterTable(source ? ts::readableSource(code) : code))
+    usageError("charset " + std::to_string(code) + " \"" + std::string(ts::charsetName(code)) +
+               "\" has no letter table");
+  return code;
+}
+
+// A text as one line of UTF-8 for the terminal: bytes that are no UTF-8 as U+FFFD, controls
+// escaped.
+std::string printable(std::string_view s) {
+  std::string out;
+  const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
+  for (std::size_t i = 0; i < s.size();) {
+    std::uint32_t cp = 0;
+    const int n = ts::wellFormedUtf8(p + i, s.size() - i, cp);
+    if (n == 0) {
+      out += "\xEF\xBF\xBD";
+      ++i;
+    } else if (cp < 0x20 || cp == 0x7F) {
+      char esc[8];
+      std::snprintf(esc, sizeof esc, cp == '\n' ? "\\n" : cp == '\t' ? "\\t" : "\\x%02X", cp);
+      out += esc;
+      ++i;
+    } else {
+      out.append(s.substr(i, static_cast<std::size_t>(n)));
+      i += static_cast<std::size_t>(n);
+    }
+  }
+  return out;
+}
+
+// A value in charset `code` as UTF-8 (code 0: the charset it is guessed to be in).
+std::string asUtf8(std::string_view value, int code) {
+  if (code == ts::db::kAutomatic) {
+    const ts::Detection d = ts::detectCharset(value);
+    code = !d.noVietnameseLetters && !d.guesses.empty() ? d.guesses.front().codes.front()
+                                                        : ts::kUtf8;
+  }
+  if (code == ts::kUtf8) return printable(value);
+  ts::ConverterState state;
+  ts::selectPair(state, static_cast<std::uint32_t>(code), ts::kUtf8);
+  return printable(ts::convert(state, value));
+}
+
+std::string confidenceText(const ts::Detection& d) {
+  if (d.noVietnameseLetters) return "no Vietnamese letters with marks";
+  if (d.guesses.empty()) return "no guess";
+  const auto& g = d.guesses.front();
+  std::string names;
+  for (const int c : g.codes)
+    names += (names.empty() ? "" : ", ") + std::to_string(c) + " \"" +
+             std::string(ts::charsetName(c)) + "\"";
+  char pct[32];
+  std::snprintf(pct, sizeof pct, " (confidence %.0f%%)", g.confidence * 100);
+  return names + pct;
+}
+
+volatile std::sig_atomic_t stopSignal = 0;
+void onSignal(int sig) { stopSignal = sig; }
+
+// A progress bar per column on a terminal, and a summary line per column.
+class Terminal : public ts::db::RunObserver {
+ public:
+  Terminal() : bar_(isatty(2) != 0) {}
+  // " Converting [column] ..." names the column on the bar.
+  void caption(const std::string& text) override { label_ = text.substr(1); }
+  void position(int pos) override {
+    if (pos == 1) draw(0);
+  }
+  void step(std::uint64_t done, std::uint64_t records) override {
+    draw(records == 0 ? 100 : static_cast<int>(done * 100 / records));
+  }
+  void columnDone(const ts::db::ColumnReport& r) override {
+    end();
+    const std::string label = r.column.label();
+    if (r.stopped) {
+      std::printf("%s: stopped; nothing in this column was changed\n", label.c_str());
+    } else if (r.failed) {
+      std::printf("%s: failed%s: %s; nothing in this column was changed\n", label.c_str(),
+                  r.row.empty() ? "" : (" at " + r.row).c_str(), r.error.c_str());
+    } else {
+      std::printf("%s: %llu converted, %llu unchanged, %llu NULL, %llu skipped (not text)",
+                  label.c_str(), static_cast<unsigned long long>(r.converted),
+                  static_cast<unsigned long long>(r.unchanged),
+                  static_cast<unsigned long long>(r.nulls),
+                  static_cast<unsigned long long>(r.skipped));
+      if (r.undecided != 0)
+        std::printf(", %llu left as they were (no confident guess)",
+                    static_cast<unsigned long long>(r.undecided));
+      std::printf("\n");
+    }
+    std::fflush(stdout);
+  }
+  bool stopRequested() override { return stopSignal != 0; }
+  void end() {
+    if (drawn_) std::fputc('\n', stderr);
+    drawn_ = false;
+  }
+
+ private:
+  void draw(int pct) {
+    if (!bar_) return;
+    pct = std::clamp(pct, 0, 100);
+    std::string cells(40, ' ');
+    std::fill_n(cells.begin(), pct * 40 / 100, '#');
+    std::fprintf(stderr, "\r[%s] %3d%% %s", cells.c_str(), pct, label_.c_str());
+    std::fflush(stderr);
+    drawn_ = true;
+  }
+  bool bar_;
+  bool drawn_ = false;
+  std::string label_;
+};
+
+struct Named {
+  std::string table;
+  std::vector<std::string> columns;  // empty: the table's text columns
+};
+
+bool sameName(std::string a, std::string b) {
+  auto lower = [](std::string& s) {
+    for (char& c : s) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  };
+  lower(a);
+  lower(b);
+  return a == b;
+}
+
+// The columns the arguments name, as the database spells them.
+std::vector<ColumnRef> resolve(const std::vector<ts::db::TableInfo>& tables,
+                               const std::vector<Named>& named, const std::string& source) {
+  auto findTable = [&](const std::string& name) -> const ts::db::TableInfo* {
+    for (const auto& t : tables)
+      if (sameName(t.name, name)) return &t;
+    return nullptr;
+  };
+  auto findColumn = [](const ts::db::TableInfo& t, const std::string& name)
+      -> const ts::db::ColumnInfo* {
+    for (const auto& c : t.columns)
+      if (sameName(c.name, name)) return &c;
+    return nullptr;
+  };
+  std::vector<ColumnRef> refs;
+  auto add = [&](const ColumnRef& r) {
+    if (std::find(refs.begin(), refs.end(), r) == refs.end()) refs.push_back(r);
+  };
+  for (const Named& n : named) {
+    const ts::db::TableInfo* t = findTable(n.table);
+    if (t == nullptr) usageError("no table '" + n.table + "' in " + source);
+    if (t->view) usageError("'" + t->name + "' is a view: name the tables it shows");
+    if (n.columns.empty()) {
+      bool any = false;
+      for (const auto& c : t->columns)
+        if (c.convertible) {
+          add({t->name, c.name});
+          any = true;
+        }
+      if (!any) std::fprintf(stderr, "tsdata: table '%s' has no text columns\n", t->name.c_str());
+    }
+    for (const auto& name : n.columns) {
+      const ts::db::ColumnInfo* c = findColumn(*t, name);
+      if (c == nullptr) usageError("no column '" + name + "' in table '" + t->name + "'");
+      add({t->name, c->name});
+    }
+  }
+  return refs;
+}
+
+// TABLE or TABLE.COLUMN: the whole argument as a table, or split at a dot into a table and
+// one of its columns; an argument that reads both ways is refused.
+Named parseOperand(const std::vector<ts::db::TableInfo>& tables, const std::string& arg) {
+  std::vector<Named> readings;
+  for (const auto& t : tables) {
+    if (sameName(t.name, arg)) readings.push_back({t.name, {}});
+    if (arg.size() > t.name.size() + 1 && arg[t.name.size()] == '.' &&
+        sameName(arg.substr(0, t.name.size()), t.name))
+      for (const auto& c : t.columns)
+        if (sameName(c.name, arg.substr(t.name.size() + 1))) readings.push_back({t.name, {c.name}});
+  }
+  if (readings.size() == 1) return readings.front();
+  if (readings.size() > 1)
+    usageError("'" + arg + "' names both a table and a column; use --table and --column");
+  const auto dot = arg.find('.');
+  if (dot != std::string::npos) return {arg.substr(0, dot), {arg.substr(dot + 1)}};
+  return {arg, {}};
+}
+
+// `s` followed by blanks up to `width` characters (UTF-8 counted by characters).
+std::string padded(const std::string& s, std::size_t width) {
+  const auto chars = static_cast<std::size_t>(
+      std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+  return s + std::string(chars < width ? width - chars : 1, ' ');
+}
+
+int list(ts::db::Backend& db) {
+  for (const auto& t : db.tables(true)) {
+    std::printf("%s %s (%lld rows)\n", t.view ? "view" : "table", t.name.c_str(),
+                static_cast<long long>(t.rows));
+    for (const auto& c : t.columns)
+      std::printf("  %s%s%s%s%s\n", padded(c.name, 24).c_str(),
+                  padded(c.type.empty() ? "(no type)" : c.type, 16).c_str(),
+                  c.convertible ? "text" : "not converted",
+                  c.note.empty() ? "" : ", ", c.note.c_str());
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int from = -1, to = -1;
+  bool listMode = false, detectMode = false, force = false, backup = false;
+  long dryRun = -1;
+  std::vector<Named> named;
+  enum { kList = 1000, kDetect, kDryRun, kForce, kBackup, kTable, kColumn, kListCharsets };
+  static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
+                                    {"to", required_argument, nullptr, 't'},
+                                    {"list", no_argument, nullptr, kList},
+                                    {"detect", no_argument, nullptr, kDetect},
+                                    {"dry-run", optional_argument, nullptr, kDryRun},
+                                    {"force", no_argument, nullptr, kForce},
+                                    {"backup", no_argument, nullptr, kBackup},
+                                    {"table", required_argument, nullptr, kTable},
+                                    {"column", required_argument, nullptr, kColumn},
+                                    {"list-charsets", no_argument, nullptr, kListCharsets},
+                                    {"help", no_argument, nullptr, 'h'},
+                                    {nullptr, 0, nullptr, 0}};
+  opterr = 0;
+  for (;;) {
+    const int c = getopt_long(argc, argv, "f:t:h", kOptions, nullptr);
+    if (c == -1) break;
+    switch (c) {
+      case 'f': from = charset(optarg, true); break;
+      case 't': to = charset(optarg, false); break;
+      case kList: listMode = true; break;
+      case kDetect: detectMode = true; break;
+      case kDryRun: {
+        dryRun = 10;
+        if (optarg != nullptr) {
+          char* end = nullptr;
+          dryRun = std::strtol(optarg, &end, 10);
+          if (*optarg == '\0' || *end != '\0' || dryRun < 0)
+            usageError(std::string("--dry-run takes a count of values, not '") + optarg + "'");
+        }
+        break;
+      }
+      case kForce: force = true; break;
+      case kBackup: backup = true; break;
+      case kTable: named.push_back({optarg, {}}); break;
+      case kColumn:
+        if (named.empty()) usageError("--column " + std::string(optarg) + " follows no --table");
+        named.back().columns.emplace_back(optarg);
+        break;
+      case kListCharsets:
+        for (int code = 1; code <= ts::kCatalogueSize; ++code)
+          std::printf("%s\n", ts::nameLine(code).c_str());
+        return 0;
+      case 'h': usage(); return 0;
+      default:
+        usageError(optopt != 0 && optopt < 256
+                       ? std::string("missing argument of '-") + static_cast<char>(optopt) + "'"
+                       : std::string("unknown option or missing argument '") + argv[optind - 1] +
+                             "'");
+    }
+  }
+  if (optind == argc) {
+    std::fprintf(stderr,
+                 "tsdata: the window is not built yet; name a database (tsdata --help)\n");
+    return 2;
+  }
+  if (listMode + detectMode > 1) usageError("--list and --detect go alone");
+  const std::string source = argv[optind++];
+  const bool converting = !listMode && !detectMode;
+  if (converting && (from < 0 || to < 0)) usageError("name the charsets with -f and -t");
+  if (converting && to == ts::kVnUnicode2) usageError("charset 40 is read, never written");
+
+  std::unique_ptr<ts::db::Backend> db;
+  try {
+    db = ts::db::openSource(source, !converting || dryRun >= 0);
+    if (listMode) return list(*db);
+    const auto tables = db->tables(false);
+    for (int i = optind; i < argc; ++i) named.push_back(parseOperand(tables, argv[i]));
+    if (named.empty()) usageError("name the tables or columns to " +
+                                  std::string(detectMode ? "look at" : "convert"));
+    const std::vector<ColumnRef> columns = resolve(tables, named, source);
+
+    if (detectMode) {
+      for (const auto& col : columns) {
+        std::uint64_t sampled = 0;
+        const ts::Detection d = ts::db::detectColumn(*db, col, 1 << 20, &sampled);
+        std::printf("%s: %s, from %llu values\n", col.label().c_str(), confidenceText(d).c_str(),
+                    static_cast<unsigned long long>(sampled));
+      }
+      return 0;
+    }
+
+    ts::db::ValueConverter converter(from, to);
+    // Text converted once already does not read as FROM: refuse it unless told.
+    if (from != ts::db::kAutomatic && from != to) {
+      bool refused = false;
+      for (const auto& col : columns) {
+        const ts::db::CharsetCheck check = ts::db::checkCharset(*db, col, from);
+        if (check.readsAs) continue;
+        std::fprintf(stderr, "tsdata: %s does not read as %d \"%s\": it reads as %s%s\n",
+                     col.label().c_str(), from, std::string(ts::charsetName(from)).c_str(),
+                     confidenceText(check.detection).c_str(),
+                     force          ? "; converting it anyway (--force)"
+                     : dryRun >= 0 ? ""
+                                   : "; not converted (--force converts it)");
+        refused = true;
+      }
+      if (refused && !force && dryRun < 0) return 2;
+    }
+
+    if (dryRun >= 0) {
+      for (const auto& col : columns) {
+        const ts::db::DryRun r =
+            ts::db::dryRun(*db, col, converter, static_cast<std::size_t>(dryRun));
+        const auto& n = r.counts;
+        std::printf("%s: %llu of %llu values would change (%llu unchanged, %llu NULL, "
+                    "%llu skipped (not text)",
+                    col.label().c_str(), static_cast<unsigned long long>(n.converted),
+                    static_cast<unsigned long long>(n.records),
+                    static_cast<unsigned long long>(n.unchanged),
+                    static_cast<unsigned long long>(n.nulls),
+                    static_cast<unsigned long long>(n.skipped));
+        if (n.undecided != 0)
+          std::printf(", %llu left as they are (no confident guess)",
+                      static_cast<unsigned long long>(n.undecided));
+        std::printf(")\n");
+        for (const auto& s : r.samples)
+          std::printf("  %s: %s\n    -> %s\n", s.key.c_str(), asUtf8(s.before, from).c_str(),
+                      asUtf8(s.after, to).c_str());
+      }
+      return 0;
+    }
+
+    if (backup) std::printf("tsdata: copied %s to %s\n", source.c_str(), db->backup().c_str());
+
+    ts::db::SchemaTree tree;
+    db->fillSchema(tree);
+    for (const auto& col : columns) {
+      const int item = ts::db::findColumnItem(tree, col);
+      if (item == ts::db::kNoItem) usageError("no column '" + col.label() + "' in " + source);
+      tree.setMark(item, ts::db::ColumnMark::kMarked);
+    }
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+
+    Terminal terminal;
+    const ts::db::RunReport report = ts::db::runConversion(*db, tree, converter, terminal);
+    terminal.end();
+    std::printf("%s\n", ts::tcvn3ToUtf8(ts::db::timingReport(report.seconds)).c_str());
+    return report.anyFailed() ? 1 : 0;
+  } catch (const ts::db::DbError& e) {
+    std::fprintf(stderr, "tsdata: %s\n", e.what());
+    return db ? 1 : 2;
+  }
+}
