@@ -301,24 +301,32 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& path, bool
                   "convert that");
   if (h.substr(0, 16) != std::string_view("SQLite format 3\0", 16))
     throw DbError(path + " is not a SQLite database");
-  sqlite3* db = nullptr;
-  const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
-                    SQLITE_OPEN_EXRESCODE;
-  if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
-    const std::string why = db != nullptr ? sqlite3_errmsg(db) : "out of memory";
-    sqlite3_close(db);
-    throw DbError(path + ": " + why);
+  // Reading the schema at once reports a damaged file, and rolls back what an interrupted
+  // write left in a journal.  A reader cannot roll back: the file is opened for writing once
+  // for that.
+  auto connect = [&](bool forReading) {
+    sqlite3* db = nullptr;
+    const int flags =
+        (forReading ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_EXRESCODE;
+    if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+      const std::string why = db != nullptr ? sqlite3_errmsg(db) : "out of memory";
+      sqlite3_close(db);
+      throw DbError(path + ": " + why);
+    }
+    sqlite3_busy_timeout(db, 5000);
+    std::unique_ptr<SqliteBackend> b(new SqliteBackend(db, path, forReading));
+    const int rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
+    return std::pair{std::move(b), rc};
+  };
+  auto [b, rc] = connect(readOnly);
+  if (rc == SQLITE_READONLY_ROLLBACK) {
+    if (connect(false).second != SQLITE_OK)
+      throw DbError(path + ": an interrupted write left " + path +
+                    "-journal, and rolling it back needs the file writable");
+    std::tie(b, rc) = connect(readOnly);
   }
-  sqlite3_busy_timeout(db, 5000);
-  std::unique_ptr<SqliteBackend> b(new SqliteBackend(db, path, readOnly));
-  try {
-    // Reading the schema now reports a damaged or encrypted file at once.
-    Statement s(db, "SELECT count(*) FROM sqlite_schema");
-    s.step();
-  } catch (const DbError& e) {
-    throw DbError(path + ": " + e.what());
-  }
-  return b;
+  if (rc != SQLITE_OK) throw DbError(path + ": " + sqlite3_errmsg(b->db_));
+  return std::move(b);
 }
 
 SqliteBackend::SqliteBackend(sqlite3* db, std::string path, bool readOnly)

@@ -1,0 +1,169 @@
+// tsdata as users run it, on copies of the example database and on files made here; and the
+// engine loaded into the sqlite3 shell as an extension.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "db_test_util.hpp"
+#include "ts/converter.hpp"
+#include "ts/testing/process.hpp"
+
+namespace ts::db {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::execSql;
+using testing::query;
+using testing::quoteText;
+using ts::testing::ProgramResult;
+using ts::testing::readFile;
+using ts::testing::writeFile;
+using Rows = std::vector<std::vector<std::string>>;
+
+class Tsdata : public ts::testing::ScratchTest {
+ protected:
+  ProgramResult run(std::vector<std::string> args) {
+    return ts::testing::runProgram(TSDATA_PATH, std::move(args), dir_);
+  }
+  std::string example() {
+    const fs::path copy = dir_ / "legacy.db";
+    fs::copy_file(fs::path(EXAMPLES_DIR) / "db" / "legacy.db", copy);
+    return copy.string();
+  }
+};
+
+TEST_F(Tsdata, RefusesWhatItCannotUseAndSaysWhy) {
+  const std::string db = example();
+  writeFile(dir_ / "plain.txt", "not a database");
+  writeFile(dir_ / "old.mdb", std::string("\0\1\0\0Standard Jet DB\0\0\0\0", 23));
+  struct Case {
+    std::vector<std::string> args;
+    std::string says;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{"-f", "tcvn3", "-t", "utf8", (dir_ / "none.db").string(), "t"}, "none.db: No such file"},
+           {{"-f", "tcvn3", "-t", "utf8", (dir_ / "plain.txt").string(), "t"}, "not a SQLite database"},
+           {{"--list", (dir_ / "old.mdb").string()}, "mdb-export"},
+           {{"--list", (dir_ / "x.dbf").string()}, "dBASE and FoxPro tables are not supported yet"},
+           {{"-f", "tcvn3", "-t", "utf8", db, "nowhere"}, "no table 'nowhere'"},
+           {{"-f", "tcvn3", "-t", "utf8", db, "khách hàng.tuổi"}, "no column 'tuổi' in table 'khách hàng'"},
+           {{"-f", "tcvn3", "-t", "utf8", db, "danh bạ"}, "is a view"},
+           {{"-f", "tcvn3", "-t", "nope", db, "khách hàng"}, "unknown charset 'nope'"},
+           {{"-f", "tcvn3", "-t", "40", db, "khách hàng"}, "charset 40"},
+           {{"-f", "tcvn3", db, "khách hàng"}, "name the charsets"},
+           {{"-f", "1", "-t", "2", "--dry-run=x", db, "khách hàng"}, "--dry-run takes a count"},
+       }) {
+    const ProgramResult r = run(c.args);
+    EXPECT_EQ(r.status, 2) << c.says;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+  }
+}
+
+TEST_F(Tsdata, ConvertsTheExampleOnceAndRefusesASecondRun) {
+  const std::string db = example();
+  const std::string before = readFile(db);
+  ProgramResult r = run({"-f", "tcvn3", "-t", "utf8", "--dry-run=2", db, "khách hàng.họ tên"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("5 of 5 values would change"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("-> Nguyễn Văn Đức"), std::string::npos) << r.out;
+  EXPECT_EQ(readFile(db), before);  // the dry run wrote nothing
+
+  r = run({"--detect", db, "sản phẩm [vni]"});
+  EXPECT_NE(r.out.find("sản phẩm [vni].tên \"hàng\": 29 \"VNI - WIN\""), std::string::npos)
+      << r.out;
+
+  r = run({"-f", "tcvn3", "-t", "utf8", "--backup", db, "khách hàng"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("khách hàng.địa chỉ; ghi chú: 4 converted, 0 unchanged, 1 NULL"),
+            std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Thời gian chuyển mã: Giờ: 00"), std::string::npos);
+  r = run({"-f", "vni", "-t", "utf8", "--table", "sản phẩm [vni]", "--column", "tên \"hàng\"",
+           "--column", "ghi chú", db});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(query(db, "SELECT \"họ tên\", \"địa chỉ; ghi chú\" FROM \"khách hàng\" WHERE id IN (1, 4)"),
+            (Rows{{"Nguyễn Văn Đức", "12 phố Hàng Bạc, Hà Nội"}, {"Phạm Thu Hương  ", "NULL"}}));
+  EXPECT_EQ(query(db, "SELECT \"tên \"\"hàng\"\"\", \"ghi chú\" FROM \"sản phẩm [vni]\" WHERE mã = 'SP04'"),
+            (Rows{{"Nước mắm Phú Quốc", "Độ đạm 40 độ N"}}));
+  // The copy holds the legacy text.
+  EXPECT_EQ(query(db + ".bak", "SELECT \"họ tên\" FROM \"khách hàng\" WHERE id = 1"),
+            query((fs::path(EXAMPLES_DIR) / "db" / "legacy.db").string(),
+                  "SELECT \"họ tên\" FROM \"khách hàng\" WHERE id = 1"));
+
+  // A second run over converted text is refused, and nothing changes.
+  const std::string converted = readFile(db);
+  r = run({"-f", "tcvn3", "-t", "utf8", "--backup", db, "khách hàng.họ tên"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("khách hàng.họ tên does not read as 15 \"TCVN3 - ABC\": it reads as 41 "
+                       "\"Ucode1 UTF-8\""),
+            std::string::npos) << r.err;
+  EXPECT_EQ(readFile(db), converted);
+  EXPECT_FALSE(fs::exists(db + ".bak.1"));
+  // --force converts it anyway; a second copy never replaces the first.
+  r = run({"-f", "tcvn3", "-t", "utf8", "--force", "--backup", db, "khách hàng.họ tên"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::exists(db + ".bak.1"));
+  EXPECT_NE(query(db, "SELECT \"họ tên\" FROM \"khách hàng\" WHERE id = 1")[0][0], "Nguyễn Văn Đức");
+}
+
+TEST_F(Tsdata, AFailedColumnIsLeftWholeAndNamesItsRow) {
+  const std::string db = (dir_ / "t.db").string();
+  const std::string v = quoteText("Vi\xD6t Nam");
+  execSql(db, "CREATE TABLE t (a TEXT, b TEXT); INSERT INTO t VALUES (" + v + ", " + v + "), (" +
+                  v + ", " + v + ");"
+                  "CREATE TRIGGER stop_b BEFORE UPDATE OF b ON t WHEN old.rowid = 2 "
+                  "BEGIN SELECT RAISE(ABORT, 'row 2 is archived'); END;");
+  const ProgramResult r = run({"-f", "15", "-t", "41", db, "t"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("t.b: failed at rowid 2: row 2 is archived; nothing in this column was "
+                       "changed"),
+            std::string::npos) << r.out;
+  EXPECT_EQ(query(db, "SELECT a, b FROM t"),
+            (Rows{{"Việt Nam", "Vi\xD6t Nam"}, {"Việt Nam", "Vi\xD6t Nam"}}));
+}
+
+TEST_F(Tsdata, AKilledRunLeavesTheColumnUnconverted) {
+  const std::string db = (dir_ / "big.db").string();
+  execSql(db, "CREATE TABLE t (c TEXT);"
+              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400000) "
+              "INSERT INTO t SELECT 'Ng\xCB' || 'n h\xB5ng ' || i || ' Vi\xD6t Nam \xAE\xE3 l\xB5 "
+              "m\xE9t d\xE2ng v\xB8n b\xB6n d\xB5i' FROM n;");
+  const auto before = query(db, "SELECT count(*), sum(length(c)), max(c) FROM t");
+  ts::testing::Program p(TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", db, "t.c"}, dir_);
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!fs::exists(db + "-journal") && std::chrono::steady_clock::now() < give_up)
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  p.signal(SIGKILL);
+  const ProgramResult r = p.wait();
+  ASSERT_EQ(r.status, 128 + SIGKILL) << "the conversion ended before it was killed:\n" << r.out;
+  ASSERT_TRUE(fs::exists(db + "-journal"));
+  // A reader rolls the journal back first.
+  const ProgramResult detect = run({"--detect", db, "t"});
+  EXPECT_EQ(detect.status, 0) << detect.err;
+  EXPECT_NE(detect.out.find("t.c: 15 \"TCVN3 - ABC\""), std::string::npos) << detect.out;
+  EXPECT_EQ(query(db, "SELECT count(*), sum(length(c)), max(c) FROM t"), before);
+  EXPECT_EQ(query(db, "SELECT count(*) FROM t WHERE c LIKE '%Việt%'")[0][0], "0");
+}
+
+TEST_F(Tsdata, TheEngineLoadsIntoTheSqliteShell) {
+  if (system("command -v sqlite3 > /dev/null") != 0) GTEST_SKIP() << "no sqlite3 shell";
+  writeFile(dir_ / "script.sql",
+            ".load " + std::string(TS_SQLITE_EXTENSION) + "\n"
+            "CREATE TABLE t (c);\n"
+            "INSERT INTO t VALUES ('Vi\xD6t Nam'), (NULL), (7), ('Tie\xE1ng Vie\xE4t co\xF9 da\xE1u');\n"
+            "SELECT quote(ts_convert(c, 'tcvn3', 'utf8')) FROM t WHERE rowid < 4;\n"
+            "SELECT ts_convert(c, 'auto', 41), ts_detect(c) FROM t WHERE rowid = 4;\n"
+            "SELECT ts_convert('Vi\xD6t', 15, 'vni'), ts_detect('plain'), ts_detect(3);\n"
+            "SELECT ts_convert('x', 'nope', 41);\n");
+  const ProgramResult r = ts::testing::runProgram(
+      "/bin/sh", {"-c", "sqlite3 :memory: < \"$0\"", (dir_ / "script.sql").string()}, dir_);
+  EXPECT_EQ(r.out,
+            "'Việt Nam'\nNULL\n7\n"
+            "Tiếng Việt có dấu|VNI - WIN\n"
+            "Vie\xE4t||\n");
+  EXPECT_NE(r.err.find("ts_convert: unknown charset 'nope'"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace ts::db

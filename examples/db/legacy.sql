@@ -11,7 +11,7 @@ CREATE TABLE "sแบฃn phแบฉm [vni]" ("mรฃ" TEXT PRIMARY KEY, "tรชn ""hร ng""" TEXT
 INSERT INTO "sแบฃn phแบฉm [vni]" VALUES ('SP01', 'Aูo da๘i lu๏a t๔ ta่m', 1250000.0, 'Ha๘ng may ๑o; giao trong 7 nga๘y');
 INSERT INTO "sแบฃn phแบฉm [vni]" VALUES ('SP02', 'No๙n la๙ Hueแ', 85000.0, NULL);
 INSERT INTO "sแบฃn phแบฉm [vni]" VALUES ('SP03', 'Ca๘ pheโ Buoโn Ma Thuoไt (1 kg)', 240000.0, 'Rang xay, ๑o๙ng go๙i hu๙t chaโn khoโng');
-INSERT INTO "sแบฃn phแบฉm [vni]" VALUES ('SP04', 'N๖๔๙c ma้m Phu๙ Quoแc', 65000.0, 'ัoไ ๑a๏m 40ยฐ');
+INSERT INTO "sแบฃn phแบฉm [vni]" VALUES ('SP04', 'N๖๔๙c ma้m Phu๙ Quoแc', 65000.0, 'ัoไ ๑a๏m 40 ๑oไ N');
 INSERT INTO "sแบฃn phแบฉm [vni]" VALUES ('SP05', 'Ba๙nh ๑aไu xanh Ha๛i D๖๔ng', 45000.5, '');
 CREATE INDEX "tรชn khรกch" ON "khรกch hร ng" ("hแป tรชn");
 CREATE VIEW "danh bแบก" AS SELECT "hแป tรชn", "ฤ‘iแปn thoแบกi" FROM "khรกch hร ng";
