@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Sets up, builds tsconv and converts the bundled samples in examples/ to UTF-8.
+# Sets up, builds tsconv, tsweb and tsdata and converts the bundled samples in examples/ to UTF-8.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake -S . -B build/demo -DCMAKE_BUILD_TYPE=Release -DTS_BUILD_TESTS=OFF -DTS_BUILD_BENCH=OFF > /dev/null
-cmake --build build/demo --target tsconv tsweb -j"$(nproc)" > /dev/null
+cmake --build build/demo --target tsconv tsweb tsdata -j"$(nproc)" > /dev/null
 tsconv=build/demo/tools/tsconv
 tsweb=build/demo/webconv/tsweb
 
@@ -43,3 +43,24 @@ echo
 echo "-- tcvn3/index.htm, now UTF-8:"
 cat "$site/tcvn3/index.htm"
 echo "(the converted copy is in $site)"
+
+echo
+echo "== A copy of the example database converted by tsdata:"
+tsdata=build/demo/dbconv/tsdata
+db="$site/legacy.db"
+cp examples/db/legacy.db "$db"
+"$tsdata" --list "$db"
+echo
+"$tsdata" --detect "$db" "khách hàng" "sản phẩm [vni]"
+echo
+"$tsdata" -f tcvn3 -t utf8 --dry-run=2 "$db" "khách hàng.họ tên"
+echo
+"$tsdata" -f tcvn3 -t utf8 --backup "$db" "khách hàng"
+"$tsdata" -f vni -t utf8 "$db" "sản phẩm [vni]"
+echo
+echo "-- now UTF-8:"
+sqlite3 -header -column "$db" 'SELECT * FROM "khách hàng"; SELECT * FROM "sản phẩm [vni]";' 2>/dev/null ||
+  echo "(install the sqlite3 shell to see the rows)"
+echo
+echo "-- a second run is refused (exit status 2):"
+"$tsdata" -f tcvn3 -t utf8 "$db" "khách hàng" || echo "exit status $?"

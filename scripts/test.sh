@@ -32,4 +32,11 @@ for exe in "$prefix/convert-pc" "$prefix/cmake-build/convert"; do
   [ "$got" = "UTF-8 (10 bytes): Việt Nam" ] || { echo "unexpected output of $exe: $got" >&2; exit 1; }
 done
 "$prefix/bin/tsconv" -f tcvn3 -t utf8 examples/sample.tcvn3.txt | cmp - examples/sample.utf8.txt
+cp examples/db/legacy.db "$prefix/legacy.db"
+"$prefix/bin/tsdata" -f tcvn3 -t utf8 "$prefix/legacy.db" "khách hàng" > /dev/null
+extension=$(find "$prefix/lib" -name tessaro.so)
+got=$(sqlite3 "$prefix/legacy.db" ".load ${extension%.so}" \
+  "SELECT ts_detect(\"họ tên\") || ': ' || ts_convert(\"tên \"\"hàng\"\"\", 'vni', 41)
+   FROM \"khách hàng\", \"sản phẩm [vni]\" WHERE id = 1 AND mã = 'SP02'")
+[ "$got" = "Ucode1 UTF-8: Nón lá Huế" ] || { echo "unexpected output of the installed extension: $got" >&2; exit 1; }
 echo "All tests passed."

@@ -1,5 +1,5 @@
 // The engine as a SQLite loadable extension:
-//   .load /usr/lib/<arch>/tessaro/tessaro
+//   .load /usr/local/lib/tessaro/tessaro
 //   SELECT ts_convert(name, 'tcvn3', 'utf8') FROM people;
 //   UPDATE people SET name = ts_convert(name, 'vni', 'utf8');
 //   SELECT ts_detect(name) FROM people;

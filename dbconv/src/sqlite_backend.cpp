@@ -170,20 +170,22 @@ PropertyTable propertyLayout(const std::vector<std::string>& names,
 
 }  // namespace
 
-// The conversion of one column, as the SQL function that rewrites each value sees it.
+// The conversion of one column, as the two SQL functions of its update see it: one that
+// passes every record (it counts them, steps the progress bar and lets only text through),
+// one that rewrites each text value.
 struct SqliteColumnRun {
-  SqliteColumnRun(ValueConverter& c, RunObserver& o, ColumnReport& r, std::uint64_t texts)
-      : converter(c), observer(o), report(r), rule(texts), textValues(texts) {}
+  SqliteColumnRun(ValueConverter& c, RunObserver& o, ColumnReport& r, std::uint64_t expected)
+      : converter(c), observer(o), report(r), rule(expected), expected(expected) {}
   ValueConverter& converter;
   RunObserver& observer;
   ColumnReport& report;
   ProgressRule rule;
-  std::uint64_t textValues;
-  std::uint64_t done = 0;
+  std::uint64_t expected;  // the records, as far as known beforehand
   bool rowidKey = true;
   std::vector<std::string> keyNames;
   std::int64_t lastRowid = 0;
   std::string lastKey;
+  bool converting = false;  // a value has been rewritten
   bool stopped = false;
   ByteBuffer out;
 
@@ -215,24 +217,41 @@ std::string keyText(const std::vector<std::string>& names, int n, sqlite3_value*
   return n == 1 ? left + " = " + right : "(" + left + ") = (" + right + ")";
 }
 
-// ts_column_value(value, key...): the new value of one row's column.
-void columnValue(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+SqliteColumnRun* currentRun(sqlite3_context* ctx) {
   auto* run = *static_cast<SqliteColumnRun**>(sqlite3_user_data(ctx));
-  if (run == nullptr || argc < 1) {
-    sqlite3_result_error(ctx, "no column is being converted", -1);
-    return;
-  }
-  if (run->rowidKey)
-    run->lastRowid = argc > 1 ? sqlite3_value_int64(argv[1]) : 0;
-  else
-    run->lastKey = keyText(run->keyNames, argc - 1, argv + 1);
-  ++run->done;
-  if (run->rule.record()) run->observer.step(run->done, run->textValues);
+  if (run == nullptr) sqlite3_result_error(ctx, "no column is being converted", -1);
+  return run;
+}
+
+// ts_column_record(value): every record passes here; true for a text value.
+void columnRecord(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  SqliteColumnRun* run = currentRun(ctx);
+  if (run == nullptr) return;
+  ColumnReport& r = run->report;
+  ++r.records;
+  if (run->rule.record()) run->observer.step(r.records, std::max(r.records, run->expected));
   if (run->observer.stopRequested()) {
     run->stopped = true;
     sqlite3_result_error(ctx, "stopped", -1);
     return;
   }
+  switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_TEXT: sqlite3_result_int(ctx, 1); return;
+    case SQLITE_NULL: ++r.nulls; break;
+    default: ++r.skipped;
+  }
+  sqlite3_result_int(ctx, 0);
+}
+
+// ts_column_value(value, key...): the new value of a text value.
+void columnValue(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  SqliteColumnRun* run = currentRun(ctx);
+  if (run == nullptr) return;
+  run->converting = true;
+  if (run->rowidKey)
+    run->lastRowid = argc > 1 ? sqlite3_value_int64(argv[1]) : 0;
+  else
+    run->lastKey = keyText(run->keyNames, argc - 1, argv + 1);
   sqlite3_value* v = argv[0];
   if (sqlite3_value_type(v) != SQLITE_TEXT) {
     sqlite3_result_value(ctx, v);
@@ -333,6 +352,8 @@ SqliteBackend::SqliteBackend(sqlite3* db, std::string path, bool readOnly)
     : db_(db), path_(std::move(path)), readOnly_(readOnly) {
   sqlite3_create_function_v2(db_, "ts_column_value", -1, SQLITE_UTF8 | SQLITE_DIRECTONLY, &run_,
                              columnValue, nullptr, nullptr, nullptr);
+  sqlite3_create_function_v2(db_, "ts_column_record", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, &run_,
+                             columnRecord, nullptr, nullptr, nullptr);
 }
 
 SqliteBackend::~SqliteBackend() { sqlite3_close_v2(db_); }
@@ -525,15 +546,14 @@ ColumnReport SqliteBackend::convertColumn(const ColumnRef& ref, ValueConverter& 
 
   exec(db_, "BEGIN IMMEDIATE");
   try {
-    Statement count(db_, "SELECT count(*), coalesce(sum(typeof(" + column + ") = 'text'), 0), " +
-                             "coalesce(sum(" + column + " IS NULL), 0) FROM " + table);
+    // The records the progress bar expects: the span of the rowids (two lookups), or for a
+    // table without rowid its count.  The update then counts them exactly.
+    Statement count(db_, key.rowid && !key.sql.empty()
+                             ? "SELECT max(" + key.sql + ") - min(" + key.sql + ") + 1 FROM " + table
+                             : "SELECT count(*) FROM " + table);
     count.step();
-    report.records = static_cast<std::uint64_t>(count.integer(0));
-    const auto texts = static_cast<std::uint64_t>(count.integer(1));
-    report.nulls = static_cast<std::uint64_t>(count.integer(2));
-    report.skipped = report.records - texts - report.nulls;
-
-    SqliteColumnRun run(converter, observer, report, texts);
+    SqliteColumnRun run(converter, observer, report,
+                        static_cast<std::uint64_t>(std::max<std::int64_t>(count.integer(0), 0)));
     run.rowidKey = key.rowid;
     run.keyNames = key.names;
     run_ = &run;
@@ -542,15 +562,15 @@ ColumnReport SqliteBackend::convertColumn(const ColumnRef& ref, ValueConverter& 
       ~Clear() { r = nullptr; }
     } clear{run_};
     const std::string sql = "UPDATE " + table + " SET " + column + " = ts_column_value(" +
-                            column + (key.sql.empty() ? "" : ", " + key.sql) + ") WHERE typeof(" +
-                            column + ") = 'text'";
+                            column + (key.sql.empty() ? "" : ", " + key.sql) +
+                            ") WHERE ts_column_record(" + column + ")";
     Statement update(db_, sql);
     const int rc = sqlite3_step(update.get());
     if (rc != SQLITE_DONE) {
       report.error = sqlite3_errmsg(db_);
       report.stopped = run.stopped;
       report.failed = !run.stopped;
-      if (run.done > 0 && !key.sql.empty()) report.row = run.key();
+      if (run.converting && !key.sql.empty()) report.row = run.key();
     }
   } catch (const DbError& e) {
     report.failed = true;

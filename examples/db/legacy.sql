@@ -6,7 +6,7 @@ INSERT INTO "khÃ¡ch hÃ ng" VALUES (1, 'NguyÔn V¨n §øc', '12 phè Hµng B¹c, Hµ Néi
 INSERT INTO "khÃ¡ch hÃ ng" VALUES (2, 'TrÇn ThÞ Hång Nhung', '45 ®­êng Lª Lîi, HuÕ', NULL);
 INSERT INTO "khÃ¡ch hÃ ng" VALUES (3, 'Lª Quang Vinh', 'Sè 7 ngâ HuyÖn; quËn Hoµn KiÕm', '024 3825 1234');
 INSERT INTO "khÃ¡ch hÃ ng" VALUES (4, 'Ph¹m Thu H­¬ng  ', NULL, '0903 111 222');
-INSERT INTO "khÃ¡ch hÃ ng" VALUES (5, '§Æng Ngäc ¸nh', 'Khu phè 3, Biªn Hoµ, §ång Nai', '0251 3822 000');
+INSERT INTO "khÃ¡ch hÃ ng" VALUES (5, '§Æng Ngäc Lan', 'Khu phè 3, Biªn Hoµ, §ång Nai', '0251 3822 000');
 CREATE TABLE "sáº£n pháº©m [vni]" ("mÃ£" TEXT PRIMARY KEY, "tÃªn ""hÃ ng""" TEXT, "giÃ¡]" REAL, "ghi chÃº" TEXT) WITHOUT ROWID;
 INSERT INTO "sáº£n pháº©m [vni]" VALUES ('SP01', 'AÙo daøi luïa tô taèm', 1250000.0, 'Haøng may ño; giao trong 7 ngaøy');
 INSERT INTO "sáº£n pháº©m [vni]" VALUES ('SP02', 'Noùn laù Hueá', 85000.0, NULL);
