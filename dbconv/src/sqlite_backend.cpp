@@ -477,7 +477,11 @@ void SqliteBackend::fillSchema(SchemaTree& tree) {
     const int table = tree.add(tablesFolder, ItemKind::kTable, object);
     const int fields = tree.add(table, ItemKind::kFields, "Fields");
     const int indexes = tree.add(table, ItemKind::kIndexes, "Indexes");
-    for (const auto& c : describe(object).columns) tree.add(fields, ItemKind::kColumn, c.name);
+    try {
+      for (const auto& c : describe(object).columns) tree.add(fields, ItemKind::kColumn, c.name);
+    } catch (const DbError&) {
+      // A virtual table whose module is not here: listed without its fields.
+    }
     for (const auto& i : indexNames(db_, object)) tree.add(indexes, ItemKind::kIndex, i);
   }
   for (const auto& k : allForeignKeys(db_)) tree.add(relations, ItemKind::kRelation, k.text());
@@ -486,25 +490,31 @@ void SqliteBackend::fillSchema(SchemaTree& tree) {
 std::vector<TableInfo> SqliteBackend::tables(bool countRows) {
   std::vector<TableInfo> list;
   for (const auto& [object, view] : schemaObjects(db_)) {
-    const Table t = describe(object);
     TableInfo info;
-    info.name = t.name;
+    info.name = object;
     info.view = view;
-    for (const auto& c : t.columns) {
-      ColumnInfo ci;
-      ci.name = c.name;
-      ci.type = c.type;
-      if (c.hidden >= 2)
-        ci.note = "generated";
-      else if (c.hidden == 1)
-        ci.note = "hidden";
-      ci.convertible = !view && c.hidden == 0 && textType(c.type).daoType != 0;
-      info.columns.push_back(std::move(ci));
-    }
-    if (countRows) {
-      Statement s(db_, "SELECT count(*) FROM " + quoteSqlName(t.name));
-      s.step();
-      info.rows = s.integer(0);
+    // A view over a dropped table, or a virtual table whose module this program lacks, is
+    // listed with the reason it cannot be read.
+    try {
+      const Table t = describe(object);
+      for (const auto& c : t.columns) {
+        ColumnInfo ci;
+        ci.name = c.name;
+        ci.type = c.type;
+        if (c.hidden >= 2)
+          ci.note = "generated";
+        else if (c.hidden == 1)
+          ci.note = "hidden";
+        ci.convertible = !view && c.hidden == 0 && textType(c.type).daoType != 0;
+        info.columns.push_back(std::move(ci));
+      }
+      if (countRows) {
+        Statement s(db_, "SELECT count(*) FROM " + quoteSqlName(t.name));
+        s.step();
+        info.rows = s.integer(0);
+      }
+    } catch (const DbError& e) {
+      info.problem = e.what();
     }
     list.push_back(std::move(info));
   }

@@ -106,6 +106,30 @@ TEST_F(Tsdata, ConvertsTheExampleOnceAndRefusesASecondRun) {
   EXPECT_NE(query(db, "SELECT \"họ tên\" FROM \"khách hàng\" WHERE id = 1")[0][0], "Nguyễn Văn Đức");
 }
 
+TEST_F(Tsdata, ListsWhatItCanReadAndSaysWhatItCannot) {
+  const std::string db = (dir_ / "t.db").string();
+  execSql(db, "CREATE TABLE gone (a TEXT); CREATE VIEW old AS SELECT a FROM gone; DROP TABLE gone;"
+              "CREATE TABLE \"v1.2\" (\"n.o\" NVARCHAR(5), n INTEGER); INSERT INTO \"v1.2\" "
+              "VALUES ('\xB8', 1);");
+  ProgramResult r = run({"--list", db});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("view old (cannot be read: "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("table v1.2 (1 rows)\n  n.o                     NVARCHAR(5)     text\n"
+                       "  n                       INTEGER         not converted\n"),
+            std::string::npos) << r.out;
+  // A dotted name splits where a table and its column are found.
+  r = run({"-f", "tcvn3", "-t", "utf8", db, "v1.2.n.o"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(query(db, "SELECT \"n.o\" FROM \"v1.2\"")[0][0], "á");
+  // A database that stores UTF-16 is refused, not mangled.
+  const std::string wide = (dir_ / "wide.db").string();
+  execSql(wide, "PRAGMA encoding = 'UTF-16le'; CREATE TABLE t (c TEXT); INSERT INTO t VALUES ('x');");
+  r = run({"-f", "tcvn3", "-t", "utf8", wide, "t"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("t.c: failed: wide.db stores its text as UTF-16le"), std::string::npos)
+      << r.out;
+}
+
 TEST_F(Tsdata, AFailedColumnIsLeftWholeAndNamesItsRow) {
   const std::string db = (dir_ / "t.db").string();
   const std::string v = quoteText("Vi\xD6t Nam");
@@ -144,6 +168,19 @@ TEST_F(Tsdata, AKilledRunLeavesTheColumnUnconverted) {
   EXPECT_NE(detect.out.find("t.c: 15 \"TCVN3 - ABC\""), std::string::npos) << detect.out;
   EXPECT_EQ(query(db, "SELECT count(*), sum(length(c)), max(c) FROM t"), before);
   EXPECT_EQ(query(db, "SELECT count(*) FROM t WHERE c LIKE '%Việt%'")[0][0], "0");
+
+  // Ctrl-C: the column is rolled back and the run says so.
+  ts::testing::Program q(TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", db, "t.c"}, dir_);
+  while (!fs::exists(db + "-journal") && std::chrono::steady_clock::now() < give_up)
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  q.signal(SIGINT);
+  const ProgramResult stopped = q.wait();
+  ASSERT_EQ(stopped.status, 1) << stopped.out;
+  EXPECT_NE(stopped.out.find("t.c: stopped; nothing in this column was changed"), std::string::npos)
+      << stopped.out;
+  EXPECT_FALSE(fs::exists(db + "-journal"));
+  EXPECT_EQ(query(db, "SELECT count(*), sum(length(c)), max(c) FROM t"), before);
 }
 
 const char* const kExtensionScript =

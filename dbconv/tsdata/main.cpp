@@ -256,6 +256,11 @@ std::string padded(const std::string& s, std::size_t width) {
 
 int list(ts::db::Backend& db) {
   for (const auto& t : db.tables(true)) {
+    if (!t.problem.empty()) {
+      std::printf("%s %s (cannot be read: %s)\n", t.view ? "view" : "table", t.name.c_str(),
+                  t.problem.c_str());
+      continue;
+    }
     std::printf("%s %s (%lld rows)\n", t.view ? "view" : "table", t.name.c_str(),
                 static_cast<long long>(t.rows));
     for (const auto& c : t.columns)

@@ -42,6 +42,7 @@ struct TableInfo {
   bool view = false;
   std::vector<ColumnInfo> columns;
   std::int64_t rows = -1;  // -1: not counted
+  std::string problem;     // why its columns cannot be read, if they cannot
 };
 
 // One value as stored, read for a preview, a dry run or a charset guess.
