@@ -117,6 +117,16 @@ std::string confidenceText(const ts::Detection& d) {
   return names + pct;
 }
 
+// "5 unchanged, 1 NULL, 0 skipped (not text)[, 2 left as they were (no confident guess)]"
+std::string otherCounts(const ts::db::ColumnReport& r, const char* tense) {
+  auto n = [](std::uint64_t v) { return std::to_string(v); };
+  std::string text = n(r.unchanged) + " unchanged, " + n(r.nulls) + " NULL, " + n(r.skipped) +
+                     " skipped (not text)";
+  if (r.undecided != 0)
+    text += ", " + n(r.undecided) + " left as they " + tense + " (no confident guess)";
+  return text;
+}
+
 volatile std::sig_atomic_t stopSignal = 0;
 void onSignal(int sig) { stopSignal = sig; }
 
@@ -141,15 +151,8 @@ class Terminal : public ts::db::RunObserver {
       std::printf("%s: failed%s: %s; nothing in this column was changed\n", label.c_str(),
                   r.row.empty() ? "" : (" at " + r.row).c_str(), r.error.c_str());
     } else {
-      std::printf("%s: %llu converted, %llu unchanged, %llu NULL, %llu skipped (not text)",
-                  label.c_str(), static_cast<unsigned long long>(r.converted),
-                  static_cast<unsigned long long>(r.unchanged),
-                  static_cast<unsigned long long>(r.nulls),
-                  static_cast<unsigned long long>(r.skipped));
-      if (r.undecided != 0)
-        std::printf(", %llu left as they were (no confident guess)",
-                    static_cast<unsigned long long>(r.undecided));
-      std::printf("\n");
+      std::printf("%s: %llu converted, %s\n", label.c_str(),
+                  static_cast<unsigned long long>(r.converted), otherCounts(r, "were").c_str());
     }
     std::fflush(stdout);
   }
@@ -384,17 +387,9 @@ int main(int argc, char** argv) {
         const ts::db::DryRun r =
             ts::db::dryRun(*db, col, converter, static_cast<std::size_t>(dryRun));
         const auto& n = r.counts;
-        std::printf("%s: %llu of %llu values would change (%llu unchanged, %llu NULL, "
-                    "%llu skipped (not text)",
-                    col.label().c_str(), static_cast<unsigned long long>(n.converted),
-                    static_cast<unsigned long long>(n.records),
-                    static_cast<unsigned long long>(n.unchanged),
-                    static_cast<unsigned long long>(n.nulls),
-                    static_cast<unsigned long long>(n.skipped));
-        if (n.undecided != 0)
-          std::printf(", %llu left as they are (no confident guess)",
-                      static_cast<unsigned long long>(n.undecided));
-        std::printf(")\n");
+        std::printf("%s: %llu of %llu values would change (%s)\n", col.label().c_str(),
+                    static_cast<unsigned long long>(n.converted),
+                    static_cast<unsigned long long>(n.records), otherCounts(n, "are").c_str());
         for (const auto& s : r.samples)
           std::printf("  %s: %s\n    -> %s\n", s.key.c_str(), asUtf8(s.before, from).c_str(),
                       asUtf8(s.after, to).c_str());

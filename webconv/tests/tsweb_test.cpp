@@ -1,21 +1,14 @@
 // tsweb as a user runs it.
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <random>
 #include <thread>
 
+#include "ts/testing/process.hpp"
 #include "ts/web/batch_job.hpp"
 #include "ts/web/file_converter.hpp"
 #include "web_test_util.hpp"
-
-extern char** environ;
 
 namespace ts::web {
 namespace {
@@ -24,44 +17,18 @@ namespace fs = std::filesystem;
 using test::readFile;
 using test::writeFile;
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
+using Result = ts::testing::ProgramResult;
 
 class Tsweb : public test::Scratch {
  protected:
   // Runs tsweb in the scratch folder; with `killAfterMs` it is killed then.
   Result run(std::vector<std::string> args, int killAfterMs = -1) {
-    const fs::path out = dir_ / ".out", err = dir_ / ".err";
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const fs::path cwd = fs::current_path();
-    fs::current_path(dir_);
-    args.insert(args.begin(), TSWEB_PATH);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid;
-    Result r;
-    const int rc = posix_spawn(&pid, TSWEB_PATH, &fa, nullptr, argv.data(), environ);
-    fs::current_path(cwd);
-    posix_spawn_file_actions_destroy(&fa);
-    if (rc != 0) return r;
+    ts::testing::Program p(TSWEB_PATH, std::move(args), dir_, dir_);
     if (killAfterMs >= 0) {
       std::this_thread::sleep_for(std::chrono::milliseconds(killAfterMs));
-      kill(pid, SIGKILL);
+      p.signal(SIGKILL);
     }
-    int st = 0;
-    waitpid(pid, &st, 0);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
-    r.out = readFile(out);
-    r.err = readFile(err);
-    fs::remove(out);
-    fs::remove(err);
-    return r;
+    return p.wait();
   }
 };
 

@@ -25,11 +25,14 @@ struct ProgramResult {
 
 class Program {
  public:
-  // Starts `path` with `args`; its output goes to files in `folder`.
-  Program(const std::string& path, std::vector<std::string> args, const fs::path& folder)
+  // Starts `path` with `args` in the folder `cwd` (empty: this process's); its output goes to
+  // files in `folder`.
+  Program(const std::string& path, std::vector<std::string> args, const fs::path& folder,
+          const fs::path& cwd = {})
       : out_(folder / ".program-out"), err_(folder / ".program-err") {
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
+    if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
     posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&fa, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&fa, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -68,8 +71,8 @@ class Program {
 };
 
 inline ProgramResult runProgram(const std::string& path, std::vector<std::string> args,
-                                const fs::path& folder) {
-  return Program(path, std::move(args), folder).wait();
+                                const fs::path& folder, const fs::path& cwd = {}) {
+  return Program(path, std::move(args), folder, cwd).wait();
 }
 
 }  // namespace ts::testing
