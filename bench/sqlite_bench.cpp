@@ -53,13 +53,14 @@ int main(int argc, char** argv) {
   sqlite3* db = nullptr;
   sqlite3_open(path.c_str(), &db);
   // Values of about 60 bytes of TCVN3 text, each a little different.
-  exec(db, "CREATE TABLE source (id INTEGER PRIMARY KEY, c TEXT);"
-           "BEGIN;"
-           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-               std::to_string(rows) +
-               ") INSERT INTO source SELECT i, 'Ng\xCB' || 'n h\xB5ng s\xE8 ' || i || ' \xAE\xE3 "
-               "l\xB5 m\xE9t d\xE2ng v\xB8n b\xB6n ti\xD5ng Vi\xD6t c\xE3 d\xCAu' FROM n;"
-               "COMMIT;");
+  exec(db,
+       "CREATE TABLE source (id INTEGER PRIMARY KEY, c TEXT);"
+       "BEGIN;"
+       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+           std::to_string(rows) +
+           ") INSERT INTO source SELECT i, 'Ng\xCB' || 'n h\xB5ng s\xE8 ' || i || ' \xAE\xE3 "
+           "l\xB5 m\xE9t d\xE2ng v\xB8n b\xB6n ti\xD5ng Vi\xD6t c\xE3 d\xCAu' FROM n;"
+           "COMMIT;");
   sqlite3_stmt* s = nullptr;
   sqlite3_prepare_v2(db, "SELECT avg(length(CAST(c AS BLOB))) FROM source", -1, &s, nullptr);
   sqlite3_step(s);
@@ -74,12 +75,13 @@ int main(int argc, char** argv) {
   std::vector<double> ratios;
   int growth = 0;
   for (int round = 0; round < rounds; ++round) {
-    exec(db, "DROP TABLE IF EXISTS t; DROP TABLE IF EXISTS copy;"
-             "CREATE TABLE t (id INTEGER PRIMARY KEY, c TEXT);"
-             "CREATE TABLE copy (id INTEGER PRIMARY KEY, c TEXT);"
-             "DROP TABLE IF EXISTS grown; CREATE TABLE grown (id INTEGER PRIMARY KEY, c TEXT);"
-             "BEGIN; INSERT INTO t SELECT * FROM source; INSERT INTO copy SELECT * FROM source;"
-             "INSERT INTO grown SELECT * FROM source; COMMIT;");
+    exec(db,
+         "DROP TABLE IF EXISTS t; DROP TABLE IF EXISTS copy;"
+         "CREATE TABLE t (id INTEGER PRIMARY KEY, c TEXT);"
+         "CREATE TABLE copy (id INTEGER PRIMARY KEY, c TEXT);"
+         "DROP TABLE IF EXISTS grown; CREATE TABLE grown (id INTEGER PRIMARY KEY, c TEXT);"
+         "BEGIN; INSERT INTO t SELECT * FROM source; INSERT INTO copy SELECT * FROM source;"
+         "INSERT INTO grown SELECT * FROM source; COMMIT;");
     double upper = 0, ours = 0;
     for (int turn = 0; turn < 2; ++turn) {
       const auto start = std::chrono::steady_clock::now();
@@ -108,9 +110,10 @@ int main(int argc, char** argv) {
                  std::to_string(growth) + "); COMMIT;");
     const double grown = seconds(start);
     ratios.push_back(ours / upper);
-    std::printf("round %d: upper(c) %.3f s, tsdata TCVN3 -> UTF-8 %.3f s (%.2f times); "
-                "upper(c) || %d bytes %.3f s\n",
-                round + 1, upper, ours, ours / upper, growth, grown);
+    std::printf(
+        "round %d: upper(c) %.3f s, tsdata TCVN3 -> UTF-8 %.3f s (%.2f times); "
+        "upper(c) || %d bytes %.3f s\n",
+        round + 1, upper, ours, ours / upper, growth, grown);
   }
   sqlite3_close(db);
   std::sort(ratios.begin(), ratios.end());

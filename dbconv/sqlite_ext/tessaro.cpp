@@ -44,8 +44,8 @@ int charsetArgument(sqlite3_context* ctx, sqlite3_value* v, bool source) {
     sqlite3_result_error(ctx, why.c_str(), -1);
     return -1;
   }
-  const bool readable = source ? ts::hasLetterTable(ts::readableSource(code))
-                               : ts::hasLetterTable(code);
+  const bool readable =
+      source ? ts::hasLetterTable(ts::readableSource(code)) : ts::hasLetterTable(code);
   if (!readable) {
     const std::string why = "ts_convert: charset " + std::to_string(code) + " \"" +
                             std::string(ts::charsetName(code)) + "\" has no letter table";

@@ -5,13 +5,24 @@
 #include <cstdio>
 
 #include "ts/catalogue.hpp"
+#include "ts/unicode.hpp"
+#include "ts/utf.hpp"
 
 namespace ts::db {
+
+ValueConverter::ValueConverter(int from, int to, Operation op) : op_(op) {
+  if (op != Operation::kConvert) {
+    to = kUtf8;  // the way there; back_ returns
+    selectPair(back_, kUtf8, static_cast<std::uint32_t>(from));
+  }
+  setPair(from, to);
+}
 
 bool ValueConverter::setPair(int from, int to) {
   from_ = from;
   to_ = to;
   selectedFrom_ = -1;
+  if (op_ != Operation::kConvert) selectPair(back_, kUtf8, static_cast<std::uint32_t>(from));
   if (from == kAutomatic) return hasLetterTable(to);
   selectedFrom_ = from;
   return selectPair(state_, static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to));
@@ -19,6 +30,7 @@ bool ValueConverter::setPair(int from, int to) {
 
 ValueConverter::Outcome ValueConverter::convert(std::string_view value, ByteBuffer& out) {
   out.clear();
+  if (op_ != Operation::kConvert) return change(value, out);
   if (from_ == kAutomatic) {
     const Detection d = detectCharset(value);
     if (d.noVietnameseLetters) return Outcome::kUnchanged;
@@ -34,6 +46,67 @@ ValueConverter::Outcome ValueConverter::convert(std::string_view value, ByteBuff
   }
   if (!state_.converts()) return Outcome::kUnchanged;
   ts::convert(state_, value, out);
+  if (out.view() == value) {
+    out.clear();
+    return Outcome::kUnchanged;
+  }
+  return Outcome::kConverted;
+}
+
+namespace {
+
+// The unmarked ASCII letter of a Vietnamese letter: the first byte of its VIQR code.
+char baseLetter(int n) {
+  static const CharsetSelection viqr = [] {
+    CharsetSelection cs;
+    selectCharset(kViqr, kCatalogueSize, cs);
+    return cs;
+  }();
+  return static_cast<char>(writeLetter(viqr, n).bytes[0]);
+}
+
+}  // namespace
+
+ValueConverter::Outcome ValueConverter::change(std::string_view value, ByteBuffer& out) {
+  std::string_view text = value;
+  if (from_ != kUtf8) {
+    utf8_.clear();
+    ts::convert(state_, value, utf8_);
+    again_.clear();
+    ts::convert(back_, utf8_.view(), again_);
+    if (again_.view() != value) return Outcome::kUndecided;
+    text = utf8_.view();
+  }
+  std::string changed;
+  changed.reserve(text.size());
+  const auto* p = reinterpret_cast<const std::uint8_t*>(text.data());
+  for (std::size_t i = 0; i < text.size();) {
+    std::uint32_t cp = 0;
+    const int n = wellFormedUtf8(p + i, text.size() - i, cp);
+    if (n == 0) {
+      changed.push_back(text[i++]);
+      continue;
+    }
+    std::uint32_t to = cp;
+    switch (op_) {
+      case Operation::kUpper: to = upperChar(cp); break;
+      case Operation::kLower: to = lowerChar(cp); break;
+      default:
+        if (const int letter = cp >= 0x80 ? letterOfCodePoint(cp) : 0) {
+          changed.push_back(baseLetter(letter));
+          i += static_cast<std::size_t>(n);
+          continue;
+        }
+    }
+    std::uint8_t bytes[4];
+    changed.append(reinterpret_cast<const char*>(bytes),
+                   static_cast<std::size_t>(encodeUtf8(to, bytes)));
+    i += static_cast<std::size_t>(n);
+  }
+  if (from_ == kUtf8)
+    out.append(changed.data(), changed.size());
+  else
+    ts::convert(back_, changed, out);
   if (out.view() == value) {
     out.clear();
     return Outcome::kUnchanged;
@@ -63,7 +136,8 @@ int findColumnItem(const SchemaTree& tree, const ColumnRef& column) {
   int found = kNoItem;
   tree.walk(tree.root(), [&](int it) {
     const SchemaItem& item = tree.item(it);
-    if (item.kind != ItemKind::kColumn || item.text != column.column) return SchemaTree::Next::kGoOn;
+    if (item.kind != ItemKind::kColumn || item.text != column.column)
+      return SchemaTree::Next::kGoOn;
     const int table = tree.tableOf(it);
     if (table == kNoItem || tree.item(table).text != column.table) return SchemaTree::Next::kGoOn;
     found = it;
@@ -92,6 +166,7 @@ RunReport runConversion(Backend& backend, const SchemaTree& tree, ValueConverter
       done.column = ref;
       done.failed = true;
       done.error = e.what();
+      done.code = e.code();
     }
     if (!done.failed && !done.stopped) observer.position(100);
     observer.columnDone(done);
@@ -107,9 +182,9 @@ RunReport runConversion(Backend& backend, const SchemaTree& tree, ValueConverter
       default: return SchemaTree::Next::kSkipSiblings;
     }
   });
-  report.seconds = std::chrono::duration_cast<std::chrono::seconds>(
-                       std::chrono::steady_clock::now() - started)
-                       .count();
+  report.seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started)
+          .count();
   return report;
 }
 

@@ -27,7 +27,7 @@ class Statement {
   Statement(sqlite3* db, const std::string& sql) : db_(db) {
     if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr) !=
         SQLITE_OK)
-      throw DbError(sqlite3_errmsg(db));
+      throw DbError(sqlite3_errmsg(db), sqlite3_extended_errcode(db));
   }
   ~Statement() { sqlite3_finalize(stmt_); }
   Statement(const Statement&) = delete;
@@ -42,12 +42,12 @@ class Statement {
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    throw DbError(sqlite3_errmsg(db_));
+    throw DbError(sqlite3_errmsg(db_), sqlite3_extended_errcode(db_));
   }
   std::string text(int i) const {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
-    return p == nullptr ? std::string() : std::string(p, static_cast<std::size_t>(
-                                                             sqlite3_column_bytes(stmt_, i)));
+    return p == nullptr ? std::string()
+                        : std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, i)));
   }
   std::int64_t integer(int i) const { return sqlite3_column_int64(stmt_, i); }
   bool isNull(int i) const { return sqlite3_column_type(stmt_, i) == SQLITE_NULL; }
@@ -63,7 +63,7 @@ void exec(sqlite3* db, const char* sql) {
   if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
     const std::string why = error != nullptr ? error : sqlite3_errmsg(db);
     sqlite3_free(error);
-    throw DbError(why);
+    throw DbError(why, sqlite3_extended_errcode(db));
   }
 }
 
@@ -94,8 +94,8 @@ TextType textType(const std::string& declared) {
     std::string digits;
     for (std::size_t i = open + 1; i < t.size() && t[i] != ')' && t[i] != ','; ++i)
       if (t[i] != ' ') digits.push_back(t[i]);
-    if (!digits.empty() && std::all_of(digits.begin(), digits.end(),
-                                       [](char c) { return c >= '0' && c <= '9'; }))
+    if (!digits.empty() &&
+        std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
       return {10, digits};
   }
   return {12, ""};
@@ -113,8 +113,7 @@ std::string valueText(sqlite3_stmt* s, int i) {
       std::snprintf(text, sizeof text, "%e", sqlite3_column_double(s, i));
       return text;
     }
-    case SQLITE_BLOB:
-      return "(BLOB, " + std::to_string(sqlite3_column_bytes(s, i)) + " bytes)";
+    case SQLITE_BLOB: return "(BLOB, " + std::to_string(sqlite3_column_bytes(s, i)) + " bytes)";
     default: {
       const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
       const int n = sqlite3_column_bytes(s, i);
@@ -143,21 +142,28 @@ struct ForeignKey {
   }
 };
 
-const std::vector<std::string> kDatabaseNames{
-    "Name", "Updatable", "Transactions", "Version", "Collating Order", "Query Timeout",
-    "Connect String"};
-const std::vector<std::string> kTableNames{"Name",         "Updatable",       "Date Created",
-                                           "Last Updated", "Source Table",    "Connect",
-                                           "Validation Rule", "Validation Text", "Record Count"};
+const std::vector<std::string> kDatabaseNames{"Name",          "Updatable",       "Transactions",
+                                              "Version",       "Collating Order", "Query Timeout",
+                                              "Connect String"};
+const std::vector<std::string> kTableNames{
+    "Name",    "Updatable",       "Date Created",    "Last Updated", "Source Table",
+    "Connect", "Validation Rule", "Validation Text", "Record Count"};
 const std::vector<std::string> kRelationNames{"Name", "Table", "Foreign ", "Attributes"};
-const std::vector<std::string> kIndexNames{"Name",   "Fields",   "Primary",  "Unique", "Clustered",
+const std::vector<std::string> kIndexNames{"Name",   "Fields",   "Primary", "Unique",  "Clustered",
                                            "Ignore", "Required", "Foreign", "Distinct"};
-const std::vector<std::string> kQueryNames{"Name",       "Type",            "Date Created",
-                                           "Last Updated", "Updatable",     "Returns Records",
-                                           "SQL",        "Connect",         "ODBC Timeout"};
-const std::vector<std::string> kFieldNames{
-    "Name",            "Type",         "Size",           "Required",        "Allow Zero Length",
-    "Collating Order", "Foreign Name", "Validation Rule", "Validation Text", "Default Value"};
+const std::vector<std::string> kQueryNames{"Name",         "Type",      "Date Created",
+                                           "Last Updated", "Updatable", "Returns Records",
+                                           "SQL",          "Connect",   "ODBC Timeout"};
+const std::vector<std::string> kFieldNames{"Name",
+                                           "Type",
+                                           "Size",
+                                           "Required",
+                                           "Allow Zero Length",
+                                           "Collating Order",
+                                           "Foreign Name",
+                                           "Validation Rule",
+                                           "Validation Text",
+                                           "Default Value"};
 
 PropertyTable propertyLayout(const std::vector<std::string>& names,
                              const std::vector<std::string>& values) {
@@ -208,8 +214,7 @@ std::string keyText(const std::vector<std::string>& names, int n, sqlite3_value*
         v += "'";
         break;
       }
-      default:
-        v = reinterpret_cast<const char*>(sqlite3_value_text(values[i]));
+      default: v = reinterpret_cast<const char*>(sqlite3_value_text(values[i]));
     }
     left += (i ? ", " : "") + names[static_cast<std::size_t>(i)];
     right += (i ? ", " : "") + v;
@@ -312,7 +317,8 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& path, bool
   char head[32] = {};
   f.read(head, sizeof head);
   const std::string_view h(head, static_cast<std::size_t>(f.gcount()));
-  if (h.size() >= 19 && (h.substr(4, 15) == "Standard Jet DB" || h.substr(4, 15) == "Standard ACE DB"))
+  if (h.size() >= 19 &&
+      (h.substr(4, 15) == "Standard Jet DB" || h.substr(4, 15) == "Standard ACE DB"))
     throw DbError(path +
                   " is a Microsoft Access database, and Linux has no writer for Access files. "
                   "Move it into SQLite with mdbtools (mdb-schema FILE sqlite | sqlite3 NEW.db, "
@@ -334,7 +340,8 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& path, bool
     }
     sqlite3_busy_timeout(db, 5000);
     std::unique_ptr<SqliteBackend> b(new SqliteBackend(db, path, forReading));
-    const int rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
+    const int rc =
+        sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
     return std::pair{std::move(b), rc};
   };
   auto [b, rc] = connect(readOnly);
@@ -388,15 +395,17 @@ RowKey SqliteBackend::rowKey(const Table& t) {
 SqliteBackend::Table SqliteBackend::describe(const std::string& table) {
   Table t;
   {
-    Statement s(db_, "SELECT name, type FROM sqlite_schema WHERE type IN ('table', 'view') AND "
-                     "name = ?1 COLLATE NOCASE");
+    Statement s(db_,
+                "SELECT name, type FROM sqlite_schema WHERE type IN ('table', 'view') AND "
+                "name = ?1 COLLATE NOCASE");
     s.bind(1, table);
     if (!s.step()) throw DbError("no table or view " + quoteSqlName(table) + " in " + name());
     t.name = s.text(0);
     t.view = s.text(1) == "view";
   }
-  Statement c(db_, "SELECT name, type, \"notnull\", dflt_value, pk, hidden "
-                   "FROM pragma_table_xinfo(?1)");
+  Statement c(db_,
+              "SELECT name, type, \"notnull\", dflt_value, pk, hidden "
+              "FROM pragma_table_xinfo(?1)");
   c.bind(1, t.name);
   while (c.step()) {
     SqlColumn col;
@@ -434,8 +443,9 @@ std::vector<std::string> indexNames(sqlite3* db, const std::string& table) {
 }
 
 std::vector<ForeignKey> foreignKeys(sqlite3* db, const std::string& table) {
-  Statement s(db, "SELECT id, \"table\", \"from\", \"to\", on_update, on_delete "
-                  "FROM pragma_foreign_key_list(?1) ORDER BY id DESC, seq");
+  Statement s(db,
+              "SELECT id, \"table\", \"from\", \"to\", on_update, on_delete "
+              "FROM pragma_foreign_key_list(?1) ORDER BY id DESC, seq");
   s.bind(1, table);
   std::vector<ForeignKey> keys;
   std::int64_t id = -1;
@@ -543,8 +553,7 @@ ColumnReport SqliteBackend::convertColumn(const ColumnRef& ref, ValueConverter& 
                     "; tsdata converts SQLite databases that store UTF-8");
   }
   const Table t = describe(ref.table);
-  if (t.view)
-    throw DbError(quoteSqlName(t.name) + " is a view: convert the tables it shows");
+  if (t.view) throw DbError(quoteSqlName(t.name) + " is a view: convert the tables it shows");
   const SqlColumn* col = t.column(ref.column);
   if (col == nullptr)
     throw DbError("no column " + quoteSqlName(ref.column) + " in table " + quoteSqlName(t.name));
@@ -558,9 +567,9 @@ ColumnReport SqliteBackend::convertColumn(const ColumnRef& ref, ValueConverter& 
   try {
     // The records the progress bar expects: the span of the rowids (two lookups), or for a
     // table without rowid its count.  The update then counts them exactly.
-    Statement count(db_, key.rowid && !key.sql.empty()
-                             ? "SELECT max(" + key.sql + ") - min(" + key.sql + ") + 1 FROM " + table
-                             : "SELECT count(*) FROM " + table);
+    Statement count(db_, key.rowid && !key.sql.empty() ? "SELECT max(" + key.sql + ") - min(" +
+                                                             key.sql + ") + 1 FROM " + table
+                                                       : "SELECT count(*) FROM " + table);
     count.step();
     SqliteColumnRun run(converter, observer, report,
                         static_cast<std::uint64_t>(std::max<std::int64_t>(count.integer(0), 0)));
@@ -571,13 +580,14 @@ ColumnReport SqliteBackend::convertColumn(const ColumnRef& ref, ValueConverter& 
       SqliteColumnRun*& r;
       ~Clear() { r = nullptr; }
     } clear{run_};
-    const std::string sql = "UPDATE " + table + " SET " + column + " = ts_column_value(" +
-                            column + (key.sql.empty() ? "" : ", " + key.sql) +
-                            ") WHERE ts_column_record(" + column + ")";
+    const std::string sql = "UPDATE " + table + " SET " + column + " = ts_column_value(" + column +
+                            (key.sql.empty() ? "" : ", " + key.sql) + ") WHERE ts_column_record(" +
+                            column + ")";
     Statement update(db_, sql);
     const int rc = sqlite3_step(update.get());
     if (rc != SQLITE_DONE) {
       report.error = sqlite3_errmsg(db_);
+      report.code = sqlite3_extended_errcode(db_);
       report.stopped = run.stopped;
       report.failed = !run.stopped;
       if (run.converting && !key.sql.empty()) report.row = run.key();
@@ -585,11 +595,13 @@ ColumnReport SqliteBackend::convertColumn(const ColumnRef& ref, ValueConverter& 
   } catch (const DbError& e) {
     report.failed = true;
     report.error = e.what();
+    report.code = e.code();
   }
   if (!report.failed && !report.stopped) {
     if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) return report;
     report.failed = true;
     report.error = sqlite3_errmsg(db_);
+    report.code = sqlite3_extended_errcode(db_);
     report.row.clear();
   }
   sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -670,8 +682,8 @@ PropertyTable SqliteBackend::properties(const SchemaTree& tree, int item) {
                                       nullptr, nullptr, nullptr) == SQLITE_OK &&
         seq != nullptr)
       collation = seq;
-    return std::vector<std::string>{c.name,      c.type,  tt.size, flag(c.notNull), "",
-                                    collation,   "",      "",      "",              c.defaultValue};
+    return std::vector<std::string>{c.name, c.type, tt.size, flag(c.notNull), "", collation,
+                                    "",     "",     "",      c.defaultValue};
   };
   auto indexRow = [&](const std::string& table, const std::string& index) {
     Statement l(db_, "SELECT \"unique\", origin FROM pragma_index_list(?1) WHERE name = ?2");
@@ -687,8 +699,8 @@ PropertyTable SqliteBackend::properties(const SchemaTree& tree, int item) {
     while (c.step())
       fields += (fields.empty() ? "" : ";") + std::string(c.integer(1) ? "-" : "+") +
                 (c.isNull(0) ? std::string("(expression)") : c.text(0));
-    return std::vector<std::string>{index, fields, flag(primary), flag(unique), "", "", "",
-                                    flag(false), flag(unique)};
+    return std::vector<std::string>{index, fields, flag(primary), flag(unique), "",
+                                    "",    "",     flag(false),   flag(unique)};
   };
   auto relationRow = [](const ForeignKey& k) {
     return std::vector<std::string>{k.text(), k.parent, k.child,
@@ -758,14 +770,23 @@ PropertyTable SqliteBackend::properties(const SchemaTree& tree, int item) {
   return {};
 }
 
+bool SqliteBackend::deleteObject(const SchemaTree& tree, int item) {
+  const SchemaItem& it = tree.item(item);
+  if (it.kind != ItemKind::kTable && it.kind != ItemKind::kQuery) return false;
+  if (readOnly_) throw DbError(name() + " is open read-only");
+  const std::string sql =
+      (it.kind == ItemKind::kTable ? "DROP TABLE " : "DROP VIEW ") + quoteSqlName(it.text);
+  exec(db_, sql.c_str());
+  return true;
+}
+
 std::string SqliteBackend::backup() {
   const fs::path target(path_);
-  std::string temp = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX"))
-                         .string();
+  std::string temp =
+      (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
   if (target.parent_path().empty()) temp = "." + target.filename().string() + ".XXXXXX";
   const int fd = mkstemp(temp.data());
-  if (fd < 0)
-    throw DbError("cannot make a copy beside " + path_ + ": " + std::strerror(errno));
+  if (fd < 0) throw DbError("cannot make a copy beside " + path_ + ": " + std::strerror(errno));
   close(fd);
   sqlite3* copy = nullptr;
   std::string error;

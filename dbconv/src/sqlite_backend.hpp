@@ -31,6 +31,7 @@ class SqliteBackend final : public Backend {
                   const std::function<bool(const StoredValue&)>& visit) override;
   TableData tableData(const std::string& table, std::size_t maxRows) override;
   PropertyTable properties(const SchemaTree& tree, int item) override;
+  bool deleteObject(const SchemaTree& tree, int item) override;
   std::string backup() override;
 
   sqlite3* handle() const { return db_; }

@@ -87,9 +87,9 @@ TEST(SchemaTree, WalkVisitsChildrenFirstAndFindsColumns) {
     order.push_back(t.tree.item(i).text);
     return SchemaTree::Next::kGoOn;
   });
-  EXPECT_EQ(order, (std::vector<std::string>{"name", "count", "note", "Fields", "Indexes", "a",
-                                             "name", "Fields", "b", "Tables", "Relations",
-                                             "shop.db"}));
+  EXPECT_EQ(order,
+            (std::vector<std::string>{"name", "count", "note", "Fields", "Indexes", "a", "name",
+                                      "Fields", "b", "Tables", "Relations", "shop.db"}));
   EXPECT_EQ(t.tree.tableOf(t.bName), t.b);
   EXPECT_EQ(findColumnItem(t.tree, {"b", "name"}), t.bName);
   EXPECT_EQ(findColumnItem(t.tree, {"b", "note"}), kNoItem);
@@ -132,6 +132,7 @@ class Failing : public Backend {
   void readColumn(const ColumnRef&, const std::function<bool(const StoredValue&)>&) override {}
   TableData tableData(const std::string&, std::size_t) override { return {}; }
   PropertyTable properties(const SchemaTree&, int) override { return {}; }
+  bool deleteObject(const SchemaTree&, int) override { return false; }
 
  private:
   BackendMode mode_;
@@ -163,6 +164,48 @@ TEST(ConversionRun, AFailedColumnEndsWhatItsBackEndSays) {
   EXPECT_EQ(run(BackendMode::kDao), (std::pair{V{"a.one", "a.bad!", "b.three"}, false}));
   EXPECT_EQ(run(BackendMode::kAdo), (std::pair{V{"a.one", "a.bad!", "a.two", "b.three"}, false}));
   EXPECT_EQ(run(BackendMode::kOdbc), (std::pair{V{"a.one", "a.bad!"}, true}));
+}
+
+}  // namespace
+}  // namespace ts::db
+
+namespace ts::db {
+namespace {
+
+std::string in(const std::string& utf8, int code) {
+  ConverterState s;
+  selectPair(s, kUtf8, static_cast<std::uint32_t>(code));
+  return convert(s, utf8);
+}
+
+TEST(ValueConverter, ChangesLettersWithinTheSourceCharset) {
+  using Op = ValueConverter::Operation;
+  ByteBuffer out;
+  auto change = [&](int code, Op op, const std::string& utf8) {
+    ValueConverter c(code, code, op);
+    const auto outcome = c.convert(in(utf8, code), out);
+    return std::pair{outcome,
+                     outcome == ValueConverter::Outcome::kConverted ? out.str() : std::string()};
+  };
+  using O = ValueConverter::Outcome;
+  for (int code : {int{kUtf8}, int{kVniWin}, int{kViscii}}) {
+    EXPECT_EQ(change(code, Op::kUpper, "Đường Việt, số 7"),
+              (std::pair{O::kConverted, in("ĐƯỜNG VIỆT, SỐ 7", code)}))
+        << code;
+    EXPECT_EQ(change(code, Op::kLower, "ĐƯỜNG Việt"),
+              (std::pair{O::kConverted, in("đường việt", code)}))
+        << code;
+    EXPECT_EQ(change(code, Op::kStripMarks, "Đường Việt ă Ơ"),
+              (std::pair{O::kConverted, std::string("Duong Viet a O")}))
+        << code;
+    EXPECT_EQ(change(code, Op::kUpper, "ABC 12").first, O::kUnchanged) << code;
+  }
+  // TCVN3 has no capitals with tones: those letters stay as they are.
+  EXPECT_EQ(change(kTcvn3, Op::kUpper, "việt nam"),
+            (std::pair{O::kConverted, in("VIệT NAM", kTcvn3)}));
+  // A value that does not go to UTF-8 and back exactly is left alone.
+  ValueConverter c(kTcvn3, kTcvn3, Op::kUpper);
+  EXPECT_EQ(c.convert(std::string("a\x81", 2), out), O::kUndecided);
 }
 
 }  // namespace

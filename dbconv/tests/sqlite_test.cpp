@@ -38,7 +38,8 @@ TEST_F(Sqlite, SchemaHasEveryObjectKindAndNoSystemObjects) {
       "CREATE VIEW names AS SELECT name FROM people;"
       "CREATE VIRTUAL TABLE notes USING fts5(body);";
   sql += "BEGIN;";
-  for (int i = 1; i <= 1000; ++i) sql += "INSERT INTO people(name) VALUES ('n" + std::to_string(i) + "');";
+  for (int i = 1; i <= 1000; ++i)
+    sql += "INSERT INTO people(name) VALUES ('n" + std::to_string(i) + "');";
   sql += "COMMIT;";
   execSql(db(), sql);
   auto b = open();
@@ -52,7 +53,8 @@ TEST_F(Sqlite, SchemaHasEveryObjectKindAndNoSystemObjects) {
   const int tables = tree.item(root).children[0];
   std::vector<std::string> names;
   for (int c : tree.item(tables).children) names.push_back(tree.item(c).text);
-  EXPECT_EQ(names, (std::vector<std::string>{"people", "orders", "notes"}));  // no sqlite_, no shadows
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"people", "orders", "notes"}));  // no sqlite_, no shadows
   const int people = tree.item(tables).children[0];
   const int fields = tree.find(people, ItemKind::kFields, "Fields");
   const int indexes = tree.find(people, ItemKind::kIndexes, "Indexes");
@@ -65,11 +67,17 @@ TEST_F(Sqlite, SchemaHasEveryObjectKindAndNoSystemObjects) {
   const int queries = tree.item(root).children[2];
   EXPECT_EQ(tree.item(tree.item(queries).children.at(0)).text, "names");
 
-  for (const auto& [column, text] : std::vector<std::pair<ColumnRef, bool>>{
-           {{"people", "name"}, true}, {{"people", "note"}, true}, {{"people", "id"}, false},
-           {{"people", "raw"}, false}, {{"people", "born"}, false},
-           {{"people", "upper_name"}, false}, {{"orders", "what"}, true},
-           {{"names", "name"}, false}, {{"notes", "body"}, false}, {{"PEOPLE", "NAME"}, true}})
+  for (const auto& [column, text] :
+       std::vector<std::pair<ColumnRef, bool>>{{{"people", "name"}, true},
+                                               {{"people", "note"}, true},
+                                               {{"people", "id"}, false},
+                                               {{"people", "raw"}, false},
+                                               {{"people", "born"}, false},
+                                               {{"people", "upper_name"}, false},
+                                               {{"orders", "what"}, true},
+                                               {{"names", "name"}, false},
+                                               {{"notes", "body"}, false},
+                                               {{"PEOPLE", "NAME"}, true}})
     EXPECT_EQ(b->convertible(column), text) << column.label();
 
   // Properties: a field, a table with its record count, an index, a relation.
@@ -78,10 +86,13 @@ TEST_F(Sqlite, SchemaHasEveryObjectKindAndNoSystemObjects) {
   EXPECT_EQ(field.rows.at(1), (std::vector<std::string>{"Type", "VARCHAR(40)"}));
   EXPECT_EQ(field.rows.at(2), (std::vector<std::string>{"Size", "40"}));
   EXPECT_EQ(field.rows.at(3), (std::vector<std::string>{"Required", "TRUE"}));
-  EXPECT_EQ(b->properties(tree, people).rows.at(8), (std::vector<std::string>{"Record Count", "1000"}));
-  const PropertyTable index = b->properties(tree, tree.find(indexes, ItemKind::kIndex, "people_name"));
+  EXPECT_EQ(b->properties(tree, people).rows.at(8),
+            (std::vector<std::string>{"Record Count", "1000"}));
+  const PropertyTable index =
+      b->properties(tree, tree.find(indexes, ItemKind::kIndex, "people_name"));
   EXPECT_EQ(index.rows.at(1), (std::vector<std::string>{"Fields", "-name"}));
-  EXPECT_EQ(b->properties(tree, relations).rows.at(0).at(3), "ON UPDATE NO ACTION ON DELETE CASCADE");
+  EXPECT_EQ(b->properties(tree, relations).rows.at(0).at(3),
+            "ON UPDATE NO ACTION ON DELETE CASCADE");
   EXPECT_EQ(b->properties(tree, fields).rows.size(), 6u);
 
   const TableData data = b->tableData("people", 100);
@@ -94,11 +105,13 @@ TEST_F(Sqlite, ConvertsTheNamedColumnOnlyAndLeavesNullsAndOtherTypes) {
   const std::string table = "we\"ird] t;able", column = "họ \"tên\"] ;x";
   const std::string text = encode("Nguyễn Văn Đức  ", kTcvn3);  // trailing blanks stay
   // No declared type: values keep their storage class (marked by its own box, as a user may).
-  execSql(db(), "CREATE TABLE \"we\"\"ird] t;able\" (\"họ \"\"tên\"\"] ;x\", "
-                "\"họ \"\"tên\"\"]\" TEXT, plain TEXT);"
-                "INSERT INTO \"we\"\"ird] t;able\" VALUES (" + quoteText(text) + ", " +
-                quoteText(text) + ", " + quoteText(text) + "), (NULL, NULL, NULL), (42, 1, 1),"
-                "(x'A8E3', 1, 1), (2.5, 1, 1), ('ASCII only', 1, 1);");
+  execSql(db(),
+          "CREATE TABLE \"we\"\"ird] t;able\" (\"họ \"\"tên\"\"] ;x\", "
+          "\"họ \"\"tên\"\"]\" TEXT, plain TEXT);"
+          "INSERT INTO \"we\"\"ird] t;able\" VALUES (" +
+              quoteText(text) + ", " + quoteText(text) + ", " + quoteText(text) +
+              "), (NULL, NULL, NULL), (42, 1, 1),"
+              "(x'A8E3', 1, 1), (2.5, 1, 1), ('ASCII only', 1, 1);");
   auto b = open();
   ValueConverter converter(kTcvn3, kUtf8);
   RunObserver observer;
@@ -109,8 +122,9 @@ TEST_F(Sqlite, ConvertsTheNamedColumnOnlyAndLeavesNullsAndOtherTypes) {
   EXPECT_EQ(r.unchanged, 1u);
   EXPECT_EQ(r.nulls, 1u);
   EXPECT_EQ(r.skipped, 3u);
-  const auto rows = query(db(), "SELECT \"họ \"\"tên\"\"] ;x\", typeof(\"họ \"\"tên\"\"] ;x\"), "
-                                "\"họ \"\"tên\"\"]\", plain FROM \"we\"\"ird] t;able\" ORDER BY rowid");
+  const auto rows = query(db(),
+                          "SELECT \"họ \"\"tên\"\"] ;x\", typeof(\"họ \"\"tên\"\"] ;x\"), "
+                          "\"họ \"\"tên\"\"]\", plain FROM \"we\"\"ird] t;able\" ORDER BY rowid");
   EXPECT_EQ(rows[0], (std::vector<std::string>{"Nguyễn Văn Đức  ", "text", text, text}));
   EXPECT_EQ(rows[1][0], "NULL");
   EXPECT_EQ(rows[2][1], "integer");
@@ -123,19 +137,25 @@ TEST_F(Sqlite, AFailureRollsTheColumnBackAndSkipsTheRestOfItsChain) {
   const std::string v = quoteText(encode("Việt Nam", kTcvn3));
   execSql(db(),
           "CREATE TABLE a (x TEXT, y TEXT, z TEXT);"
-          "INSERT INTO a VALUES (" + v + "," + v + "," + v + "), (" + v + "," + v + "," + v +
-              "), (" + v + "," + v + "," + v + ");"
-          "CREATE TRIGGER no_y BEFORE UPDATE OF y ON a WHEN old.rowid = 3 "
-          "BEGIN SELECT RAISE(ABORT, 'y of row 3 is locked'); END;"
-          "CREATE TABLE b (k TEXT PRIMARY KEY, w TEXT CHECK (length(CAST(w AS BLOB)) < 10)) WITHOUT ROWID;"
-          "INSERT INTO b VALUES ('A', 'Ha Noi'), ('B', " + v + ");"
-          "CREATE TABLE c (w TEXT); INSERT INTO c VALUES (" + v + ");");
+          "INSERT INTO a VALUES (" +
+              v + "," + v + "," + v + "), (" + v + "," + v + "," + v + "), (" + v + "," + v + "," +
+              v +
+              ");"
+              "CREATE TRIGGER no_y BEFORE UPDATE OF y ON a WHEN old.rowid = 3 "
+              "BEGIN SELECT RAISE(ABORT, 'y of row 3 is locked'); END;"
+              "CREATE TABLE b (k TEXT PRIMARY KEY, w TEXT CHECK (length(CAST(w AS BLOB)) < 10)) "
+              "WITHOUT ROWID;"
+              "INSERT INTO b VALUES ('A', 'Ha Noi'), ('B', " +
+              v +
+              ");"
+              "CREATE TABLE c (w TEXT); INSERT INTO c VALUES (" +
+              v + ");");
   auto b = open();
   SchemaTree tree;
   b->fillSchema(tree);
-  tree.clickBox(tree.item(tree.root()).children[0], Propagation::kFromItem,
-                [&](int c) { return b->convertible({tree.item(tree.tableOf(c)).text,
-                                                    tree.item(c).text}); });
+  tree.clickBox(tree.item(tree.root()).children[0], Propagation::kFromItem, [&](int c) {
+    return b->convertible({tree.item(tree.tableOf(c)).text, tree.item(c).text});
+  });
   ValueConverter converter(kTcvn3, kUtf8);
   RunObserver observer;
   const RunReport r = runConversion(*b, tree, converter, observer);
@@ -148,9 +168,12 @@ TEST_F(Sqlite, AFailureRollsTheColumnBackAndSkipsTheRestOfItsChain) {
   EXPECT_NE(r.columns[3].error.find("CHECK"), std::string::npos) << r.columns[3].error;
   EXPECT_TRUE(r.anyFailed());
   const std::string raw = encode("Việt Nam", kTcvn3);
-  EXPECT_EQ(query(db(), "SELECT DISTINCT x FROM a"), (std::vector<std::vector<std::string>>{{"Việt Nam"}}));
-  EXPECT_EQ(query(db(), "SELECT DISTINCT y FROM a"), (std::vector<std::vector<std::string>>{{raw}}));
-  EXPECT_EQ(query(db(), "SELECT DISTINCT z FROM a"), (std::vector<std::vector<std::string>>{{raw}}));
+  EXPECT_EQ(query(db(), "SELECT DISTINCT x FROM a"),
+            (std::vector<std::vector<std::string>>{{"Việt Nam"}}));
+  EXPECT_EQ(query(db(), "SELECT DISTINCT y FROM a"),
+            (std::vector<std::vector<std::string>>{{raw}}));
+  EXPECT_EQ(query(db(), "SELECT DISTINCT z FROM a"),
+            (std::vector<std::vector<std::string>>{{raw}}));
   EXPECT_EQ(query(db(), "SELECT w FROM b ORDER BY k")[1][0], raw);
   EXPECT_EQ(query(db(), "SELECT w FROM c")[0][0], "Việt Nam");
 }
@@ -158,8 +181,8 @@ TEST_F(Sqlite, AFailureRollsTheColumnBackAndSkipsTheRestOfItsChain) {
 TEST_F(Sqlite, AStopRollsBackAndAutomaticSourceDecidesPerValue) {
   std::string sql = "CREATE TABLE t (v TEXT);";
   const std::vector<std::string> values{encode("Tiếng Việt có dấu", kTcvn3),
-                                        encode("Tiếng Việt có dấu", kVniWin),
-                                        "Tiếng Việt có dấu", "plain"};
+                                        encode("Tiếng Việt có dấu", kVniWin), "Tiếng Việt có dấu",
+                                        "plain"};
   for (int i = 0; i < 100; ++i)
     for (const auto& v : values) sql += "INSERT INTO t VALUES (" + quoteText(v) + ");";
   execSql(db(), sql);

@@ -42,12 +42,15 @@ TEST_F(Tsdata, RefusesWhatItCannotUseAndSaysWhy) {
     std::string says;
   };
   for (const Case& c : std::vector<Case>{
-           {{"-f", "tcvn3", "-t", "utf8", (dir_ / "none.db").string(), "t"}, "none.db: No such file"},
-           {{"-f", "tcvn3", "-t", "utf8", (dir_ / "plain.txt").string(), "t"}, "not a SQLite database"},
+           {{"-f", "tcvn3", "-t", "utf8", (dir_ / "none.db").string(), "t"},
+            "none.db: No such file"},
+           {{"-f", "tcvn3", "-t", "utf8", (dir_ / "plain.txt").string(), "t"},
+            "not a SQLite database"},
            {{"--list", (dir_ / "old.mdb").string()}, "mdb-export"},
            {{"--list", (dir_ / "x.dbf").string()}, "dBASE and FoxPro tables are not supported yet"},
            {{"-f", "tcvn3", "-t", "utf8", db, "nowhere"}, "no table 'nowhere'"},
-           {{"-f", "tcvn3", "-t", "utf8", db, "khách hàng.tuổi"}, "no column 'tuổi' in table 'khách hàng'"},
+           {{"-f", "tcvn3", "-t", "utf8", db, "khách hàng.tuổi"},
+            "no column 'tuổi' in table 'khách hàng'"},
            {{"-f", "tcvn3", "-t", "utf8", db, "danh bạ"}, "is a view"},
            {{"-f", "tcvn3", "-t", "nope", db, "khách hàng"}, "unknown charset 'nope'"},
            {{"-f", "tcvn3", "-t", "40", db, "khách hàng"}, "charset 40"},
@@ -76,15 +79,19 @@ TEST_F(Tsdata, ConvertsTheExampleOnceAndRefusesASecondRun) {
   r = run({"-f", "tcvn3", "-t", "utf8", "--backup", db, "khách hàng"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("khách hàng.địa chỉ; ghi chú: 4 converted, 0 unchanged, 1 NULL"),
-            std::string::npos) << r.out;
+            std::string::npos)
+      << r.out;
   EXPECT_NE(r.out.find("Thời gian chuyển mã: Giờ: 00"), std::string::npos);
   r = run({"-f", "vni", "-t", "utf8", "--table", "sản phẩm [vni]", "--column", "tên \"hàng\"",
            "--column", "ghi chú", db});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(query(db, "SELECT \"họ tên\", \"địa chỉ; ghi chú\" FROM \"khách hàng\" WHERE id IN (1, 4)"),
-            (Rows{{"Nguyễn Văn Đức", "12 phố Hàng Bạc, Hà Nội"}, {"Phạm Thu Hương  ", "NULL"}}));
-  EXPECT_EQ(query(db, "SELECT \"tên \"\"hàng\"\"\", \"ghi chú\" FROM \"sản phẩm [vni]\" WHERE mã = 'SP04'"),
-            (Rows{{"Nước mắm Phú Quốc", "Độ đạm 40 độ N"}}));
+  EXPECT_EQ(
+      query(db, "SELECT \"họ tên\", \"địa chỉ; ghi chú\" FROM \"khách hàng\" WHERE id IN (1, 4)"),
+      (Rows{{"Nguyễn Văn Đức", "12 phố Hàng Bạc, Hà Nội"}, {"Phạm Thu Hương  ", "NULL"}}));
+  EXPECT_EQ(
+      query(db,
+            "SELECT \"tên \"\"hàng\"\"\", \"ghi chú\" FROM \"sản phẩm [vni]\" WHERE mã = 'SP04'"),
+      (Rows{{"Nước mắm Phú Quốc", "Độ đạm 40 độ N"}}));
   // The copy holds the legacy text.
   EXPECT_EQ(query(db + ".bak", "SELECT \"họ tên\" FROM \"khách hàng\" WHERE id = 1"),
             query((fs::path(EXAMPLES_DIR) / "db" / "legacy.db").string(),
@@ -96,34 +103,39 @@ TEST_F(Tsdata, ConvertsTheExampleOnceAndRefusesASecondRun) {
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("khách hàng.họ tên does not read as 15 \"TCVN3 - ABC\": it reads as 41 "
                        "\"Ucode1 UTF-8\""),
-            std::string::npos) << r.err;
+            std::string::npos)
+      << r.err;
   EXPECT_EQ(readFile(db), converted);
   EXPECT_FALSE(fs::exists(db + ".bak.1"));
   // --force converts it anyway; a second copy never replaces the first.
   r = run({"-f", "tcvn3", "-t", "utf8", "--force", "--backup", db, "khách hàng.họ tên"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(fs::exists(db + ".bak.1"));
-  EXPECT_NE(query(db, "SELECT \"họ tên\" FROM \"khách hàng\" WHERE id = 1")[0][0], "Nguyễn Văn Đức");
+  EXPECT_NE(query(db, "SELECT \"họ tên\" FROM \"khách hàng\" WHERE id = 1")[0][0],
+            "Nguyễn Văn Đức");
 }
 
 TEST_F(Tsdata, ListsWhatItCanReadAndSaysWhatItCannot) {
   const std::string db = (dir_ / "t.db").string();
-  execSql(db, "CREATE TABLE gone (a TEXT); CREATE VIEW old AS SELECT a FROM gone; DROP TABLE gone;"
-              "CREATE TABLE \"v1.2\" (\"n.o\" NVARCHAR(5), n INTEGER); INSERT INTO \"v1.2\" "
-              "VALUES ('\xB8', 1);");
+  execSql(db,
+          "CREATE TABLE gone (a TEXT); CREATE VIEW old AS SELECT a FROM gone; DROP TABLE gone;"
+          "CREATE TABLE \"v1.2\" (\"n.o\" NVARCHAR(5), n INTEGER); INSERT INTO \"v1.2\" "
+          "VALUES ('\xB8', 1);");
   ProgramResult r = run({"--list", db});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("view old (cannot be read: "), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("table v1.2 (1 rows)\n  n.o                     NVARCHAR(5)     text\n"
                        "  n                       INTEGER         not converted\n"),
-            std::string::npos) << r.out;
+            std::string::npos)
+      << r.out;
   // A dotted name splits where a table and its column are found.
   r = run({"-f", "tcvn3", "-t", "utf8", db, "v1.2.n.o"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(query(db, "SELECT \"n.o\" FROM \"v1.2\"")[0][0], "á");
   // A database that stores UTF-16 is refused, not mangled.
   const std::string wide = (dir_ / "wide.db").string();
-  execSql(wide, "PRAGMA encoding = 'UTF-16le'; CREATE TABLE t (c TEXT); INSERT INTO t VALUES ('x');");
+  execSql(wide,
+          "PRAGMA encoding = 'UTF-16le'; CREATE TABLE t (c TEXT); INSERT INTO t VALUES ('x');");
   r = run({"-f", "tcvn3", "-t", "utf8", wide, "t"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("t.c: failed: wide.db stores its text as UTF-16le"), std::string::npos)
@@ -134,24 +146,27 @@ TEST_F(Tsdata, AFailedColumnIsLeftWholeAndNamesItsRow) {
   const std::string db = (dir_ / "t.db").string();
   const std::string v = quoteText("Vi\xD6t Nam");
   execSql(db, "CREATE TABLE t (a TEXT, b TEXT); INSERT INTO t VALUES (" + v + ", " + v + "), (" +
-                  v + ", " + v + ");"
+                  v + ", " + v +
+                  ");"
                   "CREATE TRIGGER stop_b BEFORE UPDATE OF b ON t WHEN old.rowid = 2 "
                   "BEGIN SELECT RAISE(ABORT, 'row 2 is archived'); END;");
   const ProgramResult r = run({"-f", "15", "-t", "41", db, "t"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("t.b: failed at rowid 2: row 2 is archived; nothing in this column was "
                        "changed"),
-            std::string::npos) << r.out;
+            std::string::npos)
+      << r.out;
   EXPECT_EQ(query(db, "SELECT a, b FROM t"),
             (Rows{{"Việt Nam", "Vi\xD6t Nam"}, {"Việt Nam", "Vi\xD6t Nam"}}));
 }
 
 TEST_F(Tsdata, AKilledRunLeavesTheColumnUnconverted) {
   const std::string db = (dir_ / "big.db").string();
-  execSql(db, "CREATE TABLE t (c TEXT);"
-              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400000) "
-              "INSERT INTO t SELECT 'Ng\xCB' || 'n h\xB5ng ' || i || ' Vi\xD6t Nam \xAE\xE3 l\xB5 "
-              "m\xE9t d\xE2ng v\xB8n b\xB6n d\xB5i' FROM n;");
+  execSql(db,
+          "CREATE TABLE t (c TEXT);"
+          "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400000) "
+          "INSERT INTO t SELECT 'Ng\xCB' || 'n h\xB5ng ' || i || ' Vi\xD6t Nam \xAE\xE3 l\xB5 "
+          "m\xE9t d\xE2ng v\xB8n b\xB6n d\xB5i' FROM n;");
   const auto before = query(db, "SELECT count(*), sum(length(c)), max(c) FROM t");
   ts::testing::Program p(TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", db, "t.c"}, dir_);
   const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);

@@ -15,9 +15,9 @@
 
 #include "ts/catalogue.hpp"
 #include "ts/converter.hpp"
-#include "ts/text_utils.hpp"
 #include "ts/db/backend.hpp"
 #include "ts/db/conversion.hpp"
+#include "ts/text_utils.hpp"
 #include "ts/unicode.hpp"
 #include "ts/utf.hpp"
 
@@ -95,8 +95,8 @@ std::string printable(std::string_view s) {
 std::string asUtf8(std::string_view value, int code) {
   if (code == ts::db::kAutomatic) {
     const ts::Detection d = ts::detectCharset(value);
-    code = !d.noVietnameseLetters && !d.guesses.empty() ? d.guesses.front().codes.front()
-                                                        : ts::kUtf8;
+    code =
+        !d.noVietnameseLetters && !d.guesses.empty() ? d.guesses.front().codes.front() : ts::kUtf8;
   }
   if (code == ts::kUtf8) return printable(value);
   ts::ConverterState state;
@@ -199,8 +199,8 @@ std::vector<ColumnRef> resolve(const std::vector<ts::db::TableInfo>& tables,
       if (sameName(t.name, name)) return &t;
     return nullptr;
   };
-  auto findColumn = [](const ts::db::TableInfo& t, const std::string& name)
-      -> const ts::db::ColumnInfo* {
+  auto findColumn = [](const ts::db::TableInfo& t,
+                       const std::string& name) -> const ts::db::ColumnInfo* {
     for (const auto& c : t.columns)
       if (sameName(c.name, name)) return &c;
     return nullptr;
@@ -269,8 +269,8 @@ int list(ts::db::Backend& db) {
     for (const auto& c : t.columns)
       std::printf("  %s%s%s%s%s\n", padded(c.name, 24).c_str(),
                   padded(c.type.empty() ? "(no type)" : c.type, 16).c_str(),
-                  c.convertible ? "text" : "not converted",
-                  c.note.empty() ? "" : ", ", c.note.c_str());
+                  c.convertible ? "text" : "not converted", c.note.empty() ? "" : ", ",
+                  c.note.c_str());
   }
   return 0;
 }
@@ -334,8 +334,7 @@ int main(int argc, char** argv) {
     }
   }
   if (optind == argc) {
-    std::fprintf(stderr,
-                 "tsdata: the window is not built yet; name a database (tsdata --help)\n");
+    std::fprintf(stderr, "tsdata: the window is not built yet; name a database (tsdata --help)\n");
     return 2;
   }
   if (listMode + detectMode > 1) usageError("--list and --detect go alone");
@@ -350,8 +349,9 @@ int main(int argc, char** argv) {
     if (listMode) return list(*db);
     const auto tables = db->tables(false);
     for (int i = optind; i < argc; ++i) named.push_back(parseOperand(tables, argv[i]));
-    if (named.empty()) usageError("name the tables or columns to " +
-                                  std::string(detectMode ? "look at" : "convert"));
+    if (named.empty())
+      usageError("name the tables or columns to " +
+                 std::string(detectMode ? "look at" : "convert"));
     const std::vector<ColumnRef> columns = resolve(tables, named, source);
 
     if (detectMode) {
@@ -374,7 +374,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tsdata: %s does not read as %d \"%s\": it reads as %s%s\n",
                      col.label().c_str(), from, std::string(ts::charsetName(from)).c_str(),
                      confidenceText(check.detection).c_str(),
-                     force          ? "; converting it anyway (--force)"
+                     force         ? "; converting it anyway (--force)"
                      : dryRun >= 0 ? ""
                                    : "; not converted (--force converts it)");
         refused = true;

@@ -20,7 +20,11 @@ class ValueConverter;
 // A failure of the database or of its use, with the text to show.
 class DbError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit DbError(const std::string& what, int code = 0) : std::runtime_error(what), code_(code) {}
+  int code() const { return code_; }  // the database's own result code, 0 when none
+
+ private:
+  int code_;
 };
 
 struct ColumnRef {
@@ -65,6 +69,7 @@ struct ColumnReport {
   bool failed = false;
   bool stopped = false;  // the user stopped the run; the column was rolled back
   std::string error;     // failed: the database's reason
+  int code = 0;          // failed: the database's result code, 0 when none
   std::string row;       // failed: the key of the row it failed on, if one is known
 };
 
@@ -123,9 +128,15 @@ class Backend {
   // (object layout).
   virtual PropertyTable properties(const SchemaTree& tree, int item) = 0;
 
+  // Deletes the table or stored query of a tree item from the database; false for items of
+  // other kinds, which are not deleted.
+  virtual bool deleteObject(const SchemaTree& tree, int item) = 0;
+
   // Copies the database beside itself before a conversion, never replacing a file; returns
   // the copy's path.  Back ends that are not files refuse.
-  virtual std::string backup() { throw DbError("this database is not a file: it cannot be copied"); }
+  virtual std::string backup() {
+    throw DbError("this database is not a file: it cannot be copied");
+  }
 };
 
 // Opens a SOURCE as tsdata names it (a SQLite file now).

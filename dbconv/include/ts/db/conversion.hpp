@@ -29,19 +29,31 @@ class ValueConverter {
     kUndecided,  // automatic source and no confident guess: left as it is
   };
 
-  ValueConverter(int from, int to) { setPair(from, to); }
+  // What is done to each value: converted to the destination, or changed within the source
+  // charset (letter case, the marks taken off the letters: "Việt" "Viet", "đ" "d").
+  enum class Operation { kConvert, kUpper, kLower, kStripMarks };
+
+  ValueConverter(int from, int to, Operation op = Operation::kConvert);
   // false when a charset has no letter table (values are then left as they are).
   bool setPair(int from, int to);
   int from() const { return from_; }
   int to() const { return to_; }
+  Operation operation() const { return op_; }
 
   // `out` is cleared and, for kConverted, holds the converted bytes.
   Outcome convert(std::string_view value, ByteBuffer& out);
 
  private:
+  // The other operations: through UTF-8 and back, for values that go there and back exactly;
+  // the others are left as they are (kUndecided).
+  Outcome change(std::string_view value, ByteBuffer& out);
+
   ConverterState state_;
   int from_ = 0, to_ = 0;
   int selectedFrom_ = -1;
+  Operation op_ = Operation::kConvert;
+  ConverterState back_;  // UTF-8 to the source, for the other operations
+  ByteBuffer utf8_, again_;
 };
 
 // The progress rule of a column of n records: the bar steps when a record finds the counter
