@@ -3,7 +3,7 @@
 #   scripts/setup.sh [EXTRA_PACKAGE...]
 set -euo pipefail
 packages=(cmake make g++ gcc pkg-config libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core
-  libsqlite3-dev sqlite3
+  libsqlite3-dev sqlite3 qt6-qpa-plugins xvfb xauth
   "$@")
 missing=()
 for p in "${packages[@]}"; do

@@ -20,6 +20,9 @@
 #include "ts/text_utils.hpp"
 #include "ts/unicode.hpp"
 #include "ts/utf.hpp"
+#ifdef TS_WITH_WINDOW
+#include "db_window.hpp"
+#endif
 
 namespace {
 
@@ -278,6 +281,9 @@ int list(ts::db::Backend& db) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef TS_WITH_WINDOW
+  if (argc == 1) return ts::db::window::runWindow(argc, argv);
+#endif
   int from = -1, to = -1;
   bool listMode = false, detectMode = false, force = false, backup = false;
   long dryRun = -1;
@@ -333,10 +339,7 @@ int main(int argc, char** argv) {
                              "'");
     }
   }
-  if (optind == argc) {
-    std::fprintf(stderr, "tsdata: the window is not built yet; name a database (tsdata --help)\n");
-    return 2;
-  }
+  if (optind == argc) usageError("name a database");
   if (listMode + detectMode > 1) usageError("--list and --detect go alone");
   const std::string source = argv[optind++];
   const bool converting = !listMode && !detectMode;

@@ -1,0 +1,243 @@
+// The database converter's window on the offscreen platform (and under a real X server for the
+// screenshots): its controls, a database opened, marks, runs, data and deletion.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QStandardItemModel>
+#include <QTest>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+#include "db_test_util.hpp"
+#include "db_window.hpp"
+#include "ts/ui/gradient_progress.hpp"
+#include "ts/ui/message_box.hpp"
+#include "ts/ui/sort_list.hpp"
+#include "ts/unicode.hpp"
+
+namespace ts::db::window {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::execSql;
+using testing::query;
+using Rows = std::vector<std::vector<std::string>>;
+
+// A window whose boxes are recorded and whose questions get the answers given.
+struct Window {
+  DbMainWindow w;
+  QStringList said;
+  std::vector<bool> answers;
+  int asked = 0;
+  Window() {
+    DbMainWindow::Talk t;
+    t.notice = [this](const QString& s) { said << s; };
+    t.box = [this](const QString& s, const QString& c) { said << c + ": " + s; };
+    t.ask = [this](const QString& s, const QString&) {
+      said << "? " + s;
+      return asked < static_cast<int>(answers.size()) ? answers[static_cast<std::size_t>(asked++)] : false;
+    };
+    t.about = [this] { said << "about"; };
+    w.setTalk(t);
+    w.show();
+    QApplication::processEvents();
+  }
+  template <class T>
+  T* child(int id) const { return w.findChild<T*>(QString::number(id)); }
+  QTreeWidgetItem* item(const std::string& table, const std::string& column = "") {
+    const SchemaTree& s = w.schema();
+    for (std::size_t i = 0; i < s.size(); ++i) {
+      const SchemaItem& it = s.item(static_cast<int>(i));
+      if (column.empty() ? it.kind == ItemKind::kTable && it.text == table
+                         : it.kind == ItemKind::kColumn && it.text == column &&
+                               s.item(s.tableOf(static_cast<int>(i))).text == table)
+        return w.treeItem(static_cast<int>(i));
+    }
+    return nullptr;
+  }
+  void click(QTreeWidgetItem* item) {
+    item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+  }
+  QString cell(int row, int column) const {
+    return w.daoList()->model()->index(row, column).data().toString();
+  }
+};
+
+class DbWindow : public ts::testing::ScratchTest {
+ protected:
+  std::string example() {
+    const fs::path copy = dir_ / "legacy.db";
+    fs::copy_file(fs::path(EXAMPLES_DIR) / "db" / "legacy.db", copy);
+    return copy.string();
+  }
+};
+
+TEST_F(DbWindow, ControlsAndPanelsAreAsDescribed) {
+  Window win;
+  QTreeWidget* nav = win.w.navigation();
+  QStringList texts;
+  std::vector<int> panels;
+  QTreeWidgetItemIterator it(nav);
+  for (; *it; ++it) {
+    texts << (*it)->text(0);
+    nav->setCurrentItem(*it);
+    panels.push_back(win.w.shownPanel());
+  }
+  EXPECT_EQ(texts, (QStringList{"Mở hoặc kết nối với database", "Kết nối thông qua ADO",
+                                "Kết nối thông qua DAO", "Kết nối thông qua ODBC",
+                                "Chuyển mã tiếng Việt ", "Hỏi đáp -Query- trong Database ",
+                                "Thống kê, làm báo cáo nhanh", "Thống kê dữ liệu",
+                                "Tổng hợp dữ liệu tra chéo", "Lập báo cáo", "Hệ thống",
+                                "Đặt các lựa chọn - Options", "Sửa lỗi trong Database"}));
+  EXPECT_EQ(panels, (std::vector<int>{100, 161, 144, 160, 140, 100, 100, 100, 100, 100, 100, 100, 100}));
+  // 0 starts a group, 2 ends it: items 5 and 6 stand at the top level.
+  EXPECT_EQ(nav->topLevelItemCount(), 5);
+  EXPECT_EQ(nav->topLevelItem(0)->childCount(), 3);
+  EXPECT_EQ(nav->topLevelItem(3)->childCount(), 3);
+  EXPECT_EQ(nav->topLevelItem(4)->childCount(), 2);
+  auto* source = win.child<QComboBox>(DbMainWindow::kSource);
+  auto* destination = win.child<QComboBox>(DbMainWindow::kDestination);
+  ASSERT_NE(source, nullptr);
+  EXPECT_EQ(source->count(), 44);
+  EXPECT_EQ(source->currentText(), " 15   -   TCVN3 - ABC");
+  EXPECT_EQ(destination->currentText(), " 39   -   VN Unicode 1");
+  EXPECT_EQ(win.child<QComboBox>(DbMainWindow::kDatabaseType)->itemText(1), " 02  -  dBASE III");
+  EXPECT_EQ(win.w.windowTitle(), win.w.keptCaption());
+  EXPECT_TRUE(win.w.windowTitle().startsWith(" Tessaro Data Tools - Version 1.3"));
+  auto* bar = win.child<ui::GradientProgress>(DbMainWindow::kProgress);
+  EXPECT_EQ(bar->lower(), 1);
+  EXPECT_EQ(bar->upper(), 100);
+  // Without a database the commands say so.
+  win.w.convertMarked();
+  win.w.guessMarked();
+  EXPECT_EQ(win.said, (QStringList{"Database chưa được mở.\nHãy vào mục mở Database!",
+                                   "Database chưa được mở.\nHãy vào mục mở Database!"}));
+}
+
+TEST_F(DbWindow, OpensMarksConvertsAndShowsData) {
+  Window win;
+  const std::string db = example();
+  ASSERT_TRUE(win.w.openDatabase(QString::fromStdString(db))) << win.said.join("\n").toStdString();
+  QTreeWidget* tree = win.w.daoTree();
+  QTreeWidgetItem* root = tree->topLevelItem(0);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->text(0), "legacy.db");
+  EXPECT_EQ(root->child(0)->text(0), "Tables");
+  EXPECT_EQ(root->child(1)->text(0), "Relations");
+  EXPECT_EQ(root->child(2)->text(0), "QueryDefs");
+  EXPECT_EQ(root->child(2)->child(0)->text(0), "danh bạ");
+  // A table's properties.
+  tree->setCurrentItem(win.item("khách hàng"));
+  EXPECT_EQ(win.cell(0, 1), "khách hàng");
+  EXPECT_EQ(win.cell(8, 0), "Record Count");
+  EXPECT_EQ(win.cell(8, 1), "5");
+
+  // The first table's box marks the text columns of both tables; a column's own box, its own.
+  win.click(win.item("khách hàng"));
+  EXPECT_EQ(win.item("khách hàng", "họ tên")->checkState(0), Qt::Checked);
+  EXPECT_TRUE(win.item("khách hàng", "họ tên")->font(0).bold());
+  EXPECT_EQ(win.item("sản phẩm [vni]", "tên \"hàng\"")->checkState(0), Qt::Checked);
+  EXPECT_EQ(win.item("khách hàng", "id")->checkState(0), Qt::Unchecked);
+  // The second table's own box is still clear: one click marks its columns, the next clears.
+  win.click(win.item("sản phẩm [vni]"));
+  win.click(win.item("sản phẩm [vni]"));
+  EXPECT_EQ(win.item("sản phẩm [vni]", "tên \"hàng\"")->checkState(0), Qt::Unchecked);
+  win.click(win.item("khách hàng", "điện thoại"));
+  EXPECT_EQ(win.item("khách hàng", "điện thoại")->checkState(0), Qt::Unchecked);
+
+  // Convert the marked columns TCVN3 -> UTF-8 (41).
+  win.child<QComboBox>(DbMainWindow::kDestination)->setCurrentIndex(40);
+  win.w.convertMarked();
+  ASSERT_EQ(win.said.size(), 1) << win.said.join("\n").toStdString();
+  EXPECT_EQ(win.said[0], "Thời gian chuyển mã: Giờ: 00, Phút: 00, Giây: 00.");
+  EXPECT_EQ(win.w.windowTitle(), win.w.keptCaption());
+  EXPECT_EQ(win.child<ui::GradientProgress>(DbMainWindow::kProgress)->position(), 100);
+  EXPECT_EQ(query(db, "SELECT \"họ tên\", \"địa chỉ; ghi chú\" FROM \"khách hàng\" WHERE id = 1"),
+            (Rows{{"Nguyễn Văn Đức", "12 phố Hàng Bạc, Hà Nội"}}));
+  win.w.showTableData("khách hàng");
+  EXPECT_EQ(win.cell(0, 1), "Nguyễn Văn Đức");
+
+  // A second run is asked about first; "No" converts nothing.
+  win.said.clear();
+  win.w.convertMarked();
+  ASSERT_EQ(win.said.size(), 1);
+  EXPECT_TRUE(win.said[0].startsWith("? Cột khách hàng.họ tên không có vẻ là mã TCVN3 - ABC: có vẻ là mã Ucode1 UTF-8"))
+      << win.said[0].toStdString();
+}
+
+TEST_F(DbWindow, DataDeletionAndTheOtherButtons) {
+  Window win;
+  const std::string db = (dir_ / "t.db").string();
+  execSql(db, "CREATE TABLE big (n INTEGER, s TEXT);"
+              "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 1000) "
+              "INSERT INTO big SELECT i, 'x' FROM c;"
+              "CREATE TABLE small (n INTEGER); INSERT INTO small SELECT n FROM big WHERE n < 100;"
+              "CREATE TABLE words (w TEXT); INSERT INTO words VALUES ('Vi\xD6t Nam \xAE\xABng'), "
+              "('H\xB5 N\xE9i');");
+  ASSERT_TRUE(win.w.openDatabase(QString::fromStdString(db)));
+  win.w.showTableData("big");
+  EXPECT_EQ(win.w.daoList()->model()->rowCount(), 100);
+  EXPECT_EQ(win.said, QStringList{"TSdata: Loaded 100 of 1000 total records"});
+  win.said.clear();
+  win.w.showTableData("small");
+  EXPECT_EQ(win.w.daoList()->model()->rowCount(), 99);
+  EXPECT_TRUE(win.said.isEmpty());
+
+  // The Delete key asks; "No" keeps the table, "Yes" drops it.
+  win.answers = {false, true};
+  win.w.daoTree()->setCurrentItem(win.item("small"));
+  QTest::keyClick(win.w.daoTree(), Qt::Key_Delete);
+  EXPECT_NE(win.item("small"), nullptr);
+  QTest::keyClick(win.w.daoTree(), Qt::Key_Delete);
+  EXPECT_EQ(win.item("small"), nullptr);
+  EXPECT_EQ(query(db, "SELECT count(*) FROM sqlite_schema WHERE name = 'small'")[0][0], "0");
+  EXPECT_EQ(win.said.count("? Are you sure you want to delete this item ?"), 2);
+
+  // Guess, then upper case and the marks taken off, each asked first.
+  win.said.clear();
+  win.click(win.item("words", "w"));
+  win.answers = {true, true, true};
+  win.asked = 0;
+  win.child<QComboBox>(DbMainWindow::kSource)->setCurrentIndex(0);
+  win.w.guessMarked();
+  EXPECT_EQ(win.child<QComboBox>(DbMainWindow::kSource)->currentIndex(), 14) << win.said.join("\n").toStdString();
+  win.w.changeMarked(ValueConverter::Operation::kUpper);
+  // TCVN3 writes no capital with a tone mark: those letters keep their small form.
+  auto read = [&] {
+    std::vector<std::string> r;
+    for (const auto& row : query(db, "SELECT w FROM words")) r.push_back(tcvn3ToUtf8(row[0]));
+    return r;
+  };
+  EXPECT_EQ(read(), (std::vector<std::string>{"VIệT NAM ĐÔNG", "Hà NộI"}));
+  win.w.changeMarked(ValueConverter::Operation::kStripMarks);
+  EXPECT_EQ(read(), (std::vector<std::string>{"VIeT NAM DONG", "Ha NoI"}));
+}
+
+// Saves PNGs of the window when TSDATA_SHOTS names a folder (under a real X server).
+TEST_F(DbWindow, Screenshots) {
+  const char* folder = std::getenv("TSDATA_SHOTS");
+  if (folder == nullptr) GTEST_SKIP() << "TSDATA_SHOTS names no folder";
+  fs::create_directories(folder);
+  Window win;
+  ASSERT_TRUE(win.w.openDatabase(QString::fromStdString(example())));
+  win.w.daoTree()->expandAll();
+  win.click(win.item("khách hàng"));
+  win.w.navigation()->setCurrentItem(win.w.navigation()->topLevelItem(1));  // the conversion panel
+  win.w.daoTree()->setCurrentItem(win.item("khách hàng", "họ tên"));
+  QTest::qWait(200);
+  auto save = [&](QWidget* w, const char* name) {
+    QApplication::processEvents();
+    const QString path = QString("%1/%2.png").arg(folder, name);
+    EXPECT_TRUE(w->grab().save(path)) << path.toStdString();
+  };
+  save(&win.w, "window-database-open");
+  save(win.w.panel(DbMainWindow::kConversionPanel), "conversion-panel");
+  win.w.showTableData("sản phẩm [vni]");
+  QTest::qWait(100);
+  save(&win.w, "window-table-data");
+}
+
+}  // namespace
+}  // namespace ts::db::window

@@ -1,0 +1,810 @@
+#include "db_window.hpp"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTreeWidget>
+#include <thread>
+
+#include "icons.hpp"
+#include "texts.hpp"
+#include "ts/catalogue.hpp"
+#include "ts/text_utils.hpp"
+#include "ts/ui/flat_button.hpp"
+#include "ts/ui/gradient_progress.hpp"
+#include "ts/ui/hyperlink.hpp"
+#include "ts/ui/message_box.hpp"
+#include "ts/ui/program.hpp"
+#include "ts/ui/skin_manager.hpp"
+#include "ts/ui/sort_list.hpp"
+#include "ts/ui/ui_font.hpp"
+#include "ts/version.hpp"
+
+namespace ts::db::window {
+
+namespace {
+
+using ui::fromTcvn3;
+
+QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// The database types of the open panel, in list order.
+const char* const kDatabaseTypes[] = {
+    "Access",      "dBASE III",   "dBASE IV",    "dBASE 5",   "Paradox 3.x", "Paradox 4.x",
+    "Paradox 5.x", "FoxPro 2.0",  "FoxPro 2.5",  "FoxPro 2.6", "Excel 3.0",  "Excel 4.0",
+    "Excel 5.0",   "Excel 97",    "HTML Import", "HTML Export", "Text"};
+
+constexpr const char* kWarning = "DerUver - Warning";
+
+// A value as the window shows it: UTF-8 as it is; other bytes as the source charset of the
+// conversion panel reads them, so that the user sees whether that choice is right.
+QString valueText(const std::string& s, int source) {
+  const QString u = QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+  if (!u.contains(QChar::ReplacementCharacter)) return u;
+  ConverterState read;
+  selectPair(read, static_cast<std::uint32_t>(source), kUtf8);
+  const std::string converted = convert(read, s);
+  const QString c = qs(converted);
+  if (!c.contains(QChar::ReplacementCharacter)) return c;
+  QString w;  // bytes no charset reads: as Windows-1252
+  for (const unsigned char b : s) w += qs(std::string(windows1252Utf8(b).view()));
+  return w;
+}
+
+// The navigation items: text, nesting flag (0 starts a group, 1 an item, 2 the group's last),
+// and the panel each one shows.
+struct NavItem {
+  const char* text;
+  int flag;
+  DbMainWindow::Panel panel;
+};
+const NavItem kNavItems[] = {
+    {texts::kNav1, 0, DbMainWindow::kVersionPanel},   {texts::kNav2, 1, DbMainWindow::kAdoPanel},
+    {texts::kNav3, 1, DbMainWindow::kOpenPanel},      {texts::kNav4, 2, DbMainWindow::kOdbcPanel},
+    {texts::kNav5, 1, DbMainWindow::kConversionPanel}, {texts::kNav6, 1, DbMainWindow::kVersionPanel},
+    {texts::kNav7, 0, DbMainWindow::kVersionPanel},   {texts::kNav8, 1, DbMainWindow::kVersionPanel},
+    {texts::kNav9, 1, DbMainWindow::kVersionPanel},   {texts::kNav10, 2, DbMainWindow::kVersionPanel},
+    {texts::kNav11, 0, DbMainWindow::kVersionPanel},  {texts::kNav12, 1, DbMainWindow::kVersionPanel},
+    {texts::kNav13, 1, DbMainWindow::kVersionPanel}};
+
+// The run's observer: called on the worker thread, it hands everything to the window's.
+class WindowObserver : public RunObserver {
+ public:
+  WindowObserver(QObject* window, ui::GradientProgress* bar, std::atomic<bool>& stop)
+      : window_(window), bar_(bar), stop_(stop) {}
+  void caption(const std::string& text) override {
+    const QString t = qs(text);
+    QMetaObject::invokeMethod(window_, [w = window_, t] { static_cast<QWidget*>(w)->setWindowTitle(t); },
+                              Qt::QueuedConnection);
+  }
+  void position(int pos) override {
+    QMetaObject::invokeMethod(bar_, [b = bar_, pos] { b->setPosition(pos); }, Qt::QueuedConnection);
+  }
+  void step(std::uint64_t, std::uint64_t) override {
+    QMetaObject::invokeMethod(bar_, [b = bar_] { b->stepIt(); }, Qt::QueuedConnection);
+  }
+  bool stopRequested() override { return stop_.load(); }
+
+ private:
+  QObject* window_;
+  ui::GradientProgress* bar_;
+  std::atomic<bool>& stop_;
+};
+
+}  // namespace
+
+QString samplePath() {
+  const QString installed = QCoreApplication::applicationDirPath() + "/../share/tessaro/examples/legacy.db";
+  return QFileInfo::exists(installed) ? QDir::cleanPath(installed)
+                                      : QDir::homePath() + "/legacy.db";
+}
+
+void DbMainWindow::place(QWidget* w, int x, int y, int cx, int cy) const {
+  const QPoint at = toPixels(x, y), extent = toPixels(cx, cy);
+  w->setGeometry(at.x(), at.y(), extent.x(), extent.y());
+}
+
+DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
+  ui::InstallUiFont();
+  QFont normal(QString::fromLatin1(ui::kUiFontFamily));
+  normal.setPointSize(8);
+  setFont(normal);
+  const QFontMetrics fm(normal);
+  baseX_ = (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
+  baseY_ = fm.height();
+  const QPoint size = toPixels(489, 314);
+  setFixedSize(size.x(), size.y());
+  setWindowIcon(programIcon());
+  setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
+
+  talk_.notice = [this](const QString& t) { ui::ShowMessage(t, this); };
+  talk_.box = [this](const QString& t, const QString& c) { QMessageBox::information(this, c, t); };
+  talk_.ask = [this](const QString& t, const QString& c) {
+    return QMessageBox::question(this, c, t, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  };
+  talk_.about = [this] {
+    QMessageBox box(this);
+    box.setWindowTitle("About TSdata");
+    box.setIconPixmap(programIcon().pixmap(32, 32));
+    box.setText(QString("TSdata Version 1.0\n\nTessaro ") + kVersion);
+    box.exec();
+  };
+
+  // The schema trees and lists of the three back ends, on top of each other.
+  auto makeTree = [this](int id) {
+    auto* t = new QTreeWidget(this);
+    t->setObjectName(QString::number(id));
+    t->setHeaderHidden(true);
+    t->setIconSize(QSize(16, 16));
+    place(t, 7, 26, 146, 158);
+    return t;
+  };
+  auto makeList = [this](int id) {
+    auto* l = new ui::SortTable(this);
+    l->setObjectName(QString::number(id));
+    l->setShowGrid(true);
+    l->verticalHeader()->hide();
+    place(l, 159, 26, 323, 157);
+    return l;
+  };
+  daoTree_ = makeTree(kDaoTree);
+  daoList_ = makeList(kDaoList);
+  daoModel_ = new QStandardItemModel(this);
+  daoList_->setModel(daoModel_);
+  for (const int id : {kOdbcTree, kAdoTree}) makeTree(id)->hide();
+  for (const int id : {kOdbcList, kAdoList}) makeList(id)->hide();
+  daoTree_->setContextMenuPolicy(Qt::CustomContextMenu);
+  daoTree_->installEventFilter(this);
+  connect(daoTree_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
+    if (!filling_ && column == 0) boxClicked(item);
+  });
+  connect(daoTree_, &QTreeWidget::itemSelectionChanged, this, [this] { selectionChanged(); });
+  connect(daoTree_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) { contextMenu(at); });
+
+  progress_ = new ui::GradientProgress(this);
+  progress_->setObjectName(QString::number(kProgress));
+  progress_->setBounds(1, 100);
+  progress_->setStep(1);
+  place(progress_, 7, 293, 475, 8);
+
+  auto button = [this](int id, const QString& text, ButtonIcon icon, const QString& tip) {
+    auto* b = new ui::FlatButton(text, this);
+    b->setObjectName(QString::number(id));
+    const QIcon i = buttonIcon(icon);
+    b->setIcons(i, i);
+    if (!tip.isEmpty()) b->setTooltipText(tip);
+    commandWidgets_.push_back(b);
+    return b;
+  };
+  auto* data = button(kShowData, "", ButtonIcon::kData, "Hien thi so lieu");
+  place(data, 398, 188, 84, 16);
+  connect(data, &QPushButton::clicked, this, [this] {
+    if (mode_ == BackendMode::kDao && tableSelected_) showTableData(selectedTable());
+  });
+  auto* structure = button(kShowStructure, "", ButtonIcon::kStructure, "Hien cau truc du lieu");
+  place(structure, 398, 206, 84, 16);
+  connect(structure, &QPushButton::clicked, this, [this] {
+    if (tableSelected_) showTableStructure(selectedTable());
+  });
+  auto* about = button(kAbout, "", ButtonIcon::kAbout, "TSdata Version 1.0");
+  place(about, 398, 224, 84, 16);
+  connect(about, &QPushButton::clicked, this, [this] { talk_.about(); });
+  auto* exit = button(kExit, fromTcvn3(texts::kExit), ButtonIcon::kExit, "Ket thuc chuong trinh");
+  place(exit, 398, 271, 84, 16);
+  connect(exit, &QPushButton::clicked, this, &QWidget::close);
+  for (const int id : {4, 5}) {  // buttons of the design with no action
+    auto* b = new QPushButton(this);
+    b->setObjectName(QString::number(id));
+    b->hide();
+  }
+  auto* web = new ui::HyperLink(this);
+  web->setObjectName(QString::number(kWebLink));
+  web->setText(QString::fromLatin1(ui::kWebAddress));
+  web->setTarget(QString::fromLatin1(ui::kWebAddress));
+  place(web, 7, 303, 120, 8);
+  auto* mail = new ui::HyperLink(this);
+  mail->setObjectName(QString::number(kMailLink));
+  mail->setText(QString::fromLatin1(ui::kEmailAddress));
+  mail->setTarget(QString("mailto:") + ui::kEmailAddress);
+  place(mail, 362, 303, 120, 8);
+
+  buildPanels();
+  buildNavigation();
+  // The leading blank belongs to the caption.
+  caption_ = QString(" Tessaro Data Tools - Version 1.3 (%1) Build %2").arg(__DATE__, kVersion);
+  setWindowTitle(caption_);
+}
+
+DbMainWindow::~DbMainWindow() = default;
+
+QWidget* DbMainWindow::panel(Panel p) const { return findChild<QWidget*>(QString::number(p)); }
+
+void DbMainWindow::buildPanels() {
+  auto makePanel = [this](Panel id) {
+    auto* p = new QWidget(this);
+    p->setObjectName(QString::number(id));
+    place(p, 159, 188, 233, 101);
+    p->hide();
+    return p;
+  };
+  auto label = [this](QWidget* parent, const QString& text, int x, int y, int cx) {
+    auto* l = new QLabel(text, parent);
+    const QPoint at = toPixels(x, y), extent = toPixels(cx, 9);
+    l->setGeometry(at.x(), at.y(), extent.x(), extent.y());
+    return l;
+  };
+  auto placeIn = [this](QWidget* w, int x, int y, int cx, int cy) { place(w, x, y, cx, cy); };
+  auto flat = [this](QWidget* parent, int id, const QString& text, ButtonIcon icon) {
+    auto* b = new ui::FlatButton(text, parent);
+    b->setObjectName(QString::number(id));
+    const QIcon i = buttonIcon(icon);
+    b->setIcons(i, i);
+    commandWidgets_.push_back(b);
+    return b;
+  };
+
+  // The conversion panel.
+  QWidget* conversion = makePanel(kConversionPanel);
+  label(conversion, fromTcvn3(texts::kSourceLabel), 4, 4, 60);
+  label(conversion, fromTcvn3(texts::kDestinationLabel), 4, 19, 60);
+  source_ = new QComboBox(conversion);
+  destination_ = new QComboBox(conversion);
+  source_->setObjectName(QString::number(kSource));
+  destination_->setObjectName(QString::number(kDestination));
+  for (int code = 1; code <= kCatalogueSize; ++code) {
+    char line[96];
+    std::snprintf(line, sizeof line, " %02d   -   %s", code, std::string(charsetName(code)).c_str());
+    source_->addItem(QString::fromLatin1(line));
+    destination_->addItem(QString::fromLatin1(line));
+  }
+  source_->setCurrentIndex(14);
+  destination_->setCurrentIndex(38);
+  placeIn(source_, 66, 2, 162, 12);
+  placeIn(destination_, 66, 17, 162, 12);
+  auto* convert = flat(conversion, kConvert, fromTcvn3(texts::kConvert), ButtonIcon::kConvert);
+  placeIn(convert, 4, 36, 72, 16);
+  connect(convert, &QPushButton::clicked, this, [this] { convertMarked(); });
+  auto* guess = flat(conversion, kGuess, fromTcvn3(texts::kGuess), ButtonIcon::kGuess);
+  placeIn(guess, 80, 36, 72, 16);
+  connect(guess, &QPushButton::clicked, this, [this] { guessMarked(); });
+  auto* seven = flat(conversion, kSevenBit, fromTcvn3(texts::kSevenBit), ButtonIcon::kSevenBit);
+  placeIn(seven, 156, 36, 74, 16);
+  connect(seven, &QPushButton::clicked, this,
+          [this] { changeMarked(ValueConverter::Operation::kStripMarks); });
+  auto* upper = flat(conversion, kUpper, fromTcvn3(texts::kUpper), ButtonIcon::kUpper);
+  placeIn(upper, 4, 56, 110, 16);
+  connect(upper, &QPushButton::clicked, this, [this] { changeMarked(ValueConverter::Operation::kUpper); });
+  auto* lower = flat(conversion, kLower, fromTcvn3(texts::kLower), ButtonIcon::kLower);
+  placeIn(lower, 118, 56, 112, 16);
+  connect(lower, &QPushButton::clicked, this, [this] { changeMarked(ValueConverter::Operation::kLower); });
+  auto* warning = new QCheckBox(fromTcvn3(texts::kSizeWarning), conversion);
+  warning->setObjectName(QString::number(kSizeWarning));
+  placeIn(warning, 4, 80, 120, 10);
+  commandWidgets_.push_back(source_);
+  commandWidgets_.push_back(destination_);
+
+  // The open panel.
+  QWidget* open = makePanel(kOpenPanel);
+  label(open, fromTcvn3(texts::kPathLabel), 4, 3, 150);
+  path_ = new QLineEdit(samplePath(), open);
+  path_->setObjectName(QString::number(kPath));
+  placeIn(path_, 4, 13, 196, 12);
+  auto* browse = flat(open, kBrowse, ". . .", ButtonIcon::kBrowse);
+  placeIn(browse, 202, 12, 28, 14);
+  connect(browse, &QPushButton::clicked, this, [this] {
+    const QString chosen = QFileDialog::getOpenFileName(
+        this, {}, {}, "SQLite (*.db *.sqlite *.sqlite3);;All files (*)");
+    if (!chosen.isEmpty()) openDatabase(chosen);
+  });
+  label(open, "User name:", 4, 30, 50);
+  auto* user = new QLineEdit("admin", open);
+  user->setObjectName(QString::number(kUser));
+  placeIn(user, 56, 28, 60, 12);
+  label(open, "Password:", 120, 30, 44);
+  auto* password = new QLineEdit(open);
+  password->setObjectName(QString::number(kPassword));
+  password->setEchoMode(QLineEdit::Password);
+  placeIn(password, 166, 28, 64, 12);
+  label(open, fromTcvn3(texts::kTypeLabel), 4, 46, 50);
+  databaseType_ = new QComboBox(open);
+  databaseType_->setObjectName(QString::number(kDatabaseType));
+  int n = 0;
+  for (const char* t : kDatabaseTypes) databaseType_->addItem(QString::asprintf(" %02d  -  %s", ++n, t));
+  placeIn(databaseType_, 56, 44, 100, 12);
+  readOnly_ = new QCheckBox("Read Only", open);
+  readOnly_->setObjectName(QString::number(kReadOnly));
+  placeIn(readOnly_, 4, 62, 60, 10);
+  auto* exclusive = new QCheckBox("Exclusive", open);
+  exclusive->setObjectName(QString::number(kExclusive));
+  placeIn(exclusive, 70, 62, 60, 10);
+  auto* odbc = flat(open, kOpenOdbc, fromTcvn3(texts::kOpenOdbc), ButtonIcon::kOdbc);
+  placeIn(odbc, 150, 78, 80, 16);
+  connect(odbc, &QPushButton::clicked, this, [this] {
+    path_->setText(samplePath());
+    talk_.notice(fromTcvn3(texts::kLaterBackend));
+  });
+
+  // The connections that come later, and the version panel.
+  for (const Panel p : {kOdbcPanel, kAdoPanel})
+    label(makePanel(p), fromTcvn3(texts::kLaterBackend), 4, 8, 225);
+  QWidget* version = makePanel(kVersionPanel);
+  auto* icon = new QLabel(version);
+  icon->setPixmap(programIcon().pixmap(32, 32));
+  placeIn(icon, 8, 8, 24, 24);
+  label(version, "TSdata Version 1.0", 40, 14, 120);
+  auto* ok = new QPushButton("OK", version);
+  ok->setObjectName("1");
+  placeIn(ok, 176, 80, 50, 14);
+}
+
+void DbMainWindow::buildNavigation() {
+  navigation_ = new QTreeWidget(this);
+  navigation_->setObjectName(QString::number(kNavigation));
+  navigation_->setHeaderHidden(true);
+  navigation_->setFont(font());
+  place(navigation_, 7, 188, 146, 101);
+  const QIcon icons[] = {kindIcon(ItemKind::kTables), buttonIcon(ButtonIcon::kOdbc),
+                         kindIcon(ItemKind::kDatabase), buttonIcon(ButtonIcon::kConvert),
+                         kindIcon(ItemKind::kQuery), buttonIcon(ButtonIcon::kData),
+                         buttonIcon(ButtonIcon::kAbout)};
+  const int iconOf[] = {0, 1, 2, 1, 3, 4, 5, -1, -1, -1, 6, -1, -1};
+  QTreeWidgetItem* group = nullptr;
+  int index = 0;
+  for (const NavItem& n : kNavItems) {
+    QTreeWidgetItem* item = n.flag == 0 || group == nullptr ? new QTreeWidgetItem(navigation_)
+                                                           : new QTreeWidgetItem(group);
+    item->setText(0, fromTcvn3(n.text));
+    item->setData(0, Qt::UserRole, index);
+    if (iconOf[index] >= 0) item->setIcon(0, icons[iconOf[index]]);
+    item->setSizeHint(0, QSize(0, QFontMetrics(font()).height() + 6));
+    if (n.flag == 0) group = item;
+    if (n.flag == 2) group = nullptr;
+    panels_.push_back(panel(n.panel));
+    ++index;
+  }
+  navigation_->expandAll();
+  connect(navigation_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+    if (item != nullptr) showPanel(item->data(0, Qt::UserRole).toInt());
+  });
+  commandWidgets_.push_back(navigation_);
+}
+
+void DbMainWindow::showPanel(int index) {
+  QWidget* next = panels_.at(static_cast<std::size_t>(index));
+  for (QWidget* p : panels_)
+    if (p != next) p->hide();
+  next->show();
+  shown_ = next->objectName().toInt();
+}
+
+bool DbMainWindow::openDatabase(const QString& path) {
+  const int type = databaseType_->currentIndex();
+  if (type != 0) {
+    talk_.box(QString("%1 databases are not supported yet; SQLite files open as \"Access\".")
+                  .arg(kDatabaseTypes[type]),
+              kWarning);
+    return false;
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  try {
+    std::unique_ptr<Backend> b = openSource(path.toStdString(), readOnly_->isChecked());
+    backend_ = std::move(b);
+    mode_ = BackendMode::kDao;
+    path_->setText(path);
+    fillTree();
+  } catch (const DbError& e) {
+    QApplication::restoreOverrideCursor();
+    reportError(e);
+    return false;
+  }
+  QApplication::restoreOverrideCursor();
+  return true;
+}
+
+void DbMainWindow::fillTree() {
+  filling_ = true;
+  daoTree_->clear();
+  items_.clear();
+  daoModel_->clear();
+  tableSelected_ = false;
+  try {
+    backend_->fillSchema(schema_);
+  } catch (const DbError&) {
+    // what could be listed is shown
+  }
+  items_.resize(schema_.size(), nullptr);
+  for (std::size_t i = 0; i < schema_.size(); ++i) {
+    const SchemaItem& s = schema_.item(static_cast<int>(i));
+    auto* item = s.parent == kNoItem ? new QTreeWidgetItem(daoTree_)
+                                     : new QTreeWidgetItem(items_[static_cast<std::size_t>(s.parent)]);
+    item->setText(0, qs(s.text));
+    item->setIcon(0, kindIcon(s.kind));
+    item->setData(0, Qt::UserRole, static_cast<int>(i));
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(0, Qt::Unchecked);
+    items_[i] = item;
+  }
+  if (!items_.empty()) items_.front()->setExpanded(true);
+  filling_ = false;
+}
+
+QTreeWidgetItem* DbMainWindow::treeItem(int i) const { return items_.at(static_cast<std::size_t>(i)); }
+
+void DbMainWindow::syncMarks() {
+  filling_ = true;
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    const SchemaItem& s = schema_.item(static_cast<int>(i));
+    items_[i]->setCheckState(0, s.mark == ColumnMark::kMarked ? Qt::Checked : Qt::Unchecked);
+    QFont f = items_[i]->font(0);
+    f.setBold(s.bold);
+    items_[i]->setFont(0, f);
+  }
+  filling_ = false;
+}
+
+void DbMainWindow::boxClicked(QTreeWidgetItem* item) {
+  const int i = item->data(0, Qt::UserRole).toInt();
+  if (schema_.marked(i) == (item->checkState(0) == Qt::Checked)) return;  // not the box
+  schema_.clickBox(i, Propagation::kFromItem, [this](int column) {
+    const int table = schema_.tableOf(column);
+    return table != kNoItem &&
+           backend_->convertible({schema_.item(table).text, schema_.item(column).text});
+  });
+  syncMarks();
+}
+
+int DbMainWindow::selectedItem() const {
+  const QList<QTreeWidgetItem*> s = daoTree_->selectedItems();
+  return s.isEmpty() ? kNoItem : s.front()->data(0, Qt::UserRole).toInt();
+}
+
+QString DbMainWindow::selectedTable() const {
+  const int i = selectedItem();
+  return i == kNoItem ? QString() : qs(schema_.item(i).text);
+}
+
+void DbMainWindow::selectionChanged() {
+  if (filling_ || !backend_) return;
+  const int i = selectedItem();
+  if (i == kNoItem) return;
+  tableSelected_ = schema_.item(i).kind == ItemKind::kTable;
+  try {
+    showProperties(backend_->properties(schema_, i));
+  } catch (const DbError&) {
+    daoModel_->clear();  // properties that cannot be read are not shown
+  }
+}
+
+void DbMainWindow::showProperties(const PropertyTable& table) {
+  daoModel_->clear();
+  QStringList headers;
+  for (const auto& h : table.headers) headers << qs(h);
+  daoModel_->setHorizontalHeaderLabels(headers);
+  for (const auto& row : table.rows) {
+    QList<QStandardItem*> cells;
+    for (const auto& v : row) cells << new QStandardItem(valueText(v, source_->currentIndex() + 1));
+    daoModel_->appendRow(cells);
+  }
+  const QFontMetrics fm(daoList_->horizontalHeader()->font());
+  for (int c = 0; c < headers.size(); ++c)
+    daoList_->horizontalHeader()->resizeSection(c, fm.horizontalAdvance(headers[c]) + 15);
+}
+
+void DbMainWindow::showData(const TableData& data) {
+  PropertyTable t;
+  t.headers = data.headers;
+  t.rows = data.rows;
+  showProperties(t);
+  if (data.total >= 100)
+    talk_.box(QString::asprintf("Loaded %d of %d total records", static_cast<int>(data.rows.size()),
+                                static_cast<int>(data.total)),
+              "TSdata");
+}
+
+void DbMainWindow::showTableData(const QString& table) {
+  if (!backend_) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  try {
+    const TableData d = backend_->tableData(table.toStdString(), 100);
+    QApplication::restoreOverrideCursor();
+    showData(d);
+  } catch (const DbError& e) {
+    QApplication::restoreOverrideCursor();
+    reportError(e);
+  }
+}
+
+void DbMainWindow::runQuery(const QString& view) { showTableData(view); }
+
+void DbMainWindow::showTableStructure(const QString& table) {
+  if (!backend_) return;
+  for (std::size_t i = 0; i < schema_.size(); ++i) {
+    const SchemaItem& s = schema_.item(static_cast<int>(i));
+    if (s.kind == ItemKind::kFields && schema_.item(s.parent).text == table.toStdString()) {
+      try {
+        showProperties(backend_->properties(schema_, static_cast<int>(i)));
+      } catch (const DbError& e) {
+        reportError(e);
+      }
+      return;
+    }
+  }
+}
+
+void DbMainWindow::contextMenu(const QPoint& at) {
+  QTreeWidgetItem* item = daoTree_->itemAt(at);
+  if (item == nullptr || !backend_ || running_) return;
+  daoTree_->setCurrentItem(item);
+  const int i = item->data(0, Qt::UserRole).toInt();
+  const QString name = qs(schema_.item(i).text);
+  QMenu menu(this);
+  if (schema_.item(i).kind == ItemKind::kTable) {
+    menu.addAction("Show &Schema", this, [this, i] { showProperties(backend_->properties(schema_, i)); });
+    menu.addAction("Show &Data", this, [this, name] { showTableData(name); });
+  } else if (schema_.item(i).kind == ItemKind::kQuery) {
+    menu.addAction("&Show Definition", this, [this, i] { showProperties(backend_->properties(schema_, i)); });
+    menu.addAction("&Run Query", this, [this, name] { runQuery(name); });
+    menu.addAction("&Edit");
+  } else {
+    return;
+  }
+  menu.exec(daoTree_->viewport()->mapToGlobal(at));
+}
+
+void DbMainWindow::deleteSelected() {
+  const int i = selectedItem();
+  if (i == kNoItem || !backend_) return;
+  const ItemKind kind = schema_.item(i).kind;
+  if (kind != ItemKind::kTable && kind != ItemKind::kQuery) return;  // nothing else is deleted
+  if (!talk_.ask("Are you sure you want to delete this item ?", kWarning)) return;
+  try {
+    backend_->deleteObject(schema_, i);
+  } catch (const DbError& e) {
+    talk_.box(qs(e.what()), kWarning);
+    return;
+  }
+  fillTree();  // the tree follows the database; marks start again
+}
+
+bool DbMainWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == daoTree_ && e->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete && !running_) {
+    deleteSelected();
+    return true;
+  }
+  return QDialog::eventFilter(watched, e);
+}
+
+void DbMainWindow::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_F1) {
+    talk_.about();
+    return;
+  }
+  if (e->key() == Qt::Key_Escape && running_) return;
+  QDialog::keyPressEvent(e);
+}
+
+void DbMainWindow::reportError(const DbError& e) {
+  talk_.box(QString("%1   (%2)").arg(qs(e.what())).arg(e.code()), "TSdata");
+}
+
+void DbMainWindow::reportColumn(const ColumnReport& r) {
+  if (!r.failed) return;
+  const std::string where = r.row.empty() ? r.column.label() : r.column.label() + ", " + r.row;
+  reportError(DbError(r.error + " (" + where + ")", r.code));
+}
+
+std::vector<ColumnRef> DbMainWindow::markedColumns() const {
+  std::vector<ColumnRef> refs;
+  schema_.walk(schema_.root(), [&](int it) {
+    if (schema_.item(it).kind == ItemKind::kColumn && schema_.marked(it))
+      refs.push_back({schema_.item(schema_.tableOf(it)).text, schema_.item(it).text});
+    return SchemaTree::Next::kGoOn;
+  });
+  return refs;
+}
+
+RunReport DbMainWindow::runWithProgress(const std::function<RunReport(RunObserver&)>& work) {
+  running_ = true;
+  stop_ = false;
+  for (QWidget* w : commandWidgets_) w->setEnabled(false);
+  daoTree_->setEnabled(false);
+  WindowObserver observer(this, progress_, stop_);
+  RunReport report;
+  QEventLoop loop;
+  std::thread worker([&] {
+    try {
+      report = work(observer);
+    } catch (const DbError& e) {
+      ColumnReport failed;
+      failed.failed = true;
+      failed.error = e.what();
+      failed.code = e.code();
+      report.columns.push_back(failed);
+    }
+    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+  });
+  loop.exec();
+  worker.join();
+  QCoreApplication::processEvents();  // the last steps and captions
+  for (QWidget* w : commandWidgets_) w->setEnabled(true);
+  daoTree_->setEnabled(true);
+  running_ = false;
+  for (const ColumnReport& c : report.columns) reportColumn(c);
+  setWindowTitle(caption_);
+  return report;
+}
+
+void DbMainWindow::convertMarked() {
+  if (mode_ != BackendMode::kDao || !backend_) {
+    talk_.notice(fromTcvn3(texts::kNotOpen));
+    return;
+  }
+  const int from = source_->currentIndex() + 1, to = destination_->currentIndex() + 1;
+  if (!hasLetterTable(readableSource(from)) || !hasLetterTable(to)) {
+    talk_.box(QString("%1 has no letter table").arg(qs(std::string(charsetName(hasLetterTable(to) ? from : to)))), "TSdata");
+    return;
+  }
+  // Text converted once already does not read as the source: ask before a second time.
+  if (from != to) {
+    for (const ColumnRef& c : markedColumns()) {
+      CharsetCheck check;
+      try {
+        check = checkCharset(*backend_, c, from);
+      } catch (const DbError&) {
+        continue;
+      }
+      if (check.readsAs) continue;
+      const QString text = fromTcvn3(texts::kAskForce)
+                               .arg(qs(c.label()), qs(std::string(charsetName(from))),
+                                    qs(std::string(charsetName(check.apparent))));
+      if (!talk_.ask(text, "TSdata")) return;
+    }
+  }
+  ValueConverter converter(from, to);
+  const RunReport r = runWithProgress(
+      [&](RunObserver& o) { return runConversion(*backend_, schema_, converter, o); });
+  talk_.notice(fromTcvn3(timingReport(r.seconds)));
+  if (closeAfterRun_) close();
+}
+
+void DbMainWindow::guessMarked() {
+  if (mode_ != BackendMode::kDao || !backend_) {
+    talk_.notice(fromTcvn3(texts::kNotOpen));
+    return;
+  }
+  const std::vector<ColumnRef> columns = markedColumns();
+  if (columns.empty()) {
+    talk_.notice(fromTcvn3(texts::kNoMarked));
+    return;
+  }
+  QString text;
+  int best = 0;
+  for (const ColumnRef& c : columns) {
+    Detection d;
+    try {
+      d = detectColumn(*backend_, c, 64 * 1024);
+    } catch (const DbError& e) {
+      reportError(e);
+      return;
+    }
+    if (d.noVietnameseLetters || d.guesses.empty() || d.guesses.front().confidence < kConfidentGuess) {
+      text += fromTcvn3(texts::kNoGuess).arg(qs(c.label())) + "\n";
+      continue;
+    }
+    const CharsetGuess& g = d.guesses.front();
+    if (best == 0) best = g.codes.front();
+    text += fromTcvn3(texts::kGuessed)
+                .arg(qs(c.label()), qs(std::string(charsetName(g.codes.front()))))
+                .arg(static_cast<int>(g.confidence * 100 + 0.5)) +
+            "\n";
+  }
+  if (best == 0) {
+    talk_.notice(text.trimmed());
+    return;
+  }
+  if (talk_.ask(text + "\n" + fromTcvn3(texts::kUseGuess).arg(qs(std::string(charsetName(best)))), "TSdata"))
+    source_->setCurrentIndex(best - 1);
+}
+
+void DbMainWindow::changeMarked(ValueConverter::Operation op) {
+  if (mode_ != BackendMode::kDao || !backend_) {
+    talk_.notice(fromTcvn3(texts::kNotOpen));
+    return;
+  }
+  const std::vector<ColumnRef> columns = markedColumns();
+  if (columns.empty()) {
+    talk_.notice(fromTcvn3(texts::kNoMarked));
+    return;
+  }
+  const int from = source_->currentIndex() + 1;
+  ValueConverter converter(from, from, op);
+  // The first values, before and after, as they read in the source charset.
+  ConverterState show;
+  selectPair(show, static_cast<std::uint32_t>(from), kUtf8);
+  QString preview;
+  int shown = 0;
+  for (const ColumnRef& c : columns) {
+    if (shown >= 5) break;
+    try {
+      for (const auto& s : dryRun(*backend_, c, converter, static_cast<std::size_t>(5 - shown)).samples) {
+        preview += qs(convert(show, s.before)) + "  \u2192  " + qs(convert(show, s.after)) + "\n";
+        ++shown;
+      }
+    } catch (const DbError& e) {
+      reportError(e);
+      return;
+    }
+  }
+  if (!talk_.ask(fromTcvn3(texts::kAskChange).arg(preview), "TSdata")) return;
+  const RunReport r = runWithProgress(
+      [&](RunObserver& o) { return runConversion(*backend_, schema_, converter, o); });
+  talk_.notice(fromTcvn3(timingReport(r.seconds)));
+  if (closeAfterRun_) close();
+}
+
+void DbMainWindow::closeEvent(QCloseEvent* e) {
+  if (running_) {
+    // The column being converted is rolled back; the window closes when the run has ended.
+    stop_ = true;
+    closeAfterRun_ = true;
+    e->ignore();
+    return;
+  }
+  QDialog::closeEvent(e);
+}
+
+void DbMainWindow::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  if (isMinimized()) {
+    programIcon().paint(&p, rect());
+    return;
+  }
+  QFont title("Verdana");
+  title.setPixelSize(25);
+  title.setWeight(QFont::ExtraBold);
+  p.setFont(title);
+  const QFontMetrics tm(title);
+  // The embossed look of disabled text: a light copy offset by one pixel, then the shadow.
+  p.setPen(palette().color(QPalette::Light));
+  p.drawText(9, 8 + tm.ascent(), "TESSARO GROUP");
+  p.setPen(palette().color(QPalette::Dark));
+  p.drawText(8, 7 + tm.ascent(), "TESSARO GROUP");
+  QFont bold = font();
+  bold.setWeight(QFont::Bold);
+  p.setFont(bold);
+  const QFontMetrics bm(bold);
+  const QString description = fromTcvn3(texts::kDescription);
+  p.setPen(Qt::black);
+  p.drawText(300, 19 + bm.ascent(), description);
+  p.setPen(Qt::white);
+  p.drawText(299, 17 + bm.ascent(), description);
+}
+
+int runWindow(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("tsdata");
+  ui::SkinManager::instance().install(nullptr, ui::SkinManager::kDialogMode);
+  DbMainWindow window;
+  window.show();
+  const int rc = app.exec();
+  ui::SkinManager::instance().remove();
+  return rc;
+}
+
+}  // namespace ts::db::window

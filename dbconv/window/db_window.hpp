@@ -1,0 +1,147 @@
+// The database converter's window: the navigation tree and its panels, the schema tree and
+// list of the back end in use, the conversion panel, the progress bar and the caption that
+// follows a run.
+#pragma once
+
+#include <QDialog>
+#include <atomic>
+#include <functional>
+#include <memory>
+
+#include "ts/db/backend.hpp"
+#include "ts/db/conversion.hpp"
+#include "ts/db/schema.hpp"
+
+class QComboBox;
+class QLineEdit;
+class QCheckBox;
+class QStandardItemModel;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace ts::ui {
+class GradientProgress;
+class SortTable;
+}  // namespace ts::ui
+
+namespace ts::db::window {
+
+class DbMainWindow : public QDialog {
+  Q_OBJECT
+ public:
+  // Control ids, kept as the widgets' object names.
+  enum Id {
+    kDaoTree = 1001, kOdbcTree = 1002, kDaoList = 1003, kOdbcList = 1004, kAdoTree = 1005,
+    kNavigation = 1006, kAdoList = 1007, kShowData = 1008, kShowStructure = 1009,
+    kProgress = 1018, kExit = 1019, kWebLink = 1020, kMailLink = 1021, kAbout = 3,
+    // the conversion panel
+    kSource = 1009, kDestination = 1010, kConvert = 1011, kSizeWarning = 1012, kGuess = 1013,
+    kSevenBit = 1014, kUpper = 1015, kLower = 1016,
+    // the open panel
+    kPath = 1022, kBrowse = 1023, kUser = 1024, kPassword = 1025, kOpenOdbc = 1026,
+    kDatabaseType = 1027, kReadOnly = 1029, kExclusive = 1030,
+  };
+  // The panels, by the dialog they stand for.
+  enum Panel { kVersionPanel = 100, kConversionPanel = 140, kOpenPanel = 144,
+               kOdbcPanel = 160, kAdoPanel = 161 };
+  static constexpr int kNoPanel = 4095;
+
+  explicit DbMainWindow(QWidget* parent = nullptr);
+  ~DbMainWindow() override;
+
+  // How the window tells and asks the user (tests record instead of showing boxes).
+  struct Talk {
+    std::function<void(const QString& text)> notice;                     // ShowMessage
+    std::function<void(const QString& text, const QString& caption)> box;  // a plain box
+    std::function<bool(const QString& text, const QString& caption)> ask;  // Yes / No
+    std::function<void()> about;                                           // dialog 100
+  };
+  void setTalk(Talk t) { talk_ = std::move(t); }
+
+  // Opens a database file of the type chosen in the open panel; false (reported) on failure.
+  bool openDatabase(const QString& path);
+  BackendMode mode() const { return mode_; }
+  Backend* backend() const { return backend_.get(); }
+  const SchemaTree& schema() const { return schema_; }
+  // The item of the schema tree that shows schema item `i`.
+  QTreeWidgetItem* treeItem(int i) const;
+  QTreeWidget* daoTree() const { return daoTree_; }
+  ui::SortTable* daoList() const { return daoList_; }
+  QTreeWidget* navigation() const { return navigation_; }
+  // The panel shown now (kNoPanel before the first navigation selection).
+  int shownPanel() const { return shown_; }
+  QWidget* panel(Panel p) const;
+  QString keptCaption() const { return caption_; }
+
+  // The commands.
+  void convertMarked();              // 1011
+  void guessMarked();                // 1013
+  void changeMarked(ValueConverter::Operation op);  // 1014, 1015, 1016
+  void showTableData(const QString& table);         // 1008, "Show &Data"
+  void showTableStructure(const QString& table);    // 1009
+  void runQuery(const QString& view);               // "&Run Query"
+  void deleteSelected();                            // the Delete key
+  bool running() const { return running_; }
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  void buildPanels();
+  void buildNavigation();
+  void showPanel(int index);
+  void fillTree();
+  void syncMarks();
+  void boxClicked(QTreeWidgetItem* item);
+  void selectionChanged();
+  void contextMenu(const QPoint& at);
+  void showProperties(const PropertyTable& table);
+  void showData(const TableData& data);
+  void reportError(const DbError& e);
+  void reportColumn(const ColumnReport& r);
+  // Runs `work` on a worker thread while the window keeps painting and takes no command.
+  RunReport runWithProgress(const std::function<RunReport(RunObserver&)>& work);
+  std::vector<ColumnRef> markedColumns() const;
+  int selectedItem() const;
+  QString selectedTable() const;
+
+  Talk talk_;
+  BackendMode mode_ = BackendMode::kNone;
+  std::unique_ptr<Backend> backend_;
+  SchemaTree schema_;
+  std::vector<QTreeWidgetItem*> items_;  // by schema index
+  bool filling_ = false;
+  bool tableSelected_ = false;
+  QString caption_;
+  bool running_ = false;
+  bool closeAfterRun_ = false;
+  std::atomic<bool> stop_{false};
+
+  QTreeWidget* daoTree_ = nullptr;
+  QTreeWidget* navigation_ = nullptr;
+  ui::SortTable* daoList_ = nullptr;
+  QStandardItemModel* daoModel_ = nullptr;
+  ui::GradientProgress* progress_ = nullptr;
+  QComboBox* source_ = nullptr;
+  QComboBox* destination_ = nullptr;
+  QLineEdit* path_ = nullptr;
+  QComboBox* databaseType_ = nullptr;
+  QCheckBox* readOnly_ = nullptr;
+  std::vector<QWidget*> panels_;  // by navigation item
+  std::vector<QWidget*> commandWidgets_;  // disabled while a run goes on
+  int shown_ = kNoPanel;
+  int baseX_ = 6, baseY_ = 13;
+  QPoint toPixels(int x, int y) const { return {x * baseX_ / 4, y * baseY_ / 8}; }
+  void place(QWidget* w, int x, int y, int cx, int cy) const;
+};
+
+// The sample database the open panel starts with (the installed example).
+QString samplePath();
+
+// Runs the window as the program (tsdata without arguments).
+int runWindow(int argc, char** argv);
+
+}  // namespace ts::db::window
