@@ -186,7 +186,8 @@ struct SqliteColumnRun {
   RunObserver& observer;
   ColumnReport& report;
   ProgressRule rule;
-  std::uint64_t expected;  // the records, as far as known beforehand
+  std::uint64_t expected;    // the records, as far as known beforehand
+  std::uint64_t passed = 0;  // records the progress has counted
   bool rowidKey = true;
   std::vector<std::string> keyNames;
   std::int64_t lastRowid = 0;
@@ -228,23 +229,33 @@ SqliteColumnRun* currentRun(sqlite3_context* ctx) {
   return run;
 }
 
-// ts_column_record(value): every record passes here; true for a text value.
+// One record passed: the progress bar steps when due; a stop fails the update.
+bool recordPassed(sqlite3_context* ctx, SqliteColumnRun& run) {
+  ++run.passed;
+  if (run.rule.record()) run.observer.step(run.passed, std::max(run.passed, run.expected));
+  if (!run.observer.stopRequested()) return true;
+  run.stopped = true;
+  sqlite3_result_error(ctx, "stopped", -1);
+  return false;
+}
+
+// ts_column_record(value): every record passes here; true for a text value.  SQLite may call
+// it for every record before it rewrites any (a table with triggers): the records that are
+// not rewritten count for the progress here, the others in ts_column_value.
 void columnRecord(sqlite3_context* ctx, int, sqlite3_value** argv) {
   SqliteColumnRun* run = currentRun(ctx);
   if (run == nullptr) return;
   ColumnReport& r = run->report;
   ++r.records;
-  if (run->rule.record()) run->observer.step(r.records, std::max(r.records, run->expected));
-  if (run->observer.stopRequested()) {
-    run->stopped = true;
-    sqlite3_result_error(ctx, "stopped", -1);
+  if (sqlite3_value_type(argv[0]) == SQLITE_TEXT) {
+    sqlite3_result_int(ctx, 1);
     return;
   }
-  switch (sqlite3_value_type(argv[0])) {
-    case SQLITE_TEXT: sqlite3_result_int(ctx, 1); return;
-    case SQLITE_NULL: ++r.nulls; break;
-    default: ++r.skipped;
-  }
+  if (!recordPassed(ctx, *run)) return;
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
+    ++r.nulls;
+  else
+    ++r.skipped;
   sqlite3_result_int(ctx, 0);
 }
 
@@ -252,6 +263,7 @@ void columnRecord(sqlite3_context* ctx, int, sqlite3_value** argv) {
 void columnValue(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   SqliteColumnRun* run = currentRun(ctx);
   if (run == nullptr) return;
+  if (!recordPassed(ctx, *run)) return;
   run->converting = true;
   if (run->rowidKey)
     run->lastRowid = argc > 1 ? sqlite3_value_int64(argv[1]) : 0;

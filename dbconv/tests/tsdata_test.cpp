@@ -162,21 +162,36 @@ TEST_F(Tsdata, AFailedColumnIsLeftWholeAndNamesItsRow) {
 
 TEST_F(Tsdata, AKilledRunLeavesTheColumnUnconverted) {
   const std::string db = (dir_ / "big.db").string();
+  // Each row's update reads a table of 3,000 rows first: the conversion takes long enough to
+  // be caught in the middle on a loaded machine.
   execSql(db,
           "CREATE TABLE t (c TEXT);"
-          "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400000) "
+          "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
           "INSERT INTO t SELECT 'Ng\xCB' || 'n h\xB5ng ' || i || ' Vi\xD6t Nam \xAE\xE3 l\xB5 "
-          "m\xE9t d\xE2ng v\xB8n b\xB6n d\xB5i' FROM n;");
+          "m\xE9t d\xE2ng v\xB8n b\xB6n d\xB5i' FROM n;"
+          "CREATE TABLE pad (x TEXT);"
+          "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+          "INSERT INTO pad SELECT hex(randomblob(20)) FROM n;"
+          "CREATE TRIGGER slow BEFORE UPDATE ON t BEGIN SELECT max(x) FROM pad; END;");
   const auto before = query(db, "SELECT count(*), sum(length(c)), max(c) FROM t");
+  // A conversion is under way once it writes the journal (a killed one may leave a journal it
+  // had not begun to fill; readers ignore that, and the next writer removes it).
+  const std::string journal = db + "-journal";
+  auto startConverting = [&] {
+    const auto started = fs::file_time_type::clock::now();
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    std::error_code ec;
+    while (std::chrono::steady_clock::now() < give_up &&
+           !(fs::exists(journal) && fs::last_write_time(journal, ec) > started &&
+             fs::file_size(journal, ec) > 512))
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+  };
   ts::testing::Program p(TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", db, "t.c"}, dir_);
-  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!fs::exists(db + "-journal") && std::chrono::steady_clock::now() < give_up)
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  startConverting();
   p.signal(SIGKILL);
   const ProgramResult r = p.wait();
   ASSERT_EQ(r.status, 128 + SIGKILL) << "the conversion ended before it was killed:\n" << r.out;
-  ASSERT_TRUE(fs::exists(db + "-journal"));
+  ASSERT_TRUE(fs::exists(journal));
   // A reader rolls the journal back first.
   const ProgramResult detect = run({"--detect", db, "t"});
   EXPECT_EQ(detect.status, 0) << detect.err;
@@ -186,15 +201,13 @@ TEST_F(Tsdata, AKilledRunLeavesTheColumnUnconverted) {
 
   // Ctrl-C: the column is rolled back and the run says so.
   ts::testing::Program q(TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", db, "t.c"}, dir_);
-  while (!fs::exists(db + "-journal") && std::chrono::steady_clock::now() < give_up)
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  startConverting();
   q.signal(SIGINT);
   const ProgramResult stopped = q.wait();
   ASSERT_EQ(stopped.status, 1) << stopped.out;
   EXPECT_NE(stopped.out.find("t.c: stopped; nothing in this column was changed"), std::string::npos)
       << stopped.out;
-  EXPECT_FALSE(fs::exists(db + "-journal"));
+  EXPECT_FALSE(fs::exists(journal));
   EXPECT_EQ(query(db, "SELECT count(*), sum(length(c)), max(c) FROM t"), before);
 }
 

@@ -1,5 +1,6 @@
 // The database converter's window on the offscreen platform (and under a real X server for the
 // screenshots): its controls, a database opened, marks, runs, data and deletion.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,7 +9,6 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <cstdlib>
-#include <gtest/gtest.h>
 
 #include "db_test_util.hpp"
 #include "db_window.hpp"
@@ -37,7 +37,8 @@ struct Window {
     t.box = [this](const QString& s, const QString& c) { said << c + ": " + s; };
     t.ask = [this](const QString& s, const QString&) {
       said << "? " + s;
-      return asked < static_cast<int>(answers.size()) ? answers[static_cast<std::size_t>(asked++)] : false;
+      return asked < static_cast<int>(answers.size()) ? answers[static_cast<std::size_t>(asked++)]
+                                                      : false;
     };
     t.about = [this] { said << "about"; };
     w.setTalk(t);
@@ -45,7 +46,9 @@ struct Window {
     QApplication::processEvents();
   }
   template <class T>
-  T* child(int id) const { return w.findChild<T*>(QString::number(id)); }
+  T* child(int id) const {
+    return w.findChild<T*>(QString::number(id));
+  }
   QTreeWidgetItem* item(const std::string& table, const std::string& column = "") {
     const SchemaTree& s = w.schema();
     for (std::size_t i = 0; i < s.size(); ++i) {
@@ -85,13 +88,14 @@ TEST_F(DbWindow, ControlsAndPanelsAreAsDescribed) {
     nav->setCurrentItem(*it);
     panels.push_back(win.w.shownPanel());
   }
-  EXPECT_EQ(texts, (QStringList{"Mở hoặc kết nối với database", "Kết nối thông qua ADO",
-                                "Kết nối thông qua DAO", "Kết nối thông qua ODBC",
-                                "Chuyển mã tiếng Việt ", "Hỏi đáp -Query- trong Database ",
-                                "Thống kê, làm báo cáo nhanh", "Thống kê dữ liệu",
-                                "Tổng hợp dữ liệu tra chéo", "Lập báo cáo", "Hệ thống",
-                                "Đặt các lựa chọn - Options", "Sửa lỗi trong Database"}));
-  EXPECT_EQ(panels, (std::vector<int>{100, 161, 144, 160, 140, 100, 100, 100, 100, 100, 100, 100, 100}));
+  EXPECT_EQ(texts,
+            (QStringList{"Mở hoặc kết nối với database", "Kết nối thông qua ADO",
+                         "Kết nối thông qua DAO", "Kết nối thông qua ODBC", "Chuyển mã tiếng Việt ",
+                         "Hỏi đáp -Query- trong Database ", "Thống kê, làm báo cáo nhanh",
+                         "Thống kê dữ liệu", "Tổng hợp dữ liệu tra chéo", "Lập báo cáo", "Hệ thống",
+                         "Đặt các lựa chọn - Options", "Sửa lỗi trong Database"}));
+  EXPECT_EQ(panels,
+            (std::vector<int>{100, 161, 144, 160, 140, 100, 100, 100, 100, 100, 100, 100, 100}));
   // 0 starts a group, 2 ends it: items 5 and 6 stand at the top level.
   EXPECT_EQ(nav->topLevelItemCount(), 5);
   EXPECT_EQ(nav->topLevelItem(0)->childCount(), 3);
@@ -163,19 +167,21 @@ TEST_F(DbWindow, OpensMarksConvertsAndShowsData) {
   win.said.clear();
   win.w.convertMarked();
   ASSERT_EQ(win.said.size(), 1);
-  EXPECT_TRUE(win.said[0].startsWith("? Cột khách hàng.họ tên không có vẻ là mã TCVN3 - ABC: có vẻ là mã Ucode1 UTF-8"))
+  EXPECT_TRUE(win.said[0].startsWith(
+      "? Cột khách hàng.họ tên không có vẻ là mã TCVN3 - ABC: có vẻ là mã Ucode1 UTF-8"))
       << win.said[0].toStdString();
 }
 
 TEST_F(DbWindow, DataDeletionAndTheOtherButtons) {
   Window win;
   const std::string db = (dir_ / "t.db").string();
-  execSql(db, "CREATE TABLE big (n INTEGER, s TEXT);"
-              "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 1000) "
-              "INSERT INTO big SELECT i, 'x' FROM c;"
-              "CREATE TABLE small (n INTEGER); INSERT INTO small SELECT n FROM big WHERE n < 100;"
-              "CREATE TABLE words (w TEXT); INSERT INTO words VALUES ('Vi\xD6t Nam \xAE\xABng'), "
-              "('H\xB5 N\xE9i');");
+  execSql(db,
+          "CREATE TABLE big (n INTEGER, s TEXT);"
+          "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 1000) "
+          "INSERT INTO big SELECT i, 'x' FROM c;"
+          "CREATE TABLE small (n INTEGER); INSERT INTO small SELECT n FROM big WHERE n < 100;"
+          "CREATE TABLE words (w TEXT); INSERT INTO words VALUES ('Vi\xD6t Nam \xAE\xABng'), "
+          "('H\xB5 N\xE9i');");
   ASSERT_TRUE(win.w.openDatabase(QString::fromStdString(db)));
   win.w.showTableData("big");
   EXPECT_EQ(win.w.daoList()->model()->rowCount(), 100);
@@ -202,7 +208,8 @@ TEST_F(DbWindow, DataDeletionAndTheOtherButtons) {
   win.asked = 0;
   win.child<QComboBox>(DbMainWindow::kSource)->setCurrentIndex(0);
   win.w.guessMarked();
-  EXPECT_EQ(win.child<QComboBox>(DbMainWindow::kSource)->currentIndex(), 14) << win.said.join("\n").toStdString();
+  EXPECT_EQ(win.child<QComboBox>(DbMainWindow::kSource)->currentIndex(), 14)
+      << win.said.join("\n").toStdString();
   win.w.changeMarked(ValueConverter::Operation::kUpper);
   // TCVN3 writes no capital with a tone mark: those letters keep their small form.
   auto read = [&] {

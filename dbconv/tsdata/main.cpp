@@ -284,6 +284,11 @@ int main(int argc, char** argv) {
 #ifdef TS_WITH_WINDOW
   if (argc == 1) return ts::db::window::runWindow(argc, argv);
 #endif
+  // Ctrl-C, a hang-up or a termination stops a run between two records; the column it was
+  // converting is rolled back.
+  struct sigaction sa {};
+  sa.sa_handler = onSignal;
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
   int from = -1, to = -1;
   bool listMode = false, detectMode = false, force = false, backup = false;
   long dryRun = -1;
@@ -409,11 +414,6 @@ int main(int argc, char** argv) {
       if (item == ts::db::kNoItem) usageError("no column '" + col.label() + "' in " + source);
       tree.setMark(item, ts::db::ColumnMark::kMarked);
     }
-    struct sigaction sa {};
-    sa.sa_handler = onSignal;
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGHUP, &sa, nullptr);
 
     Terminal terminal;
     const ts::db::RunReport report = ts::db::runConversion(*db, tree, converter, terminal);

@@ -41,13 +41,15 @@ namespace {
 
 using ui::fromTcvn3;
 
-QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString qs(const std::string& s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 // The database types of the open panel, in list order.
 const char* const kDatabaseTypes[] = {
-    "Access",      "dBASE III",   "dBASE IV",    "dBASE 5",   "Paradox 3.x", "Paradox 4.x",
-    "Paradox 5.x", "FoxPro 2.0",  "FoxPro 2.5",  "FoxPro 2.6", "Excel 3.0",  "Excel 4.0",
-    "Excel 5.0",   "Excel 97",    "HTML Import", "HTML Export", "Text"};
+    "Access",      "dBASE III",  "dBASE IV",    "dBASE 5",     "Paradox 3.x", "Paradox 4.x",
+    "Paradox 5.x", "FoxPro 2.0", "FoxPro 2.5",  "FoxPro 2.6",  "Excel 3.0",   "Excel 4.0",
+    "Excel 5.0",   "Excel 97",   "HTML Import", "HTML Export", "Text"};
 
 constexpr const char* kWarning = "DerUver - Warning";
 
@@ -73,14 +75,19 @@ struct NavItem {
   int flag;
   DbMainWindow::Panel panel;
 };
-const NavItem kNavItems[] = {
-    {texts::kNav1, 0, DbMainWindow::kVersionPanel},   {texts::kNav2, 1, DbMainWindow::kAdoPanel},
-    {texts::kNav3, 1, DbMainWindow::kOpenPanel},      {texts::kNav4, 2, DbMainWindow::kOdbcPanel},
-    {texts::kNav5, 1, DbMainWindow::kConversionPanel}, {texts::kNav6, 1, DbMainWindow::kVersionPanel},
-    {texts::kNav7, 0, DbMainWindow::kVersionPanel},   {texts::kNav8, 1, DbMainWindow::kVersionPanel},
-    {texts::kNav9, 1, DbMainWindow::kVersionPanel},   {texts::kNav10, 2, DbMainWindow::kVersionPanel},
-    {texts::kNav11, 0, DbMainWindow::kVersionPanel},  {texts::kNav12, 1, DbMainWindow::kVersionPanel},
-    {texts::kNav13, 1, DbMainWindow::kVersionPanel}};
+const NavItem kNavItems[] = {{texts::kNav1, 0, DbMainWindow::kVersionPanel},
+                             {texts::kNav2, 1, DbMainWindow::kAdoPanel},
+                             {texts::kNav3, 1, DbMainWindow::kOpenPanel},
+                             {texts::kNav4, 2, DbMainWindow::kOdbcPanel},
+                             {texts::kNav5, 1, DbMainWindow::kConversionPanel},
+                             {texts::kNav6, 1, DbMainWindow::kVersionPanel},
+                             {texts::kNav7, 0, DbMainWindow::kVersionPanel},
+                             {texts::kNav8, 1, DbMainWindow::kVersionPanel},
+                             {texts::kNav9, 1, DbMainWindow::kVersionPanel},
+                             {texts::kNav10, 2, DbMainWindow::kVersionPanel},
+                             {texts::kNav11, 0, DbMainWindow::kVersionPanel},
+                             {texts::kNav12, 1, DbMainWindow::kVersionPanel},
+                             {texts::kNav13, 1, DbMainWindow::kVersionPanel}};
 
 // The run's observer: called on the worker thread, it hands everything to the window's.
 class WindowObserver : public RunObserver {
@@ -89,14 +96,17 @@ class WindowObserver : public RunObserver {
       : window_(window), bar_(bar), stop_(stop) {}
   void caption(const std::string& text) override {
     const QString t = qs(text);
-    QMetaObject::invokeMethod(window_, [w = window_, t] { static_cast<QWidget*>(w)->setWindowTitle(t); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        window_, [w = window_, t] { static_cast<QWidget*>(w)->setWindowTitle(t); },
+        Qt::QueuedConnection);
   }
   void position(int pos) override {
-    QMetaObject::invokeMethod(bar_, [b = bar_, pos] { b->setPosition(pos); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        bar_, [b = bar_, pos] { b->setPosition(pos); }, Qt::QueuedConnection);
   }
   void step(std::uint64_t, std::uint64_t) override {
-    QMetaObject::invokeMethod(bar_, [b = bar_] { b->stepIt(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        bar_, [b = bar_] { b->stepIt(); }, Qt::QueuedConnection);
   }
   bool stopRequested() override { return stop_.load(); }
 
@@ -109,7 +119,8 @@ class WindowObserver : public RunObserver {
 }  // namespace
 
 QString samplePath() {
-  const QString installed = QCoreApplication::applicationDirPath() + "/../share/tessaro/examples/legacy.db";
+  const QString installed =
+      QCoreApplication::applicationDirPath() + "/../share/tessaro/examples/legacy.db";
   return QFileInfo::exists(installed) ? QDir::cleanPath(installed)
                                       : QDir::homePath() + "/legacy.db";
 }
@@ -125,7 +136,8 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
   normal.setPointSize(8);
   setFont(normal);
   const QFontMetrics fm(normal);
-  baseX_ = (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
+  baseX_ =
+      (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
   baseY_ = fm.height();
   const QPoint size = toPixels(489, 314);
   setFixedSize(size.x(), size.y());
@@ -135,7 +147,8 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
   talk_.notice = [this](const QString& t) { ui::ShowMessage(t, this); };
   talk_.box = [this](const QString& t, const QString& c) { QMessageBox::information(this, c, t); };
   talk_.ask = [this](const QString& t, const QString& c) {
-    return QMessageBox::question(this, c, t, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return QMessageBox::question(this, c, t, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
   };
   talk_.about = [this] {
     QMessageBox box(this);
@@ -174,7 +187,8 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
     if (!filling_ && column == 0) boxClicked(item);
   });
   connect(daoTree_, &QTreeWidget::itemSelectionChanged, this, [this] { selectionChanged(); });
-  connect(daoTree_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) { contextMenu(at); });
+  connect(daoTree_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { contextMenu(at); });
 
   progress_ = new ui::GradientProgress(this);
   progress_->setObjectName(QString::number(kProgress));
@@ -268,7 +282,8 @@ void DbMainWindow::buildPanels() {
   destination_->setObjectName(QString::number(kDestination));
   for (int code = 1; code <= kCatalogueSize; ++code) {
     char line[96];
-    std::snprintf(line, sizeof line, " %02d   -   %s", code, std::string(charsetName(code)).c_str());
+    std::snprintf(line, sizeof line, " %02d   -   %s", code,
+                  std::string(charsetName(code)).c_str());
     source_->addItem(QString::fromLatin1(line));
     destination_->addItem(QString::fromLatin1(line));
   }
@@ -288,10 +303,12 @@ void DbMainWindow::buildPanels() {
           [this] { changeMarked(ValueConverter::Operation::kStripMarks); });
   auto* upper = flat(conversion, kUpper, fromTcvn3(texts::kUpper), ButtonIcon::kUpper);
   placeIn(upper, 4, 56, 110, 16);
-  connect(upper, &QPushButton::clicked, this, [this] { changeMarked(ValueConverter::Operation::kUpper); });
+  connect(upper, &QPushButton::clicked, this,
+          [this] { changeMarked(ValueConverter::Operation::kUpper); });
   auto* lower = flat(conversion, kLower, fromTcvn3(texts::kLower), ButtonIcon::kLower);
   placeIn(lower, 118, 56, 112, 16);
-  connect(lower, &QPushButton::clicked, this, [this] { changeMarked(ValueConverter::Operation::kLower); });
+  connect(lower, &QPushButton::clicked, this,
+          [this] { changeMarked(ValueConverter::Operation::kLower); });
   auto* warning = new QCheckBox(fromTcvn3(texts::kSizeWarning), conversion);
   warning->setObjectName(QString::number(kSizeWarning));
   placeIn(warning, 4, 80, 120, 10);
@@ -324,7 +341,8 @@ void DbMainWindow::buildPanels() {
   databaseType_ = new QComboBox(open);
   databaseType_->setObjectName(QString::number(kDatabaseType));
   int n = 0;
-  for (const char* t : kDatabaseTypes) databaseType_->addItem(QString::asprintf(" %02d  -  %s", ++n, t));
+  for (const char* t : kDatabaseTypes)
+    databaseType_->addItem(QString::asprintf(" %02d  -  %s", ++n, t));
   placeIn(databaseType_, 56, 44, 100, 12);
   readOnly_ = new QCheckBox("Read Only", open);
   readOnly_->setObjectName(QString::number(kReadOnly));
@@ -358,16 +376,16 @@ void DbMainWindow::buildNavigation() {
   navigation_->setHeaderHidden(true);
   navigation_->setFont(font());
   place(navigation_, 7, 188, 146, 101);
-  const QIcon icons[] = {kindIcon(ItemKind::kTables), buttonIcon(ButtonIcon::kOdbc),
+  const QIcon icons[] = {kindIcon(ItemKind::kTables),   buttonIcon(ButtonIcon::kOdbc),
                          kindIcon(ItemKind::kDatabase), buttonIcon(ButtonIcon::kConvert),
-                         kindIcon(ItemKind::kQuery), buttonIcon(ButtonIcon::kData),
+                         kindIcon(ItemKind::kQuery),    buttonIcon(ButtonIcon::kData),
                          buttonIcon(ButtonIcon::kAbout)};
   const int iconOf[] = {0, 1, 2, 1, 3, 4, 5, -1, -1, -1, 6, -1, -1};
   QTreeWidgetItem* group = nullptr;
   int index = 0;
   for (const NavItem& n : kNavItems) {
     QTreeWidgetItem* item = n.flag == 0 || group == nullptr ? new QTreeWidgetItem(navigation_)
-                                                           : new QTreeWidgetItem(group);
+                                                            : new QTreeWidgetItem(group);
     item->setText(0, fromTcvn3(n.text));
     item->setData(0, Qt::UserRole, index);
     if (iconOf[index] >= 0) item->setIcon(0, icons[iconOf[index]]);
@@ -430,8 +448,9 @@ void DbMainWindow::fillTree() {
   items_.resize(schema_.size(), nullptr);
   for (std::size_t i = 0; i < schema_.size(); ++i) {
     const SchemaItem& s = schema_.item(static_cast<int>(i));
-    auto* item = s.parent == kNoItem ? new QTreeWidgetItem(daoTree_)
-                                     : new QTreeWidgetItem(items_[static_cast<std::size_t>(s.parent)]);
+    auto* item = s.parent == kNoItem
+                     ? new QTreeWidgetItem(daoTree_)
+                     : new QTreeWidgetItem(items_[static_cast<std::size_t>(s.parent)]);
     item->setText(0, qs(s.text));
     item->setIcon(0, kindIcon(s.kind));
     item->setData(0, Qt::UserRole, static_cast<int>(i));
@@ -443,7 +462,9 @@ void DbMainWindow::fillTree() {
   filling_ = false;
 }
 
-QTreeWidgetItem* DbMainWindow::treeItem(int i) const { return items_.at(static_cast<std::size_t>(i)); }
+QTreeWidgetItem* DbMainWindow::treeItem(int i) const {
+  return items_.at(static_cast<std::size_t>(i));
+}
 
 void DbMainWindow::syncMarks() {
   filling_ = true;
@@ -554,10 +575,12 @@ void DbMainWindow::contextMenu(const QPoint& at) {
   const QString name = qs(schema_.item(i).text);
   QMenu menu(this);
   if (schema_.item(i).kind == ItemKind::kTable) {
-    menu.addAction("Show &Schema", this, [this, i] { showProperties(backend_->properties(schema_, i)); });
+    menu.addAction("Show &Schema", this,
+                   [this, i] { showProperties(backend_->properties(schema_, i)); });
     menu.addAction("Show &Data", this, [this, name] { showTableData(name); });
   } else if (schema_.item(i).kind == ItemKind::kQuery) {
-    menu.addAction("&Show Definition", this, [this, i] { showProperties(backend_->properties(schema_, i)); });
+    menu.addAction("&Show Definition", this,
+                   [this, i] { showProperties(backend_->properties(schema_, i)); });
     menu.addAction("&Run Query", this, [this, name] { runQuery(name); });
     menu.addAction("&Edit");
   } else {
@@ -657,7 +680,9 @@ void DbMainWindow::convertMarked() {
   }
   const int from = source_->currentIndex() + 1, to = destination_->currentIndex() + 1;
   if (!hasLetterTable(readableSource(from)) || !hasLetterTable(to)) {
-    talk_.box(QString("%1 has no letter table").arg(qs(std::string(charsetName(hasLetterTable(to) ? from : to)))), "TSdata");
+    talk_.box(QString("%1 has no letter table")
+                  .arg(qs(std::string(charsetName(hasLetterTable(to) ? from : to)))),
+              "TSdata");
     return;
   }
   // Text converted once already does not read as the source: ask before a second time.
@@ -703,7 +728,8 @@ void DbMainWindow::guessMarked() {
       reportError(e);
       return;
     }
-    if (d.noVietnameseLetters || d.guesses.empty() || d.guesses.front().confidence < kConfidentGuess) {
+    if (d.noVietnameseLetters || d.guesses.empty() ||
+        d.guesses.front().confidence < kConfidentGuess) {
       text += fromTcvn3(texts::kNoGuess).arg(qs(c.label())) + "\n";
       continue;
     }
@@ -718,7 +744,8 @@ void DbMainWindow::guessMarked() {
     talk_.notice(text.trimmed());
     return;
   }
-  if (talk_.ask(text + "\n" + fromTcvn3(texts::kUseGuess).arg(qs(std::string(charsetName(best)))), "TSdata"))
+  if (talk_.ask(text + "\n" + fromTcvn3(texts::kUseGuess).arg(qs(std::string(charsetName(best)))),
+                "TSdata"))
     source_->setCurrentIndex(best - 1);
 }
 
@@ -742,7 +769,8 @@ void DbMainWindow::changeMarked(ValueConverter::Operation op) {
   for (const ColumnRef& c : columns) {
     if (shown >= 5) break;
     try {
-      for (const auto& s : dryRun(*backend_, c, converter, static_cast<std::size_t>(5 - shown)).samples) {
+      for (const auto& s :
+           dryRun(*backend_, c, converter, static_cast<std::size_t>(5 - shown)).samples) {
         preview += qs(convert(show, s.before)) + "  \u2192  " + qs(convert(show, s.after)) + "\n";
         ++shown;
       }

@@ -31,19 +31,47 @@ class DbMainWindow : public QDialog {
  public:
   // Control ids, kept as the widgets' object names.
   enum Id {
-    kDaoTree = 1001, kOdbcTree = 1002, kDaoList = 1003, kOdbcList = 1004, kAdoTree = 1005,
-    kNavigation = 1006, kAdoList = 1007, kShowData = 1008, kShowStructure = 1009,
-    kProgress = 1018, kExit = 1019, kWebLink = 1020, kMailLink = 1021, kAbout = 3,
+    kDaoTree = 1001,
+    kOdbcTree = 1002,
+    kDaoList = 1003,
+    kOdbcList = 1004,
+    kAdoTree = 1005,
+    kNavigation = 1006,
+    kAdoList = 1007,
+    kShowData = 1008,
+    kShowStructure = 1009,
+    kProgress = 1018,
+    kExit = 1019,
+    kWebLink = 1020,
+    kMailLink = 1021,
+    kAbout = 3,
     // the conversion panel
-    kSource = 1009, kDestination = 1010, kConvert = 1011, kSizeWarning = 1012, kGuess = 1013,
-    kSevenBit = 1014, kUpper = 1015, kLower = 1016,
+    kSource = 1009,
+    kDestination = 1010,
+    kConvert = 1011,
+    kSizeWarning = 1012,
+    kGuess = 1013,
+    kSevenBit = 1014,
+    kUpper = 1015,
+    kLower = 1016,
     // the open panel
-    kPath = 1022, kBrowse = 1023, kUser = 1024, kPassword = 1025, kOpenOdbc = 1026,
-    kDatabaseType = 1027, kReadOnly = 1029, kExclusive = 1030,
+    kPath = 1022,
+    kBrowse = 1023,
+    kUser = 1024,
+    kPassword = 1025,
+    kOpenOdbc = 1026,
+    kDatabaseType = 1027,
+    kReadOnly = 1029,
+    kExclusive = 1030,
   };
   // The panels, by the dialog they stand for.
-  enum Panel { kVersionPanel = 100, kConversionPanel = 140, kOpenPanel = 144,
-               kOdbcPanel = 160, kAdoPanel = 161 };
+  enum Panel {
+    kVersionPanel = 100,
+    kConversionPanel = 140,
+    kOpenPanel = 144,
+    kOdbcPanel = 160,
+    kAdoPanel = 161
+  };
   static constexpr int kNoPanel = 4095;
 
   explicit DbMainWindow(QWidget* parent = nullptr);
@@ -51,7 +79,7 @@ class DbMainWindow : public QDialog {
 
   // How the window tells and asks the user (tests record instead of showing boxes).
   struct Talk {
-    std::function<void(const QString& text)> notice;                     // ShowMessage
+    std::function<void(const QString& text)> notice;                       // ShowMessage
     std::function<void(const QString& text, const QString& caption)> box;  // a plain box
     std::function<bool(const QString& text, const QString& caption)> ask;  // Yes / No
     std::function<void()> about;                                           // dialog 100
@@ -74,8 +102,8 @@ class DbMainWindow : public QDialog {
   QString keptCaption() const { return caption_; }
 
   // The commands.
-  void convertMarked();              // 1011
-  void guessMarked();                // 1013
+  void convertMarked();                             // 1011
+  void guessMarked();                               // 1013
   void changeMarked(ValueConverter::Operation op);  // 1014, 1015, 1016
   void showTableData(const QString& table);         // 1008, "Show &Data"
   void showTableStructure(const QString& table);    // 1009
@@ -130,7 +158,7 @@ class DbMainWindow : public QDialog {
   QLineEdit* path_ = nullptr;
   QComboBox* databaseType_ = nullptr;
   QCheckBox* readOnly_ = nullptr;
-  std::vector<QWidget*> panels_;  // by navigation item
+  std::vector<QWidget*> panels_;          // by navigation item
   std::vector<QWidget*> commandWidgets_;  // disabled while a run goes on
   int shown_ = kNoPanel;
   int baseX_ = 6, baseY_ = 13;

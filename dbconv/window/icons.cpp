@@ -41,7 +41,8 @@ void grid(QPainter& p, const QRectF& r, const QColor& head) {
   p.setBrush(Qt::white);
   p.drawRect(r);
   p.fillRect(QRectF(r.left() + 0.5, r.top() + 0.5, r.width() - 0.5, 3), head);
-  for (qreal y = r.top() + 3.5; y < r.bottom(); y += 3) p.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
+  for (qreal y = r.top() + 3.5; y < r.bottom(); y += 3)
+    p.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
   p.drawLine(QPointF(r.center().x(), r.top()), QPointF(r.center().x(), r.bottom()));
 }
 
@@ -107,8 +108,7 @@ QIcon kindIcon(ItemKind kind) {
     case ItemKind::kFields:
     case ItemKind::kIndexes:
     case ItemKind::kRelations:
-    case ItemKind::kQueries:
-      return draw([folderColour](QPainter& p) { folder(p, folderColour); });
+    case ItemKind::kQueries: return draw([folderColour](QPainter& p) { folder(p, folderColour); });
   }
   return {};
 }
@@ -123,9 +123,11 @@ QIcon buttonIcon(ButtonIcon which) {
         p.drawLine(QPointF(6, 12), QPointF(10, 4));
       });
     case ButtonIcon::kGuess:
-      return draw([](QPainter& p) { letter(p, "?", QColor(30, 100, 30), QRectF(0, 0, 16, 16), 13); });
+      return draw(
+          [](QPainter& p) { letter(p, "?", QColor(30, 100, 30), QRectF(0, 0, 16, 16), 13); });
     case ButtonIcon::kSevenBit:
-      return draw([](QPainter& p) { letter(p, "7", QColor(90, 90, 90), QRectF(0, 0, 16, 16), 12); });
+      return draw(
+          [](QPainter& p) { letter(p, "7", QColor(90, 90, 90), QRectF(0, 0, 16, 16), 12); });
     case ButtonIcon::kUpper:
       return draw([](QPainter& p) { letter(p, "AB", QColor(30, 60, 160), QRectF(0, 0, 16, 16)); });
     case ButtonIcon::kLower:
@@ -139,9 +141,7 @@ QIcon buttonIcon(ButtonIcon which) {
     case ButtonIcon::kData:
       return draw([](QPainter& p) { grid(p, QRectF(1.5, 2.5, 13, 11), QColor(90, 170, 110)); });
     case ButtonIcon::kStructure:
-      return draw([](QPainter& p) {
-        grid(p, QRectF(1.5, 2.5, 13, 11), QColor(230, 140, 40));
-      });
+      return draw([](QPainter& p) { grid(p, QRectF(1.5, 2.5, 13, 11), QColor(230, 140, 40)); });
     case ButtonIcon::kAbout:
       return draw([](QPainter& p) {
         p.setPen(QPen(QColor(30, 60, 160), 1));
@@ -149,8 +149,7 @@ QIcon buttonIcon(ButtonIcon which) {
         p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
         letter(p, "i", QColor(30, 60, 160), QRectF(0, 0, 16, 16), 10);
       });
-    case ButtonIcon::kBrowse:
-      return draw([](QPainter& p) { folder(p, QColor(240, 200, 90)); });
+    case ButtonIcon::kBrowse: return draw([](QPainter& p) { folder(p, QColor(240, 200, 90)); });
     case ButtonIcon::kOdbc:
       return draw([](QPainter& p) {
         cylinder(p, QRectF(1.5, 3.5, 8, 10), QColor(150, 150, 170));

@@ -9,8 +9,19 @@ namespace ts::db::window {
 
 QIcon kindIcon(ItemKind kind);
 
-enum class ButtonIcon { kConvert, kGuess, kSevenBit, kUpper, kLower, kExit, kData, kStructure,
-                        kAbout, kBrowse, kOdbc };
+enum class ButtonIcon {
+  kConvert,
+  kGuess,
+  kSevenBit,
+  kUpper,
+  kLower,
+  kExit,
+  kData,
+  kStructure,
+  kAbout,
+  kBrowse,
+  kOdbc
+};
 QIcon buttonIcon(ButtonIcon which);
 
 // The program's icon (a database with a "V"), also for the window.
