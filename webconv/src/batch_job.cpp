@@ -111,6 +111,7 @@ struct BatchJob::Run {
   // First pass, one page: X becomes X.bak, which converts into X.tshtm.  `listed` tells a
   // page named in the list from one found in a folder.
   void convertPage(const std::string& page, bool listed) {
+    if (observer.stopRequested()) return;
     struct stat st;
     if (lstat(page.c_str(), &st) != 0) {
       if (leftAsBackup(page)) recoverPage(page);
@@ -190,6 +191,7 @@ struct BatchJob::Run {
 
   void convertTree(const std::string& folder) {
     for (const std::string& name : entriesOf(folder)) {
+      if (observer.stopRequested()) return;
       const std::string path = joined(folder, name);
       struct stat st;
       if (lstat(path.c_str(), &st) != 0) continue;

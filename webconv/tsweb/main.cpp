@@ -14,6 +14,9 @@
 #include "ts/converter.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/web/batch_job.hpp"
+#ifdef TS_WITH_WINDOW
+#include "web_window.hpp"
+#endif
 
 namespace {
 
@@ -105,6 +108,9 @@ class Terminal : public ts::web::JobObserver {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef TS_WITH_WINDOW
+  if (argc == 1) return ts::web::window::runWindow(argc, argv);
+#endif
   int from = ts::kTcvn3, to = ts::kDecimalEsc;
   const ts::web::OutputFormat* format = nullptr;
   enum { kListCharsets = 1000, kListFormats };
@@ -140,12 +146,7 @@ int main(int argc, char** argv) {
                        : std::string("unknown option '") + argv[optind - 1] + "'");
     }
   }
-  if (optind == argc) {
-    std::fprintf(stderr,
-                 "tsweb: the window is not built yet; name the pages and folders to convert "
-                 "(tsweb --help)\n");
-    return 2;
-  }
+  if (optind == argc) usageError("name the pages and folders to convert");
   // A source of 40 is read as 39; as a destination it has no table.
   for (const auto& [code, ok] :
        {std::pair{from, ts::hasLetterTable(ts::readableSource(from), kWebCatalogue)},

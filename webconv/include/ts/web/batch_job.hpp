@@ -26,6 +26,9 @@ struct JobObserver : ProgressObserver {
   virtual void titleRestored() {}
   // A message for the message box.
   virtual void message(const std::string& /*text*/) {}
+  // Asked before each page: true ends the first pass there (the page under way is finished);
+  // the pages converted so far still get their names back.
+  virtual bool stopRequested() { return false; }
 };
 
 // The progress bar's position after `ticks` ticks of one page: 1 + 2 per tick below 50,

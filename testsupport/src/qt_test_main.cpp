@@ -1,5 +1,5 @@
-// The window tests run inside one QApplication (offscreen, or a real X server for the
-// screenshots).
+// The main of the programs' window tests: one QApplication, offscreen unless a platform is
+// named (a real X server for screenshots).
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -9,6 +9,6 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   setenv("QT_QPA_PLATFORM", "offscreen", 0);  // unless told otherwise
   QApplication app(argc, argv);
-  QApplication::setApplicationName("tsdata-tests");
+  QApplication::setApplicationName("tessaro-tests");
   return RUN_ALL_TESTS();
 }

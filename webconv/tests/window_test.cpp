@@ -1,0 +1,246 @@
+// The web converter's windows on the offscreen platform (and under a real X server for the
+// screenshots): the controls, the folder tree and listing, the conversion list, the small
+// window and a whole run.
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdlib>
+
+#include "file_entry.hpp"
+#include "shell_tree.hpp"
+#include "ts/testing/scratch.hpp"
+#include "ts/ui/sort_list.hpp"
+#include "web_window.hpp"
+
+namespace ts::web::window {
+namespace {
+
+namespace fs = std::filesystem;
+using ts::testing::readFile;
+using ts::testing::writeFile;
+
+QStringList texts(QTreeWidget* list, int column = 0) {
+  QStringList t;
+  for (int i = 0; i < list->topLevelItemCount(); ++i) t << list->topLevelItem(i)->text(column);
+  return t;
+}
+
+class WebWindow : public ts::testing::ScratchTest {
+ protected:
+  void SetUp() override {
+    ScratchTest::SetUp();
+    w = std::make_unique<WebMainWindow>(nullptr,
+                                        QStringList{QString::fromStdString(dir_.string())});
+    w->setNotice([this](const QString& s) { said << s; });
+    w->show();
+    QApplication::processEvents();
+  }
+  void TearDown() override {
+    w.reset();
+    ScratchTest::TearDown();
+  }
+  template <class T>
+  T* child(int id) const {
+    return w->findChild<T*>(QString::number(id));
+  }
+  QString path(const std::string& p) const { return QString::fromStdString((dir_ / p).string()); }
+  std::unique_ptr<WebMainWindow> w;
+  QStringList said;
+};
+
+TEST_F(WebWindow, ControlsAndTheirDefaults) {
+  auto* source = child<QComboBox>(WebMainWindow::kSource);
+  auto* destination = child<QComboBox>(WebMainWindow::kDestination);
+  auto* format = child<QComboBox>(WebMainWindow::kFormat);
+  auto* type = child<QComboBox>(WebMainWindow::kFileType);
+  ASSERT_TRUE(source && destination && format && type);
+  EXPECT_EQ(source->count(), 40);
+  EXPECT_EQ(source->itemText(0), " 01   -   3C 2.5");
+  EXPECT_EQ(source->currentText(), " 15   -   TCVN3 - ABC");
+  EXPECT_EQ(destination->currentText(), " 39   -   VN Unicode 1");
+  EXPECT_EQ(format->currentText(), "html - utf8");
+  EXPECT_EQ(type->currentText(), "*.htm, *.html, *.shtml");
+  EXPECT_EQ(format->count(), 8);
+  destination->setCurrentIndex(14);
+  EXPECT_EQ(format->currentText(), "html - 8-bit");
+  destination->setCurrentIndex(38);
+  EXPECT_EQ(format->currentText(), "html - utf8");
+  EXPECT_EQ(child<QPushButton>(WebMainWindow::kRun)->text(), "&Chuyển đổi");
+  EXPECT_EQ(child<QPushButton>(WebMainWindow::kNewList)->text(), "&DSách mới");
+  EXPECT_EQ(child<QPushButton>(WebMainWindow::kHelp)->text(), "&Hướng Dẫn");
+  EXPECT_EQ(child<QPushButton>(WebMainWindow::kSmall)->text(), "<<<<");
+  EXPECT_EQ(w->list()->headerItem()->text(0),
+            "Danh sách file cần chuyển đổi - Có thể drag-drop từ Win. Explore");
+  EXPECT_EQ(texts(w->folderList()).size(), 0);
+  EXPECT_EQ(w->folderList()->headerItem()->text(3), "Ngày tạo lập");
+  EXPECT_FALSE(child<QCheckBox>(WebMainWindow::kFixHtml)->isEnabled());
+  EXPECT_FALSE(child<QCheckBox>(WebMainWindow::kOptimizeHtml)->isEnabled());
+  EXPECT_TRUE(child<QCheckBox>(WebMainWindow::kSaveSettings)->isEnabled());
+  EXPECT_TRUE(w->windowTitle().startsWith("Tessaro Web Converter - Version 1.3"));
+  EXPECT_EQ(groupedDigits(0), "0");
+  EXPECT_EQ(groupedDigits(999), "999");
+  EXPECT_EQ(groupedDigits(1000), "1,000");
+  EXPECT_EQ(groupedDigits(1234567), "1,234,567");
+  EXPECT_EQ(groupedDigits(3221225472), "3,221,225,472");
+}
+
+TEST_F(WebWindow, TheTreeAndTheFolderListing) {
+  fs::create_directories(dir_ / "site" / "b10" / "deep");
+  fs::create_directories(dir_ / "site" / "b9");
+  fs::create_directories(dir_ / "site" / ".hidden");
+  writeFile(dir_ / "site" / "a.htm", "<p>x</p>");
+  writeFile(dir_ / "site" / "zero.htm", "");
+  writeFile(dir_ / "site" / "notes.txt", "text");
+  writeFile(dir_ / "site" / ".secret.htm", "x");
+  fs::resize_file(dir_ / "site" / "a.htm", 3221225472);  // a 3 GiB file (sparse)
+
+  ShellTree* tree = w->tree();
+  QTreeWidgetItem* root = tree->topLevelItem(0);
+  EXPECT_EQ(root->text(0), "Máy tính");
+  ASSERT_EQ(root->childCount(), 1);
+  QTreeWidgetItem* scratch = root->child(0);
+  // Selected before it was opened: filled at once, and opening it adds nothing twice.
+  tree->setCurrentItem(scratch);
+  EXPECT_EQ(w->currentFolder(), QString::fromStdString(dir_.string()));
+  ASSERT_EQ(scratch->childCount(), 1);
+  EXPECT_EQ(scratch->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);  // made since
+  QTreeWidgetItem* site = scratch->child(0);
+  tree->setCurrentItem(site);
+  EXPECT_EQ(texts(w->folderList()), (QStringList{"b9", "b10", "a.htm", "zero.htm"}));
+  EXPECT_EQ(w->folderList()->topLevelItem(2)->text(1), "3,221,225,472");
+  EXPECT_EQ(w->folderList()->topLevelItem(3)->text(1), "0");
+  EXPECT_EQ(w->folderList()->topLevelItem(0)->text(1), "");
+  EXPECT_TRUE(QRegularExpression(R"(^\d\d/\d\d/\d{4} \d\d:\d\d$)")
+                  .match(w->folderList()->topLevelItem(3)->text(3))
+                  .hasMatch());
+  EXPECT_FALSE(w->folderList()->topLevelItem(3)->text(2).isEmpty());  // the MIME type's name
+  site->setExpanded(true);
+  EXPECT_EQ(texts(reinterpret_cast<QTreeWidget*>(tree)).size(), 1);
+  QStringList children;
+  for (int i = 0; i < site->childCount(); ++i) children << site->child(i)->text(0);
+  EXPECT_EQ(children, (QStringList{"b9", "b10"}));  // folders only, numbers by value, no hidden
+  site->setExpanded(false);
+  site->setExpanded(true);
+  EXPECT_EQ(site->childCount(), 2);
+  EXPECT_EQ(site->child(0)->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicator);
+  EXPECT_EQ(site->child(1)->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+  // Every file type, and the root that is no folder.
+  child<QComboBox>(WebMainWindow::kFileType)->setCurrentIndex(0);
+  EXPECT_EQ(texts(w->folderList()), (QStringList{"b9", "b10", "a.htm", "notes.txt", "zero.htm"}));
+  tree->setCurrentItem(root);
+  EXPECT_TRUE(w->currentFolder().isEmpty());
+  EXPECT_EQ(w->folderList()->topLevelItemCount(), 0);
+  // The folder menu adds the folder to the conversion list.
+  QMenu* menu = tree->folderMenu(site);
+  ASSERT_EQ(menu->actions().size(), 3);
+  menu->actions()[1]->trigger();
+  EXPECT_EQ(w->conversionList(), QStringList{path("site")});
+  delete menu;
+}
+
+TEST_F(WebWindow, TheConversionListAndTheSmallWindow) {
+  EXPECT_TRUE(w->addPath(path("a.htm")));
+  EXPECT_FALSE(w->addPath(path("a.htm")));                        // no duplicates
+  const QString longPath = path(std::string(300, 'x') + ".htm");  // longer than 255
+  ui::FilesDroppedEvent drop({path("site"), longPath, path("a.htm")}, w->list());
+  QCoreApplication::sendEvent(w.get(), &drop);
+  EXPECT_EQ(w->conversionList(), (QStringList{path("a.htm"), path("site"), longPath}));
+  EXPECT_EQ(texts(w->list()), w->conversionList());
+  // Delete removes the selected entries.
+  w->list()->topLevelItem(1)->setSelected(true);
+  QTest::keyClick(w->list(), Qt::Key_Delete);
+  EXPECT_EQ(w->conversionList(), (QStringList{path("a.htm"), longPath}));
+  EXPECT_EQ(texts(w->list()), w->conversionList());
+
+  // The small window starts with the list, follows additions and emptying; its own Delete
+  // removes its entries only.
+  bool checked = false;
+  QTimer::singleShot(0, [&] {
+    SmallWindow* s = w->smallWindow();
+    ASSERT_NE(s, nullptr);
+    EXPECT_TRUE(s->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(texts(s->list()), w->conversionList());
+    ui::FilesDroppedEvent more({path("b.htm")}, s->list());
+    QCoreApplication::sendEvent(s, &more);
+    EXPECT_EQ(texts(s->list()).size(), 3);
+    EXPECT_EQ(w->conversionList().size(), 3);
+    s->list()->topLevelItem(0)->setSelected(true);
+    QTest::keyClick(s->list(), Qt::Key_Delete);
+    EXPECT_EQ(texts(s->list()).size(), 2);
+    EXPECT_EQ(w->conversionList().size(), 3);
+    s->findChild<QPushButton*>(QString::number(SmallWindow::kNewList))->click();
+    EXPECT_EQ(texts(s->list()).size(), 0);
+    EXPECT_TRUE(w->conversionList().isEmpty());
+    s->findChild<QPushButton*>(QString::number(SmallWindow::kBack))->click();
+    checked = true;
+  });
+  EXPECT_FALSE(w->runSmallWindow());
+  EXPECT_TRUE(checked);
+  EXPECT_TRUE(w->isVisible());
+  // Converting an empty list says how to fill it.
+  w->convert();
+  EXPECT_EQ(
+      said,
+      QStringList{
+          "Chưa có file nào được chọn, hãy nhấn đúp chuột\nhoặc phím phải chuột để chọn file."})
+      << said.join("|").toStdString();
+}
+
+TEST_F(WebWindow, AWholeRun) {
+  fs::copy(fs::path(EXAMPLES_DIR) / "site", dir_ / "site", fs::copy_options::recursive);
+  const std::string before = readFile(dir_ / "site" / "tcvn3" / "index.htm");
+  ASSERT_FALSE(before.empty());
+  child<QComboBox>(WebMainWindow::kDestination)->setCurrentIndex(38);
+  w->addPath(path("site/tcvn3"));
+  w->convert();
+  ASSERT_EQ(said.size(), 1);
+  EXPECT_TRUE(said[0].startsWith("Đã chuyển mã xong")) << said[0].toStdString();
+  EXPECT_TRUE(w->conversionList().isEmpty());
+  EXPECT_EQ(w->list()->topLevelItemCount(), 0);
+  EXPECT_EQ(w->windowTitle(), w->keptTitle());
+  EXPECT_EQ(readFile(dir_ / "site" / "tcvn3" / "index.htm.bak"), before);
+  EXPECT_NE(readFile(dir_ / "site" / "tcvn3" / "index.htm").find("Việt"), std::string::npos);
+}
+
+// Saves PNGs of both windows and the tree's menu when TSWEB_SHOTS names a folder.
+TEST_F(WebWindow, Screenshots) {
+  const char* folder = std::getenv("TSWEB_SHOTS");
+  if (folder == nullptr) GTEST_SKIP() << "TSWEB_SHOTS names no folder";
+  fs::create_directories(folder);
+  fs::copy(fs::path(EXAMPLES_DIR) / "site", dir_ / "site", fs::copy_options::recursive);
+  writeFile(dir_ / "site" / "notes.txt", "text");
+  QTreeWidgetItem* site = w->tree()->reveal(path("site"));
+  ASSERT_NE(site, nullptr);
+  w->tree()->setCurrentItem(site);
+  site->setExpanded(true);
+  w->addPath(path("site/tcvn3"));
+  w->addPath(path("site/vni/index.htm"));
+  QTest::qWait(200);
+  auto save = [&](QWidget* widget, const char* name) {
+    QApplication::processEvents();
+    const QString p = QString("%1/%2.png").arg(folder, name);
+    EXPECT_TRUE(widget->grab().save(p)) << p.toStdString();
+  };
+  save(w.get(), "tsweb-main-window");
+  QMenu* menu = w->tree()->folderMenu(site);
+  menu->popup(w->tree()->viewport()->mapToGlobal(w->tree()->visualItemRect(site).center()));
+  QTest::qWait(200);
+  save(menu, "tsweb-tree-menu");
+  menu->hide();
+  delete menu;
+  QTimer::singleShot(300, [&] {
+    save(w->smallWindow(), "tsweb-small-window");
+    w->smallWindow()->findChild<QPushButton*>(QString::number(SmallWindow::kBack))->click();
+  });
+  w->runSmallWindow();
+}
+
+}  // namespace
+}  // namespace ts::web::window

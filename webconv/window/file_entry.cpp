@@ -1,0 +1,36 @@
+#include "file_entry.hpp"
+
+#include <QFileIconProvider>
+#include <QMimeDatabase>
+
+namespace ts::web::window {
+
+QString groupedDigits(qint64 n) {
+  const QString digits = QString::number(n < 0 ? -n : n);
+  QString out;
+  for (qsizetype i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return n < 0 ? "-" + out : out;
+}
+
+QString FileEntry::typeName() const {
+  static const QMimeDatabase mime;
+  return mime.mimeTypeForFile(info_).comment();
+}
+
+QIcon FileEntry::icon() const {
+  static const QFileIconProvider icons;
+  return icons.icon(info_);
+}
+
+QString FileEntry::dateText() const {
+  const QDateTime t = info_.lastModified().toLocalTime();
+  return QString::asprintf("%.2d/%.2d/%d %.2d:%.2d", t.date().month(), t.date().day(),
+                           t.date().year(), t.time().hour(), t.time().minute());
+}
+
+QString FileEntry::sizeText() const { return isFolder() ? QString() : groupedDigits(info_.size()); }
+
+}  // namespace ts::web::window

@@ -1,0 +1,34 @@
+// One entry of a folder listing: its type name from the shared MIME database, its icon from
+// the icon theme, and the date and size texts of the listing.
+#pragma once
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QIcon>
+#include <QString>
+
+namespace ts::web::window {
+
+class FileEntry {
+ public:
+  explicit FileEntry(const QFileInfo& info) : info_(info) {}
+  explicit FileEntry(const QString& path) : info_(path) {}
+
+  QString path() const { return info_.absoluteFilePath(); }
+  QString displayName() const { return info_.fileName(); }
+  bool isFolder() const { return info_.isDir(); }
+  QString typeName() const;
+  QIcon icon() const;
+  // The last change in local time, month first: "12/09/2026 05:41".
+  QString dateText() const;
+  // Files only: the length with "," between every three digits ("3,221,225,472").
+  QString sizeText() const;
+
+ private:
+  QFileInfo info_;
+};
+
+// A length with "," between every three digits counted from the right.
+QString groupedDigits(qint64 n);
+
+}  // namespace ts::web::window
