@@ -286,5 +286,27 @@ TEST_F(Job, StoppedBetweenThePasses) {
   EXPECT_EQ(readFile(dir_ / "sub" / "b.htm.tshtm"), kConverted);
 }
 
+// A window closed during a run: the page under way is finished, no other page is started, and
+// the converted pages get their names back.
+TEST_F(Job, AStopEndsTheFirstPassAfterThePageUnderWay) {
+  writeFile(dir_ / "a.htm", kPage);
+  writeFile(dir_ / "b.htm", kPage);
+  writeFile(dir_ / "c.htm", kPage);
+  BatchJob job;
+  job.add(dir_.string());
+  struct StopAfterOne : Recorder {
+    bool stopRequested() override { return !pages.empty(); }
+  } r;
+  const JobReport report = job.run(utf8Settings(), r);
+  EXPECT_EQ(report.pages, 1u);
+  ASSERT_EQ(r.pages.size(), 1u);
+  const std::string done = fs::path(r.pages[0]).filename().string();
+  std::vector<std::string> expected{"a.htm", "b.htm", "c.htm", done + ".bak"};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(files(), expected);
+  EXPECT_EQ(readFile(dir_ / done), kConverted);
+  EXPECT_EQ(r.restored, 1);
+}
+
 }  // namespace
 }  // namespace ts::web

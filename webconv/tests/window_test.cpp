@@ -209,6 +209,26 @@ TEST_F(WebWindow, AWholeRun) {
   EXPECT_NE(readFile(dir_ / "site" / "tcvn3" / "index.htm").find("Việt"), std::string::npos);
 }
 
+TEST_F(WebWindow, ChoicesAreKeptWhileTheBoxIsTicked) {
+  child<QComboBox>(WebMainWindow::kSource)->setCurrentIndex(28);
+  child<QComboBox>(WebMainWindow::kDestination)->setCurrentIndex(14);
+  child<QComboBox>(WebMainWindow::kFileType)->setCurrentIndex(3);
+  child<QCheckBox>(WebMainWindow::kSaveSettings)->setChecked(true);
+  w->close();
+  {
+    WebMainWindow again(nullptr, {QString::fromStdString(dir_.string())});
+    EXPECT_EQ(again.findChild<QComboBox*>("1011")->currentIndex(), 28);
+    EXPECT_EQ(again.findChild<QComboBox*>("1012")->currentIndex(), 14);
+    EXPECT_EQ(again.findChild<QComboBox*>("1010")->currentText(), "html - 8-bit");
+    EXPECT_EQ(again.findChild<QComboBox*>("1009")->currentIndex(), 3);
+    again.findChild<QCheckBox*>("1015")->setChecked(false);
+    again.close();
+  }
+  WebMainWindow fresh(nullptr, {QString::fromStdString(dir_.string())});  // unticked: defaults
+  EXPECT_EQ(fresh.findChild<QComboBox*>("1011")->currentIndex(), 14);
+  EXPECT_FALSE(fresh.findChild<QCheckBox*>("1015")->isChecked());
+}
+
 // Saves PNGs of both windows and the tree's menu when TSWEB_SHOTS names a folder.
 TEST_F(WebWindow, Screenshots) {
   const char* folder = std::getenv("TSWEB_SHOTS");
