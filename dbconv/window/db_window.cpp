@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -19,7 +18,6 @@
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTreeWidget>
-#include <thread>
 
 #include "icons.hpp"
 #include "texts.hpp"
@@ -33,6 +31,7 @@
 #include "ts/ui/skin_manager.hpp"
 #include "ts/ui/sort_list.hpp"
 #include "ts/ui/ui_font.hpp"
+#include "ts/ui/window_support.hpp"
 #include "ts/version.hpp"
 
 namespace ts::db::window {
@@ -126,8 +125,7 @@ QString samplePath() {
 }
 
 void DbMainWindow::place(QWidget* w, int x, int y, int cx, int cy) const {
-  const QPoint at = toPixels(x, y), extent = toPixels(cx, cy);
-  w->setGeometry(at.x(), at.y(), extent.x(), extent.y());
+  units_.place(w, x, y, cx, cy);
 }
 
 DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
@@ -135,11 +133,8 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
   QFont normal(QString::fromLatin1(ui::kUiFontFamily));
   normal.setPointSize(8);
   setFont(normal);
-  const QFontMetrics fm(normal);
-  baseX_ =
-      (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
-  baseY_ = fm.height();
-  const QPoint size = toPixels(489, 314);
+  units_ = ui::DialogUnits(normal);
+  const QPoint size = units_.toPixels(489, 314);
   setFixedSize(size.x(), size.y());
   setWindowIcon(programIcon());
   setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
@@ -258,7 +253,7 @@ void DbMainWindow::buildPanels() {
   };
   auto label = [this](QWidget* parent, const QString& text, int x, int y, int cx) {
     auto* l = new QLabel(text, parent);
-    const QPoint at = toPixels(x, y), extent = toPixels(cx, 9);
+    const QPoint at = units_.toPixels(x, y), extent = units_.toPixels(cx, 9);
     l->setGeometry(at.x(), at.y(), extent.x(), extent.y());
     return l;
   };
@@ -649,8 +644,7 @@ RunReport DbMainWindow::runWithProgress(const std::function<RunReport(RunObserve
   daoTree_->setEnabled(false);
   WindowObserver observer(this, progress_, stop_);
   RunReport report;
-  QEventLoop loop;
-  std::thread worker([&] {
+  ui::runOffTheUiThread([&] {
     try {
       report = work(observer);
     } catch (const DbError& e) {
@@ -660,11 +654,7 @@ RunReport DbMainWindow::runWithProgress(const std::function<RunReport(RunObserve
       failed.code = e.code();
       report.columns.push_back(failed);
     }
-    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
   });
-  loop.exec();
-  worker.join();
-  QCoreApplication::processEvents();  // the last steps and captions
   for (QWidget* w : commandWidgets_) w->setEnabled(true);
   daoTree_->setEnabled(true);
   running_ = false;
@@ -708,16 +698,19 @@ void DbMainWindow::convertMarked() {
   if (closeAfterRun_) close();
 }
 
-void DbMainWindow::guessMarked() {
+bool DbMainWindow::haveMarkedColumns(std::vector<ColumnRef>& columns) {
   if (mode_ != BackendMode::kDao || !backend_) {
     talk_.notice(fromTcvn3(texts::kNotOpen));
-    return;
+    return false;
   }
-  const std::vector<ColumnRef> columns = markedColumns();
-  if (columns.empty()) {
-    talk_.notice(fromTcvn3(texts::kNoMarked));
-    return;
-  }
+  columns = markedColumns();
+  if (columns.empty()) talk_.notice(fromTcvn3(texts::kNoMarked));
+  return !columns.empty();
+}
+
+void DbMainWindow::guessMarked() {
+  std::vector<ColumnRef> columns;
+  if (!haveMarkedColumns(columns)) return;
   QString text;
   int best = 0;
   for (const ColumnRef& c : columns) {
@@ -750,15 +743,8 @@ void DbMainWindow::guessMarked() {
 }
 
 void DbMainWindow::changeMarked(ValueConverter::Operation op) {
-  if (mode_ != BackendMode::kDao || !backend_) {
-    talk_.notice(fromTcvn3(texts::kNotOpen));
-    return;
-  }
-  const std::vector<ColumnRef> columns = markedColumns();
-  if (columns.empty()) {
-    talk_.notice(fromTcvn3(texts::kNoMarked));
-    return;
-  }
+  std::vector<ColumnRef> columns;
+  if (!haveMarkedColumns(columns)) return;
   const int from = source_->currentIndex() + 1;
   ValueConverter converter(from, from, op);
   // The first values, before and after, as they read in the source charset.
@@ -799,29 +785,7 @@ void DbMainWindow::closeEvent(QCloseEvent* e) {
 
 void DbMainWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  if (isMinimized()) {
-    programIcon().paint(&p, rect());
-    return;
-  }
-  QFont title("Verdana");
-  title.setPixelSize(25);
-  title.setWeight(QFont::ExtraBold);
-  p.setFont(title);
-  const QFontMetrics tm(title);
-  // The embossed look of disabled text: a light copy offset by one pixel, then the shadow.
-  p.setPen(palette().color(QPalette::Light));
-  p.drawText(9, 8 + tm.ascent(), "TESSARO GROUP");
-  p.setPen(palette().color(QPalette::Dark));
-  p.drawText(8, 7 + tm.ascent(), "TESSARO GROUP");
-  QFont bold = font();
-  bold.setWeight(QFont::Bold);
-  p.setFont(bold);
-  const QFontMetrics bm(bold);
-  const QString description = fromTcvn3(texts::kDescription);
-  p.setPen(Qt::black);
-  p.drawText(300, 19 + bm.ascent(), description);
-  p.setPen(Qt::white);
-  p.drawText(299, 17 + bm.ascent(), description);
+  ui::paintBanner(p, *this, fromTcvn3(texts::kDescription), {300, 19}, programIcon());
 }
 
 int runWindow(int argc, char** argv) {

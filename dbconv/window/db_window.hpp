@@ -11,6 +11,7 @@
 #include "ts/db/backend.hpp"
 #include "ts/db/conversion.hpp"
 #include "ts/db/schema.hpp"
+#include "ts/ui/window_support.hpp"
 
 class QComboBox;
 class QLineEdit;
@@ -161,9 +162,10 @@ class DbMainWindow : public QDialog {
   std::vector<QWidget*> panels_;          // by navigation item
   std::vector<QWidget*> commandWidgets_;  // disabled while a run goes on
   int shown_ = kNoPanel;
-  int baseX_ = 6, baseY_ = 13;
-  QPoint toPixels(int x, int y) const { return {x * baseX_ / 4, y * baseY_ / 8}; }
+  ui::DialogUnits units_{QFont()};
   void place(QWidget* w, int x, int y, int cx, int cy) const;
+  // Whether a database is open and columns are marked (each says so when not).
+  bool haveMarkedColumns(std::vector<ColumnRef>& columns);
 };
 
 // The sample database the open panel starts with (the installed example).

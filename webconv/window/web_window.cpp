@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -15,7 +14,6 @@
 #include <QPainter>
 #include <QProcess>
 #include <QSettings>
-#include <thread>
 
 #include "file_entry.hpp"
 #include "shell_tree.hpp"
@@ -30,6 +28,7 @@
 #include "ts/ui/skin_manager.hpp"
 #include "ts/ui/sort_list.hpp"
 #include "ts/ui/ui_font.hpp"
+#include "ts/ui/window_support.hpp"
 #include "ts/version.hpp"
 #include "ts/web/convert_settings.hpp"
 #include "window_texts.hpp"
@@ -144,7 +143,7 @@ QString WebMainWindow::helpPage() {
 }
 
 void WebMainWindow::place(QWidget* w, int x, int y, int cx, int cy) const {
-  w->setGeometry(x * baseX_ / 4, y * baseY_ / 8, cx * baseX_ / 4, cy * baseY_ / 8);
+  units_.place(w, x, y, cx, cy);
 }
 
 WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(parent) {
@@ -152,11 +151,9 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   QFont normal(QString::fromLatin1(ui::kUiFontFamily));
   normal.setPointSize(8);
   setFont(normal);
-  const QFontMetrics fm(normal);
-  baseX_ =
-      (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
-  baseY_ = fm.height();
-  setFixedSize(520 * baseX_ / 4, 312 * baseY_ / 8);
+  units_ = ui::DialogUnits(normal);
+  const QPoint size = units_.toPixels(520, 312);
+  setFixedSize(size.x(), size.y());
   setWindowIcon(programIcon());
   setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
   notice_ = [this](const QString& t) { ui::ShowMessage(t, this); };
@@ -263,7 +260,7 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   auto check = [&](int id, const char* text, int x, int cx) {
     auto* c = new QCheckBox(fromTcvn3(text), more);
     c->setObjectName(QString::number(id));
-    c->setGeometry(x * baseX_ / 4, 11 * baseY_ / 8, cx * baseX_ / 4, 10 * baseY_ / 8);
+    units_.place(c, x, 11, cx, 10);
     return c;
   };
   QCheckBox* fix = check(kFixHtml, texts::kFixHtml, 6, 100);
@@ -377,14 +374,7 @@ void WebMainWindow::convert(QWidget* titleOwner, ui::GradientProgress* bar) {
   for (QWidget* w : commands_) w->setEnabled(false);
   if (small_ != nullptr) small_->setEnabled(false);
   WindowObserver observer(titleOwner, bar, titleOwner->windowTitle(), stop_);
-  QEventLoop loop;
-  std::thread worker([&] {
-    job_.run(settings, observer);
-    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-  });
-  loop.exec();
-  worker.join();
-  QCoreApplication::processEvents();
+  ui::runOffTheUiThread([&] { job_.run(settings, observer); });
   for (QWidget* w : commands_) w->setEnabled(true);
   if (small_ != nullptr) small_->setEnabled(true);
   running_ = false;
@@ -447,28 +437,7 @@ void WebMainWindow::closeEvent(QCloseEvent* e) {
 
 void WebMainWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  if (isMinimized()) {
-    programIcon().paint(&p, rect());
-    return;
-  }
-  QFont title("Verdana");
-  title.setPixelSize(25);
-  title.setWeight(QFont::ExtraBold);
-  p.setFont(title);
-  const int ascent = QFontMetrics(title).ascent();
-  p.setPen(palette().color(QPalette::Light));
-  p.drawText(9, 8 + ascent, "TESSARO GROUP");
-  p.setPen(palette().color(QPalette::Dark));
-  p.drawText(8, 7 + ascent, "TESSARO GROUP");
-  QFont bold = font();
-  bold.setWeight(QFont::Bold);
-  p.setFont(bold);
-  const int boldAscent = QFontMetrics(bold).ascent();
-  const QString caption = fromTcvn3(texts::kCaption);
-  p.setPen(Qt::black);
-  p.drawText(321, 19 + boldAscent, caption);
-  p.setPen(Qt::white);
-  p.drawText(320, 17 + boldAscent, caption);
+  ui::paintBanner(p, *this, fromTcvn3(texts::kCaption), {321, 19}, programIcon());
 }
 
 SmallWindow::SmallWindow(WebMainWindow* main) : QDialog(main->parentWidget()), main_(main) {
@@ -477,11 +446,10 @@ SmallWindow::SmallWindow(WebMainWindow* main) : QDialog(main->parentWidget()), m
   setFont(main->font());
   setWindowTitle(main->windowTitle());
   setWindowIcon(main->windowIcon());
-  const int bx = 6, by = QFontMetrics(font()).height();
-  auto place = [&](QWidget* w, int x, int y, int cx, int cy) {
-    w->setGeometry(x * bx / 4, y * by / 8, cx * bx / 4, cy * by / 8);
-  };
-  setFixedSize(230 * bx / 4, 104 * by / 8);
+  const ui::DialogUnits units(font());
+  auto place = [&](QWidget* w, int x, int y, int cx, int cy) { units.place(w, x, y, cx, cy); };
+  const QPoint size = units.toPixels(230, 104);
+  setFixedSize(size.x(), size.y());
   list_ = new ui::SortList(this, ui::SortList::Drops::ToParent);
   list_->setObjectName(QString::number(kList));
   list_->setRootIsDecorated(false);

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 
+#include "ts/ui/window_support.hpp"
 #include "ts/web/batch_job.hpp"
 
 class QCheckBox;
@@ -105,7 +106,7 @@ class WebMainWindow : public QDialog {
   ui::GradientProgress* progress_ = nullptr;
   SmallWindow* small_ = nullptr;
   std::vector<QWidget*> commands_;
-  int baseX_ = 6, baseY_ = 13;
+  ui::DialogUnits units_{QFont()};
   void place(QWidget* w, int x, int y, int cx, int cy) const;
 };
 
