@@ -186,17 +186,12 @@ struct SqliteColumnRun {
   RunObserver& observer;
   ColumnReport& report;
   ProgressRule rule;
-  std::uint64_t expected;    // the records, as far as known beforehand
-  std::uint64_t passed = 0;  // records the progress has counted
-  bool rowidKey = true;
-  std::vector<std::string> keyNames;
-  std::int64_t lastRowid = 0;
-  std::string lastKey;
-  bool converting = false;  // a value has been rewritten
+  std::uint64_t expected;      // the records, as far as known beforehand
+  std::uint64_t passed = 0;    // records the progress has counted
+  std::int64_t lastRowid = 0;  // a table with rowid: the row being rewritten
+  std::uint64_t values = 0;    // text values the update has reached
   bool stopped = false;
   ByteBuffer out;
-
-  std::string key() const { return rowidKey ? "rowid " + std::to_string(lastRowid) : lastKey; }
 };
 
 namespace {
@@ -264,11 +259,8 @@ void columnValue(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   SqliteColumnRun* run = currentRun(ctx);
   if (run == nullptr) return;
   if (!recordPassed(ctx, *run)) return;
-  run->converting = true;
-  if (run->rowidKey)
-    run->lastRowid = argc > 1 ? sqlite3_value_int64(argv[1]) : 0;
-  else
-    run->lastKey = keyText(run->keyNames, argc - 1, argv + 1);
+  ++run->values;
+  if (argc > 1) run->lastRowid = sqlite3_value_int64(argv[1]);
   sqlite3_value* v = argv[0];
   if (sqlite3_value_type(v) != SQLITE_TEXT) {
     sqlite3_result_value(ctx, v);
@@ -553,6 +545,21 @@ bool SqliteBackend::convertible(const ColumnRef& ref) {
   }
 }
 
+std::string SqliteBackend::nthTextKey(const std::string& table, const std::string& column,
+                                      const RowKey& key, std::uint64_t n) {
+  try {
+    Statement s(db_, "SELECT " + key.sql + " FROM " + table + " NOT INDEXED WHERE typeof(" +
+                         column + ") = 'text' LIMIT 1 OFFSET " + std::to_string(n - 1));
+    if (!s.step()) return {};
+    std::vector<sqlite3_value*> values;
+    for (std::size_t i = 0; i < key.names.size(); ++i)
+      values.push_back(sqlite3_column_value(s.get(), static_cast<int>(i)));
+    return keyText(key.names, static_cast<int>(values.size()), values.data());
+  } catch (const DbError&) {
+    return {};  // the failure is reported without its row
+  }
+}
+
 ColumnReport SqliteBackend::convertColumn(const ColumnRef& ref, ValueConverter& converter,
                                           RunObserver& observer) {
   ColumnReport report;
@@ -585,16 +592,17 @@ ColumnReport SqliteBackend::convertColumn(const ColumnRef& ref, ValueConverter& 
     count.step();
     SqliteColumnRun run(converter, observer, report,
                         static_cast<std::uint64_t>(std::max<std::int64_t>(count.integer(0), 0)));
-    run.rowidKey = key.rowid;
-    run.keyNames = key.names;
     run_ = &run;
     struct Clear {
       SqliteColumnRun*& r;
       ~Clear() { r = nullptr; }
     } clear{run_};
-    const std::string sql = "UPDATE " + table + " SET " + column + " = ts_column_value(" + column +
-                            (key.sql.empty() ? "" : ", " + key.sql) + ") WHERE ts_column_record(" +
-                            column + ")";
+    // A table with rowid hands each row's rowid to the function; a table without rowid is
+    // rewritten in the order of its key, and the key of a failure is looked up afterwards.
+    const std::string sql = "UPDATE " + table + (key.rowid ? "" : " NOT INDEXED") + " SET " +
+                            column + " = ts_column_value(" + column +
+                            (key.rowid && !key.sql.empty() ? ", " + key.sql : "") +
+                            ") WHERE ts_column_record(" + column + ")";
     Statement update(db_, sql);
     const int rc = sqlite3_step(update.get());
     if (rc != SQLITE_DONE) {
@@ -602,7 +610,9 @@ ColumnReport SqliteBackend::convertColumn(const ColumnRef& ref, ValueConverter& 
       report.code = sqlite3_extended_errcode(db_);
       report.stopped = run.stopped;
       report.failed = !run.stopped;
-      if (run.converting && !key.sql.empty()) report.row = run.key();
+      if (run.values > 0 && !key.sql.empty())
+        report.row = key.rowid ? "rowid " + std::to_string(run.lastRowid)
+                               : nthTextKey(table, column, key, run.values);
     }
   } catch (const DbError& e) {
     report.failed = true;

@@ -41,6 +41,9 @@ class SqliteBackend final : public Backend {
   struct Table;
   Table describe(const std::string& table);
   RowKey rowKey(const Table& table);
+  // The key of the n-th text value of a column without rowid, in the table's order.
+  std::string nthTextKey(const std::string& table, const std::string& column, const RowKey& key,
+                         std::uint64_t n);
   std::vector<std::string> tableRow(const std::string& table);
 
   sqlite3* db_;
