@@ -1,5 +1,6 @@
 #include <filesystem>
 
+#include "odbc_backend.hpp"
 #include "sqlite_backend.hpp"
 #include "ts/db/backend.hpp"
 
@@ -7,8 +8,7 @@ namespace ts::db {
 
 std::unique_ptr<Backend> openSource(const std::string& source, bool readOnly) {
   auto startsWith = [&](const char* prefix) { return source.rfind(prefix, 0) == 0; };
-  if (startsWith("odbc:"))
-    throw DbError("ODBC data sources are not supported yet: '" + source + "'");
+  if (startsWith("odbc:")) return OdbcBackend::connect(source.substr(5));
   if (startsWith("postgresql://") || startsWith("postgres://") || startsWith("pg:"))
     throw DbError("PostgreSQL databases are not supported yet: '" + source + "'");
   std::string ext = std::filesystem::path(source).extension().string();

@@ -139,7 +139,7 @@ class Backend {
   }
 };
 
-// Opens a SOURCE as tsdata names it (a SQLite file now).
+// Opens a SOURCE as tsdata names it: a SQLite file, or "odbc:" and a connection string.
 std::unique_ptr<Backend> openSource(const std::string& source, bool readOnly);
 
 }  // namespace ts::db

@@ -1,0 +1,910 @@
+#include "odbc_backend.hpp"
+
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlucode.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+#include "ts/byte_buffer.hpp"
+#include "ts/db/conversion.hpp"
+#include "ts/db/wide.hpp"
+
+namespace ts::db {
+
+namespace {
+
+// The diagnostics of a handle as the design shows them: each record's message, then
+// "State:..,Native:..".
+std::string diagnostics(SQLSMALLINT type, SQLHANDLE handle, std::string* firstState = nullptr) {
+  std::string text;
+  for (SQLSMALLINT i = 1;; ++i) {
+    SQLCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    std::string message(1024, '\0');
+    SQLRETURN rc = SQLGetDiagRec(type, handle, i, state, &native,
+                                 reinterpret_cast<SQLCHAR*>(message.data()),
+                                 static_cast<SQLSMALLINT>(message.size()), &length);
+    if (rc == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(message.size())) {
+      message.assign(static_cast<std::size_t>(length) + 1, '\0');
+      rc = SQLGetDiagRec(type, handle, i, state, &native,
+                         reinterpret_cast<SQLCHAR*>(message.data()),
+                         static_cast<SQLSMALLINT>(message.size()), &length);
+    }
+    if (!SQL_SUCCEEDED(rc)) break;
+    message.resize(std::min<std::size_t>(static_cast<std::size_t>(length), message.size()));
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\0'))
+      message.pop_back();
+    if (firstState != nullptr && i == 1) *firstState = reinterpret_cast<const char*>(state);
+    if (!text.empty()) text += "\n";
+    text += message + "\nState:" + reinterpret_cast<const char*>(state) +
+            ",Native:" + std::to_string(native);
+  }
+  return text.empty() ? "ODBC call failed without diagnostics" : text;
+}
+
+void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle) {
+  if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) return;
+  throw DbError(diagnostics(type, handle), static_cast<int>(rc));
+}
+
+bool isWide(int dataType) {
+  return dataType == SQL_WCHAR || dataType == SQL_WVARCHAR || dataType == SQL_WLONGVARCHAR;
+}
+bool isCharacter(int dataType) {
+  return isWide(dataType) || dataType == SQL_CHAR || dataType == SQL_VARCHAR ||
+         dataType == SQL_LONGVARCHAR;
+}
+
+}  // namespace
+
+struct OdbcHandles {
+  SQLHENV env = SQL_NULL_HENV;
+  SQLHDBC dbc = SQL_NULL_HDBC;
+  bool connected = false;
+  ~OdbcHandles() {
+    if (connected) SQLDisconnect(dbc);
+    if (dbc != SQL_NULL_HDBC) SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    if (env != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, env);
+  }
+};
+
+namespace {
+
+// A statement handle that frees itself.
+class Stmt {
+ public:
+  explicit Stmt(SQLHDBC dbc) {
+    check(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &h_), SQL_HANDLE_DBC, dbc);
+  }
+  ~Stmt() { SQLFreeHandle(SQL_HANDLE_STMT, h_); }
+  Stmt(const Stmt&) = delete;
+  Stmt& operator=(const Stmt&) = delete;
+  SQLHSTMT get() const { return h_; }
+  void ok(SQLRETURN rc) const { check(rc, SQL_HANDLE_STMT, h_); }
+
+  void exec(const std::string& sql) {
+    ok(SQLExecDirect(h_, const_cast<SQLCHAR*>(reinterpret_cast<const SQLCHAR*>(sql.c_str())),
+                     static_cast<SQLINTEGER>(sql.size())));
+  }
+  void prepare(const std::string& sql) {
+    ok(SQLPrepare(h_, const_cast<SQLCHAR*>(reinterpret_cast<const SQLCHAR*>(sql.c_str())),
+                  static_cast<SQLINTEGER>(sql.size())));
+  }
+  bool fetch() {
+    const SQLRETURN rc = SQLFetch(h_);
+    if (rc == SQL_NO_DATA) return false;
+    ok(rc);
+    return true;
+  }
+  void close() { SQLFreeStmt(h_, SQL_CLOSE); }
+  int columns() {
+    SQLSMALLINT n = 0;
+    ok(SQLNumResultCols(h_, &n));
+    return n;
+  }
+
+  // A value of column i (1-based) as bytes of type `ctype` (SQL_C_CHAR, SQL_C_WCHAR), read in
+  // pieces of any length; false for NULL.
+  bool data(int i, SQLSMALLINT ctype, std::string& out) {
+    out.clear();
+    const std::size_t terminator = ctype == SQL_C_WCHAR ? sizeof(SQLWCHAR) : 1;
+    char piece[8192];
+    for (;;) {
+      SQLLEN ind = 0;
+      const SQLRETURN rc = SQLGetData(h_, static_cast<SQLUSMALLINT>(i), ctype, piece,
+                                      static_cast<SQLLEN>(sizeof piece), &ind);
+      if (rc == SQL_NO_DATA) return true;
+      ok(rc);
+      if (ind == SQL_NULL_DATA) return false;
+      const std::size_t room = sizeof piece - terminator;
+      if (rc == SQL_SUCCESS || (ind != SQL_NO_TOTAL && static_cast<std::size_t>(ind) <= room)) {
+        out.append(piece, ind == SQL_NO_TOTAL ? room : static_cast<std::size_t>(ind));
+        if (rc == SQL_SUCCESS) return true;
+      } else {
+        out.append(piece, room - room % terminator);
+      }
+    }
+  }
+  // A catalog column as text ("" for NULL); `present` tells which.
+  std::string text(int i, bool* present = nullptr) {
+    std::string s;
+    const bool p = data(i, SQL_C_CHAR, s);
+    if (present != nullptr) *present = p;
+    return s;
+  }
+  long long integer(int i, bool* present = nullptr) {
+    SQLBIGINT v = 0;
+    SQLLEN ind = 0;
+    ok(SQLGetData(h_, static_cast<SQLUSMALLINT>(i), SQL_C_SBIGINT, &v, 0, &ind));
+    if (present != nullptr) *present = ind != SQL_NULL_DATA;
+    return ind == SQL_NULL_DATA ? 0 : static_cast<long long>(v);
+  }
+
+ private:
+  SQLHSTMT h_ = SQL_NULL_HSTMT;
+};
+
+std::u16string unitsOf(const std::string& bytes) {
+  std::u16string u(bytes.size() / sizeof(SQLWCHAR), u'\0');
+  std::memcpy(u.data(), bytes.data(), u.size() * sizeof(SQLWCHAR));
+  return u;
+}
+
+std::string utf8OfUnits(const std::u16string& units) {
+  // Display only: every unit through the carrier when it can, else as UTF-8.
+  std::string bytes;
+  WideValues carrier(0, 0);
+  if (carrier.toBytes(units, bytes)) return bytes;
+  WideValues utf8(kUtf8, kUtf8);
+  utf8.toBytes(units, bytes);
+  return bytes;
+}
+
+const char* kDataSource = "Data Source";
+
+std::string getInfo(SQLHDBC dbc, SQLUSMALLINT what) {
+  char value[512] = {};
+  SQLSMALLINT length = 0;
+  if (!SQL_SUCCEEDED(SQLGetInfo(dbc, what, value, sizeof value, &length))) return {};
+  return std::string(value, std::min<std::size_t>(static_cast<std::size_t>(length),
+                                                  sizeof value - 1));
+}
+
+// The value of `key` in a connection string ("" when absent).
+std::string connectValue(const std::string& s, const std::string& key) {
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const std::size_t eq = s.find('=', i);
+    if (eq == std::string::npos) break;
+    std::string k = s.substr(i, eq - i);
+    while (!k.empty() && k.front() == ' ') k.erase(0, 1);
+    std::string v;
+    std::size_t j = eq + 1;
+    if (j < s.size() && s[j] == '{') {
+      for (++j; j < s.size(); ++j) {
+        if (s[j] == '}') {
+          if (j + 1 < s.size() && s[j + 1] == '}') {
+            v.push_back('}');
+            ++j;
+            continue;
+          }
+          ++j;
+          break;
+        }
+        v.push_back(s[j]);
+      }
+      j = s.find(';', j);
+    } else {
+      const std::size_t end = s.find(';', j);
+      v = s.substr(j, end == std::string::npos ? std::string::npos : end - j);
+      j = end;
+    }
+    if (strcasecmp(k.c_str(), key.c_str()) == 0) return v;
+    if (j == std::string::npos) break;
+    i = j + 1;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string odbcValue(const std::string& value) {
+  const bool plain = value.find_first_of(";{}") == std::string::npos &&
+                     (value.empty() || (value.front() != ' ' && value.back() != ' '));
+  if (plain) return value;
+  std::string braced = "{";
+  for (char c : value) braced += c == '}' ? std::string("}}") : std::string(1, c);
+  return braced + "}";
+}
+
+std::string odbcConnectString(const std::string& dsn, const std::string& user,
+                              const std::string& password) {
+  return "DSN=" + odbcValue(dsn) + ";UID=" + odbcValue(user) + ";PWD=" + odbcValue(password);
+}
+
+namespace {
+
+struct Environment {
+  SQLHENV env = SQL_NULL_HENV;
+  Environment() {
+    if (SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
+      SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+  }
+  ~Environment() {
+    if (env != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, env);
+  }
+};
+
+}  // namespace
+
+std::vector<OdbcSource> odbcDataSources() {
+  std::vector<OdbcSource> list;
+  Environment e;
+  if (e.env == SQL_NULL_HENV) return list;
+  for (const SQLUSMALLINT first : {SQL_FETCH_FIRST_USER, SQL_FETCH_FIRST_SYSTEM}) {
+    SQLUSMALLINT direction = first;
+    SQLCHAR name[SQL_MAX_DSN_LENGTH + 1];
+    SQLCHAR description[512];
+    SQLSMALLINT nameLength = 0, descriptionLength = 0;
+    while (SQL_SUCCEEDED(SQLDataSources(e.env, direction, name, sizeof name, &nameLength,
+                                        description, sizeof description, &descriptionLength))) {
+      list.push_back({reinterpret_cast<const char*>(name),
+                      reinterpret_cast<const char*>(description), first == SQL_FETCH_FIRST_SYSTEM});
+      direction = SQL_FETCH_NEXT;
+    }
+  }
+  return list;
+}
+
+std::vector<OdbcSource> odbcDrivers() {
+  std::vector<OdbcSource> list;
+  Environment e;
+  if (e.env == SQL_NULL_HENV) return list;
+  SQLUSMALLINT direction = SQL_FETCH_FIRST;
+  SQLCHAR name[512];
+  SQLCHAR attributes[2048];
+  SQLSMALLINT nameLength = 0, attributesLength = 0;
+  while (SQL_SUCCEEDED(SQLDrivers(e.env, direction, name, sizeof name, &nameLength, attributes,
+                                  sizeof attributes, &attributesLength))) {
+    list.push_back({reinterpret_cast<const char*>(name), {}, false});
+    direction = SQL_FETCH_NEXT;
+  }
+  return list;
+}
+
+std::vector<std::string> odbcDriverAttributes(const std::string& driver) {
+  std::vector<std::string> keys;
+  Environment e;
+  if (e.env == SQL_NULL_HENV) return keys;
+  SQLUSMALLINT direction = SQL_FETCH_FIRST;
+  SQLCHAR name[512];
+  SQLCHAR attributes[4096];
+  SQLSMALLINT nameLength = 0, attributesLength = 0;
+  while (SQL_SUCCEEDED(SQLDrivers(e.env, direction, name, sizeof name, &nameLength, attributes,
+                                  sizeof attributes, &attributesLength))) {
+    direction = SQL_FETCH_NEXT;
+    if (driver != reinterpret_cast<const char*>(name)) continue;
+    // "key=value\0key=value\0\0"
+    for (const char* p = reinterpret_cast<const char*>(attributes); *p != '\0';
+         p += std::strlen(p) + 1) {
+      const char* eq = std::strchr(p, '=');
+      keys.emplace_back(p, eq == nullptr ? std::strlen(p) : static_cast<std::size_t>(eq - p));
+    }
+  }
+  return keys;
+}
+
+OdbcBackend::OdbcBackend(std::unique_ptr<OdbcHandles> h) : h_(std::move(h)) {}
+OdbcBackend::~OdbcBackend() = default;
+
+std::unique_ptr<OdbcBackend> OdbcBackend::connect(const std::string& connectionString,
+                                                  bool cursorLibrary) {
+  auto h = std::make_unique<OdbcHandles>();
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h->env)))
+    throw DbError("the ODBC driver manager could not be started");
+  check(SQLSetEnvAttr(h->env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
+                      0),
+        SQL_HANDLE_ENV, h->env);
+  check(SQLAllocHandle(SQL_HANDLE_DBC, h->env, &h->dbc), SQL_HANDLE_ENV, h->env);
+  if (cursorLibrary)
+    SQLSetConnectAttr(h->dbc, SQL_ATTR_ODBC_CURSORS,
+                      reinterpret_cast<SQLPOINTER>(SQL_CUR_USE_ODBC), 0);
+  // Connected as a Unicode application: Unicode drivers then report their wide columns as
+  // wide, and the values of those columns travel as UTF-16.
+  std::u16string wideString;
+  WideValues(kUtf8, kUtf8).fromBytes(connectionString, wideString);
+  std::vector<SQLWCHAR> in(wideString.begin(), wideString.end());
+  in.push_back(0);
+  SQLWCHAR out[1024];
+  SQLSMALLINT outLength = 0;
+  const SQLRETURN rc =
+      SQLDriverConnectW(h->dbc, nullptr, in.data(), static_cast<SQLSMALLINT>(in.size() - 1), out,
+                        1024, &outLength, SQL_DRIVER_NOPROMPT);
+  if (!SQL_SUCCEEDED(rc)) throw DbError(diagnostics(SQL_HANDLE_DBC, h->dbc), rc);
+  h->connected = true;
+  std::unique_ptr<OdbcBackend> b(new OdbcBackend(std::move(h)));
+  SQLHDBC dbc = b->h_->dbc;
+  b->dbms_ = getInfo(dbc, SQL_DBMS_NAME);
+  const std::string q = getInfo(dbc, SQL_IDENTIFIER_QUOTE_CHAR);
+  b->quote_ = q == " " ? std::string() : q;
+  b->escape_ = getInfo(dbc, SQL_SEARCH_PATTERN_ESCAPE);
+  b->readOnly_ = getInfo(dbc, SQL_DATA_SOURCE_READ_ONLY) == "Y";
+  b->name_ = connectValue(connectionString, "DSN");
+  if (b->name_.empty()) b->name_ = getInfo(dbc, SQL_DATA_SOURCE_NAME);
+  if (b->name_.empty()) b->name_ = connectValue(connectionString, "DATABASE");
+  if (b->name_.empty()) b->name_ = b->dbms_;
+  return b;
+}
+
+std::string OdbcBackend::quote(const std::string& name) const {
+  if (quote_.empty()) return name;  // the driver has no quoting: names go as they are
+  std::string q = quote_;
+  for (char c : name) {
+    q.push_back(c);
+    if (std::string(1, c) == quote_) q.push_back(c);
+  }
+  return q + quote_;
+}
+
+std::string OdbcBackend::qualified(const TableId& t) const {
+  std::string s;
+  if (t.hasSchema && !t.schema.empty()) s = quote(t.schema) + ".";
+  return s + quote(t.name);
+}
+
+std::vector<OdbcBackend::TableId> OdbcBackend::catalogTables(const char* type) {
+  Stmt s(h_->dbc);
+  s.ok(SQLTables(s.get(), nullptr, 0, nullptr, 0, nullptr, 0,
+                 const_cast<SQLCHAR*>(reinterpret_cast<const SQLCHAR*>(type)), SQL_NTS));
+  std::vector<TableId> list;
+  while (s.fetch()) {
+    TableId t;
+    t.catalog = s.text(1, &t.hasCatalog);
+    t.schema = s.text(2, &t.hasSchema);
+    t.name = s.text(3);
+    t.type = s.text(4);
+    t.remarks = s.text(5);
+    list.push_back(std::move(t));
+  }
+  return list;
+}
+
+namespace {
+
+// A catalog name as a search pattern that matches only itself.
+std::string pattern(const std::string& name, const std::string& escape) {
+  if (escape.empty()) return name;
+  std::string p;
+  for (char c : name) {
+    if (c == '_' || c == '%' || std::string(1, c) == escape) p += escape;
+    p.push_back(c);
+  }
+  return p;
+}
+
+}  // namespace
+
+std::vector<OdbcBackend::Column> OdbcBackend::catalogColumns(const TableId& t) {
+  Stmt s(h_->dbc);
+  const std::string schema = pattern(t.schema, escape_), name = pattern(t.name, escape_);
+  auto arg = [](const std::string& v) {
+    return const_cast<SQLCHAR*>(reinterpret_cast<const SQLCHAR*>(v.c_str()));
+  };
+  s.ok(SQLColumns(s.get(), t.hasCatalog ? arg(t.catalog) : nullptr,
+                  t.hasCatalog ? static_cast<SQLSMALLINT>(t.catalog.size()) : 0,
+                  t.hasSchema ? arg(schema) : nullptr,
+                  t.hasSchema ? static_cast<SQLSMALLINT>(schema.size()) : 0, arg(name),
+                  static_cast<SQLSMALLINT>(name.size()), nullptr, 0));
+  std::vector<Column> list;
+  while (s.fetch()) {
+    // Patterns may still match more where a driver ignores the escape: keep our table only.
+    if (s.text(3) != t.name) continue;
+    Column c;
+    c.name = s.text(4);
+    c.dataType = static_cast<int>(s.integer(5));
+    c.typeName = s.text(6);
+    c.size = s.integer(7);
+    c.length = s.integer(8);
+    c.scale = static_cast<int>(s.integer(9, &c.hasScale));
+    c.radix = static_cast<int>(s.integer(10, &c.hasRadix));
+    c.nullable = static_cast<int>(s.integer(11));
+    list.push_back(std::move(c));
+  }
+  return list;
+}
+
+void OdbcBackend::refreshNames() {
+  tables_.clear();
+  columns_.clear();
+  std::map<std::string, int> uses;
+  std::vector<TableId> all = catalogTables("'TABLE'");
+  for (TableId& v : catalogTables("'VIEW'")) {
+    v.view = true;
+    all.push_back(std::move(v));
+  }
+  for (const TableId& t : all) ++uses[t.name];
+  order_.clear();
+  for (TableId& t : all) {
+    const std::string shown =
+        uses[t.name] > 1 && !t.schema.empty() ? t.schema + "." + t.name : t.name;
+    if (tables_.emplace(shown, std::move(t)).second) order_.push_back(shown);
+  }
+  named_ = true;
+}
+
+const OdbcBackend::TableId& OdbcBackend::table(const std::string& name) {
+  if (!named_) refreshNames();
+  const auto it = tables_.find(name);
+  if (it == tables_.end()) throw DbError("no table or view named '" + name + "'");
+  return it->second;
+}
+
+const OdbcBackend::Column& OdbcBackend::column(const ColumnRef& ref) {
+  const TableId& t = table(ref.table);
+  auto it = columns_.find(ref.table);
+  if (it == columns_.end()) it = columns_.emplace(ref.table, catalogColumns(t)).first;
+  for (const Column& c : it->second)
+    if (c.name == ref.column) return c;
+  throw DbError("no column named '" + ref.column + "' in '" + ref.table + "'");
+}
+
+void OdbcBackend::fillSchema(SchemaTree& tree) {
+  tree.clear();
+  const int root = tree.add(kNoItem, ItemKind::kDatabase, kDataSource);
+  const int tablesFolder = tree.add(root, ItemKind::kTables, "Tables");
+  const int viewsFolder = tree.add(root, kViews, "Views");
+  named_ = false;
+  refreshNames();
+  // In the catalog's order: the tables, then the views.
+  for (const std::string& shown : order_) {
+    const TableId& t = tables_.at(shown);
+    if (t.view) {
+      tree.add(viewsFolder, kView, shown);
+      continue;
+    }
+    const int item = tree.add(tablesFolder, ItemKind::kTable, shown);
+    auto& cols = columns_[shown];
+    cols = catalogColumns(t);
+    for (const Column& c : cols) tree.add(item, ItemKind::kColumn, c.name);
+  }
+}
+
+std::vector<TableInfo> OdbcBackend::tables(bool countRows) {
+  refreshNames();
+  std::vector<TableInfo> list;
+  for (const auto& [shown, t] : tables_) {
+    TableInfo info;
+    info.name = shown;
+    info.view = t.view;
+    try {
+      for (const Column& c : catalogColumns(t))
+        info.columns.push_back({c.name, c.typeName, isCharacter(c.dataType), {}});
+      if (countRows) {
+        Stmt s(h_->dbc);
+        s.exec("SELECT COUNT(*) FROM " + qualified(t));
+        if (s.fetch()) info.rows = s.integer(1);
+      }
+    } catch (const DbError& e) {
+      info.problem = e.what();
+    }
+    list.push_back(std::move(info));
+  }
+  return list;
+}
+
+bool OdbcBackend::convertible(const ColumnRef& ref) {
+  try {
+    return isCharacter(column(ref).dataType);
+  } catch (const DbError&) {
+    return false;
+  }
+}
+
+std::vector<OdbcBackend::Column> OdbcBackend::rowKey(const TableId& t) {
+  std::vector<std::pair<int, std::string>> names;
+  auto arg = [](const std::string& v) {
+    return const_cast<SQLCHAR*>(reinterpret_cast<const SQLCHAR*>(v.c_str()));
+  };
+  {
+    Stmt s(h_->dbc);
+    const SQLRETURN rc = SQLPrimaryKeys(
+        s.get(), t.hasCatalog ? arg(t.catalog) : nullptr,
+        t.hasCatalog ? static_cast<SQLSMALLINT>(t.catalog.size()) : 0,
+        t.hasSchema ? arg(t.schema) : nullptr,
+        t.hasSchema ? static_cast<SQLSMALLINT>(t.schema.size()) : 0, arg(t.name),
+        static_cast<SQLSMALLINT>(t.name.size()));
+    if (SQL_SUCCEEDED(rc))
+      while (s.fetch()) names.emplace_back(static_cast<int>(s.integer(5)), s.text(4));
+  }
+  std::sort(names.begin(), names.end());
+  std::vector<Column> key;
+  const std::vector<Column> all = catalogColumns(t);
+  for (const auto& [seq, name] : names)
+    for (const Column& c : all)
+      if (c.name == name) key.push_back(c);
+  if (!key.empty() && key.size() == names.size()) return key;
+  key.clear();
+  Stmt s(h_->dbc);
+  const SQLRETURN rc = SQLSpecialColumns(
+      s.get(), SQL_BEST_ROWID, t.hasCatalog ? arg(t.catalog) : nullptr,
+      t.hasCatalog ? static_cast<SQLSMALLINT>(t.catalog.size()) : 0,
+      t.hasSchema ? arg(t.schema) : nullptr,
+      t.hasSchema ? static_cast<SQLSMALLINT>(t.schema.size()) : 0, arg(t.name),
+      static_cast<SQLSMALLINT>(t.name.size()), SQL_SCOPE_TRANSACTION, SQL_NULLABLE);
+  if (!SQL_SUCCEEDED(rc)) return key;
+  while (s.fetch()) {
+    Column c;
+    c.name = s.text(2);
+    c.dataType = static_cast<int>(s.integer(3));
+    c.typeName = s.text(4);
+    key.push_back(std::move(c));
+  }
+  return key;
+}
+
+namespace {
+
+// One column's changes in one transaction: autocommit is off until it ends, and an end
+// without commit rolls back.
+class Transaction {
+ public:
+  explicit Transaction(SQLHDBC dbc) : dbc_(dbc) {
+    check(SQLSetConnectAttr(dbc_, SQL_ATTR_AUTOCOMMIT,
+                            reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
+          SQL_HANDLE_DBC, dbc_);
+  }
+  ~Transaction() {
+    if (!done_) SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_ROLLBACK);
+    SQLSetConnectAttr(dbc_, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON),
+                      0);
+  }
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+  void commit() {
+    check(SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_COMMIT), SQL_HANDLE_DBC, dbc_);
+    done_ = true;
+  }
+
+ private:
+  SQLHDBC dbc_;
+  bool done_ = false;
+};
+
+// Rows waiting for their update: per parameter (the new value, then the key columns) the
+// bytes of every row, sent as column-wise parameter arrays.
+class UpdateBatch {
+ public:
+  UpdateBatch(std::size_t parameters, std::size_t capacity)
+      : values_(parameters), capacity_(capacity) {}
+  std::size_t size() const { return rows_; }
+  bool full() const { return rows_ >= capacity_; }
+  void add(const std::vector<std::string>& row) {
+    for (std::size_t p = 0; p < values_.size(); ++p) values_[p].push_back(row[p]);
+    ++rows_;
+  }
+  // The key of row r as text ("id = 5").
+  std::string key(std::size_t r, const std::vector<std::string>& names) const {
+    std::string k;
+    for (std::size_t i = 0; i < names.size(); ++i)
+      k += (i ? ", " : "") + names[i] + " = " + values_[i + 1][r];
+    return k;
+  }
+  // Executes the prepared update for every row; false on failure, with the diagnostics.
+  bool execute(Stmt& s, const std::vector<SQLSMALLINT>& ctype,
+               const std::vector<SQLSMALLINT>& sqlType, std::string& error) {
+    if (rows_ == 0) return true;
+    if (!execute(s, ctype, sqlType, 0, rows_, error)) return false;
+    clear();
+    return true;
+  }
+  // After a failed batch and its rollback: the first row that fails by itself, each try
+  // rolled back; the batch size when every row passes alone.
+  std::size_t failingRow(Stmt& s, SQLHDBC dbc, const std::vector<SQLSMALLINT>& ctype,
+                         const std::vector<SQLSMALLINT>& sqlType) {
+    std::string ignored;
+    for (std::size_t r = 0; r < rows_; ++r) {
+      const bool ok = execute(s, ctype, sqlType, r, 1, ignored);
+      SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
+      if (!ok) return r;
+    }
+    return rows_;
+  }
+  void clear() {
+    for (auto& v : values_) v.clear();
+    rows_ = 0;
+  }
+
+ private:
+  bool execute(Stmt& s, const std::vector<SQLSMALLINT>& ctype,
+               const std::vector<SQLSMALLINT>& sqlType, std::size_t first, std::size_t count,
+               std::string& error) {
+    buffers_.resize(values_.size());
+    lengths_.resize(values_.size());
+    for (std::size_t p = 0; p < values_.size(); ++p) {
+      std::size_t width = 2;
+      for (std::size_t r = first; r < first + count; ++r)
+        width = std::max(width, values_[p][r].size() + 2);
+      buffers_[p].assign(width * count, '\0');
+      lengths_[p].resize(count);
+      for (std::size_t r = 0; r < count; ++r) {
+        const std::string& v = values_[p][first + r];
+        std::memcpy(&buffers_[p][r * width], v.data(), v.size());
+        lengths_[p][r] = static_cast<SQLLEN>(v.size());
+      }
+      s.ok(SQLBindParameter(s.get(), static_cast<SQLUSMALLINT>(p + 1), SQL_PARAM_INPUT, ctype[p],
+                            sqlType[p], std::max<SQLULEN>(width - 2, 1), 0, buffers_[p].data(),
+                            static_cast<SQLLEN>(width), lengths_[p].data()));
+    }
+    status_.assign(count, SQL_PARAM_UNUSED);
+    SQLSetStmtAttr(s.get(), SQL_ATTR_PARAM_BIND_TYPE,
+                   reinterpret_cast<SQLPOINTER>(SQL_PARAM_BIND_BY_COLUMN), 0);
+    s.ok(SQLSetStmtAttr(s.get(), SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(count), 0));
+    SQLSetStmtAttr(s.get(), SQL_ATTR_PARAM_STATUS_PTR, status_.data(), 0);
+    const SQLRETURN rc = SQLExecute(s.get());
+    const bool ok = (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) &&
+                    std::find(status_.begin(), status_.end(), SQL_PARAM_ERROR) == status_.end();
+    if (!ok) error = diagnostics(SQL_HANDLE_STMT, s.get());
+    SQLFreeStmt(s.get(), SQL_CLOSE);
+    return ok;
+  }
+
+  std::vector<std::vector<std::string>> values_;
+  std::size_t capacity_;
+  std::size_t rows_ = 0;
+  std::vector<std::string> buffers_;
+  std::vector<std::vector<SQLLEN>> lengths_;
+  std::vector<SQLUSMALLINT> status_;
+};
+
+constexpr std::size_t kBatchRows = 1000;
+
+}  // namespace
+
+ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& converter,
+                                        RunObserver& observer) {
+  ColumnReport report;
+  report.column = ref;
+  std::vector<std::string> keyNames;
+  try {
+    const TableId t = table(ref.table);
+    const Column col = column(ref);
+    const std::vector<Column> key = rowKey(t);
+    if (key.empty())
+      throw DbError("the table '" + ref.table +
+                    "' has neither a primary key nor a row identifier: its rows cannot be "
+                    "addressed, and it is left as it is");
+    for (const Column& k : key) keyNames.push_back(k.name);
+    const bool wide = isWide(col.dataType);
+    const WideValues carrier(converter.from(), converter.to());
+    const std::string from = " FROM " + qualified(t);
+
+    std::uint64_t expected = 0;
+    {
+      Stmt count(h_->dbc);
+      count.exec("SELECT COUNT(*)" + from);
+      if (count.fetch()) expected = static_cast<std::uint64_t>(count.integer(1));
+    }
+    ProgressRule rule(expected);
+    Transaction transaction(h_->dbc);
+
+    std::string select = "SELECT ";
+    std::string update = "UPDATE " + qualified(t) + " SET " + quote(col.name) + " = ? WHERE ";
+    for (std::size_t i = 0; i < key.size(); ++i) {
+      select += quote(key[i].name) + ", ";
+      update += (i ? " AND " : "") + quote(key[i].name) + " = ?";
+    }
+    select += quote(col.name) + from;
+    std::vector<SQLSMALLINT> ctype{static_cast<SQLSMALLINT>(wide ? SQL_C_WCHAR : SQL_C_CHAR)};
+    std::vector<SQLSMALLINT> sqlType{static_cast<SQLSMALLINT>(col.dataType)};
+    for (const Column& k : key) {
+      ctype.push_back(SQL_C_CHAR);
+      sqlType.push_back(static_cast<SQLSMALLINT>(k.dataType == 0 ? SQL_VARCHAR : k.dataType));
+    }
+
+    Stmt read(h_->dbc);
+    read.exec(select);
+    Stmt write(h_->dbc);
+    write.prepare(update);
+    UpdateBatch batch(key.size() + 1, kBatchRows);
+    auto flush = [&] {
+      std::string error;
+      if (!batch.execute(write, ctype, sqlType, error)) {
+        // The driver's own account of which row failed is not to be trusted (psqlODBC names
+        // another): the rows of the batch are tried alone, each try rolled back.
+        SQLEndTran(SQL_HANDLE_DBC, h_->dbc, SQL_ROLLBACK);
+        const std::size_t failed = batch.failingRow(write, h_->dbc, ctype, sqlType);
+        if (failed < batch.size()) report.row = batch.key(failed, keyNames);
+        throw DbError(error);
+      }
+    };
+
+    std::vector<std::string> row(key.size() + 1);
+    std::string value, bytes;
+    std::u16string units;
+    ByteBuffer out;
+    const int valueColumn = static_cast<int>(key.size()) + 1;
+    while (read.fetch()) {
+      ++report.records;
+      if (rule.record()) observer.step(report.records, expected);
+      if (observer.stopRequested()) {
+        report.stopped = true;
+        return report;  // the transaction rolls back
+      }
+      for (std::size_t i = 0; i < key.size(); ++i) read.data(static_cast<int>(i) + 1, SQL_C_CHAR, row[i + 1]);
+      if (!read.data(valueColumn, ctype[0], value)) {
+        ++report.nulls;
+        continue;
+      }
+      if (wide) {
+        if (!carrier.toBytes(unitsOf(value), bytes)) {
+          ++report.skipped;  // characters the carrier code page cannot carry
+          continue;
+        }
+      } else {
+        bytes.swap(value);
+      }
+      switch (converter.convert(bytes, out)) {
+        case ValueConverter::Outcome::kUnchanged: ++report.unchanged; continue;
+        case ValueConverter::Outcome::kUndecided: ++report.undecided; continue;
+        case ValueConverter::Outcome::kConverted: break;
+      }
+      if (wide) {
+        carrier.fromBytes(out.view(), units);
+        row[0].assign(reinterpret_cast<const char*>(units.data()), units.size() * sizeof(char16_t));
+      } else {
+        row[0].assign(out.view());
+      }
+      batch.add(row);
+      ++report.converted;
+      if (batch.full()) flush();
+    }
+    read.close();
+    flush();
+    transaction.commit();
+  } catch (const DbError& e) {
+    report.failed = true;
+    report.error = e.what();
+    report.code = e.code();
+    report.converted = 0;
+  }
+  return report;
+}
+
+void OdbcBackend::readColumn(const ColumnRef& ref,
+                             const std::function<bool(const StoredValue&)>& visit) {
+  const TableId t = table(ref.table);
+  const Column col = column(ref);
+  const std::vector<Column> key = rowKey(t);
+  const bool wide = isWide(col.dataType);
+  std::string select = "SELECT ", order;
+  for (const Column& k : key) {
+    select += quote(k.name) + ", ";
+    order += (order.empty() ? " ORDER BY " : ", ") + quote(k.name);
+  }
+  Stmt s(h_->dbc);
+  s.exec(select + quote(col.name) + " FROM " + qualified(t) + order);
+  const WideValues carrier(0, 0);
+  std::string value, bytes, part;
+  const int valueColumn = static_cast<int>(key.size()) + 1;
+  while (s.fetch()) {
+    StoredValue v;
+    for (std::size_t i = 0; i < key.size(); ++i) {
+      s.data(static_cast<int>(i) + 1, SQL_C_CHAR, part);
+      v.key += (i ? ", " : "") + key[i].name + " = " + part;
+    }
+    if (!s.data(valueColumn, wide ? SQL_C_WCHAR : SQL_C_CHAR, value)) {
+      v.type = StoredValue::Type::kNull;
+    } else if (wide && !carrier.toBytes(unitsOf(value), bytes)) {
+      v.type = StoredValue::Type::kOther;  // not carried: left alone by a conversion
+    } else {
+      v.type = StoredValue::Type::kText;
+      v.bytes = wide ? bytes : value;
+    }
+    if (!visit(v)) return;
+  }
+}
+
+TableData OdbcBackend::tableData(const std::string& name, std::size_t maxRows) {
+  const TableId t = table(name);
+  TableData d;
+  {
+    Stmt count(h_->dbc);
+    count.exec("SELECT COUNT(*) FROM " + qualified(t));
+    if (count.fetch()) d.total = static_cast<std::uint64_t>(count.integer(1));
+  }
+  Stmt s(h_->dbc);
+  SQLUSMALLINT status = SQL_ROW_SUCCESS;
+  SQLSetStmtAttr(s.get(), SQL_ATTR_ROW_STATUS_PTR, &status, 0);
+  s.exec("SELECT * FROM " + qualified(t));
+  const int n = s.columns();
+  std::vector<bool> wide;
+  for (int i = 1; i <= n; ++i) {
+    SQLCHAR columnName[512] = {};
+    SQLSMALLINT length = 0, type = 0, digits = 0, nullable = 0;
+    SQLULEN size = 0;
+    s.ok(SQLDescribeCol(s.get(), static_cast<SQLUSMALLINT>(i), columnName, sizeof columnName,
+                        &length, &type, &size, &digits, &nullable));
+    d.headers.emplace_back(reinterpret_cast<const char*>(columnName));
+    wide.push_back(isWide(type));
+  }
+  std::string value;
+  while (d.rows.size() < maxRows && s.fetch()) {
+    std::vector<std::string> row;
+    for (int i = 1; i <= n; ++i) {
+      if (status == SQL_ROW_DELETED) {
+        row.emplace_back("<DELETED>");
+      } else if (status == SQL_ROW_NOROW) {
+        row.emplace_back("<NO_ROW>");
+      } else if (!s.data(i, wide[static_cast<std::size_t>(i - 1)] ? SQL_C_WCHAR : SQL_C_CHAR,
+                         value)) {
+        row.emplace_back("<NULL>");
+      } else {
+        row.push_back(wide[static_cast<std::size_t>(i - 1)] ? utf8OfUnits(unitsOf(value))
+                                                              : value);
+      }
+    }
+    d.rows.push_back(std::move(row));
+  }
+  return d;
+}
+
+namespace {
+
+std::vector<std::string> split(const std::string& list) {
+  std::vector<std::string> parts;
+  std::size_t i = 0;
+  for (std::size_t comma; (comma = list.find(',', i)) != std::string::npos; i = comma + 1)
+    parts.push_back(list.substr(i, comma - i));
+  parts.push_back(list.substr(i));
+  return parts;
+}
+
+const char* kColumnHeaders = "Name,Type,Length,Precision,Scale,Radix,Nullable";  // string 108
+const char* kTableHeaders = "Name,Type,Qualifier,Owner,Remarks";                 // string 109
+
+std::vector<std::string> columnRow(const OdbcBackend::Column& c) {
+  return {c.name,
+          c.typeName,
+          std::to_string(c.length),
+          std::to_string(c.size),
+          std::to_string(c.scale),
+          c.hasRadix ? std::to_string(c.radix) : "<na>",
+          c.nullable == 0 ? "nO" : c.nullable == 1 ? "Yes" : "Unknown"};
+}
+
+}  // namespace
+
+PropertyTable OdbcBackend::properties(const SchemaTree& tree, int item) {
+  PropertyTable p;
+  const SchemaItem& it = tree.item(item);
+  switch (it.kind) {
+    case ItemKind::kTable: {
+      p.headers = split(kColumnHeaders);
+      for (const Column& c : catalogColumns(table(it.text))) p.rows.push_back(columnRow(c));
+      break;
+    }
+    case ItemKind::kTables: {
+      p.headers = split(kTableHeaders);
+      for (const TableId& t : catalogTables("'TABLE'"))
+        p.rows.push_back({t.name, t.type, t.catalog, t.schema, t.remarks});
+      break;
+    }
+    case ItemKind::kColumn: {
+      const int owner = tree.tableOf(item);
+      if (owner == kNoItem) break;
+      p.headers = {"Property     ", "Value     "};
+      const std::vector<std::string> names = split(kColumnHeaders);
+      const std::vector<std::string> values = columnRow(column({tree.item(owner).text, it.text}));
+      for (std::size_t i = 0; i < names.size(); ++i) p.rows.push_back({names[i], values[i]});
+      break;
+    }
+    default: break;
+  }
+  return p;
+}
+
+}  // namespace ts::db

@@ -1,0 +1,311 @@
+// The ODBC back end through the unixODBC driver manager and real drivers: the SQLite ODBC
+// driver on scratch files, and psqlODBC (ANSI on a SQL_ASCII database, where values are bytes;
+// Unicode on a UTF8 database, where legacy bytes sit as Windows-1252 text) against a
+// PostgreSQL server of the tests' own.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <memory>
+
+#include "../src/odbc_backend.hpp"
+#include "db_test_util.hpp"
+#include "ts/db/conversion.hpp"
+#include "ts/db/wide.hpp"
+#include "ts/testing/postgres.hpp"
+#include "ts/unicode.hpp"
+
+namespace ts::db {
+namespace {
+
+namespace fs = std::filesystem;
+
+enum class Driver { kSqlite, kPgAnsi, kPgUnicode };
+
+std::string driverName(Driver d) {
+  switch (d) {
+    case Driver::kSqlite: return "Sqlite";
+    case Driver::kPgAnsi: return "PgAnsi";
+    default: return "PgUnicode";
+  }
+}
+
+ts::testing::ScratchPostgres& cluster() {
+  static ts::testing::ScratchPostgres server;
+  return server;
+}
+
+std::string convertBytes(const std::string& bytes, int from, int to) {
+  ConverterState s;
+  selectPair(s, static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to));
+  return convert(s, bytes);
+}
+std::string tcvn3(const std::string& utf8) { return convertBytes(utf8, kUtf8, kTcvn3); }
+
+std::string unhex(const std::string& hex) {
+  std::string bytes;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+    bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  return bytes;
+}
+
+class Odbc : public ts::testing::ScratchTest, public ::testing::WithParamInterface<Driver> {
+ protected:
+  void SetUp() override {
+    ScratchTest::SetUp();
+    const Driver d = GetParam();
+    if (d == Driver::kSqlite) {
+      file_ = (dir_ / "t.db").string();
+      testing::execSql(file_, "PRAGMA user_version = 1");
+      connection_ = "DRIVER=SQLite3;Database=" + file_;
+      return;
+    }
+    std::string name;
+    for (char c : std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))
+      name.push_back(std::isalnum(static_cast<unsigned char>(c)) ? static_cast<char>(std::tolower(c)) : '_');
+    database_ = name + "_" + std::to_string(getpid());
+    cluster().createDatabase(database_, d == Driver::kPgAnsi ? "SQL_ASCII" : "UTF8");
+    connection_ = std::string("DRIVER={") +
+                  (d == Driver::kPgAnsi ? "PostgreSQL ANSI" : "PostgreSQL Unicode") +
+                  "};SERVER=127.0.0.1;PORT=" + std::to_string(cluster().port()) +
+                  ";DATABASE=" + database_ + ";UID=postgres;PWD=";
+    // psqlODBC's ANSI driver asks for UTF-8 unless told: the legacy bytes of a SQL_ASCII
+    // database then reach it as they are.
+    if (d == Driver::kPgAnsi) connection_ += ";ConnSettings={SET client_encoding TO 'SQL_ASCII'}";
+  }
+  void TearDown() override {
+    if (!database_.empty()) cluster().psql("postgres", "DROP DATABASE \"" + database_ + "\"");
+    ScratchTest::TearDown();
+  }
+  bool postgres() const { return GetParam() != Driver::kSqlite; }
+
+  void sql(const std::string& statements) {
+    if (postgres())
+      cluster().psql(database_, statements);
+    else
+      testing::execSql(file_, statements);
+  }
+  // A legacy value as the database holds it: its bytes, or in the UTF8 database the text
+  // the bytes read as in Windows-1252.
+  std::string stored(const std::string& bytes) const {
+    if (GetParam() != Driver::kPgUnicode) return bytes;
+    std::string text;
+    WideValues(0, 0).bytesToUtf8(bytes, text);
+    return text;
+  }
+  std::string literal(const std::string& bytes) const { return testing::quoteText(stored(bytes)); }
+  // The values of a column in key order: their bytes (UTF-8 in the UTF8 database), "NULL".
+  std::vector<std::string> values(const std::string& table, const std::string& column,
+                                  const std::string& key = "id") {
+    std::vector<std::string> out;
+    if (postgres()) {
+      const std::string rows = cluster().psql(
+          database_, "SELECT coalesce(encode(textsend(" + column + "), 'hex'), 'NULL') "
+                     "FROM " + table + " ORDER BY " + key);
+      std::size_t i = 0;
+      for (std::size_t nl; (nl = rows.find('\n', i)) != std::string::npos; i = nl + 1) {
+        const std::string v = rows.substr(i, nl - i);
+        out.push_back(v == "NULL" ? v : unhex(v));
+      }
+      return out;
+    }
+    for (const auto& row : testing::query(file_, "SELECT " + column + " FROM " + table +
+                                                     " ORDER BY " + key))
+      out.push_back(row[0]);
+    return out;
+  }
+  std::unique_ptr<OdbcBackend> connect() { return OdbcBackend::connect(connection_); }
+
+  std::string file_, database_, connection_;
+};
+
+std::vector<std::string> texts(const SchemaTree& t, int item) {
+  std::vector<std::string> v;
+  for (int c : t.item(item).children) v.push_back(t.item(c).text);
+  return v;
+}
+
+TEST_P(Odbc, TreeFromTheCatalogConvertibleRuleAndMarks) {
+  sql("CREATE TABLE zeta (id INTEGER PRIMARY KEY, name VARCHAR(40), note TEXT, n INTEGER, "
+      "code CHAR(4));"
+      "CREATE TABLE \"Mixed \"\"Name\"\" x\" (id INTEGER PRIMARY KEY, \"col;1\" VARCHAR(10));"
+      "CREATE TABLE a_b (k INTEGER PRIMARY KEY, v TEXT);"
+      "CREATE TABLE axb (k INTEGER PRIMARY KEY, w TEXT);"
+      "CREATE VIEW names AS SELECT name FROM zeta;");
+  auto b = connect();
+  SchemaTree tree;
+  b->fillSchema(tree);
+  const int root = tree.root();
+  EXPECT_EQ(tree.item(root).text, "Data Source");
+  EXPECT_EQ(texts(tree, root), (std::vector<std::string>{"Tables", "Views"}));
+  const int tables = tree.item(root).children[0], views = tree.item(root).children[1];
+  EXPECT_EQ(tree.item(tables).kind, ItemKind::kTables);
+  EXPECT_EQ(tree.item(views).kind, kViews);
+  std::vector<std::string> names = texts(tree, tables);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"Mixed \"Name\" x", "a_b", "axb", "zeta"}));
+  EXPECT_EQ(texts(tree, views), (std::vector<std::string>{"names"}));
+  EXPECT_TRUE(tree.item(tree.item(views).children[0]).children.empty());
+  const int zeta = tree.find(tables, ItemKind::kTable, "zeta");
+  EXPECT_EQ(texts(tree, zeta), (std::vector<std::string>{"id", "name", "note", "n", "code"}));
+  // An escaped pattern: a_b's columns are its own, not axb's.
+  EXPECT_EQ(texts(tree, tree.find(tables, ItemKind::kTable, "a_b")),
+            (std::vector<std::string>{"k", "v"}));
+
+  for (const char* c : {"name", "note", "code"}) EXPECT_TRUE(b->convertible({"zeta", c})) << c;
+  for (const char* c : {"id", "n"}) EXPECT_FALSE(b->convertible({"zeta", c})) << c;
+
+  // A click on the root marks its subtree: folders and tables take the mark, text columns
+  // become marked and bold, the others stay unmarked.
+  tree.clickBox(root, Propagation::kSubtree, [&](int column) {
+    return b->convertible({tree.item(tree.tableOf(column)).text, tree.item(column).text});
+  });
+  EXPECT_TRUE(tree.marked(tables));
+  EXPECT_TRUE(tree.marked(zeta));
+  EXPECT_TRUE(tree.marked(tree.find(zeta, ItemKind::kColumn, "name")));
+  EXPECT_TRUE(tree.item(tree.find(zeta, ItemKind::kColumn, "note")).bold);
+  EXPECT_FALSE(tree.marked(tree.find(zeta, ItemKind::kColumn, "n")));
+
+  // Properties: the columns of a table and a column's own.
+  const PropertyTable columns = b->properties(tree, zeta);
+  EXPECT_EQ(columns.headers, (std::vector<std::string>{"Name", "Type", "Length", "Precision",
+                                                       "Scale", "Radix", "Nullable"}));
+  ASSERT_EQ(columns.rows.size(), 5u);
+  EXPECT_EQ(columns.rows[1][0], "name");
+  EXPECT_EQ(columns.rows[1][3], "40");
+  const PropertyTable one = b->properties(tree, tree.find(zeta, ItemKind::kColumn, "note"));
+  ASSERT_EQ(one.rows.size(), 7u);
+  EXPECT_EQ(one.rows[0], (std::vector<std::string>{"Name", "note"}));
+  EXPECT_EQ(b->properties(tree, tables).headers,
+            (std::vector<std::string>{"Name", "Type", "Qualifier", "Owner", "Remarks"}));
+}
+
+TEST_P(Odbc, ConvertsQuotedNamesWholeValuesNullsAndTrailingBlanks) {
+  const std::string viet = tcvn3("Việt Nam"), blanks = tcvn3("Tiếng Việt   ");
+  std::string longValue;
+  while (longValue.size() < 10000) longValue += tcvn3("Người ");
+  longValue.resize(10000);
+  sql("CREATE TABLE \"t \"\"q\"\" x\" (id INTEGER PRIMARY KEY, \"v;a\" TEXT, n INTEGER);"
+      "INSERT INTO \"t \"\"q\"\" x\" VALUES (1, " + literal(viet) + ", 5), (2, NULL, 6), (3, " +
+      literal(blanks) + ", 7), (4, " + literal(longValue) + ", 8), (5, 'plain', 9);"
+      "CREATE TABLE empty (id INTEGER PRIMARY KEY, v TEXT);");
+  auto b = connect();
+  SchemaTree tree;
+  b->fillSchema(tree);
+  tree.toggle(findColumnItem(tree, {"t \"q\" x", "v;a"}));
+  tree.toggle(findColumnItem(tree, {"empty", "v"}));
+  ValueConverter converter(kTcvn3, kUtf8);
+  RunObserver quiet;
+  const RunReport run = runConversion(*b, tree, converter, quiet);
+  ASSERT_EQ(run.columns.size(), 2u) << run.columns[0].error;
+  const ColumnReport& r = run.columns[0].column.table == "empty" ? run.columns[1] : run.columns[0];
+  EXPECT_FALSE(r.failed) << r.error;
+  EXPECT_EQ(r.records, 5u);
+  EXPECT_EQ(r.converted, 3u);
+  EXPECT_EQ(r.nulls, 1u);
+  EXPECT_EQ(r.unchanged, 1u);
+  const ColumnReport& e = &r == &run.columns[0] ? run.columns[1] : run.columns[0];
+  EXPECT_FALSE(e.failed) << e.error;
+  EXPECT_EQ(e.records, 0u);
+  const std::vector<std::string> got = values("\"t \"\"q\"\" x\"", "\"v;a\"");
+  ASSERT_EQ(got.size(), 5u);
+  EXPECT_EQ(got[0], "Việt Nam");
+  EXPECT_EQ(got[1], "NULL");
+  EXPECT_EQ(got[2], "Tiếng Việt   ");
+  EXPECT_EQ(got[3], convertBytes(longValue, kTcvn3, kUtf8));
+  EXPECT_EQ(got[4], "plain");
+
+  // Back from UTF-8 to VNI: in the UTF8 database the VNI bytes are stored as their
+  // Windows-1252 text.
+  ValueConverter back(kUtf8, kVniWin);
+  const ColumnReport again = b->convertColumn({"t \"q\" x", "v;a"}, back, quiet);
+  EXPECT_FALSE(again.failed) << again.error;
+  EXPECT_EQ(values("\"t \"\"q\"\" x\"", "\"v;a\"")[0], stored(convertBytes("Việt Nam", kUtf8, kVniWin)));
+
+  // Read back through the driver as the dry run sees it.
+  const DryRun dry = dryRun(*b, {"t \"q\" x", "v;a"}, back, 5);
+  EXPECT_EQ(dry.counts.records, 5u);
+  EXPECT_EQ(dry.counts.nulls, 1u);
+}
+
+TEST_P(Odbc, AValueTooLongRollsTheColumnBackAndEndsTheRun) {
+  // SQLite does not hold VARCHAR(n) to its length: a check does.
+  // "Nguyễn Văn Anh" takes 14 bytes in TCVN3 and 16 in VNI.
+  const std::string column =
+      postgres() ? "v VARCHAR(15)" : "v TEXT CHECK (length(CAST(v AS BLOB)) <= 15)";
+  std::string insert;
+  for (int i = 1; i <= 2500; ++i)  // more than one batch
+    insert += std::string(insert.empty() ? "" : ", ") + "(" + std::to_string(i) + ", " +
+              literal(i == 2400 ? tcvn3("Nguyễn Văn Anh") : tcvn3("Việt")) + ")";
+  sql("CREATE TABLE t (id INTEGER PRIMARY KEY, " + column + ");"
+      "CREATE TABLE u (id INTEGER PRIMARY KEY, w TEXT);"
+      "INSERT INTO t VALUES " + insert + ";"
+      "INSERT INTO u VALUES (1, " + literal(tcvn3("Việt")) + ");");
+  const std::vector<std::string> before = values("t", "v");
+  auto b = connect();
+  SchemaTree tree;
+  b->fillSchema(tree);
+  tree.toggle(findColumnItem(tree, {"t", "v"}));
+  tree.toggle(findColumnItem(tree, {"u", "w"}));
+  ValueConverter converter(kTcvn3, kVniWin);
+  RunObserver quiet;
+  const RunReport run = runConversion(*b, tree, converter, quiet);
+  ASSERT_EQ(run.columns.size(), 1u);  // the failure ended the run
+  EXPECT_TRUE(run.ended);
+  EXPECT_TRUE(run.columns[0].failed);
+  EXPECT_NE(run.columns[0].error.find("State:"), std::string::npos) << run.columns[0].error;
+  EXPECT_EQ(run.columns[0].row, "id = 2400");
+  EXPECT_EQ(values("t", "v"), before);
+  EXPECT_EQ(values("u", "w")[0], stored(tcvn3("Việt")));
+}
+
+TEST_P(Odbc, TableDataShowsWholeValuesAndNulls) {
+  const std::string longValue(300, 'x');
+  sql("CREATE TABLE t (id INTEGER PRIMARY KEY, v TEXT, n INTEGER);"
+      "INSERT INTO t VALUES (1, '" + longValue + "', NULL), (2, NULL, 3);");
+  auto b = connect();
+  SchemaTree tree;
+  b->fillSchema(tree);
+  const TableData d = b->tableData("t", 100);
+  EXPECT_EQ(d.headers, (std::vector<std::string>{"id", "v", "n"}));
+  EXPECT_EQ(d.total, 2u);
+  ASSERT_EQ(d.rows.size(), 2u);
+  EXPECT_EQ(d.rows[0][1], longValue);
+  EXPECT_EQ(d.rows[0][2], "<NULL>");
+  EXPECT_EQ(d.rows[1][1], "<NULL>");
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, Odbc,
+                         ::testing::Values(Driver::kSqlite, Driver::kPgAnsi, Driver::kPgUnicode),
+                         [](const auto& info) { return driverName(info.param); });
+
+TEST(OdbcConnectString, EveryKeyAndBracedValues) {
+  EXPECT_EQ(odbcConnectString("", "", ""), "DSN=;UID=;PWD=");
+  EXPECT_EQ(odbcConnectString("sales", "ann", "p;w}d"), "DSN=sales;UID=ann;PWD={p;w}}d}");
+  EXPECT_EQ(odbcValue(" x"), "{ x}");
+}
+
+TEST(OdbcDataSources, ListsTheSourcesOfAScratchIni) {
+  // The driver manager keeps what it has read: the scratch files are read in a child.
+  const fs::path dir = fs::temp_directory_path() / ("ts-odbcini-" + std::to_string(getpid()));
+  ts::testing::writeFile(dir / "odbc.ini", "[scratch books]\nDescription=Books\nDriver=SQLite3\n"
+                                           "Database=/nowhere/books.db\n");
+  ts::testing::writeFile(dir / "odbcinst.ini", "[SQLite3]\nDescription=SQLite3 ODBC Driver\n"
+                                               "Driver=libsqlite3odbc.so\n");
+  EXPECT_EXIT(
+      {
+        setenv("ODBCINI", (dir / "odbc.ini").c_str(), 1);
+        setenv("ODBCSYSINI", dir.c_str(), 1);
+        std::string seen;
+        for (const OdbcSource& s : odbcDataSources()) seen += "[" + s.name + "|" + s.description + "]";
+        for (const OdbcSource& d : odbcDrivers()) seen += "<" + d.name + ">";
+        for (const std::string& k : odbcDriverAttributes("SQLite3")) seen += "{" + k + "}";
+        std::fprintf(stderr, "%s\n", seen.c_str());
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "\\[scratch books\\|SQLite3\\].*<SQLite3>.*\\{Driver\\}");
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace ts::db
