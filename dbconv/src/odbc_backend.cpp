@@ -3,6 +3,7 @@
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
+#include <strings.h>
 
 #include <algorithm>
 #include <cstring>
@@ -174,39 +175,54 @@ std::string getInfo(SQLHDBC dbc, SQLUSMALLINT what) {
                                                   sizeof value - 1));
 }
 
-// The value of `key` in a connection string ("" when absent).
-std::string connectValue(const std::string& s, const std::string& key) {
+struct ConnectPair {
+  std::string key, value;
+  std::size_t valueBegin = 0, valueEnd = 0;  // where the value (braces and all) stands
+};
+
+// The key=value pairs of a connection string, values unbraced.
+std::vector<ConnectPair> connectPairs(const std::string& s) {
+  std::vector<ConnectPair> pairs;
   std::size_t i = 0;
   while (i < s.size()) {
     const std::size_t eq = s.find('=', i);
     if (eq == std::string::npos) break;
-    std::string k = s.substr(i, eq - i);
-    while (!k.empty() && k.front() == ' ') k.erase(0, 1);
-    std::string v;
+    ConnectPair p;
+    p.key = s.substr(i, eq - i);
+    while (!p.key.empty() && p.key.front() == ' ') p.key.erase(0, 1);
     std::size_t j = eq + 1;
+    p.valueBegin = j;
     if (j < s.size() && s[j] == '{') {
       for (++j; j < s.size(); ++j) {
         if (s[j] == '}') {
           if (j + 1 < s.size() && s[j + 1] == '}') {
-            v.push_back('}');
+            p.value.push_back('}');
             ++j;
             continue;
           }
           ++j;
           break;
         }
-        v.push_back(s[j]);
+        p.value.push_back(s[j]);
       }
+      p.valueEnd = j;
       j = s.find(';', j);
     } else {
-      const std::size_t end = s.find(';', j);
-      v = s.substr(j, end == std::string::npos ? std::string::npos : end - j);
-      j = end;
+      j = s.find(';', j);
+      p.value = s.substr(p.valueBegin, j == std::string::npos ? std::string::npos : j - p.valueBegin);
+      p.valueEnd = j == std::string::npos ? s.size() : j;
     }
-    if (strcasecmp(k.c_str(), key.c_str()) == 0) return v;
+    pairs.push_back(std::move(p));
     if (j == std::string::npos) break;
     i = j + 1;
   }
+  return pairs;
+}
+
+// The value of `key` in a connection string ("" when absent).
+std::string connectValue(const std::string& s, const std::string& key) {
+  for (const ConnectPair& p : connectPairs(s))
+    if (strcasecmp(p.key.c_str(), key.c_str()) == 0) return p.value;
   return {};
 }
 
@@ -219,6 +235,15 @@ std::string odbcValue(const std::string& value) {
   std::string braced = "{";
   for (char c : value) braced += c == '}' ? std::string("}}") : std::string(1, c);
   return braced + "}";
+}
+
+std::string odbcHidePassword(const std::string& connectionString) {
+  std::string shown = connectionString;
+  const std::vector<ConnectPair> pairs = connectPairs(connectionString);
+  for (auto p = pairs.rbegin(); p != pairs.rend(); ++p)
+    if (strcasecmp(p->key.c_str(), "PWD") == 0 || strcasecmp(p->key.c_str(), "PASSWORD") == 0)
+      shown.replace(p->valueBegin, p->valueEnd - p->valueBegin, "***");
+  return shown;
 }
 
 std::string odbcConnectString(const std::string& dsn, const std::string& user,
@@ -476,7 +501,8 @@ void OdbcBackend::fillSchema(SchemaTree& tree) {
 std::vector<TableInfo> OdbcBackend::tables(bool countRows) {
   refreshNames();
   std::vector<TableInfo> list;
-  for (const auto& [shown, t] : tables_) {
+  for (const std::string& shown : order_) {
+    const TableId& t = tables_.at(shown);
     TableInfo info;
     info.name = shown;
     info.view = t.view;

@@ -80,6 +80,8 @@ class OdbcBackend final : public Backend {
 // ends) in braces with "}" doubled, so that no value ends the string early.
 std::string odbcConnectString(const std::string& dsn, const std::string& user,
                               const std::string& password);
+// The connection string with the values of PWD and PASSWORD replaced by "***".
+std::string odbcHidePassword(const std::string& connectionString);
 // A value as a connection string carries it (braced where needed).
 std::string odbcValue(const std::string& value);
 

@@ -17,4 +17,9 @@ std::unique_ptr<Backend> openSource(const std::string& source, bool readOnly) {
   return SqliteBackend::open(source, readOnly);
 }
 
+std::string sourceForDisplay(const std::string& source) {
+  if (source.rfind("odbc:", 0) == 0) return "odbc:" + odbcHidePassword(source.substr(5));
+  return source;
+}
+
 }  // namespace ts::db

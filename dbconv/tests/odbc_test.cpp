@@ -13,6 +13,7 @@
 #include "ts/db/conversion.hpp"
 #include "ts/db/wide.hpp"
 #include "ts/testing/postgres.hpp"
+#include "ts/testing/process.hpp"
 #include "ts/unicode.hpp"
 
 namespace ts::db {
@@ -279,10 +280,40 @@ INSTANTIATE_TEST_SUITE_P(Drivers, Odbc,
                          ::testing::Values(Driver::kSqlite, Driver::kPgAnsi, Driver::kPgUnicode),
                          [](const auto& info) { return driverName(info.param); });
 
-TEST(OdbcConnectString, EveryKeyAndBracedValues) {
+TEST(OdbcConnectString, EveryKeyBracedValuesAndNoPasswordShown) {
   EXPECT_EQ(odbcConnectString("", "", ""), "DSN=;UID=;PWD=");
   EXPECT_EQ(odbcConnectString("sales", "ann", "p;w}d"), "DSN=sales;UID=ann;PWD={p;w}}d}");
   EXPECT_EQ(odbcValue(" x"), "{ x}");
+  EXPECT_EQ(odbcHidePassword("DSN=sales;PWD={p;w}}d};UID=ann;password=x"),
+            "DSN=sales;PWD=***;UID=ann;password=***");
+  EXPECT_EQ(sourceForDisplay("odbc:DSN=a;Pwd=secret"), "odbc:DSN=a;Pwd=***");
+}
+
+class OdbcTsdata : public ts::testing::ScratchTest {};
+
+TEST_F(OdbcTsdata, ConvertsThroughADriverAndNeverShowsThePassword) {
+  const std::string file = (dir_ / "t.db").string();
+  testing::execSql(file, "CREATE TABLE a (id INTEGER PRIMARY KEY, x TEXT CHECK (length(x) < 5));"
+                         "CREATE TABLE t (id INTEGER PRIMARY KEY, v TEXT, w TEXT);"
+                         "INSERT INTO t VALUES (1, " + testing::quoteText(tcvn3("Việt Nam")) +
+                         ", NULL);"
+                         "INSERT INTO a VALUES (1, " + testing::quoteText(tcvn3("Việt")) + ");");
+  const std::string source = "odbc:DRIVER=SQLite3;Database=" + file + ";PWD=s3cret";
+  auto r = ts::testing::runProgram(TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", source, "t"}, dir_);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(testing::query(file, "SELECT v FROM t")[0][0], "Việt Nam");
+  r = ts::testing::runProgram(TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", source, "nope"}, dir_);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("PWD=***"), std::string::npos) << r.err;
+  // A refused value ends the run: no timing report, the column as it was.
+  r = ts::testing::runProgram(TSDATA_PATH,
+                              {"-f", "tcvn3", "-t", "vni", "--force", source, "a.x", "t.w"}, dir_);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("a.x: failed at id = 1"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("the failure ended the run"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("t.w:"), std::string::npos) << r.out;
+  EXPECT_EQ(testing::query(file, "SELECT x FROM a")[0][0], tcvn3("Việt"));
+  EXPECT_EQ((r.out + r.err).find("s3cret"), std::string::npos);
 }
 
 TEST(OdbcDataSources, ListsTheSourcesOfAScratchIni) {

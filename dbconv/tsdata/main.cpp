@@ -40,7 +40,8 @@ void usage() {
       "       tsdata --detect SOURCE TABLE[.COLUMN]...\n"
       "Converts the Vietnamese text of database columns between charsets, each column in one\n"
       "transaction: wholly or not at all.  A table named alone stands for its text columns.\n"
-      "SOURCE is a SQLite database file.\n"
+      "SOURCE is a SQLite database file, or \"odbc:\" and an ODBC connection string\n"
+      "(odbc:DSN=sales;UID=ann;PWD=secret, odbc:DRIVER=SQLite3;Database=/path/file.db).\n"
       "\n"
       "  -f, --from=CHARSET   charset the column holds; 'auto': each value's own, guessed\n"
       "  -t, --to=CHARSET     charset to convert to\n"
@@ -347,6 +348,7 @@ int main(int argc, char** argv) {
   if (optind == argc) usageError("name a database");
   if (listMode + detectMode > 1) usageError("--list and --detect go alone");
   const std::string source = argv[optind++];
+  const std::string shown = ts::db::sourceForDisplay(source);  // no password on the screen
   const bool converting = !listMode && !detectMode;
   if (converting && (from < 0 || to < 0)) usageError("name the charsets with -f and -t");
   if (converting && to == ts::kVnUnicode2) usageError("charset 40 is read, never written");
@@ -360,7 +362,7 @@ int main(int argc, char** argv) {
     if (named.empty())
       usageError("name the tables or columns to " +
                  std::string(detectMode ? "look at" : "convert"));
-    const std::vector<ColumnRef> columns = resolve(tables, named, source);
+    const std::vector<ColumnRef> columns = resolve(tables, named, shown);
 
     if (detectMode) {
       for (const auto& col : columns) {
@@ -411,14 +413,20 @@ int main(int argc, char** argv) {
     db->fillSchema(tree);
     for (const auto& col : columns) {
       const int item = ts::db::findColumnItem(tree, col);
-      if (item == ts::db::kNoItem) usageError("no column '" + col.label() + "' in " + source);
+      if (item == ts::db::kNoItem) usageError("no column '" + col.label() + "' in " + shown);
       tree.setMark(item, ts::db::ColumnMark::kMarked);
     }
 
     Terminal terminal;
     const ts::db::RunReport report = ts::db::runConversion(*db, tree, converter, terminal);
     terminal.end();
-    std::printf("%s\n", ts::tcvn3ToUtf8(ts::db::timingReport(report.seconds)).c_str());
+    // An ODBC failure ends the run without the timing report.
+    const bool endedByFailure = report.ended && !report.columns.empty() &&
+                                report.columns.back().failed;
+    if (endedByFailure)
+      std::printf("tsdata: the failure ended the run; the columns after it were not converted\n");
+    else
+      std::printf("%s\n", ts::tcvn3ToUtf8(ts::db::timingReport(report.seconds)).c_str());
     return report.anyFailed() ? 1 : 0;
   } catch (const ts::db::DbError& e) {
     std::fprintf(stderr, "tsdata: %s\n", e.what());

@@ -141,5 +141,7 @@ class Backend {
 
 // Opens a SOURCE as tsdata names it: a SQLite file, or "odbc:" and a connection string.
 std::unique_ptr<Backend> openSource(const std::string& source, bool readOnly);
+// A SOURCE as it may be shown: the values of password keys replaced by "***".
+std::string sourceForDisplay(const std::string& source);
 
 }  // namespace ts::db
