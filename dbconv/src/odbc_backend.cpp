@@ -6,6 +6,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <set>
 
@@ -273,54 +274,39 @@ std::vector<OdbcSource> odbcDataSources() {
   for (const SQLUSMALLINT first : {SQL_FETCH_FIRST_USER, SQL_FETCH_FIRST_SYSTEM}) {
     SQLUSMALLINT direction = first;
     SQLCHAR name[SQL_MAX_DSN_LENGTH + 1];
-    SQLCHAR description[512];
-    SQLSMALLINT nameLength = 0, descriptionLength = 0;
-    while (SQL_SUCCEEDED(SQLDataSources(e.env, direction, name, sizeof name, &nameLength,
-                                        description, sizeof description, &descriptionLength))) {
-      list.push_back({reinterpret_cast<const char*>(name),
-                      reinterpret_cast<const char*>(description), first == SQL_FETCH_FIRST_SYSTEM});
+    SQLCHAR driver[512];
+    SQLSMALLINT nameLength = 0, driverLength = 0;
+    while (SQL_SUCCEEDED(SQLDataSources(e.env, direction, name, sizeof name, &nameLength, driver,
+                                        sizeof driver, &driverLength))) {
+      list.push_back({reinterpret_cast<const char*>(name), reinterpret_cast<const char*>(driver),
+                      first == SQL_FETCH_FIRST_SYSTEM});
       direction = SQL_FETCH_NEXT;
     }
   }
   return list;
 }
 
-std::vector<OdbcSource> odbcDrivers() {
-  std::vector<OdbcSource> list;
+std::vector<std::string> odbcDrivers() {
+  std::vector<std::string> list;
   Environment e;
   if (e.env == SQL_NULL_HENV) return list;
-  SQLUSMALLINT direction = SQL_FETCH_FIRST;
-  SQLCHAR name[512];
-  SQLCHAR attributes[2048];
-  SQLSMALLINT nameLength = 0, attributesLength = 0;
-  while (SQL_SUCCEEDED(SQLDrivers(e.env, direction, name, sizeof name, &nameLength, attributes,
-                                  sizeof attributes, &attributesLength))) {
-    list.push_back({reinterpret_cast<const char*>(name), {}, false});
-    direction = SQL_FETCH_NEXT;
-  }
-  return list;
-}
-
-std::vector<std::string> odbcDriverAttributes(const std::string& driver) {
-  std::vector<std::string> keys;
-  Environment e;
-  if (e.env == SQL_NULL_HENV) return keys;
   SQLUSMALLINT direction = SQL_FETCH_FIRST;
   SQLCHAR name[512];
   SQLCHAR attributes[4096];
   SQLSMALLINT nameLength = 0, attributesLength = 0;
   while (SQL_SUCCEEDED(SQLDrivers(e.env, direction, name, sizeof name, &nameLength, attributes,
                                   sizeof attributes, &attributesLength))) {
+    list.emplace_back(reinterpret_cast<const char*>(name));
     direction = SQL_FETCH_NEXT;
-    if (driver != reinterpret_cast<const char*>(name)) continue;
-    // "key=value\0key=value\0\0"
-    for (const char* p = reinterpret_cast<const char*>(attributes); *p != '\0';
-         p += std::strlen(p) + 1) {
-      const char* eq = std::strchr(p, '=');
-      keys.emplace_back(p, eq == nullptr ? std::strlen(p) : static_cast<std::size_t>(eq - p));
-    }
   }
-  return keys;
+  return list;
+}
+
+std::vector<std::string> odbcDriverKeys(const std::string& driver) {
+  std::string lower;
+  for (char c : driver) lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  if (lower.find("sqlite") != std::string::npos) return {"DRIVER", "Database"};
+  return {"DRIVER", "Server", "Port", "Database", "UID", "PWD"};
 }
 
 OdbcBackend::OdbcBackend(std::unique_ptr<OdbcHandles> h) : h_(std::move(h)) {}
@@ -363,6 +349,10 @@ std::unique_ptr<OdbcBackend> OdbcBackend::connect(const std::string& connectionS
   if (b->name_.empty()) b->name_ = connectValue(connectionString, "DATABASE");
   if (b->name_.empty()) b->name_ = b->dbms_;
   return b;
+}
+
+std::unique_ptr<Backend> connectOdbc(const std::string& connectionString, bool cursorLibrary) {
+  return OdbcBackend::connect(connectionString, cursorLibrary);
 }
 
 std::string OdbcBackend::quote(const std::string& name) const {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ts/db/backend.hpp"
+#include "ts/db/odbc.hpp"
 
 namespace ts::db {
 
@@ -75,24 +76,5 @@ class OdbcBackend final : public Backend {
   std::map<std::string, std::vector<Column>> columns_;
   bool named_ = false;
 };
-
-// "DSN=…;UID=…;PWD=…": every key present, a value with ";", "}" or "{" (or blanks at its
-// ends) in braces with "}" doubled, so that no value ends the string early.
-std::string odbcConnectString(const std::string& dsn, const std::string& user,
-                              const std::string& password);
-// The connection string with the values of PWD and PASSWORD replaced by "***".
-std::string odbcHidePassword(const std::string& connectionString);
-// A value as a connection string carries it (braced where needed).
-std::string odbcValue(const std::string& value);
-
-struct OdbcSource {
-  std::string name, description;
-  bool system = false;  // a system data source (else the user's own); for drivers: false
-};
-// The data sources the driver manager knows (user and system) and its drivers.
-std::vector<OdbcSource> odbcDataSources();
-std::vector<OdbcSource> odbcDrivers();
-// The keywords of a driver's attributes ("Driver", "Setup", ...), as odbcinst.ini gives them.
-std::vector<std::string> odbcDriverAttributes(const std::string& driver);
 
 }  // namespace ts::db

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStandardItemModel>
 #include <QTest>
 #include <QTreeWidget>
@@ -12,6 +13,7 @@
 
 #include "db_test_util.hpp"
 #include "db_window.hpp"
+#include "odbc_dialog.hpp"
 #include "ts/ui/gradient_progress.hpp"
 #include "ts/ui/message_box.hpp"
 #include "ts/ui/sort_list.hpp"
@@ -64,16 +66,32 @@ struct Window {
     item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
   }
   QString cell(int row, int column) const {
-    return w.daoList()->model()->index(row, column).data().toString();
+    return w.list()->model()->index(row, column).data().toString();
   }
 };
 
 class DbWindow : public ts::testing::ScratchTest {
  protected:
+  void SetUp() override {
+    ScratchTest::SetUp();
+    // Settings of this test's own: tests that run side by side never read each other's.
+    setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
+  }
   std::string example() {
     const fs::path copy = dir_ / "legacy.db";
     fs::copy_file(fs::path(EXAMPLES_DIR) / "db" / "legacy.db", copy);
     return copy.string();
+  }
+  // A fresh copy of the example behind the data source "tessaro example" of the tests'
+  // odbc.ini (ODBCINI names it; the driver manager reads it once, so it never changes).
+  std::string odbcExample() {
+    const fs::path ini = std::getenv("ODBCINI");
+    const fs::path db = ini.parent_path() / "odbc-legacy.db";
+    ts::testing::writeFile(ini, "[tessaro example]\nDriver=SQLite3\nDatabase=" + db.string() +
+                                    "\n");
+    fs::remove(db);
+    fs::copy_file(fs::path(EXAMPLES_DIR) / "db" / "legacy.db", db);
+    return db.string();
   }
 };
 
@@ -222,6 +240,77 @@ TEST_F(DbWindow, DataDeletionAndTheOtherButtons) {
   EXPECT_EQ(read(), (std::vector<std::string>{"VIeT NAM DONG", "Ha NoI"}));
 }
 
+TEST_F(DbWindow, OdbcPanelConnectsMarksConvertsAndShowsData) {
+  const std::string db = odbcExample();
+  Window win;
+  QWidget* panel = win.w.panel(DbMainWindow::kOdbcPanel);
+  auto edit = [&](int id) { return panel->findChild<QLineEdit*>(QString::number(id)); };
+  ASSERT_NE(edit(DbMainWindow::kDsn), nullptr);
+  EXPECT_EQ(edit(DbMainWindow::kPassword)->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(panel->findChild<QCheckBox*>(QString::number(DbMainWindow::kCursorLibrary))->text(),
+            "Use cursor Lib");
+  EXPECT_EQ(panel->findChild<QPushButton*>(QString::number(DbMainWindow::kOdbcSources))->text(),
+            "ODBC Data Sources");
+
+  // A data source that does not exist: the driver manager's words in a box; nothing changes.
+  edit(DbMainWindow::kDsn)->setText("no such source");
+  EXPECT_FALSE(win.w.connectOdbcPanel());
+  ASSERT_EQ(win.said.size(), 1);
+  EXPECT_TRUE(win.said[0].contains("[unixODBC][Driver Manager]")) << win.said[0].toStdString();
+  EXPECT_EQ(win.w.mode(), BackendMode::kNone);
+
+  win.said.clear();
+  edit(DbMainWindow::kDsn)->setText("tessaro example");
+  ASSERT_TRUE(win.w.connectOdbcPanel()) << win.said.join("\n").toStdString();
+  EXPECT_EQ(win.w.mode(), BackendMode::kOdbc);
+  EXPECT_TRUE(win.w.odbcTree()->isVisible());
+  EXPECT_FALSE(win.w.daoTree()->isVisible());
+  QTreeWidgetItem* root = win.w.odbcTree()->topLevelItem(0);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->text(0), "Data Source");
+  EXPECT_EQ(root->child(0)->text(0), "Tables");
+  EXPECT_EQ(root->child(1)->text(0), "Views");
+  EXPECT_EQ(root->child(1)->child(0)->text(0), "danh bạ");
+
+  // A table's box marks its own text columns only, and the table takes the mark.
+  win.click(win.item("khách hàng"));
+  EXPECT_EQ(win.item("khách hàng")->checkState(0), Qt::Checked);
+  EXPECT_EQ(win.item("khách hàng", "họ tên")->checkState(0), Qt::Checked);
+  EXPECT_TRUE(win.item("khách hàng", "họ tên")->font(0).bold());
+  EXPECT_EQ(win.item("khách hàng", "id")->checkState(0), Qt::Unchecked);
+  EXPECT_EQ(win.item("sản phẩm [vni]", "tên \"hàng\"")->checkState(0), Qt::Unchecked);
+  // A column's properties, and the columns of a table.
+  win.w.odbcTree()->setCurrentItem(win.item("khách hàng", "họ tên"));
+  EXPECT_EQ(win.cell(0, 0), "Name");
+  EXPECT_EQ(win.cell(0, 1), "họ tên");
+  win.w.odbcTree()->setCurrentItem(win.item("khách hàng"));
+  EXPECT_EQ(win.w.odbcList()->model()->headerData(6, Qt::Horizontal).toString(), "Nullable");
+
+  win.child<QComboBox>(DbMainWindow::kDestination)->setCurrentIndex(40);
+  win.w.convertMarked();
+  ASSERT_EQ(win.said.size(), 1) << win.said.join("\n").toStdString();
+  EXPECT_TRUE(win.said[0].startsWith("Thời gian chuyển mã"));
+  EXPECT_EQ(query(db, "SELECT \"họ tên\" FROM \"khách hàng\" WHERE id = 1"),
+            (Rows{{"Nguyễn Văn Đức"}}));
+  win.child<QPushButton>(DbMainWindow::kShowData)->click();
+  EXPECT_EQ(win.w.odbcList()->model()->headerData(1, Qt::Horizontal).toString(), "họ tên");
+  EXPECT_EQ(win.cell(0, 1), "Nguyễn Văn Đức");
+
+  // The data-source dialog: the source chosen there, the panel's user and password carried.
+  edit(DbMainWindow::kPassword)->setText("p;w");
+  QString built;
+  EXPECT_TRUE(win.w.chooseOdbcSource([&](OdbcSourceDialog& d) {
+    EXPECT_TRUE(d.chooseSource("tessaro example"));
+    EXPECT_EQ(d.field("PWD")->echoMode(), QLineEdit::Password);
+    built = d.connectionString();
+    return true;
+  }));
+  EXPECT_EQ(built, "DSN=tessaro example;PWD={p;w}");
+  EXPECT_EQ(win.item("khách hàng", "họ tên")->checkState(0), Qt::Unchecked);  // a new tree
+  // Cancelled, it changes nothing.
+  EXPECT_FALSE(win.w.chooseOdbcSource([](OdbcSourceDialog&) { return false; }));
+}
+
 // Saves PNGs of the window when TSDATA_SHOTS names a folder (under a real X server).
 TEST_F(DbWindow, Screenshots) {
   const char* folder = std::getenv("TSDATA_SHOTS");
@@ -244,6 +333,26 @@ TEST_F(DbWindow, Screenshots) {
   win.w.showTableData("sản phẩm [vni]");
   QTest::qWait(100);
   save(&win.w, "window-table-data");
+
+  // The ODBC view, connected to the example through the SQLite ODBC driver.
+  odbcExample();
+  QTreeWidgetItemIterator nav(win.w.navigation());
+  for (int i = 0; *nav && i < 3; ++i) ++nav;
+  win.w.navigation()->setCurrentItem(*nav);  // the ODBC panel
+  win.w.panel(DbMainWindow::kOdbcPanel)
+      ->findChild<QLineEdit*>(QString::number(DbMainWindow::kDsn))
+      ->setText("tessaro example");
+  ASSERT_TRUE(win.w.connectOdbcPanel());
+  win.w.odbcTree()->expandAll();
+  win.click(win.item("khách hàng"));
+  win.w.odbcTree()->setCurrentItem(win.item("khách hàng"));
+  QTest::qWait(100);
+  save(&win.w, "window-odbc");
+  OdbcSourceDialog dialog("ann", "secret", &win.w);
+  dialog.chooseSource("tessaro example");
+  dialog.show();
+  QTest::qWait(100);
+  save(&dialog, "odbc-dialog");
 }
 
 }  // namespace

@@ -20,8 +20,10 @@
 #include <QTreeWidget>
 
 #include "icons.hpp"
+#include "odbc_dialog.hpp"
 #include "texts.hpp"
 #include "ts/catalogue.hpp"
+#include "ts/db/odbc.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/ui/flat_button.hpp"
 #include "ts/ui/gradient_progress.hpp"
@@ -170,20 +172,27 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
     place(l, 159, 26, 323, 157);
     return l;
   };
-  daoTree_ = makeTree(kDaoTree);
-  daoList_ = makeList(kDaoList);
-  daoModel_ = new QStandardItemModel(this);
-  daoList_->setModel(daoModel_);
-  for (const int id : {kOdbcTree, kAdoTree}) makeTree(id)->hide();
-  for (const int id : {kOdbcList, kAdoList}) makeList(id)->hide();
-  daoTree_->setContextMenuPolicy(Qt::CustomContextMenu);
-  daoTree_->installEventFilter(this);
-  connect(daoTree_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
-    if (!filling_ && column == 0) boxClicked(item);
-  });
-  connect(daoTree_, &QTreeWidget::itemSelectionChanged, this, [this] { selectionChanged(); });
-  connect(daoTree_, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { contextMenu(at); });
+  const int treeIds[] = {kAdoTree, kDaoTree, kOdbcTree}, listIds[] = {kAdoList, kDaoList, kOdbcList};
+  for (int m = 0; m < 3; ++m) {
+    View& v = views_[m];
+    v.tree = makeTree(treeIds[m]);
+    v.list = makeList(listIds[m]);
+    v.model = new QStandardItemModel(this);
+    v.list->setModel(v.model);
+    QTreeWidget* tree = v.tree;
+    tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    tree->installEventFilter(this);
+    connect(tree, &QTreeWidget::itemChanged, this, [this, tree](QTreeWidgetItem* item, int column) {
+      if (!filling_ && column == 0 && tree == view().tree) boxClicked(item);
+    });
+    connect(tree, &QTreeWidget::itemSelectionChanged, this, [this, tree] {
+      if (tree == view().tree) selectionChanged();
+    });
+    connect(tree, &QWidget::customContextMenuRequested, this, [this, tree](const QPoint& at) {
+      if (tree == view().tree) contextMenu(at);
+    });
+  }
+  showView();
 
   progress_ = new ui::GradientProgress(this);
   progress_->setObjectName(QString::number(kProgress));
@@ -203,7 +212,7 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
   auto* data = button(kShowData, "", ButtonIcon::kData, "Hien thi so lieu");
   place(data, 398, 188, 84, 16);
   connect(data, &QPushButton::clicked, this, [this] {
-    if (mode_ == BackendMode::kDao && tableSelected_) showTableData(selectedTable());
+    if (mode_ != BackendMode::kNone && tableSelected_) showTableData(selectedTable());
   });
   auto* structure = button(kShowStructure, "", ButtonIcon::kStructure, "Hien cau truc du lieu");
   place(structure, 398, 206, 84, 16);
@@ -348,13 +357,43 @@ void DbMainWindow::buildPanels() {
   auto* odbc = flat(open, kOpenOdbc, fromTcvn3(texts::kOpenOdbc), ButtonIcon::kOdbc);
   placeIn(odbc, 150, 78, 80, 16);
   connect(odbc, &QPushButton::clicked, this, [this] {
-    path_->setText(samplePath());
-    talk_.notice(fromTcvn3(texts::kLaterBackend));
+    // ODBC sources are reached from their own panel.
+    QTreeWidgetItemIterator it(navigation_);
+    for (; *it; ++it)
+      if (panels_.at(static_cast<std::size_t>((*it)->data(0, Qt::UserRole).toInt())) ==
+          panel(kOdbcPanel))
+        navigation_->setCurrentItem(*it);
   });
 
-  // The connections that come later, and the version panel.
-  for (const Panel p : {kOdbcPanel, kAdoPanel})
-    label(makePanel(p), fromTcvn3(texts::kLaterBackend), 4, 8, 225);
+  // The ODBC panel.
+  QWidget* odbcPanel = makePanel(kOdbcPanel);
+  auto edit = [&](int id, const QString& caption, int y) {
+    label(odbcPanel, caption, 4, y + 2, 50);
+    auto* e = new QLineEdit(odbcPanel);
+    e->setObjectName(QString::number(id));
+    placeIn(e, 56, y, 172, 12);
+    return e;
+  };
+  edit(kDsn, "DSN:", 2);
+  edit(kUser, "User name:", 17);
+  edit(kPassword, "Password:", 32)->setEchoMode(QLineEdit::Password);
+  auto box = [&](int id, const char* caption, int x, int cx) {
+    auto* b = new QCheckBox(caption, odbcPanel);
+    b->setObjectName(QString::number(id));
+    placeIn(b, x, 50, cx, 10);
+  };
+  box(kCursorLibrary, "Use cursor Lib", 4, 70);
+  box(kReadOnly, "Read Only", 80, 60);
+  box(kExclusive, "Exclusive", 146, 60);
+  auto* connectButton = flat(odbcPanel, kOdbcConnect, "&OK", ButtonIcon::kConvert);
+  placeIn(connectButton, 4, 68, 60, 16);
+  connect(connectButton, &QPushButton::clicked, this, [this] { connectOdbcPanel(); });
+  auto* sources = flat(odbcPanel, kOdbcSources, "ODBC Data Sources", ButtonIcon::kOdbc);
+  placeIn(sources, 70, 68, 100, 16);
+  connect(sources, &QPushButton::clicked, this, [this] { chooseOdbcSource(); });
+
+  // The connection that comes later, and the version panel.
+  label(makePanel(kAdoPanel), fromTcvn3(texts::kLaterBackend), 4, 8, 225);
   QWidget* version = makePanel(kVersionPanel);
   auto* icon = new QLabel(version);
   icon->setPixmap(programIcon().pixmap(32, 32));
@@ -405,6 +444,61 @@ void DbMainWindow::showPanel(int index) {
   shown_ = next->objectName().toInt();
 }
 
+void DbMainWindow::setMode(BackendMode m) {
+  mode_ = m;
+  showView();
+}
+
+void DbMainWindow::showView() {
+  for (View& v : views_) {
+    const bool shown = &v == &view();
+    v.tree->setVisible(shown);
+    v.list->setVisible(shown);
+  }
+}
+
+bool DbMainWindow::connectOdbc(const QString& connectionString, bool cursorLibrary) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  try {
+    std::unique_ptr<Backend> b = ts::db::connectOdbc(connectionString.toStdString(), cursorLibrary);
+    views_[2].backend = std::move(b);  // the previous connection is closed
+    setMode(BackendMode::kOdbc);
+    fillTree();
+  } catch (const DbError& e) {
+    QApplication::restoreOverrideCursor();
+    talk_.box(qs(e.what()), "TSdata");  // the driver's diagnostics
+    return false;
+  }
+  QApplication::restoreOverrideCursor();
+  return true;
+}
+
+namespace {
+
+QString textOf(QWidget* panel, int id) {
+  return panel->findChild<QLineEdit*>(QString::number(id))->text();
+}
+
+}  // namespace
+
+bool DbMainWindow::connectOdbcPanel() {
+  QWidget* p = panel(kOdbcPanel);
+  const std::string connection =
+      odbcConnectString(textOf(p, kDsn).toStdString(), textOf(p, kUser).toStdString(),
+                        textOf(p, kPassword).toStdString());
+  return connectOdbc(qs(connection),
+                     p->findChild<QCheckBox*>(QString::number(kCursorLibrary))->isChecked());
+}
+
+bool DbMainWindow::chooseOdbcSource(const std::function<bool(OdbcSourceDialog&)>& choose) {
+  QWidget* p = panel(kOdbcPanel);
+  OdbcSourceDialog dialog(textOf(p, kUser), textOf(p, kPassword), this);
+  const bool go = choose ? choose(dialog) : dialog.exec() == QDialog::Accepted;
+  if (!go) return false;  // cancelled: nothing changes
+  return connectOdbc(dialog.connectionString(),
+                     p->findChild<QCheckBox*>(QString::number(kCursorLibrary))->isChecked());
+}
+
 bool DbMainWindow::openDatabase(const QString& path) {
   const int type = databaseType_->currentIndex();
   if (type != 0) {
@@ -416,8 +510,8 @@ bool DbMainWindow::openDatabase(const QString& path) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   try {
     std::unique_ptr<Backend> b = openSource(path.toStdString(), readOnly_->isChecked());
-    backend_ = std::move(b);
-    mode_ = BackendMode::kDao;
+    views_[1].backend = std::move(b);
+    setMode(BackendMode::kDao);
     path_->setText(path);
     fillTree();
   } catch (const DbError& e) {
@@ -431,94 +525,96 @@ bool DbMainWindow::openDatabase(const QString& path) {
 
 void DbMainWindow::fillTree() {
   filling_ = true;
-  daoTree_->clear();
-  items_.clear();
-  daoModel_->clear();
+  view().tree->clear();
+  view().items.clear();
+  view().model->clear();
   tableSelected_ = false;
   try {
-    backend_->fillSchema(schema_);
+    view().backend->fillSchema(view().schema);
   } catch (const DbError&) {
     // what could be listed is shown
   }
-  items_.resize(schema_.size(), nullptr);
-  for (std::size_t i = 0; i < schema_.size(); ++i) {
-    const SchemaItem& s = schema_.item(static_cast<int>(i));
+  view().items.resize(view().schema.size(), nullptr);
+  for (std::size_t i = 0; i < view().schema.size(); ++i) {
+    const SchemaItem& s = view().schema.item(static_cast<int>(i));
     auto* item = s.parent == kNoItem
-                     ? new QTreeWidgetItem(daoTree_)
-                     : new QTreeWidgetItem(items_[static_cast<std::size_t>(s.parent)]);
+                     ? new QTreeWidgetItem(view().tree)
+                     : new QTreeWidgetItem(view().items[static_cast<std::size_t>(s.parent)]);
     item->setText(0, qs(s.text));
     item->setIcon(0, kindIcon(s.kind));
     item->setData(0, Qt::UserRole, static_cast<int>(i));
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(0, Qt::Unchecked);
-    items_[i] = item;
+    view().items[i] = item;
   }
-  if (!items_.empty()) items_.front()->setExpanded(true);
+  if (!view().items.empty()) view().items.front()->setExpanded(true);
   filling_ = false;
 }
 
 QTreeWidgetItem* DbMainWindow::treeItem(int i) const {
-  return items_.at(static_cast<std::size_t>(i));
+  return view().items.at(static_cast<std::size_t>(i));
 }
 
 void DbMainWindow::syncMarks() {
   filling_ = true;
-  for (std::size_t i = 0; i < items_.size(); ++i) {
-    const SchemaItem& s = schema_.item(static_cast<int>(i));
-    items_[i]->setCheckState(0, s.mark == ColumnMark::kMarked ? Qt::Checked : Qt::Unchecked);
-    QFont f = items_[i]->font(0);
+  for (std::size_t i = 0; i < view().items.size(); ++i) {
+    const SchemaItem& s = view().schema.item(static_cast<int>(i));
+    view().items[i]->setCheckState(0, s.mark == ColumnMark::kMarked ? Qt::Checked : Qt::Unchecked);
+    QFont f = view().items[i]->font(0);
     f.setBold(s.bold);
-    items_[i]->setFont(0, f);
+    view().items[i]->setFont(0, f);
   }
   filling_ = false;
 }
 
 void DbMainWindow::boxClicked(QTreeWidgetItem* item) {
   const int i = item->data(0, Qt::UserRole).toInt();
-  if (schema_.marked(i) == (item->checkState(0) == Qt::Checked)) return;  // not the box
-  schema_.clickBox(i, Propagation::kFromItem, [this](int column) {
-    const int table = schema_.tableOf(column);
+  if (view().schema.marked(i) == (item->checkState(0) == Qt::Checked)) return;  // not the box
+  const Propagation rule =
+      mode_ == BackendMode::kDao ? Propagation::kFromItem : Propagation::kSubtree;
+  view().schema.clickBox(i, rule, [this](int column) {
+    const int table = view().schema.tableOf(column);
     return table != kNoItem &&
-           backend_->convertible({schema_.item(table).text, schema_.item(column).text});
+           view().backend->convertible({view().schema.item(table).text, view().schema.item(column).text});
   });
   syncMarks();
 }
 
 int DbMainWindow::selectedItem() const {
-  const QList<QTreeWidgetItem*> s = daoTree_->selectedItems();
+  const QList<QTreeWidgetItem*> s = view().tree->selectedItems();
   return s.isEmpty() ? kNoItem : s.front()->data(0, Qt::UserRole).toInt();
 }
 
 QString DbMainWindow::selectedTable() const {
   const int i = selectedItem();
-  return i == kNoItem ? QString() : qs(schema_.item(i).text);
+  return i == kNoItem ? QString() : qs(view().schema.item(i).text);
 }
 
 void DbMainWindow::selectionChanged() {
-  if (filling_ || !backend_) return;
+  if (filling_ || !view().backend) return;
   const int i = selectedItem();
   if (i == kNoItem) return;
-  tableSelected_ = schema_.item(i).kind == ItemKind::kTable;
+  tableSelected_ = view().schema.item(i).kind == ItemKind::kTable;
   try {
-    showProperties(backend_->properties(schema_, i));
+    showProperties(view().backend->properties(view().schema, i));
   } catch (const DbError&) {
-    daoModel_->clear();  // properties that cannot be read are not shown
+    view().model->clear();  // properties that cannot be read are not shown
   }
 }
 
 void DbMainWindow::showProperties(const PropertyTable& table) {
-  daoModel_->clear();
+  view().model->clear();
   QStringList headers;
   for (const auto& h : table.headers) headers << qs(h);
-  daoModel_->setHorizontalHeaderLabels(headers);
+  view().model->setHorizontalHeaderLabels(headers);
   for (const auto& row : table.rows) {
     QList<QStandardItem*> cells;
     for (const auto& v : row) cells << new QStandardItem(valueText(v, source_->currentIndex() + 1));
-    daoModel_->appendRow(cells);
+    view().model->appendRow(cells);
   }
-  const QFontMetrics fm(daoList_->horizontalHeader()->font());
+  const QFontMetrics fm(view().list->horizontalHeader()->font());
   for (int c = 0; c < headers.size(); ++c)
-    daoList_->horizontalHeader()->resizeSection(c, fm.horizontalAdvance(headers[c]) + 15);
+    view().list->horizontalHeader()->resizeSection(c, fm.horizontalAdvance(headers[c]) + 15);
 }
 
 void DbMainWindow::showData(const TableData& data) {
@@ -533,10 +629,10 @@ void DbMainWindow::showData(const TableData& data) {
 }
 
 void DbMainWindow::showTableData(const QString& table) {
-  if (!backend_) return;
+  if (!view().backend) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   try {
-    const TableData d = backend_->tableData(table.toStdString(), 100);
+    const TableData d = view().backend->tableData(table.toStdString(), 100);
     QApplication::restoreOverrideCursor();
     showData(d);
   } catch (const DbError& e) {
@@ -548,12 +644,12 @@ void DbMainWindow::showTableData(const QString& table) {
 void DbMainWindow::runQuery(const QString& view) { showTableData(view); }
 
 void DbMainWindow::showTableStructure(const QString& table) {
-  if (!backend_) return;
-  for (std::size_t i = 0; i < schema_.size(); ++i) {
-    const SchemaItem& s = schema_.item(static_cast<int>(i));
-    if (s.kind == ItemKind::kFields && schema_.item(s.parent).text == table.toStdString()) {
+  if (!view().backend) return;
+  for (std::size_t i = 0; i < view().schema.size(); ++i) {
+    const SchemaItem& s = view().schema.item(static_cast<int>(i));
+    if (s.kind == ItemKind::kFields && view().schema.item(s.parent).text == table.toStdString()) {
       try {
-        showProperties(backend_->properties(schema_, static_cast<int>(i)));
+        showProperties(view().backend->properties(view().schema, static_cast<int>(i)));
       } catch (const DbError& e) {
         reportError(e);
       }
@@ -563,35 +659,35 @@ void DbMainWindow::showTableStructure(const QString& table) {
 }
 
 void DbMainWindow::contextMenu(const QPoint& at) {
-  QTreeWidgetItem* item = daoTree_->itemAt(at);
-  if (item == nullptr || !backend_ || running_) return;
-  daoTree_->setCurrentItem(item);
+  QTreeWidgetItem* item = view().tree->itemAt(at);
+  if (item == nullptr || !view().backend || running_ || mode_ != BackendMode::kDao) return;
+  view().tree->setCurrentItem(item);
   const int i = item->data(0, Qt::UserRole).toInt();
-  const QString name = qs(schema_.item(i).text);
+  const QString name = qs(view().schema.item(i).text);
   QMenu menu(this);
-  if (schema_.item(i).kind == ItemKind::kTable) {
+  if (view().schema.item(i).kind == ItemKind::kTable) {
     menu.addAction("Show &Schema", this,
-                   [this, i] { showProperties(backend_->properties(schema_, i)); });
+                   [this, i] { showProperties(view().backend->properties(view().schema, i)); });
     menu.addAction("Show &Data", this, [this, name] { showTableData(name); });
-  } else if (schema_.item(i).kind == ItemKind::kQuery) {
+  } else if (view().schema.item(i).kind == ItemKind::kQuery) {
     menu.addAction("&Show Definition", this,
-                   [this, i] { showProperties(backend_->properties(schema_, i)); });
+                   [this, i] { showProperties(view().backend->properties(view().schema, i)); });
     menu.addAction("&Run Query", this, [this, name] { runQuery(name); });
     menu.addAction("&Edit");
   } else {
     return;
   }
-  menu.exec(daoTree_->viewport()->mapToGlobal(at));
+  menu.exec(view().tree->viewport()->mapToGlobal(at));
 }
 
 void DbMainWindow::deleteSelected() {
   const int i = selectedItem();
-  if (i == kNoItem || !backend_) return;
-  const ItemKind kind = schema_.item(i).kind;
+  if (i == kNoItem || !view().backend || mode_ != BackendMode::kDao) return;
+  const ItemKind kind = view().schema.item(i).kind;
   if (kind != ItemKind::kTable && kind != ItemKind::kQuery) return;  // nothing else is deleted
   if (!talk_.ask("Are you sure you want to delete this item ?", kWarning)) return;
   try {
-    backend_->deleteObject(schema_, i);
+    view().backend->deleteObject(view().schema, i);
   } catch (const DbError& e) {
     talk_.box(qs(e.what()), kWarning);
     return;
@@ -600,7 +696,7 @@ void DbMainWindow::deleteSelected() {
 }
 
 bool DbMainWindow::eventFilter(QObject* watched, QEvent* e) {
-  if (watched == daoTree_ && e->type() == QEvent::KeyPress &&
+  if (watched == view().tree && mode_ == BackendMode::kDao && e->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete && !running_) {
     deleteSelected();
     return true;
@@ -629,9 +725,9 @@ void DbMainWindow::reportColumn(const ColumnReport& r) {
 
 std::vector<ColumnRef> DbMainWindow::markedColumns() const {
   std::vector<ColumnRef> refs;
-  schema_.walk(schema_.root(), [&](int it) {
-    if (schema_.item(it).kind == ItemKind::kColumn && schema_.marked(it))
-      refs.push_back({schema_.item(schema_.tableOf(it)).text, schema_.item(it).text});
+  view().schema.walk(view().schema.root(), [&](int it) {
+    if (view().schema.item(it).kind == ItemKind::kColumn && view().schema.marked(it))
+      refs.push_back({view().schema.item(view().schema.tableOf(it)).text, view().schema.item(it).text});
     return SchemaTree::Next::kGoOn;
   });
   return refs;
@@ -641,7 +737,7 @@ RunReport DbMainWindow::runWithProgress(const std::function<RunReport(RunObserve
   running_ = true;
   stop_ = false;
   for (QWidget* w : commandWidgets_) w->setEnabled(false);
-  daoTree_->setEnabled(false);
+  view().tree->setEnabled(false);
   WindowObserver observer(this, progress_, stop_);
   RunReport report;
   ui::runOffTheUiThread([&] {
@@ -656,7 +752,7 @@ RunReport DbMainWindow::runWithProgress(const std::function<RunReport(RunObserve
     }
   });
   for (QWidget* w : commandWidgets_) w->setEnabled(true);
-  daoTree_->setEnabled(true);
+  view().tree->setEnabled(true);
   running_ = false;
   for (const ColumnReport& c : report.columns) reportColumn(c);
   setWindowTitle(caption_);
@@ -664,7 +760,7 @@ RunReport DbMainWindow::runWithProgress(const std::function<RunReport(RunObserve
 }
 
 void DbMainWindow::convertMarked() {
-  if (mode_ != BackendMode::kDao || !backend_) {
+  if (!backend()) {
     talk_.notice(fromTcvn3(texts::kNotOpen));
     return;
   }
@@ -680,7 +776,7 @@ void DbMainWindow::convertMarked() {
     for (const ColumnRef& c : markedColumns()) {
       CharsetCheck check;
       try {
-        check = checkCharset(*backend_, c, from);
+        check = checkCharset(*view().backend, c, from);
       } catch (const DbError&) {
         continue;
       }
@@ -693,13 +789,19 @@ void DbMainWindow::convertMarked() {
   }
   ValueConverter converter(from, to);
   const RunReport r = runWithProgress(
-      [&](RunObserver& o) { return runConversion(*backend_, schema_, converter, o); });
-  talk_.notice(fromTcvn3(timingReport(r.seconds)));
+      [&](RunObserver& o) { return runConversion(*view().backend, view().schema, converter, o); });
+  noticeTiming(r);
   if (closeAfterRun_) close();
 }
 
+void DbMainWindow::noticeTiming(const RunReport& r) {
+  // An ODBC failure ends the run: its diagnostics were shown, no timing report follows.
+  const bool endedByFailure = r.ended && !r.columns.empty() && r.columns.back().failed;
+  if (!endedByFailure) talk_.notice(fromTcvn3(timingReport(r.seconds)));
+}
+
 bool DbMainWindow::haveMarkedColumns(std::vector<ColumnRef>& columns) {
-  if (mode_ != BackendMode::kDao || !backend_) {
+  if (!backend()) {
     talk_.notice(fromTcvn3(texts::kNotOpen));
     return false;
   }
@@ -716,7 +818,7 @@ void DbMainWindow::guessMarked() {
   for (const ColumnRef& c : columns) {
     Detection d;
     try {
-      d = detectColumn(*backend_, c, 64 * 1024);
+      d = detectColumn(*view().backend, c, 64 * 1024);
     } catch (const DbError& e) {
       reportError(e);
       return;
@@ -756,7 +858,7 @@ void DbMainWindow::changeMarked(ValueConverter::Operation op) {
     if (shown >= 5) break;
     try {
       for (const auto& s :
-           dryRun(*backend_, c, converter, static_cast<std::size_t>(5 - shown)).samples) {
+           dryRun(*view().backend, c, converter, static_cast<std::size_t>(5 - shown)).samples) {
         preview += qs(convert(show, s.before)) + "  \u2192  " + qs(convert(show, s.after)) + "\n";
         ++shown;
       }
@@ -767,8 +869,8 @@ void DbMainWindow::changeMarked(ValueConverter::Operation op) {
   }
   if (!talk_.ask(fromTcvn3(texts::kAskChange).arg(preview), "TSdata")) return;
   const RunReport r = runWithProgress(
-      [&](RunObserver& o) { return runConversion(*backend_, schema_, converter, o); });
-  talk_.notice(fromTcvn3(timingReport(r.seconds)));
+      [&](RunObserver& o) { return runConversion(*view().backend, view().schema, converter, o); });
+  noticeTiming(r);
   if (closeAfterRun_) close();
 }
 

@@ -27,6 +27,8 @@ class SortTable;
 
 namespace ts::db::window {
 
+class OdbcSourceDialog;
+
 class DbMainWindow : public QDialog {
   Q_OBJECT
  public:
@@ -64,6 +66,11 @@ class DbMainWindow : public QDialog {
     kDatabaseType = 1027,
     kReadOnly = 1029,
     kExclusive = 1030,
+    // the ODBC panel (also 1024 user, 1025 password, 1029, 1030)
+    kDsn = 1026,
+    kCursorLibrary = 1031,
+    kOdbcConnect = 1033,
+    kOdbcSources = 1034,
   };
   // The panels, by the dialog they stand for.
   enum Panel {
@@ -89,18 +96,32 @@ class DbMainWindow : public QDialog {
 
   // Opens a database file of the type chosen in the open panel; false (reported) on failure.
   bool openDatabase(const QString& path);
+  // Connects to an ODBC data source with a connection string; false (reported with the
+  // driver's diagnostics) on failure, when the previous connection, tree and mode stay.
+  bool connectOdbc(const QString& connectionString, bool cursorLibrary = false);
   BackendMode mode() const { return mode_; }
-  Backend* backend() const { return backend_.get(); }
-  const SchemaTree& schema() const { return schema_; }
-  // The item of the schema tree that shows schema item `i`.
+  // The back end, schema, tree and list of the current mode.
+  Backend* backend() const { return view().backend.get(); }
+  const SchemaTree& schema() const { return view().schema; }
+  // The item of the current tree that shows schema item `i`.
   QTreeWidgetItem* treeItem(int i) const;
-  QTreeWidget* daoTree() const { return daoTree_; }
-  ui::SortTable* daoList() const { return daoList_; }
+  QTreeWidget* tree() const { return view().tree; }
+  ui::SortTable* list() const { return view().list; }
+  QTreeWidget* daoTree() const { return views_[1].tree; }
+  ui::SortTable* daoList() const { return views_[1].list; }
+  QTreeWidget* odbcTree() const { return views_[2].tree; }
+  ui::SortTable* odbcList() const { return views_[2].list; }
   QTreeWidget* navigation() const { return navigation_; }
   // The panel shown now (kNoPanel before the first navigation selection).
   int shownPanel() const { return shown_; }
   QWidget* panel(Panel p) const;
   QString keptCaption() const { return caption_; }
+
+  // The ODBC panel's buttons: "&OK" connects with its DSN, user and password; "ODBC Data
+  // Sources" lets the user choose a source or driver first (`choose` stands for the dialog in
+  // tests: it gets the dialog before it is shown and returns whether to connect).
+  bool connectOdbcPanel();
+  bool chooseOdbcSource(const std::function<bool(OdbcSourceDialog&)>& choose = {});
 
   // The commands.
   void convertMarked();                             // 1011
@@ -131,17 +152,34 @@ class DbMainWindow : public QDialog {
   void showData(const TableData& data);
   void reportError(const DbError& e);
   void reportColumn(const ColumnReport& r);
+  void noticeTiming(const RunReport& r);
   // Runs `work` on a worker thread while the window keeps painting and takes no command.
   RunReport runWithProgress(const std::function<RunReport(RunObserver&)>& work);
   std::vector<ColumnRef> markedColumns() const;
   int selectedItem() const;
   QString selectedTable() const;
 
+  // Each back end's tree and list, its database and schema: the pair of the current mode is
+  // shown; the databases of the other back ends stay open, hidden.
+  struct View {
+    QTreeWidget* tree = nullptr;
+    ui::SortTable* list = nullptr;
+    QStandardItemModel* model = nullptr;
+    std::unique_ptr<Backend> backend;
+    SchemaTree schema;
+    std::vector<QTreeWidgetItem*> items;  // by schema index
+  };
+  View& view() { return views_[mode_ == BackendMode::kNone ? 1 : static_cast<int>(mode_)]; }
+  const View& view() const {
+    return views_[mode_ == BackendMode::kNone ? 1 : static_cast<int>(mode_)];
+  }
+  void setMode(BackendMode m);
+  void showView();
+  void buildOdbcPanel();
+
   Talk talk_;
   BackendMode mode_ = BackendMode::kNone;
-  std::unique_ptr<Backend> backend_;
-  SchemaTree schema_;
-  std::vector<QTreeWidgetItem*> items_;  // by schema index
+  View views_[3];
   bool filling_ = false;
   bool tableSelected_ = false;
   QString caption_;
@@ -149,10 +187,7 @@ class DbMainWindow : public QDialog {
   bool closeAfterRun_ = false;
   std::atomic<bool> stop_{false};
 
-  QTreeWidget* daoTree_ = nullptr;
   QTreeWidget* navigation_ = nullptr;
-  ui::SortTable* daoList_ = nullptr;
-  QStandardItemModel* daoModel_ = nullptr;
   ui::GradientProgress* progress_ = nullptr;
   QComboBox* source_ = nullptr;
   QComboBox* destination_ = nullptr;

@@ -36,6 +36,8 @@ class WebWindow : public ts::testing::ScratchTest {
  protected:
   void SetUp() override {
     ScratchTest::SetUp();
+    // Settings of this test's own: tests that run side by side never read each other's.
+    setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
     w = std::make_unique<WebMainWindow>(nullptr,
                                         QStringList{QString::fromStdString(dir_.string())});
     w->setNotice([this](const QString& s) { said << s; });
