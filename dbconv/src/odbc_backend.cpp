@@ -617,6 +617,38 @@ class UpdateBatch {
     clear();
     return true;
   }
+  // Executes a statement whose parameters are the rows one after another (value, then key
+  // columns, for each row): one statement for the whole batch.
+  bool executeJoined(Stmt& s, const std::vector<SQLSMALLINT>& ctype,
+                     const std::vector<SQLSMALLINT>& sqlType, std::string& error) {
+    if (rows_ == 0) return true;
+    const std::size_t n = values_.size();
+    buffers_.resize(n);
+    lengths_.assign(n, std::vector<SQLLEN>(rows_));
+    for (std::size_t p = 0; p < n; ++p) {
+      std::size_t total = 0;
+      for (const std::string& v : values_[p]) total += v.size() + 2;
+      buffers_[p].assign(total, '\0');
+      std::size_t at = 0;
+      for (std::size_t r = 0; r < rows_; ++r) {
+        const std::string& v = values_[p][r];
+        std::memcpy(&buffers_[p][at], v.data(), v.size());
+        lengths_[p][r] = static_cast<SQLLEN>(v.size());
+        s.ok(SQLBindParameter(s.get(), static_cast<SQLUSMALLINT>(r * n + p + 1), SQL_PARAM_INPUT,
+                              ctype[p], sqlType[p], std::max<SQLULEN>(v.size(), 1), 0,
+                              &buffers_[p][at], static_cast<SQLLEN>(v.size() + 2),
+                              &lengths_[p][r]));
+        at += v.size() + 2;
+      }
+    }
+    SQLSetStmtAttr(s.get(), SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
+    const SQLRETURN rc = SQLExecute(s.get());
+    const bool ok = SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
+    if (!ok) error = diagnostics(SQL_HANDLE_STMT, s.get());
+    SQLFreeStmt(s.get(), SQL_CLOSE);
+    if (ok) clear();
+    return ok;
+  }
   // After a failed batch and its rollback: the first row that fails by itself, each try
   // rolled back; the batch size when every row passes alone.
   std::size_t failingRow(Stmt& s, SQLHDBC dbc, const std::vector<SQLSMALLINT>& ctype,
@@ -725,10 +757,44 @@ ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& co
     read.exec(select);
     Stmt write(h_->dbc);
     write.prepare(update);
+    // PostgreSQL's driver sends parameter arrays one row at a time, and a join of each batch
+    // with the table scans the table again: there the new values go into a temporary table,
+    // a batch per statement, and one join at the end writes them all.
+    const bool joined = dbms_ == "PostgreSQL";
+    const std::string scratch = quote("tessaro_column");
+    std::unique_ptr<Stmt> bulk;
+    std::size_t bulkRows = 0;
+    auto insertRows = [&](std::size_t rows) {
+      std::string sql = "INSERT INTO " + scratch + " VALUES ";
+      for (std::size_t r = 0; r < rows; ++r) {
+        sql += r ? ", (?" : "(?";
+        for (std::size_t i = 0; i < key.size(); ++i) sql += ", ?";
+        sql += ")";
+      }
+      return sql;
+    };
+    if (joined) {
+      std::string create = "CREATE TEMPORARY TABLE " + scratch + " ON COMMIT DROP AS SELECT " +
+                           quote(col.name) + " AS v";
+      for (std::size_t i = 0; i < key.size(); ++i)
+        create += ", " + quote(key[i].name) + " AS k" + std::to_string(i);
+      Stmt(h_->dbc).exec(create + from + " WITH NO DATA");
+    }
     UpdateBatch batch(key.size() + 1, kBatchRows);
     auto flush = [&] {
       std::string error;
-      if (!batch.execute(write, ctype, sqlType, error)) {
+      bool done = false;
+      if (joined && batch.size() > 0) {
+        if (!bulk || bulkRows != batch.size()) {
+          bulk = std::make_unique<Stmt>(h_->dbc);
+          bulk->prepare(insertRows(batch.size()));
+          bulkRows = batch.size();
+        }
+        done = batch.executeJoined(*bulk, ctype, sqlType, error);
+      } else {
+        done = batch.execute(write, ctype, sqlType, error);
+      }
+      if (!done) {
         // The driver's own account of which row failed is not to be trusted (psqlODBC names
         // another): the rows of the batch are tried alone, each try rolled back.
         SQLEndTran(SQL_HANDLE_DBC, h_->dbc, SQL_ROLLBACK);
@@ -780,6 +846,15 @@ ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& co
     }
     read.close();
     flush();
+    if (joined && report.converted > 0) {
+      std::string update = "UPDATE " + qualified(t) + " SET " + quote(col.name) + " = x.v FROM " +
+                           scratch + " x WHERE ";
+      for (std::size_t i = 0; i < key.size(); ++i)
+        update += (i ? " AND " : "") + qualified(t) + "." + quote(key[i].name) + " = x.k" +
+                  std::to_string(i);
+      Stmt(h_->dbc).exec("ANALYZE " + scratch);
+      Stmt(h_->dbc).exec(update);
+    }
     transaction.commit();
   } catch (const DbError& e) {
     report.failed = true;

@@ -260,6 +260,34 @@ TEST_P(Odbc, AValueTooLongRollsTheColumnBackAndEndsTheRun) {
   EXPECT_EQ(values("u", "w")[0], stored(tcvn3("Việt")));
 }
 
+TEST_P(Odbc, RowsWithoutAPrimaryKeyAndAKeyThatIsConvertedItself) {
+  sql("CREATE TABLE nokey (v TEXT); CREATE TABLE code (c VARCHAR(40) PRIMARY KEY, n INTEGER);"
+      "INSERT INTO nokey VALUES (" + literal(tcvn3("Việt")) + "), (" + literal(tcvn3("Nam")) +
+      "), (" + literal(tcvn3("Việt")) + ");"
+      "INSERT INTO code VALUES (" + literal(tcvn3("Hà Nội")) + ", 1), (" +
+      literal(tcvn3("Huế")) + ", 2);");
+  auto b = connect();
+  SchemaTree tree;
+  b->fillSchema(tree);
+  ValueConverter converter(kTcvn3, kUtf8);
+  RunObserver quiet;
+  const ColumnReport keyed = b->convertColumn({"code", "c"}, converter, quiet);
+  EXPECT_FALSE(keyed.failed) << keyed.error;
+  EXPECT_EQ(values("code", "c", "n"), (std::vector<std::string>{"Hà Nội", "Huế"}));
+  // Without a primary key the driver's row identifier addresses the rows, where it has one;
+  // where it has none, the table is reported and left as it is.
+  const ColumnReport plain = b->convertColumn({"nokey", "v"}, converter, quiet);
+  std::vector<std::string> got = values("nokey", "v", "v");
+  if (plain.failed) {
+    EXPECT_NE(plain.error.find("cannot be addressed"), std::string::npos) << plain.error;
+    EXPECT_EQ(got, (std::vector<std::string>{stored(tcvn3("Nam")), stored(tcvn3("Việt")),
+                                             stored(tcvn3("Việt"))}));
+  } else {
+    EXPECT_EQ(plain.converted, 2u);
+    EXPECT_EQ(got, (std::vector<std::string>{"Nam", "Việt", "Việt"}));
+  }
+}
+
 TEST_P(Odbc, TableDataShowsWholeValuesAndNulls) {
   const std::string longValue(300, 'x');
   sql("CREATE TABLE t (id INTEGER PRIMARY KEY, v TEXT, n INTEGER);"
