@@ -8,7 +8,6 @@
 // memory.
 #include <sql.h>
 #include <sqlext.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,21 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "timing.hpp"
 #include "ts/db/conversion.hpp"
 #include "ts/db/odbc.hpp"
 #include "ts/testing/postgres.hpp"
 
 namespace {
 
-double seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-long peakKiB() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss;
-}
+using ts::bench::peakKiB;
+using ts::bench::seconds;
 
 // One statement through the driver, as an application would send it.
 class Direct {

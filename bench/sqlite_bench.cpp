@@ -5,7 +5,6 @@
 // turn first; it prints the times of each round, the median ratio and the peak resident
 // memory.
 #include <sqlite3.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,9 +16,13 @@
 #include <vector>
 
 #include "ts/db/backend.hpp"
+#include "timing.hpp"
 #include "ts/db/conversion.hpp"
 
 namespace {
+
+using ts::bench::peakKiB;
+using ts::bench::seconds;
 
 void exec(sqlite3* db, const std::string& sql) {
   char* error = nullptr;
@@ -27,16 +30,6 @@ void exec(sqlite3* db, const std::string& sql) {
     std::fprintf(stderr, "sqlite_bench: %s\n", error);
     std::exit(1);
   }
-}
-
-double seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-long peakKiB() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_maxrss;
 }
 
 }  // namespace

@@ -531,8 +531,9 @@ void DbMainWindow::fillTree() {
   tableSelected_ = false;
   try {
     view().backend->fillSchema(view().schema);
-  } catch (const DbError&) {
-    // what could be listed is shown
+  } catch (const DbError& e) {
+    // What could be listed is shown; an ODBC catalog that cannot be read is said.
+    if (mode_ == BackendMode::kOdbc) talk_.box(qs(e.what()), "TSdata");
   }
   view().items.resize(view().schema.size(), nullptr);
   for (std::size_t i = 0; i < view().schema.size(); ++i) {
