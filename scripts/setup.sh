@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(cmake make g++ gcc pkg-config libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core
   libsqlite3-dev sqlite3 qt6-qpa-plugins xvfb xauth
-  unixodbc unixodbc-dev odbc-postgresql libsqliteodbc postgresql-15 postgresql-client-15
+  unixodbc unixodbc-dev odbc-postgresql libsqliteodbc postgresql-15 postgresql-client-15 libpq-dev
   "$@")
 missing=()
 for p in "${packages[@]}"; do

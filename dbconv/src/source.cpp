@@ -1,6 +1,7 @@
 #include <filesystem>
 
 #include "odbc_backend.hpp"
+#include "pg_backend.hpp"
 #include "sqlite_backend.hpp"
 #include "ts/db/backend.hpp"
 
@@ -9,8 +10,9 @@ namespace ts::db {
 std::unique_ptr<Backend> openSource(const std::string& source, bool readOnly) {
   auto startsWith = [&](const char* prefix) { return source.rfind(prefix, 0) == 0; };
   if (startsWith("odbc:")) return OdbcBackend::connect(source.substr(5));
-  if (startsWith("postgresql://") || startsWith("postgres://") || startsWith("pg:"))
-    throw DbError("PostgreSQL databases are not supported yet: '" + source + "'");
+  if (startsWith("postgresql://") || startsWith("postgres://"))
+    return PgBackend::connect(source);
+  if (startsWith("pg:")) return PgBackend::connect(source.substr(3));
   std::string ext = std::filesystem::path(source).extension().string();
   for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   if (ext == ".dbf") throw DbError("dBASE and FoxPro tables are not supported yet: " + source);

@@ -1,0 +1,580 @@
+#include "pg_backend.hpp"
+
+#include <arpa/inet.h>
+#include <libpq-fe.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+
+#include "sqlite_backend.hpp"  // quoteSqlName: PostgreSQL quotes names the same way
+#include "ts/byte_buffer.hpp"
+#include "ts/db/conversion.hpp"
+#include "ts/db/wide.hpp"
+
+namespace ts::db {
+
+std::string pgErrorText(const std::string& message, const std::string& state) {
+  return message + "\nState: " + state + ", Native: 0, Source: libpq";
+}
+
+namespace {
+
+// A result that clears itself; a failed command throws with the server's words.
+class Result {
+ public:
+  Result(PGconn* c, PGresult* r) : r_(r) {
+    const ExecStatusType s = PQresultStatus(r);
+    if (s == PGRES_COMMAND_OK || s == PGRES_TUPLES_OK || s == PGRES_COPY_IN ||
+        s == PGRES_COPY_OUT || s == PGRES_SINGLE_TUPLE)
+      return;
+    const std::string error = errorOf(c, r);
+    PQclear(r);
+    r_ = nullptr;
+    throw DbError(error, static_cast<int>(s));
+  }
+  ~Result() { PQclear(r_); }
+  Result(const Result&) = delete;
+  Result& operator=(const Result&) = delete;
+  int rows() const { return PQntuples(r_); }
+  bool null(int row, int col) const { return PQgetisnull(r_, row, col) != 0; }
+  std::string text(int row, int col) const {
+    return std::string(PQgetvalue(r_, row, col),
+                       static_cast<std::size_t>(PQgetlength(r_, row, col)));
+  }
+  std::string_view bytes(int row, int col) const {
+    return {PQgetvalue(r_, row, col), static_cast<std::size_t>(PQgetlength(r_, row, col))};
+  }
+  PGresult* get() const { return r_; }
+
+  static std::string errorOf(PGconn* c, const PGresult* r) {
+    const char* primary = r != nullptr ? PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    std::string message = primary != nullptr ? primary : PQerrorMessage(c);
+    while (!message.empty() && message.back() == '\n') message.pop_back();
+    if (r != nullptr)
+      if (const char* detail = PQresultErrorField(r, PG_DIAG_MESSAGE_DETAIL))
+        message += "\n" + std::string(detail);
+    const char* state = r != nullptr ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+    return pgErrorText(message, state != nullptr ? state : "");
+  }
+
+ private:
+  PGresult* r_;
+};
+
+Result exec(PGconn* c, const std::string& sql) { return Result(c, PQexec(c, sql.c_str())); }
+
+Result exec(PGconn* c, const std::string& sql, const std::vector<std::string>& params,
+            int resultFormat = 0) {
+  std::vector<const char*> values;
+  for (const std::string& p : params) values.push_back(p.c_str());
+  return Result(c, PQexecParams(c, sql.c_str(), static_cast<int>(values.size()), nullptr,
+                                values.data(), nullptr, nullptr, resultFormat));
+}
+
+constexpr unsigned kText = 25, kBpchar = 1042, kVarchar = 1043;
+bool isCharacter(unsigned type) { return type == kText || type == kBpchar || type == kVarchar; }
+
+// The OLE DB name of a type, as the design's lists show types.
+const char* oleDbTypeName(unsigned type, bool singleByte) {
+  switch (type) {
+    case kText:
+    case kBpchar:
+    case kVarchar: return singleByte ? "DBTYPE_STR" : "DBTYPE_WSTR";
+    case 16: return "DBTYPE_BOOL";
+    case 17: return "DBTYPE_BYTES";
+    case 20: return "DBTYPE_I8";
+    case 21: return "DBTYPE_I2";
+    case 23: return "DBTYPE_I4";
+    case 700: return "DBTYPE_R4";
+    case 701: return "DBTYPE_R8";
+    case 1082: return "DBTYPE_DBDATE";
+    case 1114:
+    case 1184: return "DBTYPE_DBTIMESTAMP";
+    case 1700: return "DBTYPE_NUMERIC";
+    case 2950: return "DBTYPE_GUID";
+    default: return "<No Data>";
+  }
+}
+
+// Closes a transaction that was not committed.
+class Transaction {
+ public:
+  explicit Transaction(PGconn* c, const char* begin = "BEGIN") : c_(c) { exec(c_, begin); }
+  ~Transaction() {
+    if (!done_) PQclear(PQexec(c_, "ROLLBACK"));
+  }
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+  void commit() {
+    exec(c_, "COMMIT");
+    done_ = true;
+  }
+
+ private:
+  PGconn* c_;
+  bool done_ = false;
+};
+
+void put16(ByteBuffer& b, std::int16_t v) {
+  const std::uint16_t n = htons(static_cast<std::uint16_t>(v));
+  b.append(reinterpret_cast<const char*>(&n), 2);
+}
+void put32(ByteBuffer& b, std::int32_t v) {
+  const std::uint32_t n = htonl(static_cast<std::uint32_t>(v));
+  b.append(reinterpret_cast<const char*>(&n), 4);
+}
+
+// Sends rows in COPY's binary format into a table; the row a failure was on, from the
+// server's context ("COPY t, line 17, column v: ..."), 0 when it does not say.
+void copyIn(PGconn* c, const std::string& table, const ByteBuffer& tuples, std::size_t& failedLine) {
+  failedLine = 0;
+  Result start = exec(c, "COPY " + table + " FROM STDIN (FORMAT binary)");
+  static const char kHeader[] = "PGCOPY\n\377\r\n\0\0\0\0\0\0\0\0\0";
+  ByteBuffer data;
+  data.append(kHeader, 19);
+  data.append(tuples.view().data(), tuples.size());
+  put16(data, -1);
+  bool sent = PQputCopyData(c, data.view().data(), static_cast<int>(data.size())) == 1;
+  if (sent) sent = PQputCopyEnd(c, nullptr) == 1;
+  PGresult* r = PQgetResult(c);
+  std::string error;
+  if (!sent || PQresultStatus(r) != PGRES_COMMAND_OK) {
+    error = Result::errorOf(c, r);
+    if (const char* context = r != nullptr ? PQresultErrorField(r, PG_DIAG_CONTEXT) : nullptr) {
+      const char* line = std::strstr(context, "line ");
+      if (line != nullptr) failedLine = std::strtoul(line + 5, nullptr, 10);
+    }
+  }
+  PQclear(r);
+  while ((r = PQgetResult(c)) != nullptr) PQclear(r);
+  if (!error.empty()) throw DbError(error);
+}
+
+constexpr int kFetchRows = 10000;
+
+}  // namespace
+
+PgBackend::PgBackend(PGconn* c) : conn_(c) {}
+PgBackend::~PgBackend() { PQfinish(conn_); }
+
+std::unique_ptr<PgBackend> PgBackend::connect(const std::string& conninfo) {
+  PGconn* c = PQconnectdb(conninfo.c_str());
+  if (c == nullptr) throw DbError("libpq could not allocate a connection");
+  if (PQstatus(c) != CONNECTION_OK) {
+    std::string message = PQerrorMessage(c);
+    while (!message.empty() && message.back() == '\n') message.pop_back();
+    PQfinish(c);
+    throw DbError(pgErrorText(message, "08001"));
+  }
+  std::unique_ptr<PgBackend> b(new PgBackend(c));
+  b->name_ = PQdb(c);
+  const int lib = PQlibVersion();
+  b->provider_ = "libpq " + std::to_string(lib / 10000) + "." + std::to_string(lib % 10000);
+  b->dbms_ = exec(c, "SELECT version()").text(0, 0);
+  b->encoding_ = exec(c, "SHOW server_encoding").text(0, 0);
+  b->singleByte_ = b->encoding_ != "UTF8";
+  if (!b->singleByte_ ||
+      exec(c, "SELECT pg_encoding_max_length(pg_char_to_encoding($1))", {b->encoding_})
+              .text(0, 0) != "1")
+    b->singleByte_ = false;
+  // Values travel in the database's own encoding: bytes as they are stored.
+  if (PQsetClientEncoding(c, b->encoding_.c_str()) != 0)
+    throw DbError(pgErrorText(PQerrorMessage(c), ""));
+  b->extension_ = exec(c, "SELECT 1 FROM pg_extension WHERE extname = 'tessaro'").rows() > 0;
+  return b;
+}
+
+std::string PgBackend::qualified(const Table& t) const {
+  return quoteSqlName(t.schema) + "." + quoteSqlName(t.name);
+}
+
+void PgBackend::refreshNames() {
+  tables_.clear();
+  order_.clear();
+  columns_.clear();
+  Result r = exec(conn_,
+                  "SELECT c.oid, n.nspname, c.relname, c.relkind, "
+                  "pg_catalog.pg_table_is_visible(c.oid), "
+                  "coalesce(pg_catalog.obj_description(c.oid, 'pg_class'), '') "
+                  "FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n "
+                  "ON n.oid = c.relnamespace "
+                  "WHERE c.relkind IN ('r', 'p', 'f', 'v', 'm') "
+                  "AND n.nspname NOT IN ('pg_catalog', 'information_schema') "
+                  "AND n.nspname NOT LIKE 'pg\\_toast%' AND n.nspname NOT LIKE 'pg\\_temp%' "
+                  "AND pg_catalog.has_schema_privilege(n.oid, 'USAGE') "
+                  "AND pg_catalog.has_table_privilege(c.oid, 'SELECT') "
+                  "ORDER BY c.relkind IN ('v', 'm'), n.nspname, c.relname");
+  std::map<std::string, int> uses;
+  for (int i = 0; i < r.rows(); ++i) ++uses[r.text(i, 2)];
+  for (int i = 0; i < r.rows(); ++i) {
+    Table t;
+    t.oid = static_cast<unsigned>(std::stoul(r.text(i, 0)));
+    t.schema = r.text(i, 1);
+    t.name = r.text(i, 2);
+    t.kind = r.text(i, 3)[0];
+    t.view = t.kind == 'v' || t.kind == 'm';
+    t.description = r.text(i, 5);
+    const bool plain = r.text(i, 4) == "t" && uses[t.name] == 1;
+    const std::string shown = plain ? t.name : t.schema + "." + t.name;
+    if (tables_.emplace(shown, std::move(t)).second) order_.push_back(shown);
+  }
+  named_ = true;
+}
+
+const PgBackend::Table& PgBackend::table(const std::string& name) {
+  if (!named_) refreshNames();
+  const auto it = tables_.find(name);
+  if (it == tables_.end()) throw DbError("no table or view named '" + name + "'");
+  return it->second;
+}
+
+std::vector<PgBackend::Column> PgBackend::columns(const Table& t) {
+  Result r = exec(conn_,
+                  "SELECT a.attname, pg_catalog.format_type(a.atttypid, a.atttypmod), "
+                  "CASE WHEN t.typtype = 'd' THEN t.typbasetype ELSE a.atttypid END, "
+                  "CASE WHEN t.typtype = 'd' THEN t.typtypmod ELSE a.atttypmod END, "
+                  "a.attnotnull, coalesce(pg_catalog.col_description(a.attrelid, a.attnum), ''), "
+                  "a.attgenerated <> '' "
+                  "FROM pg_catalog.pg_attribute a JOIN pg_catalog.pg_type t ON t.oid = a.atttypid "
+                  "WHERE a.attrelid = $1 AND a.attnum > 0 AND NOT a.attisdropped "
+                  "ORDER BY a.attnum",
+                  {std::to_string(t.oid)});
+  std::vector<Column> list;
+  for (int i = 0; i < r.rows(); ++i) {
+    Column c;
+    c.name = r.text(i, 0);
+    c.type = r.text(i, 1);
+    c.baseType = static_cast<unsigned>(std::stoul(r.text(i, 2)));
+    const int typmod = std::stoi(r.text(i, 3));
+    if ((c.baseType == kBpchar || c.baseType == kVarchar) && typmod > 4) c.size = typmod - 4;
+    c.notNull = r.text(i, 4) == "t";
+    c.description = r.text(i, 5);
+    c.generated = r.text(i, 6) == "t";
+    list.push_back(std::move(c));
+  }
+  return list;
+}
+
+const PgBackend::Column& PgBackend::column(const ColumnRef& ref) {
+  const Table& t = table(ref.table);
+  auto it = columns_.find(ref.table);
+  if (it == columns_.end()) it = columns_.emplace(ref.table, columns(t)).first;
+  for (const Column& c : it->second)
+    if (c.name == ref.column) return c;
+  throw DbError("no column named '" + ref.column + "' in '" + ref.table + "'");
+}
+
+void PgBackend::fillSchema(SchemaTree& tree) {
+  tree.clear();
+  const int root = tree.add(kNoItem, ItemKind::kDatabase, "ADO Data Source");
+  const int tablesFolder = tree.add(root, ItemKind::kTables, "Tables");
+  const int viewsFolder = tree.add(root, kViews, "Views");
+  refreshNames();
+  for (const std::string& shown : order_) {
+    const Table& t = tables_.at(shown);
+    if (t.view) {
+      tree.add(viewsFolder, kView, shown);
+      continue;
+    }
+    const int item = tree.add(tablesFolder, ItemKind::kTable, shown);
+    auto& cols = columns_[shown];
+    cols = columns(t);
+    for (const Column& c : cols) tree.add(item, ItemKind::kColumn, c.name);
+  }
+}
+
+std::vector<TableInfo> PgBackend::tables(bool countRows) {
+  refreshNames();
+  std::vector<TableInfo> list;
+  for (const std::string& shown : order_) {
+    const Table& t = tables_.at(shown);
+    TableInfo info;
+    info.name = shown;
+    info.view = t.view;
+    try {
+      for (const Column& c : columns(t)) {
+        ColumnInfo ci{c.name, c.type, isCharacter(c.baseType) && !c.generated, {}};
+        if (c.generated) ci.note = "generated";
+        info.columns.push_back(std::move(ci));
+      }
+      if (countRows) info.rows = std::stoll(exec(conn_, "SELECT count(*) FROM " + qualified(t)).text(0, 0));
+    } catch (const DbError& e) {
+      info.problem = e.what();
+    }
+    list.push_back(std::move(info));
+  }
+  return list;
+}
+
+bool PgBackend::convertible(const ColumnRef& ref) {
+  // In a UTF8 database text is wide: marked by hand only, never by a spreading mark.
+  try {
+    const Column& c = column(ref);
+    return singleByte_ && isCharacter(c.baseType) && !c.generated && !table(ref.table).view;
+  } catch (const DbError&) {
+    return false;
+  }
+}
+
+std::vector<std::string> PgBackend::primaryKey(const Table& t) {
+  Result r = exec(conn_,
+                  "SELECT a.attname FROM pg_catalog.pg_index i JOIN pg_catalog.pg_attribute a "
+                  "ON a.attrelid = i.indrelid AND a.attnum = ANY(i.indkey) "
+                  "WHERE i.indrelid = $1 AND i.indisprimary "
+                  "ORDER BY array_position(i.indkey::int2[], a.attnum)",
+                  {std::to_string(t.oid)});
+  std::vector<std::string> key;
+  for (int i = 0; i < r.rows(); ++i) key.push_back(r.text(i, 0));
+  return key;
+}
+
+std::string PgBackend::keyText(const std::vector<std::string>& key) const {
+  if (key.empty()) return "'ctid ' || ctid::text";
+  std::string e;
+  for (const std::string& k : key) {
+    std::string label = k;  // a literal of the name, quotes doubled
+    std::string quoted = "'";
+    for (char ch : label) quoted += ch == '\'' ? std::string("''") : std::string(1, ch);
+    e += (e.empty() ? "" : " || ', ' || ") + quoted + " = ' || coalesce(" + quoteSqlName(k) +
+         "::text, 'NULL')";
+  }
+  return e;
+}
+
+ColumnReport PgBackend::convertInServer(const Table& t, const Column& c,
+                                        ValueConverter& converter) {
+  ColumnReport report;
+  const std::string q = qualified(t), col = quoteSqlName(c.name);
+  const std::string call = "ts_convert(" + col + ", " + std::to_string(converter.from()) + ", " +
+                           std::to_string(converter.to()) + ")";
+  Transaction transaction(conn_);
+  exec(conn_, "LOCK TABLE " + q + " IN EXCLUSIVE MODE");
+  Result counts = exec(conn_, "SELECT count(*), count(" + col + ") FROM " + q);
+  report.records = std::stoull(counts.text(0, 0));
+  report.nulls = report.records - std::stoull(counts.text(0, 1));
+  Result done = exec(conn_, "UPDATE " + q + " SET " + col + " = " + call + " WHERE " + col +
+                                " IS NOT NULL AND " + call + " IS DISTINCT FROM " + col);
+  report.converted = std::stoull(PQcmdTuples(done.get()));
+  report.unchanged = report.records - report.nulls - report.converted;
+  transaction.commit();
+  return report;
+}
+
+ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& converter,
+                                      RunObserver& observer) {
+  ColumnReport report;
+  report.column = ref;
+  try {
+    const Table t = table(ref.table);
+    const Column c = column(ref);
+    if (t.view) throw DbError("'" + ref.table + "' is a view: its values are not converted");
+    const bool wide = !singleByte_;
+    // The server converts by itself where it can: plain conversions of single-byte text.
+    if (extension_ && !wide && converter.operation() == ValueConverter::Operation::kConvert &&
+        converter.from() != kAutomatic) {
+      ColumnReport r = convertInServer(t, c, converter);
+      r.column = ref;
+      return r;
+    }
+    const std::vector<std::string> key = primaryKey(t);
+    if (key.empty() && t.kind != 'r')
+      throw DbError("the table '" + ref.table +
+                    "' has no primary key: its rows cannot be addressed, and it is left as it is");
+    const std::string q = qualified(t), col = quoteSqlName(c.name);
+    const WideValues carrier(converter.from(), converter.to());
+
+    Transaction transaction(conn_);
+    // No one else writes the table while its rows are read and written back.
+    exec(conn_, "LOCK TABLE " + q + " IN EXCLUSIVE MODE");
+    const std::uint64_t expected = std::stoull(exec(conn_, "SELECT count(*) FROM " + q).text(0, 0));
+    ProgressRule rule(expected);
+    const std::string scratch = quoteSqlName("tessaro_column");
+    std::string keys, join;
+    if (key.empty()) {
+      keys = ", ctid AS k0";
+      join = q + ".ctid = x.k0";
+    }
+    for (std::size_t i = 0; i < key.size(); ++i) {
+      keys += ", " + quoteSqlName(key[i]) + " AS k" + std::to_string(i);
+      join += (i ? " AND " : "") + q + "." + quoteSqlName(key[i]) + " = x.k" + std::to_string(i);
+    }
+    const int keyCount = key.empty() ? 1 : static_cast<int>(key.size());
+    exec(conn_, "CREATE TEMPORARY TABLE " + scratch + " ON COMMIT DROP AS SELECT " + col +
+                    " AS v" + keys + " FROM " + q + " WITH NO DATA");
+    exec(conn_, "DECLARE tessaro_read BINARY NO SCROLL CURSOR FOR SELECT " + col + keys + ", " +
+                    keyText(key) + " FROM " + q);
+
+    ByteBuffer tuples, out;
+    std::string bytes, text;
+    std::vector<std::string> lineKeys;  // the keys of the rows sent, for a failure's message
+    for (;;) {
+      Result chunk = exec(conn_, "FETCH " + std::to_string(kFetchRows) + " FROM tessaro_read");
+      if (chunk.rows() == 0) break;
+      tuples.clear();
+      lineKeys.clear();
+      for (int row = 0; row < chunk.rows(); ++row) {
+        ++report.records;
+        if (rule.record()) observer.step(report.records, expected);
+        if (observer.stopRequested()) {
+          report.stopped = true;
+          return report;  // the transaction rolls back
+        }
+        if (chunk.null(row, 0)) {
+          ++report.nulls;
+          continue;
+        }
+        const std::string_view value = chunk.bytes(row, 0);
+        if (wide) {
+          if (!carrier.utf8ToBytes(value, bytes)) {
+            ++report.skipped;  // characters the carrier code page cannot carry
+            continue;
+          }
+        } else {
+          bytes.assign(value);
+        }
+        switch (converter.convert(bytes, out)) {
+          case ValueConverter::Outcome::kUnchanged: ++report.unchanged; continue;
+          case ValueConverter::Outcome::kUndecided: ++report.undecided; continue;
+          case ValueConverter::Outcome::kConverted: break;
+        }
+        std::string_view stored = out.view();
+        if (wide) {
+          carrier.bytesToUtf8(out.view(), text);
+          stored = text;
+        }
+        put16(tuples, static_cast<std::int16_t>(1 + keyCount));
+        put32(tuples, static_cast<std::int32_t>(stored.size()));
+        tuples.append(stored.data(), stored.size());
+        for (int k = 1; k <= keyCount; ++k) {
+          const std::string_view kb = chunk.bytes(row, k);
+          put32(tuples, static_cast<std::int32_t>(kb.size()));
+          tuples.append(kb.data(), kb.size());
+        }
+        lineKeys.push_back(chunk.text(row, keyCount + 1));
+        ++report.converted;
+      }
+      if (lineKeys.empty()) continue;
+      std::size_t failedLine = 0;
+      try {
+        copyIn(conn_, scratch, tuples, failedLine);
+      } catch (const DbError&) {
+        if (failedLine >= 1 && failedLine <= lineKeys.size()) report.row = lineKeys[failedLine - 1];
+        throw;
+      }
+    }
+    exec(conn_, "CLOSE tessaro_read");
+    if (report.converted > 0) {
+      exec(conn_, "ANALYZE " + scratch);
+      exec(conn_, "UPDATE " + q + " SET " + col + " = x.v FROM " + scratch + " x WHERE " + join);
+    }
+    transaction.commit();
+  } catch (const DbError& e) {
+    report.failed = true;
+    report.error = e.what();
+    report.code = e.code();
+    report.converted = 0;
+  }
+  return report;
+}
+
+void PgBackend::readColumn(const ColumnRef& ref,
+                           const std::function<bool(const StoredValue&)>& visit) {
+  const Table t = table(ref.table);
+  const Column c = column(ref);
+  const std::vector<std::string> key = primaryKey(t);
+  std::string order;
+  for (const std::string& k : key) order += (order.empty() ? " ORDER BY " : ", ") + quoteSqlName(k);
+  Transaction transaction(conn_, "BEGIN READ ONLY");
+  exec(conn_, "DECLARE tessaro_sample NO SCROLL CURSOR FOR SELECT " + quoteSqlName(c.name) +
+                  ", " + (t.view ? std::string("''") : keyText(key)) + " FROM " + qualified(t) +
+                  order);
+  const WideValues carrier(0, 0);
+  std::string bytes;
+  for (;;) {
+    Result chunk = exec(conn_, "FETCH 1000 FROM tessaro_sample");
+    if (chunk.rows() == 0) return;
+    for (int row = 0; row < chunk.rows(); ++row) {
+      StoredValue v;
+      v.key = chunk.text(row, 1);
+      if (chunk.null(row, 0)) {
+        v.type = StoredValue::Type::kNull;
+      } else if (!singleByte_ && !carrier.utf8ToBytes(chunk.bytes(row, 0), bytes)) {
+        v.type = StoredValue::Type::kOther;  // not carried: left alone by a conversion
+      } else {
+        v.type = StoredValue::Type::kText;
+        v.bytes = singleByte_ ? chunk.bytes(row, 0) : std::string_view(bytes);
+      }
+      if (!visit(v)) return;
+    }
+  }
+}
+
+TableData PgBackend::tableData(const std::string& name, std::size_t maxRows) {
+  const Table t = table(name);
+  TableData d;
+  d.total = std::stoull(exec(conn_, "SELECT count(*) FROM " + qualified(t)).text(0, 0));
+  Result r = exec(conn_, "SELECT * FROM " + qualified(t) + " LIMIT " + std::to_string(maxRows));
+  for (int i = 0; i < PQnfields(r.get()); ++i) d.headers.emplace_back(PQfname(r.get(), i));
+  for (int row = 0; row < r.rows(); ++row) {
+    std::vector<std::string> cells;
+    for (int i = 0; i < PQnfields(r.get()); ++i)
+      cells.push_back(r.null(row, i) ? std::string("NULL") : r.text(row, i));
+    d.rows.push_back(std::move(cells));
+  }
+  return d;
+}
+
+namespace {
+
+std::vector<std::string> split(const std::string& list) {
+  std::vector<std::string> parts;
+  std::size_t i = 0;
+  for (std::size_t comma; (comma = list.find(',', i)) != std::string::npos; i = comma + 1)
+    parts.push_back(list.substr(i, comma - i));
+  parts.push_back(list.substr(i));
+  return parts;
+}
+
+const char* kTableHeaders = "Name,Type,Schema,Catalog,Description";          // string 110
+const char* kColumnHeaders = "Name,Type,Size,Allow Zero Length,Description";  // string 111
+
+}  // namespace
+
+PropertyTable PgBackend::properties(const SchemaTree& tree, int item) {
+  PropertyTable p;
+  const SchemaItem& it = tree.item(item);
+  auto row = [&](const Column& c) {
+    return std::vector<std::string>{c.name, oleDbTypeName(c.baseType, singleByte_),
+                                    c.size < 0 ? std::string() : std::to_string(c.size),
+                                    isCharacter(c.baseType) ? "True" : "False", c.description};
+  };
+  switch (it.kind) {
+    case ItemKind::kTable:
+      p.headers = split(kColumnHeaders);
+      for (const Column& c : columns(table(it.text))) p.rows.push_back(row(c));
+      break;
+    case ItemKind::kTables:
+      p.headers = split(kTableHeaders);
+      if (!named_) refreshNames();
+      for (const std::string& shown : order_) {
+        const Table& t = tables_.at(shown);
+        if (!t.view) p.rows.push_back({t.name, "TABLE", t.schema, name_, t.description});
+      }
+      break;
+    case ItemKind::kColumn: {
+      const int owner = tree.tableOf(item);
+      if (owner == kNoItem) break;
+      p.headers = {"Property     ", "Value     "};
+      const std::vector<std::string> names = split(kColumnHeaders);
+      const std::vector<std::string> values = row(column({tree.item(owner).text, it.text}));
+      for (std::size_t i = 0; i < names.size(); ++i) p.rows.push_back({names[i], values[i]});
+      break;
+    }
+    default: break;
+  }
+  return p;
+}
+
+}  // namespace ts::db

@@ -1,0 +1,209 @@
+// The PostgreSQL back end through libpq against a server of the tests' own: a SQL_ASCII
+// database, where values are the legacy bytes themselves, and a UTF8 one, where legacy bytes
+// sit as Windows-1252 text and are repaired through the carrier code page.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <thread>
+
+#include "../src/pg_backend.hpp"
+#include "ts/db/conversion.hpp"
+#include "ts/db/wide.hpp"
+#include "ts/testing/postgres.hpp"
+#include "ts/unicode.hpp"
+
+namespace ts::db {
+namespace {
+
+ts::testing::ScratchPostgres& cluster() {
+  static ts::testing::ScratchPostgres server;
+  return server;
+}
+
+std::string convertBytes(const std::string& bytes, int from, int to) {
+  ConverterState s;
+  selectPair(s, static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to));
+  return convert(s, bytes);
+}
+std::string tcvn3(const std::string& utf8) { return convertBytes(utf8, kUtf8, kTcvn3); }
+std::string literal(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("''") : std::string(1, c);
+  return q + "'";
+}
+std::string asCarrierText(const std::string& bytes) {
+  std::string text;
+  WideValues(0, 0).bytesToUtf8(bytes, text);
+  return text;
+}
+
+class Pg : public ::testing::Test {
+ protected:
+  void create(const std::string& encoding) {
+    std::string name;
+    for (char c : std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))
+      name.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+    database_ = name + "_" + std::to_string(getpid());
+    cluster().createDatabase(database_, encoding);
+  }
+  void TearDown() override {
+    if (!database_.empty()) cluster().psql("postgres", "DROP DATABASE \"" + database_ + "\"");
+  }
+  std::string sql(const std::string& s) { return cluster().psql(database_, s); }
+  std::string conninfo() const {
+    return "host=127.0.0.1 port=" + std::to_string(cluster().port()) +
+           " user=postgres dbname=" + database_;
+  }
+  std::unique_ptr<PgBackend> connect() { return PgBackend::connect(conninfo()); }
+  // One value's bytes as the database holds them (in the database's encoding).
+  std::string value(const std::string& query) {
+    std::string hex = sql("SELECT encode(textsend((" + query + ")), 'hex')");
+    if (!hex.empty() && hex.back() == '\n') hex.pop_back();
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+      bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    return bytes;
+  }
+  std::string database_;
+};
+
+std::vector<std::string> texts(const SchemaTree& t, int item) {
+  std::vector<std::string> v;
+  for (int c : t.item(item).children) v.push_back(t.item(c).text);
+  return v;
+}
+
+TEST_F(Pg, TreeNamesConvertibleRuleAndMarksInASingleByteDatabase) {
+  create("SQL_ASCII");
+  sql("CREATE DOMAIN name40 AS varchar(40);"
+      "CREATE TABLE people (id serial PRIMARY KEY, \"Full \"\"Name\"\"\" name40, note text, "
+      "code char(4), n integer, born date);"
+      "CREATE SCHEMA shop; CREATE TABLE shop.people (k integer PRIMARY KEY, v text);"
+      "CREATE TABLE shop.items (k integer PRIMARY KEY, w varchar(10));"
+      "CREATE VIEW names AS SELECT note FROM people;"
+      "ALTER TABLE people DROP COLUMN born;");
+  auto b = connect();
+  EXPECT_TRUE(b->singleByte());
+  EXPECT_EQ(b->providerName().rfind("libpq ", 0), 0u);
+  EXPECT_EQ(b->dbmsName().rfind("PostgreSQL ", 0), 0u);
+  SchemaTree tree;
+  b->fillSchema(tree);
+  const int root = tree.root();
+  EXPECT_EQ(tree.item(root).text, "ADO Data Source");
+  EXPECT_EQ(texts(tree, root), (std::vector<std::string>{"Tables", "Views"}));
+  const int tables = tree.item(root).children[0], views = tree.item(root).children[1];
+  // "people" is in two schemas: both are named with their schema; "items" is not on the
+  // search path.
+  EXPECT_EQ(texts(tree, tables),
+            (std::vector<std::string>{"public.people", "shop.items", "shop.people"}));
+  EXPECT_EQ(texts(tree, views), (std::vector<std::string>{"names"}));
+  const int people = tree.find(tables, ItemKind::kTable, "public.people");
+  EXPECT_EQ(texts(tree, people),
+            (std::vector<std::string>{"id", "Full \"Name\"", "note", "code", "n"}));
+  for (const char* c : {"Full \"Name\"", "note", "code"})
+    EXPECT_TRUE(b->convertible({"public.people", c})) << c;
+  for (const char* c : {"id", "n"}) EXPECT_FALSE(b->convertible({"public.people", c})) << c;
+
+  tree.clickBox(people, Propagation::kSubtree, [&](int column) {
+    return b->convertible({tree.item(tree.tableOf(column)).text, tree.item(column).text});
+  });
+  EXPECT_TRUE(tree.marked(people));
+  EXPECT_TRUE(tree.marked(tree.find(people, ItemKind::kColumn, "note")));
+  EXPECT_FALSE(tree.marked(tree.find(people, ItemKind::kColumn, "n")));
+  EXPECT_FALSE(tree.marked(tree.find(tree.find(tables, ItemKind::kTable, "shop.people"),
+                                     ItemKind::kColumn, "v")));
+  const PropertyTable cols = b->properties(tree, people);
+  EXPECT_EQ(cols.headers,
+            (std::vector<std::string>{"Name", "Type", "Size", "Allow Zero Length", "Description"}));
+  EXPECT_EQ(cols.rows[1], (std::vector<std::string>{"Full \"Name\"", "DBTYPE_STR", "40", "True", ""}));
+  EXPECT_EQ(cols.rows[0][1], "DBTYPE_I4");
+}
+
+TEST_F(Pg, ConvertsBytesNullsBlanksAndLongValuesAndGoesOnAfterAFailure) {
+  create("SQL_ASCII");
+  std::string longValue;
+  while (longValue.size() < 10000) longValue += tcvn3("Người ");
+  sql("CREATE SCHEMA \"Sales Dept\";"
+      "CREATE TABLE \"Sales Dept\".\"Cust'\"\"omers\" (id integer PRIMARY KEY, \"Họ tên\" text, "
+      "short varchar(6), pad char(8));"
+      "INSERT INTO \"Sales Dept\".\"Cust'\"\"omers\" VALUES "
+      "(1, " + literal(tcvn3("Việt Nam  ")) + ", " + literal(tcvn3("Việt")) + ", " +
+      literal(tcvn3("Huế")) + "), (2, NULL, NULL, NULL), (3, " + literal(longValue) + ", " +
+      literal(tcvn3("Hà Nội")) + ", 'x');"
+      "CREATE TABLE nokey (v text); INSERT INTO nokey VALUES (" + literal(tcvn3("Đà Lạt")) +
+      "), (NULL);");
+  auto b = connect();
+  SchemaTree tree;
+  b->fillSchema(tree);
+  const std::string table = "Sales Dept.Cust'\"omers";
+  for (const char* c : {"Họ tên", "short", "pad"}) {
+    // The names in the tree are the database's (its bytes are UTF-8 here).
+    const int item = findColumnItem(tree, {table, c});
+    ASSERT_NE(item, kNoItem) << c;
+    tree.toggle(item);
+  }
+  tree.toggle(findColumnItem(tree, {"nokey", "v"}));
+  ValueConverter converter(kTcvn3, kUtf8);
+  RunObserver quiet;
+  const RunReport run = runConversion(*b, tree, converter, quiet);
+  ASSERT_EQ(run.columns.size(), 4u);  // a failure does not end the run
+  EXPECT_FALSE(run.columns[0].failed) << run.columns[0].error;
+  EXPECT_EQ(run.columns[0].converted, 2u);
+  EXPECT_EQ(run.columns[0].nulls, 1u);
+  // "Hà Nội" takes 6 bytes in TCVN3 and 9 in UTF-8: too long for varchar(6).
+  EXPECT_TRUE(run.columns[1].failed);
+  EXPECT_EQ(run.columns[1].row, "id = 3");
+  EXPECT_NE(run.columns[1].error.find("State: 22001, Native: 0, Source: libpq"), std::string::npos)
+      << run.columns[1].error;
+  EXPECT_FALSE(run.columns[2].failed) << run.columns[2].error;
+  EXPECT_FALSE(run.columns[3].failed) << run.columns[3].error;  // addressed by ctid
+  const std::string q = "FROM \"Sales Dept\".\"Cust'\"\"omers\" WHERE id = ";
+  EXPECT_EQ(value("SELECT \"Họ tên\" " + q + "1"), "Việt Nam  ");
+  EXPECT_EQ(value("SELECT \"Họ tên\" " + q + "3"), convertBytes(longValue, kTcvn3, kUtf8));
+  EXPECT_EQ(sql("SELECT \"Họ tên\" IS NULL " + q + "2"), "t\n");
+  EXPECT_EQ(value("SELECT short " + q + "1"), tcvn3("Việt"));  // rolled back
+  EXPECT_EQ(value("SELECT pad " + q + "1"), "Huế");  // padded again to its 8 characters:
+  EXPECT_EQ(sql("SELECT octet_length(pad) " + q + "1"), "8\n");
+  EXPECT_EQ(value("SELECT v FROM nokey WHERE v IS NOT NULL"), "Đà Lạt");
+}
+
+TEST_F(Pg, RepairsLegacyBytesHeldAsWindows1252TextInAUtf8Database) {
+  create("UTF8");
+  sql("CREATE TABLE t (id integer PRIMARY KEY, v text, w text);"
+      "INSERT INTO t VALUES (1, " + literal(asCarrierText(tcvn3("Việt Nam"))) + ", 'Việt'), "
+      "(2, NULL, NULL);");
+  auto b = connect();
+  EXPECT_FALSE(b->singleByte());
+  SchemaTree tree;
+  b->fillSchema(tree);
+  EXPECT_FALSE(b->convertible({"t", "v"}));  // wide: marked by hand only
+  ValueConverter converter(kTcvn3, kUtf8);
+  RunObserver quiet;
+  const ColumnReport r = b->convertColumn({"t", "v"}, converter, quiet);
+  EXPECT_FALSE(r.failed) << r.error;
+  EXPECT_EQ(value("SELECT v FROM t WHERE id = 1"), "Việt Nam");
+  // Text Windows-1252 cannot carry ("ệ") is left as it is.
+  const ColumnReport w = b->convertColumn({"t", "w"}, converter, quiet);
+  EXPECT_EQ(w.skipped, 1u);
+  EXPECT_EQ(value("SELECT w FROM t WHERE id = 1"), "Việt");
+}
+
+TEST_F(Pg, AKilledConversionLeavesTheColumnWhollyOld) {
+  create("SQL_ASCII");
+  sql("CREATE TABLE big (id integer PRIMARY KEY, c varchar(80));"
+      "INSERT INTO big SELECT g, 'Vi' || chr(214) || 't Nam ' || g FROM generate_series(1, 1000000) g");
+  const std::filesystem::path folder = cluster().folder();
+  ts::testing::Program tsdata(TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", "pg:" + conninfo(),
+                                            "big.c"},
+                              folder);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  tsdata.signal(SIGKILL);
+  EXPECT_EQ(tsdata.wait().status, 128 + SIGKILL);
+  EXPECT_EQ(sql("SELECT count(*) FROM big WHERE c LIKE 'Vi' || chr(214) || 't Nam %'"),
+            "1000000\n");
+}
+
+}  // namespace
+}  // namespace ts::db
