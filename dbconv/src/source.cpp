@@ -2,6 +2,7 @@
 
 #include "odbc_backend.hpp"
 #include "pg_backend.hpp"
+#include "ts/db/postgres.hpp"
 #include "sqlite_backend.hpp"
 #include "ts/db/backend.hpp"
 
@@ -21,6 +22,8 @@ std::unique_ptr<Backend> openSource(const std::string& source, bool readOnly) {
 
 std::string sourceForDisplay(const std::string& source) {
   if (source.rfind("odbc:", 0) == 0) return "odbc:" + odbcHidePassword(source.substr(5));
+  if (source.rfind("pg:", 0) == 0) return "pg:" + pgHidePassword(source.substr(3));
+  if (source.rfind("postgres", 0) == 0) return pgHidePassword(source);
   return source;
 }
 

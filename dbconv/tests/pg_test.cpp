@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "../src/pg_backend.hpp"
+#include "ts/db/postgres.hpp"
 #include "ts/db/conversion.hpp"
 #include "ts/db/wide.hpp"
 #include "ts/testing/postgres.hpp"
@@ -188,6 +189,17 @@ TEST_F(Pg, RepairsLegacyBytesHeldAsWindows1252TextInAUtf8Database) {
   const ColumnReport w = b->convertColumn({"t", "w"}, converter, quiet);
   EXPECT_EQ(w.skipped, 1u);
   EXPECT_EQ(value("SELECT w FROM t WHERE id = 1"), "Việt");
+}
+
+TEST(PgConninfo, QuotedValuesAndNoPasswordShown) {
+  EXPECT_EQ(pgConninfo("db", "", "shop", "ann", "it's \\x"),
+            "host='db' dbname='shop' user='ann' password='it\\'s \\\\x'");
+  EXPECT_EQ(pgHidePassword("host='db' password='it\\'s x' user=ann"),
+            "host='db' password=*** user=ann");
+  EXPECT_EQ(pgHidePassword("password=secret"), "password=***");
+  EXPECT_EQ(sourceForDisplay("postgresql://ann:secret@db:5432/shop?password=x&sslmode=require"),
+            "postgresql://ann:***@db:5432/shop?password=***&sslmode=require");
+  EXPECT_EQ(sourceForDisplay("pg:dbname=shop password = s3"), "pg:dbname=shop password = ***");
 }
 
 TEST_F(Pg, AKilledConversionLeavesTheColumnWhollyOld) {

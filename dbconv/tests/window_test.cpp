@@ -14,6 +14,8 @@
 #include "db_test_util.hpp"
 #include "db_window.hpp"
 #include "odbc_dialog.hpp"
+#include "pg_dialog.hpp"
+#include "ts/testing/postgres.hpp"
 #include "ts/ui/gradient_progress.hpp"
 #include "ts/ui/message_box.hpp"
 #include "ts/ui/sort_list.hpp"
@@ -43,6 +45,11 @@ struct Window {
                                                       : false;
     };
     t.about = [this] { said << "about"; };
+    t.retry = [this](const QString& s) {
+      said << "retry? " + s;
+      return asked < static_cast<int>(answers.size()) ? answers[static_cast<std::size_t>(asked++)]
+                                                      : false;
+    };
     w.setTalk(t);
     w.show();
     QApplication::processEvents();
@@ -311,6 +318,79 @@ TEST_F(DbWindow, OdbcPanelConnectsMarksConvertsAndShowsData) {
   EXPECT_FALSE(win.w.chooseOdbcSource([](OdbcSourceDialog&) { return false; }));
 }
 
+ts::testing::ScratchPostgres& cluster() {
+  static ts::testing::ScratchPostgres server;
+  return server;
+}
+
+// A database of the scratch server with the customers of the example, in TCVN3.
+std::string pgExample(const std::string& name) {
+  cluster().createDatabase(name, "SQL_ASCII");
+  cluster().psql(name, "CREATE TABLE \"khách hàng\" (id integer PRIMARY KEY, \"họ tên\" "
+                       "varchar(60), n integer); CREATE VIEW names AS SELECT \"họ tên\" FROM "
+                       "\"khách hàng\"; INSERT INTO \"khách hàng\" VALUES (1, 'Nguy\xD4n V\xA8n \xA7\xF8"
+                       "c', 7)");
+  return name;
+}
+
+TEST_F(DbWindow, AdoPanelConnectsToPostgresqlWithRetryAndConverts) {
+  const std::string db = pgExample("window_ado_" + std::to_string(getpid()));
+  Window win;
+  QWidget* panel = win.w.panel(DbMainWindow::kAdoPanel);
+  EXPECT_EQ(panel->findChild<QPushButton*>(QString::number(DbMainWindow::kAdoDialog))->text(),
+            "ADO Dialog");
+  EXPECT_EQ(panel->findChild<QPushButton*>(QString::number(DbMainWindow::kOdbcConnect))->text(),
+            "&OK");
+  // Cancelled, the dialog changes nothing.
+  EXPECT_FALSE(win.w.connectPostgresDialog([](PgConnectDialog&) { return false; }));
+  EXPECT_EQ(win.w.mode(), BackendMode::kNone);
+  EXPECT_TRUE(win.said.isEmpty());
+
+  // A wrong port fails; Retry opens the dialog again on the settings that failed.
+  win.answers = {true};
+  int opened = 0;
+  QString portSeen;
+  ASSERT_TRUE(win.w.connectPostgresDialog([&](PgConnectDialog& d) {
+    if (opened++ == 0) {
+      d.field("host")->setText("127.0.0.1");
+      d.field("port")->setText("1");
+      d.field("dbname")->setText(QString::fromStdString(db));
+      d.field("user")->setText("postgres");
+      return true;
+    }
+    portSeen = d.field("port")->text();
+    d.field("port")->setText(QString::number(cluster().port()));
+    EXPECT_TRUE(d.test());
+    return true;
+  })) << win.said.join("\n").toStdString();
+  EXPECT_EQ(opened, 2);
+  EXPECT_EQ(portSeen, "1");
+  ASSERT_EQ(win.said.size(), 1);
+  EXPECT_TRUE(win.said[0].startsWith("retry? ")) << win.said[0].toStdString();
+  EXPECT_TRUE(win.said[0].contains("State: 08001, Native: 0, Source: libpq"));
+
+  EXPECT_EQ(win.w.mode(), BackendMode::kAdo);
+  EXPECT_TRUE(win.w.adoTree()->isVisible());
+  QTreeWidgetItem* root = win.w.adoTree()->topLevelItem(0);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->text(0), "ADO Data Source");
+  EXPECT_EQ(root->child(1)->child(0)->text(0), "names");
+  win.click(win.item("khách hàng"));
+  EXPECT_EQ(win.item("khách hàng", "họ tên")->checkState(0), Qt::Checked);
+  EXPECT_EQ(win.item("khách hàng", "n")->checkState(0), Qt::Unchecked);
+  win.w.adoTree()->setCurrentItem(win.item("khách hàng", "họ tên"));
+  EXPECT_EQ(win.cell(1, 1), "DBTYPE_STR");
+  win.said.clear();
+  win.child<QComboBox>(DbMainWindow::kDestination)->setCurrentIndex(40);
+  win.w.convertMarked();
+  ASSERT_EQ(win.said.size(), 1) << win.said.join("\n").toStdString();
+  EXPECT_TRUE(win.said[0].startsWith("Thời gian chuyển mã"));
+  EXPECT_EQ(cluster().psql(db, "SELECT \"họ tên\" FROM \"khách hàng\""), "Nguyễn Văn Đức\n");
+  win.w.adoTree()->setCurrentItem(win.item("khách hàng"));
+  win.child<QPushButton>(DbMainWindow::kShowData)->click();
+  EXPECT_EQ(win.cell(0, 1), "Nguyễn Văn Đức");
+}
+
 // Saves PNGs of the window when TSDATA_SHOTS names a folder (under a real X server).
 TEST_F(DbWindow, Screenshots) {
   const char* folder = std::getenv("TSDATA_SHOTS");
@@ -353,6 +433,23 @@ TEST_F(DbWindow, Screenshots) {
   dialog.show();
   QTest::qWait(100);
   save(&dialog, "odbc-dialog");
+
+  // The ADO view, connected to a PostgreSQL database of the tests' own.
+  const std::string db = pgExample("window_shots_" + std::to_string(getpid()));
+  ASSERT_TRUE(win.w.connectPostgres(QString::fromStdString(
+      "host=127.0.0.1 port=" + std::to_string(cluster().port()) + " user=postgres dbname=" + db)));
+  nav = QTreeWidgetItemIterator(win.w.navigation());
+  ++nav;
+  win.w.navigation()->setCurrentItem(*nav);  // the ADO panel
+  win.w.adoTree()->expandAll();
+  win.click(win.item("khách hàng"));
+  win.w.adoTree()->setCurrentItem(win.item("khách hàng"));
+  QTest::qWait(100);
+  save(&win.w, "window-ado");
+  PgConnectDialog pg({"db.example", "5432", "shop", "ann", "secret", ""}, &win.w);
+  pg.show();
+  QTest::qWait(100);
+  save(&pg, "pg-dialog");
 }
 
 }  // namespace

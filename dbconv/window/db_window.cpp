@@ -18,12 +18,15 @@
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTreeWidget>
+#include <tuple>
 
 #include "icons.hpp"
 #include "odbc_dialog.hpp"
+#include "pg_dialog.hpp"
 #include "texts.hpp"
 #include "ts/catalogue.hpp"
 #include "ts/db/odbc.hpp"
+#include "ts/db/postgres.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/ui/flat_button.hpp"
 #include "ts/ui/gradient_progress.hpp"
@@ -153,6 +156,10 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
     box.setIconPixmap(programIcon().pixmap(32, 32));
     box.setText(QString("TSdata Version 1.0\n\nTessaro ") + kVersion);
     box.exec();
+  };
+  talk_.retry = [this](const QString& t) {
+    return QMessageBox::question(this, "TSdata", t, QMessageBox::Retry | QMessageBox::Cancel) ==
+           QMessageBox::Retry;
   };
 
   // The schema trees and lists of the three back ends, on top of each other.
@@ -392,8 +399,24 @@ void DbMainWindow::buildPanels() {
   placeIn(sources, 70, 68, 100, 16);
   connect(sources, &QPushButton::clicked, this, [this] { chooseOdbcSource(); });
 
-  // The connection that comes later, and the version panel.
-  label(makePanel(kAdoPanel), fromTcvn3(texts::kLaterBackend), 4, 8, 225);
+  // The ADO panel: its edits are not read; both buttons open the connection dialog.
+  QWidget* adoPanel = makePanel(kAdoPanel);
+  for (const auto& [id, caption, y] :
+       {std::tuple{kDsn, "DSN:", 2}, {kUser, "User name:", 17}, {kPassword, "Password:", 32}}) {
+    label(adoPanel, caption, 4, y + 2, 50);
+    auto* e = new QLineEdit(adoPanel);
+    e->setObjectName(QString::number(id));
+    if (id == kPassword) e->setEchoMode(QLineEdit::Password);
+    placeIn(e, 56, y, 150, 12);
+  }
+  auto* adoDialog = flat(adoPanel, kAdoDialog, "ADO Dialog", ButtonIcon::kOdbc);
+  placeIn(adoDialog, 4, 52, 90, 16);
+  connect(adoDialog, &QPushButton::clicked, this, [this] { connectPostgresDialog(); });
+  auto* adoOk = flat(adoPanel, kOdbcConnect, "&OK", ButtonIcon::kConvert);
+  placeIn(adoOk, 100, 52, 60, 16);
+  connect(adoOk, &QPushButton::clicked, this, [this] { connectPostgresDialog(); });
+
+  // The version panel.
   QWidget* version = makePanel(kVersionPanel);
   auto* icon = new QLabel(version);
   icon->setPixmap(programIcon().pixmap(32, 32));
@@ -497,6 +520,40 @@ bool DbMainWindow::chooseOdbcSource(const std::function<bool(OdbcSourceDialog&)>
   if (!go) return false;  // cancelled: nothing changes
   return connectOdbc(dialog.connectionString(),
                      p->findChild<QCheckBox*>(QString::number(kCursorLibrary))->isChecked());
+}
+
+bool DbMainWindow::connectPostgres(const QString& conninfo, QString* error) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  try {
+    std::unique_ptr<Backend> b = ts::db::connectPostgres(conninfo.toStdString());
+    views_[0].backend = std::move(b);  // the previous connection is closed
+    setMode(BackendMode::kAdo);
+    fillTree();
+  } catch (const DbError& e) {
+    QApplication::restoreOverrideCursor();
+    if (error != nullptr)
+      *error = qs(e.what());
+    else
+      talk_.box(qs(e.what()), "TSdata");
+    return false;
+  }
+  QApplication::restoreOverrideCursor();
+  return true;
+}
+
+bool DbMainWindow::connectPostgresDialog(const std::function<bool(PgConnectDialog&)>& choose) {
+  // A new connection starts from empty fields; after a failure, Retry opens the dialog on
+  // the failed settings.  The password lives only as long as this call.
+  PgConnectDialog::Settings settings;
+  for (;;) {
+    PgConnectDialog dialog(settings, this);
+    const bool go = choose ? choose(dialog) : dialog.exec() == QDialog::Accepted;
+    if (!go) return false;  // cancelled: nothing changes
+    settings = dialog.settings();
+    QString error;
+    if (connectPostgres(dialog.conninfo(), &error)) return true;
+    if (!talk_.retry(error)) return false;
+  }
 }
 
 bool DbMainWindow::openDatabase(const QString& path) {

@@ -28,6 +28,7 @@ class SortTable;
 namespace ts::db::window {
 
 class OdbcSourceDialog;
+class PgConnectDialog;
 
 class DbMainWindow : public QDialog {
   Q_OBJECT
@@ -71,6 +72,8 @@ class DbMainWindow : public QDialog {
     kCursorLibrary = 1031,
     kOdbcConnect = 1033,
     kOdbcSources = 1034,
+    // the ADO panel (also 1026, 1024, 1025, 1033)
+    kAdoDialog = 1035,
   };
   // The panels, by the dialog they stand for.
   enum Panel {
@@ -91,6 +94,7 @@ class DbMainWindow : public QDialog {
     std::function<void(const QString& text, const QString& caption)> box;  // a plain box
     std::function<bool(const QString& text, const QString& caption)> ask;  // Yes / No
     std::function<void()> about;                                           // dialog 100
+    std::function<bool(const QString& text)> retry;  // Retry / Cancel: true for Retry
   };
   void setTalk(Talk t) { talk_ = std::move(t); }
 
@@ -122,6 +126,15 @@ class DbMainWindow : public QDialog {
   // tests: it gets the dialog before it is shown and returns whether to connect).
   bool connectOdbcPanel();
   bool chooseOdbcSource(const std::function<bool(OdbcSourceDialog&)>& choose = {});
+
+  // The ADO panel's buttons: the PostgreSQL connection dialog, then the connection; a failure
+  // is offered again (Retry opens the dialog on the failed settings).  `choose` stands for
+  // the dialog in tests, as above.
+  bool connectPostgresDialog(const std::function<bool(PgConnectDialog&)>& choose = {});
+  // Connects to a PostgreSQL database; false (reported) on failure.
+  bool connectPostgres(const QString& conninfo, QString* error = nullptr);
+  QTreeWidget* adoTree() const { return views_[0].tree; }
+  ui::SortTable* adoList() const { return views_[0].list; }
 
   // The commands.
   void convertMarked();                             // 1011

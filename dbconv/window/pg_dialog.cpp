@@ -1,0 +1,81 @@
+#include "pg_dialog.hpp"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ts/db/postgres.hpp"
+
+namespace ts::db::window {
+
+PgConnectDialog::PgConnectDialog(const Settings& start, QWidget* parent) : QDialog(parent) {
+  setWindowTitle("PostgreSQL Connection");
+  auto* form = new QFormLayout;
+  auto edit = [&](const char* name, const QString& value, const QString& label) {
+    auto* e = new QLineEdit(value);
+    e->setObjectName(name);
+    form->addRow(label, e);
+    return e;
+  };
+  host_ = edit("host", start.host, "&Host:");
+  host_->setPlaceholderText("localhost");
+  port_ = edit("port", start.port, "&Port:");
+  port_->setPlaceholderText("5432");
+  database_ = edit("dbname", start.database, "&Database:");
+  user_ = edit("user", start.user, "&User name:");
+  password_ = edit("password", start.password, "Pass&word:");
+  password_->setEchoMode(QLineEdit::Password);
+  conninfo_ = edit("conninfo", start.conninfo, "or &connection string:");
+  conninfo_->setPlaceholderText("postgresql://user@host/database");
+  result_ = new QLabel;
+  result_->setObjectName("result");
+  result_->setWordWrap(true);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  QPushButton* testButton = buttons->addButton("&Test", QDialogButtonBox::ActionRole);
+  connect(testButton, &QPushButton::clicked, this, [this] { test(); });
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* top = new QVBoxLayout(this);
+  top->addLayout(form);
+  top->addWidget(result_);
+  top->addStretch();
+  top->addWidget(buttons);
+  resize(420, 300);
+}
+
+PgConnectDialog::Settings PgConnectDialog::settings() const {
+  return {host_->text(), port_->text(),     database_->text(),
+          user_->text(), password_->text(), conninfo_->text()};
+}
+
+QString PgConnectDialog::conninfo() const {
+  if (!conninfo_->text().trimmed().isEmpty()) return conninfo_->text().trimmed();
+  return QString::fromStdString(pgConninfo(host_->text().toStdString(), port_->text().toStdString(),
+                                           database_->text().toStdString(),
+                                           user_->text().toStdString(),
+                                           password_->text().toStdString()));
+}
+
+QLineEdit* PgConnectDialog::field(const char* name) const {
+  return findChild<QLineEdit*>(QString::fromLatin1(name));
+}
+
+bool PgConnectDialog::test() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  bool ok = false;
+  try {
+    connectPostgres(conninfo().toStdString());
+    result_->setText("Test connection succeeded.");
+    ok = true;
+  } catch (const DbError& e) {
+    result_->setText(QString::fromUtf8(e.what()));
+  }
+  QApplication::restoreOverrideCursor();
+  return ok;
+}
+
+}  // namespace ts::db::window
