@@ -34,9 +34,16 @@ done
 "$prefix/bin/tsconv" -f tcvn3 -t utf8 examples/sample.tcvn3.txt | cmp - examples/sample.utf8.txt
 cp examples/db/legacy.db "$prefix/legacy.db"
 "$prefix/bin/tsdata" -f tcvn3 -t utf8 "$prefix/legacy.db" "khách hàng" > /dev/null
-extension=$(find "$prefix/lib" -name tessaro.so)
+extension=$(find "$prefix/lib" -path '*/tessaro/tessaro.so')
 got=$(sqlite3 "$prefix/legacy.db" ".load ${extension%.so}" \
   "SELECT ts_detect(\"họ tên\") || ': ' || ts_convert(\"tên \"\"hàng\"\"\", 'vni', 41)
    FROM \"khách hàng\", \"sản phẩm [vni]\" WHERE id = 1 AND mã = 'SP02'")
 [ "$got" = "Ucode1 UTF-8: Nón lá Huế" ] || { echo "unexpected output of the installed extension: $got" >&2; exit 1; }
+# The PostgreSQL extension, under the prefix as the server's own folders are under /usr.
+for f in tessaro.control tessaro--1.0.sql; do
+  find "$prefix/share" -path "*/postgresql/*/extension/$f" | grep -q . ||
+    { echo "the PostgreSQL extension's $f is not installed" >&2; exit 1; }
+done
+find "$prefix/lib" -path '*/postgresql/*/lib/tessaro.so' | grep -q . ||
+  { echo "the PostgreSQL extension's module is not installed" >&2; exit 1; }
 echo "All tests passed."

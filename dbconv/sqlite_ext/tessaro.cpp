@@ -28,30 +28,11 @@ struct Connection {
 
 // The charset an argument names; -1 (with an error set) when none.
 int charsetArgument(sqlite3_context* ctx, sqlite3_value* v, bool source) {
-  int code = 0;
-  std::string name;
-  if (sqlite3_value_type(v) == SQLITE_INTEGER) {
-    const sqlite3_int64 n = sqlite3_value_int64(v);
-    name = std::to_string(n);
-    code = n >= 1 && n <= ts::kCatalogueSize ? static_cast<int>(n) : 0;
-  } else if (const unsigned char* t = sqlite3_value_text(v)) {
-    name = reinterpret_cast<const char*>(t);
-    if (source && ts::normalizedName(name) == "auto") return ts::db::kAutomatic;
-    code = ts::charsetByName(name);
-  }
-  if (code == 0) {
-    const std::string why = "ts_convert: unknown charset '" + name + "'";
-    sqlite3_result_error(ctx, why.c_str(), -1);
-    return -1;
-  }
-  const bool readable =
-      source ? ts::hasLetterTable(ts::readableSource(code)) : ts::hasLetterTable(code);
-  if (!readable) {
-    const std::string why = "ts_convert: charset " + std::to_string(code) + " \"" +
-                            std::string(ts::charsetName(code)) + "\" has no letter table";
-    sqlite3_result_error(ctx, why.c_str(), -1);
-    return -1;
-  }
+  const unsigned char* t = sqlite3_value_text(v);
+  std::string why;
+  const int code = ts::db::conversionCharset(
+      t == nullptr ? std::string_view() : reinterpret_cast<const char*>(t), source, why);
+  if (code < 0) sqlite3_result_error(ctx, ("ts_convert: " + why).c_str(), -1);
   return code;
 }
 
@@ -87,13 +68,11 @@ void tsDetect(sqlite3_context* ctx, int, sqlite3_value** argv) {
   try {
     const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
     const auto n = static_cast<std::size_t>(sqlite3_value_bytes(argv[0]));
-    const ts::Detection d = ts::detectCharset({p, n});
-    if (d.noVietnameseLetters || d.guesses.empty() ||
-        d.guesses.front().confidence < ts::kConfidentGuess) {
+    const std::string_view name = ts::db::confidentCharsetName({p, n});
+    if (name.empty()) {
       sqlite3_result_null(ctx);
       return;
     }
-    const std::string_view name = ts::charsetName(d.guesses.front().codes.front());
     sqlite3_result_text(ctx, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
   } catch (const std::bad_alloc&) {
     sqlite3_result_error_nomem(ctx);

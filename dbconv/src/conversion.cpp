@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "ts/catalogue.hpp"
+#include "ts/text_utils.hpp"
 #include "ts/unicode.hpp"
 #include "ts/utf.hpp"
 
@@ -112,6 +113,29 @@ ValueConverter::Outcome ValueConverter::change(std::string_view value, ByteBuffe
     return Outcome::kUnchanged;
   }
   return Outcome::kConverted;
+}
+
+int conversionCharset(std::string_view name, bool source, std::string& why) {
+  const std::string text(name);
+  if (source && normalizedName(text) == "auto") return kAutomatic;
+  const int code = charsetByName(text);
+  if (code == 0) {
+    why = "unknown charset '" + text + "'";
+    return -1;
+  }
+  if (!hasLetterTable(source ? readableSource(code) : code)) {
+    why = "charset " + std::to_string(code) + " \"" + std::string(charsetName(code)) +
+          "\" has no letter table";
+    return -1;
+  }
+  return code;
+}
+
+std::string_view confidentCharsetName(std::string_view text) {
+  const Detection d = detectCharset(text);
+  if (d.noVietnameseLetters || d.guesses.empty() || d.guesses.front().confidence < kConfidentGuess)
+    return {};
+  return charsetName(d.guesses.front().codes.front());
 }
 
 std::string columnCaption(const std::string& column) { return " Converting [" + column + "] ..."; }

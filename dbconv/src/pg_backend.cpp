@@ -249,7 +249,9 @@ std::unique_ptr<PgBackend> PgBackend::connect(const std::string& conninfo) {
   // Values travel in the database's own encoding: bytes as they are stored.
   if (PQsetClientEncoding(c, b->encoding_.c_str()) != 0)
     throw DbError(pgErrorText(PQerrorMessage(c), ""));
-  b->extension_ = exec(c, "SELECT 1 FROM pg_extension WHERE extname = 'tessaro'").rows() > 0;
+  // The tessaro extension's function, where the search path reaches it.
+  b->extension_ =
+      exec(c, "SELECT to_regprocedure('ts_convert(text,text,text)') IS NOT NULL").text(0, 0) == "t";
   return b;
 }
 
@@ -414,8 +416,8 @@ ColumnReport PgBackend::convertInServer(const Table& t, const Column& c,
                                         ValueConverter& converter) {
   ColumnReport report;
   const std::string q = qualified(t), col = quoteSqlName(c.name);
-  const std::string call = "ts_convert(" + col + ", " + std::to_string(converter.from()) + ", " +
-                           std::to_string(converter.to()) + ")";
+  const std::string call = "ts_convert(" + col + ", '" + std::to_string(converter.from()) +
+                           "', '" + std::to_string(converter.to()) + "')";
   Transaction transaction(conn_);
   exec(conn_, "LOCK TABLE " + q + " IN EXCLUSIVE MODE");
   Result counts = exec(conn_, "SELECT count(*), count(" + col + ") FROM " + q);
@@ -618,6 +620,14 @@ PropertyTable PgBackend::properties(const SchemaTree& tree, int item) {
                                     isCharacter(c.baseType) ? "True" : "False", c.description};
   };
   switch (it.kind) {
+    case ItemKind::kDatabase:  // what the connection reached
+      p.headers = {"Property     ", "Value     "};
+      p.rows = {{"Provider Name", provider_},
+                {"DBMS Name", dbms_},
+                {"Database", name_},
+                {"Encoding", encoding_},
+                {"Converts in the server", extension_ ? "Yes" : "No"}};
+      break;
     case ItemKind::kTable:
       p.headers = split(kColumnHeaders);
       for (const Column& c : columns(table(it.text))) p.rows.push_back(row(c));

@@ -40,7 +40,8 @@ class PgBackend final : public Backend {
   // Whether text is stored one byte a character (SQL_ASCII, LATIN1, WIN1258, ...); in a
   // UTF8 database text columns are wide.
   bool singleByte() const { return singleByte_; }
-  // Whether the database has the tessaro extension, which converts inside the server.
+  // Whether the database has the tessaro extension's ts_convert() on the search path: plain
+  // conversions of single-byte text then run inside the server.
   bool hasExtension() const { return extension_; }
 
   struct Table {

@@ -10,6 +10,7 @@
 
 #include "../src/pg_backend.hpp"
 #include "ts/db/postgres.hpp"
+#include "ts/byte_buffer.hpp"
 #include "ts/db/conversion.hpp"
 #include "ts/db/wide.hpp"
 #include "ts/testing/postgres.hpp"
@@ -120,6 +121,9 @@ TEST_F(Pg, TreeNamesConvertibleRuleAndMarksInASingleByteDatabase) {
             (std::vector<std::string>{"Name", "Type", "Size", "Allow Zero Length", "Description"}));
   EXPECT_EQ(cols.rows[1], (std::vector<std::string>{"Full \"Name\"", "DBTYPE_STR", "40", "True", ""}));
   EXPECT_EQ(cols.rows[0][1], "DBTYPE_I4");
+  const PropertyTable reached = b->properties(tree, root);
+  ASSERT_EQ(reached.rows.size(), 5u);
+  EXPECT_EQ(reached.rows[3], (std::vector<std::string>{"Encoding", "SQL_ASCII"}));
 }
 
 TEST_F(Pg, ConvertsBytesNullsBlanksAndLongValuesAndGoesOnAfterAFailure) {
@@ -189,6 +193,93 @@ TEST_F(Pg, RepairsLegacyBytesHeldAsWindows1252TextInAUtf8Database) {
   const ColumnReport w = b->convertColumn({"t", "w"}, converter, quiet);
   EXPECT_EQ(w.skipped, 1u);
   EXPECT_EQ(value("SELECT w FROM t WHERE id = 1"), "Việt");
+}
+
+// The extension's functions, created from the built module in a database (as its script
+// does, the module copied where the server may read it).
+void loadExtension(const std::string& database) {
+#ifdef TS_PG_EXTENSION
+  // Copied once: a library a server process has loaded is never written over.
+  const std::filesystem::path so = cluster().folder() / "tessaro.so";
+  if (!std::filesystem::exists(so)) std::filesystem::copy_file(TS_PG_EXTENSION, so);
+  std::filesystem::permissions(so, std::filesystem::perms::owner_all |
+                                       std::filesystem::perms::group_read |
+                                       std::filesystem::perms::others_read);
+  std::string script = ts::testing::readFile(TS_PG_EXTENSION_SQL), body;
+  for (std::size_t i = 0, nl; i < script.size(); i = nl + 1) {
+    nl = script.find('\n', i);
+    if (nl == std::string::npos) nl = script.size();
+    std::string line = script.substr(i, nl - i);
+    if (line.rfind("\\echo", 0) == 0) continue;
+    for (std::size_t p; (p = line.find("MODULE_PATHNAME")) != std::string::npos;)
+      line.replace(p, 15, so.string());
+    body += line + "\n";
+  }
+  cluster().psql(database, body);
+#else
+  (void)database;
+#endif
+}
+
+TEST_F(Pg, TheExtensionConvertsInSqlAsTheEngineDoes) {
+#ifndef TS_PG_EXTENSION
+  GTEST_SKIP() << "the PostgreSQL extension is not built here (sanitized builds leave it out)";
+#endif
+  create("SQL_ASCII");
+  loadExtension(database_);
+  // Every letter of the catalogue's UTF-8, in TCVN3 and VNI, through the server and the engine.
+  std::string letters;
+  for (const char* w : {"Việt Nam", "Đường Trường Sơn", "ẤẦẨẪẬ ấầẩẫậ ắằẳẵặ ếềểễệ ốồổỗộ ớờởỡợ",
+                        "ứừửữự ýỳỷỹỵ íìỉĩị úùủũụ éèẻẽẹ óòỏõọ áàảãạ", "Ăâêôơưđ ĂÂÊÔƠƯĐ"})
+    letters += std::string(w) + " | ";
+  const std::string t = tcvn3(letters), vni = convertBytes(letters, kUtf8, kVniWin);
+  const std::string prose = "Tiếng Việt là ngôn ngữ chính thức của nước Việt Nam";
+  sql("CREATE TABLE s (id integer PRIMARY KEY, v text); INSERT INTO s VALUES (1, " + literal(t) +
+      "), (2, " + literal(vni) + "), (3, NULL), (4, " + literal(tcvn3(prose)) + "), (5, " +
+      literal(convertBytes(prose, kUtf8, kVniWin)) + ")");
+  auto engine = [](const std::string& bytes, int from, int to) {
+    ValueConverter c(from, to);
+    ByteBuffer out;
+    return c.convert(bytes, out) == ValueConverter::Outcome::kConverted ? out.str() : bytes;
+  };
+  EXPECT_EQ(value("SELECT ts_convert(v, 'tcvn3', 'utf8') FROM s WHERE id = 1"),
+            engine(t, kTcvn3, kUtf8));
+  EXPECT_EQ(value("SELECT ts_convert(v, 'vni', '15') FROM s WHERE id = 2"),
+            engine(vni, kVniWin, kTcvn3));
+  for (const char* id : {"2", "4", "5"}) {
+    const std::string stored = value(std::string("SELECT v FROM s WHERE id = ") + id);
+    EXPECT_EQ(value(std::string("SELECT ts_convert(v, 'auto', 'utf8') FROM s WHERE id = ") + id),
+              engine(stored, kAutomatic, kUtf8))
+        << id;
+  }
+  EXPECT_EQ(sql("SELECT ts_convert(v, 'tcvn3', 'utf8') IS NULL, ts_detect(v) FROM s "
+                "WHERE id >= 3 ORDER BY id"),
+            "t|\nf|" + std::string(confidentCharsetName(tcvn3(prose))) + "\nf|" +
+                std::string(confidentCharsetName(convertBytes(prose, kUtf8, kVniWin))) + "\n");
+  EXPECT_THROW(sql("SELECT ts_convert('x', 'nope', 'utf8')"), std::runtime_error);
+
+  // The back end converts through it: one statement in the server.
+  auto b = connect();
+  EXPECT_TRUE(b->hasExtension());
+  ValueConverter converter(kTcvn3, kUtf8);
+  RunObserver quiet;
+  const ColumnReport r = b->convertColumn({"s", "v"}, converter, quiet);
+  EXPECT_FALSE(r.failed) << r.error;
+  EXPECT_EQ(r.records, 5u);
+  EXPECT_EQ(r.nulls, 1u);
+  EXPECT_EQ(r.converted, 4u);
+  EXPECT_EQ(value("SELECT v FROM s WHERE id = 1"), engine(t, kTcvn3, kUtf8));
+
+  // In a UTF8 database a result that is no UTF-8 is refused as text and given as bytea.
+  const std::string utf8db = database_ + "_u";
+  cluster().createDatabase(utf8db, "UTF8");
+  loadExtension(utf8db);
+  EXPECT_THROW(cluster().psql(utf8db, "SELECT ts_convert('Việt', 'utf8', 'tcvn3')"),
+               std::runtime_error);
+  EXPECT_EQ(cluster().psql(utf8db, "SELECT encode(ts_convert(convert_to('Việt', 'UTF8'), "
+                                   "'utf8', 'tcvn3'), 'hex')"),
+            "5669d674\n");
+  cluster().psql("postgres", "DROP DATABASE \"" + utf8db + "\"");
 }
 
 TEST(PgConninfo, QuotedValuesAndNoPasswordShown) {

@@ -74,6 +74,12 @@ class ProgressRule {
   std::uint64_t counter_ = 0;
 };
 
+// The charset a conversion's argument names (a code or a name as tsconv takes it; for the
+// source, "auto" gives kAutomatic): its code, or -1 with `why` saying what is wrong.
+int conversionCharset(std::string_view name, bool source, std::string& why);
+// The catalogue name of the charset a text is confidently guessed to be in; empty when none.
+std::string_view confidentCharsetName(std::string_view text);
+
 // " Converting [column] ..."
 std::string columnCaption(const std::string& column);
 // "Thời gian chuyển mã: Giờ: 01, Phút: 02, Giây: 03." in TCVN3, as the windows store texts.

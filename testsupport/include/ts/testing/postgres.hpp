@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -51,6 +52,12 @@ class ScratchPostgres {
     started_ = true;
   }
   ~ScratchPostgres() {
+    // A server process that crashed is told, with the end of the server's log.
+    const std::string serverLog = log();
+    const std::size_t crash = serverLog.find("terminated by signal");
+    if (crash != std::string::npos)
+      std::fprintf(stderr, "PostgreSQL server log:\n%s\n",
+                   serverLog.substr(crash > 4000 ? crash - 4000 : 0).c_str());
     if (started_)
       exec(bin_ / "pg_ctl", {"-D", (folder_ / "data").string(), "-m", "immediate", "stop"});
     std::error_code ec;
