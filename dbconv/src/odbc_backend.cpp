@@ -823,7 +823,7 @@ ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& co
       }
       if (wide) {
         if (!carrier.toBytes(unitsOf(value), bytes)) {
-          ++report.skipped;  // characters the carrier code page cannot carry
+          ++report.uncarried;  // characters the carrier code page cannot carry
           continue;
         }
       } else {

@@ -364,8 +364,13 @@ std::vector<TableInfo> PgBackend::tables(bool countRows) {
     info.view = t.view;
     try {
       for (const Column& c : columns(t)) {
-        ColumnInfo ci{c.name, c.type, isCharacter(c.baseType) && !c.generated, {}};
+        const bool text = isCharacter(c.baseType) && !c.generated && !t.view;
+        ColumnInfo ci{c.name, c.type, text && singleByte_, {}};
         if (c.generated) ci.note = "generated";
+        if (text && !singleByte_) {
+          ci.note = "Unicode: converted only when named by itself";
+          ci.unicode = true;
+        }
         info.columns.push_back(std::move(ci));
       }
       if (countRows) info.rows = std::stoll(exec(conn_, "SELECT count(*) FROM " + qualified(t)).text(0, 0));
@@ -497,7 +502,7 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
         const std::string_view value = chunk.bytes(row, 0);
         if (wide) {
           if (!carrier.utf8ToBytes(value, bytes)) {
-            ++report.skipped;  // characters the carrier code page cannot carry
+            ++report.uncarried;  // characters the carrier code page cannot carry
             continue;
           }
         } else {

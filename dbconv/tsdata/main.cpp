@@ -128,6 +128,9 @@ std::string otherCounts(const ts::db::ColumnReport& r, const char* tense) {
                      " skipped (not text)";
   if (r.undecided != 0)
     text += ", " + n(r.undecided) + " left as they " + tense + " (no confident guess)";
+  if (r.uncarried != 0)
+    text += ", " + n(r.uncarried) + " left as they " + tense +
+            " (Unicode text Windows-1252 cannot carry)";
   return text;
 }
 
@@ -224,7 +227,19 @@ std::vector<ColumnRef> resolve(const std::vector<ts::db::TableInfo>& tables,
           add({t->name, c.name});
           any = true;
         }
-      if (!any) std::fprintf(stderr, "tsdata: table '%s' has no text columns\n", t->name.c_str());
+      if (!any) {
+        std::string unicode;  // columns converted only when named
+        for (const auto& c : t->columns)
+          if (c.unicode)
+            unicode += (unicode.empty() ? "" : ", ") + t->name + "." + c.name;
+        if (unicode.empty())
+          std::fprintf(stderr, "tsdata: table '%s' has no text columns\n", t->name.c_str());
+        else
+          std::fprintf(stderr,
+                       "tsdata: table '%s' has only Unicode text columns: name them to repair "
+                       "legacy bytes held as Windows-1252 text (%s)\n",
+                       t->name.c_str(), unicode.c_str());
+      }
     }
     for (const auto& name : n.columns) {
       const ts::db::ColumnInfo* c = findColumn(*t, name);

@@ -39,6 +39,7 @@ struct ColumnInfo {
   std::string type;  // as declared
   bool convertible = false;
   std::string note;  // why not, where that is not the type ("generated")
+  bool unicode = false;  // text held as Unicode: converted only when named by itself
 };
 
 struct TableInfo {
@@ -66,6 +67,7 @@ struct ColumnReport {
   std::uint64_t nulls = 0;
   std::uint64_t skipped = 0;    // values that are not text, left as they are
   std::uint64_t undecided = 0;  // automatic source: no confident guess, left as they are
+  std::uint64_t uncarried = 0;  // Unicode values the carrier code page cannot carry, left
   bool failed = false;
   bool stopped = false;  // the user stopped the run; the column was rolled back
   std::string error;     // failed: the database's reason
