@@ -468,24 +468,16 @@ const OdbcBackend::Column& OdbcBackend::column(const ColumnRef& ref) {
 }
 
 void OdbcBackend::fillSchema(SchemaTree& tree) {
-  tree.clear();
-  const int root = tree.add(kNoItem, ItemKind::kDatabase, kDataSource);
-  const int tablesFolder = tree.add(root, ItemKind::kTables, "Tables");
-  const int viewsFolder = tree.add(root, kViews, "Views");
-  named_ = false;
   refreshNames();
-  // In the catalog's order: the tables, then the views.
+  std::vector<ServerObject> objects;  // in the catalog's order: the tables, then the views
   for (const std::string& shown : order_) {
     const TableId& t = tables_.at(shown);
-    if (t.view) {
-      tree.add(viewsFolder, kView, shown);
-      continue;
-    }
-    const int item = tree.add(tablesFolder, ItemKind::kTable, shown);
-    auto& cols = columns_[shown];
-    cols = catalogColumns(t);
-    for (const Column& c : cols) tree.add(item, ItemKind::kColumn, c.name);
+    ServerObject o{shown, t.view, {}};
+    if (!t.view)
+      for (const Column& c : columns_[shown] = catalogColumns(t)) o.columns.push_back(c.name);
+    objects.push_back(std::move(o));
   }
+  fillServerTree(tree, kDataSource, objects);
 }
 
 std::vector<TableInfo> OdbcBackend::tables(bool countRows) {
@@ -945,15 +937,6 @@ TableData OdbcBackend::tableData(const std::string& name, std::size_t maxRows) {
 
 namespace {
 
-std::vector<std::string> split(const std::string& list) {
-  std::vector<std::string> parts;
-  std::size_t i = 0;
-  for (std::size_t comma; (comma = list.find(',', i)) != std::string::npos; i = comma + 1)
-    parts.push_back(list.substr(i, comma - i));
-  parts.push_back(list.substr(i));
-  return parts;
-}
-
 const char* kColumnHeaders = "Name,Type,Length,Precision,Scale,Radix,Nullable";  // string 108
 const char* kTableHeaders = "Name,Type,Qualifier,Owner,Remarks";                 // string 109
 
@@ -974,12 +957,12 @@ PropertyTable OdbcBackend::properties(const SchemaTree& tree, int item) {
   const SchemaItem& it = tree.item(item);
   switch (it.kind) {
     case ItemKind::kTable: {
-      p.headers = split(kColumnHeaders);
+      p = PropertyTable::ofObjects(kColumnHeaders);
       for (const Column& c : catalogColumns(table(it.text))) p.rows.push_back(columnRow(c));
       break;
     }
     case ItemKind::kTables: {
-      p.headers = split(kTableHeaders);
+      p = PropertyTable::ofObjects(kTableHeaders);
       for (const TableId& t : catalogTables("'TABLE'"))
         p.rows.push_back({t.name, t.type, t.catalog, t.schema, t.remarks});
       break;
@@ -987,10 +970,8 @@ PropertyTable OdbcBackend::properties(const SchemaTree& tree, int item) {
     case ItemKind::kColumn: {
       const int owner = tree.tableOf(item);
       if (owner == kNoItem) break;
-      p.headers = {"Property     ", "Value     "};
-      const std::vector<std::string> names = split(kColumnHeaders);
-      const std::vector<std::string> values = columnRow(column({tree.item(owner).text, it.text}));
-      for (std::size_t i = 0; i < names.size(); ++i) p.rows.push_back({names[i], values[i]});
+      p = PropertyTable::ofProperties(PropertyTable::ofObjects(kColumnHeaders).headers,
+                                      columnRow(column({tree.item(owner).text, it.text})));
       break;
     }
     default: break;

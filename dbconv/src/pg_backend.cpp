@@ -336,22 +336,16 @@ const PgBackend::Column& PgBackend::column(const ColumnRef& ref) {
 }
 
 void PgBackend::fillSchema(SchemaTree& tree) {
-  tree.clear();
-  const int root = tree.add(kNoItem, ItemKind::kDatabase, "ADO Data Source");
-  const int tablesFolder = tree.add(root, ItemKind::kTables, "Tables");
-  const int viewsFolder = tree.add(root, kViews, "Views");
   refreshNames();
+  std::vector<ServerObject> objects;  // the tables, then the views, each by schema and name
   for (const std::string& shown : order_) {
     const Table& t = tables_.at(shown);
-    if (t.view) {
-      tree.add(viewsFolder, kView, shown);
-      continue;
-    }
-    const int item = tree.add(tablesFolder, ItemKind::kTable, shown);
-    auto& cols = columns_[shown];
-    cols = columns(t);
-    for (const Column& c : cols) tree.add(item, ItemKind::kColumn, c.name);
+    ServerObject o{shown, t.view, {}};
+    if (!t.view)
+      for (const Column& c : columns_[shown] = columns(t)) o.columns.push_back(c.name);
+    objects.push_back(std::move(o));
   }
+  fillServerTree(tree, "ADO Data Source", objects);
 }
 
 std::vector<TableInfo> PgBackend::tables(bool countRows) {
@@ -602,15 +596,6 @@ TableData PgBackend::tableData(const std::string& name, std::size_t maxRows) {
 
 namespace {
 
-std::vector<std::string> split(const std::string& list) {
-  std::vector<std::string> parts;
-  std::size_t i = 0;
-  for (std::size_t comma; (comma = list.find(',', i)) != std::string::npos; i = comma + 1)
-    parts.push_back(list.substr(i, comma - i));
-  parts.push_back(list.substr(i));
-  return parts;
-}
-
 const char* kTableHeaders = "Name,Type,Schema,Catalog,Description";          // string 110
 const char* kColumnHeaders = "Name,Type,Size,Allow Zero Length,Description";  // string 111
 
@@ -626,19 +611,16 @@ PropertyTable PgBackend::properties(const SchemaTree& tree, int item) {
   };
   switch (it.kind) {
     case ItemKind::kDatabase:  // what the connection reached
-      p.headers = {"Property     ", "Value     "};
-      p.rows = {{"Provider Name", provider_},
-                {"DBMS Name", dbms_},
-                {"Database", name_},
-                {"Encoding", encoding_},
-                {"Converts in the server", extension_ ? "Yes" : "No"}};
+      p = PropertyTable::ofProperties(
+          {"Provider Name", "DBMS Name", "Database", "Encoding", "Converts in the server"},
+          {provider_, dbms_, name_, encoding_, extension_ ? "Yes" : "No"});
       break;
     case ItemKind::kTable:
-      p.headers = split(kColumnHeaders);
+      p = PropertyTable::ofObjects(kColumnHeaders);
       for (const Column& c : columns(table(it.text))) p.rows.push_back(row(c));
       break;
     case ItemKind::kTables:
-      p.headers = split(kTableHeaders);
+      p = PropertyTable::ofObjects(kTableHeaders);
       if (!named_) refreshNames();
       for (const std::string& shown : order_) {
         const Table& t = tables_.at(shown);
@@ -648,10 +630,8 @@ PropertyTable PgBackend::properties(const SchemaTree& tree, int item) {
     case ItemKind::kColumn: {
       const int owner = tree.tableOf(item);
       if (owner == kNoItem) break;
-      p.headers = {"Property     ", "Value     "};
-      const std::vector<std::string> names = split(kColumnHeaders);
-      const std::vector<std::string> values = row(column({tree.item(owner).text, it.text}));
-      for (std::size_t i = 0; i < names.size(); ++i) p.rows.push_back({names[i], values[i]});
+      p = PropertyTable::ofProperties(PropertyTable::ofObjects(kColumnHeaders).headers,
+                                      row(column({tree.item(owner).text, it.text})));
       break;
     }
     default: break;

@@ -97,4 +97,20 @@ bool SchemaTree::walkChain(int start, const std::function<Next(int)>& visit) con
   return true;
 }
 
+void fillServerTree(SchemaTree& tree, const std::string& rootText,
+                    const std::vector<ServerObject>& objects) {
+  tree.clear();
+  const int root = tree.add(kNoItem, ItemKind::kDatabase, rootText);
+  const int tables = tree.add(root, ItemKind::kTables, "Tables");
+  const int views = tree.add(root, kViews, "Views");
+  for (const ServerObject& o : objects) {
+    if (o.view) {
+      tree.add(views, kView, o.name);
+      continue;
+    }
+    const int table = tree.add(tables, ItemKind::kTable, o.name);
+    for (const std::string& c : o.columns) tree.add(table, ItemKind::kColumn, c);
+  }
+}
+
 }  // namespace ts::db

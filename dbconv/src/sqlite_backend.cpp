@@ -167,11 +167,7 @@ const std::vector<std::string> kFieldNames{"Name",
 
 PropertyTable propertyLayout(const std::vector<std::string>& names,
                              const std::vector<std::string>& values) {
-  PropertyTable t;
-  t.headers = {"Property     ", "Value     "};
-  for (std::size_t i = 0; i < names.size(); ++i)
-    t.rows.push_back({names[i], i < values.size() ? values[i] : std::string()});
-  return t;
+  return PropertyTable::ofProperties(names, values);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "ts/catalogue.hpp"
+#include "ts/converter.hpp"
 #include "ts/testing/scratch.hpp"
 
 namespace ts::db::testing {
@@ -46,6 +48,14 @@ inline std::vector<std::vector<std::string>> query(const std::string& path,
   sqlite3_close(db);
   return rows;
 }
+
+// Bytes converted by the engine, and UTF-8 text as TCVN3 bytes.
+inline std::string convertBytes(const std::string& bytes, int from, int to) {
+  ConverterState s;
+  selectPair(s, static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to));
+  return convert(s, bytes);
+}
+inline std::string tcvn3(const std::string& utf8) { return convertBytes(utf8, kUtf8, kTcvn3); }
 
 inline std::string quoteText(const std::string& s) {
   std::string q = "'";

@@ -36,12 +36,8 @@ ts::testing::ScratchPostgres& cluster() {
   return server;
 }
 
-std::string convertBytes(const std::string& bytes, int from, int to) {
-  ConverterState s;
-  selectPair(s, static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to));
-  return convert(s, bytes);
-}
-std::string tcvn3(const std::string& utf8) { return convertBytes(utf8, kUtf8, kTcvn3); }
+using testing::convertBytes;
+using testing::tcvn3;
 
 std::string unhex(const std::string& hex) {
   std::string bytes;

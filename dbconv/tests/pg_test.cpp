@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "../src/pg_backend.hpp"
+#include "db_test_util.hpp"
 #include "ts/db/postgres.hpp"
 #include "ts/byte_buffer.hpp"
 #include "ts/db/conversion.hpp"
@@ -24,17 +25,9 @@ ts::testing::ScratchPostgres& cluster() {
   return server;
 }
 
-std::string convertBytes(const std::string& bytes, int from, int to) {
-  ConverterState s;
-  selectPair(s, static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to));
-  return convert(s, bytes);
-}
-std::string tcvn3(const std::string& utf8) { return convertBytes(utf8, kUtf8, kTcvn3); }
-std::string literal(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("''") : std::string(1, c);
-  return q + "'";
-}
+using testing::convertBytes;
+using testing::tcvn3;
+std::string literal(const std::string& s) { return testing::quoteText(s); }
 std::string asCarrierText(const std::string& bytes) {
   std::string text;
   WideValues(0, 0).bytesToUtf8(bytes, text);

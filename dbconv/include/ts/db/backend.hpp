@@ -92,6 +92,12 @@ class RunObserver {
 struct PropertyTable {
   std::vector<std::string> headers;
   std::vector<std::vector<std::string>> rows;
+
+  // The property layout ("Property" / "Value"): one row per name with its value.
+  static PropertyTable ofProperties(const std::vector<std::string>& names,
+                                    const std::vector<std::string>& values);
+  // The object layout, its headers from a comma-separated list ("Name,Type,Size").
+  static PropertyTable ofObjects(std::string_view headerList);
 };
 
 struct TableData {

@@ -88,4 +88,14 @@ class SchemaTree {
   std::vector<SchemaItem> items_;
 };
 
+// The tree of a database server (ODBC, PostgreSQL): the root with its "Tables" and "Views"
+// folders, then the tables with their columns and the views, in the order given.
+struct ServerObject {
+  std::string name;
+  bool view = false;
+  std::vector<std::string> columns;
+};
+void fillServerTree(SchemaTree& tree, const std::string& rootText,
+                    const std::vector<ServerObject>& objects);
+
 }  // namespace ts::db
