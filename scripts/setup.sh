@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake make g++ gcc pkg-config libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core
   libsqlite3-dev sqlite3 qt6-qpa-plugins xvfb xauth
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc postgresql-15 postgresql-client-15 libpq-dev
-  postgresql-server-dev-15
+  postgresql-server-dev-15 libshp-dev
   "$@")
 missing=()
 for p in "${packages[@]}"; do

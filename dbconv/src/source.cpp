@@ -1,5 +1,6 @@
 #include <filesystem>
 
+#include "dbf_backend.hpp"
 #include "odbc_backend.hpp"
 #include "pg_backend.hpp"
 #include "ts/db/postgres.hpp"
@@ -16,7 +17,7 @@ std::unique_ptr<Backend> openSource(const std::string& source, bool readOnly) {
   if (startsWith("pg:")) return PgBackend::connect(source.substr(3));
   std::string ext = std::filesystem::path(source).extension().string();
   for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  if (ext == ".dbf") throw DbError("dBASE and FoxPro tables are not supported yet: " + source);
+  if (ext == ".dbf") return DbfBackend::open(source, readOnly);
   return SqliteBackend::open(source, readOnly);
 }
 

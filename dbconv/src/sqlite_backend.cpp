@@ -11,6 +11,7 @@
 #include <fstream>
 #include <map>
 
+#include "file_copies.hpp"
 #include "ts/byte_buffer.hpp"
 #include "ts/db/conversion.hpp"
 #include "ts/platform/files.hpp"
@@ -799,13 +800,7 @@ bool SqliteBackend::deleteObject(const SchemaTree& tree, int item) {
 }
 
 std::string SqliteBackend::backup() {
-  const fs::path target(path_);
-  std::string temp =
-      (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-  if (target.parent_path().empty()) temp = "." + target.filename().string() + ".XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) throw DbError("cannot make a copy beside " + path_ + ": " + std::strerror(errno));
-  close(fd);
+  const std::string temp = temporaryBeside(path_);
   sqlite3* copy = nullptr;
   std::string error;
   if (sqlite3_open_v2(temp.c_str(), &copy, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
@@ -817,18 +812,7 @@ std::string SqliteBackend::backup() {
     error = sqlite3_errmsg(copy);
   }
   if (sqlite3_close(copy) != SQLITE_OK && error.empty()) error = "cannot close the copy";
-  if (error.empty()) {
-    // FILE.bak, or FILE.bak.1, FILE.bak.2 ... when copies are there already.
-    for (int n = 0; n < 1000; ++n) {
-      const std::string name = path_ + ".bak" + (n == 0 ? "" : "." + std::to_string(n));
-      if (platform::renameNoReplace(temp, name)) return name;
-      if (errno != EEXIST) {
-        error = name + ": " + std::strerror(errno);
-        break;
-      }
-    }
-    if (error.empty()) error = "too many copies already";
-  }
+  if (error.empty()) return keepAsBackup(path_, temp);
   unlink(temp.c_str());
   throw DbError("cannot copy " + path_ + ": " + error);
 }

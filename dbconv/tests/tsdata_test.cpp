@@ -36,6 +36,7 @@ class Tsdata : public ts::testing::ScratchTest {
 TEST_F(Tsdata, RefusesWhatItCannotUseAndSaysWhy) {
   const std::string db = example();
   writeFile(dir_ / "plain.txt", "not a database");
+  writeFile(dir_ / "plain.dbf", "not a table either");
   writeFile(dir_ / "old.mdb", std::string("\0\1\0\0Standard Jet DB\0\0\0\0", 23));
   struct Case {
     std::vector<std::string> args;
@@ -47,7 +48,8 @@ TEST_F(Tsdata, RefusesWhatItCannotUseAndSaysWhy) {
            {{"-f", "tcvn3", "-t", "utf8", (dir_ / "plain.txt").string(), "t"},
             "not a SQLite database"},
            {{"--list", (dir_ / "old.mdb").string()}, "mdb-export"},
-           {{"--list", (dir_ / "x.dbf").string()}, "dBASE and FoxPro tables are not supported yet"},
+           {{"--list", (dir_ / "x.dbf").string()}, "x.dbf: No such file"},
+           {{"--list", (dir_ / "plain.dbf").string()}, "plain.dbf as a dBASE table"},
            {{"-f", "tcvn3", "-t", "utf8", db, "nowhere"}, "no table 'nowhere'"},
            {{"-f", "tcvn3", "-t", "utf8", db, "khách hàng.tuổi"},
             "no column 'tuổi' in table 'khách hàng'"},

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTest>
+#include <shapefil.h>
 #include <QTreeWidget>
 #include <cstdlib>
 
@@ -245,6 +246,28 @@ TEST_F(DbWindow, DataDeletionAndTheOtherButtons) {
   EXPECT_EQ(read(), (std::vector<std::string>{"VIệT NAM ĐÔNG", "Hà NộI"}));
   win.w.changeMarked(ValueConverter::Operation::kStripMarks);
   EXPECT_EQ(read(), (std::vector<std::string>{"VIeT NAM DONG", "Ha NoI"}));
+}
+
+TEST_F(DbWindow, OpensDbaseTablesByTheirTypes) {
+  const std::string dbf = (dir_ / "people.dbf").string();
+  execSql((dir_ / "x.db").string(), "CREATE TABLE x (v TEXT)");
+  DBFHandle h = DBFCreate(dbf.c_str());
+  DBFAddField(h, "NAME", FTString, 20, 0);
+  DBFWriteStringAttribute(h, 0, 0, "Vi\xD6t Nam");
+  DBFClose(h);
+  Window win;
+  auto* type = win.child<QComboBox>(DbMainWindow::kDatabaseType);
+  type->setCurrentIndex(8);  // FoxPro 2.5
+  EXPECT_FALSE(win.w.openDatabase(QString::fromStdString((dir_ / "x.db").string())));
+  ASSERT_TRUE(win.w.openDatabase(QString::fromStdString(dbf))) << win.said.join("\n").toStdString();
+  EXPECT_EQ(win.w.daoTree()->topLevelItem(0)->text(0), "people.dbf");
+  win.click(win.item("people"));
+  EXPECT_EQ(win.item("people", "NAME")->checkState(0), Qt::Checked);
+  win.said.clear();
+  win.child<QComboBox>(DbMainWindow::kDestination)->setCurrentIndex(40);
+  win.w.convertMarked();
+  win.w.showTableData("people");
+  EXPECT_EQ(win.cell(0, 0), "Việt Nam");
 }
 
 TEST_F(DbWindow, OdbcPanelConnectsMarksConvertsAndShowsData) {

@@ -40,8 +40,9 @@ void usage() {
       "       tsdata --detect SOURCE TABLE[.COLUMN]...\n"
       "Converts the Vietnamese text of database columns between charsets, each column in one\n"
       "transaction: wholly or not at all.  A table named alone stands for its text columns.\n"
-      "SOURCE is a SQLite database file, or \"odbc:\" and an ODBC connection string\n"
-      "(odbc:DSN=sales;UID=ann;PWD=secret, odbc:DRIVER=SQLite3;Database=/path/file.db).\n"
+      "SOURCE is a SQLite database file, a dBASE or FoxPro table (FILE.dbf), a PostgreSQL\n"
+      "URI (postgresql://user@host/db) or \"pg:\" and libpq keywords (pg:dbname=shop), or\n"
+      "\"odbc:\" and an ODBC connection string (odbc:DSN=sales;UID=ann;PWD=secret).\n"
       "\n"
       "  -f, --from=CHARSET   charset the column holds; 'auto': each value's own, guessed\n"
       "  -t, --to=CHARSET     charset to convert to\n"
@@ -161,6 +162,7 @@ class Terminal : public ts::db::RunObserver {
       std::printf("%s: %llu converted, %s\n", label.c_str(),
                   static_cast<unsigned long long>(r.converted), otherCounts(r, "were").c_str());
     }
+    for (const std::string& note : r.notes) std::printf("  %s\n", note.c_str());
     std::fflush(stdout);
   }
   bool stopRequested() override { return stopSignal != 0; }

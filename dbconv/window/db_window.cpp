@@ -57,6 +57,9 @@ const char* const kDatabaseTypes[] = {
 
 constexpr const char* kWarning = "DerUver - Warning";
 
+// dBASE III, IV, 5 and FoxPro 2.0, 2.5, 2.6 in the list: one .dbf file, one table.
+bool isDbaseType(int index) { return (index >= 1 && index <= 3) || (index >= 7 && index <= 9); }
+
 // A value as the window shows it: UTF-8 as it is; other bytes as the source charset of the
 // conversion panel reads them, so that the user sees whether that choice is right.
 QString valueText(const std::string& s, int source) {
@@ -336,7 +339,10 @@ void DbMainWindow::buildPanels() {
   placeIn(browse, 202, 12, 28, 14);
   connect(browse, &QPushButton::clicked, this, [this] {
     const QString chosen = QFileDialog::getOpenFileName(
-        this, {}, {}, "SQLite (*.db *.sqlite *.sqlite3);;All files (*)");
+        this, {}, {},
+        isDbaseType(databaseType_->currentIndex())
+            ? "dBASE, FoxPro (*.dbf *.DBF);;All files (*)"
+            : "SQLite (*.db *.sqlite *.sqlite3);;All files (*)");
     if (!chosen.isEmpty()) openDatabase(chosen);
   });
   label(open, "User name:", 4, 30, 50);
@@ -558,9 +564,16 @@ bool DbMainWindow::connectPostgresDialog(const std::function<bool(PgConnectDialo
 
 bool DbMainWindow::openDatabase(const QString& path) {
   const int type = databaseType_->currentIndex();
-  if (type != 0) {
-    talk_.box(QString("%1 databases are not supported yet; SQLite files open as \"Access\".")
+  if (type != 0 && !isDbaseType(type)) {
+    talk_.box(QString("%1 databases are not supported yet; SQLite files open as \"Access\", "
+                      "tables of dBASE and FoxPro as their own types.")
                   .arg(kDatabaseTypes[type]),
+              kWarning);
+    return false;
+  }
+  if (isDbaseType(type) != path.endsWith(".dbf", Qt::CaseInsensitive)) {
+    talk_.box(isDbaseType(type) ? QString("%1 tables are .dbf files: %2").arg(kDatabaseTypes[type], path)
+                                : QString("%1 is a dBASE or FoxPro table: choose its type").arg(path),
               kWarning);
     return false;
   }
@@ -776,6 +789,11 @@ void DbMainWindow::reportError(const DbError& e) {
 }
 
 void DbMainWindow::reportColumn(const ColumnReport& r) {
+  if (!r.failed && !r.notes.empty()) {
+    QStringList notes;
+    for (const std::string& n : r.notes) notes << qs(n);
+    talk_.box(qs(r.column.label()) + ":\n" + notes.join('\n'), "TSdata");
+  }
   if (!r.failed) return;
   const std::string where = r.row.empty() ? r.column.label() : r.column.label() + ", " + r.row;
   reportError(DbError(r.error + " (" + where + ")", r.code));

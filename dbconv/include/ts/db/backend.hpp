@@ -73,6 +73,7 @@ struct ColumnReport {
   std::string error;     // failed: the database's reason
   int code = 0;          // failed: the database's result code, 0 when none
   std::string row;       // failed: the key of the row it failed on, if one is known
+  std::vector<std::string> notes;  // what else the conversion did or could not do
 };
 
 // What a conversion tells the one who runs it, and asks of it.
@@ -147,7 +148,8 @@ class Backend {
   }
 };
 
-// Opens a SOURCE as tsdata names it: a SQLite file, or "odbc:" and a connection string.
+// Opens a SOURCE as tsdata names it: a SQLite or dBASE file, a PostgreSQL URI or "pg:" and
+// keywords, or "odbc:" and a connection string.
 std::unique_ptr<Backend> openSource(const std::string& source, bool readOnly);
 // A SOURCE as it may be shown: the values of password keys replaced by "***".
 std::string sourceForDisplay(const std::string& source);

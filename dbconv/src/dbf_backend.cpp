@@ -1,0 +1,343 @@
+#include "dbf_backend.hpp"
+
+#include <shapefil.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "file_copies.hpp"
+#include "ts/byte_buffer.hpp"
+#include "ts/db/conversion.hpp"
+#include "ts/platform/files.hpp"
+
+namespace ts::db {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// An open table that closes itself.
+class Dbf {
+ public:
+  Dbf(const std::string& path, const char* access) : h_(DBFOpen(path.c_str(), access)) {
+    if (h_ == nullptr)
+      throw DbError("cannot open " + path + " as a dBASE table" +
+                    (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string()));
+  }
+  ~Dbf() {
+    if (h_ != nullptr) DBFClose(h_);
+  }
+  Dbf(const Dbf&) = delete;
+  Dbf& operator=(const Dbf&) = delete;
+  DBFHandle get() const { return h_; }
+  // The raw bytes of record r, its deletion flag first.
+  std::string_view record(int r, const std::string& path) const {
+    const char* tuple = DBFReadTuple(h_, r);
+    if (tuple == nullptr) throw DbError(path + ": cannot read record " + std::to_string(r + 1));
+    return {tuple, static_cast<std::size_t>(h_->nRecordLength)};
+  }
+  // Closes it, writing what is pending; false when that fails.
+  void close() {
+    DBFClose(h_);
+    h_ = nullptr;
+  }
+
+ private:
+  DBFHandle h_;
+};
+
+// A character field's value: its bytes without the blanks that pad it to the field's width.
+std::string_view fieldValue(std::string_view record, const DbfBackend::Field& f) {
+  std::string_view v = record.substr(static_cast<std::size_t>(f.offset),
+                                     static_cast<std::size_t>(f.width));
+  while (!v.empty() && (v.back() == ' ' || v.back() == '\0')) v.remove_suffix(1);
+  return v;
+}
+
+std::string typeText(const DbfBackend::Field& f) {
+  char text[32];
+  if (f.decimals != 0)
+    std::snprintf(text, sizeof text, "%c(%d,%d)", f.type, f.width, f.decimals);
+  else
+    std::snprintf(text, sizeof text, "%c(%d)", f.type, f.width);
+  return text;
+}
+
+const char* typeName(char type) {
+  switch (type) {
+    case 'C': return "Text";
+    case 'N':
+    case 'F': return "Number";
+    case 'D': return "Date";
+    case 'L': return "Yes/No";
+    case 'M': return "Memo";
+    default: return "Other";
+  }
+}
+
+// Why a field is not converted, where that is not plain from its type.
+std::string fieldNote(const DbfBackend::Field& f) {
+  if (f.type == 'M')
+    return "memo: its text is in the memo file, which this program does not write";
+  return {};
+}
+
+}  // namespace
+
+DbfBackend::DbfBackend(std::string path, bool readOnly)
+    : path_(std::move(path)), readOnly_(readOnly) {}
+
+std::unique_ptr<DbfBackend> DbfBackend::open(const std::string& path, bool readOnly) {
+  std::error_code ec;
+  if (!fs::exists(path, ec)) throw DbError(path + ": " + std::strerror(ENOENT));
+  if (!fs::is_regular_file(path, ec)) throw DbError(path + " is not a file");
+  std::unique_ptr<DbfBackend> b(new DbfBackend(path, readOnly));
+  b->load();
+  return b;
+}
+
+void DbfBackend::load() {
+  errno = 0;
+  Dbf dbf(path_, "rb");
+  fields_.clear();
+  for (int i = 0; i < DBFGetFieldCount(dbf.get()); ++i) {
+    char name[XBASE_FLDNAME_LEN_READ + 1] = {};
+    Field f;
+    DBFGetFieldInfo(dbf.get(), i, name, &f.width, &f.decimals);
+    f.name = name;
+    f.type = DBFGetNativeFieldType(dbf.get(), i);
+    f.offset = dbf.get()->panFieldOffset[i];
+    fields_.push_back(std::move(f));
+  }
+  records_ = DBFGetRecordCount(dbf.get());
+  const char* cp = DBFGetCodePage(dbf.get());
+  codePage_ = cp != nullptr ? cp : "";
+}
+
+std::string DbfBackend::name() const { return fs::path(path_).filename().string(); }
+std::string DbfBackend::table() const { return fs::path(path_).stem().string(); }
+
+std::vector<std::string> DbfBackend::indexFiles() const {
+  std::vector<std::string> found;
+  const fs::path p(path_);
+  for (const char* ext : {".mdx", ".MDX", ".cdx", ".CDX", ".ndx", ".NDX", ".idx", ".IDX"}) {
+    fs::path index = p;
+    index.replace_extension(ext);
+    std::error_code ec;
+    if (fs::exists(index, ec)) found.push_back(index.filename().string());
+  }
+  return found;
+}
+
+const DbfBackend::Field& DbfBackend::field(const ColumnRef& ref) const {
+  if (ref.table != table()) throw DbError("no table '" + ref.table + "' in " + path_);
+  for (const Field& f : fields_)
+    if (f.name == ref.column) return f;
+  throw DbError("no field '" + ref.column + "' in " + path_);
+}
+
+void DbfBackend::fillSchema(SchemaTree& tree) {
+  tree.clear();
+  const int root = tree.add(kNoItem, ItemKind::kDatabase, name());
+  const int tables = tree.add(root, ItemKind::kTables, "Tables");
+  tree.add(root, ItemKind::kRelations, "Relations");
+  tree.add(root, ItemKind::kQueries, "QueryDefs");
+  const int t = tree.add(tables, ItemKind::kTable, table());
+  const int fields = tree.add(t, ItemKind::kFields, "Fields");
+  const int indexes = tree.add(t, ItemKind::kIndexes, "Indexes");
+  for (const Field& f : fields_) tree.add(fields, ItemKind::kColumn, f.name);
+  for (const std::string& i : indexFiles()) tree.add(indexes, ItemKind::kIndex, i);
+}
+
+std::vector<TableInfo> DbfBackend::tables(bool countRows) {
+  TableInfo info;
+  info.name = table();
+  for (const Field& f : fields_) info.columns.push_back({f.name, typeText(f), f.type == 'C', fieldNote(f)});
+  if (countRows) info.rows = records_;
+  return {info};
+}
+
+bool DbfBackend::convertible(const ColumnRef& ref) {
+  try {
+    return field(ref).type == 'C';
+  } catch (const DbError&) {
+    return false;
+  }
+}
+
+void DbfBackend::readColumn(const ColumnRef& ref,
+                            const std::function<bool(const StoredValue&)>& visit) {
+  const Field f = field(ref);
+  errno = 0;
+  Dbf dbf(path_, "rb");
+  for (int r = 0; r < records_; ++r) {
+    StoredValue v;
+    v.key = "record " + std::to_string(r + 1);
+    if (f.type == 'C') {
+      v.type = StoredValue::Type::kText;
+      v.bytes = fieldValue(dbf.record(r, path_), f);
+    } else {
+      v.type = StoredValue::Type::kOther;
+    }
+    if (!visit(v)) return;
+  }
+}
+
+ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& converter,
+                                       RunObserver& observer) {
+  ColumnReport report;
+  report.column = ref;
+  std::string temp;
+  try {
+    if (readOnly_) throw DbError(name() + " is open read-only");
+    const Field f = field(ref);
+    if (f.type != 'C')
+      throw DbError("'" + f.name + "' is not a character field" +
+                    (f.type == 'M' ? " (" + fieldNote(f) + ")" : std::string()));
+    struct stat original {};
+    if (stat(path_.c_str(), &original) != 0)
+      throw DbError(path_ + ": " + std::strerror(errno));
+    // The new table is written beside the old one and takes its place when it is whole.
+    temp = temporaryBeside(path_, ".dbf");  // the library opens only names ending in .dbf
+    if (!copyBytes(path_, temp)) throw DbError("cannot copy " + path_ + ": " + std::strerror(errno));
+    chmod(temp.c_str(), original.st_mode & 07777);
+    if (chown(temp.c_str(), original.st_uid, original.st_gid) != 0) {
+      // another owner's file: the copy stays ours
+    }
+    errno = 0;
+    Dbf out(temp, "r+b");
+    ProgressRule rule(static_cast<std::uint64_t>(records_));
+    ByteBuffer converted;
+    std::string record;
+    for (int r = 0; r < records_; ++r) {
+      ++report.records;
+      if (rule.record()) observer.step(report.records, static_cast<std::uint64_t>(records_));
+      if (observer.stopRequested()) {
+        report.stopped = true;
+        break;
+      }
+      record.assign(out.record(r, path_));
+      const std::string_view value = fieldValue(record, f);
+      switch (converter.convert(value, converted)) {
+        case ValueConverter::Outcome::kUnchanged: ++report.unchanged; continue;
+        case ValueConverter::Outcome::kUndecided: ++report.undecided; continue;
+        case ValueConverter::Outcome::kConverted: break;
+      }
+      if (converted.size() > static_cast<std::size_t>(f.width)) {
+        report.row = "record " + std::to_string(r + 1);
+        throw DbError("the converted value takes " + std::to_string(converted.size()) +
+                      " bytes; the field '" + f.name + "' holds " + std::to_string(f.width));
+      }
+      // The new value, padded with blanks to the field's width again.
+      char* at = record.data() + f.offset;
+      std::memset(at, ' ', static_cast<std::size_t>(f.width));
+      std::memcpy(at, converted.data(), converted.size());
+      if (!DBFWriteTuple(out.get(), r, record.data()))
+        throw DbError("cannot write record " + std::to_string(r + 1) + " of " + temp);
+      ++report.converted;
+    }
+    out.close();
+    if (!report.stopped) {
+      const int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
+      const bool synced = fd >= 0 && fsync(fd) == 0;
+      if (fd >= 0) ::close(fd);
+      if (!synced || rename(temp.c_str(), path_.c_str()) != 0)
+        throw DbError("cannot put the converted table in place of " + path_ + ": " +
+                      std::strerror(errno));
+      temp.clear();
+      for (const std::string& index : indexFiles())
+        report.notes.push_back("the index " + index +
+                               " may no longer match the table: rebuild it in dBASE or FoxPro");
+      // A shapefile's table says its code page in a .cpg file beside it.
+      fs::path cpg(path_);
+      cpg.replace_extension(".cpg");
+      fs::path shp(path_);
+      shp.replace_extension(".shp");
+      std::error_code ec;
+      const bool hasCpg = fs::exists(cpg, ec), isShapefile = fs::exists(shp, ec);
+      if (converter.to() == kUtf8 && (hasCpg || isShapefile)) {
+        if (!platform::writeFileAtomically(cpg.string(), "UTF-8", 0644))
+          report.notes.push_back("cannot write " + cpg.filename().string() + ": " +
+                                 std::strerror(errno));
+        else
+          report.notes.push_back(cpg.filename().string() + (hasCpg ? " changed" : " made") +
+                                 ": it says UTF-8");
+      } else if (hasCpg) {
+        report.notes.push_back(cpg.filename().string() +
+                               " left as it is: it names the table's old code page");
+      }
+      load();
+    }
+  } catch (const DbError& e) {
+    report.failed = true;
+    report.error = e.what();
+    report.code = e.code();
+  }
+  if (!temp.empty()) unlink(temp.c_str());
+  if (report.failed || report.stopped) report.converted = report.unchanged = report.undecided = 0;
+  return report;
+}
+
+TableData DbfBackend::tableData(const std::string& t, std::size_t maxRows) {
+  if (t != table()) throw DbError("no table '" + t + "' in " + path_);
+  TableData d;
+  d.total = static_cast<std::uint64_t>(records_);
+  for (const Field& f : fields_) d.headers.push_back(f.name);
+  errno = 0;
+  Dbf dbf(path_, "rb");
+  for (int r = 0; r < records_ && d.rows.size() < maxRows; ++r) {
+    const std::string_view record = dbf.record(r, path_);
+    std::vector<std::string> row;
+    for (const Field& f : fields_) {
+      std::string_view v = fieldValue(record, f);
+      if (f.type != 'C')
+        while (!v.empty() && v.front() == ' ') v.remove_prefix(1);  // numbers stand right
+      row.emplace_back(v);
+    }
+    d.rows.push_back(std::move(row));
+  }
+  return d;
+}
+
+PropertyTable DbfBackend::properties(const SchemaTree& tree, int item) {
+  const SchemaItem& it = tree.item(item);
+  switch (it.kind) {
+    case ItemKind::kDatabase:
+    case ItemKind::kTable:
+      return PropertyTable::ofProperties(
+          {"Name", "Updatable", "Record Count", "Code Page", "Connect"},
+          {it.kind == ItemKind::kTable ? table() : path_, readOnly_ ? "FALSE" : "TRUE",
+           std::to_string(records_), codePage_, "dBASE"});
+    case ItemKind::kFields: {
+      PropertyTable p = PropertyTable::ofObjects("Name,Type,Size,Decimals,Note");
+      for (const Field& f : fields_)
+        p.rows.push_back({f.name, typeName(f.type), std::to_string(f.width),
+                          std::to_string(f.decimals), fieldNote(f)});
+      return p;
+    }
+    case ItemKind::kColumn: {
+      const Field& f = field({table(), it.text});
+      return PropertyTable::ofProperties({"Name", "Type", "Size", "Decimals", "Note"},
+                                         {f.name, typeName(f.type), std::to_string(f.width),
+                                          std::to_string(f.decimals), fieldNote(f)});
+    }
+    default: return {};
+  }
+}
+
+std::string DbfBackend::backup() {
+  const std::string temp = temporaryBeside(path_);
+  if (!copyBytes(path_, temp)) {
+    const std::string why = std::strerror(errno);
+    unlink(temp.c_str());
+    throw DbError("cannot copy " + path_ + ": " + why);
+  }
+  return keepAsBackup(path_, temp);
+}
+
+}  // namespace ts::db

@@ -1,0 +1,55 @@
+// The dBASE and FoxPro back end: one .dbf file is a database of one table, read and written
+// through shapelib's DBF functions (raw records, so character fields stay byte for byte).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ts/db/backend.hpp"
+
+namespace ts::db {
+
+class DbfBackend final : public Backend {
+ public:
+  // Opens an existing .dbf file; DbError names the path and the reason.
+  static std::unique_ptr<DbfBackend> open(const std::string& path, bool readOnly);
+
+  BackendMode mode() const override { return BackendMode::kDao; }
+  std::string name() const override;
+  bool readOnly() const override { return readOnly_; }
+  void fillSchema(SchemaTree& tree) override;
+  std::vector<TableInfo> tables(bool countRows) override;
+  bool convertible(const ColumnRef& column) override;
+  // Writes the converted table to a copy beside the file, renamed over it only when every
+  // value fits: the file is always either wholly old or wholly new.
+  ColumnReport convertColumn(const ColumnRef& column, ValueConverter& converter,
+                             RunObserver& observer) override;
+  void readColumn(const ColumnRef& column,
+                  const std::function<bool(const StoredValue&)>& visit) override;
+  TableData tableData(const std::string& table, std::size_t maxRows) override;
+  PropertyTable properties(const SchemaTree& tree, int item) override;
+  bool deleteObject(const SchemaTree&, int) override { return false; }
+  std::string backup() override;
+
+  struct Field {
+    std::string name;
+    char type = 'C';  // dBASE's letter: C character, N numeric, D date, L logical, M memo ...
+    int width = 0, decimals = 0, offset = 0;
+  };
+
+ private:
+  DbfBackend(std::string path, bool readOnly);
+  void load();
+  const Field& field(const ColumnRef& ref) const;
+  std::string table() const;           // the table's name: the file's stem
+  std::vector<std::string> indexFiles() const;  // index files beside the table
+
+  std::string path_;
+  bool readOnly_;
+  std::vector<Field> fields_;
+  int records_ = 0;
+  std::string codePage_;
+};
+
+}  // namespace ts::db
