@@ -243,6 +243,12 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
     }
     out.close();
     if (!report.stopped) {
+      // The library does not say whether its last writes reached the disk: the copy must be
+      // as long as the table (a record count never changes here) before it takes its place.
+      std::error_code ec;
+      if (fs::file_size(temp, ec) < static_cast<std::uintmax_t>(original.st_size) || ec)
+        throw DbError("cannot write the converted table beside " + path_ +
+                      " (is the disk full?)");
       const int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
       const bool synced = fd >= 0 && fsync(fd) == 0;
       if (fd >= 0) ::close(fd);
@@ -258,7 +264,6 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
       cpg.replace_extension(".cpg");
       fs::path shp(path_);
       shp.replace_extension(".shp");
-      std::error_code ec;
       const bool hasCpg = fs::exists(cpg, ec), isShapefile = fs::exists(shp, ec);
       if (converter.to() == kUtf8 && (hasCpg || isShapefile)) {
         if (!platform::writeFileAtomically(cpg.string(), "UTF-8", 0644))
