@@ -712,6 +712,17 @@ ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& co
   try {
     const TableId t = table(ref.table);
     const Column col = column(ref);
+    if (!isCharacter(col.dataType)) {
+      // Marked by hand: its values are not text, and they are never replaced by display texts.
+      Stmt count(h_->dbc);
+      count.exec("SELECT COUNT(*), COUNT(" + quote(col.name) + ") FROM " + qualified(t));
+      if (count.fetch()) {
+        report.records = static_cast<std::uint64_t>(count.integer(1));
+        report.skipped = static_cast<std::uint64_t>(count.integer(2));
+        report.nulls = report.records - report.skipped;
+      }
+      return report;
+    }
     const std::vector<Column> key = rowKey(t);
     if (key.empty())
       throw DbError("the table '" + ref.table +

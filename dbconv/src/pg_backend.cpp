@@ -438,6 +438,15 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
     const Table t = table(ref.table);
     const Column c = column(ref);
     if (t.view) throw DbError("'" + ref.table + "' is a view: its values are not converted");
+    if (!isCharacter(c.baseType)) {
+      // Marked by hand: its values are not text, and they are never replaced by display texts.
+      Result counts = exec(conn_, "SELECT count(*), count(" + quoteSqlName(c.name) + ") FROM " +
+                                      qualified(t));
+      report.records = std::stoull(counts.text(0, 0));
+      report.skipped = std::stoull(counts.text(0, 1));
+      report.nulls = report.records - report.skipped;
+      return report;
+    }
     const bool wide = !singleByte_;
     // The server converts by itself where it can: plain conversions of single-byte text.
     if (extension_ && !wide && converter.operation() == ValueConverter::Operation::kConvert &&

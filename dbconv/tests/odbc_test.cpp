@@ -191,17 +191,25 @@ TEST_P(Odbc, ConvertsQuotedNamesWholeValuesNullsAndTrailingBlanks) {
   b->fillSchema(tree);
   tree.toggle(findColumnItem(tree, {"t \"q\" x", "v;a"}));
   tree.toggle(findColumnItem(tree, {"empty", "v"}));
+  tree.toggle(findColumnItem(tree, {"t \"q\" x", "n"}));  // not text: counted, left alone
   ValueConverter converter(kTcvn3, kUtf8);
   RunObserver quiet;
   const RunReport run = runConversion(*b, tree, converter, quiet);
-  ASSERT_EQ(run.columns.size(), 2u) << run.columns[0].error;
-  const ColumnReport& r = run.columns[0].column.table == "empty" ? run.columns[1] : run.columns[0];
+  ASSERT_EQ(run.columns.size(), 3u) << run.columns[0].error;
+  auto reportOf = [&](const std::string& column) {
+    for (const ColumnReport& c : run.columns)
+      if (c.column.column == column) return c;
+    return ColumnReport{};
+  };
+  const ColumnReport r = reportOf("v;a");
+  EXPECT_EQ(reportOf("n").skipped, 5u);
+  EXPECT_EQ(reportOf("n").converted, 0u);
   EXPECT_FALSE(r.failed) << r.error;
   EXPECT_EQ(r.records, 5u);
   EXPECT_EQ(r.converted, 3u);
   EXPECT_EQ(r.nulls, 1u);
   EXPECT_EQ(r.unchanged, 1u);
-  const ColumnReport& e = &r == &run.columns[0] ? run.columns[1] : run.columns[0];
+  const ColumnReport e = reportOf("v");
   EXPECT_FALSE(e.failed) << e.error;
   EXPECT_EQ(e.records, 0u);
   const std::vector<std::string> got = values("\"t \"\"q\"\" x\"", "\"v;a\"");

@@ -143,10 +143,16 @@ TEST_F(Pg, ConvertsBytesNullsBlanksAndLongValuesAndGoesOnAfterAFailure) {
     tree.toggle(item);
   }
   tree.toggle(findColumnItem(tree, {"nokey", "v"}));
+  tree.toggle(findColumnItem(tree, {table, "id"}));  // not text: counted, left alone
   ValueConverter converter(kTcvn3, kUtf8);
   RunObserver quiet;
-  const RunReport run = runConversion(*b, tree, converter, quiet);
-  ASSERT_EQ(run.columns.size(), 4u);  // a failure does not end the run
+  RunReport run = runConversion(*b, tree, converter, quiet);
+  ASSERT_EQ(run.columns.size(), 5u);  // a failure does not end the run
+  const ColumnReport& ids = run.columns[0];
+  EXPECT_EQ(ids.column.column, "id");
+  EXPECT_EQ(ids.skipped, 3u);
+  EXPECT_EQ(ids.converted, 0u);
+  run.columns.erase(run.columns.begin());
   EXPECT_FALSE(run.columns[0].failed) << run.columns[0].error;
   EXPECT_EQ(run.columns[0].converted, 2u);
   EXPECT_EQ(run.columns[0].nulls, 1u);
