@@ -379,17 +379,19 @@ void DbMainWindow::buildPanels() {
   });
 
   // The ODBC panel.
-  QWidget* odbcPanel = makePanel(kOdbcPanel);
-  auto edit = [&](int id, const QString& caption, int y) {
-    label(odbcPanel, caption, 4, y + 2, 50);
-    auto* e = new QLineEdit(odbcPanel);
-    e->setObjectName(QString::number(id));
-    placeIn(e, 56, y, 172, 12);
-    return e;
+  // The DSN, user name and password edits of the ODBC and ADO panels.
+  auto connectionEdits = [&](QWidget* panel, int width) {
+    for (const auto& [id, caption, y] :
+         {std::tuple{kDsn, "DSN:", 2}, {kUser, "User name:", 17}, {kPassword, "Password:", 32}}) {
+      label(panel, caption, 4, y + 2, 50);
+      auto* e = new QLineEdit(panel);
+      e->setObjectName(QString::number(id));
+      if (id == kPassword) e->setEchoMode(QLineEdit::Password);
+      placeIn(e, 56, y, width, 12);
+    }
   };
-  edit(kDsn, "DSN:", 2);
-  edit(kUser, "User name:", 17);
-  edit(kPassword, "Password:", 32)->setEchoMode(QLineEdit::Password);
+  QWidget* odbcPanel = makePanel(kOdbcPanel);
+  connectionEdits(odbcPanel, 172);
   auto box = [&](int id, const char* caption, int x, int cx) {
     auto* b = new QCheckBox(caption, odbcPanel);
     b->setObjectName(QString::number(id));
@@ -407,14 +409,7 @@ void DbMainWindow::buildPanels() {
 
   // The ADO panel: its edits are not read; both buttons open the connection dialog.
   QWidget* adoPanel = makePanel(kAdoPanel);
-  for (const auto& [id, caption, y] :
-       {std::tuple{kDsn, "DSN:", 2}, {kUser, "User name:", 17}, {kPassword, "Password:", 32}}) {
-    label(adoPanel, caption, 4, y + 2, 50);
-    auto* e = new QLineEdit(adoPanel);
-    e->setObjectName(QString::number(id));
-    if (id == kPassword) e->setEchoMode(QLineEdit::Password);
-    placeIn(e, 56, y, 150, 12);
-  }
+  connectionEdits(adoPanel, 150);
   auto* adoDialog = flat(adoPanel, kAdoDialog, "ADO Dialog", ButtonIcon::kOdbc);
   placeIn(adoDialog, 4, 52, 90, 16);
   connect(adoDialog, &QPushButton::clicked, this, [this] { connectPostgresDialog(); });
