@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 #include "ts/catalogue.hpp"
+#include "ts/db/wide.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/unicode.hpp"
 #include "ts/utf.hpp"
@@ -113,6 +115,67 @@ ValueConverter::Outcome ValueConverter::change(std::string_view value, ByteBuffe
     return Outcome::kUnchanged;
   }
   return Outcome::kConverted;
+}
+
+struct ColumnPass::State {
+  State(std::uint64_t expected, int from, int to) : rule(expected), carrier(from, to) {}
+  ProgressRule rule;
+  WideValues carrier;
+  std::string bytes, stored;
+  std::u16string units;
+  ByteBuffer out;
+};
+
+ColumnPass::ColumnPass(ValueConverter& converter, RunObserver& observer, ColumnReport& report,
+                       std::uint64_t expected, Storage storage)
+    : converter_(converter),
+      observer_(observer),
+      report_(report),
+      expected_(expected),
+      storage_(storage),
+      state_(new State(expected, converter.from(), converter.to())) {}
+
+ColumnPass::~ColumnPass() { delete state_; }
+
+bool ColumnPass::next() {
+  ++report_.records;
+  if (state_->rule.record()) observer_.step(report_.records, expected_);
+  if (!observer_.stopRequested()) return true;
+  report_.stopped = true;
+  return false;
+}
+
+const std::string* ColumnPass::convert(std::string_view stored) {
+  State& s = *state_;
+  bool carried = true;
+  switch (storage_) {
+    case Storage::kBytes: s.bytes.assign(stored); break;
+    case Storage::kUtf8: carried = s.carrier.utf8ToBytes(stored, s.bytes); break;
+    case Storage::kUtf16:
+      s.units.assign(stored.size() / 2, u'\0');
+      std::memcpy(s.units.data(), stored.data(), s.units.size() * 2);
+      carried = s.carrier.toBytes(s.units, s.bytes);
+      break;
+  }
+  if (!carried) {
+    ++report_.uncarried;  // characters the carrier code page cannot carry
+    return nullptr;
+  }
+  switch (converter_.convert(s.bytes, s.out)) {
+    case ValueConverter::Outcome::kUnchanged: ++report_.unchanged; return nullptr;
+    case ValueConverter::Outcome::kUndecided: ++report_.undecided; return nullptr;
+    case ValueConverter::Outcome::kConverted: break;
+  }
+  ++report_.converted;
+  switch (storage_) {
+    case Storage::kBytes: s.stored.assign(s.out.view()); break;
+    case Storage::kUtf8: s.carrier.bytesToUtf8(s.out.view(), s.stored); break;
+    case Storage::kUtf16:
+      s.carrier.fromBytes(s.out.view(), s.units);
+      s.stored.assign(reinterpret_cast<const char*>(s.units.data()), s.units.size() * 2);
+      break;
+  }
+  return &s.stored;
 }
 
 int conversionCharset(std::string_view name, bool source, std::string& why) {

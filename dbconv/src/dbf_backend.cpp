@@ -11,7 +11,6 @@
 #include <filesystem>
 
 #include "file_copies.hpp"
-#include "ts/byte_buffer.hpp"
 #include "ts/db/conversion.hpp"
 #include "ts/platform/files.hpp"
 
@@ -211,35 +210,25 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
     }
     errno = 0;
     Dbf out(temp, "r+b");
-    ProgressRule rule(static_cast<std::uint64_t>(records_));
-    ByteBuffer converted;
+    ColumnPass pass(converter, observer, report, static_cast<std::uint64_t>(records_),
+                    ColumnPass::Storage::kBytes);
     std::string record;
     for (int r = 0; r < records_; ++r) {
-      ++report.records;
-      if (rule.record()) observer.step(report.records, static_cast<std::uint64_t>(records_));
-      if (observer.stopRequested()) {
-        report.stopped = true;
-        break;
-      }
+      if (!pass.next()) break;  // stopped: the copy is removed
       record.assign(out.record(r, path_));
-      const std::string_view value = fieldValue(record, f);
-      switch (converter.convert(value, converted)) {
-        case ValueConverter::Outcome::kUnchanged: ++report.unchanged; continue;
-        case ValueConverter::Outcome::kUndecided: ++report.undecided; continue;
-        case ValueConverter::Outcome::kConverted: break;
-      }
-      if (converted.size() > static_cast<std::size_t>(f.width)) {
+      const std::string* converted = pass.convert(fieldValue(record, f));
+      if (converted == nullptr) continue;
+      if (converted->size() > static_cast<std::size_t>(f.width)) {
         report.row = "record " + std::to_string(r + 1);
-        throw DbError("the converted value takes " + std::to_string(converted.size()) +
+        throw DbError("the converted value takes " + std::to_string(converted->size()) +
                       " bytes; the field '" + f.name + "' holds " + std::to_string(f.width));
       }
       // The new value, padded with blanks to the field's width again.
       char* at = record.data() + f.offset;
       std::memset(at, ' ', static_cast<std::size_t>(f.width));
-      std::memcpy(at, converted.data(), converted.size());
+      std::memcpy(at, converted->data(), converted->size());
       if (!DBFWriteTuple(out.get(), r, record.data()))
         throw DbError("cannot write record " + std::to_string(r + 1) + " of " + temp);
-      ++report.converted;
     }
     out.close();
     if (!report.stopped) {

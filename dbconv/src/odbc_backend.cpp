@@ -730,7 +730,6 @@ ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& co
                     "addressed, and it is left as it is");
     for (const Column& k : key) keyNames.push_back(k.name);
     const bool wide = isWide(col.dataType);
-    const WideValues carrier(converter.from(), converter.to());
     const std::string from = " FROM " + qualified(t);
 
     std::uint64_t expected = 0;
@@ -739,7 +738,6 @@ ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& co
       count.exec("SELECT COUNT(*)" + from);
       if (count.fetch()) expected = static_cast<std::uint64_t>(count.integer(1));
     }
-    ProgressRule rule(expected);
     Transaction transaction(h_->dbc);
 
     std::string select = "SELECT ";
@@ -808,43 +806,21 @@ ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& co
     };
 
     std::vector<std::string> row(key.size() + 1);
-    std::string value, bytes;
-    std::u16string units;
-    ByteBuffer out;
+    std::string value;
+    ColumnPass pass(converter, observer, report, expected,
+                    wide ? ColumnPass::Storage::kUtf16 : ColumnPass::Storage::kBytes);
     const int valueColumn = static_cast<int>(key.size()) + 1;
     while (read.fetch()) {
-      ++report.records;
-      if (rule.record()) observer.step(report.records, expected);
-      if (observer.stopRequested()) {
-        report.stopped = true;
-        return report;  // the transaction rolls back
-      }
+      if (!pass.next()) return report;  // stopped: the transaction rolls back
       for (std::size_t i = 0; i < key.size(); ++i) read.data(static_cast<int>(i) + 1, SQL_C_CHAR, row[i + 1]);
       if (!read.data(valueColumn, ctype[0], value)) {
-        ++report.nulls;
+        pass.null();
         continue;
       }
-      if (wide) {
-        if (!carrier.toBytes(unitsOf(value), bytes)) {
-          ++report.uncarried;  // characters the carrier code page cannot carry
-          continue;
-        }
-      } else {
-        bytes.swap(value);
-      }
-      switch (converter.convert(bytes, out)) {
-        case ValueConverter::Outcome::kUnchanged: ++report.unchanged; continue;
-        case ValueConverter::Outcome::kUndecided: ++report.undecided; continue;
-        case ValueConverter::Outcome::kConverted: break;
-      }
-      if (wide) {
-        carrier.fromBytes(out.view(), units);
-        row[0].assign(reinterpret_cast<const char*>(units.data()), units.size() * sizeof(char16_t));
-      } else {
-        row[0].assign(out.view());
-      }
+      const std::string* changed = pass.convert(value);
+      if (changed == nullptr) continue;
+      row[0] = *changed;
       batch.add(row);
-      ++report.converted;
       if (batch.full()) flush();
     }
     read.close();

@@ -460,13 +460,13 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
       throw DbError("the table '" + ref.table +
                     "' has no primary key: its rows cannot be addressed, and it is left as it is");
     const std::string q = qualified(t), col = quoteSqlName(c.name);
-    const WideValues carrier(converter.from(), converter.to());
 
     Transaction transaction(conn_);
     // No one else writes the table while its rows are read and written back.
     exec(conn_, "LOCK TABLE " + q + " IN EXCLUSIVE MODE");
     const std::uint64_t expected = std::stoull(exec(conn_, "SELECT count(*) FROM " + q).text(0, 0));
-    ProgressRule rule(expected);
+    ColumnPass pass(converter, observer, report, expected,
+                    wide ? ColumnPass::Storage::kUtf8 : ColumnPass::Storage::kBytes);
     const std::string scratch = quoteSqlName("tessaro_column");
     std::string keys, join;
     if (key.empty()) {
@@ -483,8 +483,7 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
     exec(conn_, "DECLARE tessaro_read BINARY NO SCROLL CURSOR FOR SELECT " + col + keys + ", " +
                     keyText(key) + " FROM " + q);
 
-    ByteBuffer tuples, out;
-    std::string bytes, text;
+    ByteBuffer tuples;
     std::vector<std::string> lineKeys;  // the keys of the rows sent, for a failure's message
     for (;;) {
       Result chunk = exec(conn_, "FETCH " + std::to_string(kFetchRows) + " FROM tessaro_read");
@@ -492,35 +491,14 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
       tuples.clear();
       lineKeys.clear();
       for (int row = 0; row < chunk.rows(); ++row) {
-        ++report.records;
-        if (rule.record()) observer.step(report.records, expected);
-        if (observer.stopRequested()) {
-          report.stopped = true;
-          return report;  // the transaction rolls back
-        }
+        if (!pass.next()) return report;  // stopped: the transaction rolls back
         if (chunk.null(row, 0)) {
-          ++report.nulls;
+          pass.null();
           continue;
         }
-        const std::string_view value = chunk.bytes(row, 0);
-        if (wide) {
-          if (!carrier.utf8ToBytes(value, bytes)) {
-            ++report.uncarried;  // characters the carrier code page cannot carry
-            continue;
-          }
-        } else {
-          bytes.assign(value);
-        }
-        switch (converter.convert(bytes, out)) {
-          case ValueConverter::Outcome::kUnchanged: ++report.unchanged; continue;
-          case ValueConverter::Outcome::kUndecided: ++report.undecided; continue;
-          case ValueConverter::Outcome::kConverted: break;
-        }
-        std::string_view stored = out.view();
-        if (wide) {
-          carrier.bytesToUtf8(out.view(), text);
-          stored = text;
-        }
+        const std::string* changed = pass.convert(chunk.bytes(row, 0));
+        if (changed == nullptr) continue;
+        const std::string_view stored = *changed;
         put16(tuples, static_cast<std::int16_t>(1 + keyCount));
         put32(tuples, static_cast<std::int32_t>(stored.size()));
         tuples.append(stored.data(), stored.size());
@@ -530,7 +508,6 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
           tuples.append(kb.data(), kb.size());
         }
         lineKeys.push_back(chunk.text(row, keyCount + 1));
-        ++report.converted;
       }
       if (lineKeys.empty()) continue;
       std::size_t failedLine = 0;

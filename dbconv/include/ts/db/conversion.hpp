@@ -56,6 +56,37 @@ class ValueConverter {
   ByteBuffer utf8_, again_;
 };
 
+// How a back end that reads and writes a column's values itself converts them, record by
+// record: the counts of the report, the progress bar, the stop, and for Unicode values the
+// carrier code page (ts/db/wide.hpp).
+class ColumnPass {
+ public:
+  // How values are stored: bytes, UTF-8 text or UTF-16 units (as raw bytes).
+  enum class Storage { kBytes, kUtf8, kUtf16 };
+  ColumnPass(ValueConverter& converter, RunObserver& observer, ColumnReport& report,
+             std::uint64_t expected, Storage storage);
+  ~ColumnPass();
+  ColumnPass(const ColumnPass&) = delete;
+  ColumnPass& operator=(const ColumnPass&) = delete;
+
+  // Counts a record and steps the bar when due; false (report.stopped set) when the user
+  // stopped the run.
+  bool next();
+  void null() { ++report_.nulls; }
+  // The value to store in the place of `stored` (in its storage), or nullptr when it stays:
+  // unchanged, undecided, or Unicode text the carrier cannot carry.  Counts either way.
+  const std::string* convert(std::string_view stored);
+
+ private:
+  struct State;
+  ValueConverter& converter_;
+  RunObserver& observer_;
+  ColumnReport& report_;
+  std::uint64_t expected_;
+  Storage storage_;
+  State* state_;
+};
+
 // The progress rule of a column of n records: the bar steps when a record finds the counter
 // at n / 100 or more (so at every record below 100 records).
 class ProgressRule {
