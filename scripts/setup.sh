@@ -6,6 +6,8 @@ packages=(cmake make g++ gcc pkg-config libgtest-dev libbenchmark-dev qt6-base-d
   libsqlite3-dev sqlite3 qt6-qpa-plugins xvfb xauth
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc postgresql-15 postgresql-client-15 libpq-dev
   postgresql-server-dev-15 libshp-dev
+  libreoffice-core-nogui libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui
+  python3-uno libreoffice-script-provider-python libreoffice-dev hunspell-vi
   "$@")
 missing=()
 for p in "${packages[@]}"; do

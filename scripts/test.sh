@@ -46,4 +46,14 @@ for f in tessaro.control tessaro--1.0.sql; do
 done
 find "$prefix/lib" -path '*/postgresql/*/lib/tessaro.so' | grep -q . ||
   { echo "the PostgreSQL extension's module is not installed" >&2; exit 1; }
+# The office add-in installer: the extension and its icons beside the program, installed into
+# and removed from a headless LibreOffice with a scratch profile.
+[ -f "$prefix/share/tessaro/Tessaro_O21.oxt" ] || { echo "Tessaro_O21.oxt is not installed" >&2; exit 1; }
+[ -f "$prefix/share/applications/tso-setup.desktop" ] || { echo "tso-setup.desktop is not installed" >&2; exit 1; }
+office=(--headless --profile "$prefix/office-profile" --pipe "tessaro-ci-$$")
+"$prefix/bin/tso-setup" --install writer "${office[@]}" > "$prefix/tso-setup.log" ||
+  { cat "$prefix/tso-setup.log" >&2; echo "tso-setup did not install the add-in" >&2; exit 1; }
+"$prefix/bin/tso-setup" --remove "${office[@]}" > "$prefix/tso-setup.log" ||
+  { cat "$prefix/tso-setup.log" >&2; echo "tso-setup did not remove the add-in" >&2; exit 1; }
+pkill -f -- "--accept=pipe,name=tessaro-ci-$$;" || true  # Writer was left running, as asked
 echo "All tests passed."

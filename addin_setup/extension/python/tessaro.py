@@ -1,0 +1,602 @@
+# The macros of the Tessaro add-in for LibreOffice Writer, Calc and Impress (and Draw).
+# They convert and change the case of Vietnamese text through libtslib, loaded with ctypes.
+import ctypes
+import os
+
+import uno
+import unohelper
+from com.sun.star.document import XUndoAction
+
+LIBTSLIB_INSTALLED = "@TSLIB_INSTALLED@"
+WEB_ADDRESS = "https://tessaro.example/"
+EXTENSION_ID = "example.tessaro.Tessaro_O21"
+
+TCVN3, VISCII, VNI_WIN = 15, 25, 29
+VN_UNICODE_1, UTF8 = 39, 41
+# Charsets whose texts are Unicode text in a document (the others are bytes carried in it).
+UNICODE_CODES = (39, 40, 41, 42, 43)
+
+# ---- libtslib ------------------------------------------------------------------------------
+
+_lib = None
+
+
+def tslib():
+    """libtslib: TESSARO_LIBTSLIB, else the installed library, else by its soname."""
+    global _lib
+    if _lib is not None:
+        return _lib
+    tried = []
+    for path in (os.environ.get("TESSARO_LIBTSLIB"), LIBTSLIB_INSTALLED, "libtslib.so.1"):
+        if not path:
+            continue
+        try:
+            lib = ctypes.CDLL(path)
+            break
+        except OSError as e:
+            tried.append(str(e))
+    else:
+        raise RuntimeError("libtslib cannot be loaded: " + "; ".join(tried))
+    u32, i32, cp = ctypes.c_uint32, ctypes.c_int32, ctypes.c_char_p
+    lib.TS_Code2Code.argtypes, lib.TS_Code2Code.restype = [u32, u32], ctypes.c_ubyte
+    lib.TS_Convert.argtypes, lib.TS_Convert.restype = [cp, ctypes.c_void_p], i32
+    lib.TS_convertFont.argtypes, lib.TS_convertFont.restype = [cp, ctypes.c_void_p], i32
+    lib.TS_getNameCode.argtypes, lib.TS_getNameCode.restype = [u32, ctypes.c_void_p], i32
+    lib.TS_defaultCode.argtypes, lib.TS_defaultCode.restype = [u32], ctypes.c_ubyte
+    lib.TS_upperStr.argtypes, lib.TS_upperStr.restype = [ctypes.c_void_p], i32
+    lib.TS_lowerStr.argtypes, lib.TS_lowerStr.restype = [ctypes.c_void_p], i32
+    lib.TS_upperUniChar.argtypes, lib.TS_upperUniChar.restype = [u32], i32
+    lib.TS_lowerUniChar.argtypes, lib.TS_lowerUniChar.restype = [u32], i32
+    _lib = lib
+    return lib
+
+
+def charset_names():
+    """(code, name line) of every catalogue entry, as the library lists them."""
+    lib = tslib()
+    out = ctypes.create_string_buffer(64)
+    names = []
+    for code in range(1, lib.TS_getNameCode(0, None) + 1):
+        n = lib.TS_getNameCode(code, out)
+        names.append((code, out.raw[:n].decode("latin-1")))
+    return names
+
+
+# Legacy bytes sit in documents as the Windows-1252 characters of the bytes; the five bytes
+# that code page leaves undefined as U+0081, U+008D, U+008F, U+0090 and U+009D.
+_CARRIER = "".join(chr(b) if b in (0x81, 0x8D, 0x8F, 0x90, 0x9D) else bytes([b]).decode("cp1252")
+                   for b in range(256))
+_CARRIER_BYTE = {ord(c): b for b, c in enumerate(_CARRIER)}
+
+
+def carrier_bytes(text):
+    """The bytes a text carries, or None when it holds a character no byte stands for."""
+    try:
+        return bytes(_CARRIER_BYTE[ord(c)] for c in text)
+    except KeyError:
+        return None
+
+
+def carrier_text(data):
+    return "".join(_CARRIER[b] for b in data)
+
+
+class Converter:
+    """One conversion from `source` to `destination` (catalogue codes)."""
+
+    def __init__(self, source, destination, map_fonts=True):
+        self.lib = tslib()
+        self.source, self.destination, self.map_fonts = source, destination, map_fonts
+        self.fonts = {}
+        if not self.lib.TS_Code2Code(source, destination):
+            raise ValueError("no conversion from charset %d to %d" % (source, destination))
+
+    def _select(self):
+        self.lib.TS_Code2Code(self.source, self.destination)
+
+    def text(self, text):
+        """The converted text, or None when the text cannot be in the source charset."""
+        data = text.encode("utf-8") if self.source == UTF8 else carrier_bytes(text)
+        if data is None or b"\0" in data:
+            return None
+        if not data:
+            return text
+        self._select()
+        out = ctypes.create_string_buffer(8 * len(data) + 1)
+        n = self.lib.TS_Convert(data, out)
+        result = out.raw[:n]
+        if self.destination == UTF8:
+            return result.decode("utf-8", errors="replace")
+        return carrier_text(result)
+
+    def font(self, name):
+        """The destination family's font for `name`, or None when no list holds it."""
+        if name in self.fonts:
+            return self.fonts[name]
+        mapped = None
+        data = carrier_bytes(name)
+        if data is not None:
+            fam = lambda c: VN_UNICODE_1 if c in UNICODE_CODES else c  # noqa: E731
+            self.lib.TS_Code2Code(fam(self.source), fam(self.destination))
+            out = ctypes.create_string_buffer(64)
+            n = self.lib.TS_convertFont(data, out)
+            if n > 0:
+                mapped = carrier_text(out.raw[:n])
+            self._select()
+        self.fonts[name] = mapped
+        return mapped
+
+
+def capitals_font(name):
+    """A font that shows every letter as a capital (".VnTimeH", "SONTAYCH0", "UHoàiH 1.1")."""
+    return ((name.startswith(".Vn") and name.endswith("H")) or name.endswith("CH0")
+            or name.endswith("H 1.1"))
+
+
+def unicode_case(text, upper):
+    lib = tslib()
+    f = lib.TS_upperUniChar if upper else lib.TS_lowerUniChar
+    return "".join(chr(f(ord(c))) if ord(c) < 0x10000 else c for c in text)
+
+
+def legacy_case(text, code, upper):
+    """Case of a text in the legacy charset `code`; None when it is not carried as bytes."""
+    data = carrier_bytes(text)
+    if data is None or b"\0" in data:
+        return None
+    lib = tslib()
+    lib.TS_defaultCode(code)
+    buf = ctypes.create_string_buffer(data, len(data) + 1)
+    (lib.TS_upperStr if upper else lib.TS_lowerStr)(buf)
+    return carrier_text(buf.raw[:len(data)])
+
+
+def font_charset(name):
+    """The legacy charset a font belongs to (TCVN3, VNI, VISCII: a font of its list or of its
+    naming), or None for other fonts, whose text is Unicode."""
+    data = carrier_bytes(name)
+    if not data:
+        return None
+    lib = tslib()
+    out = ctypes.create_string_buffer(64)
+    for code in (TCVN3, VNI_WIN, VISCII):
+        lib.TS_Code2Code(code, VN_UNICODE_1)
+        if lib.TS_convertFont(data, out) > 0:
+            return code
+    if name.startswith(".Vn"):
+        return TCVN3
+    if name.startswith("VNI-"):
+        return VNI_WIN
+    return None
+
+
+# ---- the text of documents -----------------------------------------------------------------
+
+
+def _each(enumeration_access):
+    e = enumeration_access.createEnumeration()
+    while e.hasMoreElements():
+        yield e.nextElement()
+
+
+def _supports(obj, service):
+    try:
+        return obj.supportsService(service)
+    except Exception:
+        return False
+
+
+def _text_portions(text, out):
+    """The text portions of a text (paragraphs; tables within it cell by cell)."""
+    for par in _each(text):
+        if _supports(par, "com.sun.star.text.TextTable"):
+            for name in par.getCellNames():
+                _text_portions(par.getCellByName(name), out)
+        elif hasattr(par, "createEnumeration"):
+            for portion in _each(par):
+                kind = getattr(portion, "TextPortionType", "Text")
+                if kind == "Text":
+                    out.append(portion)
+
+
+class _Seen:
+    """Texts visited once: a shared header is one text however it is reached."""
+
+    def __init__(self):
+        self.items = []
+
+    def first(self, obj):
+        if any(obj == o for o in self.items):
+            return False
+        self.items.append(obj)
+        return True
+
+
+def _writer_portions(doc, selection_only):
+    out = []
+    if selection_only:
+        sel = doc.getCurrentController().getSelection()
+        if sel is not None and _supports(sel, "com.sun.star.text.TextRanges"):
+            for i in range(sel.getCount()):
+                r = sel.getByIndex(i)
+                if r.getString():
+                    _text_portions(r.getText().createTextCursorByRange(r), out)
+        return out
+    seen = _Seen()
+    _text_portions(doc.getText(), out)
+    frames = doc.getTextFrames()
+    for name in frames.getElementNames():
+        _text_portions(frames.getByName(name).getText(), out)
+    styles = doc.getStyleFamilies().getByName("PageStyles")
+    for name in styles.getElementNames():
+        style = styles.getByName(name)
+        for on, parts in (("HeaderIsOn", ("HeaderText", "HeaderTextLeft", "HeaderTextFirst")),
+                          ("FooterIsOn", ("FooterText", "FooterTextLeft", "FooterTextFirst"))):
+            if not getattr(style, on, False):
+                continue
+            for part in parts:
+                try:
+                    text = style.getPropertyValue(part)
+                except Exception:
+                    continue
+                if text is not None and seen.first(text):
+                    _text_portions(text, out)
+    return out
+
+
+def _calc_cells(doc, selection_only):
+    """The cells holding text, of every sheet or of the selection."""
+    string_cells = uno.getConstantByName("com.sun.star.sheet.CellFlags.STRING")
+    if selection_only:
+        sel = doc.getCurrentController().getSelection()
+        areas = [sel] if sel is not None and hasattr(sel, "queryContentCells") else []
+    else:
+        sheets = doc.getSheets()
+        areas = [sheets.getByIndex(i) for i in range(sheets.getCount())]
+    cells = []
+    for area in areas:
+        cells.extend(_each(area.queryContentCells(string_cells).getCells()))
+    return cells
+
+
+def _calc_portions(doc, selection_only):
+    out = []
+    for cell in _calc_cells(doc, selection_only):
+        _text_portions(cell, out)
+    return out
+
+
+def _shape_portions(shape, out):
+    if _supports(shape, "com.sun.star.drawing.GroupShape"):
+        for i in range(shape.getCount()):
+            _shape_portions(shape.getByIndex(i), out)
+    elif _supports(shape, "com.sun.star.drawing.TableShape"):
+        table = shape.Model
+        for r in range(table.getRows().getCount()):
+            for c in range(table.getColumns().getCount()):
+                _text_portions(table.getCellByPosition(c, r), out)
+    elif hasattr(shape, "createEnumeration") and hasattr(shape, "getString"):
+        _text_portions(shape, out)
+
+
+def _draw_portions(doc, selection_only):
+    out = []
+    if selection_only:
+        sel = doc.getCurrentController().getSelection()
+        if sel is not None and hasattr(sel, "getCount"):
+            for i in range(sel.getCount()):
+                _shape_portions(sel.getByIndex(i), out)
+        return out
+    pages = doc.getDrawPages()
+    for p in range(pages.getCount()):
+        page = pages.getByIndex(p)
+        for i in range(page.getCount()):
+            _shape_portions(page.getByIndex(i), out)
+    return out
+
+
+def text_portions(doc, selection_only=False):
+    """The text runs of a document, or of its selection."""
+    if _supports(doc, "com.sun.star.text.TextDocument"):
+        return _writer_portions(doc, selection_only)
+    if _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):
+        return _calc_portions(doc, selection_only)
+    if hasattr(doc, "getDrawPages"):
+        return _draw_portions(doc, selection_only)
+    raise ValueError("not a Writer, Calc, Impress or Draw document")
+
+
+def _selection(doc):
+    try:
+        return doc.getCurrentController().getSelection()
+    except Exception:
+        return None
+
+
+def _has_selection(doc):
+    try:
+        sel = doc.getCurrentController().getSelection()
+    except Exception:
+        return False
+    if sel is None:
+        return False
+    if _supports(sel, "com.sun.star.text.TextRanges"):
+        return any(sel.getByIndex(i).getString() for i in range(sel.getCount()))
+    if _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):
+        return True
+    return hasattr(sel, "getCount") and sel.getCount() > 0
+
+
+def _put(portion, text, font):
+    if portion.getString() != text:
+        portion.setString(text)
+    if font and getattr(portion, "CharFontName", font) != font:
+        portion.CharFontName = font
+
+
+class _TextUndo(unohelper.Base, XUndoAction):
+    """The undo step of text changes the document does not record itself (Impress and Draw
+    record none for text set through the API)."""
+
+    def __init__(self, title, changes):
+        self.Title = title
+        self.changes = changes
+
+    def undo(self):
+        for portion, old_text, old_font, _, _ in reversed(self.changes):
+            _put(portion, old_text, old_font)
+
+    def redo(self):
+        for portion, _, _, new_text, new_font in self.changes:
+            _put(portion, new_text, new_font)
+
+
+class _OneUndoStep:
+    """The text changes made through change() are one step of the document's undo list."""
+
+    def __init__(self, doc, title):
+        self.doc, self.title = doc, title
+        self.manager = doc.getUndoManager()
+        # Writer and Calc record API changes; drawings do not, and get an action of ours.
+        self.own = not (_supports(doc, "com.sun.star.text.TextDocument")
+                        or _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"))
+        self.changes = []
+
+    def change(self, portion, text, font):
+        old_text, old_font = portion.getString(), getattr(portion, "CharFontName", "")
+        _put(portion, text, font)
+        if self.own:
+            self.changes.append((portion, old_text, old_font, text, font or old_font))
+
+    def __enter__(self):
+        if not self.own:
+            self.manager.enterUndoContext(self.title)
+        self.doc.lockControllers()
+        return self
+
+    def __exit__(self, *exc):
+        self.doc.unlockControllers()
+        if not self.own:
+            self.manager.leaveUndoContext()
+        elif self.changes:
+            self.manager.addUndoAction(_TextUndo(self.title, self.changes))
+        return False
+
+
+def convert_document(doc, source, destination, map_fonts=True, selection_only=False):
+    """Converts the text of a document (or of its selection) run by run; returns the number
+    of runs changed and the number left as they were (text the source cannot hold)."""
+    conv = Converter(int(source), int(destination), bool(map_fonts))
+    changed = left = 0
+    with _OneUndoStep(doc, "Tessaro: Chuyen ma") as step:
+        for portion in text_portions(doc, bool(selection_only)):
+            before = portion.getString()
+            font = portion.CharFontName if hasattr(portion, "CharFontName") else ""
+            after = conv.text(before) if before else before
+            if after is None:
+                left += 1
+                continue
+            mapped = conv.font(font) if map_fonts and font else None
+            new_font = mapped if mapped is not None else font
+            if capitals_font(font) and not capitals_font(new_font):
+                after = (unicode_case(after, True) if conv.destination in UNICODE_CODES
+                         else legacy_case(after, conv.destination, True) or after)
+            if after != before or new_font != font:
+                step.change(portion, after, new_font)
+                changed += 1
+        if map_fonts and _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):
+            # A cell's own font, which its runs show where they set none.
+            for cell in _calc_cells(doc, bool(selection_only)):
+                mapped = conv.font(cell.CharFontName)
+                if mapped is not None and mapped != cell.CharFontName:
+                    cell.CharFontName = mapped
+    return changed, left
+
+
+def change_case(doc, upper, selection_only=True):
+    """Upper or lower case of the selection (or the whole document), each run in the
+    charset its font belongs to; returns the number of runs changed."""
+    changed = 0
+    title = "Tessaro: Chuyen chu hoa" if upper else "Tessaro: Chuyen chu thuong"
+    touched = []
+    with _OneUndoStep(doc, title) as step:
+        for portion in text_portions(doc, bool(selection_only)):
+            before = portion.getString()
+            if not before:
+                continue
+            code = font_charset(getattr(portion, "CharFontName", ""))
+            after = unicode_case(before, upper) if code is None else legacy_case(before, code, upper)
+            if after is not None and after != before:
+                step.change(portion, after, None)
+                touched.append(portion)
+                changed += 1
+    if selection_only and touched and _supports(doc, "com.sun.star.text.TextDocument"):
+        # Writer loses a selection whose text is replaced: the changed text is selected again.
+        try:
+            cursor = touched[0].getText().createTextCursorByRange(touched[0].getStart())
+            cursor.gotoRange(touched[-1].getEnd(), True)
+            doc.getCurrentController().select(cursor)
+        except Exception:
+            pass
+    return changed
+
+
+# ---- the macros ----------------------------------------------------------------------------
+
+_choices = {"source": TCVN3, "destination": UTF8, "map_fonts": True}
+
+
+def _context():
+    return XSCRIPTCONTEXT.getComponentContext()  # noqa: F821  (given by the script provider)
+
+
+def _document():
+    return XSCRIPTCONTEXT.getDocument()  # noqa: F821
+
+
+def _message(text, title="Tessaro"):
+    ctx = _context()
+    toolkit = ctx.ServiceManager.createInstanceWithContext("com.sun.star.awt.Toolkit", ctx)
+    parent = None
+    try:
+        parent = _document().getCurrentController().getFrame().getContainerWindow()
+    except Exception:
+        pass
+    box_type = uno.Enum("com.sun.star.awt.MessageBoxType", "INFOBOX")
+    box = toolkit.createMessageBox(parent, box_type, 1, title, text)
+    box.execute()
+
+
+def _open_url(url):
+    ctx = _context()
+    shell = ctx.ServiceManager.createInstanceWithContext(
+        "com.sun.star.system.SystemShellExecute", ctx)
+    shell.execute(url, "", 0)
+
+
+def _add(model, kind, name, x, y, w, h, **props):
+    control = model.createInstance("com.sun.star.awt.UnoControl" + kind + "Model")
+    control.PositionX, control.PositionY, control.Width, control.Height = x, y, w, h
+    for k, v in props.items():
+        setattr(control, k, v)
+    model.insertByName(name, control)
+    return control
+
+
+def _choose(title, convert_label):
+    """The conversion dialog; the choices, or None when cancelled."""
+    ctx = _context()
+    smgr = ctx.ServiceManager
+    model = smgr.createInstanceWithContext("com.sun.star.awt.UnoControlDialogModel", ctx)
+    model.Title, model.Width, model.Height = title, 230, 120
+    names = [line.strip() for _, line in charset_names()]
+    _add(model, "FixedText", "lblFrom", 8, 8, 100, 10, Label="Tu bang ma (source)")
+    _add(model, "ListBox", "lstFrom", 8, 20, 100, 14, Dropdown=True, StringItemList=tuple(names),
+         SelectedItems=(_choices["source"] - 1,))
+    _add(model, "FixedText", "lblTo", 120, 8, 100, 10, Label="Sang bang ma (destination)")
+    _add(model, "ListBox", "lstTo", 120, 20, 100, 14, Dropdown=True, StringItemList=tuple(names),
+         SelectedItems=(_choices["destination"] - 1,))
+    _add(model, "CheckBox", "chkFonts", 8, 44, 200, 12, Label="Doi font theo bang ma dich",
+         State=1 if _choices["map_fonts"] else 0)
+    _add(model, "CheckBox", "chkSelection", 8, 60, 200, 12,
+         Label="Chi phan da chon (selection only)", State=1 if _has_selection(_document()) else 0)
+    _add(model, "Button", "btnOK", 100, 96, 60, 16, Label=convert_label, PushButtonType=1,
+         DefaultButton=True)
+    _add(model, "Button", "btnCancel", 164, 96, 58, 16, Label="Thoi", PushButtonType=2)
+    dialog = smgr.createInstanceWithContext("com.sun.star.awt.UnoControlDialog", ctx)
+    dialog.setModel(model)
+    dialog.createPeer(smgr.createInstanceWithContext("com.sun.star.awt.Toolkit", ctx), None)
+    ok = dialog.execute() == 1
+    result = None
+    if ok:
+        result = {
+            "source": dialog.getControl("lstFrom").getSelectedItemPos() + 1,
+            "destination": dialog.getControl("lstTo").getSelectedItemPos() + 1,
+            "map_fonts": dialog.getControl("chkFonts").getState() == 1,
+            "selection": dialog.getControl("chkSelection").getState() == 1,
+        }
+        _choices.update({k: result[k] for k in ("source", "destination", "map_fonts")})
+    dialog.dispose()
+    return result
+
+
+def _run_conversion(title, label):
+    choice = _choose(title, label)
+    if choice is None:
+        return
+    try:
+        changed, left = convert_document(_document(), choice["source"], choice["destination"],
+                                         choice["map_fonts"], choice["selection"])
+    except Exception as e:
+        _message("Khong chuyen ma duoc: %s" % e)
+        return
+    text = "Da chuyen %d doan van ban." % changed
+    if left:
+        text += "\n%d doan khong thuoc bang ma nguon, giu nguyen." % left
+    _message(text)
+
+
+def tsConvert(*args):
+    """Converts the charset and fonts of the selection or the document."""
+    _run_conversion("Chuyen ma/font van ban", "Chuyen ma")
+
+
+def Tessaro(*args):
+    """The panel: the conversion choices, kept for the next conversion."""
+    _run_conversion("Tessaro Panel", "Chuyen ma")
+
+
+def tschangeCaseU(*args):
+    change_case(_document(), True, _has_selection(_document()))
+
+
+def tschangeCaseL(*args):
+    change_case(_document(), False, _has_selection(_document()))
+
+
+def VNSpell(*args):
+    """The spelling dialog, in Vietnamese."""
+    ctx = _context()
+    lingu = ctx.ServiceManager.createInstanceWithContext(
+        "com.sun.star.linguistic2.LinguServiceManager", ctx)
+    vi = uno.createUnoStruct("com.sun.star.lang.Locale", "vi", "VN", "")
+    if not lingu.getSpellChecker().hasLocale(vi):
+        _message("Chua co tu dien tieng Viet cho LibreOffice.\n"
+                 "Cai dat: sudo apt-get install hunspell-vi\n"
+                 "roi khoi dong lai LibreOffice.")
+        return
+    doc = _document()
+    frame = doc.getCurrentController().getFrame()
+    dispatcher = ctx.ServiceManager.createInstanceWithContext(
+        "com.sun.star.frame.DispatchHelper", ctx)
+    scope = "Current_" if _has_selection(doc) else "Paragraph_"
+    arg = uno.createUnoStruct("com.sun.star.beans.PropertyValue")
+    arg.Name, arg.Value = "Language", scope + "Vietnamese (Vietnam)"
+    dispatcher.executeDispatch(frame, ".uno:LanguageStatus", "", 0, (arg,))
+    dispatcher.executeDispatch(frame, ".uno:SpellingAndGrammarDialog", "", 0, ())
+
+
+def TessaroHelp(*args):
+    ctx = _context()
+    info = ctx.getValueByName("/singletons/com.sun.star.deployment.PackageInformationProvider")
+    _open_url(info.getPackageLocation(EXTENSION_ID) + "/help/tessaro.html")
+
+
+def tessaroweb(*args):
+    _open_url(WEB_ADDRESS)
+
+
+# ---- for scripts and tests: the same work on a document given ------------------------------
+
+
+def tsConvertDocument(doc, source, destination, map_fonts=True, selection_only=False):
+    changed, left = convert_document(doc, source, destination, map_fonts, selection_only)
+    return "%d %d" % (changed, left)
+
+
+def tsChangeCaseDocument(doc, upper, selection_only=True):
+    return str(change_case(doc, bool(upper), bool(selection_only)))
+
+
+g_exportedScripts = (tsConvert, Tessaro, tschangeCaseU, tschangeCaseL, VNSpell, TessaroHelp,
+                     tessaroweb, tsConvertDocument, tsChangeCaseDocument)

@@ -1,0 +1,24 @@
+// A run of the installer for one application, as its button or the command line starts it.
+#pragma once
+
+#include <string>
+
+#include "ts/office/routines.hpp"
+
+namespace ts::office {
+
+// The folder that holds Tessaro_O21.oxt and its icons: $TESSARO_ADDIN_DIR, else
+// share/tessaro beside the program's bin folder.
+std::string addinFolder();
+
+// The clean-up routine, a second's pause, then the setup routine.  True when the add-in is
+// installed afterwards.
+bool installInto(App app, const OfficeOptions& options, const std::string& folder, StepLog& log);
+
+// Removes everything the add-in added.  True when none of it is left.
+bool removeAddin(const OfficeOptions& options, const std::string& folder, StepLog& log);
+
+// What the status line says after a run: whether the add-in is now installed.
+std::string statusAfterRun(App app, bool installed);
+
+}  // namespace ts::office

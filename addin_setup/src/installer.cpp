@@ -1,0 +1,42 @@
+#include "ts/office/installer.hpp"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+namespace ts::office {
+
+std::string addinFolder() {
+  if (const char* env = std::getenv("TESSARO_ADDIN_DIR"); env != nullptr && *env != '\0')
+    return env;
+  std::error_code ec;
+  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return "/usr/share/tessaro";
+  return (exe.parent_path().parent_path() / "share" / "tessaro").lexically_normal().string();
+}
+
+bool installInto(App app, const OfficeOptions& options, const std::string& folder, StepLog& log) {
+  Routines routines(options, folder, log);
+  routines.clean(app);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  routines.setup(app);
+  return routines.installed();
+}
+
+bool removeAddin(const OfficeOptions& options, const std::string& folder, StepLog& log) {
+  Routines routines(options, folder, log);
+  routines.removeAll();
+  for (const auto& step : log.steps())
+    if (!step.ok) return false;
+  return true;
+}
+
+std::string statusAfterRun(App app, bool installed) {
+  return installed ? std::string("TS- installed in ") + appCaption(app)
+                   : std::string("TS- NOT installed in ") + appCaption(app);
+}
+
+}  // namespace ts::office

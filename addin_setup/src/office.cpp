@@ -1,0 +1,344 @@
+#include "ts/office/office.hpp"
+
+#include <unistd.h>
+#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/bridge/XUnoUrlResolver.hpp>
+#include <com/sun/star/deployment/DeploymentException.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/WrappedTargetException.hpp>
+#include <com/sun/star/lang/XMultiComponentFactory.hpp>
+#include <com/sun/star/lang/XSingleServiceFactory.hpp>
+#include <com/sun/star/reflection/InvocationTargetException.hpp>
+#include <com/sun/star/task/XInteractionApprove.hpp>
+#include <com/sun/star/task/XInteractionHandler.hpp>
+#include <com/sun/star/ucb/XCommandEnvironment.hpp>
+#include <com/sun/star/ucb/XProgressHandler.hpp>
+#include <com/sun/star/uno/Exception.hpp>
+#include <com/sun/star/uno/RuntimeException.hpp>
+#include <cppuhelper/bootstrap.hxx>
+#include <cppuhelper/exc_hlp.hxx>
+#include <cppuhelper/implbase3.hxx>
+#include <osl/file.hxx>
+#include <rtl/bootstrap.hxx>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+#include "ts/platform/process.hpp"
+
+namespace ts::office {
+
+using css::uno::Reference;
+using css::uno::Sequence;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+
+std::string utf8(const rtl::OUString& text) {
+  const rtl::OString s = rtl::OUStringToOString(text, RTL_TEXTENCODING_UTF8);
+  return std::string(s.getStr(), static_cast<std::size_t>(s.getLength()));
+}
+
+std::string utf8(const Any& value) {
+  rtl::OUString s;
+  return (value >>= s) ? utf8(s) : std::string();
+}
+
+rtl::OUString ou(const std::string& utf8Text) {
+  return rtl::OStringToOUString(
+      rtl::OString(utf8Text.data(), static_cast<sal_Int32>(utf8Text.size())),
+      RTL_TEXTENCODING_UTF8);
+}
+
+Any text(const std::string& utf8Text) { return Any(ou(utf8Text)); }
+
+namespace {
+
+// An exception held in an Any as "Type: message", with the exception it wraps (the error an
+// invoked method raised) in its place.
+std::string describe(const Any& caught) {
+  css::reflection::InvocationTargetException invocation;
+  if (caught >>= invocation)
+    if (invocation.TargetException.hasValue()) return describe(invocation.TargetException);
+  css::lang::WrappedTargetException wrapped;
+  if (caught >>= wrapped)
+    if (wrapped.TargetException.hasValue()) return describe(wrapped.TargetException);
+  css::deployment::DeploymentException deployment;
+  if (caught >>= deployment)
+    if (deployment.Cause.hasValue())
+      return utf8(deployment.Message) + ": " + describe(deployment.Cause);
+  css::uno::Exception e;
+  caught >>= e;
+  std::string type = utf8(caught.getValueTypeName());
+  if (const auto dot = type.rfind('.'); dot != std::string::npos) type = type.substr(dot + 1);
+  const std::string message = utf8(e.Message);
+  // A plain RuntimeException is how our own checks fail: its message says it all.
+  if (type == "RuntimeException" && !message.empty()) return message;
+  return message.empty() ? type : type + ": " + message;
+}
+
+}  // namespace
+
+std::string currentError() {
+  try {
+    throw;
+  } catch (const css::uno::Exception&) {
+    return describe(cppu::getCaughtException());
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "unknown error";
+  }
+}
+
+namespace {
+
+// The process's own UNO context, which only bridges to the office; made once.
+Reference<css::uno::XComponentContext> localContext() {
+  static std::once_flag once;
+  static Reference<css::uno::XComponentContext> context;
+  std::call_once(once, [] {
+    // The URE finds its types and services through the office's fundamentalrc.
+    rtl::Bootstrap::set("URE_BOOTSTRAP",
+                        "vnd.sun.star.pathname:" TS_LO_PROGRAM_DIR "/fundamentalrc");
+    context = cppu::defaultBootstrap_InitialComponentContext();
+  });
+  return context;
+}
+
+Reference<css::uno::XComponentContext> resolve(const std::string& pipe) {
+  const Reference<css::bridge::XUnoUrlResolver> resolver =
+      css::bridge::UnoUrlResolver::create(localContext());
+  return Reference<css::uno::XComponentContext>(
+      resolver->resolve(ou("uno:pipe,name=" + pipe + ";urp;StarOffice.ComponentContext")),
+      UNO_QUERY_THROW);
+}
+
+std::string fileUrl(const std::string& path) {
+  rtl::OUString url;
+  if (osl::FileBase::getFileURLFromSystemPath(ou(path), url) != osl::FileBase::E_None)
+    return "file://" + path;
+  return utf8(url);
+}
+
+using Clock = std::chrono::steady_clock;
+
+// The extension manager's questions ("about to be installed", a version to replace) answered
+// with yes, as a user who asked for the installation would; progress is not shown.
+class Approver
+    : public cppu::WeakImplHelper3<css::ucb::XCommandEnvironment, css::task::XInteractionHandler,
+                                   css::ucb::XProgressHandler> {
+ public:
+  Reference<css::task::XInteractionHandler> SAL_CALL getInteractionHandler() override {
+    return this;
+  }
+  Reference<css::ucb::XProgressHandler> SAL_CALL getProgressHandler() override { return this; }
+  void SAL_CALL handle(const Reference<css::task::XInteractionRequest>& request) override {
+    for (const auto& c : request->getContinuations()) {
+      const Reference<css::task::XInteractionApprove> approve(c, UNO_QUERY);
+      if (approve.is()) {
+        approve->select();
+        return;
+      }
+    }
+  }
+  void SAL_CALL push(const Any&) override {}
+  void SAL_CALL update(const Any&) override {}
+  void SAL_CALL pop() override {}
+};
+
+}  // namespace
+
+Any Office::commandEnvironment() {
+  return Any(Reference<css::ucb::XCommandEnvironment>(new Approver));
+}
+
+// ---- Object ------------------------------------------------------------------------------
+
+Any Object::call(const char* method, std::initializer_list<Any> args) const {
+  if (!inv_.is()) throw css::uno::RuntimeException(ou(std::string("no object for ") + method));
+  Sequence<Any> in(static_cast<sal_Int32>(args.size()));
+  std::copy(args.begin(), args.end(), in.getArray());
+  Sequence<sal_Int16> outIndex;
+  Sequence<Any> out;
+  return inv_->invoke(rtl::OUString::createFromAscii(method), in, outIndex, out);
+}
+
+Any Object::get(const char* property) const {
+  if (!inv_.is()) throw css::uno::RuntimeException(ou(std::string("no object for ") + property));
+  return inv_->getValue(rtl::OUString::createFromAscii(property));
+}
+
+void Object::set(const char* property, const Any& value) const {
+  if (!inv_.is()) throw css::uno::RuntimeException(ou(std::string("no object for ") + property));
+  inv_->setValue(rtl::OUString::createFromAscii(property), value);
+}
+
+Object Object::callObject(const char* method, std::initializer_list<Any> args) const {
+  return office_->wrap(call(method, args));
+}
+
+Object Object::getObject(const char* property) const { return office_->wrap(get(property)); }
+
+bool Object::has(const char* name) const {
+  const rtl::OUString n = rtl::OUString::createFromAscii(name);
+  return inv_.is() && (inv_->hasMethod(n) || inv_->hasProperty(n));
+}
+
+// ---- Office ------------------------------------------------------------------------------
+
+std::string Office::pipeName(const OfficeOptions& options) {
+  return options.pipe.empty() ? "tessaro-setup-" + std::to_string(getuid()) : options.pipe;
+}
+
+std::unique_ptr<Office> Office::attach(const OfficeOptions& options) {
+  std::unique_ptr<Office> office(new Office);
+  office->pipe_ = pipeName(options);
+  try {
+    office->context_ = resolve(office->pipe_);
+    office->invocationFactory_ = office->context_->getServiceManager()->createInstanceWithContext(
+        "com.sun.star.script.Invocation", office->context_);
+    if (!office->invocationFactory_.is()) return nullptr;
+  } catch (...) {
+    return nullptr;
+  }
+  return office;
+}
+
+std::unique_ptr<Office> Office::attachOrStart(const OfficeOptions& options, std::string* why) {
+  try {
+    localContext();
+  } catch (...) {
+    if (why != nullptr) *why = "the UNO runtime cannot start: " + currentError();
+    return nullptr;
+  }
+  if (auto office = attach(options)) return office;
+
+  std::string program = options.program;
+  if (program.empty()) {
+    const char* env = std::getenv("TESSARO_SOFFICE");
+    program = env != nullptr && *env != '\0' ? env : "soffice";
+  }
+  const std::string pipe = pipeName(options);
+  std::vector<std::string> argv{program, "--accept=pipe,name=" + pipe + ";urp;", "--norestore",
+                                "--nologo", "--nodefault"};
+  if (options.headless) {
+    argv.emplace_back("--headless");
+    argv.emplace_back("--invisible");
+  }
+  if (!options.profile.empty()) argv.push_back("-env:UserInstallation=" + fileUrl(options.profile));
+  for (const auto& assignment : options.env) {
+    const auto eq = assignment.find('=');
+    if (eq != std::string::npos)
+      setenv(assignment.substr(0, eq).c_str(), assignment.substr(eq + 1).c_str(), 1);
+  }
+  const platform::StartedProgram started = platform::startProgram(argv);
+  if (started.pid < 0) {
+    if (why != nullptr) *why = "cannot start " + program + ": " + std::strerror(started.error);
+    return nullptr;
+  }
+  const auto deadline = Clock::now() + std::chrono::seconds(options.startSeconds);
+  Clock::time_point endedAt{};
+  int status = -1;
+  while (Clock::now() < deadline) {
+    if (auto office = attach(options)) {
+      office->pid_ = started.pid;
+      return office;
+    }
+    if (status < 0) {
+      status = platform::programStatus(started.pid);
+      if (status >= 0) endedAt = Clock::now();
+    }
+    // A program that handed the pipe to a running office ends at once with 0; one that
+    // failed is given a few seconds for an office it may have woken.
+    if (status > 0 && Clock::now() - endedAt > std::chrono::seconds(5)) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  if (status < 0) platform::releaseProgram(started.pid);
+  if (why != nullptr)
+    *why = status > 0 ? program + " ended with status " + std::to_string(status) +
+                            " before it listened on the pipe " + pipe
+                      : program + " did not listen on the pipe " + pipe + " within " +
+                            std::to_string(options.startSeconds) + " seconds";
+  return nullptr;
+}
+
+Office::~Office() {
+  if (pid_ > 0) platform::releaseProgram(pid_);
+}
+
+Object Office::wrap(const Any& value) {
+  Object o;
+  o.office_ = this;
+  Reference<css::uno::XInterface> target;
+  if (!(value >>= target) || !target.is()) return o;
+  Reference<css::lang::XSingleServiceFactory> factory(invocationFactory_, UNO_QUERY_THROW);
+  Sequence<Any> args(1);
+  args.getArray()[0] = value;
+  // The Invocation service is a factory of that (deprecated) kind.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  o.inv_.set(factory->createInstanceWithArguments(args), UNO_QUERY_THROW);
+#pragma GCC diagnostic pop
+  o.value_ = value;
+  return o;
+}
+
+Object Office::service(const char* name, std::initializer_list<Any> args) {
+  const auto smgr = context_->getServiceManager();
+  Reference<css::uno::XInterface> instance;
+  if (args.size() == 0) {
+    instance = smgr->createInstanceWithContext(rtl::OUString::createFromAscii(name), context_);
+  } else {
+    Sequence<Any> in(static_cast<sal_Int32>(args.size()));
+    std::copy(args.begin(), args.end(), in.getArray());
+    instance = smgr->createInstanceWithArgumentsAndContext(rtl::OUString::createFromAscii(name), in,
+                                                           context_);
+  }
+  if (!instance.is())
+    throw css::uno::RuntimeException(ou(std::string("the office has no service ") + name));
+  return wrap(Any(instance));
+}
+
+Object Office::singleton(const char* name) {
+  const Any value = context_->getValueByName(ou(std::string("/singletons/") + name));
+  Object o = wrap(value);
+  if (o.empty())
+    throw css::uno::RuntimeException(ou(std::string("the office has no singleton ") + name));
+  return o;
+}
+
+Object Office::desktop() { return service("com.sun.star.frame.Desktop"); }
+
+bool Office::quit(std::string* why) {
+  try {
+    bool agreed = false;
+    if (!(desktop().call("terminate") >>= agreed) || !agreed) {
+      if (why != nullptr) *why = "LibreOffice did not quit (a document may be unsaved)";
+      return false;
+    }
+  } catch (const css::lang::DisposedException&) {
+    // The office went before it answered.
+  } catch (const css::uno::RuntimeException&) {
+    // The bridge closed as the office ended.
+  }
+  context_.clear();
+  invocationFactory_.clear();
+  // Release wait: the office has gone when its pipe no longer answers and a process started
+  // here has ended; a new office can then take the profile.
+  const auto deadline = Clock::now() + std::chrono::seconds(60);
+  while (Clock::now() < deadline) {
+    const bool processGone = pid_ <= 0 || platform::programStatus(pid_) >= 0;
+    if (processGone) pid_ = -1;
+    if (processGone && attach({pipe_, {}, {}, false, 0, {}}) == nullptr) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  if (why != nullptr) *why = "LibreOffice agreed to quit but was still running after 60 seconds";
+  return false;
+}
+
+}  // namespace ts::office

@@ -1,0 +1,223 @@
+// The add-in's macros in a real headless LibreOffice: converting Writer, Calc and Impress
+// documents run by run, the fonts mapped, capitals fonts written in capitals, one undo step;
+// case changes in the charset of each run's font.
+#include <gtest/gtest.h>
+#include <rtl/ustrbuf.hxx>
+
+#include "ts/db/wide.hpp"
+#include "ts/office/installer.hpp"
+#include "ts/testing/office.hpp"
+#include "ts/testing/scratch.hpp"
+#include "tslib.h"
+
+namespace {
+
+using namespace ts::office;
+using ts::testing::runsOf;
+using ts::testing::TextRun;
+
+std::string carried(const std::string& bytes) {
+  std::u16string s;
+  for (const unsigned char b : bytes) s += ts::db::WideValues::carrierChar(b);
+  return utf8(rtl::OUString(reinterpret_cast<const sal_Unicode*>(s.data()),
+                            static_cast<sal_Int32>(s.size())));
+}
+
+std::string convert(const std::string& text, int from, int to) {
+  TS_Code2Code(from, to);
+  std::string out(8 * text.size() + 1, '\0');
+  out.resize(TS_Convert(text.c_str(), out.data()));
+  return out;
+}
+
+std::string unicodeUpper(const std::string& text) {
+  const rtl::OUString u = ou(text);
+  rtl::OUStringBuffer up;
+  for (sal_Int32 i = 0; i < u.getLength(); ++i)
+    up.append(static_cast<sal_Unicode>(TS_upperUniChar(u[i])));
+  return utf8(up.makeStringAndClear());
+}
+
+std::string legacyCase(std::string bytes, int code, bool upper) {
+  TS_defaultCode(code);
+  upper ? TS_upperStr(bytes.data()) : TS_lowerStr(bytes.data());
+  return bytes;
+}
+
+// Appends a paragraph of `text` in `font` to a text at its cursor.
+void paragraph(const Object& text, const Object& cursor, const std::string& font,
+               const std::string& content, bool last = false) {
+  text.call("insertString", {cursor.value(), ts::office::text(content), Any(false)});
+  cursor.call("gotoStartOfParagraph", {Any(true)});
+  cursor.set("CharFontName", ts::office::text(font));
+  cursor.call("gotoEndOfParagraph", {Any(false)});
+  if (!last) text.call("insertControlCharacter", {cursor.value(), Any(sal_Int16(0)), Any(false)});
+}
+
+class AddinMacros : public ts::testing::ScratchTest {
+ protected:
+  void SetUp() override {
+    ScratchTest::SetUp();
+    office_ = std::make_unique<ts::testing::ScratchOffice>(dir_, TSLIB_PATH);
+    StepLog log;
+    Routines routines(office_->options(), ADDIN_DIR, log);
+    routines.setup(App::kWriter);
+    ASSERT_TRUE(routines.installed());
+  }
+  void TearDown() override {
+    office_.reset();
+    ScratchTest::TearDown();
+  }
+  std::string run(const char* macro, std::initializer_list<Any> args) {
+    return utf8(ts::testing::runMacro(office_->office(), macro, args));
+  }
+  std::unique_ptr<ts::testing::ScratchOffice> office_;
+};
+
+const std::string kText = "Chào các bạn, đây là tiếng Việt có dấu: ỹ ữ ặ Đ.";
+const std::string kTitle = "tiêu đề viết hoa";
+const std::string kUnicode = "Văn bản Unicode sẵn có";
+
+TEST_F(AddinMacros, ConvertingAWriterDocumentMapsEveryRunAndUndoesInOneStep) {
+  ts::testing::guard([&] {
+    Office& o = office_->office();
+    const std::string tcvn = convert(kText, 41, 15), tcvnTitle = convert(kTitle, 41, 15);
+    const Object doc = ts::testing::newDocument(o, "swriter");
+    const Object body = doc.getObject("Text");
+    const Object cursor = body.callObject("createTextCursor");
+    paragraph(body, cursor, ".VnTime", carried(tcvn));
+    paragraph(body, cursor, ".VnTimeH", carried(tcvnTitle));
+    paragraph(body, cursor, "Times New Roman", kUnicode);
+    // A table cell and the header hold text too.
+    const Object table = doc.callObject("createInstance", {text("com.sun.star.text.TextTable")});
+    table.call("initialize", {Any(sal_Int32(1)), Any(sal_Int32(2))});
+    body.call("insertTextContent", {cursor.value(), table.value(), Any(false)});
+    const Object cell = table.callObject("getCellByName", {text("B1")});
+    paragraph(cell, cell.callObject("createTextCursor"), ".VnTime", carried(tcvn), true);
+    const Object style = doc.getObject("StyleFamilies")
+                             .callObject("getByName", {text("PageStyles")})
+                             .callObject("getByName", {text("Standard")});
+    style.set("HeaderIsOn", Any(true));
+    const Object header = style.getObject("HeaderText");
+    paragraph(header, header.callObject("createTextCursor"), ".VnTimeH", carried(tcvnTitle), true);
+    const auto bodyBefore = runsOf(o, body);
+    const auto headerBefore = runsOf(o, header);
+
+    EXPECT_EQ(run("tsConvertDocument",
+                  {doc.value(), Any(sal_Int32(15)), Any(sal_Int32(41)), Any(true), Any(false)}),
+              "4 1");  // four runs converted, the Unicode one left as it was
+    const std::string unicode = convert(tcvn, 15, 41);
+    ASSERT_EQ(unicode, kText);  // the library's own reading
+    const auto bodyAfter = runsOf(o, body);
+    ASSERT_GE(bodyAfter.size(), 5u);
+    EXPECT_EQ(bodyAfter[0], (TextRun{unicode, "Times New Roman"}));
+    EXPECT_EQ(bodyAfter[2], (TextRun{unicodeUpper(convert(tcvnTitle, 15, 41)), "Times New Roman"}));
+    EXPECT_EQ(bodyAfter[2].text, "TIÊU ĐỀ VIẾT HOA");
+    EXPECT_EQ(bodyAfter[4], (TextRun{kUnicode, "Times New Roman"}));
+    EXPECT_EQ(runsOf(o, cell), (std::vector<TextRun>{{unicode, "Times New Roman"}}));
+    EXPECT_EQ(runsOf(o, header), (std::vector<TextRun>{{"TIÊU ĐỀ VIẾT HOA", "Times New Roman"}}));
+
+    // One undo takes all of it back.
+    doc.getObject("UndoManager").call("undo");
+    EXPECT_EQ(runsOf(o, body), bodyBefore);
+    EXPECT_EQ(runsOf(o, header), headerBefore);
+    EXPECT_EQ(runsOf(o, cell), (std::vector<TextRun>{{carried(tcvn), ".VnTime"}}));
+    doc.call("close", {Any(true)});
+
+    // VNI text in "VNI-Times".
+    const std::string vni = convert(kText, 41, 29);
+    const Object vdoc = ts::testing::newDocument(o, "swriter");
+    const Object vbody = vdoc.getObject("Text");
+    paragraph(vbody, vbody.callObject("createTextCursor"), "VNI-Times", carried(vni), true);
+    EXPECT_EQ(run("tsConvertDocument",
+                  {vdoc.value(), Any(sal_Int32(29)), Any(sal_Int32(41)), Any(true), Any(false)}),
+              "1 0");
+    EXPECT_EQ(runsOf(o, vbody), (std::vector<TextRun>{{convert(vni, 29, 41), "Times New Roman"}}));
+    // Back to TCVN3, fonts mapped to the TCVN3 family.
+    EXPECT_EQ(run("tsConvertDocument",
+                  {vdoc.value(), Any(sal_Int32(41)), Any(sal_Int32(15)), Any(true), Any(false)}),
+              "1 0");
+    EXPECT_EQ(runsOf(o, vbody), (std::vector<TextRun>{{carried(tcvn), ".VnTime"}}));
+    vdoc.call("close", {Any(true)});
+  });
+}
+
+TEST_F(AddinMacros, ConvertingCalcCellsAndImpressShapes) {
+  ts::testing::guard([&] {
+    Office& o = office_->office();
+    const std::string tcvn = convert(kText, 41, 15), tcvnTitle = convert(kTitle, 41, 15);
+    const std::string unicode = convert(tcvn, 15, 41);
+
+    const Object sheetDoc = ts::testing::newDocument(o, "scalc");
+    const Object sheet = sheetDoc.getObject("Sheets").callObject("getByIndex", {Any(sal_Int32(0))});
+    const Object a1 = sheet.callObject("getCellByPosition", {Any(sal_Int32(0)), Any(sal_Int32(0))});
+    const Object b2 = sheet.callObject("getCellByPosition", {Any(sal_Int32(1)), Any(sal_Int32(1))});
+    const Object c3 = sheet.callObject("getCellByPosition", {Any(sal_Int32(2)), Any(sal_Int32(2))});
+    a1.call("setString", {text(carried(tcvn))});
+    a1.set("CharFontName", text(".VnTime"));
+    b2.call("setString", {text(carried(tcvnTitle))});
+    b2.set("CharFontName", text(".VnTimeH"));
+    c3.call("setFormula", {text("=1+2")});
+    EXPECT_EQ(run("tsConvertDocument", {sheetDoc.value(), Any(sal_Int32(15)), Any(sal_Int32(41)),
+                                        Any(true), Any(false)}),
+              "2 0");
+    EXPECT_EQ(utf8(a1.call("getString")), unicode);
+    EXPECT_EQ(utf8(a1.get("CharFontName")), "Times New Roman");
+    EXPECT_EQ(utf8(b2.call("getString")), "TIÊU ĐỀ VIẾT HOA");
+    EXPECT_EQ(utf8(c3.call("getFormula")), "=1+2");
+    sheetDoc.getObject("UndoManager").call("undo");
+    EXPECT_EQ(utf8(a1.call("getString")), carried(tcvn));
+    EXPECT_EQ(utf8(a1.get("CharFontName")), ".VnTime");
+    sheetDoc.call("close", {Any(true)});
+
+    const Object slides = ts::testing::newDocument(o, "simpress");
+    const Object page = slides.getObject("DrawPages").callObject("getByIndex", {Any(sal_Int32(0))});
+    const Object shape =
+        slides.callObject("createInstance", {text("com.sun.star.drawing.TextShape")});
+    page.call("add", {shape.value()});
+    shape.call("setString", {text(carried(tcvn))});
+    shape.set("CharFontName", text(".VnTime"));
+    const auto before = runsOf(o, shape);
+    EXPECT_EQ(run("tsConvertDocument",
+                  {slides.value(), Any(sal_Int32(15)), Any(sal_Int32(41)), Any(true), Any(false)}),
+              "1 0");
+    EXPECT_EQ(runsOf(o, shape), (std::vector<TextRun>{{unicode, "Times New Roman"}}));
+    slides.getObject("UndoManager").call("undo");
+    EXPECT_EQ(runsOf(o, shape), before);
+    slides.call("close", {Any(true)});
+  });
+}
+
+TEST_F(AddinMacros, CaseChangesKeepEachRunInItsCharset) {
+  ts::testing::guard([&] {
+    Office& o = office_->office();
+    const std::string lower = "tiếng việt đẹp";
+    const std::string tcvn = convert(lower, 41, 15);
+    const Object doc = ts::testing::newDocument(o, "swriter");
+    const Object body = doc.getObject("Text");
+    const Object cursor = body.callObject("createTextCursor");
+    paragraph(body, cursor, "Times New Roman", lower);
+    paragraph(body, cursor, ".VnTime", carried(tcvn));
+    paragraph(body, cursor, "Times New Roman", "not selected", true);
+    // Select the first two paragraphs.
+    const Object range = body.callObject("createTextCursor");
+    range.call("gotoStart", {Any(false)});
+    range.call("gotoNextParagraph", {Any(true)});
+    range.call("gotoEndOfParagraph", {Any(true)});
+    doc.getObject("CurrentController").call("select", {range.value()});
+
+    EXPECT_EQ(run("tsChangeCaseDocument", {doc.value(), Any(true), Any(true)}), "2");
+    auto runs = runsOf(o, body);
+    ASSERT_EQ(runs.size(), 5u);
+    EXPECT_EQ(runs[0].text, "TIẾNG VIỆT ĐẸP");
+    EXPECT_EQ(runs[2].text, carried(legacyCase(tcvn, 15, true)));
+    EXPECT_EQ(runs[4].text, "not selected");
+    run("tsChangeCaseDocument", {doc.value(), Any(false), Any(true)});
+    runs = runsOf(o, body);
+    EXPECT_EQ(runs[0].text, lower);
+    EXPECT_EQ(runs[2].text, carried(tcvn));
+    doc.call("close", {Any(true)});
+  });
+}
+
+}  // namespace

@@ -1,0 +1,261 @@
+// The installer's routines and the add-in's macros against a real headless LibreOffice, each
+// test with a user profile of its own.
+#include <gtest/gtest.h>
+
+#include <com/sun/star/beans/NamedValue.hpp>
+
+#include <algorithm>
+#include <cctype>
+
+#include "ts/office/installer.hpp"
+#include "ts/testing/office.hpp"
+#include "ts/testing/process.hpp"
+#include "ts/testing/scratch.hpp"
+
+namespace {
+
+using namespace ts::office;
+
+// A small extension of our own making with the identifier `id`, packed in `folder`.
+std::string makeExtension(const ts::testing::fs::path& folder, const std::string& id) {
+  const auto tree = folder / ("ext-" + id);
+  ts::testing::writeFile(tree / "description.xml",
+                         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                         "<description xmlns=\"http://openoffice.org/extensions/description/2006\">"
+                         "<identifier value=\"" +
+                             id + "\"/><version value=\"1.0\"/></description>\n");
+  ts::testing::writeFile(
+      tree / "META-INF/manifest.xml",
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<manifest:manifest xmlns:manifest=\"http://openoffice.org/2001/manifest\"/>\n");
+  const auto oxt = folder / (id + ".oxt");
+  const std::string cmd = "cd '" + tree.string() + "' && '" CMAKE_COMMAND "' -E tar cf '" +
+                          oxt.string() + "' --format=zip description.xml META-INF/manifest.xml";
+  EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+  return oxt.string();
+}
+
+void addExtension(Office& o, const std::string& oxt) {
+  const Object manager = o.singleton("com.sun.star.deployment.ExtensionManager");
+  manager.call("addExtension",
+               {text("file://" + oxt), Any(css::uno::Sequence<css::beans::NamedValue>()),
+                text("user"), manager.call("createAbortChannel"), Office::commandEnvironment()});
+}
+
+bool has(const std::vector<std::string>& v, const std::string& s) {
+  return std::find(v.begin(), v.end(), s) != v.end();
+}
+
+std::vector<std::string> labels(const std::vector<UiItem>& items) {
+  std::vector<std::string> out;
+  for (const auto& i : items) out.push_back(i.separator ? "-" : i.label);
+  return out;
+}
+
+const UiItem* popup(const std::vector<UiItem>&& bar, const std::string& label) = delete;
+const UiItem* popup(const std::vector<UiItem>& bar, const std::string& label) {
+  const UiItem* found = nullptr;
+  for (const auto& i : bar)
+    if (i.label == label) {
+      EXPECT_EQ(found, nullptr) << "two menus " << label;
+      found = &i;
+    }
+  return found;
+}
+
+// Makes a toolbar titled `name` in `module`, as an earlier version did.
+void makeToolbar(Office& o, const char* module, const std::string& name) {
+  const Object manager =
+      o.service("com.sun.star.ui.ModuleUIConfigurationManagerSupplier")
+          .callObject("getUIConfigurationManager", {Any(rtl::OUString::createFromAscii(module))});
+  const Object settings = manager.callObject("createSettings");
+  settings.set("UIName", text(name));
+  std::string id;
+  for (const char c : name) id += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  manager.call("insertSettings", {text("private:resource/toolbar/custom_" + id), settings.value()});
+  manager.call("store");
+}
+
+class AddinSetup : public ts::testing::ScratchTest {
+ protected:
+  void SetUp() override {
+    ScratchTest::SetUp();
+    office_ = std::make_unique<ts::testing::ScratchOffice>(dir_, TSLIB_PATH);
+  }
+  void TearDown() override {
+    office_.reset();
+    ScratchTest::TearDown();
+  }
+  std::unique_ptr<ts::testing::ScratchOffice> office_;
+  const std::string folder_ = ADDIN_DIR;
+};
+
+TEST_F(AddinSetup, EachApplicationsRoutinesInstallTheAddinAndLeaveTheUsersOwn) {
+  ts::testing::guard([&] {
+    // An earlier version, an extension of the user's and an earlier version's toolbar.
+    {
+      Office& o = office_->office();
+      addExtension(o, makeExtension(dir_, "example.tessaro.tsadd"));
+      addExtension(o, makeExtension(dir_, "example.user.other"));
+      makeToolbar(o, appModule(App::kWriter), "TessaroOF");
+      makeToolbar(o, appModule(App::kWriter), "My own bar");
+      ASSERT_TRUE(has(userExtensions(o), "example.tessaro.tsadd"));
+      office_->detach();
+    }
+
+    StepLog writerLog;
+    ASSERT_TRUE(installInto(App::kWriter, office_->options(), folder_, writerLog));
+    {
+      Office& o = office_->office();
+      const auto ids = userExtensions(o);
+      EXPECT_TRUE(has(ids, kExtensionId));
+      EXPECT_TRUE(has(ids, "example.user.other"));
+      EXPECT_FALSE(has(ids, "example.tessaro.tsadd"));
+      bool found = true;
+      toolbarItems(o, appModule(App::kWriter), "TessaroOF", &found);
+      EXPECT_FALSE(found) << "the earlier version's toolbar stays";
+      toolbarItems(o, appModule(App::kWriter), "My own bar", &found);
+      EXPECT_TRUE(found) << "the user's own toolbar went";
+      // Writer is left running with a document.
+      const Object docs = o.desktop().callObject("getComponents").callObject("createEnumeration");
+      EXPECT_TRUE(docs.call("hasMoreElements").get<bool>());
+      office_->detach();
+    }
+
+    // Calc: installed, registered, and the office quit at the end.
+    StepLog calcLog;
+    ASSERT_TRUE(installInto(App::kCalc, office_->options(), folder_, calcLog));
+    EXPECT_EQ(Office::attach(office_->options()), nullptr) << "Calc's setup quits the office";
+    const auto failed = [](const StepLog& log) {
+      std::string s;
+      for (const auto& step : log.steps())
+        if (!step.ok) s += step.what + ": " + step.error + "\n";
+      return s;
+    };
+    EXPECT_EQ(failed(calcLog), "");
+
+    // Impress, twice: one toolbar and one menu whatever the number of runs.
+    for (int run = 0; run < 2; ++run) {
+      StepLog log;
+      ASSERT_TRUE(installInto(App::kImpress, office_->options(), folder_, log)) << failed(log);
+      EXPECT_EQ(failed(log), "");
+    }
+    Office& o = office_->office();
+    const auto items = toolItems();
+    bool found = false;
+    const auto bar = toolbarItems(o, kImpressModule, kToolbarName, &found);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(labels(bar),
+              (std::vector<std::string>{"~Kiem tra chinh ta tieng Viet...", "Chuyen chu hoa",
+                                        "Chuyen chu thuong", "-", "~Chuyen ma/font van ban... ",
+                                        "-", "Tessaro ~Panel... "}));
+    EXPECT_EQ(bar[0].command, macroUrl("VNSpell"));
+    EXPECT_EQ(bar[4].command, macroUrl("tsConvert"));
+    EXPECT_EQ(bar[6].command, macroUrl("Tessaro"));
+    const auto menuBar = menuBarItems(o, kImpressModule);
+    const UiItem* menu = popup(menuBar, "Tess~aro Tools");
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(labels(menu->children),
+              (std::vector<std::string>{"~Kiem tra chinh ta tieng Viet...", "Chuyen chu hoa",
+                                        "Chuyen chu thuong", "-", "~Chuyen ma/font van ban... ",
+                                        "-", "Tessaro ~Panel... ", "Huong dan su dung",
+                                        "Dong ~Gop y kien...", "https://tessaro.example/"}));
+    EXPECT_EQ(menu->children[7].command, macroUrl("TessaroHelp"));
+    EXPECT_EQ(menu->children[9].command, macroUrl("tessaroweb"));
+    EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+U"), macroUrl("tschangeCaseU"));
+    EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+L"), macroUrl("tschangeCaseL"));
+    EXPECT_TRUE(has(userExtensions(o), "example.user.other"));
+  });
+}
+
+TEST_F(AddinSetup, AFailingItemAbandonsOnlyTheRestOfItsItemSet) {
+  ts::testing::guard([&] {
+    StepLog log;
+    Routines routines(office_->options(), folder_, log);
+    auto items = toolItems();
+    items[1].macroUrl = "vnd.sun.star.script:broken";  // no language: not a macro URL
+    Office& o = office_->office();
+    routines.buildToolMenus(o, items);
+
+    bool found = false;
+    const auto bar = toolbarItems(o, kImpressModule, kToolbarName, &found);
+    ASSERT_TRUE(found);
+    // Item 2 was added and captioned before its macro failed; 3 to 5 never came.
+    EXPECT_EQ(labels(bar),
+              (std::vector<std::string>{"~Kiem tra chinh ta tieng Viet...", "Chuyen chu hoa"}));
+    EXPECT_EQ(bar[1].command, "");
+    const auto menuBar = menuBarItems(o, kImpressModule);
+    const UiItem* menu = popup(menuBar, "Tess~aro Tools");
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(labels(menu->children),
+              (std::vector<std::string>{"~Kiem tra chinh ta tieng Viet...", "Chuyen chu hoa",
+                                        "Huong dan su dung", "Dong ~Gop y kien...",
+                                        "https://tessaro.example/"}));
+    int failures = 0;
+    for (const auto& step : log.steps())
+      if (!step.ok) {
+        ++failures;
+        EXPECT_NE(step.error.find("not a macro URL"), std::string::npos) << step.error;
+      }
+    EXPECT_EQ(failures, 2);  // the menu's item set and the toolbar's
+  });
+}
+
+TEST_F(AddinSetup, CommandLineInstallsAndRemovesWithoutATrace) {
+  ts::testing::guard([&] {
+    const auto run = [&](std::vector<std::string> args) {
+      return ts::testing::runProgram(TSO_SETUP_PATH, std::move(args), dir_);
+    };
+    auto r = run({"--install", "paint"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--install takes writer, calc, impress or all, not 'paint'"),
+              std::string::npos);
+    EXPECT_EQ(run({"--install", "writer", "--remove"}).status, 2);
+    EXPECT_EQ(run({"--install", "writer", "stray"}).status, 2);
+
+    const auto& opt = office_->options();
+    const std::vector<std::string> common{"--headless", "--profile",   opt.profile, "--pipe",
+                                          opt.pipe,     "--addin-dir", ADDIN_DIR};
+    auto args = std::vector<std::string>{"--install", "impress"};
+    args.insert(args.end(), common.begin(), common.end());
+    r = run(args);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("  ok      Add the items 1 to 5 to the toolbar\n"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("TS- installed in LibreOffice Impress\n"), std::string::npos) << r.out;
+    {
+      Office& o = office_->office();
+      ASSERT_TRUE(has(userExtensions(o), kExtensionId));
+      office_->detach();
+    }
+
+    args = {"--remove"};
+    args.insert(args.end(), common.begin(), common.end());
+    r = run(args);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("The add-in is removed.\n"), std::string::npos) << r.out;
+    Office& o = office_->office();
+    EXPECT_FALSE(has(userExtensions(o), kExtensionId));
+    bool found = true;
+    toolbarItems(o, kImpressModule, kToolbarName, &found);
+    EXPECT_FALSE(found);
+    const auto menuBar = menuBarItems(o, kImpressModule);
+    EXPECT_EQ(popup(menuBar, "Tess~aro Tools"), nullptr);
+    EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+U"), "");
+    // The menu bar is the office's own again, not a copy kept in the profile.
+    const Object manager = o.service("com.sun.star.ui.ModuleUIConfigurationManagerSupplier")
+                               .callObject("getUIConfigurationManager", {text(kImpressModule)});
+    EXPECT_TRUE(
+        manager.call("isDefaultSettings", {text("private:resource/menubar/menubar")}).get<bool>());
+
+    // Without the add-in file the install says so and fails.
+    args = {"--install", "writer", "--headless",  "--profile",  opt.profile,
+            "--pipe",    opt.pipe, "--addin-dir", dir_.string()};
+    office_->detach();
+    r = run(args);
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.out.find("TS- NOT installed in LibreOffice Writer\n"), std::string::npos) << r.out;
+  });
+}
+
+}  // namespace

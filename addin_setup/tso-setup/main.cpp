@@ -1,0 +1,122 @@
+// tso-setup: installs the Tessaro add-in into LibreOffice Writer, Calc and Impress.  Without
+// arguments it opens its window; with them it works on the terminal:
+//   tso-setup --install writer|calc|impress|all   clean up earlier versions, install this one
+//   tso-setup --remove                            remove everything the add-in added
+#include <getopt.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ts/office/installer.hpp"
+
+#ifdef TS_WITH_WINDOW
+#include "setup_window.hpp"
+#endif
+
+namespace {
+
+using ts::office::App;
+
+void usage() {
+  std::printf(
+      "Usage: tso-setup                       open the installer's window\n"
+      "       tso-setup --install APP [OPTION...]\n"
+      "       tso-setup --remove [OPTION...]\n"
+      "Installs the Tessaro add-in (Tessaro_O21.oxt) into LibreOffice, after removing what\n"
+      "earlier versions left; APP is writer, calc, impress or all.  --remove takes away\n"
+      "everything the add-in added.  Each step is printed; the exit status is 0 when the\n"
+      "add-in ended up installed (or, with --remove, wholly removed).\n"
+      "\n"
+      "  --headless        start LibreOffice without windows when it is not running\n"
+      "  --profile DIR     a LibreOffice user profile of its own (default: the user's)\n"
+      "  --pipe NAME       the pipe LibreOffice listens on (default tessaro-setup-UID)\n"
+      "  --addin-dir DIR   where Tessaro_O21.oxt and its icons lie\n"
+      "                    (default: $TESSARO_ADDIN_DIR, else PREFIX/share/tessaro)\n"
+      "  -h, --help        this text\n");
+}
+
+[[noreturn]] void usageError(const std::string& message) {
+  std::fprintf(stderr, "tso-setup: %s\nTry 'tso-setup --help'.\n", message.c_str());
+  std::exit(2);
+}
+
+void printStep(const ts::office::Step& step) {
+  if (step.ok)
+    std::printf("  ok      %s\n", step.what.c_str());
+  else
+    std::printf("  FAILED  %s: %s\n", step.what.c_str(), step.error.c_str());
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ts::office::OfficeOptions options;
+#ifdef TS_WITH_WINDOW
+  if (argc == 1) return ts::office::window::runWindow(argc, argv, options);
+#endif
+  enum { kInstall = 1000, kRemove, kHeadless, kProfile, kPipe, kAddinDir };
+  static const option kOptions[] = {{"install", required_argument, nullptr, kInstall},
+                                    {"remove", no_argument, nullptr, kRemove},
+                                    {"headless", no_argument, nullptr, kHeadless},
+                                    {"profile", required_argument, nullptr, kProfile},
+                                    {"pipe", required_argument, nullptr, kPipe},
+                                    {"addin-dir", required_argument, nullptr, kAddinDir},
+                                    {"help", no_argument, nullptr, 'h'},
+                                    {nullptr, 0, nullptr, 0}};
+  std::vector<App> apps;
+  bool remove = false;
+  std::string folder = ts::office::addinFolder();
+  opterr = 0;
+  for (;;) {
+    const int c = getopt_long(argc, argv, "h", kOptions, nullptr);
+    if (c == -1) break;
+    switch (c) {
+      case kInstall: {
+        const std::string a = optarg;
+        if (a == "writer")
+          apps.push_back(App::kWriter);
+        else if (a == "calc")
+          apps.push_back(App::kCalc);
+        else if (a == "impress")
+          apps.push_back(App::kImpress);
+        else if (a == "all")
+          apps.insert(apps.end(), {App::kWriter, App::kCalc, App::kImpress});
+        else
+          usageError("--install takes writer, calc, impress or all, not '" + a + "'");
+        break;
+      }
+      case kRemove: remove = true; break;
+      case kHeadless: options.headless = true; break;
+      case kProfile: options.profile = optarg; break;
+      case kPipe: options.pipe = optarg; break;
+      case kAddinDir: folder = optarg; break;
+      case 'h': usage(); return 0;
+      default:
+        usageError(optopt != 0 && optopt < 256
+                       ? std::string("missing argument of '-") + static_cast<char>(optopt) + "'"
+                       : std::string("unknown option or missing argument '") + argv[optind - 1] +
+                             "'");
+    }
+  }
+  if (optind < argc) usageError(std::string("unexpected argument '") + argv[optind] + "'");
+  if (remove == !apps.empty()) usageError("give either --install APP or --remove");
+
+  ts::office::StepLog log(printStep);
+  if (remove) {
+    std::printf("Removing the Tessaro add-in from LibreOffice\n");
+    const bool ok = ts::office::removeAddin(options, folder, log);
+    std::printf("%s\n", ok ? "The add-in is removed." : "The add-in was NOT wholly removed.");
+    return ok ? 0 : 1;
+  }
+  bool all = true;
+  for (const App app : apps) {
+    std::printf("Installing TS-%s\n", ts::office::appCaption(app));
+    const bool installed = ts::office::installInto(app, options, folder, log);
+    std::printf("%s\n", ts::office::statusAfterRun(app, installed).c_str());
+    all = all && installed;
+  }
+  return all ? 0 : 1;
+}

@@ -1,0 +1,139 @@
+#include "setup_window.hpp"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+#include "icons.hpp"
+#include "ts/ui/message_box.hpp"
+#include "ts/ui/skin_manager.hpp"
+#include "ts/ui/ui_font.hpp"
+#include "ts/ui/window_support.hpp"
+
+namespace ts::office::window {
+namespace {
+
+// The window's client area and its line, in twips.
+constexpr int kClientWidth = 3705, kClientHeight = 3840;
+constexpr int kLineLeft = 135, kLineRight = 3600, kLineY = 3150;
+// "&Kết thúc" as the program stores it, in TCVN3.
+constexpr const char* kCancelTcvn3 =
+    "&K\xD5t th\xF3"
+    "c";
+
+}  // namespace
+
+SetupWindow::SetupWindow(OfficeOptions options, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      options_(std::move(options)) {
+  setWindowTitle("Setup");
+  setWindowIcon(programIcon());
+  setFixedSize(px(kClientWidth), px(kClientHeight));
+
+  logo_ = new QLabel(this);
+  logo_->setObjectName("Image1");
+  logo_->setPixmap(logo());
+  logo_->setScaledContents(true);
+  place(logo_, 480, 120, 2805, 720);
+
+  const auto makeButton = [this](App app, const char* name, int top) {
+    auto* b = new QPushButton(appCaption(app), this);
+    b->setObjectName(name);
+    place(b, 480, top, 2775, 375);
+    connect(b, &QPushButton::clicked, this, [this, app] { runButton(app); });
+    return b;
+  };
+  calc_ = makeButton(App::kCalc, "cmdEXCEL", 1080);
+  writer_ = makeButton(App::kWriter, "cmdWORD", 1560);
+  impress_ = makeButton(App::kImpress, "cmdPOINT", 2040);
+
+  status_ = new QLabel(this);
+  status_->setObjectName("lbStatus");
+  status_->setWordWrap(true);
+  place(status_, 120, 2655, 3465, 375);
+
+  cancel_ = new QPushButton(ui::fromTcvn3(kCancelTcvn3), this);
+  cancel_->setObjectName("cmdCancel");
+  QFont uiFont(ui::kUiFontFamily);
+  uiFont.setPointSizeF(8.25);
+  cancel_->setFont(uiFont);
+  place(cancel_, 1170, 3285, 1455, 375);
+  connect(cancel_, &QPushButton::clicked, this, &QWidget::close);
+
+  // Tab order: Kết thúc, then Calc, Writer and Impress (the status line takes no focus).
+  setTabOrder(cancel_, calc_);
+  setTabOrder(calc_, writer_);
+  setTabOrder(writer_, impress_);
+  cancel_->setFocus();
+
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+}
+
+int SetupWindow::px(int twips) const {
+  const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
+  return (twips * dpi + 720) / 1440;
+}
+
+void SetupWindow::place(QWidget* w, int left, int top, int width, int height) const {
+  w->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+QPushButton* SetupWindow::button(App app) const {
+  switch (app) {
+    case App::kWriter: return writer_;
+    case App::kCalc: return calc_;
+    case App::kImpress: return impress_;
+  }
+  return nullptr;
+}
+
+void SetupWindow::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  // Line1: a sunken line across the window.
+  const int y = px(kLineY);
+  p.setPen(palette().color(QPalette::Dark));
+  p.drawLine(px(kLineLeft), y, px(kLineRight), y);
+  p.setPen(palette().color(QPalette::Light));
+  p.drawLine(px(kLineLeft), y + 1, px(kLineRight), y + 1);
+}
+
+void SetupWindow::runButton(App app) {
+  for (QPushButton* b : {impress_, writer_, calc_}) b->setEnabled(false);
+  status_->setText(QString("Installing TS-") + appCaption(app));
+  status_->repaint();
+  bool installed = false;
+  StepLog log;
+  const std::string folder = addinFolder();
+  // The routines run beside the window, which goes on painting; "Kết thúc" stays usable.
+  ui::runOffTheUiThread([&] { installed = installInto(app, options_, folder, log); });
+  for (QPushButton* b : {impress_, writer_, calc_}) b->setEnabled(true);
+  // Whether it worked is said, not left to be guessed from an empty line.
+  status_->setText(QString::fromStdString(statusAfterRun(app, installed)));
+  // The first step that failed, for a pointer held over the line.
+  QString failed;
+  for (const auto& step : log.steps())
+    if (!step.ok) {
+      failed = QString::fromStdString(step.what + ": " + step.error);
+      break;
+    }
+  status_->setToolTip(failed);
+}
+
+int runWindow(int argc, char** argv, const OfficeOptions& options) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("tso-setup");
+  ui::InstallUiFont();
+  ui::SkinManager::instance().install(nullptr, ui::SkinManager::kDialogMode);
+  SetupWindow window(options);
+  window.show();
+  const int rc = app.exec();
+  ui::SkinManager::instance().remove();
+  return rc;
+}
+
+}  // namespace ts::office::window

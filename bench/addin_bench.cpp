@@ -1,0 +1,147 @@
+// The add-in's conversion over a long Writer document, in a headless LibreOffice with a
+// scratch profile: a 100-page document of TCVN3 text in ".VnTime" (headings, paragraphs and
+// tables) converted to Unicode by the macro, timed round by round.
+//   addin_bench [PAGES] [ROUNDS]
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "timing.hpp"
+#include "ts/db/wide.hpp"
+#include "ts/office/installer.hpp"
+#include "ts/testing/office.hpp"
+#include "ts/testing/scratch.hpp"
+#include "tslib.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace ts::office;
+
+std::string xmlCarried(const std::string& bytes) {
+  std::string out;
+  for (const unsigned char b : bytes) {
+    const char16_t c = ts::db::WideValues::carrierChar(b);
+    if (c == '&')
+      out += "&amp;";
+    else if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else if (c < 0x80)
+      out += static_cast<char>(c);
+    else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string tcvn3(const std::string& utf8Text) {
+  TS_Code2Code(41, 15);
+  std::string out(8 * utf8Text.size() + 1, '\0');
+  out.resize(TS_Convert(utf8Text.c_str(), out.data()));
+  return out;
+}
+
+// A flat OpenDocument text: per page a heading in ".VnTimeH", eight paragraphs in ".VnTime",
+// and every fifth page a table of four rows and three columns.
+std::string document(int pages) {
+  const std::string sentence = xmlCarried(
+      tcvn3("Người Việt Nam có truyền thống hiếu học, những trang sách cũ vẫn được giữ gìn cẩn "
+            "thận qua nhiều thế hệ trong gia đình. "));
+  std::string paragraph;
+  for (int i = 0; i < 6; ++i) paragraph += sentence;
+  const std::string heading = xmlCarried(tcvn3("chương mục của văn bản cũ"));
+  const std::string cell = xmlCarried(tcvn3("ô bảng tiếng Việt"));
+  std::string s =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+      "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+      "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+      "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+      "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\" "
+      "xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\" "
+      "office:version=\"1.2\" office:mimetype=\"application/vnd.oasis.opendocument.text\">\n"
+      "<office:font-face-decls>"
+      "<style:font-face style:name=\".VnTime\" svg:font-family=\"'.VnTime'\"/>"
+      "<style:font-face style:name=\".VnTimeH\" svg:font-family=\"'.VnTimeH'\"/>"
+      "</office:font-face-decls>\n<office:automatic-styles>"
+      "<style:style style:name=\"P1\" style:family=\"paragraph\"><style:text-properties "
+      "style:font-name=\".VnTime\" fo:font-size=\"12pt\"/></style:style>"
+      "<style:style style:name=\"H1\" style:family=\"paragraph\"><style:paragraph-properties "
+      "fo:break-before=\"page\"/><style:text-properties style:font-name=\".VnTimeH\" "
+      "fo:font-size=\"16pt\"/></style:style>"
+      "</office:automatic-styles>\n<office:body><office:text>\n";
+  for (int page = 0; page < pages; ++page) {
+    s += "<text:h text:style-name=\"H1\" text:outline-level=\"1\">" + heading + " " +
+         std::to_string(page + 1) + "</text:h>\n";
+    for (int p = 0; p < 8; ++p) s += "<text:p text:style-name=\"P1\">" + paragraph + "</text:p>\n";
+    if (page % 5 == 4) {
+      s += "<table:table table:name=\"T" + std::to_string(page) +
+           "\"><table:table-column table:number-columns-repeated=\"3\"/>";
+      for (int r = 0; r < 4; ++r) {
+        s += "<table:table-row>";
+        for (int c = 0; c < 3; ++c)
+          s += "<table:table-cell><text:p text:style-name=\"P1\">" + cell +
+               "</text:p></table:table-cell>";
+        s += "</table:table-row>";
+      }
+      s += "</table:table>\n";
+    }
+  }
+  return s + "</office:text></office:body></office:document>\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int pages = argc > 1 ? std::atoi(argv[1]) : 100;
+  const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
+  const fs::path dir = fs::temp_directory_path() / ("ts-addin-bench-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  const fs::path file = dir / "long.fodt";
+  ts::testing::writeFile(file, document(pages));
+  std::vector<double> times;
+  {
+    ts::testing::ScratchOffice office(dir, TSLIB_PATH);
+    StepLog log;
+    Routines routines(office.options(), ADDIN_DIR, log);
+    routines.setup(App::kWriter);
+    if (!routines.installed()) {
+      std::fprintf(stderr, "the add-in did not install\n");
+      return 1;
+    }
+    Office& o = office.office();
+    for (int round = 0; round < rounds; ++round) {
+      const Object doc = o.desktop().callObject(
+          "loadComponentFromURL",
+          {text("file://" + file.string()), text("_blank"), Any(sal_Int32(0)),
+           Any(ts::testing::properties({{"Hidden", Any(true)}}))});
+      const int shown = doc.getObject("CurrentController").get("PageCount").get<sal_Int32>();
+      const auto start = std::chrono::steady_clock::now();
+      const std::string result = utf8(ts::testing::runMacro(
+          o, "tsConvertDocument",
+          {doc.value(), Any(sal_Int32(15)), Any(sal_Int32(41)), Any(true), Any(false)}));
+      const double t = ts::bench::seconds(start);
+      times.push_back(t);
+      std::printf("round %d: %d pages, runs converted/left %s: %.2f s\n", round + 1, shown,
+                  result.c_str(), t);
+      doc.call("close", {Any(true)});
+    }
+  }
+  fs::remove_all(dir);
+  std::sort(times.begin(), times.end());
+  std::printf("median %.2f s (goal: under 10 s)\n", times[times.size() / 2]);
+  return 0;
+}
