@@ -54,7 +54,7 @@ std::string tcvn3(const std::string& utf8Text) {
   return out;
 }
 
-// A flat OpenDocument text: per page a heading in ".VnTimeH", eight paragraphs in ".VnTime",
+// A flat OpenDocument text: per page a heading in ".VnTimeH", four paragraphs in ".VnTime",
 // and every fifth page a table of four rows and three columns.
 std::string document(int pages) {
   const std::string sentence = xmlCarried(
@@ -86,7 +86,7 @@ std::string document(int pages) {
   for (int page = 0; page < pages; ++page) {
     s += "<text:h text:style-name=\"H1\" text:outline-level=\"1\">" + heading + " " +
          std::to_string(page + 1) + "</text:h>\n";
-    for (int p = 0; p < 8; ++p) s += "<text:p text:style-name=\"P1\">" + paragraph + "</text:p>\n";
+    for (int p = 0; p < 4; ++p) s += "<text:p text:style-name=\"P1\">" + paragraph + "</text:p>\n";
     if (page % 5 == 4) {
       s += "<table:table table:name=\"T" + std::to_string(page) +
            "\"><table:table-column table:number-columns-repeated=\"3\"/>";
