@@ -1,5 +1,6 @@
 #include "ts/office/office.hpp"
 
+#include <signal.h>
 #include <unistd.h>
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
@@ -102,6 +103,11 @@ Reference<css::uno::XComponentContext> localContext() {
   static std::once_flag once;
   static Reference<css::uno::XComponentContext> context;
   std::call_once(once, [] {
+    // The bridge writes to a pipe the office closes when it quits: a write then must fail,
+    // not kill this process with SIGPIPE (where nobody has taken the signal already).
+    struct sigaction current {};
+    if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+      signal(SIGPIPE, SIG_IGN);
     // The URE finds its types and services through the office's fundamentalrc.
     rtl::Bootstrap::set("URE_BOOTSTRAP",
                         "vnd.sun.star.pathname:" TS_LO_PROGRAM_DIR "/fundamentalrc");
