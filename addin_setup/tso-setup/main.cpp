@@ -5,6 +5,7 @@
 #include <getopt.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -90,9 +91,9 @@ int main(int argc, char** argv) {
       }
       case kRemove: remove = true; break;
       case kHeadless: options.headless = true; break;
-      case kProfile: options.profile = optarg; break;
+      case kProfile: options.profile = std::filesystem::absolute(optarg).string(); break;
       case kPipe: options.pipe = optarg; break;
-      case kAddinDir: folder = optarg; break;
+      case kAddinDir: folder = std::filesystem::absolute(optarg).string(); break;
       case 'h': usage(); return 0;
       default:
         usageError(optopt != 0 && optopt < 256
