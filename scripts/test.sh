@@ -56,4 +56,32 @@ office=(--headless --profile "$prefix/office-profile" --pipe "tessaro-ci-$$")
 "$prefix/bin/tso-setup" --remove "${office[@]}" > "$prefix/tso-setup.log" ||
   { cat "$prefix/tso-setup.log" >&2; echo "tso-setup did not remove the add-in" >&2; exit 1; }
 pkill -f -- "--accept=pipe,name=tessaro-ci-$$;" || true  # Writer was left running, as asked
+
+echo "== Debian packages"
+# Made by CPack, installed with apt-get on this machine, used from their installed files only,
+# then removed.
+(cd build/release && rm -f ./*.deb && cpack -G DEB > /dev/null)
+packages=(libtslib1 libtslib-dev tessaro-tools tessaro postgresql-15-tessaro tessaro-office)
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+  "$PWD"/build/release/*.deb > /dev/null
+smoke=$(mktemp -d "${TMPDIR:-/tmp}/tessaro-smoke.XXXXXX")
+trap 'rm -rf "$prefix" "$smoke"' EXIT
+/usr/bin/tsconv -f tcvn3 -t utf8 examples/sample.tcvn3.txt | cmp - examples/sample.utf8.txt
+for page in tsconv tsweb tsdata tso-setup; do man -w "$page" > /dev/null; done
+man -w 3 libtslib > /dev/null
+desktop-file-validate /usr/share/applications/tsweb.desktop /usr/share/applications/tsdata.desktop \
+  /usr/share/applications/tso-setup.desktop
+cc -std=c11 -Wall -Werror examples/c/convert.c $(pkg-config --cflags --libs tslib) -o "$smoke/convert"
+got=$("$smoke/convert" | head -1)
+[ "$got" = "UTF-8 (10 bytes): Việt Nam" ] || { echo "unexpected output of the packaged library: $got" >&2; exit 1; }
+[ -f /usr/lib/postgresql/15/lib/tessaro.so ] && [ -f /usr/share/tessaro/Tessaro_O21.oxt ] ||
+  { echo "the extensions are not where the packages should put them" >&2; exit 1; }
+bash -c '. /usr/share/bash-completion/completions/tsconv && _tessaro_charsets 44 | grep -qx tcvn3' ||
+  { echo "the installed completion does not list the charsets" >&2; exit 1; }
+DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq --purge "${packages[@]}" > /dev/null
+for f in /usr/bin/tsconv /usr/lib/libtslib.so.1 /usr/share/tessaro /usr/include/tslib.h; do
+  [ ! -e "$f" ] || { echo "$f is left after the packages were removed" >&2; exit 1; }
+done
 echo "All tests passed."
