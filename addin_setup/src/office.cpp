@@ -57,6 +57,18 @@ rtl::OUString ou(const std::string& utf8Text) {
 
 Any text(const std::string& utf8Text) { return Any(ou(utf8Text)); }
 
+css::uno::Sequence<css::beans::PropertyValue> properties(
+    std::initializer_list<std::pair<const char*, Any>> values) {
+  css::uno::Sequence<css::beans::PropertyValue> seq(static_cast<sal_Int32>(values.size()));
+  auto* p = seq.getArray();
+  for (const auto& [name, value] : values) {
+    p->Name = rtl::OUString::createFromAscii(name);
+    p->Value = value;
+    ++p;
+  }
+  return seq;
+}
+
 namespace {
 
 // An exception held in an Any as "Type: message", with the exception it wraps (the error an

@@ -38,17 +38,6 @@ constexpr const char* kCalcModule = "com.sun.star.sheet.SpreadsheetDocument";
   throw css::uno::RuntimeException(ou(message));
 }
 
-Sequence<PropertyValue> props(std::initializer_list<std::pair<const char*, Any>> values) {
-  Sequence<PropertyValue> seq(static_cast<sal_Int32>(values.size()));
-  auto* p = seq.getArray();
-  for (const auto& [name, value] : values) {
-    p->Name = rtl::OUString::createFromAscii(name);
-    p->Value = value;
-    ++p;
-  }
-  return seq;
-}
-
 Any prop(const Sequence<PropertyValue>& seq, const char* name) {
   for (const auto& p : seq)
     if (p.Name.equalsAscii(name)) return p.Value;
@@ -492,15 +481,16 @@ void Routines::addToolItems(Office& office, const Object& container,
       const ToolItem& item = list[n];
       sal_Int32 at = container.call("getCount").get<sal_Int32>();
       if (item.beginGroup) {
-        container.call("insertByIndex",
-                       {Any(at++), Any(props({{"Type", Any(css::ui::ItemType::SEPARATOR_LINE)}}))});
+        container.call(
+            "insertByIndex",
+            {Any(at++), Any(properties({{"Type", Any(css::ui::ItemType::SEPARATOR_LINE)}}))});
       }
       // Add, then set the properties one by one, as the command bars were.
-      Sequence<PropertyValue> p = props({{"Type", Any(css::ui::ItemType::DEFAULT)},
-                                         {"CommandURL", text("")},
-                                         {"Label", text("")},
-                                         {"Style", Any(sal_Int16(0))},
-                                         {"IsVisible", Any(true)}});
+      Sequence<PropertyValue> p = properties({{"Type", Any(css::ui::ItemType::DEFAULT)},
+                                              {"CommandURL", text("")},
+                                              {"Label", text("")},
+                                              {"Style", Any(sal_Int16(0))},
+                                              {"IsVisible", Any(true)}});
       container.call("insertByIndex", {Any(at), Any(p)});
       setProp(p, "Label", text(officeLabel(item.caption)));
       container.call("replaceByIndex", {Any(at), Any(p)});
@@ -514,8 +504,9 @@ void Routines::addToolItems(Office& office, const Object& container,
       container.call("replaceByIndex", {Any(at), Any(p)});
       // The face: our icon for the command.
       const std::string icon = iconPath(item.faceId);
-      const Any graphic = office.service("com.sun.star.graphic.GraphicProvider")
-                              .call("queryGraphic", {Any(props({{"URL", text(fileUrl(icon))}}))});
+      const Any graphic =
+          office.service("com.sun.star.graphic.GraphicProvider")
+              .call("queryGraphic", {Any(properties({{"URL", text(fileUrl(icon))}}))});
       Reference<css::graphic::XGraphic> g;
       if (!(graphic >>= g) || !g.is()) fail("cannot read the icon " + icon);
       const rtl::OUString command = ou(item.macroUrl);
@@ -563,19 +554,19 @@ void Routines::buildToolMenus(Office& office, const std::vector<ToolItem>& list)
     log_.run("Add the menu item " + std::to_string(n + 1), [&] {
       const ToolItem& item = list[n];
       popup.call("insertByIndex", {Any(popup.call("getCount").get<sal_Int32>()),
-                                   Any(props({{"Type", Any(css::ui::ItemType::DEFAULT)},
-                                              {"Label", text(officeLabel(item.caption))},
-                                              {"CommandURL", text(item.macroUrl)},
-                                              {"Style", Any(sal_Int16(0))}}))});
+                                   Any(properties({{"Type", Any(css::ui::ItemType::DEFAULT)},
+                                                   {"Label", text(officeLabel(item.caption))},
+                                                   {"CommandURL", text(item.macroUrl)},
+                                                   {"Style", Any(sal_Int16(0))}}))});
     });
   }
   log_.run(std::string("Put the menu ") + kMenuCaption + " on the menu bar", [&] {
     const Object bar = office.wrap(menuBar);
     bar.call("insertByIndex",
-             {bar.call("getCount"), Any(props({{"Type", Any(css::ui::ItemType::DEFAULT)},
-                                               {"Label", text(officeLabel(kMenuCaption))},
-                                               {"CommandURL", text(kPopupCommand)},
-                                               {"ItemDescriptorContainer", popup.value()}}))});
+             {bar.call("getCount"), Any(properties({{"Type", Any(css::ui::ItemType::DEFAULT)},
+                                                    {"Label", text(officeLabel(kMenuCaption))},
+                                                    {"CommandURL", text(kPopupCommand)},
+                                                    {"ItemDescriptorContainer", popup.value()}}))});
     manager.call("replaceSettings", {text(kMenuBarUrl), menuBar});
   });
 
@@ -600,10 +591,10 @@ void Routines::buildToolMenus(Office& office, const std::vector<ToolItem>& list)
       if (target.empty()) fail("there is no toolbar to show");
       const Object states = office.service("com.sun.star.ui.WindowStateConfiguration")
                                 .callObject("getByName", {text(kImpressModule)});
-      const Any state = Any(props({{"UIName", text(kToolbarName)},
-                                   {"Visible", Any(true)},
-                                   {"Docked", Any(true)},
-                                   {"DockingArea", Any(sal_Int16(0))}}));
+      const Any state = Any(properties({{"UIName", text(kToolbarName)},
+                                        {"Visible", Any(true)},
+                                        {"Docked", Any(true)},
+                                        {"DockingArea", Any(sal_Int16(0))}}));
       states.call(
           states.call("hasByName", {text(target)}).get<bool>() ? "replaceByName" : "insertByName",
           {text(target), state});

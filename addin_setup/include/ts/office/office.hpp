@@ -3,13 +3,16 @@
 // Invocation service.
 #pragma once
 
+#include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/script/XInvocation2.hpp>
 #include <com/sun/star/uno/Any.hxx>
 #include <com/sun/star/uno/Reference.hxx>
+#include <com/sun/star/uno/Sequence.hxx>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ts::office {
@@ -23,6 +26,9 @@ std::string utf8(const rtl::OUString& text);
 rtl::OUString ou(const std::string& utf8Text);
 // An Any holding a string.
 Any text(const std::string& utf8Text);
+// A sequence of named values, as the office's methods take them.
+css::uno::Sequence<css::beans::PropertyValue> properties(
+    std::initializer_list<std::pair<const char*, Any>> values);
 // The message of the exception being handled (UNO, standard or other), for reports.
 std::string currentError();
 

@@ -103,8 +103,8 @@ class Routines {
   void quit(std::unique_ptr<Office>& office);
   void removeOldExtensions(Office& office);
   // Deletes the toolbars and menu bar pop-ups titled `names`, but not the toolbar at `keep`.
-  void removeCommandBars(Office& office, const char* module,
-                         const std::vector<std::string>& names, const std::string& keep = {});
+  void removeCommandBars(Office& office, const char* module, const std::vector<std::string>& names,
+                         const std::string& keep = {});
   void addExtension(Office& office);
   void showApplication(Office& office, App app);
   void checkInstalled(Office& office, App app);

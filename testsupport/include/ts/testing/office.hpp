@@ -79,25 +79,12 @@ class ScratchOffice {
   std::unique_ptr<office::Office> office_;
 };
 
-inline com::sun::star::uno::Sequence<com::sun::star::beans::PropertyValue> properties(
-    std::initializer_list<std::pair<const char*, office::Any>> values) {
-  com::sun::star::uno::Sequence<com::sun::star::beans::PropertyValue> seq(
-      static_cast<sal_Int32>(values.size()));
-  auto* p = seq.getArray();
-  for (const auto& [name, value] : values) {
-    p->Name = rtl::OUString::createFromAscii(name);
-    p->Value = value;
-    ++p;
-  }
-  return seq;
-}
-
 // A new hidden document of a factory ("swriter", "scalc", "simpress").
 inline office::Object newDocument(office::Office& o, const std::string& factory) {
-  return o.desktop().callObject(
-      "loadComponentFromURL",
-      {office::text("private:factory/" + factory), office::text("_blank"),
-       office::Any(sal_Int32(0)), office::Any(properties({{"Hidden", office::Any(true)}}))});
+  return o.desktop().callObject("loadComponentFromURL",
+                                {office::text("private:factory/" + factory), office::text("_blank"),
+                                 office::Any(sal_Int32(0)),
+                                 office::Any(office::properties({{"Hidden", office::Any(true)}}))});
 }
 
 // Runs a macro of the installed add-in with arguments; its result.
