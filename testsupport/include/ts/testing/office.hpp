@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -60,18 +61,25 @@ class ScratchOffice {
   // Drops the connection (routines of the installer attach on their own).
   void detach() { office_.reset(); }
 
+  // Quits the office; one that will not quit, or hangs on its way out, is killed.
   void quit() {
     if (!office_) office_ = office::Office::attach(options_);
     if (office_) {
       std::string why;
-      if (!office_->quit(&why)) {
-        std::fprintf(stderr, "LibreOffice of %s did not quit (%s): killed\n",
-                     options_.profile.c_str(), why.c_str());
-        const std::string cmd = "pkill -KILL -f -- '" + options_.pipe + "'";
-        if (std::system(cmd.c_str()) != 0) std::fprintf(stderr, "pkill found nothing\n");
-      }
+      if (!office_->quit(&why))
+        std::fprintf(stderr, "LibreOffice of %s did not quit: %s\n", options_.profile.c_str(),
+                     why.c_str());
       office_.reset();
     }
+    // "[n]": the pattern does not match the shell that runs pgrep with it.
+    const std::string pattern = "'[n]ame=" + options_.pipe + ";'";
+    for (int i = 0; i < 40; ++i) {
+      if (std::system(("pgrep -f -- " + pattern + " > /dev/null").c_str()) != 0) return;
+      usleep(250 * 1000);
+    }
+    std::fprintf(stderr, "LibreOffice of %s is still running: killed\n", options_.profile.c_str());
+    if (std::system(("pkill -KILL -f -- " + pattern).c_str()) != 0)
+      std::fprintf(stderr, "pkill found nothing\n");
   }
 
  private:
