@@ -125,8 +125,8 @@ int main(int argc, char** argv) {
     Office& o = office.office();
     for (int round = 0; round < rounds; ++round) {
       const Object doc = o.desktop().callObject(
-          "loadComponentFromURL", {text("file://" + file.string()), text("_blank"),
-                                   Any(sal_Int32(0)), Any(properties({{"Hidden", Any(true)}}))});
+          "loadComponentFromURL", {text(fileUrl(file.string())), text("_blank"), Any(sal_Int32(0)),
+                                   Any(properties({{"Hidden", Any(true)}}))});
       const int shown = doc.getObject("CurrentController").get("PageCount").get<sal_Int32>();
       const auto start = std::chrono::steady_clock::now();
       const std::string result = utf8(ts::testing::runMacro(

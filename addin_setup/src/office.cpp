@@ -57,6 +57,13 @@ rtl::OUString ou(const std::string& utf8Text) {
 
 Any text(const std::string& utf8Text) { return Any(ou(utf8Text)); }
 
+std::string fileUrl(const std::string& path) {
+  rtl::OUString url;
+  if (osl::FileBase::getFileURLFromSystemPath(ou(path), url) != osl::FileBase::E_None)
+    return "file://" + path;
+  return utf8(url);
+}
+
 css::uno::Sequence<css::beans::PropertyValue> properties(
     std::initializer_list<std::pair<const char*, Any>> values) {
   css::uno::Sequence<css::beans::PropertyValue> seq(static_cast<sal_Int32>(values.size()));
@@ -134,13 +141,6 @@ Reference<css::uno::XComponentContext> resolve(const std::string& pipe) {
   return Reference<css::uno::XComponentContext>(
       resolver->resolve(ou("uno:pipe,name=" + pipe + ";urp;StarOffice.ComponentContext")),
       UNO_QUERY_THROW);
-}
-
-std::string fileUrl(const std::string& path) {
-  rtl::OUString url;
-  if (osl::FileBase::getFileURLFromSystemPath(ou(path), url) != osl::FileBase::E_None)
-    return "file://" + path;
-  return utf8(url);
 }
 
 using Clock = std::chrono::steady_clock;

@@ -15,7 +15,6 @@
 #include <com/sun/star/ui/UIElementType.hpp>
 #include <com/sun/star/uno/RuntimeException.hpp>
 #include <com/sun/star/uno/Sequence.hxx>
-#include <osl/file.hxx>
 
 #include <algorithm>
 #include <thread>
@@ -61,13 +60,6 @@ std::string withoutTilde(const std::string& label) {
   for (const char c : label)
     if (c != '~') s += c;
   return s;
-}
-
-std::string fileUrl(const std::string& path) {
-  rtl::OUString url;
-  if (osl::FileBase::getFileURLFromSystemPath(ou(path), url) != osl::FileBase::E_None)
-    return "file://" + path;
-  return utf8(url);
 }
 
 bool fileExists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }

@@ -24,6 +24,8 @@ using css::uno::Any;
 std::string utf8(const Any& value);
 std::string utf8(const rtl::OUString& text);
 rtl::OUString ou(const std::string& utf8Text);
+// The file URL of a path ("/a b" is "file:///a%20b").
+std::string fileUrl(const std::string& path);
 // An Any holding a string.
 Any text(const std::string& utf8Text);
 // A sequence of named values, as the office's methods take them.
