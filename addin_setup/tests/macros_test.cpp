@@ -217,6 +217,19 @@ TEST_F(AddinMacros, CaseChangesKeepEachRunInItsCharset) {
     EXPECT_EQ(runs[0].text, lower);
     EXPECT_EQ(runs[2].text, carried(tcvn));
     doc.call("close", {Any(true)});
+
+    // In Calc the selected cell is the selection.
+    const Object sheetDoc = ts::testing::newDocument(o, "scalc");
+    const Object sheet = sheetDoc.getObject("Sheets").callObject("getByIndex", {Any(sal_Int32(0))});
+    const Object a1 = sheet.callObject("getCellByPosition", {Any(sal_Int32(0)), Any(sal_Int32(0))});
+    const Object b1 = sheet.callObject("getCellByPosition", {Any(sal_Int32(1)), Any(sal_Int32(0))});
+    a1.call("setString", {text(lower)});
+    b1.call("setString", {text(lower)});
+    sheetDoc.getObject("CurrentController").call("select", {a1.value()});
+    EXPECT_EQ(run("tsChangeCaseDocument", {sheetDoc.value(), Any(true), Any(true)}), "1");
+    EXPECT_EQ(utf8(a1.call("getString")), "TIẾNG VIỆT ĐẸP");
+    EXPECT_EQ(utf8(b1.call("getString")), lower);
+    sheetDoc.call("close", {Any(true)});
   });
 }
 

@@ -323,7 +323,8 @@ def _has_selection(doc):
     if _supports(sel, "com.sun.star.text.TextRanges"):
         return any(sel.getByIndex(i).getString() for i in range(sel.getCount()))
     if _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):
-        return True
+        # Calc always has a cell selected: a selection is more than the cursor's cell.
+        return not _supports(sel, "com.sun.star.sheet.SheetCell")
     return hasattr(sel, "getCount") and sel.getCount() > 0
 
 
@@ -547,11 +548,12 @@ def Tessaro(*args):
 
 
 def tschangeCaseU(*args):
-    change_case(_document(), True, _has_selection(_document()))
+    """Capitals for the selected text (in Calc, the selected cells)."""
+    change_case(_document(), True, True)
 
 
 def tschangeCaseL(*args):
-    change_case(_document(), False, _has_selection(_document()))
+    change_case(_document(), False, True)
 
 
 def VNSpell(*args):
