@@ -164,6 +164,28 @@ std::string identifier(Office& office, const Reference<css::deployment::XPackage
   return id.IsPresent ? utf8(id.Value) : std::string();
 }
 
+Object extensionManager(Office& office) {
+  return office.singleton("com.sun.star.deployment.ExtensionManager");
+}
+
+// The user's deployed extensions with the identifier `id` (one, or none).
+std::vector<Reference<css::deployment::XPackage>> deployedWithId(Office& office,
+                                                                 const Object& manager,
+                                                                 const std::string& id) {
+  std::vector<Reference<css::deployment::XPackage>> found;
+  for (const auto& package : deployed(manager))
+    if (identifier(office, package) == id) found.push_back(package);
+  return found;
+}
+
+// Removes the user's extension with the identifier `id`, when there is one.
+void removeDeployed(Office& office, const Object& manager, const std::string& id) {
+  for (const auto& package : deployedWithId(office, manager, id))
+    manager.call("removeExtension",
+                 {text(id), office.wrap(Any(package)).call("getName"), text("user"),
+                  manager.call("createAbortChannel"), approving()});
+}
+
 }  // namespace
 
 // ---- names and items ---------------------------------------------------------------------
@@ -276,15 +298,8 @@ void Routines::quit(std::unique_ptr<Office>& office) {
 
 void Routines::removeOldExtensions(Office& office) {
   for (const char* id : kOldExtensionIds) {
-    log_.run(std::string("Remove the earlier add-in ") + id, [&] {
-      const Object manager = office.singleton("com.sun.star.deployment.ExtensionManager");
-      for (const auto& package : deployed(manager)) {
-        if (identifier(office, package) != id) continue;
-        manager.call("removeExtension",
-                     {text(id), office.wrap(Any(package)).call("getName"), text("user"),
-                      manager.call("createAbortChannel"), approving()});
-      }
-    });
+    log_.run(std::string("Remove the earlier add-in ") + id,
+             [&] { removeDeployed(office, extensionManager(office), id); });
   }
 }
 
@@ -334,13 +349,9 @@ void Routines::removeCommandBars(Office& office, const char* module,
 }
 
 void Routines::addExtension(Office& office) {
-  const Object manager = office.singleton("com.sun.star.deployment.ExtensionManager");
+  const Object manager = extensionManager(office);
   // An installed copy is replaced: adding over it would ask whether to.
-  for (const auto& package : deployed(manager))
-    if (identifier(office, package) == kExtensionId)
-      manager.call("removeExtension",
-                   {text(kExtensionId), office.wrap(Any(package)).call("getName"), text("user"),
-                    manager.call("createAbortChannel"), approving()});
+  removeDeployed(office, manager, kExtensionId);
   const Object package = manager.callObject(
       "addExtension", {text(fileUrl(oxtPath())), Any(Sequence<css::beans::NamedValue>()),
                        text("user"), manager.call("createAbortChannel"), approving()});
@@ -348,9 +359,8 @@ void Routines::addExtension(Office& office) {
 }
 
 bool Routines::extensionRegistered(Office& office) {
-  const Object manager = office.singleton("com.sun.star.deployment.ExtensionManager");
-  for (const auto& package : deployed(manager)) {
-    if (identifier(office, package) != kExtensionId) continue;
+  const Object manager = extensionManager(office);
+  for (const auto& package : deployedWithId(office, manager, kExtensionId)) {
     css::beans::Optional<css::beans::Ambiguous<sal_Bool>> state;
     office.wrap(Any(package))
         .call("isRegistered", {manager.call("createAbortChannel"), approving()}) >>= state;
@@ -427,9 +437,8 @@ void Routines::setup(App app) {
       // Registered afresh: disabled until the office says so (a bounded number of tries),
       // then enabled.
       const auto setEnabled = [&](bool enable) {
-        const Object manager = office->singleton("com.sun.star.deployment.ExtensionManager");
-        for (const auto& package : deployed(manager)) {
-          if (identifier(*office, package) != kExtensionId) continue;
+        const Object manager = extensionManager(*office);
+        for (const auto& package : deployedWithId(*office, manager, kExtensionId)) {
           manager.call(enable ? "enableExtension" : "disableExtension",
                        {Any(package), manager.call("createAbortChannel"), approving()});
           return;
@@ -603,14 +612,8 @@ void Routines::removeAll() {
   auto office = attachOrStart();
   if (!office) return;
   removeOldExtensions(*office);
-  log_.run(std::string("Remove the add-in ") + kExtensionId, [&] {
-    const Object manager = office->singleton("com.sun.star.deployment.ExtensionManager");
-    for (const auto& package : deployed(manager))
-      if (identifier(*office, package) == kExtensionId)
-        manager.call("removeExtension",
-                     {text(kExtensionId), office->wrap(Any(package)).call("getName"), text("user"),
-                      manager.call("createAbortChannel"), approving()});
-  });
+  log_.run(std::string("Remove the add-in ") + kExtensionId,
+           [&] { removeDeployed(*office, extensionManager(*office), kExtensionId); });
   for (const App app : {App::kWriter, App::kCalc, App::kImpress})
     removeCommandBars(*office, appModule(app),
                       {kOldCommandBars[0], kOldCommandBars[1], kToolbarName});
@@ -676,8 +679,8 @@ std::string shortcutCommand(Office& office, const char* module, const std::strin
 
 std::vector<std::string> userExtensions(Office& office) {
   std::vector<std::string> ids;
-  const Object manager = office.singleton("com.sun.star.deployment.ExtensionManager");
-  for (const auto& package : deployed(manager)) ids.push_back(identifier(office, package));
+  for (const auto& package : deployed(extensionManager(office)))
+    ids.push_back(identifier(office, package));
   return ids;
 }
 
