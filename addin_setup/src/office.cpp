@@ -1,6 +1,8 @@
 #include "ts/office/office.hpp"
 
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
@@ -145,6 +147,31 @@ Reference<css::uno::XComponentContext> resolve(const std::string& pipe) {
 
 using Clock = std::chrono::steady_clock;
 
+// The process listening on a named office pipe, from the peer credentials of a connection of
+// our own to the pipe's socket (the office keeps it in /tmp, else /var/tmp); -1 when none
+// answers.  The office takes the short connection for a client that left at once.
+int pipeListener(const std::string& pipe) {
+  for (const char* dir : {"/tmp", "/var/tmp"}) {
+    const std::string path =
+        std::string(dir) + "/OSL_PIPE_" + std::to_string(getuid()) + "_" + pipe;
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    if (path.size() >= sizeof addr.sun_path) continue;
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    int pid = -1;
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0) {
+      ucred cred{};
+      socklen_t len = sizeof cred;
+      if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0) pid = cred.pid;
+    }
+    close(fd);
+    if (pid > 0) return pid;
+  }
+  return -1;
+}
+
 // The extension manager's questions ("about to be installed", a version to replace) answered
 // with yes, as a user who asked for the installation would; progress is not shown.
 class Approver
@@ -254,7 +281,7 @@ std::unique_ptr<Office> Office::attachOrStart(const OfficeOptions& options, std:
     if (eq != std::string::npos)
       setenv(assignment.substr(0, eq).c_str(), assignment.substr(eq + 1).c_str(), 1);
   }
-  const platform::StartedProgram started = platform::startProgram(argv);
+  platform::StartedProgram started = platform::startProgram(argv);
   if (started.pid < 0) {
     if (why != nullptr) *why = "cannot start " + program + ": " + std::strerror(started.error);
     return nullptr;
@@ -264,16 +291,24 @@ std::unique_ptr<Office> Office::attachOrStart(const OfficeOptions& options, std:
   int status = -1;
   while (Clock::now() < deadline) {
     if (auto office = attach(options)) {
-      office->pid_ = started.pid;
+      // A program that handed its work to a running office has ended: nothing of ours runs.
+      office->pid_ = status < 0 ? started.pid : -1;
       return office;
     }
     if (status < 0) {
       status = platform::programStatus(started.pid);
       if (status >= 0) endedAt = Clock::now();
     }
-    // A program that handed the pipe to a running office ends at once with 0; one that
-    // failed is given a few seconds for an office it may have woken.
+    // A program that failed is given a few seconds for an office it may have woken.
     if (status > 0 && Clock::now() - endedAt > std::chrono::seconds(5)) break;
+    // One that handed the pipe to a running office ends at once with 0 and the pipe soon
+    // answers; when it does not, that office was on its way out: start again.
+    if (status == 0 && Clock::now() - endedAt > std::chrono::seconds(10)) {
+      const platform::StartedProgram again = platform::startProgram(argv);
+      if (again.pid < 0) break;
+      started = again;
+      status = -1;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }
   if (status < 0) platform::releaseProgram(started.pid);
@@ -333,6 +368,9 @@ Object Office::singleton(const char* name) {
 Object Office::desktop() { return service("com.sun.star.frame.Desktop"); }
 
 bool Office::quit(std::string* why) {
+  // The office's own process, whoever started it: the pipe closes before it has ended, and
+  // until it has, a new office of the same profile would hand over to it or find it locked.
+  const int listener = pipeListener(pipe_);
   try {
     bool agreed = false;
     if (!(desktop().call("terminate") >>= agreed) || !agreed) {
@@ -346,16 +384,31 @@ bool Office::quit(std::string* why) {
   }
   context_.clear();
   invocationFactory_.clear();
-  // Release wait: the office has gone when its pipe no longer answers and a process started
-  // here has ended; a new office can then take the profile.
-  const auto deadline = Clock::now() + std::chrono::seconds(60);
-  while (Clock::now() < deadline) {
-    const bool processGone = pid_ <= 0 || platform::programStatus(pid_) >= 0;
-    if (processGone) pid_ = -1;
-    if (processGone && attach({pipe_, {}, {}, false, 0, {}}) == nullptr) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  // Release wait: the office has gone when its pipe no longer answers, its process has ended
+  // and so has a process started here; a new office can then take the profile.
+  const auto pipeAnswers = [&] { return attach({pipe_, {}, {}, false, 0, {}}) != nullptr; };
+  const auto waitGone = [&](int seconds) {
+    const auto deadline = Clock::now() + std::chrono::seconds(seconds);
+    while (Clock::now() < deadline) {
+      if (pid_ > 0 && platform::programStatus(pid_) >= 0) pid_ = -1;
+      if (pid_ <= 0 && !platform::processRunning(listener) && !pipeAnswers()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+  };
+  if (waitGone(30)) return true;
+  if (!pipeAnswers() && platform::processRunning(listener)) {
+    // Its pipe closed and its documents with it, but the process stays: an office hung on its
+    // way out is ended, or no office of that profile could start again.
+    platform::endProcess(listener, 5000);
+    if (waitGone(10)) {
+      if (why != nullptr) *why = "LibreOffice hung on its way out and was ended";
+      return true;
+    }
+  } else if (waitGone(30)) {
+    return true;
   }
-  if (why != nullptr) *why = "LibreOffice agreed to quit but was still running after 60 seconds";
+  if (why != nullptr) *why = "LibreOffice agreed to quit but was still running after a minute";
   return false;
 }
 

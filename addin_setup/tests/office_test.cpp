@@ -103,8 +103,15 @@ TEST_F(AddinSetup, EachApplicationsRoutinesInstallTheAddinAndLeaveTheUsersOwn) {
       office_->detach();
     }
 
+    const auto failed = [](const StepLog& log) {
+      std::string s;
+      for (const auto& step : log.steps())
+        if (!step.ok) s += step.what + ": " + step.error + "\n";
+      return s;
+    };
     StepLog writerLog;
-    ASSERT_TRUE(installInto(App::kWriter, office_->options(), folder_, writerLog));
+    ASSERT_TRUE(installInto(App::kWriter, office_->options(), folder_, writerLog))
+        << failed(writerLog);
     {
       Office& o = office_->office();
       const auto ids = userExtensions(o);
@@ -124,14 +131,9 @@ TEST_F(AddinSetup, EachApplicationsRoutinesInstallTheAddinAndLeaveTheUsersOwn) {
 
     // Calc: installed, registered, and the office quit at the end.
     StepLog calcLog;
-    ASSERT_TRUE(installInto(App::kCalc, office_->options(), folder_, calcLog));
+    ASSERT_TRUE(installInto(App::kCalc, office_->options(), folder_, calcLog)) << failed(calcLog);
     EXPECT_EQ(Office::attach(office_->options()), nullptr) << "Calc's setup quits the office";
-    const auto failed = [](const StepLog& log) {
-      std::string s;
-      for (const auto& step : log.steps())
-        if (!step.ok) s += step.what + ": " + step.error + "\n";
-      return s;
-    };
+
     EXPECT_EQ(failed(calcLog), "");
 
     // Impress, twice: one toolbar and one menu whatever the number of runs.
@@ -165,6 +167,33 @@ TEST_F(AddinSetup, EachApplicationsRoutinesInstallTheAddinAndLeaveTheUsersOwn) {
     EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+U"), macroUrl("tschangeCaseU"));
     EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+L"), macroUrl("tschangeCaseL"));
     EXPECT_TRUE(has(userExtensions(o), "example.user.other"));
+  });
+}
+
+TEST_F(AddinSetup, StartAndQuitMeetNoOfficeOnItsWayOut) {
+  ts::testing::guard([&] {
+    // A start that handed its work to an office on its way out ends with 0 and the pipe never
+    // answers: it is made again.  (The first start here only ends with 0.)
+    const auto script = dir_ / "soffice";
+    ts::testing::writeFile(script, "#!/bin/sh\nif [ ! -e '" + (dir_ / "handed").string() +
+                                       "' ]; then : > '" + (dir_ / "handed").string() +
+                                       "'; exit 0; fi\nexec soffice \"$@\"\n");
+    std::filesystem::permissions(script, std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    auto options = office_->options();
+    options.program = script.string();
+    std::string why;
+    auto started = Office::attachOrStart(options, &why);
+    ASSERT_NE(started, nullptr) << why;
+    EXPECT_TRUE(started->startedHere());
+    started.reset();
+    // Quit of an office attached to, not started here (as the routines find the user's),
+    // waits for the office itself: the next start of the profile must not meet it.
+    auto o = Office::attach(office_->options());
+    ASSERT_NE(o, nullptr);
+    EXPECT_FALSE(o->startedHere());
+    ASSERT_TRUE(o->quit(&why)) << why;
+    EXPECT_FALSE(office_->running()) << "an office of the profile still runs after the quit";
   });
 }
 

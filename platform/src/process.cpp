@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 extern char** environ;
 
@@ -111,6 +112,36 @@ int programStatus(int pid) {
 
 void releaseProgram(int pid) {
   if (pid > 0) g_started.push_back(pid);
+}
+
+bool processRunning(int pid) {
+  if (pid <= 0) return false;
+  const int fd = open(("/proc/" + std::to_string(pid) + "/stat").c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char buf[512];
+  const ssize_t n = read(fd, buf, sizeof buf - 1);
+  close(fd);
+  if (n <= 0) return false;
+  buf[n] = '\0';
+  // "pid (name) S ...": the state follows the last parenthesis (the name may hold one).
+  const char* paren = std::strrchr(buf, ')');
+  if (paren == nullptr || paren[1] != ' ') return true;
+  return paren[2] != 'Z' && paren[2] != 'X';
+}
+
+bool endProcess(int pid, int graceMs) {
+  if (pid <= 0) return false;
+  const auto waitEnd = [pid, graceMs] {
+    for (int waited = 0; processRunning(pid); waited += 20) {
+      if (waited >= graceMs) return false;
+      usleep(20 * 1000);
+    }
+    return true;
+  };
+  kill(pid, SIGTERM);
+  if (waitEnd()) return true;
+  kill(pid, SIGKILL);
+  return waitEnd();
 }
 
 std::string findOnPath(const std::string& program) {

@@ -255,10 +255,27 @@ TEST_F(Platform, Processes) {
   p = startProgram({"sleep", "5"});
   ASSERT_EQ(p.error, 0);
   EXPECT_EQ(programStatus(p.pid), -1);
+  EXPECT_TRUE(processRunning(p.pid));
   kill(p.pid, SIGTERM);
+  // Ended but not collected yet: no longer running.
+  for (int i = 0; i < 300 && processRunning(p.pid); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_FALSE(processRunning(p.pid));
   for (int i = 0; i < 300 && (status = programStatus(p.pid)) < 0; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_EQ(status, 128 + SIGTERM);
+  EXPECT_FALSE(processRunning(p.pid));
+  EXPECT_TRUE(processRunning(getpid()));
+  EXPECT_FALSE(processRunning(-1));
+
+  // Ending: SIGTERM, and SIGKILL for a process that ignores it.
+  p = startProgram({"sleep", "30"});
+  EXPECT_TRUE(endProcess(p.pid, 2000));
+  EXPECT_EQ(programStatus(p.pid), 128 + SIGTERM);
+  p = startProgram({"sh", "-c", "trap '' TERM; exec sleep 30"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the trap is set
+  EXPECT_TRUE(endProcess(p.pid, 300));
+  EXPECT_EQ(programStatus(p.pid), 128 + SIGKILL);
 }
 
 TEST_F(Platform, ProfileSectionsAreStoresOfTheirOwn) {

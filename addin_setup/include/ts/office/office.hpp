@@ -89,9 +89,9 @@ class Office {
   static Any commandEnvironment();
   bool startedHere() const { return pid_ > 0; }
 
-  // Quit: asks the office to end.  True when it agreed and has gone (its pipe closed, a
-  // process started here ended); false when it refused (unsaved documents) and stays.  The
-  // connection is unusable after a true answer.
+  // Quit: asks the office to end.  True when it agreed and has gone (its pipe closed, its
+  // process and a process started here ended); false when it refused (unsaved documents) and
+  // stays.  The connection is unusable after a true answer.
   bool quit(std::string* why = nullptr);
 
   // The pipe name the options give.

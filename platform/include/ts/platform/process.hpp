@@ -30,6 +30,13 @@ int programStatus(int pid);
 // Stops watching a program that still runs; it is collected after it ends.
 void releaseProgram(int pid);
 
+// Whether a process runs (any process of the user's, not only one started here); one that has
+// ended but is not yet collected by its parent counts as ended.
+bool processRunning(int pid);
+// Ends a process: SIGTERM, and SIGKILL when it still runs `graceMs` later.  True when it has
+// ended (within another `graceMs`).
+bool endProcess(int pid, int graceMs);
+
 // The full path of a program found on PATH, or empty.
 std::string findOnPath(const std::string& program);
 

@@ -71,16 +71,25 @@ class ScratchOffice {
                      why.c_str());
       office_.reset();
     }
-    // "[n]": the pattern does not match the shell that runs pgrep with it.
-    const std::string pattern = "'[n]ame=" + options_.pipe + ";'";
     for (int i = 0; i < 40; ++i) {
-      if (std::system(("pgrep -f -- " + pattern + " > /dev/null").c_str()) != 0) return;
+      if (!running()) return;
       usleep(250 * 1000);
     }
     std::fprintf(stderr, "LibreOffice of %s is still running: killed\n", options_.profile.c_str());
-    if (std::system(("pkill -KILL -f -- " + pattern).c_str()) != 0)
+    if (std::system(("pkill -KILL -f -- " + pattern()).c_str()) != 0)
       std::fprintf(stderr, "pkill found nothing\n");
   }
+
+  // Whether a process of this office (one given its pipe) runs.
+  bool running() const {
+    return std::system(("pgrep -f -- " + pattern() + " > /dev/null").c_str()) == 0;
+  }
+
+ private:
+  // "[n]": the pattern does not match the shell that runs pgrep with it.
+  std::string pattern() const { return "'[n]ame=" + options_.pipe + ";'"; }
+
+ public:
 
  private:
   office::OfficeOptions options_;
