@@ -36,8 +36,12 @@ class ScratchTest : public ::testing::Test {
   void SetUp() override {
     static const fs::path base = fs::temp_directory_path();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = base / ("ts-test-" + std::to_string(getpid()) + "-" + info->test_suite_name() + "-" +
-                   info->name());
+    // One folder, also for parameterised tests ("Drivers/Odbc", "Case/0").
+    std::string name = "ts-test-" + std::to_string(getpid()) + "-" + info->test_suite_name() +
+                       "-" + info->name();
+    for (char& c : name)
+      if (c == '/') c = '_';
+    dir_ = base / name;
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
