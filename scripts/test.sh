@@ -55,7 +55,11 @@ office=(--headless --profile "$prefix/office-profile" --pipe "tessaro-ci-$$")
   { cat "$prefix/tso-setup.log" >&2; echo "tso-setup did not install the add-in" >&2; exit 1; }
 "$prefix/bin/tso-setup" --remove "${office[@]}" > "$prefix/tso-setup.log" ||
   { cat "$prefix/tso-setup.log" >&2; echo "tso-setup did not remove the add-in" >&2; exit 1; }
-pkill -f -- "--accept=pipe,name=tessaro-ci-$$;" || true  # Writer was left running, as asked
+if pgrep -f -- "--accept=pipe,name=tessaro-ci-$$;" > /dev/null; then
+  pkill -f -- "--accept=pipe,name=tessaro-ci-$$;" || true
+  echo "tso-setup --headless left the office it started running" >&2
+  exit 1
+fi
 
 echo "== Debian packages"
 # Made by CPack, installed with apt-get on this machine, used from their installed files only,

@@ -252,6 +252,8 @@ TEST_F(AddinSetup, CommandLineInstallsAndRemovesWithoutATrace) {
     EXPECT_NE(r.out.find("  ok      Add the items 1 to 5 to the toolbar\n"), std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("TS- installed in LibreOffice Impress\n"), std::string::npos) << r.out;
+    // The windowless office it started is not left running unseen.
+    EXPECT_FALSE(office_->running());
     {
       Office& o = office_->office();
       ASSERT_TRUE(has(userExtensions(o), kExtensionId));

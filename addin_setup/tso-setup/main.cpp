@@ -5,8 +5,9 @@
 #include <getopt.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,8 @@ void usage() {
       "everything the add-in added.  Each step is printed; the exit status is 0 when the\n"
       "add-in ended up installed (or, with --remove, wholly removed).\n"
       "\n"
-      "  --headless        start LibreOffice without windows when it is not running\n"
+      "  --headless        start LibreOffice without windows when it is not running,\n"
+      "                    and quit it at the end\n"
       "  --profile DIR     a LibreOffice user profile of its own (default: the user's)\n"
       "  --pipe NAME       the pipe LibreOffice listens on (default tessaro-setup-UID)\n"
       "  --addin-dir DIR   where Tessaro_O21.oxt and its icons lie\n"
@@ -106,17 +108,30 @@ int main(int argc, char** argv) {
   if (remove == !apps.empty()) usageError("give either --install APP or --remove");
 
   ts::office::StepLog log(printStep);
+  // An office without windows that this command starts has nothing to show afterwards: it is
+  // quit at the end rather than left running unseen.  One that already ran stays.
+  const bool quitAtEnd = options.headless && ts::office::Office::attach(options) == nullptr;
+  const auto quitIfStarted = [&] {
+    if (quitAtEnd)
+      if (auto office = ts::office::Office::attach(options))
+        log.run("Quit LibreOffice", [&] {
+          std::string why;
+          if (!office->quit(&why)) throw std::runtime_error(why);
+        });
+  };
   if (remove) {
     std::printf("Removing the Tessaro add-in from LibreOffice\n");
     const bool ok = ts::office::removeAddin(options, folder, log);
+    quitIfStarted();
     std::printf("%s\n", ok ? "The add-in is removed." : "The add-in was NOT wholly removed.");
     return ok ? 0 : 1;
   }
   bool all = true;
-  for (const App app : apps) {
-    std::printf("Installing TS-%s\n", ts::office::appCaption(app));
-    const bool installed = ts::office::installInto(app, options, folder, log);
-    std::printf("%s\n", ts::office::statusAfterRun(app, installed).c_str());
+  for (std::size_t i = 0; i < apps.size(); ++i) {
+    std::printf("Installing TS-%s\n", ts::office::appCaption(apps[i]));
+    const bool installed = ts::office::installInto(apps[i], options, folder, log);
+    if (i + 1 == apps.size()) quitIfStarted();  // the last line says how it ended
+    std::printf("%s\n", ts::office::statusAfterRun(apps[i], installed).c_str());
     all = all && installed;
   }
   return all ? 0 : 1;
