@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ts/office/installer.hpp"
+#include "ts/platform/options.hpp"
 
 #ifdef TS_WITH_WINDOW
 #include "setup_window.hpp"
@@ -61,6 +62,7 @@ int main(int argc, char** argv) {
   if (argc == 1) return ts::office::window::runWindow(argc, argv, options);
 #endif
   enum { kInstall = 1000, kRemove, kHeadless, kProfile, kPipe, kAddinDir };
+  static const char kShortOptions[] = "h";
   static const option kOptions[] = {{"install", required_argument, nullptr, kInstall},
                                     {"remove", no_argument, nullptr, kRemove},
                                     {"headless", no_argument, nullptr, kHeadless},
@@ -74,7 +76,7 @@ int main(int argc, char** argv) {
   std::string folder = ts::office::addinFolder();
   opterr = 0;
   for (;;) {
-    const int c = getopt_long(argc, argv, "h", kOptions, nullptr);
+    const int c = getopt_long(argc, argv, kShortOptions, kOptions, nullptr);
     if (c == -1) break;
     switch (c) {
       case kInstall: {
@@ -98,10 +100,7 @@ int main(int argc, char** argv) {
       case kAddinDir: folder = std::filesystem::absolute(optarg).string(); break;
       case 'h': usage(); return 0;
       default:
-        usageError(optopt != 0 && optopt < 256
-                       ? std::string("missing argument of '-") + static_cast<char>(optopt) + "'"
-                       : std::string("unknown option or missing argument '") + argv[optind - 1] +
-                             "'");
+        usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
     }
   }
   if (optind < argc) usageError(std::string("unexpected argument '") + argv[optind] + "'");

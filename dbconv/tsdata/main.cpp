@@ -17,6 +17,7 @@
 #include "ts/converter.hpp"
 #include "ts/db/backend.hpp"
 #include "ts/db/conversion.hpp"
+#include "ts/platform/options.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/unicode.hpp"
 #include "ts/utf.hpp"
@@ -312,6 +313,7 @@ int main(int argc, char** argv) {
   long dryRun = -1;
   std::vector<Named> named;
   enum { kList = 1000, kDetect, kDryRun, kForce, kBackup, kTable, kColumn, kListCharsets };
+  static const char kShortOptions[] = "f:t:h";
   static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
                                     {"to", required_argument, nullptr, 't'},
                                     {"list", no_argument, nullptr, kList},
@@ -326,7 +328,7 @@ int main(int argc, char** argv) {
                                     {nullptr, 0, nullptr, 0}};
   opterr = 0;
   for (;;) {
-    const int c = getopt_long(argc, argv, "f:t:h", kOptions, nullptr);
+    const int c = getopt_long(argc, argv, kShortOptions, kOptions, nullptr);
     if (c == -1) break;
     switch (c) {
       case 'f': from = charset(optarg, true); break;
@@ -356,10 +358,7 @@ int main(int argc, char** argv) {
         return 0;
       case 'h': usage(); return 0;
       default:
-        usageError(optopt != 0 && optopt < 256
-                       ? std::string("missing argument of '-") + static_cast<char>(optopt) + "'"
-                       : std::string("unknown option or missing argument '") + argv[optind - 1] +
-                             "'");
+        usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
     }
   }
   if (optind == argc) usageError("name a database");

@@ -18,6 +18,7 @@
 
 #include "ts/platform/desktop_fonts.hpp"
 #include "ts/platform/files.hpp"
+#include "ts/platform/options.hpp"
 #include "ts/platform/paths.hpp"
 #include "ts/platform/process.hpp"
 #include "ts/platform/registry.hpp"
@@ -318,6 +319,37 @@ TEST_F(Platform, SharedBlock) {
   EXPECT_EQ(mapSharedBlock("link.map", 2048), nullptr);
   EXPECT_EQ(readFile(dir_ / "victim"), "keep me");
   EXPECT_EQ(temporaryFolder(), dir_.string());
+}
+
+// What a refused command line is told, as the user typed it.
+TEST(OptionError, SaysWhatWasTypedAndWhy) {
+  static const option kLong[] = {{"from", required_argument, nullptr, 'f'},
+                                 {"upper", no_argument, nullptr, 'u'},
+                                 {"table", required_argument, nullptr, 1000},
+                                 {nullptr, 0, nullptr, 0}};
+  const auto refused = [](std::vector<std::string> words) {
+    words.insert(words.begin(), "prog");
+    std::vector<char*> argv;
+    for (auto& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    opterr = 0;
+    optind = 0;  // a fresh scan
+    int c;
+    while ((c = getopt_long(static_cast<int>(words.size()), argv.data(), "f:u", kLong, nullptr)) !=
+           -1)
+      if (c == '?') return optionError(argv.data(), "f:u", kLong);
+    return std::string("accepted");
+  };
+  EXPECT_EQ(refused({"-x"}), "unknown option '-x'");
+  EXPECT_EQ(refused({"-ux"}), "unknown option '-x'");
+  EXPECT_EQ(refused({"--upper", "-ux"}), "unknown option '-x'");  // not the word before
+  EXPECT_EQ(refused({"-f"}), "missing argument of '-f'");
+  EXPECT_EQ(refused({"--from"}), "missing argument of '--from'");
+  EXPECT_EQ(refused({"--fr"}), "missing argument of '--fr'");
+  EXPECT_EQ(refused({"--table"}), "missing argument of '--table'");  // no letter of its own
+  EXPECT_EQ(refused({"--bogus=3"}), "unknown option '--bogus'");
+  EXPECT_EQ(refused({"--upper=yes"}), "option '--upper' takes no argument");
+  EXPECT_EQ(refused({"-f", "x", "--upper"}), "accepted");
 }
 
 }  // namespace

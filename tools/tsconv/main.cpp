@@ -31,6 +31,7 @@
 #include "ts/html.hpp"
 #include "ts/letter_case.hpp"
 #include "ts/platform/files.hpp"
+#include "ts/platform/options.hpp"
 #include "ts/stream.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/unicode.hpp"
@@ -351,6 +352,7 @@ int main(int argc, char** argv) {
   bool html = false, drop = false, translit = false, detect = false;
   std::size_t detectBytes = 65536;
   enum { kLower = 1000, kSortNames, kHtml, kTranslit, kDetect, kDetectBytes };
+  static const char kShortOptions[] = "f:t:o:lcusShV";
   static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
                                     {"to", required_argument, nullptr, 't'},
                                     {"output", required_argument, nullptr, 'o'},
@@ -381,7 +383,7 @@ int main(int argc, char** argv) {
   };
   opterr = 0;
   for (;;) {
-    const int c = getopt_long(argc, argv, "f:t:o:lcusShV", kOptions, nullptr);
+    const int c = getopt_long(argc, argv, kShortOptions, kOptions, nullptr);
     if (c == -1) break;
     switch (c) {
       case 'f': once(from, optarg, "-f"); break;
@@ -409,13 +411,7 @@ int main(int argc, char** argv) {
       case 'h': usage(stdout); return 0;
       case 'V': std::printf("tsconv %s\n", ts::kVersion); return 0;
       default:
-        if (optopt == kDetectBytes) usageError("missing argument of '--detect-bytes'");
-        if (optopt != 0 && optopt < 128 && std::strchr("fto", optopt))
-          usageError(std::string("missing argument of '-") + static_cast<char>(optopt) + "'");
-        usageError(std::string("unknown option '") +
-                   (optopt != 0 ? std::string("-") + static_cast<char>(optopt)
-                                : std::string(argv[optind - 1])) +
-                   "'");
+        usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
     }
   }
   if (list) {

@@ -12,6 +12,7 @@
 
 #include "ts/catalogue.hpp"
 #include "ts/converter.hpp"
+#include "ts/platform/options.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/web/batch_job.hpp"
 #ifdef TS_WITH_WINDOW
@@ -114,6 +115,7 @@ int main(int argc, char** argv) {
   int from = ts::kTcvn3, to = ts::kDecimalEsc;
   const ts::web::OutputFormat* format = nullptr;
   enum { kListCharsets = 1000, kListFormats };
+  static const char kShortOptions[] = "f:t:F:h";
   static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
                                     {"to", required_argument, nullptr, 't'},
                                     {"format", required_argument, nullptr, 'F'},
@@ -123,7 +125,7 @@ int main(int argc, char** argv) {
                                     {nullptr, 0, nullptr, 0}};
   opterr = 0;
   for (;;) {
-    const int c = getopt_long(argc, argv, "f:t:F:h", kOptions, nullptr);
+    const int c = getopt_long(argc, argv, kShortOptions, kOptions, nullptr);
     if (c == -1) break;
     switch (c) {
       case 'f': from = charset(optarg); break;
@@ -141,9 +143,7 @@ int main(int argc, char** argv) {
         return 0;
       case 'h': usage(); return 0;
       default:
-        usageError(optopt != 0
-                       ? std::string("missing argument of '-") + static_cast<char>(optopt) + "'"
-                       : std::string("unknown option '") + argv[optind - 1] + "'");
+        usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
     }
   }
   if (optind == argc) usageError("name the pages and folders to convert");
