@@ -296,6 +296,11 @@ void Routines::quit(std::unique_ptr<Office>& office) {
   office.reset();  // release wait: the reference is dropped
 }
 
+void Routines::quitRunning() {
+  auto office = Office::attach(options_);
+  quit(office);
+}
+
 void Routines::removeOldExtensions(Office& office) {
   for (const char* id : kOldExtensionIds) {
     log_.run(std::string("Remove the earlier add-in ") + id,

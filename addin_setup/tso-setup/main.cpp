@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -111,12 +110,7 @@ int main(int argc, char** argv) {
   // quit at the end rather than left running unseen.  One that already ran stays.
   const bool quitAtEnd = options.headless && ts::office::Office::attach(options) == nullptr;
   const auto quitIfStarted = [&] {
-    if (quitAtEnd)
-      if (auto office = ts::office::Office::attach(options))
-        log.run("Quit LibreOffice", [&] {
-          std::string why;
-          if (!office->quit(&why)) throw std::runtime_error(why);
-        });
+    if (quitAtEnd) ts::office::Routines(options, folder, log).quitRunning();
   };
   if (remove) {
     std::printf("Removing the Tessaro add-in from LibreOffice\n");

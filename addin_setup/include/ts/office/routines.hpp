@@ -78,6 +78,8 @@ class Routines {
   // Removes everything the add-in and its earlier versions added: the extensions, the
   // Impress toolbar and menu, the shortcuts.  Quits an office started for it.
   void removeAll();
+  // Quits the office listening on the pipe, when one does.
+  void quitRunning();
 
   // Builds the Impress toolbar "Tessaro Tools" and the menu "Tess&aro Tools" from `items`
   // (eight, in the order of toolItems()).
