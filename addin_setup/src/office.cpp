@@ -4,11 +4,13 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
-#include <com/sun/star/bridge/UnoUrlResolver.hpp>
-#include <com/sun/star/bridge/XUnoUrlResolver.hpp>
+#include <com/sun/star/bridge/BridgeFactory.hpp>
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/connection/Connector.hpp>
 #include <com/sun/star/deployment/DeploymentException.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/WrappedTargetException.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
 #include <com/sun/star/lang/XSingleServiceFactory.hpp>
 #include <com/sun/star/reflection/InvocationTargetException.hpp>
@@ -137,12 +139,33 @@ Reference<css::uno::XComponentContext> localContext() {
   return context;
 }
 
-Reference<css::uno::XComponentContext> resolve(const std::string& pipe) {
-  const Reference<css::bridge::XUnoUrlResolver> resolver =
-      css::bridge::UnoUrlResolver::create(localContext());
-  return Reference<css::uno::XComponentContext>(
-      resolver->resolve(ou("uno:pipe,name=" + pipe + ";urp;StarOffice.ComponentContext")),
-      UNO_QUERY_THROW);
+// A bridge of our own to the office on a pipe, whose component context is reached through
+// it.  Disposing the bridge closes the connection and ends its threads before that returns.
+Reference<css::lang::XComponent> connect(const std::string& pipe,
+                                         Reference<css::uno::XComponentContext>& context) {
+  const Reference<css::connection::XConnection> connection =
+      css::connection::Connector::create(localContext())->connect(ou("pipe,name=" + pipe));
+  const Reference<css::bridge::XBridge> bridge =
+      css::bridge::BridgeFactory::create(localContext())
+          ->createBridge("", "urp", connection, nullptr);
+  const Reference<css::lang::XComponent> component(bridge, UNO_QUERY_THROW);
+  try {
+    context.set(bridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
+  } catch (...) {
+    component->dispose();
+    throw;
+  }
+  return component;
+}
+
+void dispose(Reference<css::lang::XComponent>& bridge) {
+  if (!bridge.is()) return;
+  try {
+    bridge->dispose();
+  } catch (...) {
+    // Already gone with its connection.
+  }
+  bridge.clear();
 }
 
 using Clock = std::chrono::steady_clock;
@@ -244,7 +267,7 @@ std::unique_ptr<Office> Office::attach(const OfficeOptions& options) {
   std::unique_ptr<Office> office(new Office);
   office->pipe_ = pipeName(options);
   try {
-    office->context_ = resolve(office->pipe_);
+    office->bridge_ = connect(office->pipe_, office->context_);
     office->invocationFactory_ = office->context_->getServiceManager()->createInstanceWithContext(
         "com.sun.star.script.Invocation", office->context_);
     if (!office->invocationFactory_.is()) return nullptr;
@@ -321,6 +344,11 @@ std::unique_ptr<Office> Office::attachOrStart(const OfficeOptions& options, std:
 }
 
 Office::~Office() {
+  // Our references go first, then the connection with its threads: nothing of it is left
+  // running when the process ends.
+  context_.clear();
+  invocationFactory_.clear();
+  dispose(bridge_);
   if (pid_ > 0) platform::releaseProgram(pid_);
 }
 
@@ -384,6 +412,7 @@ bool Office::quit(std::string* why) {
   }
   context_.clear();
   invocationFactory_.clear();
+  dispose(bridge_);
   // Release wait: the office has gone when its pipe no longer answers, its process has ended
   // and so has a process started here; a new office can then take the profile.
   const auto pipeAnswers = [&] { return attach({pipe_, {}, {}, false, 0, {}}) != nullptr; };

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/script/XInvocation2.hpp>
 #include <com/sun/star/uno/Any.hxx>
 #include <com/sun/star/uno/Reference.hxx>
@@ -99,6 +100,7 @@ class Office {
 
  private:
   Office() = default;
+  css::uno::Reference<css::lang::XComponent> bridge_;  // our connection, closed with us
   css::uno::Reference<css::uno::XComponentContext> context_;
   css::uno::Reference<css::uno::XInterface> invocationFactory_;
   int pid_ = -1;
