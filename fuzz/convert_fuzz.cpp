@@ -66,12 +66,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(watchedPieces.view() == whole && streamSeen.count == wholeSeen.count,
         "the stream's watch sees what the whole text's does");
 
-  // The guess: each charset named once, confidences below 1, best score first.
+  // The guess: each charset named once, confidences below 1, best first by the confidence
+  // shown (whole percent), then by score.
   const ts::Detection d = ts::detectCharset(text);
   std::vector<int> named;
   for (std::size_t g = 0; g < d.guesses.size(); ++g) {
     check(d.guesses[g].confidence >= 0 && d.guesses[g].confidence < 1, "confidence in range");
-    if (g > 0) check(d.guesses[g - 1].score >= d.guesses[g].score, "best first");
+    if (g > 0) {
+      const auto shown = [](double c) { return static_cast<int>(c * 100 + 0.5); };
+      const int before = shown(d.guesses[g - 1].confidence), now = shown(d.guesses[g].confidence);
+      check(before > now || (before == now && d.guesses[g - 1].score >= d.guesses[g].score),
+            "best first");
+    }
     for (int c : d.guesses[g].codes) {
       check(std::find(named.begin(), named.end(), c) == named.end(), "each charset once");
       named.push_back(c);

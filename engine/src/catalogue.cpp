@@ -325,10 +325,13 @@ LetterCode writeLetter(const CharsetSelection& cs, int n) {
   return capitalRule(static_cast<int>(cs.kind), storedCode(cs, n - 80));
 }
 
+std::uint32_t windows1252CodePoint(std::uint8_t b) {
+  return b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : b;
+}
+
 LetterCode windows1252Utf8(std::uint8_t b) {
   LetterCode c;
-  unsigned cp = b;
-  if (b >= 0x80 && b < 0xA0) cp = kCp1252High[b - 0x80];
+  const std::uint32_t cp = windows1252CodePoint(b);
   c.len = static_cast<std::uint8_t>(encodeUtf8(cp, c.bytes));
   return c;
 }

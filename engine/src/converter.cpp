@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "plan.hpp"
+#include "ts/forms.hpp"
 #include "ts/unicode.hpp"
 #include "ts/utf.hpp"
 
@@ -123,17 +124,37 @@ void fillEscapeRootTable(ConversionPlan& plan) {
 }
 
 std::unique_ptr<ConversionPlan> makePlan(const ConverterState::Tables& tables,
-                                         const EngineOptions& options) {
+                                         const EngineOptions& options, std::uint32_t key) {
   auto plan = std::make_unique<ConversionPlan>();
   const CharsetSelection& src = tables.source;
   const CharsetSelection& dst = tables.destination;
-  for (int n = 1; n <= kLetterCount; ++n) plan->letter[n] = makeOutCode(writeLetter(dst, n));
-  plan->copiesUnchanged = dst.code != kUtf8;
+  const bool sourceW = formIsWindows1258(key & 0xFFFF);
+  const bool destinationW = formIsWindows1258(key >> 16);
+  for (int n = 1; n <= kLetterCount; ++n) {
+    plan->letter[n] = makeOutCode(writeLetter(dst, n));
+    // Windows-1258 writes a letter it has precomposed as that byte, as its own code page does.
+    const int b = destinationW ? windows1258Byte(letterCodePoint(n)) : -1;
+    if (b >= 0x80) {
+      LetterCode c;
+      c.len = 1;
+      c.bytes[0] = static_cast<std::uint8_t>(b);
+      plan->letter[n] = makeOutCode(c);
+    }
+  }
+  plan->windows1258Destination = destinationW;
+  plan->viqrEscapesRead = src.code == kViqr;
+  plan->viqrEscapesWrite = dst.code == kViqr;
+  plan->copiesUnchanged = dst.code != kUtf8 && dst.code != kViqr;
   for (int b = 0; b < 256; ++b) {
     const auto byte = static_cast<std::uint8_t>(b);
     LetterCode c;
-    if (!plan->copiesUnchanged && byte >= 0x80) {
-      c = windows1252Utf8(byte);
+    if (dst.code == kUtf8 && byte >= 0x80) {
+      c.len = static_cast<std::uint8_t>(
+          encodeUtf8(sourceW ? windows1258CodePoint(byte) : windows1252CodePoint(byte), c.bytes));
+    } else if (plan->viqrEscapesWrite && (isViqrEscapable(byte) || byte == kViqrTag)) {
+      c.len = 2;
+      c.bytes[0] = kViqrTag;
+      c.bytes[1] = byte;
     } else {
       c.len = 1;
       c.bytes[0] = byte;
@@ -236,7 +257,9 @@ void mapBytes(const std::array<OutCode, 256>& table, const std::uint8_t* s, std:
 
 }  // namespace
 
-void decodeWithTree(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n,
+namespace {
+
+void decodeTreeText(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n,
                     ByteBuffer& out) {
   if (n == 0) return;
   if (plan.singleByte) {
@@ -260,6 +283,121 @@ void decodeWithTree(const ConversionPlan& plan, const std::uint8_t* s, std::size
   out.commit(total);
 }
 
+}  // namespace
+
+bool isViqrEscapable(std::uint8_t b) {
+  switch (b) {
+    case '.':
+    case '?':
+    case '\'':
+    case '`':
+    case '~':
+    case '(':
+    case '^':
+    case '+':
+    case 'd':
+    case 'D':
+    case '\\': return true;
+    default: return false;
+  }
+}
+
+void decodeWithTree(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n,
+                    ByteBuffer& out) {
+  if (!plan.viqrEscapesRead) {
+    decodeTreeText(plan, s, n, out);
+    return;
+  }
+  // VIQR: a backslash makes the byte after it literal.  Nothing reads across an escape, so
+  // the text between escapes converts on its own.
+  std::size_t from = 0;
+  for (std::size_t i = 0; i + 1 < n;) {
+    const void* bs = std::memchr(s + i, '\\', n - i - 1);
+    if (bs == nullptr) break;
+    i = static_cast<std::size_t>(static_cast<const std::uint8_t*>(bs) - s);
+    if (!isViqrEscapable(s[i + 1])) {
+      ++i;
+      continue;
+    }
+    decodeTreeText(plan, s + from, i - from, out);
+    const OutCode& oc = plan.copy[s[i + 1]];
+    out.append(oc.fwd, oc.len);
+    i += 2;
+    from = i;
+  }
+  decodeTreeText(plan, s + from, n - from, out);
+}
+
+// ---------------------------------------------------------------------------------------
+// VIQR's writing pass
+
+namespace {
+
+// VIQR's own tree, to ask how a reader takes the bytes written.
+const DecodeTree& viqrTree() {
+  static const DecodeTree tree = [] {
+    CharsetSelection cs;
+    selectCharset(kViqr, kCatalogueSize, cs);
+    return DecodeTree::build(cs);
+  }();
+  return tree;
+}
+
+// Whether a reader takes byte c after the bytes p2 p1 (0: none) as part of a letter.
+bool readAsMark(std::uint8_t p2, std::uint8_t p1, std::uint8_t c) {
+  const DecodeTree& tree = viqrTree();
+  const DecodeNode& root = tree.root();
+  if (p1 == 0 || root.mark[c] != DecodeNode::kContinues) return false;
+  const DecodeNode& first = tree.node(root.child[c]);
+  if (first.mark[p1] == DecodeNode::kEnds) return true;
+  if (first.mark[p1] != DecodeNode::kContinues || p2 == 0) return false;
+  return tree.node(first.child[p1]).mark[p2] == DecodeNode::kEnds;
+}
+
+}  // namespace
+
+void ViqrEscaper::put(std::uint8_t b, ByteBuffer& to) {
+  to.push(b);
+  prev2_ = prev1_;
+  prev1_ = b;
+  if (b == 0) prev1_ = prev2_ = 0;  // a NUL ends a text
+}
+
+void ViqrEscaper::pass(ByteBuffer& out, std::size_t from, bool final) {
+  work_.clear();
+  const std::uint8_t* s = out.data() + from;
+  const std::size_t n = out.size() - from;
+  for (std::size_t i = 0; i < n;) {
+    const std::uint8_t b = s[i];
+    if (heldBackslash_) {
+      // A literal backslash: doubled where the byte after it would be taken as escaped.
+      heldBackslash_ = false;
+      if (b == kViqrTag || isViqrEscapable(b)) put('\\', work_);
+      put('\\', work_);
+      continue;
+    }
+    if (b != kViqrTag || i + 1 == n) {  // a tag is never the last byte of a piece
+      put(b, work_);
+      ++i;
+      continue;
+    }
+    const std::uint8_t c = s[i + 1];
+    i += 2;
+    if (c == '\\') {
+      heldBackslash_ = true;
+      continue;
+    }
+    if (c != kViqrTag && readAsMark(prev2_, prev1_, c)) put('\\', work_);
+    put(c, work_);
+  }
+  if (final && heldBackslash_) {
+    heldBackslash_ = false;
+    put('\\', work_);
+  }
+  out.truncate(from);
+  out.append(work_.data(), work_.size());
+}
+
 std::size_t decodeDecimalEscapes(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n,
                                  bool final, ByteBuffer& out) {
   std::size_t i = 0;
@@ -278,7 +416,8 @@ std::size_t decodeDecimalEscapes(const ConversionPlan& plan, const std::uint8_t*
     const EscapeMatch m = matchDecimalEscape(s + i, n - i, v);
     if (m == EscapeMatch::kUnknown && !final) return i;  // the next bytes decide
     if (m != EscapeMatch::kYes) {
-      out.push('\\');
+      const OutCode& oc = plan.copy['\\'];
+      out.append(oc.fwd, oc.len);
       ++i;
       continue;
     }
@@ -342,16 +481,21 @@ long matchReference(CharsetCode form, const std::uint8_t* s, std::size_t n, std:
 }
 
 // A character of a UTF-8 source the legacy destination cannot write, as the watch says.
-void writeForeign(ForeignCharacters& foreign, std::uint32_t cp, std::uint64_t offset,
-                  const std::uint8_t* bytes, std::size_t len, ByteBuffer& out) {
+void writeForeign(const ConversionPlan& plan, ForeignCharacters& foreign, std::uint32_t cp,
+                  std::uint64_t offset, const std::uint8_t* bytes, std::size_t len,
+                  ByteBuffer& out) {
   ++foreign.count;
   if (foreign.first.size() < ForeignCharacters::kKept) foreign.first.push_back({cp, offset});
   switch (foreign.action) {
     case ForeignCharacters::Action::kCopy: out.append(bytes, len); break;
     case ForeignCharacters::Action::kDrop: break;
     case ForeignCharacters::Action::kTransliterate: {
-      const std::string_view close = closeForm(cp);
-      out.append(close.empty() ? std::string_view("?") : close);
+      std::string_view close = closeForm(cp);
+      if (close.empty()) close = "?";
+      for (char c : close) {  // ASCII, through the copy table (VIQR tags its marks)
+        const OutCode& oc = plan.copy[static_cast<std::uint8_t>(c)];
+        out.append(oc.fwd, oc.len);
+      }
       break;
     }
   }
@@ -387,11 +531,14 @@ std::size_t decodeEscapeForms(const ConversionPlan& plan, const std::uint8_t* s,
         continue;
       }
       const int letter = form == kUtf8 ? letterOf(cp) : 0;
+      const int w1258 = plan.windows1258Destination && letter == 0 ? windows1258Byte(cp) : -1;
       if (letter != 0) {
         const OutCode& oc = plan.letter[letter];
         out.append(oc.fwd, oc.len);
+      } else if (w1258 >= 0) {
+        out.push(static_cast<std::uint8_t>(w1258));
       } else if (foreign != nullptr && len > 1) {
-        writeForeign(*foreign, cp, at + i, s + i, static_cast<std::size_t>(len), out);
+        writeForeign(plan, *foreign, cp, at + i, s + i, static_cast<std::size_t>(len), out);
       } else {
         out.append(s + i, static_cast<std::size_t>(len));  // a character kept as it is
       }
@@ -427,7 +574,10 @@ void TreeStream::feed(const ConversionPlan& plan, const std::uint8_t* s, std::si
                       ByteBuffer& out) {
   pending_.append(s, n);
   const std::size_t size = pending_.size();
-  const std::size_t cut = lastSafeTreeCut(*plan.tree, pending_.data(), size, checked_);
+  std::size_t cut = lastSafeTreeCut(*plan.tree, pending_.data(), size, checked_);
+  // VIQR's escapes: a run of backslashes goes whole with the byte after it.
+  if (plan.viqrEscapesRead)
+    while (cut > 0 && pending_.data()[cut - 1] == '\\') --cut;
   if (cut == 0) {
     if (size >= 2) checked_ = size - 1;  // cuts before here were tried
     return;
@@ -473,40 +623,101 @@ ConverterState& ConverterState::operator=(ConverterState&&) noexcept = default;
 ConverterState::~ConverterState() = default;
 
 bool ConverterState::converts() const {
-  return source_ != destination_ && tables_ && tables_->plan != nullptr;
+  return (source_ != destination_ || carriedLayers() != 0) && tables_ &&
+         (tables_->plan != nullptr || source_ == destination_);
 }
 
+std::unique_ptr<DecodeTree> makeTree(const CharsetSelection& source, bool windows1258) {
+  auto tree = std::make_unique<DecodeTree>(DecodeTree::build(source));
+  if (windows1258) {
+    // The letters Windows-1258 has precomposed, at their own bytes.
+    for (int b = 0x80; b < 0x100; ++b) {
+      const int n = letterOfCodePoint(windows1258CodePoint(static_cast<std::uint8_t>(b)));
+      if (n == 0) continue;
+      LetterCode c;
+      c.len = 1;
+      c.bytes[0] = static_cast<std::uint8_t>(b);
+      tree->insert(c, n);
+    }
+  }
+  return tree;
+}
+
+namespace {
+
+// The plan that writes a carried source's characters that stand for no byte: UTF-8 to the
+// destination, kept for the destination form at hand.
+void selectUnicodePlan(ConverterState::Tables& t, const EngineOptions& options,
+                       std::uint32_t destinationForm) {
+  const std::uint32_t key = kUtf8 | (destinationForm << 16);
+  if (t.unicodeKey == key) return;
+  t.unicodePlan.reset();
+  t.unicodeKey = key;
+  if ((destinationForm & 0xFF) == kUtf8) return;  // kept as they are
+  ConverterState::Tables u;
+  selectCharset(kUtf8, kCatalogueSize, u.source);
+  if (!selectCharset(destinationForm & 0xFF, options.lastCode, u.destination)) return;
+  t.unicodePlan = makePlan(u, options, key);
+}
+
+}  // namespace
+
 bool selectPair(ConverterState& state, std::uint32_t source, std::uint32_t destination) {
-  auto s = static_cast<CharsetCode>(source & 0xFF);
+  // Plain codes only: a byte beyond the catalogue stands for a code of no table (63).
+  auto plain = [](std::uint32_t code) { return (code & 0xFF) > 0x3F ? 0x3Fu : code & 0xFF; };
+  return selectForms(state, plain(source), plain(destination));
+}
+
+bool selectForms(ConverterState& state, std::uint32_t source, std::uint32_t destination) {
+  const std::uint32_t sourceForm = source & 0x1FF;
+  const std::uint32_t destinationForm = destination & 0x1FF;
+  const int layers = formLayers(sourceForm);
+  auto s = static_cast<CharsetCode>(formCharset(sourceForm));
   if (s == kVnUnicode2) s = kDecimalEsc;
-  const auto d = static_cast<CharsetCode>(destination & 0xFF);
-  StateAccess::setPair(state, s, d);
-  if (s == d) return true;  // texts are copied; the previous tree stays
+  // A carried destination is no destination; the Windows-1258 flag goes with 27 alone.
+  const bool badForm = (destinationForm & 0xC0) != 0 ||
+                       (formIsWindows1258(sourceForm) && s != 27) ||
+                       (formIsWindows1258(destinationForm) && (destinationForm & 0xFF) != 27);
+  const auto d = static_cast<CharsetCode>(badForm ? 0 : destinationForm & 0xFF);
+  // Without its layers: the plan is the same for every number of them.
+  const std::uint32_t key = ((sourceForm & ~0xC0u) & ~0x3Fu) | s | (destinationForm << 16);
+  StateAccess::setPair(state, s, d, (sourceForm & ~0x3Fu) | s, destinationForm);
   ConverterState::Tables& t = StateAccess::tables(state);
+  const int last = state.options().lastCode;
+  if (layers != 0) {
+    if (!hasLetterTable(s, last) || !hasLetterTable(d, last)) {
+      StateAccess::setPair(state, s, d, s, destinationForm);  // copies, as a failure does
+      t.plan.reset();
+      return false;
+    }
+    selectUnicodePlan(t, state.options(), destinationForm);
+  }
+  if (s == d) return true;  // texts are copied; the previous tree stays
   // The pair of the tables at hand again: building them anew would give the same tables.
-  if (t.plan && t.source.code == s && t.destination.code == d) return true;
+  if (t.plan && t.key == key) return true;
   constexpr std::size_t kRecentPairs = 4;
   if (t.plan) {
     if (t.recent.size() == kRecentPairs) t.recent.erase(t.recent.begin());
-    t.recent.push_back({t.source, t.destination, std::move(t.tree), std::move(t.plan)});
+    t.recent.push_back({t.source, t.destination, t.key, std::move(t.tree), std::move(t.plan)});
   }
   t.plan.reset();
   t.tree.reset();
   for (auto it = t.recent.begin(); it != t.recent.end(); ++it) {
-    if (it->source.code == s && it->destination.code == d) {
+    if (it->key == key) {
       t.source = it->source;
       t.destination = it->destination;
+      t.key = it->key;
       t.tree = std::move(it->tree);
       t.plan = std::move(it->plan);
       t.recent.erase(it);
       return true;
     }
   }
-  const int last = state.options().lastCode;
   if (!selectCharset(s, last, t.source)) return false;
   if (!selectCharset(d, last, t.destination)) return false;
-  t.tree = std::make_unique<DecodeTree>(DecodeTree::build(t.source));
-  t.plan = makePlan(t, state.options());
+  t.key = key;
+  t.tree = makeTree(t.source, formIsWindows1258(sourceForm));
+  t.plan = makePlan(t, state.options(), key);
   return true;
 }
 
@@ -523,13 +734,10 @@ void convertOne(ConversionPlan& plan, const std::uint8_t* s, std::size_t n, Byte
   }
 }
 
-}  // namespace
-
-void convert(ConverterState& state, std::string_view text, ByteBuffer& out) {
-  const auto* s = reinterpret_cast<const std::uint8_t*>(text.data());
-  const std::size_t n = text.size();
+// A text's NUL-separated parts, each converted on its own (null plan: copied).
+void convertTexts(ConversionPlan* plan, const std::uint8_t* s, std::size_t n, ByteBuffer& out,
+                  ForeignCharacters* foreign, std::uint64_t at) {
   if (n == 0) return;
-  ConversionPlan* plan = StateAccess::plan(state);
   if (plan == nullptr) {
     out.append(s, n);
     return;
@@ -539,11 +747,49 @@ void convert(ConverterState& state, std::string_view text, ByteBuffer& out) {
     const void* z = std::memchr(s + i, 0, n - i);
     const std::size_t end =
         z ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(z) - s) : n;
-    convertOne(*plan, s + i, end - i, out, state.foreign(), i);
+    convertOne(*plan, s + i, end - i, out, foreign, at + i);
     if (end == n) break;
     out.push(0);
     i = end + 1;
   }
+}
+
+}  // namespace
+
+CarriedReader::CarriedReader(int layers, bool legacy) : layers_(layers), legacy_(legacy) {}
+
+void convert(ConverterState& state, std::string_view text, ByteBuffer& out) {
+  const auto* s = reinterpret_cast<const std::uint8_t*>(text.data());
+  const std::size_t n = text.size();
+  if (n == 0) return;
+  if (!state.converts()) {
+    out.append(s, n);
+    return;
+  }
+  ConversionPlan* plan = StateAccess::plan(state);
+  const std::size_t from = out.size();
+  if (state.carriedLayers() == 0) {
+    convertTexts(plan, s, n, out, state.foreign(), 0);
+  } else {
+    CarriedReader reader(state.carriedLayers(), state.source() != kUtf8);
+    reader.feed(
+        s, n, true,
+        [&](const std::uint8_t* p, std::size_t m) {
+          convertTexts(plan, p, m, out, state.foreign(), 0);
+        },
+        [&](const std::uint8_t* p, std::size_t m) { convertUnicodeCharacter(state, p, m, out); });
+  }
+  if (writesTaggedViqr(state)) ViqrEscaper().pass(out, from, true);
+}
+
+bool writesTaggedViqr(ConverterState& state) {
+  if (!state.converts() || state.destination() != kViqr) return false;
+  return state.source() != kViqr || state.carriedLayers() != 0;
+}
+
+void convertUnicodeCharacter(ConverterState& state, const std::uint8_t* s, std::size_t n,
+                             ByteBuffer& out) {
+  convertTexts(StateAccess::tables(state).unicodePlan.get(), s, n, out, state.foreign(), 0);
 }
 
 std::string convert(ConverterState& state, std::string_view text) {

@@ -9,6 +9,7 @@
 
 #include "plan.hpp"
 #include "ts/catalogue.hpp"
+#include "ts/forms.hpp"
 #include "ts/utf.hpp"
 
 namespace ts {
@@ -326,12 +327,58 @@ const Readers& readers() {
   return r;
 }
 
-// Where a guess between readings that score alike starts: the charsets most texts are in.
-int commonness(int code) {
+// Where a guess between readings that score alike starts: the charsets most texts are in,
+// and every plain form before every carried one.
+int commonness(int form) {
   constexpr int kCommon[] = {kUtf8, kTcvn3, kVniWin, kViscii, kHtmlRefs, kViqr, kVpsWin, 27};
+  const int code = formCharset(static_cast<CharsetForm>(form));
+  int rank = static_cast<int>(std::size(kCommon));
   for (std::size_t i = 0; i < std::size(kCommon); ++i)
-    if (kCommon[i] == code) return static_cast<int>(i);
-  return static_cast<int>(std::size(kCommon));
+    if (kCommon[i] == code) rank = static_cast<int>(i);
+  return rank + 16 * formLayers(static_cast<CharsetForm>(form));
+}
+
+// Whether a charset writes a letter with a byte of 128 or more: only those can be carried
+// in a way that differs from their plain form.
+bool writesHighBytes(int code) {
+  CharsetSelection cs;
+  if (!selectCharset(static_cast<std::uint32_t>(code), kCatalogueSize, cs)) return false;
+  for (int n = 1; n <= static_cast<int>(cs.count); ++n) {
+    const LetterCode c = storedCode(cs, n);
+    for (int k = 0; k < c.len; ++k)
+      if (c.bytes[k] >= 0x80) return true;
+  }
+  return false;
+}
+
+// Whether a text may be carried: it is UTF-8 (bytes that form no character are rare) and
+// holds characters that stand for bytes of 128 or more.
+bool mayBeCarried(std::string_view text) {
+  const auto* s = reinterpret_cast<const std::uint8_t*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t standing = 0, broken = 0;
+  for (std::size_t i = 0; i < n;) {
+    if (s[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    std::uint32_t cp = 0;
+    const int len = wellFormedUtf8(s + i, n - i, cp);
+    if (len == 0) {
+      ++broken;
+      ++i;
+      continue;
+    }
+    if (carriedByte(cp) >= 0x80) ++standing;
+    i += static_cast<std::size_t>(len);
+  }
+  return standing != 0 && broken * 8 <= standing;
+}
+
+std::string unwrapped(std::string_view text) {
+  ByteBuffer out;
+  unwrapLayer(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), true, out);
+  return out.str();
 }
 
 // The texts are read in windows that end at a blank, so that no code is cut, until one
@@ -374,17 +421,35 @@ std::uint64_t hashLetters(std::uint64_t h, const ByteBuffer& b) {
 
 }  // namespace
 
-Detection detectCharset(std::string_view text, std::span<const int> candidates) {
-  std::vector<int> codes;
-  if (candidates.empty()) {
-    for (int c = 1; c <= kCatalogueSize; ++c)
-      if (c != kVnUnicode2 && hasLetterTable(c)) codes.push_back(c);
-  } else {
-    for (int c : candidates) {
-      const int r = readableSource(c);
-      if (hasLetterTable(r) && std::find(codes.begin(), codes.end(), r) == codes.end())
-        codes.push_back(r);
+std::vector<int> detectionCandidates(int lastCode, int layers) {
+  std::vector<int> forms;
+  for (int layer = 0; layer <= layers; ++layer)
+    for (int c = 1; c <= lastCode && c <= kCatalogueSize; ++c) {
+      if (c == kVnUnicode2 || !hasLetterTable(c)) continue;
+      if (layer == 0 || c == kUtf8 || writesHighBytes(c))
+        forms.push_back(static_cast<int>(carriedForm(c, layer)));
     }
+  return forms;
+}
+
+Detection detectCharset(std::string_view text, std::span<const int> candidates) {
+  static const std::vector<int> kDefault = detectionCandidates(kCatalogueSize, 2);
+  if (candidates.empty()) candidates = kDefault;
+  // The layers a text can be carried in: its own characters standing for bytes, and again.
+  std::string layerText[3];
+  bool possible[3] = {true, mayBeCarried(text), false};
+  if (possible[1]) {
+    layerText[1] = unwrapped(text);
+    possible[2] = mayBeCarried(layerText[1]);
+  }
+  std::vector<int> forms;
+  for (int f : candidates) {
+    const auto form = static_cast<CharsetForm>(f);
+    const int code = readableSource(formCharset(form));
+    const int layers = formLayers(form);
+    const int r = static_cast<int>(carriedForm(code, layers));
+    if (f != static_cast<int>(form & 0xFF) || !hasLetterTable(code) || !possible[layers]) continue;
+    if (std::find(forms.begin(), forms.end(), r) == forms.end()) forms.push_back(r);
   }
   struct Reading {
     int code;
@@ -393,8 +458,10 @@ Detection detectCharset(std::string_view text, std::span<const int> candidates) 
     std::uint64_t hash = 0xCBF29CE484222325ull;  // of the letters read so far
   };
   std::vector<Reading> reads;
-  for (int c : codes)
-    if (const ConversionPlan* plan = readers().plans[c].get()) reads.push_back({c, plan, {}});
+  for (int f : forms)
+    if (const ConversionPlan* plan =
+            readers().plans[formCharset(static_cast<CharsetForm>(f))].get())
+      reads.push_back({f, plan, {}});
 
   // Readings that give the same letters are one answer, as long as they keep doing so.
   auto answers = [&reads] {
@@ -417,8 +484,11 @@ Detection detectCharset(std::string_view text, std::span<const int> candidates) 
       g.words = reads[i].tally.marked();
       guesses.push_back(std::move(g));
     }
+    // Best first by the confidence people are shown (in whole percent), then by the score.
+    auto percent = [](const CharsetGuess& g) { return static_cast<int>(g.confidence * 100 + 0.5); };
     std::stable_sort(guesses.begin(), guesses.end(),
-                     [](const CharsetGuess& a, const CharsetGuess& b) {
+                     [&](const CharsetGuess& a, const CharsetGuess& b) {
+                       if (percent(a) != percent(b)) return percent(a) > percent(b);
                        if (a.score != b.score) return a.score > b.score;
                        return commonness(a.codes.front()) < commonness(b.codes.front());
                      });
@@ -437,9 +507,16 @@ Detection detectCharset(std::string_view text, std::span<const int> candidates) 
       std::replace(window.begin(), window.end(), '\0', ' ');
       piece = window;
     }
+    // The window's layers: a window ends at a blank, so no character is cut.
+    std::string_view layered[3] = {piece, {}, {}};
+    std::string layerWindow[3];
+    for (int k = 1; k < 3 && possible[k]; ++k) {
+      layerWindow[k] = unwrapped(layered[k - 1]);
+      layered[k] = layerWindow[k];
+    }
     for (Reading& r : reads) {
       letters.clear();
-      read(*r.plan, piece, letters);
+      read(*r.plan, layered[formLayers(static_cast<CharsetForm>(r.code))], letters);
       r.tally += scoreReading(letters);
       r.hash = hashLetters(r.hash, letters);
     }

@@ -8,6 +8,8 @@
 
 #include "decode_tree.hpp"
 #include "ts/converter.hpp"
+#include "ts/forms.hpp"
+#include "ts/utf.hpp"
 
 namespace ts {
 
@@ -47,20 +49,55 @@ struct ConversionPlan {
   std::array<std::uint8_t, kEscapeValues> letterOfValue{};
   CharsetCode form = 0;            // escape-form path: the source, 41, 42 or 43
   bool legacyDestination = false;  // a charset below 39: no code for foreign characters
+
+  // Destination Windows-1258: characters that are no letter are written as its bytes.
+  bool windows1258Destination = false;
+  // Source VIQR: a backslash before a mark (or d, or a backslash) gives that byte itself.
+  bool viqrEscapesRead = false;
+  // Destination VIQR: bytes that may be read as marks are written tagged (kViqrTag and the
+  // byte), and escapeViqr() decides which of them need a backslash.
+  bool viqrEscapesWrite = false;
+};
+
+// VIQR's escapes: the bytes a backslash makes literal, and the tag of the writing pass.
+inline constexpr std::uint8_t kViqrTag = 0x01;
+bool isViqrEscapable(std::uint8_t b);
+
+// The writing pass of a VIQR destination over the tagged bytes it produced.  It keeps the
+// last bytes written across pieces of a stream.
+class ViqrEscaper {
+ public:
+  // Rewrites out[from..) in place of the tagged output; with `final` false a backslash at the
+  // end waits for the byte after it.
+  void pass(ByteBuffer& out, std::size_t from, bool final);
+  void reset() { prev1_ = prev2_ = 0; }
+
+ private:
+  void put(std::uint8_t b, ByteBuffer& to);
+  std::uint8_t prev1_ = 0, prev2_ = 0;  // the last two bytes written, 0 for none
+  bool heldBackslash_ = false;          // a literal backslash waiting for the next byte
+  ByteBuffer work_;
 };
 
 // The tables of a state: those of the selected pair and of a few pairs selected before.
 struct ConverterState::Tables {
   CharsetSelection source, destination;
+  std::uint32_t key = 0;                 // the pair's forms without their layers
   std::unique_ptr<DecodeTree> tree;      // null until the first successful selection
   std::unique_ptr<ConversionPlan> plan;  // null after a failed selection
 
   struct Recent {
     CharsetSelection source, destination;
+    std::uint32_t key;
     std::unique_ptr<DecodeTree> tree;
     std::unique_ptr<ConversionPlan> plan;
   };
   std::vector<Recent> recent;
+
+  // Carried sources: what a character that stands for no byte is converted with (UTF-8 to
+  // the destination), for the destination form `unicodeKey`; null where it is copied.
+  std::unique_ptr<ConversionPlan> unicodePlan;
+  std::uint32_t unicodeKey = 0;
 };
 
 // The engine's own view of a state's tables.
@@ -69,19 +106,26 @@ struct StateAccess {
     if (!s.tables_) s.tables_ = std::make_unique<ConverterState::Tables>();  // moved from
     return *s.tables_;
   }
-  static void setPair(ConverterState& s, CharsetCode source, CharsetCode destination) {
+  static void setPair(ConverterState& s, CharsetCode source, CharsetCode destination,
+                      std::uint32_t sourceForm, std::uint32_t destinationForm) {
     s.source_ = source;
     s.destination_ = destination;
+    s.sourceForm_ = sourceForm;
+    s.destinationForm_ = destinationForm;
   }
   static const ConverterState::Tables& tables(const ConverterState& s) { return *s.tables_; }
   // The plan that converts texts now, or null when texts are copied.
   static ConversionPlan* plan(ConverterState& s) {
-    return s.converts() ? s.tables_->plan.get() : nullptr;
+    return s.converts() && s.source_ != s.destination_ ? s.tables_->plan.get() : nullptr;
   }
 };
 
+// The plan of the selected pair of `tables`; `key` adds the Windows-1258 forms.
 std::unique_ptr<ConversionPlan> makePlan(const ConverterState::Tables& tables,
-                                         const EngineOptions& options);
+                                         const EngineOptions& options, std::uint32_t key = 0);
+
+// The decoding tree of a source form: Windows-1258 also reads its precomposed letters.
+std::unique_ptr<DecodeTree> makeTree(const CharsetSelection& source, bool windows1258);
 
 // Fills `root` and `singleByte` of a tree plan from its tree, letter and copy tables.
 void fillRootTable(ConversionPlan& plan);
@@ -154,6 +198,110 @@ class TreeStream {
  private:
   ByteBuffer pending_;
   std::size_t checked_ = 1;  // cuts before this position of pending_ were found unsafe
+};
+
+// Whether the selected pair writes VIQR through the tagged writing pass.
+bool writesTaggedViqr(ConverterState& state);
+
+// A character of a carried source that stands for no byte, converted from UTF-8.
+void convertUnicodeCharacter(ConverterState& state, const std::uint8_t* s, std::size_t n,
+                             ByteBuffer& out);
+
+// A carried source's layers taken off in turn.  The charset's bytes go to `bytes`; for a
+// legacy charset, a character of the last layer that stands for no byte goes to `character`
+// as its UTF-8 (for UTF-8 such characters simply stay in the bytes).
+class CarriedReader {
+ public:
+  CarriedReader(int layers, bool legacy);
+
+  // With `final` false, a character cut short at the end of s waits for the next call.
+  template <class Bytes, class Character>
+  void feed(const std::uint8_t* s, std::size_t n, bool final, Bytes&& bytes,
+            Character&& character) {
+    const int keep = legacy_ ? layers_ - 1 : layers_;
+    for (int k = 0; k < keep; ++k) {
+      const std::uint8_t* in = s;
+      std::size_t m = n;
+      if (!held_[k].empty()) {
+        held_[k].append(s, n);
+        in = held_[k].data();
+        m = held_[k].size();
+      }
+      unwrapped_[k].clear();
+      const std::size_t used = unwrapLayer(in, m, final, unwrapped_[k]);
+      keepRest(held_[k], in, m, used);
+      s = unwrapped_[k].data();
+      n = unwrapped_[k].size();
+    }
+    if (!legacy_) {
+      bytes(s, n);
+      return;
+    }
+    ByteBuffer& held = held_[layers_ - 1];
+    if (!held.empty()) {
+      held.append(s, n);
+      s = held.data();
+      n = held.size();
+    }
+    // The last layer: runs of bytes, cut by the characters that stand for none.
+    run_.clear();
+    std::uint8_t* p = run_.reserveMore(n);
+    std::size_t i = 0;
+    while (i < n) {
+      const std::uint8_t b = s[i];
+      if (b < 0x80) {
+        *p++ = b;
+        ++i;
+        continue;
+      }
+      std::uint32_t cp = 0;
+      const int len = wellFormedUtf8(s + i, n - i, cp);
+      if (len == 0) {
+        if (!final && utf8MayContinue(s + i, n - i)) break;
+        *p++ = b;
+        ++i;
+        continue;
+      }
+      const int byte = carriedByte(cp);
+      if (byte >= 0) {
+        *p++ = static_cast<std::uint8_t>(byte);
+      } else {
+        run_.commit(static_cast<std::size_t>(p - (run_.data() + run_.size())));
+        bytes(run_.data(), run_.size());
+        character(s + i, static_cast<std::size_t>(len));
+        run_.clear();
+        p = run_.reserveMore(n - i);
+      }
+      i += static_cast<std::size_t>(len);
+    }
+    run_.commit(static_cast<std::size_t>(p - (run_.data() + run_.size())));
+    bytes(run_.data(), run_.size());
+    keepRest(held, s, n, i);
+  }
+
+  // Bytes held back at the moment.
+  std::size_t pending() const {
+    std::size_t total = 0;
+    for (const ByteBuffer& h : held_) total += h.size();
+    return total;
+  }
+
+ private:
+  // `held` keeps in[used..m) for the next call (in may be held's own bytes).
+  static void keepRest(ByteBuffer& held, const std::uint8_t* in, std::size_t m, std::size_t used) {
+    if (in == held.data()) {
+      held.consumeFront(used);
+    } else {
+      held.clear();
+      held.append(in + used, m - used);
+    }
+  }
+
+  int layers_;
+  bool legacy_;
+  ByteBuffer held_[kMaxCarriedLayers];
+  ByteBuffer unwrapped_[kMaxCarriedLayers];
+  ByteBuffer run_;
 };
 
 }  // namespace ts

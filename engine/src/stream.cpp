@@ -12,8 +12,14 @@ struct StreamConverter::Impl {
   bool copies() const { return !state.converts(); }
   void feedText(const std::uint8_t* s, std::size_t n, ByteBuffer& out);
   void endText(ByteBuffer& out);
+  void feedTexts(const std::uint8_t* s, std::size_t n, ByteBuffer& out);
+  void start();
 
   ConverterState& state;
+  bool started = false;
+  std::unique_ptr<CarriedReader> carried;  // for a carried source
+  bool viqr = false;                       // the writing pass of a VIQR destination
+  ViqrEscaper escaper;
   ByteBuffer pending;  // the start of a code not yet complete
   TreeStream tree;
   std::uint64_t position = 0;  // stream offset of the next byte to feedText
@@ -23,12 +29,25 @@ StreamConverter::StreamConverter(ConverterState& state) : impl_(new Impl(state))
 StreamConverter::~StreamConverter() = default;
 
 std::size_t StreamConverter::pending() const {
-  return impl_->pending.size() + impl_->tree.pending();
+  return impl_->pending.size() + impl_->tree.pending() +
+         (impl_->carried ? impl_->carried->pending() : 0);
+}
+
+void StreamConverter::Impl::start() {
+  started = true;
+  viqr = writesTaggedViqr(state);
+  if (state.carriedLayers() != 0)
+    carried = std::make_unique<CarriedReader>(state.carriedLayers(), state.source() != kUtf8);
 }
 
 void StreamConverter::Impl::feedText(const std::uint8_t* s, std::size_t n, ByteBuffer& out) {
   if (n == 0) return;
-  ConversionPlan& plan = *StateAccess::plan(state);
+  ConversionPlan* selected = StateAccess::plan(state);
+  if (selected == nullptr) {  // a carried source in its own charset: its bytes as they are
+    out.append(s, n);
+    return;
+  }
+  ConversionPlan& plan = *selected;
   switch (plan.path) {
     case ConversionPath::kCopy: out.append(s, n); return;
     case ConversionPath::kEscapeForms:
@@ -48,7 +67,9 @@ void StreamConverter::Impl::feedText(const std::uint8_t* s, std::size_t n, ByteB
 }
 
 void StreamConverter::Impl::endText(ByteBuffer& out) {
-  ConversionPlan& plan = *StateAccess::plan(state);
+  ConversionPlan* selected = StateAccess::plan(state);
+  if (selected == nullptr) return;
+  ConversionPlan& plan = *selected;
   switch (plan.path) {
     case ConversionPath::kCopy: break;
     case ConversionPath::kEscapeForms:
@@ -63,6 +84,25 @@ void StreamConverter::Impl::endText(ByteBuffer& out) {
   pending.clear();
 }
 
+void StreamConverter::Impl::feedTexts(const std::uint8_t* s, std::size_t n, ByteBuffer& out) {
+  std::size_t i = 0;
+  while (i < n) {
+    const void* z = std::memchr(s + i, 0, n - i);
+    if (z == nullptr) {
+      feedText(s + i, n - i, out);
+      position += n - i;
+      return;
+    }
+    const auto end = static_cast<std::size_t>(static_cast<const std::uint8_t*>(z) - s);
+    feedText(s + i, end - i, out);
+    position += end - i;
+    endText(out);
+    out.push(0);
+    ++position;
+    i = end + 1;
+  }
+}
+
 void StreamConverter::feed(std::string_view chunk, ByteBuffer& out) {
   const auto* s = reinterpret_cast<const std::uint8_t*>(chunk.data());
   const std::size_t n = chunk.size();
@@ -71,28 +111,37 @@ void StreamConverter::feed(std::string_view chunk, ByteBuffer& out) {
     out.append(s, n);
     return;
   }
-  std::size_t i = 0;
-  for (;;) {
-    const void* z = std::memchr(s + i, 0, n - i);
-    if (z == nullptr) {
-      impl_->feedText(s + i, n - i, out);
-      impl_->position += n - i;
-      return;
-    }
-    const auto end = static_cast<std::size_t>(static_cast<const std::uint8_t*>(z) - s);
-    impl_->feedText(s + i, end - i, out);
-    impl_->position += end - i;
-    impl_->endText(out);
-    out.push(0);
-    ++impl_->position;
-    i = end + 1;
-    if (i == n) return;
+  Impl& im = *impl_;
+  if (!im.started) im.start();
+  const std::size_t from = out.size();
+  if (im.carried) {
+    im.carried->feed(
+        s, n, false, [&](const std::uint8_t* p, std::size_t m) { im.feedTexts(p, m, out); },
+        [&](const std::uint8_t* p, std::size_t m) {
+          im.endText(out);
+          convertUnicodeCharacter(im.state, p, m, out);
+        });
+  } else {
+    im.feedTexts(s, n, out);
   }
+  if (im.viqr) im.escaper.pass(out, from, false);
 }
 
 void StreamConverter::finish(ByteBuffer& out) {
   if (impl_->copies()) return;
-  impl_->endText(out);
+  Impl& im = *impl_;
+  if (!im.started) im.start();
+  const std::size_t from = out.size();
+  if (im.carried) {
+    im.carried->feed(
+        nullptr, 0, true, [&](const std::uint8_t* p, std::size_t m) { im.feedTexts(p, m, out); },
+        [&](const std::uint8_t* p, std::size_t m) {
+          im.endText(out);
+          convertUnicodeCharacter(im.state, p, m, out);
+        });
+  }
+  im.endText(out);
+  if (im.viqr) im.escaper.pass(out, from, true);
 }
 
 }  // namespace ts

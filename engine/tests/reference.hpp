@@ -42,9 +42,17 @@ inline std::string replaceAll(std::string_view text, std::string_view pattern,
 
 inline std::string codeText(const LetterCode& c) { return std::string(c.view()); }
 
-// A byte that forms no letter, as the destination receives it.
+// The bytes a backslash makes literal in VIQR.
+inline bool viqrEscapable(std::uint8_t b) {
+  return std::string_view(".?'`~(^+dD\\").find(static_cast<char>(b)) != std::string_view::npos;
+}
+
+// A byte that forms no letter, as the destination receives it.  VIQR receives a byte that may
+// need its backslash with a tag before it (see viqrEscapes).
 inline std::string copied(const CharsetSelection& dst, std::uint8_t b) {
   if (dst.code == kUtf8 && b >= 0x80) return codeText(windows1252Utf8(b));
+  if (dst.code == kViqr && (viqrEscapable(b) || b == 1))
+    return std::string{'\x01', static_cast<char>(b)};
   return std::string(1, static_cast<char>(b));
 }
 
@@ -73,6 +81,11 @@ inline std::size_t utf8Length(std::string_view t, std::size_t i) {
 // UTF-8 output, well-formed sequences as they are and any other byte of 128 or more as its
 // Windows-1252 character; otherwise as they are.
 inline std::string copiedRun(const CharsetSelection& dst, std::string_view run) {
+  if (dst.code == kViqr) {
+    std::string out;
+    for (char c : run) out += copied(dst, static_cast<std::uint8_t>(c));
+    return out;
+  }
   if (dst.code != kUtf8) return std::string(run);
   std::string out;
   for (std::size_t i = 0; i < run.size();) {
@@ -260,6 +273,48 @@ inline std::string treeScan(const DecodeTree& tree, const CharsetSelection& dst,
   return rev;
 }
 
+// VIQR written: each tagged byte that a reader would take, after the text written before it,
+// as the last byte of a letter (the first step of the backward scan over it) gets a
+// backslash; a literal backslash gets a second one where the byte after it is one a
+// backslash makes literal.  A NUL starts a new text.
+inline std::string viqrEscapes(std::string_view tagged) {
+  CharsetSelection viqr;
+  selectCharset(kViqr, kCatalogueSize, viqr);
+  const DecodeTree tree = DecodeTree::build(viqr);
+  std::string out;
+  std::size_t textStart = 0;
+  auto takenAsMark = [&](std::uint8_t c) {
+    const std::string before = out.substr(textStart);
+    const DecodeNode& root = tree.root();
+    if (before.empty() || root.mark[c] != 1) return false;
+    const auto b1 = static_cast<std::uint8_t>(before[before.size() - 1]);
+    const DecodeNode& first = tree.node(root.child[c]);
+    if (first.mark[b1] == 2) return true;
+    if (first.mark[b1] != 1 || before.size() < 2) return false;
+    const auto b2 = static_cast<std::uint8_t>(before[before.size() - 2]);
+    return tree.node(first.child[b1]).mark[b2] == 2;
+  };
+  for (std::size_t i = 0; i < tagged.size(); ++i) {
+    const auto b = static_cast<std::uint8_t>(tagged[i]);
+    if (b == 0) textStart = out.size() + 1;
+    if (b != 1) {
+      out += static_cast<char>(b);
+      continue;
+    }
+    const auto c = static_cast<std::uint8_t>(tagged[++i]);
+    if (c == '\\') {
+      const bool escapedNext =
+          i + 1 < tagged.size() &&
+          (tagged[i + 1] == 1 || viqrEscapable(static_cast<std::uint8_t>(tagged[i + 1])));
+      out += escapedNext ? "\\\\" : "\\";
+      continue;
+    }
+    if (c != 1 && takenAsMark(c)) out += '\\';
+    out += static_cast<char>(c);
+  }
+  return out;
+}
+
 // One NUL-free text through the selected pair, as the rules give it.
 inline std::string convertText(const ConverterState& st, std::string_view text) {
   if (text.empty()) return {};
@@ -267,6 +322,19 @@ inline std::string convertText(const ConverterState& st, std::string_view text) 
   const ConverterState::Tables& tables = StateAccess::tables(st);
   const CharsetSelection& src = tables.source;
   const CharsetSelection& dst = tables.destination;
+  if (src.code == kViqr) {
+    // A backslash makes the byte after it literal; the text between escapes reads on its own.
+    std::string out;
+    std::size_t from = 0;
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+      if (text[i] != '\\' || !viqrEscapable(static_cast<std::uint8_t>(text[i + 1]))) continue;
+      out += treeScan(*tables.tree, dst, text.substr(from, i - from));
+      out += copied(dst, static_cast<std::uint8_t>(text[i + 1]));
+      from = i + 2;
+      i = from - 1;
+    }
+    return out + treeScan(*tables.tree, dst, text.substr(from));
+  }
   if (src.code == kDecimalEsc) return decimalEscapes(dst, text, st.options().read208AsDStroke);
   if (src.code == kUtf8 || src.code == kHtmlRefs || src.code == kCStyle)
     return escapeForms(src, dst, text);
@@ -281,6 +349,7 @@ inline std::string convert(const ConverterState& st, std::string_view text) {
     const std::size_t z = text.find('\0', i);
     if (z == std::string_view::npos) {
       out += convertText(st, text.substr(i));
+      if (st.converts() && st.destination() == kViqr) return viqrEscapes(out);
       return out;
     }
     out += convertText(st, text.substr(i, z - i));

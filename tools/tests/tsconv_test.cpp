@@ -427,19 +427,20 @@ TEST_F(Tsconv, Html) {
   EXPECT_EQ(r.out, "<img alt='a&#39;'>");
 }
 
-// Characters a legacy charset cannot write: copied and counted, dropped, or transliterated.
+// Characters a legacy charset cannot write: never UTF-8 in a single-byte output.  Written in a
+// close form by default, dropped with -c, a failure with --strict; each named with its count.
 TEST_F(Tsconv, CharactersWithoutCode) {
   const std::string in =
       "Vi\xE1\xBB\x87t \xE2\x80\x93 \xE2\x80\x9Cn\xC3\xA0y\xE2\x80\x9D \xE2\x82\xAC \xC3\xB1";
   Result r = run({"-f", "utf-8", "-t", "tcvn3"}, in);
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, engine(41, 15, in));
-  EXPECT_NE(r.err.find("5 characters"), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("U+2013 '\xE2\x80\x93' at byte 7 of standard input"), std::string::npos)
+  EXPECT_EQ(r.out, "Vi\xD6t - \"n\xB5y\" EUR n");
+  EXPECT_NE(r.err.find("cannot hold 5 letters and characters"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("'\xE2\x80\x93' U+2013, 1 time: written as \"-\""), std::string::npos)
       << r.err;
-  r = run({"-f", "utf-8", "-t", "tcvn3", "-c"}, in);
-  EXPECT_EQ(r.out, "Vi\xD6t  n\xB5y  ");
-  EXPECT_EQ(r.err, "");
+  r = run({"-f", "utf-8", "-t", "tcvn3", "-c"}, in + in);
+  EXPECT_EQ(r.out, "Vi\xD6t  n\xB5y  Vi\xD6t  n\xB5y  ");
+  EXPECT_NE(r.err.find("'\xE2\x82\xAC' U+20AC, 2 times: dropped"), std::string::npos) << r.err;
   r = run({"-f", "utf-8", "-t", "tcvn3//IGNORE"}, in);
   EXPECT_EQ(r.out, "Vi\xD6t  n\xB5y  ");
   r = run({"-f", "utf-8", "-t", "TCVN3//TRANSLIT"}, in + "\xE2\x86\x92");
@@ -447,6 +448,28 @@ TEST_F(Tsconv, CharactersWithoutCode) {
   EXPECT_EQ(r.out, "Vi\xD6t - \"n\xB5y\" EUR n?");
   r = run({"-f", "utf-8", "-t", "tcvn3//BOGUS"}, in);
   EXPECT_EQ(r.status, 2);
+  // --strict fails at the first, naming its place; -o then leaves nothing.
+  const fs::path out = dir_ / "strict.txt";
+  r = run({"-f", "utf-8", "-t", "tcvn3", "--strict", "-o", out.string()}, in);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot convert U+2013 '\xE2\x80\x93' at byte 7 of standard input to "
+                       "\"TCVN3 - ABC\""),
+            std::string::npos)
+      << r.err;
+  EXPECT_FALSE(fs::exists(out));
+  EXPECT_EQ(run({"-f", "utf-8", "-t", "tcvn3", "--strict", "-c"}, in).status, 2);
+  // Capitals TCVN3 writes with their lower-case codes are named too; --check only names.
+  r = run({"-f", "utf-8", "-t", "tcvn3", "--check"},
+          "\xE1\xBB\xA6Y BAN \xE1\xBB\xA6 v\xC3\xA0 \xC4\x90");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("'\xE1\xBB\xA6' U+1EE6, 2 times: written with the code of '\xE1\xBB\xA7'"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.err.find("U+0110"), std::string::npos) << r.err;  // Đ has its own code
+  r = run({"-f", "vni", "-t", "tcvn3", "--check"}, engine(41, 29, "Vi\xE1\xBB\x87t Nam"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
   // Unicode destinations write them; nothing is said.
   r = run({"-f", "utf-8", "-t", "ncr"}, in);
   EXPECT_EQ(r.err, "");
@@ -500,7 +523,7 @@ TEST_F(Tsconv, ListsTheCatalogue) {
   EXPECT_EQ(r.status, 0);
   int lines = 0;
   for (char c : r.out) lines += c == '\n';
-  EXPECT_EQ(lines, 45);  // a heading and 44 charsets
+  EXPECT_EQ(lines, 51);  // a heading, 44 charsets and how the carried forms are named
   EXPECT_NE(r.out.find("  15  TCVN3 - ABC      tcvn3, abc"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("   7  Bked 60          no letter table"), std::string::npos);
   r = run({"--help"});

@@ -1,6 +1,7 @@
 // tsconv: converts a stream of Vietnamese text between two charsets of the catalogue.
 //
 //   tsconv -f FROM -t TO [-o OUT] [--upper|--lower] [--sort|--sort-names] [FILE...]
+//   tsconv --fix [-o OUT] [FILE...]
 //   tsconv -l
 //
 // Files are read one after the other as one stream (standard input when none is named) in
@@ -28,10 +29,13 @@
 #include "ts/converter.hpp"
 #include "ts/detect.hpp"
 #include "ts/fonts.hpp"
+#include "ts/forms.hpp"
 #include "ts/html.hpp"
 #include "ts/letter_case.hpp"
+#include "ts/losses.hpp"
 #include "ts/platform/files.hpp"
 #include "ts/platform/options.hpp"
+#include "ts/repair.hpp"
 #include "ts/stream.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/unicode.hpp"
@@ -56,37 +60,50 @@ const char* g_program = "tsconv";
 }
 
 void usage(std::FILE* to) {
-  std::fprintf(to,
-               "Usage: tsconv -f FROM -t TO [-o OUT] [OPTION...] [FILE...]\n"
-               "       tsconv -l\n"
-               "Converts Vietnamese text between two charsets of the catalogue.\n"
-               "\n"
-               "  -f, --from=CHARSET    charset of the input\n"
-               "  -t, --to=CHARSET      charset of the output; //IGNORE or //TRANSLIT after it\n"
-               "                        as -c or --translit\n"
-               "  -o, --output=FILE     write to FILE; a regular file is replaced only when the\n"
-               "                        whole conversion succeeds\n"
-               "  -c                    drop characters the output charset cannot write\n"
-               "      --detect          name the likely charsets of each FILE, best first\n"
-               "      --detect-bytes=N  guess from the first N bytes (65536)\n"
-               "      --translit        write them in a close form (- for \xE2\x80\x93, EUR for "
-               "\xE2\x82\xAC)\n"
-               "  -u, --upper           write the letters as capitals\n"
-               "      --lower           write the letters in lower case\n"
-               "  -s, --sort            sort the lines in Vietnamese dictionary order\n"
-               "      --sort-names      sort the lines as personal names (last word first)\n"
-               "      --html            convert an HTML page: the text of words and of readable\n"
-               "                        attributes, entities, font names and the charset\n"
-               "                        declaration in tags\n"
-               "  -l, --list            list the charsets\n"
-               "  -h, --help            show this help\n"
-               "  -V, --version         show the version\n"
-               "\n"
-               "CHARSET is a code (15), a catalogue name (\"TCVN3 - ABC\"; case, blanks and\n"
-               "hyphens are ignored) or a short name: tcvn3, abc, vni, viscii, viqr, vps,\n"
-               "utf-8, ncr, cp1258.  -f auto guesses the charset of the input and refuses when\n"
-               "it cannot tell.  With no FILE, or when FILE is -, standard input is read.\n"
-               "A file that cannot be read is reported and skipped; the exit status is then 1.\n");
+  std::fprintf(
+      to,
+      "Usage: tsconv -f FROM -t TO [-o OUT] [OPTION...] [FILE...]\n"
+      "       tsconv --fix [-o OUT] [FILE...]\n"
+      "       tsconv -l\n"
+      "Converts Vietnamese text between two charsets of the catalogue.\n"
+      "\n"
+      "  -f, --from=CHARSET    charset of the input\n"
+      "  -t, --to=CHARSET      charset of the output; //IGNORE or //TRANSLIT after it\n"
+      "                        as -c or --translit\n"
+      "  -o, --output=FILE     write to FILE; a regular file is replaced only when the\n"
+      "                        whole conversion succeeds\n"
+      "  -c                    drop characters the output charset cannot write\n"
+      "      --translit        write them in a close form (- for \xE2\x80\x93, EUR for "
+      "\xE2\x82\xAC, ? where\n"
+      "                        there is none): the default\n"
+      "      --strict          fail at the first of them, naming its place\n"
+      "      --check           only say what the output charset cannot hold as it\n"
+      "                        stands; write nothing\n"
+      "      --detect          name the likely charsets of each FILE, best first\n"
+      "      --detect-bytes=N  guess from the first N bytes (65536)\n"
+      "      --fix             repair UTF-8: lines (or stretches) that read as legacy text\n"
+      "                        carried in UTF-8 or as UTF-8 encoded twice become the\n"
+      "                        text they mean; the rest is copied as it is\n"
+      "  -u, --upper           write the letters as capitals\n"
+      "      --lower           write the letters in lower case\n"
+      "  -s, --sort            sort the lines in Vietnamese dictionary order\n"
+      "      --sort-names      sort the lines as personal names (last word first)\n"
+      "      --html            convert an HTML page: the text of words and of readable\n"
+      "                        attributes, entities, font names and the charset\n"
+      "                        declaration in tags\n"
+      "  -l, --list            list the charsets\n"
+      "  -h, --help            show this help\n"
+      "  -V, --version         show the version\n"
+      "\n"
+      "CHARSET is a code (15), a catalogue name (\"TCVN3 - ABC\"; case, blanks and\n"
+      "hyphens are ignored) or a short name: tcvn3, abc, vni, viscii, viqr, vps,\n"
+      "utf-8, ncr, cp1258 (Windows-1258).  NAME+utf8 reads a charset carried in UTF-8\n"
+      "(its bytes read as Windows-1252 and saved as UTF-8: tcvn3+utf8, vni+utf8), and\n"
+      "utf8+utf8 UTF-8 encoded twice.  -f auto guesses the charset of the input, carried\n"
+      "forms included, and refuses when it cannot tell.  With no FILE, or when FILE is\n"
+      "-, standard input is read.  What the output charset cannot hold as it stands is\n"
+      "named on standard error.\n"
+      "A file that cannot be read is reported and skipped; the exit status is then 1.\n");
 }
 
 void listCharsets() {
@@ -101,20 +118,26 @@ void listCharsets() {
     else
       std::printf("%4d  %-16s %s\n", c, name.c_str(), also.c_str());
   }
+  std::printf(
+      "\nAny charset with a letter table can also be read carried in UTF-8: its name with\n"
+      "+utf8 (tcvn3+utf8, vni+utf8, 29+utf8) reads text whose bytes were read as\n"
+      "Windows-1252 or Latin-1 and saved as UTF-8; +utf8+utf8 when that happened twice.\n"
+      "utf8+utf8 reads UTF-8 encoded twice, utf8+utf8+utf8 three times.  cp1258 and\n"
+      "windows-1258 name Windows-1258: the letters of 27 with that code page's symbols.\n");
 }
 
-// A charset argument: the name, and for the destination the suffixes iconv takes.
+// A charset argument: the form, and for the destination the suffixes iconv takes.
 struct CharsetArgument {
-  int code = 0;
+  ts::CharsetForm form = 0;
   bool ignore = false;
   bool translit = false;
 };
 
-CharsetArgument resolve(const char* option, const char* text, bool suffixes) {
+CharsetArgument resolve(const char* option, const char* text, bool destination) {
   if (text == nullptr) usageError(std::string("missing ") + option + " CHARSET");
   std::string name = text;
   CharsetArgument arg;
-  for (std::size_t at = name.find("//"); suffixes && at != std::string::npos;
+  for (std::size_t at = name.find("//"); destination && at != std::string::npos;
        at = name.find("//")) {
     std::string rest = name.substr(at + 2);
     const std::size_t next = rest.find("//");
@@ -127,9 +150,12 @@ CharsetArgument resolve(const char* option, const char* text, bool suffixes) {
       usageError("unknown suffix '//" + rest.substr(0, next) + "' (//IGNORE, //TRANSLIT)");
     name.erase(at, next == std::string::npos ? std::string::npos : next + 2);
   }
-  arg.code = ts::charsetByName(name);
-  if (arg.code == 0)
+  arg.form = ts::charsetFormByName(name);
+  if (arg.form == 0)
     fail(2, std::string("unknown charset '") + text + "' (tsconv -l lists the charsets)");
+  if (destination && ts::formLayers(arg.form) != 0)
+    fail(2, std::string("'") + text + "' is a form text is read in, not written in: -t takes " +
+                "the charset alone");
   return arg;
 }
 
@@ -139,37 +165,55 @@ struct InputStart {
   std::string name;
 };
 
-// What tsconv says of the characters it copied as UTF-8 bytes.  Places are given when the
-// stream is the inputs one after the other (not sorted, not read as HTML words).
-std::string describeForeign(const ts::ForeignCharacters& seen, std::string_view destination,
-                            const std::vector<InputStart>* inputs) {
-  const bool one = seen.count == 1;
-  std::string text = std::to_string(seen.count) + (one ? " character" : " characters") +
-                     " that \"" + std::string(destination) + "\" cannot write " +
-                     (one ? "was" : "were") + " copied as UTF-8 bytes:";
-  for (const ts::ForeignCharacters::Seen& c : seen.first) {
-    char cp[16];
-    std::snprintf(cp, sizeof cp, "U+%04X", static_cast<unsigned>(c.codePoint));
-    std::uint8_t utf8[4];
-    const int len = ts::encodeUtf8(c.codePoint, utf8);
-    text += std::string(" ") + cp + " '" +
-            std::string(reinterpret_cast<const char*>(utf8), static_cast<std::size_t>(len)) + "'";
-    if (inputs != nullptr) {
-      auto in = inputs->begin();
-      for (auto next = in; next != inputs->end() && next->offset <= c.offset; ++next) in = next;
-      if (in != inputs->end())
-        text += " at byte " + std::to_string(c.offset - in->offset) + " of " + in->name;
-    }
-    text += ",";
-  }
-  if (seen.count > seen.first.size()) text += " ...,";
-  text.back() = ';';
-  text += " -c drops them, //TRANSLIT after the charset writes close forms";
+std::string utf8Of(std::uint32_t cp) {
+  std::uint8_t utf8[4];
+  const int len = ts::encodeUtf8(cp, utf8);
+  return std::string(reinterpret_cast<const char*>(utf8), static_cast<std::size_t>(len));
+}
+
+std::string codePointText(std::uint32_t cp) {
+  char text[16];
+  std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(cp));
   return text;
 }
 
-std::string describe(int code) {
-  return std::to_string(code) + " \"" + std::string(ts::charsetName(code)) + "\"";
+// The place of a stream offset: "at byte N of NAME".
+std::string placeOf(std::uint64_t offset, const std::vector<InputStart>& inputs) {
+  auto in = inputs.begin();
+  for (auto next = in; next != inputs.end() && next->offset <= offset; ++next) in = next;
+  if (in == inputs.end()) return "at byte " + std::to_string(offset);
+  return "at byte " + std::to_string(offset - in->offset) + " of " + in->name;
+}
+
+// What the destination could not hold as it stands, one line for each letter or character.
+void reportLosses(const ts::LossCounter& losses, const std::string& destination) {
+  const std::vector<ts::LossCounter::Loss> all = losses.losses();
+  if (all.empty()) return;
+  std::fprintf(stderr, "%s: %s cannot hold %zu %s as %s:\n", g_program, destination.c_str(),
+               all.size(), all.size() == 1 ? "letter or character" : "letters and characters",
+               all.size() == 1 ? "it stands" : "they stand");
+  for (const ts::LossCounter::Loss& l : all) {
+    std::string what;
+    switch (l.kind) {
+      case ts::LossCounter::Loss::Kind::kLowerCaseCode:
+        what = "written with the code of '" + utf8Of(l.lowerCase) + "'";
+        break;
+      case ts::LossCounter::Loss::Kind::kReplaced:
+        what = "written as \"" + std::string(l.replacement) + "\"";
+        break;
+      case ts::LossCounter::Loss::Kind::kDropped: what = "dropped"; break;
+    }
+    std::fprintf(stderr, "%s:   '%s' %s, %llu %s: %s\n", g_program, utf8Of(l.codePoint).c_str(),
+                 codePointText(l.codePoint).c_str(), static_cast<unsigned long long>(l.count),
+                 l.count == 1 ? "time" : "times", what.c_str());
+  }
+}
+
+// A form as tsconv names it: `15 "TCVN3 - ABC"`, `tcvn3+utf8 "TCVN3 - ABC, carried in UTF-8"`.
+std::string describe(int form) {
+  const auto f = static_cast<ts::CharsetForm>(form);
+  const bool plain = ts::formLayers(f) == 0 && !ts::formIsWindows1258(f);
+  return (plain ? std::to_string(form) : ts::formShortName(f)) + " \"" + ts::formName(f) + "\"";
 }
 
 std::string percent(double confidence) {
@@ -307,7 +351,7 @@ void sortLines(std::string_view all, int source, std::uint32_t mode,
     std::string folded, key;
   };
   std::vector<Line> lines;
-  ts::ConverterState keys;
+  ts::ConverterState keys, unwrap;
   std::string_view rest = all, lastEnd = "\n";
   while (!rest.empty()) {
     const std::size_t nl = rest.find('\n');
@@ -322,7 +366,21 @@ void sortLines(std::string_view all, int source, std::uint32_t mode,
     } else {
       end = lastEnd;
     }
-    Line line{text, end, {}, ts::sortKey(keys, static_cast<ts::CharsetCode>(source), mode, text)};
+    // A carried text's key comes from the bytes its characters stand for.
+    std::string own;
+    if (ts::formLayers(static_cast<ts::CharsetForm>(source)) != 0) {
+      ts::selectForms(
+          unwrap, static_cast<ts::CharsetForm>(source),
+          static_cast<std::uint32_t>(ts::formCharset(static_cast<ts::CharsetForm>(source))));
+      own = ts::convert(unwrap, text);
+    }
+    Line line{text,
+              end,
+              {},
+              ts::sortKey(keys,
+                          static_cast<ts::CharsetCode>(
+                              ts::formCharset(static_cast<ts::CharsetForm>(source))),
+                          mode, own.empty() ? text : std::string_view(own))};
     line.folded = line.key;
     for (char& c : line.folded)
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
@@ -342,6 +400,72 @@ void sortLines(std::string_view all, int source, std::uint32_t mode,
 
 }  // namespace
 
+// tsconv --fix: UTF-8 in, UTF-8 out, line by line.
+int fixFiles(const std::vector<const char*>& inputs, const char* output) {
+  Output::installSignalHandlers();
+  Output out(output);
+  if (!out.ok()) fail(1, out.error());
+  ts::TextRepairer repairer;
+  std::string line, fixed;
+  ts::ByteBuffer buffer;
+  auto flush = [&](std::string_view text) {
+    fixed.clear();
+    repairer.repair(text, fixed);
+    buffer.clear();
+    buffer.append(fixed);
+    out.write(buffer);
+  };
+  int status = 0;
+  for (const char* input : inputs) {
+    const bool standardInput = std::strcmp(input, "-") == 0;
+    const std::string name = standardInput ? "standard input" : "'" + std::string(input) + "'";
+    const int fd = standardInput ? 0 : open(input, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      std::fprintf(stderr, "%s: cannot open %s: %s\n", g_program, name.c_str(),
+                   std::strerror(errno));
+      status = 1;
+      continue;
+    }
+    const bool read = ts::platform::readInPieces(fd, kChunk, [&](std::string_view piece) {
+      // Whole lines go on; the last, unfinished one waits for the rest of it.
+      const std::size_t nl = piece.rfind('\n');
+      if (nl == std::string_view::npos) {
+        line.append(piece);
+        return out.ok();
+      }
+      line.append(piece.substr(0, nl + 1));
+      flush(line);
+      line.assign(piece.substr(nl + 1));
+      return out.ok();
+    });
+    const int e = errno;
+    if (!standardInput) close(fd);
+    if (!out.ok()) break;
+    if (!read) {
+      std::fprintf(stderr, "%s: cannot read %s: %s\n", g_program, name.c_str(), std::strerror(e));
+      status = 1;
+    }
+  }
+  if (out.ok() && !line.empty()) flush(line);
+  if (!out.commit()) {
+    out.abandon();
+    fail(1, out.error());
+  }
+  std::uint64_t total = 0;
+  std::string what;
+  for (const auto& [form, count] : repairer.repaired()) {
+    total += count;
+    what += (what.empty() ? "" : "; ") + std::to_string(count) + " as " + ts::formName(form);
+  }
+  if (total == 0)
+    std::fprintf(stderr, "%s: nothing to repair\n", g_program);
+  else
+    std::fprintf(stderr, "%s: repaired %llu %s: %s\n", g_program,
+                 static_cast<unsigned long long>(total), total == 1 ? "stretch" : "stretches",
+                 what.c_str());
+  return status;
+}
+
 int main(int argc, char** argv) {
   const char* from = nullptr;
   const char* to = nullptr;
@@ -350,8 +474,19 @@ int main(int argc, char** argv) {
   int caseMode = 0;  // 1 upper, -1 lower
   std::uint32_t sortMode = 0;
   bool html = false, drop = false, translit = false, detect = false;
+  bool strict = false, check = false, fix = false;
   std::size_t detectBytes = 65536;
-  enum { kLower = 1000, kSortNames, kHtml, kTranslit, kDetect, kDetectBytes };
+  enum {
+    kLower = 1000,
+    kSortNames,
+    kHtml,
+    kTranslit,
+    kDetect,
+    kDetectBytes,
+    kStrict,
+    kCheck,
+    kFix
+  };
   static const char kShortOptions[] = "f:t:o:lcusShV";
   static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
                                     {"to", required_argument, nullptr, 't'},
@@ -365,6 +500,9 @@ int main(int argc, char** argv) {
                                     {"translit", no_argument, nullptr, kTranslit},
                                     {"detect", no_argument, nullptr, kDetect},
                                     {"detect-bytes", required_argument, nullptr, kDetectBytes},
+                                    {"strict", no_argument, nullptr, kStrict},
+                                    {"check", no_argument, nullptr, kCheck},
+                                    {"fix", no_argument, nullptr, kFix},
                                     {"help", no_argument, nullptr, 'h'},
                                     {"version", no_argument, nullptr, 'V'},
                                     {nullptr, 0, nullptr, 0}};
@@ -398,6 +536,9 @@ int main(int argc, char** argv) {
       case kSortNames: setSort(ts::kSortModeNames); break;
       case kHtml: html = true; break;
       case kDetect: detect = true; break;
+      case kStrict: strict = true; break;
+      case kCheck: check = true; break;
+      case kFix: fix = true; break;
       case kDetectBytes: {
         char* end = nullptr;
         errno = 0;
@@ -410,8 +551,7 @@ int main(int argc, char** argv) {
       }
       case 'h': usage(stdout); return 0;
       case 'V': std::printf("tsconv %s\n", ts::kVersion); return 0;
-      default:
-        usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
+      default: usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
     }
   }
   if (list) {
@@ -423,50 +563,84 @@ int main(int argc, char** argv) {
   std::vector<const char*> inputs(argv + optind, argv + argc);
   if (inputs.empty()) inputs.push_back("-");
   if (detect) {
-    if (from || to || output || caseMode || sortMode || html || drop || translit)
+    if (from || to || output || caseMode || sortMode || html || drop || translit || strict ||
+        check || fix)
       usageError("--detect names the charsets of the files and takes no other option");
     return detectFiles(inputs, detectBytes);
   }
+  if (fix) {
+    if (from || to || caseMode || sortMode || html || drop || translit || strict || check)
+      usageError("--fix repairs UTF-8 as UTF-8 and takes no option but -o");
+    return fixFiles(inputs, output);
+  }
+  if (check && output) usageError("--check writes nothing: it does not go with -o");
+  if (strict && (drop || translit))
+    usageError("--strict fails where -c drops and --translit writes a close form: choose one");
   if (html && (caseMode != 0 || sortMode != 0))
     usageError("--html converts a page as it is: it does not go with --upper, --lower or --sort");
   const bool guess = from != nullptr && ts::normalizedName(from) == "auto";
-  int source = guess ? 0 : resolve("-f", from, false).code;
+  int source = guess ? 0 : static_cast<int>(resolve("-f", from, false).form);
   const CharsetArgument dest = resolve("-t", to, true);
-  const int destination = dest.code;
+  const int destination = static_cast<int>(dest.form);
+  const int destinationCode = ts::formCharset(dest.form);
   drop = drop || dest.ignore;
   translit = translit || dest.translit;
+  if (strict && (drop || translit))
+    usageError(
+        "--strict fails where //IGNORE drops and //TRANSLIT writes a close form: choose one");
 
   ts::ConverterState state(ts::kLibraryOptions);
+  std::unique_ptr<ts::LossCounter> losses;
   auto select = [&] {
-    if (ts::selectPair(state, static_cast<std::uint32_t>(source),
-                       static_cast<std::uint32_t>(destination)))
+    if (ts::selectForms(state, static_cast<std::uint32_t>(source),
+                        static_cast<std::uint32_t>(destination))) {
+      losses =
+          std::make_unique<ts::LossCounter>(static_cast<ts::CharsetForm>(source), dest.form, drop);
       return;
-    const int bad = ts::hasLetterTable(ts::readableSource(source)) ? destination : source;
+    }
+    const int code = ts::formCharset(static_cast<ts::CharsetForm>(source));
+    const int bad = ts::hasLetterTable(ts::readableSource(code)) ? destination : source;
     fail(2, "charset " + describe(bad) + " has no letter table and cannot be converted " +
                 (bad == source ? "from" : "to"));
   };
-  if (guess && !ts::hasLetterTable(destination))
+  if (guess && !ts::hasLetterTable(destinationCode))
     fail(2, "charset " + describe(destination) + " has no letter table and cannot be converted to");
   if (!guess) select();
   // UTF-8 input to a legacy charset: characters that are no Vietnamese letter have no code.
+  // A single-byte output never holds UTF-8: they are written in a close form unless -c
+  // drops them or --strict stops at the first.
   ts::ForeignCharacters foreign;
-  foreign.action = translit ? ts::ForeignCharacters::Action::kTransliterate
-                   : drop   ? ts::ForeignCharacters::Action::kDrop
-                            : ts::ForeignCharacters::Action::kCopy;
+  foreign.action = drop || strict ? ts::ForeignCharacters::Action::kDrop
+                                  : ts::ForeignCharacters::Action::kTransliterate;
   state.watchForeign(&foreign);
   std::vector<InputStart> starts;
   std::uint64_t streamed = 0;
+  const std::string destinationName = "\"" + ts::formName(dest.form) + "\"";
+  auto checkStrict = [&] {
+    if (!strict || foreign.count == 0) return;
+    const ts::ForeignCharacters::Seen& first = foreign.first.front();
+    fail(1, "cannot convert " + codePointText(first.codePoint) + " '" + utf8Of(first.codePoint) +
+                "' " + (sortMode == 0 && !html ? placeOf(first.offset, starts) + " " : "") + "to " +
+                destinationName);
+  };
 
   Output::installSignalHandlers();
-  Output out(output);
+  Output out(check ? "/dev/null" : output);
   if (!out.ok()) fail(1, out.error());
-  Pipeline pipeline(state, out, caseMode, destination, html);
+  Pipeline pipeline(state, out, caseMode, destinationCode, html);
   ts::ByteBuffer all;  // the whole input, when it is sorted
   auto pass = [&](std::string_view piece) {
-    if (sortMode != 0)
+    if (losses) losses->feed(piece);
+    if (check) return;
+    if (sortMode != 0) {
       all.append(piece);
-    else
+    } else {
       pipeline.feed(piece);
+      if (strict && foreign.count != 0) {
+        out.abandon();
+        checkStrict();
+      }
+    }
   };
   // -f auto: the start of the input is held until the guess is made from it.
   std::string head;
@@ -527,17 +701,24 @@ int main(int argc, char** argv) {
     }
   }
   if (guessing && out.ok()) decide();
+  if (losses) losses->finish();
+  if (check) {
+    out.abandon();
+    if (losses) reportLosses(*losses, destinationName);
+    if (status == 0 && losses && !losses->losses().empty()) status = 1;
+    return status;
+  }
   if (sortMode != 0 && out.ok())
     sortLines(all.view(), source, sortMode, [&](std::string_view t) { pipeline.feed(t); });
   if (out.ok()) pipeline.finish();
+  if (out.ok() && strict && foreign.count != 0) {
+    out.abandon();
+    checkStrict();
+  }
   if (!out.commit()) {
     out.abandon();
     fail(1, out.error());
   }
-  if (foreign.count != 0 && !drop && !translit)
-    std::fprintf(stderr, "%s: %s\n", g_program,
-                 describeForeign(foreign, ts::charsetName(destination),
-                                 sortMode == 0 && !html ? &starts : nullptr)
-                     .c_str());
+  if (losses) reportLosses(*losses, destinationName);
   return status;
 }

@@ -10,9 +10,12 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 
 #include "texts.hpp"
+#include "ts/detect.hpp"
+#include "ts/forms.hpp"
 #include "ts/platform/files.hpp"
 #include "ts/unicode.hpp"
 
@@ -90,7 +93,51 @@ bool BatchJob::add(const std::string& path) {
 }
 
 struct BatchJob::Run {
-  Run(const ConvertSettings& s, JobObserver& o) : converter(s), observer(o) {}
+  Run(const ConvertSettings& s, JobObserver& o) : settings(s), converter(s), observer(o) {}
+
+  // With the source read from each file: the charset of `file` from its first bytes.  False
+  // when it reads as none confidently.
+  bool chooseSource(const std::string& page, const std::string& file) {
+    if (settings.source != kAutoSource) return true;
+    // UTF-8 is no source of the web converter, but a page in it is recognised and left.
+    static const std::vector<int> candidates = [] {
+      std::vector<int> c = detectionCandidates(kWebOptions.lastCode, 2);
+      c.push_back(kUtf8);
+      return c;
+    }();
+    std::string head(65536, '\0');
+    std::ifstream in(file, std::ios::binary);
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    const Detection d = detectCharset(head, candidates);
+    std::string what;
+    int source = kTcvn3;
+    if (d.noVietnameseLetters) {
+      what = "no Vietnamese letters: converted as " + formName(kTcvn3);
+    } else if (d.guesses.empty() || d.guesses.front().confidence < kConfidentGuess) {
+      std::string candidatesText;
+      for (std::size_t i = 0; i < d.guesses.size() && i < 3; ++i)
+        candidatesText +=
+            (i == 0 ? "" : ", ") + formName(static_cast<CharsetForm>(d.guesses[i].codes.front())) +
+            " " + std::to_string(static_cast<int>(d.guesses[i].confidence * 100 + 0.5)) + "%";
+      skip(page, "reads as no charset confidently (" +
+                     (candidatesText.empty() ? std::string("none reads it as Vietnamese")
+                                             : candidatesText) +
+                     "): left as it is");
+      return false;
+    } else if (d.guesses.front().codes.front() == kUtf8) {
+      skip(page, "UTF-8 already: left as it is");
+      return false;
+    } else {
+      source = d.guesses.front().codes.front();
+      what = formName(static_cast<CharsetForm>(source)) + " (" +
+             std::to_string(static_cast<int>(d.guesses.front().confidence * 100 + 0.5)) + "%)";
+    }
+    converter.setSource(source);
+    report.readAs.push_back({page, what});
+    observer.pageReadAs(page, what);
+    return true;
+  }
 
   void fail(const std::string& path, const std::string& why) {
     report.failures.push_back({path, why});
@@ -153,6 +200,13 @@ struct BatchJob::Run {
     // page is left as it is.
     std::uint64_t size = 0;
     if (stat(backup.c_str(), &st) == 0) size = static_cast<std::uint64_t>(st.st_size);
+    if (!chooseSource(page, backup)) {
+      // Left as it was: a page this run (or an interrupted one) renamed gets its name back.
+      if (renamed && !platform::renameNoReplace(backup, page))
+        fail(page, std::string("cannot give the page its name back: ") + std::strerror(errno) +
+                       "; it is " + backup);
+      return false;
+    }
     observer.pageStarted(
         page, size,
         format(texts::kConverting, baseName(page).c_str(), static_cast<unsigned long long>(size)));
@@ -216,6 +270,7 @@ struct BatchJob::Run {
     }
   }
 
+  ConvertSettings settings;
   FileConverter converter;
   std::vector<std::string> completed;
   std::set<std::string> handled;  // pages this run has converted or tried to
@@ -245,6 +300,17 @@ JobReport BatchJob::run(const ConvertSettings& settings, JobObserver& observer) 
   if (r.report.recovered != 0)
     text += "\n\n" + format("Recovered %llu pages left as backups by an interrupted run.",
                             static_cast<unsigned long long>(r.report.recovered));
+  if (!r.report.readAs.empty()) {
+    // How many pages each charset was read as.
+    std::map<std::string, std::size_t> counts;
+    for (const JobFailure& f : r.report.readAs) {
+      const std::size_t cut = f.why.rfind(" (");
+      ++counts[cut == std::string::npos ? f.why : f.why.substr(0, cut)];
+    }
+    text += "\n\nRead as:";
+    for (const auto& [what, count] : counts)
+      text += "\n" + what + ": " + std::to_string(count) + (count == 1 ? " file" : " files");
+  }
   if (!r.report.failures.empty()) {
     text += "\n\n" + shown(format(texts::kFailed, r.report.failures.size()));
     for (const JobFailure& f : r.report.failures) text += "\n" + f.path + ": " + f.why;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "ts/forms.hpp"
 #include "ts/replace.hpp"
 #include "ts/utf.hpp"
 
@@ -49,11 +50,17 @@ std::string FileOutcome::describe() const {
   return "failed";
 }
 
+void FileConverter::setSource(int source) {
+  settings_.source = source;
+  selectForms(conv_, static_cast<std::uint32_t>(source),
+              static_cast<std::uint32_t>(settings_.destination));
+}
+
 FileConverter::FileConverter(const ConvertSettings& settings)
     : settings_(settings), conv_(kWebOptions) {
   tagSettings_.charsetName = settings.utf8Output ? "utf-8" : "windows-1252";
-  selectPair(conv_, static_cast<std::uint32_t>(settings.source),
-             static_cast<std::uint32_t>(settings.destination));
+  selectForms(conv_, static_cast<std::uint32_t>(settings.source),
+              static_cast<std::uint32_t>(settings.destination));
 }
 
 // The last steps of a converted piece: with destination "VN Unicode 1" its escapes become
@@ -119,7 +126,9 @@ void FileConverter::writeMarkup(std::string_view markup, ByteBuffer& out) {
       out.push(m[i++]);
       continue;
     }
-    if (settings_.source == kDecimalEsc) {
+    // Pages that are Unicode already (escapes, or carried in UTF-8) keep their UTF-8 in tags.
+    if (settings_.source == kDecimalEsc ||
+        formLayers(static_cast<CharsetForm>(settings_.source)) != 0) {
       std::size_t len = m[i] >= 0xF0 ? 4 : m[i] >= 0xE0 ? 3 : 2;
       if (i + len <= markup.size() && isOneSequence(m + i, len)) {
         out.append(m + i, len);
@@ -236,8 +245,8 @@ struct FileConverter::Scan : HtmlScanner::Handler {
   }
   void tag(std::string_view inside) override {
     const ConvertSettings& s = self.settings_;
-    selectPair(self.conv_, static_cast<std::uint32_t>(s.source),
-               static_cast<std::uint32_t>(s.destination));
+    selectForms(self.conv_, static_cast<std::uint32_t>(s.source),
+                static_cast<std::uint32_t>(s.destination));
     if (s.textOnly) return;
     // The text people read in the tag (alt, title, ...) is converted as words are.
     writeTagConvertingText(
@@ -267,8 +276,8 @@ struct FileConverter::Scan : HtmlScanner::Handler {
 };
 
 std::string FileConverter::convertText(std::string_view page) {
-  selectPair(conv_, static_cast<std::uint32_t>(settings_.source),
-             static_cast<std::uint32_t>(settings_.destination));
+  selectForms(conv_, static_cast<std::uint32_t>(settings_.source),
+              static_cast<std::uint32_t>(settings_.destination));
   ByteBuffer out;
   HtmlScanner scanner;
   Scan scan(*this, out, 0, nullptr);
@@ -296,8 +305,8 @@ FileOutcome FileConverter::convert(const std::string& input, const std::string& 
     return outcome;
   }
   fchmod(fd, mode);
-  selectPair(conv_, static_cast<std::uint32_t>(settings_.source),
-             static_cast<std::uint32_t>(settings_.destination));
+  selectForms(conv_, static_cast<std::uint32_t>(settings_.source),
+              static_cast<std::uint32_t>(settings_.destination));
 
   ByteBuffer& out = output_;  // kept from file to file, like the read buffer
   out.clear();

@@ -56,6 +56,60 @@ TEST_F(Tsweb, ConvertsWithTheWindowsDefaults) {
   EXPECT_EQ(readFile(dir_ / "v2.htm"), "Vi\xD6t");
 }
 
+// --from auto: each page is read as its own charset, carried forms included; a page that
+// reads as nothing confidently, or is UTF-8 already, is left as it is, without a backup.
+TEST_F(Tsweb, ReadsEachPagesOwnCharset) {
+  const std::string viet =
+      "Chi\xE1\xBB\x81u h\xC3\xB4m \xE1\xBA\xA5y tr\xE1\xBB\x9Di \xC4\x91\xE1\xBB\x95 "
+      "m\xC6\xB0"
+      "a ph\xC3\xB9n, gi\xC3\xB3 b\xE1\xBA\xA5"
+      "c th\xE1\xBB\x95i t\xE1\xBB\xABng c\xC6\xA1n l\xE1\xBA\xA1nh bu\xE1\xBB\x91t.";
+  ConverterState st;
+  auto encoded = [&](int code) {
+    selectPair(st, kUtf8, static_cast<std::uint32_t>(code));
+    return convert(st, viet);
+  };
+  // Legacy bytes read as Windows-1252 and saved as UTF-8.
+  auto carried = [&](int code) {
+    std::string out;
+    for (char c : encoded(code)) {
+      const LetterCode u = windows1252Utf8(static_cast<std::uint8_t>(c));
+      out.append(u.view());
+    }
+    return out;
+  };
+  writeFile(dir_ / "s" / "tcvn3.htm", "<p>" + encoded(kTcvn3) + "</p>");
+  writeFile(dir_ / "s" / "vni.htm", "<p>" + encoded(kVniWin) + "</p>");
+  writeFile(dir_ / "s" / "carried.htm", "<p title=\"\xC3\xA9\">" + carried(kVniWin) + "</p>");
+  writeFile(dir_ / "s" / "unsure.htm",
+            "<p>caf\xE9 cr\xE8me br\xFBl\xE9"
+            "e</p>");
+  writeFile(dir_ / "s" / "unicode.htm", "<p>" + viet + "</p>");
+  Result r = run({"--from", "auto", "--to", "39", "s"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  for (const char* page : {"tcvn3.htm", "vni.htm"})
+    EXPECT_EQ(readFile(dir_ / "s" / page), "<p>" + viet + "</p>") << page;
+  // The carried page's tags keep their UTF-8.
+  EXPECT_EQ(readFile(dir_ / "s" / "carried.htm"), "<p title=\"\xC3\xA9\">" + viet + "</p>");
+  EXPECT_NE(r.err.find("carried.htm: read as VNI - WIN, carried in UTF-8"), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("tcvn3.htm: read as TCVN3 - ABC"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("unsure.htm: skipped: reads as no charset confidently"), std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("unicode.htm: skipped: UTF-8 already"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir_ / "s" / "unsure.htm.bak"));
+  EXPECT_FALSE(fs::exists(dir_ / "s" / "unicode.htm.bak"));
+  EXPECT_TRUE(fs::exists(dir_ / "s" / "vni.htm.bak"));
+  EXPECT_NE(r.out.find("VNI - WIN, carried in UTF-8: 1 file"), std::string::npos) << r.out;
+  // A carried form by name.
+  writeFile(dir_ / "named.htm", carried(kTcvn3));
+  r = run({"-f", "tcvn3+utf8", "-t", "39", "named.htm"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFile(dir_ / "named.htm"), viet);
+  EXPECT_EQ(run({"-f", "auto", "-t", "auto", "named.htm"}).status, 2);
+  EXPECT_EQ(run({"-f", "15", "-t", "tcvn3+utf8", "named.htm"}).status, 2);
+}
+
 TEST_F(Tsweb, ArgumentsAndLists) {
   Result r = run({"-f", "15"});  // with no argument at all it opens the window
   EXPECT_EQ(r.status, 2);

@@ -63,8 +63,9 @@ TEST_F(WebWindow, ControlsAndTheirDefaults) {
   auto* format = child<QComboBox>(WebMainWindow::kFormat);
   auto* type = child<QComboBox>(WebMainWindow::kFileType);
   ASSERT_TRUE(source && destination && format && type);
-  EXPECT_EQ(source->count(), 40);
+  EXPECT_EQ(source->count(), 41);  // the charsets, and reading each page's own
   EXPECT_EQ(source->itemText(0), " 01   -   3C 2.5");
+  EXPECT_EQ(source->itemText(40), "T\u1EF1 nh\u1EADn d\u1EA1ng");
   EXPECT_EQ(source->currentText(), " 15   -   TCVN3 - ABC");
   EXPECT_EQ(destination->currentText(), " 39   -   VN Unicode 1");
   EXPECT_EQ(format->currentText(), "html - utf8");

@@ -12,6 +12,7 @@
 
 #include "ts/catalogue.hpp"
 #include "ts/converter.hpp"
+#include "ts/forms.hpp"
 #include "ts/platform/options.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/web/batch_job.hpp"
@@ -35,7 +36,9 @@ void usage() {
       "Converts web pages (.htm, .html, .shtml) in place, and every page in the folder trees\n"
       "named, keeping each page's original as PAGE.bak.\n"
       "\n"
-      "  -f, --from=CHARSET    charset of the pages (default 15, TCVN3 - ABC)\n"
+      "  -f, --from=CHARSET    charset of the pages (default 15, TCVN3 - ABC); auto reads\n"
+      "                        each page's own, carried forms (tcvn3+utf8) included, and\n"
+      "                        leaves a page that reads as none confidently\n"
       "  -t, --to=CHARSET      charset to convert to (default 39, VN Unicode 1)\n"
       "  -F, --format=FORMAT   output format (default \"html - utf8\" for the Unicode\n"
       "                        charsets 39 and 40, otherwise \"html - 8-bit\")\n"
@@ -46,9 +49,11 @@ void usage() {
       "converted, 1 when any did not, 2 for bad arguments.\n");
 }
 
-int charset(const char* name) {
-  const int code = ts::charsetByName(name, kWebCatalogue);
-  if (code != 0) return code;
+int charset(const char* name, bool source) {
+  if (source && ts::normalizedName(name) == "auto") return ts::web::kAutoSource;
+  const auto form = ts::charsetFormByName(name, kWebCatalogue);
+  if (form != 0 && (source || ts::formLayers(form) == 0) && !ts::formIsWindows1258(form))
+    return static_cast<int>(form);
   const int beyond = ts::charsetByName(name);
   if (beyond != 0)
     usageError("charset " + std::to_string(beyond) + " \"" + std::string(ts::charsetName(beyond)) +
@@ -79,6 +84,10 @@ class Terminal : public ts::web::JobObserver {
   void pageSkipped(const std::string& path, const std::string& why) override {
     end();
     std::fprintf(stderr, "tsweb: %s: skipped: %s\n", path.c_str(), why.c_str());
+  }
+  void pageReadAs(const std::string& path, const std::string& what) override {
+    end();
+    std::fprintf(stderr, "tsweb: %s: read as %s\n", path.c_str(), what.c_str());
   }
   void message(const std::string& text) override {
     end();
@@ -128,8 +137,8 @@ int main(int argc, char** argv) {
     const int c = getopt_long(argc, argv, kShortOptions, kOptions, nullptr);
     if (c == -1) break;
     switch (c) {
-      case 'f': from = charset(optarg); break;
-      case 't': to = charset(optarg); break;
+      case 'f': from = charset(optarg, true); break;
+      case 't': to = charset(optarg, false); break;
       case 'F':
         format = ts::web::findFormat(optarg);
         if (format == nullptr) usageError(std::string("unknown format '") + optarg + "'");
@@ -142,18 +151,20 @@ int main(int argc, char** argv) {
         for (const auto& f : ts::web::outputFormats()) std::printf("%s\n", f.name);
         return 0;
       case 'h': usage(); return 0;
-      default:
-        usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
+      default: usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
     }
   }
   if (optind == argc) usageError("name the pages and folders to convert");
   // A source of 40 is read as 39; as a destination it has no table.
   for (const auto& [code, ok] :
-       {std::pair{from, ts::hasLetterTable(ts::readableSource(from), kWebCatalogue)},
+       {std::pair{from, from == ts::web::kAutoSource ||
+                            ts::hasLetterTable(ts::readableSource(ts::formCharset(
+                                                   static_cast<ts::CharsetForm>(from))),
+                                               kWebCatalogue)},
         std::pair{to, ts::hasLetterTable(to, kWebCatalogue)}}) {
     if (!ok)
-      usageError("charset " + std::to_string(code) + " \"" + std::string(ts::charsetName(code)) +
-                 "\" has no letter table");
+      usageError("charset " + std::to_string(code) + " \"" +
+                 ts::formName(static_cast<ts::CharsetForm>(code)) + "\" has no letter table");
   }
   if (format == nullptr) format = &ts::web::defaultFormatFor(to);
 

@@ -217,6 +217,8 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
     source_->addItem(line);
     destination_->addItem(line);
   }
+  // Last, so that the positions of the charsets stay as profiles saved them.
+  source_->addItem(QString::fromUtf8("T\u1EF1 nh\u1EADn d\u1EA1ng"));
   source_->setCurrentIndex(14);
   destination_->setCurrentIndex(38);
   connect(destination_, &QComboBox::currentIndexChanged, this, [this](int position) {
@@ -367,8 +369,9 @@ void WebMainWindow::convert(QWidget* titleOwner, ui::GradientProgress* bar) {
   if (titleOwner == nullptr) titleOwner = this;
   if (bar == nullptr) bar = progress_;
   const OutputFormat* format = findFormat(format_->currentText().toStdString());
-  const ConvertSettings settings =
-      format->settings(source_->currentIndex() + 1, destination_->currentIndex() + 1);
+  const ConvertSettings settings = format->settings(
+      source_->currentIndex() < kWebCatalogue ? source_->currentIndex() + 1 : kAutoSource,
+      destination_->currentIndex() + 1);
   running_ = true;
   stop_ = false;
   for (QWidget* w : commands_) w->setEnabled(false);

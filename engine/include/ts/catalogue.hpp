@@ -136,6 +136,10 @@ LetterCode capitalRule(int kind, const LetterCode& lower);
 // (entries 73..78).
 LetterCode writeLetter(const CharsetSelection& cs, int n);
 
+// The Windows-1252 character of a byte (the five undefined bytes as U+0081, U+008D, U+008F,
+// U+0090, U+009D).
+std::uint32_t windows1252CodePoint(std::uint8_t b);
+
 // The Windows-1252 character of a byte as UTF-8 (the five undefined bytes as U+0081,
 // U+008D, U+008F, U+0090, U+009D).
 LetterCode windows1252Utf8(std::uint8_t b);

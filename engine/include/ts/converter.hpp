@@ -63,6 +63,11 @@ class ConverterState {
   // The pair of the last selection (a source of 40 reads as 39); both 0 before the first.
   CharsetCode source() const { return source_; }
   CharsetCode destination() const { return destination_; }
+  // The forms of the last selection (forms.hpp): with the layers of a carried source and the
+  // Windows-1258 flag.
+  std::uint32_t sourceForm() const { return sourceForm_; }
+  std::uint32_t destinationForm() const { return destinationForm_; }
+  int carriedLayers() const { return static_cast<int>((sourceForm_ >> 6) & 3); }
   // Whether texts are converted: the last selection succeeded with two different codes.
   // Otherwise texts are copied unchanged.
   bool converts() const;
@@ -80,14 +85,19 @@ class ConverterState {
   EngineOptions options_;
   CharsetCode source_ = 0;
   CharsetCode destination_ = 0;
+  std::uint32_t sourceForm_ = 0, destinationForm_ = 0;
   std::unique_ptr<Tables> tables_;
   ForeignCharacters* foreign_ = nullptr;
 };
 
-// Selects the pair (low bytes of both arguments); a source of 40 is taken as 39.  Returns
-// false when either charset has no letter table; texts are then copied unchanged until a
-// selection succeeds.  Equal codes always succeed and copy.
+// Selects the pair (low bytes of both arguments); a source of 40 is taken as 39.  Returns false
+// when either charset has no letter table; texts are then copied unchanged until a selection
+// succeeds.  Equal codes always succeed and copy (a carried source still loses its layers).
 bool selectPair(ConverterState& state, std::uint32_t source, std::uint32_t destination);
+
+// The same for forms (forms.hpp): a carried source, Windows-1258 on either side.  A carried
+// destination, and the Windows-1258 flag on any code but 27, fail.
+bool selectForms(ConverterState& state, std::uint32_t source, std::uint32_t destination);
 
 // Converts `text` with the selected pair and appends the result to `out`.  A NUL byte ends
 // one text and starts the next: each run between NULs converts as a text of its own and the

@@ -12,7 +12,7 @@
 namespace ts {
 
 struct CharsetGuess {
-  std::vector<int> codes;   // charsets that read the text into the same letters
+  std::vector<int> codes;   // forms (forms.hpp) that read the text into the same letters
   double confidence = 0;    // 0..1
   double score = 0;         // the evidence for, less the evidence against
   std::uint32_t words = 0;  // words with Vietnamese letters the reading finds
@@ -28,7 +28,14 @@ struct Detection {
 // The confidence from which a guess is taken without asking.
 inline constexpr double kConfidentGuess = 0.6;
 
-// Guesses among `candidates` (default: every charset with a letter table, 40 read as 39).
+// The forms detection considers in a catalogue that ends at `lastCode`: every charset with a
+// letter table (40 read as 39), and carried in up to `layers` layers those whose letters use
+// bytes of 128 or more, and UTF-8.
+std::vector<int> detectionCandidates(int lastCode, int layers);
+
+// Guesses among `candidates` (forms; default: detectionCandidates(44, 2)).  Carried forms are
+// read only when the text is UTF-8 whose characters stand for such bytes, and a plain form
+// wins over a carried one that reads the text as well.
 Detection detectCharset(std::string_view text, std::span<const int> candidates = {});
 
 }  // namespace ts

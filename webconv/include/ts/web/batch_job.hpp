@@ -22,6 +22,8 @@ struct JobObserver : ProgressObserver {
   virtual void pageFailed(const std::string& /*path*/, const std::string& /*why*/) {}
   // A listed file that is no page, a symbolic link, or a page converted already: left alone.
   virtual void pageSkipped(const std::string& /*path*/, const std::string& /*why*/) {}
+  // With the source read from each page: what this one is read as.
+  virtual void pageReadAs(const std::string& /*path*/, const std::string& /*what*/) {}
   // The job is over: the normal title comes back.
   virtual void titleRestored() {}
   // A message for the message box.
@@ -51,7 +53,8 @@ struct JobReport {
   std::uint64_t recovered = 0;  // pages an interrupted run had left as backups only
   std::vector<JobFailure> failures;
   std::vector<JobFailure> skipped;
-  std::string text;  // the message shown at the end
+  std::vector<JobFailure> readAs;  // with the source read from each page: path, what it was read as
+  std::string text;                // the message shown at the end
 };
 
 class BatchJob {

@@ -10,10 +10,13 @@
 
 namespace ts::web {
 
+// The source of a run that reads each file's charset from the file.
+inline constexpr int kAutoSource = 0;
+
 struct ConvertSettings {
   EntityForm form = EntityForm::kNumeric;  // unless the output is UTF-8
   bool utf8Output = true;
-  int source = kTcvn3;            // 1..40
+  int source = kTcvn3;            // 1..40, a carried form of one (forms.hpp), or kAutoSource
   int destination = kDecimalEsc;  // 1..40
   bool textOnly = false;          // the text without its tags
 };

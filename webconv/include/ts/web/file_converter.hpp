@@ -54,6 +54,8 @@ class FileConverter {
   std::string convertText(std::string_view page);
 
   const ConvertSettings& settings() const { return settings_; }
+  // Reads the next files as `source` (a form: carried pages are read too).
+  void setSource(int source);
 
  private:
   struct Scan;

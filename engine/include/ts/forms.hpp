@@ -1,0 +1,67 @@
+// The forms a charset's text takes besides its own bytes.
+//
+// Legacy text mostly arrives today "carried": a file in TCVN3 or VNI was opened as
+// Windows-1252 (or Latin-1) and saved as UTF-8, so each of its bytes became the character
+// that code page gives it; UTF-8 can arrive the same way, encoded twice or three times.  A
+// form names the charset and how many such layers lie over its bytes.  The true Windows-1258
+// code page is a form of code 27: the same letters, with that code page's punctuation and
+// symbols (0x80-0x9F, the dong sign at 0xFE) where 27 leaves the bytes as Windows-1252.
+//
+// A form is one number: the charset code in bits 0-5 (codes end at 44), the layers in bits
+// 6-7, and bit 8 for Windows-1258.  The low byte alone therefore names every carried form,
+// as the library's byte-sized codes do; a plain code is its own form.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "ts/byte_buffer.hpp"
+
+namespace ts {
+
+using CharsetForm = std::uint32_t;
+
+inline constexpr int kMaxCarriedLayers = 3;
+inline constexpr CharsetForm kLayerUnit = 0x40;
+inline constexpr CharsetForm kWindows1258Flag = 0x100;
+inline constexpr CharsetForm kWindows1258 = kWindows1258Flag | 27;
+
+constexpr int formCharset(CharsetForm form) { return static_cast<int>(form & 0x3F); }
+constexpr int formLayers(CharsetForm form) { return static_cast<int>((form >> 6) & 3); }
+constexpr bool formIsWindows1258(CharsetForm form) { return (form & kWindows1258Flag) != 0; }
+constexpr CharsetForm carriedForm(int code, int layers) {
+  return static_cast<CharsetForm>(code) | static_cast<CharsetForm>(layers) * kLayerUnit;
+}
+
+// The form a person means: a charset name as charsetByName takes it, followed by "+utf8"
+// once for each layer ("tcvn3+utf8": TCVN3 carried in UTF-8; "utf8+utf8": UTF-8 encoded
+// twice); "cp1258" and "windows-1258" name Windows-1258.  0 for an unknown name, for more than
+// kMaxCarriedLayers layers and for codes above `lastCode`.
+CharsetForm charsetFormByName(std::string_view name, int lastCode = 44);
+
+// How a form is named to people: "TCVN3 - ABC", "TCVN3 - ABC, carried in UTF-8", "Ucode1 UTF-8,
+// encoded twice", "Windows-1258".  Empty for a form of no catalogue code.
+std::string formName(CharsetForm form);
+
+// The form as it is typed: "tcvn3+utf8", "utf8+utf8", "cp1258", "15".
+std::string formShortName(CharsetForm form);
+
+// The byte a character stands for when bytes were read as Windows-1252 or Latin-1: U+0000 to
+// U+00FF for themselves, the Windows-1252 characters for their bytes 0x80-0x9F.  -1 for a
+// character that stands for no byte.
+int carriedByte(std::uint32_t codePoint);
+
+// One layer off: the UTF-8 text at s[0..n) gives the bytes its characters stand for.  A
+// character that stands for no byte keeps its UTF-8 bytes, and a byte that starts no UTF-8
+// character stays itself.  Returns how much was read: with `final` false, a sequence cut
+// short at the end is left for the next call.
+std::size_t unwrapLayer(const std::uint8_t* s, std::size_t n, bool final, ByteBuffer& out);
+
+// The Unicode character of a byte of Windows-1258 (bytes the code page leaves undefined as the
+// C1 controls of their value), and the byte of a character in it (-1 for none).
+std::uint32_t windows1258CodePoint(std::uint8_t b);
+int windows1258Byte(std::uint32_t codePoint);
+
+}  // namespace ts
