@@ -45,11 +45,15 @@ extern "C" {
 /* ---- Conversion -------------------------------------------------------------------- */
 
 /*
- * Selects the charset pair that TS_Convert and the other converting functions use.
- * Returns 1 on success, 0 when either code has no letter table (6, 7, 12, 40 as a
- * destination, 44, anything above 43); texts are then copied unchanged until a selection
- * succeeds.  A source of 40 ("VN Unicode 2") is read as 39 ("VN Unicode 1").  Equal codes
- * always succeed, and TS_Convert then copies.  Before the first call both codes are 0.
+ * Selects the charset pair that TS_Convert and the other converting functions use (the low
+ * byte of each argument).  Returns 1 on success, 0 when either code has no letter table (6,
+ * 7, 12, 40 as a destination, 44, 45 to 63); texts are then copied unchanged until a
+ * selection succeeds.  A source of 40 ("VN Unicode 2") is read as 39 ("VN Unicode 1").
+ * A source of code + 64 reads that charset carried in UTF-8 (its bytes read as Windows-1252
+ * or Latin-1 and saved as UTF-8: 79 is TCVN3 so carried), + 128 carried twice, + 192 three
+ * times; 41 + 64 reads UTF-8 encoded twice.  A destination of 64 or more fails.  Equal codes
+ * always succeed, and TS_Convert then copies (a carried source still loses its layers).
+ * Before the first call both codes are 0.
  */
 TS_EXPORT unsigned char TS_API TS_Code2Code(uint32_t source, uint32_t destination);
 
@@ -209,12 +213,16 @@ TS_EXPORT void* TS_API TS_noClipboard(int32_t unused);
  * Guesses the charset of `length` bytes at `text` (NUL bytes count as bytes; at most the
  * first 65,536 are read): each charset with a letter table reads the text, and the readings
  * are ranked by how Vietnamese they are.  Writes up to `max` guesses, best first: `codes[i]`
- * a charset code and `percent[i]` its confidence, 0 to 100 (60 and more: confident).
+ * a charset code and `percent[i]` its confidence, 0 to 100 (60 and more: confident).  A text
+ * that is UTF-8 is also read as the carried forms TS_Code2Code takes (code + 64 for a
+ * charset carried in UTF-8, 41 + 64 for UTF-8 encoded twice), which follow the plain ones
+ * when they read the text alike.
  * Charsets that read the text into the same letters follow one another with the same
  * confidence, the more common first.  Returns the number written; 0 for null pointers, for
  * `max` 0, and for a text in which no charset reads a Vietnamese letter with a mark.  Does
  * not touch the selected pair.
- * Buffers: `codes` and `percent`, `max` bytes each (44 hold every answer).
+ * Buffers: `codes` and `percent`, `max` bytes each (44 hold every plain answer; a text that
+ * may be carried has up to 120).
  */
 TS_EXPORT int32_t TS_API TS_detect(const char* text, uint32_t length, uint8_t* codes,
                                    uint8_t* percent, uint32_t max);

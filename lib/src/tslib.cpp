@@ -62,7 +62,8 @@ extern "C" {
 
 TS_EXPORT unsigned char TS_API TS_Code2Code(uint32_t source, uint32_t destination) {
   try {
-    return ts::selectPair(g_state.converter, source, destination) ? 1 : 0;
+    // Low bytes: a source byte of 64 or more names a charset carried in UTF-8 (forms.hpp).
+    return ts::selectForms(g_state.converter, source & 0xFF, destination & 0xFF) ? 1 : 0;
   } catch (...) {
     return 0;
   }
@@ -101,7 +102,7 @@ TS_EXPORT int32_t TS_API TS_VN2Unicode(const char* text, uint16_t* result) {
   try {
     ts::ConverterState* conv = &g_state.converter;
     if (conv->destination() != ts::kDecimalEsc) {
-      ts::selectPair(g_state.bridge, conv->source(), ts::kDecimalEsc);
+      ts::selectForms(g_state.bridge, conv->sourceForm() & 0xFF, ts::kDecimalEsc);
       conv = &g_state.bridge;
     }
     const std::u16string units = ts::toUtf16(*conv, text);

@@ -229,6 +229,28 @@ TEST(Api, Detect) {
   EXPECT_EQ(TS_detect(nullptr, 3, codes, percent, 44), 0);
   EXPECT_EQ(TS_detect(vni, static_cast<uint32_t>(n), nullptr, percent, 44), 0);
   EXPECT_EQ(TS_detect(vni, static_cast<uint32_t>(n), codes, percent, 0), 0);
+
+  // The same VNI bytes read as Windows-1252 and saved as UTF-8: carried VNI (29 + 64), which
+  // TS_Code2Code takes as a source.
+  std::string carried;
+  for (int i = 0; i < n; ++i) {
+    char u[4];
+    const auto b = static_cast<uint8_t>(vni[i]);
+    const unsigned cp = b < 0x80 ? b : b >= 0xA0 ? b : 0;  // the text has no byte 80-9F
+    ASSERT_NE(cp, 0u);
+    carried.append(u, static_cast<std::size_t>(TS_UTF16toUTF8(cp, u)));
+  }
+  uint8_t many[128], manyPercent[128];
+  const int forms =
+      TS_detect(carried.c_str(), static_cast<uint32_t>(carried.size()), many, manyPercent, 128);
+  ASSERT_GE(forms, 1);
+  EXPECT_EQ(many[0], 29 + 64);
+  ASSERT_EQ(TS_Code2Code(29 + 64, 41), 1);
+  char back[256];
+  TS_Convert(carried.c_str(), back);
+  EXPECT_STREQ(back, utf8);
+  EXPECT_EQ(TS_Code2Code(29, 41 + 64), 0);  // no carried destination
+  EXPECT_EQ(TS_Code2Code(45 + 64, 41), 0);
 }
 
 TEST(Api, NameLines) {

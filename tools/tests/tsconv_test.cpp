@@ -518,6 +518,51 @@ TEST_F(Tsconv, GuessesTheCharset) {
   EXPECT_EQ(r.status, 2);
 }
 
+// Legacy text carried in UTF-8: named, guessed and read by -f; --fix repairs it in place
+// of good UTF-8 it leaves byte for byte.
+TEST_F(Tsconv, CarriedTextAndRepair) {
+  const std::string viet =
+      "Chi\xE1\xBB\x81u h\xC3\xB4m \xE1\xBA\xA5y tr\xE1\xBB\x9Di \xC4\x91\xE1\xBB\x95 "
+      "m\xC6\xB0"
+      "a ph\xC3\xB9n, gi\xC3\xB3 b\xE1\xBA\xA5"
+      "c th\xE1\xBB\x95i t\xE1\xBB\xABng c\xC6\xA1n l\xE1\xBA\xA1nh bu\xE1\xBB\x91t.\n";
+  // TCVN3 bytes read as Windows-1252 and saved as UTF-8, as iconv would.
+  std::string carried;
+  for (char c : engine(41, 15, viet)) {
+    const auto b = static_cast<std::uint8_t>(c);
+    if (b < 0x80) {
+      carried += c;
+    } else {
+      carried += static_cast<char>(0xC0 | (b >> 6));
+      carried += static_cast<char>(0x80 | (b & 0x3F));
+    }
+  }
+  writeFile(dir_ / "carried.txt", carried);
+  Result r = run({"--detect", (dir_ / "carried.txt").string()});
+  EXPECT_NE(r.out.find("%  tcvn3+utf8 \"TCVN3 - ABC, carried in UTF-8\""), std::string::npos)
+      << r.out;
+  r = run({"-f", "auto", "-t", "utf-8", (dir_ / "carried.txt").string()});
+  EXPECT_EQ(r.out, viet) << r.err;
+  EXPECT_NE(r.err.find("reading the input as tcvn3+utf8"), std::string::npos) << r.err;
+  r = run({"-f", "tcvn3+utf8", "-t", "vni"}, carried);
+  EXPECT_EQ(r.out, engine(41, 29, viet)) << r.err;
+  EXPECT_EQ(run({"-f", "utf8", "-t", "tcvn3+utf8"}, viet).status, 2);
+  EXPECT_EQ(run({"-f", "utf8+utf8+utf8+utf8+utf8", "-t", "utf8"}, viet).status, 2);
+  // --fix: the carried line repaired, the good lines as they were.
+  const std::string good =
+      "Good: \xE2\x80\x9Cquotes\xE2\x80\x9D, caf\xC3\xA9, \xE4\xB8\xAD\xE6\x96\x87\n" + viet;
+  const fs::path out = dir_ / "fixed.txt";
+  r = run({"--fix", "-o", out.string(), "-", (dir_ / "carried.txt").string()}, good);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFile(out), good + viet);
+  EXPECT_NE(r.err.find("repaired 1 stretch: 1 as TCVN3 - ABC, carried in UTF-8"), std::string::npos)
+      << r.err;
+  r = run({"--fix"}, good);
+  EXPECT_EQ(r.out, good);
+  EXPECT_NE(r.err.find("nothing to repair"), std::string::npos) << r.err;
+  EXPECT_EQ(run({"--fix", "-f", "15"}, good).status, 2);
+}
+
 TEST_F(Tsconv, ListsTheCatalogue) {
   Result r = run({"-l"});
   EXPECT_EQ(r.status, 0);

@@ -1,0 +1,247 @@
+// Text as it arrives today: legacy text carried in UTF-8, UTF-8 encoded twice, Windows-1258 as
+// iconv reads and writes it, VIQR round trips, and their detection and repair.
+#include "ts/forms.hpp"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <cstdio>
+
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "test_util.hpp"
+#include "ts/converter.hpp"
+#include "ts/detect.hpp"
+#include "ts/repair.hpp"
+#include "ts/stream.hpp"
+
+namespace ts {
+namespace {
+
+using test::hex;
+
+const std::string kText =
+    "Ngày mai trời sẽ có mưa rào và dông ở nhiều nơi, nhiệt độ giảm mạnh. NGƯỜI DÂN cần theo "
+    "dõi thông tin dự báo thời tiết – “Ủy ban” – và chuẩn bị áo ấm khi ra đường.\n"
+    "Đỗ Văn Khánh, Lê Thị Hằng: 12 ý kiến?\n";
+
+// The same without the punctuation legacy charsets have no code for.
+const std::string kLegacyText =
+    "Ngày mai trời sẽ có mưa rào và dông ở nhiều nơi, nhiệt độ giảm mạnh. NGƯỜI DÂN cần theo "
+    "dõi thông tin dự báo thời tiết - \"Ủy ban\" - và chuẩn bị áo ấm khi ra đường.\n"
+    "Đỗ Văn Khánh, Lê Thị Hằng: 12 ý kiến?\n";
+
+// Bytes read as a code page and saved as UTF-8: Windows-1252 (its undefined bytes as C1
+// controls), or Latin-1.
+std::string carry(const std::string& bytes, bool latin1 = false) {
+  std::string out;
+  for (char c : bytes) {
+    const auto b = static_cast<std::uint8_t>(c);
+    out += test::utf8(latin1 ? b : windows1252CodePoint(b));
+  }
+  return out;
+}
+
+std::string convertForm(CharsetForm from, CharsetForm to, const std::string& text) {
+  ConverterState st;
+  EXPECT_TRUE(selectForms(st, from, to)) << from << " " << to;
+  return convert(st, text);
+}
+
+std::string streamForm(CharsetForm from, CharsetForm to, const std::string& text, std::size_t cut) {
+  ConverterState st;
+  selectForms(st, from, to);
+  StreamConverter stream(st);
+  ByteBuffer out;
+  for (std::size_t at = 0; at < text.size(); at += cut)
+    stream.feed(std::string_view(text).substr(at, cut), out);
+  stream.finish(out);
+  return out.str();
+}
+
+TEST(Forms, NamesAndParsing) {
+  EXPECT_EQ(charsetFormByName("tcvn3+utf8"), carriedForm(kTcvn3, 1));
+  EXPECT_EQ(charsetFormByName("VNI - WIN + UTF-8"), carriedForm(kVniWin, 1));
+  EXPECT_EQ(charsetFormByName("utf8+utf8+utf8"), carriedForm(kUtf8, 2));
+  EXPECT_EQ(charsetFormByName("15+utf8+utf8+utf8+utf8"), 0u);  // four layers
+  EXPECT_EQ(charsetFormByName("tcvn3+latin1"), 0u);
+  EXPECT_EQ(charsetFormByName("cp1258"), kWindows1258);
+  EXPECT_EQ(charsetFormByName("27"), 27u);
+  EXPECT_EQ(charsetFormByName("tcvn3+utf8", 10), 0u);
+  EXPECT_EQ(formName(carriedForm(kTcvn3, 1)), "TCVN3 - ABC, carried in UTF-8");
+  EXPECT_EQ(formName(carriedForm(27, 1)), "VN Win 95, carried in UTF-8");
+  EXPECT_EQ(formName(carriedForm(kUtf8, 1)), "Ucode1 UTF-8, encoded twice");
+  EXPECT_EQ(formName(kWindows1258), "Windows-1258");
+  for (CharsetForm f : {carriedForm(kTcvn3, 2), carriedForm(3, 1), kWindows1258})
+    EXPECT_EQ(charsetFormByName(formShortName(f)), f) << formShortName(f);
+  // A plain code selects as it always did; the Windows-1258 flag goes with 27 alone.
+  ConverterState st;
+  EXPECT_FALSE(selectForms(st, kWindows1258Flag | kTcvn3, kUtf8));
+  EXPECT_FALSE(selectForms(st, kTcvn3, carriedForm(kUtf8, 1)));
+  EXPECT_FALSE(selectPair(st, carriedForm(kTcvn3, 1), kUtf8));  // selectPair: plain codes only
+}
+
+// A legacy text carried in UTF-8 reads as the text itself, for every charset with a letter
+// table, through Windows-1252 or Latin-1, once or twice over; whole and in pieces alike.
+TEST(Forms, CarriedLegacyTextReadsAsItsText) {
+  for (int code = 1; code <= 38; ++code) {
+    if (!hasLetterTable(code)) continue;
+    const std::string legacy = test::conv(kUtf8, code, kLegacyText);
+    const std::string plain = test::conv(code, kUtf8, legacy);
+    for (bool latin1 : {false, true}) {
+      const std::string once = carry(legacy, latin1);
+      EXPECT_EQ(convertForm(carriedForm(code, 1), kUtf8, once), plain) << code;
+      EXPECT_EQ(convertForm(carriedForm(code, 2), kUtf8, carry(once, latin1)), plain) << code;
+      for (std::size_t cut : {1u, 2u, 7u})
+        EXPECT_EQ(streamForm(carriedForm(code, 1), kUtf8, once, cut), plain) << code << " " << cut;
+    }
+    // To another legacy charset, and to its own bytes.
+    EXPECT_EQ(convertForm(carriedForm(code, 1), kTcvn3, carry(legacy)),
+              test::conv(code, kTcvn3, legacy))
+        << code;
+    EXPECT_EQ(convertForm(carriedForm(code, 1), static_cast<CharsetForm>(code), carry(legacy)),
+              legacy)
+        << code;
+  }
+}
+
+TEST(Forms, Utf8EncodedTwiceAndThreeTimes) {
+  const std::string twice = carry(kText), thrice = carry(twice);
+  EXPECT_EQ(convertForm(carriedForm(kUtf8, 1), kUtf8, twice), kText);
+  EXPECT_EQ(convertForm(carriedForm(kUtf8, 2), kUtf8, thrice), kText);
+  EXPECT_EQ(convertForm(carriedForm(kUtf8, 1), kTcvn3, twice), test::conv(kUtf8, kTcvn3, kText));
+  for (std::size_t cut : {1u, 3u, 5u})
+    EXPECT_EQ(streamForm(carriedForm(kUtf8, 2), kUtf8, thrice, cut), kText) << cut;
+}
+
+// A character that stands for no byte is read as the character it is; a byte that is no UTF-8
+// as itself.
+TEST(Forms, CharactersThatStandForNoByte) {
+  const std::string legacy = test::conv(kUtf8, kTcvn3, "Việt Nam");
+  const std::string text = carry(legacy) + " \xE4\xB8\xAD \xE1\xBB\x87 " + "\xFF";
+  const std::string expected = "Việt Nam \xE4\xB8\xAD \xE1\xBB\x87 \xC3\xBF";
+  EXPECT_EQ(convertForm(carriedForm(kTcvn3, 1), kUtf8, text), expected);
+  for (std::size_t cut : {1u, 2u, 3u})
+    EXPECT_EQ(streamForm(carriedForm(kTcvn3, 1), kUtf8, text, cut), expected) << cut;
+  // To a legacy destination: the letter ệ has its code; the Chinese character has none.
+  EXPECT_EQ(convertForm(carriedForm(kTcvn3, 1), kTcvn3, text),
+            legacy + " \xE4\xB8\xAD " + test::conv(kUtf8, kTcvn3, "ệ") + " \xFF");
+}
+
+// Runs iconv on `input`; false where it is not there or refuses.
+bool iconv(const std::string& from, const std::string& to, const std::string& input,
+           std::string& output) {
+  char in[] = "/tmp/ts-forms-iconv-XXXXXX";
+  const int fd = mkstemp(in);
+  if (fd < 0) return false;
+  close(fd);
+  std::ofstream(in, std::ios::binary) << input;
+  const std::string command = "iconv -f " + from + " -t " + to + " " + in + " 2>/dev/null";
+  FILE* p = popen(command.c_str(), "r");
+  output.clear();
+  char buf[4096];
+  for (std::size_t n; p != nullptr && (n = fread(buf, 1, sizeof buf, p)) > 0;)
+    output.append(buf, n);
+  const int status = p != nullptr ? pclose(p) : -1;
+  std::remove(in);
+  return status == 0;
+}
+
+TEST(Forms, Windows1258AsIconvReadsAndWritesIt) {
+  std::string out;
+  if (!iconv("UTF-8", "CP1258", "a", out)) GTEST_SKIP() << "no iconv with CP1258";
+  // Every byte iconv reads, alone and after a vowel.
+  for (int b = 0x20; b < 0x100; ++b) {
+    for (const std::string& text :
+         {std::string(1, static_cast<char>(b)), "o" + std::string(1, static_cast<char>(b)) + "x"}) {
+      if (!iconv("CP1258", "UTF-8", text, out)) continue;  // undefined
+      std::string ours = convertForm(kWindows1258, kUtf8, text);
+      // iconv composes a base and its mark; the letters are the same.
+      EXPECT_EQ(test::conv(kUtf8, kDecimalEsc, ours), test::conv(kUtf8, kDecimalEsc, out))
+          << hex(text) << ": " << ours << " / " << out;
+    }
+  }
+  // Writing: every letter, and the code page's symbols.
+  std::string letters;
+  for (int n = 1; n <= kLetterCount; ++n) letters += test::utf8(letterCodePoint(n)) + " ";
+  letters += "– “ ” ‘ ’ € ₫ … † ‰ ™ œ Ÿ ç ñ ß";
+  ASSERT_TRUE(iconv("UTF-8", "CP1258", letters, out));
+  EXPECT_EQ(hex(convertForm(kUtf8, kWindows1258, letters)), hex(out));
+  // 27 itself stays as it was: its letters decomposed, 0xFE read as þ.
+  EXPECT_EQ(test::conv(27, kUtf8, "\xFE"), "þ");
+  EXPECT_EQ(convertForm(kWindows1258, kUtf8, "\xFE \x80 \x96"), "₫ € –");
+}
+
+TEST(Forms, ViqrRoundTrips) {
+  const std::string texts[] = {
+      "Ba. Đâu? Ơ, ư. Thế à! Anh đi đâu (về)? Hà Nội.",
+      "Xem ~ba?q=a.b&x=o^ tại http://vd.vn/a.(b)?c+d và C:\\dir\\x. \\\\",
+      "The added cost? Deed, odd, I'd go... e.g. 'quoted' `ticks` ^caret^ +plus+ dd DD Dd",
+      "Ủy ban, ĐÀ NẴNG; ỐC? Ư+ Ơ. a\\.b",
+  };
+  for (const std::string& text : texts) {
+    const std::string viqr = test::conv(kUtf8, kViqr, text);
+    EXPECT_EQ(test::conv(kViqr, kUtf8, viqr), text) << viqr;
+    // From a legacy charset too, and in pieces.
+    const std::string vni = test::conv(kUtf8, kVniWin, text);
+    EXPECT_EQ(test::conv(kVniWin, kViqr, vni), viqr);
+    for (std::size_t cut : {1u, 2u, 3u}) {
+      EXPECT_EQ(streamForm(kVniWin, kViqr, vni, cut), viqr) << cut;
+      EXPECT_EQ(streamForm(kViqr, kUtf8, viqr, cut), text) << cut;
+    }
+  }
+  EXPECT_EQ(test::conv(kUtf8, kViqr, "Ba. đâu?"), "Ba\\. dda^u\\?");
+  // Unescaped VIQR reads as before.
+  EXPECT_EQ(test::conv(kViqr, kUtf8, "Vie^.t Nam, dda^u?"), "Việt Nam, đâủ");
+}
+
+// Detection names the carried forms; good Unicode is never taken for one.
+TEST(Forms, DetectionOfCarriedText) {
+  for (int code : {kTcvn3, kVniWin, kViscii, kVpsWin}) {
+    const Detection d = detectCharset(carry(test::conv(kUtf8, code, kLegacyText)));
+    ASSERT_FALSE(d.guesses.empty());
+    EXPECT_EQ(d.guesses.front().codes.front(), static_cast<int>(carriedForm(code, 1))) << code;
+    EXPECT_GE(d.guesses.front().confidence, kConfidentGuess) << code;
+  }
+  Detection d = detectCharset(carry(kText));
+  EXPECT_EQ(d.guesses.front().codes.front(), static_cast<int>(carriedForm(kUtf8, 1)));
+  d = detectCharset(carry(carry(kText), true));
+  EXPECT_EQ(d.guesses.front().codes.front(), static_cast<int>(carriedForm(kUtf8, 2)));
+  for (const std::string& good :
+       {kText, std::string("Tôi là ai? Có phải là tôi?"), std::string("café “naïve” à la crème")}) {
+    d = detectCharset(good);
+    ASSERT_FALSE(d.guesses.empty());
+    EXPECT_EQ(formLayers(static_cast<CharsetForm>(d.guesses.front().codes.front())), 0) << good;
+  }
+  // Legacy bytes are no UTF-8: no carried reading is even tried.
+  for (const CharsetGuess& g : detectCharset(test::conv(kUtf8, kTcvn3, kLegacyText)).guesses)
+    for (int f : g.codes) EXPECT_EQ(formLayers(static_cast<CharsetForm>(f)), 0);
+}
+
+TEST(Forms, RepairOfMixedText) {
+  const std::string good =
+      "Good line: Việt Nam, “quotes”, café, naïve – 中文.\nTôi là ai? Có phải là tôi.\n"
+      "Plain English with Café and résumé.\n";
+  const std::string tcvn3 = "Ngày mai trời sẽ có mưa rào và dông ở nhiều nơi.";
+  const std::string vni = "Các trường học vẫn mở cửa bình thường, nhiệt độ giảm.";
+  const std::string text = good + carry(test::conv(kUtf8, kTcvn3, tcvn3)) + "\n" +
+                           carry(test::conv(kUtf8, kVniWin, vni)) + "\r\n" + carry(kText) +
+                           "Hà Nội: " + carry(test::conv(kUtf8, kTcvn3, tcvn3)) + "\n";
+  TextRepairer r;
+  std::string out;
+  r.repair(text, out);
+  EXPECT_EQ(out, good + tcvn3 + "\n" + vni + "\r\n" + kText + "Hà Nội: " + tcvn3 + "\n");
+  EXPECT_EQ(r.repaired().at(carriedForm(kTcvn3, 1)), 2u);
+  EXPECT_EQ(r.repaired().at(carriedForm(kVniWin, 1)), 1u);
+  // Good text alone passes unchanged, byte for byte.
+  TextRepairer clean;
+  std::string same;
+  clean.repair(good + kText + "\xFF broken \xC3 bytes\n", same);
+  EXPECT_EQ(same, good + kText + "\xFF broken \xC3 bytes\n");
+  EXPECT_TRUE(clean.repaired().empty());
+}
+
+}  // namespace
+}  // namespace ts
