@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ts/converter.hpp"
+#include "ts/forms.hpp"
 #include "ts/replace.hpp"
 
 namespace {
@@ -50,6 +51,44 @@ void BM_ViqrToTcvn3(benchmark::State& s) { runPair(s, 24, 15); }
 void BM_Utf8ToTcvn3(benchmark::State& s) { runPair(s, 41, 15); }
 void BM_HtmlRefsToTcvn3(benchmark::State& s) { runPair(s, 42, 15); }
 void BM_DecimalToUtf8(benchmark::State& s) { runPair(s, 39, 41); }
+// A carried source against its plain form, on the same text: the carried input is the plain
+// one's bytes read as Windows-1252 and saved as UTF-8.  Bytes processed count the plain
+// bytes, so the two rates compare the same text.
+void runCarried(benchmark::State& state, int from, int layers, int to) {
+  ts::ConverterState utf;
+  ts::selectPair(utf, 41, static_cast<std::uint32_t>(from));
+  const std::string plain =
+      from == 41 ? sampleUtf8(1 << 20) : ts::convert(utf, sampleUtf8(1 << 20));
+  std::string input = plain;
+  for (int k = 0; k < layers; ++k) {
+    std::string next;
+    for (char c : input) {
+      const ts::LetterCode u = ts::windows1252Utf8(static_cast<std::uint8_t>(c));
+      next.append(u.view());
+    }
+    input.swap(next);
+  }
+  ts::ConverterState st;
+  ts::selectForms(st, ts::carriedForm(from, layers), static_cast<std::uint32_t>(to));
+  ts::ByteBuffer out;
+  for (auto _ : state) {
+    out.clear();
+    ts::convert(st, input, out);
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * plain.size()));
+}
+
+void BM_Tcvn3ToUtf8(benchmark::State& s) { runPair(s, 15, 41); }
+void BM_Tcvn3CarriedToUtf8(benchmark::State& s) { runCarried(s, 15, 1, 41); }
+void BM_VniCarriedToUtf8(benchmark::State& s) { runCarried(s, 29, 1, 41); }
+void BM_Utf8TwiceToUtf8(benchmark::State& s) { runCarried(s, 41, 1, 41); }
+void BM_Utf8TwiceToTcvn3(benchmark::State& s) { runCarried(s, 41, 1, 15); }
+BENCHMARK(BM_Tcvn3ToUtf8);
+BENCHMARK(BM_Tcvn3CarriedToUtf8);
+BENCHMARK(BM_VniCarriedToUtf8);
+BENCHMARK(BM_Utf8TwiceToUtf8);
+BENCHMARK(BM_Utf8TwiceToTcvn3);
 BENCHMARK(BM_VisciiToUtf8);
 BENCHMARK(BM_Tcvn3ToVni);
 BENCHMARK(BM_VniToUtf8);

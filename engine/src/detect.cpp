@@ -369,7 +369,7 @@ bool mayBeCarried(std::string_view text) {
       ++i;
       continue;
     }
-    if (carriedByte(cp) >= 0x80) ++standing;
+    if (carriedByte(cp) >= 0x80 && ++standing >= 256 && broken * 8 <= standing) return true;
     i += static_cast<std::size_t>(len);
   }
   return standing != 0 && broken * 8 <= standing;
@@ -386,10 +386,14 @@ std::string unwrapped(std::string_view text) {
 constexpr std::size_t kWindow = 1024;
 constexpr double kClearLead = 24;  // eight syllables
 
+// The first window is shorter: most texts are told apart within it.
+constexpr std::size_t kFirstWindow = 256;
+
 std::size_t windowEnd(std::string_view text, std::size_t from) {
-  if (text.size() - from <= kWindow) return text.size();
-  const std::size_t limit = from + kWindow;
-  for (std::size_t i = limit; i > from + kWindow / 2; --i)
+  const std::size_t window = from == 0 ? kFirstWindow : kWindow;
+  if (text.size() - from <= window) return text.size();
+  const std::size_t limit = from + window;
+  for (std::size_t i = limit; i > from + window / 2; --i)
     if (text[i - 1] == ' ' || text[i - 1] == '\n') return i;
   return limit;
 }
@@ -439,7 +443,10 @@ Detection detectCharset(std::string_view text, std::span<const int> candidates) 
   std::string layerText[3];
   bool possible[3] = {true, mayBeCarried(text), false};
   if (possible[1]) {
-    layerText[1] = unwrapped(text);
+    // Whether the text is carried twice shows in its start as well.
+    constexpr std::size_t kLook = 16 * 1024;
+    const std::size_t cut = text.size() <= kLook ? text.size() : text.rfind(' ', kLook) + 1;
+    layerText[1] = unwrapped(text.substr(0, cut == 0 ? kLook : cut));
     possible[2] = mayBeCarried(layerText[1]);
   }
   std::vector<int> forms;
@@ -523,8 +530,11 @@ Detection detectCharset(std::string_view text, std::span<const int> candidates) 
     pos = end;
     if (pos == text.size()) break;
     d.guesses = answers();
+    // The best is well ahead when its score leads every other reading's.
+    double next = -1e300;
+    for (std::size_t g = 1; g < d.guesses.size(); ++g) next = std::max(next, d.guesses[g].score);
     if (d.guesses.size() >= 2 && d.guesses[0].confidence >= kConfidentGuess &&
-        d.guesses[0].score - d.guesses[1].score >= kClearLead)
+        d.guesses[0].score - next >= kClearLead)
       return d;
   }
   d.guesses = answers();

@@ -254,6 +254,12 @@ class CarriedReader {
         ++i;
         continue;
       }
+      // U+0080..U+00FF, the commonest: the byte itself.
+      if ((b == 0xC2 || b == 0xC3) && i + 1 < n && (s[i + 1] & 0xC0) == 0x80) {
+        *p++ = static_cast<std::uint8_t>(((b & 0x1F) << 6) | (s[i + 1] & 0x3F));
+        i += 2;
+        continue;
+      }
       std::uint32_t cp = 0;
       const int len = wellFormedUtf8(s + i, n - i, cp);
       if (len == 0) {
