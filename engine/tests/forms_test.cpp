@@ -154,8 +154,11 @@ TEST(Forms, Windows1258AsIconvReadsAndWritesIt) {
   if (!iconv("UTF-8", "CP1258", "a", out)) GTEST_SKIP() << "no iconv with CP1258";
   // Every byte iconv reads, alone and after a vowel.
   for (int b = 0x20; b < 0x100; ++b) {
-    for (const std::string& text :
-         {std::string(1, static_cast<char>(b)), "o" + std::string(1, static_cast<char>(b)) + "x"}) {
+    const std::string alone(1, static_cast<char>(b));
+    std::string afterVowel = "o";
+    afterVowel += alone;
+    afterVowel += 'x';
+    for (const std::string& text : {alone, afterVowel}) {
       if (!iconv("CP1258", "UTF-8", text, out)) continue;  // undefined
       std::string ours = convertForm(kWindows1258, kUtf8, text);
       // iconv composes a base and its mark; the letters are the same.
