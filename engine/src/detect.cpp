@@ -354,24 +354,17 @@ bool writesHighBytes(int code) {
 // Whether a text may be carried: it is UTF-8 (bytes that form no character are rare) and
 // holds characters that stand for bytes of 128 or more.
 bool mayBeCarried(std::string_view text) {
-  const auto* s = reinterpret_cast<const std::uint8_t*>(text.data());
-  const std::size_t n = text.size();
   std::size_t standing = 0, broken = 0;
-  for (std::size_t i = 0; i < n;) {
-    if (s[i] < 0x80) {
-      ++i;
-      continue;
-    }
-    std::uint32_t cp = 0;
-    const int len = wellFormedUtf8(s + i, n - i, cp);
-    if (len == 0) {
-      ++broken;
-      ++i;
-      continue;
-    }
-    if (carriedByte(cp) >= 0x80 && ++standing >= 256 && broken * 8 <= standing) return true;
-    i += static_cast<std::size_t>(len);
-  }
+  walkUtf8(
+      reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), true,
+      [&](std::uint32_t cp) {
+        // Enough seen: the rest does not change the answer much.
+        return carriedByte(cp) < 0x80 || ++standing < 256 || broken * 8 > standing;
+      },
+      [&broken] {
+        ++broken;
+        return true;
+      });
   return standing != 0 && broken * 8 <= standing;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "ts/catalogue.hpp"
 #include "ts/utf.hpp"
@@ -73,39 +74,16 @@ int carriedByte(std::uint32_t codePoint) {
 }
 
 std::size_t unwrapLayer(const std::uint8_t* s, std::size_t n, bool final, ByteBuffer& out) {
-  std::uint8_t* d = out.reserveMore(n);
+  std::uint8_t* const d = out.reserveMore(n);
   std::uint8_t* p = d;
-  std::size_t i = 0;
-  while (i < n) {
-    const std::uint8_t b = s[i];
-    if (b < 0x80) {
-      *p++ = b;
-      ++i;
-      continue;
-    }
-    if ((b == 0xC2 || b == 0xC3) && i + 1 < n && (s[i + 1] & 0xC0) == 0x80) {
-      *p++ = static_cast<std::uint8_t>(((b & 0x1F) << 6) | (s[i + 1] & 0x3F));
-      i += 2;
-      continue;
-    }
-    std::uint32_t cp = 0;
-    const int len = wellFormedUtf8(s + i, n - i, cp);
-    if (len == 0) {
-      if (!final && utf8MayContinue(s + i, n - i)) break;
-      *p++ = b;  // a byte that is no character
-      ++i;
-      continue;
-    }
-    const int byte = carriedByte(cp);
-    if (byte >= 0) {
-      *p++ = static_cast<std::uint8_t>(byte);
-    } else {
-      for (int k = 0; k < len; ++k) *p++ = s[i + static_cast<std::size_t>(k)];
-    }
-    i += static_cast<std::size_t>(len);
-  }
+  const std::size_t used = walkCarried(
+      s, n, final, [&p](std::uint8_t b) { *p++ = b; },
+      [&p](const std::uint8_t* c, std::size_t len) {
+        std::memcpy(p, c, len);  // kept as its UTF-8
+        p += len;
+      });
   out.commit(static_cast<std::size_t>(p - d));
-  return i;
+  return used;
 }
 
 std::uint32_t windows1258CodePoint(std::uint8_t b) { return kCp1258[b]; }

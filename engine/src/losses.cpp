@@ -67,25 +67,16 @@ void LossCounter::scan(std::string_view text) {
     s = held_.data();
     n = held_.size();
   }
-  std::size_t i = 0;
-  while (i < n) {
-    if (s[i] < 0x80) {
-      ++i;
-      continue;
-    }
-    std::uint32_t cp = 0;
-    const int len = wellFormedUtf8(s + i, n - i, cp);
-    if (len == 0) {
-      if (utf8MayContinue(s + i, n - i)) break;
-      ++i;
-      continue;
-    }
-    i += static_cast<std::size_t>(len);
-    const bool letter = cp < kLetterRange && letterOfCodePoint(cp) != 0;
-    if (letter ? lossyLetter_[cp]
-               : foreign_ && !(formIsWindows1258(destination_) && windows1258Byte(cp) >= 0))
-      ++seen_[cp];
-  }
+  const std::size_t i = walkUtf8(
+      s, n, false,
+      [this](std::uint32_t cp) {
+        const bool letter = cp < kLetterRange && letterOfCodePoint(cp) != 0;
+        if (letter ? lossyLetter_[cp]
+                   : foreign_ && !(formIsWindows1258(destination_) && windows1258Byte(cp) >= 0))
+          ++seen_[cp];
+        return true;
+      },
+      [] { return true; });
   ByteBuffer rest;
   rest.append(s + i, n - i);
   held_ = std::move(rest);

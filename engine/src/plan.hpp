@@ -246,40 +246,15 @@ class CarriedReader {
     // The last layer: runs of bytes, cut by the characters that stand for none.
     run_.clear();
     std::uint8_t* p = run_.reserveMore(n);
-    std::size_t i = 0;
-    while (i < n) {
-      const std::uint8_t b = s[i];
-      if (b < 0x80) {
-        *p++ = b;
-        ++i;
-        continue;
-      }
-      // U+0080..U+00FF, the commonest: the byte itself.
-      if ((b == 0xC2 || b == 0xC3) && i + 1 < n && (s[i + 1] & 0xC0) == 0x80) {
-        *p++ = static_cast<std::uint8_t>(((b & 0x1F) << 6) | (s[i + 1] & 0x3F));
-        i += 2;
-        continue;
-      }
-      std::uint32_t cp = 0;
-      const int len = wellFormedUtf8(s + i, n - i, cp);
-      if (len == 0) {
-        if (!final && utf8MayContinue(s + i, n - i)) break;
-        *p++ = b;
-        ++i;
-        continue;
-      }
-      const int byte = carriedByte(cp);
-      if (byte >= 0) {
-        *p++ = static_cast<std::uint8_t>(byte);
-      } else {
-        run_.commit(static_cast<std::size_t>(p - (run_.data() + run_.size())));
-        bytes(run_.data(), run_.size());
-        character(s + i, static_cast<std::size_t>(len));
-        run_.clear();
-        p = run_.reserveMore(n - i);
-      }
-      i += static_cast<std::size_t>(len);
-    }
+    const std::size_t i = walkCarried(
+        s, n, final, [&p](std::uint8_t b) { *p++ = b; },
+        [&](const std::uint8_t* c, std::size_t len) {
+          run_.commit(static_cast<std::size_t>(p - (run_.data() + run_.size())));
+          bytes(run_.data(), run_.size());
+          character(c, len);
+          run_.clear();
+          p = run_.reserveMore(n);
+        });
     run_.commit(static_cast<std::size_t>(p - (run_.data() + run_.size())));
     bytes(run_.data(), run_.size());
     keepRest(held, s, n, i);

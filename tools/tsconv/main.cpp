@@ -400,6 +400,41 @@ void sortLines(std::string_view all, int source, std::uint32_t mode,
 
 }  // namespace
 
+// Reads the inputs one after the other in pieces: `begin(name)` as each opens, `piece(text)`
+// for its bytes (false stops everything).  A file that cannot be opened or read is reported
+// and skipped; returns 1 then, else 0.
+int readInputs(const std::vector<const char*>& inputs,
+               const std::function<void(const std::string&)>& begin,
+               const std::function<bool(std::string_view)>& piece) {
+  int status = 0;
+  for (const char* input : inputs) {
+    const bool standardInput = std::strcmp(input, "-") == 0;
+    const std::string name =
+        standardInput ? std::string("standard input") : std::string("'").append(input).append("'");
+    const int fd = standardInput ? 0 : open(input, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      std::fprintf(stderr, "%s: cannot open %s: %s\n", g_program, name.c_str(),
+                   std::strerror(errno));
+      status = 1;
+      continue;
+    }
+    begin(name);
+    bool stopped = false;
+    const bool read = ts::platform::readInPieces(fd, kChunk, [&](std::string_view text) {
+      stopped = !piece(text);
+      return !stopped;
+    });
+    const int e = errno;
+    if (!standardInput) close(fd);
+    if (stopped) break;
+    if (!read) {
+      std::fprintf(stderr, "%s: cannot read %s: %s\n", g_program, name.c_str(), std::strerror(e));
+      status = 1;
+    }
+  }
+  return status;
+}
+
 // tsconv --fix: UTF-8 in, UTF-8 out, line by line.
 int fixFiles(const std::vector<const char*>& inputs, const char* output) {
   Output::installSignalHandlers();
@@ -415,37 +450,20 @@ int fixFiles(const std::vector<const char*>& inputs, const char* output) {
     buffer.append(fixed);
     out.write(buffer);
   };
-  int status = 0;
-  for (const char* input : inputs) {
-    const bool standardInput = std::strcmp(input, "-") == 0;
-    const std::string name = standardInput ? "standard input" : "'" + std::string(input) + "'";
-    const int fd = standardInput ? 0 : open(input, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-      std::fprintf(stderr, "%s: cannot open %s: %s\n", g_program, name.c_str(),
-                   std::strerror(errno));
-      status = 1;
-      continue;
-    }
-    const bool read = ts::platform::readInPieces(fd, kChunk, [&](std::string_view piece) {
-      // Whole lines go on; the last, unfinished one waits for the rest of it.
-      const std::size_t nl = piece.rfind('\n');
-      if (nl == std::string_view::npos) {
-        line.append(piece);
+  const int status = readInputs(
+      inputs, [](const std::string&) {},
+      [&](std::string_view piece) {
+        // Whole lines go on; the last, unfinished one waits for the rest of it.
+        const std::size_t nl = piece.rfind('\n');
+        if (nl == std::string_view::npos) {
+          line.append(piece);
+          return out.ok();
+        }
+        line.append(piece.substr(0, nl + 1));
+        flush(line);
+        line.assign(piece.substr(nl + 1));
         return out.ok();
-      }
-      line.append(piece.substr(0, nl + 1));
-      flush(line);
-      line.assign(piece.substr(nl + 1));
-      return out.ok();
-    });
-    const int e = errno;
-    if (!standardInput) close(fd);
-    if (!out.ok()) break;
-    if (!read) {
-      std::fprintf(stderr, "%s: cannot read %s: %s\n", g_program, name.c_str(), std::strerror(e));
-      status = 1;
-    }
-  }
+      });
   if (out.ok() && !line.empty()) flush(line);
   if (!out.commit()) {
     out.abandon();
@@ -676,30 +694,15 @@ int main(int argc, char** argv) {
     head.append(piece);
     if (head.size() >= detectBytes) decide();
   };
-  int status = 0;
-  for (const char* input : inputs) {
-    const bool standardInput = std::strcmp(input, "-") == 0;
-    const std::string name = standardInput ? "standard input" : "'" + std::string(input) + "'";
-    const int fd = standardInput ? 0 : open(input, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-      std::fprintf(stderr, "%s: cannot open %s: %s\n", g_program, name.c_str(),
-                   std::strerror(errno));
-      status = 1;
-      continue;
-    }
-    starts.push_back({streamed, name});
-    const bool read = ts::platform::readInPieces(fd, kChunk, [&](std::string_view piece) {
-      take(piece);
-      return out.ok();
-    });
-    const int e = errno;
-    if (!standardInput) close(fd);
-    if (!out.ok()) break;
-    if (!read) {
-      std::fprintf(stderr, "%s: cannot read %s: %s\n", g_program, name.c_str(), std::strerror(e));
-      status = 1;
-    }
-  }
+  int status = readInputs(
+      inputs,
+      [&](const std::string& name) {
+        starts.push_back({streamed, name});
+      },
+      [&](std::string_view piece) {
+        take(piece);
+        return out.ok();
+      });
   if (guessing && out.ok()) decide();
   if (losses) losses->finish();
   if (check) {

@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "ts/byte_buffer.hpp"
+#include "ts/utf.hpp"
 
 namespace ts {
 
@@ -52,6 +53,41 @@ std::string formShortName(CharsetForm form);
 // U+00FF for themselves, the Windows-1252 characters for their bytes 0x80-0x9F.  -1 for a
 // character that stands for no byte.
 int carriedByte(std::uint32_t codePoint);
+
+// Walks one carried layer, the UTF-8 text at s[0..n): `put(b)` receives the byte each
+// character stands for (and each byte that starts no character, as itself); `other(p, len)`
+// a character that stands for none.  Returns how much was read: with `final` false, a
+// sequence cut short at the end is left for the next call.
+template <class Put, class Other>
+std::size_t walkCarried(const std::uint8_t* s, std::size_t n, bool final, Put&& put,
+                        Other&& other) {
+  std::size_t i = 0;
+  while (i < n) {
+    const std::uint8_t b = s[i];
+    // ASCII, and U+0080..U+00FF (the commonest): the byte itself, with few branches.
+    const bool two = b == 0xC2 || b == 0xC3;
+    if (b < 0x80 || (two && i + 1 < n && (s[i + 1] & 0xC0) == 0x80)) {
+      put(two ? static_cast<std::uint8_t>(((b & 0x1F) << 6) | (s[i + 1] & 0x3F)) : b);
+      i += two ? 2 : 1;
+      continue;
+    }
+    std::uint32_t cp = 0;
+    const int len = wellFormedUtf8(s + i, n - i, cp);
+    if (len == 0) {
+      if (!final && utf8MayContinue(s + i, n - i)) break;
+      put(b);
+      ++i;
+      continue;
+    }
+    const int byte = carriedByte(cp);
+    if (byte >= 0)
+      put(static_cast<std::uint8_t>(byte));
+    else
+      other(s + i, static_cast<std::size_t>(len));
+    i += static_cast<std::size_t>(len);
+  }
+  return i;
+}
 
 // One layer off: the UTF-8 text at s[0..n) gives the bytes its characters stand for.  A
 // character that stands for no byte keeps its UTF-8 bytes, and a byte that starts no UTF-8

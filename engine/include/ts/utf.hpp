@@ -53,6 +53,29 @@ int wellFormedUtf8(const std::uint8_t* s, std::size_t n, std::uint32_t& cp);
 // Whether a well-formed sequence may still start at s[0..n) when more bytes follow.
 bool utf8MayContinue(const std::uint8_t* s, std::size_t n);
 
+// Walks the UTF-8 at s[0..n): `character(cp)` for each character of two bytes or more,
+// `broken()` for each byte of 128 or more that starts none; either returning false stops the
+// walk there.  With `final` false, a sequence cut short at the end is left.  Returns how much
+// was read.
+template <class Character, class Broken>
+std::size_t walkUtf8(const std::uint8_t* s, std::size_t n, bool final, Character&& character,
+                     Broken&& broken) {
+  std::size_t i = 0;
+  while (i < n) {
+    if (s[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    std::uint32_t cp = 0;
+    const int len = wellFormedUtf8(s + i, n - i, cp);
+    if (len == 0 && !final && utf8MayContinue(s + i, n - i)) break;
+    const bool more = len == 0 ? broken() : character(cp);
+    i += len == 0 ? 1 : static_cast<std::size_t>(len);
+    if (!more) break;
+  }
+  return i;
+}
+
 // A decimal escape of "VN Unicode 1": a backslash, "u" and four decimal digits.
 enum class EscapeMatch { kNo, kYes, kUnknown };  // kUnknown: the text ends before it decides
 EscapeMatch matchDecimalEscape(const std::uint8_t* s, std::size_t n, int& value);

@@ -80,6 +80,16 @@ class ScratchOffice {
       std::fprintf(stderr, "pkill found nothing\n");
   }
 
+  // Whether the processes of this office are all gone within `seconds` (the launcher may end
+  // a moment after the office it waited for, on a loaded machine).
+  bool goneWithin(int seconds) const {
+    for (int i = 0; i < seconds * 10; ++i) {
+      if (!running()) return true;
+      usleep(100 * 1000);
+    }
+    return !running();
+  }
+
   // Whether a process of this office (one given its pipe) runs.
   bool running() const {
     return std::system(("pgrep -f -- " + pattern() + " > /dev/null").c_str()) == 0;
@@ -90,7 +100,6 @@ class ScratchOffice {
   std::string pattern() const { return "'[n]ame=" + options_.pipe + ";'"; }
 
  public:
-
  private:
   office::OfficeOptions options_;
   std::unique_ptr<office::Office> office_;
