@@ -39,6 +39,10 @@ got=$(sqlite3 "$prefix/legacy.db" ".load ${extension%.so}" \
   "SELECT ts_detect(\"họ tên\") || ': ' || ts_convert(\"tên \"\"hàng\"\"\", 'vni', 41)
    FROM \"khách hàng\", \"sản phẩm [vni]\" WHERE id = 1 AND mã = 'SP02'")
 [ "$got" = "Ucode1 UTF-8: Nón lá Huế" ] || { echo "unexpected output of the installed extension: $got" >&2; exit 1; }
+python_check='import tessaro; print(b"Vie\xe4t Nam".decode("vni") + ": " + tessaro.fix("Vi\u00d6t Nam l\u00b5 m\u00e9t qu\u00e8c gia"))'
+got=$(cd / && PYTHONPATH="$prefix/lib/python3/dist-packages" /usr/bin/python3 -c "$python_check")
+[ "$got" = "Việt Nam: Việt Nam là một quốc gia" ] ||
+  { echo "unexpected output of the installed Python package: $got" >&2; exit 1; }
 # The PostgreSQL extension, under the prefix as the server's own folders are under /usr.
 for f in tessaro.control tessaro--1.0.sql; do
   find "$prefix/share" -path "*/postgresql/*/extension/$f" | grep -q . ||
@@ -65,7 +69,8 @@ echo "== Debian packages"
 # Made by CPack, installed with apt-get on this machine, used from their installed files only,
 # then removed.
 (cd build/release && rm -f ./*.deb && cpack -G DEB > /dev/null)
-packages=(libtslib1 libtslib-dev tessaro-tools tessaro postgresql-15-tessaro tessaro-office)
+packages=(libtslib1 libtslib-dev tessaro-tools tessaro postgresql-15-tessaro tessaro-office
+  python3-tessaro)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
@@ -82,10 +87,15 @@ got=$("$smoke/convert" | head -1)
 [ "$got" = "UTF-8 (10 bytes): Việt Nam" ] || { echo "unexpected output of the packaged library: $got" >&2; exit 1; }
 [ -f /usr/lib/postgresql/15/lib/tessaro.so ] && [ -f /usr/share/tessaro/Tessaro_O21.oxt ] ||
   { echo "the extensions are not where the packages should put them" >&2; exit 1; }
+# The Python package, from Debian's Python and the installed files alone (not the build tree).
+got=$(cd / && env -u PYTHONPATH /usr/bin/python3 -c "$python_check")
+[ "$got" = "Việt Nam: Việt Nam là một quốc gia" ] ||
+  { echo "unexpected output of the packaged Python package: $got" >&2; exit 1; }
 bash -c '. /usr/share/bash-completion/completions/tsconv && _tessaro_charsets 44 | grep -qx tcvn3' ||
   { echo "the installed completion does not list the charsets" >&2; exit 1; }
 DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq --purge "${packages[@]}" > /dev/null
-for f in /usr/bin/tsconv /usr/lib/libtslib.so.1 /usr/share/tessaro /usr/include/tslib.h; do
+for f in /usr/bin/tsconv /usr/lib/libtslib.so.1 /usr/share/tessaro /usr/include/tslib.h \
+  /usr/lib/python3/dist-packages/tessaro; do
   [ ! -e "$f" ] || { echo "$f is left after the packages were removed" >&2; exit 1; }
 done
 echo "All tests passed."
