@@ -770,25 +770,6 @@ void convert(ConverterState& state, std::string_view text, ByteBuffer& out) {
   const std::size_t from = out.size();
   if (state.carriedLayers() == 0) {
     convertTexts(plan, s, n, out, state.foreign(), 0);
-  } else if (state.carriedLayers() == 1 && plan != nullptr && plan->path == ConversionPath::kTree &&
-             plan->singleByte) {
-    // A charset of one byte a letter, carried once: each character is written as it is read.
-    std::uint8_t* base = out.reserveMore(n * 8);
-    std::uint8_t* p = base;
-    walkCarried(
-        s, n, true,
-        [&p, plan](std::uint8_t b) {
-          const OutCode& oc = plan->root[b];
-          std::memcpy(p, oc.fwd, 8);
-          p += oc.len;
-        },
-        [&](const std::uint8_t* c, std::size_t len) {
-          out.commit(static_cast<std::size_t>(p - base));
-          convertUnicodeCharacter(state, c, len, out);
-          base = out.reserveMore((n + 1) * 8);
-          p = base;
-        });
-    out.commit(static_cast<std::size_t>(p - base));
   } else {
     CarriedReader reader(state.carriedLayers(), state.source() != kUtf8);
     reader.feed(

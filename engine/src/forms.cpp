@@ -4,6 +4,10 @@
 #include <array>
 #include <cstring>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
 #include "ts/catalogue.hpp"
 #include "ts/utf.hpp"
 
@@ -42,10 +46,20 @@ Reverse makeReverse(const Table& forward) {
   std::sort(r.entries.begin(), r.entries.begin() + static_cast<std::ptrdiff_t>(r.size));
   return r;
 }
-const Reverse kCp1252Reverse =
-    makeReverse([](int b) { return windows1252CodePoint(static_cast<std::uint8_t>(b)); });
 const Reverse kCp1258Reverse =
     makeReverse([](int b) { return kCp1258[static_cast<std::size_t>(b)]; });
+
+// The Windows-1252 characters above U+00FF all lie below U+2200: their bytes by code point
+// (0 for none), for the hot path of carried text.
+constexpr std::uint32_t kCp1252Top = 0x2200;
+const std::array<std::uint8_t, kCp1252Top> kCp1252Bytes = [] {
+  std::array<std::uint8_t, kCp1252Top> t{};
+  for (int b = 0x80; b < 0xA0; ++b) {
+    const std::uint32_t cp = windows1252CodePoint(static_cast<std::uint8_t>(b));
+    if (cp >= 0x100) t[cp] = static_cast<std::uint8_t>(b);
+  }
+  return t;
+}();
 
 int lookUp(const Reverse& r, std::uint32_t cp) {
   const auto* begin = r.entries.data();
@@ -70,21 +84,110 @@ int carriedByte(std::uint32_t codePoint) {
     // controls are the Latin-1 reading of bytes Windows-1252 gives other characters.
     return static_cast<int>(codePoint);
   }
-  return lookUp(kCp1252Reverse, codePoint);
+  const int b = codePoint < kCp1252Top ? kCp1252Bytes[codePoint] : 0;
+  return b == 0 ? -1 : b;
 }
 
 std::size_t unwrapLayer(const std::uint8_t* s, std::size_t n, bool final, ByteBuffer& out) {
-  std::uint8_t* const d = out.reserveMore(n);
+  std::uint8_t* const d = out.reserveMore(n + 16);
   std::uint8_t* p = d;
-  const std::size_t used = walkCarried(
-      s, n, final, [&p](std::uint8_t b) { *p++ = b; },
-      [&p](const std::uint8_t* c, std::size_t len) {
+  const std::size_t used =
+      walkCarried(s, n, final, p, [&p](const std::uint8_t* c, std::size_t len) {
         std::memcpy(p, c, len);  // kept as its UTF-8
         p += len;
       });
   out.commit(static_cast<std::size_t>(p - d));
   return used;
 }
+
+#if defined(__x86_64__) && defined(__GNUC__)
+
+namespace {
+
+// For each 8-bit mask of kept bytes: the indexes of the kept bytes, in order.
+struct Compress {
+  alignas(16) std::uint8_t index[256][8];
+  std::uint8_t count[256];
+  Compress() {
+    for (int m = 0; m < 256; ++m) {
+      int k = 0;
+      for (int b = 0; b < 8; ++b)
+        if (m & (1 << b)) index[m][k++] = static_cast<std::uint8_t>(b);
+      for (int r = k; r < 8; ++r) index[m][r] = 0x80;
+      count[m] = static_cast<std::uint8_t>(k);
+    }
+  }
+};
+const Compress kCompress;
+
+__attribute__((target("ssse3"))) std::size_t latinBlocks(const std::uint8_t* s, std::size_t n,
+                                                         std::uint8_t* out, std::size_t& written) {
+  const __m128i x80 = _mm_set1_epi8(static_cast<char>(0x80));
+  const __m128i xC0 = _mm_set1_epi8(static_cast<char>(0xC0));
+  const __m128i xFE = _mm_set1_epi8(static_cast<char>(0xFE));
+  const __m128i xC2 = _mm_set1_epi8(static_cast<char>(0xC2));
+  const __m128i xC3 = _mm_set1_epi8(static_cast<char>(0xC3));
+  const __m128i x40 = _mm_set1_epi8(0x40);
+  const __m128i eight = _mm_set1_epi8(8);
+  std::size_t i = 0, w = 0;
+  while (i + 16 < n) {  // one byte after the block: the end of a pair
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const int high = _mm_movemask_epi8(v);
+    if (high == 0) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + w), v);
+      w += 16;
+      i += 16;
+      continue;
+    }
+    const __m128i lead = _mm_cmpeq_epi8(_mm_and_si128(v, xFE), xC2);
+    const __m128i cont = _mm_cmpeq_epi8(_mm_and_si128(v, xC0), x80);
+    const int leads = _mm_movemask_epi8(lead), conts = _mm_movemask_epi8(cont);
+    // Every byte of 128 or more a lead C2/C3 or the continuation right after one.
+    if ((high & ~(leads | conts)) != 0) break;
+    const bool lastLead = (leads & 0x8000) != 0;
+    const int pairedLeads = lastLead ? leads & 0x7FFF : leads;
+    if (conts != ((pairedLeads << 1) & 0xFFFF)) break;
+    if (lastLead && (s[i + 16] & 0xC0) != 0x80) break;
+    // A lead becomes the byte its pair stands for: the continuation, plus 0x40 after C3.
+    const __m128i next = _mm_srli_si128(v, 1);
+    const __m128i value = _mm_add_epi8(next, _mm_and_si128(_mm_cmpeq_epi8(v, xC3), x40));
+    const __m128i bytes = _mm_or_si128(_mm_and_si128(lead, value), _mm_andnot_si128(lead, v));
+    const int keep = ~conts & (lastLead ? 0x7FFF : 0xFFFF);
+    const int low = keep & 0xFF, hi = (keep >> 8) & 0xFF;
+    const __m128i lowIndex =
+        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kCompress.index[low]));
+    const __m128i hiIndex =
+        _mm_add_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(kCompress.index[hi])), eight);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + w), _mm_shuffle_epi8(bytes, lowIndex));
+    w += kCompress.count[low];
+    // Indexes of 0x80 | 8 still have their top bit set: those bytes stay zero.
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + w), _mm_shuffle_epi8(bytes, hiIndex));
+    w += kCompress.count[hi];
+    i += lastLead ? 15 : 16;
+  }
+  written = w;
+  return i;
+}
+
+const bool kHasSsse3 = __builtin_cpu_supports("ssse3");
+
+}  // namespace
+
+std::size_t unwrapLatinBlocks(const std::uint8_t* s, std::size_t n, std::uint8_t* out,
+                              std::size_t& written) {
+  written = 0;
+  return kHasSsse3 ? latinBlocks(s, n, out, written) : 0;
+}
+
+#else
+
+std::size_t unwrapLatinBlocks(const std::uint8_t*, std::size_t, std::uint8_t*,
+                              std::size_t& written) {
+  written = 0;
+  return 0;
+}
+
+#endif
 
 std::uint32_t windows1258CodePoint(std::uint8_t b) { return kCp1258[b]; }
 

@@ -245,16 +245,14 @@ class CarriedReader {
     }
     // The last layer: runs of bytes, cut by the characters that stand for none.
     run_.clear();
-    std::uint8_t* p = run_.reserveMore(n);
-    const std::size_t i = walkCarried(
-        s, n, final, [&p](std::uint8_t b) { *p++ = b; },
-        [&](const std::uint8_t* c, std::size_t len) {
-          run_.commit(static_cast<std::size_t>(p - (run_.data() + run_.size())));
-          bytes(run_.data(), run_.size());
-          character(c, len);
-          run_.clear();
-          p = run_.reserveMore(n);
-        });
+    std::uint8_t* p = run_.reserveMore(n + 16);
+    const std::size_t i = walkCarried(s, n, final, p, [&](const std::uint8_t* c, std::size_t len) {
+      run_.commit(static_cast<std::size_t>(p - (run_.data() + run_.size())));
+      bytes(run_.data(), run_.size());
+      character(c, len);
+      run_.clear();
+      p = run_.reserveMore(n + 16);
+    });
     run_.commit(static_cast<std::size_t>(p - (run_.data() + run_.size())));
     bytes(run_.data(), run_.size());
     keepRest(held, s, n, i);

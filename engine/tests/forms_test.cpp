@@ -10,6 +10,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "test_util.hpp"
 #include "ts/converter.hpp"
@@ -104,6 +105,73 @@ TEST(Forms, CarriedLegacyTextReadsAsItsText) {
     EXPECT_EQ(convertForm(carriedForm(code, 1), static_cast<CharsetForm>(code), carry(legacy)),
               legacy)
         << code;
+  }
+}
+
+// Unwrapping one layer, in blocks where it can, equals the rule applied character by
+// character: on random mixes of ASCII, U+0080..U+00FF, Windows-1252's characters, characters
+// that stand for no byte and bytes that are no UTF-8, whole and cut anywhere.
+TEST(Forms, UnwrapEqualsTheCharacterByCharacterRule) {
+  const std::vector<std::string> tokens = {"a",
+                                           "Z",
+                                           " ",
+                                           "\n",
+                                           "\xC3\xB6",
+                                           "\xC2\xB5",
+                                           "\xC2\x81",
+                                           "\xC3\xBF",
+                                           "\xE2\x80\x93",
+                                           "\xE2\x82\xAC",
+                                           "\xC5\xA0",
+                                           "\xE1\xBB\x87",
+                                           "\xE4\xB8\xAD",
+                                           "\xF0\x9F\x98\x80",
+                                           "\xC3",
+                                           "\x80",
+                                           "\xFF",
+                                           "\xC2\xC2\xB5",
+                                           "\xE2\x80"};
+  // The rule: each well-formed character as the byte it stands for, or kept; other bytes kept.
+  auto rule = [](const std::string& t) {
+    std::string out;
+    const auto* s = reinterpret_cast<const std::uint8_t*>(t.data());
+    for (std::size_t i = 0; i < t.size();) {
+      std::uint32_t cp = 0;
+      const int len = s[i] < 0x80 ? 1 : wellFormedUtf8(s + i, t.size() - i, cp);
+      if (s[i] < 0x80) cp = s[i];
+      if (len == 0) {
+        out += t[i++];
+        continue;
+      }
+      const int b = carriedByte(cp);
+      out += b >= 0 ? std::string(1, static_cast<char>(b))
+                    : t.substr(i, static_cast<std::size_t>(len));
+      i += static_cast<std::size_t>(len);
+    }
+    return out;
+  };
+  std::mt19937 rng(7);
+  for (int round = 0; round < 3000; ++round) {
+    std::string t;
+    const int count = static_cast<int>(rng() % 80);
+    const bool plain = round % 3 == 0;  // mostly the common characters: whole blocks
+    for (int k = 0; k < count; ++k) t += tokens[plain ? rng() % 6 : rng() % tokens.size()];
+    ByteBuffer whole;
+    ASSERT_EQ(unwrapLayer(reinterpret_cast<const std::uint8_t*>(t.data()), t.size(), true, whole),
+              t.size());
+    ASSERT_EQ(hex(whole.str()), hex(rule(t))) << hex(t);
+    // In pieces, each call leaving a cut sequence for the next.
+    ByteBuffer pieces;
+    std::string held;
+    for (std::size_t at = 0; at < t.size();) {
+      const std::size_t step = 1 + rng() % 40;
+      held += t.substr(at, step);
+      at += step;
+      const std::size_t used = unwrapLayer(reinterpret_cast<const std::uint8_t*>(held.data()),
+                                           held.size(), at >= t.size(), pieces);
+      held.erase(0, used);
+    }
+    ASSERT_EQ(hex(pieces.str()), hex(rule(t))) << hex(t);
   }
 }
 

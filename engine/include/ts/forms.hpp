@@ -54,20 +54,37 @@ std::string formShortName(CharsetForm form);
 // character that stands for no byte.
 int carriedByte(std::uint32_t codePoint);
 
-// Walks one carried layer, the UTF-8 text at s[0..n): `put(b)` receives the byte each
-// character stands for (and each byte that starts no character, as itself); `other(p, len)`
-// a character that stands for none.  Returns how much was read: with `final` false, a
-// sequence cut short at the end is left for the next call.
-template <class Put, class Other>
-std::size_t walkCarried(const std::uint8_t* s, std::size_t n, bool final, Put&& put,
+// The longest start of s[0..n) (in blocks of 15 or 16 bytes, each followed by one more byte)
+// made of ASCII and of U+0080..U+00FF alone, written to `out` as the bytes those characters
+// stand for; `written` says how many.  `out` needs room for the bytes read and 16 more.
+// Returns how much was read (0 where the processor cannot do it in blocks).
+std::size_t unwrapLatinBlocks(const std::uint8_t* s, std::size_t n, std::uint8_t* out,
+                              std::size_t& written);
+
+// Walks one carried layer, the UTF-8 text at s[0..n), writing at `p` (room for n + 16 bytes)
+// the byte each character stands for (and each byte that starts no character, as itself);
+// `other(c, len)` receives a character that stands for none, and may move `p`.  Returns how
+// much was read: with `final` false, a sequence cut short at the end is left for the next
+// call.
+template <class Other>
+std::size_t walkCarried(const std::uint8_t* s, std::size_t n, bool final, std::uint8_t*& p,
                         Other&& other) {
-  std::size_t i = 0;
+  std::size_t i = 0, slowUntil = 0;
   while (i < n) {
+    if (i >= slowUntil) {
+      // Blocks of the common characters at once; after a block that is not one, a few bytes
+      // one at a time.
+      std::size_t written = 0;
+      i += unwrapLatinBlocks(s + i, n - i, p, written);
+      p += written;
+      if (i >= n) break;
+      slowUntil = i + 16;
+    }
     const std::uint8_t b = s[i];
     // ASCII, and U+0080..U+00FF (the commonest): the byte itself, with few branches.
     const bool two = b == 0xC2 || b == 0xC3;
     if (b < 0x80 || (two && i + 1 < n && (s[i + 1] & 0xC0) == 0x80)) {
-      put(two ? static_cast<std::uint8_t>(((b & 0x1F) << 6) | (s[i + 1] & 0x3F)) : b);
+      *p++ = two ? static_cast<std::uint8_t>(((b & 0x1F) << 6) | (s[i + 1] & 0x3F)) : b;
       i += two ? 2 : 1;
       continue;
     }
@@ -75,13 +92,13 @@ std::size_t walkCarried(const std::uint8_t* s, std::size_t n, bool final, Put&& 
     const int len = wellFormedUtf8(s + i, n - i, cp);
     if (len == 0) {
       if (!final && utf8MayContinue(s + i, n - i)) break;
-      put(b);
+      *p++ = b;
       ++i;
       continue;
     }
     const int byte = carriedByte(cp);
     if (byte >= 0)
-      put(static_cast<std::uint8_t>(byte));
+      *p++ = static_cast<std::uint8_t>(byte);
     else
       other(s + i, static_cast<std::size_t>(len));
     i += static_cast<std::size_t>(len);
