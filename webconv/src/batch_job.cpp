@@ -73,6 +73,14 @@ bool isPageName(const std::string& name) {
   return ext == "htm" || ext == "html" || ext == "shtml";
 }
 
+bool isTextName(const std::string& name) {
+  std::string ext = lastExtension(baseName(name));
+  if (ext.size() == baseName(name).size()) return false;
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext == "txt";
+}
+
 std::string emptyListMessage() {
   return shown(std::string(texts::kEmptyList1) + "\n" + texts::kEmptyList2);
 }
@@ -93,7 +101,17 @@ bool BatchJob::add(const std::string& path) {
 }
 
 struct BatchJob::Run {
-  Run(const ConvertSettings& s, JobObserver& o) : settings(s), converter(s), observer(o) {}
+  Run(const ConvertSettings& s, JobObserver& o, bool namedText)
+      : settings(s), converter(s), text(s), observer(o), namedFilesAreText(namedText) {}
+
+  // What a file is converted as: a page, a text file, or nothing (0).
+  enum Kind { kNone, kPage, kText };
+  Kind kindOf(const std::string& path, bool listed) const {
+    if (listed && namedFilesAreText) return kText;
+    if (isPageName(path)) return kPage;
+    if (isTextName(path)) return kText;
+    return kNone;
+  }
 
   // With the source read from each file: the charset of `file` from its first bytes.  False
   // when it reads as none confidently.
@@ -134,6 +152,7 @@ struct BatchJob::Run {
              std::to_string(static_cast<int>(d.guesses.front().confidence * 100 + 0.5)) + "%)";
     }
     converter.setSource(source);
+    text.setSource(source);
     report.readAs.push_back({page, what});
     observer.pageReadAs(page, what);
     return true;
@@ -149,9 +168,9 @@ struct BatchJob::Run {
   }
 
   // A page an interrupted run left as its backup alone: X is missing, X.bak is a file.
-  static bool leftAsBackup(const std::string& page) {
+  bool leftAsBackup(const std::string& page, bool listed) const {
     struct stat st;
-    return isPageName(page) && lstat(page.c_str(), &st) != 0 && errno == ENOENT &&
+    return kindOf(page, listed) != kNone && lstat(page.c_str(), &st) != 0 && errno == ENOENT &&
            lstat((page + ".bak").c_str(), &st) == 0 && S_ISREG(st.st_mode);
   }
 
@@ -159,18 +178,21 @@ struct BatchJob::Run {
   // page named in the list from one found in a folder.
   void convertPage(const std::string& page, bool listed) {
     if (observer.stopRequested()) return;
+    const Kind kind = kindOf(page, listed);
+    if (kind != kNone) kinds[page] = kind;
     struct stat st;
     if (lstat(page.c_str(), &st) != 0) {
-      if (leftAsBackup(page)) recoverPage(page);
+      if (leftAsBackup(page, listed)) recoverPage(page);
       return;
     }
     if (S_ISLNK(st.st_mode)) {
-      if (isPageName(page) || listed) skip(page, "a symbolic link: left as it is");
+      if (kindOf(page, listed) != kNone || listed) skip(page, "a symbolic link: left as it is");
       return;
     }
     if (!S_ISREG(st.st_mode)) return;
-    if (!isPageName(page)) {
-      if (listed) skip(page, "not a page (.htm, .html, .shtml): left as it is");
+    if (kindOf(page, listed) == kNone) {
+      if (listed)
+        skip(page, "not a page (.htm, .html, .shtml) or a text file (.txt): left as it is");
       return;
     }
     const std::string backup = page + ".bak", temporary = page + ".tshtm";
@@ -210,7 +232,11 @@ struct BatchJob::Run {
     observer.pageStarted(
         page, size,
         format(texts::kConverting, baseName(page).c_str(), static_cast<unsigned long long>(size)));
-    const FileOutcome outcome = converter.convert(backup, temporary, size * 2 / 100, observer);
+    const auto kind = kinds.find(page);
+    const bool asText = kind != kinds.end() ? kind->second == kText : kindOf(page, false) == kText;
+    const FileOutcome outcome =
+        asText ? text.convert(backup, temporary, size * 2 / 100, observer)
+               : converter.convert(backup, temporary, size * 2 / 100, observer);
     if (!outcome.ok()) {
       unlink(temporary.c_str());
       if (renamed && !platform::renameNoReplace(backup, page))
@@ -253,7 +279,7 @@ struct BatchJob::Run {
       // X.bak without X: a page an interrupted run had renamed.
       if (name.size() > 4 && name.ends_with(".bak") && S_ISREG(st.st_mode)) {
         const std::string page = path.substr(0, path.size() - 4);
-        if (leftAsBackup(page)) recoverPage(page);
+        if (leftAsBackup(page, false)) recoverPage(page);
         continue;
       }
       convertPage(path, false);
@@ -272,9 +298,12 @@ struct BatchJob::Run {
 
   ConvertSettings settings;
   FileConverter converter;
+  TextFileConverter text;
+  std::map<std::string, Kind> kinds;  // what each file is converted as
   std::vector<std::string> completed;
   std::set<std::string> handled;  // pages this run has converted or tried to
   JobObserver& observer;
+  bool namedFilesAreText;
   JobReport report;
 };
 
@@ -285,7 +314,7 @@ JobReport BatchJob::run(const ConvertSettings& settings, JobObserver& observer) 
     observer.message(empty.text);
     return empty;
   }
-  Run r(settings, observer);
+  Run r(settings, observer, namedFilesAreText);
   r.report.ran = true;
   const std::time_t start = clock();
   for (const std::string& entry : list_) {

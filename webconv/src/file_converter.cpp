@@ -11,6 +11,7 @@
 
 #include "ts/forms.hpp"
 #include "ts/replace.hpp"
+#include "ts/stream.hpp"
 #include "ts/utf.hpp"
 
 namespace ts::web {
@@ -286,8 +287,15 @@ std::string FileConverter::convertText(std::string_view page) {
   return out.str();
 }
 
-FileOutcome FileConverter::convert(const std::string& input, const std::string& output,
-                                   std::uint64_t tickInterval, ProgressObserver& progress) {
+namespace {
+
+// One file into another in pieces: `feed(piece, out)` for each piece read, `finish(out)` at
+// the end; what they write goes to the output as it grows.  The output is created (or
+// truncated) with the input's permissions.  `ticks()` says how many ticks the pieces gave.
+template <class Feed, class Finish, class Ticks>
+FileOutcome streamFile(const std::string& input, const std::string& output, ByteBuffer& out,
+                       std::vector<char>& buf, ProgressObserver& progress, Feed&& feed,
+                       Finish&& finish, Ticks&& ticks) {
   FileOutcome outcome;
   const int in = open(input.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) {
@@ -305,14 +313,7 @@ FileOutcome FileConverter::convert(const std::string& input, const std::string& 
     return outcome;
   }
   fchmod(fd, mode);
-  selectForms(conv_, static_cast<std::uint32_t>(settings_.source),
-              static_cast<std::uint32_t>(settings_.destination));
-
-  ByteBuffer& out = output_;  // kept from file to file, like the read buffer
   out.clear();
-  HtmlScanner scanner;
-  Scan scan(*this, out, tickInterval, &progress);
-  std::vector<char>& buf = input_;
   buf.resize(kChunk);
   auto flushOut = [&]() -> bool {
     const std::uint8_t* p = out.data();
@@ -342,11 +343,11 @@ FileOutcome FileConverter::convert(const std::string& input, const std::string& 
       break;
     }
     if (n == 0) break;
-    scanner.feed(std::string_view(buf.data(), static_cast<std::size_t>(n)), scan);
+    feed(std::string_view(buf.data(), static_cast<std::size_t>(n)), out);
     if (out.size() >= kChunk && !(ok = flushOut())) break;
   }
   if (ok) {
-    scanner.finish(scan);
+    finish(out);
     ok = flushOut();
   }
   close(in);
@@ -355,11 +356,82 @@ FileOutcome FileConverter::convert(const std::string& input, const std::string& 
     outcome.error = errno;
     ok = false;
   }
-  outcome.ticks = scan.ticks;
+  outcome.ticks = ticks();
   if (ok) {
     for (; outcome.ticks < kMinimumTicks; ++outcome.ticks) progress.tick();
   }
   return outcome;
+}
+
+}  // namespace
+
+FileOutcome FileConverter::convert(const std::string& input, const std::string& output,
+                                   std::uint64_t tickInterval, ProgressObserver& progress) {
+  selectForms(conv_, static_cast<std::uint32_t>(settings_.source),
+              static_cast<std::uint32_t>(settings_.destination));
+  HtmlScanner scanner;
+  Scan scan(*this, output_, tickInterval, &progress);
+  return streamFile(
+      input, output, output_, input_, progress,
+      [&](std::string_view piece, ByteBuffer&) { scanner.feed(piece, scan); },
+      [&](ByteBuffer&) { scanner.finish(scan); }, [&] { return scan.ticks; });
+}
+
+// ---------------------------------------------------------------------------------------
+// Text files
+
+TextFileConverter::TextFileConverter(const ConvertSettings& settings)
+    : settings_(settings), conv_(kLibraryOptions) {
+  foreign_.action = ForeignCharacters::Action::kTransliterate;  // no UTF-8 in a legacy file
+  conv_.watchForeign(&foreign_);
+}
+
+void TextFileConverter::setSource(int source) { settings_.source = source; }
+
+bool TextFileConverter::writesUtf8() const {
+  return settings_.destination == kDecimalEsc || settings_.destination == kVnUnicode2;
+}
+
+FileOutcome TextFileConverter::convert(const std::string& input, const std::string& output,
+                                       std::uint64_t tickInterval, ProgressObserver& progress) {
+  // A Unicode destination writes UTF-8 text.
+  const int destination = writesUtf8() ? kUtf8 : settings_.destination;
+  selectForms(conv_, static_cast<std::uint32_t>(settings_.source),
+              static_cast<std::uint32_t>(destination));
+  // A byte-order mark starts UTF-8 text only: a text read as UTF-8 keeps it where it is
+  // written as UTF-8, and loses it elsewhere.
+  const bool unicodeSource =
+      formLayers(static_cast<CharsetForm>(settings_.source)) != 0 || settings_.source == kUtf8;
+  StreamConverter stream(conv_);
+  bool first = true;
+  std::uint64_t counted = 0, ticks = 0;
+  const std::uint64_t period = tickInterval + 1;
+  std::string head;  // the first bytes, until a byte-order mark can be told
+  auto pass = [&](std::string_view piece, ByteBuffer& out) {
+    if (first) {
+      head.append(piece);
+      if (head.size() < 3) return;
+      first = false;
+      piece = head;
+      if (unicodeSource && piece.starts_with("\xEF\xBB\xBF")) {
+        if (destination == kUtf8) out.append(piece.substr(0, 3));
+        piece.remove_prefix(3);
+      }
+    }
+    stream.feed(piece, out);
+    counted += piece.size();
+    for (; counted >= period; counted -= period, ++ticks) progress.tick();
+  };
+  return streamFile(
+      input, output, output_, input_, progress, pass,
+      [&](ByteBuffer& out) {
+        if (first && !head.empty()) {  // a file of fewer than three bytes
+          first = false;
+          stream.feed(head, out);
+        }
+        stream.finish(out);
+      },
+      [&] { return ticks; });
 }
 
 }  // namespace ts::web

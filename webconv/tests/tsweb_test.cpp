@@ -110,6 +110,56 @@ TEST_F(Tsweb, ReadsEachPagesOwnCharset) {
   EXPECT_EQ(run({"-f", "15", "-t", "tcvn3+utf8", "named.htm"}).status, 2);
 }
 
+// Text files: converted whole, line ends kept; a Unicode destination writes UTF-8 (with a
+// byte-order mark only where the original had one); each from its own charset with auto;
+// any named file with --type text; the in-place rules as for pages, a killed run completed.
+TEST_F(Tsweb, ConvertsTextFiles) {
+  const std::string viet =
+      "Ti\xE1\xBA\xBFng Vi\xE1\xBB\x87t c\xC3\xB3 s\xC3\xA1u thanh.\r\n"
+      "Ng\xC3\xA0y mai tr\xE1\xBB\x9Di s\xE1\xBA\xBD c\xC3\xB3 m\xC6\xB0"
+      "a r\xC3\xA0o v\xC3\xA0 d\xC3\xB4ng \xE1\xBB\x9F nhi\xE1\xBB\x81u n\xC6\xA1i.\n";
+  ConverterState st;
+  auto encoded = [&](int code) {
+    selectPair(st, kUtf8, static_cast<std::uint32_t>(code));
+    return convert(st, viet);
+  };
+  std::string carried = "\xEF\xBB\xBF";  // a byte-order mark, then VNI read as Windows-1252
+  for (char c : encoded(kVniWin)) carried += windows1252Utf8(static_cast<std::uint8_t>(c)).view();
+  writeFile(dir_ / "t" / "a.txt", encoded(kTcvn3));
+  writeFile(dir_ / "t" / "b.TXT", encoded(kVniWin));
+  writeFile(dir_ / "t" / "c.txt", carried);
+  writeFile(dir_ / "t" / "notes", encoded(kTcvn3));  // not a text file by its name
+  Result r = run({"--from", "auto", "--to", "39", "t"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFile(dir_ / "t" / "a.txt"), viet);
+  EXPECT_EQ(readFile(dir_ / "t" / "b.TXT"), viet);
+  EXPECT_EQ(readFile(dir_ / "t" / "c.txt"), "\xEF\xBB\xBF" + viet);
+  EXPECT_EQ(readFile(dir_ / "t" / "a.txt.bak"), encoded(kTcvn3));
+  EXPECT_EQ(readFile(dir_ / "t" / "notes"), encoded(kTcvn3));
+  EXPECT_NE(r.out.find("3 file"), std::string::npos) << r.out;
+  // To a legacy charset: no UTF-8 in it, no byte-order mark.
+  writeFile(dir_ / "d.txt", carried);
+  r = run({"-f", "vni+utf8", "-t", "tcvn3", "d.txt"});
+  EXPECT_EQ(readFile(dir_ / "d.txt"), encoded(kTcvn3)) << r.err;
+  // Named with --type text.
+  r = run({"-f", "tcvn3", "-t", "39", "--type", "text", "t/notes"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFile(dir_ / "t" / "notes"), viet);
+  EXPECT_EQ(run({"--type", "rtf", "t/notes"}).status, 2);
+  // A run killed between its passes leaves the files as backups; the next completes them.
+  writeFile(dir_ / "k" / "e.txt", encoded(kTcvn3));
+  BatchJob job;
+  job.stopAfterFirstPass = true;
+  JobObserver quiet;
+  job.add((dir_ / "k").string());
+  job.run(ConvertSettings{EntityForm::kNumeric, true, kTcvn3, kDecimalEsc, false}, quiet);
+  EXPECT_FALSE(fs::exists(dir_ / "k" / "e.txt"));
+  r = run({"-f", "tcvn3", "-t", "39", "k"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFile(dir_ / "k" / "e.txt"), viet);
+  EXPECT_EQ(readFile(dir_ / "k" / "e.txt.bak"), encoded(kTcvn3));
+}
+
 TEST_F(Tsweb, ArgumentsAndLists) {
   Result r = run({"-f", "15"});  // with no argument at all it opens the window
   EXPECT_EQ(r.status, 2);
@@ -233,7 +283,7 @@ TEST_F(Tsweb, BundledSite) {
   fs::copy(site, dir_ / "site", fs::copy_options::recursive);
   Result r = run({"--from", "tcvn3", "--to", "39", "site/tcvn3"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("xong 3 file."), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("xong 4 file."), std::string::npos) << r.out;  // 3 pages, a text file
   r = run({"--from", "vni", "site/vni"});
   EXPECT_EQ(r.status, 0) << r.err;
   int pages = 0;
@@ -250,8 +300,10 @@ TEST_F(Tsweb, BundledSite) {
     EXPECT_EQ(converted.find("face=\".Vn"), std::string::npos) << name;
   }
   EXPECT_EQ(pages, 4);
-  EXPECT_TRUE(fs::exists(dir_ / "site" / "tcvn3" / "ghi-chu.txt"));
-  EXPECT_FALSE(fs::exists(dir_ / "site" / "tcvn3" / "ghi-chu.txt.bak"));
+  EXPECT_EQ(readFile(dir_ / "site" / "tcvn3" / "ghi-chu.txt.bak"),
+            readFile(site / "tcvn3" / "ghi-chu.txt"));
+  EXPECT_NE(readFile(dir_ / "site" / "tcvn3" / "ghi-chu.txt").find("Ghi chú: tsweb chuyển mã"),
+            std::string::npos);
   EXPECT_NE(readFile(dir_ / "site" / "tcvn3" / "index.htm").find("Chào mừng bạn"),
             std::string::npos);
 }

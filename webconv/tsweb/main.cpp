@@ -33,8 +33,8 @@ void usage() {
   std::printf(
       "Usage: tsweb [--from CHARSET] [--to CHARSET] [--format FORMAT] PATH...\n"
       "       tsweb --list-charsets | --list-formats\n"
-      "Converts web pages (.htm, .html, .shtml) in place, and every page in the folder trees\n"
-      "named, keeping each page's original as PAGE.bak.\n"
+      "Converts web pages (.htm, .html, .shtml) and text files (.txt) in place, and every\n"
+      "one in the folder trees named, keeping each file's original as FILE.bak.\n"
       "\n"
       "  -f, --from=CHARSET    charset of the pages (default 15, TCVN3 - ABC); auto reads\n"
       "                        each page's own, carried forms (tcvn3+utf8) included, and\n"
@@ -42,6 +42,7 @@ void usage() {
       "  -t, --to=CHARSET      charset to convert to (default 39, VN Unicode 1)\n"
       "  -F, --format=FORMAT   output format (default \"html - utf8\" for the Unicode\n"
       "                        charsets 39 and 40, otherwise \"html - 8-bit\")\n"
+      "      --type=text       the files named are text files, whatever their names\n"
       "      --list-charsets   list the charsets 1 to 40\n"
       "      --list-formats    list the output formats\n"
       "\n"
@@ -123,11 +124,13 @@ int main(int argc, char** argv) {
 #endif
   int from = ts::kTcvn3, to = ts::kDecimalEsc;
   const ts::web::OutputFormat* format = nullptr;
-  enum { kListCharsets = 1000, kListFormats };
+  enum { kListCharsets = 1000, kListFormats, kType };
+  bool namedText = false;
   static const char kShortOptions[] = "f:t:F:h";
   static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
                                     {"to", required_argument, nullptr, 't'},
                                     {"format", required_argument, nullptr, 'F'},
+                                    {"type", required_argument, nullptr, kType},
                                     {"list-charsets", no_argument, nullptr, kListCharsets},
                                     {"list-formats", no_argument, nullptr, kListFormats},
                                     {"help", no_argument, nullptr, 'h'},
@@ -142,6 +145,12 @@ int main(int argc, char** argv) {
       case 'F':
         format = ts::web::findFormat(optarg);
         if (format == nullptr) usageError(std::string("unknown format '") + optarg + "'");
+        break;
+      case kType:
+        if (std::strcmp(optarg, "text") == 0)
+          namedText = true;
+        else if (std::strcmp(optarg, "page") != 0)
+          usageError(std::string("--type takes text or page, not '") + optarg + "'");
         break;
       case kListCharsets:
         for (int code = 1; code <= kWebCatalogue; ++code)
@@ -169,6 +178,7 @@ int main(int argc, char** argv) {
   if (format == nullptr) format = &ts::web::defaultFormatFor(to);
 
   ts::web::BatchJob job;
+  job.namedFilesAreText = namedText;
   for (int i = optind; i < argc; ++i) {
     std::error_code ec;
     const std::filesystem::path p = std::filesystem::absolute(argv[i], ec);

@@ -1,5 +1,5 @@
-// The batch job: every page and folder tree of the conversion list converted in place, each
-// page kept as a ".bak" backup, with progress, the window title and a final report.
+// The batch job: every page, text file and folder tree of the conversion list converted in
+// place, each file kept as a ".bak" backup, with progress, the window title and a final report.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +39,8 @@ int progressPosition(std::uint64_t ticks);
 
 // Pages: files whose lower-cased name ends in ".htm", ".html" or ".shtml".
 bool isPageName(const std::string& name);
+// Text files: ".txt".
+bool isTextName(const std::string& name);
 
 struct JobFailure {
   std::string path;
@@ -73,6 +75,10 @@ class BatchJob {
   // name.
   std::function<std::time_t()> clock = [] { return std::time(nullptr); };
   bool stopAfterFirstPass = false;
+
+  // The files of the list (not those found in its folders) are text files, whatever their
+  // names.
+  bool namedFilesAreText = false;
 
  private:
   struct Run;

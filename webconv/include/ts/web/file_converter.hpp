@@ -75,4 +75,27 @@ class FileConverter {
   std::vector<char> input_;
 };
 
+// The conversion of one text file: the whole text from the source charset (or form) to the
+// destination, in pieces and with constant memory; a Unicode destination (39, 40) writes
+// UTF-8, a legacy one never holds UTF-8 (characters it has no code for get a close form).
+// Line ends stay as they are; a byte-order mark stays where the text is UTF-8 on both sides.
+class TextFileConverter {
+ public:
+  explicit TextFileConverter(const ConvertSettings& settings);
+
+  // As FileConverter::convert: one tick for every tickInterval + 1 bytes read.
+  FileOutcome convert(const std::string& input, const std::string& output,
+                      std::uint64_t tickInterval, ProgressObserver& progress);
+
+  void setSource(int source);
+  bool writesUtf8() const;
+
+ private:
+  ConvertSettings settings_;
+  ConverterState conv_;
+  ForeignCharacters foreign_;
+  ByteBuffer output_;
+  std::vector<char> input_;
+};
+
 }  // namespace ts::web
