@@ -137,6 +137,30 @@ const FontNameList* fontList(int charset) {
   }
 }
 
+int fontCharset(std::string_view name) {
+  auto same = [](std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      const char x = (a[i] >= 'A' && a[i] <= 'Z') ? static_cast<char>(a[i] + 32) : a[i];
+      const char y = (b[i] >= 'A' && b[i] <= 'Z') ? static_cast<char>(b[i] + 32) : b[i];
+      if (x != y) return false;
+    }
+    return true;
+  };
+  while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  for (int charset : {kTcvn3, kVniWin, kViscii, kDecimalEsc}) {
+    const FontNameList* list = fontList(charset);
+    if (same(name, list->defaultName)) return charset;
+    for (int i = 0; i < list->count; ++i)
+      if (same(name, list->entries[i].name)) return charset;
+  }
+  // The families' own prefixes: every TCVN3 font is ".Vn...", every VNI font "VNI-...".
+  if (name.size() > 3 && same(name.substr(0, 3), ".vn")) return kTcvn3;
+  if (name.size() > 4 && same(name.substr(0, 4), "vni-")) return kVniWin;
+  return 0;
+}
+
 namespace {
 
 std::optional<std::string> mapWithLists(const FontMapState& fonts, std::string_view name) {

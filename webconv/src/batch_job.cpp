@@ -73,13 +73,20 @@ bool isPageName(const std::string& name) {
   return ext == "htm" || ext == "html" || ext == "shtml";
 }
 
-bool isTextName(const std::string& name) {
+namespace {
+
+bool hasExtension(const std::string& name, const char* wanted) {
   std::string ext = lastExtension(baseName(name));
   if (ext.size() == baseName(name).size()) return false;
   std::transform(ext.begin(), ext.end(), ext.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext == "txt";
+  return ext == wanted;
 }
+
+}  // namespace
+
+bool isTextName(const std::string& name) { return hasExtension(name, "txt"); }
+bool isRtfName(const std::string& name) { return hasExtension(name, "rtf"); }
 
 std::string emptyListMessage() {
   return shown(std::string(texts::kEmptyList1) + "\n" + texts::kEmptyList2);
@@ -102,14 +109,15 @@ bool BatchJob::add(const std::string& path) {
 
 struct BatchJob::Run {
   Run(const ConvertSettings& s, JobObserver& o, bool namedText)
-      : settings(s), converter(s), text(s), observer(o), namedFilesAreText(namedText) {}
+      : settings(s), converter(s), text(s), rtf(s), observer(o), namedFilesAreText(namedText) {}
 
-  // What a file is converted as: a page, a text file, or nothing (0).
-  enum Kind { kNone, kPage, kText };
+  // What a file is converted as: a page, a text file, an RTF document, or nothing (0).
+  enum Kind { kNone, kPage, kText, kRtf };
   Kind kindOf(const std::string& path, bool listed) const {
     if (listed && namedFilesAreText) return kText;
     if (isPageName(path)) return kPage;
     if (isTextName(path)) return kText;
+    if (isRtfName(path)) return kRtf;
     return kNone;
   }
 
@@ -192,7 +200,9 @@ struct BatchJob::Run {
     if (!S_ISREG(st.st_mode)) return;
     if (kindOf(page, listed) == kNone) {
       if (listed)
-        skip(page, "not a page (.htm, .html, .shtml) or a text file (.txt): left as it is");
+        skip(page,
+             "not a page (.htm, .html, .shtml), a text file (.txt) or an RTF document (.rtf): "
+             "left as it is");
       return;
     }
     const std::string backup = page + ".bak", temporary = page + ".tshtm";
@@ -222,7 +232,10 @@ struct BatchJob::Run {
     // page is left as it is.
     std::uint64_t size = 0;
     if (stat(backup.c_str(), &st) == 0) size = static_cast<std::uint64_t>(st.st_size);
-    if (!chooseSource(page, backup)) {
+    const auto kind = kinds.find(page);
+    const Kind as = kind != kinds.end() ? kind->second : kindOf(page, false);
+    // An RTF document's runs say their charsets through their fonts: nothing to guess.
+    if (as != kRtf && !chooseSource(page, backup)) {
       // Left as it was: a page this run (or an interrupted one) renamed gets its name back.
       if (renamed && !platform::renameNoReplace(backup, page))
         fail(page, std::string("cannot give the page its name back: ") + std::strerror(errno) +
@@ -232,11 +245,11 @@ struct BatchJob::Run {
     observer.pageStarted(
         page, size,
         format(texts::kConverting, baseName(page).c_str(), static_cast<unsigned long long>(size)));
-    const auto kind = kinds.find(page);
-    const bool asText = kind != kinds.end() ? kind->second == kText : kindOf(page, false) == kText;
-    const FileOutcome outcome =
-        asText ? text.convert(backup, temporary, size * 2 / 100, observer)
-               : converter.convert(backup, temporary, size * 2 / 100, observer);
+    const std::uint64_t interval = size * 2 / 100;
+    const FileOutcome outcome = as == kText ? text.convert(backup, temporary, interval, observer)
+                                : as == kRtf
+                                    ? rtf.convert(backup, temporary, interval, observer)
+                                    : converter.convert(backup, temporary, interval, observer);
     if (!outcome.ok()) {
       unlink(temporary.c_str());
       if (renamed && !platform::renameNoReplace(backup, page))
@@ -299,6 +312,7 @@ struct BatchJob::Run {
   ConvertSettings settings;
   FileConverter converter;
   TextFileConverter text;
+  RtfFileConverter rtf;
   std::map<std::string, Kind> kinds;  // what each file is converted as
   std::vector<std::string> completed;
   std::set<std::string> handled;  // pages this run has converted or tried to

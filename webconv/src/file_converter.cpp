@@ -11,6 +11,7 @@
 
 #include "ts/forms.hpp"
 #include "ts/replace.hpp"
+#include "ts/rtf.hpp"
 #include "ts/stream.hpp"
 #include "ts/utf.hpp"
 
@@ -432,6 +433,29 @@ FileOutcome TextFileConverter::convert(const std::string& input, const std::stri
         stream.finish(out);
       },
       [&] { return ticks; });
+}
+
+// ---------------------------------------------------------------------------------------
+// RTF documents
+
+RtfFileConverter::RtfFileConverter(const ConvertSettings& settings) : settings_(settings) {}
+
+FileOutcome RtfFileConverter::convert(const std::string& input, const std::string& output,
+                                      std::uint64_t tickInterval, ProgressObserver& progress) {
+  RtfSettings rtf;
+  rtf.source = settings_.source == kAutoSource ? 0 : static_cast<std::uint32_t>(settings_.source);
+  rtf.destination = settings_.destination == kVnUnicode2 ? kDecimalEsc : settings_.destination;
+  RtfConverter converter(rtf);
+  std::uint64_t counted = 0, ticks = 0;
+  const std::uint64_t period = tickInterval + 1;
+  return streamFile(
+      input, output, output_, input_, progress,
+      [&](std::string_view piece, ByteBuffer& out) {
+        converter.feed(piece, out);
+        counted += piece.size();
+        for (; counted >= period; counted -= period, ++ticks) progress.tick();
+      },
+      [&](ByteBuffer& out) { converter.finish(out); }, [&] { return ticks; });
 }
 
 }  // namespace ts::web

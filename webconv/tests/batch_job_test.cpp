@@ -77,22 +77,22 @@ TEST_F(Job, NestedFoldersAndPageNames) {
   EXPECT_FALSE(job.add(dir_.string()));
   Recorder r;
   const JobReport report = job.run(utf8Settings(), r);
-  EXPECT_EQ(report.pages, 5u);  // four pages and the text file
-  EXPECT_EQ(report.bytes, 5 * kPage.size());
+  EXPECT_EQ(report.pages, 6u);  // four pages, the text file and the RTF document
+  EXPECT_EQ(report.bytes, 6 * kPage.size());
   EXPECT_TRUE(report.failures.empty());
   EXPECT_EQ(files(),
-            (std::vector<std::string>{"a.htm", "a.htm.bak", "sub/B.HTM", "sub/B.HTM.bak",
-                                      "sub/deep/c.shtml", "sub/deep/c.shtml.bak", "sub/deep/d.html",
-                                      "sub/deep/d.html.bak", "sub/doc.rtf", "sub/htm",
-                                      "sub/note.txt", "sub/note.txt.bak", "sub/x.htmx"}));
+            (std::vector<std::string>{
+                "a.htm", "a.htm.bak", "sub/B.HTM", "sub/B.HTM.bak", "sub/deep/c.shtml",
+                "sub/deep/c.shtml.bak", "sub/deep/d.html", "sub/deep/d.html.bak", "sub/doc.rtf",
+                "sub/doc.rtf.bak", "sub/htm", "sub/note.txt", "sub/note.txt.bak", "sub/x.htmx"}));
   EXPECT_EQ(readFile(dir_ / "sub" / "B.HTM"), kConverted);
   EXPECT_EQ(readFile(dir_ / "sub" / "B.HTM.bak"), kPage);
   // A text file is text through and through: its markup is converted as text too.
   EXPECT_EQ(readFile(dir_ / "sub" / "note.txt"), "<font face=\".VnTime\">Vi\xE1\xBB\x87t</font>");
   EXPECT_TRUE(job.list().empty());  // the list is emptied
   EXPECT_EQ(r.restored, 1);
-  EXPECT_EQ(r.ticks, 5 * kMinimumTicks);
-  ASSERT_EQ(r.titles.size(), 5u);
+  EXPECT_EQ(r.ticks, 6 * kMinimumTicks);
+  ASSERT_EQ(r.titles.size(), 6u);
   EXPECT_NE(std::find(r.titles.begin(), r.titles.end(),
                       " Converting: [B.HTM - " + std::to_string(kPage.size()) + " Bytes] ..."),
             r.titles.end());
@@ -102,12 +102,12 @@ TEST_F(Job, ListedFilesAndReport) {
   writeFile(dir_ / "one.htm", std::string(1000, 'a'));
   writeFile(dir_ / "two.HTML", std::string(2500, 'b'));
   writeFile(dir_ / "three.txt", "x");
-  writeFile(dir_ / "four.rtf", "{\\rtf1 x}");
+  writeFile(dir_ / "four.pdf", "%PDF-1.4");
   BatchJob job;
   job.add((dir_ / "one.htm").string());
   job.add((dir_ / "two.HTML").string());
   job.add((dir_ / "three.txt").string());
-  job.add((dir_ / "four.rtf").string());
+  job.add((dir_ / "four.pdf").string());
   job.add((dir_ / "one.htm").string());
   EXPECT_EQ(job.list().size(), 4u);
   std::time_t now = 0;
@@ -127,12 +127,12 @@ TEST_F(Job, ListedFilesAndReport) {
             "Thời gian chuyển mã: Giờ: 01, Phút: 02, Giây: 05.");
   EXPECT_EQ(readFile(dir_ / "two.HTML.bak"), std::string(2500, 'b'));
   EXPECT_EQ(readFile(dir_ / "three.txt.bak"), "x");
-  EXPECT_FALSE(fs::exists(dir_ / "four.rtf.bak"));
+  EXPECT_FALSE(fs::exists(dir_ / "four.pdf.bak"));
   ASSERT_EQ(report.skipped.size(), 1u);
-  EXPECT_EQ(report.skipped[0].path, (dir_ / "four.rtf").string());
+  EXPECT_EQ(report.skipped[0].path, (dir_ / "four.pdf").string());
 
-  // Only files that are neither pages nor text files: 0 files.
-  job.add((dir_ / "four.rtf").string());
+  // Only files that are neither pages, text files nor RTF documents: 0 files.
+  job.add((dir_ / "four.pdf").string());
   EXPECT_EQ(job.run(utf8Settings(), r).pages, 0u);
   EXPECT_EQ(r.messages.back().substr(0, r.messages.back().find('\n')), "Đã chuyển mã xong 0 file.");
 }

@@ -160,6 +160,56 @@ TEST_F(Tsweb, ConvertsTextFiles) {
   EXPECT_EQ(readFile(dir_ / "k" / "e.txt.bak"), encoded(kTcvn3));
 }
 
+// RTF documents: each run by its font, converted in place with the same rules; the result
+// opens in LibreOffice with every paragraph reading as its Vietnamese text.
+TEST_F(Tsweb, ConvertsRtfDocumentsThatLibreOfficeReads) {
+  const std::string lines[] = {
+      "Ng\xC3\xA0y mai tr\xE1\xBB\x9Di s\xE1\xBA\xBD c\xC3\xB3 m\xC6\xB0"
+      "a r\xC3\xA0o.",
+      "Ng\xC6\xB0\xE1\xBB\x9Di d\xC3\xA2n c\xE1\xBA\xA7n theo d\xC3\xB5i.",
+      "caf\xC3\xA9 v\xC3\xA0 tr\xC3\xA0"};
+  ConverterState st;
+  auto escaped = [&](int code, const std::string& utf8) {
+    selectPair(st, kUtf8, static_cast<std::uint32_t>(code));
+    std::string out;
+    for (char c : convert(st, utf8)) {
+      char esc[8];
+      std::snprintf(esc, sizeof esc, "\\'%02x", static_cast<std::uint8_t>(c));
+      out += static_cast<std::uint8_t>(c) >= 0x80 ? std::string(esc) : std::string(1, c);
+    }
+    return out;
+  };
+  const std::string rtf =
+      "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fcharset0 .VnTime;}"
+      "{\\f1\\fcharset0 VNI-Times;}{\\f2\\fcharset0 Times New Roman;}}\n"
+      "{\\colortbl;\\red255\\green0\\blue0;}\n"
+      "\\pard\\f0 " +
+      escaped(kTcvn3, lines[0]) +
+      "\\par\n"
+      "{\\b\\f1 " +
+      escaped(kVniWin, lines[1]) +
+      "}\\par\n"
+      "{\\f2 caf\\'e9 v\\'e0 tr\\'e0}\\par\n}";
+  writeFile(dir_ / "r" / "letter.rtf", rtf);
+  Result r = run({"--from", "auto", "--to", "39", "r"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFile(dir_ / "r" / "letter.rtf.bak"), rtf);
+  EXPECT_NE(r.out.find("xong 1 file."), std::string::npos) << r.out;
+  const std::string converted = readFile(dir_ / "r" / "letter.rtf");
+  EXPECT_NE(converted.find("{\\f0\\fcharset0 Times New Roman;}"), std::string::npos) << converted;
+
+  // LibreOffice's own reading, as text.
+  if (std::system("command -v soffice > /dev/null") != 0) GTEST_SKIP() << "no LibreOffice";
+  const std::string profile = "file://" + (dir_ / "profile").string();
+  const std::string command = "cd '" + dir_.string() +
+                              "' && soffice -env:UserInstallation=" + profile +
+                              " --headless --norestore --convert-to txt:Text --outdir '" +
+                              (dir_ / "txt").string() + "' r/letter.rtf > /dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string text = readFile(dir_ / "txt" / "letter.txt");
+  for (const std::string& line : lines) EXPECT_NE(text.find(line), std::string::npos) << text;
+}
+
 TEST_F(Tsweb, ArgumentsAndLists) {
   Result r = run({"-f", "15"});  // with no argument at all it opens the window
   EXPECT_EQ(r.status, 2);

@@ -33,8 +33,9 @@ void usage() {
   std::printf(
       "Usage: tsweb [--from CHARSET] [--to CHARSET] [--format FORMAT] PATH...\n"
       "       tsweb --list-charsets | --list-formats\n"
-      "Converts web pages (.htm, .html, .shtml) and text files (.txt) in place, and every\n"
-      "one in the folder trees named, keeping each file's original as FILE.bak.\n"
+      "Converts web pages (.htm, .html, .shtml), text files (.txt) and RTF documents (.rtf)\n"
+      "in place, and every one in the folder trees named, keeping each file's original as\n"
+      "FILE.bak.  An RTF document's runs are read in the charsets their fonts say.\n"
       "\n"
       "  -f, --from=CHARSET    charset of the pages (default 15, TCVN3 - ABC); auto reads\n"
       "                        each page's own, carried forms (tcvn3+utf8) included, and\n"

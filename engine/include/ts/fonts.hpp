@@ -31,6 +31,11 @@ struct FontNameList {
 // The list of a charset (15, 25, 29, 39), or nullptr.
 const FontNameList* fontList(int charset);
 
+// The charset a font's name says its text is in: the list that names it (15 TCVN3, 29 VNI,
+// 25 VISCII, 39 for the Unicode fonts), or the family's prefix (".Vn", "VNI-"); letter case
+// and surrounding blanks do not count.  0 when the name says nothing.
+int fontCharset(std::string_view name);
+
 // The lists chosen for a pair, and the pair they were chosen for: a mapping state chooses
 // again whenever the converter's pair is not that pair.
 struct FontMapState {

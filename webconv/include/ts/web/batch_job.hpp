@@ -39,8 +39,9 @@ int progressPosition(std::uint64_t ticks);
 
 // Pages: files whose lower-cased name ends in ".htm", ".html" or ".shtml".
 bool isPageName(const std::string& name);
-// Text files: ".txt".
+// Text files: ".txt"; RTF documents: ".rtf".
 bool isTextName(const std::string& name);
+bool isRtfName(const std::string& name);
 
 struct JobFailure {
   std::string path;

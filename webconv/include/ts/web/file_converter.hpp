@@ -98,4 +98,20 @@ class TextFileConverter {
   std::vector<char> input_;
 };
 
+// The conversion of one RTF document, read as RTF (rtf.hpp): each run by its font; runs
+// whose font says nothing from the source charset, or left as they are when the source is
+// read from each file.  A Unicode destination (39, 40) writes \uN escapes.
+class RtfFileConverter {
+ public:
+  explicit RtfFileConverter(const ConvertSettings& settings);
+
+  FileOutcome convert(const std::string& input, const std::string& output,
+                      std::uint64_t tickInterval, ProgressObserver& progress);
+
+ private:
+  ConvertSettings settings_;
+  ByteBuffer output_;
+  std::vector<char> input_;
+};
+
 }  // namespace ts::web
