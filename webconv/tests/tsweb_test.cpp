@@ -5,6 +5,7 @@
 #include <random>
 #include <thread>
 
+#include "ts/rtf.hpp"
 #include "ts/testing/process.hpp"
 #include "ts/web/batch_job.hpp"
 #include "ts/web/file_converter.hpp"
@@ -288,16 +289,35 @@ TEST_F(Tsweb, RerunAfterAKillCompletesTheWork) {
   std::mt19937 rng(42);
   std::vector<std::string> originals, expected;
   ConvertSettings settings;  // the command line's defaults: 15 to 39, html - utf8
+  // Pages, text files (every third) and RTF documents (every fifth): one in-place rule.
+  auto kindOf = [](int i) { return i % 3 == 1 ? "txt" : i % 5 == 2 ? "rtf" : "htm"; };
+  ConverterState toUnicode;
+  selectPair(toUnicode, kTcvn3, kUtf8);
   for (int i = 0; i < kPages; ++i) {
-    std::string page = "<p title=\"" + std::to_string(i) + "\">";
+    std::string text;
     const int words = std::uniform_int_distribution<int>(10, 600)(rng);
-    for (int w = 0; w < words; ++w) page += "Vi\xD6t \xAE\xB9i " + std::to_string(i * w) + " ";
-    originals.push_back(page);
-    expected.push_back(FileConverter(settings).convertText(page));
+    for (int w = 0; w < words; ++w) text += "Vi\xD6t \xAE\xB9i " + std::to_string(i * w) + " ";
+    const std::string kind = kindOf(i);
+    if (kind == "htm") {
+      const std::string page = "<p title=\"" + std::to_string(i) + "\">" + text;
+      originals.push_back(page);
+      expected.push_back(FileConverter(settings).convertText(page));
+    } else if (kind == "txt") {
+      originals.push_back(text);
+      expected.push_back(convert(toUnicode, text));
+    } else {
+      const std::string rtf = "{\\rtf1{\\fonttbl{\\f0 .VnTime;}}\\f0 " + text + "\\par}";
+      originals.push_back(rtf);
+      RtfConverter c(RtfSettings{kTcvn3, kDecimalEsc});
+      ByteBuffer out;
+      c.feed(rtf, out);
+      c.finish(out);
+      expected.push_back(out.str());
+    }
   }
-  auto pagePath = [this](int i) {
+  auto pagePath = [&](int i) {
     char name[32];
-    std::snprintf(name, sizeof name, "d%d/p%d.htm", i % 7, i);
+    std::snprintf(name, sizeof name, "d%d/p%d.%s", i % 7, i, kindOf(i));
     return dir_ / "site" / name;
   };
   auto lay = [&] {
