@@ -4,6 +4,8 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+extern char** environ;
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/connection/Connector.hpp>
@@ -30,6 +32,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <fstream>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -145,9 +148,8 @@ Reference<css::lang::XComponent> connect(const std::string& pipe,
                                          Reference<css::uno::XComponentContext>& context) {
   const Reference<css::connection::XConnection> connection =
       css::connection::Connector::create(localContext())->connect(ou("pipe,name=" + pipe));
-  const Reference<css::bridge::XBridge> bridge =
-      css::bridge::BridgeFactory::create(localContext())
-          ->createBridge("", "urp", connection, nullptr);
+  const Reference<css::bridge::XBridge> bridge = css::bridge::BridgeFactory::create(localContext())
+                                                     ->createBridge("", "urp", connection, nullptr);
   const Reference<css::lang::XComponent> component(bridge, UNO_QUERY_THROW);
   try {
     context.set(bridge->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
@@ -259,11 +261,48 @@ bool Object::has(const char* name) const {
 
 // ---- Office ------------------------------------------------------------------------------
 
+std::vector<std::string> officeEnvironment(const std::vector<std::string>& added) {
+  // LibreOffice's Python finds its home through the first python3 on PATH and the Python
+  // variables: another build's (pyenv, conda, a virtual environment) breaks it.  An office
+  // started here gets Debian's PATH and none of them.
+  static constexpr std::string_view kDropped[] = {
+      "PATH=",           "PYTHONHOME=",       "PYTHONPATH=",  "PYTHONSTARTUP=",
+      "PYTHONUSERBASE=", "PYTHONEXECUTABLE=", "VIRTUAL_ENV=", "CONDA_PREFIX="};
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string_view entry(*e);
+    bool dropped = false;
+    for (std::string_view d : kDropped) dropped = dropped || entry.starts_with(d);
+    if (!dropped) env.emplace_back(entry);
+  }
+  env.emplace_back("PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin");
+  for (const std::string& assignment : added) {
+    const auto eq = assignment.find('=');
+    if (eq == std::string::npos) continue;
+    const std::string prefix = assignment.substr(0, eq + 1);
+    std::erase_if(env, [&](const std::string& e) { return e.starts_with(prefix); });
+    env.push_back(assignment);
+  }
+  return env;
+}
+
 std::string Office::pipeName(const OfficeOptions& options) {
   return options.pipe.empty() ? "tessaro-setup-" + std::to_string(getuid()) : options.pipe;
 }
 
+std::string Office::foreignPipeHolder(const OfficeOptions& options) {
+  const int pid = pipeListener(pipeName(options));
+  if (pid <= 0) return {};
+  std::ifstream in("/proc/" + std::to_string(pid) + "/comm");
+  std::string comm;
+  std::getline(in, comm);
+  if (comm.starts_with("soffice") || comm.starts_with("oosplash")) return {};
+  return (comm.empty() ? std::string("a process") : comm) + " (pid " + std::to_string(pid) + ")";
+}
+
 std::unique_ptr<Office> Office::attach(const OfficeOptions& options) {
+  // A pipe held by another program would take the connection and never answer it.
+  if (!foreignPipeHolder(options).empty()) return nullptr;
   std::unique_ptr<Office> office(new Office);
   office->pipe_ = pipeName(options);
   try {
@@ -284,6 +323,12 @@ std::unique_ptr<Office> Office::attachOrStart(const OfficeOptions& options, std:
     if (why != nullptr) *why = "the UNO runtime cannot start: " + currentError();
     return nullptr;
   }
+  if (const std::string holder = foreignPipeHolder(options); !holder.empty()) {
+    if (why != nullptr)
+      *why = "the pipe " + pipeName(options) + " is held by " + holder +
+             ", which is not LibreOffice (give another with --pipe)";
+    return nullptr;
+  }
   if (auto office = attach(options)) return office;
 
   std::string program = options.program;
@@ -299,12 +344,8 @@ std::unique_ptr<Office> Office::attachOrStart(const OfficeOptions& options, std:
     argv.emplace_back("--invisible");
   }
   if (!options.profile.empty()) argv.push_back("-env:UserInstallation=" + fileUrl(options.profile));
-  for (const auto& assignment : options.env) {
-    const auto eq = assignment.find('=');
-    if (eq != std::string::npos)
-      setenv(assignment.substr(0, eq).c_str(), assignment.substr(eq + 1).c_str(), 1);
-  }
-  platform::StartedProgram started = platform::startProgram(argv);
+  const std::vector<std::string> environment = officeEnvironment(options.env);
+  platform::StartedProgram started = platform::startProgram(argv, &environment);
   if (started.pid < 0) {
     if (why != nullptr) *why = "cannot start " + program + ": " + std::strerror(started.error);
     return nullptr;
@@ -327,7 +368,7 @@ std::unique_ptr<Office> Office::attachOrStart(const OfficeOptions& options, std:
     // One that handed the pipe to a running office ends at once with 0 and the pipe soon
     // answers; when it does not, that office was on its way out: start again.
     if (status == 0 && Clock::now() - endedAt > std::chrono::seconds(10)) {
-      const platform::StartedProgram again = platform::startProgram(argv);
+      const platform::StartedProgram again = platform::startProgram(argv, &environment);
       if (again.pid < 0) break;
       started = again;
       status = -1;

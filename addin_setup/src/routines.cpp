@@ -286,8 +286,60 @@ std::unique_ptr<Office> Routines::attachOrStart() {
   return office;
 }
 
+std::vector<std::string> unsavedDocuments(Office& office) {
+  std::vector<std::string> names;
+  const Object documents =
+      office.desktop().callObject("getComponents").callObject("createEnumeration");
+  while (documents.call("hasMoreElements").get<bool>()) {
+    const Object document = office.wrap(documents.call("nextElement"));
+    if (document.empty() || !document.has("isModified") || !document.call("isModified").get<bool>())
+      continue;
+    std::string name = document.has("getURL") ? utf8(document.call("getURL")) : std::string();
+    if (name.empty() && document.has("getTitle")) name = utf8(document.call("getTitle"));
+    if (name.empty()) {
+      // A new document: its window's title ("Untitled 1").
+      const Object controller = document.getObject("CurrentController");
+      if (!controller.empty()) name = utf8(controller.getObject("Frame").get("Title"));
+    }
+    names.push_back(name.empty() ? "a document without a name" : name);
+  }
+  return names;
+}
+
 void Routines::quit(std::unique_ptr<Office>& office) {
   if (!office) return;
+  // The user's work comes first: an office holding documents not saved is not quit unless
+  // the user said their changes may go.
+  std::vector<std::string> unsaved;
+  const bool looked =
+      log_.run("Look for documents not saved", [&] { unsaved = unsavedDocuments(*office); });
+  if (!looked || !unsaved.empty()) {
+    const bool close = looked && (confirmClose ? confirmClose(unsaved) : options_.closeUnsaved);
+    if (!close) {
+      std::string list;
+      for (const auto& name : unsaved) list += (list.empty() ? "" : ", ") + name;
+      held_ = looked ? unsaved : std::vector<std::string>{"documents that could not be checked"};
+      log_.run("Quit LibreOffice", [&] {
+        fail(looked ? "it holds documents not saved: " + list +
+                          " (save them, or close them without saving with --close-unsaved)"
+                    : "its documents could not be checked for unsaved changes, so it stays");
+      });
+      office.reset();
+      return;
+    }
+    log_.run("Close the documents not saved, without saving them", [&] {
+      const Object documents =
+          office->desktop().callObject("getComponents").callObject("createEnumeration");
+      while (documents.call("hasMoreElements").get<bool>()) {
+        const Object document = office->wrap(documents.call("nextElement"));
+        if (document.empty() || !document.has("isModified") ||
+            !document.call("isModified").get<bool>())
+          continue;
+        document.call("setModified", {Any(false)});
+        if (document.has("close")) document.call("close", {Any(true)});
+      }
+    });
+  }
   log_.run("Quit LibreOffice", [&] {
     std::string why;
     const bool gone = office->quit(&why);

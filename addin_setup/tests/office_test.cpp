@@ -1,11 +1,15 @@
 // The installer's routines and the add-in's macros against a real headless LibreOffice, each
 // test with a user profile of its own.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 #include <com/sun/star/beans/NamedValue.hpp>
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <cstring>
 
 #include "ts/office/installer.hpp"
 #include "ts/testing/office.hpp"
@@ -228,6 +232,115 @@ TEST_F(AddinSetup, AFailingItemAbandonsOnlyTheRestOfItsItemSet) {
       }
     EXPECT_EQ(failures, 2);  // the menu's item set and the toolbar's
   });
+}
+
+// The user's work comes first: an office holding a document not saved is never quit; the
+// command stops with status 1 and names it, and only --close-unsaved lets its changes go.
+TEST_F(AddinSetup, AnOfficeHoldingUnsavedWorkIsNeverQuit) {
+  ts::testing::guard([&] {
+    {
+      Office& o = office_->office();
+      const Object doc = o.wrap(o.desktop().call(
+          "loadComponentFromURL", {text("private:factory/swriter"), text("_blank"),
+                                   Any(sal_Int32(0)), Any(properties({{"Hidden", Any(true)}}))}));
+      doc.getObject("Text").call("setString", {text("Vi\u1EC7c ch\u01B0a l\u01B0u")});
+      ASSERT_TRUE(doc.call("isModified").get<bool>());
+      office_->detach();
+    }
+    const auto& opt = office_->options();
+    std::vector<std::string> args{"--install", "writer", "--headless",  "--profile", opt.profile,
+                                  "--pipe",    opt.pipe, "--addin-dir", ADDIN_DIR};
+    auto r = ts::testing::runProgram(TSO_SETUP_PATH, args, dir_);
+    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    EXPECT_NE(r.err.find("LibreOffice holds documents not saved"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Untitled"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("FAILED  Quit LibreOffice: it holds documents not saved"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("Install the add-in"), std::string::npos) << r.out;  // nothing more
+    // The office runs on with the document and its changes.
+    ASSERT_TRUE(office_->running());
+    {
+      Office& o = office_->office();
+      EXPECT_EQ(unsavedDocuments(o).size(), 1u);
+      office_->detach();
+    }
+    // Told that the changes may go, it closes them and installs.
+    args.push_back("--close-unsaved");
+    r = ts::testing::runProgram(TSO_SETUP_PATH, args, dir_);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("ok      Close the documents not saved, without saving them"),
+              std::string::npos)
+        << r.out;
+  });
+}
+
+// An office started here gets Debian's PATH and none of another Python's variables: with a
+// pyenv, conda or other Python first on PATH the add-in still installs.
+TEST_F(AddinSetup, StartedOfficesDoNotDependOnTheUsersPython) {
+  setenv("PYTHONHOME", "/nowhere", 1);
+  const std::vector<std::string> env = officeEnvironment({"TS_X=1", "PATH=/x"});
+  unsetenv("PYTHONHOME");
+  EXPECT_EQ(std::count_if(env.begin(), env.end(),
+                          [](const std::string& e) { return e.starts_with("PYTHONHOME="); }),
+            0);
+  EXPECT_NE(std::find(env.begin(), env.end(), "TS_X=1"), env.end());
+  EXPECT_NE(std::find(env.begin(), env.end(), "PATH=/x"), env.end());  // what the caller adds
+  EXPECT_EQ(std::count_if(env.begin(), env.end(),
+                          [](const std::string& e) { return e.starts_with("PATH="); }),
+            1);
+  // Another build of Python first on PATH, and its variables set.
+  std::string other;
+  for (const char* dir : {"/root/.pyenv/versions", "/opt/conda/bin", "/usr/local/bin"}) {
+    std::error_code ec;
+    if (std::string(dir).ends_with("versions")) {
+      // The same version as LibreOffice's own breaks it most surely.
+      for (const auto& v : ts::testing::fs::directory_iterator(dir, ec))
+        if (ts::testing::fs::exists(v.path() / "bin" / "python3") &&
+            (other.empty() || v.path().filename().string().starts_with("3.11")))
+          other = (v.path() / "bin").string();
+    } else if (ts::testing::fs::exists(ts::testing::fs::path(dir) / "python3")) {
+      other = dir;
+    }
+    if (!other.empty()) break;
+  }
+  if (other.empty()) GTEST_SKIP() << "no other Python here";
+  const auto& opt = office_->options();
+  const std::string command =
+      "PATH='" + other + ":" + std::getenv("PATH") + "' PYTHONHOME='" + other +
+      "/..' '" TSO_SETUP_PATH "' --install writer --headless --profile '" + opt.profile +
+      "' --pipe '" + opt.pipe + "' --addin-dir '" ADDIN_DIR "' > '" + (dir_ / "out.txt").string() +
+      "' 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0) << ts::testing::readFile(dir_ / "out.txt");
+  EXPECT_NE(ts::testing::readFile(dir_ / "out.txt").find("TS- installed in LibreOffice Writer"),
+            std::string::npos);
+}
+
+// A pipe held by something that is not LibreOffice: refused at once, by name, never waited on.
+TEST_F(AddinSetup, APipeHeldByAnotherProgramIsRefused) {
+  const std::string pipe = "ts-test-fake-" + std::to_string(getpid());
+  const std::string path = "/tmp/OSL_PIPE_" + std::to_string(getuid()) + "_" + pipe;
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  unlink(path.c_str());
+  ASSERT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(listen(fd, 8), 0);
+  const auto start = std::chrono::steady_clock::now();
+  const auto r =
+      ts::testing::runProgram(TSO_SETUP_PATH,
+                              {"--install", "writer", "--headless", "--pipe", pipe, "--profile",
+                               (dir_ / "fake-profile").string(), "--addin-dir", ADDIN_DIR},
+                              dir_);
+  close(fd);
+  unlink(path.c_str());
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_NE(r.out.find("is held by addin_tests (pid " + std::to_string(getpid()) +
+                       "), which is not LibreOffice"),
+            std::string::npos)
+      << r.out;
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
 }
 
 TEST_F(AddinSetup, CommandLineInstallsAndRemovesWithoutATrace) {

@@ -4,11 +4,13 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include "setup_window.hpp"
+#include "ts/office/routines.hpp"
 #include "ts/testing/office.hpp"
 #include "ts/testing/scratch.hpp"
 #include "ts/ui/ui_font.hpp"
@@ -100,6 +102,42 @@ TEST_F(SetupWindowTest, LayoutTextsAndAButtonRunThatSaysItWorked) {
   if (const char* folder = std::getenv("TSO_SETUP_SHOTS")) {
     EXPECT_TRUE(w2.grab().save(QString("%1/setup-window-failed.png").arg(folder)));
   }
+}
+
+// An office holding a document not saved: the window asks, and "No" keeps the office, the
+// document and its changes, and says the add-in is not installed.
+TEST_F(SetupWindowTest, AsksBeforeUnsavedWorkWouldBeLost) {
+  ts::testing::guard([&] {
+    Office& o = office_->office();
+    const Object doc = o.wrap(o.desktop().call(
+        "loadComponentFromURL", {text("private:factory/swriter"), text("_blank"), Any(sal_Int32(0)),
+                                 Any(properties({{"Hidden", Any(true)}}))}));
+    doc.getObject("Text").call("setString", {text("unsaved")});
+    office_->detach();
+  });
+  ts::office::window::SetupWindow w(office_->options());
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  QString asked;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    asked = box->text();
+    if (const char* folder = std::getenv("TSO_SETUP_SHOTS"))
+      box->grab().save(QString(folder) + "/setup-unsaved-question.png");
+    box->button(QMessageBox::No)->click();
+  });
+  answer.start(200);
+  QTest::mouseClick(w.button(App::kWriter), Qt::LeftButton);
+  answer.stop();
+  EXPECT_TRUE(asked.contains("Untitled")) << asked.toStdString();
+  EXPECT_EQ(w.status()->text(), "TS- NOT installed in LibreOffice Writer");
+  EXPECT_TRUE(w.status()->toolTip().contains("not saved")) << w.status()->toolTip().toStdString();
+  ts::testing::guard([&] {
+    EXPECT_EQ(unsavedDocuments(office_->office()).size(), 1u);
+    office_->detach();
+  });
 }
 
 }  // namespace

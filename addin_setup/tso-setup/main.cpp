@@ -35,6 +35,9 @@ void usage() {
       "                    and quit it at the end\n"
       "  --profile DIR     a LibreOffice user profile of its own (default: the user's)\n"
       "  --pipe NAME       the pipe LibreOffice listens on (default tessaro-setup-UID)\n"
+      "  --close-unsaved   when LibreOffice must be quit and holds documents not saved,\n"
+      "                    close them without saving (by default nothing is quit then,\n"
+      "                    and the run stops with status 1)\n"
       "  --addin-dir DIR   where Tessaro_O21.oxt and its icons lie\n"
       "                    (default: $TESSARO_ADDIN_DIR, else PREFIX/share/tessaro)\n"
       "  -h, --help        this text\n");
@@ -60,7 +63,7 @@ int main(int argc, char** argv) {
 #ifdef TS_WITH_WINDOW
   if (argc == 1) return ts::office::window::runWindow(argc, argv, options);
 #endif
-  enum { kInstall = 1000, kRemove, kHeadless, kProfile, kPipe, kAddinDir };
+  enum { kInstall = 1000, kRemove, kHeadless, kProfile, kPipe, kAddinDir, kCloseUnsaved };
   static const char kShortOptions[] = "h";
   static const option kOptions[] = {{"install", required_argument, nullptr, kInstall},
                                     {"remove", no_argument, nullptr, kRemove},
@@ -68,6 +71,7 @@ int main(int argc, char** argv) {
                                     {"profile", required_argument, nullptr, kProfile},
                                     {"pipe", required_argument, nullptr, kPipe},
                                     {"addin-dir", required_argument, nullptr, kAddinDir},
+                                    {"close-unsaved", no_argument, nullptr, kCloseUnsaved},
                                     {"help", no_argument, nullptr, 'h'},
                                     {nullptr, 0, nullptr, 0}};
   std::vector<App> apps;
@@ -97,9 +101,9 @@ int main(int argc, char** argv) {
       case kProfile: options.profile = std::filesystem::absolute(optarg).string(); break;
       case kPipe: options.pipe = optarg; break;
       case kAddinDir: folder = std::filesystem::absolute(optarg).string(); break;
+      case kCloseUnsaved: options.closeUnsaved = true; break;
       case 'h': usage(); return 0;
-      default:
-        usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
+      default: usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
     }
   }
   if (optind < argc) usageError(std::string("unexpected argument '") + argv[optind] + "'");
@@ -122,7 +126,19 @@ int main(int argc, char** argv) {
   bool all = true;
   for (std::size_t i = 0; i < apps.size(); ++i) {
     std::printf("Installing TS-%s\n", ts::office::appCaption(apps[i]));
-    const bool installed = ts::office::installInto(apps[i], options, folder, log);
+    std::vector<std::string> held;
+    const bool installed = ts::office::installInto(apps[i], options, folder, log, {}, &held);
+    if (!held.empty()) {
+      // The user's unsaved work keeps LibreOffice running: nothing more is done.
+      std::printf("%s\n", ts::office::statusAfterRun(apps[i], false).c_str());
+      std::fprintf(stderr,
+                   "tso-setup: LibreOffice holds documents not saved, so it was not quit:\n");
+      for (const auto& name : held) std::fprintf(stderr, "  %s\n", name.c_str());
+      std::fprintf(stderr,
+                   "tso-setup: save them and run again, or give --close-unsaved to close them "
+                   "without saving\n");
+      return 1;
+    }
     if (i + 1 == apps.size()) quitIfStarted();  // the last line says how it ended
     std::printf("%s\n", ts::office::statusAfterRun(apps[i], installed).c_str());
     all = all && installed;

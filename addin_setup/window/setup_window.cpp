@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -110,7 +111,32 @@ void SetupWindow::runButton(App app) {
   StepLog log;
   const std::string folder = addinFolder();
   // The routines run beside the window, which goes on painting; "Kết thúc" stays usable.
-  ui::runOffTheUiThread([&] { installed = installInto(app, options_, folder, log); });
+  // Before LibreOffice is quit with documents not saved, the user is asked (on the window's
+  // thread, the routines waiting).
+  const auto confirmClose = [this](const std::vector<std::string>& unsaved) {
+    bool close = false;
+    QMetaObject::invokeMethod(
+        this,
+        [&] {
+          QString list;
+          for (const auto& name : unsaved) list += "\n  " + QString::fromStdString(name);
+          close =
+              QMessageBox::question(
+                  this, windowTitle(),
+                  QString::fromUtf8("LibreOffice \u0111ang gi\u1EEF t\u00E0i li\u1EC7u ch\u01B0a "
+                                    "l\u01B0u:") +
+                      list +
+                      QString::fromUtf8(
+                          "\n\n\u0110\u00F3ng ch\u00FAng m\u00E0 kh\u00F4ng "
+                          "l\u01B0u? (Ch\u1ECDn No \u0111\u1EC3 l\u01B0u tr\u01B0\u1EDBc.)"),
+                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+        },
+        Qt::BlockingQueuedConnection);
+    return close;
+  };
+  std::vector<std::string> held;
+  ui::runOffTheUiThread(
+      [&] { installed = installInto(app, options_, folder, log, confirmClose, &held); });
   for (QPushButton* b : {impress_, writer_, calc_}) b->setEnabled(true);
   // Whether it worked is said, not left to be guessed from an empty line.
   status_->setText(QString::fromStdString(statusAfterRun(app, installed)));

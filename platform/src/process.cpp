@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 extern char** environ;
@@ -70,7 +71,8 @@ bool startCommandLine(const std::string& commandLine) {
   return true;
 }
 
-StartedProgram startProgram(const std::vector<std::string>& args) {
+StartedProgram startProgram(const std::vector<std::string>& args,
+                            const std::vector<std::string>* environment) {
   collectEnded();
   StartedProgram started;
   const std::string exe = args.empty() ? std::string() : programPath(args[0]);
@@ -87,8 +89,11 @@ StartedProgram startProgram(const std::vector<std::string>& args) {
   posix_spawnattr_init(&attr);
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
   SpawnArgs argv(args);
+  std::unique_ptr<SpawnArgs> env;
+  if (environment != nullptr) env = std::make_unique<SpawnArgs>(*environment);
   pid_t pid;
-  const int rc = posix_spawn(&pid, exe.c_str(), &fa, &attr, argv.argv.data(), environ);
+  const int rc = posix_spawn(&pid, exe.c_str(), &fa, &attr, argv.argv.data(),
+                             env ? env->argv.data() : environ);
   posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&fa);
   if (rc != 0) {

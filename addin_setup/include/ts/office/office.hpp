@@ -37,6 +37,10 @@ std::string currentError();
 
 class Office;
 
+// The environment an office started here gets: the user's, with Debian's PATH and without the
+// variables of another Python; `added` ("NAME=VALUE") on top.
+std::vector<std::string> officeEnvironment(const std::vector<std::string>& added);
+
 // An object of the office, reached by member names: methods are invoked and properties read
 // and written through the Invocation service, as a script would.  Errors are UNO exceptions.
 class Object {
@@ -56,6 +60,10 @@ class Object {
 
  private:
   friend class Office;
+
+  // The environment an office started here gets: the user's, with Debian's PATH and without the
+  // variables of another Python; `added` ("NAME=VALUE") on top.
+  std::vector<std::string> officeEnvironment(const std::vector<std::string>& added);
   Any value_;
   css::uno::Reference<css::script::XInvocation2> inv_;
   Office* office_ = nullptr;
@@ -68,6 +76,7 @@ struct OfficeOptions {
   bool headless = false;         // started without windows (tests, scripts)
   int startSeconds = 90;         // how long a started office may take to listen
   std::vector<std::string> env;  // NAME=VALUE added to a started office's environment
+  bool closeUnsaved = false;     // quitting may close documents not saved, losing their changes
 };
 
 // One connection to the office.
@@ -97,6 +106,9 @@ class Office {
 
   // The pipe name the options give.
   static std::string pipeName(const OfficeOptions& options);
+  // The program that listens on the pipe when it is not LibreOffice ("nc (pid 123)"), else
+  // empty: such a pipe is never connected to, since it would not answer.
+  static std::string foreignPipeHolder(const OfficeOptions& options);
 
  private:
   Office() = default;

@@ -95,6 +95,13 @@ class Routines {
   // enabled.  Asks the office.
   static bool extensionRegistered(Office& office);
 
+  // Asked when the office to be quit holds documents not saved (their URLs or titles): true
+  // closes them without saving, false keeps the office running and the routine's run ends
+  // (held() says so).  Without it, OfficeOptions::closeUnsaved answers.
+  std::function<bool(const std::vector<std::string>&)> confirmClose;
+  // The documents not saved that kept an office from being quit; empty when none did.
+  const std::vector<std::string>& held() const { return held_; }
+
   std::string oxtPath() const;
   std::string iconPath(int faceId) const;
   // The items of this version, the way buildToolMenus() is given them.
@@ -115,7 +122,11 @@ class Routines {
   std::string folder_;
   StepLog& log_;
   bool installed_ = false;
+  std::vector<std::string> held_;
 };
+
+// The documents of the office that hold changes not saved: their URLs, or titles for new ones.
+std::vector<std::string> unsavedDocuments(Office& office);
 
 // Reading an office's UI configuration (tests, and the installer's own checks).
 struct UiItem {

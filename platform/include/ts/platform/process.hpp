@@ -23,7 +23,9 @@ struct StartedProgram {
   int pid = -1;
   int error = 0;
 };
-StartedProgram startProgram(const std::vector<std::string>& argv);
+// `environment` ("NAME=VALUE" each), when given, is the program's whole environment.
+StartedProgram startProgram(const std::vector<std::string>& argv,
+                            const std::vector<std::string>* environment = nullptr);
 // Whether a program of startProgram has ended: its exit status (128 + the signal when killed
 // by one) once it has, -1 while it runs.  An ended program is collected by this call.
 int programStatus(int pid);
