@@ -11,12 +11,14 @@
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/deployment/XPackage.hpp>
 #include <com/sun/star/graphic/XGraphic.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/ui/ItemType.hpp>
 #include <com/sun/star/ui/UIElementType.hpp>
 #include <com/sun/star/uno/RuntimeException.hpp>
 #include <com/sun/star/uno/Sequence.hxx>
 
 #include <algorithm>
+#include <chrono>
 #include <thread>
 
 namespace ts::office {
@@ -280,8 +282,22 @@ std::unique_ptr<Office> Routines::attachOrStart() {
   std::unique_ptr<Office> office;
   log_.run("Attach to LibreOffice or start it", [&] {
     std::string why;
-    office = Office::attachOrStart(options_, &why);
-    if (!office) fail(why);
+    // An office of the profile still on its way out may take a new start on itself and answer
+    // for a moment: one that does not answer a second later is left, and another started.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      office = Office::attachOrStart(options_, &why);
+      if (!office) fail(why);
+      std::this_thread::sleep_for(std::chrono::milliseconds(attempt == 0 ? 300 : 1000));
+      try {
+        office->desktop().call("getComponents");
+        return;
+      } catch (const css::lang::DisposedException&) {
+        why = "LibreOffice went away as it was attached to";
+        office.reset();
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+      }
+    }
+    fail(why);
   });
   return office;
 }
@@ -406,6 +422,17 @@ void Routines::removeCommandBars(Office& office, const char* module,
 }
 
 void Routines::addExtension(Office& office) {
+  // The new file is looked at before the installed copy goes: a damaged one must not leave
+  // the user without the add-in that worked.
+  Object zip;
+  try {
+    zip = office.service("com.sun.star.packages.zip.ZipFileAccess", {text(fileUrl(oxtPath()))});
+  } catch (...) {
+    fail(oxtPath() + " is no extension (" + currentError() + "); the installed add-in is kept");
+  }
+  for (const char* entry : {"description.xml", "META-INF/manifest.xml"})
+    if (!zip.call("hasByName", {text(entry)}).get<bool>())
+      fail(oxtPath() + " is no extension (it has no " + entry + "); the installed add-in is kept");
   const Object manager = extensionManager(office);
   // An installed copy is replaced: adding over it would ask whether to.
   removeDeployed(office, manager, kExtensionId);
@@ -517,9 +544,12 @@ void Routines::setup(App app) {
     }
     case App::kImpress:
       if (haveFile) {
-        buildToolMenus(*office, items);
-        log_.run(std::string("Install the add-in ") + kExtensionFile,
-                 [&] { addExtension(*office); });
+        // The toolbar and menu only once their macros are there.
+        if (log_.run(std::string("Install the add-in ") + kExtensionFile,
+                     [&] { addExtension(*office); }))
+          buildToolMenus(*office, items);
+        else
+          log_.skip("Build the toolbar and menu", "the add-in is not installed");
       } else {
         log_.skip("Build the toolbar and menu and install the add-in", "no file " + oxtPath());
       }
@@ -531,6 +561,7 @@ void Routines::setup(App app) {
 
 void Routines::addToolItems(Office& office, const Object& container,
                             const std::vector<ToolItem>& list, bool menu) {
+  std::vector<std::pair<std::string, std::string>> keptKeys;  // a key, the user's command
   // One step: the first failure abandons the rest of this item set.
   log_.run(std::string("Add the items 1 to 5 to the ") + (menu ? "menu" : "toolbar"), [&] {
     const Object images = uiManager(office, kImpressModule).callObject("getImageManager");
@@ -574,10 +605,35 @@ void Routines::addToolItems(Office& office, const Object& container,
           images.call("hasImage", {Any(sal_Int16(0)), text(item.macroUrl)}).get<bool>();
       images.call(has ? "replaceImages" : "insertImages",
                   {Any(sal_Int16(0)), Any(commands), Any(graphics)});
-      if (!item.shortcut.empty())
-        shortcuts.call("setKeyEvent", {Any(keyEvent(item.shortcut)), text(item.macroUrl)});
+      if (!item.shortcut.empty()) {
+        // A key the user has given to something else stays the user's.
+        const std::string owner = boundCommand(office, shortcuts, item.shortcut);
+        if (owner.empty() || owner == item.macroUrl)
+          shortcuts.call("setKeyEvent", {Any(keyEvent(item.shortcut)), text(item.macroUrl)});
+        else
+          keptKeys.emplace_back(item.shortcut, owner);
+      }
     }
   });
+  if (menu)  // said once, with the menu's items
+    for (const auto& [key, owner] : keptKeys)
+      log_.skip("Bind " + key, "the key is the user's, bound to " + owner);
+}
+
+std::string Routines::boundCommand(Office& office, const Object& shortcuts,
+                                   const std::string& key) {
+  const Any event(keyEvent(key));
+  for (int level = 0; level < 2; ++level) {
+    try {
+      const Object config =
+          level == 0 ? shortcuts : office.service("com.sun.star.ui.GlobalAcceleratorConfiguration");
+      const std::string command = utf8(config.call("getCommandByKeyEvent", {event}));
+      if (!command.empty()) return command;
+    } catch (...) {
+      // No binding at this level (NoSuchElementException).
+    }
+  }
+  return {};
 }
 
 void Routines::buildToolMenus(Office& office, const std::vector<ToolItem>& list) {

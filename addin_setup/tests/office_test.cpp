@@ -4,6 +4,9 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 
+#include <com/sun/star/awt/Key.hpp>
+#include <com/sun/star/awt/KeyEvent.hpp>
+#include <com/sun/star/awt/KeyModifier.hpp>
 #include <com/sun/star/beans/NamedValue.hpp>
 
 #include <algorithm>
@@ -316,6 +319,42 @@ TEST_F(AddinSetup, StartedOfficesDoNotDependOnTheUsersPython) {
             std::string::npos);
 }
 
+// A damaged add-in file never removes the add-in that works, and Impress gets no toolbar or
+// menu for macros that are not there.
+TEST_F(AddinSetup, ADamagedAddinFileKeepsTheInstalledOne) {
+  const auto broken = dir_ / "broken";
+  ts::testing::fs::create_directories(broken);
+  ts::testing::fs::copy(ADDIN_DIR "/icons", broken / "icons",
+                        ts::testing::fs::copy_options::recursive);
+  ts::testing::writeFile(broken / "Tessaro_O21.oxt", "this is no zip file");
+  const auto& opt = office_->options();
+  auto run = [&](const std::string& app, const std::string& folder) {
+    return ts::testing::runProgram(TSO_SETUP_PATH,
+                                   {"--install", app, "--headless", "--profile", opt.profile,
+                                    "--pipe", opt.pipe, "--addin-dir", folder},
+                                   dir_);
+  };
+  auto r = run("writer", ADDIN_DIR);
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  r = run("impress", broken.string());
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE(r.out.find("is no extension"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("the installed add-in is kept"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Build the toolbar and menu (skipped: the add-in is not installed)"),
+            std::string::npos)
+      << r.out;
+  ts::testing::guard([&] {
+    Office& o = office_->office();
+    EXPECT_TRUE(has(userExtensions(o), kExtensionId));
+    bool found = true;
+    toolbarItems(o, kImpressModule, kToolbarName, &found);
+    EXPECT_FALSE(found);
+    const std::vector<UiItem> bar = menuBarItems(o, kImpressModule);
+    EXPECT_EQ(popup(bar, officeLabel(kMenuCaption)), nullptr);
+    office_->detach();
+  });
+}
+
 // A pipe held by something that is not LibreOffice: refused at once, by name, never waited on.
 TEST_F(AddinSetup, APipeHeldByAnotherProgramIsRefused) {
   const std::string pipe = "ts-test-fake-" + std::to_string(getpid());
@@ -355,6 +394,19 @@ TEST_F(AddinSetup, CommandLineInstallsAndRemovesWithoutATrace) {
     EXPECT_EQ(run({"--install", "writer", "--remove"}).status, 2);
     EXPECT_EQ(run({"--install", "writer", "stray"}).status, 2);
 
+    // The user's own Alt+U in Impress.
+    {
+      Office& o = office_->office();
+      const Object manager = o.service("com.sun.star.ui.ModuleUIConfigurationManagerSupplier")
+                                 .callObject("getUIConfigurationManager", {text(kImpressModule)});
+      const Object shortcuts = manager.callObject("getShortCutManager");
+      css::awt::KeyEvent altU;
+      altU.KeyCode = css::awt::Key::U;
+      altU.Modifiers = css::awt::KeyModifier::MOD2;
+      shortcuts.call("setKeyEvent", {Any(altU), text(".uno:Bold")});
+      shortcuts.call("store");
+      office_->quit();  // the command starts its own, windowless
+    }
     const auto& opt = office_->options();
     const std::vector<std::string> common{"--headless", "--profile",   opt.profile, "--pipe",
                                           opt.pipe,     "--addin-dir", ADDIN_DIR};
@@ -365,11 +417,16 @@ TEST_F(AddinSetup, CommandLineInstallsAndRemovesWithoutATrace) {
     EXPECT_NE(r.out.find("  ok      Add the items 1 to 5 to the toolbar\n"), std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("TS- installed in LibreOffice Impress\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Bind Alt+U (skipped: the key is the user's, bound to .uno:Bold)"),
+              std::string::npos)
+        << r.out;
     // The windowless office it started is not left running unseen.
     EXPECT_TRUE(office_->goneWithin(5));
     {
       Office& o = office_->office();
       ASSERT_TRUE(has(userExtensions(o), kExtensionId));
+      EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+U"), ".uno:Bold");
+      EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+L"), macroUrl("tschangeCaseL"));
       office_->detach();
     }
 
@@ -385,12 +442,13 @@ TEST_F(AddinSetup, CommandLineInstallsAndRemovesWithoutATrace) {
     EXPECT_FALSE(found);
     const auto menuBar = menuBarItems(o, kImpressModule);
     EXPECT_EQ(popup(menuBar, "Tess~aro Tools"), nullptr);
-    EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+U"), "");
-    // The menu bar is the office's own again, not a copy kept in the profile.
+    EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+U"), ".uno:Bold");  // still the user's
+    EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+L"), "");
     const Object manager = o.service("com.sun.star.ui.ModuleUIConfigurationManagerSupplier")
                                .callObject("getUIConfigurationManager", {text(kImpressModule)});
     EXPECT_TRUE(
         manager.call("isDefaultSettings", {text("private:resource/menubar/menubar")}).get<bool>());
+    // The menu bar is the office's own again, not a copy kept in the profile (above).
 
     // Without the add-in file the install says so and fails.
     args = {"--install", "writer", "--headless",  "--profile",  opt.profile,

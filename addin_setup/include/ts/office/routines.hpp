@@ -115,6 +115,9 @@ class Routines {
   void removeCommandBars(Office& office, const char* module, const std::vector<std::string>& names,
                          const std::string& keep = {});
   void addExtension(Office& office);
+  // The command a key is bound to in Impress's own settings or the global ones; empty when
+  // it is free.
+  static std::string boundCommand(Office& office, const Object& shortcuts, const std::string& key);
   void showApplication(Office& office, App app);
   void checkInstalled(Office& office, App app);
 
