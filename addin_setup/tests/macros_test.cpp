@@ -2,6 +2,7 @@
 // documents run by run, the fonts mapped, capitals fonts written in capitals, one undo step;
 // case changes in the charset of each run's font.
 #include <gtest/gtest.h>
+#include <com/sun/star/awt/FontSlant.hpp>
 #include <rtl/ustrbuf.hxx>
 
 #include "ts/db/wide.hpp"
@@ -139,6 +140,66 @@ TEST_F(AddinMacros, ConvertingAWriterDocumentMapsEveryRunAndUndoesInOneStep) {
               "1 0");
     EXPECT_EQ(runsOf(o, vbody), (std::vector<TextRun>{{carried(tcvn), ".VnTime"}}));
     vdoc.call("close", {Any(true)});
+  });
+}
+
+// Each run's font decides its charset, and each run keeps its own attributes: TCVN3 and VNI
+// runs in one pass, Unicode runs untouched, runs in fonts that say nothing only with "all
+// text", bold and italic where they were.
+TEST_F(AddinMacros, EachRunByItsFontKeepingItsAttributes) {
+  ts::testing::guard([&] {
+    Office& o = office_->office();
+    const Object doc = ts::testing::newDocument(o, "swriter");
+    const Object body = doc.getObject("Text");
+    const Object cursor = body.callObject("createTextCursor");
+    // "Một **hai** ba" in .VnTime, the bold run in the middle; then "**Đầu đậm** thường".
+    auto put = [&](const std::string& font, const std::string& content, bool bold, bool italic) {
+      body.call("insertString", {cursor.value(), text(content), Any(false)});
+      cursor.call("goLeft", {Any(static_cast<sal_Int16>(ou(content).getLength())), Any(true)});
+      cursor.set("CharFontName", text(font));
+      cursor.set("CharWeight", Any(bold ? 150.0f : 100.0f));
+      cursor.set("CharPosture",
+                 Any(italic ? css::awt::FontSlant_ITALIC : css::awt::FontSlant_NONE));
+      cursor.call("collapseToEnd");
+    };
+    auto tc = [](const std::string& t) { return carried(convert(t, 41, 15)); };
+    auto vn = [](const std::string& t) { return carried(convert(t, 41, 29)); };
+    put(".VnTime", tc("Một "), false, false);
+    put(".VnTime", tc("hai"), true, false);
+    put(".VnTime", tc(" ba"), false, true);
+    body.call("insertControlCharacter", {cursor.value(), Any(sal_Int16(0)), Any(false)});
+    put(".VnTime", tc("Đầu đậm"), true, false);
+    put("VNI-Times", vn(" thường"), false, false);
+    body.call("insertControlCharacter", {cursor.value(), Any(sal_Int16(0)), Any(false)});
+    put("Times New Roman", "Tôi và bà, café naïve", false, false);
+    body.call("insertControlCharacter", {cursor.value(), Any(sal_Int16(0)), Any(false)});
+    put("Liberation Serif", tc("Chưa rõ"), false, false);
+
+    using R = TextRun;
+    const std::string tnr = "Times New Roman";
+    const std::vector<R> unicodeRuns{{"Một ", tnr},
+                                     {"hai", tnr, true},
+                                     {" ba", tnr, false, true},
+                                     {"\n", ""},
+                                     {"Đầu đậm", tnr, true},
+                                     {" thường", tnr},
+                                     {"\n", ""},
+                                     {"Tôi và bà, café naïve", tnr},
+                                     {"\n", ""}};
+    auto expected = unicodeRuns;
+    expected.push_back({tc("Chưa rõ"), "Liberation Serif"});  // its font says nothing
+    EXPECT_EQ(run("tsConvertDocument",
+                  {doc.value(), Any(sal_Int32(15)), Any(sal_Int32(41)), Any(true), Any(false)}),
+              "5 2");
+    EXPECT_EQ(runsOf(o, body), expected);
+    // With "all text", the run whose font says nothing is read as the source.
+    doc.getObject("UndoManager").call("undo");
+    EXPECT_EQ(run("tsConvertDocument", {doc.value(), Any(sal_Int32(15)), Any(sal_Int32(41)),
+                                        Any(true), Any(false), Any(true)}),
+              "6 1");
+    expected.back() = {"Chưa rõ", "Liberation Serif"};
+    EXPECT_EQ(runsOf(o, body), expected);
+    doc.call("close", {Any(true)});
   });
 }
 

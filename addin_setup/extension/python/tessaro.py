@@ -151,6 +151,26 @@ def legacy_case(text, code, upper):
     return carrier_text(buf.raw[:len(data)])
 
 
+UNICODE_FONT = "unicode"
+
+
+def font_family(name):
+    """What a run's font says of its text: TCVN3, VNI or VISCII for a legacy font,
+    UNICODE_FONT for a Unicode font of the lists ("Times New Roman", "Arial"), None when the
+    name says nothing."""
+    code = font_charset(name)
+    if code is not None:
+        return code
+    data = carrier_bytes(name)
+    if data:
+        lib = tslib()
+        out = ctypes.create_string_buffer(64)
+        lib.TS_Code2Code(VN_UNICODE_1, TCVN3)
+        if lib.TS_convertFont(data, out) > 0:
+            return UNICODE_FONT
+    return None
+
+
 def font_charset(name):
     """The legacy charset a font belongs to (TCVN3, VNI, VISCII: a font of its list or of its
     naming), or None for other fonts, whose text is Unicode."""
@@ -328,11 +348,29 @@ def _has_selection(doc):
     return hasattr(sel, "getCount") and sel.getCount() > 0
 
 
+def _units(text):
+    return len(text.encode("utf-16-le")) // 2
+
+
 def _put(portion, text, font):
-    if portion.getString() != text:
-        portion.setString(text)
-    if font and getattr(portion, "CharFontName", font) != font:
-        portion.CharFontName = font
+    """A run's text and font replaced, its other attributes kept: the new text goes in behind
+    the old, taking the attributes of the run's own last character (setting the string would
+    delete first and take the neighbour's), then the old text goes."""
+    old = portion.getString()
+    host = portion.getText()
+    if old != text:
+        if old:
+            host.insertString(host.createTextCursorByRange(portion.getEnd()), text, False)
+            gone = host.createTextCursorByRange(portion.getStart())
+            gone.goRight(_units(old), True)
+            gone.setString("")
+        else:
+            host.insertString(host.createTextCursorByRange(portion.getStart()), text, False)
+    if font:
+        new = host.createTextCursorByRange(portion.getStart())
+        new.goRight(_units(text), True)
+        if getattr(new, "CharFontName", font) != font:
+            new.CharFontName = font
 
 
 class _TextUndo(unohelper.Base, XUndoAction):
@@ -384,15 +422,45 @@ class _OneUndoStep:
         return False
 
 
-def convert_document(doc, source, destination, map_fonts=True, selection_only=False):
-    """Converts the text of a document (or of its selection) run by run; returns the number
-    of runs changed and the number left as they were (text the source cannot hold)."""
-    conv = Converter(int(source), int(destination), bool(map_fonts))
+def run_charset(font, source, selection_only, all_text):
+    """The charset a run is converted from, by its font, or None when it stays as it is: a
+    legacy font gives its own charset (in a selection only the source's family is
+    converted); a Unicode font gives Unicode text, converted only when the source is Unicode;
+    a font that says nothing gives the source, with "all text" only."""
+    family = font_family(font) if font else None
+    if family == UNICODE_FONT:
+        return UTF8 if source in UNICODE_CODES else None
+    if family is not None:
+        if source in UNICODE_CODES or (selection_only and family != source):
+            return None
+        return family
+    return (UTF8 if source in UNICODE_CODES else source) if all_text else None
+
+
+def convert_document(doc, source, destination, map_fonts=True, selection_only=False,
+                     all_text=False):
+    """Converts the text of a document (or of its selection) run by run, each from the
+    charset its font says (run_charset); returns the number of runs changed and the number
+    left as they were."""
+    source, destination = int(source), int(destination)
+    Converter(source, destination, bool(map_fonts))  # the pair must exist
+    converters = {}
     changed = left = 0
     with _OneUndoStep(doc, "Tessaro: Chuyen ma") as step:
         for portion in text_portions(doc, bool(selection_only)):
             before = portion.getString()
+            if not before:
+                continue
             font = portion.CharFontName if hasattr(portion, "CharFontName") else ""
+            charset = run_charset(font, source, bool(selection_only), bool(all_text))
+            same = charset == destination or (charset in UNICODE_CODES
+                                              and destination in UNICODE_CODES)
+            if charset is None or same:
+                left += 1
+                continue
+            if charset not in converters:
+                converters[charset] = Converter(charset, destination, bool(map_fonts))
+            conv = converters[charset]
             after = conv.text(before) if before else before
             if after is None:
                 left += 1
@@ -408,7 +476,11 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
         if map_fonts and _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):
             # A cell's own font, which its runs show where they set none.
             for cell in _calc_cells(doc, bool(selection_only)):
-                mapped = conv.font(cell.CharFontName)
+                charset = run_charset(cell.CharFontName, source, bool(selection_only),
+                                      bool(all_text))
+                if charset is None or charset not in converters:
+                    continue
+                mapped = converters[charset].font(cell.CharFontName)
                 if mapped is not None and mapped != cell.CharFontName:
                     cell.CharFontName = mapped
     return changed, left
@@ -501,6 +573,9 @@ def _choose(title, convert_label):
          State=1 if _choices["map_fonts"] else 0)
     _add(model, "CheckBox", "chkSelection", 8, 60, 200, 12,
          Label="Chi phan da chon (selection only)", State=1 if _has_selection(_document()) else 0)
+    _add(model, "CheckBox", "chkAll", 8, 76, 214, 12,
+         Label="Ca van ban co font khong ro bang ma (all text)",
+         State=1 if _choices.get("all_text") else 0)
     _add(model, "Button", "btnOK", 100, 96, 60, 16, Label=convert_label, PushButtonType=1,
          DefaultButton=True)
     _add(model, "Button", "btnCancel", 164, 96, 58, 16, Label="Thoi", PushButtonType=2)
@@ -515,8 +590,10 @@ def _choose(title, convert_label):
             "destination": dialog.getControl("lstTo").getSelectedItemPos() + 1,
             "map_fonts": dialog.getControl("chkFonts").getState() == 1,
             "selection": dialog.getControl("chkSelection").getState() == 1,
+            "all_text": dialog.getControl("chkAll").getState() == 1,
         }
-        _choices.update({k: result[k] for k in ("source", "destination", "map_fonts")})
+        _choices.update({k: result[k] for k in ("source", "destination", "map_fonts",
+                                                 "all_text")})
     dialog.dispose()
     return result
 
@@ -527,13 +604,14 @@ def _run_conversion(title, label):
         return
     try:
         changed, left = convert_document(_document(), choice["source"], choice["destination"],
-                                         choice["map_fonts"], choice["selection"])
+                                         choice["map_fonts"], choice["selection"],
+                                         choice["all_text"])
     except Exception as e:
         _message("Khong chuyen ma duoc: %s" % e)
         return
     text = "Da chuyen %d doan van ban." % changed
     if left:
-        text += "\n%d doan khong thuoc bang ma nguon, giu nguyen." % left
+        text += "\n%d doan giu nguyen (font Unicode, font khac bang ma, hoac khong ro)." % left
     _message(text)
 
 
@@ -591,8 +669,10 @@ def tessaroweb(*args):
 # ---- for scripts and tests: the same work on a document given ------------------------------
 
 
-def tsConvertDocument(doc, source, destination, map_fonts=True, selection_only=False):
-    changed, left = convert_document(doc, source, destination, map_fonts, selection_only)
+def tsConvertDocument(doc, source, destination, map_fonts=True, selection_only=False,
+                      all_text=False):
+    changed, left = convert_document(doc, source, destination, map_fonts, selection_only,
+                                     all_text)
     return "%d %d" % (changed, left)
 
 

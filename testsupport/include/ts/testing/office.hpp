@@ -5,6 +5,7 @@
 
 #include <signal.h>
 #include <unistd.h>
+#include <com/sun/star/awt/FontSlant.hpp>
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/uno/Sequence.hxx>
@@ -128,9 +129,10 @@ inline office::Any runMacro(office::Office& o, const std::string& name,
                       office::Any(com::sun::star::uno::Sequence<office::Any>())});
 }
 
-// One text run: its text (UTF-8) and font.
+// One text run: its text (UTF-8), font, and whether it is bold or italic.
 struct TextRun {
   std::string text, font;
+  bool bold = false, italic = false;
   bool operator==(const TextRun&) const = default;
 };
 
@@ -149,8 +151,13 @@ inline std::vector<TextRun> runsOf(office::Office& o, const office::Object& text
       const office::Object portion = o.wrap(portions.call("nextElement"));
       if (portion.has("TextPortionType") && office::utf8(portion.get("TextPortionType")) != "Text")
         continue;
-      runs.push_back(
-          {office::utf8(portion.call("getString")), office::utf8(portion.get("CharFontName"))});
+      float weight = 0;
+      portion.get("CharWeight") >>= weight;
+      com::sun::star::awt::FontSlant slant = com::sun::star::awt::FontSlant_NONE;
+      portion.get("CharPosture") >>= slant;
+      runs.push_back({office::utf8(portion.call("getString")),
+                      office::utf8(portion.get("CharFontName")), weight >= 150.0f,
+                      slant == com::sun::star::awt::FontSlant_ITALIC});
     }
   }
   return runs;
