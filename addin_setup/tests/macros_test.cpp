@@ -3,6 +3,7 @@
 // case changes in the charset of each run's font.
 #include <gtest/gtest.h>
 #include <com/sun/star/awt/FontSlant.hpp>
+#include <com/sun/star/text/TextContentAnchorType.hpp>
 #include <rtl/ustrbuf.hxx>
 
 #include "ts/db/wide.hpp"
@@ -200,6 +201,112 @@ TEST_F(AddinMacros, EachRunByItsFontKeepingItsAttributes) {
     expected.back() = {"Chưa rõ", "Liberation Serif"};
     EXPECT_EQ(runsOf(o, body), expected);
     doc.call("close", {Any(true)});
+  });
+}
+
+// Every text of a document: footnotes, endnotes and text boxes in Writer; comments,
+// shapes, page headers and string literals in formulas in Calc; notes and master pages in
+// Impress; each converted and undone in one step.
+TEST_F(AddinMacros, EveryTextOfTheDocument) {
+  ts::testing::guard([&] {
+    Office& o = office_->office();
+    const std::string tcvn = carried(convert(kText, 41, 15));
+    auto setFont = [](const Object& t) {
+      const Object c = t.callObject("createTextCursor");
+      c.call("gotoEnd", {Any(true)});
+      c.set("CharFontName", text(".VnTime"));
+    };
+    auto fill = [&](const Object& t) {
+      t.call("setString", {text(tcvn)});
+      setFont(t);
+    };
+    auto textOf = [](const Object& t) { return utf8(t.call("getString")); };
+
+    // Writer.
+    const Object doc = ts::testing::newDocument(o, "swriter");
+    const Object body = doc.getObject("Text");
+    const Object cursor = body.callObject("createTextCursor");
+    const Object footnote = doc.callObject("createInstance", {text("com.sun.star.text.Footnote")});
+    body.call("insertTextContent", {cursor.value(), footnote.value(), Any(false)});
+    fill(footnote);
+    const Object endnote = doc.callObject("createInstance", {text("com.sun.star.text.Endnote")});
+    body.call("insertTextContent", {cursor.value(), endnote.value(), Any(false)});
+    fill(endnote);
+    const Object box = doc.callObject("createInstance", {text("com.sun.star.drawing.TextShape")});
+    box.set("AnchorType", Any(css::text::TextContentAnchorType_AT_PARAGRAPH));
+    body.call("insertTextContent", {cursor.value(), box.value(), Any(false)});
+    fill(box);
+    EXPECT_EQ(run("tsConvertDocument",
+                  {doc.value(), Any(sal_Int32(15)), Any(sal_Int32(41)), Any(true), Any(false)}),
+              "3 0");
+    for (const Object* t : {&footnote, &endnote, &box}) EXPECT_EQ(textOf(*t), kText);
+    doc.getObject("UndoManager").call("undo");
+    EXPECT_EQ(textOf(footnote), tcvn);
+    EXPECT_EQ(textOf(box), tcvn);
+    doc.call("close", {Any(true)});
+
+    // Calc.
+    const Object book = ts::testing::newDocument(o, "scalc");
+    const Object sheet = book.getObject("Sheets").callObject("getByIndex", {Any(sal_Int32(0))});
+    auto cell = [&](int c, int r) {
+      return sheet.callObject("getCellByPosition", {Any(sal_Int32(c)), Any(sal_Int32(r))});
+    };
+    const Object withFormula = cell(0, 0);
+    withFormula.call("setFormula", {text("=\"" + tcvn + "\"&\" \"&1")});
+    withFormula.set("CharFontName", text(".VnTime"));
+    const Object commented = cell(1, 1);
+    commented.call("setString", {text("x")});
+    sheet.getObject("Annotations").call("insertNew", {commented.get("CellAddress"), text(tcvn)});
+    const Object comment = commented.getObject("Annotation").getObject("AnnotationShape");
+    setFont(comment);
+    const Object sheetShape =
+        book.callObject("createInstance", {text("com.sun.star.drawing.TextShape")});
+    sheet.getObject("DrawPage").call("add", {sheetShape.value()});
+    fill(sheetShape);
+    const Object style = book.getObject("StyleFamilies")
+                             .callObject("getByName", {text("PageStyles")})
+                             .callObject("getByName", {text("Default")});
+    // The content is a copy (kept alive while its texts are used) written back whole.
+    const Any headerValue = style.get("RightPageHeaderContent");
+    const Object header = o.wrap(headerValue);
+    fill(header.getObject("CenterText"));
+    style.set("RightPageHeaderContent", headerValue);
+    run("tsConvertDocument",
+        {book.value(), Any(sal_Int32(15)), Any(sal_Int32(41)), Any(true), Any(false)});
+    EXPECT_EQ(utf8(withFormula.call("getFormula")), "=\"" + kText + "\"&\" \"&1");
+    EXPECT_EQ(textOf(comment), kText);
+    EXPECT_EQ(textOf(sheetShape), kText);
+    const Object headerAfter = style.getObject("RightPageHeaderContent");
+    EXPECT_EQ(textOf(headerAfter.getObject("CenterText")), kText);
+    book.getObject("UndoManager").call("undo");
+    EXPECT_EQ(utf8(withFormula.call("getFormula")), "=\"" + tcvn + "\"&\" \"&1");
+    EXPECT_EQ(textOf(sheetShape), tcvn);
+    book.call("close", {Any(true)});
+
+    // Impress: the notes of a slide and a text box on the master page.
+    const Object slides = ts::testing::newDocument(o, "simpress");
+    const Object slide =
+        slides.getObject("DrawPages").callObject("getByIndex", {Any(sal_Int32(0))});
+    const Object notesPage = slide.getObject("NotesPage");
+    const Object notes =
+        slides.callObject("createInstance", {text("com.sun.star.drawing.TextShape")});
+    notesPage.call("add", {notes.value()});
+    fill(notes);
+    const Object master =
+        slides.getObject("MasterPages").callObject("getByIndex", {Any(sal_Int32(0))});
+    const Object footer =
+        slides.callObject("createInstance", {text("com.sun.star.drawing.TextShape")});
+    master.call("add", {footer.value()});
+    fill(footer);
+    EXPECT_EQ(run("tsConvertDocument",
+                  {slides.value(), Any(sal_Int32(15)), Any(sal_Int32(41)), Any(true), Any(false)}),
+              "2 0");
+    EXPECT_EQ(textOf(notes), kText);
+    EXPECT_EQ(textOf(footer), kText);
+    slides.getObject("UndoManager").call("undo");
+    EXPECT_EQ(textOf(notes), tcvn);
+    EXPECT_EQ(textOf(footer), tcvn);
+    slides.call("close", {Any(true)});
   });
 }
 

@@ -2,6 +2,7 @@
 # They convert and change the case of Vietnamese text through libtslib, loaded with ctypes.
 import ctypes
 import os
+import re
 
 import uno
 import unohelper
@@ -247,6 +248,16 @@ def _writer_portions(doc, selection_only):
     frames = doc.getTextFrames()
     for name in frames.getElementNames():
         _text_portions(frames.getByName(name).getText(), out)
+    # Footnotes and endnotes, drawing shapes and their text boxes.
+    for notes in (doc.getFootnotes(), doc.getEndnotes()):
+        for i in range(notes.getCount()):
+            _text_portions(notes.getByIndex(i), out)
+    page = doc.getDrawPage()
+    for i in range(page.getCount()):
+        shape = page.getByIndex(i)
+        if not _supports(shape, "com.sun.star.text.TextFrame"):  # frames are done above
+            _shape_portions(shape, out)
+
     styles = doc.getStyleFamilies().getByName("PageStyles")
     for name in styles.getElementNames():
         style = styles.getByName(name)
@@ -279,10 +290,58 @@ def _calc_cells(doc, selection_only):
     return cells
 
 
+# Copies of texts (Calc's header and footer contents) to write back after their runs changed.
+_written_back = []
+# Runs of such copies that are not counted when they stay as they were.
+_quiet = set()
+
+
+def _write_back():
+    for owner, prop, value in _written_back:
+        try:
+            owner.setPropertyValue(prop, value)
+        except Exception:
+            pass  # the copy alone changed: the document is as it was
+    _written_back.clear()
+    _quiet.clear()
+
+
 def _calc_portions(doc, selection_only):
     out = []
     for cell in _calc_cells(doc, selection_only):
         _text_portions(cell, out)
+    if selection_only:
+        return out
+    # Cell comments, and the shapes of each sheet.
+    sheets = doc.getSheets()
+    for s in range(sheets.getCount()):
+        sheet = sheets.getByIndex(s)
+        annotations = sheet.getAnnotations()
+        for i in range(annotations.getCount()):
+            _shape_portions(annotations.getByIndex(i).getAnnotationShape(), out)
+        page = sheet.getDrawPage()
+        for i in range(page.getCount()):
+            shape = page.getByIndex(i)
+            if not _supports(shape, "com.sun.star.drawing.OLE2Shape"):
+                _shape_portions(shape, out)
+    # Page headers and footers: their contents are copies, written back once converted.
+    styles = doc.getStyleFamilies().getByName("PageStyles")
+    for name in styles.getElementNames():
+        style = styles.getByName(name)
+        for prop in ("RightPageHeaderContent", "LeftPageHeaderContent",
+                     "RightPageFooterContent", "LeftPageFooterContent"):
+            try:
+                content = style.getPropertyValue(prop)
+            except Exception:
+                continue
+            if content is None:
+                continue
+            parts = []
+            for part in (content.LeftText, content.CenterText, content.RightText):
+                _text_portions(part, parts)
+            _quiet.update(id(p) for p in parts)  # the page number's "Page " is no run to count
+            out.extend(parts)
+            _written_back.append((style, prop, content))
     return out
 
 
@@ -307,16 +366,33 @@ def _draw_portions(doc, selection_only):
             for i in range(sel.getCount()):
                 _shape_portions(sel.getByIndex(i), out)
         return out
-    pages = doc.getDrawPages()
-    for p in range(pages.getCount()):
-        page = pages.getByIndex(p)
+    # The slides with their notes pages, and the master pages.  Placeholders that only show
+    # their prompt ("Click to add Text") hold no text of the user's: on master pages none of
+    # the placeholders does.
+    pages = []
+    slides = doc.getDrawPages()
+    for p in range(slides.getCount()):
+        slide = slides.getByIndex(p)
+        pages.append((slide, False))
+        if hasattr(slide, "getNotesPage"):
+            pages.append((slide.getNotesPage(), False))
+    masters = doc.getMasterPages()
+    pages.extend((masters.getByIndex(m), True) for m in range(masters.getCount()))
+    for page, master in pages:
         for i in range(page.getCount()):
-            _shape_portions(page.getByIndex(i), out)
+            shape = page.getByIndex(i)
+            placeholder = getattr(shape, "IsPresentationObject", False)
+            if placeholder and (master or getattr(shape, "IsEmptyPresentationObject", False)):
+                continue
+            _shape_portions(shape, out)
     return out
 
 
 def text_portions(doc, selection_only=False):
-    """The text runs of a document, or of its selection."""
+    """The text runs of a document, or of its selection (_write_back() applies the changes
+    made to texts that are copies)."""
+    _written_back.clear()
+    _quiet.clear()
     if _supports(doc, "com.sun.star.text.TextDocument"):
         return _writer_portions(doc, selection_only)
     if _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):
@@ -404,7 +480,9 @@ class _OneUndoStep:
     def change(self, portion, text, font):
         old_text, old_font = portion.getString(), getattr(portion, "CharFontName", "")
         _put(portion, text, font)
-        if self.own:
+        # Text in drawing shapes is recorded by no application: Writer's and Calc's shapes
+        # get an action of ours too, inside their context.
+        if self.own or _supports(portion.getText(), "com.sun.star.drawing.Text"):
             self.changes.append((portion, old_text, old_font, text, font or old_font))
 
     def __enter__(self):
@@ -415,10 +493,10 @@ class _OneUndoStep:
 
     def __exit__(self, *exc):
         self.doc.unlockControllers()
+        if self.changes:
+            self.manager.addUndoAction(_TextUndo(self.title, self.changes))
         if not self.own:
             self.manager.leaveUndoContext()
-        elif self.changes:
-            self.manager.addUndoAction(_TextUndo(self.title, self.changes))
         return False
 
 
@@ -435,6 +513,44 @@ def run_charset(font, source, selection_only, all_text):
             return None
         return family
     return (UTF8 if source in UNICODE_CODES else source) if all_text else None
+
+
+_STRING_LITERAL = re.compile(r'"((?:[^"]|"")*)"')
+
+
+def _convert_formula_strings(doc, source, destination, selection_only, all_text, converters,
+                             map_fonts):
+    """The string literals inside formulas ("=A1&\"...\""), each in the charset of its cell's
+    font; returns the number of formulas changed."""
+    formula_cells = uno.getConstantByName("com.sun.star.sheet.CellFlags.FORMULA")
+    if selection_only:
+        sel = doc.getCurrentController().getSelection()
+        areas = [sel] if sel is not None and hasattr(sel, "queryContentCells") else []
+    else:
+        sheets = doc.getSheets()
+        areas = [sheets.getByIndex(i) for i in range(sheets.getCount())]
+    changed = 0
+    for area in areas:
+        for cell in _each(area.queryContentCells(formula_cells).getCells()):
+            charset = run_charset(cell.CharFontName, source, selection_only, all_text)
+            if charset is None or charset == destination or (
+                    charset in UNICODE_CODES and destination in UNICODE_CODES):
+                continue
+            if charset not in converters:
+                converters[charset] = Converter(charset, destination, map_fonts)
+            conv = converters[charset]
+
+            def literal(m):
+                inner = m.group(1).replace('""', '"')
+                after = conv.text(inner)
+                return m.group(0) if after is None else '"' + after.replace('"', '""') + '"'
+
+            before = cell.getFormula()
+            after = _STRING_LITERAL.sub(literal, before)
+            if after != before:
+                cell.setFormula(after)
+                changed += 1
+    return changed
 
 
 def convert_document(doc, source, destination, map_fonts=True, selection_only=False,
@@ -456,7 +572,7 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
             same = charset == destination or (charset in UNICODE_CODES
                                               and destination in UNICODE_CODES)
             if charset is None or same:
-                left += 1
+                left += id(portion) not in _quiet
                 continue
             if charset not in converters:
                 converters[charset] = Converter(charset, destination, bool(map_fonts))
@@ -473,6 +589,10 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
             if after != before or new_font != font:
                 step.change(portion, after, new_font)
                 changed += 1
+        _write_back()
+        if _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):
+            changed += _convert_formula_strings(doc, source, destination, bool(selection_only),
+                                                bool(all_text), converters, bool(map_fonts))
         if map_fonts and _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):
             # A cell's own font, which its runs show where they set none.
             for cell in _calc_cells(doc, bool(selection_only)):
@@ -503,6 +623,7 @@ def change_case(doc, upper, selection_only=True):
                 step.change(portion, after, None)
                 touched.append(portion)
                 changed += 1
+        _write_back()
     if selection_only and touched and _supports(doc, "com.sun.star.text.TextDocument"):
         # Writer loses a selection whose text is replaced: the changed text is selected again.
         try:
