@@ -275,9 +275,10 @@ def _writer_portions(doc, selection_only):
     return out
 
 
-def _calc_cells(doc, selection_only):
-    """The cells holding text, of every sheet or of the selection."""
-    string_cells = uno.getConstantByName("com.sun.star.sheet.CellFlags.STRING")
+def _calc_cells(doc, selection_only, kind="STRING"):
+    """The cells holding text (or, with kind "FORMULA", formulas), of every sheet or of the
+    selection."""
+    flags = uno.getConstantByName("com.sun.star.sheet.CellFlags." + kind)
     if selection_only:
         sel = doc.getCurrentController().getSelection()
         areas = [sel] if sel is not None and hasattr(sel, "queryContentCells") else []
@@ -286,7 +287,7 @@ def _calc_cells(doc, selection_only):
         areas = [sheets.getByIndex(i) for i in range(sheets.getCount())]
     cells = []
     for area in areas:
-        cells.extend(_each(area.queryContentCells(string_cells).getCells()))
+        cells.extend(_each(area.queryContentCells(flags).getCells()))
     return cells
 
 
@@ -522,34 +523,26 @@ def _convert_formula_strings(doc, source, destination, selection_only, all_text,
                              map_fonts):
     """The string literals inside formulas ("=A1&\"...\""), each in the charset of its cell's
     font; returns the number of formulas changed."""
-    formula_cells = uno.getConstantByName("com.sun.star.sheet.CellFlags.FORMULA")
-    if selection_only:
-        sel = doc.getCurrentController().getSelection()
-        areas = [sel] if sel is not None and hasattr(sel, "queryContentCells") else []
-    else:
-        sheets = doc.getSheets()
-        areas = [sheets.getByIndex(i) for i in range(sheets.getCount())]
     changed = 0
-    for area in areas:
-        for cell in _each(area.queryContentCells(formula_cells).getCells()):
-            charset = run_charset(cell.CharFontName, source, selection_only, all_text)
-            if charset is None or charset == destination or (
-                    charset in UNICODE_CODES and destination in UNICODE_CODES):
-                continue
-            if charset not in converters:
-                converters[charset] = Converter(charset, destination, map_fonts)
-            conv = converters[charset]
+    for cell in _calc_cells(doc, selection_only, "FORMULA"):
+        charset = run_charset(cell.CharFontName, source, selection_only, all_text)
+        if charset is None or charset == destination or (
+                charset in UNICODE_CODES and destination in UNICODE_CODES):
+            continue
+        if charset not in converters:
+            converters[charset] = Converter(charset, destination, map_fonts)
+        conv = converters[charset]
 
-            def literal(m):
-                inner = m.group(1).replace('""', '"')
-                after = conv.text(inner)
-                return m.group(0) if after is None else '"' + after.replace('"', '""') + '"'
+        def literal(m):
+            inner = m.group(1).replace('""', '"')
+            after = conv.text(inner)
+            return m.group(0) if after is None else '"' + after.replace('"', '""') + '"'
 
-            before = cell.getFormula()
-            after = _STRING_LITERAL.sub(literal, before)
-            if after != before:
-                cell.setFormula(after)
-                changed += 1
+        before = cell.getFormula()
+        after = _STRING_LITERAL.sub(literal, before)
+        if after != before:
+            cell.setFormula(after)
+            changed += 1
     return changed
 
 
