@@ -105,6 +105,10 @@ bool sameItems(const std::vector<UiItem>& a, const std::vector<UiItem>& b) {
 
 // The URLs our toolbar may have: its own and, where the office still holds a removal of that
 // one from this session (an insertion there then takes no effect), the next ones.
+// The toolbar of the extension's Addons.xcu, as the office names it.
+constexpr const char* kAddonToolbarUrl =
+    "private:resource/toolbar/addon_example.tessaro.Tessaro_O21.toolbar";
+
 std::vector<std::string> ourToolbarUrls() {
   std::vector<std::string> urls{kToolbarUrl};
   for (int n = 2; n <= 9; ++n) urls.push_back(std::string(kToolbarUrl) + "_" + std::to_string(n));
@@ -716,6 +720,8 @@ void Routines::buildToolMenus(Office& office, const std::vector<ToolItem>& list)
   }
   log_.run("Store the user interface settings", [&] {
     manager.call("store");
+    // The icons too: without this the office has forgotten them after a restart.
+    manager.callObject("getImageManager").call("store");
     uiManager(office, kImpressModule).callObject("getShortCutManager").call("store");
   });
 }
@@ -751,14 +757,21 @@ void Routines::removeAll() {
       }
     }
     shortcuts.call("store");
+    images.call("store");
     manager.call("store");
   });
-  log_.run("Remove the window state of the toolbar", [&] {
-    const Object states = office->service("com.sun.star.ui.WindowStateConfiguration")
-                              .callObject("getByName", {text(kImpressModule)});
+  log_.run("Remove the window state of the toolbars", [&] {
+    const Object all = office->service("com.sun.star.ui.WindowStateConfiguration");
+    const Object impress = all.callObject("getByName", {text(kImpressModule)});
     for (const auto& url : ourToolbarUrls())
-      if (states.call("hasByName", {text(url)}).get<bool>())
-        states.call("removeByName", {text(url)});
+      if (impress.call("hasByName", {text(url)}).get<bool>())
+        impress.call("removeByName", {text(url)});
+    // The extension's own toolbar, where Writer and Calc remember where it was shown.
+    for (const char* module : {kWriterModule, kCalcModule, kImpressModule}) {
+      const Object states = all.callObject("getByName", {text(module)});
+      if (states.call("hasByName", {text(kAddonToolbarUrl)}).get<bool>())
+        states.call("removeByName", {text(kAddonToolbarUrl)});
+    }
   });
   if (office->startedHere()) quit(office);
 }

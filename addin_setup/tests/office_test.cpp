@@ -427,7 +427,21 @@ TEST_F(AddinSetup, CommandLineInstallsAndRemovesWithoutATrace) {
       ASSERT_TRUE(has(userExtensions(o), kExtensionId));
       EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+U"), ".uno:Bold");
       EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+L"), macroUrl("tschangeCaseL"));
-      office_->detach();
+      // The icons are kept by the office started afresh.
+      const Object images = o.service("com.sun.star.ui.ModuleUIConfigurationManagerSupplier")
+                                .callObject("getUIConfigurationManager", {text(kImpressModule)})
+                                .callObject("getImageManager");
+      EXPECT_TRUE(images.call("hasImage", {Any(sal_Int16(0)), text(macroUrl("tschangeCaseU"))})
+                      .get<bool>());
+      // Where Writer showed the extension's toolbar: gone with --remove.
+      const Object writerStates =
+          o.service("com.sun.star.ui.WindowStateConfiguration")
+              .callObject("getByName", {text("com.sun.star.text.TextDocument")});
+      const std::string addon =
+          "private:resource/toolbar/addon_example.tessaro.Tessaro_O21.toolbar";
+      if (!writerStates.call("hasByName", {text(addon)}).get<bool>())
+        writerStates.call("insertByName", {text(addon), Any(properties({{"Visible", Any(true)}}))});
+      office_->quit();
     }
 
     args = {"--remove"};
@@ -444,6 +458,11 @@ TEST_F(AddinSetup, CommandLineInstallsAndRemovesWithoutATrace) {
     EXPECT_EQ(popup(menuBar, "Tess~aro Tools"), nullptr);
     EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+U"), ".uno:Bold");  // still the user's
     EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+L"), "");
+    EXPECT_FALSE(o.service("com.sun.star.ui.WindowStateConfiguration")
+                     .callObject("getByName", {text("com.sun.star.text.TextDocument")})
+                     .call("hasByName", {text("private:resource/toolbar/"
+                                              "addon_example.tessaro.Tessaro_O21.toolbar")})
+                     .get<bool>());
     const Object manager = o.service("com.sun.star.ui.ModuleUIConfigurationManagerSupplier")
                                .callObject("getUIConfigurationManager", {text(kImpressModule)});
     EXPECT_TRUE(
