@@ -433,14 +433,12 @@ Detection detectCharset(std::string_view text, std::span<const int> candidates) 
   static const std::vector<int> kDefault = detectionCandidates(kCatalogueSize, 2);
   if (candidates.empty()) candidates = kDefault;
   // The layers a text can be carried in: its own characters standing for bytes, and again.
-  std::string layerText[3];
   bool possible[3] = {true, mayBeCarried(text), false};
   if (possible[1]) {
     // Whether the text is carried twice shows in its start as well.
     constexpr std::size_t kLook = 16 * 1024;
     const std::size_t cut = text.size() <= kLook ? text.size() : text.rfind(' ', kLook) + 1;
-    layerText[1] = unwrapped(text.substr(0, cut == 0 ? kLook : cut));
-    possible[2] = mayBeCarried(layerText[1]);
+    possible[2] = mayBeCarried(unwrapped(text.substr(0, cut == 0 ? kLook : cut)));
   }
   std::vector<int> forms;
   for (int f : candidates) {

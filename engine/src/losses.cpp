@@ -54,9 +54,7 @@ void LossCounter::finish() {
     toUnicode_->finish(utf8_);
     scan(utf8_.view());
   }
-  if (!held_.empty()) {  // an incomplete sequence at the very end: no character
-    held_.clear();
-  }
+  held_.clear();  // a sequence cut short at the very end is no character
 }
 
 void LossCounter::scan(std::string_view text) {

@@ -7,23 +7,16 @@
 namespace ts {
 namespace {
 
-enum class Stand { kAscii, kHigh, kNone, kBroken };
-
-// What the character at s[i..n) stands for, and its length.
-Stand standing(const std::uint8_t* s, std::size_t n, std::size_t i, std::size_t& len) {
-  if (s[i] < 0x80) {
-    len = 1;
-    return Stand::kAscii;
-  }
+// Whether the character at s[i..n) (its length in `len`) is one no carried text holds: a
+// character that stands for no byte, or a byte that starts no UTF-8 character.
+bool noCarriedCharacter(const std::uint8_t* s, std::size_t n, std::size_t i, std::size_t& len) {
+  len = 1;
+  if (s[i] < 0x80) return false;
   std::uint32_t cp = 0;
   const int l = wellFormedUtf8(s + i, n - i, cp);
-  if (l == 0) {
-    len = 1;
-    return Stand::kBroken;
-  }
+  if (l == 0) return true;
   len = static_cast<std::size_t>(l);
-  const int b = carriedByte(cp);
-  return b < 0 ? Stand::kNone : b >= 0x80 ? Stand::kHigh : Stand::kAscii;
+  return carriedByte(cp) < 0;
 }
 
 bool isBlank(std::uint8_t b) { return b == ' ' || b == '\t' || b == '\r' || b == '\n'; }
@@ -59,8 +52,7 @@ void TextRepairer::repairLine(std::string_view line, std::string& out) {
     bool keep = false;
     while (i < n && !isBlank(s[i])) {
       std::size_t len = 1;
-      const Stand st = standing(s, n, i, len);
-      keep = keep || st == Stand::kNone || st == Stand::kBroken;
+      keep = noCarriedCharacter(s, n, i, len) || keep;
       i += len;
     }
     if (keep) {

@@ -55,9 +55,12 @@ bool keepsItsText(std::string_view word) {
 
 // The ASCII a letter or character falls back to in a reader without Unicode.
 char fallbackOf(std::uint32_t cp) {
+  static const CharsetSelection viqr = [] {
+    CharsetSelection cs;
+    selectCharset(kViqr, kCatalogueSize, cs);
+    return cs;
+  }();
   if (const int n = letterOfCodePoint(cp)) {
-    CharsetSelection viqr;
-    selectCharset(kViqr, kCatalogueSize, viqr);
     const LetterCode c = writeLetter(viqr, n);
     if (!c.empty()) return static_cast<char>(c.bytes[0]);
   }
@@ -100,7 +103,7 @@ struct RtfConverter::Impl {
   void word(ByteBuffer& out);
   void symbol(std::uint8_t c, ByteBuffer& out);
   void textByte(std::uint8_t b, ByteBuffer& out);
-  void flushRun(ByteBuffer& out, bool final);
+  void flushRun(ByteBuffer& out);
   void writeConverted(const ByteBuffer& converted, ByteBuffer& out);
   void endFontEntry(ByteBuffer& out);
   std::uint32_t formOf(const std::string& name, int charset) const;
@@ -178,7 +181,7 @@ void RtfConverter::Impl::endFontEntry(ByteBuffer& out) {
   entryName.clear();
 }
 
-void RtfConverter::Impl::flushRun(ByteBuffer& out, bool /*final*/) {
+void RtfConverter::Impl::flushRun(ByteBuffer& out) {
   if (!inRun) return;
   converted.clear();
   if (stream) {
@@ -249,7 +252,7 @@ void RtfConverter::Impl::textByte(std::uint8_t b, ByteBuffer& out) {
   cur.first = false;
   if (ucSkip > 0) {  // a \uN's fallback: as it is
     --ucSkip;
-    if (inRun) flushRun(out, false);
+    if (inRun) flushRun(out);
     char esc[8];
     if (b >= 0x80 || token.size() == 4) {
       std::snprintf(esc, sizeof esc, "\\'%02x", b);
@@ -310,20 +313,20 @@ void RtfConverter::Impl::word(ByteBuffer& out) {
   cur.first = false;
   const int value = param.empty() || param == "-" ? 0 : std::atoi(param.c_str());
   if (name == "u" && !param.empty()) {
-    flushRun(out, false);
+    flushRun(out);
     out.append(token);
     ucSkip = cur.uc;
     return;
   }
   if (ucSkip > 0) {  // a control word stands for one fallback character
     --ucSkip;
-    flushRun(out, false);
+    flushRun(out);
     out.append(token);
     return;
   }
   if (name == "par" || name == "line" || name == "tab" || name == "cell" || name == "row" ||
       name == "sect" || name == "page") {
-    flushRun(out, false);
+    flushRun(out);
     out.append(token);
     return;
   }
@@ -343,7 +346,7 @@ void RtfConverter::Impl::word(ByteBuffer& out) {
   } else if (name == "uc") {
     cur.uc = value;
   } else if (name == "bin") {
-    flushRun(out, false);
+    flushRun(out);
     out.append(token);
     binLeft = value > 0 ? static_cast<std::uint64_t>(value) : 0;
     if (binLeft > 0) lex = Lex::kBin;
@@ -352,12 +355,12 @@ void RtfConverter::Impl::word(ByteBuffer& out) {
     cur.text = false;
     if (cur.fontTable) cur.fontTable = false;  // \falt, \panose inside an entry
   } else if (name == "f" && !cur.fontTable) {
-    if (cur.font != value) flushRun(out, false);
+    if (cur.font != value) flushRun(out);
     cur.font = value;
     out.append(token);
     return;
   }
-  flushRun(out, false);
+  flushRun(out);
   out.append(token);
 }
 
@@ -365,7 +368,7 @@ void RtfConverter::Impl::symbol(std::uint8_t c, ByteBuffer& out) {
   const bool first = cur.first;
   cur.first = false;
   if (c == '*') {
-    flushRun(out, false);
+    flushRun(out);
     out.append(token);
     if (first) {
       cur.ignorable = true;
@@ -379,7 +382,7 @@ void RtfConverter::Impl::symbol(std::uint8_t c, ByteBuffer& out) {
     return;
   }
   if (ucSkip > 0) --ucSkip;
-  flushRun(out, false);
+  flushRun(out);
   out.append(token);
 }
 
@@ -401,7 +404,7 @@ void RtfConverter::Impl::feed(const std::uint8_t* s, std::size_t n, ByteBuffer& 
           lex = Lex::kBackslash;
           token.assign(1, '\\');
         } else if (b == '{') {
-          flushRun(out, false);
+          flushRun(out);
           stack.push_back(cur);
           cur.first = true;
           cur.ignorable = false;
@@ -409,7 +412,7 @@ void RtfConverter::Impl::feed(const std::uint8_t* s, std::size_t n, ByteBuffer& 
           out.push('{');
         } else if (b == '}') {
           if (cur.fontTable) endFontEntry(out);
-          flushRun(out, false);
+          flushRun(out);
           if (!stack.empty()) {
             cur = stack.back();
             stack.pop_back();
@@ -473,7 +476,7 @@ void RtfConverter::Impl::feed(const std::uint8_t* s, std::size_t n, ByteBuffer& 
         token.push_back(static_cast<char>(b));
         if (!isHex(b)) {  // not an escape after all: as it was written
           lex = Lex::kText;
-          flushRun(out, false);
+          flushRun(out);
           out.append(token);
           continue;
         }
@@ -484,7 +487,7 @@ void RtfConverter::Impl::feed(const std::uint8_t* s, std::size_t n, ByteBuffer& 
         token.push_back(static_cast<char>(b));
         lex = Lex::kText;
         if (!isHex(b)) {
-          flushRun(out, false);
+          flushRun(out);
           out.append(token);
           continue;
         }
@@ -514,7 +517,7 @@ void RtfConverter::finish(ByteBuffer& out) {
     default: out.append(im.token); break;  // a cut escape, as it was
   }
   im.endFontEntry(out);
-  im.flushRun(out, true);
+  im.flushRun(out);
 }
 
 }  // namespace ts

@@ -57,6 +57,19 @@ TEST_F(Tsweb, ConvertsWithTheWindowsDefaults) {
   EXPECT_EQ(readFile(dir_ / "v2.htm"), "Vi\xD6t");
 }
 
+// UTF-8 text in a legacy charset, and those bytes read as Windows-1252 and saved as UTF-8.
+std::string encodedIn(int code, const std::string& utf8) {
+  ConverterState st;
+  selectPair(st, kUtf8, static_cast<std::uint32_t>(code));
+  return convert(st, utf8);
+}
+std::string carriedIn(int code, const std::string& utf8) {
+  std::string out;
+  for (char c : encodedIn(code, utf8))
+    out.append(windows1252Utf8(static_cast<std::uint8_t>(c)).view());
+  return out;
+}
+
 // --from auto: each page is read as its own charset, carried forms included; a page that
 // reads as nothing confidently, or is UTF-8 already, is left as it is, without a backup.
 TEST_F(Tsweb, ReadsEachPagesOwnCharset) {
@@ -65,20 +78,8 @@ TEST_F(Tsweb, ReadsEachPagesOwnCharset) {
       "m\xC6\xB0"
       "a ph\xC3\xB9n, gi\xC3\xB3 b\xE1\xBA\xA5"
       "c th\xE1\xBB\x95i t\xE1\xBB\xABng c\xC6\xA1n l\xE1\xBA\xA1nh bu\xE1\xBB\x91t.";
-  ConverterState st;
-  auto encoded = [&](int code) {
-    selectPair(st, kUtf8, static_cast<std::uint32_t>(code));
-    return convert(st, viet);
-  };
-  // Legacy bytes read as Windows-1252 and saved as UTF-8.
-  auto carried = [&](int code) {
-    std::string out;
-    for (char c : encoded(code)) {
-      const LetterCode u = windows1252Utf8(static_cast<std::uint8_t>(c));
-      out.append(u.view());
-    }
-    return out;
-  };
+  auto encoded = [&](int code) { return encodedIn(code, viet); };
+  auto carried = [&](int code) { return carriedIn(code, viet); };
   writeFile(dir_ / "s" / "tcvn3.htm", "<p>" + encoded(kTcvn3) + "</p>");
   writeFile(dir_ / "s" / "vni.htm", "<p>" + encoded(kVniWin) + "</p>");
   writeFile(dir_ / "s" / "carried.htm", "<p title=\"\xC3\xA9\">" + carried(kVniWin) + "</p>");
@@ -119,13 +120,9 @@ TEST_F(Tsweb, ConvertsTextFiles) {
       "Ti\xE1\xBA\xBFng Vi\xE1\xBB\x87t c\xC3\xB3 s\xC3\xA1u thanh.\r\n"
       "Ng\xC3\xA0y mai tr\xE1\xBB\x9Di s\xE1\xBA\xBD c\xC3\xB3 m\xC6\xB0"
       "a r\xC3\xA0o v\xC3\xA0 d\xC3\xB4ng \xE1\xBB\x9F nhi\xE1\xBB\x81u n\xC6\xA1i.\n";
-  ConverterState st;
-  auto encoded = [&](int code) {
-    selectPair(st, kUtf8, static_cast<std::uint32_t>(code));
-    return convert(st, viet);
-  };
-  std::string carried = "\xEF\xBB\xBF";  // a byte-order mark, then VNI read as Windows-1252
-  for (char c : encoded(kVniWin)) carried += windows1252Utf8(static_cast<std::uint8_t>(c)).view();
+  auto encoded = [&](int code) { return encodedIn(code, viet); };
+  // A byte-order mark, then VNI read as Windows-1252.
+  const std::string carried = "\xEF\xBB\xBF" + carriedIn(kVniWin, viet);
   writeFile(dir_ / "t" / "a.txt", encoded(kTcvn3));
   writeFile(dir_ / "t" / "b.TXT", encoded(kVniWin));
   writeFile(dir_ / "t" / "c.txt", carried);

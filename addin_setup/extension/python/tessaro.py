@@ -155,10 +155,19 @@ def legacy_case(text, code, upper):
 UNICODE_FONT = "unicode"
 
 
+_families = {}
+
+
 def font_family(name):
     """What a run's font says of its text: TCVN3, VNI or VISCII for a legacy font,
     UNICODE_FONT for a Unicode font of the lists ("Times New Roman", "Arial"), None when the
-    name says nothing."""
+    name says nothing.  Asked once per name: a document names few fonts many times."""
+    if name not in _families:
+        _families[name] = _font_family(name)
+    return _families[name]
+
+
+def _font_family(name):
     code = font_charset(name)
     if code is not None:
         return code
