@@ -2,6 +2,7 @@
 // screenshots): the controls, the folder tree and listing, the conversion list, the small
 // window and a whole run.
 #include <gtest/gtest.h>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -252,6 +253,15 @@ TEST_F(WebWindow, Screenshots) {
     EXPECT_TRUE(widget->grab().save(p)) << p.toStdString();
   };
   save(w.get(), "tsweb-main-window");
+  // The source list open at its last entry: reading each file's own charset.
+  auto* source = child<QComboBox>(WebMainWindow::kSource);
+  source->setCurrentIndex(source->count() - 1);
+  source->showPopup();
+  QTest::qWait(200);
+  save(source->view()->window(), "tsweb-source-list");
+  source->hidePopup();
+  save(w.get(), "tsweb-main-window-auto");
+  source->setCurrentIndex(14);
   QMenu* menu = w->tree()->folderMenu(site);
   menu->popup(w->tree()->viewport()->mapToGlobal(w->tree()->visualItemRect(site).center()));
   QTest::qWait(200);
