@@ -13,6 +13,31 @@
 
 namespace ts::db {
 
+namespace {
+
+// What a destination stores in a database: escapes (39, 40) store the text itself.
+int storedDestination(int to) { return to == kDecimalEsc || to == kVnUnicode2 ? kUtf8 : to; }
+
+// UTF-8 text with at least one Vietnamese letter beyond ASCII: text converted already.
+bool isVietnameseUtf8(std::string_view value) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(value.data());
+  bool letter = false;
+  for (std::size_t i = 0; i < value.size();) {
+    if (p[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    std::uint32_t cp = 0;
+    const int n = wellFormedUtf8(p + i, value.size() - i, cp);
+    if (n == 0) return false;
+    if (!letter && letterOfCodePoint(cp) != 0) letter = true;
+    i += static_cast<std::size_t>(n);
+  }
+  return letter;
+}
+
+}  // namespace
+
 ValueConverter::ValueConverter(int from, int to, Operation op) : op_(op) {
   if (op != Operation::kConvert) {
     to = kUtf8;  // the way there; back_ returns
@@ -22,6 +47,7 @@ ValueConverter::ValueConverter(int from, int to, Operation op) : op_(op) {
 }
 
 bool ValueConverter::setPair(int from, int to) {
+  if (op_ == Operation::kConvert) to = storedDestination(to);
   from_ = from;
   to_ = to;
   selectedFrom_ = -1;
@@ -48,6 +74,9 @@ ValueConverter::Outcome ValueConverter::convert(std::string_view value, ByteBuff
     }
   }
   if (!state_.converts()) return Outcome::kUnchanged;
+  if (keepConverted_ && to_ == kUtf8 && from_ != kAutomatic && from_ != kUtf8 &&
+      isVietnameseUtf8(value))
+    return Outcome::kAlready;
   ts::convert(state_, value, out);
   if (out.view() == value) {
     out.clear();
@@ -164,6 +193,7 @@ const std::string* ColumnPass::convert(std::string_view stored) {
   switch (converter_.convert(s.bytes, s.out)) {
     case ValueConverter::Outcome::kUnchanged: ++report_.unchanged; return nullptr;
     case ValueConverter::Outcome::kUndecided: ++report_.undecided; return nullptr;
+    case ValueConverter::Outcome::kAlready: ++report_.already; return nullptr;
     case ValueConverter::Outcome::kConverted: break;
   }
   ++report_.converted;
@@ -214,6 +244,45 @@ std::string timingReport(std::int64_t seconds) {
   return text;
 }
 
+std::string otherCounts(const ColumnReport& r, const char* tense) {
+  auto n = [](std::uint64_t v) { return std::to_string(v); };
+  std::string text = n(r.unchanged) + " unchanged, " + n(r.nulls) + " NULL, " + n(r.skipped) +
+                     " skipped (not text)";
+  if (r.already != 0)
+    text += ", " + n(r.already) + " already converted (left as they " + tense + ")";
+  if (r.undecided != 0)
+    text += ", " + n(r.undecided) + " left as they " + tense + " (no confident guess)";
+  if (r.uncarried != 0)
+    text += ", " + n(r.uncarried) + " left as they " + tense +
+            " (Unicode text Windows-1252 cannot carry)";
+  return text;
+}
+
+std::string shownName(std::string_view name) {
+  std::string out;
+  for (const char c : name) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x20 && u != 0x7F) {
+      out.push_back(c);
+      continue;
+    }
+    char esc[8];
+    std::snprintf(esc, sizeof esc, c == '\n' ? "\\n" : c == '\t' ? "\\t" : "\\x%02X", u);
+    out += esc;
+  }
+  return out;
+}
+
+std::string columnSummary(const ColumnReport& r) {
+  const std::string label = shownName(r.column.label());
+  if (r.stopped) return label + ": stopped; nothing in this column was changed";
+  if (r.failed)
+    return label + ": failed" + (r.row.empty() ? "" : " at " + r.row) + ": " + r.error +
+           "; nothing in this column was changed";
+  if (r.left) return label + ": left as it is";
+  return label + ": " + std::to_string(r.converted) + " converted, " + otherCounts(r, "were");
+}
+
 bool RunReport::anyFailed() const {
   return std::any_of(columns.begin(), columns.end(),
                      [](const ColumnReport& c) { return c.failed || c.stopped; });
@@ -233,42 +302,113 @@ int findColumnItem(const SchemaTree& tree, const ColumnRef& column) {
   return found;
 }
 
-RunReport runConversion(Backend& backend, const SchemaTree& tree, ValueConverter& converter,
-                        RunObserver& observer) {
-  const auto started = std::chrono::steady_clock::now();
-  RunReport report;
+std::vector<ColumnRef> markedColumns(const SchemaTree& tree) {
+  std::vector<ColumnRef> refs;
   tree.walk(tree.root(), [&](int it) {
     const SchemaItem& item = tree.item(it);
     if (item.kind != ItemKind::kColumn || !tree.marked(it)) return SchemaTree::Next::kGoOn;
     const int table = tree.tableOf(it);
-    if (table == kNoItem) return SchemaTree::Next::kGoOn;
-    const ColumnRef ref{tree.item(table).text, item.text};
+    if (table != kNoItem) refs.push_back({tree.item(table).text, item.text});
+    return SchemaTree::Next::kGoOn;
+  });
+  return refs;
+}
+
+RunReport runConversion(Backend& backend, const SchemaTree& tree, ValueConverter& converter,
+                        RunObserver& observer, const RunOptions& options) {
+  return convertColumns(backend, markedColumns(tree), converter, observer, options);
+}
+
+namespace {
+
+bool listed(const std::vector<ColumnRef>& list, const ColumnRef& c) {
+  return std::find(list.begin(), list.end(), c) != list.end();
+}
+
+// Whether the guard looks at a column before converting it: plain conversions between two
+// charsets, of a column not forced.
+bool guarded(const ValueConverter& converter, const RunOptions& options, const ColumnRef& c) {
+  return converter.operation() == ValueConverter::Operation::kConvert &&
+         converter.from() != kAutomatic && converter.from() != converter.to() &&
+         !options.forceAll && !listed(options.forced, c);
+}
+
+}  // namespace
+
+RunReport convertColumns(Backend& backend, const std::vector<ColumnRef>& columns,
+                         ValueConverter& converter, RunObserver& observer,
+                         const RunOptions& options) {
+  const auto started = std::chrono::steady_clock::now();
+  const Capabilities caps = backend.capabilities();
+  RunReport report;
+  // A partition whose partitioned table is listed too: converted through that table.
+  std::vector<std::pair<ColumnRef, std::string>> through;
+  for (const ColumnRef& c : columns) {
+    std::vector<std::string> parts;
+    try {
+      parts = backend.partsOf(c.table);
+    } catch (const std::exception&) {
+      continue;  // the column's own conversion says what is wrong
+    }
+    for (const std::string& part : parts)
+      if (listed(columns, {part, c.column})) through.push_back({{part, c.column}, c.table});
+  }
+  std::string failedTable;  // kSkipTable: the table whose other columns are skipped
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const ColumnRef& ref = columns[i];
+    if (report.ended) {
+      report.unconverted.push_back(ref);
+      continue;
+    }
+    if (!failedTable.empty() && ref.table == failedTable) {
+      report.unconverted.push_back(ref);
+      continue;
+    }
     observer.caption(columnCaption(ref.column));
     observer.position(1);
     ColumnReport done;
+    done.column = ref;
+    const auto parent = std::find_if(through.begin(), through.end(),
+                                     [&](const auto& t) { return t.first == ref; });
     try {
-      done = backend.convertColumn(ref, converter, observer);
+      if (parent != through.end()) {
+        done.left = true;
+        done.notes.push_back("converted through its partitioned table '" + parent->second +
+                             "', once");
+      } else if (guarded(converter, options, ref)) {
+        const CharsetCheck check = checkCharset(backend, ref, converter.from(), options.guardSample);
+        if (!check.readsAs) {
+          done.left = true;
+          done.notes.push_back("left as it is: its text reads as " +
+                               std::string(charsetName(check.apparent)) +
+                               " already (converted earlier in this run)");
+        }
+      }
+      if (!done.left) done = backend.convertColumn(ref, converter, observer);
     } catch (const DbError& e) {
       done = ColumnReport{};
       done.column = ref;
-      done.failed = true;
-      done.error = e.what();
-      done.code = e.code();
+      done.fail(e);
+    } catch (const std::exception& e) {  // out of memory, a broken driver: the column fails
+      done = ColumnReport{};
+      done.column = ref;
+      done.fail(DbError(e.what()));
     }
     if (!done.failed && !done.stopped) observer.position(100);
     observer.columnDone(done);
     report.columns.push_back(done);
+    if (done.failed || done.stopped) report.unconverted.push_back(ref);
     if (done.stopped) {
       report.ended = true;
-      return SchemaTree::Next::kEndWalk;
+      continue;
     }
-    if (!done.failed) return SchemaTree::Next::kGoOn;
-    switch (backend.mode()) {
-      case BackendMode::kOdbc: report.ended = true; return SchemaTree::Next::kEndWalk;
-      case BackendMode::kAdo: return SchemaTree::Next::kGoOn;
-      default: return SchemaTree::Next::kSkipSiblings;
+    if (!done.failed) continue;
+    switch (caps.afterFailure) {
+      case Capabilities::AfterFailure::kEndRun: report.ended = true; break;
+      case Capabilities::AfterFailure::kSkipTable: failedTable = ref.table; break;
+      case Capabilities::AfterFailure::kGoOn: break;
     }
-  });
+  }
   report.seconds =
       std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started)
           .count();
@@ -332,6 +472,10 @@ DryRun dryRun(Backend& backend, const ColumnRef& column, ValueConverter& convert
     switch (converter.convert(v.bytes, out)) {
       case ValueConverter::Outcome::kUnchanged: ++run.counts.unchanged; break;
       case ValueConverter::Outcome::kUndecided: ++run.counts.undecided; break;
+      case ValueConverter::Outcome::kAlready:
+        ++run.counts.already;
+        if (run.already.size() < shown) run.already.push_back({v.key, std::string(v.bytes), {}});
+        break;
       case ValueConverter::Outcome::kConverted:
         ++run.counts.converted;
         if (run.samples.size() < shown)

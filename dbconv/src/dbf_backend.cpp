@@ -268,12 +268,10 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
       load();
     }
   } catch (const DbError& e) {
-    report.failed = true;
-    report.error = e.what();
-    report.code = e.code();
+    report.fail(e);
   }
   if (!temp.empty()) unlink(temp.c_str());
-  if (report.failed || report.stopped) report.converted = report.unchanged = report.undecided = 0;
+  if (report.failed || report.stopped) report.converted = 0;
   return report;
 }
 

@@ -16,6 +16,14 @@ class DbfBackend final : public Backend {
   static std::unique_ptr<DbfBackend> open(const std::string& path, bool readOnly);
 
   BackendMode mode() const override { return BackendMode::kDao; }
+  Capabilities capabilities() const override {
+    Capabilities c;
+    c.file = true;
+    c.afterFailure = Capabilities::AfterFailure::kSkipTable;
+    c.marks = Propagation::kFromItem;
+    c.foldsCase = true;
+    return c;
+  }
   std::string name() const override;
   bool readOnly() const override { return readOnly_; }
   void fillSchema(SchemaTree& tree) override;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <optional>
 #include <set>
 
 #include "ts/byte_buffer.hpp"
@@ -20,7 +21,8 @@ namespace {
 
 // The diagnostics of a handle as the design shows them: each record's message, then
 // "State:..,Native:..".
-std::string diagnostics(SQLSMALLINT type, SQLHANDLE handle, std::string* firstState = nullptr) {
+std::string diagnostics(SQLSMALLINT type, SQLHANDLE handle, std::string* firstState = nullptr,
+                        long* firstNative = nullptr) {
   std::string text;
   for (SQLSMALLINT i = 1;; ++i) {
     SQLCHAR state[6] = {};
@@ -41,6 +43,7 @@ std::string diagnostics(SQLSMALLINT type, SQLHANDLE handle, std::string* firstSt
     while (!message.empty() && (message.back() == '\n' || message.back() == '\0'))
       message.pop_back();
     if (firstState != nullptr && i == 1) *firstState = reinterpret_cast<const char*>(state);
+    if (firstNative != nullptr && i == 1) *firstNative = native;
     if (!text.empty()) text += "\n";
     text += message + "\nState:" + reinterpret_cast<const char*>(state) +
             ",Native:" + std::to_string(native);
@@ -48,9 +51,17 @@ std::string diagnostics(SQLSMALLINT type, SQLHANDLE handle, std::string* firstSt
   return text.empty() ? "ODBC call failed without diagnostics" : text;
 }
 
+// The diagnostics of a handle as an error: the text, the first record's state and native code.
+DbError diagnosticError(SQLSMALLINT type, SQLHANDLE handle) {
+  std::string state;
+  long native = 0;
+  std::string text = diagnostics(type, handle, &state, &native);
+  return DbError(text, native, state);
+}
+
 void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle) {
   if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) return;
-  throw DbError(diagnostics(type, handle), static_cast<int>(rc));
+  throw diagnosticError(type, handle);
 }
 
 bool isWide(int dataType) {
@@ -335,7 +346,7 @@ std::unique_ptr<OdbcBackend> OdbcBackend::connect(const std::string& connectionS
   const SQLRETURN rc =
       SQLDriverConnectW(h->dbc, nullptr, in.data(), static_cast<SQLSMALLINT>(in.size() - 1), out,
                         1024, &outLength, SQL_DRIVER_NOPROMPT);
-  if (!SQL_SUCCEEDED(rc)) throw DbError(diagnostics(SQL_HANDLE_DBC, h->dbc), rc);
+  if (!SQL_SUCCEEDED(rc)) throw diagnosticError(SQL_HANDLE_DBC, h->dbc);
   h->connected = true;
   std::unique_ptr<OdbcBackend> b(new OdbcBackend(std::move(h)));
   SQLHDBC dbc = b->h_->dbc;
@@ -348,6 +359,21 @@ std::unique_ptr<OdbcBackend> OdbcBackend::connect(const std::string& connectionS
   if (b->name_.empty()) b->name_ = getInfo(dbc, SQL_DATA_SOURCE_NAME);
   if (b->name_.empty()) b->name_ = connectValue(connectionString, "DATABASE");
   if (b->name_.empty()) b->name_ = b->dbms_;
+  // psqlODBC's ANSI driver asks for UTF-8 unless told, and a database of legacy bytes
+  // (SQL_ASCII, a single-byte encoding) then refuses its values: they travel in the
+  // database's own encoding, as bytes.
+  if (b->dbms_ == "PostgreSQL" && getInfo(dbc, SQL_DRIVER_NAME).find("psqlodbca") == 0) {
+    Stmt show(dbc);
+    show.exec("SHOW server_encoding");
+    const std::string encoding = show.fetch() ? show.text(1) : std::string();
+    show.close();
+    if (!encoding.empty() && encoding != "UTF8") {
+      std::string quoted;
+      for (const char c : encoding)
+        if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') quoted.push_back(c);
+      Stmt(dbc).exec("SET client_encoding TO '" + quoted + "'");
+    }
+  }
   return b;
 }
 
@@ -512,6 +538,17 @@ bool OdbcBackend::convertible(const ColumnRef& ref) {
   }
 }
 
+std::string OdbcBackend::ownRows(const TableId& t) {
+  if (dbms_ != "PostgreSQL") return qualified(t);
+  // PostgreSQL reads a table's child tables with it: an ordinary table's own rows only (a
+  // partitioned table's rows are its partitions').
+  Stmt kind(h_->dbc);
+  std::string name = qualified(t), literal = "'";
+  for (const char c : name) literal += c == '\'' ? std::string("''") : std::string(1, c);
+  kind.exec("SELECT relkind FROM pg_catalog.pg_class WHERE oid = " + literal + "'::regclass");
+  return kind.fetch() && kind.text(1) == "r" ? "ONLY " + name : name;
+}
+
 std::vector<OdbcBackend::Column> OdbcBackend::rowKey(const TableId& t) {
   std::vector<std::pair<int, std::string>> names;
   auto arg = [](const std::string& v) {
@@ -582,6 +619,30 @@ class Transaction {
   bool done_ = false;
 };
 
+// Serializable isolation while a column is rewritten, the connection's own after.
+class Isolation {
+ public:
+  Isolation(SQLHDBC dbc, bool serializable) : dbc_(dbc) {
+    if (!serializable) return;
+    SQLGetConnectAttr(dbc_, SQL_ATTR_TXN_ISOLATION, &old_, 0, nullptr);
+    check(SQLSetConnectAttr(dbc_, SQL_ATTR_TXN_ISOLATION,
+                            reinterpret_cast<SQLPOINTER>(SQL_TXN_SERIALIZABLE), 0),
+          SQL_HANDLE_DBC, dbc_);
+    set_ = true;
+  }
+  ~Isolation() {
+    if (set_ && old_ != 0)
+      SQLSetConnectAttr(dbc_, SQL_ATTR_TXN_ISOLATION, reinterpret_cast<SQLPOINTER>(old_), 0);
+  }
+  Isolation(const Isolation&) = delete;
+  Isolation& operator=(const Isolation&) = delete;
+
+ private:
+  SQLHDBC dbc_;
+  SQLULEN old_ = 0;
+  bool set_ = false;
+};
+
 // Rows waiting for their update: per parameter (the new value, then the key columns) the
 // bytes of every row, sent as column-wise parameter arrays.
 class UpdateBatch {
@@ -603,7 +664,7 @@ class UpdateBatch {
   }
   // Executes the prepared update for every row; false on failure, with the diagnostics.
   bool execute(Stmt& s, const std::vector<SQLSMALLINT>& ctype,
-               const std::vector<SQLSMALLINT>& sqlType, std::string& error) {
+               const std::vector<SQLSMALLINT>& sqlType, std::optional<DbError>& error) {
     if (rows_ == 0) return true;
     if (!execute(s, ctype, sqlType, 0, rows_, error)) return false;
     clear();
@@ -612,7 +673,7 @@ class UpdateBatch {
   // Executes a statement whose parameters are the rows one after another (value, then key
   // columns, for each row): one statement for the whole batch.
   bool executeJoined(Stmt& s, const std::vector<SQLSMALLINT>& ctype,
-                     const std::vector<SQLSMALLINT>& sqlType, std::string& error) {
+                     const std::vector<SQLSMALLINT>& sqlType, std::optional<DbError>& error) {
     if (rows_ == 0) return true;
     const std::size_t n = values_.size();
     buffers_.resize(n);
@@ -636,7 +697,7 @@ class UpdateBatch {
     SQLSetStmtAttr(s.get(), SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
     const SQLRETURN rc = SQLExecute(s.get());
     const bool ok = SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
-    if (!ok) error = diagnostics(SQL_HANDLE_STMT, s.get());
+    if (!ok) error = diagnosticError(SQL_HANDLE_STMT, s.get());
     SQLFreeStmt(s.get(), SQL_CLOSE);
     if (ok) clear();
     return ok;
@@ -645,7 +706,7 @@ class UpdateBatch {
   // rolled back; the batch size when every row passes alone.
   std::size_t failingRow(Stmt& s, SQLHDBC dbc, const std::vector<SQLSMALLINT>& ctype,
                          const std::vector<SQLSMALLINT>& sqlType) {
-    std::string ignored;
+    std::optional<DbError> ignored;
     for (std::size_t r = 0; r < rows_; ++r) {
       const bool ok = execute(s, ctype, sqlType, r, 1, ignored);
       SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
@@ -661,7 +722,7 @@ class UpdateBatch {
  private:
   bool execute(Stmt& s, const std::vector<SQLSMALLINT>& ctype,
                const std::vector<SQLSMALLINT>& sqlType, std::size_t first, std::size_t count,
-               std::string& error) {
+               std::optional<DbError>& error) {
     buffers_.resize(values_.size());
     lengths_.resize(values_.size());
     for (std::size_t p = 0; p < values_.size(); ++p) {
@@ -687,7 +748,7 @@ class UpdateBatch {
     const SQLRETURN rc = SQLExecute(s.get());
     const bool ok = (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) &&
                     std::find(status_.begin(), status_.end(), SQL_PARAM_ERROR) == status_.end();
-    if (!ok) error = diagnostics(SQL_HANDLE_STMT, s.get());
+    if (!ok) error = diagnosticError(SQL_HANDLE_STMT, s.get());
     SQLFreeStmt(s.get(), SQL_CLOSE);
     return ok;
   }
@@ -701,6 +762,20 @@ class UpdateBatch {
 };
 
 constexpr std::size_t kBatchRows = 1000;
+
+// How a column's rewrite keeps other sessions' writes: by the database's own statements
+// where the driver names a database we know, else by serializable isolation and a check of
+// each row against the value read.
+enum class Guard { kLockTable, kForUpdate, kTableHint, kWriteFirst, kSerializable };
+
+Guard guardFor(const std::string& dbms) {
+  auto is = [&](const char* name) { return strncasecmp(dbms.c_str(), name, std::strlen(name)) == 0; };
+  if (is("PostgreSQL") || is("Oracle")) return Guard::kLockTable;
+  if (is("MySQL") || is("MariaDB")) return Guard::kForUpdate;
+  if (is("Microsoft SQL Server")) return Guard::kTableHint;
+  if (is("SQLite")) return Guard::kWriteFirst;
+  return Guard::kSerializable;
+}
 
 }  // namespace
 
@@ -730,7 +805,8 @@ ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& co
                     "addressed, and it is left as it is");
     for (const Column& k : key) keyNames.push_back(k.name);
     const bool wide = isWide(col.dataType);
-    const std::string from = " FROM " + qualified(t);
+    const std::string rows = ownRows(t);
+    const std::string from = " FROM " + rows;
 
     std::uint64_t expected = 0;
     {
@@ -738,20 +814,42 @@ ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& co
       count.exec("SELECT COUNT(*)" + from);
       if (count.fetch()) expected = static_cast<std::uint64_t>(count.integer(1));
     }
+    const Guard guard = guardFor(dbms_);
+    Isolation isolation(h_->dbc, guard == Guard::kSerializable);
     Transaction transaction(h_->dbc);
+    // No one else writes the table between the reading of a row and its writing back.
+    switch (guard) {
+      case Guard::kLockTable:
+        Stmt(h_->dbc).exec("LOCK TABLE " + qualified(t) + " IN EXCLUSIVE MODE");
+        break;
+      case Guard::kWriteFirst:  // the database's write lock, taken before the first read
+        Stmt(h_->dbc).exec("UPDATE " + qualified(t) + " SET " + quote(col.name) + " = " +
+                           quote(col.name) + " WHERE 1 = 0");
+        break;
+      default: break;
+    }
 
     std::string select = "SELECT ";
-    std::string update = "UPDATE " + qualified(t) + " SET " + quote(col.name) + " = ? WHERE ";
+    std::string update = "UPDATE " + rows + " SET " + quote(col.name) + " = ? WHERE ";
     for (std::size_t i = 0; i < key.size(); ++i) {
       select += quote(key[i].name) + ", ";
       update += (i ? " AND " : "") + quote(key[i].name) + " = ?";
     }
     select += quote(col.name) + from;
+    if (guard == Guard::kTableHint) select += " WITH (TABLOCKX, HOLDLOCK)";
+    if (guard == Guard::kForUpdate) select += " FOR UPDATE";
+    // Elsewhere a row changed since it was read is not written: its update finds no row,
+    // and the column fails.
+    if (guard == Guard::kSerializable) update += " AND " + quote(col.name) + " = ?";
     std::vector<SQLSMALLINT> ctype{static_cast<SQLSMALLINT>(wide ? SQL_C_WCHAR : SQL_C_CHAR)};
     std::vector<SQLSMALLINT> sqlType{static_cast<SQLSMALLINT>(col.dataType)};
     for (const Column& k : key) {
       ctype.push_back(SQL_C_CHAR);
       sqlType.push_back(static_cast<SQLSMALLINT>(k.dataType == 0 ? SQL_VARCHAR : k.dataType));
+    }
+    if (guard == Guard::kSerializable) {  // the value as it was read
+      ctype.push_back(ctype.front());
+      sqlType.push_back(sqlType.front());
     }
 
     Stmt read(h_->dbc);
@@ -781,9 +879,10 @@ ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& co
         create += ", " + quote(key[i].name) + " AS k" + std::to_string(i);
       Stmt(h_->dbc).exec(create + from + " WITH NO DATA");
     }
-    UpdateBatch batch(key.size() + 1, kBatchRows);
+    // Checked one row a statement: drivers count the rows of a parameter array differently.
+    UpdateBatch batch(ctype.size(), guard == Guard::kSerializable ? 1 : kBatchRows);
     auto flush = [&] {
-      std::string error;
+      std::optional<DbError> error;
       bool done = false;
       if (joined && batch.size() > 0) {
         if (!bulk || bulkRows != batch.size()) {
@@ -801,11 +900,11 @@ ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& co
         SQLEndTran(SQL_HANDLE_DBC, h_->dbc, SQL_ROLLBACK);
         const std::size_t failed = batch.failingRow(write, h_->dbc, ctype, sqlType);
         if (failed < batch.size()) report.row = batch.key(failed, keyNames);
-        throw DbError(error);
+        throw error ? *error : DbError("the update failed without diagnostics");
       }
     };
 
-    std::vector<std::string> row(key.size() + 1);
+    std::vector<std::string> row(ctype.size());
     std::string value;
     ColumnPass pass(converter, observer, report, expected,
                     wide ? ColumnPass::Storage::kUtf16 : ColumnPass::Storage::kBytes);
@@ -820,13 +919,25 @@ ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& co
       const std::string* changed = pass.convert(value);
       if (changed == nullptr) continue;
       row[0] = *changed;
+      if (guard == Guard::kSerializable) row.back() = value;
       batch.add(row);
+      const std::string rowKey =
+          guard == Guard::kSerializable ? batch.key(batch.size() - 1, keyNames) : std::string();
       if (batch.full()) flush();
+      if (guard == Guard::kSerializable) {
+        SQLLEN n = -1;
+        SQLRowCount(write.get(), &n);
+        if (n == 0)
+          throw DbError("a row of '" + ref.table + "' was changed by another session while '" +
+                        col.name + "' was converted: the column is left as it was, convert it "
+                        "again")
+              .atRow(rowKey);
+      }
     }
     read.close();
     flush();
     if (joined && report.converted > 0) {
-      std::string update = "UPDATE " + qualified(t) + " SET " + quote(col.name) + " = x.v FROM " +
+      std::string update = "UPDATE " + rows + " SET " + quote(col.name) + " = x.v FROM " +
                            scratch + " x WHERE ";
       for (std::size_t i = 0; i < key.size(); ++i)
         update += (i ? " AND " : "") + qualified(t) + "." + quote(key[i].name) + " = x.k" +
@@ -836,10 +947,7 @@ ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& co
     }
     transaction.commit();
   } catch (const DbError& e) {
-    report.failed = true;
-    report.error = e.what();
-    report.code = e.code();
-    report.converted = 0;
+    report.fail(e);
   }
   return report;
 }

@@ -23,6 +23,11 @@ class OdbcBackend final : public Backend {
   ~OdbcBackend() override;
 
   BackendMode mode() const override { return BackendMode::kOdbc; }
+  Capabilities capabilities() const override {
+    Capabilities c;
+    c.afterFailure = Capabilities::AfterFailure::kEndRun;
+    return c;
+  }
   std::string name() const override { return name_; }
   bool readOnly() const override { return readOnly_; }
   void fillSchema(SchemaTree& tree) override;
@@ -64,6 +69,8 @@ class OdbcBackend final : public Backend {
   const TableId& table(const std::string& name);
   const Column& column(const ColumnRef& ref);
   std::string qualified(const TableId& t) const;
+  // The rows a conversion reads and writes (PostgreSQL: ONLY an ordinary table's own).
+  std::string ownRows(const TableId& t);
   // The columns that address a row: the primary key, else the best row identifier.
   std::vector<Column> rowKey(const TableId& t);
   void refreshNames();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <set>
 
 #include "ts/db/postgres.hpp"
@@ -31,9 +32,11 @@ class Result {
         s == PGRES_COPY_OUT || s == PGRES_SINGLE_TUPLE)
       return;
     const std::string error = errorOf(c, r);
+    const char* state = r != nullptr ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+    DbError e(error, 0, state != nullptr ? state : "");
     PQclear(r);
     r_ = nullptr;
-    throw DbError(error, static_cast<int>(s));
+    throw e;
   }
   ~Result() { PQclear(r_); }
   Result(const Result&) = delete;
@@ -127,30 +130,65 @@ void put32(ByteBuffer& b, std::int32_t v) {
   b.append(reinterpret_cast<const char*>(&n), 4);
 }
 
-// Sends rows in COPY's binary format into a table; the row a failure was on, from the
-// server's context ("COPY t, line 17, column v: ..."), 0 when it does not say.
-void copyIn(PGconn* c, const std::string& table, const ByteBuffer& tuples, std::size_t& failedLine) {
-  failedLine = 0;
+// Sends rows in COPY's binary format into a table.
+void copyIn(PGconn* c, const std::string& table, std::string_view tuples) {
   Result start = exec(c, "COPY " + table + " FROM STDIN (FORMAT binary)");
   static const char kHeader[] = "PGCOPY\n\377\r\n\0\0\0\0\0\0\0\0\0";
   ByteBuffer data;
   data.append(kHeader, 19);
-  data.append(tuples.view().data(), tuples.size());
+  data.append(tuples.data(), tuples.size());
   put16(data, -1);
   bool sent = PQputCopyData(c, data.view().data(), static_cast<int>(data.size())) == 1;
   if (sent) sent = PQputCopyEnd(c, nullptr) == 1;
   PGresult* r = PQgetResult(c);
-  std::string error;
+  std::optional<DbError> error;
   if (!sent || PQresultStatus(r) != PGRES_COMMAND_OK) {
-    error = Result::errorOf(c, r);
-    if (const char* context = r != nullptr ? PQresultErrorField(r, PG_DIAG_CONTEXT) : nullptr) {
-      const char* line = std::strstr(context, "line ");
-      if (line != nullptr) failedLine = std::strtoul(line + 5, nullptr, 10);
-    }
+    const char* state = r != nullptr ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
+    error.emplace(Result::errorOf(c, r), 0, state != nullptr ? state : "");
   }
   PQclear(r);
   while ((r = PQgetResult(c)) != nullptr) PQclear(r);
-  if (!error.empty()) throw DbError(error);
+  if (error) throw *error;
+}
+
+// Rows of COPY's binary format, kept apart so that a failing row can be found by sending each
+// alone: the server's account of it is in its own (translated) words only.
+struct CopyRows {
+  ByteBuffer tuples;
+  std::vector<std::size_t> starts;  // where each row begins in `tuples`
+  std::vector<std::string> keys;    // each row's key as text, for a failure's message
+  void clear() {
+    tuples.clear();
+    starts.clear();
+    keys.clear();
+  }
+  std::string_view row(std::size_t i) const {
+    const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : tuples.size();
+    return tuples.view().substr(starts[i], end - starts[i]);
+  }
+};
+
+// Sends the rows; on failure the first row that fails alone is named in the error.  The
+// transaction stays usable only through the savepoints taken here, and a failure ends it.
+void copyRows(PGconn* c, const std::string& table, const CopyRows& rows) {
+  exec(c, "SAVEPOINT tessaro_rows");
+  try {
+    copyIn(c, table, rows.tuples.view());
+    exec(c, "RELEASE SAVEPOINT tessaro_rows");
+    return;
+  } catch (DbError& e) {
+    exec(c, "ROLLBACK TO SAVEPOINT tessaro_rows");
+    for (std::size_t i = 0; i < rows.starts.size(); ++i) {
+      try {
+        copyIn(c, table, rows.row(i));
+        exec(c, "ROLLBACK TO SAVEPOINT tessaro_rows");
+      } catch (const DbError&) {
+        e.atRow(rows.keys[i]);
+        break;
+      }
+    }
+    throw;
+  }
 }
 
 constexpr int kFetchRows = 10000;
@@ -233,7 +271,7 @@ std::unique_ptr<PgBackend> PgBackend::connect(const std::string& conninfo) {
     std::string message = PQerrorMessage(c);
     while (!message.empty() && message.back() == '\n') message.pop_back();
     PQfinish(c);
-    throw DbError(pgErrorText(message, "08001"));
+    throw DbError(pgErrorText(message, "08001"), 0, "08001");
   }
   std::unique_ptr<PgBackend> b(new PgBackend(c));
   b->name_ = PQdb(c);
@@ -257,6 +295,48 @@ std::unique_ptr<PgBackend> PgBackend::connect(const std::string& conninfo) {
 
 std::string PgBackend::qualified(const Table& t) const {
   return quoteSqlName(t.schema) + "." + quoteSqlName(t.name);
+}
+
+std::string PgBackend::ownRows(const Table& t) const {
+  return (t.kind == 'r' ? "ONLY " : "") + qualified(t);
+}
+
+std::vector<std::string> PgBackend::related(const Table& t, const char* query) {
+  Result r = exec(conn_, query, {std::to_string(t.oid)});
+  std::vector<std::string> names;
+  for (int i = 0; i < r.rows(); ++i) {
+    const unsigned oid = static_cast<unsigned>(std::stoul(r.text(i, 0)));
+    const auto it = std::find_if(tables_.begin(), tables_.end(),
+                                 [&](const auto& e) { return e.second.oid == oid; });
+    names.push_back(it != tables_.end() ? it->first : r.text(i, 1));
+  }
+  return names;
+}
+
+void PgBackend::noteChildren(const Table& t, ColumnReport& report) {
+  if (t.kind != 'r') return;
+  const std::vector<std::string> children =
+      related(t,
+              "SELECT c.oid, n.nspname || '.' || c.relname FROM pg_catalog.pg_inherits i "
+              "JOIN pg_catalog.pg_class c ON c.oid = i.inhrelid "
+              "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+              "WHERE i.inhparent = $1 ORDER BY 2");
+  if (children.empty()) return;
+  std::string list;
+  for (const std::string& c : children) list += (list.empty() ? "'" : ", '") + c + "'";
+  report.notes.push_back("its own rows only: the rows of its child tables (" + list +
+                         ") are converted when those tables are named");
+}
+
+std::vector<std::string> PgBackend::partsOf(const std::string& name) {
+  const Table t = table(name);
+  if (t.kind != 'p') return {};
+  return related(t,
+                 "SELECT p.relid, n.nspname || '.' || c.relname "
+                 "FROM pg_catalog.pg_partition_tree($1::regclass) p "
+                 "JOIN pg_catalog.pg_class c ON c.oid = p.relid "
+                 "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+                 "WHERE p.relid <> $1::regclass ORDER BY p.level, 2");
 }
 
 void PgBackend::refreshNames() {
@@ -414,15 +494,15 @@ std::string PgBackend::keyText(const std::vector<std::string>& key) const {
 ColumnReport PgBackend::convertInServer(const Table& t, const Column& c,
                                         ValueConverter& converter) {
   ColumnReport report;
-  const std::string q = qualified(t), col = quoteSqlName(c.name);
+  const std::string q = qualified(t), col = quoteSqlName(c.name), rows = ownRows(t);
   const std::string call = "ts_convert(" + col + ", '" + std::to_string(converter.from()) +
                            "', '" + std::to_string(converter.to()) + "')";
   Transaction transaction(conn_);
   exec(conn_, "LOCK TABLE " + q + " IN EXCLUSIVE MODE");
-  Result counts = exec(conn_, "SELECT count(*), count(" + col + ") FROM " + q);
+  Result counts = exec(conn_, "SELECT count(*), count(" + col + ") FROM " + rows);
   report.records = std::stoull(counts.text(0, 0));
   report.nulls = report.records - std::stoull(counts.text(0, 1));
-  Result done = exec(conn_, "UPDATE " + q + " SET " + col + " = " + call + " WHERE " + col +
+  Result done = exec(conn_, "UPDATE " + rows + " SET " + col + " = " + call + " WHERE " + col +
                                 " IS NOT NULL AND " + call + " IS DISTINCT FROM " + col);
   report.converted = std::stoull(PQcmdTuples(done.get()));
   report.unchanged = report.records - report.nulls - report.converted;
@@ -440,8 +520,8 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
     if (t.view) throw DbError("'" + ref.table + "' is a view: its values are not converted");
     if (!isCharacter(c.baseType)) {
       // Marked by hand: its values are not text, and they are never replaced by display texts.
-      Result counts = exec(conn_, "SELECT count(*), count(" + quoteSqlName(c.name) + ") FROM " +
-                                      qualified(t));
+      Result counts =
+          exec(conn_, "SELECT count(*), count(" + quoteSqlName(c.name) + ") FROM " + ownRows(t));
       report.records = std::stoull(counts.text(0, 0));
       report.skipped = std::stoull(counts.text(0, 1));
       report.nulls = report.records - report.skipped;
@@ -453,43 +533,47 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
         converter.from() != kAutomatic) {
       ColumnReport r = convertInServer(t, c, converter);
       r.column = ref;
+      noteChildren(t, r);
       return r;
     }
     const std::vector<std::string> key = primaryKey(t);
-    if (key.empty() && t.kind != 'r')
+    if (key.empty() && t.kind != 'r' && t.kind != 'p')
       throw DbError("the table '" + ref.table +
                     "' has no primary key: its rows cannot be addressed, and it is left as it is");
-    const std::string q = qualified(t), col = quoteSqlName(c.name);
+    // An ordinary table's own rows only: its child tables are tables of their own.  A
+    // partitioned table's rows are those of its partitions.
+    const std::string q = qualified(t), col = quoteSqlName(c.name), from = ownRows(t);
 
     Transaction transaction(conn_);
     // No one else writes the table while its rows are read and written back.
     exec(conn_, "LOCK TABLE " + q + " IN EXCLUSIVE MODE");
-    const std::uint64_t expected = std::stoull(exec(conn_, "SELECT count(*) FROM " + q).text(0, 0));
+    const std::uint64_t expected =
+        std::stoull(exec(conn_, "SELECT count(*) FROM " + from).text(0, 0));
     ColumnPass pass(converter, observer, report, expected,
                     wide ? ColumnPass::Storage::kUtf8 : ColumnPass::Storage::kBytes);
     const std::string scratch = quoteSqlName("tessaro_column");
     std::string keys, join;
     if (key.empty()) {
-      keys = ", ctid AS k0";
-      join = q + ".ctid = x.k0";
+      // A row without a key is where it lies: its physical place within its own table (rows
+      // of two partitions may lie at the same place).
+      keys = ", tableoid AS k0, ctid AS k1";
+      join = q + ".tableoid = x.k0 AND " + q + ".ctid = x.k1";
     }
     for (std::size_t i = 0; i < key.size(); ++i) {
       keys += ", " + quoteSqlName(key[i]) + " AS k" + std::to_string(i);
       join += (i ? " AND " : "") + q + "." + quoteSqlName(key[i]) + " = x.k" + std::to_string(i);
     }
-    const int keyCount = key.empty() ? 1 : static_cast<int>(key.size());
+    const int keyCount = key.empty() ? 2 : static_cast<int>(key.size());
     exec(conn_, "CREATE TEMPORARY TABLE " + scratch + " ON COMMIT DROP AS SELECT " + col +
-                    " AS v" + keys + " FROM " + q + " WITH NO DATA");
+                    " AS v" + keys + " FROM " + from + " WITH NO DATA");
     exec(conn_, "DECLARE tessaro_read BINARY NO SCROLL CURSOR FOR SELECT " + col + keys + ", " +
-                    keyText(key) + " FROM " + q);
+                    keyText(key) + " FROM " + from);
 
-    ByteBuffer tuples;
-    std::vector<std::string> lineKeys;  // the keys of the rows sent, for a failure's message
+    CopyRows rows;
     for (;;) {
       Result chunk = exec(conn_, "FETCH " + std::to_string(kFetchRows) + " FROM tessaro_read");
       if (chunk.rows() == 0) break;
-      tuples.clear();
-      lineKeys.clear();
+      rows.clear();
       for (int row = 0; row < chunk.rows(); ++row) {
         if (!pass.next()) return report;  // stopped: the transaction rolls back
         if (chunk.null(row, 0)) {
@@ -499,6 +583,8 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
         const std::string* changed = pass.convert(chunk.bytes(row, 0));
         if (changed == nullptr) continue;
         const std::string_view stored = *changed;
+        ByteBuffer& tuples = rows.tuples;
+        rows.starts.push_back(tuples.size());
         put16(tuples, static_cast<std::int16_t>(1 + keyCount));
         put32(tuples, static_cast<std::int32_t>(stored.size()));
         tuples.append(stored.data(), stored.size());
@@ -507,28 +593,19 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
           put32(tuples, static_cast<std::int32_t>(kb.size()));
           tuples.append(kb.data(), kb.size());
         }
-        lineKeys.push_back(chunk.text(row, keyCount + 1));
+        rows.keys.push_back(chunk.text(row, keyCount + 1));
       }
-      if (lineKeys.empty()) continue;
-      std::size_t failedLine = 0;
-      try {
-        copyIn(conn_, scratch, tuples, failedLine);
-      } catch (const DbError&) {
-        if (failedLine >= 1 && failedLine <= lineKeys.size()) report.row = lineKeys[failedLine - 1];
-        throw;
-      }
+      if (!rows.keys.empty()) copyRows(conn_, scratch, rows);
     }
     exec(conn_, "CLOSE tessaro_read");
     if (report.converted > 0) {
       exec(conn_, "ANALYZE " + scratch);
-      exec(conn_, "UPDATE " + q + " SET " + col + " = x.v FROM " + scratch + " x WHERE " + join);
+      exec(conn_, "UPDATE " + from + " SET " + col + " = x.v FROM " + scratch + " x WHERE " + join);
     }
     transaction.commit();
+    noteChildren(t, report);
   } catch (const DbError& e) {
-    report.failed = true;
-    report.error = e.what();
-    report.code = e.code();
-    report.converted = 0;
+    report.fail(e);
   }
   return report;
 }
@@ -542,7 +619,7 @@ void PgBackend::readColumn(const ColumnRef& ref,
   for (const std::string& k : key) order += (order.empty() ? " ORDER BY " : ", ") + quoteSqlName(k);
   Transaction transaction(conn_, "BEGIN READ ONLY");
   exec(conn_, "DECLARE tessaro_sample NO SCROLL CURSOR FOR SELECT " + quoteSqlName(c.name) +
-                  ", " + (t.view ? std::string("''") : keyText(key)) + " FROM " + qualified(t) +
+                  ", " + (t.view ? std::string("''") : keyText(key)) + " FROM " + ownRows(t) +
                   order);
   const WideValues carrier(0, 0);
   std::string bytes;

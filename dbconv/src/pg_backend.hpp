@@ -21,6 +21,10 @@ class PgBackend final : public Backend {
   ~PgBackend() override;
 
   BackendMode mode() const override { return BackendMode::kAdo; }
+  Capabilities capabilities() const override {
+    Capabilities c;
+    return c;
+  }
   std::string name() const override { return name_; }
   bool readOnly() const override { return false; }
   void fillSchema(SchemaTree& tree) override;
@@ -33,6 +37,7 @@ class PgBackend final : public Backend {
   TableData tableData(const std::string& table, std::size_t maxRows) override;
   PropertyTable properties(const SchemaTree& tree, int item) override;
   bool deleteObject(const SchemaTree&, int) override { return false; }
+  std::vector<std::string> partsOf(const std::string& table) override;
 
   // What the connection reached ("libpq 15.18", the server's version string).
   std::string providerName() const { return provider_; }
@@ -64,6 +69,13 @@ class PgBackend final : public Backend {
   std::vector<Column> columns(const Table& t);
   const Column& column(const ColumnRef& ref);
   std::string qualified(const Table& t) const;
+  // The rows a conversion of the table reads and writes: ONLY an ordinary table's own.
+  std::string ownRows(const Table& t) const;
+  // The tables a catalogue query of a table's oid gives (oid, schema.name), as the tree
+  // names them.
+  std::vector<std::string> related(const Table& t, const char* query);
+  // Says in the report which child tables of an ordinary table were left.
+  void noteChildren(const Table& t, ColumnReport& report);
   std::vector<std::string> primaryKey(const Table& t);
   // The row's key as a query expression that gives its text ("id = 5"), and the key columns
   // (empty: the table is addressed by ctid).

@@ -273,6 +273,7 @@ void columnValue(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
       return;
     case ValueConverter::Outcome::kUnchanged: ++run->report.unchanged; break;
     case ValueConverter::Outcome::kUndecided: ++run->report.undecided; break;
+    case ValueConverter::Outcome::kAlready: ++run->report.already; break;
   }
   sqlite3_result_value(ctx, v);
 }
@@ -604,7 +605,7 @@ ColumnReport SqliteBackend::convertColumn(const ColumnRef& ref, ValueConverter& 
     const int rc = sqlite3_step(update.get());
     if (rc != SQLITE_DONE) {
       report.error = sqlite3_errmsg(db_);
-      report.code = sqlite3_extended_errcode(db_);
+      report.native = sqlite3_extended_errcode(db_);
       report.stopped = run.stopped;
       report.failed = !run.stopped;
       if (run.values > 0 && !key.sql.empty())
@@ -612,19 +613,17 @@ ColumnReport SqliteBackend::convertColumn(const ColumnRef& ref, ValueConverter& 
                                : nthTextKey(table, column, key, run.values);
     }
   } catch (const DbError& e) {
-    report.failed = true;
-    report.error = e.what();
-    report.code = e.code();
+    report.fail(e);
   }
   if (!report.failed && !report.stopped) {
     if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) return report;
     report.failed = true;
     report.error = sqlite3_errmsg(db_);
-    report.code = sqlite3_extended_errcode(db_);
+    report.native = sqlite3_extended_errcode(db_);
     report.row.clear();
   }
   sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-  report.converted = report.unchanged = report.undecided = 0;
+  report.converted = 0;  // the other counts say what was read before it ended
   return report;
 }
 

@@ -20,6 +20,15 @@ class SqliteBackend final : public Backend {
   ~SqliteBackend() override;
 
   BackendMode mode() const override { return BackendMode::kDao; }
+  Capabilities capabilities() const override {
+    Capabilities c;
+    c.file = true;
+    c.afterFailure = Capabilities::AfterFailure::kSkipTable;
+    c.marks = Propagation::kFromItem;
+    c.foldsCase = true;
+    c.deletes = true;
+    return c;
+  }
   std::string name() const override;
   bool readOnly() const override { return readOnly_; }
   void fillSchema(SchemaTree& tree) override;

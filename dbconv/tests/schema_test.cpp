@@ -1,9 +1,12 @@
 // The schema tree's marks and walk, the progress rule and the run's failure rules, on trees
-// built by hand and a back end that fails where it is told to.
+// built by hand and a back end in memory that fails where it is told to.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
+#include <tuple>
 
+#include "db_test_util.hpp"
 #include "ts/db/conversion.hpp"
 #include "ts/db/schema.hpp"
 #include "ts/unicode.hpp"
@@ -113,29 +116,59 @@ TEST(ProgressRule, StepsAtTheIntervalOfOneHundredth) {
   EXPECT_EQ(columnCaption("họ tên"), " Converting [họ tên] ...");
 }
 
-// A back end of one mode whose columns fail when their name says so.
-class Failing : public Backend {
+// A back end in memory: its columns fail when their name says so ("bad" with a database
+// error, "boom" with any other exception); converting "a.one" converts "b.three" too, as a
+// trigger would; "p" is partitioned into "p1".
+class Memory : public Backend {
  public:
-  explicit Failing(BackendMode m) : mode_(m) {}
-  BackendMode mode() const override { return mode_; }
+  explicit Memory(Capabilities::AfterFailure after) { caps_.afterFailure = after; }
+  Capabilities capabilities() const override { return caps_; }
+  BackendMode mode() const override { return BackendMode::kAdo; }
   std::string name() const override { return "test"; }
   bool readOnly() const override { return false; }
   void fillSchema(SchemaTree&) override {}
   std::vector<TableInfo> tables(bool) override { return {}; }
   bool convertible(const ColumnRef&) override { return true; }
-  ColumnReport convertColumn(const ColumnRef& c, ValueConverter&, RunObserver&) override {
-    if (c.column.rfind("bad", 0) == 0) throw DbError("refused");
+  ColumnReport convertColumn(const ColumnRef& c, ValueConverter& converter,
+                             RunObserver&) override {
+    if (c.column.rfind("bad", 0) == 0) throw DbError("refused", 19, "23505");
+    if (c.column.rfind("boom", 0) == 0) throw std::length_error("vector too long");
     ColumnReport r;
     r.column = c;
+    r.converted = convert(c.label(), converter);
+    if (c.label() == "a.one") convert("b.three", converter);
     return r;
   }
-  void readColumn(const ColumnRef&, const std::function<bool(const StoredValue&)>&) override {}
+  void readColumn(const ColumnRef& c,
+                  const std::function<bool(const StoredValue&)>& visit) override {
+    for (const std::string& v : values[c.label()]) {
+      StoredValue s;
+      s.type = StoredValue::Type::kText;
+      s.bytes = v;
+      if (!visit(s)) return;
+    }
+  }
   TableData tableData(const std::string&, std::size_t) override { return {}; }
   PropertyTable properties(const SchemaTree&, int) override { return {}; }
   bool deleteObject(const SchemaTree&, int) override { return false; }
+  std::vector<std::string> partsOf(const std::string& t) override {
+    return t == "p" ? std::vector<std::string>{"p1"} : std::vector<std::string>{};
+  }
+
+  std::map<std::string, std::vector<std::string>> values;
 
  private:
-  BackendMode mode_;
+  std::uint64_t convert(const std::string& label, ValueConverter& converter) {
+    ByteBuffer out;
+    std::uint64_t n = 0;
+    for (std::string& v : values[label])
+      if (converter.convert(v, out) == ValueConverter::Outcome::kConverted) {
+        v = out.str();
+        ++n;
+      }
+    return n;
+  }
+  Capabilities caps_;
 };
 
 TEST(ConversionRun, AFailedColumnEndsWhatItsBackEndSays) {
@@ -150,20 +183,62 @@ TEST(ConversionRun, AFailedColumnEndsWhatItsBackEndSays) {
     if (tree.item(static_cast<int>(i)).kind == ItemKind::kColumn)
       tree.setMark(static_cast<int>(i), ColumnMark::kMarked);
 
-  auto run = [&](BackendMode m) {
-    Failing backend(m);
+  using After = Capabilities::AfterFailure;
+  auto run = [&](After after) {
+    Memory backend(after);
     ValueConverter converter(15, 41);
     RunObserver observer;
     std::vector<std::string> done;
     const RunReport r = runConversion(backend, tree, converter, observer);
     for (const auto& c : r.columns) done.push_back(c.column.label() + (c.failed ? "!" : ""));
-    return std::pair{done, r.ended};
+    std::vector<std::string> left;
+    for (const auto& c : r.unconverted) left.push_back(c.label());
+    return std::tuple{done, r.ended, left};
   };
   using V = std::vector<std::string>;
-  // File databases: the rest of the failed column's chain is skipped, the next table is not.
-  EXPECT_EQ(run(BackendMode::kDao), (std::pair{V{"a.one", "a.bad!", "b.three"}, false}));
-  EXPECT_EQ(run(BackendMode::kAdo), (std::pair{V{"a.one", "a.bad!", "a.two", "b.three"}, false}));
-  EXPECT_EQ(run(BackendMode::kOdbc), (std::pair{V{"a.one", "a.bad!"}, true}));
+  // File databases: the rest of the failed column's table is skipped, the next table is not.
+  EXPECT_EQ(run(After::kSkipTable),
+            (std::tuple{V{"a.one", "a.bad!", "b.three"}, false, V{"a.bad", "a.two"}}));
+  EXPECT_EQ(run(After::kGoOn),
+            (std::tuple{V{"a.one", "a.bad!", "a.two", "b.three"}, false, V{"a.bad"}}));
+  EXPECT_EQ(run(After::kEndRun),
+            (std::tuple{V{"a.one", "a.bad!"}, true, V{"a.bad", "a.two", "b.three"}}));
+}
+
+TEST(ConversionRun, EachColumnIsConvertedOnceAndFailuresAreValues) {
+  const std::string tcvn = testing::tcvn3("Nguyễn Văn Việt ở Hà Nội, đường Lê Lợi");
+  Memory db(Capabilities::AfterFailure::kGoOn);
+  for (const char* c : {"a.one", "b.three", "p.name", "p1.name", "c.boom"})
+    db.values[c] = std::vector<std::string>(20, tcvn);
+  ValueConverter converter(kTcvn3, kUtf8);
+  RunObserver observer;
+  RunOptions options;
+  const std::vector<ColumnRef> columns{
+      {"p1", "name"}, {"a", "one"}, {"b", "three"}, {"p", "name"}, {"c", "boom"}, {"c", "bad"}};
+  const RunReport r = convertColumns(db, columns, converter, observer, options);
+  ASSERT_EQ(r.columns.size(), 6u);
+  // A partition named with its partitioned table: converted through the table, once.
+  EXPECT_TRUE(r.columns[0].left);
+  EXPECT_EQ(db.values["p.name"].front(), "Nguyễn Văn Việt ở Hà Nội, đường Lê Lợi");
+  // The trigger converted b.three with a.one: the guard finds it converted and leaves it.
+  EXPECT_EQ(r.columns[1].converted, 20u);
+  EXPECT_TRUE(r.columns[2].left);
+  ASSERT_FALSE(r.columns[2].notes.empty());
+  EXPECT_NE(r.columns[2].notes.front().find("converted earlier in this run"), std::string::npos);
+  EXPECT_EQ(db.values["b.three"].front(), "Nguyễn Văn Việt ở Hà Nội, đường Lê Lợi");
+  // Any exception is the column's failure, with what the database said in its own terms.
+  EXPECT_TRUE(r.columns[4].failed);
+  EXPECT_EQ(r.columns[4].error, "vector too long");
+  EXPECT_TRUE(r.columns[5].failed);
+  EXPECT_EQ(r.columns[5].state, "23505");
+  EXPECT_EQ(r.columns[5].native, 19);
+  EXPECT_EQ(columnSummary(r.columns[5]), "c.bad: failed: refused; nothing in this column was changed");
+  EXPECT_EQ(columnSummary(r.columns[2]), "b.three: left as it is");
+  EXPECT_EQ(shownName("a\nb\x1B"), "a\\nb\\x1B");
+  // Forced, the guard lets it through (and the converter leaves the UTF-8 values as they are).
+  options.forced.push_back({"b", "three"});
+  const RunReport again = convertColumns(db, {{"b", "three"}}, converter, observer, options);
+  EXPECT_FALSE(again.columns.front().left);
 }
 
 }  // namespace
@@ -206,6 +281,25 @@ TEST(ValueConverter, ChangesLettersWithinTheSourceCharset) {
   // A value that does not go to UTF-8 and back exactly is left alone.
   ValueConverter c(kTcvn3, kTcvn3, Op::kUpper);
   EXPECT_EQ(c.convert(std::string("a\x81", 2), out), O::kUndecided);
+}
+
+TEST(ValueConverter, StoresUnicodeAsTextAndLeavesValuesConvertedAlready) {
+  using O = ValueConverter::Outcome;
+  ByteBuffer out;
+  // The escapes' destinations store the text itself in a database.
+  for (int to : {int{kDecimalEsc}, int{kVnUnicode2}}) {
+    ValueConverter c(kTcvn3, to);
+    EXPECT_EQ(c.to(), kUtf8);
+    EXPECT_EQ(c.convert(in("Nguyễn", kTcvn3), out), O::kConverted);
+    EXPECT_EQ(out.str(), "Nguyễn");
+  }
+  // A mixed column: UTF-8 with Vietnamese letters is converted already, unless forced.
+  ValueConverter c(kTcvn3, kUtf8);
+  EXPECT_EQ(c.convert("Nguyễn Văn", out), O::kAlready);
+  EXPECT_EQ(c.convert(in("Nguyễn Văn", kTcvn3), out), O::kConverted);
+  EXPECT_EQ(c.convert("naïve", out), O::kConverted);  // no Vietnamese letter: legacy bytes
+  c.setKeepConverted(false);
+  EXPECT_EQ(c.convert("Nguyễn Văn", out), O::kConverted);
 }
 
 }  // namespace

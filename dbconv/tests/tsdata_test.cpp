@@ -55,7 +55,8 @@ TEST_F(Tsdata, RefusesWhatItCannotUseAndSaysWhy) {
             "no column 'tuổi' in table 'khách hàng'"},
            {{"-f", "tcvn3", "-t", "utf8", db, "danh bạ"}, "is a view"},
            {{"-f", "tcvn3", "-t", "nope", db, "khách hàng"}, "unknown charset 'nope'"},
-           {{"-f", "tcvn3", "-t", "40", db, "khách hàng"}, "charset 40"},
+           {{"-f", "-1", "-t", "41", db, "khách hàng"}, "unknown charset '-1'"},
+           {{"--dry-run", "3", db, "-f", "1", "-t", "2"}, "give --dry-run its count as --dry-run=3"},
            {{"-f", "tcvn3", db, "khách hàng"}, "name the charsets"},
            {{"-f", "1", "-t", "2", "--dry-run=x", db, "khách hàng"}, "--dry-run takes a count"},
        }) {

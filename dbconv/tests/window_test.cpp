@@ -180,8 +180,12 @@ TEST_F(DbWindow, OpensMarksConvertsAndShowsData) {
   // Convert the marked columns TCVN3 -> UTF-8 (41).
   win.child<QComboBox>(DbMainWindow::kDestination)->setCurrentIndex(40);
   win.w.convertMarked();
+  // One box at the end: each column as tsdata prints it, then the time.
   ASSERT_EQ(win.said.size(), 1) << win.said.join("\n").toStdString();
-  EXPECT_EQ(win.said[0], "Thời gian chuyển mã: Giờ: 00, Phút: 00, Giây: 00.");
+  EXPECT_EQ(win.said[0],
+            "khách hàng.họ tên: 5 converted, 0 unchanged, 0 NULL, 0 skipped (not text)\n"
+            "khách hàng.địa chỉ; ghi chú: 4 converted, 0 unchanged, 1 NULL, 0 skipped (not "
+            "text)\n\nThời gian chuyển mã: Giờ: 00, Phút: 00, Giây: 00.");
   EXPECT_EQ(win.w.windowTitle(), win.w.keptCaption());
   EXPECT_EQ(win.child<ui::GradientProgress>(DbMainWindow::kProgress)->position(), 100);
   EXPECT_EQ(query(db, "SELECT \"họ tên\", \"địa chỉ; ghi chú\" FROM \"khách hàng\" WHERE id = 1"),
@@ -189,13 +193,17 @@ TEST_F(DbWindow, OpensMarksConvertsAndShowsData) {
   win.w.showTableData("khách hàng");
   EXPECT_EQ(win.cell(0, 1), "Nguyễn Văn Đức");
 
-  // A second run is asked about first; "No" converts nothing.
+  // A second run is asked about first, column by column; "No" leaves that column and the
+  // run goes on with the others (here: none).
   win.said.clear();
   win.w.convertMarked();
-  ASSERT_EQ(win.said.size(), 1);
+  ASSERT_EQ(win.said.size(), 2) << win.said.join("\n").toStdString();
   EXPECT_TRUE(win.said[0].startsWith(
       "? Cột khách hàng.họ tên không có vẻ là mã TCVN3 - ABC: có vẻ là mã Ucode1 UTF-8"))
       << win.said[0].toStdString();
+  EXPECT_TRUE(win.said[1].startsWith("? Cột khách hàng.địa chỉ; ghi chú không có vẻ là mã"));
+  EXPECT_EQ(query(db, "SELECT \"họ tên\" FROM \"khách hàng\" WHERE id = 1"),
+            (Rows{{"Nguyễn Văn Đức"}}));
 }
 
 TEST_F(DbWindow, DataDeletionAndTheOtherButtons) {
@@ -225,7 +233,7 @@ TEST_F(DbWindow, DataDeletionAndTheOtherButtons) {
   QTest::keyClick(win.w.daoTree(), Qt::Key_Delete);
   EXPECT_EQ(win.item("small"), nullptr);
   EXPECT_EQ(query(db, "SELECT count(*) FROM sqlite_schema WHERE name = 'small'")[0][0], "0");
-  EXPECT_EQ(win.said.count("? Are you sure you want to delete this item ?"), 2);
+  EXPECT_EQ(win.said.count("? Are you sure you want to delete this item ?\n\ntable \"small\""), 2);
 
   // Guess, then upper case and the marks taken off, each asked first.
   win.said.clear();
@@ -319,7 +327,8 @@ TEST_F(DbWindow, OdbcPanelConnectsMarksConvertsAndShowsData) {
   win.child<QComboBox>(DbMainWindow::kDestination)->setCurrentIndex(40);
   win.w.convertMarked();
   ASSERT_EQ(win.said.size(), 1) << win.said.join("\n").toStdString();
-  EXPECT_TRUE(win.said[0].startsWith("Thời gian chuyển mã"));
+  EXPECT_TRUE(win.said[0].startsWith("khách hàng.họ tên: ")) << win.said[0].toStdString();
+  EXPECT_TRUE(win.said[0].contains("\n\nThời gian chuyển mã"));
   EXPECT_EQ(query(db, "SELECT \"họ tên\" FROM \"khách hàng\" WHERE id = 1"),
             (Rows{{"Nguyễn Văn Đức"}}));
   win.child<QPushButton>(DbMainWindow::kShowData)->click();
@@ -407,7 +416,8 @@ TEST_F(DbWindow, AdoPanelConnectsToPostgresqlWithRetryAndConverts) {
   win.child<QComboBox>(DbMainWindow::kDestination)->setCurrentIndex(40);
   win.w.convertMarked();
   ASSERT_EQ(win.said.size(), 1) << win.said.join("\n").toStdString();
-  EXPECT_TRUE(win.said[0].startsWith("Thời gian chuyển mã"));
+  EXPECT_TRUE(win.said[0].startsWith("khách hàng.họ tên: ")) << win.said[0].toStdString();
+  EXPECT_TRUE(win.said[0].contains("\n\nThời gian chuyển mã"));
   EXPECT_EQ(cluster().psql(db, "SELECT \"họ tên\" FROM \"khách hàng\""), "Nguyễn Văn Đức\n");
   win.w.adoTree()->setCurrentItem(win.item("khách hàng"));
   win.child<QPushButton>(DbMainWindow::kShowData)->click();

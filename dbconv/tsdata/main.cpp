@@ -123,19 +123,6 @@ std::string confidenceText(const ts::Detection& d) {
   return names + pct;
 }
 
-// "5 unchanged, 1 NULL, 0 skipped (not text)[, 2 left as they were (no confident guess)]"
-std::string otherCounts(const ts::db::ColumnReport& r, const char* tense) {
-  auto n = [](std::uint64_t v) { return std::to_string(v); };
-  std::string text = n(r.unchanged) + " unchanged, " + n(r.nulls) + " NULL, " + n(r.skipped) +
-                     " skipped (not text)";
-  if (r.undecided != 0)
-    text += ", " + n(r.undecided) + " left as they " + tense + " (no confident guess)";
-  if (r.uncarried != 0)
-    text += ", " + n(r.uncarried) + " left as they " + tense +
-            " (Unicode text Windows-1252 cannot carry)";
-  return text;
-}
-
 volatile std::sig_atomic_t stopSignal = 0;
 void onSignal(int sig) { stopSignal = sig; }
 
@@ -153,16 +140,7 @@ class Terminal : public ts::db::RunObserver {
   }
   void columnDone(const ts::db::ColumnReport& r) override {
     end();
-    const std::string label = r.column.label();
-    if (r.stopped) {
-      std::printf("%s: stopped; nothing in this column was changed\n", label.c_str());
-    } else if (r.failed) {
-      std::printf("%s: failed%s: %s; nothing in this column was changed\n", label.c_str(),
-                  r.row.empty() ? "" : (" at " + r.row).c_str(), r.error.c_str());
-    } else {
-      std::printf("%s: %llu converted, %s\n", label.c_str(),
-                  static_cast<unsigned long long>(r.converted), otherCounts(r, "were").c_str());
-    }
+    std::printf("%s\n", ts::db::columnSummary(r).c_str());
     for (const std::string& note : r.notes) std::printf("  %s\n", note.c_str());
     std::fflush(stdout);
   }
@@ -201,28 +179,37 @@ bool sameName(std::string a, std::string b) {
   return a == b;
 }
 
+// The one of `items` a name names: the one spelt exactly so, else the only one spelt so but
+// for case; nullptr when none.  Two that differ only in case are refused unless one is exact.
+template <typename T>
+const T* byName(const std::vector<T>& items, const std::string& name, const char* what) {
+  const T* folded = nullptr;
+  int count = 0;
+  for (const T& item : items) {
+    if (item.name == name) return &item;
+    if (sameName(item.name, name)) {
+      folded = &item;
+      ++count;
+    }
+  }
+  if (count > 1)
+    usageError("'" + ts::db::shownName(name) + "' names more than one " + what +
+               " but for case: spell it exactly");
+  return folded;
+}
+
 // The columns the arguments name, as the database spells them.
 std::vector<ColumnRef> resolve(const std::vector<ts::db::TableInfo>& tables,
                                const std::vector<Named>& named, const std::string& source) {
-  auto findTable = [&](const std::string& name) -> const ts::db::TableInfo* {
-    for (const auto& t : tables)
-      if (sameName(t.name, name)) return &t;
-    return nullptr;
-  };
-  auto findColumn = [](const ts::db::TableInfo& t,
-                       const std::string& name) -> const ts::db::ColumnInfo* {
-    for (const auto& c : t.columns)
-      if (sameName(c.name, name)) return &c;
-    return nullptr;
-  };
   std::vector<ColumnRef> refs;
   auto add = [&](const ColumnRef& r) {
     if (std::find(refs.begin(), refs.end(), r) == refs.end()) refs.push_back(r);
   };
   for (const Named& n : named) {
-    const ts::db::TableInfo* t = findTable(n.table);
-    if (t == nullptr) usageError("no table '" + n.table + "' in " + source);
-    if (t->view) usageError("'" + t->name + "' is a view: name the tables it shows");
+    const ts::db::TableInfo* t = byName(tables, n.table, "table");
+    if (t == nullptr) usageError("no table '" + ts::db::shownName(n.table) + "' in " + source);
+    const std::string shown = ts::db::shownName(t->name);
+    if (t->view) usageError("'" + shown + "' is a view: name the tables it shows");
     if (n.columns.empty()) {
       bool any = false;
       for (const auto& c : t->columns)
@@ -234,19 +221,20 @@ std::vector<ColumnRef> resolve(const std::vector<ts::db::TableInfo>& tables,
         std::string unicode;  // columns converted only when named
         for (const auto& c : t->columns)
           if (c.unicode)
-            unicode += (unicode.empty() ? "" : ", ") + t->name + "." + c.name;
+            unicode += (unicode.empty() ? "" : ", ") + ts::db::shownName(t->name + "." + c.name);
         if (unicode.empty())
-          std::fprintf(stderr, "tsdata: table '%s' has no text columns\n", t->name.c_str());
+          std::fprintf(stderr, "tsdata: table '%s' has no text columns\n", shown.c_str());
         else
           std::fprintf(stderr,
                        "tsdata: table '%s' has only Unicode text columns: name them to repair "
                        "legacy bytes held as Windows-1252 text (%s)\n",
-                       t->name.c_str(), unicode.c_str());
+                       shown.c_str(), unicode.c_str());
       }
     }
     for (const auto& name : n.columns) {
-      const ts::db::ColumnInfo* c = findColumn(*t, name);
-      if (c == nullptr) usageError("no column '" + name + "' in table '" + t->name + "'");
+      const ts::db::ColumnInfo* c = byName(t->columns, name, "column");
+      if (c == nullptr)
+        usageError("no column '" + ts::db::shownName(name) + "' in table '" + shown + "'");
       add({t->name, c->name});
     }
   }
@@ -256,17 +244,25 @@ std::vector<ColumnRef> resolve(const std::vector<ts::db::TableInfo>& tables,
 // TABLE or TABLE.COLUMN: the whole argument as a table, or split at a dot into a table and
 // one of its columns; an argument that reads both ways is refused.
 Named parseOperand(const std::vector<ts::db::TableInfo>& tables, const std::string& arg) {
-  std::vector<Named> readings;
-  for (const auto& t : tables) {
-    if (sameName(t.name, arg)) readings.push_back({t.name, {}});
-    if (arg.size() > t.name.size() + 1 && arg[t.name.size()] == '.' &&
-        sameName(arg.substr(0, t.name.size()), t.name))
-      for (const auto& c : t.columns)
-        if (sameName(c.name, arg.substr(t.name.size() + 1))) readings.push_back({t.name, {c.name}});
+  // Readings spelt exactly win over readings that differ in case.
+  for (const bool exact : {true, false}) {
+    auto same = [&](const std::string& a, const std::string& b) {
+      return exact ? a == b : sameName(a, b);
+    };
+    std::vector<Named> readings;
+    for (const auto& t : tables) {
+      if (same(t.name, arg)) readings.push_back({t.name, {}});
+      if (arg.size() > t.name.size() + 1 && arg[t.name.size()] == '.' &&
+          same(arg.substr(0, t.name.size()), t.name))
+        for (const auto& c : t.columns)
+          if (same(c.name, arg.substr(t.name.size() + 1))) readings.push_back({t.name, {c.name}});
+    }
+    if (readings.size() == 1) return readings.front();
+    if (readings.size() > 1)
+      usageError("'" + ts::db::shownName(arg) + "' names " +
+                 (exact ? "both a table and a column; use --table and --column"
+                        : "more than one table or column but for case: spell it exactly"));
   }
-  if (readings.size() == 1) return readings.front();
-  if (readings.size() > 1)
-    usageError("'" + arg + "' names both a table and a column; use --table and --column");
   const auto dot = arg.find('.');
   if (dot != std::string::npos) return {arg.substr(0, dot), {arg.substr(dot + 1)}};
   return {arg, {}};
@@ -311,6 +307,7 @@ int main(int argc, char** argv) {
   int from = -1, to = -1;
   bool listMode = false, detectMode = false, force = false, backup = false;
   long dryRun = -1;
+  bool dryRunBare = false;  // --dry-run without "=N"
   std::vector<Named> named;
   enum { kList = 1000, kDetect, kDryRun, kForce, kBackup, kTable, kColumn, kListCharsets };
   static const char kShortOptions[] = "f:t:h";
@@ -337,6 +334,7 @@ int main(int argc, char** argv) {
       case kDetect: detectMode = true; break;
       case kDryRun: {
         dryRun = 10;
+        dryRunBare = optarg == nullptr;
         if (optarg != nullptr) {
           char* end = nullptr;
           dryRun = std::strtol(optarg, &end, 10);
@@ -367,7 +365,12 @@ int main(int argc, char** argv) {
   const std::string shown = ts::db::sourceForDisplay(source);  // no password on the screen
   const bool converting = !listMode && !detectMode;
   if (converting && (from < 0 || to < 0)) usageError("name the charsets with -f and -t");
-  if (converting && to == ts::kVnUnicode2) usageError("charset 40 is read, never written");
+  // "--dry-run 3 DB": the count went to SOURCE.
+  if (dryRunBare && !source.empty() &&
+      source.find_first_not_of("0123456789") == std::string::npos &&
+      access(source.c_str(), F_OK) != 0)
+    usageError("'" + source + "' is not a database: give --dry-run its count as --dry-run=" +
+               source);
 
   std::unique_ptr<ts::db::Backend> db;
   try {
@@ -391,12 +394,17 @@ int main(int argc, char** argv) {
     }
 
     ts::db::ValueConverter converter(from, to);
-    // Text converted once already does not read as FROM: refuse it unless told.
+    converter.setKeepConverted(!force);  // values in the destination already stay
+    ts::db::RunOptions options;
+    // Text converted once already does not read as FROM: refuse it unless told.  The run
+    // looks again just before each column (a trigger or a table named before it may have
+    // converted it); the columns forced here are converted whatever it finds.
     if (from != ts::db::kAutomatic && from != to) {
       bool refused = false;
       for (const auto& col : columns) {
         const ts::db::CharsetCheck check = ts::db::checkCharset(*db, col, from);
         if (check.readsAs) continue;
+        options.forced.push_back(col);
         std::fprintf(stderr, "tsdata: %s does not read as %d \"%s\": it reads as %s%s\n",
                      col.label().c_str(), from, std::string(ts::charsetName(from)).c_str(),
                      confidenceText(check.detection).c_str(),
@@ -415,26 +423,22 @@ int main(int argc, char** argv) {
         const auto& n = r.counts;
         std::printf("%s: %llu of %llu values would change (%s)\n", col.label().c_str(),
                     static_cast<unsigned long long>(n.converted),
-                    static_cast<unsigned long long>(n.records), otherCounts(n, "are").c_str());
+                    static_cast<unsigned long long>(n.records), ts::db::otherCounts(n, "are").c_str());
         for (const auto& s : r.samples)
           std::printf("  %s: %s\n    -> %s\n", s.key.c_str(), asUtf8(s.before, from).c_str(),
-                      asUtf8(s.after, to).c_str());
+                      asUtf8(s.after, converter.to()).c_str());
+        for (const auto& s : r.already)
+          std::printf("  %s: %s\n    (already converted: left)\n", s.key.c_str(),
+                      asUtf8(s.before, converter.to()).c_str());
       }
       return 0;
     }
 
     if (backup) std::printf("tsdata: copied %s to %s\n", source.c_str(), db->backup().c_str());
 
-    ts::db::SchemaTree tree;
-    db->fillSchema(tree);
-    for (const auto& col : columns) {
-      const int item = ts::db::findColumnItem(tree, col);
-      if (item == ts::db::kNoItem) usageError("no column '" + col.label() + "' in " + shown);
-      tree.setMark(item, ts::db::ColumnMark::kMarked);
-    }
-
     Terminal terminal;
-    const ts::db::RunReport report = ts::db::runConversion(*db, tree, converter, terminal);
+    const ts::db::RunReport report =
+        ts::db::convertColumns(*db, columns, converter, terminal, options);
     terminal.end();
     // An ODBC failure ends the run without the timing report.
     const bool endedByFailure = report.ended && !report.columns.empty() &&
@@ -443,9 +447,23 @@ int main(int argc, char** argv) {
       std::printf("tsdata: the failure ended the run; the columns after it were not converted\n");
     else
       std::printf("%s\n", ts::tcvn3ToUtf8(ts::db::timingReport(report.seconds)).c_str());
+    if (!report.unconverted.empty()) {
+      std::string names;
+      for (const ColumnRef& c : report.unconverted)
+        names += (names.empty() ? "" : ", ") + ts::db::shownName(c.label());
+      std::printf("tsdata: left unconverted: %s\n", names.c_str());
+    }
+    for (const auto& c : report.columns)
+      if (c.left) std::printf("tsdata: left as converted already: %s\n",
+                              ts::db::shownName(c.column.label()).c_str());
     return report.anyFailed() ? 1 : 0;
   } catch (const ts::db::DbError& e) {
     std::fprintf(stderr, "tsdata: %s\n", e.what());
-    return db ? 1 : 2;
+    // A source that cannot be opened is a bad argument, unless it is busy or locked.
+    const long primary = e.native() & 0xFF;
+    return db || primary == 5 /* SQLITE_BUSY */ || primary == 6 /* SQLITE_LOCKED */ ? 1 : 2;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tsdata: %s\n", e.what());
+    return 1;
   }
 }

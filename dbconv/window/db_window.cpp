@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QSet>
 #include <QStandardItemModel>
 #include <QTreeWidget>
 #include <tuple>
@@ -152,6 +153,10 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
   talk_.ask = [this](const QString& t, const QString& c) {
     return QMessageBox::question(this, c, t, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
+  };
+  talk_.askNo = [this](const QString& t, const QString& c) {
+    return QMessageBox::question(this, c, t, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
   };
   talk_.about = [this] {
     QMessageBox box(this);
@@ -636,8 +641,7 @@ void DbMainWindow::syncMarks() {
 void DbMainWindow::boxClicked(QTreeWidgetItem* item) {
   const int i = item->data(0, Qt::UserRole).toInt();
   if (view().schema.marked(i) == (item->checkState(0) == Qt::Checked)) return;  // not the box
-  const Propagation rule =
-      mode_ == BackendMode::kDao ? Propagation::kFromItem : Propagation::kSubtree;
+  const Propagation rule = view().backend->capabilities().marks;
   view().schema.clickBox(i, rule, [this](int column) {
     const int table = view().schema.tableOf(column);
     return table != kNoItem &&
@@ -748,21 +752,47 @@ void DbMainWindow::contextMenu(const QPoint& at) {
 
 void DbMainWindow::deleteSelected() {
   const int i = selectedItem();
-  if (i == kNoItem || !view().backend || mode_ != BackendMode::kDao) return;
+  if (i == kNoItem || !view().backend || !view().backend->capabilities().deletes) return;
   const ItemKind kind = view().schema.item(i).kind;
   if (kind != ItemKind::kTable && kind != ItemKind::kQuery) return;  // nothing else is deleted
-  if (!talk_.ask("Are you sure you want to delete this item ?", kWarning)) return;
+  const QString what = QString(kind == ItemKind::kTable ? "table \"%1\"" : "query \"%1\"")
+                           .arg(qs(shownName(view().schema.item(i).text)));
+  if (!talk_.askNo("Are you sure you want to delete this item ?\n\n" + what, kWarning)) return;
+  // The tree follows the database: the other marks and the open branches are kept.
+  const std::vector<ColumnRef> marked = markedColumns();
+  QSet<QString> open;
+  for (std::size_t n = 0; n < view().items.size(); ++n)
+    if (view().items[n]->isExpanded()) open.insert(itemPath(static_cast<int>(n)));
   try {
     view().backend->deleteObject(view().schema, i);
   } catch (const DbError& e) {
     talk_.box(qs(e.what()), kWarning);
     return;
   }
-  fillTree();  // the tree follows the database; marks start again
+  fillTree();
+  for (std::size_t n = 0; n < view().items.size(); ++n) {
+    const int it = static_cast<int>(n);
+    if (open.contains(itemPath(it))) view().items[n]->setExpanded(true);
+    const SchemaItem& s = view().schema.item(it);
+    const int table = view().schema.tableOf(it);
+    if (s.kind == ItemKind::kColumn && table != kNoItem &&
+        std::find(marked.begin(), marked.end(),
+                  ColumnRef{view().schema.item(table).text, s.text}) != marked.end())
+      view().schema.setMark(it, ColumnMark::kMarked);
+  }
+  syncMarks();
+}
+
+QString DbMainWindow::itemPath(int i) const {
+  QString path;
+  for (; i != kNoItem; i = view().schema.item(i).parent)
+    path.prepend(qs(view().schema.item(i).text) + QChar(0x1F));
+  return path;
 }
 
 bool DbMainWindow::eventFilter(QObject* watched, QEvent* e) {
-  if (watched == view().tree && mode_ == BackendMode::kDao && e->type() == QEvent::KeyPress &&
+  if (watched == view().tree && view().backend && view().backend->capabilities().deletes &&
+      e->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete && !running_) {
     deleteSelected();
     return true;
@@ -780,28 +810,37 @@ void DbMainWindow::keyPressEvent(QKeyEvent* e) {
 }
 
 void DbMainWindow::reportError(const DbError& e) {
-  talk_.box(QString("%1   (%2)").arg(qs(e.what())).arg(e.code()), "TSdata");
+  // The database's own code where it gives one; never a bare "(0)".
+  talk_.box(e.native() != 0 ? QString("%1   (%2)").arg(qs(e.what())).arg(e.native())
+                            : qs(e.what()),
+            "TSdata");
 }
 
-void DbMainWindow::reportColumn(const ColumnReport& r) {
-  if (!r.failed && !r.notes.empty()) {
-    QStringList notes;
-    for (const std::string& n : r.notes) notes << qs(n);
-    talk_.box(qs(r.column.label()) + ":\n" + notes.join('\n'), "TSdata");
+void DbMainWindow::reportRun(const RunReport& r) {
+  // Each column as tsdata prints it, with its notes; the columns a failure left unconverted.
+  QStringList lines;
+  bool failed = false;
+  for (const ColumnReport& c : r.columns) {
+    lines << qs(columnSummary(c));
+    for (const std::string& n : c.notes) lines << "    " + qs(n);
+    failed = failed || c.failed;
   }
-  if (!r.failed) return;
-  const std::string where = r.row.empty() ? r.column.label() : r.column.label() + ", " + r.row;
-  reportError(DbError(r.error + " (" + where + ")", r.code));
+  if (!r.unconverted.empty()) {
+    QStringList names;
+    for (const ColumnRef& c : r.unconverted) names << qs(shownName(c.label()));
+    lines << "" << "Left unconverted: " + names.join(", ");
+  }
+  // An ODBC failure ends the run: no timing report follows.
+  const bool endedByFailure = r.ended && !r.columns.empty() && r.columns.back().failed;
+  if (!endedByFailure) lines << "" << fromTcvn3(timingReport(r.seconds));
+  if (failed)
+    talk_.box(lines.join('\n'), kWarning);
+  else
+    talk_.notice(lines.join('\n'));
 }
 
 std::vector<ColumnRef> DbMainWindow::markedColumns() const {
-  std::vector<ColumnRef> refs;
-  view().schema.walk(view().schema.root(), [&](int it) {
-    if (view().schema.item(it).kind == ItemKind::kColumn && view().schema.marked(it))
-      refs.push_back({view().schema.item(view().schema.tableOf(it)).text, view().schema.item(it).text});
-    return SchemaTree::Next::kGoOn;
-  });
-  return refs;
+  return ts::db::markedColumns(view().schema);
 }
 
 RunReport DbMainWindow::runWithProgress(const std::function<RunReport(RunObserver&)>& work) {
@@ -814,19 +853,17 @@ RunReport DbMainWindow::runWithProgress(const std::function<RunReport(RunObserve
   ui::runOffTheUiThread([&] {
     try {
       report = work(observer);
-    } catch (const DbError& e) {
+    } catch (const std::exception& e) {  // never across the thread: said in the report
       ColumnReport failed;
-      failed.failed = true;
-      failed.error = e.what();
-      failed.code = e.code();
+      failed.fail(DbError(e.what()));
       report.columns.push_back(failed);
     }
   });
   for (QWidget* w : commandWidgets_) w->setEnabled(true);
   view().tree->setEnabled(true);
   running_ = false;
-  for (const ColumnReport& c : report.columns) reportColumn(c);
   setWindowTitle(caption_);
+  reportRun(report);
   return report;
 }
 
@@ -843,33 +880,41 @@ void DbMainWindow::convertMarked() {
     return;
   }
   // Text converted once already does not read as the source: ask before a second time.
+  // "No" leaves that column; the others are converted.
+  std::vector<ColumnRef> columns = markedColumns();
+  RunOptions options;
   if (from != to) {
-    for (const ColumnRef& c : markedColumns()) {
+    for (auto c = columns.begin(); c != columns.end();) {
       CharsetCheck check;
       try {
-        check = checkCharset(*view().backend, c, from);
+        check = checkCharset(*view().backend, *c, from);
       } catch (const DbError&) {
+        ++c;
         continue;
       }
-      if (check.readsAs) continue;
+      if (check.readsAs) {
+        ++c;
+        continue;
+      }
       const QString text = fromTcvn3(texts::kAskForce)
-                               .arg(qs(c.label()), qs(std::string(charsetName(from))),
+                               .arg(qs(c->label()), qs(std::string(charsetName(from))),
                                     qs(std::string(charsetName(check.apparent))));
-      if (!talk_.ask(text, "TSdata")) return;
+      if (talk_.ask(text, "TSdata")) {
+        options.forced.push_back(*c);
+        ++c;
+      } else {
+        c = columns.erase(c);
+      }
     }
   }
+  if (columns.empty()) return;
   ValueConverter converter(from, to);
-  const RunReport r = runWithProgress(
-      [&](RunObserver& o) { return runConversion(*view().backend, view().schema, converter, o); });
-  noticeTiming(r);
+  runWithProgress([&](RunObserver& o) {
+    return convertColumns(*view().backend, columns, converter, o, options);
+  });
   if (closeAfterRun_) close();
 }
 
-void DbMainWindow::noticeTiming(const RunReport& r) {
-  // An ODBC failure ends the run: its diagnostics were shown, no timing report follows.
-  const bool endedByFailure = r.ended && !r.columns.empty() && r.columns.back().failed;
-  if (!endedByFailure) talk_.notice(fromTcvn3(timingReport(r.seconds)));
-}
 
 bool DbMainWindow::haveMarkedColumns(std::vector<ColumnRef>& columns) {
   if (!backend()) {
@@ -939,9 +984,8 @@ void DbMainWindow::changeMarked(ValueConverter::Operation op) {
     }
   }
   if (!talk_.ask(fromTcvn3(texts::kAskChange).arg(preview), "TSdata")) return;
-  const RunReport r = runWithProgress(
-      [&](RunObserver& o) { return runConversion(*view().backend, view().schema, converter, o); });
-  noticeTiming(r);
+  runWithProgress(
+      [&](RunObserver& o) { return convertColumns(*view().backend, columns, converter, o); });
   if (closeAfterRun_) close();
 }
 

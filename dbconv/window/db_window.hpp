@@ -93,10 +93,15 @@ class DbMainWindow : public QDialog {
     std::function<void(const QString& text)> notice;                       // ShowMessage
     std::function<void(const QString& text, const QString& caption)> box;  // a plain box
     std::function<bool(const QString& text, const QString& caption)> ask;  // Yes / No
+    // Yes / No with No the default answer (a deletion); `ask` where not given.
+    std::function<bool(const QString& text, const QString& caption)> askNo;
     std::function<void()> about;                                           // dialog 100
     std::function<bool(const QString& text)> retry;  // Retry / Cancel: true for Retry
   };
-  void setTalk(Talk t) { talk_ = std::move(t); }
+  void setTalk(Talk t) {
+    if (!t.askNo) t.askNo = t.ask;
+    talk_ = std::move(t);
+  }
 
   // Opens a database file of the type chosen in the open panel; false (reported) on failure.
   bool openDatabase(const QString& path);
@@ -164,11 +169,13 @@ class DbMainWindow : public QDialog {
   void showProperties(const PropertyTable& table);
   void showData(const TableData& data);
   void reportError(const DbError& e);
-  void reportColumn(const ColumnReport& r);
-  void noticeTiming(const RunReport& r);
   // Runs `work` on a worker thread while the window keeps painting and takes no command.
   RunReport runWithProgress(const std::function<RunReport(RunObserver&)>& work);
   std::vector<ColumnRef> markedColumns() const;
+  // An item's texts from the root down: the same item after the tree is filled again.
+  QString itemPath(int item) const;
+  // The end of a run: each column's counts and notes, and what was left unconverted.
+  void reportRun(const RunReport& r);
   int selectedItem() const;
   QString selectedTable() const;
 

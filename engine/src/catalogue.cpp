@@ -194,6 +194,9 @@ int charsetByName(std::string_view name, int lastCode) {
   if (lastCode > kCatalogueSize) lastCode = kCatalogueSize;
   const std::string n = normalizedName(name);
   if (n.empty()) return 0;
+  // A signed number ("-1") is no code, though its punctuation is dropped from names.
+  const std::size_t first = name.find_first_not_of(" \t");
+  if (first != std::string_view::npos && (name[first] == '-' || name[first] == '+')) return 0;
   if (n.find_first_not_of("0123456789") == std::string::npos) {
     if (n.size() > 3) return 0;
     const int code = std::stoi(n);

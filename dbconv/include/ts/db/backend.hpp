@@ -17,14 +17,27 @@ namespace ts::db {
 
 class ValueConverter;
 
-// A failure of the database or of its use, with the text to show.
+// A failure of the database or of its use: the text to show, and what the database said in
+// its own terms, so that no one reads it back out of the (possibly translated) text.
 class DbError : public std::runtime_error {
  public:
-  explicit DbError(const std::string& what, int code = 0) : std::runtime_error(what), code_(code) {}
-  int code() const { return code_; }  // the database's own result code, 0 when none
+  explicit DbError(const std::string& what, long native = 0, std::string state = {})
+      : std::runtime_error(what), native_(native), state_(std::move(state)) {}
+  // The database's own code: SQLite's extended result code, an ODBC driver's native error;
+  // 0 when it gives none.
+  long native() const { return native_; }
+  // The SQLSTATE ("23505"), empty where the database has none.
+  const std::string& state() const { return state_; }
+  // The key of the row it happened on ("id = 5"), empty when not known.
+  const std::string& row() const { return row_; }
+  DbError& atRow(std::string key) {
+    row_ = std::move(key);
+    return *this;
+  }
 
  private:
-  int code_;
+  long native_;
+  std::string state_, row_;
 };
 
 struct ColumnRef {
@@ -68,12 +81,27 @@ struct ColumnReport {
   std::uint64_t skipped = 0;    // values that are not text, left as they are
   std::uint64_t undecided = 0;  // automatic source: no confident guess, left as they are
   std::uint64_t uncarried = 0;  // Unicode values the carrier code page cannot carry, left
+  std::uint64_t already = 0;    // values already in the destination charset, left
   bool failed = false;
   bool stopped = false;  // the user stopped the run; the column was rolled back
+  bool left = false;     // not converted: its text was converted already (see notes)
   std::string error;     // failed: the database's reason
-  int code = 0;          // failed: the database's result code, 0 when none
+  std::string state;     // failed: the SQLSTATE, if the database gives one
+  long native = 0;       // failed: the database's own code, 0 when none
   std::string row;       // failed: the key of the row it failed on, if one is known
   std::vector<std::string> notes;  // what else the conversion did or could not do
+  // Tables whose rows this conversion reached too (the partitions of a partitioned table).
+  std::vector<std::string> reached;
+
+  // Marks the column failed, nothing in it changed.
+  void fail(const DbError& e) {
+    failed = true;
+    error = e.what();
+    state = e.state();
+    native = e.native();
+    if (!e.row().empty()) row = e.row();
+    converted = 0;
+  }
 };
 
 // What a conversion tells the one who runs it, and asks of it.
@@ -107,9 +135,23 @@ struct TableData {
   std::uint64_t total = 0;                     // all rows of the table
 };
 
+// What a back end is and can do: the core and the windows decide by this, never by its kind.
+struct Capabilities {
+  bool file = false;  // a database file: it can be copied beside itself
+  // What a run does after a column fails: skip the other columns of its table, end, or go on.
+  enum class AfterFailure { kSkipTable, kEndRun, kGoOn };
+  AfterFailure afterFailure = AfterFailure::kGoOn;
+  Propagation marks = Propagation::kSubtree;  // how a mark spreads in its tree
+  bool deletes = false;                       // tables and stored queries can be deleted
+  // Unquoted names are the same whatever their case: "Name" and "name" cannot both exist.
+  bool foldsCase = false;
+};
+
 class Backend {
  public:
   virtual ~Backend() = default;
+  virtual Capabilities capabilities() const = 0;
+  // The window's name for the kind of connection (which of its views shows it).
   virtual BackendMode mode() const = 0;
   // The database's name for the tree's root and messages.
   virtual std::string name() const = 0;
@@ -146,7 +188,22 @@ class Backend {
   virtual std::string backup() {
     throw DbError("this database is not a file: it cannot be copied");
   }
+
+  // The tables whose rows a conversion of `table` reaches too (a partitioned table's
+  // partitions, at every level); empty for most.
+  virtual std::vector<std::string> partsOf(const std::string& /*table*/) { return {}; }
 };
+
+// The forms of SOURCE each back end takes: a prefix ("odbc:") or a file extension (".dbf").
+// A back end is added by one line in the list of source.cpp.
+struct SourceForm {
+  std::vector<std::string> prefixes;  // taken off before `open` unless `keepPrefix`
+  std::vector<std::string> extensions;
+  bool keepPrefix = false;
+  std::unique_ptr<Backend> (*open)(const std::string& source, bool readOnly) = nullptr;
+  std::string (*hidePassword)(const std::string&) = nullptr;  // for display, where it has one
+};
+const std::vector<SourceForm>& sourceForms();
 
 // Opens a SOURCE as tsdata names it: a SQLite or dBASE file, a PostgreSQL URI or "pg:" and
 // keywords, or "odbc:" and a connection string.

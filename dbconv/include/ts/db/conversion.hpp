@@ -27,15 +27,21 @@ class ValueConverter {
     kConverted,  // `out` holds the new value
     kUnchanged,  // the value converts to itself (or is already in the destination)
     kUndecided,  // automatic source and no confident guess: left as it is
+    kAlready,    // the value is in the destination already (UTF-8 text with Vietnamese
+                 // letters in a column converted to UTF-8): left as it is
   };
 
   // What is done to each value: converted to the destination, or changed within the source
   // charset (letter case, the marks taken off the letters: "Việt" "Viet", "đ" "d").
   enum class Operation { kConvert, kUpper, kLower, kStripMarks };
 
+  // In a database the Unicode destinations that write escapes (39, 40) store the text itself,
+  // as UTF-8 (41): to() says so.
   ValueConverter(int from, int to, Operation op = Operation::kConvert);
   // false when a charset has no letter table (values are then left as they are).
   bool setPair(int from, int to);
+  // Whether a value already in the destination is converted again (true: it is left).
+  void setKeepConverted(bool keep) { keepConverted_ = keep; }
   int from() const { return from_; }
   int to() const { return to_; }
   Operation operation() const { return op_; }
@@ -52,6 +58,7 @@ class ValueConverter {
   int from_ = 0, to_ = 0;
   int selectedFrom_ = -1;
   Operation op_ = Operation::kConvert;
+  bool keepConverted_ = true;
   ConverterState back_;  // UTF-8 to the source, for the other operations
   ByteBuffer utf8_, again_;
 };
@@ -121,17 +128,48 @@ struct RunReport {
   std::int64_t seconds = 0;
   bool ended = false;  // a failure (ODBC) or a stop ended the run before the last column
   bool anyFailed() const;
+  // The columns that did not change: failed, stopped, or not reached after the run ended.
+  std::vector<ColumnRef> unconverted;
 };
+
+// What a run is told besides its columns.
+struct RunOptions {
+  // Columns converted even where their text does not read as the source (the user said so).
+  std::vector<ColumnRef> forced;
+  // Passed to ValueConverter::setKeepConverted by the caller; here only for the guard.
+  bool forceAll = false;
+  std::size_t guardSample = 64 * 1024;  // bytes of each column the guard reads
+};
+
+// Converts `columns` in order, each in one transaction.  Just before each column a guard
+// reads a sample of it: a column whose text no longer reads as the source (converted earlier
+// in this run, by a trigger or through a table named before it) is left and reported so,
+// unless forced.  A partition whose partitioned table is in the list is converted through
+// that table once.  After a failed column the run goes on as the back end's capabilities
+// say; a stop ends the run.  Exceptions are reported as the column's failure.  The
+// observer's caption is left for the caller to restore.
+RunReport convertColumns(Backend& backend, const std::vector<ColumnRef>& columns,
+                         ValueConverter& converter, RunObserver& observer,
+                         const RunOptions& options = {});
+
+// A name as it is shown on one line: control characters escaped ("\n", "\x1B").
+std::string shownName(std::string_view name);
+// One column's outcome as a line: "t.c: 5 converted, 2 unchanged, 1 NULL, 0 skipped (not
+// text)", "t.c: failed at id = 5: ...; nothing in this column was changed", "t.c: stopped;
+// ...", "t.c: left as it is" (its notes say why).  The CLI and the window show the same.
+std::string columnSummary(const ColumnReport& r);
+// The counts other than the converted ones, in the tense of a run ("were") or a dry run
+// ("are").
+std::string otherCounts(const ColumnReport& r, const char* tense);
 
 // The item of a column in a schema tree (under its table, at any depth), or kNoItem.
 int findColumnItem(const SchemaTree& tree, const ColumnRef& column);
 
-// Converts the marked columns of `tree`, children before parents, in tree order.  After a
-// failed column the run goes on as the back end's mode says: file databases skip the rest
-// of the failed column's sibling chain, ODBC ends the run, PostgreSQL goes on.  A stop ends
-// the run.  The observer's caption is left for the caller to restore.
+// The marked columns of `tree`, children before parents, in tree order.
+std::vector<ColumnRef> markedColumns(const SchemaTree& tree);
+// convertColumns over the marked columns of `tree`.
 RunReport runConversion(Backend& backend, const SchemaTree& tree, ValueConverter& converter,
-                        RunObserver& observer);
+                        RunObserver& observer, const RunOptions& options = {});
 
 // Whether a column's text reads as the charset it is said to be in: a sample of its values
 // (up to `sampleBytes`) is given to the detector.  A column refuses when the detector is
@@ -157,6 +195,7 @@ struct DryRun {
   };
   ColumnReport counts;
   std::vector<Sample> samples;  // the first values that would change
+  std::vector<Sample> already;  // the first values left as in the destination already
 };
 DryRun dryRun(Backend& backend, const ColumnRef& column, ValueConverter& converter,
               std::size_t shown);
