@@ -332,7 +332,7 @@ std::vector<std::string> PgBackend::partsOf(const std::string& name) {
   const Table t = table(name);
   if (t.kind != 'p') return {};
   return related(t,
-                 "SELECT p.relid, n.nspname || '.' || c.relname "
+                 "SELECT p.relid::oid, n.nspname || '.' || c.relname "
                  "FROM pg_catalog.pg_partition_tree($1::regclass) p "
                  "JOIN pg_catalog.pg_class c ON c.oid = p.relid "
                  "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "

@@ -4,11 +4,15 @@
 #include <sqlite3.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+#include <future>
 #include <string>
 #include <vector>
 
 #include "ts/catalogue.hpp"
 #include "ts/converter.hpp"
+#include "ts/db/backend.hpp"
 #include "ts/testing/scratch.hpp"
 
 namespace ts::db::testing {
@@ -62,5 +66,36 @@ inline std::string quoteText(const std::string& s) {
   for (char c : s) q += c == '\'' ? std::string("''") : std::string(1, c);
   return q + "'";
 }
+
+// A run's observer that, once the run has read some records, lets another session write
+// (`write`, on a thread of its own) and waits up to `patience` for it: a writer the run's
+// lock holds back finishes after the run, one it does not hold back finishes at once and
+// the run goes on as if it had not been there.
+class ConcurrentWriter : public RunObserver {
+ public:
+  ConcurrentWriter(std::function<void()> write, std::uint64_t afterRecords,
+                   std::chrono::milliseconds patience = std::chrono::milliseconds(1500))
+      : write_(std::move(write)), after_(afterRecords), patience_(patience) {}
+  ~ConcurrentWriter() override { finish(); }
+  void step(std::uint64_t done, std::uint64_t) override {
+    if (started_ || done < after_) return;
+    started_ = true;
+    writer_ = std::async(std::launch::async, write_);
+    writtenDuringRun_ = writer_.wait_for(patience_) == std::future_status::ready;
+  }
+  // Waits for the writer; whether it had written before the run went on.
+  bool finish() {
+    if (writer_.valid()) writer_.get();
+    return writtenDuringRun_;
+  }
+  bool started() const { return started_; }
+
+ private:
+  std::function<void()> write_;
+  std::uint64_t after_;
+  std::chrono::milliseconds patience_;
+  bool started_ = false, writtenDuringRun_ = false;
+  std::future<void> writer_;
+};
 
 }  // namespace ts::db::testing

@@ -173,6 +173,47 @@ TEST_F(Pg, ConvertsBytesNullsBlanksAndLongValuesAndGoesOnAfterAFailure) {
   EXPECT_EQ(value("SELECT v FROM nokey WHERE v IS NOT NULL"), "Đà Lạt");
 }
 
+TEST_F(Pg, InheritancePartitionsAndAConcurrentWriter) {
+  create("SQL_ASCII");
+  const std::string viet = literal(tcvn3("Việt")), nam = literal(tcvn3("Nam Định"));
+  std::string rows;
+  for (int i = 1; i <= 300; ++i)
+    rows += std::string(rows.empty() ? "" : ", ") + "(" + std::to_string(i) + ", " + viet + ")";
+  sql(// Key-less parent and child: their rows lie at the same places of two tables.
+      "CREATE TABLE parent (v text); CREATE TABLE child () INHERITS (parent);"
+      "INSERT INTO parent VALUES (" + viet + "), (" + viet + ");"
+      "INSERT INTO child VALUES (" + nam + "), (" + nam + ");"
+      // A key-less partitioned table, named with one of its partitions.
+      "CREATE TABLE parts (k integer, v text) PARTITION BY RANGE (k);"
+      "CREATE TABLE parts_a PARTITION OF parts FOR VALUES FROM (0) TO (10);"
+      "CREATE TABLE parts_b PARTITION OF parts FOR VALUES FROM (10) TO (20);"
+      "INSERT INTO parts VALUES (1, " + viet + "), (11, " + nam + ");"
+      "CREATE TABLE busy (id integer PRIMARY KEY, v text); INSERT INTO busy VALUES " + rows + ";");
+  auto b = connect();
+  ValueConverter converter(kTcvn3, kUtf8);
+  RunObserver quiet;
+  const RunReport run =
+      convertColumns(*b, {{"parent", "v"}, {"parts_a", "v"}, {"parts", "v"}}, converter, quiet);
+  ASSERT_EQ(run.columns.size(), 3u);
+  EXPECT_EQ(run.columns[0].converted, 2u);
+  ASSERT_EQ(run.columns[0].notes.size(), 1u);
+  EXPECT_NE(run.columns[0].notes[0].find("'child'"), std::string::npos) << run.columns[0].notes[0];
+  EXPECT_EQ(sql("SELECT v FROM ONLY parent"), "Việt\nViệt\n");
+  EXPECT_EQ(value("SELECT string_agg(v, ',') FROM child"), tcvn3("Nam Định") + "," + tcvn3("Nam Định"));
+  EXPECT_TRUE(run.columns[1].left);  // through its partitioned table, once
+  EXPECT_EQ(run.columns[2].converted, 2u) << run.columns[2].error;
+  EXPECT_EQ(sql("SELECT string_agg(v, ',' ORDER BY k) FROM parts"), "Việt,Nam Định\n");
+  EXPECT_EQ(b->partsOf("parts"), (std::vector<std::string>{"parts_a", "parts_b"}));
+
+  // Another session's update during the run waits for it, and stands after it.
+  testing::ConcurrentWriter writer([&] { sql("UPDATE busy SET v = 'w' WHERE id > 250"); }, 50);
+  const ColumnReport r = b->convertColumn({"busy", "v"}, converter, writer);
+  EXPECT_FALSE(r.failed) << r.error;
+  EXPECT_FALSE(writer.finish());
+  EXPECT_EQ(sql("SELECT count(*) FROM busy WHERE v = 'w'"), "50\n");
+  EXPECT_EQ(sql("SELECT count(*) FROM busy WHERE v = 'Việt'"), "250\n");
+}
+
 TEST_F(Pg, RepairsLegacyBytesHeldAsWindows1252TextInAUtf8Database) {
   create("UTF8");
   sql("CREATE TABLE t (id integer PRIMARY KEY, v text, w text);"
