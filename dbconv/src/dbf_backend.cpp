@@ -191,19 +191,26 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
                                        RunObserver& observer) {
   ColumnReport report;
   report.column = ref;
-  std::string temp;
+  std::unique_ptr<ScratchBeside> scratch;
   try {
     if (readOnly_) throw DbError(name() + " is open read-only");
     const Field f = field(ref);
     if (f.type != 'C')
       throw DbError("'" + f.name + "' is not a character field" +
                     (f.type == 'M' ? " (" + fieldNote(f) + ")" : std::string()));
+    // A table behind a symbolic link is converted where it is; the link stays.
+    const std::string target = linkTarget(path_);
     struct stat original {};
-    if (stat(path_.c_str(), &original) != 0)
-      throw DbError(path_ + ": " + std::strerror(errno));
-    // The new table is written beside the old one and takes its place when it is whole.
-    temp = temporaryBeside(path_, ".dbf");  // the library opens only names ending in .dbf
-    if (!copyBytes(path_, temp)) throw DbError("cannot copy " + path_ + ": " + std::strerror(errno));
+    if (stat(target.c_str(), &original) != 0)
+      throw DbError(target + ": " + std::strerror(errno));
+    for (const std::string& gone : removeLeftovers(target))
+      report.notes.push_back("removed " + gone + ", left by a run that did not end");
+    // The new table is written beside the old one and takes its place when it is whole; a
+    // table with other hard links is written back into its own file, so that they see it.
+    scratch = std::make_unique<ScratchBeside>(target, ".dbf");  // the library wants .dbf
+    const std::string& temp = scratch->path();
+    if (!copyBytes(target, temp))
+      throw DbError("cannot copy " + target + ": " + std::strerror(errno));
     chmod(temp.c_str(), original.st_mode & 07777);
     if (chown(temp.c_str(), original.st_uid, original.st_gid) != 0) {
       // another owner's file: the copy stays ours
@@ -236,15 +243,31 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
       // as long as the table (a record count never changes here) before it takes its place.
       std::error_code ec;
       if (fs::file_size(temp, ec) < static_cast<std::uintmax_t>(original.st_size) || ec)
-        throw DbError("cannot write the converted table beside " + path_ +
+        throw DbError("cannot write the converted table beside " + target +
                       " (is the disk full?)");
       const int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
       const bool synced = fd >= 0 && fsync(fd) == 0;
       if (fd >= 0) ::close(fd);
-      if (!synced || rename(temp.c_str(), path_.c_str()) != 0)
-        throw DbError("cannot put the converted table in place of " + path_ + ": " +
-                      std::strerror(errno));
-      temp.clear();
+      if (!synced) throw DbError("cannot write " + temp + ": " + std::strerror(errno));
+      if (original.st_nlink > 1) {
+        if (!copyBytes(temp, target))
+          throw DbError("cannot write the converted table into " + target + ": " +
+                        std::strerror(errno) + "; the converted copy is " + temp);
+        const int in = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
+        if (in < 0 || fsync(in) != 0) {
+          if (in >= 0) ::close(in);
+          throw DbError("cannot write " + target + ": " + std::strerror(errno));
+        }
+        ::close(in);
+        report.notes.push_back(target + " has " + std::to_string(original.st_nlink - 1) +
+                               " other hard link(s): it was written in place, and they show "
+                               "the converted table too");
+      } else {
+        if (rename(temp.c_str(), target.c_str()) != 0)
+          throw DbError("cannot put the converted table in place of " + target + ": " +
+                        std::strerror(errno));
+        scratch->placed();
+      }
       for (const std::string& index : indexFiles())
         report.notes.push_back("the index " + index +
                                " may no longer match the table: rebuild it in dBASE or FoxPro");
@@ -270,7 +293,7 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
   } catch (const DbError& e) {
     report.fail(e);
   }
-  if (!temp.empty()) unlink(temp.c_str());
+  scratch.reset();  // the copy, where it did not take the table's place
   if (report.failed || report.stopped) report.converted = 0;
   return report;
 }
@@ -323,13 +346,13 @@ PropertyTable DbfBackend::properties(const SchemaTree& tree, int item) {
 }
 
 std::string DbfBackend::backup() {
-  const std::string temp = temporaryBeside(path_);
-  if (!copyBytes(path_, temp)) {
-    const std::string why = std::strerror(errno);
-    unlink(temp.c_str());
-    throw DbError("cannot copy " + path_ + ": " + why);
-  }
-  return keepAsBackup(path_, temp);
+  removeLeftovers(linkTarget(path_));
+  ScratchBeside scratch(path_);
+  if (!copyBytes(path_, scratch.path()))
+    throw DbError("cannot copy " + path_ + ": " + std::strerror(errno));
+  const std::string kept = keepAsBackup(path_, scratch.path());
+  scratch.placed();
+  return kept;
 }
 
 }  // namespace ts::db

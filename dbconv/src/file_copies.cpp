@@ -1,6 +1,8 @@
 #include "file_copies.hpp"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,6 +25,55 @@ std::string temporaryBeside(const std::string& path, const std::string& suffix) 
   return temp;
 }
 
+ScratchBeside::ScratchBeside(const std::string& path, const std::string& suffix)
+    : path_(temporaryBeside(path, suffix)) {
+  fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ >= 0) flock(fd_, LOCK_EX | LOCK_NB);
+}
+
+ScratchBeside::~ScratchBeside() {
+  if (!path_.empty()) {
+    unlink(path_.c_str());
+    for (const char* journal : {"-journal", "-wal", "-shm"}) unlink((path_ + journal).c_str());
+  }
+  if (fd_ >= 0) close(fd_);
+}
+
+std::vector<std::string> removeLeftovers(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> removed;
+  const fs::path target(path);
+  std::string prefix(1, '.');
+  prefix.append(target.filename().string()).push_back('.');
+  std::error_code ec;
+  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  for (const fs::directory_entry& e : fs::directory_iterator(folder, ec)) {
+    const std::string leaf = e.path().filename().string();
+    if (leaf.rfind(prefix, 0) != 0 || leaf.size() < prefix.size() + 6) continue;
+    const std::string rest = leaf.substr(prefix.size() + 6);
+    if (rest != "" && rest != ".dbf" && rest != "-journal" && rest != "-wal" && rest != "-shm")
+      continue;
+    if (!e.is_regular_file(ec)) continue;
+    // A journal goes with its copy: it is removed when the copy is not there or not held.
+    const std::string copy = leaf.substr(0, prefix.size() + 6) + (rest == ".dbf" ? ".dbf" : "");
+    const int fd = ::open((folder / copy).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      close(fd);
+      continue;  // a running process works on it
+    }
+    if (unlink(e.path().c_str()) == 0) removed.push_back(e.path().string());
+    if (fd >= 0) close(fd);
+  }
+  return removed;
+}
+
+std::string linkTarget(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_symlink(path, ec)) return path;
+  const std::filesystem::path real = std::filesystem::canonical(path, ec);
+  return ec ? path : real.string();
+}
+
 bool copyBytes(const std::string& from, const std::string& to) {
   const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;
@@ -38,6 +89,8 @@ bool copyBytes(const std::string& from, const std::string& to) {
 }
 
 std::string keepAsBackup(const std::string& path, const std::string& temp) {
+  struct stat source {};
+  if (stat(path.c_str(), &source) == 0) chmod(temp.c_str(), source.st_mode & 07777);
   std::string error = "too many copies already";
   for (int n = 0; n < 1000; ++n) {
     std::string name = path;

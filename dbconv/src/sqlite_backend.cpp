@@ -799,7 +799,9 @@ bool SqliteBackend::deleteObject(const SchemaTree& tree, int item) {
 }
 
 std::string SqliteBackend::backup() {
-  const std::string temp = temporaryBeside(path_);
+  removeLeftovers(path_);
+  ScratchBeside scratch(path_);
+  const std::string& temp = scratch.path();
   sqlite3* copy = nullptr;
   std::string error;
   if (sqlite3_open_v2(temp.c_str(), &copy, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
@@ -811,9 +813,10 @@ std::string SqliteBackend::backup() {
     error = sqlite3_errmsg(copy);
   }
   if (sqlite3_close(copy) != SQLITE_OK && error.empty()) error = "cannot close the copy";
-  if (error.empty()) return keepAsBackup(path_, temp);
-  unlink(temp.c_str());
-  throw DbError("cannot copy " + path_ + ": " + error);
+  if (!error.empty()) throw DbError("cannot copy " + path_ + ": " + error);
+  const std::string kept = keepAsBackup(path_, temp);
+  scratch.placed();
+  return kept;
 }
 
 }  // namespace ts::db

@@ -159,6 +159,52 @@ TEST_F(Dbf, TsdataDryRunAndAKilledConversionLeavesTheTableWhole) {
   tsdata.signal(SIGKILL);
   tsdata.wait();
   EXPECT_EQ(ts::testing::readFile(path()), before);
+  // The run again: it removes the copy the killed run left, and converts.
+  auto hidden = [&] {
+    int n = 0;
+    for (const auto& e : fs::directory_iterator(dir_))
+      n += e.path().filename().string().rfind(".people.dbf.", 0) == 0;
+    return n;
+  };
+  const int left = hidden();
+  r = ts::testing::runProgram(TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", path(), "people"}, dir_);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(hidden(), 0);
+  if (left > 0) {
+    EXPECT_NE(r.out.find("left by a run that did not end"), std::string::npos) << r.out;
+  }
+  EXPECT_EQ(raw(299999), padded("Việt Nam", 20));
+}
+
+TEST_F(Dbf, ATableBehindALinkOrWithHardLinksIsConvertedWhereItIs) {
+  make({tcvn3("Việt"), tcvn3("Hà Nội")});
+  chmod(path().c_str(), 0640);
+  const fs::path real = dir_ / "people.dbf", link = dir_ / "link.dbf", hard = dir_ / "hard.dbf";
+  fs::create_symlink(real.filename(), link);
+  ValueConverter converter(kTcvn3, kUtf8);
+  RunObserver quiet;
+  {
+    auto b = DbfBackend::open(link.string(), false);
+    // The backup keeps the table's mode.
+    const std::string kept = b->backup();
+    EXPECT_EQ(fs::status(kept).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const ColumnReport r = b->convertColumn({"link", "NAME"}, converter, quiet);
+    EXPECT_FALSE(r.failed) << r.error;
+  }
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(raw(1), padded("Hà Nội", 20));
+  // A table with another hard link: written in place, so that both names show it, and said.
+  make({tcvn3("Huế")});
+  fs::create_hard_link(real, hard);
+  auto b = DbfBackend::open(path(), false);
+  const ColumnReport r = b->convertColumn({"people", "NAME"}, converter, quiet);
+  EXPECT_FALSE(r.failed) << r.error;
+  ASSERT_FALSE(r.notes.empty());
+  EXPECT_NE(r.notes.front().find("hard link"), std::string::npos) << r.notes.front();
+  EXPECT_EQ(fs::hard_link_count(real), 2u);
+  EXPECT_EQ(ts::testing::readFile(hard.string()), ts::testing::readFile(real.string()));
+  EXPECT_EQ(raw(0), padded("Huế", 20));
 }
 
 }  // namespace
