@@ -44,7 +44,7 @@ got=$(cd / && PYTHONPATH="$prefix/lib/python3/dist-packages" /usr/bin/python3 -c
 [ "$got" = "Việt Nam: Việt Nam là một quốc gia" ] ||
   { echo "unexpected output of the installed Python package: $got" >&2; exit 1; }
 # The PostgreSQL extension, under the prefix as the server's own folders are under /usr.
-for f in tessaro.control tessaro--1.0.sql; do
+for f in tessaro.control tessaro--1.1.sql; do
   find "$prefix/share" -path "*/postgresql/*/extension/$f" | grep -q . ||
     { echo "the PostgreSQL extension's $f is not installed" >&2; exit 1; }
 done

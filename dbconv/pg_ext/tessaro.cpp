@@ -1,5 +1,6 @@
 // The engine inside PostgreSQL: CREATE EXTENSION tessaro gives ts_convert(text|bytea, from,
-// to) and ts_detect(text), immutable and parallel safe, so that an UPDATE converts a column
+// to) (charsets by name or code, or text(text, integer, integer)) and ts_detect(text),
+// immutable and parallel safe, so that an UPDATE converts a column
 // where the data is, in parallel workers and on every node of a distributed database alike.
 //
 // The server reports errors by jumping out of the function: no C++ object with a destructor
@@ -17,12 +18,14 @@ extern "C" {
 
 #include "ts/byte_buffer.hpp"
 #include "ts/db/conversion.hpp"
+#include "ts/db/wide.hpp"
 
 // Built with default visibility: the server looks these up by name.
 extern "C" {
 PG_MODULE_MAGIC;
 PG_FUNCTION_INFO_V1(ts_convert_text);
 PG_FUNCTION_INFO_V1(ts_convert_bytea);
+PG_FUNCTION_INFO_V1(ts_convert_codes);
 PG_FUNCTION_INFO_V1(ts_detect_text);
 }
 
@@ -31,7 +34,9 @@ namespace {
 // One converter per backend process, kept for the pair last asked for.
 struct Work {
   ts::db::ValueConverter converter{ts::kTcvn3, ts::kUtf8};
+  ts::db::WideValues carrier{ts::kTcvn3, ts::kUtf8};
   ts::ByteBuffer out;
+  std::string bytes, text;
   std::string error;  // why the last call failed; empty when it did not
 };
 Work* work() {
@@ -42,9 +47,11 @@ Work* work() {
 std::string textOf(const text* t) { return std::string(VARDATA_ANY(t), VARSIZE_ANY_EXHDR(t)); }
 
 // Converts `value`; false with work()->error set on failure.  true with *changed false when
-// the value stays as it is.
+// the value stays as it is.  `carried`: text of a UTF8 database, whose legacy bytes are held
+// as the Windows-1252 characters they are, and whose Unicode text is itself (as tsdata reads
+// and writes such columns).
 bool convertValue(const char* value, std::size_t size, const std::string& from,
-                  const std::string& to, bool* changed) noexcept {
+                  const std::string& to, bool carried, bool* changed) noexcept {
   Work* w = work();
   try {
     w->error.clear();
@@ -52,10 +59,22 @@ bool convertValue(const char* value, std::size_t size, const std::string& from,
     if (source < 0) return false;
     const int destination = ts::db::conversionCharset(to, false, w->error);
     if (destination < 0) return false;
-    if (source != w->converter.from() || destination != w->converter.to())
-      w->converter.setPair(source, destination);
-    *changed = w->converter.convert({value, size}, w->out) ==
-               ts::db::ValueConverter::Outcome::kConverted;
+    ts::db::ValueConverter& c = w->converter;
+    if (source != c.from() || ts::db::ValueConverter(source, destination).to() != c.to()) {
+      c.setPair(source, destination);
+      w->carrier = ts::db::WideValues(c.from(), c.to());
+    }
+    if (!carried) {
+      *changed = c.convert({value, size}, w->out) == ts::db::ValueConverter::Outcome::kConverted;
+      return true;
+    }
+    *changed = false;
+    if (!w->carrier.utf8ToBytes({value, size}, w->bytes)) return true;  // not legacy text
+    if (c.convert(w->bytes, w->out) != ts::db::ValueConverter::Outcome::kConverted) return true;
+    w->carrier.bytesToUtf8(w->out.view(), w->text);
+    w->out.clear();
+    w->out.append(w->text.data(), w->text.size());
+    *changed = std::string_view(value, size) != w->out.view();
     return true;
   } catch (const std::exception& e) {
     w->error = e.what();
@@ -66,15 +85,15 @@ bool convertValue(const char* value, std::size_t size, const std::string& from,
 }  // namespace
 
 template <typename T>
-static Datum convertDatum(FunctionCallInfo fcinfo, bool isText) {
+static Datum convertDatum(FunctionCallInfo fcinfo, bool isText, bool codes = false) {
   T* value = PG_GETARG_VARLENA_PP(0);
-  text* from = PG_GETARG_TEXT_PP(1);
-  text* to = PG_GETARG_TEXT_PP(2);
   bool changed = false;
   bool ok;
   {
-    const std::string f = textOf(from), t = textOf(to);
-    ok = convertValue(VARDATA_ANY(value), VARSIZE_ANY_EXHDR(value), f, t, &changed);
+    const std::string f = codes ? std::to_string(PG_GETARG_INT32(1)) : textOf(PG_GETARG_TEXT_PP(1));
+    const std::string t = codes ? std::to_string(PG_GETARG_INT32(2)) : textOf(PG_GETARG_TEXT_PP(2));
+    ok = convertValue(VARDATA_ANY(value), VARSIZE_ANY_EXHDR(value), f, t,
+                      isText && GetDatabaseEncoding() == PG_UTF8, &changed);
   }
   if (!ok)
     ereport(ERROR, (errcode(ERRCODE_INVALID_PARAMETER_VALUE),
@@ -98,6 +117,8 @@ static Datum convertDatum(FunctionCallInfo fcinfo, bool isText) {
 Datum ts_convert_text(PG_FUNCTION_ARGS) { return convertDatum<text>(fcinfo, true); }
 
 Datum ts_convert_bytea(PG_FUNCTION_ARGS) { return convertDatum<bytea>(fcinfo, false); }
+
+Datum ts_convert_codes(PG_FUNCTION_ARGS) { return convertDatum<text>(fcinfo, true, true); }
 
 namespace {
 
