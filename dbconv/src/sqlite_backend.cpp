@@ -337,8 +337,9 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& path, bool
         (forReading ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_EXRESCODE;
     if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
       const std::string why = db != nullptr ? sqlite3_errmsg(db) : "out of memory";
+      const int code = db != nullptr ? sqlite3_extended_errcode(db) : SQLITE_NOMEM;
       sqlite3_close(db);
-      throw DbError(path + ": " + why);
+      throw DbError(path + ": " + why, code);
     }
     sqlite3_busy_timeout(db, 5000);
     std::unique_ptr<SqliteBackend> b(new SqliteBackend(db, path, forReading));
@@ -353,7 +354,8 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& path, bool
                     "-journal, and rolling it back needs the file writable");
     std::tie(b, rc) = connect(readOnly);
   }
-  if (rc != SQLITE_OK) throw DbError(path + ": " + sqlite3_errmsg(b->db_));
+  if (rc != SQLITE_OK)
+    throw DbError(path + ": " + sqlite3_errmsg(b->db_), sqlite3_extended_errcode(b->db_));
   return std::move(b);
 }
 

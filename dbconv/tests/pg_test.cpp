@@ -15,6 +15,7 @@
 #include "ts/db/conversion.hpp"
 #include "ts/db/wide.hpp"
 #include "ts/testing/postgres.hpp"
+#include "ts/testing/process.hpp"
 #include "ts/unicode.hpp"
 
 namespace ts::db {
@@ -204,6 +205,21 @@ TEST_F(Pg, InheritancePartitionsAndAConcurrentWriter) {
   EXPECT_EQ(run.columns[2].converted, 2u) << run.columns[2].error;
   EXPECT_EQ(sql("SELECT string_agg(v, ',' ORDER BY k) FROM parts"), "Việt,Nam Định\n");
   EXPECT_EQ(b->partsOf("parts"), (std::vector<std::string>{"parts_a", "parts_b"}));
+
+  // Names that differ only in case: the exact one wins; otherwise they are refused.
+  sql("CREATE TABLE cases (id integer PRIMARY KEY, \"Name\" text, name text);"
+      "INSERT INTO cases VALUES (1, " + viet + ", " + viet + ");");
+  auto tsdata = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"-f", "tcvn3", "-t", "utf8", "pg:" + conninfo()});
+    return ts::testing::runProgram(TSDATA_PATH, args, std::filesystem::temp_directory_path());
+  };
+  auto done = tsdata({"--table", "cases", "--column", "name"});
+  EXPECT_EQ(done.status, 0) << done.err;
+  EXPECT_EQ(sql("SELECT name FROM cases"), "Việt\n");
+  EXPECT_EQ(value("SELECT \"Name\" FROM cases"), tcvn3("Việt"));
+  done = tsdata({"cases.NAME"});
+  EXPECT_EQ(done.status, 2);
+  EXPECT_NE(done.err.find("but for case"), std::string::npos) << done.err;
 
   // Another session's update during the run waits for it, and stands after it.
   testing::ConcurrentWriter writer([&] { sql("UPDATE busy SET v = 'w' WHERE id > 250"); }, 50);

@@ -17,6 +17,7 @@ using testing::execSql;
 using testing::query;
 using testing::quoteText;
 using ts::testing::ProgramResult;
+using ts::db::testing::tcvn3;
 using ts::testing::readFile;
 using ts::testing::writeFile;
 using Rows = std::vector<std::vector<std::string>>;
@@ -116,6 +117,48 @@ TEST_F(Tsdata, ConvertsTheExampleOnceAndRefusesASecondRun) {
   EXPECT_TRUE(fs::exists(db + ".bak.1"));
   EXPECT_NE(query(db, "SELECT \"họ tên\" FROM \"khách hàng\" WHERE id = 1")[0][0],
             "Nguyễn Văn Đức");
+}
+
+TEST_F(Tsdata, MixedColumnsUnicodeDestinationsNamesAndABusyDatabase) {
+  const std::string db = (dir_ / "mixed.db").string();
+  std::string rows;
+  for (const char* name : {"Nguyễn Văn Đức", "Trần Thị Hoa", "Lê Văn Tám", "Phạm Ngọc Thạch",
+                           "Hoàng Văn Thụ", "Đặng Thùy Trâm"})
+    rows += ", ('" + tcvn3(name) + "')";
+  execSql(db, "CREATE TABLE t (v TEXT); INSERT INTO t VALUES ('Việt Nam đã có')" + rows + ";"
+              "CREATE TABLE \"a\nb\" (\"Name\" TEXT, \"name2\" TEXT);");
+  // The dry run shows the value converted already, and what the run would store: with the
+  // destination 39 the text itself, as UTF-8.
+  ProgramResult r = run({"-f", "tcvn3", "-t", "39", "--dry-run=1", db, "t"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("t.v: 6 of 7 values would change (0 unchanged, 0 NULL, 0 skipped (not "
+                       "text), 1 already converted (left as they are))"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("rowid 1: Việt Nam đã có\n    (already converted: left)"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("-> Nguyễn Văn Đức"), std::string::npos) << r.out;
+  r = run({"-f", "tcvn3", "-t", "39", db, "t"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(query(db, "SELECT v FROM t WHERE rowid IN (1, 2) ORDER BY rowid"),
+            (Rows{{"Việt Nam đã có"}, {"Nguyễn Văn Đức"}}));
+
+  // Names: a newline is shown escaped; an exact name wins over one that differs in case.
+  execSql(db, "INSERT INTO \"a\nb\" VALUES ('" + tcvn3("Huế") + "', '" + tcvn3("Huế") + "')");
+  r = run({"-f", "tcvn3", "-t", "utf8", "--table", "a\nb", "--column", "NAME2", db});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("a\\nb.name2: 1 converted"), std::string::npos) << r.out;
+
+  // A database another connection holds locked: status 1, and it says so.
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(db.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  r = run({"-f", "tcvn3", "-t", "utf8", "--force", db, "t"});
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_NE((r.out + r.err).find("locked"), std::string::npos) << r.out << r.err;
 }
 
 TEST_F(Tsdata, ListsWhatItCanReadAndSaysWhatItCannot) {
