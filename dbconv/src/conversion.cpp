@@ -462,6 +462,13 @@ DryRun dryRun(Backend& backend, const ColumnRef& column, ValueConverter& convert
   DryRun run;
   run.counts.column = column;
   ByteBuffer out;
+  const Backend::ValueLimit limit = backend.valueLimit(column);
+  run.limit = limit.most;
+  auto length = [&](std::string_view v) {
+    if (!limit.characters || converter.to() != kUtf8) return static_cast<std::int64_t>(v.size());
+    return static_cast<std::int64_t>(
+        std::count_if(v.begin(), v.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+  };
   backend.readColumn(column, [&](const StoredValue& v) {
     ++run.counts.records;
     switch (v.type) {
@@ -480,6 +487,11 @@ DryRun dryRun(Backend& backend, const ColumnRef& column, ValueConverter& convert
         ++run.counts.converted;
         if (run.samples.size() < shown)
           run.samples.push_back({v.key, std::string(v.bytes), out.str()});
+        if (limit.most >= 0 && length(out.view()) > limit.most) {
+          ++run.tooLong;
+          if (run.overLimit.size() < std::max<std::size_t>(shown, 1))
+            run.overLimit.push_back({v.key, std::string(v.bytes), out.str()});
+        }
         break;
     }
     return true;

@@ -345,6 +345,11 @@ PropertyTable DbfBackend::properties(const SchemaTree& tree, int item) {
   }
 }
 
+Backend::ValueLimit DbfBackend::valueLimit(const ColumnRef& ref) {
+  const Field f = field(ref);
+  return {f.type == 'C' ? f.width : -1, false};
+}
+
 std::string DbfBackend::backup() {
   removeLeftovers(linkTarget(path_));
   ScratchBeside scratch(path_);

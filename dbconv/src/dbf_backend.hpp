@@ -38,6 +38,7 @@ class DbfBackend final : public Backend {
   TableData tableData(const std::string& table, std::size_t maxRows) override;
   PropertyTable properties(const SchemaTree& tree, int item) override;
   bool deleteObject(const SchemaTree&, int) override { return false; }
+  ValueLimit valueLimit(const ColumnRef& column) override;
   std::string backup() override;
 
   struct Field {

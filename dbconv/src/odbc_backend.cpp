@@ -538,6 +538,14 @@ bool OdbcBackend::convertible(const ColumnRef& ref) {
   }
 }
 
+Backend::ValueLimit OdbcBackend::valueLimit(const ColumnRef& ref) {
+  const Column& c = column(ref);
+  // Long types have no size worth holding values to.
+  const bool sized = c.dataType == SQL_CHAR || c.dataType == SQL_VARCHAR ||
+                     c.dataType == SQL_WCHAR || c.dataType == SQL_WVARCHAR;
+  return {sized && c.size > 0 ? c.size : -1, isWide(c.dataType)};
+}
+
 std::string OdbcBackend::ownRows(const TableId& t) {
   if (dbms_ != "PostgreSQL") return qualified(t);
   // PostgreSQL reads a table's child tables with it: an ordinary table's own rows only (a

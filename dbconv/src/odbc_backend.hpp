@@ -40,6 +40,7 @@ class OdbcBackend final : public Backend {
   TableData tableData(const std::string& table, std::size_t maxRows) override;
   PropertyTable properties(const SchemaTree& tree, int item) override;
   bool deleteObject(const SchemaTree&, int) override { return false; }
+  ValueLimit valueLimit(const ColumnRef& column) override;
 
   // The database system's name as the driver reports it ("PostgreSQL", "SQLite").
   std::string dbmsName() const { return dbms_; }

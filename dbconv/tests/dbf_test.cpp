@@ -117,11 +117,18 @@ TEST_F(Dbf, AValueTooLongForItsFieldLeavesTheTableAsItWas) {
   const std::string before = ts::testing::readFile(path());
   auto b = DbfBackend::open(path(), false);
   ValueConverter converter(kTcvn3, kUtf8);
+  // The dry run says so first.
+  auto r = ts::testing::runProgram(TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", "--dry-run", path(),
+                                                 "people.NAME"}, dir_);
+  EXPECT_NE(r.out.find("1 value(s) would not fit the column (it holds 16)"), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("  record 2: Nguyễn Văn Đức\n"), std::string::npos) << r.out;
   RunObserver quiet;
-  const ColumnReport r = b->convertColumn({"people", "NAME"}, converter, quiet);
-  EXPECT_TRUE(r.failed);
-  EXPECT_EQ(r.row, "record 2");
-  EXPECT_NE(r.error.find("takes 20 bytes; the field 'NAME' holds 16"), std::string::npos) << r.error;
+  const ColumnReport report = b->convertColumn({"people", "NAME"}, converter, quiet);
+  EXPECT_TRUE(report.failed);
+  EXPECT_EQ(report.row, "record 2");
+  EXPECT_NE(report.error.find("takes 20 bytes; the field 'NAME' holds 16"), std::string::npos)
+      << report.error;
   EXPECT_EQ(ts::testing::readFile(path()), before);
 }
 

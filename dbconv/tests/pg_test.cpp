@@ -146,6 +146,12 @@ TEST_F(Pg, ConvertsBytesNullsBlanksAndLongValuesAndGoesOnAfterAFailure) {
   tree.toggle(findColumnItem(tree, {"nokey", "v"}));
   tree.toggle(findColumnItem(tree, {table, "id"}));  // not text: counted, left alone
   ValueConverter converter(kTcvn3, kUtf8);
+  // The dry run finds the value the column cannot hold.
+  const DryRun dry = dryRun(*b, {table, "short"}, converter, 5);
+  EXPECT_EQ(dry.limit, 6);
+  EXPECT_EQ(dry.tooLong, 1u);
+  ASSERT_EQ(dry.overLimit.size(), 1u);
+  EXPECT_EQ(dry.overLimit[0].key, "id = 3");
   RunObserver quiet;
   RunReport run = runConversion(*b, tree, converter, quiet);
   ASSERT_EQ(run.columns.size(), 5u);  // a failure does not end the run

@@ -225,7 +225,10 @@ TEST_F(DbWindow, DataDeletionAndTheOtherButtons) {
   EXPECT_EQ(win.w.daoList()->model()->rowCount(), 99);
   EXPECT_TRUE(win.said.isEmpty());
 
-  // The Delete key asks; "No" keeps the table, "Yes" drops it.
+  // The Delete key asks, naming the item; "No" keeps the table, "Yes" drops it.  The other
+  // marks and the open branches stay.
+  win.click(win.item("big", "s"));
+  win.item("big")->setExpanded(true);
   win.answers = {false, true};
   win.w.daoTree()->setCurrentItem(win.item("small"));
   QTest::keyClick(win.w.daoTree(), Qt::Key_Delete);
@@ -234,6 +237,9 @@ TEST_F(DbWindow, DataDeletionAndTheOtherButtons) {
   EXPECT_EQ(win.item("small"), nullptr);
   EXPECT_EQ(query(db, "SELECT count(*) FROM sqlite_schema WHERE name = 'small'")[0][0], "0");
   EXPECT_EQ(win.said.count("? Are you sure you want to delete this item ?\n\ntable \"small\""), 2);
+  EXPECT_EQ(win.item("big", "s")->checkState(0), Qt::Checked);
+  EXPECT_TRUE(win.item("big")->isExpanded());
+  win.click(win.item("big", "s"));
 
   // Guess, then upper case and the marks taken off, each asked first.
   win.said.clear();

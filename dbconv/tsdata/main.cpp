@@ -51,16 +51,21 @@ void usage() {
       "      --column=COLUMN  a column of the last --table (repeatable)\n"
       "      --dry-run[=N]    write nothing: count what would change and show N values\n"
       "                       before and after, as UTF-8 (default 10)\n"
-      "      --force          convert even a column whose text does not read as FROM\n"
+      "      --force          convert even a column whose text does not read as FROM,\n"
+      "                       and values in TO already (UTF-8 text with Vietnamese letters)\n"
       "      --backup         copy the database file beside itself first (FILE.bak)\n"
       "      --list           list tables, views and columns: type, convertible, rows\n"
       "      --detect         guess each column's charset from its values\n"
       "      --list-charsets  list the charsets\n"
       "\n"
-      "CHARSET is a code or a name as tsconv takes it.  Before converting, a sample of each\n"
-      "column is read: a column whose text reads as another charset (text converted once\n"
-      "already) is refused unless --force.  Exit status: 0 done, 1 a column failed (it is\n"
-      "left as it was), 2 bad arguments or a refused column.\n");
+      "CHARSET is a code or a name as tsconv takes it; 39 and 40 store Unicode text as the\n"
+      "column holds it.  Before converting, a sample of each column is read: a column whose\n"
+      "text reads as another charset (text converted once already) is refused unless --force,\n"
+      "and looked at again just before it is converted (a trigger, or a partitioned table\n"
+      "named with its partitions, may have converted it in the same run).  Values in the\n"
+      "destination already are left and counted.  Exit status: 0 done, 1 a column failed (it\n"
+      "is left as it was) or the database is busy or locked, 2 bad arguments or a refused\n"
+      "column.\n");
 }
 
 int charset(const char* name, bool source) {
@@ -427,6 +432,13 @@ int main(int argc, char** argv) {
         for (const auto& s : r.samples)
           std::printf("  %s: %s\n    -> %s\n", s.key.c_str(), asUtf8(s.before, from).c_str(),
                       asUtf8(s.after, converter.to()).c_str());
+        if (r.tooLong > 0) {
+          std::printf("  %llu value(s) would not fit the column (it holds %lld); the run would "
+                      "fail at the first and change nothing:\n",
+                      static_cast<unsigned long long>(r.tooLong), static_cast<long long>(r.limit));
+          for (const auto& s : r.overLimit)
+            std::printf("  %s: %s\n", s.key.c_str(), asUtf8(s.after, converter.to()).c_str());
+        }
         for (const auto& s : r.already)
           std::printf("  %s: %s\n    (already converted: left)\n", s.key.c_str(),
                       asUtf8(s.before, converter.to()).c_str());

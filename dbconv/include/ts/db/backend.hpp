@@ -189,6 +189,14 @@ class Backend {
     throw DbError("this database is not a file: it cannot be copied");
   }
 
+  // The most a column holds (-1: no limit), counted in bytes of the converted value, or in
+  // characters where the column holds characters and the destination is UTF-8.
+  struct ValueLimit {
+    std::int64_t most = -1;
+    bool characters = false;
+  };
+  virtual ValueLimit valueLimit(const ColumnRef& /*column*/) { return {}; }
+
   // The tables whose rows a conversion of `table` reaches too (a partitioned table's
   // partitions, at every level); empty for most.
   virtual std::vector<std::string> partsOf(const std::string& /*table*/) { return {}; }

@@ -196,6 +196,10 @@ struct DryRun {
   ColumnReport counts;
   std::vector<Sample> samples;  // the first values that would change
   std::vector<Sample> already;  // the first values left as in the destination already
+  // Values whose conversion the column cannot hold: the run would fail at the first.
+  std::uint64_t tooLong = 0;
+  std::int64_t limit = -1;
+  std::vector<Sample> overLimit;  // the first of them
 };
 DryRun dryRun(Backend& backend, const ColumnRef& column, ValueConverter& converter,
               std::size_t shown);
