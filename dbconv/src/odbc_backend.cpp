@@ -14,6 +14,7 @@
 #include "ts/byte_buffer.hpp"
 #include "ts/db/conversion.hpp"
 #include "ts/db/wide.hpp"
+#include "server_rewrite.hpp"
 
 namespace ts::db {
 
@@ -785,13 +786,193 @@ Guard guardFor(const std::string& dbms) {
   return Guard::kSerializable;
 }
 
+// The rewrite through an ODBC driver: the rows read by a statement, the changed values sent
+// as parameter arrays, either as updates by key or (PostgreSQL) into a temporary table that
+// one join writes from at the end.
+class OdbcRewrite final : public RewriteDriver {
+ public:
+  struct Plan {
+    std::string table, rows, column, label, scratch;  // names as SQL; `label` for messages
+    std::vector<std::string> keys, keyNames;          // the key columns, as SQL and as named
+    std::vector<SQLSMALLINT> keySqlTypes;
+    SQLSMALLINT valueType = SQL_C_CHAR, valueSqlType = SQL_VARCHAR;
+    Guard guard = Guard::kSerializable;
+    bool joined = false;
+  };
+  OdbcRewrite(SQLHDBC dbc, Plan plan) : dbc_(dbc), p_(std::move(plan)), read_(dbc), write_(dbc) {
+    const bool check = p_.guard == Guard::kSerializable;
+    ctype_.push_back(p_.valueType);
+    sqlType_.push_back(p_.valueSqlType);
+    for (const SQLSMALLINT t : p_.keySqlTypes) {
+      ctype_.push_back(SQL_C_CHAR);
+      sqlType_.push_back(t);
+    }
+    if (check) {  // the value as it was read
+      ctype_.push_back(p_.valueType);
+      sqlType_.push_back(p_.valueSqlType);
+    }
+    // Checked one row a statement: drivers count the rows of a parameter array differently.
+    batch_ = std::make_unique<UpdateBatch>(ctype_.size(), check ? 1 : kBatchRows);
+  }
+
+  std::uint64_t begin() override {
+    isolation_ = std::make_unique<Isolation>(dbc_, p_.guard == Guard::kSerializable);
+    transaction_ = std::make_unique<Transaction>(dbc_);
+    // No one else writes the table between the reading of a row and its writing back.
+    switch (p_.guard) {
+      case Guard::kLockTable:
+        Stmt(dbc_).exec("LOCK TABLE " + p_.table + " IN EXCLUSIVE MODE");
+        break;
+      case Guard::kWriteFirst:  // the database's write lock, taken before the first read
+        Stmt(dbc_).exec("UPDATE " + p_.table + " SET " + p_.column + " = " + p_.column +
+                        " WHERE 1 = 0");
+        break;
+      default: break;
+    }
+    std::uint64_t count = 0;
+    {
+      Stmt counter(dbc_);
+      counter.exec("SELECT COUNT(*) FROM " + p_.rows);
+      if (counter.fetch()) count = static_cast<std::uint64_t>(counter.integer(1));
+    }
+    std::string select = "SELECT ";
+    std::string update = "UPDATE " + p_.rows + " SET " + p_.column + " = ? WHERE ";
+    for (std::size_t i = 0; i < p_.keys.size(); ++i) {
+      select += p_.keys[i] + ", ";
+      update += (i ? " AND " : "") + p_.keys[i] + " = ?";
+    }
+    select += p_.column + " FROM " + p_.rows;
+    if (p_.guard == Guard::kTableHint) select += " WITH (TABLOCKX, HOLDLOCK)";
+    if (p_.guard == Guard::kForUpdate) select += " FOR UPDATE";
+    // Elsewhere a row changed since it was read is not written: its update finds no row,
+    // and the column fails.
+    if (p_.guard == Guard::kSerializable) update += " AND " + p_.column + " = ?";
+    if (p_.joined) {
+      std::string create = "CREATE TEMPORARY TABLE " + p_.scratch + " ON COMMIT DROP AS SELECT " +
+                           p_.column + " AS v";
+      for (std::size_t i = 0; i < p_.keys.size(); ++i)
+        create += ", " + p_.keys[i] + " AS k" + std::to_string(i);
+      Stmt(dbc_).exec(create + " FROM " + p_.rows + " WITH NO DATA");
+    }
+    read_.exec(select);
+    write_.prepare(update);
+    return count;
+  }
+
+  bool read(std::vector<const std::string_view*>& values) override {
+    values.clear();
+    const std::size_t keyCount = p_.keys.size();
+    const int valueColumn = static_cast<int>(keyCount) + 1;
+    std::size_t n = 0;
+    while (n < kBatchRows && read_.fetch()) {
+      if (rows_.size() == n) rows_.emplace_back(keyCount + 1);
+      std::vector<std::string>& row = rows_[n];
+      for (std::size_t i = 0; i < keyCount; ++i)
+        read_.data(static_cast<int>(i) + 1, SQL_C_CHAR, row[i + 1]);
+      nulls_.resize(n + 1);
+      nulls_[n] = !read_.data(valueColumn, p_.valueType, row[0]);
+      ++n;
+    }
+    if (n == 0) {
+      read_.close();
+      return false;
+    }
+    views_.resize(n);
+    values.resize(n);
+    for (std::size_t r = 0; r < n; ++r) {
+      views_[r] = rows_[r][0];
+      values[r] = nulls_[r] ? nullptr : &views_[r];
+    }
+    return true;
+  }
+
+  void stage(const std::vector<Change>& changes) override {
+    const bool check = p_.guard == Guard::kSerializable;
+    std::vector<std::string> row(ctype_.size());
+    for (const Change& ch : changes) {
+      row[0].assign(ch.stored);
+      for (std::size_t i = 0; i < p_.keys.size(); ++i) row[i + 1] = rows_[ch.row][i + 1];
+      if (check) row.back().assign(ch.read);
+      batch_->add(row);
+      const std::string key = check ? batch_->key(batch_->size() - 1, p_.keyNames) : std::string();
+      if (batch_->full()) flush();
+      if (!check) continue;
+      SQLLEN n = -1;
+      SQLRowCount(write_.get(), &n);
+      if (n == 0)
+        throw DbError("a row of " + p_.label + " was changed by another session while it was "
+                      "converted: the column is left as it was; convert it again")
+            .atRow(key);
+    }
+  }
+
+  void finish(bool changed) override {
+    flush();
+    if (p_.joined && changed) {
+      std::string update = "UPDATE " + p_.rows + " SET " + p_.column + " = x.v FROM " +
+                           p_.scratch + " x WHERE ";
+      for (std::size_t i = 0; i < p_.keys.size(); ++i)
+        update += (i ? " AND " : "") + p_.table + "." + p_.keys[i] + " = x.k" + std::to_string(i);
+      Stmt(dbc_).exec("ANALYZE " + p_.scratch);
+      Stmt(dbc_).exec(update);
+    }
+    transaction_->commit();
+  }
+
+ private:
+  std::string insertRows(std::size_t rows) const {
+    std::string sql = "INSERT INTO " + p_.scratch + " VALUES ";
+    for (std::size_t r = 0; r < rows; ++r) {
+      sql += r ? ", (?" : "(?";
+      for (std::size_t i = 0; i < p_.keys.size(); ++i) sql += ", ?";
+      sql += ")";
+    }
+    return sql;
+  }
+  void flush() {
+    UpdateBatch& batch = *batch_;
+    std::optional<DbError> error;
+    bool done = false;
+    if (p_.joined && batch.size() > 0) {
+      if (!bulk_ || bulkRows_ != batch.size()) {
+        bulk_ = std::make_unique<Stmt>(dbc_);
+        bulk_->prepare(insertRows(batch.size()));
+        bulkRows_ = batch.size();
+      }
+      done = batch.executeJoined(*bulk_, ctype_, sqlType_, error);
+    } else {
+      done = batch.execute(write_, ctype_, sqlType_, error);
+    }
+    if (done) return;
+    // The driver's own account of which row failed is not to be trusted (psqlODBC names
+    // another): the rows of the batch are tried alone, each try rolled back.
+    SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_ROLLBACK);
+    const std::size_t failed = batch.failingRow(write_, dbc_, ctype_, sqlType_);
+    DbError e = error ? *error : DbError("the update failed without diagnostics");
+    if (failed < batch.size()) e.atRow(batch.key(failed, p_.keyNames));
+    throw e;
+  }
+
+  SQLHDBC dbc_;
+  Plan p_;
+  std::vector<SQLSMALLINT> ctype_, sqlType_;
+  std::unique_ptr<Isolation> isolation_;
+  std::unique_ptr<Transaction> transaction_;
+  Stmt read_, write_;
+  std::unique_ptr<Stmt> bulk_;
+  std::size_t bulkRows_ = 0;
+  std::unique_ptr<UpdateBatch> batch_;
+  std::vector<std::vector<std::string>> rows_;  // the block read: value, then key columns
+  std::vector<bool> nulls_;
+  std::vector<std::string_view> views_;
+};
+
 }  // namespace
 
 ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& converter,
                                         RunObserver& observer) {
   ColumnReport report;
   report.column = ref;
-  std::vector<std::string> keyNames;
   try {
     const TableId t = table(ref.table);
     const Column col = column(ref);
@@ -811,149 +992,28 @@ ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& co
       throw DbError("the table '" + ref.table +
                     "' has neither a primary key nor a row identifier: its rows cannot be "
                     "addressed, and it is left as it is");
-    for (const Column& k : key) keyNames.push_back(k.name);
+    OdbcRewrite::Plan plan;
+    plan.table = qualified(t);
+    plan.rows = ownRows(t);
+    plan.column = quote(col.name);
+    plan.label = ref.label();
     const bool wide = isWide(col.dataType);
-    const std::string rows = ownRows(t);
-    const std::string from = " FROM " + rows;
-
-    std::uint64_t expected = 0;
-    {
-      Stmt count(h_->dbc);
-      count.exec("SELECT COUNT(*)" + from);
-      if (count.fetch()) expected = static_cast<std::uint64_t>(count.integer(1));
-    }
-    const Guard guard = guardFor(dbms_);
-    Isolation isolation(h_->dbc, guard == Guard::kSerializable);
-    Transaction transaction(h_->dbc);
-    // No one else writes the table between the reading of a row and its writing back.
-    switch (guard) {
-      case Guard::kLockTable:
-        Stmt(h_->dbc).exec("LOCK TABLE " + qualified(t) + " IN EXCLUSIVE MODE");
-        break;
-      case Guard::kWriteFirst:  // the database's write lock, taken before the first read
-        Stmt(h_->dbc).exec("UPDATE " + qualified(t) + " SET " + quote(col.name) + " = " +
-                           quote(col.name) + " WHERE 1 = 0");
-        break;
-      default: break;
-    }
-
-    std::string select = "SELECT ";
-    std::string update = "UPDATE " + rows + " SET " + quote(col.name) + " = ? WHERE ";
-    for (std::size_t i = 0; i < key.size(); ++i) {
-      select += quote(key[i].name) + ", ";
-      update += (i ? " AND " : "") + quote(key[i].name) + " = ?";
-    }
-    select += quote(col.name) + from;
-    if (guard == Guard::kTableHint) select += " WITH (TABLOCKX, HOLDLOCK)";
-    if (guard == Guard::kForUpdate) select += " FOR UPDATE";
-    // Elsewhere a row changed since it was read is not written: its update finds no row,
-    // and the column fails.
-    if (guard == Guard::kSerializable) update += " AND " + quote(col.name) + " = ?";
-    std::vector<SQLSMALLINT> ctype{static_cast<SQLSMALLINT>(wide ? SQL_C_WCHAR : SQL_C_CHAR)};
-    std::vector<SQLSMALLINT> sqlType{static_cast<SQLSMALLINT>(col.dataType)};
+    plan.valueType = static_cast<SQLSMALLINT>(wide ? SQL_C_WCHAR : SQL_C_CHAR);
+    plan.valueSqlType = static_cast<SQLSMALLINT>(col.dataType);
     for (const Column& k : key) {
-      ctype.push_back(SQL_C_CHAR);
-      sqlType.push_back(static_cast<SQLSMALLINT>(k.dataType == 0 ? SQL_VARCHAR : k.dataType));
+      plan.keys.push_back(quote(k.name));
+      plan.keyNames.push_back(k.name);
+      plan.keySqlTypes.push_back(static_cast<SQLSMALLINT>(k.dataType == 0 ? SQL_VARCHAR : k.dataType));
     }
-    if (guard == Guard::kSerializable) {  // the value as it was read
-      ctype.push_back(ctype.front());
-      sqlType.push_back(sqlType.front());
-    }
-
-    Stmt read(h_->dbc);
-    read.exec(select);
-    Stmt write(h_->dbc);
-    write.prepare(update);
+    plan.guard = guardFor(dbms_);
     // PostgreSQL's driver sends parameter arrays one row at a time, and a join of each batch
     // with the table scans the table again: there the new values go into a temporary table,
     // a batch per statement, and one join at the end writes them all.
-    const bool joined = dbms_ == "PostgreSQL";
-    const std::string scratch = quote("tessaro_column");
-    std::unique_ptr<Stmt> bulk;
-    std::size_t bulkRows = 0;
-    auto insertRows = [&](std::size_t rows) {
-      std::string sql = "INSERT INTO " + scratch + " VALUES ";
-      for (std::size_t r = 0; r < rows; ++r) {
-        sql += r ? ", (?" : "(?";
-        for (std::size_t i = 0; i < key.size(); ++i) sql += ", ?";
-        sql += ")";
-      }
-      return sql;
-    };
-    if (joined) {
-      std::string create = "CREATE TEMPORARY TABLE " + scratch + " ON COMMIT DROP AS SELECT " +
-                           quote(col.name) + " AS v";
-      for (std::size_t i = 0; i < key.size(); ++i)
-        create += ", " + quote(key[i].name) + " AS k" + std::to_string(i);
-      Stmt(h_->dbc).exec(create + from + " WITH NO DATA");
-    }
-    // Checked one row a statement: drivers count the rows of a parameter array differently.
-    UpdateBatch batch(ctype.size(), guard == Guard::kSerializable ? 1 : kBatchRows);
-    auto flush = [&] {
-      std::optional<DbError> error;
-      bool done = false;
-      if (joined && batch.size() > 0) {
-        if (!bulk || bulkRows != batch.size()) {
-          bulk = std::make_unique<Stmt>(h_->dbc);
-          bulk->prepare(insertRows(batch.size()));
-          bulkRows = batch.size();
-        }
-        done = batch.executeJoined(*bulk, ctype, sqlType, error);
-      } else {
-        done = batch.execute(write, ctype, sqlType, error);
-      }
-      if (!done) {
-        // The driver's own account of which row failed is not to be trusted (psqlODBC names
-        // another): the rows of the batch are tried alone, each try rolled back.
-        SQLEndTran(SQL_HANDLE_DBC, h_->dbc, SQL_ROLLBACK);
-        const std::size_t failed = batch.failingRow(write, h_->dbc, ctype, sqlType);
-        if (failed < batch.size()) report.row = batch.key(failed, keyNames);
-        throw error ? *error : DbError("the update failed without diagnostics");
-      }
-    };
-
-    std::vector<std::string> row(ctype.size());
-    std::string value;
-    ColumnPass pass(converter, observer, report, expected,
-                    wide ? ColumnPass::Storage::kUtf16 : ColumnPass::Storage::kBytes);
-    const int valueColumn = static_cast<int>(key.size()) + 1;
-    while (read.fetch()) {
-      if (!pass.next()) return report;  // stopped: the transaction rolls back
-      for (std::size_t i = 0; i < key.size(); ++i) read.data(static_cast<int>(i) + 1, SQL_C_CHAR, row[i + 1]);
-      if (!read.data(valueColumn, ctype[0], value)) {
-        pass.null();
-        continue;
-      }
-      const std::string* changed = pass.convert(value);
-      if (changed == nullptr) continue;
-      row[0] = *changed;
-      if (guard == Guard::kSerializable) row.back() = value;
-      batch.add(row);
-      const std::string rowKey =
-          guard == Guard::kSerializable ? batch.key(batch.size() - 1, keyNames) : std::string();
-      if (batch.full()) flush();
-      if (guard == Guard::kSerializable) {
-        SQLLEN n = -1;
-        SQLRowCount(write.get(), &n);
-        if (n == 0)
-          throw DbError("a row of '" + ref.table + "' was changed by another session while '" +
-                        col.name + "' was converted: the column is left as it was, convert it "
-                        "again")
-              .atRow(rowKey);
-      }
-    }
-    read.close();
-    flush();
-    if (joined && report.converted > 0) {
-      std::string update = "UPDATE " + rows + " SET " + quote(col.name) + " = x.v FROM " +
-                           scratch + " x WHERE ";
-      for (std::size_t i = 0; i < key.size(); ++i)
-        update += (i ? " AND " : "") + qualified(t) + "." + quote(key[i].name) + " = x.k" +
-                  std::to_string(i);
-      Stmt(h_->dbc).exec("ANALYZE " + scratch);
-      Stmt(h_->dbc).exec(update);
-    }
-    transaction.commit();
+    plan.joined = dbms_ == "PostgreSQL";
+    plan.scratch = quote("tessaro_column");
+    OdbcRewrite driver(h_->dbc, std::move(plan));
+    rewriteColumn(driver, converter, observer,
+                  wide ? ColumnPass::Storage::kUtf16 : ColumnPass::Storage::kBytes, report);
   } catch (const DbError& e) {
     report.fail(e);
   }

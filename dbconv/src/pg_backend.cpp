@@ -14,6 +14,7 @@
 #include "ts/byte_buffer.hpp"
 #include "ts/db/conversion.hpp"
 #include "ts/db/wide.hpp"
+#include "server_rewrite.hpp"
 
 namespace ts::db {
 
@@ -39,6 +40,7 @@ class Result {
     throw e;
   }
   ~Result() { PQclear(r_); }
+  Result(Result&& o) noexcept : r_(o.r_) { o.r_ = nullptr; }
   Result(const Result&) = delete;
   Result& operator=(const Result&) = delete;
   int rows() const { return PQntuples(r_); }
@@ -192,6 +194,96 @@ void copyRows(PGconn* c, const std::string& table, const CopyRows& rows) {
 }
 
 constexpr int kFetchRows = 10000;
+
+// The rewrite through libpq: the rows read in binary through a cursor, the changed values
+// sent with COPY into a temporary table beside their keys, one join writing them all.
+class PgRewrite final : public RewriteDriver {
+ public:
+  // `rows`: the rows to rewrite ("ONLY s.t"); `key`: the columns that address a row, as SQL
+  // ("id", "tableoid", "ctid"); `keyText`: an expression giving a row's key as text.
+  PgRewrite(PGconn* c, std::string table, std::string rows, std::string column,
+            const std::vector<std::string>& key, std::string keyText)
+      : c_(c),
+        table_(std::move(table)),
+        rows_(std::move(rows)),
+        column_(std::move(column)),
+        keyText_(std::move(keyText)),
+        keyCount_(static_cast<int>(key.size())) {
+    for (std::size_t i = 0; i < key.size(); ++i) {
+      keys_ += ", " + key[i] + " AS k" + std::to_string(i);
+      join_ += (i ? " AND " : "") + table_ + "." + key[i] + " = x.k" + std::to_string(i);
+    }
+  }
+
+  std::uint64_t begin() override {
+    transaction_ = std::make_unique<Transaction>(c_);
+    // No one else writes the table while its rows are read and written back.
+    exec(c_, "LOCK TABLE " + table_ + " IN EXCLUSIVE MODE");
+    const std::uint64_t count = std::stoull(exec(c_, "SELECT count(*) FROM " + rows_).text(0, 0));
+    exec(c_, "CREATE TEMPORARY TABLE " + scratch_ + " ON COMMIT DROP AS SELECT " + column_ +
+                 " AS v" + keys_ + " FROM " + rows_ + " WITH NO DATA");
+    exec(c_, "DECLARE tessaro_read BINARY NO SCROLL CURSOR FOR SELECT " + column_ + keys_ +
+                 ", " + keyText_ + " FROM " + rows_);
+    return count;
+  }
+
+  bool read(std::vector<const std::string_view*>& values) override {
+    chunk_.reset();
+    chunk_ = std::make_unique<Result>(
+        exec(c_, "FETCH " + std::to_string(kFetchRows) + " FROM tessaro_read"));
+    const int n = chunk_->rows();
+    if (n == 0) {
+      exec(c_, "CLOSE tessaro_read");
+      return false;
+    }
+    views_.resize(static_cast<std::size_t>(n));
+    values.resize(static_cast<std::size_t>(n));
+    for (int row = 0; row < n; ++row) {
+      const auto r = static_cast<std::size_t>(row);
+      views_[r] = chunk_->bytes(row, 0);
+      values[r] = chunk_->null(row, 0) ? nullptr : &views_[r];
+    }
+    return true;
+  }
+
+  void stage(const std::vector<Change>& changes) override {
+    copy_.clear();
+    for (const Change& ch : changes) {
+      const int row = static_cast<int>(ch.row);
+      ByteBuffer& tuples = copy_.tuples;
+      copy_.starts.push_back(tuples.size());
+      put16(tuples, static_cast<std::int16_t>(1 + keyCount_));
+      put32(tuples, static_cast<std::int32_t>(ch.stored.size()));
+      tuples.append(ch.stored.data(), ch.stored.size());
+      for (int k = 1; k <= keyCount_; ++k) {
+        const std::string_view kb = chunk_->bytes(row, k);
+        put32(tuples, static_cast<std::int32_t>(kb.size()));
+        tuples.append(kb.data(), kb.size());
+      }
+      copy_.keys.push_back(chunk_->text(row, keyCount_ + 1));
+    }
+    copyRows(c_, scratch_, copy_);
+  }
+
+  void finish(bool changed) override {
+    if (changed) {
+      exec(c_, "ANALYZE " + scratch_);
+      exec(c_, "UPDATE " + rows_ + " SET " + column_ + " = x.v FROM " + scratch_ + " x WHERE " +
+                   join_);
+    }
+    transaction_->commit();
+  }
+
+ private:
+  PGconn* c_;
+  std::string table_, rows_, column_, keyText_, keys_, join_;
+  int keyCount_;
+  const std::string scratch_ = quoteSqlName("tessaro_column");
+  std::unique_ptr<Transaction> transaction_;
+  std::unique_ptr<Result> chunk_;
+  std::vector<std::string_view> views_;
+  CopyRows copy_;
+};
 
 }  // namespace
 
@@ -544,65 +636,15 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
     // partitioned table's rows are those of its partitions.
     const std::string q = qualified(t), col = quoteSqlName(c.name), from = ownRows(t);
 
-    Transaction transaction(conn_);
-    // No one else writes the table while its rows are read and written back.
-    exec(conn_, "LOCK TABLE " + q + " IN EXCLUSIVE MODE");
-    const std::uint64_t expected =
-        std::stoull(exec(conn_, "SELECT count(*) FROM " + from).text(0, 0));
-    ColumnPass pass(converter, observer, report, expected,
-                    wide ? ColumnPass::Storage::kUtf8 : ColumnPass::Storage::kBytes);
-    const std::string scratch = quoteSqlName("tessaro_column");
-    std::string keys, join;
-    if (key.empty()) {
-      // A row without a key is where it lies: its physical place within its own table (rows
-      // of two partitions may lie at the same place).
-      keys = ", tableoid AS k0, ctid AS k1";
-      join = q + ".tableoid = x.k0 AND " + q + ".ctid = x.k1";
-    }
-    for (std::size_t i = 0; i < key.size(); ++i) {
-      keys += ", " + quoteSqlName(key[i]) + " AS k" + std::to_string(i);
-      join += (i ? " AND " : "") + q + "." + quoteSqlName(key[i]) + " = x.k" + std::to_string(i);
-    }
-    const int keyCount = key.empty() ? 2 : static_cast<int>(key.size());
-    exec(conn_, "CREATE TEMPORARY TABLE " + scratch + " ON COMMIT DROP AS SELECT " + col +
-                    " AS v" + keys + " FROM " + from + " WITH NO DATA");
-    exec(conn_, "DECLARE tessaro_read BINARY NO SCROLL CURSOR FOR SELECT " + col + keys + ", " +
-                    keyText(key) + " FROM " + from);
-
-    CopyRows rows;
-    for (;;) {
-      Result chunk = exec(conn_, "FETCH " + std::to_string(kFetchRows) + " FROM tessaro_read");
-      if (chunk.rows() == 0) break;
-      rows.clear();
-      for (int row = 0; row < chunk.rows(); ++row) {
-        if (!pass.next()) return report;  // stopped: the transaction rolls back
-        if (chunk.null(row, 0)) {
-          pass.null();
-          continue;
-        }
-        const std::string* changed = pass.convert(chunk.bytes(row, 0));
-        if (changed == nullptr) continue;
-        const std::string_view stored = *changed;
-        ByteBuffer& tuples = rows.tuples;
-        rows.starts.push_back(tuples.size());
-        put16(tuples, static_cast<std::int16_t>(1 + keyCount));
-        put32(tuples, static_cast<std::int32_t>(stored.size()));
-        tuples.append(stored.data(), stored.size());
-        for (int k = 1; k <= keyCount; ++k) {
-          const std::string_view kb = chunk.bytes(row, k);
-          put32(tuples, static_cast<std::int32_t>(kb.size()));
-          tuples.append(kb.data(), kb.size());
-        }
-        rows.keys.push_back(chunk.text(row, keyCount + 1));
-      }
-      if (!rows.keys.empty()) copyRows(conn_, scratch, rows);
-    }
-    exec(conn_, "CLOSE tessaro_read");
-    if (report.converted > 0) {
-      exec(conn_, "ANALYZE " + scratch);
-      exec(conn_, "UPDATE " + from + " SET " + col + " = x.v FROM " + scratch + " x WHERE " + join);
-    }
-    transaction.commit();
+    // A row without a key is where it lies: its physical place within its own table (rows of
+    // two partitions may lie at the same place).
+    std::vector<std::string> keyColumns{"tableoid", "ctid"};
+    if (!key.empty()) keyColumns.clear();
+    for (const std::string& k : key) keyColumns.push_back(quoteSqlName(k));
+    PgRewrite driver(conn_, q, from, col, keyColumns, keyText(key));
+    rewriteColumn(driver, converter, observer,
+                  wide ? ColumnPass::Storage::kUtf8 : ColumnPass::Storage::kBytes, report);
+    if (report.stopped) return report;
     noteChildren(t, report);
   } catch (const DbError& e) {
     report.fail(e);

@@ -176,19 +176,16 @@ PropertyTable propertyLayout(const std::vector<std::string>& names,
 // The conversion of one column, as the two SQL functions of its update see it: one that
 // passes every record (it counts them, steps the progress bar and lets only text through),
 // one that rewrites each text value.
+// The column's pass through the update: the counts, progress and stop as every back end
+// keeps them (ColumnPass), and where the update is.
 struct SqliteColumnRun {
   SqliteColumnRun(ValueConverter& c, RunObserver& o, ColumnReport& r, std::uint64_t expected)
-      : converter(c), observer(o), report(r), rule(expected), expected(expected) {}
-  ValueConverter& converter;
-  RunObserver& observer;
+      : pass(c, o, r, expected, ColumnPass::Storage::kBytes), report(r) {}
+  ColumnPass pass;
   ColumnReport& report;
-  ProgressRule rule;
-  std::uint64_t expected;      // the records, as far as known beforehand
-  std::uint64_t passed = 0;    // records the progress has counted
   std::int64_t lastRowid = 0;  // a table with rowid: the row being rewritten
   std::uint64_t values = 0;    // text values the update has reached
   bool stopped = false;
-  ByteBuffer out;
 };
 
 namespace {
@@ -223,9 +220,7 @@ SqliteColumnRun* currentRun(sqlite3_context* ctx) {
 
 // One record passed: the progress bar steps when due; a stop fails the update.
 bool recordPassed(sqlite3_context* ctx, SqliteColumnRun& run) {
-  ++run.passed;
-  if (run.rule.record()) run.observer.step(run.passed, std::max(run.passed, run.expected));
-  if (!run.observer.stopRequested()) return true;
+  if (run.pass.next()) return true;
   run.stopped = true;
   sqlite3_result_error(ctx, "stopped", -1);
   return false;
@@ -237,17 +232,15 @@ bool recordPassed(sqlite3_context* ctx, SqliteColumnRun& run) {
 void columnRecord(sqlite3_context* ctx, int, sqlite3_value** argv) {
   SqliteColumnRun* run = currentRun(ctx);
   if (run == nullptr) return;
-  ColumnReport& r = run->report;
-  ++r.records;
   if (sqlite3_value_type(argv[0]) == SQLITE_TEXT) {
-    sqlite3_result_int(ctx, 1);
+    sqlite3_result_int(ctx, 1);  // counted when its new value is asked for
     return;
   }
   if (!recordPassed(ctx, *run)) return;
   if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
-    ++r.nulls;
+    run->pass.null();
   else
-    ++r.skipped;
+    ++run->report.skipped;
   sqlite3_result_int(ctx, 0);
 }
 
@@ -265,15 +258,9 @@ void columnValue(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   }
   const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
   const auto n = static_cast<std::size_t>(sqlite3_value_bytes(v));
-  switch (run->converter.convert({p, n}, run->out)) {
-    case ValueConverter::Outcome::kConverted:
-      ++run->report.converted;
-      sqlite3_result_text64(ctx, reinterpret_cast<const char*>(run->out.data()), run->out.size(),
-                            SQLITE_TRANSIENT, SQLITE_UTF8);
-      return;
-    case ValueConverter::Outcome::kUnchanged: ++run->report.unchanged; break;
-    case ValueConverter::Outcome::kUndecided: ++run->report.undecided; break;
-    case ValueConverter::Outcome::kAlready: ++run->report.already; break;
+  if (const std::string* changed = run->pass.convert({p, n})) {
+    sqlite3_result_text64(ctx, changed->data(), changed->size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    return;
   }
   sqlite3_result_value(ctx, v);
 }

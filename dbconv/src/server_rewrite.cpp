@@ -1,0 +1,34 @@
+#include "server_rewrite.hpp"
+
+namespace ts::db {
+
+void rewriteColumn(RewriteDriver& driver, ValueConverter& converter, RunObserver& observer,
+                   ColumnPass::Storage storage, ColumnReport& report) {
+  const std::uint64_t expected = driver.begin();
+  ColumnPass pass(converter, observer, report, expected, storage);
+  std::vector<const std::string_view*> values;
+  std::vector<RewriteDriver::Change> changes;
+  std::vector<std::string> stored;  // the changed values of a block, kept for staging
+  while (driver.read(values)) {
+    changes.clear();
+    std::size_t used = 0;
+    for (std::size_t row = 0; row < values.size(); ++row) {
+      if (!pass.next()) return;  // stopped: nothing is written
+      if (values[row] == nullptr) {
+        pass.null();
+        continue;
+      }
+      const std::string* changed = pass.convert(*values[row]);
+      if (changed == nullptr) continue;
+      if (used == stored.size()) stored.emplace_back();
+      stored[used].assign(*changed);
+      changes.push_back({row, {}, *values[row]});
+      ++used;
+    }
+    for (std::size_t i = 0; i < changes.size(); ++i) changes[i].stored = stored[i];
+    if (!changes.empty()) driver.stage(changes);
+  }
+  driver.finish(report.converted > 0);
+}
+
+}  // namespace ts::db
