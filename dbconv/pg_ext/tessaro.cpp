@@ -60,7 +60,7 @@ bool convertValue(const char* value, std::size_t size, const std::string& from,
     const int destination = ts::db::conversionCharset(to, false, w->error);
     if (destination < 0) return false;
     ts::db::ValueConverter& c = w->converter;
-    if (source != c.from() || ts::db::ValueConverter(source, destination).to() != c.to()) {
+    if (source != c.from() || ts::db::ValueConverter::storedDestination(destination) != c.to()) {
       c.setPair(source, destination);
       w->carrier = ts::db::WideValues(c.from(), c.to());
     }

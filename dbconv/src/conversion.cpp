@@ -15,9 +15,6 @@ namespace ts::db {
 
 namespace {
 
-// What a destination stores in a database: escapes (39, 40) store the text itself.
-int storedDestination(int to) { return to == kDecimalEsc || to == kVnUnicode2 ? kUtf8 : to; }
-
 // UTF-8 text with at least one Vietnamese letter beyond ASCII: text converted already.
 bool isVietnameseUtf8(std::string_view value) {
   const auto* p = reinterpret_cast<const std::uint8_t*>(value.data());
@@ -37,6 +34,10 @@ bool isVietnameseUtf8(std::string_view value) {
 }
 
 }  // namespace
+
+int ValueConverter::storedDestination(int to) {
+  return to == kDecimalEsc || to == kVnUnicode2 ? kUtf8 : to;
+}
 
 ValueConverter::ValueConverter(int from, int to, Operation op) : op_(op) {
   if (op != Operation::kConvert) {

@@ -40,6 +40,8 @@ class ValueConverter {
   ValueConverter(int from, int to, Operation op = Operation::kConvert);
   // false when a charset has no letter table (values are then left as they are).
   bool setPair(int from, int to);
+  // The charset a destination stores in a database: escapes (39, 40) store the text (41).
+  static int storedDestination(int to);
   // Whether a value already in the destination is converted again (true: it is left).
   void setKeepConverted(bool keep) { keepConverted_ = keep; }
   int from() const { return from_; }
