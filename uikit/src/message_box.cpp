@@ -5,6 +5,9 @@
 #include <QFrame>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 
 #include "ts/ui/flat_button.hpp"
@@ -31,9 +34,6 @@ MessageBox::MessageBox(QWidget* parent, std::optional<QColor> linkHover) : QDial
   const QString letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
   baseX_ = (fm.horizontalAdvance(letters) / 26 + 1) / 2;
   baseY_ = fm.height();
-  const QPoint size = toPixels(219, 62);
-  setFixedSize(size.x(), size.y());
-
   auto place = [this](QWidget* w, int x, int y, int cx, int cy) {
     const QPoint at = toPixels(x, y), extent = toPixels(cx, cy);
     w->setGeometry(at.x(), at.y(), extent.x(), extent.y());
@@ -46,12 +46,19 @@ MessageBox::MessageBox(QWidget* parent, std::optional<QColor> linkHover) : QDial
   place(ok_, 165, 35, 50, 14);
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
 
-  text_ = new QLabel(this);
+  // The text in a frameless scroll area: three lines as the box was drawn, more by growing.
+  scroll_ = new QScrollArea(this);
+  scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll_->setWidgetResizable(true);
+  scroll_->setBackgroundRole(QPalette::Window);
+  text_ = new QLabel;
   text_->setObjectName(QString::number(kTextId));
   text_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   text_->setWordWrap(true);
   text_->setTextFormat(Qt::PlainText);
-  place(text_, 33, 8, 179, 24);
+  text_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  scroll_->setWidget(text_);
 
   icon_ = new QLabel(this);
   const QPoint iconAt = toPixels(5, 9);
@@ -72,22 +79,49 @@ MessageBox::MessageBox(QWidget* parent, std::optional<QColor> linkHover) : QDial
   mail_->setAlignment(Qt::AlignRight | Qt::AlignTop);  // grows to the left: stays in the box
   place(mail_, 138, 53, 76, 8);
 
-  auto* separator = new QFrame(this);
-  separator->setFrameShape(QFrame::HLine);
-  separator->setFrameShadow(QFrame::Sunken);
-  place(separator, 0, 52, 219, 1);
-  separator->setFixedHeight(2);
+  separator_ = new QFrame(this);
+  separator_->setFrameShape(QFrame::HLine);
+  separator_->setFrameShadow(QFrame::Sunken);
+  place(separator_, 0, 52, 219, 1);
+  separator_->setFixedHeight(2);
 
   for (HyperLink* l : {web_, mail_}) {
     l->setLinkCursor(Qt::PointingHandCursor);
     l->attach();
   }
+  for (QWidget* w : std::initializer_list<QWidget*>{ok_, web_, mail_, separator_})
+    w->setProperty("baseTop", w->y());
+  layOut(toPixels(0, 24).y());
   ok_->setFocus();
 }
 
 QPoint MessageBox::toPixels(int x, int y) const { return QPoint(x * baseX_ / 4, y * baseY_ / 8); }
 
-void MessageBox::setText(const QString& text) { text_->setText(text); }
+void MessageBox::layOut(int textHeight) {
+  // The box as drawn (219 x 62 units, the text 24 units high), taller by what the text needs.
+  const int extra = std::max(0, textHeight - toPixels(0, 24).y());
+  const QPoint size = toPixels(219, 62);
+  setFixedSize(size.x(), size.y() + extra);
+  const QPoint textAt = toPixels(33, 8), textExtent = toPixels(179, 24);
+  scroll_->setGeometry(textAt.x(), textAt.y(), textExtent.x(), textExtent.y() + extra);
+  // What is below the text moves down with it, keeping its size and its left edge.
+  for (QWidget* w : std::initializer_list<QWidget*>{ok_, web_, mail_, separator_})
+    w->move(w->x(), w->property("baseTop").toInt() + extra);
+}
+
+void MessageBox::setText(const QString& text) {
+  text_->setText(text);
+  const int width = toPixels(179, 0).x();
+  const int needed = text_->heightForWidth(width - scroll_->verticalScrollBar()->sizeHint().width());
+  const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
+  const int most = screen != nullptr ? screen->availableGeometry().height() / 2 : 400;
+  layOut(std::clamp(needed > toPixels(0, 24).y() ? needed : 0, 0, most));
+}
+
+bool MessageBox::scrolls() const {
+  const int bar = scroll_->verticalScrollBar()->sizeHint().width();
+  return text_->heightForWidth(scroll_->width() - bar) > scroll_->height();
+}
 QString MessageBox::text() const { return text_->text(); }
 
 void ShowMessage(const QString& text, QWidget* parent, std::optional<QColor> linkHover) {

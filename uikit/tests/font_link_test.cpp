@@ -336,6 +336,21 @@ TEST(MessageBoxDialog, ShowsTheTcvn3TextWithItsLinksAndClosesOnOk) {
       EXPECT_TRUE(box.rect().contains(l->geometry())) << l->text().toStdString();
     EXPECT_EQ(box.mailLink()->geometry().right() + 1, box.toPixels(138 + 76, 0).x())
         << "the e-mail link keeps its right edge";
+    EXPECT_FALSE(box.scrolls());
+    // A report of many lines: the box grows, the links move down with the button; past half
+    // the screen the text scrolls.
+    QStringList lines;
+    for (int i = 1; i <= 12; ++i) lines << QString("/srv/www/p%1.htm: cannot open it").arg(i);
+    box.setText(lines.join('\n'));
+    EXPECT_GT(box.height(), box.toPixels(0, 62).y() + 6 * box.fontMetrics().height());
+    EXPECT_FALSE(box.scrolls());
+    EXPECT_TRUE(box.rect().contains(box.mailLink()->geometry()));
+    EXPECT_NEAR(ok->geometry().bottom() + box.toPixels(0, 62 - 49).y(), box.height() - 1, 2);
+    for (int i = 13; i <= 2000; ++i) lines << QString("/srv/www/p%1.htm: cannot open it").arg(i);
+    box.setText(lines.join('\n'));
+    EXPECT_LE(box.height(), box.screen()->availableGeometry().height() * 3 / 4);
+    box.show();
+    EXPECT_TRUE(box.scrolls());
   }
   bool closed = false;
   QTimer::singleShot(50, [] {

@@ -282,6 +282,21 @@ struct BatchJob::Run {
                       std::istreambuf_iterator<char>(fb), std::istreambuf_iterator<char>());
   }
 
+  // The files of the kinds converted in a folder tree (symbolic links not followed).
+  std::uint64_t countTree(const std::string& folder) const {
+    std::uint64_t n = 0;
+    for (const std::string& name : entriesOf(folder)) {
+      const std::string path = joined(folder, name);
+      struct stat st;
+      if (lstat(path.c_str(), &st) != 0) continue;
+      if (S_ISDIR(st.st_mode))
+        n += countTree(path);
+      else if (S_ISREG(st.st_mode) && kindOf(path, false) != kNone)
+        ++n;
+    }
+    return n;
+  }
+
   void convertTree(const std::string& folder) {
     for (const std::string& name : entriesOf(folder)) {
       if (observer.stopRequested()) return;
@@ -331,6 +346,13 @@ JobReport BatchJob::run(const ConvertSettings& settings, JobObserver& observer) 
   Run r(settings, observer, namedFilesAreText);
   r.report.ran = true;
   const std::time_t start = clock();
+  std::uint64_t files = 0;
+  for (const std::string& entry : list_) {
+    struct stat st;
+    if (lstat(entry.c_str(), &st) != 0) continue;
+    files += S_ISDIR(st.st_mode) ? r.countTree(entry) : 1;
+  }
+  observer.jobStarted(files);
   for (const std::string& entry : list_) {
     struct stat st;
     const bool folder = lstat(entry.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -357,6 +379,10 @@ JobReport BatchJob::run(const ConvertSettings& settings, JobObserver& observer) 
   if (!r.report.failures.empty()) {
     text += "\n\n" + shown(format(texts::kFailed, r.report.failures.size()));
     for (const JobFailure& f : r.report.failures) text += "\n" + f.path + ": " + f.why;
+  }
+  if (!r.report.skipped.empty()) {
+    text += "\n\n" + format("Left as they are: %zu", r.report.skipped.size());
+    for (const JobFailure& f : r.report.skipped) text += "\n" + f.path + ": " + f.why;
   }
   r.report.text = text;
   observer.titleRestored();

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -211,6 +212,113 @@ TEST_F(WebWindow, AWholeRun) {
   EXPECT_EQ(w->windowTitle(), w->keptTitle());
   EXPECT_EQ(readFile(dir_ / "site" / "tcvn3" / "index.htm.bak"), before);
   EXPECT_NE(readFile(dir_ / "site" / "tcvn3" / "index.htm").find("Việt"), std::string::npos);
+}
+
+// 2,000 small pages of TCVN3 in `folder`.
+void makePages(const fs::path& folder, int count) {
+  fs::create_directories(folder);
+  std::string body = "<html><head><title>Trang</title></head><body>";
+  for (int i = 0; i < 40; ++i) body += "<p>Vi\xD6t Nam \xAE\xABng ph\xBB n\xE9i dung</p>";
+  body += "</body></html>";
+  for (int i = 0; i < count; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "p%04d.htm", i);
+    writeFile(folder / name, body);
+  }
+}
+
+TEST_F(WebWindow, ALongRunKeepsTheWindowAnsweringAndClosingStopsIt) {
+  makePages(dir_ / "many", 2000);
+  w->addPath(path("many"));
+  // The event loop's delay: a timer asks every 10 ms and the longest gap is kept.
+  QElapsedTimer clock;
+  qint64 last = 0, longest = 0;
+  QTimer probe;
+  probe.setInterval(10);
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    const qint64 now = clock.elapsed();
+    longest = std::max(longest, now - last);
+    last = now;
+  });
+  int titles = 0;
+  bool wholeRun = false;
+  QObject::connect(w.get(), &QWidget::windowTitleChanged, [&](const QString& t) {
+    ++titles;
+    wholeRun = wholeRun || t.contains(QRegularExpression("^trang \\d+ / 2000 \u2014 "));
+  });
+  clock.start();
+  probe.start();
+  w->convert();
+  const qint64 took = clock.elapsed();
+  probe.stop();
+  std::printf("2000 pages in %lld ms; the event loop's longest delay %lld ms; %d titles\n",
+              static_cast<long long>(took), static_cast<long long>(longest), titles);
+  EXPECT_LT(longest, 500) << "the window stopped answering";
+  EXPECT_TRUE(wholeRun) << "the title shows the run as a whole";
+  EXPECT_LE(titles, took / 50 + 5) << "progress is coalesced";
+  ASSERT_EQ(said.size(), 1);
+  EXPECT_TRUE(said[0].startsWith("Đã chuyển mã xong 2000 file")) << said[0].toStdString();
+  EXPECT_EQ(w->windowTitle(), w->keptTitle());
+
+  // A second run, closed while it runs: the page under way is finished, the run stops, the
+  // converted pages have their names, the others are untouched, and the window closes.
+  makePages(dir_ / "more", 2000);
+  said.clear();
+  w->addPath(path("more"));
+  QTimer closer;
+  closer.setInterval(5);
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (w->windowTitle().startsWith("trang ")) {
+      closer.stop();
+      w->close();
+    }
+  });
+  bool ended = false;
+  QObject::connect(w.get(), &WebMainWindow::programEnded, [&] { ended = true; });
+  closer.start();
+  w->convert();
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_TRUE(ended);
+  int converted = 0, untouched = 0, other = 0;
+  for (const auto& e : fs::directory_iterator(dir_ / "more")) {
+    const std::string name = e.path().filename().string();
+    if (name.ends_with(".bak"))
+      ++converted;
+    else if (!name.ends_with(".htm"))
+      ++other;
+    else
+      ++untouched;
+  }
+  EXPECT_GT(converted, 0);
+  EXPECT_LT(converted, 2000) << "closing did not stop the run";
+  EXPECT_EQ(untouched, 2000);  // every page has its name: converted ones beside their backups
+  EXPECT_EQ(other, 0) << "no temporary files are left";
+}
+
+TEST_F(WebWindow, TheReportNamesFailuresAndSkippedPagesAboveTheShownWindow) {
+  writeFile(dir_ / "ok.htm", "<p>Vi\xD6t</p>");
+  writeFile(dir_ / "kept.htm", "<p>Vi\xD6t</p>");
+  writeFile(dir_ / "kept.htm.bak", "<p>an old backup</p>");
+  fs::create_symlink("ok.htm", dir_ / "link.htm");
+  for (const char* p : {"ok.htm", "kept.htm", "link.htm"}) w->addPath(path(p));
+  w->convert();
+  ASSERT_EQ(said.size(), 1);
+  EXPECT_TRUE(said[0].contains(path("kept.htm") + ": its backup")) << said[0].toStdString();
+  EXPECT_TRUE(said[0].contains(path("link.htm") + ": a symbolic link")) << said[0].toStdString();
+
+  // Boxes go above the window that is shown; closing the small window ends the program.
+  EXPECT_EQ(w->shownWindow(), w.get());
+  bool ended = false;
+  QObject::connect(w.get(), &WebMainWindow::programEnded, [&] { ended = true; });
+  QTimer::singleShot(0, [&] {
+    SmallWindow* s = w->smallWindow();
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(w->shownWindow(), s);
+    s->close();
+  });
+  EXPECT_TRUE(w->runSmallWindow());
+  EXPECT_TRUE(ended);
+  EXPECT_FALSE(w->isVisible());
 }
 
 TEST_F(WebWindow, ChoicesAreKeptWhileTheBoxIsTicked) {

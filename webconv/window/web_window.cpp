@@ -13,7 +13,10 @@
 #include <QLabel>
 #include <QPainter>
 #include <QProcess>
+#include <QMessageBox>
 #include <QSettings>
+#include <QTimer>
+#include <mutex>
 
 #include "file_entry.hpp"
 #include "shell_tree.hpp"
@@ -54,46 +57,39 @@ QStringList patternsOf(const QString& entry) {
   return p;
 }
 
-// The job's observer: called on the worker thread, it hands everything to the window.
+// What the worker publishes while a job runs; the window reads it at most every 50 ms, so
+// that a run of thousands of pages posts nothing to the window and it keeps answering.
+struct RunState {
+  std::mutex m;
+  QString page;               // the title of the page under way
+  std::uint64_t started = 0;  // pages started
+  std::uint64_t total = 0;    // about how many the job will convert
+  bool changed = false;
+};
+
+// The job's observer, on the worker thread.
 class WindowObserver : public JobObserver {
  public:
-  WindowObserver(QWidget* titleOwner, ui::GradientProgress* bar, QString title,
-                 std::atomic<bool>& stop)
-      : owner_(titleOwner), bar_(bar), title_(std::move(title)), stop_(stop) {}
+  WindowObserver(RunState& state, std::atomic<bool>& stop) : state_(state), stop_(stop) {}
+  void jobStarted(std::uint64_t files) override {
+    const std::lock_guard<std::mutex> lock(state_.m);
+    state_.total = files;
+    state_.changed = true;
+  }
   void pageStarted(const std::string&, std::uint64_t, const std::string& title) override {
-    ticks_ = 0;
     const QString t = qs(title);
-    QMetaObject::invokeMethod(
-        owner_, [o = owner_, t] { o->setWindowTitle(t); }, Qt::QueuedConnection);
-    QMetaObject::invokeMethod(
-        bar_,
-        [b = bar_] {
-          b->setBounds(1, 100);
-          b->setStep(2);
-        },
-        Qt::QueuedConnection);
-  }
-  void tick() override {
-    ++ticks_;
-    if (ticks_ > kMinimumTicks) return;
-    const int pos = progressPosition(ticks_);
-    QMetaObject::invokeMethod(
-        bar_, [b = bar_, pos] { b->setPosition(pos); }, Qt::QueuedConnection);
-  }
-  void titleRestored() override {
-    QMetaObject::invokeMethod(
-        owner_, [o = owner_, t = title_] { o->setWindowTitle(t); }, Qt::QueuedConnection);
+    const std::lock_guard<std::mutex> lock(state_.m);
+    ++state_.started;
+    state_.page = t;
+    state_.changed = true;
   }
   void message(const std::string& text) override { messages.push_back(qs(text)); }
   bool stopRequested() override { return stop_.load(); }
-  std::vector<QString> messages;
+  std::vector<QString> messages;  // read after the job
 
  private:
-  QWidget* owner_;
-  ui::GradientProgress* bar_;
-  QString title_;
+  RunState& state_;
   std::atomic<bool>& stop_;
-  std::uint64_t ticks_ = 0;
 };
 
 }  // namespace
@@ -156,7 +152,12 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   setFixedSize(size.x(), size.y());
   setWindowIcon(programIcon());
   setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
-  notice_ = [this](const QString& t) { ui::ShowMessage(t, this); };
+  // Boxes above the window that is shown (the small window stays on top of everything else).
+  notice_ = [this](const QString& t) { ui::ShowMessage(t, shownWindow()); };
+  ask_ = [this](const QString& t) {
+    return QMessageBox::question(shownWindow(), windowTitle(), t,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  };
 
   tree_ = new ShellTree(this, places.isEmpty() ? ShellTree::defaultPlaces() : places);
   tree_->setObjectName(QString::number(kTree));
@@ -253,7 +254,13 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   connect(small, &QPushButton::clicked, this, [this] { runSmallWindow(); });
   auto* exit = button(this, kExit, fromTcvn3(texts::kExit), QStyle::SP_DialogCloseButton);
   place(exit, 437, 245, 76, 15);
-  connect(exit, &QPushButton::clicked, this, &QWidget::close);
+  connect(exit, &QPushButton::clicked, this, [this] {
+    if (running_)
+      stop_ = true;  // the page under way is finished, then the run ends
+    else
+      close();
+  });
+  exit_ = exit;
   for (QWidget* w : std::initializer_list<QWidget*>{run, fresh, small, exit})
     commands_.push_back(w);
 
@@ -374,17 +381,66 @@ void WebMainWindow::convert(QWidget* titleOwner, ui::GradientProgress* bar) {
       destination_->currentIndex() + 1);
   running_ = true;
   stop_ = false;
-  for (QWidget* w : commands_) w->setEnabled(false);
-  if (small_ != nullptr) small_->setEnabled(false);
-  WindowObserver observer(titleOwner, bar, titleOwner->windowTitle(), stop_);
-  ui::runOffTheUiThread([&] { job_.run(settings, observer); });
+  // "Kết thúc" stays: during the run it stops it after the page under way.
+  for (QWidget* w : commands_) w->setEnabled(w == exit_);
+  if (small_ != nullptr) small_->running(true);
+  const QString kept = titleOwner->windowTitle();
+  RunState state;
+  WindowObserver observer(state, stop_);
+  // The run as a whole: "trang 455 / 2000" and the page under way in the title, the bar over
+  // the run.
+  bar->setBounds(0, 100);
+  QTimer shown;
+  shown.setInterval(50);
+  connect(&shown, &QTimer::timeout, titleOwner, [&] {
+    QString page;
+    std::uint64_t started = 0, total = 0;
+    {
+      const std::lock_guard<std::mutex> lock(state.m);
+      if (!state.changed) return;
+      state.changed = false;
+      page = state.page;
+      started = state.started;
+      total = std::max(state.total, state.started);
+    }
+    titleOwner->setWindowTitle(QString("trang %1 / %2 \u2014 %3").arg(started).arg(total).arg(page));
+    bar->setPosition(total == 0 ? 0 : static_cast<int>(started * 100 / total));
+  });
+  shown.start();
+  QString failure;
+  ui::runOffTheUiThread([&] {
+    try {
+      job_.run(settings, observer);
+    } catch (const std::exception& e) {  // said in a box, never across the thread
+      failure = QString::fromUtf8(e.what());
+    }
+  });
+  shown.stop();
+  bar->setPosition(100);
+  titleOwner->setWindowTitle(kept);
   for (QWidget* w : commands_) w->setEnabled(true);
-  if (small_ != nullptr) small_->setEnabled(true);
+  if (small_ != nullptr) small_->running(false);
   running_ = false;
   list_->clear();  // the job empties its list
+  job_.clear();
   if (small_ != nullptr) small_->clearList();
   for (const QString& m : observer.messages) notice_(m);
-  if (closeAfterRun_) close();
+  if (!failure.isEmpty()) notice_("The run ended with an error: " + failure);
+  if (closeAfterRun_) endProgram();
+}
+
+void WebMainWindow::endProgram() {
+  closeAfterRun_ = false;
+  if (small_ != nullptr) {
+    small_->endProgram();  // its exec() returns, and runSmallWindow ends the program
+    return;
+  }
+  close();
+  emit programEnded();
+}
+
+QWidget* WebMainWindow::shownWindow() {
+  return small_ != nullptr && small_->isVisible() ? static_cast<QWidget*>(small_) : this;
 }
 
 bool WebMainWindow::runSmallWindow() {
@@ -394,7 +450,9 @@ bool WebMainWindow::runSmallWindow() {
   small.exec();
   small_ = nullptr;
   if (small.endedProgram()) {
+    // The main window is hidden: closing it would not end the program by itself.
     close();
+    emit programEnded();
     return true;
   }
   show();
@@ -436,6 +494,21 @@ void WebMainWindow::closeEvent(QCloseEvent* e) {
   }
   saveChoices();
   QDialog::closeEvent(e);
+  if (!isVisible()) emit programEnded();
+}
+
+void WebMainWindow::keyPressEvent(QKeyEvent* e) {
+  if (e->key() != Qt::Key_Escape) {
+    QDialog::keyPressEvent(e);
+    return;
+  }
+  // Escape closes the window as closing does, and asks first where a list or a run would be
+  // lost.
+  e->accept();
+  if ((running_ || !job_.list().empty()) &&
+      !ask_(running_ ? "Stop the conversion and quit?" : "Quit and drop the conversion list?"))
+    return;
+  close();
 }
 
 void WebMainWindow::paintEvent(QPaintEvent*) {
@@ -473,7 +546,12 @@ SmallWindow::SmallWindow(WebMainWindow* main) : QDialog(main->parentWidget()), m
   connect(fresh, &QPushButton::clicked, this, [this] { main_->newList(); });
   auto* exit = button(this, kExit, "", QStyle::SP_DialogCloseButton, "Ket thuc chuong trinh");
   place(exit, 92, 78, 40, 14);
-  connect(exit, &QPushButton::clicked, this, &QWidget::close);
+  connect(exit, &QPushButton::clicked, this, [this] {
+    if (main_->running())
+      main_->stop_ = true;  // the page under way is finished, then the run ends
+    else
+      close();
+  });
   auto* back =
       button(this, kBack, ">>>", QStyle::SP_TitleBarMaxButton, "Ve cua so chinh cua chuong trinh");
   place(back, 186, 78, 40, 14);
@@ -515,9 +593,28 @@ bool SmallWindow::eventFilter(QObject* watched, QEvent* e) {
   return QDialog::eventFilter(watched, e);
 }
 
+void SmallWindow::running(bool on) {
+  // During a run only "Kết thúc" answers: it stops the run.
+  for (QWidget* w : findChildren<QWidget*>())
+    if (qobject_cast<QAbstractButton*>(w) != nullptr && w->objectName() != QString::number(kExit))
+      w->setEnabled(!on);
+  list_->setEnabled(!on);
+}
+
+void SmallWindow::endProgram() {
+  ended_ = true;
+  done(QDialog::Rejected);
+}
+
 void SmallWindow::closeEvent(QCloseEvent* e) {
   if (main_->running()) {
+    // Closing ends the program: after asking, the page under way is finished and the run
+    // stops, then the program ends.
     e->ignore();
+    if (main_->ask_("Stop the conversion and quit?")) {
+      main_->stop_ = true;
+      main_->closeAfterRun_ = true;
+    }
     return;
   }
   if (!back_) ended_ = true;  // closing the small window ends the program
@@ -529,6 +626,9 @@ int runWindow(int argc, char** argv) {
   QApplication::setApplicationName("tsweb");
   ui::SkinManager::instance().install(nullptr, ui::SkinManager::kDialogMode);
   WebMainWindow window;
+  // Closing either window ends the program, though the other may be hidden.
+  QObject::connect(&window, &WebMainWindow::programEnded, &app, &QApplication::quit,
+                   Qt::QueuedConnection);
   window.show();
   const int rc = app.exec();
   ui::SkinManager::instance().remove();

@@ -52,8 +52,11 @@ class WebMainWindow : public QDialog {
   explicit WebMainWindow(QWidget* parent = nullptr, QStringList places = {});
   ~WebMainWindow() override;
 
-  // How the window tells the user (tests record instead of showing the message box).
+  // How the window tells the user and asks (tests record instead of showing the boxes).
   void setNotice(std::function<void(const QString&)> n) { notice_ = std::move(n); }
+  void setAsk(std::function<bool(const QString&)> a) { ask_ = std::move(a); }
+  // The window boxes are put above: the small window while it is shown, else this one.
+  QWidget* shownWindow();
 
   // The conversion list.
   bool addPath(const QString& path);  // false when listed already
@@ -75,20 +78,29 @@ class WebMainWindow : public QDialog {
   // The help page and the command that opens it.
   static QString helpPage();
 
+ signals:
+  // The user ended the program (by either window): the application quits.
+  void programEnded();
+
  protected:
   bool event(QEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   friend class SmallWindow;
+  // After a run the user asked to end: the program ends.
+  void endProgram();
   void addFolderEntry(const QString& path, bool asFolder);
   void restoreChoices();
   void saveChoices() const;
   void listed(const QString& path);  // the small window follows
 
   std::function<void(const QString&)> notice_;
+  std::function<bool(const QString&)> ask_;
+  QWidget* exit_ = nullptr;
   BatchJob job_;
   QString folder_;
   QString title_;
@@ -127,6 +139,10 @@ class SmallWindow : public QDialog {
   void add(const QString& path);
   void clearList();
   bool endedProgram() const { return ended_; }
+  // During a run: only the exit button answers (it stops the run).
+  void running(bool on);
+  // Ends the program: the window closes as if the user had closed it.
+  void endProgram();
 
  protected:
   bool event(QEvent* e) override;

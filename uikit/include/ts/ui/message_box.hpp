@@ -10,6 +10,8 @@
 #include "ts/ui/program.hpp"
 
 class QLabel;
+class QScrollArea;
+class QFrame;
 
 namespace ts::ui {
 
@@ -26,6 +28,8 @@ class MessageBox : public QDialog {
   // `linkHover`: the hover colour of its links (none: the highlight colour of the moment).
   explicit MessageBox(QWidget* parent = nullptr, std::optional<QColor> linkHover = std::nullopt);
 
+  // A text longer than the box's three lines makes it taller, up to about half the screen,
+  // and then scrolls: every line of a long report can be read.
   void setText(const QString& text);
   QString text() const;
   FlatButton* okButton() const { return ok_; }
@@ -34,8 +38,13 @@ class MessageBox : public QDialog {
 
   // Dialog units of the box's font to pixels.
   QPoint toPixels(int x, int y) const;
+  // Whether the text scrolls in its box.
+  bool scrolls() const;
 
  private:
+  void layOut(int textHeight);
+  QScrollArea* scroll_;
+  QFrame* separator_;
   QLabel* text_;
   QLabel* icon_;
   FlatButton* ok_;

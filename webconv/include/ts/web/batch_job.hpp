@@ -15,6 +15,9 @@ namespace ts::web {
 
 // What a window (or the command line) is told while a job runs.  Texts are UTF-8.
 struct JobObserver : ProgressObserver {
+  // The job starts: about how many files it will convert (the files of the kinds it converts
+  // in the list and its folders, counted before the first).
+  virtual void jobStarted(std::uint64_t /*files*/) {}
   // A page starts: the title to show, and the progress bar starts again (range 1 to 100,
   // step 2, position 1).
   virtual void pageStarted(const std::string& /*path*/, std::uint64_t /*bytes*/,
