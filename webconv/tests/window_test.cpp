@@ -105,6 +105,8 @@ TEST_F(WebWindow, TheTreeAndTheFolderListing) {
   writeFile(dir_ / "site" / "notes.txt", "text");
   writeFile(dir_ / "site" / ".secret.htm", "x");
   fs::resize_file(dir_ / "site" / "a.htm", 3221225472);  // a 3 GiB file (sparse)
+  fs::last_write_time(dir_ / "site" / "zero.htm",  // dated the epoch
+                      std::chrono::file_clock::from_sys(std::chrono::sys_seconds{}));
 
   ShellTree* tree = w->tree();
   QTreeWidgetItem* root = tree->topLevelItem(0);
@@ -122,9 +124,21 @@ TEST_F(WebWindow, TheTreeAndTheFolderListing) {
   EXPECT_EQ(w->folderList()->topLevelItem(2)->text(1), "3,221,225,472");
   EXPECT_EQ(w->folderList()->topLevelItem(3)->text(1), "0");
   EXPECT_EQ(w->folderList()->topLevelItem(0)->text(1), "");
-  EXPECT_TRUE(QRegularExpression(R"(^\d\d/\d\d/\d{4} \d\d:\d\d$)")
-                  .match(w->folderList()->topLevelItem(3)->text(3))
-                  .hasMatch());
+  for (int row : {2, 3})
+    EXPECT_TRUE(QRegularExpression(R"(^\d\d/\d\d/\d{4} \d\d:\d\d$)")
+                    .match(w->folderList()->topLevelItem(row)->text(3))
+                    .hasMatch())
+        << w->folderList()->topLevelItem(row)->text(3).toStdString();
+  EXPECT_TRUE(w->folderList()->topLevelItem(3)->text(3).contains("/19")) << "the epoch's year";
+  // The listing names its folder; its columns hold their texts whole.
+  EXPECT_TRUE(w->folderList()->headerItem()->text(0).endsWith(path("site")));
+  const QFontMetrics fm(w->folderList()->font());
+  EXPECT_GE(w->folderList()->columnWidth(3),
+            fm.horizontalAdvance(w->folderList()->topLevelItem(3)->text(3)));
+  // A double-click in the tree lists the folder again.
+  w->listFolder({});
+  emit tree->itemDoubleClicked(site, 0);
+  EXPECT_EQ(w->currentFolder(), path("site"));
   EXPECT_FALSE(w->folderList()->topLevelItem(3)->text(2).isEmpty());  // the MIME type's name
   site->setExpanded(true);
   EXPECT_EQ(texts(reinterpret_cast<QTreeWidget*>(tree)).size(), 1);

@@ -1,5 +1,8 @@
 #include "file_entry.hpp"
 
+#include <sys/stat.h>
+
+#include <QFile>
 #include <QFileIconProvider>
 #include <QMimeDatabase>
 
@@ -26,7 +29,13 @@ QIcon FileEntry::icon() const {
 }
 
 QString FileEntry::dateText() const {
-  const QDateTime t = info_.lastModified().toLocalTime();
+  // Qt takes a time of 0 (the epoch, common in archives and build outputs) for none.
+  QDateTime t = info_.lastModified();
+  struct stat st {};
+  if (!t.isValid() && ::stat(QFile::encodeName(info_.filePath()).constData(), &st) == 0)
+    t = QDateTime::fromSecsSinceEpoch(st.st_mtime);
+  if (!t.isValid()) return QString();
+  t = t.toLocalTime();
   return QString::asprintf("%.2d/%.2d/%d %.2d:%.2d", t.date().month(), t.date().day(),
                            t.date().year(), t.time().hour(), t.time().minute());
 }

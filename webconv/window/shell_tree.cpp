@@ -111,6 +111,10 @@ ShellTree::ShellTree(QWidget* parent, QStringList places) : QTreeWidget(parent) 
     fill(item);  // a folder selected before it was opened is filled now, once
     emit folderSelected(pathOf(item));
   });
+  // A double-click lists the folder again, though it is selected already.
+  connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+    if (item != nullptr) emit folderSelected(pathOf(item));
+  });
   connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     QTreeWidgetItem* item = itemAt(at);
     if (item == nullptr) {

@@ -351,6 +351,11 @@ void WebMainWindow::newList() {
 void WebMainWindow::listFolder(const QString& path) {
   folderList_->clear();
   folder_ = path;
+  // The listing says which folder it shows.
+  folderList_->headerItem()->setText(
+      0, path.isEmpty() ? fromTcvn3(texts::kColName)
+                        : fromTcvn3(texts::kColName) + "  \u2014  " + QDir::toNativeSeparators(path));
+  folderList_->headerItem()->setToolTip(0, path);
   if (path.isEmpty()) return;
   QDir dir(path);
   // Hidden entries (dot names) are left out; folders first, then the files of the chosen type.
@@ -369,6 +374,8 @@ void WebMainWindow::listFolder(const QString& path) {
       item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     }
   }
+  // Sizes, types and dates whole; the user can still resize every column.
+  for (int column = 1; column <= 3; ++column) folderList_->resizeColumnToContents(column);
 }
 
 void WebMainWindow::convert(QWidget* titleOwner, ui::GradientProgress* bar) {
