@@ -206,6 +206,25 @@ TEST_F(DbWindow, OpensMarksConvertsAndShowsData) {
             (Rows{{"Nguyễn Văn Đức"}}));
 }
 
+TEST_F(DbWindow, ResizingGivesTheSpaceToTheTreesListsAndDataView) {
+  Window win;
+  const QSize design = win.w.size();
+  EXPECT_EQ(win.w.minimumSize(), design);
+  const QRect tree = win.w.daoTree()->geometry(), list = win.w.daoList()->geometry();
+  auto* exit = win.child<QPushButton>(DbMainWindow::kExit);
+  const QRect button = exit->geometry();
+  win.w.resize(design + QSize(500, 400));
+  QApplication::processEvents();
+  EXPECT_EQ(win.w.daoTree()->height(), tree.height() + 400);
+  EXPECT_EQ(win.w.daoList()->geometry(), list.adjusted(150, 0, 500, 400));
+  EXPECT_EQ(exit->geometry(), button.translated(500, 400));
+  EXPECT_LE(win.w.daoList()->geometry().bottom(),
+            win.w.panel(DbMainWindow::kConversionPanel)->y());
+  win.w.resize(design);
+  QApplication::processEvents();
+  EXPECT_EQ(win.w.daoTree()->geometry(), tree);
+}
+
 TEST_F(DbWindow, DataDeletionAndTheOtherButtons) {
   Window win;
   const std::string db = (dir_ / "t.db").string();
@@ -448,6 +467,10 @@ TEST_F(DbWindow, Screenshots) {
     EXPECT_TRUE(w->grab().save(path)) << path.toStdString();
   };
   save(&win.w, "window-database-open");
+  win.w.resize(1400, 900);
+  QTest::qWait(100);
+  save(&win.w, "window-database-open-1400x900");
+  win.w.resize(win.w.minimumSize());
   save(win.w.panel(DbMainWindow::kConversionPanel), "conversion-panel");
   win.w.showTableData("sản phẩm [vni]");
   QTest::qWait(100);

@@ -133,8 +133,14 @@ QString samplePath() {
                                       : QDir::homePath() + "/legacy.db";
 }
 
-void DbMainWindow::place(QWidget* w, int x, int y, int cx, int cy) const {
-  units_.place(w, x, y, cx, cy);
+void DbMainWindow::place(QWidget* w, int x, int y, int cx, int cy,
+                         ui::AnchorLayout::Share share) const {
+  if (w->parentWidget() != this) {
+    units_.place(w, x, y, cx, cy);
+    return;
+  }
+  const QPoint at = units_.toPixels(x, y), extent = units_.toPixels(cx, cy);
+  layout_->place(w, QRect(at, QSize(extent.x(), extent.y())), share);
 }
 
 DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
@@ -143,8 +149,14 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
   normal.setPointSize(8);
   setFont(normal);
   units_ = ui::DialogUnits(normal);
+  // The design's size is the least; a larger window gives its space to the trees, the lists
+  // and the data view.
   const QPoint size = units_.toPixels(489, 314);
-  setFixedSize(size.x(), size.y());
+  layout_ = new ui::AnchorLayout(this, QSize(size.x(), size.y()));
+  resize(size.x(), size.y());
+  setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
+  using Share = ui::AnchorLayout::Share;
+  constexpr double kLeft = 0.3;  // the left column's part of the extra width
   setWindowIcon(programIcon());
   setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
 
@@ -171,20 +183,20 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
   };
 
   // The schema trees and lists of the three back ends, on top of each other.
-  auto makeTree = [this](int id) {
+  auto makeTree = [this, kLeft](int id) {
     auto* t = new QTreeWidget(this);
     t->setObjectName(QString::number(id));
     t->setHeaderHidden(true);
     t->setIconSize(QSize(16, 16));
-    place(t, 7, 26, 146, 158);
+    place(t, 7, 26, 146, 158, Share{0, 0, kLeft, 1});
     return t;
   };
-  auto makeList = [this](int id) {
+  auto makeList = [this, kLeft](int id) {
     auto* l = new ui::SortTable(this);
     l->setObjectName(QString::number(id));
     l->setShowGrid(true);
     l->verticalHeader()->hide();
-    place(l, 159, 26, 323, 157);
+    place(l, 159, 26, 323, 157, Share{kLeft, 0, 1 - kLeft, 1});
     return l;
   };
   const int treeIds[] = {kAdoTree, kDaoTree, kOdbcTree}, listIds[] = {kAdoList, kDaoList, kOdbcList};
@@ -213,7 +225,7 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
   progress_->setObjectName(QString::number(kProgress));
   progress_->setBounds(1, 100);
   progress_->setStep(1);
-  place(progress_, 7, 293, 475, 8);
+  place(progress_, 7, 293, 475, 8, Share{0, 1, 1, 0});
 
   auto button = [this](int id, const QString& text, ButtonIcon icon, const QString& tip) {
     auto* b = new ui::FlatButton(text, this);
@@ -225,20 +237,20 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
     return b;
   };
   auto* data = button(kShowData, "", ButtonIcon::kData, "Hien thi so lieu");
-  place(data, 398, 188, 84, 16);
+  place(data, 398, 188, 84, 16, Share{1, 1, 0, 0});
   connect(data, &QPushButton::clicked, this, [this] {
     if (mode_ != BackendMode::kNone && tableSelected_) showTableData(selectedTable());
   });
   auto* structure = button(kShowStructure, "", ButtonIcon::kStructure, "Hien cau truc du lieu");
-  place(structure, 398, 206, 84, 16);
+  place(structure, 398, 206, 84, 16, Share{1, 1, 0, 0});
   connect(structure, &QPushButton::clicked, this, [this] {
     if (tableSelected_) showTableStructure(selectedTable());
   });
   auto* about = button(kAbout, "", ButtonIcon::kAbout, "TSdata Version 1.0");
-  place(about, 398, 224, 84, 16);
+  place(about, 398, 224, 84, 16, Share{1, 1, 0, 0});
   connect(about, &QPushButton::clicked, this, [this] { talk_.about(); });
   auto* exit = button(kExit, fromTcvn3(texts::kExit), ButtonIcon::kExit, "Ket thuc chuong trinh");
-  place(exit, 398, 271, 84, 16);
+  place(exit, 398, 271, 84, 16, Share{1, 1, 0, 0});
   connect(exit, &QPushButton::clicked, this, &QWidget::close);
   for (const int id : {4, 5}) {  // buttons of the design with no action
     auto* b = new QPushButton(this);
@@ -249,12 +261,12 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
   web->setObjectName(QString::number(kWebLink));
   web->setText(QString::fromLatin1(ui::kWebAddress));
   web->setTarget(QString::fromLatin1(ui::kWebAddress));
-  place(web, 7, 303, 120, 8);
+  place(web, 7, 303, 120, 8, Share{0, 1, 0, 0});
   auto* mail = new ui::HyperLink(this);
   mail->setObjectName(QString::number(kMailLink));
   mail->setText(QString::fromLatin1(ui::kEmailAddress));
   mail->setTarget(QString("mailto:") + ui::kEmailAddress);
-  place(mail, 362, 303, 120, 8);
+  place(mail, 362, 303, 120, 8, Share{1, 1, 0, 0});
 
   buildPanels();
   buildNavigation();
@@ -271,7 +283,7 @@ void DbMainWindow::buildPanels() {
   auto makePanel = [this](Panel id) {
     auto* p = new QWidget(this);
     p->setObjectName(QString::number(id));
-    place(p, 159, 188, 233, 101);
+    place(p, 159, 188, 233, 101, ui::AnchorLayout::Share{0.3, 1, 0, 0});
     p->hide();
     return p;
   };
@@ -438,7 +450,7 @@ void DbMainWindow::buildNavigation() {
   navigation_->setObjectName(QString::number(kNavigation));
   navigation_->setHeaderHidden(true);
   navigation_->setFont(font());
-  place(navigation_, 7, 188, 146, 101);
+  place(navigation_, 7, 188, 146, 101, ui::AnchorLayout::Share{0, 1, 0.3, 0});
   const QIcon icons[] = {kindIcon(ItemKind::kTables),   buttonIcon(ButtonIcon::kOdbc),
                          kindIcon(ItemKind::kDatabase), buttonIcon(ButtonIcon::kConvert),
                          kindIcon(ItemKind::kQuery),    buttonIcon(ButtonIcon::kData),

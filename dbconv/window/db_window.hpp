@@ -218,7 +218,9 @@ class DbMainWindow : public QDialog {
   std::vector<QWidget*> commandWidgets_;  // disabled while a run goes on
   int shown_ = kNoPanel;
   ui::DialogUnits units_{QFont()};
-  void place(QWidget* w, int x, int y, int cx, int cy) const;
+  ui::AnchorLayout* layout_ = nullptr;
+  void place(QWidget* w, int x, int y, int cx, int cy,
+             ui::AnchorLayout::Share share = ui::AnchorLayout::Share{0, 0, 0, 0}) const;
   // Whether a database is open and columns are marked (each says so when not).
   bool haveMarkedColumns(std::vector<ColumnRef>& columns);
 };

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QWidget>
@@ -19,6 +20,70 @@ DialogUnits::DialogUnits(const QFont& font) {
 void DialogUnits::place(QWidget* w, int x, int y, int cx, int cy) const {
   const QPoint at = toPixels(x, y), extent = toPixels(cx, cy);
   w->setGeometry(at.x(), at.y(), extent.x(), extent.y());
+}
+
+AnchorLayout::AnchorLayout(QWidget* window, QSize design) : QLayout(window), design_(design) {
+  setContentsMargins(0, 0, 0, 0);
+  setSizeConstraint(QLayout::SetMinimumSize);
+}
+
+AnchorLayout::~AnchorLayout() {
+  for (Item& i : items_) delete i.item;
+}
+
+void AnchorLayout::place(QWidget* w, QRect rect, Share share) {
+  for (Item& i : items_)
+    if (i.item->widget() == w) {
+      i.rect = rect;
+      i.share = share;
+      w->setGeometry(rect);
+      invalidate();
+      return;
+    }
+  addChildWidget(w);
+  items_.push_back({new QWidgetItem(w), rect, share});
+  w->setGeometry(rect);
+  invalidate();
+}
+
+void AnchorLayout::setShare(QWidget* w, Share share) {
+  for (Item& i : items_)
+    if (i.item->widget() == w) i.share = share;
+  invalidate();
+}
+
+void AnchorLayout::addItem(QLayoutItem* item) {
+  items_.push_back({item, item->geometry(), Share{0, 0, 0, 0}});
+}
+
+QLayoutItem* AnchorLayout::itemAt(int index) const {
+  return index >= 0 && index < count() ? items_[static_cast<std::size_t>(index)].item : nullptr;
+}
+
+QLayoutItem* AnchorLayout::takeAt(int index) {
+  if (index < 0 || index >= count()) return nullptr;
+  QLayoutItem* item = items_[static_cast<std::size_t>(index)].item;
+  items_.erase(items_.begin() + index);
+  return item;
+}
+
+void AnchorLayout::setGeometry(const QRect& r) {
+  QLayout::setGeometry(r);
+  const int dx = std::max(0, r.width() - design_.width());
+  const int dy = std::max(0, r.height() - design_.height());
+  for (const Item& i : items_) {
+    const Share& s = i.share;
+    const QRect g(r.x() + i.rect.x() + static_cast<int>(s.x * dx),
+                  r.y() + i.rect.y() + static_cast<int>(s.y * dy),
+                  i.rect.width() + static_cast<int>(s.w * dx),
+                  i.rect.height() + static_cast<int>(s.h * dy));
+    // Hidden controls (the panels shown one at a time) move too: shown later, they are in
+    // place.
+    if (QWidget* w = i.item->widget())
+      w->setGeometry(g);
+    else
+      i.item->setGeometry(g);
+  }
 }
 
 void paintBanner(QPainter& p, const QWidget& window, const QString& caption, QPoint captionAt,
@@ -40,10 +105,17 @@ void paintBanner(QPainter& p, const QWidget& window, const QString& caption, QPo
   bold.setWeight(QFont::Bold);
   p.setFont(bold);
   const int boldAscent = QFontMetrics(bold).ascent();
-  p.setPen(Qt::black);
-  p.drawText(captionAt.x(), captionAt.y() + boldAscent, caption);
+  // The shadow first, the caption over it: the white never covers the black strokes.  The
+  // interface font has no bold face: bold is drawn, each stroke twice a pixel apart.
+  const bool drawnBold = !QFontInfo(bold).bold();
+  auto text = [&](int x, int y) {
+    p.drawText(x, y, caption);
+    if (drawnBold) p.drawText(x + 1, y, caption);
+  };
   p.setPen(Qt::white);
-  p.drawText(captionAt.x() - 1, captionAt.y() - 2 + boldAscent, caption);
+  text(captionAt.x() - 1, captionAt.y() - 2 + boldAscent);
+  p.setPen(Qt::black);
+  text(captionAt.x(), captionAt.y() + boldAscent);
 }
 
 void runOffTheUiThread(const std::function<void()>& work) {

@@ -122,9 +122,13 @@ TEST_F(Job, ListedFilesAndReport) {
   EXPECT_EQ(report.bytes, 3501u);
   EXPECT_EQ(report.seconds, 3725);
   ASSERT_EQ(r.messages.size(), 1u);
+  // The report names what was left, and why.
   EXPECT_EQ(r.messages[0],
             "Đã chuyển mã xong 3 file.\nTổng số Byte: 3501.\n"
-            "Thời gian chuyển mã: Giờ: 01, Phút: 02, Giây: 05.");
+            "Thời gian chuyển mã: Giờ: 01, Phút: 02, Giây: 05.\n\nLeft as they are: 1\n" +
+                (dir_ / "four.pdf").string() +
+                ": not a page (.htm, .html, .shtml), a text file (.txt) or an RTF document "
+                "(.rtf): left as it is");
   EXPECT_EQ(readFile(dir_ / "two.HTML.bak"), std::string(2500, 'b'));
   EXPECT_EQ(readFile(dir_ / "three.txt.bak"), "x");
   EXPECT_FALSE(fs::exists(dir_ / "four.pdf.bak"));

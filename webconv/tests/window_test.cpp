@@ -335,6 +335,33 @@ TEST_F(WebWindow, TheReportNamesFailuresAndSkippedPagesAboveTheShownWindow) {
   EXPECT_FALSE(w->isVisible());
 }
 
+TEST_F(WebWindow, ResizingGivesTheSpaceToTheTreeAndTheLists) {
+  const QSize design = w->size();
+  EXPECT_EQ(w->minimumSize(), design);
+  EXPECT_TRUE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
+  auto* run = child<QPushButton>(WebMainWindow::kRun);
+  auto* progress = child<QWidget>(WebMainWindow::kProgress);
+  const QRect tree = w->tree()->geometry(), list = w->list()->geometry(),
+              listing = w->folderList()->geometry(), button = run->geometry(),
+              bar = progress->geometry();
+  w->resize(design + QSize(400, 300));
+  QApplication::processEvents();
+  EXPECT_GT(w->tree()->height(), tree.height() + 100);
+  EXPECT_GT(w->folderList()->width(), listing.width() + 200);
+  EXPECT_GT(w->list()->height(), list.height() + 50);
+  EXPECT_EQ(run->geometry().size(), button.size());  // buttons keep their size, at the right
+  EXPECT_EQ(run->x(), button.x() + 400);
+  EXPECT_EQ(progress->geometry(), bar.adjusted(0, 300, 400, 300));  // at the bottom, wider
+  // Nothing overlaps what is beside it.
+  EXPECT_LE(w->folderList()->geometry().bottom(), w->list()->y());
+  EXPECT_LE(w->list()->geometry().right(), run->x());
+  EXPECT_LE(w->tree()->geometry().right(), w->folderList()->x());
+  w->resize(design);
+  QApplication::processEvents();
+  EXPECT_EQ(w->tree()->geometry(), tree);
+  EXPECT_EQ(run->geometry(), button);
+}
+
 TEST_F(WebWindow, ChoicesAreKeptWhileTheBoxIsTicked) {
   child<QComboBox>(WebMainWindow::kSource)->setCurrentIndex(28);
   child<QComboBox>(WebMainWindow::kDestination)->setCurrentIndex(14);
@@ -375,6 +402,10 @@ TEST_F(WebWindow, Screenshots) {
     EXPECT_TRUE(widget->grab().save(p)) << p.toStdString();
   };
   save(w.get(), "tsweb-main-window");
+  w->resize(1400, 900);
+  QTest::qWait(100);
+  save(w.get(), "tsweb-main-window-1400x900");
+  w->resize(w->minimumSize());
   // The source list open at its last entry: reading each file's own charset.
   auto* source = child<QComboBox>(WebMainWindow::kSource);
   source->setCurrentIndex(source->count() - 1);

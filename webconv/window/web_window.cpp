@@ -138,8 +138,14 @@ QString WebMainWindow::helpPage() {
   return QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/tessaro/tscvr.htm");
 }
 
-void WebMainWindow::place(QWidget* w, int x, int y, int cx, int cy) const {
-  units_.place(w, x, y, cx, cy);
+void WebMainWindow::place(QWidget* w, int x, int y, int cx, int cy,
+                          ui::AnchorLayout::Share share) const {
+  if (w->parentWidget() != this) {
+    units_.place(w, x, y, cx, cy);
+    return;
+  }
+  const QPoint at = units_.toPixels(x, y), extent = units_.toPixels(cx, cy);
+  layout_->place(w, QRect(at, QSize(extent.x(), extent.y())), share);
 }
 
 WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(parent) {
@@ -148,10 +154,16 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   normal.setPointSize(8);
   setFont(normal);
   units_ = ui::DialogUnits(normal);
+  // The design's size is the least; a larger window gives its space to the tree and the
+  // lists (the tree and the listing the most of the height, the listing and the conversion
+  // list the most of the width).
   const QPoint size = units_.toPixels(520, 312);
-  setFixedSize(size.x(), size.y());
+  layout_ = new ui::AnchorLayout(this, QSize(size.x(), size.y()));
+  resize(size.x(), size.y());
   setWindowIcon(programIcon());
-  setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
+  setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
+  using Share = ui::AnchorLayout::Share;
+  constexpr double kLeft = 0.3, kTop = 0.6;  // the left column's part of the width; the top's
   // Boxes above the window that is shown (the small window stays on top of everything else).
   notice_ = [this](const QString& t) { ui::ShowMessage(t, shownWindow()); };
   ask_ = [this](const QString& t) {
@@ -161,7 +173,7 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
 
   tree_ = new ShellTree(this, places.isEmpty() ? ShellTree::defaultPlaces() : places);
   tree_->setObjectName(QString::number(kTree));
-  place(tree_, 7, 26, 150, 150);
+  place(tree_, 7, 26, 150, 150, Share{0, 0, kLeft, kTop});
   connect(tree_, &ShellTree::folderSelected, this, [this](const QString& p) { listFolder(p); });
   connect(tree_, &ShellTree::addRequested, this, [this](const QString& p) { addPath(p); });
 
@@ -174,7 +186,7 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   for (const auto& [column, width] : {std::pair{0, 140}, {1, 60}, {2, 60}, {3, 100}})
     folderList_->header()->resizeSection(column, width);
   folderList_->setContextMenuPolicy(Qt::CustomContextMenu);
-  place(folderList_, 162, 26, 351, 150);
+  place(folderList_, 162, 26, 351, 150, Share{kLeft, 0, 1 - kLeft, kTop});
   connect(folderList_, &QTreeWidget::itemDoubleClicked, this, [this] {
     const QList<QTreeWidgetItem*> s = folderList_->selectedItems();
     if (s.isEmpty()) return;
@@ -191,12 +203,12 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
 
   auto label = [this](const QString& text, int x, int y, int cx) {
     auto* l = new QLabel(text, this);
-    place(l, x, y, cx, 9);
+    place(l, x, y, cx, 9, Share{0, kTop, kLeft, 0});
   };
   auto combo = [this](int id, int x, int y) {
     auto* c = new QComboBox(this);
     c->setObjectName(QString::number(id));
-    place(c, x, y, 150, 12);
+    place(c, x, y, 150, 12, Share{0, kTop, kLeft, 0});
     commands_.push_back(c);
     return c;
   };
@@ -234,26 +246,26 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   list_->header()->resizeSection(0, 340);
   list_->setAcceptDrops(true);
   list_->installEventFilter(this);
-  place(list_, 162, 181, 270, 78);
+  place(list_, 162, 181, 270, 78, Share{kLeft, kTop, 1 - kLeft, 1 - kTop});
 
   auto* run = button(this, kRun, fromTcvn3(texts::kConvert), QStyle::SP_MediaPlay);
-  place(run, 437, 181, 76, 15);
+  place(run, 437, 181, 76, 15, Share{1, kTop, 0, 0});
   connect(run, &QPushButton::clicked, this, [this] { convert(); });
   auto* fresh = button(this, kNewList, fromTcvn3(texts::kNewList), QStyle::SP_FileIcon);
-  place(fresh, 437, 197, 76, 15);
+  place(fresh, 437, 197, 76, 15, Share{1, kTop, 0, 0});
   connect(fresh, &QPushButton::clicked, this, [this] { newList(); });
   auto* help = button(this, kHelp, fromTcvn3(texts::kHelp), QStyle::SP_DialogHelpButton);
-  place(help, 437, 213, 76, 15);
+  place(help, 437, 213, 76, 15, Share{1, kTop, 0, 0});
   connect(help, &QPushButton::clicked, this, [] {
     // Nothing is reported when the page does not open.
     QProcess::startDetached("xdg-open", {helpPage()});
   });
   auto* small = button(this, kSmall, "<<<<", QStyle::SP_TitleBarMinButton,
                        "Thu nho cua so va` luo^n noi tre^n ma`n hi`nh");
-  place(small, 437, 229, 76, 15);
+  place(small, 437, 229, 76, 15, Share{1, kTop, 0, 0});
   connect(small, &QPushButton::clicked, this, [this] { runSmallWindow(); });
   auto* exit = button(this, kExit, fromTcvn3(texts::kExit), QStyle::SP_DialogCloseButton);
-  place(exit, 437, 245, 76, 15);
+  place(exit, 437, 245, 76, 15, Share{1, kTop, 0, 0});
   connect(exit, &QPushButton::clicked, this, [this] {
     if (running_)
       stop_ = true;  // the page under way is finished, then the run ends
@@ -265,7 +277,7 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
     commands_.push_back(w);
 
   auto* more = new QGroupBox(fromTcvn3(texts::kMoreGroup), this);
-  place(more, 162, 260, 351, 26);
+  place(more, 162, 260, 351, 26, Share{kLeft, 1, 1 - kLeft, 0});
   auto check = [&](int id, const char* text, int x, int cx) {
     auto* c = new QCheckBox(fromTcvn3(text), more);
     c->setObjectName(QString::number(id));
@@ -282,18 +294,18 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
 
   progress_ = new ui::GradientProgress(this);
   progress_->setObjectName(QString::number(kProgress));
-  place(progress_, 7, 289, 506, 7);
+  place(progress_, 7, 289, 506, 7, Share{0, 1, 1, 0});
 
   auto* web = new ui::HyperLink(this);
   web->setObjectName(QString::number(kWebLink));
   web->setText(QString::fromLatin1(ui::kWebAddress));
   web->setTarget(QString::fromLatin1(ui::kWebAddress));
-  place(web, 7, 300, 120, 8);
+  place(web, 7, 300, 120, 8, Share{0, 1, 0, 0});
   auto* mail = new ui::HyperLink(this);
   mail->setObjectName(QString::number(kMailLink));
   mail->setText(QString::fromLatin1(ui::kEmailAddress));
   mail->setTarget(QString("mailto:") + ui::kEmailAddress);
-  place(mail, 393, 300, 120, 8);
+  place(mail, 393, 300, 120, 8, Share{1, 1, 0, 0});
 
   title_ = QString("Tessaro Web Converter - Version 1.3 (%1) Build %2").arg(__DATE__, kVersion);
   setWindowTitle(title_);
@@ -375,7 +387,13 @@ void WebMainWindow::listFolder(const QString& path) {
     }
   }
   // Sizes, types and dates whole; the user can still resize every column.
-  for (int column = 1; column <= 3; ++column) folderList_->resizeColumnToContents(column);
+  for (int column = 1; column <= 3; ++column) {
+    folderList_->resizeColumnToContents(column);
+    const int header = folderList_->header()->fontMetrics().horizontalAdvance(
+                           folderList_->headerItem()->text(column)) +
+                       20;  // the section's margins and its sort arrow
+    if (folderList_->columnWidth(column) < header) folderList_->setColumnWidth(column, header);
+  }
 }
 
 void WebMainWindow::convert(QWidget* titleOwner, ui::GradientProgress* bar) {

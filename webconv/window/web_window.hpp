@@ -119,7 +119,9 @@ class WebMainWindow : public QDialog {
   SmallWindow* small_ = nullptr;
   std::vector<QWidget*> commands_;
   ui::DialogUnits units_{QFont()};
-  void place(QWidget* w, int x, int y, int cx, int cy) const;
+  ui::AnchorLayout* layout_ = nullptr;
+  void place(QWidget* w, int x, int y, int cx, int cy,
+             ui::AnchorLayout::Share share = ui::AnchorLayout::Share{0, 0, 0, 0}) const;
 };
 
 // The small window: a copy of the conversion list that takes drops, and the run.

@@ -4,9 +4,12 @@
 
 #include <QFont>
 #include <QIcon>
+#include <QLayout>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <functional>
+#include <vector>
 
 class QPainter;
 class QWidget;
@@ -24,6 +27,41 @@ class DialogUnits {
 
  private:
   int baseX_ = 6, baseY_ = 13;
+};
+
+// A window's controls where its design puts them at the design's size, and the space of a
+// larger window shared out: each control says which part of the extra width and height moves
+// it and which part widens it (a tree that takes the extra height: h = 1; the buttons at the
+// right: x = 1).  The design's size is the window's least.
+class AnchorLayout : public QLayout {
+ public:
+  struct Share {
+    double x, y, w, h;
+  };
+  // `design`: the window's size at which every control is where it was placed.
+  AnchorLayout(QWidget* window, QSize design);
+  ~AnchorLayout() override;
+  // Places `w` (a child of the window) at `rect`, in pixels at the design's size.
+  void place(QWidget* w, QRect rect, Share share);
+  void place(QWidget* w, QRect rect) { place(w, rect, Share{0, 0, 0, 0}); }
+  void setShare(QWidget* w, Share share);
+
+  void addItem(QLayoutItem* item) override;
+  QLayoutItem* itemAt(int index) const override;
+  QLayoutItem* takeAt(int index) override;
+  int count() const override { return static_cast<int>(items_.size()); }
+  QSize sizeHint() const override { return design_; }
+  QSize minimumSize() const override { return design_; }
+  void setGeometry(const QRect& r) override;
+
+ private:
+  struct Item {
+    QLayoutItem* item;
+    QRect rect;
+    Share share;
+  };
+  QSize design_;
+  std::vector<Item> items_;
 };
 
 // Paints a main window's banner: "TESSARO GROUP" in Verdana 25 pixels, extra bold, with the
