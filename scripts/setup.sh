@@ -2,7 +2,7 @@
 # Installs the Debian packages that building and testing need, only those that are missing.
 #   scripts/setup.sh [EXTRA_PACKAGE...]
 set -euo pipefail
-packages=(cmake make g++ gcc pkg-config libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core
+packages=(cmake make g++ gcc pkg-config libgtest-dev libbenchmark-dev qt6-base-dev qt6-tools-dev qt6-l10n-tools fonts-dejavu-core
   libsqlite3-dev sqlite3 qt6-qpa-plugins xvfb xauth
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc postgresql-15 postgresql-client-15 libpq-dev
   postgresql-server-dev-15 libshp-dev

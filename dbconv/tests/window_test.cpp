@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QFileInfo>
 #include <QTest>
 #include <shapefil.h>
 #include <QTreeWidget>
@@ -204,6 +205,40 @@ TEST_F(DbWindow, OpensMarksConvertsAndShowsData) {
   EXPECT_TRUE(win.said[1].startsWith("? Cột khách hàng.địa chỉ; ghi chú không có vẻ là mã"));
   EXPECT_EQ(query(db, "SELECT \"họ tên\" FROM \"khách hàng\" WHERE id = 1"),
             (Rows{{"Nguyễn Văn Đức"}}));
+}
+
+TEST_F(DbWindow, TheOpenPanelAndTheDataViewAsAUserNeedsThem) {
+  Window win;
+  // From the build tree the example of the sources is offered.
+  EXPECT_TRUE(QFileInfo::exists(samplePath())) << samplePath().toStdString();
+  // Types Linux has no reader for are shown, disabled, with the reason.
+  auto* types = win.child<QComboBox>(DbMainWindow::kDatabaseType);
+  auto* model = qobject_cast<QStandardItemModel*>(types->model());
+  ASSERT_NE(model, nullptr);
+  EXPECT_TRUE(model->item(0)->isEnabled());
+  EXPECT_TRUE(model->item(1)->isEnabled());  // dBASE III
+  EXPECT_FALSE(model->item(4)->isEnabled());  // Paradox
+  EXPECT_TRUE(model->item(4)->toolTip().contains("cannot be opened on Linux"));
+  // Enter in the path opens it.
+  const std::string db = example();
+  auto* path = win.child<QLineEdit>(DbMainWindow::kPath);
+  path->setText(QString::fromStdString(db));
+  QTest::keyClick(path, Qt::Key_Return);
+  ASSERT_EQ(win.w.mode(), BackendMode::kDao);
+  // The data view reads the values as the source charset, and after a run as the destination;
+  // its columns hold their values whole.
+  win.w.showTableData("khách hàng");
+  EXPECT_EQ(win.cell(0, 1), "Nguyễn Văn Đức");
+  const QFontMetrics fm(win.w.daoList()->font());
+  EXPECT_GE(win.w.daoList()->columnWidth(1), fm.horizontalAdvance("Nguyễn Văn Đức"));
+  win.click(win.item("khách hàng", "họ tên"));
+  win.child<QComboBox>(DbMainWindow::kDestination)->setCurrentIndex(28);  // VNI
+  win.w.convertMarked();
+  win.said.clear();
+  win.w.showTableData("khách hàng");
+  EXPECT_EQ(win.cell(0, 1), "Nguyễn Văn Đức");
+  EXPECT_EQ(query(db, "SELECT \"họ tên\" FROM \"khách hàng\" WHERE id = 1")[0][0],
+            testing::convertBytes("Nguyễn Văn Đức", kUtf8, kVniWin));
 }
 
 TEST_F(DbWindow, ResizingGivesTheSpaceToTheTreesListsAndDataView) {
@@ -471,6 +506,24 @@ TEST_F(DbWindow, Screenshots) {
   QTest::qWait(100);
   save(&win.w, "window-database-open-1400x900");
   win.w.resize(win.w.minimumSize());
+  // The same in English.
+  ASSERT_TRUE(ui::installTranslation(QLocale(QLocale::English, QLocale::UnitedKingdom)));
+  {
+    Window english;
+    ASSERT_TRUE(english.w.openDatabase(QString::fromStdString((dir_ / "legacy.db").string())));
+    english.w.daoTree()->expandAll();
+    english.w.navigation()->setCurrentItem(english.w.navigation()->topLevelItem(1));
+    QTest::qWait(200);
+    save(&english.w, "window-database-open-en");
+    english.w.resize(1400, 900);
+    QTest::qWait(100);
+    save(&english.w, "window-database-open-en-1400x900");
+    PgConnectDialog pg({"db.example", "5432", "shop", "ann", "secret", ""}, &english.w);
+    pg.show();
+    QTest::qWait(100);
+    save(&pg, "pg-dialog-en");
+  }
+  ui::removeTranslation();
   save(win.w.panel(DbMainWindow::kConversionPanel), "conversion-panel");
   win.w.showTableData("sản phẩm [vni]");
   QTest::qWait(100);

@@ -129,8 +129,13 @@ class WindowObserver : public RunObserver {
 QString samplePath() {
   const QString installed =
       QCoreApplication::applicationDirPath() + "/../share/tessaro/examples/legacy.db";
-  return QFileInfo::exists(installed) ? QDir::cleanPath(installed)
-                                      : QDir::homePath() + "/legacy.db";
+  if (QFileInfo::exists(installed)) return QDir::cleanPath(installed);
+#ifdef TS_SOURCE_EXAMPLES
+  // Run from the build tree: the example of the sources.
+  const QString source = QString::fromUtf8(TS_SOURCE_EXAMPLES) + "/db/legacy.db";
+  if (QFileInfo::exists(source)) return source;
+#endif
+  return QDir::homePath() + "/legacy.db";
 }
 
 void DbMainWindow::place(QWidget* w, int x, int y, int cx, int cy,
@@ -249,7 +254,7 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
   auto* about = button(kAbout, "", ButtonIcon::kAbout, "TSdata Version 1.0");
   place(about, 398, 224, 84, 16, Share{1, 1, 0, 0});
   connect(about, &QPushButton::clicked, this, [this] { talk_.about(); });
-  auto* exit = button(kExit, fromTcvn3(texts::kExit), ButtonIcon::kExit, "Ket thuc chuong trinh");
+  auto* exit = button(kExit, texts::tr(texts::kExit), ButtonIcon::kExit, "Ket thuc chuong trinh");
   place(exit, 398, 271, 84, 16, Share{1, 1, 0, 0});
   connect(exit, &QPushButton::clicked, this, &QWidget::close);
   for (const int id : {4, 5}) {  // buttons of the design with no action
@@ -276,6 +281,10 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
 }
 
 DbMainWindow::~DbMainWindow() = default;
+
+int DbMainWindow::shownCharset() const {
+  return shownCharset_ != 0 ? shownCharset_ : source_->currentIndex() + 1;
+}
 
 QWidget* DbMainWindow::panel(Panel p) const { return findChild<QWidget*>(QString::number(p)); }
 
@@ -305,8 +314,8 @@ void DbMainWindow::buildPanels() {
 
   // The conversion panel.
   QWidget* conversion = makePanel(kConversionPanel);
-  label(conversion, fromTcvn3(texts::kSourceLabel), 4, 4, 60);
-  label(conversion, fromTcvn3(texts::kDestinationLabel), 4, 19, 60);
+  label(conversion, texts::tr(texts::kSourceLabel), 4, 4, 60);
+  label(conversion, texts::tr(texts::kDestinationLabel), 4, 19, 60);
   source_ = new QComboBox(conversion);
   destination_ = new QComboBox(conversion);
   source_->setObjectName(QString::number(kSource));
@@ -320,27 +329,28 @@ void DbMainWindow::buildPanels() {
   }
   source_->setCurrentIndex(14);
   destination_->setCurrentIndex(38);
+  connect(source_, &QComboBox::currentIndexChanged, this, [this] { shownCharset_ = 0; });
   placeIn(source_, 66, 2, 162, 12);
   placeIn(destination_, 66, 17, 162, 12);
-  auto* convert = flat(conversion, kConvert, fromTcvn3(texts::kConvert), ButtonIcon::kConvert);
+  auto* convert = flat(conversion, kConvert, texts::tr(texts::kConvert), ButtonIcon::kConvert);
   placeIn(convert, 4, 36, 72, 16);
   connect(convert, &QPushButton::clicked, this, [this] { convertMarked(); });
-  auto* guess = flat(conversion, kGuess, fromTcvn3(texts::kGuess), ButtonIcon::kGuess);
+  auto* guess = flat(conversion, kGuess, texts::tr(texts::kGuess), ButtonIcon::kGuess);
   placeIn(guess, 80, 36, 72, 16);
   connect(guess, &QPushButton::clicked, this, [this] { guessMarked(); });
-  auto* seven = flat(conversion, kSevenBit, fromTcvn3(texts::kSevenBit), ButtonIcon::kSevenBit);
+  auto* seven = flat(conversion, kSevenBit, texts::tr(texts::kSevenBit), ButtonIcon::kSevenBit);
   placeIn(seven, 156, 36, 74, 16);
   connect(seven, &QPushButton::clicked, this,
           [this] { changeMarked(ValueConverter::Operation::kStripMarks); });
-  auto* upper = flat(conversion, kUpper, fromTcvn3(texts::kUpper), ButtonIcon::kUpper);
+  auto* upper = flat(conversion, kUpper, texts::tr(texts::kUpper), ButtonIcon::kUpper);
   placeIn(upper, 4, 56, 110, 16);
   connect(upper, &QPushButton::clicked, this,
           [this] { changeMarked(ValueConverter::Operation::kUpper); });
-  auto* lower = flat(conversion, kLower, fromTcvn3(texts::kLower), ButtonIcon::kLower);
+  auto* lower = flat(conversion, kLower, texts::tr(texts::kLower), ButtonIcon::kLower);
   placeIn(lower, 118, 56, 112, 16);
   connect(lower, &QPushButton::clicked, this,
           [this] { changeMarked(ValueConverter::Operation::kLower); });
-  auto* warning = new QCheckBox(fromTcvn3(texts::kSizeWarning), conversion);
+  auto* warning = new QCheckBox(texts::tr(texts::kSizeWarning), conversion);
   warning->setObjectName(QString::number(kSizeWarning));
   placeIn(warning, 4, 80, 120, 10);
   commandWidgets_.push_back(source_);
@@ -348,15 +358,19 @@ void DbMainWindow::buildPanels() {
 
   // The open panel.
   QWidget* open = makePanel(kOpenPanel);
-  label(open, fromTcvn3(texts::kPathLabel), 4, 3, 150);
+  label(open, texts::tr(texts::kPathLabel), 4, 3, 150);
   path_ = new QLineEdit(samplePath(), open);
   path_->setObjectName(QString::number(kPath));
   placeIn(path_, 4, 13, 196, 12);
   auto* browse = flat(open, kBrowse, ". . .", ButtonIcon::kBrowse);
   placeIn(browse, 202, 12, 28, 14);
+  connect(path_, &QLineEdit::returnPressed, this, [this] { openDatabase(path_->text()); });
   connect(browse, &QPushButton::clicked, this, [this] {
+    // The dialog starts where the typed path is (its folder, or the folder it names).
+    const QFileInfo typed(path_->text());
+    const QString start = typed.isDir() ? typed.filePath() : typed.path();
     const QString chosen = QFileDialog::getOpenFileName(
-        this, {}, {},
+        this, {}, start,
         isDbaseType(databaseType_->currentIndex())
             ? "dBASE, FoxPro (*.dbf *.DBF);;All files (*)"
             : "SQLite (*.db *.sqlite *.sqlite3);;All files (*)");
@@ -371,12 +385,25 @@ void DbMainWindow::buildPanels() {
   password->setObjectName(QString::number(kPassword));
   password->setEchoMode(QLineEdit::Password);
   placeIn(password, 166, 28, 64, 12);
-  label(open, fromTcvn3(texts::kTypeLabel), 4, 46, 50);
+  label(open, texts::tr(texts::kTypeLabel), 4, 46, 50);
   databaseType_ = new QComboBox(open);
   databaseType_->setObjectName(QString::number(kDatabaseType));
   int n = 0;
   for (const char* t : kDatabaseTypes)
     databaseType_->addItem(QString::asprintf(" %02d  -  %s", ++n, t));
+  // What Linux has no reader for here is listed as the design lists it, but disabled, with
+  // the reason.
+  if (auto* model = qobject_cast<QStandardItemModel*>(databaseType_->model()))
+    for (int i = 0; i < databaseType_->count(); ++i) {
+      if (i == 0 || isDbaseType(i)) continue;
+      QStandardItem* item = model->item(i);
+      item->setEnabled(false);
+      item->setToolTip(QString("%1 files cannot be opened on Linux by this program: move the "
+                               "data into SQLite, or reach it through ODBC")
+                           .arg(kDatabaseTypes[i]));
+    }
+  databaseType_->setItemData(0, "SQLite databases (and Access files moved into SQLite)",
+                             Qt::ToolTipRole);
   placeIn(databaseType_, 56, 44, 100, 12);
   readOnly_ = new QCheckBox("Read Only", open);
   readOnly_->setObjectName(QString::number(kReadOnly));
@@ -384,7 +411,7 @@ void DbMainWindow::buildPanels() {
   auto* exclusive = new QCheckBox("Exclusive", open);
   exclusive->setObjectName(QString::number(kExclusive));
   placeIn(exclusive, 70, 62, 60, 10);
-  auto* odbc = flat(open, kOpenOdbc, fromTcvn3(texts::kOpenOdbc), ButtonIcon::kOdbc);
+  auto* odbc = flat(open, kOpenOdbc, texts::tr(texts::kOpenOdbc), ButtonIcon::kOdbc);
   placeIn(odbc, 150, 78, 80, 16);
   connect(odbc, &QPushButton::clicked, this, [this] {
     // ODBC sources are reached from their own panel.
@@ -461,7 +488,7 @@ void DbMainWindow::buildNavigation() {
   for (const NavItem& n : kNavItems) {
     QTreeWidgetItem* item = n.flag == 0 || group == nullptr ? new QTreeWidgetItem(navigation_)
                                                             : new QTreeWidgetItem(group);
-    item->setText(0, fromTcvn3(n.text));
+    item->setText(0, texts::tr(n.text));
     item->setData(0, Qt::UserRole, index);
     if (iconOf[index] >= 0) item->setIcon(0, icons[iconOf[index]]);
     item->setSizeHint(0, QSize(0, QFontMetrics(font()).height() + 6));
@@ -691,12 +718,19 @@ void DbMainWindow::showProperties(const PropertyTable& table) {
   view().model->setHorizontalHeaderLabels(headers);
   for (const auto& row : table.rows) {
     QList<QStandardItem*> cells;
-    for (const auto& v : row) cells << new QStandardItem(valueText(v, source_->currentIndex() + 1));
+    for (const auto& v : row) cells << new QStandardItem(valueText(v, shownCharset()));
     view().model->appendRow(cells);
   }
-  const QFontMetrics fm(view().list->horizontalHeader()->font());
-  for (int c = 0; c < headers.size(); ++c)
-    view().list->horizontalHeader()->resizeSection(c, fm.horizontalAdvance(headers[c]) + 15);
+  // Columns as wide as their values (and headers), up to a third of the view; the user can
+  // still resize them.
+  QTableView* list = view().list;
+  const int most = std::max(120, list->viewport()->width() / 3);
+  const QFontMetrics fm(list->horizontalHeader()->font());
+  for (int c = 0; c < headers.size(); ++c) {
+    list->resizeColumnToContents(c);
+    const int header = fm.horizontalAdvance(headers[c]) + 15;
+    list->setColumnWidth(c, std::min(most, std::max(header, list->columnWidth(c))));
+  }
 }
 
 void DbMainWindow::showData(const TableData& data) {
@@ -881,7 +915,7 @@ RunReport DbMainWindow::runWithProgress(const std::function<RunReport(RunObserve
 
 void DbMainWindow::convertMarked() {
   if (!backend()) {
-    talk_.notice(fromTcvn3(texts::kNotOpen));
+    talk_.notice(texts::tr(texts::kNotOpen));
     return;
   }
   const int from = source_->currentIndex() + 1, to = destination_->currentIndex() + 1;
@@ -908,7 +942,7 @@ void DbMainWindow::convertMarked() {
         ++c;
         continue;
       }
-      const QString text = fromTcvn3(texts::kAskForce)
+      const QString text = texts::tr(texts::kAskForce)
                                .arg(qs(c->label()), qs(std::string(charsetName(from))),
                                     qs(std::string(charsetName(check.apparent))));
       if (talk_.ask(text, "TSdata")) {
@@ -921,20 +955,24 @@ void DbMainWindow::convertMarked() {
   }
   if (columns.empty()) return;
   ValueConverter converter(from, to);
-  runWithProgress([&](RunObserver& o) {
+  const RunReport done = runWithProgress([&](RunObserver& o) {
     return convertColumns(*view().backend, columns, converter, o, options);
   });
+  // The data view reads the stored values as the destination now, where something changed.
+  if (std::any_of(done.columns.begin(), done.columns.end(),
+                  [](const ColumnReport& c) { return !c.failed && c.converted > 0; }))
+    shownCharset_ = converter.to();
   if (closeAfterRun_) close();
 }
 
 
 bool DbMainWindow::haveMarkedColumns(std::vector<ColumnRef>& columns) {
   if (!backend()) {
-    talk_.notice(fromTcvn3(texts::kNotOpen));
+    talk_.notice(texts::tr(texts::kNotOpen));
     return false;
   }
   columns = markedColumns();
-  if (columns.empty()) talk_.notice(fromTcvn3(texts::kNoMarked));
+  if (columns.empty()) talk_.notice(texts::tr(texts::kNoMarked));
   return !columns.empty();
 }
 
@@ -953,12 +991,12 @@ void DbMainWindow::guessMarked() {
     }
     if (d.noVietnameseLetters || d.guesses.empty() ||
         d.guesses.front().confidence < kConfidentGuess) {
-      text += fromTcvn3(texts::kNoGuess).arg(qs(c.label())) + "\n";
+      text += texts::tr(texts::kNoGuess).arg(qs(c.label())) + "\n";
       continue;
     }
     const CharsetGuess& g = d.guesses.front();
     if (best == 0) best = g.codes.front();
-    text += fromTcvn3(texts::kGuessed)
+    text += texts::tr(texts::kGuessed)
                 .arg(qs(c.label()), qs(std::string(charsetName(g.codes.front()))))
                 .arg(static_cast<int>(g.confidence * 100 + 0.5)) +
             "\n";
@@ -967,7 +1005,7 @@ void DbMainWindow::guessMarked() {
     talk_.notice(text.trimmed());
     return;
   }
-  if (talk_.ask(text + "\n" + fromTcvn3(texts::kUseGuess).arg(qs(std::string(charsetName(best)))),
+  if (talk_.ask(text + "\n" + texts::tr(texts::kUseGuess).arg(qs(std::string(charsetName(best)))),
                 "TSdata"))
     source_->setCurrentIndex(best - 1);
 }
@@ -995,7 +1033,7 @@ void DbMainWindow::changeMarked(ValueConverter::Operation op) {
       return;
     }
   }
-  if (!talk_.ask(fromTcvn3(texts::kAskChange).arg(preview), "TSdata")) return;
+  if (!talk_.ask(texts::tr(texts::kAskChange).arg(preview), "TSdata")) return;
   runWithProgress(
       [&](RunObserver& o) { return convertColumns(*view().backend, columns, converter, o); });
   if (closeAfterRun_) close();
@@ -1014,12 +1052,13 @@ void DbMainWindow::closeEvent(QCloseEvent* e) {
 
 void DbMainWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  ui::paintBanner(p, *this, fromTcvn3(texts::kDescription), {300, 19}, programIcon());
+  ui::paintBanner(p, *this, texts::tr(texts::kDescription), {300, 19}, programIcon());
 }
 
 int runWindow(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("tsdata");
+  ui::installTranslation();
   ui::SkinManager::instance().install(nullptr, ui::SkinManager::kDialogMode);
   DbMainWindow window;
   window.show();

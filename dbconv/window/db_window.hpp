@@ -219,6 +219,10 @@ class DbMainWindow : public QDialog {
   int shown_ = kNoPanel;
   ui::DialogUnits units_{QFont()};
   ui::AnchorLayout* layout_ = nullptr;
+  // The charset the data view reads stored values as: the source, or after a run the
+  // destination (until the source is chosen again).
+  int shownCharset_ = 0;
+  int shownCharset() const;
   void place(QWidget* w, int x, int y, int cx, int cy,
              ui::AnchorLayout::Share share = ui::AnchorLayout::Share{0, 0, 0, 0}) const;
   // Whether a database is open and columns are marked (each says so when not).

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "texts.hpp"
 #include "ts/db/odbc.hpp"
 
 namespace ts::db::window {
@@ -21,19 +22,21 @@ QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cas
 
 OdbcSourceDialog::OdbcSourceDialog(const QString& user, const QString& password, QWidget* parent)
     : QDialog(parent), user_(user), password_(password) {
-  setWindowTitle("ODBC Data Sources");
+  setWindowTitle(texts::tr(texts::kOdbcTitle));
   auto* lists = new QVBoxLayout;
-  lists->addWidget(new QLabel("Data sources:"));
+  lists->addWidget(new QLabel(texts::tr(texts::kOdbcSources)));
   sources_ = new QListWidget;
   sources_->setObjectName("sources");
   for (const OdbcSource& s : odbcDataSources()) {
     auto* item = new QListWidgetItem(
-        QString("%1   (%2, %3)").arg(qs(s.name), qs(s.driver), s.system ? "system" : "user"));
+        QString("%1   (%2, %3)")
+            .arg(qs(s.name), qs(s.driver),
+                 texts::tr(s.system ? texts::kOdbcSystem : texts::kOdbcUser)));
     item->setData(Qt::UserRole, qs(s.name));
     sources_->addItem(item);
   }
   lists->addWidget(sources_);
-  lists->addWidget(new QLabel("Drivers:"));
+  lists->addWidget(new QLabel(texts::tr(texts::kOdbcDrivers)));
   drivers_ = new QListWidget;
   drivers_->setObjectName("drivers");
   for (const std::string& d : odbcDrivers()) drivers_->addItem(qs(d));
@@ -45,10 +48,10 @@ OdbcSourceDialog::OdbcSourceDialog(const QString& user, const QString& password,
   other_ = new QLineEdit;
   other_->setObjectName("other");
   other_->setPlaceholderText("KEY=value;KEY=value");
-  form_->addRow("Other keys:", other_);
+  form_->addRow(texts::tr(texts::kOdbcOther), other_);
   right->addStretch();
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  buttons->button(QDialogButtonBox::Ok)->setText("&Connect");
+  buttons->button(QDialogButtonBox::Ok)->setText(texts::tr(texts::kOdbcConnect));
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   right->addWidget(buttons);

@@ -8,12 +8,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "texts.hpp"
 #include "ts/db/postgres.hpp"
 
 namespace ts::db::window {
 
 PgConnectDialog::PgConnectDialog(const Settings& start, QWidget* parent) : QDialog(parent) {
-  setWindowTitle("PostgreSQL Connection");
+  setWindowTitle(texts::tr(texts::kPgTitle));
   auto* form = new QFormLayout;
   auto edit = [&](const char* name, const QString& value, const QString& label) {
     auto* e = new QLineEdit(value);
@@ -21,21 +22,21 @@ PgConnectDialog::PgConnectDialog(const Settings& start, QWidget* parent) : QDial
     form->addRow(label, e);
     return e;
   };
-  host_ = edit("host", start.host, "&Host:");
+  host_ = edit("host", start.host, texts::tr(texts::kPgHost));
   host_->setPlaceholderText("localhost");
-  port_ = edit("port", start.port, "&Port:");
+  port_ = edit("port", start.port, texts::tr(texts::kPgPort));
   port_->setPlaceholderText("5432");
-  database_ = edit("dbname", start.database, "&Database:");
-  user_ = edit("user", start.user, "&User name:");
-  password_ = edit("password", start.password, "Pass&word:");
+  database_ = edit("dbname", start.database, texts::tr(texts::kPgDatabase));
+  user_ = edit("user", start.user, texts::tr(texts::kPgUser));
+  password_ = edit("password", start.password, texts::tr(texts::kPgPassword));
   password_->setEchoMode(QLineEdit::Password);
-  conninfo_ = edit("conninfo", start.conninfo, "or &connection string:");
+  conninfo_ = edit("conninfo", start.conninfo, texts::tr(texts::kPgConninfo));
   conninfo_->setPlaceholderText("postgresql://user@host/database");
   result_ = new QLabel;
   result_->setObjectName("result");
   result_->setWordWrap(true);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  QPushButton* testButton = buttons->addButton("&Test", QDialogButtonBox::ActionRole);
+  QPushButton* testButton = buttons->addButton(texts::tr(texts::kPgTest), QDialogButtonBox::ActionRole);
   connect(testButton, &QPushButton::clicked, this, [this] { test(); });
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -69,7 +70,7 @@ bool PgConnectDialog::test() {
   bool ok = false;
   try {
     connectPostgres(conninfo().toStdString());
-    result_->setText("Test connection succeeded.");
+    result_->setText(texts::tr(texts::kPgTested));
     ok = true;
   } catch (const DbError& e) {
     result_->setText(QString::fromUtf8(e.what()));

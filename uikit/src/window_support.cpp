@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTranslator>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
@@ -116,6 +117,32 @@ void paintBanner(QPainter& p, const QWidget& window, const QString& caption, QPo
   text(captionAt.x() - 1, captionAt.y() - 2 + boldAscent);
   p.setPen(Qt::black);
   text(captionAt.x(), captionAt.y() + boldAscent);
+}
+
+namespace {
+
+QTranslator& translator() {
+  static QTranslator t;
+  return t;
+}
+
+}  // namespace
+
+bool installTranslation(const QLocale& locale) {
+  removeTranslation();
+  QStringList folders{QCoreApplication::applicationDirPath() + "/../share/tessaro/translations"};
+#ifdef TS_BUILD_TRANSLATIONS
+  folders << QString::fromUtf8(TS_BUILD_TRANSLATIONS);
+#endif
+  for (const QString& folder : folders)
+    if (translator().load(locale, "tessaro", "_", folder))
+      return QCoreApplication::installTranslator(&translator());
+  return false;
+}
+
+void removeTranslation() {
+  QCoreApplication::removeTranslator(&translator());
+  (void)translator().load(QString());  // empty again
 }
 
 void runOffTheUiThread(const std::function<void()>& work) {

@@ -19,6 +19,7 @@
 #include "shell_tree.hpp"
 #include "ts/testing/scratch.hpp"
 #include "ts/ui/sort_list.hpp"
+#include "ts/ui/window_support.hpp"
 #include "web_window.hpp"
 
 namespace ts::web::window {
@@ -362,6 +363,22 @@ TEST_F(WebWindow, ResizingGivesTheSpaceToTheTreeAndTheLists) {
   EXPECT_EQ(run->geometry(), button);
 }
 
+TEST_F(WebWindow, SpeaksEnglishWhereTheUserDoes) {
+  EXPECT_FALSE(ui::installTranslation(QLocale(QLocale::Vietnamese)));  // the sources' language
+  ASSERT_TRUE(ui::installTranslation(QLocale(QLocale::English, QLocale::UnitedStates)));
+  {
+    WebMainWindow english(nullptr, {QString::fromStdString(dir_.string())});
+    EXPECT_EQ(english.findChild<QPushButton*>(QString::number(WebMainWindow::kRun))->text(),
+              "&Convert");
+    EXPECT_EQ(english.tree()->topLevelItem(0)->text(0), "Computer");
+    EXPECT_EQ(english.folderList()->headerItem()->text(1), "Size");
+  }
+  ui::removeTranslation();
+  WebMainWindow vietnamese(nullptr, {QString::fromStdString(dir_.string())});
+  EXPECT_EQ(vietnamese.findChild<QPushButton*>(QString::number(WebMainWindow::kRun))->text(),
+            "&Chuyển đổi");
+}
+
 TEST_F(WebWindow, ChoicesAreKeptWhileTheBoxIsTicked) {
   child<QComboBox>(WebMainWindow::kSource)->setCurrentIndex(28);
   child<QComboBox>(WebMainWindow::kDestination)->setCurrentIndex(14);
@@ -406,6 +423,20 @@ TEST_F(WebWindow, Screenshots) {
   QTest::qWait(100);
   save(w.get(), "tsweb-main-window-1400x900");
   w->resize(w->minimumSize());
+  // The same in English.
+  ASSERT_TRUE(ui::installTranslation(QLocale(QLocale::English, QLocale::UnitedStates)));
+  {
+    WebMainWindow english(nullptr, {QString::fromStdString(dir_.string())});
+    english.tree()->setCurrentItem(english.tree()->reveal(path("site")));
+    english.addPath(path("site/tcvn3"));
+    english.show();
+    QTest::qWait(200);
+    save(&english, "tsweb-main-window-en");
+    english.resize(1400, 900);
+    QTest::qWait(100);
+    save(&english, "tsweb-main-window-en-1400x900");
+  }
+  ui::removeTranslation();
   // The source list open at its last entry: reading each file's own charset.
   auto* source = child<QComboBox>(WebMainWindow::kSource);
   source->setCurrentIndex(source->count() - 1);

@@ -1,6 +1,7 @@
 #include "shell_tree.hpp"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QClipboard>
 #include <QCollator>
 #include <QDir>
@@ -95,7 +96,7 @@ ShellTree::ShellTree(QWidget* parent, QStringList places) : QTreeWidget(parent) 
   setHeaderHidden(true);
   setContextMenuPolicy(Qt::CustomContextMenu);
   auto* root = new QTreeWidgetItem(this);
-  root->setText(0, ui::fromTcvn3(texts::kRootName));
+  root->setText(0, texts::tr(texts::kRootName));
   root->setIcon(0, QFileIconProvider().icon(QFileIconProvider::Computer));
   root->setData(0, kFilledRole, true);
   for (const QString& place : places) {
@@ -186,7 +187,7 @@ QTreeWidgetItem* ShellTree::reveal(const QString& path) {
 QMenu* ShellTree::folderMenu(QTreeWidgetItem* item) {
   const QString path = pathOf(item);
   auto* menu = new QMenu(this);
-  menu->addAction(ui::fromTcvn3(texts::kOpenFolder), this, [this, path] {
+  menu->addAction(texts::tr(texts::kOpenFolder), this, [this, path] {
     QProcess opener;
     opener.start("xdg-open", {path});
     // xdg-open hands the folder to the file manager and ends; its failure is reported.
@@ -200,9 +201,9 @@ QMenu* ShellTree::folderMenu(QTreeWidgetItem* item) {
                                .arg(path, why.isEmpty() ? QString("xdg-open failed") : why));
     }
   });
-  menu->addAction(ui::fromTcvn3(texts::kAddFolder), this,
+  menu->addAction(texts::tr(texts::kAddFolder), this,
                   [this, path] { emit addRequested(path); });
-  menu->addAction(ui::fromTcvn3(texts::kCopyPath), this,
+  menu->addAction(texts::tr(texts::kCopyPath), this,
                   [path] { QApplication::clipboard()->setText(path); });
   return menu;
 }

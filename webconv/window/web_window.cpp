@@ -181,8 +181,8 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   folderList_->setObjectName(QString::number(kFolderList));
   folderList_->setRootIsDecorated(false);
   folderList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  folderList_->setHeaderLabels({fromTcvn3(texts::kColName), fromTcvn3(texts::kColSize),
-                                fromTcvn3(texts::kColType), fromTcvn3(texts::kColDate)});
+  folderList_->setHeaderLabels({texts::tr(texts::kColName), texts::tr(texts::kColSize),
+                                texts::tr(texts::kColType), texts::tr(texts::kColDate)});
   for (const auto& [column, width] : {std::pair{0, 140}, {1, 60}, {2, 60}, {3, 100}})
     folderList_->header()->resizeSection(column, width);
   folderList_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -212,18 +212,18 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
     commands_.push_back(c);
     return c;
   };
-  label(fromTcvn3(texts::kFileTypeLabel), 7, 181, 150);
+  label(texts::tr(texts::kFileTypeLabel), 7, 181, 150);
   fileType_ = combo(kFileType, 7, 190);
   for (const char* t : kFileTypes) fileType_->addItem(QString::fromLatin1(t));
   fileType_->setCurrentIndex(1);
   connect(fileType_, &QComboBox::currentIndexChanged, this, [this] { listFolder(folder_); });
-  label(fromTcvn3(texts::kFormatLabel), 7, 204, 150);
+  label(texts::tr(texts::kFormatLabel), 7, 204, 150);
   format_ = combo(kFormat, 7, 213);
   for (const auto& f : outputFormats()) format_->addItem(QString::fromLatin1(f.name));
   format_->setCurrentIndex(kUtf8Format);
-  label(fromTcvn3(texts::kSourceLabel), 7, 227, 150);
+  label(texts::tr(texts::kSourceLabel), 7, 227, 150);
   source_ = combo(kSource, 7, 236);
-  label(fromTcvn3(texts::kDestinationLabel), 7, 250, 150);
+  label(texts::tr(texts::kDestinationLabel), 7, 250, 150);
   destination_ = combo(kDestination, 7, 259);
   for (int code = 1; code <= kWebCatalogue; ++code) {
     const QString line = QString::fromLatin1(nameLine(code, kWebCatalogue).c_str());
@@ -242,19 +242,19 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   list_->setObjectName(QString::number(kConversionList));
   list_->setRootIsDecorated(false);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list_->setHeaderLabels({fromTcvn3(texts::kListColumn)});
+  list_->setHeaderLabels({texts::tr(texts::kListColumn)});
   list_->header()->resizeSection(0, 340);
   list_->setAcceptDrops(true);
   list_->installEventFilter(this);
   place(list_, 162, 181, 270, 78, Share{kLeft, kTop, 1 - kLeft, 1 - kTop});
 
-  auto* run = button(this, kRun, fromTcvn3(texts::kConvert), QStyle::SP_MediaPlay);
+  auto* run = button(this, kRun, texts::tr(texts::kConvert), QStyle::SP_MediaPlay);
   place(run, 437, 181, 76, 15, Share{1, kTop, 0, 0});
   connect(run, &QPushButton::clicked, this, [this] { convert(); });
-  auto* fresh = button(this, kNewList, fromTcvn3(texts::kNewList), QStyle::SP_FileIcon);
+  auto* fresh = button(this, kNewList, texts::tr(texts::kNewList), QStyle::SP_FileIcon);
   place(fresh, 437, 197, 76, 15, Share{1, kTop, 0, 0});
   connect(fresh, &QPushButton::clicked, this, [this] { newList(); });
-  auto* help = button(this, kHelp, fromTcvn3(texts::kHelp), QStyle::SP_DialogHelpButton);
+  auto* help = button(this, kHelp, texts::tr(texts::kHelp), QStyle::SP_DialogHelpButton);
   place(help, 437, 213, 76, 15, Share{1, kTop, 0, 0});
   connect(help, &QPushButton::clicked, this, [] {
     // Nothing is reported when the page does not open.
@@ -264,7 +264,7 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
                        "Thu nho cua so va` luo^n noi tre^n ma`n hi`nh");
   place(small, 437, 229, 76, 15, Share{1, kTop, 0, 0});
   connect(small, &QPushButton::clicked, this, [this] { runSmallWindow(); });
-  auto* exit = button(this, kExit, fromTcvn3(texts::kExit), QStyle::SP_DialogCloseButton);
+  auto* exit = button(this, kExit, texts::tr(texts::kExit), QStyle::SP_DialogCloseButton);
   place(exit, 437, 245, 76, 15, Share{1, kTop, 0, 0});
   connect(exit, &QPushButton::clicked, this, [this] {
     if (running_)
@@ -276,10 +276,10 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   for (QWidget* w : std::initializer_list<QWidget*>{run, fresh, small, exit})
     commands_.push_back(w);
 
-  auto* more = new QGroupBox(fromTcvn3(texts::kMoreGroup), this);
+  auto* more = new QGroupBox(texts::tr(texts::kMoreGroup), this);
   place(more, 162, 260, 351, 26, Share{kLeft, 1, 1 - kLeft, 0});
   auto check = [&](int id, const char* text, int x, int cx) {
-    auto* c = new QCheckBox(fromTcvn3(text), more);
+    auto* c = new QCheckBox(texts::tr(text), more);
     c->setObjectName(QString::number(id));
     units_.place(c, x, 11, cx, 10);
     return c;
@@ -289,7 +289,7 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   QCheckBox* optimize = check(kOptimizeHtml, texts::kOptimizeHtml, 220, 90);
   for (QCheckBox* c : {fix, optimize}) {  // nothing of them is built yet: said, not hidden
     c->setEnabled(false);
-    c->setToolTip(fromTcvn3(texts::kNotYet));
+    c->setToolTip(texts::tr(texts::kNotYet));
   }
 
   progress_ = new ui::GradientProgress(this);
@@ -365,8 +365,8 @@ void WebMainWindow::listFolder(const QString& path) {
   folder_ = path;
   // The listing says which folder it shows.
   folderList_->headerItem()->setText(
-      0, path.isEmpty() ? fromTcvn3(texts::kColName)
-                        : fromTcvn3(texts::kColName) + "  \u2014  " + QDir::toNativeSeparators(path));
+      0, path.isEmpty() ? texts::tr(texts::kColName)
+                        : texts::tr(texts::kColName) + "  \u2014  " + QDir::toNativeSeparators(path));
   folderList_->headerItem()->setToolTip(0, path);
   if (path.isEmpty()) return;
   QDir dir(path);
@@ -428,7 +428,7 @@ void WebMainWindow::convert(QWidget* titleOwner, ui::GradientProgress* bar) {
       started = state.started;
       total = std::max(state.total, state.started);
     }
-    titleOwner->setWindowTitle(QString("trang %1 / %2 \u2014 %3").arg(started).arg(total).arg(page));
+    titleOwner->setWindowTitle(texts::tr(texts::kRunProgress).arg(started).arg(total).arg(page));
     bar->setPosition(total == 0 ? 0 : static_cast<int>(started * 100 / total));
   });
   shown.start();
@@ -450,7 +450,7 @@ void WebMainWindow::convert(QWidget* titleOwner, ui::GradientProgress* bar) {
   job_.clear();
   if (small_ != nullptr) small_->clearList();
   for (const QString& m : observer.messages) notice_(m);
-  if (!failure.isEmpty()) notice_("The run ended with an error: " + failure);
+  if (!failure.isEmpty()) notice_(texts::tr(texts::kRunError).arg(failure));
   if (closeAfterRun_) endProgram();
 }
 
@@ -531,14 +531,14 @@ void WebMainWindow::keyPressEvent(QKeyEvent* e) {
   // lost.
   e->accept();
   if ((running_ || !job_.list().empty()) &&
-      !ask_(running_ ? "Stop the conversion and quit?" : "Quit and drop the conversion list?"))
+      !ask_(texts::tr(running_ ? texts::kAskStop : texts::kAskDropList)))
     return;
   close();
 }
 
 void WebMainWindow::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  ui::paintBanner(p, *this, fromTcvn3(texts::kCaption), {321, 19}, programIcon());
+  ui::paintBanner(p, *this, texts::tr(texts::kCaption), {321, 19}, programIcon());
 }
 
 SmallWindow::SmallWindow(WebMainWindow* main) : QDialog(main->parentWidget()), main_(main) {
@@ -555,7 +555,7 @@ SmallWindow::SmallWindow(WebMainWindow* main) : QDialog(main->parentWidget()), m
   list_->setObjectName(QString::number(kList));
   list_->setRootIsDecorated(false);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list_->setHeaderLabels({fromTcvn3(texts::kSmallColumn)});
+  list_->setHeaderLabels({texts::tr(texts::kSmallColumn)});
   list_->header()->resizeSection(0, 256);
   list_->setProfilePlace(ui::profilePath(), "Settings", "SmallControl");
   list_->installEventFilter(this);
@@ -636,7 +636,7 @@ void SmallWindow::closeEvent(QCloseEvent* e) {
     // Closing ends the program: after asking, the page under way is finished and the run
     // stops, then the program ends.
     e->ignore();
-    if (main_->ask_("Stop the conversion and quit?")) {
+    if (main_->ask_(texts::tr(texts::kAskStop))) {
       main_->stop_ = true;
       main_->closeAfterRun_ = true;
     }
@@ -649,6 +649,7 @@ void SmallWindow::closeEvent(QCloseEvent* e) {
 int runWindow(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("tsweb");
+  ui::installTranslation();
   ui::SkinManager::instance().install(nullptr, ui::SkinManager::kDialogMode);
   WebMainWindow window;
   // Closing either window ends the program, though the other may be hidden.

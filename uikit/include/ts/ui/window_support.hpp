@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QLayout>
+#include <QLocale>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -70,6 +71,13 @@ class AnchorLayout : public QLayout {
 // shows its icon instead.
 void paintBanner(QPainter& p, const QWidget& window, const QString& caption, QPoint captionAt,
                  const QIcon& icon);
+
+// Loads the windows' translation for `locale` (the system's by default): English where the
+// user's language is English; none (the Vietnamese texts) otherwise.  Looked for beside the
+// installed programs' data, then in the build tree.  False when none was loaded.
+bool installTranslation(const QLocale& locale = QLocale());
+// Takes the loaded translation away again.
+void removeTranslation();
 
 // Runs `work` on a thread of its own and returns when it has ended; meanwhile the UI thread
 // goes on handling events (painting, progress posted by the work).
