@@ -53,6 +53,8 @@ find "$prefix/lib" -path '*/postgresql/*/lib/tessaro.so' | grep -q . ||
 # The office add-in installer: the extension and its icons beside the program, installed into
 # and removed from a headless LibreOffice with a scratch profile.
 [ -f "$prefix/share/tessaro/Tessaro_O21.oxt" ] || { echo "Tessaro_O21.oxt is not installed" >&2; exit 1; }
+[ -f "$prefix/share/tessaro/translations/tessaro_en.qm" ] ||
+  { echo "the windows' English translation is not installed" >&2; exit 1; }
 [ -f "$prefix/share/applications/tso-setup.desktop" ] || { echo "tso-setup.desktop is not installed" >&2; exit 1; }
 office=(--headless --profile "$prefix/office-profile" --pipe "tessaro-ci-$$")
 "$prefix/bin/tso-setup" --install writer "${office[@]}" > "$prefix/tso-setup.log" ||
