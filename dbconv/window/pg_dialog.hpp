@@ -1,5 +1,5 @@
 // The connection to a PostgreSQL database, where Windows has the data-link dialog: host,
-// port, database, user and password, or one connection string or URI; "Test" tries it.
+// port, database, user and password, or one connection string or URI; "Thử" tries it.
 // Empty fields are left to libpq's own sources (PG* variables, ~/.pgpass, services).
 #pragma once
 
