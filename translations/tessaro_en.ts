@@ -309,6 +309,10 @@ Convert it anyway?</translation>
         <translation>&amp;Copy the path</translation>
     </message>
     <message>
+        <source>Văn bản Office</source>
+        <translation>Office documents</translation>
+    </message>
+    <message>
         <source>Máy tính</source>
         <translation>Computer</translation>
     </message>

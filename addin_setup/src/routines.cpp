@@ -219,6 +219,17 @@ std::string macroUrl(const std::string& macro) {
          "?language=Python&location=user:uno_packages";
 }
 
+Any runMacro(Office& office, const std::string& macro, std::initializer_list<Any> args) {
+  const Object provider =
+      office.service("com.sun.star.script.provider.MasterScriptProviderFactory")
+          .callObject("createScriptProvider", {text("")});
+  const Object script = provider.callObject("getScript", {text(macroUrl(macro))});
+  css::uno::Sequence<Any> params(static_cast<sal_Int32>(args.size()));
+  std::copy(args.begin(), args.end(), params.getArray());
+  return script.call("invoke", {Any(params), Any(css::uno::Sequence<sal_Int16>()),
+                                Any(css::uno::Sequence<Any>())});
+}
+
 std::vector<ToolItem> toolItems() {
   return {
       {"&Kiem tra chinh ta tieng Viet...", macroUrl("VNSpell"), 2566, "", false},
@@ -500,6 +511,24 @@ void Routines::clean(App app) {
     removeCommandBars(*office, appModule(app), {kOldCommandBars[0], kOldCommandBars[1]});
   }
   quit(office);
+}
+
+std::unique_ptr<Office> Routines::prepareForDocuments() {
+  installed_ = false;
+  auto office = attachOrStart();
+  if (!office) return nullptr;
+  bool registered = false;
+  log_.run("Look for the add-in", [&] { registered = extensionRegistered(*office); });
+  if (!registered) {
+    if (!fileExists(oxtPath())) {
+      log_.skip("Install the add-in", "no file " + oxtPath());
+      return nullptr;
+    }
+    log_.run(std::string("Install the add-in ") + kExtensionFile, [&] { addExtension(*office); });
+  }
+  checkInstalled(*office, App::kWriter);
+  if (!installed_) return nullptr;
+  return office;
 }
 
 void Routines::setup(App app) {

@@ -75,6 +75,9 @@ bool isPageName(const std::string& name) {
 
 namespace {
 
+const char* const kOfficeExtensions[] = {"doc", "docx", "odt", "xls", "xlsx",
+                                         "ods", "ppt", "pptx", "odp"};
+
 bool hasExtension(const std::string& name, const char* wanted) {
   std::string ext = lastExtension(baseName(name));
   if (ext.size() == baseName(name).size()) return false;
@@ -87,6 +90,10 @@ bool hasExtension(const std::string& name, const char* wanted) {
 
 bool isTextName(const std::string& name) { return hasExtension(name, "txt"); }
 bool isRtfName(const std::string& name) { return hasExtension(name, "rtf"); }
+bool isOfficeName(const std::string& name) {
+  return std::any_of(std::begin(kOfficeExtensions), std::end(kOfficeExtensions),
+                     [&](const char* e) { return hasExtension(name, e); });
+}
 
 std::string emptyListMessage() {
   return shown(std::string(texts::kEmptyList1) + "\n" + texts::kEmptyList2);
@@ -108,16 +115,19 @@ bool BatchJob::add(const std::string& path) {
 }
 
 struct BatchJob::Run {
-  Run(const ConvertSettings& s, JobObserver& o, bool namedText)
-      : settings(s), converter(s), text(s), rtf(s), observer(o), namedFilesAreText(namedText) {}
+  Run(const ConvertSettings& s, JobObserver& o, bool namedText, const BatchJob& job)
+      : settings(s), converter(s), text(s), rtf(s), observer(o), namedFilesAreText(namedText),
+        documents(job.documents) {}
 
-  // What a file is converted as: a page, a text file, an RTF document, or nothing (0).
-  enum Kind { kNone, kPage, kText, kRtf };
+  // What a file is converted as: a page, a text file, an RTF document, an office document,
+  // or nothing (0).
+  enum Kind { kNone, kPage, kText, kRtf, kOffice };
   Kind kindOf(const std::string& path, bool listed) const {
     if (listed && namedFilesAreText) return kText;
     if (isPageName(path)) return kPage;
     if (isTextName(path)) return kText;
     if (isRtfName(path)) return kRtf;
+    if (isOfficeName(path)) return kOffice;
     return kNone;
   }
 
@@ -234,6 +244,7 @@ struct BatchJob::Run {
     if (stat(backup.c_str(), &st) == 0) size = static_cast<std::uint64_t>(st.st_size);
     const auto kind = kinds.find(page);
     const Kind as = kind != kinds.end() ? kind->second : kindOf(page, false);
+    if (as == kOffice) return convertDocument(page, backup, temporary, size, renamed);
     // An RTF document's runs say their charsets through their fonts: nothing to guess.
     if (as != kRtf && !chooseSource(page, backup)) {
       // Left as it was: a page this run (or an interrupted one) renamed gets its name back.
@@ -268,6 +279,50 @@ struct BatchJob::Run {
                        temporary + " holds the conversion of that backup");
       }
       return false;
+    }
+    completed.push_back(page);
+    ++report.pages;
+    report.bytes += size;
+    return true;
+  }
+
+  // An office document, through the program's office: converted into X.tshtm in its own
+  // format; one with no legacy text, or one the office cannot convert, keeps its name and no
+  // backup is left.
+  bool convertDocument(const std::string& page, const std::string& backup,
+                       const std::string& temporary, std::uint64_t size, bool renamed) {
+    auto giveBack = [&](const std::string& why, bool failure) {
+      unlink(temporary.c_str());
+      if (renamed && !platform::renameNoReplace(backup, page)) {
+        fail(page, why + "; the document is kept as " + backup);
+        return false;
+      }
+      failure ? fail(page, why) : skip(page, why);
+      return false;
+    };
+    if (!documents)
+      return giveBack(
+          "an office document: converted where LibreOffice and the office add-in are installed",
+          false);
+    if (!renamed)
+      return giveBack("its backup " + backup + " exists already: the document is left as it is",
+                      true);
+    observer.pageStarted(
+        page, size,
+        format(texts::kConverting, baseName(page).c_str(), static_cast<unsigned long long>(size)));
+    DocumentResult result;
+    try {
+      result = documents(backup, temporary, settings);
+    } catch (const std::exception& e) {
+      result.why = e.what();
+    }
+    for (std::uint64_t t = 0; t < kMinimumTicks; ++t) observer.tick();
+    switch (result.kind) {
+      case DocumentResult::kNothingToConvert:
+        return giveBack("no legacy text: left as it is", false);
+      case DocumentResult::kFailed:
+        return giveBack(result.why, true);
+      case DocumentResult::kConverted: break;
     }
     completed.push_back(page);
     ++report.pages;
@@ -333,6 +388,8 @@ struct BatchJob::Run {
   std::set<std::string> handled;  // pages this run has converted or tried to
   JobObserver& observer;
   bool namedFilesAreText;
+  const std::function<DocumentResult(const std::string&, const std::string&,
+                                     const ConvertSettings&)>& documents;
   JobReport report;
 };
 
@@ -343,7 +400,7 @@ JobReport BatchJob::run(const ConvertSettings& settings, JobObserver& observer) 
     observer.message(empty.text);
     return empty;
   }
-  Run r(settings, observer, namedFilesAreText);
+  Run r(settings, observer, namedFilesAreText, *this);
   r.report.ran = true;
   const std::time_t start = clock();
   std::uint64_t files = 0;

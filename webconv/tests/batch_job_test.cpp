@@ -141,6 +141,61 @@ TEST_F(Job, ListedFilesAndReport) {
   EXPECT_EQ(r.messages.back().substr(0, r.messages.back().find('\n')), "Đã chuyển mã xong 0 file.");
 }
 
+TEST_F(Job, OfficeDocumentsGoThroughTheProgramsOffice) {
+  for (const char* name : {"a.docx", "b.ODT", "c.xls", "d.pptx"}) writeFile(dir_ / name, name);
+  // Without an office: left, and said so.
+  {
+    BatchJob job;
+    job.add(dir_.string());
+    Recorder r;
+    const JobReport report = job.run(utf8Settings(), r);
+    EXPECT_EQ(report.pages, 0u);
+    ASSERT_EQ(report.skipped.size(), 4u);
+    EXPECT_NE(report.skipped[0].why.find("where LibreOffice and the office add-in are installed"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(dir_ / "a.docx.bak"));
+  }
+  // With one: converted into a temporary file that takes the name; nothing to convert, or a
+  // failure, gives the document its name back, without a backup.
+  BatchJob job;
+  job.add(dir_.string());
+  std::vector<std::string> asked;
+  job.documents = [&](const std::string& from, const std::string& to, const ConvertSettings& s) {
+    asked.push_back(fs::path(from).filename().string());
+    EXPECT_EQ(s.source, kTcvn3);
+    DocumentResult r;
+    const std::string name = fs::path(from).filename().string();
+    if (name == "a.docx.bak") {
+      writeFile(to, "converted");
+      r.kind = DocumentResult::kConverted;
+    } else if (name == "b.ODT.bak") {
+      r.kind = DocumentResult::kNothingToConvert;
+    } else if (name == "c.xls.bak") {
+      r.why = "LibreOffice cannot open it";
+    } else {
+      throw std::runtime_error("the office went away");
+    }
+    return r;
+  };
+  Recorder r;
+  const JobReport report = job.run(utf8Settings(), r);
+  EXPECT_EQ(asked.size(), 4u);
+  EXPECT_EQ(report.pages, 1u);
+  EXPECT_EQ(readFile(dir_ / "a.docx"), "converted");
+  EXPECT_EQ(readFile(dir_ / "a.docx.bak"), "a.docx");
+  for (const char* name : {"b.ODT", "c.xls", "d.pptx"}) {
+    EXPECT_EQ(readFile(dir_ / name), name);
+    EXPECT_FALSE(fs::exists(dir_ / (std::string(name) + ".bak"))) << name;
+  }
+  ASSERT_EQ(report.failures.size(), 2u);
+  std::vector<std::string> whys;
+  for (const auto& f : report.failures) whys.push_back(fs::path(f.path).filename().string() + ": " + f.why);
+  std::sort(whys.begin(), whys.end());
+  EXPECT_EQ(whys, (std::vector<std::string>{"c.xls: LibreOffice cannot open it",
+                                            "d.pptx: the office went away"}));
+  EXPECT_EQ(report.skipped.size(), 1u);
+}
+
 TEST(JobReport, Time) {
   EXPECT_NE(reportMessage(1, 2, 25 * 3600).find("Giờ: 01, Phút: 00, Giây: 00."), std::string::npos);
   EXPECT_NE(reportMessage(1, 2, 59).find("Giờ: 00, Phút: 00, Giây: 59."), std::string::npos);

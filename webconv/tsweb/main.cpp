@@ -2,12 +2,16 @@
 // the pages and folders named, without a window:
 //   tsweb [--from CHARSET] [--to CHARSET] [--format FORMAT] PATH...
 #include <getopt.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "ts/catalogue.hpp"
@@ -18,6 +22,10 @@
 #include "ts/web/batch_job.hpp"
 #ifdef TS_WITH_WINDOW
 #include "web_window.hpp"
+#endif
+#ifdef TS_WITH_OFFICE
+#include "ts/office/documents.hpp"
+#include "ts/office/installer.hpp"
 #endif
 
 namespace {
@@ -33,9 +41,12 @@ void usage() {
   std::printf(
       "Usage: tsweb [--from CHARSET] [--to CHARSET] [--format FORMAT] PATH...\n"
       "       tsweb --list-charsets | --list-formats\n"
-      "Converts web pages (.htm, .html, .shtml), text files (.txt) and RTF documents (.rtf)\n"
-      "in place, and every one in the folder trees named, keeping each file's original as\n"
-      "FILE.bak.  An RTF document's runs are read in the charsets their fonts say.\n"
+      "Converts web pages (.htm, .html, .shtml), text files (.txt), RTF documents (.rtf) and\n"
+      "office documents (.doc, .docx, .odt, .xls, .xlsx, .ods, .ppt, .pptx, .odp) in place,\n"
+      "and every one in the folder trees named, keeping each file's original as FILE.bak.\n"
+      "RTF and office documents' runs are read in the charsets their fonts say; office\n"
+      "documents go through a headless LibreOffice of tsweb's own, with the office add-in,\n"
+      "started once per run.  One without legacy text is left without a backup.\n"
       "\n"
       "  -f, --from=CHARSET    charset of the pages (default 15, TCVN3 - ABC); auto reads\n"
       "                        each page's own, carried forms (tcvn3+utf8) included, and\n"
@@ -47,8 +58,9 @@ void usage() {
       "      --list-charsets   list the charsets 1 to 40\n"
       "      --list-formats    list the output formats\n"
       "\n"
-      "CHARSET is a code or a name as tsconv takes it.  Exit status: 0 when every page\n"
-      "converted, 1 when any did not, 2 for bad arguments.\n");
+      "CHARSET is a code or a name as tsconv takes it.  Ctrl-C finishes the file under way.\n"
+      "Exit status: 0 when every page converted, 1 when any did not, 2 for bad arguments,\n"
+      "128 + the signal after a stop.\n");
 }
 
 int charset(const char* name, bool source) {
@@ -64,9 +76,15 @@ int charset(const char* name, bool source) {
   usageError(std::string("unknown charset '") + name + "'");
 }
 
+volatile std::sig_atomic_t stopSignal = 0;
+void onSignal(int sig) { stopSignal = sig; }
+
 // A progress bar per page on a terminal.
 class Terminal : public ts::web::JobObserver {
  public:
+  // Ctrl-C, a hang-up or a termination: the page under way is finished, the converted ones
+  // get their names back, and the office started for the run is quit.
+  bool stopRequested() override { return stopSignal != 0; }
   Terminal() : bar_(isatty(2) != 0) {}
 
   void pageStarted(const std::string& path, std::uint64_t, const std::string&) override {
@@ -117,11 +135,51 @@ class Terminal : public ts::web::JobObserver {
   std::uint64_t ticks_ = 0;
 };
 
+// Office documents through a LibreOffice of tsweb's own, started at the first document of a
+// run and quit at the end of the program; none where the office add-in was not built.
+struct OfficeDocuments {
+#ifdef TS_WITH_OFFICE
+  std::unique_ptr<ts::office::DocumentConverter> office;
+#endif
+  std::function<ts::web::DocumentResult(const std::string&, const std::string&,
+                                        const ts::web::ConvertSettings&)>
+  hook() {
+#ifdef TS_WITH_OFFICE
+    return [this](const std::string& from, const std::string& to,
+                  const ts::web::ConvertSettings& settings) {
+      // Runs whose font names no charset are read as the source (TCVN3 with --from auto).
+      const int source =
+          settings.source == ts::web::kAutoSource ? ts::kTcvn3 : ts::formCharset(settings.source);
+      if (!office)
+        office = std::make_unique<ts::office::DocumentConverter>(ts::office::addinFolder(),
+                                                                 source, settings.destination);
+      office->setCharsets(source, settings.destination);
+      const ts::office::DocumentOutcome o = office->convert(from, to);
+      ts::web::DocumentResult r;
+      r.why = o.why;
+      switch (o.kind) {
+        case ts::office::DocumentOutcome::kConverted:
+          r.kind = ts::web::DocumentResult::kConverted;
+          break;
+        case ts::office::DocumentOutcome::kNothingToConvert:
+          r.kind = ts::web::DocumentResult::kNothingToConvert;
+          break;
+        default: r.kind = ts::web::DocumentResult::kFailed;
+      }
+      return r;
+    };
+#else
+    return {};
+#endif
+  }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  OfficeDocuments documents;
 #ifdef TS_WITH_WINDOW
-  if (argc == 1) return ts::web::window::runWindow(argc, argv);
+  if (argc == 1) return ts::web::window::runWindow(argc, argv, documents.hook());
 #endif
   int from = ts::kTcvn3, to = ts::kDecimalEsc;
   const ts::web::OutputFormat* format = nullptr;
@@ -180,6 +238,7 @@ int main(int argc, char** argv) {
 
   ts::web::BatchJob job;
   job.namedFilesAreText = namedText;
+  job.documents = documents.hook();
   for (int i = optind; i < argc; ++i) {
     std::error_code ec;
     const std::filesystem::path p = std::filesystem::absolute(argv[i], ec);
@@ -191,8 +250,12 @@ int main(int argc, char** argv) {
     job.add(p.lexically_normal().string());
   }
   const ts::web::ConvertSettings settings = format->settings(from, to);
+  struct sigaction sa {};
+  sa.sa_handler = onSignal;
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
   Terminal terminal;
   const ts::web::JobReport report = job.run(settings, terminal);
   terminal.end();
+  if (stopSignal != 0) return 128 + stopSignal;  // stopped: the pages done keep their names
   return report.failures.empty() ? 0 : 1;
 }

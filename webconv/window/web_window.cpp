@@ -46,7 +46,17 @@ QString qs(const std::string& s) {
   return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-const char* const kFileTypes[] = {"*.*", "*.htm, *.html, *.shtml", "*.rtf", "*.txt"};
+// The file-type list: what it shows, and the patterns it lists.
+struct FileType {
+  const char* shown;  // a text of the window (translated), or the patterns themselves
+  const char* patterns;
+};
+const FileType kFileTypes[] = {
+    {"*.*", "*.*"},
+    {"*.htm, *.html, *.shtml", "*.htm, *.html, *.shtml"},
+    {"*.rtf", "*.rtf"},
+    {"*.txt", "*.txt"},
+    {texts::kOfficeFiles, "*.doc, *.docx, *.odt, *.xls, *.xlsx, *.ods, *.ppt, *.pptx, *.odp"}};
 constexpr int kWebCatalogue = kWebOptions.lastCode;
 constexpr int kUtf8Format = 1, kEightBitFormat = 6;
 
@@ -214,7 +224,9 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   };
   label(texts::tr(texts::kFileTypeLabel), 7, 181, 150);
   fileType_ = combo(kFileType, 7, 190);
-  for (const char* t : kFileTypes) fileType_->addItem(QString::fromLatin1(t));
+  for (const FileType& t : kFileTypes)
+    fileType_->addItem(t.shown == texts::kOfficeFiles ? texts::tr(t.shown) : QString::fromLatin1(t.shown),
+                       QString::fromLatin1(t.patterns));
   fileType_->setCurrentIndex(1);
   connect(fileType_, &QComboBox::currentIndexChanged, this, [this] { listFolder(folder_); });
   label(texts::tr(texts::kFormatLabel), 7, 204, 150);
@@ -373,7 +385,7 @@ void WebMainWindow::listFolder(const QString& path) {
   // Hidden entries (dot names) are left out; folders first, then the files of the chosen type.
   QStringList folders = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
   QStringList files =
-      dir.entryList(patternsOf(fileType_->currentText()), QDir::Files | QDir::System);
+      dir.entryList(patternsOf(fileType_->currentData().toString()), QDir::Files | QDir::System);
   ShellTree::sortNames(folders);
   ShellTree::sortNames(files);
   for (const QStringList* names : {&folders, &files}) {
@@ -646,12 +658,13 @@ void SmallWindow::closeEvent(QCloseEvent* e) {
   QDialog::closeEvent(e);
 }
 
-int runWindow(int argc, char** argv) {
+int runWindow(int argc, char** argv, decltype(BatchJob::documents) documents) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("tsweb");
   ui::installTranslation();
   ui::SkinManager::instance().install(nullptr, ui::SkinManager::kDialogMode);
   WebMainWindow window;
+  window.setDocuments(std::move(documents));
   // Closing either window ends the program, though the other may be hidden.
   QObject::connect(&window, &WebMainWindow::programEnded, &app, &QApplication::quit,
                    Qt::QueuedConnection);

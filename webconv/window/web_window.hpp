@@ -55,6 +55,8 @@ class WebMainWindow : public QDialog {
   // How the window tells the user and asks (tests record instead of showing the boxes).
   void setNotice(std::function<void(const QString&)> n) { notice_ = std::move(n); }
   void setAsk(std::function<bool(const QString&)> a) { ask_ = std::move(a); }
+  // How office documents are converted (the program's office).
+  void setDocuments(decltype(BatchJob::documents) d) { job_.documents = std::move(d); }
   // The window boxes are put above: the small window while it is shown, else this one.
   QWidget* shownWindow();
 
@@ -162,6 +164,7 @@ class SmallWindow : public QDialog {
 // The program's icon (a globe with a "V"), also for the window.
 QIcon programIcon();
 
-int runWindow(int argc, char** argv);
+// `documents`: how office documents are converted (BatchJob::documents), none where unset.
+int runWindow(int argc, char** argv, decltype(BatchJob::documents) documents = {});
 
 }  // namespace ts::web::window

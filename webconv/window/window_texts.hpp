@@ -43,6 +43,8 @@ inline constexpr const char* kAddFolder =
 inline constexpr const char* kCopyPath = QT_TRANSLATE_NOOP("tsweb", "&Chép đường dẫn");
 inline constexpr const char* kRootName = QT_TRANSLATE_NOOP("tsweb", "Máy tính");
 
+// The file-type list's entry of office documents.
+inline constexpr const char* kOfficeFiles = QT_TRANSLATE_NOOP("tsweb", "Văn bản Office");
 // Long runs and quitting.
 inline constexpr const char* kRunProgress = QT_TRANSLATE_NOOP("tsweb", "trang %1 / %2 — %3");
 inline constexpr const char* kAskStop = QT_TRANSLATE_NOOP("tsweb", "Dừng chuyển mã và thoát?");

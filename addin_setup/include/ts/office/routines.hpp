@@ -42,6 +42,8 @@ struct ToolItem {
 std::vector<ToolItem> toolItems();
 // The script URL of a macro of the add-in.
 std::string macroUrl(const std::string& macro);
+// Runs one of the add-in's macros with `args`; its result.
+Any runMacro(Office& office, const std::string& macro, std::initializer_list<Any> args);
 // A caption with the office's "&" mnemonic written as LibreOffice's "~" ("&&" stays "&").
 std::string officeLabel(const std::string& caption);
 
@@ -75,6 +77,10 @@ class Routines {
 
   void clean(App app);
   void setup(App app);
+  // For converting documents: attaches to the office (or starts it), installs the add-in
+  // where it is not, and returns the office attached; null when that failed (the log says
+  // why).  Nothing is shown and nothing is quit.
+  std::unique_ptr<Office> prepareForDocuments();
   // Removes everything the add-in and its earlier versions added: the extensions, the
   // Impress toolbar and menu, the shortcuts.  Quits an office started for it.
   void removeAll();

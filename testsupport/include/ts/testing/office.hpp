@@ -117,16 +117,7 @@ inline office::Object newDocument(office::Office& o, const std::string& factory)
 // Runs a macro of the installed add-in with arguments; its result.
 inline office::Any runMacro(office::Office& o, const std::string& name,
                             std::initializer_list<office::Any> args) {
-  const office::Object provider =
-      o.service("com.sun.star.script.provider.MasterScriptProviderFactory")
-          .callObject("createScriptProvider", {office::text("")});
-  const office::Object script =
-      provider.callObject("getScript", {office::text(office::macroUrl(name))});
-  com::sun::star::uno::Sequence<office::Any> params(static_cast<sal_Int32>(args.size()));
-  std::copy(args.begin(), args.end(), params.getArray());
-  return script.call("invoke",
-                     {office::Any(params), office::Any(com::sun::star::uno::Sequence<sal_Int16>()),
-                      office::Any(com::sun::star::uno::Sequence<office::Any>())});
+  return office::runMacro(o, name, args);
 }
 
 // One text run: its text (UTF-8), font, and whether it is bold or italic.

@@ -45,6 +45,15 @@ bool isPageName(const std::string& name);
 // Text files: ".txt"; RTF documents: ".rtf".
 bool isTextName(const std::string& name);
 bool isRtfName(const std::string& name);
+// Office documents: ".doc", ".docx", ".odt", ".xls", ".xlsx", ".ods", ".ppt", ".pptx", ".odp".
+bool isOfficeName(const std::string& name);
+
+// What converting an office document gave.
+struct DocumentResult {
+  enum Kind { kConverted, kNothingToConvert, kFailed };
+  Kind kind = kFailed;
+  std::string why;  // kFailed: the reason
+};
 
 struct JobFailure {
   std::string path;
@@ -83,6 +92,12 @@ class BatchJob {
   // The files of the list (not those found in its folders) are text files, whatever their
   // names.
   bool namedFilesAreText = false;
+
+  // Converts an office document into a new file in its own format, with the run's charsets
+  // (the program's office, where it has one).  Unset: office documents are listed as left.
+  std::function<DocumentResult(const std::string& from, const std::string& to,
+                               const ConvertSettings& settings)>
+      documents;
 
  private:
   struct Run;

@@ -1,0 +1,54 @@
+// Office documents converted in a LibreOffice of their own: started once (headless, with a
+// scratch profile, never the user's), given the add-in, and asked to convert each document
+// run by run through the add-in's own macro, then to store it in its own format.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ts/office/office.hpp"
+
+namespace ts::office {
+
+struct DocumentOutcome {
+  enum Kind {
+    kConverted,         // the target holds the converted document
+    kNothingToConvert,  // no run of legacy text: nothing was stored
+    kCannotOpen,        // the office could not open it (damaged, a password, no office)
+    kFailed,            // opened, but converting or storing failed
+  };
+  Kind kind = kFailed;
+  std::uint64_t runs = 0;  // runs converted
+  std::string why;         // kCannotOpen, kFailed: the reason
+};
+
+class DocumentConverter {
+ public:
+  // `addinFolder`: where Tessaro_O21.oxt is; `from`: the charset of runs whose font names
+  // none; `to`: the destination (39 to 43: Unicode text); `env`: NAME=VALUE given to the
+  // office (the tests point the macros at the built libtslib).
+  DocumentConverter(std::string addinFolder, int from, int to, std::vector<std::string> env = {});
+  ~DocumentConverter();
+  DocumentConverter(const DocumentConverter&) = delete;
+  DocumentConverter& operator=(const DocumentConverter&) = delete;
+
+  // The charsets of the documents converted from now on.
+  void setCharsets(int from, int to);
+  // Converts `source` into `target` (a new file), in the format the source was read as.  The
+  // office starts at the first document; one that could not start is said for every document.
+  DocumentOutcome convert(const std::string& source, const std::string& target);
+
+ private:
+  bool start();
+  std::string addin_;
+  int from_, to_;
+  OfficeOptions options_;
+  std::string folder_;  // the scratch profile's folder, removed at the end
+  std::unique_ptr<Office> office_;
+  bool tried_ = false;
+  std::string startError_;
+};
+
+}  // namespace ts::office

@@ -1,0 +1,124 @@
+#include "ts/office/documents.hpp"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "ts/office/routines.hpp"
+
+namespace ts::office {
+
+namespace {
+
+// The charset the add-in's macro is given as the destination: Unicode text for 39 to 43.
+int officeDestination(int to) { return to >= 39 && to <= 43 ? 41 : to; }
+
+}  // namespace
+
+DocumentConverter::DocumentConverter(std::string addinFolder, int from, int to,
+                                     std::vector<std::string> env)
+    : addin_(std::move(addinFolder)), from_(from), to_(officeDestination(to)) {
+  options_.headless = true;
+  options_.env = std::move(env);
+  options_.pipe = "tessaro-batch-" + std::to_string(getpid());
+  options_.startSeconds = 120;
+}
+
+DocumentConverter::~DocumentConverter() {
+  if (office_) {
+    std::string why;
+    office_->quit(&why);  // its own scratch office: nothing of the user's is in it
+    office_.reset();
+  }
+  if (!folder_.empty()) {
+    std::error_code ec;
+    std::filesystem::remove_all(folder_, ec);
+  }
+}
+
+void DocumentConverter::setCharsets(int from, int to) {
+  from_ = from;
+  to_ = officeDestination(to);
+}
+
+bool DocumentConverter::start() {
+  if (tried_) return office_ != nullptr;
+  tried_ = true;
+  char templ[] = "/tmp/tessaro-office.XXXXXX";
+  if (mkdtemp(templ) == nullptr) {
+    startError_ = "cannot make a profile folder for LibreOffice";
+    return false;
+  }
+  folder_ = templ;
+  options_.profile = folder_ + "/profile";
+  StepLog log;
+  Routines routines(options_, addin_, log);
+  office_ = routines.prepareForDocuments();
+  if (office_) return true;
+  for (const auto& step : log.steps())
+    if (!step.ok) startError_ = step.what + ": " + step.error;
+  if (startError_.empty()) startError_ = "LibreOffice could not be prepared";
+  return false;
+}
+
+DocumentOutcome DocumentConverter::convert(const std::string& source, const std::string& target) {
+  DocumentOutcome outcome;
+  if (!start()) {
+    outcome.kind = DocumentOutcome::kCannotOpen;
+    outcome.why = "no office to convert it in: " + startError_;
+    return outcome;
+  }
+  Object doc;
+  try {
+    // Hidden, its own macros never run, its links never updated; no one to ask for a
+    // password: a protected document does not open.
+    const Any loaded = office_->desktop().call(
+        "loadComponentFromURL",
+        {text(fileUrl(source)), text("_blank"), Any(sal_Int32(0)),
+         Any(properties({{"Hidden", Any(true)},
+                         {"MacroExecutionMode", Any(sal_Int16(0))},
+                         {"UpdateDocMode", Any(sal_Int16(0))}}))});
+    doc = office_->wrap(loaded);
+  } catch (...) {
+    outcome.kind = DocumentOutcome::kCannotOpen;
+    outcome.why = "LibreOffice cannot open it: " + currentError();
+    return outcome;
+  }
+  if (doc.empty()) {
+    outcome.kind = DocumentOutcome::kCannotOpen;
+    outcome.why = "LibreOffice cannot open it (damaged, or protected by a password)";
+    return outcome;
+  }
+  try {
+    std::string filter;
+    css::uno::Sequence<css::beans::PropertyValue> args;
+    doc.call("getArgs") >>= args;
+    for (const auto& a : args)
+      if (a.Name == "FilterName") filter = utf8(a.Value);
+    const std::string counts = utf8(runMacro(*office_, "tsConvertDocument",
+                                             {doc.value(), Any(sal_Int32(from_)),
+                                              Any(sal_Int32(to_)), Any(true), Any(false)}));
+    outcome.runs = std::strtoull(counts.c_str(), nullptr, 10);
+    if (outcome.runs == 0) {
+      outcome.kind = DocumentOutcome::kNothingToConvert;
+    } else {
+      if (filter.empty()) throw std::runtime_error("the office did not say the document's format");
+      doc.call("storeToURL", {text(fileUrl(target)),
+                              Any(properties({{"FilterName", text(filter)},
+                                              {"Overwrite", Any(true)}}))});
+      outcome.kind = DocumentOutcome::kConverted;
+    }
+  } catch (...) {
+    outcome.kind = DocumentOutcome::kFailed;
+    outcome.why = currentError();
+  }
+  try {
+    doc.call("close", {Any(true)});
+  } catch (...) {
+    // closed already, or the office went: the next document says so
+  }
+  return outcome;
+}
+
+}  // namespace ts::office
