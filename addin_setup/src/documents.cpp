@@ -74,11 +74,10 @@ DocumentOutcome DocumentConverter::convert(const std::string& source, const std:
     // Hidden, its own macros never run, its links never updated; no one to ask for a
     // password: a protected document does not open.
     const Any loaded = office_->desktop().call(
-        "loadComponentFromURL",
-        {text(fileUrl(source)), text("_blank"), Any(sal_Int32(0)),
-         Any(properties({{"Hidden", Any(true)},
-                         {"MacroExecutionMode", Any(sal_Int16(0))},
-                         {"UpdateDocMode", Any(sal_Int16(0))}}))});
+        "loadComponentFromURL", {text(fileUrl(source)), text("_blank"), Any(sal_Int32(0)),
+                                 Any(properties({{"Hidden", Any(true)},
+                                                 {"MacroExecutionMode", Any(sal_Int16(0))},
+                                                 {"UpdateDocMode", Any(sal_Int16(0))}}))});
     doc = office_->wrap(loaded);
   } catch (...) {
     outcome.kind = DocumentOutcome::kCannotOpen;
@@ -96,17 +95,17 @@ DocumentOutcome DocumentConverter::convert(const std::string& source, const std:
     doc.call("getArgs") >>= args;
     for (const auto& a : args)
       if (a.Name == "FilterName") filter = utf8(a.Value);
-    const std::string counts = utf8(runMacro(*office_, "tsConvertDocument",
-                                             {doc.value(), Any(sal_Int32(from_)),
-                                              Any(sal_Int32(to_)), Any(true), Any(false)}));
+    const std::string counts = utf8(
+        runMacro(*office_, "tsConvertDocument",
+                 {doc.value(), Any(sal_Int32(from_)), Any(sal_Int32(to_)), Any(true), Any(false)}));
     outcome.runs = std::strtoull(counts.c_str(), nullptr, 10);
     if (outcome.runs == 0) {
       outcome.kind = DocumentOutcome::kNothingToConvert;
     } else {
       if (filter.empty()) throw std::runtime_error("the office did not say the document's format");
-      doc.call("storeToURL", {text(fileUrl(target)),
-                              Any(properties({{"FilterName", text(filter)},
-                                              {"Overwrite", Any(true)}}))});
+      doc.call("storeToURL",
+               {text(fileUrl(target)),
+                Any(properties({{"FilterName", text(filter)}, {"Overwrite", Any(true)}}))});
       outcome.kind = DocumentOutcome::kConverted;
     }
   } catch (...) {

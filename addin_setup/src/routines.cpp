@@ -220,9 +220,8 @@ std::string macroUrl(const std::string& macro) {
 }
 
 Any runMacro(Office& office, const std::string& macro, std::initializer_list<Any> args) {
-  const Object provider =
-      office.service("com.sun.star.script.provider.MasterScriptProviderFactory")
-          .callObject("createScriptProvider", {text("")});
+  const Object provider = office.service("com.sun.star.script.provider.MasterScriptProviderFactory")
+                              .callObject("createScriptProvider", {text("")});
   const Object script = provider.callObject("getScript", {text(macroUrl(macro))});
   css::uno::Sequence<Any> params(static_cast<sal_Int32>(args.size()));
   std::copy(args.begin(), args.end(), params.getArray());

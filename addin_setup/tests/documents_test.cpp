@@ -104,9 +104,10 @@ TEST_F(OfficeDocuments, TswebConvertsThemInPlaceAndLeavesWhatItCannot) {
     writer(docs / "locked.odt", "writer8", letter, "secret");
     {
       const Object sheet = ts::testing::newDocument(office_->office(), "scalc");
-      const Object cell = sheet.getObject("Sheets")
-                              .callObject("getByIndex", {Any(sal_Int32(0))})
-                              .callObject("getCellByPosition", {Any(sal_Int32(0)), Any(sal_Int32(0))});
+      const Object cell =
+          sheet.getObject("Sheets")
+              .callObject("getByIndex", {Any(sal_Int32(0))})
+              .callObject("getCellByPosition", {Any(sal_Int32(0)), Any(sal_Int32(0))});
       cell.call("setString", {text(carried(tcvn3(kText)))});
       cell.set("CharFontName", text(".VnTime"));
       store(sheet, docs / "sheet.xlsx", "Calc MS Excel 2007 XML");
@@ -130,8 +131,8 @@ TEST_F(OfficeDocuments, TswebConvertsThemInPlaceAndLeavesWhatItCannot) {
 
     setenv("TESSARO_ADDIN_DIR", ADDIN_DIR, 1);
     setenv("TESSARO_LIBTSLIB", TSLIB_PATH, 1);
-    const auto r = ts::testing::runProgram(TSWEB_PATH, {"--from", "tcvn3", "--to", "39",
-                                                        docs.string()}, dir_);
+    const auto r =
+        ts::testing::runProgram(TSWEB_PATH, {"--from", "tcvn3", "--to", "39", docs.string()}, dir_);
     EXPECT_EQ(r.status, 1) << r.out << r.err;  // two documents could not be opened
     EXPECT_NE(r.out.find("Đã chuyển mã xong 5 file"), std::string::npos) << r.out;
     for (const char* left : {"broken.docx", "locked.odt"}) {
@@ -162,9 +163,10 @@ TEST_F(OfficeDocuments, TswebConvertsThemInPlaceAndLeavesWhatItCannot) {
     const Object sheet = office_->office().desktop().callObject(
         "loadComponentFromURL", {text(fileUrl((docs / "sheet.xlsx").string())), text("_blank"),
                                  Any(sal_Int32(0)), Any(properties({{"Hidden", Any(true)}}))});
-    const Object cell = sheet.getObject("Sheets")
-                            .callObject("getByIndex", {Any(sal_Int32(0))})
-                            .callObject("getCellByPosition", {Any(sal_Int32(0)), Any(sal_Int32(0))});
+    const Object cell =
+        sheet.getObject("Sheets")
+            .callObject("getByIndex", {Any(sal_Int32(0))})
+            .callObject("getCellByPosition", {Any(sal_Int32(0)), Any(sal_Int32(0))});
     EXPECT_EQ(utf8(cell.call("getString")), kText);
     sheet.call("close", {Any(true)});
     const Object slides = office_->office().desktop().callObject(

@@ -369,15 +369,16 @@ RunReport convertColumns(Backend& backend, const std::vector<ColumnRef>& columns
     observer.position(1);
     ColumnReport done;
     done.column = ref;
-    const auto parent = std::find_if(through.begin(), through.end(),
-                                     [&](const auto& t) { return t.first == ref; });
+    const auto parent =
+        std::find_if(through.begin(), through.end(), [&](const auto& t) { return t.first == ref; });
     try {
       if (parent != through.end()) {
         done.left = true;
         done.notes.push_back("converted through its partitioned table '" + parent->second +
                              "', once");
       } else if (guarded(converter, options, ref)) {
-        const CharsetCheck check = checkCharset(backend, ref, converter.from(), options.guardSample);
+        const CharsetCheck check =
+            checkCharset(backend, ref, converter.from(), options.guardSample);
         if (!check.readsAs) {
           done.left = true;
           done.notes.push_back("left as it is: its text reads as " +

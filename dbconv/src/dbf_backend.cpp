@@ -1,7 +1,7 @@
 #include "dbf_backend.hpp"
 
-#include <shapefil.h>
 #include <fcntl.h>
+#include <shapefil.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,8 +52,8 @@ class Dbf {
 
 // A character field's value: its bytes without the blanks that pad it to the field's width.
 std::string_view fieldValue(std::string_view record, const DbfBackend::Field& f) {
-  std::string_view v = record.substr(static_cast<std::size_t>(f.offset),
-                                     static_cast<std::size_t>(f.width));
+  std::string_view v =
+      record.substr(static_cast<std::size_t>(f.offset), static_cast<std::size_t>(f.width));
   while (!v.empty() && (v.back() == ' ' || v.back() == '\0')) v.remove_suffix(1);
   return v;
 }
@@ -81,8 +81,7 @@ const char* typeName(char type) {
 
 // Why a field is not converted, where that is not plain from its type.
 std::string fieldNote(const DbfBackend::Field& f) {
-  if (f.type == 'M')
-    return "memo: its text is in the memo file, which this program does not write";
+  if (f.type == 'M') return "memo: its text is in the memo file, which this program does not write";
   return {};
 }
 
@@ -156,7 +155,8 @@ void DbfBackend::fillSchema(SchemaTree& tree) {
 std::vector<TableInfo> DbfBackend::tables(bool countRows) {
   TableInfo info;
   info.name = table();
-  for (const Field& f : fields_) info.columns.push_back({f.name, typeText(f), f.type == 'C', fieldNote(f)});
+  for (const Field& f : fields_)
+    info.columns.push_back({f.name, typeText(f), f.type == 'C', fieldNote(f)});
   if (countRows) info.rows = records_;
   return {info};
 }
@@ -201,8 +201,7 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
     // A table behind a symbolic link is converted where it is; the link stays.
     const std::string target = linkTarget(path_);
     struct stat original {};
-    if (stat(target.c_str(), &original) != 0)
-      throw DbError(target + ": " + std::strerror(errno));
+    if (stat(target.c_str(), &original) != 0) throw DbError(target + ": " + std::strerror(errno));
     for (const std::string& gone : removeLeftovers(target))
       report.notes.push_back("removed " + gone + ", left by a run that did not end");
     // The new table is written beside the old one and takes its place when it is whole; a
@@ -243,8 +242,7 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
       // as long as the table (a record count never changes here) before it takes its place.
       std::error_code ec;
       if (fs::file_size(temp, ec) < static_cast<std::uintmax_t>(original.st_size) || ec)
-        throw DbError("cannot write the converted table beside " + target +
-                      " (is the disk full?)");
+        throw DbError("cannot write the converted table beside " + target + " (is the disk full?)");
       const int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
       const bool synced = fd >= 0 && fsync(fd) == 0;
       if (fd >= 0) ::close(fd);

@@ -51,7 +51,7 @@ class DbfBackend final : public Backend {
   DbfBackend(std::string path, bool readOnly);
   void load();
   const Field& field(const ColumnRef& ref) const;
-  std::string table() const;           // the table's name: the file's stem
+  std::string table() const;                    // the table's name: the file's stem
   std::vector<std::string> indexFiles() const;  // index files beside the table
 
   std::string path_;

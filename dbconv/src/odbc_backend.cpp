@@ -11,10 +11,10 @@
 #include <optional>
 #include <set>
 
+#include "server_rewrite.hpp"
 #include "ts/byte_buffer.hpp"
 #include "ts/db/conversion.hpp"
 #include "ts/db/wide.hpp"
-#include "server_rewrite.hpp"
 
 namespace ts::db {
 
@@ -30,14 +30,14 @@ std::string diagnostics(SQLSMALLINT type, SQLHANDLE handle, std::string* firstSt
     SQLINTEGER native = 0;
     SQLSMALLINT length = 0;
     std::string message(1024, '\0');
-    SQLRETURN rc = SQLGetDiagRec(type, handle, i, state, &native,
-                                 reinterpret_cast<SQLCHAR*>(message.data()),
-                                 static_cast<SQLSMALLINT>(message.size()), &length);
+    SQLRETURN rc =
+        SQLGetDiagRec(type, handle, i, state, &native, reinterpret_cast<SQLCHAR*>(message.data()),
+                      static_cast<SQLSMALLINT>(message.size()), &length);
     if (rc == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(message.size())) {
       message.assign(static_cast<std::size_t>(length) + 1, '\0');
-      rc = SQLGetDiagRec(type, handle, i, state, &native,
-                         reinterpret_cast<SQLCHAR*>(message.data()),
-                         static_cast<SQLSMALLINT>(message.size()), &length);
+      rc =
+          SQLGetDiagRec(type, handle, i, state, &native, reinterpret_cast<SQLCHAR*>(message.data()),
+                        static_cast<SQLSMALLINT>(message.size()), &length);
     }
     if (!SQL_SUCCEEDED(rc)) break;
     message.resize(std::min<std::size_t>(static_cast<std::size_t>(length), message.size()));
@@ -184,8 +184,8 @@ std::string getInfo(SQLHDBC dbc, SQLUSMALLINT what) {
   char value[512] = {};
   SQLSMALLINT length = 0;
   if (!SQL_SUCCEEDED(SQLGetInfo(dbc, what, value, sizeof value, &length))) return {};
-  return std::string(value, std::min<std::size_t>(static_cast<std::size_t>(length),
-                                                  sizeof value - 1));
+  return std::string(value,
+                     std::min<std::size_t>(static_cast<std::size_t>(length), sizeof value - 1));
 }
 
 struct ConnectPair {
@@ -222,7 +222,8 @@ std::vector<ConnectPair> connectPairs(const std::string& s) {
       j = s.find(';', j);
     } else {
       j = s.find(';', j);
-      p.value = s.substr(p.valueBegin, j == std::string::npos ? std::string::npos : j - p.valueBegin);
+      p.value =
+          s.substr(p.valueBegin, j == std::string::npos ? std::string::npos : j - p.valueBegin);
       p.valueEnd = j == std::string::npos ? s.size() : j;
     }
     pairs.push_back(std::move(p));
@@ -316,7 +317,8 @@ std::vector<std::string> odbcDrivers() {
 
 std::vector<std::string> odbcDriverKeys(const std::string& driver) {
   std::string lower;
-  for (char c : driver) lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  for (char c : driver)
+    lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
   if (lower.find("sqlite") != std::string::npos) return {"DRIVER", "Database"};
   return {"DRIVER", "Server", "Port", "Database", "UID", "PWD"};
 }
@@ -329,13 +331,12 @@ std::unique_ptr<OdbcBackend> OdbcBackend::connect(const std::string& connectionS
   auto h = std::make_unique<OdbcHandles>();
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h->env)))
     throw DbError("the ODBC driver manager could not be started");
-  check(SQLSetEnvAttr(h->env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3),
-                      0),
+  check(SQLSetEnvAttr(h->env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
         SQL_HANDLE_ENV, h->env);
   check(SQLAllocHandle(SQL_HANDLE_DBC, h->env, &h->dbc), SQL_HANDLE_ENV, h->env);
   if (cursorLibrary)
-    SQLSetConnectAttr(h->dbc, SQL_ATTR_ODBC_CURSORS,
-                      reinterpret_cast<SQLPOINTER>(SQL_CUR_USE_ODBC), 0);
+    SQLSetConnectAttr(h->dbc, SQL_ATTR_ODBC_CURSORS, reinterpret_cast<SQLPOINTER>(SQL_CUR_USE_ODBC),
+                      0);
   // Connected as a Unicode application: Unicode drivers then report their wide columns as
   // wide, and the values of those columns travel as UTF-16.
   std::u16string wideString;
@@ -565,12 +566,12 @@ std::vector<OdbcBackend::Column> OdbcBackend::rowKey(const TableId& t) {
   };
   {
     Stmt s(h_->dbc);
-    const SQLRETURN rc = SQLPrimaryKeys(
-        s.get(), t.hasCatalog ? arg(t.catalog) : nullptr,
-        t.hasCatalog ? static_cast<SQLSMALLINT>(t.catalog.size()) : 0,
-        t.hasSchema ? arg(t.schema) : nullptr,
-        t.hasSchema ? static_cast<SQLSMALLINT>(t.schema.size()) : 0, arg(t.name),
-        static_cast<SQLSMALLINT>(t.name.size()));
+    const SQLRETURN rc =
+        SQLPrimaryKeys(s.get(), t.hasCatalog ? arg(t.catalog) : nullptr,
+                       t.hasCatalog ? static_cast<SQLSMALLINT>(t.catalog.size()) : 0,
+                       t.hasSchema ? arg(t.schema) : nullptr,
+                       t.hasSchema ? static_cast<SQLSMALLINT>(t.schema.size()) : 0, arg(t.name),
+                       static_cast<SQLSMALLINT>(t.name.size()));
     if (SQL_SUCCEEDED(rc))
       while (s.fetch()) names.emplace_back(static_cast<int>(s.integer(5)), s.text(4));
   }
@@ -778,7 +779,9 @@ constexpr std::size_t kBatchRows = 1000;
 enum class Guard { kLockTable, kForUpdate, kTableHint, kWriteFirst, kSerializable };
 
 Guard guardFor(const std::string& dbms) {
-  auto is = [&](const char* name) { return strncasecmp(dbms.c_str(), name, std::strlen(name)) == 0; };
+  auto is = [&](const char* name) {
+    return strncasecmp(dbms.c_str(), name, std::strlen(name)) == 0;
+  };
   if (is("PostgreSQL") || is("Oracle")) return Guard::kLockTable;
   if (is("MySQL") || is("MariaDB")) return Guard::kForUpdate;
   if (is("Microsoft SQL Server")) return Guard::kTableHint;
@@ -900,7 +903,8 @@ class OdbcRewrite final : public RewriteDriver {
       SQLLEN n = -1;
       SQLRowCount(write_.get(), &n);
       if (n == 0)
-        throw DbError("a row of " + p_.label + " was changed by another session while it was "
+        throw DbError("a row of " + p_.label +
+                      " was changed by another session while it was "
                       "converted: the column is left as it was; convert it again")
             .atRow(key);
     }
@@ -909,8 +913,8 @@ class OdbcRewrite final : public RewriteDriver {
   void finish(bool changed) override {
     flush();
     if (p_.joined && changed) {
-      std::string update = "UPDATE " + p_.rows + " SET " + p_.column + " = x.v FROM " +
-                           p_.scratch + " x WHERE ";
+      std::string update =
+          "UPDATE " + p_.rows + " SET " + p_.column + " = x.v FROM " + p_.scratch + " x WHERE ";
       for (std::size_t i = 0; i < p_.keys.size(); ++i)
         update += (i ? " AND " : "") + p_.table + "." + p_.keys[i] + " = x.k" + std::to_string(i);
       Stmt(dbc_).exec("ANALYZE " + p_.scratch);
@@ -1003,7 +1007,8 @@ ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& co
     for (const Column& k : key) {
       plan.keys.push_back(quote(k.name));
       plan.keyNames.push_back(k.name);
-      plan.keySqlTypes.push_back(static_cast<SQLSMALLINT>(k.dataType == 0 ? SQL_VARCHAR : k.dataType));
+      plan.keySqlTypes.push_back(
+          static_cast<SQLSMALLINT>(k.dataType == 0 ? SQL_VARCHAR : k.dataType));
     }
     plan.guard = guardFor(dbms_);
     // PostgreSQL's driver sends parameter arrays one row at a time, and a join of each batch
@@ -1089,8 +1094,7 @@ TableData OdbcBackend::tableData(const std::string& name, std::size_t maxRows) {
                          value)) {
         row.emplace_back("<NULL>");
       } else {
-        row.push_back(wide[static_cast<std::size_t>(i - 1)] ? utf8OfUnits(unitsOf(value))
-                                                              : value);
+        row.push_back(wide[static_cast<std::size_t>(i - 1)] ? utf8OfUnits(unitsOf(value)) : value);
       }
     }
     d.rows.push_back(std::move(row));
@@ -1110,7 +1114,9 @@ std::vector<std::string> columnRow(const OdbcBackend::Column& c) {
           std::to_string(c.size),
           std::to_string(c.scale),
           c.hasRadix ? std::to_string(c.radix) : "<na>",
-          c.nullable == 0 ? "nO" : c.nullable == 1 ? "Yes" : "Unknown"};
+          c.nullable == 0   ? "nO"
+          : c.nullable == 1 ? "Yes"
+                            : "Unknown"};
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ class OdbcBackend final : public Backend {
   std::string name_, dbms_, quote_ = "\"", escape_;
   bool readOnly_ = false;
   std::map<std::string, TableId> tables_;  // by the name the tree shows
-  std::vector<std::string> order_;          // those names in the catalog's order
+  std::vector<std::string> order_;         // those names in the catalog's order
   std::map<std::string, std::vector<Column>> columns_;
   bool named_ = false;
 };

@@ -9,12 +9,12 @@
 #include <optional>
 #include <set>
 
-#include "ts/db/postgres.hpp"
+#include "server_rewrite.hpp"
 #include "sqlite_backend.hpp"  // quoteSqlName: PostgreSQL quotes names the same way
 #include "ts/byte_buffer.hpp"
 #include "ts/db/conversion.hpp"
+#include "ts/db/postgres.hpp"
 #include "ts/db/wide.hpp"
-#include "server_rewrite.hpp"
 
 namespace ts::db {
 
@@ -222,8 +222,8 @@ class PgRewrite final : public RewriteDriver {
     const std::uint64_t count = std::stoull(exec(c_, "SELECT count(*) FROM " + rows_).text(0, 0));
     exec(c_, "CREATE TEMPORARY TABLE " + scratch_ + " ON COMMIT DROP AS SELECT " + column_ +
                  " AS v" + keys_ + " FROM " + rows_ + " WITH NO DATA");
-    exec(c_, "DECLARE tessaro_read BINARY NO SCROLL CURSOR FOR SELECT " + column_ + keys_ +
-                 ", " + keyText_ + " FROM " + rows_);
+    exec(c_, "DECLARE tessaro_read BINARY NO SCROLL CURSOR FOR SELECT " + column_ + keys_ + ", " +
+                 keyText_ + " FROM " + rows_);
     return count;
   }
 
@@ -268,8 +268,8 @@ class PgRewrite final : public RewriteDriver {
   void finish(bool changed) override {
     if (changed) {
       exec(c_, "ANALYZE " + scratch_);
-      exec(c_, "UPDATE " + rows_ + " SET " + column_ + " = x.v FROM " + scratch_ + " x WHERE " +
-                   join_);
+      exec(c_,
+           "UPDATE " + rows_ + " SET " + column_ + " = x.v FROM " + scratch_ + " x WHERE " + join_);
     }
     transaction_->commit();
   }
@@ -539,7 +539,8 @@ std::vector<TableInfo> PgBackend::tables(bool countRows) {
         }
         info.columns.push_back(std::move(ci));
       }
-      if (countRows) info.rows = std::stoll(exec(conn_, "SELECT count(*) FROM " + qualified(t)).text(0, 0));
+      if (countRows)
+        info.rows = std::stoll(exec(conn_, "SELECT count(*) FROM " + qualified(t)).text(0, 0));
     } catch (const DbError& e) {
       info.problem = e.what();
     }
@@ -587,8 +588,8 @@ ColumnReport PgBackend::convertInServer(const Table& t, const Column& c,
                                         ValueConverter& converter) {
   ColumnReport report;
   const std::string q = qualified(t), col = quoteSqlName(c.name), rows = ownRows(t);
-  const std::string call = "ts_convert(" + col + ", '" + std::to_string(converter.from()) +
-                           "', '" + std::to_string(converter.to()) + "')";
+  const std::string call = "ts_convert(" + col + ", '" + std::to_string(converter.from()) + "', '" +
+                           std::to_string(converter.to()) + "')";
   Transaction transaction(conn_);
   exec(conn_, "LOCK TABLE " + q + " IN EXCLUSIVE MODE");
   Result counts = exec(conn_, "SELECT count(*), count(" + col + ") FROM " + rows);
@@ -660,9 +661,8 @@ void PgBackend::readColumn(const ColumnRef& ref,
   std::string order;
   for (const std::string& k : key) order += (order.empty() ? " ORDER BY " : ", ") + quoteSqlName(k);
   Transaction transaction(conn_, "BEGIN READ ONLY");
-  exec(conn_, "DECLARE tessaro_sample NO SCROLL CURSOR FOR SELECT " + quoteSqlName(c.name) +
-                  ", " + (t.view ? std::string("''") : keyText(key)) + " FROM " + ownRows(t) +
-                  order);
+  exec(conn_, "DECLARE tessaro_sample NO SCROLL CURSOR FOR SELECT " + quoteSqlName(c.name) + ", " +
+                  (t.view ? std::string("''") : keyText(key)) + " FROM " + ownRows(t) + order);
   const WideValues carrier(0, 0);
   std::string bytes;
   for (;;) {
@@ -701,7 +701,7 @@ TableData PgBackend::tableData(const std::string& name, std::size_t maxRows) {
 
 namespace {
 
-const char* kTableHeaders = "Name,Type,Schema,Catalog,Description";          // string 110
+const char* kTableHeaders = "Name,Type,Schema,Catalog,Description";           // string 110
 const char* kColumnHeaders = "Name,Type,Size,Allow Zero Length,Description";  // string 111
 
 }  // namespace

@@ -1,8 +1,8 @@
 // SQLite files for the tests: made from SQL, read back as rows.
 #pragma once
 
-#include <sqlite3.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <chrono>
 #include <functional>
@@ -43,8 +43,8 @@ inline std::vector<std::vector<std::string>> query(const std::string& path,
         continue;
       }
       const auto* p = static_cast<const char*>(sqlite3_column_blob(s, i));
-      row.emplace_back(p == nullptr ? "" : std::string(p, static_cast<std::size_t>(
-                                                               sqlite3_column_bytes(s, i))));
+      row.emplace_back(
+          p == nullptr ? "" : std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(s, i))));
     }
     rows.push_back(std::move(row));
   }

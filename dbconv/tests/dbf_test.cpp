@@ -46,7 +46,8 @@ class Dbf : public ts::testing::ScratchTest {
   std::string raw(int record, int field = 0) {
     DBFHandle h = DBFOpen(path().c_str(), "rb");
     const char* tuple = DBFReadTuple(h, record);
-    std::string v(tuple + h->panFieldOffset[field], static_cast<std::size_t>(h->panFieldSize[field]));
+    std::string v(tuple + h->panFieldOffset[field],
+                  static_cast<std::size_t>(h->panFieldSize[field]));
     DBFClose(h);
     return v;
   }
@@ -64,7 +65,8 @@ TEST_F(Dbf, TreeFieldsAndWhatConverts) {
   b->fillSchema(tree);
   const int root = tree.root();
   EXPECT_EQ(tree.item(root).text, "people.dbf");
-  const int table = tree.find(tree.find(root, ItemKind::kTables, "Tables"), ItemKind::kTable, "people");
+  const int table =
+      tree.find(tree.find(root, ItemKind::kTables, "Tables"), ItemKind::kTable, "people");
   ASSERT_NE(table, kNoItem);
   const int fields = tree.find(table, ItemKind::kFields, "Fields");
   std::vector<std::string> names;
@@ -73,7 +75,8 @@ TEST_F(Dbf, TreeFieldsAndWhatConverts) {
   EXPECT_EQ(tree.item(tree.item(tree.find(table, ItemKind::kIndexes, "Indexes")).children[0]).text,
             "people.cdx");
   EXPECT_TRUE(b->convertible({"people", "NAME"}));
-  for (const char* c : {"AGE", "PAID", "BORN", "NOTE"}) EXPECT_FALSE(b->convertible({"people", c})) << c;
+  for (const char* c : {"AGE", "PAID", "BORN", "NOTE"})
+    EXPECT_FALSE(b->convertible({"people", c})) << c;
   const PropertyTable memo = b->properties(tree, tree.item(fields).children[4]);
   EXPECT_EQ(memo.rows[1][1], "Memo");
   EXPECT_NE(memo.rows[4][1].find("memo file"), std::string::npos);
@@ -107,7 +110,8 @@ TEST_F(Dbf, ConvertsWithinTheFieldsWidthAndKeepsTheFilesMode) {
   EXPECT_EQ(raw(0), padded(convertBytes("Huế", kUtf8, kVniWin), 14));
   // No file is left beside it.
   int files = 0;
-  for (const auto& e : fs::directory_iterator(dir_)) files += e.path().filename().string()[0] == '.';
+  for (const auto& e : fs::directory_iterator(dir_))
+    files += e.path().filename().string()[0] == '.';
   EXPECT_EQ(files, 0);
 }
 
@@ -118,8 +122,8 @@ TEST_F(Dbf, AValueTooLongForItsFieldLeavesTheTableAsItWas) {
   auto b = DbfBackend::open(path(), false);
   ValueConverter converter(kTcvn3, kUtf8);
   // The dry run says so first.
-  auto r = ts::testing::runProgram(TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", "--dry-run", path(),
-                                                 "people.NAME"}, dir_);
+  auto r = ts::testing::runProgram(
+      TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", "--dry-run", path(), "people.NAME"}, dir_);
   EXPECT_NE(r.out.find("1 value(s) would not fit the column (it holds 16)"), std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("  record 2: Nguyễn Văn Đức\n"), std::string::npos) << r.out;
@@ -154,8 +158,8 @@ TEST_F(Dbf, AShapefilesTableSaysUtf8Afterwards) {
 TEST_F(Dbf, TsdataDryRunAndAKilledConversionLeavesTheTableWhole) {
   std::vector<std::string> names(300000, tcvn3("Việt Nam"));
   make(names);
-  auto r = ts::testing::runProgram(TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", "--dry-run=1",
-                                                 path(), "people"}, dir_);
+  auto r = ts::testing::runProgram(
+      TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", "--dry-run=1", path(), "people"}, dir_);
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("people.NAME: 300000 of 300000 values would change"), std::string::npos)
       << r.out;

@@ -59,7 +59,8 @@ class Odbc : public ts::testing::ScratchTest, public ::testing::WithParamInterfa
     }
     std::string name;
     for (char c : std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))
-      name.push_back(std::isalnum(static_cast<unsigned char>(c)) ? static_cast<char>(std::tolower(c)) : '_');
+      name.push_back(
+          std::isalnum(static_cast<unsigned char>(c)) ? static_cast<char>(std::tolower(c)) : '_');
     database_ = name + "_" + std::to_string(getpid());
     cluster().createDatabase(database_, d == Driver::kPgAnsi ? "SQL_ASCII" : "UTF8");
     connection_ = std::string("DRIVER={") +
@@ -95,9 +96,11 @@ class Odbc : public ts::testing::ScratchTest, public ::testing::WithParamInterfa
                                   const std::string& key = "id") {
     std::vector<std::string> out;
     if (postgres()) {
-      const std::string rows = cluster().psql(
-          database_, "SELECT coalesce(encode(textsend(" + column + "), 'hex'), 'NULL') "
-                     "FROM " + table + " ORDER BY " + key);
+      const std::string rows =
+          cluster().psql(database_, "SELECT coalesce(encode(textsend(" + column +
+                                        "), 'hex'), 'NULL') "
+                                        "FROM " +
+                                        table + " ORDER BY " + key);
       std::size_t i = 0;
       for (std::size_t nl; (nl = rows.find('\n', i)) != std::string::npos; i = nl + 1) {
         const std::string v = rows.substr(i, nl - i);
@@ -105,8 +108,8 @@ class Odbc : public ts::testing::ScratchTest, public ::testing::WithParamInterfa
       }
       return out;
     }
-    for (const auto& row : testing::query(file_, "SELECT " + column + " FROM " + table +
-                                                     " ORDER BY " + key))
+    for (const auto& row :
+         testing::query(file_, "SELECT " + column + " FROM " + table + " ORDER BY " + key))
       out.push_back(row[0]);
     return out;
   }
@@ -182,8 +185,10 @@ TEST_P(Odbc, ConvertsQuotedNamesWholeValuesNullsAndTrailingBlanks) {
   while (longValue.size() < 10000) longValue += tcvn3("Người ");
   longValue.resize(10000);
   sql("CREATE TABLE \"t \"\"q\"\" x\" (id INTEGER PRIMARY KEY, \"v;a\" TEXT, n INTEGER);"
-      "INSERT INTO \"t \"\"q\"\" x\" VALUES (1, " + literal(viet) + ", 5), (2, NULL, 6), (3, " +
-      literal(blanks) + ", 7), (4, " + literal(longValue) + ", 8), (5, 'plain', 9);"
+      "INSERT INTO \"t \"\"q\"\" x\" VALUES (1, " +
+      literal(viet) + ", 5), (2, NULL, 6), (3, " + literal(blanks) + ", 7), (4, " +
+      literal(longValue) +
+      ", 8), (5, 'plain', 9);"
       "CREATE TABLE empty (id INTEGER PRIMARY KEY, v TEXT);");
   auto b = connect();
   SchemaTree tree;
@@ -224,7 +229,8 @@ TEST_P(Odbc, ConvertsQuotedNamesWholeValuesNullsAndTrailingBlanks) {
   ValueConverter back(kUtf8, kVniWin);
   const ColumnReport again = b->convertColumn({"t \"q\" x", "v;a"}, back, quiet);
   EXPECT_FALSE(again.failed) << again.error;
-  EXPECT_EQ(values("\"t \"\"q\"\" x\"", "\"v;a\"")[0], stored(convertBytes("Việt Nam", kUtf8, kVniWin)));
+  EXPECT_EQ(values("\"t \"\"q\"\" x\"", "\"v;a\"")[0],
+            stored(convertBytes("Việt Nam", kUtf8, kVniWin)));
 
   // Read back through the driver as the dry run sees it.
   const DryRun dry = dryRun(*b, {"t \"q\" x", "v;a"}, back, 5);
@@ -241,10 +247,14 @@ TEST_P(Odbc, AValueTooLongRollsTheColumnBackAndEndsTheRun) {
   for (int i = 1; i <= 2500; ++i)  // more than one batch
     insert += std::string(insert.empty() ? "" : ", ") + "(" + std::to_string(i) + ", " +
               literal(i == 2400 ? tcvn3("Nguyễn Văn Anh") : tcvn3("Việt")) + ")";
-  sql("CREATE TABLE t (id INTEGER PRIMARY KEY, " + column + ");"
+  sql("CREATE TABLE t (id INTEGER PRIMARY KEY, " + column +
+      ");"
       "CREATE TABLE u (id INTEGER PRIMARY KEY, w TEXT);"
-      "INSERT INTO t VALUES " + insert + ";"
-      "INSERT INTO u VALUES (1, " + literal(tcvn3("Việt")) + ");");
+      "INSERT INTO t VALUES " +
+      insert +
+      ";"
+      "INSERT INTO u VALUES (1, " +
+      literal(tcvn3("Việt")) + ");");
   const std::vector<std::string> before = values("t", "v");
   auto b = connect();
   SchemaTree tree;
@@ -265,10 +275,11 @@ TEST_P(Odbc, AValueTooLongRollsTheColumnBackAndEndsTheRun) {
 
 TEST_P(Odbc, RowsWithoutAPrimaryKeyAndAKeyThatIsConvertedItself) {
   sql("CREATE TABLE nokey (v TEXT); CREATE TABLE code (c VARCHAR(40) PRIMARY KEY, n INTEGER);"
-      "INSERT INTO nokey VALUES (" + literal(tcvn3("Việt")) + "), (" + literal(tcvn3("Nam")) +
-      "), (" + literal(tcvn3("Việt")) + ");"
-      "INSERT INTO code VALUES (" + literal(tcvn3("Hà Nội")) + ", 1), (" +
-      literal(tcvn3("Huế")) + ", 2);");
+      "INSERT INTO nokey VALUES (" +
+      literal(tcvn3("Việt")) + "), (" + literal(tcvn3("Nam")) + "), (" + literal(tcvn3("Việt")) +
+      ");"
+      "INSERT INTO code VALUES (" +
+      literal(tcvn3("Hà Nội")) + ", 1), (" + literal(tcvn3("Huế")) + ", 2);");
   auto b = connect();
   SchemaTree tree;
   b->fillSchema(tree);
@@ -297,12 +308,16 @@ TEST_P(Odbc, AnotherSessionsUpdatesDuringARunAreKept) {
   for (int i = 1; i <= 400; ++i)
     insert += std::string(insert.empty() ? "" : ", ") + "(" + std::to_string(i) + ", " +
               literal(tcvn3("Việt Nam")) + ")";
-  sql("CREATE TABLE t (id INTEGER PRIMARY KEY, v TEXT); INSERT INTO t VALUES " + insert + ";"
+  sql("CREATE TABLE t (id INTEGER PRIMARY KEY, v TEXT); INSERT INTO t VALUES " + insert +
+      ";"
       // An ordinary table with a child: the child's rows are its own.
       "CREATE TABLE parent (id INTEGER PRIMARY KEY, v TEXT);"
       "CREATE TABLE child (extra INTEGER) INHERITS (parent);"
-      "INSERT INTO parent VALUES (1, " + literal(tcvn3("Cha mẹ")) + ");"
-      "INSERT INTO child VALUES (1, " + literal(tcvn3("Con cái")) + ", 7);");
+      "INSERT INTO parent VALUES (1, " +
+      literal(tcvn3("Cha mẹ")) +
+      ");"
+      "INSERT INTO child VALUES (1, " +
+      literal(tcvn3("Con cái")) + ", 7);");
   auto b = connect();
   SchemaTree tree;
   b->fillSchema(tree);
@@ -331,7 +346,8 @@ TEST_P(Odbc, AnotherSessionsUpdatesDuringARunAreKept) {
 TEST_P(Odbc, TableDataShowsWholeValuesAndNulls) {
   const std::string longValue(300, 'x');
   sql("CREATE TABLE t (id INTEGER PRIMARY KEY, v TEXT, n INTEGER);"
-      "INSERT INTO t VALUES (1, '" + longValue + "', NULL), (2, NULL, 3);");
+      "INSERT INTO t VALUES (1, '" +
+      longValue + "', NULL), (2, NULL, 3);");
   auto b = connect();
   SchemaTree tree;
   b->fillSchema(tree);
@@ -361,11 +377,14 @@ class OdbcTsdata : public ts::testing::ScratchTest {};
 
 TEST_F(OdbcTsdata, ConvertsThroughADriverAndNeverShowsThePassword) {
   const std::string file = (dir_ / "t.db").string();
-  testing::execSql(file, "CREATE TABLE a (id INTEGER PRIMARY KEY, x TEXT CHECK (length(x) < 5));"
-                         "CREATE TABLE t (id INTEGER PRIMARY KEY, v TEXT, w TEXT);"
-                         "INSERT INTO t VALUES (1, " + testing::quoteText(tcvn3("Việt Nam")) +
-                         ", NULL);"
-                         "INSERT INTO a VALUES (1, " + testing::quoteText(tcvn3("Việt")) + ");");
+  testing::execSql(file,
+                   "CREATE TABLE a (id INTEGER PRIMARY KEY, x TEXT CHECK (length(x) < 5));"
+                   "CREATE TABLE t (id INTEGER PRIMARY KEY, v TEXT, w TEXT);"
+                   "INSERT INTO t VALUES (1, " +
+                       testing::quoteText(tcvn3("Việt Nam")) +
+                       ", NULL);"
+                       "INSERT INTO a VALUES (1, " +
+                       testing::quoteText(tcvn3("Việt")) + ");");
   const std::string source = "odbc:DRIVER=SQLite3;Database=" + file + ";PWD=s3cret";
   auto r = ts::testing::runProgram(TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", source, "t"}, dir_);
   EXPECT_EQ(r.status, 0) << r.err;
@@ -387,10 +406,12 @@ TEST_F(OdbcTsdata, ConvertsThroughADriverAndNeverShowsThePassword) {
 TEST(OdbcDataSources, ListsTheSourcesOfAScratchIni) {
   // The driver manager keeps what it has read: the scratch files are read in a child.
   const fs::path dir = fs::temp_directory_path() / ("ts-odbcini-" + std::to_string(getpid()));
-  ts::testing::writeFile(dir / "odbc.ini", "[scratch books]\nDescription=Books\nDriver=SQLite3\n"
-                                           "Database=/nowhere/books.db\n");
-  ts::testing::writeFile(dir / "odbcinst.ini", "[SQLite3]\nDescription=SQLite3 ODBC Driver\n"
-                                               "Driver=libsqlite3odbc.so\n");
+  ts::testing::writeFile(dir / "odbc.ini",
+                         "[scratch books]\nDescription=Books\nDriver=SQLite3\n"
+                         "Database=/nowhere/books.db\n");
+  ts::testing::writeFile(dir / "odbcinst.ini",
+                         "[SQLite3]\nDescription=SQLite3 ODBC Driver\n"
+                         "Driver=libsqlite3odbc.so\n");
   EXPECT_EXIT(
       {
         setenv("ODBCINI", (dir / "odbc.ini").c_str(), 1);

@@ -10,9 +10,9 @@
 
 #include "../src/pg_backend.hpp"
 #include "db_test_util.hpp"
-#include "ts/db/postgres.hpp"
 #include "ts/byte_buffer.hpp"
 #include "ts/db/conversion.hpp"
+#include "ts/db/postgres.hpp"
 #include "ts/db/wide.hpp"
 #include "ts/testing/postgres.hpp"
 #include "ts/testing/process.hpp"
@@ -108,12 +108,13 @@ TEST_F(Pg, TreeNamesConvertibleRuleAndMarksInASingleByteDatabase) {
   EXPECT_TRUE(tree.marked(people));
   EXPECT_TRUE(tree.marked(tree.find(people, ItemKind::kColumn, "note")));
   EXPECT_FALSE(tree.marked(tree.find(people, ItemKind::kColumn, "n")));
-  EXPECT_FALSE(tree.marked(tree.find(tree.find(tables, ItemKind::kTable, "shop.people"),
-                                     ItemKind::kColumn, "v")));
+  EXPECT_FALSE(tree.marked(
+      tree.find(tree.find(tables, ItemKind::kTable, "shop.people"), ItemKind::kColumn, "v")));
   const PropertyTable cols = b->properties(tree, people);
   EXPECT_EQ(cols.headers,
             (std::vector<std::string>{"Name", "Type", "Size", "Allow Zero Length", "Description"}));
-  EXPECT_EQ(cols.rows[1], (std::vector<std::string>{"Full \"Name\"", "DBTYPE_STR", "40", "True", ""}));
+  EXPECT_EQ(cols.rows[1],
+            (std::vector<std::string>{"Full \"Name\"", "DBTYPE_STR", "40", "True", ""}));
   EXPECT_EQ(cols.rows[0][1], "DBTYPE_I4");
   const PropertyTable reached = b->properties(tree, root);
   ASSERT_EQ(reached.rows.size(), 5u);
@@ -128,11 +129,12 @@ TEST_F(Pg, ConvertsBytesNullsBlanksAndLongValuesAndGoesOnAfterAFailure) {
       "CREATE TABLE \"Sales Dept\".\"Cust'\"\"omers\" (id integer PRIMARY KEY, \"Họ tên\" text, "
       "short varchar(6), pad char(8));"
       "INSERT INTO \"Sales Dept\".\"Cust'\"\"omers\" VALUES "
-      "(1, " + literal(tcvn3("Việt Nam  ")) + ", " + literal(tcvn3("Việt")) + ", " +
-      literal(tcvn3("Huế")) + "), (2, NULL, NULL, NULL), (3, " + literal(longValue) + ", " +
-      literal(tcvn3("Hà Nội")) + ", 'x');"
-      "CREATE TABLE nokey (v text); INSERT INTO nokey VALUES (" + literal(tcvn3("Đà Lạt")) +
-      "), (NULL);");
+      "(1, " +
+      literal(tcvn3("Việt Nam  ")) + ", " + literal(tcvn3("Việt")) + ", " + literal(tcvn3("Huế")) +
+      "), (2, NULL, NULL, NULL), (3, " + literal(longValue) + ", " + literal(tcvn3("Hà Nội")) +
+      ", 'x');"
+      "CREATE TABLE nokey (v text); INSERT INTO nokey VALUES (" +
+      literal(tcvn3("Đà Lạt")) + "), (NULL);");
   auto b = connect();
   SchemaTree tree;
   b->fillSchema(tree);
@@ -175,7 +177,7 @@ TEST_F(Pg, ConvertsBytesNullsBlanksAndLongValuesAndGoesOnAfterAFailure) {
   EXPECT_EQ(value("SELECT \"Họ tên\" " + q + "3"), convertBytes(longValue, kTcvn3, kUtf8));
   EXPECT_EQ(sql("SELECT \"Họ tên\" IS NULL " + q + "2"), "t\n");
   EXPECT_EQ(value("SELECT short " + q + "1"), tcvn3("Việt"));  // rolled back
-  EXPECT_EQ(value("SELECT pad " + q + "1"), "Huế");  // padded again to its 8 characters:
+  EXPECT_EQ(value("SELECT pad " + q + "1"), "Huế");            // padded again to its 8 characters:
   EXPECT_EQ(sql("SELECT octet_length(pad) " + q + "1"), "8\n");
   EXPECT_EQ(value("SELECT v FROM nokey WHERE v IS NOT NULL"), "Đà Lạt");
 }
@@ -186,16 +188,23 @@ TEST_F(Pg, InheritancePartitionsAndAConcurrentWriter) {
   std::string rows;
   for (int i = 1; i <= 300; ++i)
     rows += std::string(rows.empty() ? "" : ", ") + "(" + std::to_string(i) + ", " + viet + ")";
-  sql(// Key-less parent and child: their rows lie at the same places of two tables.
+  sql(  // Key-less parent and child: their rows lie at the same places of two tables.
       "CREATE TABLE parent (v text); CREATE TABLE child () INHERITS (parent);"
-      "INSERT INTO parent VALUES (" + viet + "), (" + viet + ");"
-      "INSERT INTO child VALUES (" + nam + "), (" + nam + ");"
+      "INSERT INTO parent VALUES (" +
+      viet + "), (" + viet +
+      ");"
+      "INSERT INTO child VALUES (" +
+      nam + "), (" + nam +
+      ");"
       // A key-less partitioned table, named with one of its partitions.
       "CREATE TABLE parts (k integer, v text) PARTITION BY RANGE (k);"
       "CREATE TABLE parts_a PARTITION OF parts FOR VALUES FROM (0) TO (10);"
       "CREATE TABLE parts_b PARTITION OF parts FOR VALUES FROM (10) TO (20);"
-      "INSERT INTO parts VALUES (1, " + viet + "), (11, " + nam + ");"
-      "CREATE TABLE busy (id integer PRIMARY KEY, v text); INSERT INTO busy VALUES " + rows + ";");
+      "INSERT INTO parts VALUES (1, " +
+      viet + "), (11, " + nam +
+      ");"
+      "CREATE TABLE busy (id integer PRIMARY KEY, v text); INSERT INTO busy VALUES " +
+      rows + ";");
   auto b = connect();
   ValueConverter converter(kTcvn3, kUtf8);
   RunObserver quiet;
@@ -206,7 +215,8 @@ TEST_F(Pg, InheritancePartitionsAndAConcurrentWriter) {
   ASSERT_EQ(run.columns[0].notes.size(), 1u);
   EXPECT_NE(run.columns[0].notes[0].find("'child'"), std::string::npos) << run.columns[0].notes[0];
   EXPECT_EQ(sql("SELECT v FROM ONLY parent"), "Việt\nViệt\n");
-  EXPECT_EQ(value("SELECT string_agg(v, ',') FROM child"), tcvn3("Nam Định") + "," + tcvn3("Nam Định"));
+  EXPECT_EQ(value("SELECT string_agg(v, ',') FROM child"),
+            tcvn3("Nam Định") + "," + tcvn3("Nam Định"));
   EXPECT_TRUE(run.columns[1].left);  // through its partitioned table, once
   EXPECT_EQ(run.columns[2].converted, 2u) << run.columns[2].error;
   EXPECT_EQ(sql("SELECT string_agg(v, ',' ORDER BY k) FROM parts"), "Việt,Nam Định\n");
@@ -214,7 +224,8 @@ TEST_F(Pg, InheritancePartitionsAndAConcurrentWriter) {
 
   // Names that differ only in case: the exact one wins; otherwise they are refused.
   sql("CREATE TABLE cases (id integer PRIMARY KEY, \"Name\" text, name text);"
-      "INSERT INTO cases VALUES (1, " + viet + ", " + viet + ");");
+      "INSERT INTO cases VALUES (1, " +
+      viet + ", " + viet + ");");
   auto tsdata = [&](std::vector<std::string> args) {
     args.insert(args.begin(), {"-f", "tcvn3", "-t", "utf8", "pg:" + conninfo()});
     return ts::testing::runProgram(TSDATA_PATH, args, std::filesystem::temp_directory_path());
@@ -239,7 +250,9 @@ TEST_F(Pg, InheritancePartitionsAndAConcurrentWriter) {
 TEST_F(Pg, RepairsLegacyBytesHeldAsWindows1252TextInAUtf8Database) {
   create("UTF8");
   sql("CREATE TABLE t (id integer PRIMARY KEY, v text, w text);"
-      "INSERT INTO t VALUES (1, " + literal(asCarrierText(tcvn3("Việt Nam"))) + ", 'Việt'), "
+      "INSERT INTO t VALUES (1, " +
+      literal(asCarrierText(tcvn3("Việt Nam"))) +
+      ", 'Việt'), "
       "(2, NULL, NULL);");
   auto b = connect();
   EXPECT_FALSE(b->singleByte());
@@ -340,12 +353,14 @@ TEST_F(Pg, TheExtensionConvertsInSqlAsTheEngineDoes) {
   const std::string utf8db = database_ + "_u";
   cluster().createDatabase(utf8db, "UTF8");
   loadExtension(utf8db);
-  EXPECT_EQ(cluster().psql(utf8db, "SELECT ts_convert('ViÖt Nam', 'tcvn3', 'utf8'), "
-                                   "ts_convert('ViÖt', 15, 41), ts_convert('Việt', 'utf8', "
-                                   "'tcvn3'), ts_convert('Việt', 'tcvn3', 'utf8')"),
+  EXPECT_EQ(cluster().psql(utf8db,
+                           "SELECT ts_convert('ViÖt Nam', 'tcvn3', 'utf8'), "
+                           "ts_convert('ViÖt', 15, 41), ts_convert('Việt', 'utf8', "
+                           "'tcvn3'), ts_convert('Việt', 'tcvn3', 'utf8')"),
             "Việt Nam|Việt|ViÖt|Việt\n");
-  EXPECT_EQ(cluster().psql(utf8db, "SELECT encode(ts_convert(convert_to('Việt', 'UTF8'), "
-                                   "'utf8', 'tcvn3'), 'hex')"),
+  EXPECT_EQ(cluster().psql(utf8db,
+                           "SELECT encode(ts_convert(convert_to('Việt', 'UTF8'), "
+                           "'utf8', 'tcvn3'), 'hex')"),
             "5669d674\n");
   cluster().psql("postgres", "DROP DATABASE \"" + utf8db + "\"");
 }
@@ -364,11 +379,11 @@ TEST(PgConninfo, QuotedValuesAndNoPasswordShown) {
 TEST_F(Pg, AKilledConversionLeavesTheColumnWhollyOld) {
   create("SQL_ASCII");
   sql("CREATE TABLE big (id integer PRIMARY KEY, c varchar(80));"
-      "INSERT INTO big SELECT g, 'Vi' || chr(214) || 't Nam ' || g FROM generate_series(1, 1000000) g");
+      "INSERT INTO big SELECT g, 'Vi' || chr(214) || 't Nam ' || g FROM generate_series(1, "
+      "1000000) g");
   const std::filesystem::path folder = cluster().folder();
-  ts::testing::Program tsdata(TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", "pg:" + conninfo(),
-                                            "big.c"},
-                              folder);
+  ts::testing::Program tsdata(TSDATA_PATH,
+                              {"-f", "tcvn3", "-t", "utf8", "pg:" + conninfo(), "big.c"}, folder);
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   tsdata.signal(SIGKILL);
   EXPECT_EQ(tsdata.wait().status, 128 + SIGKILL);

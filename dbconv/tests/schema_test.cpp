@@ -129,8 +129,7 @@ class Memory : public Backend {
   void fillSchema(SchemaTree&) override {}
   std::vector<TableInfo> tables(bool) override { return {}; }
   bool convertible(const ColumnRef&) override { return true; }
-  ColumnReport convertColumn(const ColumnRef& c, ValueConverter& converter,
-                             RunObserver&) override {
+  ColumnReport convertColumn(const ColumnRef& c, ValueConverter& converter, RunObserver&) override {
     if (c.column.rfind("bad", 0) == 0) throw DbError("refused", 19, "23505");
     if (c.column.rfind("boom", 0) == 0) throw std::length_error("vector too long");
     ColumnReport r;
@@ -213,8 +212,8 @@ TEST(ConversionRun, EachColumnIsConvertedOnceAndFailuresAreValues) {
   ValueConverter converter(kTcvn3, kUtf8);
   RunObserver observer;
   RunOptions options;
-  const std::vector<ColumnRef> columns{
-      {"p1", "name"}, {"a", "one"}, {"b", "three"}, {"p", "name"}, {"c", "boom"}, {"c", "bad"}};
+  const std::vector<ColumnRef> columns{{"p1", "name"}, {"a", "one"},  {"b", "three"},
+                                       {"p", "name"},  {"c", "boom"}, {"c", "bad"}};
   const RunReport r = convertColumns(db, columns, converter, observer, options);
   ASSERT_EQ(r.columns.size(), 6u);
   // A partition named with its partitioned table: converted through the table, once.
@@ -232,7 +231,8 @@ TEST(ConversionRun, EachColumnIsConvertedOnceAndFailuresAreValues) {
   EXPECT_TRUE(r.columns[5].failed);
   EXPECT_EQ(r.columns[5].state, "23505");
   EXPECT_EQ(r.columns[5].native, 19);
-  EXPECT_EQ(columnSummary(r.columns[5]), "c.bad: failed: refused; nothing in this column was changed");
+  EXPECT_EQ(columnSummary(r.columns[5]),
+            "c.bad: failed: refused; nothing in this column was changed");
   EXPECT_EQ(columnSummary(r.columns[2]), "b.three: left as it is");
   EXPECT_EQ(shownName("a\nb\x1B"), "a\\nb\\x1B");
   // Forced, the guard lets it through (and the converter leaves the UTF-8 values as they are).

@@ -16,8 +16,8 @@ namespace fs = std::filesystem;
 using testing::execSql;
 using testing::query;
 using testing::quoteText;
-using ts::testing::ProgramResult;
 using ts::db::testing::tcvn3;
+using ts::testing::ProgramResult;
 using ts::testing::readFile;
 using ts::testing::writeFile;
 using Rows = std::vector<std::vector<std::string>>;
@@ -57,7 +57,8 @@ TEST_F(Tsdata, RefusesWhatItCannotUseAndSaysWhy) {
            {{"-f", "tcvn3", "-t", "utf8", db, "danh bạ"}, "is a view"},
            {{"-f", "tcvn3", "-t", "nope", db, "khách hàng"}, "unknown charset 'nope'"},
            {{"-f", "-1", "-t", "41", db, "khách hàng"}, "unknown charset '-1'"},
-           {{"--dry-run", "3", db, "-f", "1", "-t", "2"}, "give --dry-run its count as --dry-run=3"},
+           {{"--dry-run", "3", db, "-f", "1", "-t", "2"},
+            "give --dry-run its count as --dry-run=3"},
            {{"-f", "tcvn3", db, "khách hàng"}, "name the charsets"},
            {{"-f", "1", "-t", "2", "--dry-run=x", db, "khách hàng"}, "--dry-run takes a count"},
        }) {
@@ -125,8 +126,9 @@ TEST_F(Tsdata, MixedColumnsUnicodeDestinationsNamesAndABusyDatabase) {
   for (const char* name : {"Nguyễn Văn Đức", "Trần Thị Hoa", "Lê Văn Tám", "Phạm Ngọc Thạch",
                            "Hoàng Văn Thụ", "Đặng Thùy Trâm"})
     rows += ", ('" + tcvn3(name) + "')";
-  execSql(db, "CREATE TABLE t (v TEXT); INSERT INTO t VALUES ('Việt Nam đã có')" + rows + ";"
-              "CREATE TABLE \"a\nb\" (\"Name\" TEXT, \"name2\" TEXT);");
+  execSql(db, "CREATE TABLE t (v TEXT); INSERT INTO t VALUES ('Việt Nam đã có')" + rows +
+                  ";"
+                  "CREATE TABLE \"a\nb\" (\"Name\" TEXT, \"name2\" TEXT);");
   // The dry run shows the value converted already, and what the run would store: with the
   // destination 39 the text itself, as UTF-8.
   ProgramResult r = run({"-f", "tcvn3", "-t", "39", "--dry-run=1", db, "t"});
@@ -135,8 +137,7 @@ TEST_F(Tsdata, MixedColumnsUnicodeDestinationsNamesAndABusyDatabase) {
                        "text), 1 already converted (left as they are))"),
             std::string::npos)
       << r.out;
-  EXPECT_NE(r.out.find("rowid 1: Việt Nam đã có\n    (already converted: left)"),
-            std::string::npos)
+  EXPECT_NE(r.out.find("rowid 1: Việt Nam đã có\n    (already converted: left)"), std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("-> Nguyễn Văn Đức"), std::string::npos) << r.out;
   r = run({"-f", "tcvn3", "-t", "39", db, "t"});

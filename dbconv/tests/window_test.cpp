@@ -1,15 +1,15 @@
 // The database converter's window on the offscreen platform (and under a real X server for the
 // screenshots): its controls, a database opened, marks, runs, data and deletion.
 #include <gtest/gtest.h>
+#include <shapefil.h>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardItemModel>
-#include <QFileInfo>
 #include <QTest>
-#include <shapefil.h>
 #include <QTreeWidget>
 #include <cstdlib>
 
@@ -96,8 +96,8 @@ class DbWindow : public ts::testing::ScratchTest {
   std::string odbcExample() {
     const fs::path ini = std::getenv("ODBCINI");
     const fs::path db = ini.parent_path() / "odbc-legacy.db";
-    ts::testing::writeFile(ini, "[tessaro example]\nDriver=SQLite3\nDatabase=" + db.string() +
-                                    "\n");
+    ts::testing::writeFile(ini,
+                           "[tessaro example]\nDriver=SQLite3\nDatabase=" + db.string() + "\n");
     fs::remove(db);
     fs::copy_file(fs::path(EXAMPLES_DIR) / "db" / "legacy.db", db);
     return db.string();
@@ -216,7 +216,7 @@ TEST_F(DbWindow, TheOpenPanelAndTheDataViewAsAUserNeedsThem) {
   auto* model = qobject_cast<QStandardItemModel*>(types->model());
   ASSERT_NE(model, nullptr);
   EXPECT_TRUE(model->item(0)->isEnabled());
-  EXPECT_TRUE(model->item(1)->isEnabled());  // dBASE III
+  EXPECT_TRUE(model->item(1)->isEnabled());   // dBASE III
   EXPECT_FALSE(model->item(4)->isEnabled());  // Paradox
   EXPECT_TRUE(model->item(4)->toolTip().contains("cannot be opened on Linux"));
   // Enter in the path opens it.
@@ -253,8 +253,7 @@ TEST_F(DbWindow, ResizingGivesTheSpaceToTheTreesListsAndDataView) {
   EXPECT_EQ(win.w.daoTree()->height(), tree.height() + 400);
   EXPECT_EQ(win.w.daoList()->geometry(), list.adjusted(150, 0, 500, 400));
   EXPECT_EQ(exit->geometry(), button.translated(500, 400));
-  EXPECT_LE(win.w.daoList()->geometry().bottom(),
-            win.w.panel(DbMainWindow::kConversionPanel)->y());
+  EXPECT_LE(win.w.daoList()->geometry().bottom(), win.w.panel(DbMainWindow::kConversionPanel)->y());
   win.w.resize(design);
   QApplication::processEvents();
   EXPECT_EQ(win.w.daoTree()->geometry(), tree);
@@ -418,10 +417,11 @@ ts::testing::ScratchPostgres& cluster() {
 // A database of the scratch server with the customers of the example, in TCVN3.
 std::string pgExample(const std::string& name) {
   cluster().createDatabase(name, "SQL_ASCII");
-  cluster().psql(name, "CREATE TABLE \"khách hàng\" (id integer PRIMARY KEY, \"họ tên\" "
-                       "varchar(60), n integer); CREATE VIEW names AS SELECT \"họ tên\" FROM "
-                       "\"khách hàng\"; INSERT INTO \"khách hàng\" VALUES (1, 'Nguy\xD4n V\xA8n \xA7\xF8"
-                       "c', 7)");
+  cluster().psql(name,
+                 "CREATE TABLE \"khách hàng\" (id integer PRIMARY KEY, \"họ tên\" "
+                 "varchar(60), n integer); CREATE VIEW names AS SELECT \"họ tên\" FROM "
+                 "\"khách hàng\"; INSERT INTO \"khách hàng\" VALUES (1, 'Nguy\xD4n V\xA8n \xA7\xF8"
+                 "c', 7)");
   return name;
 }
 

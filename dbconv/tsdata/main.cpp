@@ -360,8 +360,7 @@ int main(int argc, char** argv) {
           std::printf("%s\n", ts::nameLine(code).c_str());
         return 0;
       case 'h': usage(); return 0;
-      default:
-        usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
+      default: usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
     }
   }
   if (optind == argc) usageError("name a database");
@@ -374,8 +373,8 @@ int main(int argc, char** argv) {
   if (dryRunBare && !source.empty() &&
       source.find_first_not_of("0123456789") == std::string::npos &&
       access(source.c_str(), F_OK) != 0)
-    usageError("'" + source + "' is not a database: give --dry-run its count as --dry-run=" +
-               source);
+    usageError("'" + source +
+               "' is not a database: give --dry-run its count as --dry-run=" + source);
 
   std::unique_ptr<ts::db::Backend> db;
   try {
@@ -428,14 +427,16 @@ int main(int argc, char** argv) {
         const auto& n = r.counts;
         std::printf("%s: %llu of %llu values would change (%s)\n", col.label().c_str(),
                     static_cast<unsigned long long>(n.converted),
-                    static_cast<unsigned long long>(n.records), ts::db::otherCounts(n, "are").c_str());
+                    static_cast<unsigned long long>(n.records),
+                    ts::db::otherCounts(n, "are").c_str());
         for (const auto& s : r.samples)
           std::printf("  %s: %s\n    -> %s\n", s.key.c_str(), asUtf8(s.before, from).c_str(),
                       asUtf8(s.after, converter.to()).c_str());
         if (r.tooLong > 0) {
-          std::printf("  %llu value(s) would not fit the column (it holds %lld); the run would "
-                      "fail at the first and change nothing:\n",
-                      static_cast<unsigned long long>(r.tooLong), static_cast<long long>(r.limit));
+          std::printf(
+              "  %llu value(s) would not fit the column (it holds %lld); the run would "
+              "fail at the first and change nothing:\n",
+              static_cast<unsigned long long>(r.tooLong), static_cast<long long>(r.limit));
           for (const auto& s : r.overLimit)
             std::printf("  %s: %s\n", s.key.c_str(), asUtf8(s.after, converter.to()).c_str());
         }
@@ -453,8 +454,8 @@ int main(int argc, char** argv) {
         ts::db::convertColumns(*db, columns, converter, terminal, options);
     terminal.end();
     // An ODBC failure ends the run without the timing report.
-    const bool endedByFailure = report.ended && !report.columns.empty() &&
-                                report.columns.back().failed;
+    const bool endedByFailure =
+        report.ended && !report.columns.empty() && report.columns.back().failed;
     if (endedByFailure)
       std::printf("tsdata: the failure ended the run; the columns after it were not converted\n");
     else
@@ -466,8 +467,9 @@ int main(int argc, char** argv) {
       std::printf("tsdata: left unconverted: %s\n", names.c_str());
     }
     for (const auto& c : report.columns)
-      if (c.left) std::printf("tsdata: left as converted already: %s\n",
-                              ts::db::shownName(c.column.label()).c_str());
+      if (c.left)
+        std::printf("tsdata: left as converted already: %s\n",
+                    ts::db::shownName(c.column.label()).c_str());
     return report.anyFailed() ? 1 : 0;
   } catch (const ts::db::DbError& e) {
     std::fprintf(stderr, "tsdata: %s\n", e.what());

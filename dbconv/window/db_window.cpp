@@ -172,8 +172,8 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
            QMessageBox::Yes;
   };
   talk_.askNo = [this](const QString& t, const QString& c) {
-    return QMessageBox::question(this, c, t, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+    return QMessageBox::question(this, c, t, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
   };
   talk_.about = [this] {
     QMessageBox box(this);
@@ -204,7 +204,8 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
     place(l, 159, 26, 323, 157, Share{kLeft, 0, 1 - kLeft, 1});
     return l;
   };
-  const int treeIds[] = {kAdoTree, kDaoTree, kOdbcTree}, listIds[] = {kAdoList, kDaoList, kOdbcList};
+  const int treeIds[] = {kAdoTree, kDaoTree, kOdbcTree},
+            listIds[] = {kAdoList, kDaoList, kOdbcList};
   for (int m = 0; m < 3; ++m) {
     View& v = views_[m];
     v.tree = makeTree(treeIds[m]);
@@ -369,11 +370,11 @@ void DbMainWindow::buildPanels() {
     // The dialog starts where the typed path is (its folder, or the folder it names).
     const QFileInfo typed(path_->text());
     const QString start = typed.isDir() ? typed.filePath() : typed.path();
-    const QString chosen = QFileDialog::getOpenFileName(
-        this, {}, start,
-        isDbaseType(databaseType_->currentIndex())
-            ? "dBASE, FoxPro (*.dbf *.DBF);;All files (*)"
-            : "SQLite (*.db *.sqlite *.sqlite3);;All files (*)");
+    const QString chosen =
+        QFileDialog::getOpenFileName(this, {}, start,
+                                     isDbaseType(databaseType_->currentIndex())
+                                         ? "dBASE, FoxPro (*.dbf *.DBF);;All files (*)"
+                                         : "SQLite (*.db *.sqlite *.sqlite3);;All files (*)");
     if (!chosen.isEmpty()) openDatabase(chosen);
   });
   label(open, "User name:", 4, 30, 50);
@@ -611,8 +612,9 @@ bool DbMainWindow::openDatabase(const QString& path) {
     return false;
   }
   if (isDbaseType(type) != path.endsWith(".dbf", Qt::CaseInsensitive)) {
-    talk_.box(isDbaseType(type) ? QString("%1 tables are .dbf files: %2").arg(kDatabaseTypes[type], path)
-                                : QString("%1 is a dBASE or FoxPro table: choose its type").arg(path),
+    talk_.box(isDbaseType(type)
+                  ? QString("%1 tables are .dbf files: %2").arg(kDatabaseTypes[type], path)
+                  : QString("%1 is a dBASE or FoxPro table: choose its type").arg(path),
               kWarning);
     return false;
   }
@@ -683,8 +685,8 @@ void DbMainWindow::boxClicked(QTreeWidgetItem* item) {
   const Propagation rule = view().backend->capabilities().marks;
   view().schema.clickBox(i, rule, [this](int column) {
     const int table = view().schema.tableOf(column);
-    return table != kNoItem &&
-           view().backend->convertible({view().schema.item(table).text, view().schema.item(column).text});
+    return table != kNoItem && view().backend->convertible({view().schema.item(table).text,
+                                                            view().schema.item(column).text});
   });
   syncMarks();
 }
@@ -838,8 +840,8 @@ QString DbMainWindow::itemPath(int i) const {
 
 bool DbMainWindow::eventFilter(QObject* watched, QEvent* e) {
   if (watched == view().tree && view().backend && view().backend->capabilities().deletes &&
-      e->type() == QEvent::KeyPress &&
-      static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete && !running_) {
+      e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete &&
+      !running_) {
     deleteSelected();
     return true;
   }
@@ -857,8 +859,7 @@ void DbMainWindow::keyPressEvent(QKeyEvent* e) {
 
 void DbMainWindow::reportError(const DbError& e) {
   // The database's own code where it gives one; never a bare "(0)".
-  talk_.box(e.native() != 0 ? QString("%1   (%2)").arg(qs(e.what())).arg(e.native())
-                            : qs(e.what()),
+  talk_.box(e.native() != 0 ? QString("%1   (%2)").arg(qs(e.what())).arg(e.native()) : qs(e.what()),
             "TSdata");
 }
 
@@ -874,7 +875,8 @@ void DbMainWindow::reportRun(const RunReport& r) {
   if (!r.unconverted.empty()) {
     QStringList names;
     for (const ColumnRef& c : r.unconverted) names << qs(shownName(c.label()));
-    lines << "" << "Left unconverted: " + names.join(", ");
+    lines << ""
+          << "Left unconverted: " + names.join(", ");
   }
   // An ODBC failure ends the run: no timing report follows.
   const bool endedByFailure = r.ended && !r.columns.empty() && r.columns.back().failed;
@@ -964,7 +966,6 @@ void DbMainWindow::convertMarked() {
     shownCharset_ = converter.to();
   if (closeAfterRun_) close();
 }
-
 
 bool DbMainWindow::haveMarkedColumns(std::vector<ColumnRef>& columns) {
   if (!backend()) {

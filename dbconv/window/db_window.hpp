@@ -95,7 +95,7 @@ class DbMainWindow : public QDialog {
     std::function<bool(const QString& text, const QString& caption)> ask;  // Yes / No
     // Yes / No with No the default answer (a deletion); `ask` where not given.
     std::function<bool(const QString& text, const QString& caption)> askNo;
-    std::function<void()> about;                                           // dialog 100
+    std::function<void()> about;                     // dialog 100
     std::function<bool(const QString& text)> retry;  // Retry / Cancel: true for Retry
   };
   void setTalk(Talk t) {

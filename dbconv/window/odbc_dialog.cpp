@@ -16,7 +16,9 @@ namespace ts::db::window {
 
 namespace {
 
-QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString qs(const std::string& s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 }  // namespace
 
@@ -28,10 +30,10 @@ OdbcSourceDialog::OdbcSourceDialog(const QString& user, const QString& password,
   sources_ = new QListWidget;
   sources_->setObjectName("sources");
   for (const OdbcSource& s : odbcDataSources()) {
-    auto* item = new QListWidgetItem(
-        QString("%1   (%2, %3)")
-            .arg(qs(s.name), qs(s.driver),
-                 texts::tr(s.system ? texts::kOdbcSystem : texts::kOdbcUser)));
+    auto* item =
+        new QListWidgetItem(QString("%1   (%2, %3)")
+                                .arg(qs(s.name), qs(s.driver),
+                                     texts::tr(s.system ? texts::kOdbcSystem : texts::kOdbcUser)));
     item->setData(Qt::UserRole, qs(s.name));
     sources_->addItem(item);
   }

@@ -36,7 +36,8 @@ PgConnectDialog::PgConnectDialog(const Settings& start, QWidget* parent) : QDial
   result_->setObjectName("result");
   result_->setWordWrap(true);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  QPushButton* testButton = buttons->addButton(texts::tr(texts::kPgTest), QDialogButtonBox::ActionRole);
+  QPushButton* testButton =
+      buttons->addButton(texts::tr(texts::kPgTest), QDialogButtonBox::ActionRole);
   connect(testButton, &QPushButton::clicked, this, [this] { test(); });
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -55,10 +56,9 @@ PgConnectDialog::Settings PgConnectDialog::settings() const {
 
 QString PgConnectDialog::conninfo() const {
   if (!conninfo_->text().trimmed().isEmpty()) return conninfo_->text().trimmed();
-  return QString::fromStdString(pgConninfo(host_->text().toStdString(), port_->text().toStdString(),
-                                           database_->text().toStdString(),
-                                           user_->text().toStdString(),
-                                           password_->text().toStdString()));
+  return QString::fromStdString(pgConninfo(
+      host_->text().toStdString(), port_->text().toStdString(), database_->text().toStdString(),
+      user_->text().toStdString(), password_->text().toStdString()));
 }
 
 QLineEdit* PgConnectDialog::field(const char* name) const {

@@ -39,24 +39,25 @@ inline constexpr const char* kTypeLabel = QT_TRANSLATE_NOOP("tsdata", "Kiểu d�
 inline constexpr const char* kOpenOdbc = QT_TRANSLATE_NOOP("tsdata", "Mở bằng ODBC");
 inline constexpr const char* kNotOpen =
     QT_TRANSLATE_NOOP("tsdata", "Database chưa được mở.\nHãy vào mục mở Database!");
-inline constexpr const char* kDescription =
-    QT_TRANSLATE_NOOP("tsdata", "Chương trình chuyển mã tiếng Việt cho Database: Access, Fox, ORACLE...");
+inline constexpr const char* kDescription = QT_TRANSLATE_NOOP(
+    "tsdata", "Chương trình chuyển mã tiếng Việt cho Database: Access, Fox, ORACLE...");
 inline constexpr const char* kGuessed = QT_TRANSLATE_NOOP("tsdata", "%1: mã %2 (độ tin cậy %3%).");
 inline constexpr const char* kNoGuess = QT_TRANSLATE_NOOP("tsdata", "%1: không đoán được mã.");
 inline constexpr const char* kUseGuess = QT_TRANSLATE_NOOP("tsdata", "Chọn mã %1 làm mã nguồn?");
 inline constexpr const char* kNoMarked =
     QT_TRANSLATE_NOOP("tsdata", "Chưa chọn cột nào: hãy đánh dấu các cột cần xử lý.");
-inline constexpr const char* kAskChange =
-    QT_TRANSLATE_NOOP("tsdata", "Các giá trị đầu tiên, trước và sau:\n\n%1\nXử lý các cột đã chọn?");
-inline constexpr const char* kAskForce =
-    QT_TRANSLATE_NOOP("tsdata", "Cột %1 không có vẻ là mã %2: có vẻ là mã %3.\nVẫn chuyển mã cột này?");
+inline constexpr const char* kAskChange = QT_TRANSLATE_NOOP(
+    "tsdata", "Các giá trị đầu tiên, trước và sau:\n\n%1\nXử lý các cột đã chọn?");
+inline constexpr const char* kAskForce = QT_TRANSLATE_NOOP(
+    "tsdata", "Cột %1 không có vẻ là mã %2: có vẻ là mã %3.\nVẫn chuyển mã cột này?");
 inline constexpr const char* kLaterBackend =
     QT_TRANSLATE_NOOP("tsdata", "Kết nối này sẽ có trong phiên bản sau.");
 
 // The dialogs that choose an ODBC data source and a PostgreSQL database.
 inline constexpr const char* kOdbcTitle = QT_TRANSLATE_NOOP("tsdata", "Nguồn dữ liệu ODBC");
 inline constexpr const char* kOdbcSources = QT_TRANSLATE_NOOP("tsdata", "Nguồn dữ liệu:");
-inline constexpr const char* kOdbcDrivers = QT_TRANSLATE_NOOP("tsdata", "Trình điều khiển (driver):");
+inline constexpr const char* kOdbcDrivers =
+    QT_TRANSLATE_NOOP("tsdata", "Trình điều khiển (driver):");
 inline constexpr const char* kOdbcOther = QT_TRANSLATE_NOOP("tsdata", "Khoá khác:");
 inline constexpr const char* kOdbcConnect = QT_TRANSLATE_NOOP("tsdata", "&Kết nối");
 inline constexpr const char* kOdbcSystem = QT_TRANSLATE_NOOP("tsdata", "của hệ thống");
@@ -67,8 +68,7 @@ inline constexpr const char* kPgPort = QT_TRANSLATE_NOOP("tsdata", "&Cổng:");
 inline constexpr const char* kPgDatabase = QT_TRANSLATE_NOOP("tsdata", "&Cơ sở dữ liệu:");
 inline constexpr const char* kPgUser = QT_TRANSLATE_NOOP("tsdata", "&Người dùng:");
 inline constexpr const char* kPgPassword = QT_TRANSLATE_NOOP("tsdata", "Mật &khẩu:");
-inline constexpr const char* kPgConninfo =
-    QT_TRANSLATE_NOOP("tsdata", "hoặc chuỗi &kết nối:");
+inline constexpr const char* kPgConninfo = QT_TRANSLATE_NOOP("tsdata", "hoặc chuỗi &kết nối:");
 inline constexpr const char* kPgTest = QT_TRANSLATE_NOOP("tsdata", "&Thử");
 inline constexpr const char* kPgTested = QT_TRANSLATE_NOOP("tsdata", "Kết nối thử thành công.");
 

@@ -112,8 +112,10 @@ void MessageBox::layOut(int textHeight) {
 void MessageBox::setText(const QString& text) {
   text_->setText(text);
   const int width = toPixels(179, 0).x();
-  const int needed = text_->heightForWidth(width - scroll_->verticalScrollBar()->sizeHint().width());
-  const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
+  const int needed =
+      text_->heightForWidth(width - scroll_->verticalScrollBar()->sizeHint().width());
+  const QScreen* screen =
+      this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
   const int most = screen != nullptr ? screen->availableGeometry().height() / 2 : 400;
   layOut(std::clamp(needed > toPixels(0, 24).y() ? needed : 0, 0, most));
 }

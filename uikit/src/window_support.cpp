@@ -2,10 +2,10 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QTranslator>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTranslator>
 #include <QWidget>
 #include <thread>
 

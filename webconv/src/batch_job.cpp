@@ -75,8 +75,8 @@ bool isPageName(const std::string& name) {
 
 namespace {
 
-const char* const kOfficeExtensions[] = {"doc", "docx", "odt", "xls", "xlsx",
-                                         "ods", "ppt", "pptx", "odp"};
+const char* const kOfficeExtensions[] = {"doc", "docx", "odt",  "xls", "xlsx",
+                                         "ods", "ppt",  "pptx", "odp"};
 
 bool hasExtension(const std::string& name, const char* wanted) {
   std::string ext = lastExtension(baseName(name));
@@ -116,7 +116,12 @@ bool BatchJob::add(const std::string& path) {
 
 struct BatchJob::Run {
   Run(const ConvertSettings& s, JobObserver& o, bool namedText, const BatchJob& job)
-      : settings(s), converter(s), text(s), rtf(s), observer(o), namedFilesAreText(namedText),
+      : settings(s),
+        converter(s),
+        text(s),
+        rtf(s),
+        observer(o),
+        namedFilesAreText(namedText),
         documents(job.documents) {}
 
   // What a file is converted as: a page, a text file, an RTF document, an office document,
@@ -320,8 +325,7 @@ struct BatchJob::Run {
     switch (result.kind) {
       case DocumentResult::kNothingToConvert:
         return giveBack("no legacy text: left as it is", false);
-      case DocumentResult::kFailed:
-        return giveBack(result.why, true);
+      case DocumentResult::kFailed: return giveBack(result.why, true);
       case DocumentResult::kConverted: break;
     }
     completed.push_back(page);

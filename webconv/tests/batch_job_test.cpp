@@ -189,7 +189,8 @@ TEST_F(Job, OfficeDocumentsGoThroughTheProgramsOffice) {
   }
   ASSERT_EQ(report.failures.size(), 2u);
   std::vector<std::string> whys;
-  for (const auto& f : report.failures) whys.push_back(fs::path(f.path).filename().string() + ": " + f.why);
+  for (const auto& f : report.failures)
+    whys.push_back(fs::path(f.path).filename().string() + ": " + f.why);
   std::sort(whys.begin(), whys.end());
   EXPECT_EQ(whys, (std::vector<std::string>{"c.xls: LibreOffice cannot open it",
                                             "d.pptx: the office went away"}));

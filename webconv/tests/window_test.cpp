@@ -106,7 +106,7 @@ TEST_F(WebWindow, TheTreeAndTheFolderListing) {
   writeFile(dir_ / "site" / "notes.txt", "text");
   writeFile(dir_ / "site" / ".secret.htm", "x");
   fs::resize_file(dir_ / "site" / "a.htm", 3221225472);  // a 3 GiB file (sparse)
-  fs::last_write_time(dir_ / "site" / "zero.htm",  // dated the epoch
+  fs::last_write_time(dir_ / "site" / "zero.htm",        // dated the epoch
                       std::chrono::file_clock::from_sys(std::chrono::sys_seconds{}));
 
   ShellTree* tree = w->tree();

@@ -151,8 +151,8 @@ struct OfficeDocuments {
       const int source =
           settings.source == ts::web::kAutoSource ? ts::kTcvn3 : ts::formCharset(settings.source);
       if (!office)
-        office = std::make_unique<ts::office::DocumentConverter>(ts::office::addinFolder(),
-                                                                 source, settings.destination);
+        office = std::make_unique<ts::office::DocumentConverter>(ts::office::addinFolder(), source,
+                                                                 settings.destination);
       office->setCharsets(source, settings.destination);
       const ts::office::DocumentOutcome o = office->convert(from, to);
       ts::web::DocumentResult r;

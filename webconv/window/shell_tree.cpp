@@ -1,9 +1,9 @@
 #include "shell_tree.hpp"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QClipboard>
 #include <QCollator>
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileIconProvider>
@@ -201,8 +201,7 @@ QMenu* ShellTree::folderMenu(QTreeWidgetItem* item) {
                                .arg(path, why.isEmpty() ? QString("xdg-open failed") : why));
     }
   });
-  menu->addAction(texts::tr(texts::kAddFolder), this,
-                  [this, path] { emit addRequested(path); });
+  menu->addAction(texts::tr(texts::kAddFolder), this, [this, path] { emit addRequested(path); });
   menu->addAction(texts::tr(texts::kCopyPath), this,
                   [path] { QApplication::clipboard()->setText(path); });
   return menu;

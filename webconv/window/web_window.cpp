@@ -11,9 +11,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QProcess>
-#include <QMessageBox>
 #include <QSettings>
 #include <QTimer>
 #include <mutex>
@@ -225,8 +225,9 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   label(texts::tr(texts::kFileTypeLabel), 7, 181, 150);
   fileType_ = combo(kFileType, 7, 190);
   for (const FileType& t : kFileTypes)
-    fileType_->addItem(t.shown == texts::kOfficeFiles ? texts::tr(t.shown) : QString::fromLatin1(t.shown),
-                       QString::fromLatin1(t.patterns));
+    fileType_->addItem(
+        t.shown == texts::kOfficeFiles ? texts::tr(t.shown) : QString::fromLatin1(t.shown),
+        QString::fromLatin1(t.patterns));
   fileType_->setCurrentIndex(1);
   connect(fileType_, &QComboBox::currentIndexChanged, this, [this] { listFolder(folder_); });
   label(texts::tr(texts::kFormatLabel), 7, 204, 150);
@@ -376,9 +377,9 @@ void WebMainWindow::listFolder(const QString& path) {
   folderList_->clear();
   folder_ = path;
   // The listing says which folder it shows.
-  folderList_->headerItem()->setText(
-      0, path.isEmpty() ? texts::tr(texts::kColName)
-                        : texts::tr(texts::kColName) + "  \u2014  " + QDir::toNativeSeparators(path));
+  folderList_->headerItem()->setText(0, path.isEmpty() ? texts::tr(texts::kColName)
+                                                       : texts::tr(texts::kColName) + "  \u2014  " +
+                                                             QDir::toNativeSeparators(path));
   folderList_->headerItem()->setToolTip(0, path);
   if (path.isEmpty()) return;
   QDir dir(path);

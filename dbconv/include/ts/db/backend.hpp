@@ -51,7 +51,7 @@ struct ColumnInfo {
   std::string name;
   std::string type;  // as declared
   bool convertible = false;
-  std::string note;  // why not, where that is not the type ("generated")
+  std::string note;      // why not, where that is not the type ("generated")
   bool unicode = false;  // text held as Unicode: converted only when named by itself
 };
 
@@ -83,12 +83,12 @@ struct ColumnReport {
   std::uint64_t uncarried = 0;  // Unicode values the carrier code page cannot carry, left
   std::uint64_t already = 0;    // values already in the destination charset, left
   bool failed = false;
-  bool stopped = false;  // the user stopped the run; the column was rolled back
-  bool left = false;     // not converted: its text was converted already (see notes)
-  std::string error;     // failed: the database's reason
-  std::string state;     // failed: the SQLSTATE, if the database gives one
-  long native = 0;       // failed: the database's own code, 0 when none
-  std::string row;       // failed: the key of the row it failed on, if one is known
+  bool stopped = false;            // the user stopped the run; the column was rolled back
+  bool left = false;               // not converted: its text was converted already (see notes)
+  std::string error;               // failed: the database's reason
+  std::string state;               // failed: the SQLSTATE, if the database gives one
+  long native = 0;                 // failed: the database's own code, 0 when none
+  std::string row;                 // failed: the key of the row it failed on, if one is known
   std::vector<std::string> notes;  // what else the conversion did or could not do
   // Tables whose rows this conversion reached too (the partitions of a partitioned table).
   std::vector<std::string> reached;
