@@ -355,10 +355,20 @@ def _calc_portions(doc, selection_only):
     return out
 
 
+# The runs of drawing shapes' texts, whose changes no application records for undo.
+_in_shapes = set()
+
+
 def _shape_portions(shape, out):
+    start = len(out)
+    _shape_portions_of(shape, out)
+    _in_shapes.update(id(p) for p in out[start:])
+
+
+def _shape_portions_of(shape, out):
     if _supports(shape, "com.sun.star.drawing.GroupShape"):
         for i in range(shape.getCount()):
-            _shape_portions(shape.getByIndex(i), out)
+            _shape_portions_of(shape.getByIndex(i), out)
     elif _supports(shape, "com.sun.star.drawing.TableShape"):
         table = shape.Model
         for r in range(table.getRows().getCount()):
@@ -403,6 +413,7 @@ def text_portions(doc, selection_only=False):
     made to texts that are copies)."""
     _written_back.clear()
     _quiet.clear()
+    _in_shapes.clear()
     if _supports(doc, "com.sun.star.text.TextDocument"):
         return _writer_portions(doc, selection_only)
     if _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):
@@ -438,12 +449,16 @@ def _units(text):
     return len(text.encode("utf-16-le")) // 2
 
 
-def _put(portion, text, font):
+def _put(portion, text, font, old=None, old_font=None, host=None):
     """A run's text and font replaced, its other attributes kept: the new text goes in behind
     the old, taking the attributes of the run's own last character (setting the string would
-    delete first and take the neighbour's), then the old text goes."""
-    old = portion.getString()
-    host = portion.getText()
+    delete first and take the neighbour's), then the old text goes.  `old`, `old_font` and
+    `host` are the run's text, font and text as the caller read them (read here when not
+    given): each is one call to the office fewer."""
+    if old is None:
+        old = portion.getString()
+    if host is None:
+        host = portion.getText()
     if old != text:
         if old:
             host.insertString(host.createTextCursorByRange(portion.getEnd()), text, False)
@@ -452,7 +467,8 @@ def _put(portion, text, font):
             gone.setString("")
         else:
             host.insertString(host.createTextCursorByRange(portion.getStart()), text, False)
-    if font:
+    # The new text has the run's own attributes, its font among them: only a new font is set.
+    if font and (old_font is None or font != old_font or not old):
         new = host.createTextCursorByRange(portion.getStart())
         new.goRight(_units(text), True)
         if getattr(new, "CharFontName", font) != font:
@@ -487,12 +503,16 @@ class _OneUndoStep:
                         or _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"))
         self.changes = []
 
-    def change(self, portion, text, font):
-        old_text, old_font = portion.getString(), getattr(portion, "CharFontName", "")
-        _put(portion, text, font)
+    def change(self, portion, text, font, old_text=None, old_font=None):
+        """`old_text` and `old_font`: the run's, where the caller has read them."""
+        if old_text is None:
+            old_text = portion.getString()
+        if old_font is None:
+            old_font = getattr(portion, "CharFontName", "")
+        _put(portion, text, font, old_text, old_font)
         # Text in drawing shapes is recorded by no application: Writer's and Calc's shapes
         # get an action of ours too, inside their context.
-        if self.own or _supports(portion.getText(), "com.sun.star.drawing.Text"):
+        if self.own or id(portion) in _in_shapes:
             self.changes.append((portion, old_text, old_font, text, font or old_font))
 
     def __enter__(self):
@@ -569,7 +589,10 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
             before = portion.getString()
             if not before:
                 continue
-            font = portion.CharFontName if hasattr(portion, "CharFontName") else ""
+            try:
+                font = portion.CharFontName
+            except AttributeError:
+                font = ""
             charset = run_charset(font, source, bool(selection_only), bool(all_text))
             same = charset == destination or (charset in UNICODE_CODES
                                               and destination in UNICODE_CODES)
@@ -589,7 +612,7 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
                 after = (unicode_case(after, True) if conv.destination in UNICODE_CODES
                          else legacy_case(after, conv.destination, True) or after)
             if after != before or new_font != font:
-                step.change(portion, after, new_font)
+                step.change(portion, after, new_font, before, font)
                 changed += 1
         _write_back()
         if _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):

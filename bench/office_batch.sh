@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# tsweb converting office documents against LibreOffice opening and saving the same files:
+# DOCS .docx documents of PAGES pages each (TCVN3 text in .VnTime, a bold run every fourth
+# paragraph), made by LibreOffice from RTF; then `soffice --convert-to docx` over all of them
+# in one call, and `tsweb --from tcvn3 --to 39` over a copy of them (its office started once,
+# given the add-in, each run converted).  Both with scratch profiles.  Prints both times.
+#   bench/office_batch.sh [BUILD_DIR] [DOCS] [PAGES]
+set -euo pipefail
+build=$(cd "${1:-build/release}" && pwd)
+docs=${2:-40}
+pages=${3:-30}
+tsconv=$build/tools/tsconv
+tsweb=$build/webconv/tsweb
+gen=$build/bench/gen_text
+for tool in "$tsconv" "$tsweb" "$gen"; do
+  [ -x "$tool" ] || { echo "missing $tool: build the project first" >&2; exit 1; }
+done
+work=$(mktemp -d "${TMPDIR:-/tmp}/ts-office-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+# About 3,000 characters a page.
+kb=$(( pages * 3 ))
+"$gen" 1 5 > "$work/text.utf8"
+head -c $(( kb * 1024 )) "$work/text.utf8" | "$tsconv" -f utf-8 -t tcvn3 > "$work/text.tcvn3" 2> /dev/null || true
+/usr/bin/python3 - "$work/text.tcvn3" "$work/doc.rtf" <<'PY'
+import sys
+src, dst = sys.argv[1], sys.argv[2]
+esc = [("\\'%02x" % b) if b >= 0x80 else chr(b) for b in range(256)]
+for ch in "\\{}":
+    esc[ord(ch)] = "\\" + ch
+with open(src, "rb") as f, open(dst, "w", encoding="ascii") as out:
+    out.write("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 .VnTime;}}\n")
+    for n, line in enumerate(f):
+        text = "".join(esc[b] for b in line.rstrip(b"\n"))
+        out.write(("{\\b\\f0 " + text + "}" if n % 4 == 3 else "\\pard\\f0 " + text) + "\\par\n")
+    out.write("}\n")
+PY
+mkdir -p "$work/rtf" "$work/docs" "$work/saved"
+for i in $(seq -w 1 "$docs"); do cp "$work/doc.rtf" "$work/rtf/d$i.rtf"; done
+profile="file://$work/profile"
+soffice --headless -env:UserInstallation="$profile" --convert-to docx --outdir "$work/docs" \
+  "$work/rtf"/*.rtf > /dev/null 2>&1
+ls "$work/docs" | wc -l | xargs echo "documents:"
+du -sh "$work/docs" | cut -f1 | xargs echo "size:"
+cp -r "$work/docs" "$work/tsweb"
+
+start=$(date +%s.%N)
+soffice --headless -env:UserInstallation="$profile" --convert-to docx --outdir "$work/saved" \
+  "$work/docs"/*.docx > /dev/null 2>&1
+end=$(date +%s.%N)
+office=$(echo "$end - $start" | bc)
+echo "soffice --convert-to (open and save): $office s"
+
+start=$(date +%s.%N)
+TESSARO_ADDIN_DIR=${TESSARO_ADDIN_DIR:-$build/addin_setup/addin} \
+TESSARO_LIBTSLIB=${TESSARO_LIBTSLIB:-$build/lib/libtslib.so} \
+  "$tsweb" --from tcvn3 --to 39 "$work/tsweb" > "$work/tsweb.out" 2> "$work/tsweb.err" || true
+grep -E "^(load|macro|store) " "$work/tsweb.err" | head -12 || true
+end=$(date +%s.%N)
+ours=$(echo "$end - $start" | bc)
+head -1 "$work/tsweb.out"
+echo "tsweb (convert every run and save): $ours s"
+echo "ratio: $(echo "scale=2; $ours / $office" | bc)"
