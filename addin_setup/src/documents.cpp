@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 
@@ -21,7 +22,8 @@ DocumentConverter::DocumentConverter(std::string addinFolder, int from, int to,
     : addin_(std::move(addinFolder)), from_(from), to_(officeDestination(to)) {
   options_.headless = true;
   options_.env = std::move(env);
-  options_.pipe = "tessaro-batch-" + std::to_string(getpid());
+  static std::atomic<int> made{0};  // each converter an office of its own
+  options_.pipe = "tessaro-batch-" + std::to_string(getpid()) + "-" + std::to_string(++made);
   options_.startSeconds = 120;
 }
 

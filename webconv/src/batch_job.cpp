@@ -5,13 +5,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <set>
+#include <thread>
 
 #include "texts.hpp"
 #include "ts/detect.hpp"
@@ -233,8 +237,10 @@ struct BatchJob::Run {
   // A page this run has renamed itself (listed again inside a listed folder) is not one.
   void recoverPage(const std::string& page) {
     if (handled.count(page) != 0) return;
-    if (!convertBackup(page, true)) return;
-    ++report.recovered;
+    recovering = true;
+    const bool done = convertBackup(page, true);
+    recovering = false;
+    if (done) ++report.recovered;
   }
 
   // Converts X.bak into X.tshtm.  `renamed`: the backup is the page's own, made by this run
@@ -292,46 +298,104 @@ struct BatchJob::Run {
   }
 
   // An office document, through the program's office: converted into X.tshtm in its own
-  // format; one with no legacy text, or one the office cannot convert, keeps its name and no
-  // backup is left.
+  // format, after the walk, by as many offices as the job has workers.  One with no legacy
+  // text, or one the office cannot convert, keeps its name and no backup is left.
   bool convertDocument(const std::string& page, const std::string& backup,
                        const std::string& temporary, std::uint64_t size, bool renamed) {
-    auto giveBack = [&](const std::string& why, bool failure) {
-      unlink(temporary.c_str());
-      if (renamed && !platform::renameNoReplace(backup, page)) {
-        fail(page, why + "; the document is kept as " + backup);
-        return false;
-      }
-      failure ? fail(page, why) : skip(page, why);
+    if (!documents) {
+      giveBack(page, backup, temporary, renamed,
+               "an office document: converted where LibreOffice and the office add-in are "
+               "installed",
+               false);
       return false;
+    }
+    if (!renamed) {
+      giveBack(page, backup, temporary, renamed,
+               "its backup " + backup + " exists already: the document is left as it is", true);
+      return false;
+    }
+    pending.push_back({page, backup, temporary, size, recovering});
+    return false;  // counted when it is converted
+  }
+
+  // A document left as it was: its name back, and why (a failure, or a skip).
+  void giveBack(const std::string& page, const std::string& backup, const std::string& temporary,
+                bool renamed, const std::string& why, bool failure) {
+    unlink(temporary.c_str());
+    if (renamed && !platform::renameNoReplace(backup, page)) {
+      fail(page, why + "; the document is kept as " + backup);
+      return;
+    }
+    failure ? fail(page, why) : skip(page, why);
+  }
+
+  // The office documents of the walk, `workers` at a time.  A stop leaves the ones not begun
+  // as they were.
+  void finishDocuments(unsigned workers) {
+    if (pending.empty()) return;
+    std::vector<std::optional<DocumentResult>> results(pending.size());
+    std::mutex talk;  // the observer hears one worker at a time
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+      for (;;) {
+        {
+          const std::lock_guard<std::mutex> lock(talk);
+          if (observer.stopRequested()) return;
+        }
+        const std::size_t i = next++;
+        if (i >= pending.size()) return;
+        const PendingDocument& d = pending[i];
+        {
+          const std::lock_guard<std::mutex> lock(talk);
+          observer.pageStarted(d.page, d.size,
+                               format(texts::kConverting, baseName(d.page).c_str(),
+                                      static_cast<unsigned long long>(d.size)));
+        }
+        DocumentResult result;
+        try {
+          result = documents(d.backup, d.temporary, settings);
+        } catch (const std::exception& e) {
+          result.kind = DocumentResult::kFailed;
+          result.why = e.what();
+        }
+        {
+          const std::lock_guard<std::mutex> lock(talk);
+          for (std::uint64_t t = 0; t < kMinimumTicks; ++t) observer.tick();
+        }
+        results[i] = std::move(result);
+      }
     };
-    if (!documents)
-      return giveBack(
-          "an office document: converted where LibreOffice and the office add-in are installed",
-          false);
-    if (!renamed)
-      return giveBack("its backup " + backup + " exists already: the document is left as it is",
-                      true);
-    observer.pageStarted(
-        page, size,
-        format(texts::kConverting, baseName(page).c_str(), static_cast<unsigned long long>(size)));
-    DocumentResult result;
-    try {
-      result = documents(backup, temporary, settings);
-    } catch (const std::exception& e) {
-      result.why = e.what();
+    if (workers <= 1) {
+      work();
+    } else {
+      std::vector<std::thread> threads;
+      for (unsigned w = 0; w < workers && w < pending.size(); ++w) threads.emplace_back(work);
+      for (std::thread& t : threads) t.join();
     }
-    for (std::uint64_t t = 0; t < kMinimumTicks; ++t) observer.tick();
-    switch (result.kind) {
-      case DocumentResult::kNothingToConvert:
-        return giveBack("no legacy text: left as it is", false);
-      case DocumentResult::kFailed: return giveBack(result.why, true);
-      case DocumentResult::kConverted: break;
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+      const PendingDocument& d = pending[i];
+      if (!results[i]) {  // not begun: stopped
+        unlink(d.temporary.c_str());
+        if (!platform::renameNoReplace(d.backup, d.page))
+          fail(d.page, std::string("cannot give the document its name back: ") +
+                           std::strerror(errno) + "; it is " + d.backup);
+        continue;
+      }
+      switch (results[i]->kind) {
+        case DocumentResult::kNothingToConvert:
+          giveBack(d.page, d.backup, d.temporary, true, "no legacy text: left as it is", false);
+          continue;
+        case DocumentResult::kFailed:
+          giveBack(d.page, d.backup, d.temporary, true, results[i]->why, true);
+          continue;
+        case DocumentResult::kConverted: break;
+      }
+      completed.push_back(d.page);
+      ++report.pages;
+      report.bytes += d.size;
+      if (d.recovered) ++report.recovered;
     }
-    completed.push_back(page);
-    ++report.pages;
-    report.bytes += size;
-    return true;
+    pending.clear();
   }
 
   static bool sameContents(const std::string& a, const std::string& b) {
@@ -390,6 +454,13 @@ struct BatchJob::Run {
   std::map<std::string, Kind> kinds;  // what each file is converted as
   std::vector<std::string> completed;
   std::set<std::string> handled;  // pages this run has converted or tried to
+  struct PendingDocument {
+    std::string page, backup, temporary;
+    std::uint64_t size;
+    bool recovered;  // left as its backup alone by an interrupted run
+  };
+  std::vector<PendingDocument> pending;  // office documents, converted after the walk
+  bool recovering = false;
   JobObserver& observer;
   bool namedFilesAreText;
   const std::function<DocumentResult(const std::string&, const std::string&,
@@ -420,6 +491,7 @@ JobReport BatchJob::run(const ConvertSettings& settings, JobObserver& observer) 
     if (folder) r.convertTree(entry);
     r.convertPage(entry, !folder);
   }
+  r.finishDocuments(std::max(1u, documentWorkers));
   if (!stopAfterFirstPass) r.restorePages();
   r.report.seconds = static_cast<std::int64_t>(clock() - start);
   std::string text = reportMessage(r.report.pages, r.report.bytes, r.report.seconds);

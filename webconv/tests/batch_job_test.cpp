@@ -5,7 +5,11 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <thread>
 
 #include "web_test_util.hpp"
 
@@ -195,6 +199,34 @@ TEST_F(Job, OfficeDocumentsGoThroughTheProgramsOffice) {
   EXPECT_EQ(whys, (std::vector<std::string>{"c.xls: LibreOffice cannot open it",
                                             "d.pptx: the office went away"}));
   EXPECT_EQ(report.skipped.size(), 1u);
+}
+
+TEST_F(Job, OfficeDocumentsSeveralAtATime) {
+  auto name = [](int i) { return std::string("d").append(std::to_string(i)).append(".docx"); };
+  for (int i = 0; i < 9; ++i) writeFile(dir_ / name(i), "x");
+  BatchJob job;
+  job.add(dir_.string());
+  job.documentWorkers = 3;
+  std::atomic<int> now{0}, most{0};
+  job.documents = [&](const std::string&, const std::string& to, const ConvertSettings&) {
+    const int n = ++now;
+    int seen = most.load();
+    while (n > seen && !most.compare_exchange_weak(seen, n)) {
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    writeFile(to, "converted");
+    --now;
+    DocumentResult r;
+    r.kind = DocumentResult::kConverted;
+    return r;
+  };
+  Recorder r;
+  const JobReport report = job.run(utf8Settings(), r);
+  EXPECT_EQ(report.pages, 9u);
+  EXPECT_GT(most.load(), 1);
+  EXPECT_LE(most.load(), 3);
+  EXPECT_EQ(r.pages.size(), 9u);
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(readFile(dir_ / name(i)), "converted") << i;
 }
 
 TEST(JobReport, Time) {

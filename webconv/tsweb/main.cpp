@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "ts/catalogue.hpp"
@@ -55,6 +56,8 @@ void usage() {
       "  -F, --format=FORMAT   output format (default \"html - utf8\" for the Unicode\n"
       "                        charsets 39 and 40, otherwise \"html - 8-bit\")\n"
       "      --type=text       the files named are text files, whatever their names\n"
+      "  -j, --jobs=N          convert N office documents at a time, each in an office of\n"
+      "                        its own (default 1)\n"
       "      --list-charsets   list the charsets 1 to 40\n"
       "      --list-formats    list the output formats\n"
       "\n"
@@ -135,11 +138,13 @@ class Terminal : public ts::web::JobObserver {
   std::uint64_t ticks_ = 0;
 };
 
-// Office documents through a LibreOffice of tsweb's own, started at the first document of a
-// run and quit at the end of the program; none where the office add-in was not built.
+// Office documents through LibreOffices of tsweb's own, one for each worker of the job,
+// started at its first document and quit at the end of the program; none where the office
+// add-in was not built.
 struct OfficeDocuments {
 #ifdef TS_WITH_OFFICE
-  std::unique_ptr<ts::office::DocumentConverter> office;
+  std::mutex m;
+  std::vector<std::unique_ptr<ts::office::DocumentConverter>> idle;  // offices not in use
 #endif
   std::function<ts::web::DocumentResult(const std::string&, const std::string&,
                                         const ts::web::ConvertSettings&)>
@@ -150,11 +155,23 @@ struct OfficeDocuments {
       // Runs whose font names no charset are read as the source (TCVN3 with --from auto).
       const int source =
           settings.source == ts::web::kAutoSource ? ts::kTcvn3 : ts::formCharset(settings.source);
+      std::unique_ptr<ts::office::DocumentConverter> office;
+      {
+        const std::lock_guard<std::mutex> lock(m);
+        if (!idle.empty()) {
+          office = std::move(idle.back());
+          idle.pop_back();
+        }
+      }
       if (!office)
         office = std::make_unique<ts::office::DocumentConverter>(ts::office::addinFolder(), source,
                                                                  settings.destination);
       office->setCharsets(source, settings.destination);
       const ts::office::DocumentOutcome o = office->convert(from, to);
+      {
+        const std::lock_guard<std::mutex> lock(m);
+        idle.push_back(std::move(office));
+      }
       ts::web::DocumentResult r;
       r.why = o.why;
       switch (o.kind) {
@@ -185,11 +202,13 @@ int main(int argc, char** argv) {
   const ts::web::OutputFormat* format = nullptr;
   enum { kListCharsets = 1000, kListFormats, kType };
   bool namedText = false;
-  static const char kShortOptions[] = "f:t:F:h";
+  unsigned workers = 1;
+  static const char kShortOptions[] = "f:t:F:j:h";
   static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
                                     {"to", required_argument, nullptr, 't'},
                                     {"format", required_argument, nullptr, 'F'},
                                     {"type", required_argument, nullptr, kType},
+                                    {"jobs", required_argument, nullptr, 'j'},
                                     {"list-charsets", no_argument, nullptr, kListCharsets},
                                     {"list-formats", no_argument, nullptr, kListFormats},
                                     {"help", no_argument, nullptr, 'h'},
@@ -218,6 +237,14 @@ int main(int argc, char** argv) {
       case kListFormats:
         for (const auto& f : ts::web::outputFormats()) std::printf("%s\n", f.name);
         return 0;
+      case 'j': {
+        char* end = nullptr;
+        const long n = std::strtol(optarg, &end, 10);
+        if (*optarg == '\0' || *end != '\0' || n < 1 || n > 64)
+          usageError(std::string("--jobs takes a count from 1 to 64, not '") + optarg + "'");
+        workers = static_cast<unsigned>(n);
+        break;
+      }
       case 'h': usage(); return 0;
       default: usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
     }
@@ -239,6 +266,7 @@ int main(int argc, char** argv) {
   ts::web::BatchJob job;
   job.namedFilesAreText = namedText;
   job.documents = documents.hook();
+  job.documentWorkers = workers;
   for (int i = optind; i < argc; ++i) {
     std::error_code ec;
     const std::filesystem::path p = std::filesystem::absolute(argv[i], ec);

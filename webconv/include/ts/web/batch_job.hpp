@@ -98,6 +98,9 @@ class BatchJob {
   std::function<DocumentResult(const std::string& from, const std::string& to,
                                const ConvertSettings& settings)>
       documents;
+  // How many office documents are converted at a time (each worker its own office): the
+  // hook is then called from that many threads at once.
+  unsigned documentWorkers = 1;
 
  private:
   struct Run;
