@@ -151,9 +151,16 @@ TEST_F(WebWindow, TheTreeAndTheFolderListing) {
   EXPECT_EQ(site->childCount(), 2);
   EXPECT_EQ(site->child(0)->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicator);
   EXPECT_EQ(site->child(1)->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+  // Office documents have an entry of their own.
+  writeFile(dir_ / "site" / "letter.DOCX", "x");
+  auto* types = child<QComboBox>(WebMainWindow::kFileType);
+  EXPECT_EQ(types->itemText(4), "Văn bản Office");
+  types->setCurrentIndex(4);
+  EXPECT_EQ(texts(w->folderList()), (QStringList{"b9", "b10", "letter.DOCX"}));
   // Every file type, and the root that is no folder.
   child<QComboBox>(WebMainWindow::kFileType)->setCurrentIndex(0);
-  EXPECT_EQ(texts(w->folderList()), (QStringList{"b9", "b10", "a.htm", "notes.txt", "zero.htm"}));
+  EXPECT_EQ(texts(w->folderList()),
+            (QStringList{"b9", "b10", "a.htm", "letter.DOCX", "notes.txt", "zero.htm"}));
   tree->setCurrentItem(root);
   EXPECT_TRUE(w->currentFolder().isEmpty());
   EXPECT_EQ(w->folderList()->topLevelItemCount(), 0);
