@@ -216,17 +216,22 @@ def _supports(obj, service):
         return False
 
 
-def _text_portions(text, out):
-    """The text portions of a text (paragraphs; tables within it cell by cell)."""
+def _paragraph_runs(text):
+    """The text portions of a text (paragraphs; tables within it cell by cell), read a
+    paragraph at a time as they are asked for: Writer updates every run it has handed out at
+    each change of the text, so only the runs of the paragraph at hand are held."""
     for par in _each(text):
         if _supports(par, "com.sun.star.text.TextTable"):
             for name in par.getCellNames():
-                _text_portions(par.getCellByName(name), out)
+                yield from _paragraph_runs(par.getCellByName(name))
         elif hasattr(par, "createEnumeration"):
-            for portion in _each(par):
-                kind = getattr(portion, "TextPortionType", "Text")
-                if kind == "Text":
-                    out.append(portion)
+            runs = [p for p in _each(par) if getattr(p, "TextPortionType", "Text") == "Text"]
+            yield from runs
+
+
+def _text_portions(text, out):
+    """The text portions of a text, all at once, into `out`."""
+    out.extend(_paragraph_runs(text))
 
 
 class _Seen:
@@ -243,29 +248,33 @@ class _Seen:
 
 
 def _writer_portions(doc, selection_only):
-    out = []
+    """The runs of a Writer document, as they are asked for (see _paragraph_runs)."""
     if selection_only:
+        out = []
         sel = doc.getCurrentController().getSelection()
         if sel is not None and _supports(sel, "com.sun.star.text.TextRanges"):
             for i in range(sel.getCount()):
                 r = sel.getByIndex(i)
                 if r.getString():
                     _text_portions(r.getText().createTextCursorByRange(r), out)
-        return out
+        yield from out
+        return
     seen = _Seen()
-    _text_portions(doc.getText(), out)
+    yield from _paragraph_runs(doc.getText())
     frames = doc.getTextFrames()
     for name in frames.getElementNames():
-        _text_portions(frames.getByName(name).getText(), out)
+        yield from _paragraph_runs(frames.getByName(name).getText())
     # Footnotes and endnotes, drawing shapes and their text boxes.
     for notes in (doc.getFootnotes(), doc.getEndnotes()):
         for i in range(notes.getCount()):
-            _text_portions(notes.getByIndex(i), out)
+            yield from _paragraph_runs(notes.getByIndex(i))
     page = doc.getDrawPage()
     for i in range(page.getCount()):
         shape = page.getByIndex(i)
         if not _supports(shape, "com.sun.star.text.TextFrame"):  # frames are done above
+            out = []
             _shape_portions(shape, out)
+            yield from out
 
     styles = doc.getStyleFamilies().getByName("PageStyles")
     for name in styles.getElementNames():
@@ -280,8 +289,7 @@ def _writer_portions(doc, selection_only):
                 except Exception:
                     continue
                 if text is not None and seen.first(text):
-                    _text_portions(text, out)
-    return out
+                    yield from _paragraph_runs(text)
 
 
 def _calc_cells(doc, selection_only, kind="STRING"):
@@ -452,27 +460,29 @@ def _units(text):
 def _put(portion, text, font, old=None, old_font=None, host=None):
     """A run's text and font replaced, its other attributes kept: the new text goes in behind
     the old, taking the attributes of the run's own last character (setting the string would
-    delete first and take the neighbour's), then the old text goes.  `old`, `old_font` and
+    delete first and take the neighbour's), then the old text goes.  A new font is given to
+    the run first, so that the new text takes it with the rest.  `old`, `old_font` and
     `host` are the run's text, font and text as the caller read them (read here when not
     given): each is one call to the office fewer."""
     if old is None:
         old = portion.getString()
     if host is None:
         host = portion.getText()
+    if not old:
+        host.insertString(host.createTextCursorByRange(portion.getStart()), text, False)
+        if font:
+            new = host.createTextCursorByRange(portion.getStart())
+            new.goRight(_units(text), True)
+            if getattr(new, "CharFontName", font) != font:
+                new.CharFontName = font
+        return
+    if font and font != (old_font if old_font is not None else portion.CharFontName):
+        portion.CharFontName = font
     if old != text:
-        if old:
-            host.insertString(host.createTextCursorByRange(portion.getEnd()), text, False)
-            gone = host.createTextCursorByRange(portion.getStart())
-            gone.goRight(_units(old), True)
-            gone.setString("")
-        else:
-            host.insertString(host.createTextCursorByRange(portion.getStart()), text, False)
-    # The new text has the run's own attributes, its font among them: only a new font is set.
-    if font and (old_font is None or font != old_font or not old):
-        new = host.createTextCursorByRange(portion.getStart())
-        new.goRight(_units(text), True)
-        if getattr(new, "CharFontName", font) != font:
-            new.CharFontName = font
+        host.insertString(portion.getEnd(), text, False)
+        gone = host.createTextCursorByRange(portion.getStart())
+        gone.goRight(_units(old), True)
+        gone.setString("")
 
 
 class _TextUndo(unohelper.Base, XUndoAction):
