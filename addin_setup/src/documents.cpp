@@ -1,10 +1,14 @@
 #include "ts/office/documents.hpp"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "ts/office/routines.hpp"
 
@@ -44,9 +48,42 @@ void DocumentConverter::setCharsets(int from, int to) {
   to_ = officeDestination(to);
 }
 
+namespace {
+
+// Offices of converters whose program was killed (their pipe names the program's pid, which
+// is gone): ended, and their scratch profiles removed.  Nothing of the user's is in them.
+void endOrphans() {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator("/proc", ec)) {
+    const std::string name = e.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream in(e.path() / "cmdline", std::ios::binary);
+    std::string cmdline((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string marker = "--accept=pipe,name=tessaro-batch-";
+    const std::size_t at = cmdline.find(marker);
+    if (at == std::string::npos) continue;
+    const long owner = std::strtol(cmdline.c_str() + at + marker.size(), nullptr, 10);
+    if (owner <= 0 || owner == getpid() || kill(static_cast<pid_t>(owner), 0) == 0 ||
+        errno != ESRCH)
+      continue;  // its program runs
+    kill(static_cast<pid_t>(std::stol(name)), SIGKILL);
+    const std::string profile = "-env:UserInstallation=file://";
+    const std::size_t p = cmdline.find(profile);
+    if (p == std::string::npos) continue;
+    const fs::path folder = fs::path(cmdline.c_str() + p + profile.size()).parent_path();
+    if (folder.parent_path() == "/tmp" &&
+        folder.filename().string().rfind("tessaro-office.", 0) == 0)
+      fs::remove_all(folder, ec);
+  }
+}
+
+}  // namespace
+
 bool DocumentConverter::start() {
   if (tried_) return office_ != nullptr;
   tried_ = true;
+  endOrphans();
   char templ[] = "/tmp/tessaro-office.XXXXXX";
   if (mkdtemp(templ) == nullptr) {
     startError_ = "cannot make a profile folder for LibreOffice";

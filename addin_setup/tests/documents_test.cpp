@@ -3,6 +3,7 @@
 // damaged one and one protected by a password.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -189,6 +190,50 @@ TEST_F(OfficeDocuments, TswebConvertsThemInPlaceAndLeavesWhatItCannot) {
     EXPECT_TRUE(gone) << "tsweb's office is still running";
     for (const auto& e : fs::directory_iterator(docs))
       EXPECT_EQ(e.path().string().find(".tshtm"), std::string::npos) << e.path();
+  });
+}
+
+TEST_F(OfficeDocuments, AKilledRunIsCompletedByTheNextAndLeavesNoOffice) {
+  ts::testing::guard([&] {
+    const fs::path docs = dir_ / "docs";
+    fs::create_directories(docs);
+    std::vector<std::pair<std::string, std::string>> paragraphs;
+    for (int i = 0; i < 200; ++i) paragraphs.push_back({".VnTime", carried(tcvn3(kText))});
+    for (const char* name : {"a.odt", "b.odt", "c.odt"}) writer(docs / name, "writer8", paragraphs);
+    office_->quit();
+    setenv("TESSARO_ADDIN_DIR", ADDIN_DIR, 1);
+    setenv("TESSARO_LIBTSLIB", TSLIB_PATH, 1);
+    auto running = [] { return std::system("pgrep -f '[t]essaro-batch-' > /dev/null") == 0; };
+    {
+      // Killed once its office is up: the documents are left as their backups.
+      ts::testing::Program tsweb(TSWEB_PATH, {"--from", "tcvn3", "--to", "39", docs.string()},
+                                 dir_);
+      for (int i = 0; i < 300 && !running(); ++i) usleep(100 * 1000);
+      ASSERT_TRUE(running()) << "tsweb's office did not start";
+      tsweb.signal(SIGKILL);
+      tsweb.wait();
+    }
+    std::vector<fs::path> profiles;  // the killed run's scratch profile among them
+    for (const auto& e : fs::directory_iterator("/tmp"))
+      if (e.path().filename().string().rfind("tessaro-office.", 0) == 0)
+        profiles.push_back(e.path());
+    EXPECT_FALSE(profiles.empty());
+    const auto r =
+        ts::testing::runProgram(TSWEB_PATH, {"--from", "tcvn3", "--to", "39", docs.string()}, dir_);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    for (const char* name : {"a.odt", "b.odt", "c.odt"}) {
+      ASSERT_TRUE(fs::exists(docs / name)) << name;
+      EXPECT_TRUE(fs::exists(docs / (std::string(name) + ".bak"))) << name;
+      EXPECT_EQ(paragraphsOf(docs / name).front().second, kText) << name;
+    }
+    // The killed run's office went with the next run, and its scratch profile.
+    bool gone = false;
+    for (int i = 0; i < 100 && !gone; ++i) {
+      gone = !running();
+      if (!gone) usleep(100 * 1000);
+    }
+    EXPECT_TRUE(gone);
+    for (const fs::path& p : profiles) EXPECT_FALSE(fs::exists(p)) << p;
   });
 }
 
