@@ -21,7 +21,6 @@ class DbfBackend final : public Backend {
     c.file = true;
     c.afterFailure = Capabilities::AfterFailure::kSkipTable;
     c.marks = Propagation::kFromItem;
-    c.foldsCase = true;
     return c;
   }
   std::string name() const override;

@@ -25,7 +25,6 @@ class SqliteBackend final : public Backend {
     c.file = true;
     c.afterFailure = Capabilities::AfterFailure::kSkipTable;
     c.marks = Propagation::kFromItem;
-    c.foldsCase = true;
     c.deletes = true;
     return c;
   }

@@ -447,6 +447,10 @@ int main(int argc, char** argv) {
       return 0;
     }
 
+    if (backup && !db->capabilities().file)
+      usageError("--backup copies database files; " + shown +
+                 " is a server: back it up with "
+                 "its own tools");
     if (backup) std::printf("tsdata: copied %s to %s\n", source.c_str(), db->backup().c_str());
 
     Terminal terminal;

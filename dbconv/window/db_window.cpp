@@ -151,7 +151,7 @@ void DbMainWindow::place(QWidget* w, int x, int y, int cx, int cy,
 DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
   ui::InstallUiFont();
   QFont normal(QString::fromLatin1(ui::kUiFontFamily));
-  normal.setPointSize(8);
+  normal.setPointSize(ui::uiPointSize());  // the desktop's larger font too
   setFont(normal);
   units_ = ui::DialogUnits(normal);
   // The design's size is the least; a larger window gives its space to the trees, the lists

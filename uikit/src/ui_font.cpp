@@ -1,5 +1,7 @@
 #include "ts/ui/ui_font.hpp"
 
+#include <QGuiApplication>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +18,8 @@ extern const unsigned char kUiFont10[];
 extern const unsigned long kUiFont10Size;
 
 namespace ts::ui {
+
+int uiPointSize() { return QGuiApplication::font().pointSizeF() >= 12 ? 10 : 8; }
 namespace {
 
 bool faceKnown() {

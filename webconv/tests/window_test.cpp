@@ -368,6 +368,17 @@ TEST_F(WebWindow, ResizingGivesTheSpaceToTheTreeAndTheLists) {
   QApplication::processEvents();
   EXPECT_EQ(w->tree()->geometry(), tree);
   EXPECT_EQ(run->geometry(), button);
+  // A desktop of larger letters: the window's font and everything laid out in it grow.
+  const QFont desktop = QApplication::font();
+  QFont large = desktop;
+  large.setPointSize(14);
+  QApplication::setFont(large);
+  {
+    WebMainWindow bigger(nullptr, {QString::fromStdString(dir_.string())});
+    EXPECT_EQ(bigger.font().pointSize(), 10);
+    EXPECT_GT(bigger.width(), design.width());
+  }
+  QApplication::setFont(desktop);
 }
 
 TEST_F(WebWindow, SpeaksEnglishWhereTheUserDoes) {

@@ -161,7 +161,7 @@ void WebMainWindow::place(QWidget* w, int x, int y, int cx, int cy,
 WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(parent) {
   ui::InstallUiFont();
   QFont normal(QString::fromLatin1(ui::kUiFontFamily));
-  normal.setPointSize(8);
+  normal.setPointSize(ui::uiPointSize());  // the desktop's larger font too
   setFont(normal);
   units_ = ui::DialogUnits(normal);
   // The design's size is the least; a larger window gives its space to the tree and the

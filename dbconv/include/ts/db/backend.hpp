@@ -143,8 +143,6 @@ struct Capabilities {
   AfterFailure afterFailure = AfterFailure::kGoOn;
   Propagation marks = Propagation::kSubtree;  // how a mark spreads in its tree
   bool deletes = false;                       // tables and stored queries can be deleted
-  // Unquoted names are the same whatever their case: "Name" and "name" cannot both exist.
-  bool foldsCase = false;
 };
 
 class Backend {

@@ -17,6 +17,10 @@ inline constexpr const char* kUiFontFamily = "TS Sans Serif";
 // face is available afterwards.
 bool InstallUiFont();
 
+// The size of the windows' font: 8 points, or 10 where the desktop's font is 12 points or
+// more (the windows, laid out in units of their font, grow with it).
+int uiPointSize();
+
 // The font files as embedded.
 QByteArray uiFontFile(int points);  // 8 or 10
 
