@@ -237,6 +237,9 @@ TEST_F(Pg, InheritancePartitionsAndAConcurrentWriter) {
   done = tsdata({"cases.NAME"});
   EXPECT_EQ(done.status, 2);
   EXPECT_NE(done.err.find("but for case"), std::string::npos) << done.err;
+  done = tsdata({"--backup", "cases.name"});  // a server is backed up with its own tools
+  EXPECT_EQ(done.status, 2);
+  EXPECT_NE(done.err.find("is a server"), std::string::npos) << done.err;
 
   // Another session's update during the run waits for it, and stands after it.
   testing::ConcurrentWriter writer([&] { sql("UPDATE busy SET v = 'w' WHERE id > 250"); }, 50);

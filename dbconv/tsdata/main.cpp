@@ -380,6 +380,10 @@ int main(int argc, char** argv) {
   try {
     db = ts::db::openSource(source, !converting || dryRun >= 0);
     if (listMode) return list(*db);
+    if (backup && !db->capabilities().file)
+      usageError("--backup copies database files; " + shown +
+                 " is a server: back it up with "
+                 "its own tools");
     const auto tables = db->tables(false);
     for (int i = optind; i < argc; ++i) named.push_back(parseOperand(tables, argv[i]));
     if (named.empty())
@@ -447,10 +451,6 @@ int main(int argc, char** argv) {
       return 0;
     }
 
-    if (backup && !db->capabilities().file)
-      usageError("--backup copies database files; " + shown +
-                 " is a server: back it up with "
-                 "its own tools");
     if (backup) std::printf("tsdata: copied %s to %s\n", source.c_str(), db->backup().c_str());
 
     Terminal terminal;
