@@ -382,8 +382,7 @@ int main(int argc, char** argv) {
     if (listMode) return list(*db);
     if (backup && !db->capabilities().file)
       usageError("--backup copies database files; " + shown +
-                 " is a server: back it up with "
-                 "its own tools");
+                 " is a server: back it up with its own tools");
     const auto tables = db->tables(false);
     for (int i = optind; i < argc; ++i) named.push_back(parseOperand(tables, argv[i]));
     if (named.empty())
