@@ -396,6 +396,7 @@ RunReport convertColumns(Backend& backend, const std::vector<ColumnRef>& columns
       done.column = ref;
       done.fail(DbError(e.what()));
     }
+    if (done.stopped) done.converted = 0;  // rolled back: the other counts say what was read
     if (!done.failed && !done.stopped) observer.position(100);
     observer.columnDone(done);
     report.columns.push_back(done);
