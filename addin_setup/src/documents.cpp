@@ -50,8 +50,15 @@ void DocumentConverter::setCharsets(int from, int to) {
 
 namespace {
 
-// Offices of converters whose program was killed (their pipe names the program's pid, which
-// is gone): ended, and their scratch profiles removed.  Nothing of the user's is in them.
+// Whether the program of pid `owner` is gone.
+bool gone(long owner) {
+  return owner > 0 && owner != getpid() && kill(static_cast<pid_t>(owner), 0) != 0 &&
+         errno == ESRCH;
+}
+
+// What converters of programs that were killed left: their offices (whose pipe names the
+// program's pid) are ended, and their scratch profiles (whose "owner" file names it) removed.
+// Nothing of the user's is in them.
 void endOrphans() {
   namespace fs = std::filesystem;
   std::error_code ec;
@@ -63,18 +70,14 @@ void endOrphans() {
     const std::string marker = "--accept=pipe,name=tessaro-batch-";
     const std::size_t at = cmdline.find(marker);
     if (at == std::string::npos) continue;
-    const long owner = std::strtol(cmdline.c_str() + at + marker.size(), nullptr, 10);
-    if (owner <= 0 || owner == getpid() || kill(static_cast<pid_t>(owner), 0) == 0 ||
-        errno != ESRCH)
-      continue;  // its program runs
-    kill(static_cast<pid_t>(std::stol(name)), SIGKILL);
-    const std::string profile = "-env:UserInstallation=file://";
-    const std::size_t p = cmdline.find(profile);
-    if (p == std::string::npos) continue;
-    const fs::path folder = fs::path(cmdline.c_str() + p + profile.size()).parent_path();
-    if (folder.parent_path() == "/tmp" &&
-        folder.filename().string().rfind("tessaro-office.", 0) == 0)
-      fs::remove_all(folder, ec);
+    if (gone(std::strtol(cmdline.c_str() + at + marker.size(), nullptr, 10)))
+      kill(static_cast<pid_t>(std::stol(name)), SIGKILL);
+  }
+  for (const auto& e : fs::directory_iterator("/tmp", ec)) {
+    if (e.path().filename().string().rfind("tessaro-office.", 0) != 0) continue;
+    std::ifstream in(e.path() / "owner");
+    long owner = 0;
+    if (in >> owner && gone(owner)) fs::remove_all(e.path(), ec);
   }
 }
 
@@ -90,6 +93,7 @@ bool DocumentConverter::start() {
     return false;
   }
   folder_ = templ;
+  std::ofstream(folder_ + "/owner") << getpid() << "\n";  // for a later run, if this one is killed
   options_.profile = folder_ + "/profile";
   StepLog log;
   Routines routines(options_, addin_, log);

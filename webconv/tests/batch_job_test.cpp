@@ -261,6 +261,23 @@ TEST_F(Job, ExistingBackupLeavesThePage) {
   EXPECT_NE(r.messages[0].find("Không chuyển mã được 1 file:"), std::string::npos);
 }
 
+// A temporary file an interrupted run left is removed, and the report says so.
+TEST_F(Job, LeftoverTemporaryFilesAreRemovedAndSaid) {
+  writeFile(dir_ / "p.htm", kPage);
+  writeFile(dir_ / "p.htm.tshtm", "half a page from a killed run");
+  BatchJob job;
+  job.add(dir_.string());
+  Recorder r;
+  const JobReport report = job.run(utf8Settings(), r);
+  EXPECT_EQ(report.pages, 1u);
+  EXPECT_EQ(report.leftovers, 1u);
+  EXPECT_FALSE(fs::exists(dir_ / "p.htm.tshtm"));
+  ASSERT_EQ(r.messages.size(), 1u);
+  EXPECT_NE(r.messages[0].find("Removed 1 temporary files (.tshtm) an interrupted run had left."),
+            std::string::npos)
+      << r.messages[0];
+}
+
 // A page listed by itself and inside a listed folder converts once, with no failure.
 TEST_F(Job, PageListedTwiceConvertsOnce) {
   writeFile(dir_ / "p.htm", kPage);

@@ -47,6 +47,7 @@ class Program {
   Program& operator=(const Program&) = delete;
   ~Program() { wait(); }
 
+  pid_t pid() const { return pid_; }
   void signal(int sig) {
     if (pid_ > 0) ::kill(pid_, sig);
   }

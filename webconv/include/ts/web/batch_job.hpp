@@ -66,6 +66,7 @@ struct JobReport {
   std::uint64_t bytes = 0;  // their sizes
   std::int64_t seconds = 0;
   std::uint64_t recovered = 0;  // pages an interrupted run had left as backups only
+  std::uint64_t leftovers = 0;  // temporary files an interrupted run had left, removed
   std::vector<JobFailure> failures;
   std::vector<JobFailure> skipped;
   std::vector<JobFailure> readAs;  // with the source read from each page: path, what it was read as
