@@ -150,6 +150,10 @@ Convert it anyway?</translation>
         <translation>This connection comes in a later version.</translation>
     </message>
     <message>
+        <source>Các cột chưa được chuyển mã: %1</source>
+        <translation>Left unconverted: %1</translation>
+    </message>
+    <message>
         <source>Nguồn dữ liệu ODBC</source>
         <translation>ODBC Data Sources</translation>
     </message>

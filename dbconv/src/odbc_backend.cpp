@@ -661,6 +661,8 @@ class UpdateBatch {
       : values_(parameters), capacity_(capacity) {}
   std::size_t size() const { return rows_; }
   bool full() const { return rows_ >= capacity_; }
+  // The rows the last batch executed by key changed, as the driver counts them (-1: unsaid).
+  SQLLEN rowCount() const { return rowCount_; }
   void add(const std::vector<std::string>& row) {
     for (std::size_t p = 0; p < values_.size(); ++p) values_[p].push_back(row[p]);
     ++rows_;
@@ -759,6 +761,12 @@ class UpdateBatch {
     const bool ok = (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA) &&
                     std::find(status_.begin(), status_.end(), SQL_PARAM_ERROR) == status_.end();
     if (!ok) error = diagnosticError(SQL_HANDLE_STMT, s.get());
+    // The rows the statement changed, read before the statement is closed (-1: not said).
+    rowCount_ = -1;
+    if (rc == SQL_NO_DATA)
+      rowCount_ = 0;
+    else if (ok && !SQL_SUCCEEDED(SQLRowCount(s.get(), &rowCount_)))
+      rowCount_ = -1;
     SQLFreeStmt(s.get(), SQL_CLOSE);
     return ok;
   }
@@ -769,6 +777,7 @@ class UpdateBatch {
   std::vector<std::string> buffers_;
   std::vector<std::vector<SQLLEN>> lengths_;
   std::vector<SQLUSMALLINT> status_;
+  SQLLEN rowCount_ = -1;
 };
 
 constexpr std::size_t kBatchRows = 1000;
@@ -900,9 +909,7 @@ class OdbcRewrite final : public RewriteDriver {
       const std::string key = check ? batch_->key(batch_->size() - 1, p_.keyNames) : std::string();
       if (batch_->full()) flush();
       if (!check) continue;
-      SQLLEN n = -1;
-      SQLRowCount(write_.get(), &n);
-      if (n == 0)
+      if (batch_->rowCount() == 0)
         throw DbError("a row of " + p_.label +
                       " was changed by another session while it was "
                       "converted: the column is left as it was; convert it again")
@@ -1010,7 +1017,7 @@ ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& co
       plan.keySqlTypes.push_back(
           static_cast<SQLSMALLINT>(k.dataType == 0 ? SQL_VARCHAR : k.dataType));
     }
-    plan.guard = guardFor(dbms_);
+    plan.guard = rowCheck_ ? Guard::kSerializable : guardFor(dbms_);
     // PostgreSQL's driver sends parameter arrays one row at a time, and a join of each batch
     // with the table scans the table again: there the new values go into a temporary table,
     // a batch per statement, and one join at the end writes them all.

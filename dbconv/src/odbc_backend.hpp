@@ -42,6 +42,10 @@ class OdbcBackend final : public Backend {
   bool deleteObject(const SchemaTree&, int) override { return false; }
   ValueLimit valueLimit(const ColumnRef& column) override;
 
+  // Guards rewrites by serializable isolation and a check of each row against the value read,
+  // as for databases whose own lock is not known, whatever this one is.
+  void checkRowsByValue() { rowCheck_ = true; }
+
   // The database system's name as the driver reports it ("PostgreSQL", "SQLite").
   std::string dbmsName() const { return dbms_; }
   // A name quoted with the driver's identifier quote, doubled inside.
@@ -79,6 +83,7 @@ class OdbcBackend final : public Backend {
   std::unique_ptr<OdbcHandles> h_;
   std::string name_, dbms_, quote_ = "\"", escape_;
   bool readOnly_ = false;
+  bool rowCheck_ = false;
   std::map<std::string, TableId> tables_;  // by the name the tree shows
   std::vector<std::string> order_;         // those names in the catalog's order
   std::map<std::string, std::vector<Column>> columns_;

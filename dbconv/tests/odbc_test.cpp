@@ -343,6 +343,34 @@ TEST_P(Odbc, AnotherSessionsUpdatesDuringARunAreKept) {
   EXPECT_EQ(values("child", "v"), (std::vector<std::string>{stored(tcvn3("Con cái"))}));
 }
 
+TEST_P(Odbc, WithoutALockARowChangedDuringTheRunFailsTheColumn) {
+  if (!postgres()) GTEST_SKIP() << "the other session is psql";
+  std::string insert;
+  for (int i = 1; i <= 300; ++i)
+    insert += std::string(insert.empty() ? "" : ", ") + "(" + std::to_string(i) + ", " +
+              literal(tcvn3("Việt Nam")) + ")";
+  sql("CREATE TABLE t (id INTEGER PRIMARY KEY, v TEXT); INSERT INTO t VALUES " + insert + ";");
+  auto b = connect();
+  b->checkRowsByValue();  // as for a database whose own lock is not known
+  SchemaTree tree;
+  b->fillSchema(tree);
+  ValueConverter converter(kTcvn3, kUtf8);
+  testing::ConcurrentWriter writer([&] { sql("UPDATE t SET v = 'changed' WHERE id = 250"); }, 100);
+  const ColumnReport r = b->convertColumn({"t", "v"}, converter, writer);
+  EXPECT_TRUE(writer.finish()) << "nothing held the writer back";
+  EXPECT_TRUE(r.failed);
+  // The database's serializable isolation refuses it (40001), or the row check finds it.
+  EXPECT_TRUE(r.state == "40001" || r.error.find("changed by another session") != std::string::npos)
+      << r.error;
+  // The other session's value stands, and nothing of the run was kept.
+  const std::vector<std::string> got = values("t", "v");
+  ASSERT_EQ(got.size(), 300u);
+  for (int i = 1; i <= 300; ++i)
+    EXPECT_EQ(got[static_cast<std::size_t>(i - 1)],
+              i == 250 ? std::string("changed") : stored(tcvn3("Việt Nam")))
+        << i;
+}
+
 TEST_P(Odbc, TableDataShowsWholeValuesAndNulls) {
   const std::string longValue(300, 'x');
   sql("CREATE TABLE t (id INTEGER PRIMARY KEY, v TEXT, n INTEGER);"

@@ -875,8 +875,7 @@ void DbMainWindow::reportRun(const RunReport& r) {
   if (!r.unconverted.empty()) {
     QStringList names;
     for (const ColumnRef& c : r.unconverted) names << qs(shownName(c.label()));
-    lines << ""
-          << "Left unconverted: " + names.join(", ");
+    lines << "" << texts::tr(texts::kLeftUnconverted).arg(names.join(", "));
   }
   // An ODBC failure ends the run: no timing report follows.
   const bool endedByFailure = r.ended && !r.columns.empty() && r.columns.back().failed;

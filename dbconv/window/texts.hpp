@@ -53,6 +53,10 @@ inline constexpr const char* kAskForce = QT_TRANSLATE_NOOP(
 inline constexpr const char* kLaterBackend =
     QT_TRANSLATE_NOOP("tsdata", "Kết nối này sẽ có trong phiên bản sau.");
 
+// The end of a run: the columns a failure or a stop left unconverted.
+inline constexpr const char* kLeftUnconverted =
+    QT_TRANSLATE_NOOP("tsdata", "Các cột chưa được chuyển mã: %1");
+
 // The dialogs that choose an ODBC data source and a PostgreSQL database.
 inline constexpr const char* kOdbcTitle = QT_TRANSLATE_NOOP("tsdata", "Nguồn dữ liệu ODBC");
 inline constexpr const char* kOdbcSources = QT_TRANSLATE_NOOP("tsdata", "Nguồn dữ liệu:");
