@@ -22,19 +22,7 @@ trap 'rm -rf "$work"' EXIT
 kb=$(( pages * 3 ))
 "$gen" 1 5 > "$work/text.utf8"
 head -c $(( kb * 1024 )) "$work/text.utf8" | "$tsconv" -f utf-8 -t tcvn3 > "$work/text.tcvn3" 2> /dev/null || true
-/usr/bin/python3 - "$work/text.tcvn3" "$work/doc.rtf" <<'PY'
-import sys
-src, dst = sys.argv[1], sys.argv[2]
-esc = [("\\'%02x" % b) if b >= 0x80 else chr(b) for b in range(256)]
-for ch in "\\{}":
-    esc[ord(ch)] = "\\" + ch
-with open(src, "rb") as f, open(dst, "w", encoding="ascii") as out:
-    out.write("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 .VnTime;}}\n")
-    for n, line in enumerate(f):
-        text = "".join(esc[b] for b in line.rstrip(b"\n"))
-        out.write(("{\\b\\f0 " + text + "}" if n % 4 == 3 else "\\pard\\f0 " + text) + "\\par\n")
-    out.write("}\n")
-PY
+/usr/bin/python3 "$(dirname "$0")/tcvn3_rtf.py" "$work/text.tcvn3" "$work/doc.rtf"
 mkdir -p "$work/rtf" "$work/docs" "$work/saved"
 for i in $(seq -w 1 "$docs"); do cp "$work/doc.rtf" "$work/rtf/d$i.rtf"; done
 profile="file://$work/profile"

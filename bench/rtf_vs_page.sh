@@ -17,20 +17,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/ts-rtf-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 "$gen" "$mb" 5 | "$tsconv" -f utf-8 -t tcvn3 > "$work/text.tcvn3" 2> /dev/null
 "$html" < "$work/text.tcvn3" > "$work/page.htm"
-/usr/bin/python3 - "$work/text.tcvn3" "$work/doc.rtf" <<'PY'
-import sys
-src, dst = sys.argv[1], sys.argv[2]
-esc = [("\\'%02x" % b) if b >= 0x80 else chr(b) for b in range(256)]
-for ch in "\\{}":
-    esc[ord(ch)] = "\\" + ch
-with open(src, "rb") as f, open(dst, "w", encoding="ascii") as out:
-    out.write("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 .VnTime;}"
-              "{\\f1\\fswiss\\fcharset0 VNI-Times;}}\n{\\colortbl;\\red0\\green0\\blue0;}\n")
-    for n, line in enumerate(f):
-        text = "".join(esc[b] for b in line.rstrip(b"\n"))
-        out.write(("{\\b\\f0 " + text + "}" if n % 4 == 3 else "\\pard\\f0 " + text) + "\\par\n")
-    out.write("}\n")
-PY
+/usr/bin/python3 "$(dirname "$0")/tcvn3_rtf.py" "$work/text.tcvn3" "$work/doc.rtf"
 ls -l "$work/page.htm" "$work/doc.rtf" | awk '{print $5, $9}'
 for f in page.htm doc.rtf; do
   start=$(date +%s.%N)

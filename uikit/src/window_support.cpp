@@ -47,6 +47,16 @@ void AnchorLayout::place(QWidget* w, QRect rect, Share share) {
   invalidate();
 }
 
+void AnchorLayout::place(QWidget* w, const DialogUnits& units, int x, int y, int cx, int cy,
+                         Share share) {
+  if (w->parentWidget() != parentWidget()) {
+    units.place(w, x, y, cx, cy);
+    return;
+  }
+  const QPoint at = units.toPixels(x, y), extent = units.toPixels(cx, cy);
+  place(w, QRect(at, QSize(extent.x(), extent.y())), share);
+}
+
 void AnchorLayout::setShare(QWidget* w, Share share) {
   for (Item& i : items_)
     if (i.item->widget() == w) i.share = share;

@@ -150,12 +150,7 @@ QString WebMainWindow::helpPage() {
 
 void WebMainWindow::place(QWidget* w, int x, int y, int cx, int cy,
                           ui::AnchorLayout::Share share) const {
-  if (w->parentWidget() != this) {
-    units_.place(w, x, y, cx, cy);
-    return;
-  }
-  const QPoint at = units_.toPixels(x, y), extent = units_.toPixels(cx, cy);
-  layout_->place(w, QRect(at, QSize(extent.x(), extent.y())), share);
+  layout_->place(w, units_, x, y, cx, cy, share);
 }
 
 WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(parent) {

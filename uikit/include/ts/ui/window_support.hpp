@@ -45,6 +45,9 @@ class AnchorLayout : public QLayout {
   // Places `w` (a child of the window) at `rect`, in pixels at the design's size.
   void place(QWidget* w, QRect rect, Share share);
   void place(QWidget* w, QRect rect) { place(w, rect, Share{0, 0, 0, 0}); }
+  // The same in dialog units of `units`; a control of another parent (a panel's, a group's)
+  // is only given its rectangle there.
+  void place(QWidget* w, const DialogUnits& units, int x, int y, int cx, int cy, Share share);
   void setShare(QWidget* w, Share share);
 
   void addItem(QLayoutItem* item) override;
