@@ -331,7 +331,7 @@ bool listed(const std::vector<ColumnRef>& list, const ColumnRef& c) {
 bool guarded(const ValueConverter& converter, const RunOptions& options, const ColumnRef& c) {
   return converter.operation() == ValueConverter::Operation::kConvert &&
          converter.from() != kAutomatic && converter.from() != converter.to() &&
-         !options.forceAll && !listed(options.forced, c);
+         !listed(options.forced, c);
 }
 
 }  // namespace

@@ -258,7 +258,10 @@ struct BatchJob::Run {
       ++report.leftovers;
     const auto kind = kinds.find(page);
     const Kind as = kind != kinds.end() ? kind->second : kindOf(page, false);
-    if (as == kOffice) return convertDocument(page, backup, temporary, size, renamed);
+    if (as == kOffice) {
+      queueDocument(page, backup, temporary, size, renamed);
+      return false;  // counted when it is converted, after the walk
+    }
     // An RTF document's runs say their charsets through their fonts: nothing to guess.
     if (as != kRtf && !chooseSource(page, backup)) {
       // Left as it was: a page this run (or an interrupted one) renamed gets its name back.
@@ -303,22 +306,18 @@ struct BatchJob::Run {
   // An office document, through the program's office: converted into X.tshtm in its own
   // format, after the walk, by as many offices as the job has workers.  One with no legacy
   // text, or one the office cannot convert, keeps its name and no backup is left.
-  bool convertDocument(const std::string& page, const std::string& backup,
-                       const std::string& temporary, std::uint64_t size, bool renamed) {
-    if (!documents) {
+  void queueDocument(const std::string& page, const std::string& backup,
+                     const std::string& temporary, std::uint64_t size, bool renamed) {
+    if (!documents)
       giveBack(page, backup, temporary, renamed,
                "an office document: converted where LibreOffice and the office add-in are "
                "installed",
                false);
-      return false;
-    }
-    if (!renamed) {
+    else if (!renamed)
       giveBack(page, backup, temporary, renamed,
                "its backup " + backup + " exists already: the document is left as it is", true);
-      return false;
-    }
-    pending.push_back({page, backup, temporary, size, recovering});
-    return false;  // counted when it is converted
+    else
+      pending.push_back({page, backup, temporary, size, recovering});
   }
 
   // A document left as it was: its name back, and why (a failure, or a skip).

@@ -90,8 +90,6 @@ struct ColumnReport {
   long native = 0;                 // failed: the database's own code, 0 when none
   std::string row;                 // failed: the key of the row it failed on, if one is known
   std::vector<std::string> notes;  // what else the conversion did or could not do
-  // Tables whose rows this conversion reached too (the partitions of a partitioned table).
-  std::vector<std::string> reached;
 
   // Marks the column failed, nothing in it changed.
   void fail(const DbError& e) {

@@ -138,8 +138,6 @@ struct RunReport {
 struct RunOptions {
   // Columns converted even where their text does not read as the source (the user said so).
   std::vector<ColumnRef> forced;
-  // Passed to ValueConverter::setKeepConverted by the caller; here only for the guard.
-  bool forceAll = false;
   std::size_t guardSample = 64 * 1024;  // bytes of each column the guard reads
 };
 
