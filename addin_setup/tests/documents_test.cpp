@@ -126,7 +126,10 @@ TEST_F(OfficeDocuments, TswebConvertsThemInPlaceAndLeavesWhatItCannot) {
       store(slides, docs / "slides.pptx", "Impress MS PowerPoint 2007 XML");
     }
     ts::testing::writeFile(docs / "broken.docx", "PK\3\4 this is no document");
-    office_->quit();  // tsweb starts an office of its own
+    // The user's own office stays running beside tsweb's, with work not saved.
+    const Object unsaved = ts::testing::newDocument(office_->office(), "swriter");
+    unsaved.getObject("Text").call("setString", {text("bản nháp chưa lưu")});
+    ASSERT_TRUE(unsaved.call("isModified").get<bool>());
     std::map<std::string, std::string> before;
     for (const auto& e : fs::directory_iterator(docs))
       before[e.path().filename().string()] = ts::testing::readFile(e.path());
@@ -149,6 +152,11 @@ TEST_F(OfficeDocuments, TswebConvertsThemInPlaceAndLeavesWhatItCannot) {
         << r.err;
     EXPECT_EQ(ts::testing::readFile(docs / "plain.odt"), before["plain.odt"]);
     EXPECT_FALSE(fs::exists(docs / "plain.odt.bak"));
+
+    // The user's office and its unsaved document are as they were.
+    EXPECT_TRUE(unsaved.call("isModified").get<bool>());
+    EXPECT_EQ(utf8(unsaved.getObject("Text").call("getString")), "bản nháp chưa lưu");
+    unsaved.call("close", {Any(true)});
 
     // Each converted document in its own format, its legacy run now Unicode text in a
     // Unicode font, the Unicode run as it was; the original kept as its backup.
