@@ -4,6 +4,8 @@
 // the floor of any run-by-run work: a macro of the profile's own that sets each run's text to
 // itself (in the same undo context, the controllers locked).  Timed round by round.
 //   addin_bench [PAGES] [ROUNDS]
+// TS_BENCH_DOCUMENT names a document to convert instead (its runs in .VnTime); TS_FLOOR_SCRIPT
+// a Python file whose touch(doc) is timed as the floor instead.
 #include <unistd.h>
 
 #include <algorithm>
@@ -160,14 +162,21 @@ int main(int argc, char** argv) {
   const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
   const fs::path dir = fs::temp_directory_path() / ("ts-addin-bench-" + std::to_string(getpid()));
   fs::create_directories(dir);
-  const fs::path file = dir / "long.fodt";
-  ts::testing::writeFile(file, document(pages));
+  // TS_BENCH_DOCUMENT: a document of one's own to convert instead of the one made here.
+  const char* own = std::getenv("TS_BENCH_DOCUMENT");
+  const fs::path file = own != nullptr ? fs::path(own) : dir / "long.fodt";
+  if (own == nullptr) ts::testing::writeFile(file, document(pages));
   std::vector<double> times, floors;
   {
     ts::testing::ScratchOffice office(dir, TSLIB_PATH);
     const fs::path scripts = fs::path(office.options().profile) / "user" / "Scripts" / "python";
     fs::create_directories(scripts);
-    ts::testing::writeFile(scripts / "tessaro_floor.py", kFloorScript);
+    // TS_FLOOR_SCRIPT: another floor to measure against (a file defining touch(doc)).
+    const char* other = std::getenv("TS_FLOOR_SCRIPT");
+    if (other != nullptr)
+      fs::copy_file(other, scripts / "tessaro_floor.py");
+    else
+      ts::testing::writeFile(scripts / "tessaro_floor.py", kFloorScript);
     StepLog log;
     Routines routines(office.options(), ADDIN_DIR, log);
     routines.setup(App::kWriter);
@@ -192,9 +201,9 @@ int main(int argc, char** argv) {
         const Object doc = load();
         const css::uno::Sequence<Any> params(&doc.value(), 1);
         const auto start = std::chrono::steady_clock::now();
-        const std::string runs = utf8(floorScript.call(
-            "invoke", {Any(params), Any(css::uno::Sequence<sal_Int16>()),
-                       Any(css::uno::Sequence<Any>())}));
+        const std::string runs =
+            utf8(floorScript.call("invoke", {Any(params), Any(css::uno::Sequence<sal_Int16>()),
+                                             Any(css::uno::Sequence<Any>())}));
         floors.push_back(ts::bench::seconds(start));
         std::printf("round %d: floor (each run set to itself) over %s runs: %.2f s\n", round + 1,
                     runs.c_str(), floors.back());

@@ -32,6 +32,7 @@ DocumentConverter::DocumentConverter(std::string addinFolder, int from, int to,
 }
 
 DocumentConverter::~DocumentConverter() {
+  convertScript_ = Object();
   if (office_) {
     std::string why;
     office_->quit(&why);  // its own scratch office: nothing of the user's is in it
@@ -98,7 +99,18 @@ bool DocumentConverter::start() {
   StepLog log;
   Routines routines(options_, addin_, log);
   office_ = routines.prepareForDocuments();
-  if (office_) return true;
+  if (office_) {
+    try {
+      convertScript_ = macroScript(*office_, "tsConvertDocument");
+      return true;
+    } catch (...) {
+      startError_ = "the add-in's conversion cannot be found: " + currentError();
+      std::string why;
+      office_->quit(&why);
+      office_.reset();
+      return false;
+    }
+  }
   for (const auto& step : log.steps())
     if (!step.ok) startError_ = step.what + ": " + step.error;
   if (startError_.empty()) startError_ = "LibreOffice could not be prepared";
@@ -138,9 +150,9 @@ DocumentOutcome DocumentConverter::convert(const std::string& source, const std:
     doc.call("getArgs") >>= args;
     for (const auto& a : args)
       if (a.Name == "FilterName") filter = utf8(a.Value);
-    const std::string counts = utf8(
-        runMacro(*office_, "tsConvertDocument",
-                 {doc.value(), Any(sal_Int32(from_)), Any(sal_Int32(to_)), Any(true), Any(false)}));
+    const std::string counts =
+        utf8(runScript(convertScript_, {doc.value(), Any(sal_Int32(from_)), Any(sal_Int32(to_)),
+                                        Any(true), Any(false), Any(false), Any(false)}));
     outcome.runs = std::strtoull(counts.c_str(), nullptr, 10);
     if (outcome.runs == 0) {
       outcome.kind = DocumentOutcome::kNothingToConvert;

@@ -219,10 +219,17 @@ std::string macroUrl(const std::string& macro) {
          "?language=Python&location=user:uno_packages";
 }
 
+Object macroScript(Office& office, const std::string& macro) {
+  return office.service("com.sun.star.script.provider.MasterScriptProviderFactory")
+      .callObject("createScriptProvider", {text("")})
+      .callObject("getScript", {text(macroUrl(macro))});
+}
+
 Any runMacro(Office& office, const std::string& macro, std::initializer_list<Any> args) {
-  const Object provider = office.service("com.sun.star.script.provider.MasterScriptProviderFactory")
-                              .callObject("createScriptProvider", {text("")});
-  const Object script = provider.callObject("getScript", {text(macroUrl(macro))});
+  return runScript(macroScript(office, macro), args);
+}
+
+Any runScript(const Object& script, std::initializer_list<Any> args) {
   css::uno::Sequence<Any> params(static_cast<sal_Int32>(args.size()));
   std::copy(args.begin(), args.end(), params.getArray());
   return script.call("invoke", {Any(params), Any(css::uno::Sequence<sal_Int16>()),

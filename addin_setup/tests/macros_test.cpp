@@ -204,6 +204,111 @@ TEST_F(AddinMacros, EachRunByItsFontKeepingItsAttributes) {
   });
 }
 
+struct LinkedRun {
+  std::string text, url;
+  bool bold;
+  bool operator==(const LinkedRun&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const LinkedRun& r) {
+  return out << "{\"" << r.text << "\" " << r.url << (r.bold ? " bold}" : "}");
+}
+
+// A run's new text takes every attribute of the run, a hyperlink too, whatever part of
+// the run changes (its middle, its end, its start, all of it), and its neighbours stay as
+// they were: runs after a field, and after characters taking two UTF-16 units, land where
+// they belong.  One undo takes it all back.
+TEST_F(AddinMacros, ChangedRunsKeepTheirHyperlinksAndNeighbours) {
+  ts::testing::guard([&] {
+    Office& o = office_->office();
+    const Object doc = ts::testing::newDocument(o, "swriter");
+    const Object body = doc.getObject("Text");
+    const Object cursor = body.callObject("createTextCursor");
+    const std::string url = "https://example.org/";
+    auto put = [&](const std::string& font, const std::string& content, bool link,
+                   bool bold = false) {
+      body.call("insertString", {cursor.value(), text(content), Any(false)});
+      cursor.call("goLeft", {Any(static_cast<sal_Int16>(ou(content).getLength())), Any(true)});
+      cursor.set("CharFontName", text(font));
+      cursor.set("HyperLinkURL", text(link ? url : ""));
+      cursor.set("CharWeight", Any(bold ? 150.0f : 100.0f));
+      cursor.call("collapseToEnd");
+    };
+    auto tc = [](const std::string& t) { return carried(convert(t, 41, 15)); };
+    auto breakParagraph = [&] {
+      body.call("insertControlCharacter", {cursor.value(), Any(sal_Int16(0)), Any(false)});
+    };
+    // The linked run changes in its middle; at its end; at its start; at both ends.
+    const std::vector<std::string> linked{"Trang chủ ", "Trang chủ", "đầu trang", "Đề"};
+    for (const auto& l : linked) {
+      put(".VnTime", tc("Xem "), false);
+      put(".VnTime", tc(l), true);
+      put(".VnTime", tc(" nhé"), false, true);
+      breakParagraph();
+    }
+    // A field between two runs.
+    put(".VnTime", tc("Một "), false);
+    const Object field =
+        doc.callObject("createInstance", {text("com.sun.star.text.TextField.PageNumber")});
+    body.call("insertTextContent", {cursor.value(), field.value(), Any(false)});
+    put(".VnTime", tc(" hai"), false, true);
+    breakParagraph();
+    // Unicode text with an emoji, written in VNI: the bold run after it keeps its place.
+    const std::string emoji = "Cười 😀 nhé ";
+    put("Times New Roman", emoji, false);
+    put("Times New Roman", "Đậm", false, true);
+
+    // The runs as text, link and weight, paragraph by paragraph.
+    using Run = LinkedRun;
+    auto runs = [&] {
+      std::vector<std::vector<Run>> out;
+      const Object pars = body.callObject("createEnumeration");
+      while (pars.call("hasMoreElements").get<bool>()) {
+        const Object par = o.wrap(pars.call("nextElement"));
+        out.emplace_back();
+        const Object portions = par.callObject("createEnumeration");
+        while (portions.call("hasMoreElements").get<bool>()) {
+          const Object p = o.wrap(portions.call("nextElement"));
+          if (utf8(p.get("TextPortionType")) != "Text") continue;
+          float weight = 0;
+          p.get("CharWeight") >>= weight;
+          out.back().push_back(
+              {utf8(p.call("getString")), utf8(p.get("HyperLinkURL")), weight > 100.0f});
+        }
+      }
+      return out;
+    };
+    const auto before = runs();
+    ASSERT_EQ(before.size(), 6u);
+
+    EXPECT_EQ(run("tsConvertDocument",
+                  {doc.value(), Any(sal_Int32(15)), Any(sal_Int32(29)), Any(true), Any(false)}),
+              "14 2");
+    auto vni = [](const std::string& t) { return carried(convert(t, 41, 29)); };
+    const auto after = runs();
+    ASSERT_EQ(after.size(), 6u);
+    for (std::size_t i = 0; i < linked.size(); ++i)
+      EXPECT_EQ(after[i], (std::vector<Run>{{vni("Xem "), "", false},
+                                            {vni(linked[i]), url, false},
+                                            {vni(" nhé"), "", true}}))
+          << linked[i];
+    EXPECT_EQ(after[4], (std::vector<Run>{{vni("Một "), "", false}, {vni(" hai"), "", true}}));
+    // The Unicode runs are left: the source is TCVN3.
+    EXPECT_EQ(after[5], (std::vector<Run>{{emoji, "", false}, {"Đậm", "", true}}));
+
+    // From Unicode to VNI, the emoji's run and the one after it.
+    EXPECT_EQ(run("tsConvertDocument",
+                  {doc.value(), Any(sal_Int32(41)), Any(sal_Int32(29)), Any(true), Any(false)}),
+              "2 14");
+    EXPECT_EQ(runs()[5], (std::vector<Run>{{carried(convert(emoji, 41, 29)), "", false},
+                                           {vni("Đậm"), "", true}}));
+
+    doc.getObject("UndoManager").call("undo");
+    doc.getObject("UndoManager").call("undo");
+    EXPECT_EQ(runs(), before);
+    doc.call("close", {Any(true)});
+  });
+}
+
 // Every text of a document: footnotes, endnotes and text boxes in Writer; comments,
 // shapes, page headers and string literals in formulas in Calc; notes and master pages in
 // Impress; each converted and undone in one step.

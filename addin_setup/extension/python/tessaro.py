@@ -68,18 +68,24 @@ def charset_names():
 _CARRIER = "".join(chr(b) if b in (0x81, 0x8D, 0x8F, 0x90, 0x9D) else bytes([b]).decode("cp1252")
                    for b in range(256))
 _CARRIER_BYTE = {ord(c): b for b, c in enumerate(_CARRIER)}
+# The same as translate() tables over Latin-1: to it, a carrier character becomes the
+# character of its byte and any other character below U+0100 one Latin-1 cannot encode;
+# from it, each byte becomes its carrier character.
+_TO_LATIN1 = {ord(c): b for b, c in enumerate(_CARRIER) if ord(c) != b}
+_TO_LATIN1.update({c: 0x100 for c in range(0x80, 0xA0) if c not in _CARRIER_BYTE})
+_FROM_LATIN1 = {b: c for b, c in enumerate(_CARRIER) if ord(c) != b}
 
 
 def carrier_bytes(text):
     """The bytes a text carries, or None when it holds a character no byte stands for."""
     try:
-        return bytes(_CARRIER_BYTE[ord(c)] for c in text)
-    except KeyError:
+        return text.translate(_TO_LATIN1).encode("latin-1")
+    except UnicodeEncodeError:
         return None
 
 
 def carrier_text(data):
-    return "".join(_CARRIER[b] for b in data)
+    return data.decode("latin-1").translate(_FROM_LATIN1)
 
 
 class Converter:
@@ -104,8 +110,7 @@ class Converter:
             return text
         self._select()
         out = ctypes.create_string_buffer(8 * len(data) + 1)
-        n = self.lib.TS_Convert(data, out)
-        result = out.raw[:n]
+        result = ctypes.string_at(out, self.lib.TS_Convert(data, out))
         if self.destination == UTF8:
             return result.decode("utf-8", errors="replace")
         return carrier_text(result)
@@ -216,17 +221,193 @@ def _supports(obj, service):
         return False
 
 
-def _paragraph_runs(text):
+def _paragraph_runs(text, edits=False):
     """The text portions of a text (paragraphs; tables within it cell by cell), read a
     paragraph at a time as they are asked for: Writer updates every run it has handed out at
-    each change of the text, so only the runs of the paragraph at hand are held."""
+    each change of the text, so only the runs of the paragraph at hand are held.  With
+    `edits` (Writer's texts), the runs of each paragraph are changed through one
+    _ParagraphEdit, found by _edit_of while the paragraph is at hand."""
+    walker = _Walker() if edits else None
     for par in _each(text):
         if _supports(par, "com.sun.star.text.TextTable"):
+            if walker is not None:
+                walker.last = None  # the paragraph after the table does not follow the one before
             for name in par.getCellNames():
-                yield from _paragraph_runs(par.getCellByName(name))
+                yield from _paragraph_runs(par.getCellByName(name), edits)
         elif hasattr(par, "createEnumeration"):
-            runs = [p for p in _each(par) if getattr(p, "TextPortionType", "Text") == "Text"]
-            yield from runs
+            edit = _ParagraphEdit(par, walker) if edits else None
+            for portion, kind, font in [_kind_and_font(p, edit) for p in _each(par)]:
+                if kind != "Text":
+                    if edit is not None:
+                        edit.lost()  # a field, a bookmark, an anchor: not counted in runs
+                    continue
+                if edit is not None:
+                    _edit_of[id(portion)] = edit
+                    _font_of[id(portion)] = font
+                yield portion
+            _edit_of.clear()
+            _font_of.clear()
+
+
+def _kind_and_font(portion, both):
+    """A portion's type, and with `both` its font too (in one call to Writer)."""
+    if both:
+        try:
+            kind, font = portion.getPropertyValues(("TextPortionType", "CharFontName"))
+            return portion, kind, font
+        except Exception:
+            pass
+    return portion, getattr(portion, "TextPortionType", "Text"), None
+
+
+# The _ParagraphEdit of each run of the paragraph at hand, and its font, by id() of the run.
+_edit_of = {}
+_font_of = {}
+
+
+def _common_ends(old, new):
+    """The number of characters `old` and `new` share at their start, and then at their end."""
+    most = min(len(old), len(new))
+    k = 0
+    while k < most and old[k] == new[k]:
+        k += 1
+    s = 0
+    while s < most - k and old[-1 - s] == new[-1 - s]:
+        s += 1
+    return k, s
+
+
+class _Walker:
+    """The text cursor the runs of a text's paragraphs are changed through, made at the
+    first change, with its methods (each lookup is a call into the office)."""
+
+    def __init__(self):
+        self.cursor = None
+        self.within = None  # the _ParagraphEdit whose paragraph holds the cursor
+        self.last = None  # the _ParagraphEdit of the paragraph enumerated last
+
+    def at(self, edit, portion):
+        """The cursor, collapsed at the start of `portion`, a run of `edit`'s paragraph."""
+        if self.cursor is None:
+            self.host = edit.par.getText()
+            self.cursor = self.host.createTextCursorByRange(portion.getStart())
+            self.right, self.left = self.cursor.goRight, self.cursor.goLeft
+            self.set, self.insert = self.cursor.setString, self.host.insertString
+            self.step = self.cursor.gotoNextParagraph
+        else:
+            self.cursor.gotoRange(portion.getStart(), False)
+        self.within = edit
+        return self
+
+    def at_start(self, edit):
+        """The cursor at the start of `edit`'s paragraph when it gets there in one step
+        (from the paragraph before it, where the cursor is); False otherwise."""
+        if self.within is None or self.within is not edit.before:
+            return False
+        self.step(False)
+        self.within = edit
+        return True
+
+
+class _ParagraphEdit:
+    """The changes to the runs of one Writer paragraph, made in order through its text's
+    _Walker, whose cursor walks from run to run (a cursor made for each run costs Writer more
+    than the change itself).  A run's new text goes in strictly inside the run, between two of its
+    own characters, so that it takes every attribute of the run, even those that do not grow
+    at their ends (a hyperlink); then the old characters around it go.  Where the old and
+    new texts share their first and last characters, only what lies between changes, in one
+    step.  Positions count characters (code points), as Writer's cursor moves."""
+
+    def __init__(self, par, walker):
+        self.par, self.walker = par, walker
+        self.before, walker.last = walker.last, self
+        # Characters from the cursor's point to the start of the next run; None when not
+        # known (the cursor is then put at the run's start).
+        self.ahead = None
+        # Characters from the paragraph's start to the next run's start while only runs
+        # came before it; None after anything else.
+        self.from_start = 0
+
+    def lost(self):
+        self.ahead = self.from_start = None
+
+    def passed(self, text):
+        """A run left as it is."""
+        if self.ahead is not None:
+            self.ahead += len(text)
+        if self.from_start is not None:
+            self.from_start += len(text)
+
+    def _at_run(self, portion, offset):
+        """The walker, its cursor collapsed `offset` characters into the run."""
+        w = self.walker
+        if self.ahead is None:
+            if self.from_start is not None and w.at_start(self):
+                self.ahead = self.from_start
+            else:
+                w.at(self, portion)
+                self.ahead = 0
+            self.from_start = None
+        if self.ahead + offset:
+            w.right(self.ahead + offset, False)
+        return w
+
+    def replace(self, portion, old, old_font, text, font):
+        if font and font != old_font:
+            portion.CharFontName = font  # first, so that the new text takes it with the rest
+        if old == text:
+            self.passed(old)
+            return
+        n = len(old)
+        k, s = _common_ends(old, text)
+        if n < 2:
+            # No place inside: the new text goes in behind the old, taking the attributes
+            # of its character that grow at their end, and the old goes.
+            w = self._at_run(portion, n)
+            w.insert(w.cursor, text, False)
+            w.left(len(text), False)
+            w.left(n, True)
+            w.set("")
+            self.ahead = len(text)
+        elif k and s:
+            w = self._at_run(portion, k)
+            if n - k - s:
+                w.right(n - k - s, True)
+            middle = text[k:len(text) - s]
+            w.set(middle)
+            # The cursor's point is left before the new text, moved back by its length in
+            # UTF-16 units: right only where no character takes two.
+            self.ahead = len(middle) + s if not middle or max(middle) <= "\uffff" else None
+        elif k:
+            # The old text's end changes: the new end goes in before the old one's last
+            # character, which goes with the rest of the old end.
+            k = min(k, n - 1)
+            w = self._at_run(portion, k)
+            w.insert(w.cursor, text[k:], False)
+            w.right(n - k, True)
+            w.set("")
+            self.ahead = 0
+        elif s:
+            # Its start changes: the new start goes in after the old one's first character.
+            s = min(s, n - 1)
+            w = self._at_run(portion, n - s)
+            added = text[:len(text) - s]
+            w.insert(w.cursor, added, False)
+            w.left(len(added), False)
+            w.left(n - s, True)
+            w.set("")
+            self.ahead = len(text)
+        else:
+            # Both: the new text goes in after the first old character; the rest of the old
+            # text goes, then that character.
+            w = self._at_run(portion, 1)
+            w.insert(w.cursor, text, False)
+            w.right(n - 1, True)
+            w.set("")
+            w.left(len(text), False)
+            w.left(1, True)
+            w.set("")
+            self.ahead = len(text)
 
 
 def _text_portions(text, out):
@@ -250,24 +431,25 @@ class _Seen:
 def _writer_portions(doc, selection_only):
     """The runs of a Writer document, as they are asked for (see _paragraph_runs)."""
     if selection_only:
-        out = []
+        ranges = []
         sel = doc.getCurrentController().getSelection()
         if sel is not None and _supports(sel, "com.sun.star.text.TextRanges"):
             for i in range(sel.getCount()):
                 r = sel.getByIndex(i)
                 if r.getString():
-                    _text_portions(r.getText().createTextCursorByRange(r), out)
-        yield from out
+                    ranges.append(r.getText().createTextCursorByRange(r))
+        for r in ranges:
+            yield from _paragraph_runs(r, True)
         return
     seen = _Seen()
-    yield from _paragraph_runs(doc.getText())
+    yield from _paragraph_runs(doc.getText(), True)
     frames = doc.getTextFrames()
     for name in frames.getElementNames():
-        yield from _paragraph_runs(frames.getByName(name).getText())
+        yield from _paragraph_runs(frames.getByName(name).getText(), True)
     # Footnotes and endnotes, drawing shapes and their text boxes.
     for notes in (doc.getFootnotes(), doc.getEndnotes()):
         for i in range(notes.getCount()):
-            yield from _paragraph_runs(notes.getByIndex(i))
+            yield from _paragraph_runs(notes.getByIndex(i), True)
     page = doc.getDrawPage()
     for i in range(page.getCount()):
         shape = page.getByIndex(i)
@@ -289,7 +471,7 @@ def _writer_portions(doc, selection_only):
                 except Exception:
                     continue
                 if text is not None and seen.first(text):
-                    yield from _paragraph_runs(text)
+                    yield from _paragraph_runs(text, True)
 
 
 def _calc_cells(doc, selection_only, kind="STRING"):
@@ -422,6 +604,8 @@ def text_portions(doc, selection_only=False):
     _written_back.clear()
     _quiet.clear()
     _in_shapes.clear()
+    _edit_of.clear()
+    _font_of.clear()
     if _supports(doc, "com.sun.star.text.TextDocument"):
         return _writer_portions(doc, selection_only)
     if _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):
@@ -505,13 +689,20 @@ class _TextUndo(unohelper.Base, XUndoAction):
 class _OneUndoStep:
     """The text changes made through change() are one step of the document's undo list."""
 
-    def __init__(self, doc, title):
-        self.doc, self.title = doc, title
+    def __init__(self, doc, title, undo=True):
+        """`undo` false: the changes are not kept for undo at all."""
+        self.doc, self.title, self.undo = doc, title, undo
         self.manager = doc.getUndoManager()
         # Writer and Calc record API changes; drawings do not, and get an action of ours.
-        self.own = not (_supports(doc, "com.sun.star.text.TextDocument")
-                        or _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"))
+        self.own = undo and not (_supports(doc, "com.sun.star.text.TextDocument")
+                                 or _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"))
         self.changes = []
+
+    def keep(self, portion, text):
+        """A run read and left as it is (`text`: its text)."""
+        edit = _edit_of.get(id(portion))
+        if edit is not None:
+            edit.passed(text)
 
     def change(self, portion, text, font, old_text=None, old_font=None):
         """`old_text` and `old_font`: the run's, where the caller has read them."""
@@ -519,14 +710,20 @@ class _OneUndoStep:
             old_text = portion.getString()
         if old_font is None:
             old_font = getattr(portion, "CharFontName", "")
+        edit = _edit_of.get(id(portion))
+        if edit is not None:  # Writer records its own text's changes
+            edit.replace(portion, old_text, old_font, text, font)
+            return
         _put(portion, text, font, old_text, old_font)
         # Text in drawing shapes is recorded by no application: Writer's and Calc's shapes
         # get an action of ours too, inside their context.
-        if self.own or id(portion) in _in_shapes:
+        if self.own or (self.undo and id(portion) in _in_shapes):
             self.changes.append((portion, old_text, old_font, text, font or old_font))
 
     def __enter__(self):
-        if not self.own:
+        if not self.undo:
+            self.manager.lock()
+        elif not self.own:
             self.manager.enterUndoContext(self.title)
         self.doc.lockControllers()
         return self
@@ -535,7 +732,9 @@ class _OneUndoStep:
         self.doc.unlockControllers()
         if self.changes:
             self.manager.addUndoAction(_TextUndo(self.title, self.changes))
-        if not self.own:
+        if not self.undo:
+            self.manager.unlock()
+        elif not self.own:
             self.manager.leaveUndoContext()
         return False
 
@@ -586,7 +785,7 @@ def _convert_formula_strings(doc, source, destination, selection_only, all_text,
 
 
 def convert_document(doc, source, destination, map_fonts=True, selection_only=False,
-                     all_text=False):
+                     all_text=False, undo=True):
     """Converts the text of a document (or of its selection) run by run, each from the
     charset its font says (run_charset); returns the number of runs changed and the number
     left as they were."""
@@ -594,20 +793,23 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
     Converter(source, destination, bool(map_fonts))  # the pair must exist
     converters = {}
     changed = left = 0
-    with _OneUndoStep(doc, "Tessaro: Chuyen ma") as step:
+    with _OneUndoStep(doc, "Tessaro: Chuyen ma", bool(undo)) as step:
         for portion in text_portions(doc, bool(selection_only)):
             before = portion.getString()
             if not before:
                 continue
-            try:
-                font = portion.CharFontName
-            except AttributeError:
-                font = ""
+            font = _font_of.get(id(portion))
+            if font is None:
+                try:
+                    font = portion.CharFontName
+                except AttributeError:
+                    font = ""
             charset = run_charset(font, source, bool(selection_only), bool(all_text))
             same = charset == destination or (charset in UNICODE_CODES
                                               and destination in UNICODE_CODES)
             if charset is None or same:
                 left += id(portion) not in _quiet
+                step.keep(portion, before)
                 continue
             if charset not in converters:
                 converters[charset] = Converter(charset, destination, bool(map_fonts))
@@ -615,6 +817,7 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
             after = conv.text(before) if before else before
             if after is None:
                 left += 1
+                step.keep(portion, before)
                 continue
             mapped = conv.font(font) if map_fonts and font else None
             new_font = mapped if mapped is not None else font
@@ -624,6 +827,8 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
             if after != before or new_font != font:
                 step.change(portion, after, new_font, before, font)
                 changed += 1
+            else:
+                step.keep(portion, before)
         _write_back()
         if _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):
             changed += _convert_formula_strings(doc, source, destination, bool(selection_only),
@@ -655,9 +860,11 @@ def change_case(doc, upper, selection_only=True):
             code = font_charset(getattr(portion, "CharFontName", ""))
             after = unicode_case(before, upper) if code is None else legacy_case(before, code, upper)
             if after is not None and after != before:
-                step.change(portion, after, None)
+                step.change(portion, after, None, before)
                 touched.append(portion)
                 changed += 1
+            else:
+                step.keep(portion, before)
         _write_back()
     if selection_only and touched and _supports(doc, "com.sun.star.text.TextDocument"):
         # Writer loses a selection whose text is replaced: the changed text is selected again.
@@ -826,9 +1033,10 @@ def tessaroweb(*args):
 
 
 def tsConvertDocument(doc, source, destination, map_fonts=True, selection_only=False,
-                      all_text=False):
+                      all_text=False, undo=True):
+    """`undo` false: nothing is kept for undo (a document converted in batch and closed)."""
     changed, left = convert_document(doc, source, destination, map_fonts, selection_only,
-                                     all_text)
+                                     all_text, undo)
     return "%d %d" % (changed, left)
 
 

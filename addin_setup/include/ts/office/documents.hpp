@@ -47,6 +47,7 @@ class DocumentConverter {
   OfficeOptions options_;
   std::string folder_;  // the scratch profile's folder, removed at the end
   std::unique_ptr<Office> office_;
+  Object convertScript_;  // the add-in's tsConvertDocument, looked up at the start
   bool tried_ = false;
   std::string startError_;
 };

@@ -44,6 +44,9 @@ std::vector<ToolItem> toolItems();
 std::string macroUrl(const std::string& macro);
 // Runs one of the add-in's macros with `args`; its result.
 Any runMacro(Office& office, const std::string& macro, std::initializer_list<Any> args);
+// The same in two steps: the macro's script, looked up once, then run as often as needed.
+Object macroScript(Office& office, const std::string& macro);
+Any runScript(const Object& script, std::initializer_list<Any> args);
 // A caption with the office's "&" mnemonic written as LibreOffice's "~" ("&&" stays "&").
 std::string officeLabel(const std::string& caption);
 
