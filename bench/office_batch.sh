@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # tsweb converting office documents against LibreOffice opening and saving the same files:
-# DOCS .docx documents of PAGES pages each (TCVN3 text in .VnTime, a bold run every fourth
-# paragraph), made by LibreOffice from RTF; then `soffice --convert-to docx` over all of them
-# in one call, and `tsweb --from tcvn3 --to 39` over a copy of them (its office started once,
+# DOCS .docx documents of PAGES pages each (TCVN3 text in .VnTime in paragraphs of LINES
+# lines, every fourth paragraph in bold), made by LibreOffice from RTF; then `soffice
+# --convert-to docx` over all of them in one call, and `tsweb --from tcvn3 --to 39` over a copy of them (its office started once,
 # given the add-in, each run converted).  Both with scratch profiles.  Prints both times.
-#   bench/office_batch.sh [BUILD_DIR] [DOCS] [PAGES] [JOBS]
+# Each paragraph costs the office a fixed amount whatever its length: a paragraph a line
+# (LINES 1) is the dearest shape, five lines a more usual one.
+#   bench/office_batch.sh [BUILD_DIR] [DOCS] [PAGES] [JOBS] [LINES]
 set -euo pipefail
 build=$(cd "${1:-build/release}" && pwd)
 docs=${2:-40}
 pages=${3:-30}
 jobs=${4:-1}
+lines=${5:-5}
 tsconv=$build/tools/tsconv
 tsweb=$build/webconv/tsweb
 gen=$build/bench/gen_text
@@ -22,13 +25,13 @@ trap 'rm -rf "$work"' EXIT
 kb=$(( pages * 3 ))
 "$gen" 1 5 > "$work/text.utf8"
 head -c $(( kb * 1024 )) "$work/text.utf8" | "$tsconv" -f utf-8 -t tcvn3 > "$work/text.tcvn3" 2> /dev/null || true
-/usr/bin/python3 "$(dirname "$0")/tcvn3_rtf.py" "$work/text.tcvn3" "$work/doc.rtf"
+/usr/bin/python3 "$(dirname "$0")/tcvn3_rtf.py" "$work/text.tcvn3" "$work/doc.rtf" "$lines"
 mkdir -p "$work/rtf" "$work/docs" "$work/saved"
 for i in $(seq -w 1 "$docs"); do cp "$work/doc.rtf" "$work/rtf/d$i.rtf"; done
 profile="file://$work/profile"
 soffice --headless -env:UserInstallation="$profile" --convert-to docx --outdir "$work/docs" \
   "$work/rtf"/*.rtf > /dev/null 2>&1
-ls "$work/docs" | wc -l | xargs echo "documents:"
+ls "$work/docs" | wc -l | xargs echo "documents (paragraphs of $lines lines):"
 du -sh "$work/docs" | cut -f1 | xargs echo "size:"
 cp -r "$work/docs" "$work/tsweb"
 
