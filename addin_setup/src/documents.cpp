@@ -44,9 +44,10 @@ DocumentConverter::~DocumentConverter() {
   }
 }
 
-void DocumentConverter::setCharsets(int from, int to) {
+void DocumentConverter::setCharsets(int from, int to, bool fontless) {
   from_ = from;
   to_ = officeDestination(to);
+  fontless_ = fontless;
 }
 
 namespace {
@@ -152,7 +153,7 @@ DocumentOutcome DocumentConverter::convert(const std::string& source, const std:
       if (a.Name == "FilterName") filter = utf8(a.Value);
     const std::string counts =
         utf8(runScript(convertScript_, {doc.value(), Any(sal_Int32(from_)), Any(sal_Int32(to_)),
-                                        Any(true), Any(false), Any(false), Any(false)}));
+                                        Any(true), Any(false), Any(fontless_), Any(false)}));
     outcome.runs = std::strtoull(counts.c_str(), nullptr, 10);
     if (outcome.runs == 0) {
       outcome.kind = DocumentOutcome::kNothingToConvert;

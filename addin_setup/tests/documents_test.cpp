@@ -1,6 +1,6 @@
 // tsweb converting office documents in place through a LibreOffice of its own: documents the
-// office makes (Writer as .odt, .docx and .doc, Calc as .xlsx), one with no legacy text, a
-// damaged one and one protected by a password.
+// office makes (Writer as .odt, .docx and .doc, Calc as .xlsx, Impress as .pptx), a .docx
+// written by hand, one with no legacy text, a damaged one and one protected by a password.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <regex>
 
 #include "ts/db/wide.hpp"
 #include "ts/testing/office.hpp"
@@ -34,6 +35,106 @@ std::string carried(const std::string& bytes) {
   std::string text;
   ts::db::WideValues(0, 0).bytesToUtf8(bytes, text);
   return text;
+}
+
+// A package (.docx) of `parts` (name, content), zipped by the system's Python.
+void zipParts(const fs::path& folder, const fs::path& out,
+              const std::vector<std::pair<std::string, std::string>>& parts) {
+  const fs::path tree = folder / (out.filename().string() + ".parts");
+  std::vector<std::string> args{"-c",
+                                "import sys, zipfile\n"
+                                "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                "    for name in sys.argv[3:]:\n"
+                                "        z.write(sys.argv[2] + '/' + name, name)\n",
+                                out.string(), tree.string()};
+  for (const auto& [name, content] : parts) {
+    fs::create_directories((tree / name).parent_path());
+    ts::testing::writeFile(tree / name, content);
+    args.push_back(name);
+  }
+  const auto r = ts::testing::runProgram("/usr/bin/python3", args, folder);
+  ASSERT_EQ(r.status, 0) << r.err;
+}
+
+// One part of a package.
+std::string partOf(const fs::path& folder, const fs::path& package, const std::string& name) {
+  const auto r = ts::testing::runProgram(
+      "/usr/bin/python3",
+      {"-c",
+       "import sys, zipfile\n"
+       "sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]))\n",
+       package.string(), name},
+      folder);
+  EXPECT_EQ(r.status, 0) << r.err;
+  return r.out;
+}
+
+std::string xmlText(const std::string& s) {
+  std::string out;
+  for (const char c : s) {
+    if (c == '&')
+      out += "&amp;";
+    else if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else
+      out += c;
+  }
+  return out;
+}
+
+std::string plainText(std::string s) {
+  for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+           {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&amp;", "&"}}) {
+    for (std::size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + 1))
+      s.replace(at, from.size(), to);
+  }
+  return s;
+}
+
+// A run of a WordprocessingML document: its text, font and weight.
+struct WordRun {
+  std::string text, font;
+  bool bold = false;
+  bool operator==(const WordRun&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const WordRun& r) {
+  return out << "{\"" << r.text << "\" " << r.font << (r.bold ? " bold}" : "}");
+}
+
+// The runs of a document.xml, paragraph by paragraph (a "\n" run between them), runs of the
+// same font and weight joined (the office may cut a run where the document did not).
+std::vector<WordRun> wordRuns(const std::string& xml) {
+  static const std::regex paragraph("<w:p[ >][\\s\\S]*?</w:p>");
+  static const std::regex run("<w:r[ >][\\s\\S]*?</w:r>");
+  static const std::regex font("<w:rFonts [^>]*w:ascii=\"([^\"]*)\"");
+  static const std::regex bold("<w:b/>|<w:b w:val=\"(true|1|on)\"/>");
+  // Text, and the soft hyphens written as elements of their own (TCVN3's "ư" is one).
+  static const std::regex text("<w:t(?: [^>]*)?>([^<]*)</w:t>|<w:softHyphen/>");
+  std::vector<WordRun> runs;
+  for (auto p = std::sregex_iterator(xml.begin(), xml.end(), paragraph);
+       p != std::sregex_iterator(); ++p) {
+    if (!runs.empty()) runs.push_back({"\n", ""});
+    const std::string par = p->str();
+    for (auto r = std::sregex_iterator(par.begin(), par.end(), run); r != std::sregex_iterator();
+         ++r) {
+      const std::string body = r->str();
+      WordRun w;
+      std::smatch m;
+      if (std::regex_search(body, m, font)) w.font = m[1];
+      w.bold = std::regex_search(body, bold);
+      for (auto t = std::sregex_iterator(body.begin(), body.end(), text);
+           t != std::sregex_iterator(); ++t)
+        w.text += (*t)[1].matched ? plainText((*t)[1]) : std::string("\u00AD");
+      if (w.text.empty()) continue;
+      if (!runs.empty() && runs.back().font == w.font && runs.back().bold == w.bold)
+        runs.back().text += w.text;
+      else
+        runs.push_back(w);
+    }
+  }
+  return runs;
 }
 
 const std::string kText = "Chào các bạn, đây là tiếng Việt có dấu.";
@@ -193,6 +294,112 @@ TEST_F(OfficeDocuments, TswebConvertsThemInPlaceAndLeavesWhatItCannot) {
     // No temporary file is left.
     for (const auto& e : fs::directory_iterator(docs))
       EXPECT_EQ(e.path().string().find(".tshtm"), std::string::npos) << e.path();
+  });
+}
+
+// A .docx written by hand, as Word writes one: runs in .VnTime (one bold), in VNI-Times, in
+// a Unicode font, and in a font that names no charset.  With --from auto each legacy run is
+// read in its own font's charset and the others are left; a named --from reads the runs
+// whose font says nothing too.  Checked in the saved document.xml, run by run; the same
+// document as LibreOffice saves it as .odt and .doc converted alike.
+TEST_F(OfficeDocuments, EachRunOfAHandWrittenDocumentByItsFont) {
+  ts::testing::guard([&] {
+    auto tc = [](const std::string& t) { return carried(tcvn3(t)); };
+    auto vni = [](const std::string& t) {
+      TS_Code2Code(41, 29);
+      std::string out(8 * t.size() + 1, '\0');
+      out.resize(TS_Convert(t.c_str(), out.data()));
+      return carried(out);
+    };
+    auto wordRun = [](const std::string& font, const std::string& content, bool bold = false) {
+      return "<w:r><w:rPr><w:rFonts w:ascii=\"" + font + "\" w:hAnsi=\"" + font + "\"/>" +
+             (bold ? "<w:b/>" : "") + "</w:rPr><w:t xml:space=\"preserve\">" + xmlText(content) +
+             "</w:t></w:r>";
+    };
+    const std::string document =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+        "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+        "<w:body><w:p>" +
+        wordRun(".VnTime", tc("Một & ")) + wordRun(".VnTime", tc("hai"), true) +
+        wordRun(".VnTime", tc(" <ba>")) + "</w:p><w:p>" +
+        wordRun("VNI-Times", vni("Tiếng Việt. ")) +
+        wordRun("Times New Roman", "café naïve Tôi ", true) + wordRun("Liberation Serif", tc("Chưa rõ")) +
+        "</w:p></w:body></w:document>";
+    const fs::path docs = dir_ / "docs", named = dir_ / "named";
+    fs::create_directories(docs);
+    fs::create_directories(named);
+    zipParts(
+        dir_, docs / "hand.docx",
+        {{"[Content_Types].xml",
+          "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Types "
+          "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default "
+          "Extension=\"rels\" "
+          "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default "
+          "Extension=\"xml\" ContentType=\"application/xml\"/><Override "
+          "PartName=\"/word/document.xml\" "
+          "ContentType=\"application/"
+          "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></Types>"},
+         {"_rels/.rels",
+          "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships "
+          "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+          "Id=\"rId1\" "
+          "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+          "officeDocument\" Target=\"word/document.xml\"/></Relationships>"},
+         {"word/document.xml", document}});
+    fs::copy_file(docs / "hand.docx", named / "hand.docx");
+    // The office reads it as written.
+    using W = WordRun;
+    const std::vector<W> written{
+        {tc("Một & "), ".VnTime"},          {tc("hai"), ".VnTime", true},
+        {tc(" <ba>"), ".VnTime"},           {"\n", ""},
+        {vni("Tiếng Việt. "), "VNI-Times"}, {"café naïve Tôi ", "Times New Roman", true},
+        {tc("Chưa rõ"), "Liberation Serif"}};
+    EXPECT_EQ(wordRuns(partOf(dir_, docs / "hand.docx", "word/document.xml")), written);
+    // The same document as LibreOffice stores it in its own and in Word 97's format.
+    {
+      const Object doc = office_->office().desktop().callObject(
+          "loadComponentFromURL", {text(fileUrl((docs / "hand.docx").string())), text("_blank"),
+                                   Any(sal_Int32(0)), Any(properties({{"Hidden", Any(true)}}))});
+      doc.call("storeToURL", {text(fileUrl((docs / "hand.odt").string())),
+                              Any(properties({{"FilterName", text("writer8")}}))});
+      doc.call("storeToURL", {text(fileUrl((docs / "hand.doc").string())),
+                              Any(properties({{"FilterName", text("MS Word 97")}}))});
+      doc.call("close", {Any(true)});
+    }
+
+    setenv("TESSARO_ADDIN_DIR", ADDIN_DIR, 1);
+    setenv("TESSARO_LIBTSLIB", TSLIB_PATH, 1);
+    auto r =
+        ts::testing::runProgram(TSWEB_PATH, {"--from", "auto", "--to", "39", docs.string()}, dir_);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    const std::string tnr = "Times New Roman";
+    std::vector<W> converted{{"Một & ", tnr},
+                             {"hai", tnr, true},
+                             {" <ba>", tnr},
+                             {"\n", ""},
+                             {"Tiếng Việt. ", tnr},
+                             {"café naïve Tôi ", tnr, true},
+                             {tc("Chưa rõ"), "Liberation Serif"}};
+    EXPECT_EQ(wordRuns(partOf(dir_, docs / "hand.docx", "word/document.xml")), converted);
+    EXPECT_EQ(ts::testing::readFile(docs / "hand.docx.bak"),
+              ts::testing::readFile(named / "hand.docx"));
+    // The .odt holds the converted text, and no run of the legacy text is left.
+    const std::string content = partOf(dir_, docs / "hand.odt", "content.xml");
+    for (const char* t : {"Một &amp; ", "Tiếng Việt. ", "café naïve Tôi "})
+      EXPECT_NE(content.find(t), std::string::npos) << t << "\n" << content;
+    EXPECT_EQ(content.find(xmlText(tc("Một & "))), std::string::npos) << content;
+    // The .doc's text, read back by the office, paragraph by paragraph.
+    const auto doc = paragraphsOf(docs / "hand.doc");
+    ASSERT_EQ(doc.size(), 2u);
+    EXPECT_EQ(doc[0].second, "Một & hai <ba>");
+    EXPECT_EQ(doc[1].second, "Tiếng Việt. café naïve Tôi " + tc("Chưa rõ"));
+
+    // Named, the source is read for the run whose font says nothing (its font kept).
+    r = ts::testing::runProgram(TSWEB_PATH, {"--from", "tcvn3", "--to", "39", named.string()},
+                                dir_);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    converted.back() = {"Chưa rõ", "Liberation Serif"};
+    EXPECT_EQ(wordRuns(partOf(dir_, named / "hand.docx", "word/document.xml")), converted);
   });
 }
 

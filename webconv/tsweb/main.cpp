@@ -152,9 +152,10 @@ struct OfficeDocuments {
 #ifdef TS_WITH_OFFICE
     return [this](const std::string& from, const std::string& to,
                   const ts::web::ConvertSettings& settings) {
-      // Runs whose font names no charset are read as the source (TCVN3 with --from auto).
-      const int source =
-          settings.source == ts::web::kAutoSource ? ts::kTcvn3 : ts::formCharset(settings.source);
+      // Each run is read in the charset its font names; runs whose font names none are read
+      // as a source the user named, and left with --from auto.
+      const bool named = settings.source != ts::web::kAutoSource;
+      const int source = named ? ts::formCharset(settings.source) : ts::kTcvn3;
       std::unique_ptr<ts::office::DocumentConverter> office;
       {
         const std::lock_guard<std::mutex> lock(m);
@@ -166,7 +167,7 @@ struct OfficeDocuments {
       if (!office)
         office = std::make_unique<ts::office::DocumentConverter>(ts::office::addinFolder(), source,
                                                                  settings.destination);
-      office->setCharsets(source, settings.destination);
+      office->setCharsets(source, settings.destination, named);
       const ts::office::DocumentOutcome o = office->convert(from, to);
       {
         const std::lock_guard<std::mutex> lock(m);

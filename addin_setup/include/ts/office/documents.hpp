@@ -34,8 +34,9 @@ class DocumentConverter {
   DocumentConverter(const DocumentConverter&) = delete;
   DocumentConverter& operator=(const DocumentConverter&) = delete;
 
-  // The charsets of the documents converted from now on.
-  void setCharsets(int from, int to);
+  // The charsets of the documents converted from now on; `fontless`: whether runs whose
+  // font names no charset are read as `from` too (a source named by the user) or left.
+  void setCharsets(int from, int to, bool fontless = false);
   // Converts `source` into `target` (a new file), in the format the source was read as.  The
   // office starts at the first document; one that could not start is said for every document.
   DocumentOutcome convert(const std::string& source, const std::string& target);
@@ -44,6 +45,7 @@ class DocumentConverter {
   bool start();
   std::string addin_;
   int from_, to_;
+  bool fontless_ = false;
   OfficeOptions options_;
   std::string folder_;  // the scratch profile's folder, removed at the end
   std::unique_ptr<Office> office_;
