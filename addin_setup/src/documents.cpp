@@ -31,7 +31,9 @@ DocumentConverter::DocumentConverter(std::string addinFolder, int from, int to,
   options_.startSeconds = 120;
 }
 
-DocumentConverter::~DocumentConverter() {
+DocumentConverter::~DocumentConverter() { drop(); }
+
+void DocumentConverter::drop() {
   convertScript_ = Object();
   if (office_) {
     std::string why;
@@ -41,6 +43,16 @@ DocumentConverter::~DocumentConverter() {
   if (!folder_.empty()) {
     std::error_code ec;
     std::filesystem::remove_all(folder_, ec);
+    folder_.clear();
+  }
+}
+
+bool DocumentConverter::answers() {
+  try {
+    office_->desktop();
+    return true;
+  } catch (...) {
+    return false;
   }
 }
 
@@ -106,9 +118,7 @@ bool DocumentConverter::start() {
       return true;
     } catch (...) {
       startError_ = "the add-in's conversion cannot be found: " + currentError();
-      std::string why;
-      office_->quit(&why);
-      office_.reset();
+      drop();
       return false;
     }
   }
@@ -120,6 +130,11 @@ bool DocumentConverter::start() {
 
 DocumentOutcome DocumentConverter::convert(const std::string& source, const std::string& target) {
   DocumentOutcome outcome;
+  if (office_ && !answers()) {
+    // The office stopped (killed, or it failed on a document before): a new one.
+    drop();
+    tried_ = false;
+  }
   if (!start()) {
     outcome.kind = DocumentOutcome::kCannotOpen;
     outcome.why = "no office to convert it in: " + startError_;
@@ -137,7 +152,9 @@ DocumentOutcome DocumentConverter::convert(const std::string& source, const std:
     doc = office_->wrap(loaded);
   } catch (...) {
     outcome.kind = DocumentOutcome::kCannotOpen;
-    outcome.why = "LibreOffice cannot open it: " + currentError();
+    outcome.why =
+        (answers() ? "LibreOffice cannot open it: " : "LibreOffice stopped opening it: ") +
+        currentError();
     return outcome;
   }
   if (doc.empty()) {
@@ -166,7 +183,8 @@ DocumentOutcome DocumentConverter::convert(const std::string& source, const std:
     }
   } catch (...) {
     outcome.kind = DocumentOutcome::kFailed;
-    outcome.why = currentError();
+    outcome.why =
+        answers() ? currentError() : "LibreOffice stopped converting it: " + currentError();
   }
   try {
     doc.call("close", {Any(true)});

@@ -13,6 +13,7 @@
 #include <regex>
 
 #include "ts/db/wide.hpp"
+#include "ts/office/documents.hpp"
 #include "ts/testing/office.hpp"
 #include "ts/testing/process.hpp"
 #include "ts/testing/scratch.hpp"
@@ -323,8 +324,8 @@ TEST_F(OfficeDocuments, EachRunOfAHandWrittenDocumentByItsFont) {
         wordRun(".VnTime", tc("Một & ")) + wordRun(".VnTime", tc("hai"), true) +
         wordRun(".VnTime", tc(" <ba>")) + "</w:p><w:p>" +
         wordRun("VNI-Times", vni("Tiếng Việt. ")) +
-        wordRun("Times New Roman", "café naïve Tôi ", true) + wordRun("Liberation Serif", tc("Chưa rõ")) +
-        "</w:p></w:body></w:document>";
+        wordRun("Times New Roman", "café naïve Tôi ", true) +
+        wordRun("Liberation Serif", tc("Chưa rõ")) + "</w:p></w:body></w:document>";
     const fs::path docs = dir_ / "docs", named = dir_ / "named";
     fs::create_directories(docs);
     fs::create_directories(named);
@@ -400,6 +401,39 @@ TEST_F(OfficeDocuments, EachRunOfAHandWrittenDocumentByItsFont) {
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     converted.back() = {"Chưa rõ", "Liberation Serif"};
     EXPECT_EQ(wordRuns(partOf(dir_, named / "hand.docx", "word/document.xml")), converted);
+  });
+}
+
+// An office that stops between documents (killed here; a document it fails on does the same)
+// is started again for the next one, and the one it stopped on is said so.
+TEST_F(OfficeDocuments, AnOfficeThatStopsIsStartedAgainForTheNextDocument) {
+  ts::testing::guard([&] {
+    const fs::path docs = dir_ / "docs";
+    fs::create_directories(docs);
+    for (const char* name : {"a.odt", "b.odt"})
+      writer(docs / name, "writer8", {{".VnTime", carried(tcvn3(kText))}});
+    office_->quit();
+    const std::string pipes = "[t]essaro-batch-" + std::to_string(getpid()) + "-";
+    auto officePids = [&] {
+      const auto r = ts::testing::runProgram("/usr/bin/pgrep", {"-f", pipes}, dir_);
+      return r.out;
+    };
+    {
+      DocumentConverter converter(ADDIN_DIR, 15, 39,
+                                  {std::string("TESSARO_LIBTSLIB=") + TSLIB_PATH});
+      auto o = converter.convert((docs / "a.odt").string(), (docs / "a.out.odt").string());
+      EXPECT_EQ(o.kind, DocumentOutcome::kConverted) << o.why;
+      const std::string first = officePids();
+      ASSERT_FALSE(first.empty());
+      ASSERT_EQ(std::system(("pkill -KILL -f '" + pipes + "'").c_str()), 0);
+      for (int i = 0; i < 100 && !officePids().empty(); ++i) usleep(100 * 1000);
+      o = converter.convert((docs / "b.odt").string(), (docs / "b.out.odt").string());
+      EXPECT_EQ(o.kind, DocumentOutcome::kConverted) << o.why;
+      EXPECT_EQ(paragraphsOf(docs / "b.out.odt").front().second, kText);
+      EXPECT_FALSE(officePids().empty());
+      EXPECT_NE(officePids(), first);
+    }
+    EXPECT_EQ(officePids(), "");  // the new office quit with the converter
   });
 }
 
