@@ -309,7 +309,8 @@ TEST_F(AddinMacros, ChangedRunsKeepTheirHyperlinksAndNeighbours) {
   });
 }
 
-// Every text of a document: footnotes, endnotes and text boxes in Writer; comments,
+// Every text of a document: footnotes, endnotes, text boxes and input, drop-down and
+// placeholder fields in Writer; comments,
 // shapes, page headers and string literals in formulas in Calc; notes and master pages in
 // Impress; each converted and undone in one step.
 TEST_F(AddinMacros, EveryTextOfTheDocument) {
@@ -341,13 +342,42 @@ TEST_F(AddinMacros, EveryTextOfTheDocument) {
     box.set("AnchorType", Any(css::text::TextContentAnchorType_AT_PARAGRAPH));
     body.call("insertTextContent", {cursor.value(), box.value(), Any(false)});
     fill(box);
+    // An input field and a drop-down field shown in .VnTime.
+    const std::string tcvnItem = carried(convert("Hà Nội", 41, 15));
+    const Object input =
+        doc.callObject("createInstance", {text("com.sun.star.text.TextField.Input")});
+    input.set("Content", text(tcvn));
+    input.set("Hint", text(tcvnItem));
+    const Object list =
+        doc.callObject("createInstance", {text("com.sun.star.text.TextField.DropDown")});
+    const rtl::OUString itemList[] = {ou(tcvnItem), ou("Huế")};
+    const css::uno::Sequence<rtl::OUString> items(itemList, 2);
+    list.set("Items", Any(items));
+    list.set("SelectedItem", text(tcvnItem));
+    for (const Object* f : {&input, &list}) {
+      body.call("insertTextContent", {cursor.value(), f->value(), Any(false)});
+      cursor.call("goLeft", {Any(sal_Int16(1)), Any(true)});
+      cursor.set("CharFontName", text(".VnTime"));
+      cursor.call("collapseToEnd");
+    }
     EXPECT_EQ(run("tsConvertDocument",
                   {doc.value(), Any(sal_Int32(15)), Any(sal_Int32(41)), Any(true), Any(false)}),
-              "3 0");
+              "5 0");
     for (const Object* t : {&footnote, &endnote, &box}) EXPECT_EQ(textOf(*t), kText);
+    EXPECT_EQ(utf8(input.get("Content")), kText);
+    EXPECT_EQ(utf8(input.get("Hint")), "Hà Nội");
+    EXPECT_EQ(utf8(input.callObject("getAnchor").get("CharFontName")), "Times New Roman");
+    css::uno::Sequence<rtl::OUString> after;
+    list.get("Items") >>= after;
+    ASSERT_EQ(after.getLength(), 2);
+    EXPECT_EQ(utf8(Any(after[0])), "Hà Nội");
+    EXPECT_EQ(utf8(Any(after[1])), "Huế");  // as it was: TCVN3 has no such letter
+    EXPECT_EQ(utf8(list.get("SelectedItem")), "Hà Nội");
     doc.getObject("UndoManager").call("undo");
     EXPECT_EQ(textOf(footnote), tcvn);
     EXPECT_EQ(textOf(box), tcvn);
+    EXPECT_EQ(utf8(input.get("Content")), tcvn);
+    EXPECT_EQ(utf8(list.get("SelectedItem")), tcvnItem);
     doc.call("close", {Any(true)});
 
     // Calc.

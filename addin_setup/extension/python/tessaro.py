@@ -757,19 +757,26 @@ def run_charset(font, source, selection_only, all_text):
 _STRING_LITERAL = re.compile(r'"((?:[^"]|"")*)"')
 
 
+def _converter(charset, destination, converters, map_fonts):
+    """The conversion of text in `charset` (None when it stays as it is), made once."""
+    if charset is None or charset == destination or (
+            charset in UNICODE_CODES and destination in UNICODE_CODES):
+        return None
+    if charset not in converters:
+        converters[charset] = Converter(charset, destination, map_fonts)
+    return converters[charset]
+
+
 def _convert_formula_strings(doc, source, destination, selection_only, all_text, converters,
                              map_fonts):
     """The string literals inside formulas ("=A1&\"...\""), each in the charset of its cell's
     font; returns the number of formulas changed."""
     changed = 0
     for cell in _calc_cells(doc, selection_only, "FORMULA"):
-        charset = run_charset(cell.CharFontName, source, selection_only, all_text)
-        if charset is None or charset == destination or (
-                charset in UNICODE_CODES and destination in UNICODE_CODES):
+        conv = _converter(run_charset(cell.CharFontName, source, selection_only, all_text),
+                          destination, converters, map_fonts)
+        if conv is None:
             continue
-        if charset not in converters:
-            converters[charset] = Converter(charset, destination, map_fonts)
-        conv = converters[charset]
 
         def literal(m):
             inner = m.group(1).replace('""', '"')
@@ -781,6 +788,60 @@ def _convert_formula_strings(doc, source, destination, selection_only, all_text,
         if after != before:
             cell.setFormula(after)
             changed += 1
+    return changed
+
+
+# Writer's fields whose contents are the user's own text, and the properties holding it.
+_TEXT_FIELDS = (
+    ("com.sun.star.text.TextField.Input", ("Content", "Hint")),
+    ("com.sun.star.text.TextField.DropDown", ("Items", "SelectedItem", "Help")),
+    ("com.sun.star.text.TextField.JumpEdit", ("PlaceHolder", "Hint")),
+)
+
+
+def _set_field(field, prop, value):
+    if isinstance(value, tuple):  # a list of strings, said as such
+        uno.invoke(field, "setPropertyValue", (prop, uno.Any("[]string", value)))
+    else:
+        field.setPropertyValue(prop, value)
+
+
+def _convert_fields(doc, source, destination, all_text, converters, map_fonts):
+    """The contents of Writer's input, drop-down and placeholder fields, each in the charset
+    of the font it shows in, that font mapped too; returns the number of fields changed."""
+    changed = 0
+    for field in _each(doc.getTextFields()):
+        props = next((p for service, p in _TEXT_FIELDS if _supports(field, service)), None)
+        if props is None:
+            continue
+        anchor = field.getAnchor()
+        font = anchor.CharFontName
+        conv = _converter(run_charset(font, source, False, all_text), destination, converters,
+                          map_fonts)
+        if conv is None:
+            continue
+        before = {p: field.getPropertyValue(p) for p in props}
+        after = {}
+        for prop, value in before.items():
+            if isinstance(value, str):
+                new = conv.text(value) if value else value
+            else:
+                new = tuple(conv.text(v) or v for v in value)
+            if new is not None and new != value:
+                after[prop] = new
+        if "Items" in after and before.get("SelectedItem"):
+            # Setting the items clears the choice, and so does undoing it: the choice is
+            # cleared first, so that the last undo step gives it back.
+            _set_field(field, "SelectedItem", "")
+            after.setdefault("SelectedItem", before["SelectedItem"])
+        for prop, value in after.items():  # the items before the choice
+            _set_field(field, prop, value)
+        done = bool(after)
+        mapped = conv.font(font) if map_fonts and font else None
+        if mapped is not None and mapped != font:
+            anchor.CharFontName = mapped
+            done = True
+        changed += done
     return changed
 
 
@@ -830,6 +891,9 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
             else:
                 step.keep(portion, before)
         _write_back()
+        if not selection_only and _supports(doc, "com.sun.star.text.TextDocument"):
+            changed += _convert_fields(doc, source, destination, bool(all_text), converters,
+                                       bool(map_fonts))
         if _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):
             changed += _convert_formula_strings(doc, source, destination, bool(selection_only),
                                                 bool(all_text), converters, bool(map_fonts))
