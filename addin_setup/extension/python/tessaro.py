@@ -851,11 +851,25 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
     charset its font says (run_charset); returns the number of runs changed and the number
     left as they were."""
     source, destination = int(source), int(destination)
-    Converter(source, destination, bool(map_fonts))  # the pair must exist
+    map_fonts, selection_only, all_text = bool(map_fonts), bool(selection_only), bool(all_text)
+    Converter(source, destination, map_fonts)  # the pair must exist
     converters = {}
+    # What a font means for its runs, worked out once: (conversion or None, new font,
+    # whether the text is written in capitals).
+    plans = {}
+
+    def plan_of(font):
+        conv = _converter(run_charset(font, source, selection_only, all_text), destination,
+                          converters, map_fonts)
+        if conv is None:
+            return None, font, False
+        mapped = conv.font(font) if map_fonts and font else None
+        new_font = mapped if mapped is not None else font
+        return conv, new_font, capitals_font(font) and not capitals_font(new_font)
+
     changed = left = 0
     with _OneUndoStep(doc, "Tessaro: Chuyen ma", bool(undo)) as step:
-        for portion in text_portions(doc, bool(selection_only)):
+        for portion in text_portions(doc, selection_only):
             before = portion.getString()
             if not before:
                 continue
@@ -865,24 +879,16 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
                     font = portion.CharFontName
                 except AttributeError:
                     font = ""
-            charset = run_charset(font, source, bool(selection_only), bool(all_text))
-            same = charset == destination or (charset in UNICODE_CODES
-                                              and destination in UNICODE_CODES)
-            if charset is None or same:
-                left += id(portion) not in _quiet
+            plan = plans.get(font)
+            if plan is None:
+                plan = plans[font] = plan_of(font)
+            conv, new_font, capitals = plan
+            after = conv.text(before) if conv is not None else None
+            if after is None:  # left: not converted, or not in the source charset
+                left += conv is not None or id(portion) not in _quiet
                 step.keep(portion, before)
                 continue
-            if charset not in converters:
-                converters[charset] = Converter(charset, destination, bool(map_fonts))
-            conv = converters[charset]
-            after = conv.text(before) if before else before
-            if after is None:
-                left += 1
-                step.keep(portion, before)
-                continue
-            mapped = conv.font(font) if map_fonts and font else None
-            new_font = mapped if mapped is not None else font
-            if capitals_font(font) and not capitals_font(new_font):
+            if capitals:
                 after = (unicode_case(after, True) if conv.destination in UNICODE_CODES
                          else legacy_case(after, conv.destination, True) or after)
             if after != before or new_font != font:
@@ -892,16 +898,15 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
                 step.keep(portion, before)
         _write_back()
         if not selection_only and _supports(doc, "com.sun.star.text.TextDocument"):
-            changed += _convert_fields(doc, source, destination, bool(all_text), converters,
-                                       bool(map_fonts))
+            changed += _convert_fields(doc, source, destination, all_text, converters,
+                                       map_fonts)
         if _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):
-            changed += _convert_formula_strings(doc, source, destination, bool(selection_only),
-                                                bool(all_text), converters, bool(map_fonts))
+            changed += _convert_formula_strings(doc, source, destination, selection_only,
+                                                all_text, converters, map_fonts)
         if map_fonts and _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):
             # A cell's own font, which its runs show where they set none.
-            for cell in _calc_cells(doc, bool(selection_only)):
-                charset = run_charset(cell.CharFontName, source, bool(selection_only),
-                                      bool(all_text))
+            for cell in _calc_cells(doc, selection_only):
+                charset = run_charset(cell.CharFontName, source, selection_only, all_text)
                 if charset is None or charset not in converters:
                     continue
                 mapped = converters[charset].font(cell.CharFontName)
