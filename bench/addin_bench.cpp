@@ -27,28 +27,11 @@ namespace {
 namespace fs = std::filesystem;
 using namespace ts::office;
 
+// Legacy bytes as XML text, each byte the Windows-1252 character it reads as.
 std::string xmlCarried(const std::string& bytes) {
-  std::string out;
-  for (const unsigned char b : bytes) {
-    const char16_t c = ts::db::WideValues::carrierChar(b);
-    if (c == '&')
-      out += "&amp;";
-    else if (c == '<')
-      out += "&lt;";
-    else if (c == '>')
-      out += "&gt;";
-    else if (c < 0x80)
-      out += static_cast<char>(c);
-    else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
+  std::string text;
+  ts::db::WideValues(0, 0).bytesToUtf8(bytes, text);
+  return ts::testing::xmlText(text);
 }
 
 std::string tcvn3(const std::string& utf8Text) {

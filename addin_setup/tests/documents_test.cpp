@@ -70,21 +70,6 @@ std::string partOf(const fs::path& folder, const fs::path& package, const std::s
   return r.out;
 }
 
-std::string xmlText(const std::string& s) {
-  std::string out;
-  for (const char c : s) {
-    if (c == '&')
-      out += "&amp;";
-    else if (c == '<')
-      out += "&lt;";
-    else if (c == '>')
-      out += "&gt;";
-    else
-      out += c;
-  }
-  return out;
-}
-
 std::string plainText(std::string s) {
   for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
            {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&amp;", "&"}}) {
@@ -314,8 +299,8 @@ TEST_F(OfficeDocuments, EachRunOfAHandWrittenDocumentByItsFont) {
     };
     auto wordRun = [](const std::string& font, const std::string& content, bool bold = false) {
       return "<w:r><w:rPr><w:rFonts w:ascii=\"" + font + "\" w:hAnsi=\"" + font + "\"/>" +
-             (bold ? "<w:b/>" : "") + "</w:rPr><w:t xml:space=\"preserve\">" + xmlText(content) +
-             "</w:t></w:r>";
+             (bold ? "<w:b/>" : "") + "</w:rPr><w:t xml:space=\"preserve\">" +
+             ts::testing::xmlText(content) + "</w:t></w:r>";
     };
     const std::string document =
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
@@ -388,7 +373,7 @@ TEST_F(OfficeDocuments, EachRunOfAHandWrittenDocumentByItsFont) {
     const std::string content = partOf(dir_, docs / "hand.odt", "content.xml");
     for (const char* t : {"Một &amp; ", "Tiếng Việt. ", "café naïve Tôi "})
       EXPECT_NE(content.find(t), std::string::npos) << t << "\n" << content;
-    EXPECT_EQ(content.find(xmlText(tc("Một & "))), std::string::npos) << content;
+    EXPECT_EQ(content.find(ts::testing::xmlText(tc("Một & "))), std::string::npos) << content;
     // The .doc's text, read back by the office, paragraph by paragraph.
     const auto doc = paragraphsOf(docs / "hand.doc");
     ASSERT_EQ(doc.size(), 2u);

@@ -29,6 +29,22 @@ inline void writeFile(const fs::path& p, const std::string& s) {
   f << s;
 }
 
+// Text as XML character data: "&", "<" and ">" escaped.
+inline std::string xmlText(const std::string& s) {
+  std::string out;
+  for (const char c : s) {
+    if (c == '&')
+      out += "&amp;";
+    else if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else
+      out += c;
+  }
+  return out;
+}
+
 // A folder for each test, below the temporary folder the tests started with (tests may
 // change TMPDIR), removed afterwards whatever its permissions.
 class ScratchTest : public ::testing::Test {
@@ -37,8 +53,8 @@ class ScratchTest : public ::testing::Test {
     static const fs::path base = fs::temp_directory_path();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     // One folder, also for parameterised tests ("Drivers/Odbc", "Case/0").
-    std::string name = "ts-test-" + std::to_string(getpid()) + "-" + info->test_suite_name() +
-                       "-" + info->name();
+    std::string name =
+        "ts-test-" + std::to_string(getpid()) + "-" + info->test_suite_name() + "-" + info->name();
     for (char& c : name)
       if (c == '/') c = '_';
     dir_ = base / name;
