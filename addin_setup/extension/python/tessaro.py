@@ -312,11 +312,11 @@ class _Walker:
 class _ParagraphEdit:
     """The changes to the runs of one Writer paragraph, made in order through its text's
     _Walker, whose cursor walks from run to run (a cursor made for each run costs Writer more
-    than the change itself).  A run's new text goes in strictly inside the run, between two of its
-    own characters, so that it takes every attribute of the run, even those that do not grow
-    at their ends (a hyperlink); then the old characters around it go.  Where the old and
-    new texts share their first and last characters, only what lies between changes, in one
-    step.  Positions count characters (code points), as Writer's cursor moves."""
+    than the change itself).  A run's new text goes in strictly inside the run, between two
+    of its own characters, so that it takes every attribute of the run, even those that do
+    not grow at their ends (a hyperlink); then the old characters around it go.  Where the
+    old and new texts share their first and last characters, only what lies between changes,
+    in one step.  Positions count characters (code points), as Writer's cursor moves."""
 
     def __init__(self, par, walker):
         self.par, self.walker = par, walker
