@@ -49,18 +49,6 @@ Reverse makeReverse(const Table& forward) {
 const Reverse kCp1258Reverse =
     makeReverse([](int b) { return kCp1258[static_cast<std::size_t>(b)]; });
 
-// The Windows-1252 characters above U+00FF all lie below U+2200: their bytes by code point
-// (0 for none), for the hot path of carried text.
-constexpr std::uint32_t kCp1252Top = 0x2200;
-const std::array<std::uint8_t, kCp1252Top> kCp1252Bytes = [] {
-  std::array<std::uint8_t, kCp1252Top> t{};
-  for (int b = 0x80; b < 0xA0; ++b) {
-    const std::uint32_t cp = windows1252CodePoint(static_cast<std::uint8_t>(b));
-    if (cp >= 0x100) t[cp] = static_cast<std::uint8_t>(b);
-  }
-  return t;
-}();
-
 int lookUp(const Reverse& r, std::uint32_t cp) {
   const auto* begin = r.entries.data();
   const auto* end = begin + r.size;
@@ -78,13 +66,22 @@ const char* timesWord(int n) {
 
 }  // namespace
 
-int carriedByte(std::uint32_t codePoint) {
-  if (codePoint < 0x100) {
-    // The five bytes Windows-1252 leaves undefined arrive as C1 controls; the other C1
-    // controls are the Latin-1 reading of bytes Windows-1252 gives other characters.
-    return static_cast<int>(codePoint);
+// The five bytes Windows-1252 leaves undefined arrive as C1 controls; the other C1 controls
+// are the Latin-1 reading of bytes Windows-1252 gives other characters.  Every character below
+// U+0100 therefore stands for its own byte.
+const std::array<std::uint8_t, kCarriedTop> kCarriedBytes = [] {
+  std::array<std::uint8_t, kCarriedTop> t{};
+  for (int b = 0; b < 0x100; ++b) t[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(b);
+  for (int b = 0x80; b < 0xA0; ++b) {
+    const std::uint32_t cp = windows1252CodePoint(static_cast<std::uint8_t>(b));
+    if (cp >= 0x100) t[cp] = static_cast<std::uint8_t>(b);
   }
-  const int b = codePoint < kCp1252Top ? kCp1252Bytes[codePoint] : 0;
+  return t;
+}();
+
+int carriedByte(std::uint32_t codePoint) {
+  if (codePoint < 0x100) return static_cast<int>(codePoint);
+  const int b = codePoint < kCarriedTop ? kCarriedBytes[codePoint] : 0;
   return b == 0 ? -1 : b;
 }
 
@@ -107,82 +104,178 @@ namespace {
 // For each 8-bit mask of kept bytes: the indexes of the kept bytes, in order.
 struct Compress {
   alignas(16) std::uint8_t index[256][8];
-  std::uint8_t count[256];
   Compress() {
     for (int m = 0; m < 256; ++m) {
       int k = 0;
       for (int b = 0; b < 8; ++b)
         if (m & (1 << b)) index[m][k++] = static_cast<std::uint8_t>(b);
       for (int r = k; r < 8; ++r) index[m][r] = 0x80;
-      count[m] = static_cast<std::uint8_t>(k);
     }
   }
 };
 const Compress kCompress;
 
-__attribute__((target("ssse3"))) std::size_t latinBlocks(const std::uint8_t* s, std::size_t n,
-                                                         std::uint8_t* out, std::size_t& written) {
+// Writes the kept bytes of `bytes` (bit k of `keep` for byte k) at out + w, advancing w.
+__attribute__((target("ssse3,popcnt"), always_inline)) inline void compress16(__m128i bytes,
+                                                                              unsigned keep,
+                                                                              std::uint8_t* out,
+                                                                              std::size_t& w) {
+  const unsigned low = keep & 0xFF, hi = (keep >> 8) & 0xFF;
+  const __m128i lowIndex = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kCompress.index[low]));
+  const __m128i hiIndex = _mm_add_epi8(
+      _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kCompress.index[hi])), _mm_set1_epi8(8));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out + w), _mm_shuffle_epi8(bytes, lowIndex));
+  // Indexes of 0x80 | 8 still have their top bit set: those bytes stay zero.
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out + w + __builtin_popcount(low)),
+                   _mm_shuffle_epi8(bytes, hiIndex));
+  w += static_cast<std::size_t>(__builtin_popcount(keep & 0xFFFF));
+}
+
+// Blocks go at a fixed stride, so that no block waits for the one before it: a character that
+// starts in a block takes its last bytes from the next, which then drops them (`carry`: bit k
+// for byte k of the next block).  ASCII and the pairs C2/C3 are read in the vector; the other
+// characters of two bytes and those of three from E2 (Windows-1252's letters and punctuation
+// above U+00FF) one by one through kCarriedBytes.
+//
+// One block of 16 bytes at s (s[16] and s[17] readable): false, with nothing written, where it
+// holds anything else or a character that stands for no byte.
+__attribute__((target("ssse3,popcnt,bmi"), always_inline)) inline bool carriedBlock(
+    const std::uint8_t* s, std::uint8_t* out, std::size_t& w, int& carry) {
   const __m128i x80 = _mm_set1_epi8(static_cast<char>(0x80));
   const __m128i xC0 = _mm_set1_epi8(static_cast<char>(0xC0));
-  const __m128i xFE = _mm_set1_epi8(static_cast<char>(0xFE));
-  const __m128i xC2 = _mm_set1_epi8(static_cast<char>(0xC2));
-  const __m128i xC3 = _mm_set1_epi8(static_cast<char>(0xC3));
-  const __m128i x40 = _mm_set1_epi8(0x40);
-  const __m128i eight = _mm_set1_epi8(8);
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+  const int high = _mm_movemask_epi8(v);
+  if (high == 0) {  // ASCII (the block before cannot have ended inside a character)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + w), v);
+    w += 16;
+    return true;
+  }
+  const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 1));
+  const __m128i latin = _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(static_cast<char>(0xFE))),
+                                       _mm_set1_epi8(static_cast<char>(0xC2)));
+  const int latins = _mm_movemask_epi8(latin);
+  const int conts = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, xC0), x80));
+  // Every byte of 128 or more a lead or a continuation, each continuation where a lead puts
+  // it, including the bytes after the block.
+  int expected = 0, others = 0;
+  if ((high & ~(latins | conts)) == 0) {  // pairs C2/C3 alone, as in carried legacy text
+    const int nextConts = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(next, xC0), x80));
+    if ((latins & ~nextConts) != 0) return false;
+    expected = (latins << 1) | carry;
+  } else {
+    const int twos = _mm_movemask_epi8(
+        _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(static_cast<char>(0xE0))), xC0));
+    const int threes = _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xE2))));
+    if ((high & ~(twos | threes | conts)) != 0) return false;
+    others = (twos & ~latins) | threes;  // C0 and C1 among them: no byte, below
+    expected = (twos << 1) | (threes << 1) | (threes << 2) | carry;
+    const int after = ((s[16] & 0xC0) == 0x80 ? 1 : 0) | ((s[17] & 0xC0) == 0x80 ? 2 : 0);
+    if (((expected >> 16) & ~after) != 0) return false;
+  }
+  if (conts != (expected & 0xFFFF)) return false;
+  // A pair C2/C3 becomes the byte it stands for: the continuation, plus 0x40 after C3.
+  const __m128i value =
+      _mm_add_epi8(next, _mm_and_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xC3))),
+                                       _mm_set1_epi8(0x40)));
+  __m128i bytes = _mm_or_si128(_mm_and_si128(latin, value), _mm_andnot_si128(latin, v));
+  if (others != 0) {
+    alignas(16) std::uint8_t lane[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lane), bytes);
+    bool none = false;
+    for (unsigned m = static_cast<unsigned>(others); m != 0; m &= m - 1) {
+      const unsigned k = static_cast<unsigned>(__builtin_ctz(m));
+      const std::uint8_t* c = s + k;
+      const std::uint32_t cp = c[0] == 0xE2 ? 0x2000u | ((c[1] & 0x3Fu) << 6) | (c[2] & 0x3Fu)
+                                            : ((c[0] & 0x1Fu) << 6) | (c[1] & 0x3Fu);
+      const std::uint8_t b = cp < kCarriedTop ? kCarriedBytes[cp] : 0;
+      none |= b == 0 || cp < 0x80;  // C0 and C1 start no character
+      lane[k] = b;
+    }
+    if (none) return false;
+    bytes = _mm_load_si128(reinterpret_cast<const __m128i*>(lane));
+  }
+  compress16(bytes, static_cast<unsigned>(~conts), out, w);
+  carry = expected >> 16;
+  return true;
+}
+
+__attribute__((target("ssse3,popcnt,bmi"))) std::size_t carriedBlocks(const std::uint8_t* s,
+                                                                      std::size_t n,
+                                                                      std::uint8_t* out,
+                                                                      std::size_t& written) {
   std::size_t i = 0, w = 0;
-  while (i + 16 < n) {  // one byte after the block: the end of a pair
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    const int high = _mm_movemask_epi8(v);
+  int carry = 0;
+  while (i + 18 <= n && carriedBlock(s + i, out, w, carry)) i += 16;
+  written = w;
+  return i + static_cast<std::size_t>(__builtin_popcount(carry));  // past the last character
+}
+
+// The same, 32 bytes at a time where they hold ASCII and pairs C2/C3 alone.
+__attribute__((target("avx2,popcnt,bmi"))) std::size_t carriedBlocksAvx2(const std::uint8_t* s,
+                                                                         std::size_t n,
+                                                                         std::uint8_t* out,
+                                                                         std::size_t& written) {
+  const __m256i x80 = _mm256_set1_epi8(static_cast<char>(0x80));
+  const __m256i xC0 = _mm256_set1_epi8(static_cast<char>(0xC0));
+  const __m256i xFE = _mm256_set1_epi8(static_cast<char>(0xFE));
+  const __m256i xC2 = _mm256_set1_epi8(static_cast<char>(0xC2));
+  const __m256i xC3 = _mm256_set1_epi8(static_cast<char>(0xC3));
+  const __m256i x40 = _mm256_set1_epi8(0x40);
+  std::size_t i = 0, w = 0;
+  int carry = 0;
+  while (i + 34 <= n) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+    const auto high = static_cast<std::uint32_t>(_mm256_movemask_epi8(v));
     if (high == 0) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + w), v);
-      w += 16;
-      i += 16;
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + w), v);
+      w += 32;
+      i += 32;
       continue;
     }
-    const __m128i lead = _mm_cmpeq_epi8(_mm_and_si128(v, xFE), xC2);
-    const __m128i cont = _mm_cmpeq_epi8(_mm_and_si128(v, xC0), x80);
-    const int leads = _mm_movemask_epi8(lead), conts = _mm_movemask_epi8(cont);
-    // Every byte of 128 or more a lead C2/C3 or the continuation right after one.
-    if ((high & ~(leads | conts)) != 0) break;
-    const bool lastLead = (leads & 0x8000) != 0;
-    const int pairedLeads = lastLead ? leads & 0x7FFF : leads;
-    if (conts != ((pairedLeads << 1) & 0xFFFF)) break;
-    if (lastLead && (s[i + 16] & 0xC0) != 0x80) break;
-    // A lead becomes the byte its pair stands for: the continuation, plus 0x40 after C3.
-    const __m128i next = _mm_srli_si128(v, 1);
-    const __m128i value = _mm_add_epi8(next, _mm_and_si128(_mm_cmpeq_epi8(v, xC3), x40));
-    const __m128i bytes = _mm_or_si128(_mm_and_si128(lead, value), _mm_andnot_si128(lead, v));
-    const int keep = ~conts & (lastLead ? 0x7FFF : 0xFFFF);
-    const int low = keep & 0xFF, hi = (keep >> 8) & 0xFF;
-    const __m128i lowIndex =
-        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kCompress.index[low]));
-    const __m128i hiIndex =
-        _mm_add_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(kCompress.index[hi])), eight);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + w), _mm_shuffle_epi8(bytes, lowIndex));
-    w += kCompress.count[low];
-    // Indexes of 0x80 | 8 still have their top bit set: those bytes stay zero.
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + w), _mm_shuffle_epi8(bytes, hiIndex));
-    w += kCompress.count[hi];
-    i += lastLead ? 15 : 16;
+    const __m256i latin = _mm256_cmpeq_epi8(_mm256_and_si256(v, xFE), xC2);
+    const auto latins = static_cast<std::uint32_t>(_mm256_movemask_epi8(latin));
+    const auto conts = static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(v, xC0), x80)));
+    if ((high & ~(latins | conts)) == 0) {
+      const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 1));
+      const auto nextConts = static_cast<std::uint32_t>(
+          _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_and_si256(next, xC0), x80)));
+      if ((latins & ~nextConts) == 0 &&
+          conts == ((latins << 1) | static_cast<std::uint32_t>(carry))) {
+        const __m256i value =
+            _mm256_add_epi8(next, _mm256_and_si256(_mm256_cmpeq_epi8(v, xC3), x40));
+        const __m256i bytes = _mm256_blendv_epi8(v, value, latin);
+        compress16(_mm256_castsi256_si128(bytes), ~conts & 0xFFFF, out, w);
+        compress16(_mm256_extracti128_si256(bytes, 1), (~conts >> 16) & 0xFFFF, out, w);
+        carry = static_cast<int>(latins >> 31);
+        i += 32;
+        continue;
+      }
+    }
+    if (!carriedBlock(s + i, out, w, carry)) break;  // anything else: 16 bytes as above
+    i += 16;
   }
+  if (i + 34 > n)
+    while (i + 18 <= n && carriedBlock(s + i, out, w, carry)) i += 16;
   written = w;
-  return i;
+  return i + static_cast<std::size_t>(__builtin_popcount(carry));
 }
 
 const bool kHasSsse3 = __builtin_cpu_supports("ssse3");
+const bool kHasAvx2 = __builtin_cpu_supports("avx2");
 
 }  // namespace
 
-std::size_t unwrapLatinBlocks(const std::uint8_t* s, std::size_t n, std::uint8_t* out,
-                              std::size_t& written) {
+std::size_t unwrapBlocks(const std::uint8_t* s, std::size_t n, std::uint8_t* out,
+                         std::size_t& written) {
   written = 0;
-  return kHasSsse3 ? latinBlocks(s, n, out, written) : 0;
+  if (kHasAvx2) return carriedBlocksAvx2(s, n, out, written);
+  return kHasSsse3 ? carriedBlocks(s, n, out, written) : 0;
 }
 
 #else
 
-std::size_t unwrapLatinBlocks(const std::uint8_t*, std::size_t, std::uint8_t*,
-                              std::size_t& written) {
+std::size_t unwrapBlocks(const std::uint8_t*, std::size_t, std::uint8_t*, std::size_t& written) {
   written = 0;
   return 0;
 }

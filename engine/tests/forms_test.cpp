@@ -153,9 +153,11 @@ TEST(Forms, UnwrapEqualsTheCharacterByCharacterRule) {
   std::mt19937 rng(7);
   for (int round = 0; round < 3000; ++round) {
     std::string t;
-    const int count = static_cast<int>(rng() % 80);
-    const bool plain = round % 3 == 0;  // mostly the common characters: whole blocks
-    for (int k = 0; k < count; ++k) t += tokens[plain ? rng() % 6 : rng() % tokens.size()];
+    const int count = static_cast<int>(rng() % 120);
+    // A third of the texts hold ASCII and U+0080..U+00FF alone, a third every character that
+    // stands for a byte (as UTF-8 encoded twice does): whole blocks of either kind.
+    const std::size_t kinds[] = {6, 11, tokens.size()};
+    for (int k = 0; k < count; ++k) t += tokens[rng() % kinds[round % 3]];
     ByteBuffer whole;
     ASSERT_EQ(unwrapLayer(reinterpret_cast<const std::uint8_t*>(t.data()), t.size(), true, whole),
               t.size());

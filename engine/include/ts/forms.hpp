@@ -12,6 +12,8 @@
 // as the library's byte-sized codes do; a plain code is its own form.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -54,12 +56,18 @@ std::string formShortName(CharsetForm form);
 // character that stands for no byte.
 int carriedByte(std::uint32_t codePoint);
 
-// The longest start of s[0..n) (in blocks of 15 or 16 bytes, each followed by one more byte)
-// made of ASCII and of U+0080..U+00FF alone, written to `out` as the bytes those characters
-// stand for; `written` says how many.  `out` needs room for the bytes read and 16 more.
-// Returns how much was read (0 where the processor cannot do it in blocks).
-std::size_t unwrapLatinBlocks(const std::uint8_t* s, std::size_t n, std::uint8_t* out,
-                              std::size_t& written);
+// The same for the characters below kCarriedTop (Windows-1252's all lie there), 0 for none
+// (U+0000 apart).
+inline constexpr std::uint32_t kCarriedTop = 0x2200;
+extern const std::array<std::uint8_t, kCarriedTop> kCarriedBytes;
+
+// The longest start of s[0..n) (in blocks of 16 bytes, each followed by two more) made of
+// characters that stand for a byte (ASCII, U+0080..U+00FF and Windows-1252's others), written
+// to `out` as those bytes; `written` says how many.  `out` needs room for the bytes read and 16
+// more.  Returns how much was read, the last bytes of a character the blocks began included
+// (0 where the processor cannot do it in blocks).
+std::size_t unwrapBlocks(const std::uint8_t* s, std::size_t n, std::uint8_t* out,
+                         std::size_t& written);
 
 // Walks one carried layer, the UTF-8 text at s[0..n), writing at `p` (room for n + 16 bytes)
 // the byte each character stands for (and each byte that starts no character, as itself);
@@ -69,16 +77,17 @@ std::size_t unwrapLatinBlocks(const std::uint8_t* s, std::size_t n, std::uint8_t
 template <class Other>
 std::size_t walkCarried(const std::uint8_t* s, std::size_t n, bool final, std::uint8_t*& p,
                         Other&& other) {
-  std::size_t i = 0, slowUntil = 0;
+  std::size_t i = 0, slowUntil = 0, slowStretch = 16;
   while (i < n) {
     if (i >= slowUntil) {
       // Blocks of the common characters at once; after a block that is not one, a few bytes
-      // one at a time.
+      // one at a time, more each time no block follows (as in UTF-8 encoded twice).
       std::size_t written = 0;
-      i += unwrapLatinBlocks(s + i, n - i, p, written);
+      const std::size_t read = unwrapBlocks(s + i, n - i, p, written);
+      i += read;
       p += written;
       if (i >= n) break;
-      slowUntil = i + 16;
+      slowUntil = i + slowStretch;
     }
     const std::uint8_t b = s[i];
     // ASCII, and U+0080..U+00FF (the commonest): the byte itself, with few branches.
@@ -88,16 +97,27 @@ std::size_t walkCarried(const std::uint8_t* s, std::size_t n, bool final, std::u
       i += two ? 2 : 1;
       continue;
     }
+    // The other two-byte characters, and the three-byte ones from E2 (Windows-1252's
+    // punctuation, commonest in UTF-8 encoded twice), read here; the rest in full.
     std::uint32_t cp = 0;
-    const int len = wellFormedUtf8(s + i, n - i, cp);
-    if (len == 0) {
-      if (!final && utf8MayContinue(s + i, n - i)) break;
-      *p++ = b;
-      ++i;
-      continue;
+    int len = 0;
+    if (b >= 0xC4 && b <= 0xDF && i + 1 < n && (s[i + 1] & 0xC0) == 0x80) {
+      cp = ((b & 0x1Fu) << 6) | (s[i + 1] & 0x3Fu);
+      len = 2;
+    } else if (b == 0xE2 && i + 2 < n && (s[i + 1] & 0xC0) == 0x80 && (s[i + 2] & 0xC0) == 0x80) {
+      cp = 0x2000u | ((s[i + 1] & 0x3Fu) << 6) | (s[i + 2] & 0x3Fu);
+      len = 3;
+    } else {
+      len = wellFormedUtf8(s + i, n - i, cp);
+      if (len == 0) {
+        if (!final && utf8MayContinue(s + i, n - i)) break;
+        *p++ = b;
+        ++i;
+        continue;
+      }
     }
-    const int byte = carriedByte(cp);
-    if (byte >= 0)
+    const int byte = cp < kCarriedTop ? kCarriedBytes[cp] : 0;  // above 0x7F: 0 for none
+    if (byte != 0)
       *p++ = static_cast<std::uint8_t>(byte);
     else
       other(s + i, static_cast<std::size_t>(len));
