@@ -174,7 +174,17 @@ TEST_F(AddinMacros, EachRunByItsFontKeepingItsAttributes) {
     body.call("insertControlCharacter", {cursor.value(), Any(sal_Int16(0)), Any(false)});
     put("Times New Roman", "Tôi và bà, café naïve", false, false);
     body.call("insertControlCharacter", {cursor.value(), Any(sal_Int16(0)), Any(false)});
+    // Paragraphs in one legacy font, a run of each holding Unicode letters no TCVN3 byte
+    // stands for: after a converted run, and before any.
+    put(".VnTime", tc("Một "), false, false);
+    put(".VnTime", "chữ thật", true, false);
+    put(".VnTime", tc(" ba"), false, false);
+    body.call("insertControlCharacter", {cursor.value(), Any(sal_Int16(0)), Any(false)});
+    put(".VnTime", "chữ thật", false, false);
+    put(".VnTime", tc(" hai"), true, false);
+    body.call("insertControlCharacter", {cursor.value(), Any(sal_Int16(0)), Any(false)});
     put("Liberation Serif", tc("Chưa rõ"), false, false);
+    const auto original = runsOf(o, body);
 
     using R = TextRun;
     const std::string tnr = "Times New Roman";
@@ -186,18 +196,26 @@ TEST_F(AddinMacros, EachRunByItsFontKeepingItsAttributes) {
                                      {" thường", tnr},
                                      {"\n", ""},
                                      {"Tôi và bà, café naïve", tnr},
+                                     {"\n", ""},
+                                     {"Một ", tnr},
+                                     {"chữ thật", ".VnTime", true},
+                                     {" ba", tnr},
+                                     {"\n", ""},
+                                     {"chữ thật", ".VnTime"},
+                                     {" hai", tnr, true},
                                      {"\n", ""}};
     auto expected = unicodeRuns;
     expected.push_back({tc("Chưa rõ"), "Liberation Serif"});  // its font says nothing
     EXPECT_EQ(run("tsConvertDocument",
                   {doc.value(), Any(sal_Int32(15)), Any(sal_Int32(41)), Any(true), Any(false)}),
-              "5 2");
+              "8 4");
     EXPECT_EQ(runsOf(o, body), expected);
-    // With "all text", the run whose font says nothing is read as the source.
     doc.getObject("UndoManager").call("undo");
+    EXPECT_EQ(runsOf(o, body), original);
+    // With "all text", the run whose font says nothing is read as the source.
     EXPECT_EQ(run("tsConvertDocument", {doc.value(), Any(sal_Int32(15)), Any(sal_Int32(41)),
                                         Any(true), Any(false), Any(true)}),
-              "6 1");
+              "9 3");
     expected.back() = {"Chưa rõ", "Liberation Serif"};
     EXPECT_EQ(runsOf(o, body), expected);
     doc.call("close", {Any(true)});

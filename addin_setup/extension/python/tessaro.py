@@ -221,12 +221,13 @@ def _supports(obj, service):
         return False
 
 
-def _paragraph_runs(text, edits=False):
+def _paragraph_runs(text, edits=False, whole=True):
     """The text portions of a text (paragraphs; tables within it cell by cell), read a
     paragraph at a time as they are asked for: Writer updates every run it has handed out at
     each change of the text, so only the runs of the paragraph at hand are held.  With
     `edits` (Writer's texts), the runs of each paragraph are changed through one
-    _ParagraphEdit, found by _edit_of while the paragraph is at hand."""
+    _ParagraphEdit, found by _edit_of while the paragraph is at hand.  `whole`: the text's
+    paragraphs are whole (not those of a selection)."""
     walker = _Walker() if edits else None
     for par in _each(text):
         if _supports(par, "com.sun.star.text.TextTable"):
@@ -236,7 +237,12 @@ def _paragraph_runs(text, edits=False):
                 yield from _paragraph_runs(par.getCellByName(name), edits)
         elif hasattr(par, "createEnumeration"):
             edit = _ParagraphEdit(par, walker) if edits else None
-            for portion, kind, font in [_kind_and_font(p, edit) for p in _each(par)]:
+            runs = [_kind_and_font(p, edit) for p in _each(par)]
+            if edit is not None and whole and len(runs) > 1:
+                fonts = {font for _, kind, font in runs if kind == "Text"}
+                if len(fonts) == 1 and all(kind == "Text" for _, kind, _ in runs):
+                    edit.one_font = fonts.pop()
+            for portion, kind, font in runs:
                 if kind != "Text":
                     if edit is not None:
                         edit.lost()  # a field, a bookmark, an anchor: not counted in runs
@@ -321,6 +327,10 @@ class _ParagraphEdit:
     def __init__(self, par, walker):
         self.par, self.walker = par, walker
         self.before, walker.last = walker.last, self
+        # The font of every run, where the paragraph holds runs alone, all in one font: a new
+        # font is then given to the whole paragraph at its first change (`font_set`), in one
+        # call instead of one per run.
+        self.one_font = self.font_set = None
         # Characters from the cursor's point to the start of the next run; None when not
         # known (the cursor is then put at the run's start).
         self.ahead = None
@@ -331,8 +341,16 @@ class _ParagraphEdit:
     def lost(self):
         self.ahead = self.from_start = None
 
+    def kept(self, portion, text):
+        """A run left as it is, its font too."""
+        if self.font_set is not None:
+            portion.CharFontName = self.one_font  # the paragraph's new font came to it
+        else:
+            self.one_font = None  # left before any change: fonts go run by run
+        self.passed(text)
+
     def passed(self, text):
-        """A run left as it is."""
+        """A run whose text stays as it is."""
         if self.ahead is not None:
             self.ahead += len(text)
         if self.from_start is not None:
@@ -353,8 +371,12 @@ class _ParagraphEdit:
         return w
 
     def replace(self, portion, old, old_font, text, font):
+        # The font first, so that the new text takes it with the rest.
         if font and font != old_font:
-            portion.CharFontName = font  # first, so that the new text takes it with the rest
+            if old_font != self.one_font or self.font_set not in (None, font):
+                portion.CharFontName = font
+            elif self.font_set is None:
+                self.par.CharFontName = self.font_set = font
         if old == text:
             self.passed(old)
             return
@@ -439,7 +461,7 @@ def _writer_portions(doc, selection_only):
                 if r.getString():
                     ranges.append(r.getText().createTextCursorByRange(r))
         for r in ranges:
-            yield from _paragraph_runs(r, True)
+            yield from _paragraph_runs(r, True, False)
         return
     seen = _Seen()
     yield from _paragraph_runs(doc.getText(), True)
@@ -702,7 +724,7 @@ class _OneUndoStep:
         """A run read and left as it is (`text`: its text)."""
         edit = _edit_of.get(id(portion))
         if edit is not None:
-            edit.passed(text)
+            edit.kept(portion, text)
 
     def change(self, portion, text, font, old_text=None, old_font=None):
         """`old_text` and `old_font`: the run's, where the caller has read them."""
