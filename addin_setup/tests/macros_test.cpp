@@ -3,6 +3,8 @@
 // case changes in the charset of each run's font.
 #include <gtest/gtest.h>
 #include <com/sun/star/awt/FontSlant.hpp>
+#include <com/sun/star/awt/Rectangle.hpp>
+#include <com/sun/star/table/CellRangeAddress.hpp>
 #include <com/sun/star/text/TextContentAnchorType.hpp>
 #include <rtl/ustrbuf.hxx>
 
@@ -424,6 +426,27 @@ TEST_F(AddinMacros, EveryTextOfTheDocument) {
     const Object header = o.wrap(headerValue);
     fill(header.getObject("CenterText"));
     style.set("RightPageHeaderContent", headerValue);
+    // A chart whose title and axis title are in .VnTime.
+    cell(3, 0).call("setValue", {Any(1.0)});
+    cell(3, 1).call("setValue", {Any(2.0)});
+    const css::table::CellRangeAddress range(0, 3, 0, 3, 1);
+    sheet.getObject("Charts").call(
+        "addNewByName",
+        {text("C"), Any(css::awt::Rectangle(0, 0, 8000, 6000)),
+         Any(css::uno::Sequence<css::table::CellRangeAddress>(&range, 1)), Any(false), Any(false)});
+    const Object chart =
+        sheet.getObject("Charts").callObject("getByName", {text("C")}).getObject("EmbeddedObject");
+    chart.set("HasMainTitle", Any(true));
+    const Object chartTitle = chart.getObject("Title");
+    const std::string tcvnTitle = carried(convert("Sản lượng", 41, 15));
+    chartTitle.set("String", text(tcvnTitle));
+    chartTitle.set("CharFontName", text(".VnTime"));
+    const Object diagram = chart.getObject("Diagram");
+    diagram.set("HasXAxisTitle", Any(true));
+    const Object axisTitle = diagram.getObject("XAxisTitle");
+    const std::string tcvnAxis = carried(convert("Năm", 41, 15));
+    axisTitle.set("String", text(tcvnAxis));
+    axisTitle.set("CharFontName", text(".VnTime"));
     run("tsConvertDocument",
         {book.value(), Any(sal_Int32(15)), Any(sal_Int32(41)), Any(true), Any(false)});
     EXPECT_EQ(utf8(withFormula.call("getFormula")), "=\"" + kText + "\"&\" \"&1");
@@ -431,9 +454,29 @@ TEST_F(AddinMacros, EveryTextOfTheDocument) {
     EXPECT_EQ(textOf(sheetShape), kText);
     const Object headerAfter = style.getObject("RightPageHeaderContent");
     EXPECT_EQ(textOf(headerAfter.getObject("CenterText")), kText);
+    EXPECT_EQ(utf8(chartTitle.get("String")), "Sản lượng");
+    EXPECT_EQ(utf8(chartTitle.get("CharFontName")), "Times New Roman");
+    EXPECT_EQ(utf8(axisTitle.get("String")), "Năm");
+    {  // and so it is stored
+      const std::string url = fileUrl((dir_ / "book.ods").string());
+      book.call("storeToURL", {text(url), Any(properties({{"FilterName", text("calc8")}}))});
+      const Object stored = o.desktop().callObject(
+          "loadComponentFromURL",
+          {text(url), text("_blank"), Any(sal_Int32(0)), Any(properties({{"Hidden", Any(true)}}))});
+      const Object storedChart = stored.getObject("Sheets")
+                                     .callObject("getByIndex", {Any(sal_Int32(0))})
+                                     .getObject("Charts")
+                                     .callObject("getByName", {text("C")})
+                                     .getObject("EmbeddedObject");
+      EXPECT_EQ(utf8(storedChart.getObject("Title").get("String")), "Sản lượng");
+      stored.call("close", {Any(true)});
+    }
     book.getObject("UndoManager").call("undo");
     EXPECT_EQ(utf8(withFormula.call("getFormula")), "=\"" + tcvn + "\"&\" \"&1");
     EXPECT_EQ(textOf(sheetShape), tcvn);
+    EXPECT_EQ(utf8(chartTitle.get("String")), tcvnTitle);
+    EXPECT_EQ(utf8(chartTitle.get("CharFontName")), ".VnTime");
+    EXPECT_EQ(utf8(axisTitle.get("String")), tcvnAxis);
     book.call("close", {Any(true)});
 
     // Impress: the notes of a slide and a text box on the master page.

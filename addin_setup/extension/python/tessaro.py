@@ -546,6 +546,12 @@ def _calc_portions(doc, selection_only):
             shape = page.getByIndex(i)
             if not _supports(shape, "com.sun.star.drawing.OLE2Shape"):
                 _shape_portions(shape, out)
+        # The titles of its charts, whose changes Calc does not record for undo either.
+        charts = sheet.getCharts()
+        for name in charts.getElementNames():
+            start = len(out)
+            _chart_title_portions(charts.getByName(name).getEmbeddedObject(), out)
+            _in_shapes.update(id(p) for p in out[start:])
     # Page headers and footers: their contents are copies, written back once converted.
     styles = doc.getStyleFamilies().getByName("PageStyles")
     for name in styles.getElementNames():
@@ -565,6 +571,44 @@ def _calc_portions(doc, selection_only):
             out.extend(parts)
             _written_back.append((style, prop, content))
     return out
+
+
+class _ChartText:
+    """A piece of a chart's title (a formatted string: its text in one font), as a run."""
+
+    def __init__(self, piece):
+        self.piece = piece
+
+    def getString(self):
+        return self.piece.String
+
+    @property
+    def CharFontName(self):
+        return self.piece.CharFontName
+
+    def put(self, text, font):
+        if font and font != self.piece.CharFontName:
+            self.piece.CharFontName = font
+        if text != self.piece.String:
+            self.piece.String = text
+
+
+def _chart_title_portions(chart, out):
+    """The pieces of a chart's titles: its title, subtitle and the titles of its axes."""
+    if chart is None or not hasattr(chart, "getFirstDiagram"):
+        return
+    titled = [chart]
+    diagram = chart.getFirstDiagram()
+    if diagram is not None:
+        titled.append(diagram)  # the subtitle
+        for system in diagram.getCoordinateSystems():
+            for dimension in range(system.getDimension()):
+                for index in range(system.getMaximumAxisIndexByDimension(dimension) + 1):
+                    titled.append(system.getAxisByDimension(dimension, index))
+    for owner in titled:
+        title = owner.getTitleObject() if hasattr(owner, "getTitleObject") else None
+        if title is not None:
+            out.extend(_ChartText(piece) for piece in title.getText())
 
 
 # The runs of drawing shapes' texts, whose changes no application records for undo.
@@ -670,6 +714,9 @@ def _put(portion, text, font, old=None, old_font=None, host=None):
     the run first, so that the new text takes it with the rest.  `old`, `old_font` and
     `host` are the run's text, font and text as the caller read them (read here when not
     given): each is one call to the office fewer."""
+    if isinstance(portion, _ChartText):
+        portion.put(text, font)
+        return
     if old is None:
         old = portion.getString()
     if host is None:
