@@ -10,6 +10,11 @@
 #include <fstream>
 #include <iterator>
 
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/document/XTypeDetection.hpp>
+#include <com/sun/star/frame/XLoadable.hpp>
+
 #include "ts/office/routines.hpp"
 
 namespace ts::office {
@@ -18,6 +23,51 @@ namespace {
 
 // The charset the add-in's macro is given as the destination: Unicode text for 39 to 43.
 int officeDestination(int to) { return to >= 39 && to <= 43 ? 41 : to; }
+
+Any valueOf(const css::uno::Sequence<css::beans::PropertyValue>& props, const char* name) {
+  for (const auto& p : props)
+    if (p.Name.equalsAscii(name)) return p.Value;
+  return Any();
+}
+
+// A document loaded into a model of its kind without a view (no window, no layout), or an
+// empty object where its kind is not known.  A view is what LibreOffice without its windows'
+// files cannot make for some documents (a Writer document holding comments stops it); the
+// conversion needs none.
+Object loadWithoutView(Office& office, const std::string& url,
+                       const css::uno::Sequence<css::beans::PropertyValue>& how) {
+  const css::uno::Reference<css::document::XTypeDetection> detection(
+      office.service("com.sun.star.document.TypeDetection").value(), css::uno::UNO_QUERY_THROW);
+  css::uno::Sequence<css::beans::PropertyValue> descriptor(properties({{"URL", text(url)}}));
+  const rtl::OUString type = detection->queryTypeByDescriptor(descriptor, true);
+  if (type.isEmpty()) return Object();
+  rtl::OUString filter;
+  valueOf(descriptor, "FilterName") >>= filter;
+  if (filter.isEmpty()) {
+    css::uno::Sequence<css::beans::PropertyValue> typeProps;
+    css::uno::Reference<css::container::XNameAccess>(detection, css::uno::UNO_QUERY_THROW)
+        ->getByName(type) >>= typeProps;
+    valueOf(typeProps, "PreferredFilter") >>= filter;
+  }
+  if (filter.isEmpty()) return Object();
+  css::uno::Sequence<css::beans::PropertyValue> filterProps;
+  office.service("com.sun.star.document.FilterFactory").call("getByName", {Any(filter)}) >>=
+      filterProps;
+  rtl::OUString service;
+  valueOf(filterProps, "DocumentService") >>= service;
+  if (service.isEmpty()) return Object();
+  const Object model =
+      office.service(rtl::OUStringToOString(service, RTL_TEXTENCODING_UTF8).getStr());
+  css::uno::Sequence<css::beans::PropertyValue> args(how.getLength() + 2);
+  auto* a = args.getArray();
+  for (sal_Int32 i = 0; i < how.getLength(); ++i) a[i] = how[i];
+  a[how.getLength()].Name = "URL";
+  a[how.getLength()].Value = text(url);
+  a[how.getLength() + 1].Name = "FilterName";
+  a[how.getLength() + 1].Value <<= filter;
+  css::uno::Reference<css::frame::XLoadable>(model.value(), css::uno::UNO_QUERY_THROW)->load(args);
+  return model;
+}
 
 }  // namespace
 
@@ -142,14 +192,22 @@ DocumentOutcome DocumentConverter::convert(const std::string& source, const std:
   }
   Object doc;
   try {
-    // Hidden, its own macros never run, its links never updated; no one to ask for a
-    // password: a protected document does not open.
-    const Any loaded = office_->desktop().call(
-        "loadComponentFromURL", {text(fileUrl(source)), text("_blank"), Any(sal_Int32(0)),
-                                 Any(properties({{"Hidden", Any(true)},
-                                                 {"MacroExecutionMode", Any(sal_Int16(0))},
-                                                 {"UpdateDocMode", Any(sal_Int16(0))}}))});
-    doc = office_->wrap(loaded);
+    // Its own macros never run, its links never updated; no one to ask for a password: a
+    // protected document does not open.  Without a view where its kind is known; else in
+    // a hidden window.
+    const auto how = properties({{"Hidden", Any(true)},
+                                 {"MacroExecutionMode", Any(sal_Int16(0))},
+                                 {"UpdateDocMode", Any(sal_Int16(0))}});
+    try {
+      doc = loadWithoutView(*office_, fileUrl(source), how);
+    } catch (...) {
+      if (!answers()) throw;
+      doc = Object();  // tried again with a view below, which says why it fails
+    }
+    if (doc.empty())
+      doc = office_->wrap(office_->desktop().call(
+          "loadComponentFromURL",
+          {text(fileUrl(source)), text("_blank"), Any(sal_Int32(0)), Any(how)}));
   } catch (...) {
     outcome.kind = DocumentOutcome::kCannotOpen;
     outcome.why =

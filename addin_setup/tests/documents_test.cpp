@@ -212,6 +212,23 @@ TEST_F(OfficeDocuments, TswebConvertsThemInPlaceAndLeavesWhatItCannot) {
       shape.set("CharFontName", text(".VnTime"));
       store(slides, docs / "slides.pptx", "Impress MS PowerPoint 2007 XML");
     }
+    {
+      // A comment in .VnTime (made without a view: this LibreOffice stops showing one).
+      const Object doc = office_->office().service("com.sun.star.text.TextDocument");
+      doc.call("initNew");
+      const Object body = doc.getObject("Text");
+      body.call("setString", {text(kUnicode)});
+      const Object comment =
+          doc.callObject("createInstance", {text("com.sun.star.text.TextField.Annotation")});
+      const Object content = comment.getObject("TextRange");
+      content.call("setString", {text(carried(tcvn3(kText)))});
+      const Object all = content.callObject("createTextCursor");
+      all.call("gotoEnd", {Any(true)});
+      all.set("CharFontName", text(".VnTime"));
+      body.call("insertTextContent",
+                {body.callObject("createTextCursor").value(), comment.value(), Any(false)});
+      store(doc, docs / "commented.odt", "writer8");
+    }
     ts::testing::writeFile(docs / "broken.docx", "PK\3\4 this is no document");
     // The user's own office stays running beside tsweb's, with work not saved.
     const Object unsaved = ts::testing::newDocument(office_->office(), "swriter");
@@ -226,7 +243,7 @@ TEST_F(OfficeDocuments, TswebConvertsThemInPlaceAndLeavesWhatItCannot) {
     const auto r =
         ts::testing::runProgram(TSWEB_PATH, {"--from", "tcvn3", "--to", "39", docs.string()}, dir_);
     EXPECT_EQ(r.status, 1) << r.out << r.err;  // two documents could not be opened
-    EXPECT_NE(r.out.find("Đã chuyển mã xong 5 file"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Đã chuyển mã xong 6 file"), std::string::npos) << r.out;
     for (const char* left : {"broken.docx", "locked.odt"}) {
       EXPECT_NE(r.err.find((docs / left).string() + ": LibreOffice cannot open it"),
                 std::string::npos)
@@ -245,6 +262,18 @@ TEST_F(OfficeDocuments, TswebConvertsThemInPlaceAndLeavesWhatItCannot) {
     EXPECT_EQ(utf8(unsaved.getObject("Text").call("getString")), "bản nháp chưa lưu");
     unsaved.call("close", {Any(true)});
 
+    {  // The comment converted, the document's own text as it was.
+      const Object doc = office_->office().service("com.sun.star.text.TextDocument");
+      doc.call("load", {Any(properties({{"URL", text(fileUrl((docs / "commented.odt").string()))},
+                                        {"FilterName", text("writer8")}}))});
+      EXPECT_EQ(utf8(doc.getObject("Text").call("getString")), kUnicode);
+      const Object fields = doc.getObject("TextFields").callObject("createEnumeration");
+      ASSERT_TRUE(fields.call("hasMoreElements").get<bool>());
+      const Object comment = office_->office().wrap(fields.call("nextElement"));
+      EXPECT_EQ(ts::testing::runsOf(office_->office(), comment.getObject("TextRange")),
+                (std::vector<ts::testing::TextRun>{{kText, "Times New Roman"}}));
+      doc.call("close", {Any(true)});
+    }
     // Each converted document in its own format, its legacy run now Unicode text in a
     // Unicode font, the Unicode run as it was; the original kept as its backup.
     for (const char* name : {"letter.odt", "letter.docx", "letter.doc"}) {

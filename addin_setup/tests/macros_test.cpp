@@ -2,6 +2,10 @@
 // documents run by run, the fonts mapped, capitals fonts written in capitals, one undo step;
 // case changes in the charset of each run's font.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <tuple>
+
 #include <com/sun/star/awt/FontSlant.hpp>
 #include <com/sun/star/awt/Rectangle.hpp>
 #include <com/sun/star/table/CellRangeAddress.hpp>
@@ -503,6 +507,87 @@ TEST_F(AddinMacros, EveryTextOfTheDocument) {
     EXPECT_EQ(textOf(notes), tcvn);
     EXPECT_EQ(textOf(footer), tcvn);
     slides.call("close", {Any(true)});
+  });
+}
+
+// Writer's comments: each converted run by run (its font, weight and paragraphs kept), with
+// its author, initials and the text it marks; a comment in a Unicode font is left as it is.
+// The document has no view: this LibreOffice, without the files of its windows, stops when
+// it shows a comment.
+TEST_F(AddinMacros, CommentsRunByRun) {
+  ts::testing::guard([&] {
+    Office& o = office_->office();
+    const Object doc = o.service("com.sun.star.text.TextDocument");
+    doc.call("initNew");
+    const Object body = doc.getObject("Text");
+    body.call("insertString",
+              {body.callObject("createTextCursor").value(), text("Xin chào thế giới"), Any(false)});
+    auto put = [](const Object& t, const Object& c, const std::string& font,
+                  const std::string& content, bool bold) {
+      t.call("insertString", {c.value(), text(content), Any(false)});
+      c.call("goLeft", {Any(static_cast<sal_Int16>(ou(content).getLength())), Any(true)});
+      c.set("CharFontName", text(font));
+      c.set("CharWeight", Any(bold ? 150.0f : 100.0f));
+      c.call("collapseToEnd");
+    };
+    auto tc = [](const std::string& t) { return carried(convert(t, 41, 15)); };
+    auto vn = [](const std::string& t) { return carried(convert(t, 41, 29)); };
+    // On `length` characters from the start, or with none at the end.
+    auto comment = [&](const std::string& author, int length, auto fill) {
+      const Object c =
+          doc.callObject("createInstance", {text("com.sun.star.text.TextField.Annotation")});
+      c.set("Author", text(author));
+      c.set("Initials", text(author.substr(0, 1)));
+      const Object t = c.getObject("TextRange");
+      fill(t, t.callObject("createTextCursor"));
+      const Object at = body.callObject("createTextCursor");
+      if (length == 0) at.call("gotoEnd", {Any(false)});
+      at.call("goRight", {Any(static_cast<sal_Int16>(length)), Any(true)});
+      body.call("insertTextContent", {at.value(), c.value(), Any(length > 0)});
+    };
+    // On "Xin chào": two runs in .VnTime, the second bold, and a paragraph in VNI-Times.
+    comment("An", 8, [&](const Object& t, const Object& c) {
+      put(t, c, ".VnTime", tc("Ghi chú "), false);
+      put(t, c, ".VnTime", tc("quan trọng"), true);
+      t.call("insertControlCharacter", {c.value(), Any(sal_Int16(0)), Any(false)});
+      put(t, c, "VNI-Times", vn("dòng hai"), false);
+    });
+    // At the end, in Unicode.
+    comment("Bình", 0, [&](const Object& t, const Object& c) {
+      put(t, c, "Times New Roman", "Đã xem", false);
+    });
+    auto comments = [&] {
+      std::vector<std::tuple<std::string, std::string, std::string, std::vector<TextRun>>> out;
+      const Object fields = doc.getObject("TextFields").callObject("createEnumeration");
+      while (fields.call("hasMoreElements").get<bool>()) {
+        const Object f = o.wrap(fields.call("nextElement"));
+        out.emplace_back(utf8(f.get("Author")), utf8(f.get("Initials")),
+                         utf8(f.callObject("getAnchor").call("getString")),
+                         runsOf(o, f.getObject("TextRange")));
+      }
+      std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) {
+        return std::get<0>(a) < std::get<0>(b);  // by author
+      });
+      return out;
+    };
+    const auto before = comments();
+    ASSERT_EQ(before.size(), 2u);
+
+    EXPECT_EQ(run("tsConvertDocument",
+                  {doc.value(), Any(sal_Int32(15)), Any(sal_Int32(41)), Any(true), Any(false)}),
+              "1 2");  // the body's two runs, in a font that says nothing, are left
+    const std::string tnr = "Times New Roman";
+    const auto after = comments();
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(
+        after[0],
+        std::make_tuple(
+            std::string("An"), std::string("A"), std::string("Xin chào"),
+            std::vector<TextRun>{
+                {"Ghi chú ", tnr}, {"quan trọng", tnr, true}, {"\n", ""}, {"dòng hai", tnr}}));
+    EXPECT_EQ(after[1], before[1]);
+    EXPECT_EQ(utf8(body.call("getString")), "Xin chào thế giới");
+    doc.call("close", {Any(true)});
   });
 }
 

@@ -6,7 +6,10 @@ import re
 
 import uno
 import unohelper
+from com.sun.star.beans.PropertyAttribute import READONLY as _READONLY
+from com.sun.star.beans.PropertyState import DIRECT_VALUE as _DIRECT
 from com.sun.star.document import XUndoAction
+from com.sun.star.text.ControlCharacter import PARAGRAPH_BREAK as _PARAGRAPH_BREAK
 
 LIBTSLIB_INSTALLED = "@TSLIB_INSTALLED@"
 WEB_ADDRESS = "https://tessaro.example/"
@@ -914,6 +917,95 @@ def _convert_fields(doc, source, destination, all_text, converters, map_fonts):
     return changed
 
 
+def _direct_properties(obj, prefix):
+    """The properties named `prefix`... set on `obj` itself (not taken from a style)."""
+    names = tuple(p.Name for p in obj.getPropertySetInfo().getProperties()
+                  if p.Name.startswith(prefix) and not p.Attributes & _READONLY)
+    names = tuple(n for n, s in zip(names, obj.getPropertyStates(names)) if s == _DIRECT)
+    return dict(zip(names, obj.getPropertyValues(names)))
+
+
+def _set_properties(obj, props):
+    try:
+        obj.setPropertyValues(tuple(props), tuple(props.values()))
+    except Exception:
+        for name, value in props.items():  # each one that can be set
+            try:
+                obj.setPropertyValue(name, value)
+            except Exception:
+                pass
+
+
+# What a comment is besides its text.
+_COMMENT_PROPERTIES = ("Author", "Initials", "DateTimeValue", "Resolved")
+
+
+def _comment_paragraphs(field, convert_run):
+    """A comment's paragraphs converted, each (its own properties, its runs as (text, own
+    properties)); None where nothing changes, or where the comment holds more than text."""
+    paragraphs, changes = [], False
+    for par in _each(field.TextRange):
+        runs = []
+        for portion in _each(par):
+            if portion.TextPortionType != "Text":
+                return None  # a field within the comment: it stays as it is
+            text, props = portion.getString(), _direct_properties(portion, "Char")
+            if text:
+                font = props.get("CharFontName") or portion.CharFontName
+                _, after, new_font = convert_run(text, font)
+                if after is not None and (after != text or new_font != font):
+                    text, changes = after, True
+                    if new_font:
+                        props["CharFontName"] = new_font
+            runs.append((text, props))
+        paragraphs.append((_direct_properties(par, "Para"), runs))
+    return paragraphs if changes else None
+
+
+def _convert_comments(doc, convert_run):
+    """Writer's comments, run by run, each in the charset of its font; returns the number of
+    comments changed.  Writer keeps a comment's text apart and takes no change made to it
+    through the API: a changed comment is made anew (author, date, initials, the text it
+    marks, each run's attributes and paragraphs) where the old one was, which then goes."""
+    changed = 0
+    for field in list(_each(doc.getTextFields())):
+        if not _supports(field, "com.sun.star.text.TextField.Annotation"):
+            continue
+        paragraphs = _comment_paragraphs(field, convert_run)
+        if paragraphs is None:
+            continue
+        new = doc.createInstance("com.sun.star.text.TextField.Annotation")
+        for prop in _COMMENT_PROPERTIES:
+            try:
+                new.setPropertyValue(prop, field.getPropertyValue(prop))
+            except Exception:
+                pass
+        text = new.TextRange
+        cursor = text.createTextCursor()
+        for i, (par_props, runs) in enumerate(paragraphs):
+            if i:
+                text.insertControlCharacter(cursor, _PARAGRAPH_BREAK, False)
+            par_start = text.createTextCursorByRange(cursor.getEnd())
+            for run_text, props in runs:
+                start = text.createTextCursorByRange(cursor.getEnd())
+                text.insertString(cursor, run_text, False)
+                start.gotoRange(cursor.getEnd(), True)
+                _set_properties(start, props)
+            if par_props:
+                par_start.gotoRange(cursor.getEnd(), True)
+                _set_properties(par_start, par_props)
+        # The text the comment marks, kept across the old comment's going: a cursor made
+        # from its ends before (one made from the anchor itself is refused).
+        anchor = field.getAnchor()
+        host = anchor.getText()
+        marked = host.createTextCursorByRange(anchor.getStart())
+        marked.gotoRange(anchor.getEnd(), True)
+        host.removeTextContent(field)
+        host.insertTextContent(marked, new, not marked.isCollapsed())
+        changed += 1
+    return changed
+
+
 def convert_document(doc, source, destination, map_fonts=True, selection_only=False,
                      all_text=False, undo=True):
     """Converts the text of a document (or of its selection) run by run, each from the
@@ -936,6 +1028,19 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
         new_font = mapped if mapped is not None else font
         return conv, new_font, capitals_font(font) and not capitals_font(new_font)
 
+    def convert_run(before, font):
+        """A run's conversion (None for none), new text (None where it is not converted)
+        and new font."""
+        plan = plans.get(font)
+        if plan is None:
+            plan = plans[font] = plan_of(font)
+        conv, new_font, capitals = plan
+        after = conv.text(before) if conv is not None else None
+        if after is not None and capitals:
+            after = (unicode_case(after, True) if conv.destination in UNICODE_CODES
+                     else legacy_case(after, conv.destination, True) or after)
+        return conv, after, new_font
+
     changed = left = 0
     with _OneUndoStep(doc, "Tessaro: Chuyen ma", bool(undo)) as step:
         for portion in text_portions(doc, selection_only):
@@ -948,18 +1053,11 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
                     font = portion.CharFontName
                 except AttributeError:
                     font = ""
-            plan = plans.get(font)
-            if plan is None:
-                plan = plans[font] = plan_of(font)
-            conv, new_font, capitals = plan
-            after = conv.text(before) if conv is not None else None
+            conv, after, new_font = convert_run(before, font)
             if after is None:  # left: not converted, or not in the source charset
                 left += conv is not None or id(portion) not in _quiet
                 step.keep(portion, before)
                 continue
-            if capitals:
-                after = (unicode_case(after, True) if conv.destination in UNICODE_CODES
-                         else legacy_case(after, conv.destination, True) or after)
             if after != before or new_font != font:
                 step.change(portion, after, new_font, before, font)
                 changed += 1
@@ -969,6 +1067,7 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
         if not selection_only and _supports(doc, "com.sun.star.text.TextDocument"):
             changed += _convert_fields(doc, source, destination, all_text, converters,
                                        map_fonts)
+            changed += _convert_comments(doc, convert_run)
         if _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):
             changed += _convert_formula_strings(doc, source, destination, selection_only,
                                                 all_text, converters, map_fonts)
