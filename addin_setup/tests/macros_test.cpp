@@ -561,7 +561,7 @@ TEST_F(AddinMacros, CommentsRunByRun) {
       const Object fields = doc.getObject("TextFields").callObject("createEnumeration");
       while (fields.call("hasMoreElements").get<bool>()) {
         const Object f = o.wrap(fields.call("nextElement"));
-        out.emplace_back(utf8(f.get("Author")), utf8(f.get("Initials")),
+        out.emplace_back(utf8(f.get("Author")), utf8(f.get("Initials")) + " " + utf8(f.get("Name")),
                          utf8(f.callObject("getAnchor").call("getString")),
                          runsOf(o, f.getObject("TextRange")));
       }
@@ -572,6 +572,7 @@ TEST_F(AddinMacros, CommentsRunByRun) {
     };
     const auto before = comments();
     ASSERT_EQ(before.size(), 2u);
+    EXPECT_NE(std::get<1>(before[0]), "A ");  // the initials, and the name Writer gave it
 
     EXPECT_EQ(run("tsConvertDocument",
                   {doc.value(), Any(sal_Int32(15)), Any(sal_Int32(41)), Any(true), Any(false)}),
@@ -582,7 +583,7 @@ TEST_F(AddinMacros, CommentsRunByRun) {
     EXPECT_EQ(
         after[0],
         std::make_tuple(
-            std::string("An"), std::string("A"), std::string("Xin chào"),
+            std::string("An"), std::get<1>(before[0]), std::string("Xin chào"),
             std::vector<TextRun>{
                 {"Ghi chú ", tnr}, {"quan trọng", tnr, true}, {"\n", ""}, {"dòng hai", tnr}}));
     EXPECT_EQ(after[1], before[1]);

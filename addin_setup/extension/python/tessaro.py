@@ -936,8 +936,20 @@ def _set_properties(obj, props):
                 pass
 
 
-# What a comment is besides its text.
+# What a comment is besides its text; then its name, and its parent's in the LibreOffice
+# versions that thread replies by name, given to the new comment once it is in (given
+# before, Writer names it a copy of the old one).
 _COMMENT_PROPERTIES = ("Author", "Initials", "DateTimeValue", "Resolved")
+_COMMENT_NAMES = ("Name", "ParentName")
+
+
+def _take_over(old, new, names):
+    """The properties `names` of `old` given to `new`, each that both have."""
+    for name in names:
+        try:
+            new.setPropertyValue(name, old.getPropertyValue(name))
+        except Exception:
+            pass
 
 
 def _comment_paragraphs(field, convert_run):
@@ -975,11 +987,7 @@ def _convert_comments(doc, convert_run):
         if paragraphs is None:
             continue
         new = doc.createInstance("com.sun.star.text.TextField.Annotation")
-        for prop in _COMMENT_PROPERTIES:
-            try:
-                new.setPropertyValue(prop, field.getPropertyValue(prop))
-            except Exception:
-                pass
+        _take_over(field, new, _COMMENT_PROPERTIES)
         text = new.TextRange
         cursor = text.createTextCursor()
         for i, (par_props, runs) in enumerate(paragraphs):
@@ -1000,8 +1008,12 @@ def _convert_comments(doc, convert_run):
         host = anchor.getText()
         marked = host.createTextCursorByRange(anchor.getStart())
         marked.gotoRange(anchor.getEnd(), True)
+        names = {p: field.getPropertyValue(p) for p in _COMMENT_NAMES
+                 if field.getPropertySetInfo().hasPropertyByName(p)}
         host.removeTextContent(field)
         host.insertTextContent(marked, new, not marked.isCollapsed())
+        if names:
+            _set_properties(new, names)
         changed += 1
     return changed
 
