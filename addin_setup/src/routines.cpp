@@ -550,6 +550,7 @@ void Routines::setup(App app) {
       else
         log_.skip("Install the add-in", "no file " + oxtPath());
       checkInstalled(*office, app);
+      if (installed_) bindShortcuts(*office, app);
       showApplication(*office, app);
       break;
     case App::kCalc: {
@@ -578,6 +579,7 @@ void Routines::setup(App app) {
       });
       log_.run("Register the add-in", [&] { setEnabled(true); });
       checkInstalled(*office, app);
+      if (installed_) bindShortcuts(*office, app);
       quit(office);
       break;
     }
@@ -593,6 +595,7 @@ void Routines::setup(App app) {
         log_.skip("Build the toolbar and menu and install the add-in", "no file " + oxtPath());
       }
       checkInstalled(*office, app);
+      if (installed_) bindShortcuts(*office, app);
       showApplication(*office, app);
       break;
   }
@@ -600,11 +603,9 @@ void Routines::setup(App app) {
 
 void Routines::addToolItems(Office& office, const Object& container,
                             const std::vector<ToolItem>& list, bool menu) {
-  std::vector<std::pair<std::string, std::string>> keptKeys;  // a key, the user's command
   // One step: the first failure abandons the rest of this item set.
   log_.run(std::string("Add the items 1 to 5 to the ") + (menu ? "menu" : "toolbar"), [&] {
     const Object images = uiManager(office, kImpressModule).callObject("getImageManager");
-    const Object shortcuts = uiManager(office, kImpressModule).callObject("getShortCutManager");
     for (std::size_t n = 0; n < 5 && n < list.size(); ++n) {
       const ToolItem& item = list[n];
       sal_Int32 at = container.call("getCount").get<sal_Int32>();
@@ -644,19 +645,28 @@ void Routines::addToolItems(Office& office, const Object& container,
           images.call("hasImage", {Any(sal_Int16(0)), text(item.macroUrl)}).get<bool>();
       images.call(has ? "replaceImages" : "insertImages",
                   {Any(sal_Int16(0)), Any(commands), Any(graphics)});
-      if (!item.shortcut.empty()) {
-        // A key the user has given to something else stays the user's.
-        const std::string owner = boundCommand(office, shortcuts, item.shortcut);
-        if (owner.empty() || owner == item.macroUrl)
-          shortcuts.call("setKeyEvent", {Any(keyEvent(item.shortcut)), text(item.macroUrl)});
-        else
-          keptKeys.emplace_back(item.shortcut, owner);
-      }
     }
   });
-  if (menu)  // said once, with the menu's items
-    for (const auto& [key, owner] : keptKeys)
-      log_.skip("Bind " + key, "the key is the user's, bound to " + owner);
+}
+
+void Routines::bindShortcuts(Office& office, App app) {
+  std::vector<std::pair<std::string, std::string>> kept;  // a key, the user's command
+  const std::string where = std::string(" in ") + appCaption(app);
+  log_.run("Bind Alt+U and Alt+L" + where, [&] {
+    const Object shortcuts = uiManager(office, appModule(app)).callObject("getShortCutManager");
+    for (const ToolItem& item : items) {
+      if (item.shortcut.empty()) continue;
+      // A key the user has given to something else stays the user's.
+      const std::string owner = boundCommand(office, shortcuts, item.shortcut);
+      if (owner.empty() || owner == item.macroUrl)
+        shortcuts.call("setKeyEvent", {Any(keyEvent(item.shortcut)), text(item.macroUrl)});
+      else
+        kept.emplace_back(item.shortcut, owner);
+    }
+    shortcuts.call("store");
+  });
+  for (const auto& [key, owner] : kept)
+    log_.skip("Bind " + key + where, "the key is the user's, bound to " + owner);
 }
 
 std::string Routines::boundCommand(Office& office, const Object& shortcuts,
@@ -757,7 +767,6 @@ void Routines::buildToolMenus(Office& office, const std::vector<ToolItem>& list)
     manager.call("store");
     // The icons too: without this the office has forgotten them after a restart.
     manager.callObject("getImageManager").call("store");
-    uiManager(office, kImpressModule).callObject("getShortCutManager").call("store");
   });
 }
 
@@ -772,11 +781,11 @@ void Routines::removeAll() {
     removeCommandBars(*office, appModule(app),
                       {kOldCommandBars[0], kOldCommandBars[1], kToolbarName});
   log_.run("Remove the shortcuts and icons of the add-in", [&] {
-    const Object manager = uiManager(*office, kImpressModule);
-    const Object shortcuts = manager.callObject("getShortCutManager");
-    const Object images = manager.callObject("getImageManager");
-    for (const auto& item : items) {
-      if (!item.shortcut.empty()) {
+    // Only the keys bound to our macros: a key the user bound stays.
+    for (const App app : {App::kWriter, App::kCalc, App::kImpress}) {
+      const Object shortcuts = uiManager(*office, appModule(app)).callObject("getShortCutManager");
+      for (const auto& item : items) {
+        if (item.shortcut.empty()) continue;
         const Any key(keyEvent(item.shortcut));
         std::string bound;
         try {
@@ -785,13 +794,17 @@ void Routines::removeAll() {
         }
         if (bound == item.macroUrl) shortcuts.call("removeKeyEvent", {key});
       }
+      shortcuts.call("store");
+    }
+    const Object manager = uiManager(*office, kImpressModule);
+    const Object images = manager.callObject("getImageManager");
+    for (const auto& item : items) {
       if (images.call("hasImage", {Any(sal_Int16(0)), text(item.macroUrl)}).get<bool>()) {
         const rtl::OUString command = ou(item.macroUrl);
         const Sequence<rtl::OUString> commands(&command, 1);
         images.call("removeImages", {Any(sal_Int16(0)), Any(commands)});
       }
     }
-    shortcuts.call("store");
     images.call("store");
     manager.call("store");
   });

@@ -107,8 +107,25 @@ TEST_F(AddinSetup, EachApplicationsRoutinesInstallTheAddinAndLeaveTheUsersOwn) {
       makeToolbar(o, appModule(App::kWriter), "TessaroOF");
       makeToolbar(o, appModule(App::kWriter), "My own bar");
       ASSERT_TRUE(has(userExtensions(o), "example.tessaro.tsadd"));
+      // The user's own Alt+U in Writer.
+      const Object shortcuts =
+          o.service("com.sun.star.ui.ModuleUIConfigurationManagerSupplier")
+              .callObject("getUIConfigurationManager", {text(appModule(App::kWriter))})
+              .callObject("getShortCutManager");
+      css::awt::KeyEvent altU;
+      altU.KeyCode = css::awt::Key::U;
+      altU.Modifiers = css::awt::KeyModifier::MOD2;
+      shortcuts.call("setKeyEvent", {Any(altU), text(".uno:Italic")});
+      shortcuts.call("store");
       office_->detach();
     }
+    // Alt+U and Alt+L in each application, each where it is free: in Writer Alt+U stays the
+    // user's.  Asked of an office started afresh, after every application's setup.
+    const auto keysAre = [&](App app, const std::string& u, const std::string& l) {
+      Office& o = office_->office();
+      EXPECT_EQ(shortcutCommand(o, appModule(app), "Alt+U"), u) << appModule(app);
+      EXPECT_EQ(shortcutCommand(o, appModule(app), "Alt+L"), l) << appModule(app);
+    };
 
     const auto failed = [](const StepLog& log) {
       std::string s;
@@ -142,6 +159,11 @@ TEST_F(AddinSetup, EachApplicationsRoutinesInstallTheAddinAndLeaveTheUsersOwn) {
     EXPECT_EQ(Office::attach(office_->options()), nullptr) << "Calc's setup quits the office";
 
     EXPECT_EQ(failed(calcLog), "");
+    ASSERT_TRUE(office_->goneWithin(30));  // before another is started on its profile
+    const std::string upper = macroUrl("tschangeCaseU"), lower = macroUrl("tschangeCaseL");
+    keysAre(App::kWriter, ".uno:Italic", lower);
+    keysAre(App::kCalc, upper, lower);
+    office_->detach();
 
     // Impress, twice: one toolbar and one menu whatever the number of runs.
     for (int run = 0; run < 2; ++run) {
@@ -171,8 +193,9 @@ TEST_F(AddinSetup, EachApplicationsRoutinesInstallTheAddinAndLeaveTheUsersOwn) {
                                         "Dong ~Gop y kien...", "https://tessaro.example/"}));
     EXPECT_EQ(menu->children[7].command, macroUrl("TessaroHelp"));
     EXPECT_EQ(menu->children[9].command, macroUrl("tessaroweb"));
-    EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+U"), macroUrl("tschangeCaseU"));
-    EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+L"), macroUrl("tschangeCaseL"));
+    keysAre(App::kImpress, upper, lower);
+    keysAre(App::kWriter, ".uno:Italic", lower);  // kept through the others' settings
+    keysAre(App::kCalc, upper, lower);
     EXPECT_TRUE(has(userExtensions(o), "example.user.other"));
   });
 }
@@ -394,30 +417,34 @@ TEST_F(AddinSetup, CommandLineInstallsAndRemovesWithoutATrace) {
     EXPECT_EQ(run({"--install", "writer", "--remove"}).status, 2);
     EXPECT_EQ(run({"--install", "writer", "stray"}).status, 2);
 
-    // The user's own Alt+U in Impress.
+    // The user's own Alt+U in Impress and in Writer.
     {
       Office& o = office_->office();
-      const Object manager = o.service("com.sun.star.ui.ModuleUIConfigurationManagerSupplier")
-                                 .callObject("getUIConfigurationManager", {text(kImpressModule)});
-      const Object shortcuts = manager.callObject("getShortCutManager");
       css::awt::KeyEvent altU;
       altU.KeyCode = css::awt::Key::U;
       altU.Modifiers = css::awt::KeyModifier::MOD2;
-      shortcuts.call("setKeyEvent", {Any(altU), text(".uno:Bold")});
-      shortcuts.call("store");
+      for (const auto& [module, command] : {std::pair(kImpressModule, ".uno:Bold"),
+                                            std::pair(appModule(App::kWriter), ".uno:Italic")}) {
+        const Object shortcuts = o.service("com.sun.star.ui.ModuleUIConfigurationManagerSupplier")
+                                     .callObject("getUIConfigurationManager", {text(module)})
+                                     .callObject("getShortCutManager");
+        shortcuts.call("setKeyEvent", {Any(altU), text(command)});
+        shortcuts.call("store");
+      }
       office_->quit();  // the command starts its own, windowless
     }
     const auto& opt = office_->options();
     const std::vector<std::string> common{"--headless", "--profile",   opt.profile, "--pipe",
                                           opt.pipe,     "--addin-dir", ADDIN_DIR};
-    auto args = std::vector<std::string>{"--install", "impress"};
+    auto args = std::vector<std::string>{"--install", "all"};
     args.insert(args.end(), common.begin(), common.end());
     r = run(args);
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_NE(r.out.find("  ok      Add the items 1 to 5 to the toolbar\n"), std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("TS- installed in LibreOffice Impress\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Bind Alt+U (skipped: the key is the user's, bound to .uno:Bold)"),
+    EXPECT_NE(r.out.find("Bind Alt+U in LibreOffice Impress (skipped: the key is the user's, "
+                         "bound to .uno:Bold)"),
               std::string::npos)
         << r.out;
     // The windowless office it started is not left running unseen.
@@ -427,6 +454,9 @@ TEST_F(AddinSetup, CommandLineInstallsAndRemovesWithoutATrace) {
       ASSERT_TRUE(has(userExtensions(o), kExtensionId));
       EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+U"), ".uno:Bold");
       EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+L"), macroUrl("tschangeCaseL"));
+      EXPECT_EQ(shortcutCommand(o, appModule(App::kWriter), "Alt+U"), ".uno:Italic");
+      EXPECT_EQ(shortcutCommand(o, appModule(App::kWriter), "Alt+L"), macroUrl("tschangeCaseL"));
+      EXPECT_EQ(shortcutCommand(o, appModule(App::kCalc), "Alt+U"), macroUrl("tschangeCaseU"));
       // The icons are kept by the office started afresh.
       const Object images = o.service("com.sun.star.ui.ModuleUIConfigurationManagerSupplier")
                                 .callObject("getUIConfigurationManager", {text(kImpressModule)})
@@ -456,8 +486,13 @@ TEST_F(AddinSetup, CommandLineInstallsAndRemovesWithoutATrace) {
     EXPECT_FALSE(found);
     const auto menuBar = menuBarItems(o, kImpressModule);
     EXPECT_EQ(popup(menuBar, "Tess~aro Tools"), nullptr);
-    EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+U"), ".uno:Bold");  // still the user's
+    // The user's keys stay, ours go.
+    EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+U"), ".uno:Bold");
     EXPECT_EQ(shortcutCommand(o, kImpressModule, "Alt+L"), "");
+    EXPECT_EQ(shortcutCommand(o, appModule(App::kWriter), "Alt+U"), ".uno:Italic");
+    EXPECT_EQ(shortcutCommand(o, appModule(App::kWriter), "Alt+L"), "");
+    EXPECT_EQ(shortcutCommand(o, appModule(App::kCalc), "Alt+U"), "");
+    EXPECT_EQ(shortcutCommand(o, appModule(App::kCalc), "Alt+L"), "");
     EXPECT_FALSE(o.service("com.sun.star.ui.WindowStateConfiguration")
                      .callObject("getByName", {text("com.sun.star.text.TextDocument")})
                      .call("hasByName", {text("private:resource/toolbar/"

@@ -96,6 +96,9 @@ class Routines {
   // Adds items 1 to 5 to an item container; its first failing step abandons the rest.
   void addToolItems(Office& office, const Object& container, const std::vector<ToolItem>& items,
                     bool menu);
+  // Binds the items' keys (Alt+U, Alt+L) in an application, each where it is free (or ours
+  // already); a key the user bound stays theirs, and the log says so.
+  void bindShortcuts(Office& office, App app);
 
   // Whether this version's extension was found installed and enabled by the last routine
   // that looked (every setup routine does, as its last step on the office).
@@ -124,8 +127,8 @@ class Routines {
   void removeCommandBars(Office& office, const char* module, const std::vector<std::string>& names,
                          const std::string& keep = {});
   void addExtension(Office& office);
-  // The command a key is bound to in Impress's own settings or the global ones; empty when
-  // it is free.
+  // The command a key is bound to in an application's own settings (`shortcuts`) or the
+  // global ones; empty when it is free.
   static std::string boundCommand(Office& office, const Object& shortcuts, const std::string& key);
   void showApplication(Office& office, App app);
   void checkInstalled(Office& office, App app);
