@@ -65,7 +65,16 @@ Object loadWithoutView(Office& office, const std::string& url,
   a[how.getLength()].Value = text(url);
   a[how.getLength() + 1].Name = "FilterName";
   a[how.getLength() + 1].Value <<= filter;
-  css::uno::Reference<css::frame::XLoadable>(model.value(), css::uno::UNO_QUERY_THROW)->load(args);
+  try {
+    css::uno::Reference<css::frame::XLoadable>(model.value(), css::uno::UNO_QUERY_THROW)
+        ->load(args);
+  } catch (...) {
+    try {
+      model.call("close", {Any(true)});  // the empty model goes with it
+    } catch (...) {
+    }
+    throw;
+  }
   return model;
 }
 

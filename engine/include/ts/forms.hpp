@@ -12,7 +12,6 @@
 // as the library's byte-sized codes do; a plain code is its own form.
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -77,17 +76,16 @@ std::size_t unwrapBlocks(const std::uint8_t* s, std::size_t n, std::uint8_t* out
 template <class Other>
 std::size_t walkCarried(const std::uint8_t* s, std::size_t n, bool final, std::uint8_t*& p,
                         Other&& other) {
-  std::size_t i = 0, slowUntil = 0, slowStretch = 16;
+  std::size_t i = 0, slowUntil = 0;
   while (i < n) {
     if (i >= slowUntil) {
       // Blocks of the common characters at once; after a block that is not one, a few bytes
-      // one at a time, more each time no block follows (as in UTF-8 encoded twice).
+      // one at a time.
       std::size_t written = 0;
-      const std::size_t read = unwrapBlocks(s + i, n - i, p, written);
-      i += read;
+      i += unwrapBlocks(s + i, n - i, p, written);
       p += written;
       if (i >= n) break;
-      slowUntil = i + slowStretch;
+      slowUntil = i + 16;
     }
     const std::uint8_t b = s[i];
     // ASCII, and U+0080..U+00FF (the commonest): the byte itself, with few branches.
