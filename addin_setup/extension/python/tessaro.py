@@ -237,7 +237,7 @@ def _paragraph_runs(text, edits=False, whole=True):
             if walker is not None:
                 walker.last = None  # the paragraph after the table does not follow the one before
             for name in par.getCellNames():
-                yield from _paragraph_runs(par.getCellByName(name), edits)
+                yield from _paragraph_runs(par.getCellByName(name), edits, whole)
         elif hasattr(par, "createEnumeration"):
             edit = _ParagraphEdit(par, walker) if edits else None
             runs = [_kind_and_font(p, edit) for p in _each(par)]
