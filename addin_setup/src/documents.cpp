@@ -188,6 +188,22 @@ bool DocumentConverter::start() {
 }
 
 DocumentOutcome DocumentConverter::convert(const std::string& source, const std::string& target) {
+  const DocumentOutcome outcome = convertIn(source, target, true);
+  if (outcome.kind != DocumentOutcome::kCannotOpen && (!office_ || answers())) return outcome;
+  // The office opened nothing, or stopped on it: once more (in a new office where it
+  // stopped) without a view.  The windowless office cannot make the view of everything: it
+  // opens nothing of some Writer documents holding comments and stops on others.  A document
+  // without a view is read and stored without layout, which for some formats changes what is
+  // stored (frames in Word 97 files), so this is the second way only.
+  const DocumentOutcome again = convertIn(source, target, false);
+  return again.kind == DocumentOutcome::kConverted ||
+                 again.kind == DocumentOutcome::kNothingToConvert
+             ? again
+             : outcome;
+}
+
+DocumentOutcome DocumentConverter::convertIn(const std::string& source, const std::string& target,
+                                             bool view) {
   DocumentOutcome outcome;
   if (office_ && !answers()) {
     // The office stopped (killed, or it failed on a document before): a new one.
@@ -201,18 +217,13 @@ DocumentOutcome DocumentConverter::convert(const std::string& source, const std:
   }
   Object doc;
   try {
-    // Its own macros never run, its links never updated; no one to ask for a password: a
-    // protected document does not open.  Without a view where its kind is known; else in
-    // a hidden window.
+    // Hidden, its own macros never run, its links never updated; no one to ask for a
+    // password: a protected document does not open.  Without a view where asked and its
+    // kind is known.
     const auto how = properties({{"Hidden", Any(true)},
                                  {"MacroExecutionMode", Any(sal_Int16(0))},
                                  {"UpdateDocMode", Any(sal_Int16(0))}});
-    try {
-      doc = loadWithoutView(*office_, fileUrl(source), how);
-    } catch (...) {
-      if (!answers()) throw;
-      doc = Object();  // tried again with a view below, which says why it fails
-    }
+    if (!view) doc = loadWithoutView(*office_, fileUrl(source), how);
     if (doc.empty())
       doc = office_->wrap(office_->desktop().call(
           "loadComponentFromURL",

@@ -1,6 +1,7 @@
 // tsweb converting office documents in place through a LibreOffice of its own: documents the
 // office makes (Writer as .odt, .docx and .doc, Calc as .xlsx, Impress as .pptx), a .docx
-// written by hand, one with no legacy text, a damaged one and one protected by a password.
+// written by hand, one with no legacy text, a damaged one and one protected by a password,
+// one holding a comment and a Word 97 file with a frame.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -11,6 +12,8 @@
 #include <fstream>
 #include <map>
 #include <regex>
+
+#include <com/sun/star/awt/Size.hpp>
 
 #include "ts/db/wide.hpp"
 #include "ts/office/documents.hpp"
@@ -229,6 +232,21 @@ TEST_F(OfficeDocuments, TswebConvertsThemInPlaceAndLeavesWhatItCannot) {
                 {body.callObject("createTextCursor").value(), comment.value(), Any(false)});
       store(doc, docs / "commented.odt", "writer8");
     }
+    {
+      // A Word 97 file with a frame: read with a view, it stays a frame.
+      const Object doc = ts::testing::newDocument(office_->office(), "swriter");
+      const Object body = doc.getObject("Text");
+      const Object frame = doc.callObject("createInstance", {text("com.sun.star.text.TextFrame")});
+      frame.call("setSize", {Any(css::awt::Size(4000, 2000))});
+      body.call("insertTextContent",
+                {body.callObject("createTextCursor").value(), frame.value(), Any(false)});
+      const Object inside = frame.getObject("Text");
+      inside.call("setString", {text(carried(tcvn3(kText)))});
+      const Object all = inside.callObject("createTextCursor");
+      all.call("gotoEnd", {Any(true)});
+      all.set("CharFontName", text(".VnTime"));
+      store(doc, docs / "framed.doc", "MS Word 97");
+    }
     ts::testing::writeFile(docs / "broken.docx", "PK\3\4 this is no document");
     // The user's own office stays running beside tsweb's, with work not saved.
     const Object unsaved = ts::testing::newDocument(office_->office(), "swriter");
@@ -243,7 +261,7 @@ TEST_F(OfficeDocuments, TswebConvertsThemInPlaceAndLeavesWhatItCannot) {
     const auto r =
         ts::testing::runProgram(TSWEB_PATH, {"--from", "tcvn3", "--to", "39", docs.string()}, dir_);
     EXPECT_EQ(r.status, 1) << r.out << r.err;  // two documents could not be opened
-    EXPECT_NE(r.out.find("Đã chuyển mã xong 6 file"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Đã chuyển mã xong 7 file"), std::string::npos) << r.out;
     for (const char* left : {"broken.docx", "locked.odt"}) {
       EXPECT_NE(r.err.find((docs / left).string() + ": LibreOffice cannot open it"),
                 std::string::npos)
@@ -262,6 +280,18 @@ TEST_F(OfficeDocuments, TswebConvertsThemInPlaceAndLeavesWhatItCannot) {
     EXPECT_EQ(utf8(unsaved.getObject("Text").call("getString")), "bản nháp chưa lưu");
     unsaved.call("close", {Any(true)});
 
+    {
+      const Object doc = office_->office().desktop().callObject(
+          "loadComponentFromURL", {text(fileUrl((docs / "framed.doc").string())), text("_blank"),
+                                   Any(sal_Int32(0)), Any(properties({{"Hidden", Any(true)}}))});
+      const Object frames = doc.getObject("TextFrames");
+      ASSERT_EQ(frames.call("getCount").get<sal_Int32>(), 1);
+      EXPECT_EQ(utf8(frames.callObject("getByIndex", {Any(sal_Int32(0))})
+                         .getObject("Text")
+                         .call("getString")),
+                kText);
+      doc.call("close", {Any(true)});
+    }
     {  // The comment converted, the document's own text as it was.
       const Object doc = office_->office().service("com.sun.star.text.TextDocument");
       doc.call("load", {Any(properties({{"URL", text(fileUrl((docs / "commented.odt").string()))},

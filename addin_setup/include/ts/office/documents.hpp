@@ -39,10 +39,12 @@ class DocumentConverter {
   void setCharsets(int from, int to, bool fontless = false);
   // Converts `source` into `target` (a new file), in the format the source was read as.  The
   // office starts at the first document; one that could not start is said for every document.
-  // One that stopped (a document it failed on, a kill) is started again for the next.
+  // One that stopped (a document it failed on, a kill) is started again for the next; a
+  // document it stopped on is tried once more in the new office, without a view.
   DocumentOutcome convert(const std::string& source, const std::string& target);
 
  private:
+  DocumentOutcome convertIn(const std::string& source, const std::string& target, bool view);
   bool start();
   bool answers();  // whether the office still answers
   void drop();     // the office quit and its profile removed
