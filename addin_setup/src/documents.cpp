@@ -24,12 +24,6 @@ namespace {
 // The charset the add-in's macro is given as the destination: Unicode text for 39 to 43.
 int officeDestination(int to) { return to >= 39 && to <= 43 ? 41 : to; }
 
-Any valueOf(const css::uno::Sequence<css::beans::PropertyValue>& props, const char* name) {
-  for (const auto& p : props)
-    if (p.Name.equalsAscii(name)) return p.Value;
-  return Any();
-}
-
 // A document loaded into a model of its kind without a view (no window, no layout), or an
 // empty object where its kind is not known.  A view is what LibreOffice without its windows'
 // files cannot make for some documents (a Writer document holding comments stops it); the
@@ -42,19 +36,19 @@ Object loadWithoutView(Office& office, const std::string& url,
   const rtl::OUString type = detection->queryTypeByDescriptor(descriptor, true);
   if (type.isEmpty()) return Object();
   rtl::OUString filter;
-  valueOf(descriptor, "FilterName") >>= filter;
+  property(descriptor, "FilterName") >>= filter;
   if (filter.isEmpty()) {
     css::uno::Sequence<css::beans::PropertyValue> typeProps;
     css::uno::Reference<css::container::XNameAccess>(detection, css::uno::UNO_QUERY_THROW)
         ->getByName(type) >>= typeProps;
-    valueOf(typeProps, "PreferredFilter") >>= filter;
+    property(typeProps, "PreferredFilter") >>= filter;
   }
   if (filter.isEmpty()) return Object();
   css::uno::Sequence<css::beans::PropertyValue> filterProps;
   office.service("com.sun.star.document.FilterFactory").call("getByName", {Any(filter)}) >>=
       filterProps;
   rtl::OUString service;
-  valueOf(filterProps, "DocumentService") >>= service;
+  property(filterProps, "DocumentService") >>= service;
   if (service.isEmpty()) return Object();
   const Object model =
       office.service(rtl::OUStringToOString(service, RTL_TEXTENCODING_UTF8).getStr());
@@ -241,11 +235,9 @@ DocumentOutcome DocumentConverter::convertIn(const std::string& source, const st
     return outcome;
   }
   try {
-    std::string filter;
     css::uno::Sequence<css::beans::PropertyValue> args;
     doc.call("getArgs") >>= args;
-    for (const auto& a : args)
-      if (a.Name == "FilterName") filter = utf8(a.Value);
+    const std::string filter = utf8(property(args, "FilterName"));
     const std::string counts =
         utf8(runScript(convertScript_, {doc.value(), Any(sal_Int32(from_)), Any(sal_Int32(to_)),
                                         Any(true), Any(false), Any(fontless_), Any(false)}));

@@ -83,6 +83,12 @@ css::uno::Sequence<css::beans::PropertyValue> properties(
   return seq;
 }
 
+Any property(const css::uno::Sequence<css::beans::PropertyValue>& values, const char* name) {
+  for (const auto& p : values)
+    if (p.Name.equalsAscii(name)) return p.Value;
+  return {};
+}
+
 namespace {
 
 // An exception held in an Any as "Type: message", with the exception it wraps (the error an

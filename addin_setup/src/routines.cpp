@@ -39,12 +39,6 @@ constexpr const char* kCalcModule = "com.sun.star.sheet.SpreadsheetDocument";
   throw css::uno::RuntimeException(ou(message));
 }
 
-Any prop(const Sequence<PropertyValue>& seq, const char* name) {
-  for (const auto& p : seq)
-    if (p.Name.equalsAscii(name)) return p.Value;
-  return {};
-}
-
 void setProp(Sequence<PropertyValue>& seq, const char* name, const Any& value) {
   for (sal_Int32 i = 0; i < seq.getLength(); ++i)
     if (seq[i].Name.equalsAscii(name)) {
@@ -84,11 +78,11 @@ std::vector<UiItem> readItems(Office& office, const Any& container) {
     access->getByIndex(i) >>= p;
     UiItem item;
     sal_Int16 type = 0;
-    prop(p, "Type") >>= type;
+    property(p, "Type") >>= type;
     item.separator = type != css::ui::ItemType::DEFAULT;
-    item.label = utf8(prop(p, "Label"));
-    item.command = utf8(prop(p, "CommandURL"));
-    item.children = readItems(office, prop(p, "ItemDescriptorContainer"));
+    item.label = utf8(property(p, "Label"));
+    item.command = utf8(property(p, "CommandURL"));
+    item.children = readItems(office, property(p, "ItemDescriptorContainer"));
     items.push_back(std::move(item));
   }
   return items;
@@ -123,7 +117,7 @@ std::vector<std::string> toolbarUrls(Office& office, const Object& manager,
   manager.call("getUIElementsInfo", {Any(css::ui::UIElementType::TOOLBAR)}) >>= infos;
   std::vector<std::string> candidates = ourToolbarUrls();
   for (const auto& info : infos) {
-    const std::string url = utf8(prop(info, "ResourceURL"));
+    const std::string url = utf8(property(info, "ResourceURL"));
     if (url.rfind("private:resource/toolbar/custom_", 0) == 0 &&
         std::find(candidates.begin(), candidates.end(), url) == candidates.end())
       candidates.push_back(url);
@@ -421,7 +415,7 @@ void Routines::removeCommandBars(Office& office, const char* module,
       for (sal_Int32 i = 0; i < menu.call("getCount").get<sal_Int32>();) {
         Sequence<PropertyValue> p;
         menu.call("getByIndex", {Any(i)}) >>= p;
-        if (withoutTilde(utf8(prop(p, "Label"))) == name) {
+        if (withoutTilde(utf8(property(p, "Label"))) == name) {
           menu.call("removeByIndex", {Any(i)});
           removed = true;
         } else {

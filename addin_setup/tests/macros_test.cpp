@@ -52,6 +52,17 @@ std::string legacyCase(std::string bytes, int code, bool upper) {
   return bytes;
 }
 
+// Appends a run of `content` to a text at its cursor, with the properties given.
+void appendRun(const Object& text, const Object& cursor, const std::string& content,
+               std::initializer_list<std::pair<const char*, Any>> props) {
+  text.call("insertString", {cursor.value(), ts::office::text(content), Any(false)});
+  cursor.call("goLeft", {Any(static_cast<sal_Int16>(ou(content).getLength())), Any(true)});
+  for (const auto& [name, value] : props) cursor.set(name, value);
+  cursor.call("collapseToEnd");
+}
+
+Any weight(bool bold) { return Any(bold ? 150.0f : 100.0f); }
+
 // Appends a paragraph of `text` in `font` to a text at its cursor.
 void paragraph(const Object& text, const Object& cursor, const std::string& font,
                const std::string& content, bool last = false) {
@@ -161,13 +172,11 @@ TEST_F(AddinMacros, EachRunByItsFontKeepingItsAttributes) {
     const Object cursor = body.callObject("createTextCursor");
     // "Một **hai** ba" in .VnTime, the bold run in the middle; then "**Đầu đậm** thường".
     auto put = [&](const std::string& font, const std::string& content, bool bold, bool italic) {
-      body.call("insertString", {cursor.value(), text(content), Any(false)});
-      cursor.call("goLeft", {Any(static_cast<sal_Int16>(ou(content).getLength())), Any(true)});
-      cursor.set("CharFontName", text(font));
-      cursor.set("CharWeight", Any(bold ? 150.0f : 100.0f));
-      cursor.set("CharPosture",
-                 Any(italic ? css::awt::FontSlant_ITALIC : css::awt::FontSlant_NONE));
-      cursor.call("collapseToEnd");
+      appendRun(
+          body, cursor, content,
+          {{"CharFontName", text(font)},
+           {"CharWeight", weight(bold)},
+           {"CharPosture", Any(italic ? css::awt::FontSlant_ITALIC : css::awt::FontSlant_NONE)}});
     };
     auto tc = [](const std::string& t) { return carried(convert(t, 41, 15)); };
     auto vn = [](const std::string& t) { return carried(convert(t, 41, 29)); };
@@ -250,12 +259,10 @@ TEST_F(AddinMacros, ChangedRunsKeepTheirHyperlinksAndNeighbours) {
     const std::string url = "https://example.org/";
     auto put = [&](const std::string& font, const std::string& content, bool link,
                    bool bold = false) {
-      body.call("insertString", {cursor.value(), text(content), Any(false)});
-      cursor.call("goLeft", {Any(static_cast<sal_Int16>(ou(content).getLength())), Any(true)});
-      cursor.set("CharFontName", text(font));
-      cursor.set("HyperLinkURL", text(link ? url : ""));
-      cursor.set("CharWeight", Any(bold ? 150.0f : 100.0f));
-      cursor.call("collapseToEnd");
+      appendRun(body, cursor, content,
+                {{"CharFontName", text(font)},
+                 {"HyperLinkURL", text(link ? url : "")},
+                 {"CharWeight", weight(bold)}});
     };
     auto tc = [](const std::string& t) { return carried(convert(t, 41, 15)); };
     auto breakParagraph = [&] {
@@ -524,11 +531,7 @@ TEST_F(AddinMacros, CommentsRunByRun) {
               {body.callObject("createTextCursor").value(), text("Xin chào thế giới"), Any(false)});
     auto put = [](const Object& t, const Object& c, const std::string& font,
                   const std::string& content, bool bold) {
-      t.call("insertString", {c.value(), text(content), Any(false)});
-      c.call("goLeft", {Any(static_cast<sal_Int16>(ou(content).getLength())), Any(true)});
-      c.set("CharFontName", text(font));
-      c.set("CharWeight", Any(bold ? 150.0f : 100.0f));
-      c.call("collapseToEnd");
+      appendRun(t, c, content, {{"CharFontName", text(font)}, {"CharWeight", weight(bold)}});
     };
     auto tc = [](const std::string& t) { return carried(convert(t, 41, 15)); };
     auto vn = [](const std::string& t) { return carried(convert(t, 41, 29)); };

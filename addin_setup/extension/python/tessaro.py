@@ -943,15 +943,6 @@ _COMMENT_PROPERTIES = ("Author", "Initials", "DateTimeValue", "Resolved")
 _COMMENT_NAMES = ("Name", "ParentName")
 
 
-def _take_over(old, new, names):
-    """The properties `names` of `old` given to `new`, each that both have."""
-    for name in names:
-        try:
-            new.setPropertyValue(name, old.getPropertyValue(name))
-        except Exception:
-            pass
-
-
 def _comment_paragraphs(field, convert_run):
     """A comment's paragraphs converted, each (its own properties, its runs as (text, own
     properties)); None where nothing changes, or where the comment holds more than text."""
@@ -986,8 +977,11 @@ def _convert_comments(doc, convert_run):
         paragraphs = _comment_paragraphs(field, convert_run)
         if paragraphs is None:
             continue
+        info = field.getPropertySetInfo()
+        own = {p: field.getPropertyValue(p) for p in _COMMENT_PROPERTIES + _COMMENT_NAMES
+               if info.hasPropertyByName(p)}
         new = doc.createInstance("com.sun.star.text.TextField.Annotation")
-        _take_over(field, new, _COMMENT_PROPERTIES)
+        _set_properties(new, {p: v for p, v in own.items() if p in _COMMENT_PROPERTIES})
         text = new.TextRange
         cursor = text.createTextCursor()
         for i, (par_props, runs) in enumerate(paragraphs):
@@ -1008,10 +1002,9 @@ def _convert_comments(doc, convert_run):
         host = anchor.getText()
         marked = host.createTextCursorByRange(anchor.getStart())
         marked.gotoRange(anchor.getEnd(), True)
-        names = {p: field.getPropertyValue(p) for p in _COMMENT_NAMES
-                 if field.getPropertySetInfo().hasPropertyByName(p)}
         host.removeTextContent(field)
         host.insertTextContent(marked, new, not marked.isCollapsed())
+        names = {p: v for p, v in own.items() if p in _COMMENT_NAMES}
         if names:
             _set_properties(new, names)
         changed += 1

@@ -32,6 +32,8 @@ Any text(const std::string& utf8Text);
 // A sequence of named values, as the office's methods take them.
 css::uno::Sequence<css::beans::PropertyValue> properties(
     std::initializer_list<std::pair<const char*, Any>> values);
+// The value named `name` in such a sequence, or an empty Any.
+Any property(const css::uno::Sequence<css::beans::PropertyValue>& values, const char* name);
 // The message of the exception being handled (UNO, standard or other), for reports.
 std::string currentError();
 
