@@ -759,6 +759,8 @@ void convertTexts(ConversionPlan* plan, const std::uint8_t* s, std::size_t n, By
 CarriedReader::CarriedReader(int layers, bool legacy) : layers_(layers), legacy_(legacy) {}
 
 void convert(ConverterState& state, std::string_view text, ByteBuffer& out) {
+  std::string composed;
+  if (composesFirst(state) && composeVietnamese(text, composed)) text = composed;
   const auto* s = reinterpret_cast<const std::uint8_t*>(text.data());
   const std::size_t n = text.size();
   if (n == 0) return;
@@ -780,6 +782,11 @@ void convert(ConverterState& state, std::string_view text, ByteBuffer& out) {
         [&](const std::uint8_t* p, std::size_t m) { convertUnicodeCharacter(state, p, m, out); });
   }
   if (writesTaggedViqr(state)) ViqrEscaper().pass(out, from, true);
+}
+
+bool composesFirst(const ConverterState& state) {
+  return state.converts() && state.source() == kUtf8 && state.carriedLayers() == 0 &&
+         state.destination() != kUtf8;
 }
 
 bool writesTaggedViqr(ConverterState& state) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "plan.hpp"
+#include "syllable.hpp"
 #include "ts/catalogue.hpp"
 #include "ts/forms.hpp"
 #include "ts/utf.hpp"
@@ -19,148 +20,8 @@ namespace {
 // marker byte in the text itself is written as the marker and 0).
 constexpr std::uint8_t kMark = 0x01;
 
-// The vowels and đ as one byte each (ASCII letters stand for themselves).
-enum : std::uint8_t {
-  kA = 'a',
-  kE = 'e',
-  kI = 'i',
-  kO = 'o',
-  kU = 'u',
-  kY = 'y',
-  kAw = 0x81,
-  kAa = 0x82,
-  kEe = 0x83,
-  kOo = 0x84,
-  kOw = 0x85,
-  kUw = 0x86,
-  kDd = 0x87,
-};
-
-// What a letter number is: its base letter (lower case) and its tone (0 none, 1 grave,
-// 2 acute, 3 hook, 4 tilde, 5 dot below).
-struct LetterShape {
-  std::uint8_t base = 0;
-  std::uint8_t tone = 0;
-};
-
-constexpr std::array<LetterShape, kLetterCount + 1> makeShapes() {
-  // Letters 1..72: twelve vowels with six tones each, in this order of vowels.
-  constexpr std::uint8_t groups[12] = {kA, kAw, kO, kE, kAa, kOo, kOw, kUw, kU, kI, kY, kEe};
-  constexpr std::uint8_t capitals[6] = {kAw, kAa, kEe, kOo, kOw, kUw};  // letters 73..78
-  std::array<LetterShape, kLetterCount + 1> s{};
-  for (int n = 1; n <= 72; ++n) {
-    s[n] = {groups[(n - 1) / 6], static_cast<std::uint8_t>((n - 1) % 6)};
-    s[n + 80] = s[n];
-  }
-  for (int k = 0; k < 6; ++k) s[73 + k] = {capitals[k], 0};
-  s[79] = s[80] = {kDd, 0};
-  return s;
-}
-constexpr auto kShapes = makeShapes();
-
-bool isVowel(std::uint8_t b) {
-  switch (b) {
-    case kA:
-    case kE:
-    case kI:
-    case kO:
-    case kU:
-    case kY:
-    case kAw:
-    case kAa:
-    case kEe:
-    case kOo:
-    case kOw:
-    case kUw: return true;
-    default: return false;
-  }
-}
-
-// A run of up to three base bytes as one number (its length in the top byte).
-constexpr std::uint32_t pack(const std::uint8_t* p, std::size_t n) {
-  std::uint32_t k = static_cast<std::uint32_t>(n) << 24;
-  for (std::size_t i = 0; i < n; ++i) k |= static_cast<std::uint32_t>(p[i]) << (8 * (2 - i));
-  return k;
-}
-
-// Spellings with ASCII stand-ins: A = ă, W = â, E = ê, O = ô, P = ơ, U = ư, D = đ.
-constexpr std::uint8_t standIn(char c) {
-  switch (c) {
-    case 'A': return kAw;
-    case 'W': return kAa;
-    case 'E': return kEe;
-    case 'O': return kOo;
-    case 'P': return kOw;
-    case 'U': return kUw;
-    case 'D': return kDd;
-    default: return static_cast<std::uint8_t>(c);
-  }
-}
-
-constexpr std::uint32_t packed(const char* t) {
-  std::uint8_t b[3] = {};
-  std::size_t n = 0;
-  for (; t[n] != 0; ++n) b[n] = standIn(t[n]);
-  return pack(b, n);
-}
-
-// The nuclei (vowel groups) Vietnamese spelling allows without a final consonant, and with
-// one; the final consonants; the initial consonants, longest first.
-constexpr const char* kOpen[] = {"a",   "e",   "E",   "i",   "o",   "O",   "P",   "u",   "U",
-                                 "y",   "ai",  "ao",  "au",  "ay",  "Wu",  "Wy",  "eo",  "Eu",
-                                 "ia",  "iu",  "oa",  "oe",  "oi",  "Oi",  "Pi",  "ua",  "uE",
-                                 "ui",  "uP",  "uy",  "Ua",  "Ui",  "Uu",  "iEu", "yEu", "oai",
-                                 "oao", "oay", "oeo", "uWy", "uOi", "uya", "uyu", "UPi", "UPu"};
-constexpr const char* kClosed[] = {"a",  "A",  "W",  "e",  "E",  "i",  "o",  "O",
-                                   "P",  "u",  "U",  "y",  "oa", "oA", "oe", "oo",
-                                   "uW", "uE", "uO", "UP", "uy", "iE", "yE", "uyE"};
-constexpr const char* kFinals[] = {"ch", "ng", "nh", "c", "m", "n", "p", "t"};
-constexpr const char* kInitials[] = {"ngh", "ng", "nh", "ch", "gh", "gi", "kh", "ph", "qu",
-                                     "th",  "tr", "b",  "c",  "d",  "D",  "g",  "h",  "k",
-                                     "l",   "m",  "n",  "p",  "r",  "s",  "t",  "v",  "x"};
-
-template <std::size_t N>
-constexpr std::array<std::uint32_t, N> packAll(const char* const (&t)[N]) {
-  std::array<std::uint32_t, N> out{};
-  for (std::size_t i = 0; i < N; ++i) out[i] = packed(t[i]);
-  return out;
-}
-constexpr auto kOpenKeys = packAll(kOpen);
-constexpr auto kClosedKeys = packAll(kClosed);
-constexpr auto kFinalKeys = packAll(kFinals);
-constexpr auto kInitialKeys = packAll(kInitials);
-
-template <std::size_t N>
-bool contains(const std::array<std::uint32_t, N>& keys, std::uint32_t k) {
-  for (std::uint32_t x : keys)
-    if (x == k) return true;
-  return false;
-}
-
-bool rhymeAllowed(const std::uint8_t* w, std::size_t n, int tone) {
-  std::size_t v = 0;
-  while (v < n && isVowel(w[v])) ++v;
-  if (v == 0 || v > 3 || n - v > 2) return false;
-  const std::uint32_t nucleus = pack(w, v);
-  if (v == n) return contains(kOpenKeys, nucleus);
-  const std::uint32_t final = pack(w + v, n - v);
-  if (!contains(kFinalKeys, final) || !contains(kClosedKeys, nucleus)) return false;
-  // A syllable that ends in a stop takes the acute or the dot below, or none.
-  const std::uint8_t last = w[n - 1];
-  const bool stop = last == 'c' || last == 'p' || last == 't' || (last == 'h' && w[n - 2] == 'c');
-  return !stop || tone == 0 || tone == 2 || tone == 5;
-}
-
-// Whether a word (lower-case base letters, its tone) is a syllable Vietnamese spelling allows.
-bool isSyllable(const std::uint8_t* w, std::size_t n, int tone) {
-  for (std::size_t i = 0; i < kInitialKeys.size(); ++i) {
-    const std::size_t len = kInitialKeys[i] >> 24;
-    if (len > n || pack(w, len) != kInitialKeys[i]) continue;
-    if (rhymeAllowed(w + len, n - len, tone)) return true;
-    // Where "gi" leaves no rhyme (gì), the loop goes on to "g".
-  }
-  return rhymeAllowed(w, n, tone);
-}
+using syllable::kShapes;
+using syllable::LetterShape;
 
 // How a reading scores.
 struct Tally {
@@ -201,14 +62,14 @@ Tally scoreReading(const ByteBuffer& reading) {
   Tally t;
   const std::uint8_t* s = reading.data();
   const std::size_t n = reading.size();
-  constexpr std::size_t kLongest = 7;
+  constexpr std::size_t kLongest = syllable::kLongest;
   std::uint8_t word[kLongest];
   std::size_t len = 0;
   bool tooLong = false, marked = false, glued = false;
   int tones = 0, tone = 0;
   auto endWord = [&](bool gluedAfter) {
     if (len != 0 && marked) {
-      if (!tooLong && !glued && !gluedAfter && tones <= 1 && isSyllable(word, len, tone))
+      if (!tooLong && !glued && !gluedAfter && tones <= 1 && syllable::allowed(word, len, tone))
         ++(len == 1 ? t.short_ : t.valid);
       else
         ++t.invalid;

@@ -39,7 +39,15 @@ LossCounter::~LossCounter() = default;
 void LossCounter::feed(std::string_view chunk) {
   if (!counts_) return;
   if (!toUnicode_) {
-    scan(chunk);
+    // The last letter waits for the marks that may follow it.
+    composable_.append(chunk);
+    const std::string_view all = composable_;
+    // Only once the text shows a mark: a plain text is never held back.
+    const bool marks = all.find('\xCC') != std::string_view::npos || all.find('\xCD') != std::string_view::npos;
+    const std::string_view ready = all.substr(0, all.size() - (marks ? composableTail(all) : 0));
+    composed_.clear();
+    scan(composeVietnamese(ready, composed_) ? std::string_view(composed_) : ready);
+    composable_.erase(0, ready.size());
     return;
   }
   utf8_.clear();
@@ -53,6 +61,11 @@ void LossCounter::finish() {
     utf8_.clear();
     toUnicode_->finish(utf8_);
     scan(utf8_.view());
+  } else if (!composable_.empty()) {
+    composed_.clear();
+    const std::string_view rest = composable_;
+    scan(composeVietnamese(rest, composed_) ? std::string_view(composed_) : rest);
+    composable_.clear();
   }
   held_.clear();  // a sequence cut short at the very end is no character
 }

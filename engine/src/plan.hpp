@@ -203,6 +203,10 @@ class TreeStream {
 // Whether the selected pair writes VIQR through the tagged writing pass.
 bool writesTaggedViqr(ConverterState& state);
 
+// Whether decomposed letters of the source are composed before converting: UTF-8 into
+// anything but UTF-8.
+bool composesFirst(const ConverterState& state);
+
 // A character of a carried source that stands for no byte, converted from UTF-8.
 void convertUnicodeCharacter(ConverterState& state, const std::uint8_t* s, std::size_t n,
                              ByteBuffer& out);

@@ -1,92 +1,577 @@
 #include "ts/repair.hpp"
 
+#include <algorithm>
+
 #include "ts/catalogue.hpp"
 #include "ts/detect.hpp"
 #include "ts/utf.hpp"
+#include "ts/vietnamese.hpp"
 
 namespace ts {
 namespace {
 
-// Whether the character at s[i..n) (its length in `len`) is one no carried text holds: a
-// character that stands for no byte, or a byte that starts no UTF-8 character.
-bool noCarriedCharacter(const std::uint8_t* s, std::size_t n, std::size_t i, std::size_t& len) {
-  len = 1;
-  if (s[i] < 0x80) return false;
-  std::uint32_t cp = 0;
-  const int l = wellFormedUtf8(s + i, n - i, cp);
-  if (l == 0) return true;
-  len = static_cast<std::size_t>(l);
-  return carriedByte(cp) < 0;
+bool isBlank(std::uint8_t b) { return b == ' ' || b == '\t' || b == '\r' || b == '\n'; }
+
+// The bytes Windows-1252 leaves undefined: a decoder that met one in UTF-8 encoded twice may
+// have written U+FFFD for it.
+constexpr std::uint8_t kUndefined[] = {0x81, 0x8D, 0x8F, 0x90, 0x9D};
+
+// What a word holds.
+struct Holds {
+  bool high = false;     // characters that stand for bytes of 128 or more (or U+FFFD)
+  bool other = false;    // a character that stands for no byte (U+FFFD apart)
+  bool broken = false;   // a byte that starts no UTF-8 character
+  bool replaced = false; // U+FFFD
+};
+
+Holds holds(std::string_view w) {
+  Holds h;
+  const auto* s = reinterpret_cast<const std::uint8_t*>(w.data());
+  for (std::size_t i = 0; i < w.size();) {
+    if (s[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    std::uint32_t cp = 0;
+    const int len = wellFormedUtf8(s + i, w.size() - i, cp);
+    if (len == 0) {
+      h.broken = true;
+      ++i;
+      continue;
+    }
+    i += static_cast<std::size_t>(len);
+    if (cp == 0xFFFD) {
+      h.replaced = h.high = true;
+    } else if (carriedByte(cp) < 0) {
+      h.other = true;
+    } else {
+      h.high = true;
+    }
+  }
+  return h;
 }
 
-bool isBlank(std::uint8_t b) { return b == ' ' || b == '\t' || b == '\r' || b == '\n'; }
+bool validUtf8(std::string_view t) {
+  const auto* s = reinterpret_cast<const std::uint8_t*>(t.data());
+  bool ok = true;
+  walkUtf8(s, t.size(), true, [](std::uint32_t) { return true; },
+           [&ok] {
+             ok = false;
+             return false;
+           });
+  return ok;
+}
+
+// Characters UTF-8 encoded again is expected to give back: letters of the Latin scripts
+// (Vietnamese among them), punctuation, symbols.
+bool plausibleCharacter(std::uint32_t cp) {
+  return (cp >= 0xA0 && cp <= 0x2AF) || (cp >= 0x300 && cp <= 0x36F) ||
+         (cp >= 0x1E00 && cp <= 0x1EFF) || (cp >= 0x2000 && cp <= 0x22FF && cp != 0x2028 &&
+                                            cp != 0x2029);
+}
+
+// A word that is a Vietnamese syllable with a mark as it stands: good text.  Only ASCII signs
+// and general punctuation (quotes, dashes) around it are left out, never characters that
+// stand for bytes a legacy charset may use for letters.
+bool isGoodSyllable(std::string_view word) {
+  std::string_view core = word;
+  for (bool more = true; more && !core.empty();) {
+    more = false;
+    const auto first = static_cast<std::uint8_t>(core.front());
+    const auto last = static_cast<std::uint8_t>(core.back());
+    if (first < 0x80 && !((first | 0x20) >= 'a' && (first | 0x20) <= 'z')) {
+      core.remove_prefix(1);
+      more = true;
+    } else if (last < 0x80 && !((last | 0x20) >= 'a' && (last | 0x20) <= 'z')) {
+      core.remove_suffix(1);
+      more = true;
+    } else if (core.size() >= 3 && first == 0xE2 && static_cast<std::uint8_t>(core[1]) == 0x80) {
+      core.remove_prefix(3);
+      more = true;
+    } else if (core.size() >= 3 && static_cast<std::uint8_t>(core[core.size() - 3]) == 0xE2 &&
+               static_cast<std::uint8_t>(core[core.size() - 2]) == 0x80) {
+      core.remove_suffix(3);
+      more = true;
+    }
+  }
+  const WordReading r = readWord(core);
+  return r.vietnamese() && r.marked;
+}
+
+// The UTF-8 that the bytes of a word's characters make, with U+FFFD standing for any byte
+// Windows-1252 leaves undefined.  `lostSpace`: a no-break space may have been lost at the end.
+struct Unwrapped {
+  std::string bytes;
+  std::vector<std::size_t> wild;  // where U+FFFD stood
+};
+
+bool unwrapWord(std::string_view w, Unwrapped& u) {
+  const auto* s = reinterpret_cast<const std::uint8_t*>(w.data());
+  u.bytes.clear();
+  u.wild.clear();
+  for (std::size_t i = 0; i < w.size();) {
+    if (s[i] < 0x80) {
+      u.bytes.push_back(static_cast<char>(s[i++]));
+      continue;
+    }
+    std::uint32_t cp = 0;
+    const int len = wellFormedUtf8(s + i, w.size() - i, cp);
+    if (len == 0) return false;
+    i += static_cast<std::size_t>(len);
+    if (cp == 0xFFFD) {
+      u.wild.push_back(u.bytes.size());
+      u.bytes.push_back('\0');
+      continue;
+    }
+    const int b = carriedByte(cp);
+    if (b < 0) return false;
+    u.bytes.push_back(static_cast<char>(b));
+  }
+  return true;
+}
+
+// Whether bytes decode as UTF-8 of plausible characters, with at least one of two bytes or
+// more; `multi` counts those.
+bool decodesPlausibly(std::string_view b, int& multi, bool controls) {
+  multi = 0;
+  const auto* s = reinterpret_cast<const std::uint8_t*>(b.data());
+  bool ok = true;
+  walkUtf8(
+      s, b.size(), true,
+      [&](std::uint32_t cp) {
+        ++multi;
+        if (!plausibleCharacter(cp) && letterOfCodePoint(cp) == 0 && !(controls && carriedByte(cp) >= 0))
+          ok = false;
+        return ok;
+      },
+      [&ok] {
+        ok = false;
+        return false;
+      });
+  return ok && multi > 0;
+}
+
+// Whether the last UTF-8 sequence of `b` lacks exactly its last byte.
+bool lacksLastByte(std::string_view b) {
+  const std::size_t n = b.size();
+  for (std::size_t back = 1; back <= 3 && back <= n; ++back) {
+    const auto lead = static_cast<std::uint8_t>(b[n - back]);
+    if ((lead & 0xC0) == 0x80) continue;
+    const std::size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    return need == back + 1;
+  }
+  return false;
+}
 
 }  // namespace
 
-TextRepairer::TextRepairer() {
-  // Plain UTF-8 against every carried form.
-  candidates_.push_back(kUtf8);
-  for (int form : detectionCandidates(kCatalogueSize, 2))
-    if (formLayers(static_cast<CharsetForm>(form)) != 0) candidates_.push_back(form);
+// A word of the line under repair: where it is, what replaces it.
+struct TextRepairer::Word {
+  std::size_t start = 0, end = 0;  // in the line
+  Holds h;
+  bool changed = false;
+  std::string after;
+  std::size_t eatBlank = 0;  // blanks after it the repair takes in (a lost no-break space)
+  bool joinNext = false;      // the next word belongs to it (a no-break space inside a word)
+  bool skip = false;          // joined into the word before
+};
+
+// One carried form, its converter selected once.
+struct TextRepairer::Reader {
+  CharsetForm form;
+  ConverterState state;
+};
+
+TextRepairer::TextRepairer(std::span<const int> charsets) {
+  auto wanted = [&](int code) {
+    return charsets.empty() || std::find(charsets.begin(), charsets.end(), code) != charsets.end();
+  };
+  utf8_ = wanted(kUtf8);
+  for (int form : detectionCandidates(kCatalogueSize, 2)) {
+    const auto f = static_cast<CharsetForm>(form);
+    if (formLayers(f) == 0 || formCharset(f) >= kUtf8 || !wanted(formCharset(f))) continue;
+    auto r = std::make_unique<Reader>();
+    r->form = f;
+    selectForms(r->state, f, kUtf8);
+    readers_.push_back(std::move(r));
+  }
+  // Where forms read a run alike, the charsets most texts are in go first.
+  auto rank = [](const std::unique_ptr<Reader>& r) {
+    constexpr int kCommon[] = {kTcvn3, kVniWin, kViscii, kVpsWin, 27};
+    const int code = formCharset(r->form);
+    for (int i = 0; i < 5; ++i)
+      if (kCommon[i] == code) return i + 8 * formLayers(r->form);
+    return 5 + 8 * formLayers(r->form);
+  };
+  std::stable_sort(readers_.begin(), readers_.end(),
+                   [&](const auto& a, const auto& b) { return rank(a) < rank(b); });
 }
+
+TextRepairer::~TextRepairer() = default;
 
 void TextRepairer::repair(std::string_view text, std::string& out) {
   while (!text.empty()) {
     const std::size_t nl = text.find('\n');
     const std::size_t end = nl == std::string_view::npos ? text.size() : nl + 1;
+    ++line_;
     repairLine(text.substr(0, end), out);
     text.remove_prefix(end);
   }
 }
 
+void TextRepairer::record(std::string_view line, const Word& w, CharsetForm form) {
+  ++repaired_[form];
+  if (!onChange_) return;
+  Change c;
+  c.line = line_;
+  c.column = 1;
+  for (std::size_t i = 0; i < w.start; ++i)
+    if ((static_cast<std::uint8_t>(line[i]) & 0xC0) != 0x80) ++c.column;
+  std::size_t end = w.end;
+  if (w.joinNext) {
+    end = w.end + w.eatBlank;
+    while (end < line.size() && !isBlank(static_cast<std::uint8_t>(line[end]))) ++end;
+  }
+  c.before.assign(line.substr(w.start, end - w.start));
+  c.after = w.after;
+  c.form = form;
+  onChange_(c);
+}
+
+namespace {
+
+// UTF-8 encoded again, one layer off a word: its repair, or false.  `blanksAfter`: how many
+// blanks follow it on the line; `next`: the word after them.
+struct Utf8Repair {
+  std::string text;
+  int layers = 0;
+  std::size_t eatBlank = 0;
+  bool joinNext = false;
+};
+
+// The decodings of bytes with their U+FFFD filled by undefined bytes; the likeliest by the
+// syllable it makes.  0: none decodes; 1: one chosen; 2: several alike (undecided).
+int fillReplaced(Unwrapped& u, std::string& best) {
+  const std::size_t k = u.wild.size();
+  if (k > 2) return 0;
+  std::size_t combos = 1;
+  for (std::size_t i = 0; i < k; ++i) combos *= std::size(kUndefined);
+  int bestWeight = -1, ties = 0, found = 0;
+  for (std::size_t c = 0; c < combos; ++c) {
+    std::size_t rest = c;
+    for (std::size_t i = 0; i < k; ++i) {
+      u.bytes[u.wild[i]] = static_cast<char>(kUndefined[rest % std::size(kUndefined)]);
+      rest /= std::size(kUndefined);
+    }
+    int multi = 0;
+    if (!decodesPlausibly(u.bytes, multi, true)) continue;
+    ++found;
+    const WordReading r = readWord(wordCore(u.bytes));
+    // The syllable decides; where it does not, a Vietnamese letter or the closing quote
+    // (the commonest characters with such a byte) does.
+    int preferred = 0;
+    walkUtf8(reinterpret_cast<const std::uint8_t*>(u.bytes.data()), u.bytes.size(), true,
+             [&](std::uint32_t cp) {
+               preferred += letterOfCodePoint(cp) != 0 || cp == 0x201D ? 1 : 0;
+               return true;
+             },
+             [] { return true; });
+    const int w = (r.vietnamese() ? r.weight : 0) * 16 + preferred;
+    if (w > bestWeight) {
+      bestWeight = w;
+      ties = 1;
+      best = u.bytes;
+    } else if (w == bestWeight) {
+      ++ties;
+    }
+  }
+  if (found == 0) return 0;
+  if (found == 1) return 1;
+  return bestWeight > 0 && ties == 1 ? 1 : 2;
+}
+
+}  // namespace
+
 void TextRepairer::repairLine(std::string_view line, std::string& out) {
   const auto* s = reinterpret_cast<const std::uint8_t*>(line.data());
   const std::size_t n = line.size();
-  // Words (runs without blanks); a stretch is a run of words none of which holds a character
-  // that stands for no byte, or a byte that is no UTF-8.
-  std::size_t stretch = 0;  // where the stretch under way starts
-  std::size_t i = 0;
-  while (i < n) {
+  std::vector<Word> words;
+  for (std::size_t i = 0; i < n;) {
     while (i < n && isBlank(s[i])) ++i;
-    const std::size_t wordStart = i;
-    bool keep = false;
-    while (i < n && !isBlank(s[i])) {
-      std::size_t len = 1;
-      keep = noCarriedCharacter(s, n, i, len) || keep;
-      i += len;
+    if (i == n) break;
+    Word w;
+    w.start = i;
+    while (i < n && !isBlank(s[i])) ++i;
+    w.end = i;
+    w.h = holds(line.substr(w.start, w.end - w.start));
+    words.push_back(std::move(w));
+  }
+  bool any = false;
+  for (const Word& w : words) any = any || w.h.high;
+  if (!any) {
+    out.append(line);
+    return;
+  }
+
+  // UTF-8 encoded again, word by word.
+  Unwrapped u;
+  for (std::size_t k = 0; utf8_ && k < words.size(); ++k) {
+    Word& w = words[k];
+    if (!w.h.high || w.h.other || w.h.broken || w.skip) continue;
+    const std::string_view text = line.substr(w.start, w.end - w.start);
+    if (!unwrapWord(text, u)) continue;
+    std::size_t blanks = 0;
+    while (w.end + blanks < n && s[w.end + blanks] == ' ') ++blanks;
+    // A no-break space saved as a plain space: the sequence it ended lacks its last byte.
+    bool lostSpace = false;
+    if (u.wild.empty() && blanks > 0 && lacksLastByte(u.bytes)) {
+      u.bytes.push_back(static_cast<char>(0xA0));
+      lostSpace = true;
     }
-    if (keep) {
-      repairStretch(line.substr(stretch, wordStart - stretch), out);
-      out.append(line.substr(wordStart, i - wordStart));
-      stretch = i;
+    std::string decoded;
+    const int filled = fillReplaced(u, decoded);
+    if (filled != 1) {
+      if (filled == 2) ++left_.undecided;
+      continue;
+    }
+    // Once more for each further layer.
+    int layers = 1;
+    for (Unwrapped again; layers < kMaxCarriedLayers; ++layers) {
+      const Holds h = holds(decoded);
+      int multi = 0;
+      if (!h.high || h.other || h.replaced || !unwrapWord(decoded, again) ||
+          !decodesPlausibly(again.bytes, multi, true))
+        break;
+      decoded = again.bytes;
+    }
+    // What it becomes must read better: a syllable, or the word was none as it stood.
+    int multi = 0;
+    if (!decodesPlausibly(decoded, multi, false) ||
+        (isGoodSyllable(text) && !isGoodSyllable(decoded)))
+      continue;
+    if (decoded == text) continue;
+    if (lostSpace && !isGoodSyllable(decoded) && decoded.find("\xC2\xA0") == std::string::npos)
+      continue;  // a lost no-break space only where it completes a syllable
+    if (lostSpace) {
+      // Two blanks or more: one of them was the no-break space.  One blank: it was the
+      // space between words, unless the word goes on after it (a capital Ơ or Ạ inside it).
+      if (blanks >= 2) {
+        w.eatBlank = 1;
+      } else if (k + 1 < words.size()) {
+        const Word& next = words[k + 1];
+        const std::string_view nextText = line.substr(next.start, next.end - next.start);
+        std::string joined = decoded + std::string(nextText);
+        const WordReading j = readWord(wordCore(joined));
+        const WordReading alone = readWord(wordCore(nextText));
+        if (!next.h.high && j.vietnamese() &&
+            (!alone.vietnamese() || wordCore(nextText).size() == 1 || j.weight > alone.weight)) {
+          decoded = std::move(joined);
+          w.eatBlank = 1;
+          w.joinNext = true;
+          words[k + 1].skip = true;
+        }
+      }
+    }
+    w.after = std::move(decoded);
+    w.changed = true;
+    record(line, w, carriedForm(kUtf8, layers));
+  }
+
+  // Legacy text carried in UTF-8: runs of words that hold such characters (ASCII words may
+  // lie between them), up to a word of good Unicode.
+  std::size_t runStart = 0;
+  for (std::size_t k = 0; k <= words.size(); ++k) {
+    bool ends = k == words.size();
+    if (!ends) {
+      const Word& w = words[k];
+      const std::string_view text = line.substr(w.start, w.end - w.start);
+      (void)text;
+      ends = w.changed || w.skip || w.h.other || w.h.broken || w.h.replaced;
+    }
+    if (!ends) continue;
+    if (!readers_.empty() && k > runStart) repairCarried(line, words, runStart, k);
+    runStart = k + 1;
+  }
+
+  // The line again, with its words replaced.
+  std::size_t at = 0;
+  for (const Word& w : words) {
+    if (w.skip) continue;
+    if (!w.changed) continue;
+    out.append(line.substr(at, w.start - at));
+    out.append(w.after);
+    at = w.end + w.eatBlank;
+    if (w.joinNext) {
+      while (at < n && !isBlank(s[at])) ++at;
     }
   }
-  repairStretch(line.substr(stretch), out);
+  out.append(line.substr(at));
 }
 
-void TextRepairer::repairStretch(std::string_view stretch, std::string& out) {
-  bool high = false;
-  for (char c : stretch) high = high || static_cast<std::uint8_t>(c) >= 0x80;
-  if (!high) {
-    out.append(stretch);
+namespace {
+
+bool hasAsciiLetter(std::string_view w) {
+  for (char c : w)
+    if ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') return true;
+  return false;
+}
+
+// Whether a word could not be a word of a language written in Latin-1 as it stands: a sign
+// between its letters, or a capital after a small letter.
+bool cannotBeLatin1Word(std::string_view w) {
+  const std::string_view core = wordCore(w);
+  const auto* p = reinterpret_cast<const std::uint8_t*>(core.data());
+  bool lower = false, sign = false;
+  for (std::size_t i = 0; i < core.size();) {
+    std::uint32_t cp = p[i];
+    int len = 1;
+    if (cp >= 0x80) len = wellFormedUtf8(p + i, core.size() - i, cp);
+    if (len == 0) return true;
+    i += static_cast<std::size_t>(len);
+    const bool small = (cp >= 'a' && cp <= 'z') || (cp >= 0xDF && cp <= 0xFF && cp != 0xF7);
+    const bool capital = (cp >= 'A' && cp <= 'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7);
+    if (sign && (small || capital)) return true;  // a sign between letters
+    if (!small && !capital) {
+      sign = true;
+      continue;
+    }
+    if (capital && lower) return true;
+    lower = lower || small;
+  }
+  return false;
+}
+
+}  // namespace
+
+void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words,
+                                 std::size_t from, std::size_t to) {
+  std::size_t high = 0, already = 0;
+  for (std::size_t k = from; k < to; ++k) {
+    if (!words[k].h.high) continue;
+    ++high;
+    already += isGoodSyllable(line.substr(words[k].start, words[k].end - words[k].start)) ? 1 : 0;
+  }
+  // Syllables alone: nothing speaks for a legacy reading.
+  if (high == already) return;
+  // Each form reads the run's words holding such characters; a word whose letters become a
+  // Vietnamese syllable counts for it, one that does not against it.
+  struct Reading {
+    int good = 0, bad = 0, weight = 0, already = 0;
+    bool odd = false;  // a word read as a syllable could be no Latin-1 word as it stood
+    std::vector<std::string> distinct;  // the syllables it reads
+    std::vector<std::string> after;
+  };
+  Reading best;
+  const Reader* bestReader = nullptr;
+  for (const auto& reader : readers_) {
+    Reading r;
+    r.after.resize(to - from);
+    bool valid = true;
+    for (std::size_t k = from; k < to && valid; ++k) {
+      const Word& w = words[k];
+      if (!w.h.high) continue;
+      const std::string_view text = line.substr(w.start, w.end - w.start);
+      // A no-break space belongs to good text: no legacy letter is carried as one.
+      if (text.find("\xC2\xA0") != std::string_view::npos) {
+        ++r.bad;
+        continue;
+      }
+      std::string converted = convert(reader->state, text);
+      if (!validUtf8(converted)) {
+        valid = false;
+        break;
+      }
+      const WordReading wr = readWord(wordCore(converted));
+      const bool syllable = converted != text && wr.vietnamese() && wr.marked;
+      // Signs around the letters that became letters: no evidence either way.
+      const std::string_view core = wordCore(text), newCore = wordCore(converted);
+      const bool sameFrame =
+          !core.empty() && text.substr(0, static_cast<std::size_t>(core.data() - text.data())) ==
+                               std::string_view(converted).substr(
+                                   0, static_cast<std::size_t>(newCore.data() - converted.data())) &&
+          text.substr(static_cast<std::size_t>(core.data() - text.data()) + core.size()) ==
+              std::string_view(converted).substr(
+                  static_cast<std::size_t>(newCore.data() - converted.data()) + newCore.size());
+      if (isGoodSyllable(text)) {
+        // A syllable already: changed only where the run around it is clearly legacy text.
+        ++r.already;
+        if (syllable) r.after[k - from] = std::move(converted);
+        continue;
+      }
+      if (!hasAsciiLetter(text) || !sameFrame) {
+        // Signs alone, a one-letter word, signs that became letters: no evidence either way.
+        if (syllable) r.after[k - from] = std::move(converted);
+        continue;
+      }
+      if (!syllable) {
+        ++r.bad;
+        if (converted != text) r.after[k - from] = std::move(converted);
+        continue;
+      }
+      ++r.good;
+      if (std::find(r.distinct.begin(), r.distinct.end(), converted) == r.distinct.end())
+        r.distinct.push_back(converted);
+      r.weight += wr.weight;
+      r.odd = r.odd || cannotBeLatin1Word(text);
+      r.after[k - from] = std::move(converted);
+    }
+    if (!valid || r.good == 0) continue;
+    const bool better = bestReader == nullptr || r.good - r.bad > best.good - best.bad ||
+                        (r.good - r.bad == best.good - best.bad && r.weight > best.weight);
+    if (better) {
+      best = std::move(r);
+      bestReader = reader.get();
+    }
+  }
+  // Clearly Vietnamese: two syllables or more (one that could be no other language's word),
+  // four in five words.
+  const bool clear = bestReader != nullptr && best.bad * 4 <= best.good &&
+                     (best.distinct.size() >= 2 || best.odd);
+  if (!clear) {
+    left_.unsure += high - already;
     return;
   }
-  const Detection d = detectCharset(stretch, candidates_);
-  const CharsetGuess* best = d.guesses.empty() ? nullptr : &d.guesses.front();
-  const CharsetGuess* plain = nullptr;
-  for (const CharsetGuess& g : d.guesses)
-    for (int f : g.codes)
-      if (f == kUtf8) plain = &g;
-  const bool repairs = best != nullptr && best != plain && best->confidence >= kConfidentGuess &&
-                       best->words > 0 && (plain == nullptr || best->score > plain->score);
-  if (!repairs) {
-    out.append(stretch);
-    return;
+  const bool strong = best.good >= 4;
+  const bool overAlready = best.distinct.size() >= 2 && best.good >= best.already;
+  for (std::size_t k = from; k < to; ++k) {
+    std::string& after = best.after[k - from];
+    if (after.empty()) continue;
+    Word& w = words[k];
+    if (!overAlready && isGoodSyllable(line.substr(w.start, w.end - w.start))) continue;
+    const WordReading wr = readWord(wordCore(after));
+    if (!(wr.vietnamese() && wr.marked) && !strong) continue;
+    w.after = std::move(after);
+    w.changed = true;
+    record(line, w, bestReader->form);
   }
-  const auto form = static_cast<CharsetForm>(best->codes.front());
-  selectForms(state_, form, kUtf8);
-  out.append(convert(state_, stretch));
-  ++repaired_[form];
+}
+
+bool readsAsGoodUnicode(std::string_view text) {
+  if (!validUtf8(text)) return false;
+  bool good = false;
+  for (std::size_t i = 0; i < text.size();) {
+    while (i < text.size() && isBlank(static_cast<std::uint8_t>(text[i]))) ++i;
+    const std::size_t start = i;
+    while (i < text.size() && !isBlank(static_cast<std::uint8_t>(text[i]))) ++i;
+    if (i == start) break;
+    const std::string_view w = text.substr(start, i - start);
+    const Holds h = holds(w);
+    if (h.other && !h.replaced) {
+      good = true;
+      continue;
+    }
+    if (!h.high) continue;
+    if (isGoodSyllable(w)) {
+      good = true;
+      continue;
+    }
+  }
+  if (!good) return false;
+  // Good words, and nothing the repair would change.
+  TextRepairer repairer;
+  std::string out;
+  repairer.repair(text, out);
+  return out == text;
 }
 
 }  // namespace ts

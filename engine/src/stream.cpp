@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "plan.hpp"
+#include "ts/unicode.hpp"
 
 namespace ts {
 
@@ -19,6 +20,8 @@ struct StreamConverter::Impl {
   bool started = false;
   std::unique_ptr<CarriedReader> carried;  // for a carried source
   bool viqr = false;                       // the writing pass of a VIQR destination
+  bool compose = false;                    // decomposed letters composed first
+  std::string composable, composed;        // a letter that marks in the next piece may follow
   ViqrEscaper escaper;
   ByteBuffer pending;  // the start of a code not yet complete
   TreeStream tree;
@@ -29,13 +32,14 @@ StreamConverter::StreamConverter(ConverterState& state) : impl_(new Impl(state))
 StreamConverter::~StreamConverter() = default;
 
 std::size_t StreamConverter::pending() const {
-  return impl_->pending.size() + impl_->tree.pending() +
+  return impl_->pending.size() + impl_->tree.pending() + impl_->composable.size() +
          (impl_->carried ? impl_->carried->pending() : 0);
 }
 
 void StreamConverter::Impl::start() {
   started = true;
   viqr = writesTaggedViqr(state);
+  compose = composesFirst(state);
   if (state.carriedLayers() != 0)
     carried = std::make_unique<CarriedReader>(state.carriedLayers(), state.source() != kUtf8);
 }
@@ -121,6 +125,17 @@ void StreamConverter::feed(std::string_view chunk, ByteBuffer& out) {
           im.endText(out);
           convertUnicodeCharacter(im.state, p, m, out);
         });
+  } else if (im.compose) {
+    // The last letter waits for the marks that may follow it in the next piece.
+    im.composable.append(chunk);
+    const std::string_view all = im.composable;
+    // Only once the text shows a mark: a plain text is never held back.
+    const bool marks = all.find('\xCC') != std::string_view::npos || all.find('\xCD') != std::string_view::npos;
+    const std::string_view ready = all.substr(0, all.size() - (marks ? composableTail(all) : 0));
+    im.composed.clear();
+    const std::string_view text = composeVietnamese(ready, im.composed) ? im.composed : ready;
+    im.feedTexts(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), out);
+    im.composable.erase(0, ready.size());
   } else {
     im.feedTexts(s, n, out);
   }
@@ -139,6 +154,12 @@ void StreamConverter::finish(ByteBuffer& out) {
           im.endText(out);
           convertUnicodeCharacter(im.state, p, m, out);
         });
+  } else if (im.compose && !im.composable.empty()) {
+    im.composed.clear();
+    const std::string_view rest = im.composable;
+    const std::string_view text = composeVietnamese(rest, im.composed) ? im.composed : rest;
+    im.feedTexts(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), out);
+    im.composable.clear();
   }
   im.endText(out);
   if (im.viqr) im.escaper.pass(out, from, true);

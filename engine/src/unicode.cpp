@@ -1,5 +1,10 @@
 #include "ts/unicode.hpp"
 
+#include <cstring>
+
+#include "syllable.hpp"
+#include "ts/catalogue.hpp"
+
 #include "ts/utf.hpp"
 
 namespace ts {
@@ -137,6 +142,131 @@ std::uint32_t upperChar(std::uint32_t ch) {
     if (letterCodePoint(n) == ch) return letterCodePoint(n + 80);
   if (ch == 0x0111) return 0x0110;
   return ch;
+}
+
+}  // namespace ts
+
+namespace ts {
+namespace {
+
+// The combining marks Vietnamese is decomposed into: what each does to a letter.
+struct Mark {
+  int tone = 0;           // 1 grave, 2 acute, 3 hook, 4 tilde, 5 dot below
+  std::uint8_t hat = 0;   // the base it gives: ă, â/ê/ô, ơ/ư (0: a tone)
+};
+
+bool markOf(std::uint32_t cp, Mark& m) {
+  switch (cp) {
+    case 0x300:
+    case 0x340: m = {1, 0}; return true;
+    case 0x301:
+    case 0x341: m = {2, 0}; return true;
+    case 0x309: m = {3, 0}; return true;
+    case 0x303: m = {4, 0}; return true;
+    case 0x323: m = {5, 0}; return true;
+    case 0x302: m = {0, 1}; return true;  // circumflex
+    case 0x306: m = {0, 2}; return true;  // breve
+    case 0x31B: m = {0, 3}; return true;  // horn
+    default: return false;
+  }
+}
+
+// The letters by base, tone and case, for composing.
+struct Letters {
+  int number[256][6][2] = {};
+  Letters() {
+    for (int n = 1; n <= kLetterCount; ++n) {
+      const auto& shape = syllable::kShapes[n];
+      if (shape.base == 0 || shape.base == syllable::kDd) continue;
+      const int upper = n > 80 || (n >= 73 && n <= 78) ? 1 : 0;
+      if (number[shape.base][shape.tone][upper] == 0) number[shape.base][shape.tone][upper] = n;
+    }
+  }
+};
+
+const Letters& letters() {
+  static const Letters l;
+  return l;
+}
+
+std::uint8_t withHat(std::uint8_t base, int hat) {
+  using namespace syllable;
+  switch (hat) {
+    case 1: return base == kA ? kAa : base == kE ? kEe : base == kO ? kOo : 0;
+    case 2: return base == kA ? kAw : 0;
+    case 3: return base == kO ? kOw : base == kU ? kUw : 0;
+    default: return base;
+  }
+}
+
+}  // namespace
+
+bool composeVietnamese(std::string_view text, std::string& out) {
+  const auto* s = reinterpret_cast<const std::uint8_t*>(text.data());
+  const std::size_t n = text.size();
+  if (std::memchr(s, 0xCC, n) == nullptr && std::memchr(s, 0xCD, n) == nullptr) return false;
+  std::size_t i = 0, copied = 0;
+  while (i < n) {
+    std::uint32_t cp = s[i];
+    int len = 1;
+    if (cp >= 0x80 && (len = wellFormedUtf8(s + i, n - i, cp)) == 0) len = 1;
+    const int letter = letterOfCodePoint(cp);
+    const std::size_t start = i;
+    i += static_cast<std::size_t>(len);
+    if (letter == 0) continue;
+    const auto& shape = syllable::kShapes[letter];
+    std::uint8_t base = shape.base;
+    int tone = shape.tone;
+    const int upper = lowerCaseOf(letter) != 0 ? 1 : 0;
+    std::size_t end = i;
+    bool marked = false, fits = true;
+    for (;;) {
+      std::uint32_t m = 0;
+      const int ml = end < n ? wellFormedUtf8(s + end, n - end, m) : 0;
+      Mark mark;
+      if (ml == 0 || !markOf(m, mark)) break;
+      end += static_cast<std::size_t>(ml);
+      marked = true;
+      if (mark.hat != 0) {
+        base = withHat(base, mark.hat);
+        fits = fits && base != 0;
+      } else {
+        fits = fits && tone == 0;
+        tone = mark.tone;
+      }
+    }
+    if (!marked || !fits) continue;
+    const int composed = letters().number[base][tone][upper];
+    if (composed == 0) continue;
+    out.append(text.substr(copied, start - copied));
+    std::uint8_t utf8[4];
+    out.append(reinterpret_cast<const char*>(utf8),
+               static_cast<std::size_t>(encodeUtf8(letterCodePoint(composed), utf8)));
+    copied = i = end;
+  }
+  out.append(text.substr(copied));
+  return true;
+}
+
+std::size_t composableTail(std::string_view text) {
+  const auto* s = reinterpret_cast<const std::uint8_t*>(text.data());
+  std::size_t i = text.size();
+  // Back over the marks and the character before them.
+  for (int steps = 0; i > 0 && steps < 16; ++steps) {
+    std::size_t start = i - 1;
+    while (start > 0 && i - start < 4 && (s[start] & 0xC0) == 0x80) --start;
+    std::uint32_t cp = 0;
+    Mark m;
+    // A sequence cut short at the end may be a mark yet.
+    const bool cut = i == text.size() && utf8MayContinue(s + start, i - start) &&
+                     wellFormedUtf8(s + start, i - start, cp) == 0;
+    const bool isMark = cut || (wellFormedUtf8(s + start, i - start, cp) ==
+                                    static_cast<int>(i - start) &&
+                                markOf(cp, m));
+    i = start;
+    if (!isMark) break;
+  }
+  return text.size() - i;
 }
 
 }  // namespace ts

@@ -9,6 +9,7 @@
 
 #include <fstream>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "ts/detect.hpp"
 #include "ts/repair.hpp"
 #include "ts/stream.hpp"
+#include "ts/unicode.hpp"
 
 namespace ts {
 namespace {
@@ -306,14 +308,96 @@ TEST(Forms, RepairOfMixedText) {
   std::string out;
   r.repair(text, out);
   EXPECT_EQ(out, good + tcvn3 + "\n" + vni + "\r\n" + kText + "Hà Nội: " + tcvn3 + "\n");
-  EXPECT_EQ(r.repaired().at(carriedForm(kTcvn3, 1)), 2u);
-  EXPECT_EQ(r.repaired().at(carriedForm(kVniWin, 1)), 1u);
+  // Counted by the words repaired: the TCVN3 sentence twice, the VNI one once.
+  EXPECT_EQ(r.repaired().at(carriedForm(kTcvn3, 1)), 2u * 11u);
+  EXPECT_EQ(r.repaired().at(carriedForm(kVniWin, 1)), 10u);
   // Good text alone passes unchanged, byte for byte.
   TextRepairer clean;
   std::string same;
   clean.repair(good + kText + "\xFF broken \xC3 bytes\n", same);
   EXPECT_EQ(same, good + kText + "\xFF broken \xC3 bytes\n");
   EXPECT_TRUE(clean.repaired().empty());
+}
+
+// The judgement of the repair, by what it must catch: good text of any language is never
+// changed; each shape of mojibake comes back exactly; what is not sure is left and counted.
+TEST(Forms, RepairJudgesEachWord) {
+  auto fix = [](const std::string& text, std::span<const int> charsets = {}) {
+    TextRepairer r(charsets);
+    std::string out;
+    r.repair(text, out);
+    return out;
+  };
+  auto twice = [](const std::string& utf8) { return carry(utf8); };
+  // Good text, Vietnamese and others, with the signs that legacy charsets use for letters.
+  for (const std::string good :
+       {"Có phải ý bạn là dùng: -a|-r [x] _y_ \\z @w ~v", "“Tôi là sinh viên” «Lê» cà phê Bá Tùng",
+        "Soll das Paket »%s« installiert werden?", "n° de ligne: %d n° de fichier: %d",
+        "verrouillé dû aux %u connexions échouées", "os valores são invertidos e são trocadas",
+        "Ağcabədi — Москва — 中文", "• không rõ • — %lx", "©"}) {
+    EXPECT_EQ(fix(good + "\n"), good + "\n") << good;
+  }
+  // UTF-8 encoded twice and three times, with C1 controls, lost no-break spaces and U+FFFD.
+  const std::string line = "Người Việt Nam là dùng đường “ngoặc” khởi tạo";
+  EXPECT_EQ(fix(twice(line)), line);
+  EXPECT_EQ(fix(twice(twice(line))), line);
+  EXPECT_EQ(fix("l\xC3\x83  d\xC3\x83\xC2\xB9ng"), "là dùng");           // lÃ  dÃ¹ng
+  EXPECT_EQ(fix("t\xC3\x83 n"), "tàn");                                      // tÃ n
+  EXPECT_EQ(fix("ng\xC3\x86\xC2\xB0\xC3\xA1\xC2\xBB\xEF\xBF\xBDi"), "người");  // ngÆ°á»�i
+  EXPECT_EQ(fix("\xC3\x84\xEF\xBF\xBD\xC3\x86\xC2\xB0\xC3\xA1\xC2\xBB\xEF\xBF\xBDng"),
+            "Đường");                                                              // Ä�Æ°á»�ng
+  EXPECT_EQ(fix(twice("Việt")), "Việt");  // a single word
+  // Never invalid UTF-8: a sequence that cannot be completed stays as its characters were.
+  for (const std::string broken : {"l\xC3\x83 ", "\xC3\x84\xEF\xBF\xBD", "x \xC3\x83\xC3\x82"}) {
+    const std::string out = fix(broken);
+    bool valid = true;
+    walkUtf8(reinterpret_cast<const std::uint8_t*>(out.data()), out.size(), true,
+             [](std::uint32_t) { return true; }, [&] { return valid = false; });
+    EXPECT_TRUE(valid) << out;
+  }
+  // U+FFFD where two syllables could stand: left, and counted.
+  TextRepairer r;
+  std::string out;
+  r.repair("s\xC3\xA1\xC2\xBB\xEF\xBF\xBDnh\n", out);  // sá»�nh: sềnh, sọnh, sỏnh...
+  EXPECT_EQ(out, "s\xC3\xA1\xC2\xBB\xEF\xBF\xBDnh\n");
+  // Legacy text carried: a line of it, and a good line beside it untouched; the forms tried
+  // can be limited.
+  const std::string tcvn3 = "Đã hết số lần thử lại tối đa cho dịch vụ";
+  const std::string carried = carry(test::conv(kUtf8, kTcvn3, tcvn3));
+  EXPECT_EQ(fix(carried + "\nlà dùng\n"), tcvn3 + "\nlà dùng\n");
+  const int onlyUtf8[] = {kUtf8};
+  EXPECT_EQ(fix(carried, onlyUtf8), carried);
+  EXPECT_EQ(fix(twice(line), onlyUtf8), line);
+  // A lone word that could be another language's is left.
+  EXPECT_EQ(fix(carry(test::conv(kUtf8, kVniWin, "Tên"))), carry(test::conv(kUtf8, kVniWin, "Tên")));
+}
+
+// Decomposed letters (NFD) are composed before they are written in a legacy charset.
+TEST(Forms, DecomposedLettersComposed) {
+  const std::string nfd = "Tie\xCC\x82\xCC\x81ng Vie\xCC\xA3\xCC\x82t \xC4\x90U\xCC\x9BO\xCC\x9B\xCC\x80NG a\xCC\x86\xCC\x89";
+  const std::string nfc = "Tiếng Việt ĐƯỜNG ẳ";
+  for (int code : {kTcvn3, kVniWin, kViscii, kViqr, kHtmlRefs})
+    EXPECT_EQ(convertForm(code, kUtf8, convertForm(kUtf8, code, nfd)),
+              convertForm(code, kUtf8, convertForm(kUtf8, code, nfc)))
+        << code;
+  // The same through a stream cut anywhere after its first mark (from there a piece's last
+  // letter waits for the marks of the next), marks in the next piece included.
+  ConverterState st;
+  selectPair(st, kUtf8, kVniWin);
+  const std::string whole = convert(st, nfd);
+  for (std::size_t cut = nfd.find('\xCC') + 2; cut < nfd.size(); ++cut) {
+    StreamConverter sc(st);
+    ByteBuffer out;
+    sc.feed(std::string_view(nfd).substr(0, cut), out);
+    sc.feed(std::string_view(nfd).substr(cut), out);
+    sc.finish(out);
+    EXPECT_EQ(out.str(), whole) << cut;
+  }
+  // A mark on no Vietnamese letter stays as it is; UTF-8 to UTF-8 copies.
+  EXPECT_EQ(convertForm(kUtf8, kUtf8, nfd), nfd);
+  std::string composed;
+  EXPECT_TRUE(composeVietnamese("q\xCC\x81 e\xCC\x81", composed));
+  EXPECT_EQ(composed, "q\xCC\x81 é");
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 // first with the output written backwards and reversed at the end.
 #pragma once
 
+#include "ts/unicode.hpp"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -343,6 +345,11 @@ inline std::string convertText(const ConverterState& st, std::string_view text) 
 
 // A text that may hold NUL bytes: each run between them converts on its own.
 inline std::string convert(const ConverterState& st, std::string_view text) {
+  // Decomposed letters are composed first (composition has tests of its own).
+  std::string composed;
+  if (st.converts() && st.source() == kUtf8 && st.carriedLayers() == 0 &&
+      st.destination() != kUtf8 && composeVietnamese(text, composed))
+    text = composed;
   std::string out;
   std::size_t i = 0;
   for (;;) {

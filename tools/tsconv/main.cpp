@@ -63,7 +63,7 @@ void usage(std::FILE* to) {
   std::fprintf(
       to,
       "Usage: tsconv -f FROM -t TO [-o OUT] [OPTION...] [FILE...]\n"
-      "       tsconv --fix [-o OUT] [FILE...]\n"
+      "       tsconv --fix[=CHARSETS] [--dry-run] [-o OUT] [FILE...]\n"
       "       tsconv -l\n"
       "Converts Vietnamese text between two charsets of the catalogue.\n"
       "\n"
@@ -81,9 +81,13 @@ void usage(std::FILE* to) {
       "                        stands; write nothing\n"
       "      --detect          name the likely charsets of each FILE, best first\n"
       "      --detect-bytes=N  guess from the first N bytes (65536)\n"
-      "      --fix             repair UTF-8: lines (or stretches) that read as legacy text\n"
-      "                        carried in UTF-8 or as UTF-8 encoded twice become the\n"
-      "                        text they mean; the rest is copied as it is\n"
+      "      --fix[=CHARSETS]  repair UTF-8: words that read as legacy text carried in\n"
+      "                        UTF-8 or as UTF-8 encoded twice become the text they\n"
+      "                        mean where that reads clearly as Vietnamese; the rest\n"
+      "                        is copied as it is.  CHARSETS (tcvn3,vni,utf8) limits\n"
+      "                        the forms tried\n"
+      "      --dry-run         with --fix: list each change (line, column, before,\n"
+      "                        after) and write nothing; --check does the same\n"
       "  -u, --upper           write the letters as capitals\n"
       "      --lower           write the letters in lower case\n"
       "  -s, --sort            sort the lines in Vietnamese dictionary order\n"
@@ -435,12 +439,38 @@ int readInputs(const std::vector<const char*>& inputs,
   return status;
 }
 
-// tsconv --fix: UTF-8 in, UTF-8 out, line by line.
-int fixFiles(const std::vector<const char*>& inputs, const char* output) {
+// The charsets --fix=LIST names (empty: all).
+std::vector<int> fixCharsets(const char* list) {
+  std::vector<int> codes;
+  if (list == nullptr) return codes;
+  std::string rest = list;
+  for (std::size_t at = 0; at <= rest.size();) {
+    std::size_t comma = rest.find(',', at);
+    if (comma == std::string::npos) comma = rest.size();
+    const std::string name = rest.substr(at, comma - at);
+    const ts::CharsetForm form = ts::charsetFormByName(name);
+    if (form == 0 || ts::formLayers(form) != 0)
+      fail(2, "--fix takes charsets (tcvn3,vni,utf8), not '" + name + "' (tsconv -l lists them)");
+    codes.push_back(ts::formCharset(form));
+    at = comma + 1;
+  }
+  return codes;
+}
+
+// tsconv --fix: UTF-8 in, UTF-8 out, line by line; with `dryRun`, the changes listed instead.
+int fixFiles(const std::vector<const char*>& inputs, const char* output, const char* charsets,
+             bool dryRun) {
   Output::installSignalHandlers();
-  Output out(output);
+  Output out(dryRun ? "/dev/null" : output);
   if (!out.ok()) fail(1, out.error());
-  ts::TextRepairer repairer;
+  const std::vector<int> codes = fixCharsets(charsets);
+  ts::TextRepairer repairer(codes);
+  if (dryRun)
+    repairer.onChange([](const ts::TextRepairer::Change& c) {
+      std::printf("%llu:%llu: %s -> %s (%s)\n", static_cast<unsigned long long>(c.line),
+                  static_cast<unsigned long long>(c.column), c.before.c_str(), c.after.c_str(),
+                  ts::formShortName(c.form).c_str());
+    });
   std::string line, fixed;
   ts::ByteBuffer buffer;
   auto flush = [&](std::string_view text) {
@@ -465,7 +495,14 @@ int fixFiles(const std::vector<const char*>& inputs, const char* output) {
         return out.ok();
       });
   if (out.ok() && !line.empty()) flush(line);
-  if (!out.commit()) {
+  // An input that could not be read leaves the file of -o as it was.
+  if (status != 0 && output != nullptr) {
+    out.abandon();
+    if (!dryRun) fail(1, std::string("'") + output + "' is left as it was");
+  }
+  if (dryRun) {
+    out.abandon();
+  } else if (!out.commit()) {
     out.abandon();
     fail(1, out.error());
   }
@@ -475,12 +512,24 @@ int fixFiles(const std::vector<const char*>& inputs, const char* output) {
     total += count;
     what += (what.empty() ? "" : "; ") + std::to_string(count) + " as " + ts::formName(form);
   }
+  const char* verb = dryRun ? "would repair" : "repaired";
   if (total == 0)
     std::fprintf(stderr, "%s: nothing to repair\n", g_program);
   else
-    std::fprintf(stderr, "%s: repaired %llu %s: %s\n", g_program,
-                 static_cast<unsigned long long>(total), total == 1 ? "stretch" : "stretches",
+    std::fprintf(stderr, "%s: %s %llu %s: %s\n", g_program, verb,
+                 static_cast<unsigned long long>(total), total == 1 ? "word" : "words",
                  what.c_str());
+  const ts::TextRepairer::Left& left = repairer.left();
+  if (left.undecided != 0)
+    std::fprintf(stderr,
+                 "%s: left %llu %s with U+FFFD where more than one letter could stand\n",
+                 g_program, static_cast<unsigned long long>(left.undecided),
+                 left.undecided == 1 ? "word" : "words");
+  if (left.unsure != 0)
+    std::fprintf(stderr, "%s: left %llu %s that may be legacy text but do not read clearly as "
+                 "Vietnamese\n",
+                 g_program, static_cast<unsigned long long>(left.unsure),
+                 left.unsure == 1 ? "word" : "words");
   return status;
 }
 
@@ -492,7 +541,8 @@ int main(int argc, char** argv) {
   int caseMode = 0;  // 1 upper, -1 lower
   std::uint32_t sortMode = 0;
   bool html = false, drop = false, translit = false, detect = false;
-  bool strict = false, check = false, fix = false;
+  bool strict = false, check = false, fix = false, dryRun = false;
+  const char* fixList = nullptr;
   std::size_t detectBytes = 65536;
   enum {
     kLower = 1000,
@@ -503,7 +553,8 @@ int main(int argc, char** argv) {
     kDetectBytes,
     kStrict,
     kCheck,
-    kFix
+    kFix,
+    kDryRun
   };
   static const char kShortOptions[] = "f:t:o:lcusShV";
   static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
@@ -520,7 +571,8 @@ int main(int argc, char** argv) {
                                     {"detect-bytes", required_argument, nullptr, kDetectBytes},
                                     {"strict", no_argument, nullptr, kStrict},
                                     {"check", no_argument, nullptr, kCheck},
-                                    {"fix", no_argument, nullptr, kFix},
+                                    {"fix", optional_argument, nullptr, kFix},
+                                    {"dry-run", no_argument, nullptr, kDryRun},
                                     {"help", no_argument, nullptr, 'h'},
                                     {"version", no_argument, nullptr, 'V'},
                                     {nullptr, 0, nullptr, 0}};
@@ -556,7 +608,11 @@ int main(int argc, char** argv) {
       case kDetect: detect = true; break;
       case kStrict: strict = true; break;
       case kCheck: check = true; break;
-      case kFix: fix = true; break;
+      case kFix:
+        fix = true;
+        fixList = optarg;
+        break;
+      case kDryRun: dryRun = true; break;
       case kDetectBytes: {
         char* end = nullptr;
         errno = 0;
@@ -587,10 +643,12 @@ int main(int argc, char** argv) {
     return detectFiles(inputs, detectBytes);
   }
   if (fix) {
-    if (from || to || caseMode || sortMode || html || drop || translit || strict || check)
-      usageError("--fix repairs UTF-8 as UTF-8 and takes no option but -o");
-    return fixFiles(inputs, output);
+    if (from || to || caseMode || sortMode || html || drop || translit || strict)
+      usageError("--fix repairs UTF-8 as UTF-8 and takes no option but -o and --dry-run");
+    if ((dryRun || check) && output) usageError("--dry-run writes nothing: it does not go with -o");
+    return fixFiles(inputs, output, fixList, dryRun || check);
   }
+  if (dryRun) usageError("--dry-run goes with --fix; --check shows what a conversion loses");
   if (check && output) usageError("--check writes nothing: it does not go with -o");
   if (strict && (drop || translit))
     usageError("--strict fails where -c drops and --translit writes a close form: choose one");
@@ -704,6 +762,11 @@ int main(int argc, char** argv) {
         return out.ok();
       });
   if (guessing && out.ok()) decide();
+  // An input that could not be read leaves the file of -o as it was.
+  if (status != 0 && output != nullptr && !check) {
+    out.abandon();
+    fail(1, std::string("'") + output + "' is left as it was");
+  }
   if (losses) losses->finish();
   if (check) {
     out.abandon();

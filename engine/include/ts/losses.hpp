@@ -51,6 +51,7 @@ class LossCounter {
   ConverterState reading_;
   std::unique_ptr<StreamConverter> toUnicode_;
   ByteBuffer utf8_, held_;
+  std::string composable_, composed_;  // decomposed letters are composed, as converting does
   std::map<std::uint32_t, std::uint64_t> seen_;
 };
 

@@ -1,17 +1,27 @@
-// Repair of legacy text carried in UTF-8 and of UTF-8 encoded twice, stretch by stretch, in
-// text that is otherwise good UTF-8.
+// Repair of legacy text carried in UTF-8 and of UTF-8 encoded twice, word by word, in text
+// that is otherwise good UTF-8.
 //
-// A line is cut into stretches at the words that hold a character standing for no byte (no
-// carried text has one: good Unicode Vietnamese nearly always does); each stretch whose
-// characters stand for bytes of 128 or more is read as plain UTF-8 and as every carried form,
-// and repaired only when a carried reading is confident and reads it as Vietnamese better than
-// the plain one.  Everything else is copied byte for byte.
+// A word is repaired only when what it becomes reads as Vietnamese clearly better than the
+// word as it stands:
+// - UTF-8 encoded once or twice more (Viá»‡t): the bytes its characters stand for are UTF-8
+//   again, of letters and punctuation; a no-break space lost to a plain space and a byte a
+//   decoder replaced by U+FFFD are restored where the syllable leaves one choice.
+// - Legacy text carried in UTF-8 (ViÖt, Vieät): the run of such words is read in each
+//   carried form, and the form under which its words become syllables of the language wins;
+//   each word is changed only where it becomes one.
+// A word that is already a Vietnamese syllable, and any word holding a character that stands
+// for no byte (good Unicode), is never changed; the output is valid UTF-8 wherever the input
+// was, and nothing that cannot be repaired is changed.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ts/converter.hpp"
 #include "ts/forms.hpp"
@@ -20,22 +30,57 @@ namespace ts {
 
 class TextRepairer {
  public:
-  TextRepairer();
+  // What one repair changed: where (line from 1, column in characters from 1), the word or
+  // words before and after, and the form they were read as.
+  struct Change {
+    std::uint64_t line = 0;
+    std::uint64_t column = 0;
+    std::string before, after;
+    CharsetForm form = 0;
+  };
+  // Why words were left.
+  struct Left {
+    std::uint64_t undecided = 0;  // U+FFFD whose byte more than one syllable could be
+    std::uint64_t unsure = 0;     // words that read as legacy text, but not clearly
+  };
+
+  // `charsets`: the charsets whose carried forms are tried (kUtf8 for UTF-8 encoded again);
+  // empty: all.
+  explicit TextRepairer(std::span<const int> charsets = {});
+  ~TextRepairer();
+  TextRepairer(const TextRepairer&) = delete;
+  TextRepairer& operator=(const TextRepairer&) = delete;
 
   // Appends `text` repaired to `out`.  Lines (cut at LF) are repaired on their own, so a text
   // may be given in pieces that end at line ends.
   void repair(std::string_view text, std::string& out);
 
-  // The stretches repaired so far, by the form they were read as.
+  // Called for each change, in order.
+  void onChange(std::function<void(const Change&)> f) { onChange_ = std::move(f); }
+
+  // The words repaired so far, by the form they were read as; the words left.
   const std::map<CharsetForm, std::uint64_t>& repaired() const { return repaired_; }
+  const Left& left() const { return left_; }
 
  private:
+  struct Word;
   void repairLine(std::string_view line, std::string& out);
-  void repairStretch(std::string_view stretch, std::string& out);
+  void repairCarried(std::string_view line, std::vector<Word>& words, std::size_t from,
+                     std::size_t to);
+  void record(std::string_view line, const Word& w, CharsetForm form);
 
-  std::vector<int> candidates_;
-  ConverterState state_;
+  bool utf8_ = true;
+  struct Reader;
+  std::vector<std::unique_ptr<Reader>> readers_;
   std::map<CharsetForm, std::uint64_t> repaired_;
+  Left left_;
+  std::uint64_t line_ = 0;
+  std::function<void(const Change&)> onChange_;
 };
+
+// Whether a text reads as good Unicode: valid UTF-8 that the repair above would leave as it
+// is, holding at least one Vietnamese syllable with a mark or a character no legacy text
+// carried in UTF-8 holds.  Values that do are converted already.
+bool readsAsGoodUnicode(std::string_view text);
 
 }  // namespace ts

@@ -41,3 +41,18 @@ int upperLetter(int n);
 int lowerLetter(int n);
 
 }  // namespace ts
+
+namespace ts {
+
+// Decomposed Vietnamese (a base letter followed by combining marks, as macOS and some pages
+// write it) composed into the letters the catalogue has: the circumflex, breve and horn
+// (U+0302, U+0306, U+031B) and the five tone marks (U+0300, U+0301, U+0309, U+0303, U+0323).
+// A sequence that makes no Vietnamese letter stays as it is.  Appends to `out` and returns
+// true when `text` holds a combining mark; otherwise writes nothing and returns false.
+bool composeVietnamese(std::string_view text, std::string& out);
+
+// The bytes at the end of `text` that the next bytes may still compose with (its last letter
+// and the marks after it): how many.
+std::size_t composableTail(std::string_view text);
+
+}  // namespace ts

@@ -1,0 +1,166 @@
+// How the judgement of text fares on real lines: good text of any language must come out of
+// the repair unchanged, and Vietnamese made into mojibake (UTF-8 encoded twice, with the bytes
+// Windows-1252 leaves undefined as U+FFFD, with no-break spaces lost; TCVN3 and VNI carried in
+// UTF-8) must come back exactly.  It also times the repair and detection.
+//   judge_bench VIETNAMESE.txt [OTHER.txt...]
+#include <chrono>
+#include <cstdlib>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ts/catalogue.hpp"
+#include "ts/converter.hpp"
+#include "ts/detect.hpp"
+#include "ts/repair.hpp"
+#include "ts/utf.hpp"
+
+namespace {
+
+std::vector<std::string> readLines(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<std::string> lines;
+  for (std::string l; std::getline(in, l);)
+    if (!l.empty()) lines.push_back(l);
+  return lines;
+}
+
+// Windows-1252's characters for 0x80..0x9F (0 where undefined).
+constexpr std::uint32_t kHigh[32] = {0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                     0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+enum class Undefined { kC1, kReplaced };
+
+// Bytes read as Windows-1252 and written as UTF-8.
+std::string carry(std::string_view bytes, Undefined undefined = Undefined::kC1) {
+  std::string out;
+  for (unsigned char b : bytes) {
+    std::uint32_t cp = b;
+    if (b >= 0x80 && b < 0xA0) cp = kHigh[b - 0x80] ? kHigh[b - 0x80] : (undefined == Undefined::kC1 ? b : 0xFFFD);
+    std::uint8_t u[4];
+    out.append(reinterpret_cast<char*>(u), static_cast<std::size_t>(ts::encodeUtf8(cp, u)));
+  }
+  return out;
+}
+
+std::string legacy(int code, const std::string& utf8) {
+  ts::ConverterState st;
+  ts::selectPair(st, ts::kUtf8, static_cast<std::uint32_t>(code));
+  return ts::convert(st, utf8);
+}
+
+std::string repaired(const std::string& line) {
+  static ts::TextRepairer r;
+  std::string out;
+  r.repair(line, out);
+  return out;
+}
+
+// Letters of the Vietnamese alphabet and ASCII only.
+bool vietnameseOnly(const std::string& l) {
+  const auto* s = reinterpret_cast<const std::uint8_t*>(l.data());
+  bool ok = true;
+  ts::walkUtf8(s, l.size(), true, [&](std::uint32_t cp) { return ok = ts::letterOfCodePoint(cp) != 0; },
+               [&] { return ok = false; });
+  return ok;
+}
+
+struct Count {
+  int exact = 0, changedWrongly = 0, left = 0, all = 0;
+};
+
+void report(const char* what, const Count& c) {
+  std::printf("  %-34s %6d lines: %6d exact, %5d left as they were, %5d changed wrongly\n", what,
+              c.all, c.exact, c.left, c.changedWrongly);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: judge_bench VIETNAMESE.txt [OTHER.txt...]\n");
+    return 2;
+  }
+  const int kShow = std::getenv("JUDGE_SHOW") ? std::atoi(std::getenv("JUDGE_SHOW")) : 0;
+  for (int a = 1; a < argc; ++a) {
+    const std::vector<std::string> lines = readLines(argv[a]);
+    std::printf("%s\n", argv[a]);
+    std::fflush(stdout);
+    Count good;
+    int show = kShow;
+    std::size_t bytes = 0;
+    const auto t0 = std::chrono::steady_clock::now();
+    for (const std::string& l : lines) {
+      bytes += l.size() + 1;
+      ++good.all;
+      const std::string r = repaired(l);
+      if (r == l) {
+        ++good.exact;
+      } else {
+        ++good.changedWrongly;
+        if (show-- > 0) std::printf("    GOOD CHANGED: %s\n               -> %s\n", l.c_str(), r.c_str());
+      }
+    }
+    const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    report("good text unchanged", good);
+    if (a != 1) continue;
+    struct Shape {
+      const char* name;
+      std::string (*make)(const std::string&);
+      int code = 0;  // the legacy charset the text went through, which may lose capitals
+    };
+    const Shape shapes[] = {
+        {"UTF-8 encoded twice", [](const std::string& l) { return carry(l); }},
+        {"encoded twice, U+FFFD", [](const std::string& l) { return carry(l, Undefined::kReplaced); }},
+        {"encoded twice, no-break space lost",
+         [](const std::string& l) {
+           const std::string c = carry(l);
+           std::string out;
+           for (std::size_t i = 0; i < c.size(); ++i) {
+             if (c.compare(i, 2, "\xC2\xA0") == 0) {
+               out += ' ';
+               ++i;
+             } else {
+               out += c[i];
+             }
+           }
+           return out;
+         }},
+        {"encoded three times", [](const std::string& l) { return carry(carry(l)); }},
+        {"TCVN3 carried", [](const std::string& l) { return carry(legacy(ts::kTcvn3, l)); }, ts::kTcvn3},
+        {"VNI carried", [](const std::string& l) { return carry(legacy(ts::kVniWin, l)); }, ts::kVniWin},
+    };
+    for (const Shape& shape : shapes) {
+      Count c;
+      int shown = kShow;
+      for (const std::string& l : lines) {
+        if (shape.code != 0 && !vietnameseOnly(l)) continue;  // what the charset cannot hold
+        const std::string broken = shape.make(l);
+        if (broken == l) continue;
+        ++c.all;
+        const std::string r = repaired(broken);
+        std::string expected = l;
+        if (shape.code != 0) {
+          ts::ConverterState back;
+          ts::selectPair(back, static_cast<std::uint32_t>(shape.code), ts::kUtf8);
+          expected = ts::convert(back, legacy(shape.code, l));
+        }
+        if (r == expected)
+          ++c.exact;
+        else if (r == broken)
+          ++c.left;
+        else {
+          ++c.changedWrongly;
+          if (shown-- > 0) std::printf("    WRONG: %s\n        -> %s\n", expected.c_str(), r.c_str());
+        }
+      }
+      report(shape.name, c);
+    }
+    std::printf("  repair of good text: %.1f MB/s\n", bytes / secs / 1e6);
+  }
+  return 0;
+}

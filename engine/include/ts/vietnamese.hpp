@@ -1,0 +1,27 @@
+// A model of Vietnamese: which words are syllables Vietnamese spelling allows, and how common
+// each syllable is in real text.  Every judgement of text (detection, repair, the guards that
+// leave good Unicode alone) asks it.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace ts {
+
+// A word of UTF-8 text (composed letters) as Vietnamese.
+struct WordReading {
+  int weight = 0;          // 0: no syllable the model knows; 1 (rare) to 15 (commonest)
+  bool allowed = false;    // a syllable Vietnamese spelling allows (known or not)
+  bool marked = false;     // holds ă â ê ô ơ ư đ or a tone mark
+  bool letters = false;    // letters only (ASCII and Vietnamese), at least one
+  bool cased = false;      // lower case, capitalised or all capitals
+  bool vietnamese() const { return weight > 0 && cased; }
+};
+
+// Reads a word (no blanks, no punctuation: see wordCore).
+WordReading readWord(std::string_view word);
+
+// The word without the punctuation, digits and symbols before and after its letters.
+std::string_view wordCore(std::string_view word);
+
+}  // namespace ts
