@@ -70,12 +70,29 @@ bool vietnameseOnly(const std::string& l) {
 }
 
 struct Count {
-  int exact = 0, changedWrongly = 0, left = 0, all = 0;
+  int exact = 0, changedWrongly = 0, left = 0, all = 0, partly = 0;
 };
 
+std::vector<std::string> wordsOf(const std::string& l) {
+  std::vector<std::string> w;
+  std::istringstream in(l);
+  for (std::string x; in >> x;) w.push_back(x);
+  return w;
+}
+
+// Whether each word of the result is the word repaired or the word as it was.
+bool onlyLeft(const std::string& result, const std::string& expected, const std::string& broken) {
+  const auto r = wordsOf(result), e = wordsOf(expected), b = wordsOf(broken);
+  if (r.size() != e.size() || r.size() != b.size()) return false;
+  for (std::size_t i = 0; i < r.size(); ++i)
+    if (r[i] != e[i] && r[i] != b[i]) return false;
+  return true;
+}
+
 void report(const char* what, const Count& c) {
-  std::printf("  %-34s %6d lines: %6d exact, %5d left as they were, %5d changed wrongly\n", what,
-              c.all, c.exact, c.left, c.changedWrongly);
+  std::printf("  %-34s %6d lines: %6d exact, %5d left as they were, %5d partly (words left), "
+              "%5d changed wrongly\n",
+              what, c.all, c.exact, c.left, c.partly, c.changedWrongly);
 }
 
 }  // namespace
@@ -153,6 +170,8 @@ int main(int argc, char** argv) {
           ++c.exact;
         else if (r == broken)
           ++c.left;
+        else if (onlyLeft(r, expected, broken))
+          ++c.partly;
         else {
           ++c.changedWrongly;
           if (shown-- > 0) std::printf("    WRONG: %s\n        -> %s\n", expected.c_str(), r.c_str());

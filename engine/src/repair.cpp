@@ -171,8 +171,8 @@ struct TextRepairer::Word {
   Holds h;
   bool changed = false;
   std::string after;
-  std::size_t eatBlank = 0;  // blanks after it the repair takes in (a lost no-break space)
-  bool joinNext = false;      // the next word belongs to it (a no-break space inside a word)
+  std::size_t eatBlank = 0;  // what after it the repair takes in: a blank that was a lost
+                             // no-break space, and the letters after it that were its own
   bool skip = false;          // joined into the word before
 };
 
@@ -227,27 +227,13 @@ void TextRepairer::record(std::string_view line, const Word& w, CharsetForm form
   c.column = 1;
   for (std::size_t i = 0; i < w.start; ++i)
     if ((static_cast<std::uint8_t>(line[i]) & 0xC0) != 0x80) ++c.column;
-  std::size_t end = w.end;
-  if (w.joinNext) {
-    end = w.end + w.eatBlank;
-    while (end < line.size() && !isBlank(static_cast<std::uint8_t>(line[end]))) ++end;
-  }
-  c.before.assign(line.substr(w.start, end - w.start));
+  c.before.assign(line.substr(w.start, w.end + w.eatBlank - w.start));
   c.after = w.after;
   c.form = form;
   onChange_(c);
 }
 
 namespace {
-
-// UTF-8 encoded again, one layer off a word: its repair, or false.  `blanksAfter`: how many
-// blanks follow it on the line; `next`: the word after them.
-struct Utf8Repair {
-  std::string text;
-  int layers = 0;
-  std::size_t eatBlank = 0;
-  bool joinNext = false;
-};
 
 // The decodings of bytes with their U+FFFD filled by undefined bytes; the likeliest by the
 // syllable it makes.  0: none decodes; 1: one chosen; 2: several alike (undecided).
@@ -256,7 +242,7 @@ int fillReplaced(Unwrapped& u, std::string& best) {
   if (k > 2) return 0;
   std::size_t combos = 1;
   for (std::size_t i = 0; i < k; ++i) combos *= std::size(kUndefined);
-  int bestWeight = -1, ties = 0, found = 0;
+  int bestWeight = -1, second = -1, found = 0;
   for (std::size_t c = 0; c < combos; ++c) {
     std::size_t rest = c;
     for (std::size_t i = 0; i < k; ++i) {
@@ -278,16 +264,20 @@ int fillReplaced(Unwrapped& u, std::string& best) {
              [] { return true; });
     const int w = (r.vietnamese() ? r.weight : 0) * 16 + preferred;
     if (w > bestWeight) {
+      second = bestWeight;
       bestWeight = w;
-      ties = 1;
       best = u.bytes;
-    } else if (w == bestWeight) {
-      ++ties;
+    } else if (w > second) {
+      second = w;
     }
   }
   if (found == 0) return 0;
   if (found == 1) return 1;
-  return bestWeight > 0 && ties == 1 ? 1 : 2;
+  // Clearly the likeliest: a syllable four times as common as the next (two weight classes),
+  // or, where no syllable decides, the one preferred character.
+  const bool bySyllable = bestWeight >= 16 && bestWeight / 16 >= second / 16 + 2;
+  const bool byCharacter = bestWeight / 16 == second / 16 && bestWeight > second;
+  return bySyllable || (bestWeight < 16 && byCharacter) ? 1 : 2;
 }
 
 }  // namespace
@@ -350,28 +340,41 @@ void TextRepairer::repairLine(std::string_view line, std::string& out) {
         (isGoodSyllable(text) && !isGoodSyllable(decoded)))
       continue;
     if (decoded == text) continue;
-    if (lostSpace && !isGoodSyllable(decoded) && decoded.find("\xC2\xA0") == std::string::npos)
-      continue;  // a lost no-break space only where it completes a syllable
-    if (lostSpace) {
-      // Two blanks or more: one of them was the no-break space.  One blank: it was the
-      // space between words, unless the word goes on after it (a capital Ơ or Ạ inside it).
-      if (blanks >= 2) {
-        w.eatBlank = 1;
-      } else if (k + 1 < words.size()) {
-        const Word& next = words[k + 1];
-        const std::string_view nextText = line.substr(next.start, next.end - next.start);
-        std::string joined = decoded + std::string(nextText);
-        const WordReading j = readWord(wordCore(joined));
-        const WordReading alone = readWord(wordCore(nextText));
-        if (!next.h.high && j.vietnamese() &&
-            (!alone.vietnamese() || wordCore(nextText).size() == 1 || j.weight > alone.weight)) {
-          decoded = std::move(joined);
-          w.eatBlank = 1;
-          w.joinNext = true;
-          words[k + 1].skip = true;
-        }
+    // A lost no-break space only where it completes a syllable (VNI carried writes the
+    // capital hat of Ô as Â, which it would complete as well).
+    const bool completes = lostSpace && isGoodSyllable(decoded);
+    bool joins = false;
+    if (lostSpace && blanks == 1 && k + 1 < words.size()) {
+      // One blank: it was the space between words, unless the word goes on after it (tà n
+      // for tàn): the letters after the blank then make a syllable with it, and are none
+      // alone.
+      const Word& next = words[k + 1];
+      const std::string_view nextText = line.substr(next.start, next.end - next.start);
+      std::size_t letters = 0;
+      while (letters < nextText.size() && ((nextText[letters] | 0x20) >= 'a' &&
+                                           (nextText[letters] | 0x20) <= 'z'))
+        ++letters;
+      const std::string_view lead = nextText.substr(0, letters);
+      const WordReading j = readWord(wordCore(decoded + std::string(lead)));
+      const WordReading alone = readWord(lead);
+      // Or a sign follows (là: written là :).
+      const bool sign = letters == 0 && !nextText.empty() &&
+                        std::string_view(",.:;!?)]}").find(nextText[0]) != std::string_view::npos;
+      joins = sign || (letters != 0 && j.vietnamese() &&
+                       (!alone.vietnamese() || letters == 1 || j.weight > alone.weight));
+      if (joins) {
+        // The blank goes, the letters join the word; the rest of the next word is a word of
+        // its own still.
+        decoded += std::string(lead);
+        w.eatBlank = 1 + letters;
+        words[k + 1].start += letters;
+        words[k + 1].h = holds(line.substr(words[k + 1].start, words[k + 1].end - words[k + 1].start));
+        if (words[k + 1].start == words[k + 1].end) words[k + 1].skip = true;
       }
     }
+    if (lostSpace && !completes && !joins) continue;
+    // Two blanks or more: one of them was the no-break space.
+    if (lostSpace && !joins && blanks >= 2) w.eatBlank = 1;
     w.after = std::move(decoded);
     w.changed = true;
     record(line, w, carriedForm(kUtf8, layers));
@@ -401,14 +404,57 @@ void TextRepairer::repairLine(std::string_view line, std::string& out) {
     out.append(line.substr(at, w.start - at));
     out.append(w.after);
     at = w.end + w.eatBlank;
-    if (w.joinNext) {
-      while (at < n && !isBlank(s[at])) ++at;
-    }
   }
   out.append(line.substr(at));
 }
 
 namespace {
+
+// Whether a text holds a character of U+0080..U+00FF but the Vietnamese letters, the
+// no-break space and the guillemets, or another Windows-1252 character outside general
+// punctuation.
+bool holdsLatin1(std::string_view w) {
+  bool found = false;
+  walkUtf8(reinterpret_cast<const std::uint8_t*>(w.data()), w.size(), true,
+           [&](std::uint32_t cp) {
+             found = letterOfCodePoint(cp) == 0 &&
+                     ((cp <= 0xFF && cp != 0xA0 && cp != 0xAB && cp != 0xBB) ||
+                      (cp < 0x2000 && carriedByte(cp) >= 0));
+             return !found;
+           },
+           [] { return true; });
+  return found;
+}
+
+// A word without the ASCII signs and the punctuation around it that other languages put
+// around words (quotes, dashes, guillemets, ©, °, ¡, ¿); the Latin-1 signs that legacy
+// charsets use for letters (® for đ, µ for à) stay.
+std::string_view frameCore(std::string_view w) {
+  auto punctuation = [](std::uint32_t cp) {
+    return (cp < 0x80 && !((cp | 0x20) >= 'a' && (cp | 0x20) <= 'z')) ||
+           (cp >= 0x2000 && cp <= 0x206F) || cp == 0xA0 || cp == 0xA1 || cp == 0xA7 ||
+           cp == 0xA9 || cp == 0xAB || cp == 0xB0 || cp == 0xB1 || cp == 0xBB || cp == 0xBF ||
+           cp == 0xD7 || cp == 0xF7;
+  };
+  const auto* s = reinterpret_cast<const std::uint8_t*>(w.data());
+  std::size_t a = 0, b = w.size();
+  for (;;) {
+    std::uint32_t cp = s[a];
+    int len = a < b ? 1 : 0;
+    if (a < b && cp >= 0x80) len = wellFormedUtf8(s + a, b - a, cp);
+    if (len == 0 || !punctuation(cp)) break;
+    a += static_cast<std::size_t>(len);
+  }
+  while (b > a) {
+    std::size_t start = b - 1;
+    while (start > a && (s[start] & 0xC0) == 0x80) --start;
+    std::uint32_t cp = s[start];
+    if (cp >= 0x80 && wellFormedUtf8(s + start, b - start, cp) != static_cast<int>(b - start)) break;
+    if (!punctuation(cp)) break;
+    b = start;
+  }
+  return w.substr(a, b - a);
+}
 
 bool hasAsciiLetter(std::string_view w) {
   for (char c : w)
@@ -453,10 +499,21 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
   }
   // Syllables alone: nothing speaks for a legacy reading.
   if (high == already) return;
+  // The ASCII words around: in Vietnamese most are syllables (Nam, cho, gia), in other
+  // languages most are not.
+  int asciiSyllables = 0, asciiOthers = 0;
+  for (std::size_t k = from; k < to; ++k) {
+    if (words[k].h.high) continue;
+    const std::string_view core = wordCore(line.substr(words[k].start, words[k].end - words[k].start));
+    if (core.size() < 2) continue;
+    const WordReading r = readWord(core);
+    if (!r.letters) continue;
+    ++(r.allowed ? asciiSyllables : asciiOthers);
+  }
   // Each form reads the run's words holding such characters; a word whose letters become a
   // Vietnamese syllable counts for it, one that does not against it.
   struct Reading {
-    int good = 0, bad = 0, weight = 0, already = 0;
+    int good = 0, bad = 0, weight = 0, already = 0, support = 0, rarest = 99;
     bool odd = false;  // a word read as a syllable could be no Latin-1 word as it stood
     std::vector<std::string> distinct;  // the syllables it reads
     std::vector<std::string> after;
@@ -482,9 +539,12 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
         break;
       }
       const WordReading wr = readWord(wordCore(converted));
-      const bool syllable = converted != text && wr.vietnamese() && wr.marked;
+      // Under the right form every character that stood for a byte becomes a letter: one
+      // left as a Latin-1 character or sign is a byte the form has no letter for.
+      const bool leftover = converted != text && holdsLatin1(converted);
+      const bool syllable = converted != text && wr.vietnamese() && wr.marked && !leftover;
       // Signs around the letters that became letters: no evidence either way.
-      const std::string_view core = wordCore(text), newCore = wordCore(converted);
+      const std::string_view core = frameCore(text), newCore = frameCore(converted);
       const bool sameFrame =
           !core.empty() && text.substr(0, static_cast<std::size_t>(core.data() - text.data())) ==
                                std::string_view(converted).substr(
@@ -494,8 +554,12 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
                   static_cast<std::size_t>(newCore.data() - converted.data()) + newCore.size());
       if (isGoodSyllable(text)) {
         // A syllable already: changed only where the run around it is clearly legacy text.
+        // One that becomes a far commoner syllable speaks for the form a little.
         ++r.already;
-        if (syllable) r.after[k - from] = std::move(converted);
+        if (syllable) {
+          if (wr.weight >= readWord(wordCore(text)).weight + 2) ++r.support;
+          r.after[k - from] = std::move(converted);
+        }
         continue;
       }
       if (!hasAsciiLetter(text) || !sameFrame) {
@@ -509,6 +573,7 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
         continue;
       }
       ++r.good;
+      r.rarest = std::min(r.rarest, wr.weight);
       if (std::find(r.distinct.begin(), r.distinct.end(), converted) == r.distinct.end())
         r.distinct.push_back(converted);
       r.weight += wr.weight;
@@ -516,8 +581,8 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
       r.after[k - from] = std::move(converted);
     }
     if (!valid || r.good == 0) continue;
-    const bool better = bestReader == nullptr || r.good - r.bad > best.good - best.bad ||
-                        (r.good - r.bad == best.good - best.bad && r.weight > best.weight);
+    // Forms that read a run alike: the commoner charset (the readers' order) wins.
+    const bool better = bestReader == nullptr || r.good - r.bad > best.good - best.bad;
     if (better) {
       best = std::move(r);
       bestReader = reader.get();
@@ -525,14 +590,20 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
   }
   // Clearly Vietnamese: two syllables or more (one that could be no other language's word),
   // four in five words.
+  // Words that could all be another language's as they stand (Portuguese "não são" reads
+  // "nào sào") need common syllables, or many.
   const bool clear = bestReader != nullptr && best.bad * 4 <= best.good &&
-                     (best.distinct.size() >= 2 || best.odd);
+                     (best.odd || asciiOthers <= asciiSyllables || best.distinct.size() >= 3) &&
+                     (best.odd || (best.distinct.size() + static_cast<std::size_t>(best.support) >= 2 &&
+                                   (best.rarest >= 3 || best.distinct.size() >= 4)));
   if (!clear) {
     left_.unsure += high - already;
     return;
   }
   const bool strong = best.good >= 4;
-  const bool overAlready = best.distinct.size() >= 2 && best.good >= best.already;
+  const bool overAlready =
+      best.distinct.size() + static_cast<std::size_t>(best.support) >= 2 &&
+      best.good + best.support >= best.already;
   for (std::size_t k = from; k < to; ++k) {
     std::string& after = best.after[k - from];
     if (after.empty()) continue;
