@@ -174,6 +174,10 @@ struct TextRepairer::Word {
   std::size_t eatBlank = 0;  // what after it the repair takes in: a blank that was a lost
                              // no-break space, and the letters after it that were its own
   bool skip = false;          // joined into the word before
+  CharsetForm form = 0;       // what it was read as
+  // Read as UTF-8 encoded again, it still holds characters that stand for bytes: legacy
+  // text carried twice, perhaps, which the carried forms may read better.
+  bool tentative = false;
 };
 
 // One carried form, its converter selected once.
@@ -375,10 +379,20 @@ void TextRepairer::repairLine(std::string_view line, std::string& out) {
     if (lostSpace && !completes && !joins) continue;
     // Two blanks or more: one of them was the no-break space.
     if (lostSpace && !joins && blanks >= 2) w.eatBlank = 1;
+    const Holds after = holds(decoded);
+    w.tentative = after.high && !after.other;
     w.after = std::move(decoded);
     w.changed = true;
-    record(line, w, carriedForm(kUtf8, layers));
+    w.form = carriedForm(kUtf8, layers);
   }
+
+  // A line with words that were UTF-8 encoded again (that now hold letters no legacy text
+  // carried in UTF-8 has) is such text throughout: its words read as UTF-8 keep that
+  // reading, letters left on them or not.
+  bool utf8Line = false;
+  for (const Word& w : words) utf8Line = utf8Line || (w.changed && holds(w.after).other);
+  if (utf8Line)
+    for (Word& w : words) w.tentative = false;
 
   // Legacy text carried in UTF-8: runs of words that hold such characters (ASCII words may
   // lie between them), up to a word of good Unicode.
@@ -387,9 +401,7 @@ void TextRepairer::repairLine(std::string_view line, std::string& out) {
     bool ends = k == words.size();
     if (!ends) {
       const Word& w = words[k];
-      const std::string_view text = line.substr(w.start, w.end - w.start);
-      (void)text;
-      ends = w.changed || w.skip || w.h.other || w.h.broken || w.h.replaced;
+      ends = (w.changed && !w.tentative) || w.skip || w.h.other || w.h.broken || w.h.replaced;
     }
     if (!ends) continue;
     if (!readers_.empty() && k > runStart) repairCarried(line, words, runStart, k);
@@ -401,6 +413,7 @@ void TextRepairer::repairLine(std::string_view line, std::string& out) {
   for (const Word& w : words) {
     if (w.skip) continue;
     if (!w.changed) continue;
+    record(line, w, w.form);
     out.append(line.substr(at, w.start - at));
     out.append(w.after);
     at = w.end + w.eatBlank;
@@ -491,129 +504,162 @@ bool cannotBeLatin1Word(std::string_view w) {
 
 void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words,
                                  std::size_t from, std::size_t to) {
-  std::size_t high = 0, already = 0;
-  for (std::size_t k = from; k < to; ++k) {
-    if (!words[k].h.high) continue;
-    ++high;
-    already += isGoodSyllable(line.substr(words[k].start, words[k].end - words[k].start)) ? 1 : 0;
-  }
-  // Syllables alone: nothing speaks for a legacy reading.
-  if (high == already) return;
-  // The ASCII words around: in Vietnamese most are syllables (Nam, cho, gia), in other
-  // languages most are not.
+  // What each word is as it stands, read once.
+  struct Facts {
+    std::string_view text, core;  // core: without the punctuation around it
+    bool high = false;     // holds characters that stand for bytes of 128 or more
+    bool already = false;  // a Vietnamese syllable with a mark as it stands
+    bool evidence = false; // can speak for a form: ASCII letters, no no-break space
+    bool odd = false;      // could be no word of a Latin-1 language as it stands
+    int weight = 0;
+  };
+  std::vector<Facts> facts(to - from);
+  std::size_t high = 0, already = 0, evidence = 0;
+  bool odd = false, twice = false;
   int asciiSyllables = 0, asciiOthers = 0;
   for (std::size_t k = from; k < to; ++k) {
-    if (words[k].h.high) continue;
-    const std::string_view core = wordCore(line.substr(words[k].start, words[k].end - words[k].start));
-    if (core.size() < 2) continue;
-    const WordReading r = readWord(core);
-    if (!r.letters) continue;
-    ++(r.allowed ? asciiSyllables : asciiOthers);
+    Facts& f = facts[k - from];
+    const Word& w = words[k];
+    f.text = line.substr(w.start, w.end - w.start);
+    if (!w.h.high) {
+      // The ASCII words around: in Vietnamese most are syllables (Nam, cho, gia), in other
+      // languages most are not.
+      const std::string_view core = wordCore(f.text);
+      const WordReading r = core.size() < 2 ? WordReading{} : readWord(core);
+      if (r.letters) ++(r.allowed ? asciiSyllables : asciiOthers);
+      continue;
+    }
+    f.high = true;
+    ++high;
+    twice = twice || w.tentative;
+    // A word read as UTF-8 encoded again is judged as it reads so.
+    const std::string_view as = w.tentative ? std::string_view(w.after) : f.text;
+    f.already = isGoodSyllable(as);
+    if (f.already) {
+      ++already;
+      f.weight = readWord(wordCore(as)).weight;
+      continue;
+    }
+    f.core = frameCore(f.text);
+    f.evidence = hasAsciiLetter(f.text) && f.text.find("\xC2\xA0") == std::string_view::npos;
+    f.odd = f.evidence && cannotBeLatin1Word(as);
+    evidence += f.evidence ? 1 : 0;
+    odd = odd || f.odd;
+  }
+  // Nothing can speak clearly for a legacy reading (see `clear` below): syllables alone, one
+  // word of another language's shape, a few among words of another language.
+  const bool hopeless = evidence == 0 || (!odd && (evidence + already < 2 ||
+                                                   (asciiOthers > asciiSyllables && evidence < 3)));
+  if (hopeless) {
+    left_.unsure += high - already;
+    return;
   }
   // Each form reads the run's words holding such characters; a word whose letters become a
   // Vietnamese syllable counts for it, one that does not against it.
   struct Reading {
-    int good = 0, bad = 0, weight = 0, already = 0, support = 0, rarest = 99;
+    int good = 0, bad = 0, already = 0, support = 0, rarest = 99;
     bool odd = false;  // a word read as a syllable could be no Latin-1 word as it stood
     std::vector<std::string> distinct;  // the syllables it reads
     std::vector<std::string> after;
   };
   Reading best;
   const Reader* bestReader = nullptr;
+  ByteBuffer buffer;
   for (const auto& reader : readers_) {
+    // Two layers only where a word read as UTF-8 once still stood for bytes.
+    if (formLayers(reader->form) > 1 && !twice) continue;
     Reading r;
     r.after.resize(to - from);
     bool valid = true;
     for (std::size_t k = from; k < to && valid; ++k) {
-      const Word& w = words[k];
-      if (!w.h.high) continue;
-      const std::string_view text = line.substr(w.start, w.end - w.start);
-      // A no-break space belongs to good text: no legacy letter is carried as one.
-      if (text.find("\xC2\xA0") != std::string_view::npos) {
-        ++r.bad;
+      const Facts& f = facts[k - from];
+      if (!f.high || (!f.already && !f.evidence && f.text.find("\xC2\xA0") != std::string_view::npos)) {
+        if (f.high) ++r.bad;  // a no-break space belongs to good text
         continue;
       }
-      std::string converted = convert(reader->state, text);
+      buffer.clear();
+      convert(reader->state, f.text, buffer);
+      const std::string_view converted = buffer.view();
       if (!validUtf8(converted)) {
         valid = false;
         break;
       }
-      const WordReading wr = readWord(wordCore(converted));
+      const bool changes = converted != f.text;
+      const WordReading wr = changes ? readWord(wordCore(converted)) : WordReading{};
       // Under the right form every character that stood for a byte becomes a letter: one
       // left as a Latin-1 character or sign is a byte the form has no letter for.
-      const bool leftover = converted != text && holdsLatin1(converted);
-      const bool syllable = converted != text && wr.vietnamese() && wr.marked && !leftover;
-      // Signs around the letters that became letters: no evidence either way.
-      const std::string_view core = frameCore(text), newCore = frameCore(converted);
-      const bool sameFrame =
-          !core.empty() && text.substr(0, static_cast<std::size_t>(core.data() - text.data())) ==
-                               std::string_view(converted).substr(
-                                   0, static_cast<std::size_t>(newCore.data() - converted.data())) &&
-          text.substr(static_cast<std::size_t>(core.data() - text.data()) + core.size()) ==
-              std::string_view(converted).substr(
-                  static_cast<std::size_t>(newCore.data() - converted.data()) + newCore.size());
-      if (isGoodSyllable(text)) {
+      const bool syllable = changes && wr.vietnamese() && wr.marked && !holdsLatin1(converted);
+      std::string& after = r.after[k - from];
+      if (f.already) {
         // A syllable already: changed only where the run around it is clearly legacy text.
         // One that becomes a far commoner syllable speaks for the form a little.
         ++r.already;
         if (syllable) {
-          if (wr.weight >= readWord(wordCore(text)).weight + 2) ++r.support;
-          r.after[k - from] = std::move(converted);
+          if (wr.weight >= f.weight + 2) ++r.support;
+          after.assign(converted);
         }
         continue;
       }
-      if (!hasAsciiLetter(text) || !sameFrame) {
+      // Signs around the letters that became letters: no evidence either way.
+      const std::string_view newCore = frameCore(converted);
+      const std::size_t lead = static_cast<std::size_t>(f.core.data() - f.text.data());
+      const std::size_t newLead = static_cast<std::size_t>(newCore.data() - converted.data());
+      const bool sameFrame = !f.core.empty() &&
+                             f.text.substr(0, lead) == converted.substr(0, newLead) &&
+                             f.text.substr(lead + f.core.size()) ==
+                                 converted.substr(newLead + newCore.size());
+      if (!f.evidence || !sameFrame) {
         // Signs alone, a one-letter word, signs that became letters: no evidence either way.
-        if (syllable) r.after[k - from] = std::move(converted);
+        if (syllable) after.assign(converted);
         continue;
       }
+      if (changes) after.assign(converted);
       if (!syllable) {
         ++r.bad;
-        if (converted != text) r.after[k - from] = std::move(converted);
         continue;
       }
       ++r.good;
       r.rarest = std::min(r.rarest, wr.weight);
-      if (std::find(r.distinct.begin(), r.distinct.end(), converted) == r.distinct.end())
-        r.distinct.push_back(converted);
-      r.weight += wr.weight;
-      r.odd = r.odd || cannotBeLatin1Word(text);
-      r.after[k - from] = std::move(converted);
+      if (std::find(r.distinct.begin(), r.distinct.end(), after) == r.distinct.end())
+        r.distinct.push_back(after);
+      r.odd = r.odd || f.odd;
     }
     if (!valid || r.good == 0) continue;
     // Forms that read a run alike: the commoner charset (the readers' order) wins.
-    const bool better = bestReader == nullptr || r.good - r.bad > best.good - best.bad;
-    if (better) {
+    if (bestReader == nullptr || r.good - r.bad > best.good - best.bad) {
       best = std::move(r);
       bestReader = reader.get();
     }
   }
-  // Clearly Vietnamese: two syllables or more (one that could be no other language's word),
-  // four in five words.
-  // Words that could all be another language's as they stand (Portuguese "não são" reads
-  // "nào sào") need common syllables, or many.
-  const bool clear = bestReader != nullptr && best.bad * 4 <= best.good &&
-                     (best.odd || asciiOthers <= asciiSyllables || best.distinct.size() >= 3) &&
-                     (best.odd || (best.distinct.size() + static_cast<std::size_t>(best.support) >= 2 &&
-                                   (best.rarest >= 3 || best.distinct.size() >= 4)));
+  // Clearly Vietnamese: four in five words syllables, and two syllables or more (or one that
+  // could be no other language's word). Words that could all be another language's as they
+  // stand (Portuguese "não são" reads "nào sào") need common syllables and Vietnamese ASCII
+  // words around them, or many syllables.
+  const std::size_t support = bestReader ? static_cast<std::size_t>(best.support) : 0;
+  const bool clear =
+      bestReader != nullptr && best.bad * 4 <= best.good &&
+      (best.odd || asciiOthers <= asciiSyllables || best.distinct.size() >= 3) &&
+      (best.odd || (best.distinct.size() + support >= 2 &&
+                    (best.rarest >= 3 || best.distinct.size() >= 4)));
   if (!clear) {
     left_.unsure += high - already;
     return;
   }
   const bool strong = best.good >= 4;
   const bool overAlready =
-      best.distinct.size() + static_cast<std::size_t>(best.support) >= 2 &&
-      best.good + best.support >= best.already;
+      best.distinct.size() + support >= 2 && best.good + best.support >= best.already;
   for (std::size_t k = from; k < to; ++k) {
     std::string& after = best.after[k - from];
     if (after.empty()) continue;
-    Word& w = words[k];
-    if (!overAlready && isGoodSyllable(line.substr(w.start, w.end - w.start))) continue;
+    if (!overAlready && facts[k - from].already) continue;
     const WordReading wr = readWord(wordCore(after));
     if (!(wr.vietnamese() && wr.marked) && !strong) continue;
+    Word& w = words[k];
     w.after = std::move(after);
     w.changed = true;
-    record(line, w, bestReader->form);
+    w.eatBlank = 0;
+    w.tentative = false;
+    w.form = bestReader->form;
   }
 }
 

@@ -368,6 +368,11 @@ TEST(Forms, RepairJudgesEachWord) {
   const int onlyUtf8[] = {kUtf8};
   EXPECT_EQ(fix(carried, onlyUtf8), carried);
   EXPECT_EQ(fix(twice(line), onlyUtf8), line);
+  // Carried twice: the second layer read as UTF-8 would leave TCVN3 carried once; the line
+  // is read as TCVN3 carried twice instead.  UTF-8 encoded twice whose letters are all of
+  // Latin-1 keeps its UTF-8 reading (trên, not trờn).
+  EXPECT_EQ(fix(carry(carried)), tcvn3);
+  EXPECT_EQ(fix(twice(" trên %.*s") + "\n" + twice("Vai trò:")), " trên %.*s\nVai trò:");
   // A lone word that could be another language's is left.
   EXPECT_EQ(fix(carry(test::conv(kUtf8, kVniWin, "Tên"))), carry(test::conv(kUtf8, kVniWin, "Tên")));
 }
