@@ -69,6 +69,8 @@ bool convertValue(const char* value, std::size_t size, const std::string& from,
       return true;
     }
     *changed = false;
+    // Good Unicode is in the destination already: a second UPDATE changes nothing.
+    if (c.alreadyUnicode({value, size})) return true;
     if (!w->carrier.utf8ToBytes({value, size}, w->bytes)) return true;  // not legacy text
     if (c.convert(w->bytes, w->out) != ts::db::ValueConverter::Outcome::kConverted) return true;
     w->carrier.bytesToUtf8(w->out.view(), w->text);

@@ -4,36 +4,17 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <random>
 
 #include "ts/catalogue.hpp"
 #include "ts/db/wide.hpp"
+#include "ts/forms.hpp"
+#include "ts/repair.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/unicode.hpp"
 #include "ts/utf.hpp"
 
 namespace ts::db {
-
-namespace {
-
-// UTF-8 text with at least one Vietnamese letter beyond ASCII: text converted already.
-bool isVietnameseUtf8(std::string_view value) {
-  const auto* p = reinterpret_cast<const std::uint8_t*>(value.data());
-  bool letter = false;
-  for (std::size_t i = 0; i < value.size();) {
-    if (p[i] < 0x80) {
-      ++i;
-      continue;
-    }
-    std::uint32_t cp = 0;
-    const int n = wellFormedUtf8(p + i, value.size() - i, cp);
-    if (n == 0) return false;
-    if (!letter && letterOfCodePoint(cp) != 0) letter = true;
-    i += static_cast<std::size_t>(n);
-  }
-  return letter;
-}
-
-}  // namespace
 
 int ValueConverter::storedDestination(int to) {
   return to == kDecimalEsc || to == kVnUnicode2 ? kUtf8 : to;
@@ -61,6 +42,7 @@ bool ValueConverter::setPair(int from, int to) {
 ValueConverter::Outcome ValueConverter::convert(std::string_view value, ByteBuffer& out) {
   out.clear();
   if (op_ != Operation::kConvert) return change(value, out);
+  if (alreadyUnicode(value)) return Outcome::kAlready;
   if (from_ == kAutomatic) {
     const Detection d = detectCharset(value);
     if (d.noVietnameseLetters) return Outcome::kUnchanged;
@@ -75,15 +57,19 @@ ValueConverter::Outcome ValueConverter::convert(std::string_view value, ByteBuff
     }
   }
   if (!state_.converts()) return Outcome::kUnchanged;
-  if (keepConverted_ && to_ == kUtf8 && from_ != kAutomatic && from_ != kUtf8 &&
-      isVietnameseUtf8(value))
-    return Outcome::kAlready;
   ts::convert(state_, value, out);
   if (out.view() == value) {
     out.clear();
     return Outcome::kUnchanged;
   }
   return Outcome::kConverted;
+}
+
+bool ValueConverter::alreadyUnicode(std::string_view utf8) const {
+  if (!keepConverted_ || to_ != kUtf8 || op_ != Operation::kConvert) return false;
+  const int source = from_ == kAutomatic ? 0 : formCharset(static_cast<CharsetForm>(from_));
+  // UTF-8 read as UTF-8 encoded again: the repair of that form decides.
+  return readsAsGoodUnicode(utf8, source);
 }
 
 namespace {
@@ -177,6 +163,17 @@ bool ColumnPass::next() {
 
 const std::string* ColumnPass::convert(std::string_view stored) {
   State& s = *state_;
+  // Unicode text that is good Unicode stays: it is no legacy text carried in Unicode.
+  const bool unicode = storage_ != Storage::kBytes;
+  if (unicode && storage_ == Storage::kUtf16) {
+    s.units.assign(stored.size() / 2, u'\0');
+    std::memcpy(s.units.data(), stored.data(), s.units.size() * 2);
+    if (!WideValues(kUtf8, kUtf8).toBytes(s.units, s.stored)) s.stored.clear();
+  }
+  if (unicode && converter_.alreadyUnicode(storage_ == Storage::kUtf8 ? stored : s.stored)) {
+    ++report_.already;
+    return nullptr;
+  }
   bool carried = true;
   switch (storage_) {
     case Storage::kBytes: s.bytes.assign(stored); break;
@@ -378,7 +375,7 @@ RunReport convertColumns(Backend& backend, const std::vector<ColumnRef>& columns
                              "', once");
       } else if (guarded(converter, options, ref)) {
         const CharsetCheck check =
-            checkCharset(backend, ref, converter.from(), options.guardSample);
+            checkCharset(backend, ref, converter.from(), options.guardSample, &converter);
         if (!check.readsAs) {
           done.left = true;
           done.notes.push_back("left as it is: its text reads as " +
@@ -420,35 +417,51 @@ RunReport convertColumns(Backend& backend, const std::vector<ColumnRef>& columns
 
 namespace {
 
-// The text values of a column, joined by line breaks, up to about `limit` bytes.
+// The text values of a column, joined by line breaks, up to about `limit` bytes: values drawn
+// evenly from the whole column (a reservoir of them, the same for the same column), those a
+// conversion leaves as in the destination already apart.
 std::string sampleText(Backend& backend, const ColumnRef& column, std::size_t limit,
-                       std::uint64_t& count) {
-  std::string text;
+                       std::uint64_t& count, const ValueConverter* converter) {
+  constexpr std::size_t kValues = 4096, kLongest = 512;
+  std::vector<std::string> kept;
+  std::mt19937_64 draw(1);
   count = 0;
   backend.readColumn(column, [&](const StoredValue& v) {
-    if (v.type != StoredValue::Type::kText || v.bytes.empty()) return true;
-    text.append(v.bytes.substr(0, limit - std::min(limit, text.size())));
-    text.push_back('\n');
+    if (v.type != StoredValue::Type::kText || v.uncarried || v.bytes.empty()) return true;
+    if (converter != nullptr && converter->alreadyUnicode(v.unicode.empty() ? v.bytes : v.unicode))
+      return true;
     ++count;
-    return text.size() < limit;
+    const std::string_view value = v.bytes.substr(0, kLongest);
+    if (kept.size() < kValues) {
+      kept.emplace_back(value);
+    } else if (const std::uint64_t at = draw() % count; at < kValues) {
+      kept[at].assign(value);
+    }
+    return true;
   });
+  std::string text;
+  for (const std::string& value : kept) {
+    if (text.size() >= limit) break;
+    text.append(value.substr(0, limit - text.size()));
+    text.push_back('\n');
+  }
   return text;
 }
 
 }  // namespace
 
 Detection detectColumn(Backend& backend, const ColumnRef& column, std::size_t sampleBytes,
-                       std::uint64_t* sampled) {
+                       std::uint64_t* sampled, const ValueConverter* converter) {
   std::uint64_t count = 0;
-  const std::string text = sampleText(backend, column, sampleBytes, count);
+  const std::string text = sampleText(backend, column, sampleBytes, count, converter);
   if (sampled != nullptr) *sampled = count;
   return detectCharset(text);
 }
 
 CharsetCheck checkCharset(Backend& backend, const ColumnRef& column, int from,
-                          std::size_t sampleBytes) {
+                          std::size_t sampleBytes, const ValueConverter* converter) {
   CharsetCheck check;
-  check.detection = detectColumn(backend, column, sampleBytes, &check.sampled);
+  check.detection = detectColumn(backend, column, sampleBytes, &check.sampled, converter);
   const Detection& d = check.detection;
   if (d.noVietnameseLetters || d.guesses.empty()) return check;
   const CharsetGuess& best = d.guesses.front();
@@ -478,6 +491,17 @@ DryRun dryRun(Backend& backend, const ColumnRef& column, ValueConverter& convert
       case StoredValue::Type::kNull: ++run.counts.nulls; return true;
       case StoredValue::Type::kOther: ++run.counts.skipped; return true;
       case StoredValue::Type::kText: break;
+    }
+    // As a run judges a value (ColumnPass::convert): good Unicode first, then what Windows-1252
+    // cannot carry, then the value itself.
+    if (!v.unicode.empty() && converter.alreadyUnicode(v.unicode)) {
+      ++run.counts.already;
+      if (run.already.size() < shown) run.already.push_back({v.key, std::string(v.unicode), {}});
+      return true;
+    }
+    if (v.uncarried) {
+      ++run.counts.uncarried;
+      return true;
     }
     switch (converter.convert(v.bytes, out)) {
       case ValueConverter::Outcome::kUnchanged: ++run.counts.unchanged; break;

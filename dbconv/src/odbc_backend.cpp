@@ -1045,8 +1045,8 @@ void OdbcBackend::readColumn(const ColumnRef& ref,
   }
   Stmt s(h_->dbc);
   s.exec(select + quote(col.name) + " FROM " + qualified(t) + order);
-  const WideValues carrier(0, 0);
-  std::string value, bytes, part;
+  const WideValues carrier(0, 0), asUtf8(kUtf8, kUtf8);
+  std::string value, bytes, part, utf8;
   const int valueColumn = static_cast<int>(key.size()) + 1;
   while (s.fetch()) {
     StoredValue v;
@@ -1056,11 +1056,15 @@ void OdbcBackend::readColumn(const ColumnRef& ref,
     }
     if (!s.data(valueColumn, wide ? SQL_C_WCHAR : SQL_C_CHAR, value)) {
       v.type = StoredValue::Type::kNull;
-    } else if (wide && !carrier.toBytes(unitsOf(value), bytes)) {
-      v.type = StoredValue::Type::kOther;  // not carried: left alone by a conversion
+    } else if (wide) {
+      v.type = StoredValue::Type::kText;
+      const std::u16string units = unitsOf(value);
+      if (asUtf8.toBytes(units, utf8)) v.unicode = utf8;
+      v.uncarried = !carrier.toBytes(units, bytes);
+      v.bytes = bytes;
     } else {
       v.type = StoredValue::Type::kText;
-      v.bytes = wide ? bytes : value;
+      v.bytes = value;
     }
     if (!visit(v)) return;
   }

@@ -673,11 +673,15 @@ void PgBackend::readColumn(const ColumnRef& ref,
       v.key = chunk.text(row, 1);
       if (chunk.null(row, 0)) {
         v.type = StoredValue::Type::kNull;
-      } else if (!singleByte_ && !carrier.utf8ToBytes(chunk.bytes(row, 0), bytes)) {
-        v.type = StoredValue::Type::kOther;  // not carried: left alone by a conversion
       } else {
         v.type = StoredValue::Type::kText;
-        v.bytes = singleByte_ ? chunk.bytes(row, 0) : std::string_view(bytes);
+        if (singleByte_) {
+          v.bytes = chunk.bytes(row, 0);
+        } else {
+          v.unicode = chunk.bytes(row, 0);
+          v.uncarried = !carrier.utf8ToBytes(v.unicode, bytes);
+          v.bytes = bytes;
+        }
       }
       if (!visit(v)) return;
     }

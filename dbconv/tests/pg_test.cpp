@@ -267,9 +267,9 @@ TEST_F(Pg, RepairsLegacyBytesHeldAsWindows1252TextInAUtf8Database) {
   const ColumnReport r = b->convertColumn({"t", "v"}, converter, quiet);
   EXPECT_FALSE(r.failed) << r.error;
   EXPECT_EQ(value("SELECT v FROM t WHERE id = 1"), "Việt Nam");
-  // Text Windows-1252 cannot carry ("ệ") is left as it is.
+  // Good Unicode ("ệ" is no character Windows-1252 carries) is converted already.
   const ColumnReport w = b->convertColumn({"t", "w"}, converter, quiet);
-  EXPECT_EQ(w.uncarried, 1u);
+  EXPECT_EQ(w.already, 1u);
   // Named alone, the table stands for none of its columns: they are Unicode.
   for (const TableInfo& info : b->tables(false))
     for (const ColumnInfo& col : info.columns) EXPECT_FALSE(col.convertible) << col.name;
@@ -365,6 +365,16 @@ TEST_F(Pg, TheExtensionConvertsInSqlAsTheEngineDoes) {
                            "SELECT encode(ts_convert(convert_to('Việt', 'UTF8'), "
                            "'utf8', 'tcvn3'), 'hex')"),
             "5669d674\n");
+  // Unicode whose letters Windows-1252 has ("Lê", "cà phê", "Bá Tùng") is converted
+  // already: a retried UPDATE changes nothing, carried TCVN3 beside it is converted once.
+  cluster().psql(utf8db,
+                 "CREATE TABLE n (v text); INSERT INTO n VALUES ('Lê'), ('cà phê'), "
+                 "('Bá Tùng'), ('Nẵng'), ('ViÖt Nam lµ mét quèc gia');"
+                 "UPDATE n SET v = ts_convert(v, 'tcvn3', 'utf8');"
+                 "UPDATE n SET v = ts_convert(v, 'tcvn3', 'utf8');"
+                 "UPDATE n SET v = ts_convert(v, 'auto', 'utf8');");
+  EXPECT_EQ(cluster().psql(utf8db, "SELECT string_agg(v, '|') FROM n"),
+            "Lê|cà phê|Bá Tùng|Nẵng|Việt Nam là một quốc gia\n");
   cluster().psql("postgres", "DROP DATABASE \"" + utf8db + "\"");
 }
 

@@ -178,6 +178,51 @@ TEST_F(Sqlite, AFailureRollsTheColumnBackAndSkipsTheRestOfItsChain) {
   EXPECT_EQ(query(db(), "SELECT w FROM c")[0][0], "Việt Nam");
 }
 
+// The guard and each value judged as good Unicode or legacy text: a TCVN3 column whose first
+// rows hold UTF-8 is converted (the UTF-8 left), a column of good UTF-8 changes nothing under
+// any source, a run stopped after its first column completes on the next.
+TEST_F(Sqlite, GoodUnicodeIsLeftWhereverItStandsInAColumn) {
+  const std::vector<std::string> unicode{"Đà Nẵng", "Lê Bá Tùng", "cà phê sữa", "Nguyễn Thị Hà"};
+  std::string sql = "CREATE TABLE t (id INTEGER PRIMARY KEY, a TEXT, b TEXT);";
+  for (int i = 0; i < 3000; ++i) {
+    const std::string legacy = encode("Nguyễn Văn Việt ở phố Hàng Bạc số " + std::to_string(i), kTcvn3);
+    const std::string first = i < 4 ? unicode[static_cast<std::size_t>(i)] : legacy;
+    sql += "INSERT INTO t VALUES (" + std::to_string(i) + ", " + quoteText(first) + ", " +
+           quoteText(legacy) + ");";
+  }
+  execSql(db(), "BEGIN;" + sql + "COMMIT;");
+  auto b = open();
+  ValueConverter converter(kTcvn3, kUtf8);
+  EXPECT_TRUE(checkCharset(*b, {"t", "a"}, kTcvn3, 64 * 1024, &converter).readsAs);
+  // A stop after the first column; the rerun converts the second and leaves the first.
+  struct OneColumn : RunObserver {
+    int done = 0;
+    void columnDone(const ColumnReport&) override { ++done; }
+    bool stopRequested() override { return done >= 1; }
+  } stopAfterOne;
+  RunReport r = convertColumns(*b, {{"t", "a"}, {"t", "b"}}, converter, stopAfterOne);
+  EXPECT_EQ(r.columns.at(0).converted, 2996u);
+  EXPECT_EQ(r.columns.at(0).already, 4u);
+  EXPECT_EQ(query(db(), "SELECT a FROM t WHERE id IN (1, 4) ORDER BY id"),
+            (std::vector<std::vector<std::string>>{{"Lê Bá Tùng"},
+                                                   {"Nguyễn Văn Việt ở phố Hàng Bạc số 4"}}));
+  RunObserver quiet;
+  r = convertColumns(*b, {{"t", "a"}, {"t", "b"}}, converter, quiet);
+  ASSERT_EQ(r.columns.size(), 2u);
+  EXPECT_FALSE(r.columns[0].left);
+  EXPECT_EQ(r.columns[0].converted, 0u);
+  EXPECT_EQ(r.columns[0].already, 3000u);
+  EXPECT_EQ(r.columns[1].converted, 3000u);
+  // Good UTF-8 under an automatic source, or another named one: nothing changes.
+  const auto before = query(db(), "SELECT a, b FROM t ORDER BY id");
+  for (int from : {kAutomatic, int{kVniWin}, int{kTcvn3}}) {
+    ValueConverter again(from, kUtf8);
+    EXPECT_EQ(b->convertColumn({"t", "a"}, again, quiet).converted, 0u) << from;
+    EXPECT_EQ(dryRun(*b, {"t", "b"}, again, 0).counts.converted, 0u) << from;
+  }
+  EXPECT_EQ(query(db(), "SELECT a, b FROM t ORDER BY id"), before);
+}
+
 TEST_F(Sqlite, AStopRollsBackAndAutomaticSourceDecidesPerValue) {
   std::string sql = "CREATE TABLE t (v TEXT);";
   const std::vector<std::string> values{encode("Tiếng Việt có dấu", kTcvn3),
@@ -201,7 +246,8 @@ TEST_F(Sqlite, AStopRollsBackAndAutomaticSourceDecidesPerValue) {
   RunObserver observer;
   const ColumnReport r = b->convertColumn({"t", "v"}, automatic, observer);
   EXPECT_EQ(r.converted, 200u);
-  EXPECT_EQ(r.unchanged, 200u);
+  EXPECT_EQ(r.unchanged, 100u);  // "plain"
+  EXPECT_EQ(r.already, 100u);    // good Unicode is converted already, an automatic source too
   EXPECT_EQ(query(db(), "SELECT DISTINCT v FROM t ORDER BY v"),
             (std::vector<std::vector<std::string>>{{"Tiếng Việt có dấu"}, {"plain"}}));
   // Read-only: refused before anything is touched.

@@ -409,7 +409,8 @@ int main(int argc, char** argv) {
     if (from != ts::db::kAutomatic && from != to) {
       bool refused = false;
       for (const auto& col : columns) {
-        const ts::db::CharsetCheck check = ts::db::checkCharset(*db, col, from);
+        const ts::db::CharsetCheck check =
+            ts::db::checkCharset(*db, col, from, 64 * 1024, force ? nullptr : &converter);
         if (check.readsAs) continue;
         options.forced.push_back(col);
         std::fprintf(stderr, "tsdata: %s does not read as %d \"%s\": it reads as %s%s\n",

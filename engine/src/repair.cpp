@@ -663,31 +663,30 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
   }
 }
 
-bool readsAsGoodUnicode(std::string_view text) {
+bool readsAsGoodUnicode(std::string_view text, int source) {
   if (!validUtf8(text)) return false;
   bool good = false;
-  for (std::size_t i = 0; i < text.size();) {
+  for (std::size_t i = 0; i < text.size() && !good;) {
     while (i < text.size() && isBlank(static_cast<std::uint8_t>(text[i]))) ++i;
     const std::size_t start = i;
     while (i < text.size() && !isBlank(static_cast<std::uint8_t>(text[i]))) ++i;
     if (i == start) break;
     const std::string_view w = text.substr(start, i - start);
     const Holds h = holds(w);
-    if (h.other && !h.replaced) {
-      good = true;
-      continue;
-    }
-    if (!h.high) continue;
-    if (isGoodSyllable(w)) {
-      good = true;
-      continue;
-    }
+    good = (h.other && !h.replaced) || (h.high && isGoodSyllable(w));
   }
   if (!good) return false;
-  // Good words, and nothing the repair would change.
-  TextRepairer repairer;
+  // Good words, and nothing the repair would change.  One repairer for each source, made
+  // once: values of a column are judged one after the other.
+  thread_local std::map<int, std::unique_ptr<TextRepairer>> repairers;
+  std::unique_ptr<TextRepairer>& repairer = repairers[source];
+  if (!repairer) {
+    const int only[] = {source};
+    repairer = std::make_unique<TextRepairer>(source == 0 ? std::span<const int>()
+                                                          : std::span<const int>(only));
+  }
   std::string out;
-  repairer.repair(text, out);
+  repairer->repair(text, out);
   return out == text;
 }
 

@@ -80,7 +80,8 @@ class TextRepairer {
 
 // Whether a text reads as good Unicode: valid UTF-8 that the repair above would leave as it
 // is, holding at least one Vietnamese syllable with a mark or a character no legacy text
-// carried in UTF-8 holds.  Values that do are converted already.
-bool readsAsGoodUnicode(std::string_view text);
+// carried in UTF-8 holds.  `source`: the charset whose carried forms the repair tries (kUtf8
+// for UTF-8 encoded again; 0: every form).  Values that do are converted already.
+bool readsAsGoodUnicode(std::string_view text, int source = 0);
 
 }  // namespace ts

@@ -67,8 +67,12 @@ struct TableInfo {
 struct StoredValue {
   enum class Type { kNull, kText, kOther };
   Type type = Type::kNull;
-  std::string_view bytes;  // kText: the stored bytes
-  std::string key;         // the row's key, as text ("rowid 7", "id = 5")
+  std::string_view bytes;  // kText: the stored bytes (of a Unicode column: the bytes its
+                           // characters carry, see ts/db/wide.hpp)
+  std::string_view unicode;  // kText of a Unicode column: the text itself, in UTF-8
+  bool uncarried = false;    // kText of a Unicode column whose characters carry no bytes:
+                             // left by a conversion as it is
+  std::string key;           // the row's key, as text ("rowid 7", "id = 5")
 };
 
 // The counts of one column's conversion.

@@ -27,8 +27,8 @@ class ValueConverter {
     kConverted,  // `out` holds the new value
     kUnchanged,  // the value converts to itself (or is already in the destination)
     kUndecided,  // automatic source and no confident guess: left as it is
-    kAlready,    // the value is in the destination already (UTF-8 text with Vietnamese
-                 // letters in a column converted to UTF-8): left as it is
+    kAlready,    // the value is in the destination already (good Unicode in a column
+                 // converted to UTF-8): left as it is
   };
 
   // What is done to each value: converted to the destination, or changed within the source
@@ -50,6 +50,11 @@ class ValueConverter {
 
   // `out` is cleared and, for kConverted, holds the converted bytes.
   Outcome convert(std::string_view value, ByteBuffer& out);
+
+  // Whether a value a database holds as Unicode text (its UTF-8) is in the destination
+  // already: good Unicode that does not read as the source carried in it.  Such a value is
+  // left, whatever its letters ("Lê" is no TCVN3 "Lờ"), for every source, automatic too.
+  bool alreadyUnicode(std::string_view utf8) const;
 
  private:
   // The other operations: through UTF-8 and back, for values that go there and back exactly;
@@ -172,8 +177,10 @@ RunReport runConversion(Backend& backend, const SchemaTree& tree, ValueConverter
                         RunObserver& observer, const RunOptions& options = {});
 
 // Whether a column's text reads as the charset it is said to be in: a sample of its values
-// (up to `sampleBytes`) is given to the detector.  A column refuses when the detector is
-// confident of another charset that does not read its letters the same.
+// drawn from the whole column (up to `sampleBytes`) is given to the detector; with a
+// converter, values it leaves as in the destination already are not part of it (they stay
+// whatever the column reads as).  A column refuses when the detector is confident of another
+// charset that does not read its letters the same.
 struct CharsetCheck {
   Detection detection;
   std::uint64_t sampled = 0;  // text values read
@@ -181,10 +188,12 @@ struct CharsetCheck {
   int apparent = 0;  // the guessed charset when it does not read as asked
 };
 CharsetCheck checkCharset(Backend& backend, const ColumnRef& column, int from,
-                          std::size_t sampleBytes = 64 * 1024);
+                          std::size_t sampleBytes = 64 * 1024,
+                          const ValueConverter* converter = nullptr);
 // The detection over a sample of the column (for tsdata --detect).
 Detection detectColumn(Backend& backend, const ColumnRef& column, std::size_t sampleBytes,
-                       std::uint64_t* sampled = nullptr);
+                       std::uint64_t* sampled = nullptr,
+                       const ValueConverter* converter = nullptr);
 
 // What a conversion would do, without writing.
 struct DryRun {
