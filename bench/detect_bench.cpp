@@ -125,18 +125,22 @@ int main(int argc, char** argv) {
         std::string("headings"), std::string("english"), std::string("french"),
         std::string("german"), std::string("chinese")}) {
     const std::string text = readFile(dir / (name + ".txt"));
-    int wrong = 0, all = 0;
+    int wrong = 0, confident = 0, all = 0;
     for (std::size_t length : {64u, 256u}) {
       for (std::size_t at = 0; at + length <= text.size(); at += 8) {
         std::size_t start = at;
         while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
         const ts::Detection d = ts::detectCharset(std::string_view(text).substr(start, length));
         ++all;
-        wrong += !d.guesses.empty() &&
-                 ts::formLayers(static_cast<ts::CharsetForm>(d.guesses.front().codes.front())) != 0;
+        const bool carried =
+            !d.guesses.empty() &&
+            ts::formLayers(static_cast<ts::CharsetForm>(d.guesses.front().codes.front())) != 0;
+        wrong += carried;
+        confident += carried && d.guesses.front().confidence >= ts::kConfidentGuess;
       }
     }
-    std::printf("  %-10s %d of %d windows\n", name.c_str(), wrong, all);
+    std::printf("  %-10s %d of %d windows (%d of them with confidence >= %.1f)\n", name.c_str(),
+                wrong, all, confident, ts::kConfidentGuess);
   }
 
   // Speed: every candidate scored over 64 KiB of text.

@@ -11,6 +11,7 @@
 #include "syllable.hpp"
 #include "ts/catalogue.hpp"
 #include "ts/forms.hpp"
+#include "ts/repair.hpp"
 #include "ts/utf.hpp"
 
 namespace ts {
@@ -25,21 +26,25 @@ using syllable::LetterShape;
 
 // How a reading scores.
 struct Tally {
-  std::uint32_t valid = 0;    // words of two letters or more with Vietnamese letters, syllables
+  std::uint32_t valid = 0;    // words of two letters or more with Vietnamese letters,
+                              // syllables the model knows
+  std::uint32_t unknown = 0;  // the same, syllables the spelling allows but the model lacks
   std::uint32_t short_ = 0;   // one-letter words with Vietnamese letters (ở, à, ê)
   std::uint32_t invalid = 0;  // words with Vietnamese letters that are not syllables
   std::uint32_t junk = 0;     // bytes that are no letter and no text character
   std::uint32_t foreign = 0;  // characters of other scripts
   double score() const {
-    return 3.0 * valid + 1.0 * short_ - 4.0 * invalid - 2.0 * junk - 1.0 * foreign;
+    return 3.0 * valid + 1.0 * unknown + 1.0 * short_ - 4.0 * invalid - 2.0 * junk -
+           1.0 * foreign;
   }
   double confidence() const {
-    return (valid + 0.3 * short_) /
-           (valid + 0.3 * short_ + invalid + 0.5 * junk + 0.5 * foreign + 1.0);
+    const double good = valid + 0.5 * unknown + 0.3 * short_;
+    return good / (good + invalid + 0.5 * junk + 0.5 * foreign + 1.0);
   }
-  std::uint32_t marked() const { return valid + short_ + invalid; }
+  std::uint32_t marked() const { return valid + unknown + short_ + invalid; }
   Tally& operator+=(const Tally& o) {
     valid += o.valid;
+    unknown += o.unknown;
     short_ += o.short_;
     invalid += o.invalid;
     junk += o.junk;
@@ -58,7 +63,9 @@ bool gluesToWords(std::uint8_t b) {
          b == '$' || b == '%' || b == '^' || b == '~' || b == '`';
 }
 
-Tally scoreReading(const ByteBuffer& reading) {
+// `asItStands`: the reading of good UTF-8 as UTF-8, whose words that are no syllable are words
+// of another language, not bad Vietnamese.
+Tally scoreReading(const ByteBuffer& reading, bool asItStands) {
   Tally t;
   const std::uint8_t* s = reading.data();
   const std::size_t n = reading.size();
@@ -68,11 +75,14 @@ Tally scoreReading(const ByteBuffer& reading) {
   bool tooLong = false, marked = false, glued = false;
   int tones = 0, tone = 0;
   auto endWord = [&](bool gluedAfter) {
-    if (len != 0 && marked) {
-      if (!tooLong && !glued && !gluedAfter && tones <= 1 && syllable::allowed(word, len, tone))
-        ++(len == 1 ? t.short_ : t.valid);
+    // A word glued to digits or the signs of codes and markup (tiền_tố, x2) says nothing.
+    if (len != 0 && marked && !glued && !gluedAfter) {
+      if (tooLong || tones > 1 || !syllable::allowed(word, len, tone))
+        ++(asItStands ? t.foreign : t.invalid);
+      else if (len == 1)
+        ++t.short_;
       else
-        ++t.invalid;
+        ++(syllable::weight(word, len, tone) > 0 ? t.valid : t.unknown);
     }
     len = 0;
     tooLong = marked = false;
@@ -202,14 +212,19 @@ int commonness(int form) {
 // Whether a charset writes a letter with a byte of 128 or more: only those can be carried
 // in a way that differs from their plain form.
 bool writesHighBytes(int code) {
-  CharsetSelection cs;
-  if (!selectCharset(static_cast<std::uint32_t>(code), kCatalogueSize, cs)) return false;
-  for (int n = 1; n <= static_cast<int>(cs.count); ++n) {
-    const LetterCode c = storedCode(cs, n);
-    for (int k = 0; k < c.len; ++k)
-      if (c.bytes[k] >= 0x80) return true;
-  }
-  return false;
+  static const std::array<bool, kCatalogueSize + 1> high = [] {
+    std::array<bool, kCatalogueSize + 1> h{};
+    for (int c = 1; c <= kCatalogueSize; ++c) {
+      CharsetSelection cs;
+      if (!selectCharset(static_cast<std::uint32_t>(c), kCatalogueSize, cs)) continue;
+      for (int n = 1; n <= static_cast<int>(cs.count) && !h[c]; ++n) {
+        const LetterCode l = storedCode(cs, n);
+        for (int k = 0; k < l.len; ++k) h[c] = h[c] || l.bytes[k] >= 0x80;
+      }
+    }
+    return h;
+  }();
+  return code >= 1 && code <= kCatalogueSize && high[code];
 }
 
 // Whether a text may be carried: it is UTF-8 (bytes that form no character are rare) and
@@ -227,6 +242,53 @@ bool mayBeCarried(std::string_view text) {
         return true;
       });
   return standing != 0 && broken * 8 <= standing;
+}
+
+// Whether a text is UTF-8 throughout (its start, where it is long) with at least `least`
+// characters of two bytes or more.
+bool isUtf8WithCharacters(std::string_view text, std::size_t least) {
+  // A piece of a text may begin and end inside a character.
+  constexpr std::size_t kLook = 64 * 1024;
+  if (text.size() > kLook) text = text.substr(0, kLook);
+  for (int k = 0; k < 3 && !text.empty() && (static_cast<std::uint8_t>(text.front()) & 0xC0) == 0x80; ++k)
+    text.remove_prefix(1);
+  for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
+    const auto* tail = reinterpret_cast<const std::uint8_t*>(text.data()) + text.size() - back;
+    if ((*tail & 0xC0) == 0x80) continue;
+    if (*tail >= 0xC0 && utf8MayContinue(tail, back)) text.remove_suffix(back);
+    break;
+  }
+  std::size_t characters = 0;
+  bool broken = false;
+  walkUtf8(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), true,
+           [&characters](std::uint32_t) {
+             ++characters;
+             return true;
+           },
+           [&broken] {
+             broken = true;
+             return false;
+           });
+  return !broken && characters >= least;
+}
+
+// The lines of a text that hold characters of two bytes or more, up to about 8 KiB of them.
+std::string linesWithCharacters(std::string_view text) {
+  constexpr std::size_t kMost = 8 * 1024;
+  std::string lines;
+  for (std::size_t at = 0; at < text.size() && lines.size() < kMost;) {
+    std::size_t end = text.find('\n', at);
+    end = end == std::string_view::npos ? text.size() : end + 1;
+    const std::string_view line = text.substr(at, end - at);
+    for (char c : line)
+      if ((static_cast<std::uint8_t>(c) & 0x80) != 0) {
+        lines.append(line.substr(0, kMost));
+        if (lines.back() != '\n') lines.push_back('\n');
+        break;
+      }
+    at = end;
+  }
+  return lines;
 }
 
 std::string unwrapped(std::string_view text) {
@@ -290,9 +352,10 @@ std::vector<int> detectionCandidates(int lastCode, int layers) {
   return forms;
 }
 
-Detection detectCharset(std::string_view text, std::span<const int> candidates) {
-  static const std::vector<int> kDefault = detectionCandidates(kCatalogueSize, 2);
-  if (candidates.empty()) candidates = kDefault;
+namespace {
+
+// The guess among `candidates`; with `asItStands`, good UTF-8 is read as UTF-8 only.
+Detection detectAmong(std::string_view text, std::span<const int> candidates, bool asItStands) {
   // The layers a text can be carried in: its own characters standing for bytes, and again.
   bool possible[3] = {true, mayBeCarried(text), false};
   if (possible[1]) {
@@ -301,6 +364,10 @@ Detection detectCharset(std::string_view text, std::span<const int> candidates) 
     const std::size_t cut = text.size() <= kLook ? text.size() : text.rfind(' ', kLook) + 1;
     possible[2] = mayBeCarried(unwrapped(text.substr(0, cut == 0 ? kLook : cut)));
   }
+  // Good UTF-8 with characters of two bytes or more is no text of a byte charset: legacy
+  // bytes (TCVN3's "Tr\xADêng", VNI's "Vie\xE4t") make such characters by chance only, and
+  // then beside bytes that make none.  Only the charsets written in ASCII stay.
+  const bool utf8Text = isUtf8WithCharacters(text, 1);
   std::vector<int> forms;
   for (int f : candidates) {
     const auto form = static_cast<CharsetForm>(f);
@@ -308,6 +375,8 @@ Detection detectCharset(std::string_view text, std::span<const int> candidates) 
     const int layers = formLayers(form);
     const int r = static_cast<int>(carriedForm(code, layers));
     if (f != static_cast<int>(form & 0xFF) || !hasLetterTable(code) || !possible[layers]) continue;
+    if (utf8Text && layers == 0 && code != kUtf8 && writesHighBytes(code)) continue;
+    if (layers != 0 && asItStands) continue;
     if (std::find(forms.begin(), forms.end(), r) == forms.end()) forms.push_back(r);
   }
   struct Reading {
@@ -376,7 +445,7 @@ Detection detectCharset(std::string_view text, std::span<const int> candidates) 
     for (Reading& r : reads) {
       letters.clear();
       read(*r.plan, layered[formLayers(static_cast<CharsetForm>(r.code))], letters);
-      r.tally += scoreReading(letters);
+      r.tally += scoreReading(letters, utf8Text && r.code == kUtf8);
       r.hash = hashLetters(r.hash, letters);
     }
     pos = end;
@@ -396,6 +465,24 @@ Detection detectCharset(std::string_view text, std::span<const int> candidates) 
     d.noVietnameseLetters = true;
     d.guesses.clear();
   }
+  return d;
+}
+
+}  // namespace
+
+Detection detectCharset(std::string_view text, std::span<const int> candidates) {
+  static const std::vector<int> kDefault = detectionCandidates(kCatalogueSize, 2);
+  if (candidates.empty()) candidates = kDefault;
+  Detection d = detectAmong(text, candidates, false);
+  // A carried form that wins without a clear lead over good UTF-8 must read as Vietnamese
+  // to the repair as well: where the repair leaves the text (words of another language, one
+  // word that could be either), the text is read as it stands.
+  if (d.guesses.empty()) return d;
+  const CharsetGuess& best = d.guesses.front();
+  if (formLayers(static_cast<CharsetForm>(best.codes.front())) != 0 &&
+      (best.confidence < 0.9 || best.words < 8) && isUtf8WithCharacters(text, 1) &&
+      repairLeaves(linesWithCharacters(text)))
+    d = detectAmong(text, candidates, true);
   return d;
 }
 

@@ -675,9 +675,12 @@ bool readsAsGoodUnicode(std::string_view text, int source) {
     const Holds h = holds(w);
     good = (h.other && !h.replaced) || (h.high && isGoodSyllable(w));
   }
-  if (!good) return false;
-  // Good words, and nothing the repair would change.  One repairer for each source, made
-  // once: values of a column are judged one after the other.
+  return good && repairLeaves(text, source);
+}
+
+bool repairLeaves(std::string_view text, int source) {
+  // One repairer for each source, made once: values of a column are judged one after the
+  // other.
   thread_local std::map<int, std::unique_ptr<TextRepairer>> repairers;
   std::unique_ptr<TextRepairer>& repairer = repairers[source];
   if (!repairer) {

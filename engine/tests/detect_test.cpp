@@ -9,6 +9,7 @@
 
 #include "test_util.hpp"
 #include "ts/converter.hpp"
+#include "ts/forms.hpp"
 
 namespace ts {
 namespace {
@@ -101,6 +102,30 @@ TEST(Detect, OtherLanguagesAndUnicodeVietnamese) {
   const int forty[] = {kVnUnicode2};
   EXPECT_EQ(detectCharset(encoded(kDecimalEsc, kLong), forty).guesses.front().codes,
             std::vector<int>{kDecimalEsc});
+}
+
+// Text as programs and people write it: signs of code beside the words, other languages
+// cut anywhere, one letter of another language in a line.
+TEST(Detect, SignsOfCodeAndPiecesOfOtherLanguages) {
+  // TCVN3 holding _ [ ] is TCVN3, not TCVN1 reading them as letters.
+  const std::string code = "dùng [<tiền_tố>] thay cho [VÁ]\nsử dụng <tiền_tố> để đặt tên các "
+                           "tập tin xuất ra, giá_trị|mặc_định\n";
+  const Detection d = detectCharset(encoded(kTcvn3, code));
+  ASSERT_FALSE(d.guesses.empty());
+  EXPECT_EQ(d.guesses.front().codes.front(), kTcvn3);
+  // Good UTF-8 of other languages, in pieces that begin and end inside a character, is never
+  // a legacy charset or a carried form that can be taken.
+  const std::string french =
+      ".\nIl n'y a pas de mise à jour disponible pour le moment.\nIl n'y a rien à faire. "
+      "Échec du téléchargement dû à une limite du serveur; n° de ligne.";
+  for (std::size_t at = 0; at + 64 <= french.size(); ++at) {
+    const Detection w = detectCharset(std::string_view(french).substr(at, 64));
+    if (w.guesses.empty()) continue;
+    const int first = w.guesses.front().codes.front();
+    EXPECT_FALSE(w.guesses.front().confidence >= kConfidentGuess &&
+                 (first < kDecimalEsc || formLayers(static_cast<CharsetForm>(first)) != 0))
+        << french.substr(at, 64);
+  }
 }
 
 }  // namespace

@@ -84,4 +84,8 @@ class TextRepairer {
 // for UTF-8 encoded again; 0: every form).  Values that do are converted already.
 bool readsAsGoodUnicode(std::string_view text, int source = 0);
 
+// Whether the repair above (of the carried forms of `source`, 0 for all) leaves a text as it
+// is.
+bool repairLeaves(std::string_view text, int source = 0);
+
 }  // namespace ts
