@@ -464,6 +464,18 @@ TEST_F(Tsconv, CharactersWithoutCode) {
       << r.err;
   EXPECT_FALSE(fs::exists(out));
   EXPECT_EQ(run({"-f", "utf-8", "-t", "tcvn3", "--strict", "-c"}, in).status, 2);
+  // To standard output --strict writes what comes before the character and nothing after, as
+  // iconv does, however far into the input it stands (past many pieces read).
+  std::string many;
+  for (int i = 0; many.size() < 600 * 1024; ++i) many += "D\xC3\xB2ng " + std::to_string(i) + "\n";
+  r = run({"-f", "utf-8", "-t", "tcvn3", "--strict"}, many + "x \xE2\x82\xAC y\n" + many);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, engine(41, 15, many) + "x ");
+  // Decomposed letters (as macOS writes them) are composed, not lost.
+  r = run({"-f", "utf-8", "-t", "tcvn3"}, "Tie\xCC\x82\xCC\x81ng Vie\xCC\xA3\xCC\x82t");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, engine(41, 15, "Ti\xE1\xBA\xBFng Vi\xE1\xBB\x87t"));
+  EXPECT_EQ(r.err, "");
   // Capitals TCVN3 writes with their lower-case codes are named too; --check only names.
   r = run({"-f", "utf-8", "-t", "tcvn3", "--check"},
           "\xE1\xBB\xA6Y BAN \xE1\xBB\xA6 v\xC3\xA0 \xC4\x90");
@@ -570,6 +582,11 @@ TEST_F(Tsconv, CarriedTextAndRepair) {
   r = run({"--fix"}, good);
   EXPECT_EQ(r.out, good);
   EXPECT_NE(r.err.find("nothing to repair"), std::string::npos) << r.err;
+  // A filter converts what it is told to, but says so where its input reads as UTF-8.
+  r = run({"-f", "tcvn3", "-t", "utf8"}, viet);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.err.find("the input reads as UTF-8"), std::string::npos) << r.err;
+  EXPECT_EQ(run({"-f", "tcvn3", "-t", "utf8"}, engine(41, 15, viet)).err, "");
   EXPECT_EQ(run({"--fix", "-f", "15"}, good).status, 2);
 }
 

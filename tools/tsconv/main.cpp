@@ -249,6 +249,33 @@ std::string guessList(const ts::Detection& d) {
   return text.empty() ? "none reads it as Vietnamese" : text;
 }
 
+// Where in `text` (UTF-8, or carried in it) the first character stands that a conversion from
+// `source` to `destination` cannot write: how many bytes come before it (text.size() for
+// none).  Found by halving, each half converted afresh.
+std::size_t firstUnwritable(int source, int destination, std::string_view text) {
+  std::vector<std::size_t> starts;  // where each character starts
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if ((static_cast<std::uint8_t>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
+  starts.push_back(text.size());
+  auto fails = [&](std::size_t characters) {
+    ts::ConverterState st(ts::kLibraryOptions);
+    ts::selectForms(st, static_cast<std::uint32_t>(source), static_cast<std::uint32_t>(destination));
+    ts::ForeignCharacters f;
+    f.action = ts::ForeignCharacters::Action::kDrop;
+    st.watchForeign(&f);
+    ts::convert(st, text.substr(0, starts[characters]));
+    return f.count != 0;
+  };
+  // The fewest characters whose conversion fails; the character that fails is the last.
+  std::size_t lo = 0, hi = starts.size() - 1;
+  if (!fails(hi)) return text.size();
+  while (hi - lo > 1) {
+    const std::size_t mid = lo + (hi - lo) / 2;
+    (fails(mid) ? hi : lo) = mid;
+  }
+  return starts[lo];
+}
+
 // tsconv --detect: the guesses for each file, best first, one to a line.
 int detectFiles(const std::vector<const char*>& inputs, std::size_t bytes) {
   int status = 0;
@@ -312,6 +339,9 @@ class Pipeline {
     pass();
   }
 
+  // With `into`, the output is kept there instead of being written (null: written again).
+  void holdOutput(ts::ByteBuffer* into) { held_ = into; }
+
   void finish() {
     converted_.clear();
     if (html_)
@@ -322,19 +352,26 @@ class Pipeline {
     if (caseStage_) {
       cased_.clear();
       caseStage_->finish(cased_);
-      out_.write(cased_);
+      write(cased_);
     }
   }
 
  private:
+  void write(const ts::ByteBuffer& b) {
+    if (held_ != nullptr)
+      held_->append(b.view());
+    else
+      out_.write(b);
+  }
+
   void pass() {
     if (!caseStage_) {
-      out_.write(converted_);
+      write(converted_);
       return;
     }
     cased_.clear();
     caseStage_->feed(converted_.view(), cased_);
-    out_.write(cased_);
+    write(cased_);
   }
 
   ts::StreamConverter stream_;
@@ -343,6 +380,7 @@ class Pipeline {
   Output& out_;
   std::unique_ptr<ts::LetterCaseStream> caseStage_;
   ts::ByteBuffer converted_, cased_;
+  ts::ByteBuffer* held_ = nullptr;
 };
 
 // Sorting: lines in dictionary order of their letters whatever their case, case breaking
@@ -705,11 +743,76 @@ int main(int argc, char** argv) {
   if (!out.ok()) fail(1, out.error());
   Pipeline pipeline(state, out, caseMode, destinationCode, html);
   ts::ByteBuffer all;  // the whole input, when it is sorted
+  // --strict: the output ends just before the first character the destination cannot write,
+  // as iconv's does.  Whole lines go through, their output held until they are clean; lines
+  // that are not go through again one at a time from a fresh converter, and the line that
+  // fails gives the output of its start alone.
+  std::string strictLine;
+  ts::ByteBuffer cleanOutput;  // of the clean lines, written in blocks
+  auto flushClean = [&] {
+    out.write(cleanOutput);
+    cleanOutput.clear();
+  };
+  auto freshState = [&](ts::ConverterState& st, ts::ForeignCharacters& f) {
+    ts::selectForms(st, static_cast<std::uint32_t>(source), static_cast<std::uint32_t>(destination));
+    f.action = ts::ForeignCharacters::Action::kDrop;
+    st.watchForeign(&f);
+  };
+  auto failInLine = [&](std::string_view line) {
+    flushClean();
+    if (output == nullptr) {  // a file of -o is left as it was
+      ts::ConverterState st(ts::kLibraryOptions);
+      ts::ForeignCharacters f;
+      freshState(st, f);
+      Pipeline start(st, out, caseMode, destinationCode, false);
+      start.feed(line.substr(0, firstUnwritable(source, destination, line)));
+      start.finish();
+      out.commit();
+    }
+    out.abandon();
+    checkStrict();
+  };
+  auto strictFeed = [&](std::string_view lines) {
+    const std::uint64_t seen = foreign.count;
+    const std::size_t before = cleanOutput.size();
+    pipeline.holdOutput(&cleanOutput);
+    pipeline.feed(lines);
+    pipeline.holdOutput(nullptr);
+    if (foreign.count == seen) {
+      if (cleanOutput.size() >= kChunk) flushClean();
+      return;
+    }
+    cleanOutput.truncate(before);
+    ts::ConverterState st(ts::kLibraryOptions);
+    ts::ForeignCharacters f;
+    freshState(st, f);
+    Pipeline again(st, out, caseMode, destinationCode, false);
+    for (std::size_t at = 0; at < lines.size();) {
+      const std::size_t nl = lines.find('\n', at);
+      const std::size_t end = nl == std::string_view::npos ? lines.size() : nl + 1;
+      const std::string_view line = lines.substr(at, end - at);
+      const std::size_t held = cleanOutput.size();
+      again.holdOutput(&cleanOutput);
+      again.feed(line);
+      if (f.count != 0) {
+        cleanOutput.truncate(held);
+        failInLine(line);
+      }
+      at = end;
+    }
+  };
   auto pass = [&](std::string_view piece) {
     if (losses) losses->feed(piece);
     if (check) return;
     if (sortMode != 0) {
       all.append(piece);
+    } else if (strict && !html) {
+      strictLine.append(piece);
+      const std::size_t nl = strictLine.rfind('\n');
+      if (nl != std::string::npos) {
+        strictFeed(std::string_view(strictLine).substr(0, nl + 1));
+        strictLine.erase(0, nl + 1);
+      }
     } else {
       pipeline.feed(piece);
       if (strict && foreign.count != 0) {
@@ -743,9 +846,26 @@ int main(int argc, char** argv) {
     head.clear();
     head.shrink_to_fit();
   };
+  // A filter converts what it is given, but not silently where the input reads as good
+  // Unicode rather than as the legacy charset named.
+  bool looked = false;
+  auto lookAtStart = [&](std::string_view piece) {
+    looked = true;
+    const auto form = static_cast<ts::CharsetForm>(source);
+    if (ts::formLayers(form) != 0 || ts::formCharset(form) >= ts::kDecimalEsc) return;
+    std::string_view start = piece.substr(0, 64 * 1024);
+    while (!start.empty() && (static_cast<std::uint8_t>(start.back()) & 0x80) != 0)
+      start.remove_suffix(1);  // a character cut at the end
+    if (ts::readsAsGoodUnicode(start))
+      std::fprintf(stderr,
+                   "%s: the input reads as UTF-8 (good Unicode), not as %s; converting it as "
+                   "asked\n",
+                   g_program, describe(source).c_str());
+  };
   auto take = [&](std::string_view piece) {
     streamed += piece.size();
     if (!guessing) {
+      if (!looked) lookAtStart(piece);
       pass(piece);
       return;
     }
@@ -776,6 +896,8 @@ int main(int argc, char** argv) {
   }
   if (sortMode != 0 && out.ok())
     sortLines(all.view(), source, sortMode, [&](std::string_view t) { pipeline.feed(t); });
+  if (out.ok() && !strictLine.empty()) strictFeed(strictLine);
+  if (out.ok() && !cleanOutput.empty()) flushClean();
   if (out.ok()) pipeline.finish();
   if (out.ok() && strict && foreign.count != 0) {
     out.abandon();
