@@ -146,6 +146,10 @@ int main(int argc, char** argv) {
   // Speed: every candidate scored over 64 KiB of text.
   std::string big;
   const std::string news = readFile(dir / "news.txt") + readFile(dir / "literature.txt");
+  if (news.empty()) {
+    std::fprintf(stderr, "detect_bench: no text in %s\n", dir.c_str());
+    return 2;
+  }
   while (big.size() < 64 * 1024) big += news;
   big.resize(64 * 1024);
   std::printf("\nSpeed, all candidates scored over 64 KiB:\n");

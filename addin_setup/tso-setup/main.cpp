@@ -4,6 +4,7 @@
 //   tso-setup --remove                            remove everything the add-in added
 #include <getopt.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -59,6 +60,8 @@ void printStep(const ts::office::Step& step) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that stops reading does not stop an installation half way.
+  signal(SIGPIPE, SIG_IGN);
   ts::office::OfficeOptions options;
 #ifdef TS_WITH_WINDOW
   if (argc == 1) return ts::office::window::runWindow(argc, argv, options);

@@ -87,6 +87,21 @@ std::string fieldNote(const DbfBackend::Field& f) {
 
 }  // namespace
 
+namespace {
+
+// Makes a rename in the folder of `path` last through a crash.
+void syncFolderOf(const std::string& path) {
+  fs::path folder = fs::path(path).parent_path();
+  if (folder.empty()) folder = ".";
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    fsync(fd);
+    ::close(fd);
+  }
+}
+
+}  // namespace
+
 DbfBackend::DbfBackend(std::string path, bool readOnly)
     : path_(std::move(path)), readOnly_(readOnly) {}
 
@@ -95,6 +110,16 @@ std::unique_ptr<DbfBackend> DbfBackend::open(const std::string& path, bool readO
   if (!fs::exists(path, ec)) throw DbError(path + ": " + std::strerror(ENOENT));
   if (!fs::is_regular_file(path, ec)) throw DbError(path + " is not a file");
   std::unique_ptr<DbfBackend> b(new DbfBackend(path, readOnly));
+  // A run killed while writing a converted table into itself left the whole copy: it is
+  // written first, before anything reads the table.
+  const std::string target = linkTarget(path);
+  if (fs::exists(writeBackName(target), ec)) {
+    if (readOnly)
+      throw DbError(target + " waits for a converted copy a stopped run left (" +
+                    writeBackName(target) + "): open it for writing to finish that run");
+    if (finishWriteBack(target))
+      b->opened_.push_back("wrote the converted table a stopped run left into " + target);
+  }
   b->load();
   return b;
 }
@@ -202,6 +227,8 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
     const std::string target = linkTarget(path_);
     struct stat original {};
     if (stat(target.c_str(), &original) != 0) throw DbError(target + ": " + std::strerror(errno));
+    for (const std::string& done : opened_) report.notes.push_back(done);
+    opened_.clear();
     for (const std::string& gone : removeLeftovers(target))
       report.notes.push_back("removed " + gone + ", left by a run that did not end");
     // The new table is written beside the old one and takes its place when it is whole; a
@@ -248,15 +275,21 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
       if (fd >= 0) ::close(fd);
       if (!synced) throw DbError("cannot write " + temp + ": " + std::strerror(errno));
       if (original.st_nlink > 1) {
-        if (!copyBytes(temp, target))
+        // Written into the table itself, so that its other names show it too.  The whole
+        // copy waits beside it under a name of its own until that is done: a run killed
+        // while writing leaves it, and the next run writes it first (the table is never
+        // truncated meanwhile).
+        const std::string pending = writeBackName(target);
+        if (rename(temp.c_str(), pending.c_str()) != 0)
+          throw DbError("cannot keep the converted table beside " + target + ": " +
+                        std::strerror(errno));
+        scratch->placed();
+        syncFolderOf(target);
+        if (!writeInPlace(pending, target))
           throw DbError("cannot write the converted table into " + target + ": " +
-                        std::strerror(errno) + "; the converted copy is " + temp);
-        const int in = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
-        if (in < 0 || fsync(in) != 0) {
-          if (in >= 0) ::close(in);
-          throw DbError("cannot write " + target + ": " + std::strerror(errno));
-        }
-        ::close(in);
+                        std::strerror(errno) + "; the whole converted table is kept as " +
+                        pending + " and the next run writes it");
+        unlink(pending.c_str());
         report.notes.push_back(target + " has " + std::to_string(original.st_nlink - 1) +
                                " other hard link(s): it was written in place, and they show "
                                "the converted table too");

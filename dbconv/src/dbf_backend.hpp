@@ -57,6 +57,7 @@ class DbfBackend final : public Backend {
   bool readOnly_;
   std::vector<Field> fields_;
   int records_ = 0;
+  std::vector<std::string> opened_;  // what opening the table did, for the next report
   std::string codePage_;
 };
 

@@ -74,18 +74,69 @@ std::string linkTarget(const std::string& path) {
   return ec ? path : real.string();
 }
 
+namespace {
+
+// Copies the bytes of `in` into `out` from where each stands; false (errno set) when a read
+// or a write fails.  (readInPieces stops without an error when its callback says so.)
+bool copyInto(int in, int out) {
+  bool written = true;
+  const bool read = platform::readInPieces(in, 1 << 16, [&](std::string_view piece) {
+    written = platform::writeAll(out, piece.data(), piece.size());
+    return written;
+  });
+  return read && written;
+}
+
+}  // namespace
+
 bool copyBytes(const std::string& from, const std::string& to) {
   const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;
   const int out = ::open(to.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-  bool ok = out >= 0 && platform::readInPieces(in, 1 << 16, [&](std::string_view piece) {
-              return platform::writeAll(out, piece.data(), piece.size());
-            });
-  const int saved = errno;
-  if (out >= 0 && close(out) != 0) ok = false;
+  bool ok = out >= 0 && copyInto(in, out);
+  int saved = errno;
+  if (out >= 0 && close(out) != 0 && ok) {
+    ok = false;
+    saved = errno;
+  }
   close(in);
   errno = saved;
   return ok;
+}
+
+std::string writeBackName(const std::string& path) {
+  const std::filesystem::path target(path);
+  std::string leaf = ".";
+  leaf.append(target.filename().string()).append(".write-back");
+  return (target.parent_path() / leaf).string();
+}
+
+bool writeInPlace(const std::string& from, const std::string& to) {
+  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  struct stat st {};
+  const int out = ::open(to.c_str(), O_WRONLY | O_CLOEXEC);
+  bool ok = out >= 0 && fstat(in, &st) == 0 && copyInto(in, out) &&
+            ftruncate(out, st.st_size) == 0 && fsync(out) == 0;
+  int saved = errno;
+  if (out >= 0 && close(out) != 0 && ok) {
+    ok = false;
+    saved = errno;
+  }
+  close(in);
+  errno = saved;
+  return ok;
+}
+
+bool finishWriteBack(const std::string& path) {
+  const std::string pending = writeBackName(path);
+  struct stat st {};
+  if (lstat(pending.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (!writeInPlace(pending, path))
+    throw DbError("cannot write the converted copy " + pending + " into " + path + ": " +
+                  std::strerror(errno) + " (a run stopped while writing it; it is kept)");
+  unlink(pending.c_str());
+  return true;
 }
 
 std::string keepAsBackup(const std::string& path, const std::string& temp) {

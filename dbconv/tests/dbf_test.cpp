@@ -218,5 +218,79 @@ TEST_F(Dbf, ATableBehindALinkOrWithHardLinksIsConvertedWhereItIs) {
   EXPECT_EQ(raw(0), padded("Huế", 20));
 }
 
+// A table with another hard link is written into itself: a kill while that is under way
+// never leaves it cut short, and the next run writes the whole converted copy it left; a full
+// disk stops a backup or a conversion before anything changes.
+TEST_F(Dbf, AHardLinkedTableSurvivesAKillAndAFullDisk) {
+  const std::vector<std::string> names(300000, tcvn3("Việt Nam"));
+  const fs::path hard = dir_ / "hard.dbf";
+  const fs::path pending = dir_ / ".people.dbf.write-back";
+  auto fresh = [&] {
+    fs::remove(path());
+    fs::remove(hard);
+    fs::remove(pending);
+    make(names);
+    fs::create_hard_link(path(), hard);
+  };
+  auto same = [&](const fs::path& a, const fs::path& b) {
+    return ts::testing::readFile(a.string()) == ts::testing::readFile(b.string());
+  };
+  const std::vector<std::string> convert{"-f", "tcvn3", "-t", "utf8", path(), "people"};
+  // Killed as soon as the copy waits beside the table (or later, where the run was quicker).
+  bool caught = false;
+  for (int attempt = 0; attempt < 5 && !caught; ++attempt) {
+    fresh();
+    const auto size = fs::file_size(path());
+    ts::testing::Program tsdata(TSDATA_PATH, convert, dir_);
+    for (int i = 0; i < 20000 && !fs::exists(pending); ++i)
+      std::this_thread::sleep_for(std::chrono::microseconds(100));
+    tsdata.signal(SIGKILL);
+    tsdata.wait();
+    caught = fs::exists(pending);
+    EXPECT_EQ(fs::file_size(path()), size);  // never truncated
+  }
+  // A run killed there (made so where the kills came too late): the next one writes it first.
+  if (!caught) {
+    fresh();
+    const fs::path converted = dir_ / "converted.dbf";
+    fs::copy_file(path(), converted);
+    ValueConverter converter(kTcvn3, kUtf8);
+    RunObserver quiet;
+    EXPECT_FALSE(DbfBackend::open(converted.string(), false)
+                     ->convertColumn({"converted", "NAME"}, converter, quiet)
+                     .failed);
+    fs::rename(converted, pending);
+  }
+  // Listing it only says so; the run again writes it, then finds the column converted.
+  auto r = ts::testing::runProgram(TSDATA_PATH, {"--list", path()}, dir_);
+  EXPECT_NE(r.err.find("waits for a converted copy"), std::string::npos) << r.err;
+  EXPECT_TRUE(fs::exists(pending));
+  r = ts::testing::runProgram(TSDATA_PATH, convert, dir_);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("wrote the converted table a stopped run left"), std::string::npos)
+      << r.out;
+  EXPECT_FALSE(fs::exists(pending));
+  EXPECT_EQ(raw(0), padded("Việt Nam", 20));
+  EXPECT_EQ(raw(299999), padded("Việt Nam", 20));
+  EXPECT_EQ(fs::hard_link_count(path()), 2u);
+  EXPECT_TRUE(same(hard, path()));
+
+  // A full disk (a file size limit): the backup fails before anything changes, and so does a
+  // conversion whose copy cannot be written.
+  fresh();
+  const fs::path original = dir_ / "original";
+  fs::copy_file(path(), original);
+  for (const bool backup : {true, false}) {
+    const std::string command = "trap '' XFSZ; ulimit -f 2048; exec '" +
+                                std::string(TSDATA_PATH) + "' -f tcvn3 -t utf8 " +
+                                (backup ? "--backup " : "") + "'" + path() + "' people";
+    r = ts::testing::runProgram("/bin/sh", {"-c", command}, dir_);
+    EXPECT_NE(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("copied"), std::string::npos) << r.out;
+    EXPECT_TRUE(same(path(), original)) << backup;
+    EXPECT_FALSE(fs::exists(path() + ".bak"));
+  }
+}
+
 }  // namespace
 }  // namespace ts::db

@@ -119,6 +119,21 @@ TEST_F(Tsdata, ConvertsTheExampleOnceAndRefusesASecondRun) {
             "Nguyễn Văn Đức");
 }
 
+// Into a pipe whose reader has stopped reading (tsdata ... | head -1): every column is still
+// converted, the run ends well, and standard error says what standard output could not.
+TEST_F(Tsdata, AReaderThatStopsReadingStopsNothing) {
+  const std::string db = example();
+  const auto r = ts::testing::runProgram(
+      "/bin/bash",
+      {"-c", "set -o pipefail; '" + std::string(TSDATA_PATH) + "' -f tcvn3 -t utf8 '" + db +
+                 "' 'khách hàng' | { exec 0<&-; sleep 0.5; }"},
+      dir_);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("standard output was closed"), std::string::npos) << r.err;
+  EXPECT_EQ(query(db, "SELECT \"địa chỉ; ghi chú\" FROM \"khách hàng\" WHERE id = 1"),
+            (Rows{{"12 phố Hàng Bạc, Hà Nội"}}));
+}
+
 TEST_F(Tsdata, MixedColumnsUnicodeDestinationsNamesAndABusyDatabase) {
   const std::string db = (dir_ / "mixed.db").string();
   std::string rows;

@@ -309,6 +309,9 @@ int main(int argc, char** argv) {
   struct sigaction sa {};
   sa.sa_handler = onSignal;
   for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+  // A reader that stops reading (tsdata ... | head) does not stop a conversion: what stdout
+  // cannot take is said on standard error at the end.
+  signal(SIGPIPE, SIG_IGN);
   int from = -1, to = -1;
   bool listMode = false, detectMode = false, force = false, backup = false;
   long dryRun = -1;
@@ -474,6 +477,11 @@ int main(int argc, char** argv) {
       if (c.left)
         std::printf("tsdata: left as converted already: %s\n",
                     ts::db::shownName(c.column.label()).c_str());
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+      std::fprintf(stderr, "tsdata: standard output was closed; the run went on to its end:\n");
+      for (const auto& c : report.columns)
+        std::fprintf(stderr, "tsdata: %s\n", ts::db::columnSummary(c).c_str());
+    }
     return report.anyFailed() ? 1 : 0;
   } catch (const ts::db::DbError& e) {
     std::fprintf(stderr, "tsdata: %s\n", e.what());

@@ -282,9 +282,13 @@ int main(int argc, char** argv) {
   struct sigaction sa {};
   sa.sa_handler = onSignal;
   for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+  signal(SIGPIPE, SIG_IGN);  // a reader that stops reading does not stop the pages' conversion
   Terminal terminal;
   const ts::web::JobReport report = job.run(settings, terminal);
   terminal.end();
+  if (std::fflush(stdout) != 0 || std::ferror(stdout))
+    std::fprintf(stderr, "tsweb: standard output was closed; the run went on to its end (%zu "
+                 "failed)\n", report.failures.size());
   if (stopSignal != 0) return 128 + stopSignal;  // stopped: the pages done keep their names
   return report.failures.empty() ? 0 : 1;
 }
