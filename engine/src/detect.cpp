@@ -426,6 +426,9 @@ Detection detectAmong(std::string_view text, std::span<const int> candidates, bo
   ByteBuffer letters;
   std::string window;
   Detection d;
+  constexpr double kSteadyConfidence = 0.9;
+  constexpr int kSteadyWindows = 2;
+  int leader = 0, steady = 0;
   for (std::size_t pos = 0; pos < text.size();) {
     const std::size_t end = windowEnd(text, pos);
     // NUL bytes end texts for the converter; for a guess they are bytes like others.
@@ -451,12 +454,18 @@ Detection detectAmong(std::string_view text, std::span<const int> candidates, bo
     pos = end;
     if (pos == text.size()) break;
     d.guesses = answers();
-    // The best is well ahead when its score leads every other reading's.
+    // The best is well ahead when its score leads every other reading's, or when it has
+    // stayed first with high confidence over several windows (charsets that differ in a few
+    // capitals only read most texts almost alike, and their scores never part far).
     double next = -1e300;
     for (std::size_t g = 1; g < d.guesses.size(); ++g) next = std::max(next, d.guesses[g].score);
     if (d.guesses.size() >= 2 && d.guesses[0].confidence >= kConfidentGuess &&
         d.guesses[0].score - next >= kClearLead)
       return d;
+    const int first = d.guesses.empty() ? 0 : d.guesses[0].codes.front();
+    steady = first == leader && d.guesses[0].confidence >= kSteadyConfidence ? steady + 1 : 0;
+    leader = first;
+    if (steady >= kSteadyWindows) return d;
   }
   d.guesses = answers();
   bool anyMarked = false;
