@@ -19,6 +19,7 @@
 
 #include "texts.hpp"
 #include "ts/detect.hpp"
+#include "ts/repair.hpp"
 #include "ts/forms.hpp"
 #include "ts/platform/files.hpp"
 #include "ts/unicode.hpp"
@@ -143,7 +144,20 @@ struct BatchJob::Run {
   // With the source read from each file: the charset of `file` from its first bytes.  False
   // when it reads as none confidently.
   bool chooseSource(const std::string& page, const std::string& file) {
-    if (settings.source != kAutoSource) return true;
+    if (settings.source != kAutoSource) {
+      // A page in good Unicode is no page in the source named (the default included): it is
+      // left, as tsdata leaves such values, unless told.
+      if (settings.force) return true;
+      std::string head(65536, '\0');
+      std::ifstream in(file, std::ios::binary);
+      in.read(head.data(), static_cast<std::streamsize>(head.size()));
+      head.resize(static_cast<std::size_t>(in.gcount()));
+      while (!head.empty() && (static_cast<std::uint8_t>(head.back()) & 0x80) != 0)
+        head.pop_back();  // a character cut at the end
+      if (!readsAsGoodUnicode(head)) return true;
+      skip(page, "UTF-8 already: left as it is (--force converts it)");
+      return false;
+    }
     // UTF-8 is no source of the web converter, but a page in it is recognised and left.
     static const std::vector<int> candidates = [] {
       std::vector<int> c = detectionCandidates(kWebOptions.lastCode, 2);

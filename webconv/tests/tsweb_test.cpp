@@ -221,12 +221,18 @@ TEST_F(Tsweb, ArgumentsAndLists) {
   EXPECT_EQ(r.out,
             "text only\nhtml - utf8\nhtml - utf7\nhtml - utf16\nhtml - entities\n"
             "html - &#code;\nhtml - 8-bit\nrtf\n");
-  // Beyond the web converter's catalogue: the way to UTF-8 pages is explained.
-  for (const char* to : {"41", "utf-8", "ncr"}) {
-    r = run({"--to", to, "x.htm"});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("charsets 1 to 40"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("--to 39 with --format \"html - utf8\""), std::string::npos) << r.err;
+  // Beyond the web converter's catalogue: the way to UTF-8 pages is explained; UTF-8 itself
+  // is named as tsconv names it, and means 39 with "html - utf8" (UTF-8 pages).
+  r = run({"--to", "ncr", "x.htm"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("charsets 1 to 40"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("--to 39 with --format \"html - utf8\""), std::string::npos) << r.err;
+  for (const char* to : {"41", "utf-8", "utf8"}) {
+    writeFile(dir_ / "u.htm", kPage);
+    r = run({"--to", to, "u.htm"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(dir_ / "u.htm"), "<font face=\"Times New Roman\">Vi\xE1\xBB\x87t</font>");
+    fs::remove(dir_ / "u.htm.bak");
   }
   r = run({"--to", "koi8", "x.htm"});
   EXPECT_NE(r.err.find("unknown charset 'koi8'"), std::string::npos) << r.err;
@@ -238,6 +244,27 @@ TEST_F(Tsweb, ArgumentsAndLists) {
   r = run({"missing.htm"});
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find((dir_ / "missing.htm").string()), std::string::npos) << r.err;
+}
+
+// A page or text file that reads as good Unicode is no text in the source named (the
+// default TCVN3 included): left and listed, unless --force.
+TEST_F(Tsweb, AUtf8SiteIsLeftAsItIs) {
+  const std::string page = "<p>T\xC3\xB4i l\xC3\xA0 sinh vi\xC3\xAAn \xE1\xBB\x9F H\xC3\xA0 N\xE1\xBB\x99i.</p>";
+  writeFile(dir_ / "site" / "u.html", page);
+  writeFile(dir_ / "site" / "notes.txt", "L\xC3\xAA B\xC3\xA1 T\xC3\xB9ng, c\xC3\xA0 ph\xC3\xAA\n");
+  writeFile(dir_ / "site" / "legacy.htm", kPage);
+  Result r = run({"site"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFile(dir_ / "site" / "u.html"), page);
+  EXPECT_FALSE(fs::exists(dir_ / "site" / "u.html.bak"));
+  EXPECT_EQ(readFile(dir_ / "site" / "notes.txt"), "L\xC3\xAA B\xC3\xA1 T\xC3\xB9ng, c\xC3\xA0 ph\xC3\xAA\n");
+  EXPECT_NE(r.out.find("u.html: UTF-8 already"), std::string::npos) << r.out;
+  EXPECT_EQ(readFile(dir_ / "site" / "legacy.htm"),
+            "<font face=\"Times New Roman\">Vi\xE1\xBB\x87t</font>");
+  r = run({"--force", "site/u.html"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(readFile(dir_ / "site" / "u.html"), page);
+  EXPECT_EQ(readFile(dir_ / "site" / "u.html.bak"), page);
 }
 
 TEST_F(Tsweb, FailuresGoToStandardError) {

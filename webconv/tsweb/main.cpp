@@ -52,7 +52,10 @@ void usage() {
       "  -f, --from=CHARSET    charset of the pages (default 15, TCVN3 - ABC); auto reads\n"
       "                        each page's own, carried forms (tcvn3+utf8) included, and\n"
       "                        leaves a page that reads as none confidently\n"
-      "  -t, --to=CHARSET      charset to convert to (default 39, VN Unicode 1)\n"
+      "  -t, --to=CHARSET      charset to convert to (default 39, VN Unicode 1: UTF-8\n"
+      "                        pages with the default format; utf8 names it too)\n"
+      "      --force           convert pages and files that read as good Unicode too\n"
+      "                        (a named source leaves them: \"UTF-8 already\")\n"
       "  -F, --format=FORMAT   output format (default \"html - utf8\" for the Unicode\n"
       "                        charsets 39 and 40, otherwise \"html - 8-bit\")\n"
       "      --type=text       the files named are text files, whatever their names\n"
@@ -68,6 +71,8 @@ void usage() {
 
 int charset(const char* name, bool source) {
   if (source && ts::normalizedName(name) == "auto") return ts::web::kAutoSource;
+  // UTF-8 as a destination is what 39 writes with the "html - utf8" format: UTF-8 pages.
+  if (!source && ts::charsetFormByName(name) == ts::kUtf8) return ts::kDecimalEsc;
   const auto form = ts::charsetFormByName(name, kWebCatalogue);
   if (form != 0 && (source || ts::formLayers(form) == 0) && !ts::formIsWindows1258(form))
     return static_cast<int>(form);
@@ -201,14 +206,15 @@ int main(int argc, char** argv) {
 #endif
   int from = ts::kTcvn3, to = ts::kDecimalEsc;
   const ts::web::OutputFormat* format = nullptr;
-  enum { kListCharsets = 1000, kListFormats, kType };
-  bool namedText = false;
+  enum { kListCharsets = 1000, kListFormats, kType, kForce };
+  bool namedText = false, force = false;
   unsigned workers = 1;
   static const char kShortOptions[] = "f:t:F:j:h";
   static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
                                     {"to", required_argument, nullptr, 't'},
                                     {"format", required_argument, nullptr, 'F'},
                                     {"type", required_argument, nullptr, kType},
+                                    {"force", no_argument, nullptr, kForce},
                                     {"jobs", required_argument, nullptr, 'j'},
                                     {"list-charsets", no_argument, nullptr, kListCharsets},
                                     {"list-formats", no_argument, nullptr, kListFormats},
@@ -225,6 +231,7 @@ int main(int argc, char** argv) {
         format = ts::web::findFormat(optarg);
         if (format == nullptr) usageError(std::string("unknown format '") + optarg + "'");
         break;
+      case kForce: force = true; break;
       case kType:
         if (std::strcmp(optarg, "text") == 0)
           namedText = true;
@@ -278,7 +285,8 @@ int main(int argc, char** argv) {
       usageError("no such file or folder: '" + p.string() + "'");
     job.add(p.lexically_normal().string());
   }
-  const ts::web::ConvertSettings settings = format->settings(from, to);
+  ts::web::ConvertSettings settings = format->settings(from, to);
+  settings.force = force;
   struct sigaction sa {};
   sa.sa_handler = onSignal;
   for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);

@@ -19,6 +19,9 @@ struct ConvertSettings {
   int source = kTcvn3;            // 1..40, a carried form of one (forms.hpp), or kAutoSource
   int destination = kDecimalEsc;  // 1..40
   bool textOnly = false;          // the text without its tags
+  // A named source converts pages that read as good Unicode too (otherwise they are left,
+  // "UTF-8 already").
+  bool force = false;
 };
 
 // The entries of the output-format list, in list order, with the settings they give.
