@@ -87,13 +87,15 @@ bool copyInto(int in, int out) {
   return read && written;
 }
 
-}  // namespace
-
-bool copyBytes(const std::string& from, const std::string& to) {
+// Copies the file `from` into the file `to`, opened with `flags`; with `inPlace`, `to` is
+// cut to the length of `from` only at the end, and synced.  False (errno set) on failure.
+bool copyFile(const std::string& from, const std::string& to, int flags, bool inPlace) {
   const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;
-  const int out = ::open(to.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-  bool ok = out >= 0 && copyInto(in, out);
+  struct stat st {};
+  const int out = ::open(to.c_str(), flags | O_CLOEXEC);
+  bool ok = out >= 0 && fstat(in, &st) == 0 && copyInto(in, out) &&
+            (!inPlace || (ftruncate(out, st.st_size) == 0 && fsync(out) == 0));
   int saved = errno;
   if (out >= 0 && close(out) != 0 && ok) {
     ok = false;
@@ -102,6 +104,12 @@ bool copyBytes(const std::string& from, const std::string& to) {
   close(in);
   errno = saved;
   return ok;
+}
+
+}  // namespace
+
+bool copyBytes(const std::string& from, const std::string& to) {
+  return copyFile(from, to, O_WRONLY | O_TRUNC, false);
 }
 
 std::string writeBackName(const std::string& path) {
@@ -112,20 +120,7 @@ std::string writeBackName(const std::string& path) {
 }
 
 bool writeInPlace(const std::string& from, const std::string& to) {
-  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return false;
-  struct stat st {};
-  const int out = ::open(to.c_str(), O_WRONLY | O_CLOEXEC);
-  bool ok = out >= 0 && fstat(in, &st) == 0 && copyInto(in, out) &&
-            ftruncate(out, st.st_size) == 0 && fsync(out) == 0;
-  int saved = errno;
-  if (out >= 0 && close(out) != 0 && ok) {
-    ok = false;
-    saved = errno;
-  }
-  close(in);
-  errno = saved;
-  return ok;
+  return copyFile(from, to, O_WRONLY, true);
 }
 
 bool finishWriteBack(const std::string& path) {
