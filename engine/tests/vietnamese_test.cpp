@@ -1,0 +1,44 @@
+// The model of Vietnamese every judgement asks: spelling, tone placement, case, how common.
+#include "ts/vietnamese.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace ts {
+namespace {
+
+TEST(Vietnamese, SyllablesAsTheSpellingAllowsThem) {
+  // Both tone placements, the tone on the vowel with a hat or horn, the stop endings.
+  for (const char* word : {"hòa", "hoà", "thúy", "thuý", "người", "Việt", "NGƯỜI", "khuyến",
+                           "gì", "quốc", "nghiêng", "của"}) {
+    const WordReading r = readWord(word);
+    EXPECT_TRUE(r.allowed && r.vietnamese() && r.marked) << word;
+  }
+  // A tone where no placement puts it, two tones, a stop with the wrong tone, no rhyme.
+  for (const char* word : {"hoaì", "ngươì", "maõ", "viềt", "tàc", "nghx", "x̉"}) {
+    EXPECT_FALSE(readWord(word).vietnamese()) << word;
+  }
+  // Case: lower, capitalised or capitals; not a capital after a small letter.
+  EXPECT_TRUE(readWord("Người").cased);
+  EXPECT_FALSE(readWord("NgƯời").cased);
+  EXPECT_FALSE(readWord("TậP").cased);
+  // Words of other languages and signs are no syllables: "not Vietnamese", never bad.
+  for (const char* word : {"café", "Straße", "été", "x2", "Москва", "中文", ""}) {
+    EXPECT_FALSE(readWord(word).vietnamese()) << word;
+  }
+  EXPECT_FALSE(readWord("x2").letters);
+  // How common: the commonest syllables of real text weigh more than rare ones.
+  EXPECT_GT(readWord("không").weight, readWord("khểnh").weight);
+  EXPECT_GT(readWord("người").weight, 0);
+}
+
+TEST(Vietnamese, TheCoreOfAWord) {
+  EXPECT_EQ(wordCore("“Việt,”"), "Việt");
+  EXPECT_EQ(wordCore("(%s):"), "s");
+  EXPECT_EQ(wordCore("«là»"), "là");
+  EXPECT_EQ(wordCore("—"), "");
+}
+
+}  // namespace
+}  // namespace ts
