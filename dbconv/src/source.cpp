@@ -63,10 +63,41 @@ std::unique_ptr<Backend> openSource(const std::string& source, bool readOnly) {
   return form.open(rest, readOnly);
 }
 
+namespace {
+
+// A password in a source of no form that knows its own: "scheme://user:PASSWORD@", and
+// "password=", "pwd=" (any case) up to the next ";", "&" or blank.
+std::string hideAnyPassword(std::string s) {
+  const std::size_t scheme = s.find("://");
+  if (scheme != std::string::npos) {
+    const std::size_t start = scheme + 3;
+    const std::size_t at = s.find('@', start);
+    const std::size_t slash = s.find('/', start);
+    const std::size_t colon = s.find(':', start);
+    if (at != std::string::npos && (slash == std::string::npos || at < slash) &&
+        colon != std::string::npos && colon < at)
+      s.replace(colon + 1, at - colon - 1, "***");
+  }
+  std::string lower = s;
+  for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  for (const char* key : {"password=", "pwd="}) {
+    for (std::size_t at = lower.find(key); at != std::string::npos; at = lower.find(key, at + 1)) {
+      const std::size_t value = at + std::string_view(key).size();
+      std::size_t end = value;
+      while (end < s.size() && s[end] != ';' && s[end] != '&' && s[end] != ' ') ++end;
+      s.replace(value, end - value, "***");
+      lower.replace(value, end - value, "***");
+    }
+  }
+  return s;
+}
+
+}  // namespace
+
 std::string sourceForDisplay(const std::string& source) {
   std::string rest;
   const SourceForm& form = formOf(source, rest);
-  if (form.hidePassword == nullptr) return source;
+  if (form.hidePassword == nullptr) return hideAnyPassword(source);
   return source.substr(0, source.size() - rest.size()) + form.hidePassword(rest);
 }
 

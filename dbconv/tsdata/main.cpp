@@ -128,6 +128,16 @@ std::string confidenceText(const ts::Detection& d) {
   return names + pct;
 }
 
+// A message with the source in it as it is shown: without its password.
+std::string withoutPassword(std::string message, const std::string& source,
+                            const std::string& shown) {
+  if (source == shown || source.empty()) return message;
+  for (std::size_t at = message.find(source); at != std::string::npos;
+       at = message.find(source, at + shown.size()))
+    message.replace(at, source.size(), shown);
+  return message;
+}
+
 volatile std::sig_atomic_t stopSignal = 0;
 void onSignal(int sig) { stopSignal = sig; }
 
@@ -484,12 +494,12 @@ int main(int argc, char** argv) {
     }
     return report.anyFailed() ? 1 : 0;
   } catch (const ts::db::DbError& e) {
-    std::fprintf(stderr, "tsdata: %s\n", e.what());
+    std::fprintf(stderr, "tsdata: %s\n", withoutPassword(e.what(), source, shown).c_str());
     // A source that cannot be opened is a bad argument, unless it is busy or locked.
     const long primary = e.native() & 0xFF;
     return db || primary == 5 /* SQLITE_BUSY */ || primary == 6 /* SQLITE_LOCKED */ ? 1 : 2;
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "tsdata: %s\n", e.what());
+    std::fprintf(stderr, "tsdata: %s\n", withoutPassword(e.what(), source, shown).c_str());
     return 1;
   }
 }
