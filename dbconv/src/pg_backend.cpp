@@ -620,6 +620,14 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
       report.nulls = report.records - report.skipped;
       return report;
     }
+    // A single-byte database (but SQL_ASCII, which holds bytes) holds characters of its own
+    // charset: UTF-8 bytes stored there would read as that charset's characters to every
+    // client ("Viá»t Nam").
+    if (singleByte_ && encoding_ != "SQL_ASCII" && converter.to() == kUtf8 &&
+        converter.operation() == ValueConverter::Operation::kConvert)
+      throw DbError("the database's encoding is " + encoding_ +
+                    ": it cannot hold Unicode text (convert to a legacy charset, or move the "
+                    "database to UTF8 first)");
     const bool wide = !singleByte_;
     // The server converts by itself where it can: plain conversions of single-byte text.
     if (extension_ && !wide && converter.operation() == ValueConverter::Operation::kConvert &&

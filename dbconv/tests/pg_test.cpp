@@ -250,6 +250,24 @@ TEST_F(Pg, InheritancePartitionsAndAConcurrentWriter) {
   EXPECT_EQ(sql("SELECT count(*) FROM busy WHERE v = 'Việt'"), "250\n");
 }
 
+// A LATIN1 database cannot hold Unicode: a Unicode destination is refused, naming the
+// database's encoding, and nothing changes; a legacy destination converts.
+TEST_F(Pg, ALatin1DatabaseRefusesAUnicodeDestination) {
+  create("LATIN1");
+  sql("CREATE TABLE t (id integer PRIMARY KEY, v text); INSERT INTO t VALUES (1, 'x');");
+  sql("UPDATE t SET v = convert_from('\\x56694d74204e616d'::bytea, 'LATIN1')");
+  auto b = connect();
+  RunObserver quiet;
+  ValueConverter unicode(kTcvn3, kUtf8);
+  const ColumnReport r = b->convertColumn({"t", "v"}, unicode, quiet);
+  EXPECT_TRUE(r.failed);
+  EXPECT_NE(r.error.find("encoding is LATIN1"), std::string::npos) << r.error;
+  const std::string before = value("SELECT encode(convert_to(v, 'LATIN1'), 'hex') FROM t");
+  EXPECT_EQ(before, "56694d74204e616d");
+  ValueConverter legacy(kTcvn3, kVniWin);
+  EXPECT_FALSE(b->convertColumn({"t", "v"}, legacy, quiet).failed);
+}
+
 TEST_F(Pg, RepairsLegacyBytesHeldAsWindows1252TextInAUtf8Database) {
   create("UTF8");
   sql("CREATE TABLE t (id integer PRIMARY KEY, v text, w text);"
