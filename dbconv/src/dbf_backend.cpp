@@ -23,10 +23,32 @@ namespace fs = std::filesystem;
 // An open table that closes itself.
 class Dbf {
  public:
-  Dbf(const std::string& path, const char* access) : h_(DBFOpen(path.c_str(), access)) {
+  Dbf(const std::string& path, const char* access) {
+    // The file itself first: the library's own errors leave errno as a look for other files
+    // (its .cpg) left it.
+    const int fd = ::open(path.c_str(), (access[1] == '+' ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    if (fd < 0) throw DbError("cannot open " + path + ": " + std::strerror(errno));
+    ::close(fd);
+    h_ = DBFOpen(path.c_str(), access);
     if (h_ == nullptr)
-      throw DbError("cannot open " + path + " as a dBASE table" +
-                    (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string()));
+      throw DbError("cannot open " + path +
+                    " as a dBASE table: its header is no dBASE header (a damaged table, or "
+                    "another kind of file)");
+    // A table cut short (a copy that did not end) holds fewer records than its header says.
+    struct stat st {};
+    const long long wanted = static_cast<long long>(h_->nHeaderLength) +
+                             static_cast<long long>(h_->nRecords) * h_->nRecordLength;
+    if (stat(path.c_str(), &st) == 0 && st.st_size < wanted) {
+      const long long said = h_->nRecords;
+      const long long held = h_->nRecordLength > 0 && st.st_size > h_->nHeaderLength
+                                 ? (st.st_size - h_->nHeaderLength) / h_->nRecordLength
+                                 : 0;
+      DBFClose(h_);
+      h_ = nullptr;
+      throw DbError(path + " is cut short: its header says " + std::to_string(said) +
+                    " records, the file holds " + std::to_string(held) +
+                    " (a damaged table, or a copy that did not end)");
+    }
   }
   ~Dbf() {
     if (h_ != nullptr) DBFClose(h_);
@@ -47,7 +69,7 @@ class Dbf {
   }
 
  private:
-  DBFHandle h_;
+  DBFHandle h_ = nullptr;
 };
 
 // A character field's value: its bytes without the blanks that pad it to the field's width.

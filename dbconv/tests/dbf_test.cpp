@@ -218,6 +218,29 @@ TEST_F(Dbf, ATableBehindALinkOrWithHardLinksIsConvertedWhereItIs) {
   EXPECT_EQ(raw(0), padded("Huế", 20));
 }
 
+// A damaged table says what is wrong with it, never "No such file or directory".
+TEST_F(Dbf, ADamagedTableSaysWhy) {
+  make({tcvn3("Việt"), tcvn3("Nam"), tcvn3("Huế")});
+  const std::string whole = ts::testing::readFile(path());
+  ts::testing::writeFile(path(), whole.substr(0, whole.size() - 40));
+  EXPECT_THROW(
+      try { DbfBackend::open(path(), true); } catch (const DbError& e) {
+        EXPECT_NE(std::string(e.what()).find("cut short: its header says 3 records"),
+                  std::string::npos)
+            << e.what();
+        throw;
+      },
+      DbError);
+  ts::testing::writeFile(path(), "not a table at all");
+  EXPECT_THROW(
+      try { DbfBackend::open(path(), true); } catch (const DbError& e) {
+        EXPECT_NE(std::string(e.what()).find("no dBASE header"), std::string::npos) << e.what();
+        EXPECT_EQ(std::string(e.what()).find("No such file"), std::string::npos) << e.what();
+        throw;
+      },
+      DbError);
+}
+
 // A table with another hard link is written into itself: a kill while that is under way
 // never leaves it cut short, and the next run writes the whole converted copy it left; a full
 // disk stops a backup or a conversion before anything changes.
