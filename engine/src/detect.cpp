@@ -249,15 +249,7 @@ bool mayBeCarried(std::string_view text) {
 bool isUtf8WithCharacters(std::string_view text, std::size_t least) {
   // A piece of a text may begin and end inside a character.
   constexpr std::size_t kLook = 64 * 1024;
-  if (text.size() > kLook) text = text.substr(0, kLook);
-  for (int k = 0; k < 3 && !text.empty() && (static_cast<std::uint8_t>(text.front()) & 0xC0) == 0x80; ++k)
-    text.remove_prefix(1);
-  for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
-    const auto* tail = reinterpret_cast<const std::uint8_t*>(text.data()) + text.size() - back;
-    if ((*tail & 0xC0) == 0x80) continue;
-    if (*tail >= 0xC0 && utf8MayContinue(tail, back)) text.remove_suffix(back);
-    break;
-  }
+  text = wholeCharacters(text.substr(0, kLook), true);
   std::size_t characters = 0;
   bool broken = false;
   walkUtf8(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), true,

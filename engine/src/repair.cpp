@@ -99,7 +99,7 @@ bool isGoodSyllable(std::string_view word) {
 }
 
 // The UTF-8 that the bytes of a word's characters make, with U+FFFD standing for any byte
-// Windows-1252 leaves undefined.  `lostSpace`: a no-break space may have been lost at the end.
+// Windows-1252 leaves undefined.
 struct Unwrapped {
   std::string bytes;
   std::vector<std::size_t> wild;  // where U+FFFD stood

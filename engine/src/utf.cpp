@@ -90,4 +90,18 @@ EscapeMatch matchDecimalEscape(const std::uint8_t* s, std::size_t n, int& value)
   return EscapeMatch::kYes;
 }
 
+std::string_view wholeCharacters(std::string_view piece, bool front) {
+  for (int k = 0; front && k < 3 && !piece.empty() &&
+                  (static_cast<std::uint8_t>(piece.front()) & 0xC0) == 0x80;
+       ++k)
+    piece.remove_prefix(1);
+  for (std::size_t back = 1; back <= 3 && back <= piece.size(); ++back) {
+    const auto* tail = reinterpret_cast<const std::uint8_t*>(piece.data()) + piece.size() - back;
+    if ((*tail & 0xC0) == 0x80) continue;
+    if (*tail >= 0xC0 && utf8MayContinue(tail, back)) piece.remove_suffix(back);
+    break;
+  }
+  return piece;
+}
+
 }  // namespace ts

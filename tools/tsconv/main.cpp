@@ -853,10 +853,7 @@ int main(int argc, char** argv) {
     looked = true;
     const auto form = static_cast<ts::CharsetForm>(source);
     if (ts::formLayers(form) != 0 || ts::formCharset(form) >= ts::kDecimalEsc) return;
-    std::string_view start = piece.substr(0, 64 * 1024);
-    while (!start.empty() && (static_cast<std::uint8_t>(start.back()) & 0x80) != 0)
-      start.remove_suffix(1);  // a character cut at the end
-    if (ts::readsAsGoodUnicode(start))
+    if (ts::readsAsGoodUnicode(ts::wholeCharacters(piece.substr(0, 64 * 1024))))
       std::fprintf(stderr,
                    "%s: the input reads as UTF-8 (good Unicode), not as %s; converting it as "
                    "asked\n",

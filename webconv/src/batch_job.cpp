@@ -19,10 +19,11 @@
 
 #include "texts.hpp"
 #include "ts/detect.hpp"
-#include "ts/repair.hpp"
 #include "ts/forms.hpp"
 #include "ts/platform/files.hpp"
+#include "ts/repair.hpp"
 #include "ts/unicode.hpp"
+#include "ts/utf.hpp"
 
 namespace ts::web {
 namespace {
@@ -152,9 +153,7 @@ struct BatchJob::Run {
       std::ifstream in(file, std::ios::binary);
       in.read(head.data(), static_cast<std::streamsize>(head.size()));
       head.resize(static_cast<std::size_t>(in.gcount()));
-      while (!head.empty() && (static_cast<std::uint8_t>(head.back()) & 0x80) != 0)
-        head.pop_back();  // a character cut at the end
-      if (!readsAsGoodUnicode(head)) return true;
+      if (!readsAsGoodUnicode(wholeCharacters(head))) return true;
       skip(page, "UTF-8 already: left as it is (--force converts it)");
       return false;
     }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace ts {
 
@@ -52,6 +53,10 @@ int wellFormedUtf8(const std::uint8_t* s, std::size_t n, std::uint32_t& cp);
 
 // Whether a well-formed sequence may still start at s[0..n) when more bytes follow.
 bool utf8MayContinue(const std::uint8_t* s, std::size_t n);
+
+// A piece of UTF-8 cut from a longer text without the character cut short at its end (if
+// any), and with `front` also without the continuation bytes of one cut at its start.
+std::string_view wholeCharacters(std::string_view piece, bool front = false);
 
 // Walks the UTF-8 at s[0..n): `character(cp)` for each character of two bytes or more,
 // `broken()` for each byte of 128 or more that starts none; either returning false stops the
