@@ -51,17 +51,6 @@ Holds holds(std::string_view w) {
   return h;
 }
 
-bool validUtf8(std::string_view t) {
-  const auto* s = reinterpret_cast<const std::uint8_t*>(t.data());
-  bool ok = true;
-  walkUtf8(s, t.size(), true, [](std::uint32_t) { return true; },
-           [&ok] {
-             ok = false;
-             return false;
-           });
-  return ok;
-}
-
 // Characters UTF-8 encoded again is expected to give back: letters of the Latin scripts
 // (Vietnamese among them), punctuation, symbols.
 bool plausibleCharacter(std::uint32_t cp) {
@@ -678,9 +667,11 @@ bool readsAsGoodUnicode(std::string_view text, int source) {
   return good && repairLeaves(text, source);
 }
 
-bool repairLeaves(std::string_view text, int source) {
-  // One repairer for each source, made once: values of a column are judged one after the
-  // other.
+namespace {
+
+// One repairer for each source, made once: values of a column, runs of a document are judged
+// one after the other.
+TextRepairer& repairerOf(int source) {
   thread_local std::map<int, std::unique_ptr<TextRepairer>> repairers;
   std::unique_ptr<TextRepairer>& repairer = repairers[source];
   if (!repairer) {
@@ -688,9 +679,29 @@ bool repairLeaves(std::string_view text, int source) {
     repairer = std::make_unique<TextRepairer>(source == 0 ? std::span<const int>()
                                                           : std::span<const int>(only));
   }
+  return *repairer;
+}
+
+}  // namespace
+
+bool repairLeaves(std::string_view text, int source) {
   std::string out;
-  repairer->repair(text, out);
+  repairerOf(source).repair(text, out);
   return out == text;
+}
+
+bool readsAsCarried(std::string_view text, int source) {
+  if (source <= 0 || source == kUtf8 || !hasLetterTable(source) || !validUtf8(text)) return false;
+  std::string repaired;
+  repairerOf(source).repair(text, repaired);
+  if (repaired == text) return false;
+  thread_local std::map<int, ConverterState> states;
+  auto [at, made] = states.try_emplace(source);
+  if (made && !selectForms(at->second, carriedForm(source, 1), kUtf8)) {
+    states.erase(at);
+    return false;
+  }
+  return repaired == convert(at->second, text);
 }
 
 }  // namespace ts

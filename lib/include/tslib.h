@@ -227,6 +227,17 @@ TS_EXPORT void* TS_API TS_noClipboard(int32_t unused);
 TS_EXPORT int32_t TS_API TS_detect(const char* text, uint32_t length, uint8_t* codes,
                                    uint8_t* percent, uint32_t max);
 
+/*
+ * Whether `length` bytes of UTF-8 at `text` read as legacy text of charset `code` carried in
+ * Unicode (each byte shown as its Windows-1252 character, as documents in a font that names
+ * no charset hold it): 1 when the engine's repair of that charset's carried form would change
+ * the text; 0 when it would leave it: good Unicode, plain ASCII, or text too short or too
+ * unlike Vietnamese to tell (such text is best left as it is).  -1 for a null pointer,
+ * bytes that are not UTF-8 or a charset without a letter table.  Does not touch the selected
+ * pair.
+ */
+TS_EXPORT int32_t TS_API TS_readsAs(const char* text, uint32_t length, uint32_t code);
+
 #ifdef __cplusplus
 }
 #endif

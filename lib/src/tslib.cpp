@@ -12,6 +12,7 @@
 #include "ts/detect.hpp"
 #include "ts/fonts.hpp"
 #include "ts/html.hpp"
+#include "ts/repair.hpp"
 #include "ts/replace.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/unicode.hpp"
@@ -264,6 +265,19 @@ TS_EXPORT int32_t TS_API TS_detect(const char* text, uint32_t length, uint8_t* c
     return static_cast<int32_t>(written);
   } catch (...) {
     return 0;
+  }
+}
+
+TS_EXPORT int32_t TS_API TS_readsAs(const char* text, uint32_t length, uint32_t code) {
+  if (text == nullptr || code == 0 || code > static_cast<uint32_t>(ts::kCatalogueSize) ||
+      code == static_cast<uint32_t>(ts::kUtf8) || !ts::hasLetterTable(static_cast<int>(code)))
+    return -1;
+  try {
+    const std::string_view t(text, length);
+    if (!ts::validUtf8(t)) return -1;
+    return ts::readsAsCarried(t, static_cast<int>(code)) ? 1 : 0;
+  } catch (...) {
+    return -1;
   }
 }
 

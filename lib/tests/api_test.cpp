@@ -251,6 +251,17 @@ TEST(Api, Detect) {
   EXPECT_STREQ(back, utf8);
   EXPECT_EQ(TS_Code2Code(29, 41 + 64), 0);  // no carried destination
   EXPECT_EQ(TS_Code2Code(45 + 64, 41), 0);
+
+  // The carried VNI reads as VNI, not as TCVN3; the Unicode sentence reads as neither, though
+  // converting it from either would change it.
+  const auto size = static_cast<uint32_t>(carried.size());
+  EXPECT_EQ(TS_readsAs(carried.c_str(), size, 29), 1);
+  EXPECT_EQ(TS_readsAs(carried.c_str(), size, 15), 0);
+  EXPECT_EQ(TS_readsAs(utf8, static_cast<uint32_t>(std::strlen(utf8)), 29), 0);
+  EXPECT_EQ(TS_readsAs(utf8, static_cast<uint32_t>(std::strlen(utf8)), 15), 0);
+  EXPECT_EQ(TS_readsAs("\xC3", 1, 15), -1);  // not UTF-8
+  EXPECT_EQ(TS_readsAs(nullptr, 0, 15), -1);
+  EXPECT_EQ(TS_readsAs(utf8, 3, 41), -1);  // Unicode is no legacy charset
 }
 
 TEST(Api, NameLines) {

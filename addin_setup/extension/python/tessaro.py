@@ -51,6 +51,7 @@ def tslib():
     lib.TS_lowerStr.argtypes, lib.TS_lowerStr.restype = [ctypes.c_void_p], i32
     lib.TS_upperUniChar.argtypes, lib.TS_upperUniChar.restype = [u32], i32
     lib.TS_lowerUniChar.argtypes, lib.TS_lowerUniChar.restype = [u32], i32
+    lib.TS_readsAs.argtypes, lib.TS_readsAs.restype = [cp, u32, u32], i32
     _lib = lib
     return lib
 
@@ -92,11 +93,14 @@ def carrier_text(data):
 
 
 class Converter:
-    """One conversion from `source` to `destination` (catalogue codes)."""
+    """One conversion from `source` to `destination` (catalogue codes).  `judged`: the text
+    is in a font that names no charset, so it is converted only where it reads as legacy text
+    of the source and not as good Unicode (text() gives None for the rest)."""
 
-    def __init__(self, source, destination, map_fonts=True):
+    def __init__(self, source, destination, map_fonts=True, judged=False):
         self.lib = tslib()
         self.source, self.destination, self.map_fonts = source, destination, map_fonts
+        self.judged = judged and source not in UNICODE_CODES
         self.fonts = {}
         if not self.lib.TS_Code2Code(source, destination):
             raise ValueError("no conversion from charset %d to %d" % (source, destination))
@@ -114,9 +118,13 @@ class Converter:
         self._select()
         out = ctypes.create_string_buffer(8 * len(data) + 1)
         result = ctypes.string_at(out, self.lib.TS_Convert(data, out))
-        if self.destination == UTF8:
-            return result.decode("utf-8", errors="replace")
-        return carrier_text(result)
+        after = (result.decode("utf-8", errors="replace") if self.destination == UTF8
+                 else carrier_text(result))
+        if self.judged and after != text:
+            utf8 = text.encode("utf-8")
+            if self.lib.TS_readsAs(utf8, len(utf8), self.source) != 1:
+                return None
+        return after
 
     def font(self, name):
         """The destination family's font for `name`, or None when no list holds it."""
@@ -829,14 +837,17 @@ def run_charset(font, source, selection_only, all_text):
 _STRING_LITERAL = re.compile(r'"((?:[^"]|"")*)"')
 
 
-def _converter(charset, destination, converters, map_fonts):
-    """The conversion of text in `charset` (None when it stays as it is), made once."""
+def _converter(font, source, destination, selection_only, all_text, converters, map_fonts):
+    """The conversion of text in `font` (run_charset; None when it stays as it is), made
+    once.  Text in a font that names no charset is judged (Converter)."""
+    charset = run_charset(font, source, selection_only, all_text)
     if charset is None or charset == destination or (
             charset in UNICODE_CODES and destination in UNICODE_CODES):
         return None
-    if charset not in converters:
-        converters[charset] = Converter(charset, destination, map_fonts)
-    return converters[charset]
+    judged = font_family(font) is None if font else True
+    if (charset, judged) not in converters:
+        converters[charset, judged] = Converter(charset, destination, map_fonts, judged)
+    return converters[charset, judged]
 
 
 def _convert_formula_strings(doc, source, destination, selection_only, all_text, converters,
@@ -845,8 +856,8 @@ def _convert_formula_strings(doc, source, destination, selection_only, all_text,
     font; returns the number of formulas changed."""
     changed = 0
     for cell in _calc_cells(doc, selection_only, "FORMULA"):
-        conv = _converter(run_charset(cell.CharFontName, source, selection_only, all_text),
-                          destination, converters, map_fonts)
+        conv = _converter(cell.CharFontName, source, destination, selection_only, all_text,
+                          converters, map_fonts)
         if conv is None:
             continue
 
@@ -888,8 +899,7 @@ def _convert_fields(doc, source, destination, all_text, converters, map_fonts):
             continue
         anchor = field.getAnchor()
         font = anchor.CharFontName
-        conv = _converter(run_charset(font, source, False, all_text), destination, converters,
-                          map_fonts)
+        conv = _converter(font, source, destination, False, all_text, converters, map_fonts)
         if conv is None:
             continue
         before = {p: field.getPropertyValue(p) for p in props}
@@ -1025,8 +1035,8 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
     plans = {}
 
     def plan_of(font):
-        conv = _converter(run_charset(font, source, selection_only, all_text), destination,
-                          converters, map_fonts)
+        conv = _converter(font, source, destination, selection_only, all_text, converters,
+                          map_fonts)
         if conv is None:
             return None, font, False
         mapped = conv.font(font) if map_fonts and font else None
@@ -1080,9 +1090,10 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
             # A cell's own font, which its runs show where they set none.
             for cell in _calc_cells(doc, selection_only):
                 charset = run_charset(cell.CharFontName, source, selection_only, all_text)
-                if charset is None or charset not in converters:
+                conv = converters.get((charset, False))  # a font that names its charset
+                if conv is None:
                     continue
-                mapped = converters[charset].font(cell.CharFontName)
+                mapped = conv.font(cell.CharFontName)
                 if mapped is not None and mapped != cell.CharFontName:
                     cell.CharFontName = mapped
     return changed, left

@@ -88,4 +88,10 @@ bool readsAsGoodUnicode(std::string_view text, int source = 0);
 // is.
 bool repairLeaves(std::string_view text, int source = 0);
 
+// Whether a whole text reads as legacy text of charset `source` carried in UTF-8: the repair
+// of that carried form changes it, and into what converting all of it from that form gives.
+// Text the repair leaves, or changes only in part (good Unicode beside legacy words, or
+// words it is unsure of), does not: converting all of it would change good text.
+bool readsAsCarried(std::string_view text, int source);
+
 }  // namespace ts

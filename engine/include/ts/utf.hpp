@@ -81,6 +81,18 @@ std::size_t walkUtf8(const std::uint8_t* s, std::size_t n, bool final, Character
   return i;
 }
 
+// Whether a text is well-formed UTF-8 throughout.
+inline bool validUtf8(std::string_view t) {
+  bool ok = true;
+  walkUtf8(reinterpret_cast<const std::uint8_t*>(t.data()), t.size(), true,
+           [](std::uint32_t) { return true; },
+           [&ok] {
+             ok = false;
+             return false;
+           });
+  return ok;
+}
+
 // A decimal escape of "VN Unicode 1": a backslash, "u" and four decimal digits.
 enum class EscapeMatch { kNo, kYes, kUnknown };  // kUnknown: the text ends before it decides
 EscapeMatch matchDecimalEscape(const std::uint8_t* s, std::size_t n, int& value);
