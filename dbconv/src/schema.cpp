@@ -65,7 +65,9 @@ void SchemaTree::clickBox(int i, Propagation rule,
     }
     return Next::kGoOn;
   };
-  if (rule == Propagation::kFromItem) {
+  // A table's mark never spreads to the tables after it: what is converted is what shows
+  // ticked, and a collapsed table shows no column.
+  if (rule == Propagation::kFromItem && item(i).kind != ItemKind::kTable) {
     walk(i, spread);
   } else if (firstChild(i) != kNoItem) {
     walk(firstChild(i), spread);

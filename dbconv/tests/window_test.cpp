@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <cstdlib>
 
@@ -165,11 +166,13 @@ TEST_F(DbWindow, OpensMarksConvertsAndShowsData) {
   EXPECT_EQ(win.cell(8, 0), "Record Count");
   EXPECT_EQ(win.cell(8, 1), "5");
 
-  // The first table's box marks the text columns of both tables; a column's own box, its own.
+  // The first table's box marks its own text columns, not the next table's; a column's own
+  // box, its own.
   win.click(win.item("khách hàng"));
   EXPECT_EQ(win.item("khách hàng", "họ tên")->checkState(0), Qt::Checked);
   EXPECT_TRUE(win.item("khách hàng", "họ tên")->font(0).bold());
-  EXPECT_EQ(win.item("sản phẩm [vni]", "tên \"hàng\"")->checkState(0), Qt::Checked);
+  EXPECT_EQ(win.item("sản phẩm [vni]", "tên \"hàng\"")->checkState(0), Qt::Unchecked);
+  EXPECT_EQ(win.item("sản phẩm [vni]")->checkState(0), Qt::Unchecked);
   EXPECT_EQ(win.item("khách hàng", "id")->checkState(0), Qt::Unchecked);
   // The second table's own box is still clear: one click marks its columns, the next clears.
   win.click(win.item("sản phẩm [vni]"));
@@ -205,6 +208,39 @@ TEST_F(DbWindow, OpensMarksConvertsAndShowsData) {
   EXPECT_TRUE(win.said[1].startsWith("? Cột khách hàng.địa chỉ; ghi chú không có vẻ là mã"));
   EXPECT_EQ(query(db, "SELECT \"họ tên\" FROM \"khách hàng\" WHERE id = 1"),
             (Rows{{"Nguyễn Văn Đức"}}));
+}
+
+// The window's own boxes, each answered with Enter: a question whose Yes changes data
+// answers No.
+TEST_F(DbWindow, EnterOnAQuestionChangesNoData) {
+  DbMainWindow w;
+  w.show();
+  const std::string db = example();
+  ASSERT_TRUE(w.openDatabase(QString::fromStdString(db)));
+  QStringList seen;
+  QTimer enter;
+  QObject::connect(&enter, &QTimer::timeout, [&] {
+    if (QWidget* box = QApplication::activeModalWidget()) {
+      seen << box->metaObject()->className();
+      QTest::keyClick(box, Qt::Key_Return);
+    }
+  });
+  enter.start(50);
+  // VNI text taken for TCVN3 (the source the window starts with): "convert anyway?" with
+  // Enter leaves it.
+  const std::string vni = "SELECT \"tên \"\"hàng\"\"\" FROM \"sản phẩm [vni]\"";
+  const Rows before = query(db, vni);
+  auto* table = w.treeItem(w.schema().find(w.schema().item(w.schema().root()).children[0],
+                                           ItemKind::kTable, "sản phẩm [vni]"));
+  ASSERT_NE(table, nullptr);
+  table->setCheckState(0, Qt::Checked);
+  w.findChild<QComboBox*>(QString::number(DbMainWindow::kDestination))->setCurrentIndex(40);
+  w.convertMarked();
+  EXPECT_EQ(query(db, vni), before);
+  // Changing the case ("are these changes right?") likewise.
+  w.changeMarked(ValueConverter::Operation::kUpper);
+  EXPECT_EQ(query(db, vni), before);
+  EXPECT_GE(seen.size(), 2);  // the two questions (and the reports after them)
 }
 
 TEST_F(DbWindow, TheOpenPanelAndTheDataViewAsAUserNeedsThem) {

@@ -941,7 +941,7 @@ void DbMainWindow::convertMarked() {
       const QString text = texts::tr(texts::kAskForce)
                                .arg(qs(c->label()), qs(std::string(charsetName(from))),
                                     qs(std::string(charsetName(check.apparent))));
-      if (talk_.ask(text, "TSdata")) {
+      if (talk_.askNo(text, "TSdata")) {
         options.forced.push_back(*c);
         ++c;
       } else {
@@ -1028,7 +1028,7 @@ void DbMainWindow::changeMarked(ValueConverter::Operation op) {
       return;
     }
   }
-  if (!talk_.ask(texts::tr(texts::kAskChange).arg(preview), "TSdata")) return;
+  if (!talk_.askNo(texts::tr(texts::kAskChange).arg(preview), "TSdata")) return;
   runWithProgress(
       [&](RunObserver& o) { return convertColumns(*view().backend, columns, converter, o); });
   if (closeAfterRun_) close();

@@ -35,7 +35,7 @@ inline constexpr ItemKind kViews = ItemKind::kRelations;
 enum class ColumnMark : int { kUnmarked = 1, kMarked = 2 };
 
 // How a mark spreads.  kFromItem (file databases): from the clicked item over every item that
-// follows it among its siblings, with their subtrees.  kSubtree (ODBC, PostgreSQL): the
+// follows it among its siblings, with their subtrees; from a table, over its own columns only.  kSubtree (ODBC, PostgreSQL): the
 // clicked item's subtree only, and the root, folder and table items passed take the mark too.
 enum class Propagation { kFromItem, kSubtree };
 
