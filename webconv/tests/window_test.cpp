@@ -161,6 +161,19 @@ TEST_F(WebWindow, TheTreeAndTheFolderListing) {
   child<QComboBox>(WebMainWindow::kFileType)->setCurrentIndex(0);
   EXPECT_EQ(texts(w->folderList()),
             (QStringList{"b9", "b10", "a.htm", "letter.DOCX", "notes.txt", "zero.htm"}));
+  // Enter in the listing opens the folder chosen, or adds the file chosen to the list; it
+  // never starts a run.
+  w->activateWindow();
+  w->folderList()->setFocus();
+  w->folderList()->setCurrentItem(w->folderList()->topLevelItem(3));  // letter.DOCX
+  QTest::keyClick(w->folderList(), Qt::Key_Return);
+  EXPECT_EQ(w->conversionList(), QStringList{path("site/letter.DOCX")});
+  w->folderList()->setCurrentItem(w->folderList()->topLevelItem(1));  // b10
+  QTest::keyClick(w->folderList(), Qt::Key_Return);
+  EXPECT_EQ(w->currentFolder(), path("site/b10"));
+  EXPECT_TRUE(said.isEmpty()) << said.join("\n").toStdString();
+  EXPECT_TRUE(fs::exists(dir_ / "site" / "letter.DOCX"));
+  w->newList();
   tree->setCurrentItem(root);
   EXPECT_TRUE(w->currentFolder().isEmpty());
   EXPECT_EQ(w->folderList()->topLevelItemCount(), 0);

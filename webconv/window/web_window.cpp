@@ -136,6 +136,9 @@ ui::FlatButton* button(QWidget* parent, int id, const QString& text, QStyle::Sta
                        const QString& tip = {}) {
   auto* b = new ui::FlatButton(text, parent);
   b->setObjectName(QString::number(id));
+  // Enter acts on the control that has the focus: no button of a window is pressed by Enter
+  // typed elsewhere (a run started by Enter in the folder listing).
+  b->setAutoDefault(false);
   const QIcon i = parent->style()->standardIcon(icon);
   b->setIcons(i, i);
   if (!tip.isEmpty()) b->setTooltipText(tip);
@@ -192,7 +195,8 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
     folderList_->header()->resizeSection(column, width);
   folderList_->setContextMenuPolicy(Qt::CustomContextMenu);
   place(folderList_, 162, 26, 351, 150, Share{kLeft, 0, 1 - kLeft, kTop});
-  connect(folderList_, &QTreeWidget::itemDoubleClicked, this, [this] {
+  // A double-click or Enter opens the folder chosen, or adds the file to the list.
+  auto openChosen = [this] {
     const QList<QTreeWidgetItem*> s = folderList_->selectedItems();
     if (s.isEmpty()) return;
     const QString path = s.front()->data(0, Qt::UserRole).toString();
@@ -200,7 +204,10 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
       listFolder(path);
     else
       addPath(path);
-  });
+  };
+  connect(folderList_, &QTreeWidget::itemDoubleClicked, this, openChosen);
+  folderList_->installEventFilter(this);
+  enterInListing_ = openChosen;
   connect(folderList_, &QWidget::customContextMenuRequested, this, [this] {
     for (QTreeWidgetItem* item : folderList_->selectedItems())
       addPath(item->data(0, Qt::UserRole).toString());
@@ -501,6 +508,13 @@ bool WebMainWindow::event(QEvent* e) {
 }
 
 bool WebMainWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == folderList_ && e->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(e)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      enterInListing_();
+      return true;
+    }
+  }
   if (watched == list_ && e->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete && !running_) {
     for (QTreeWidgetItem* item : list_->selectedItems()) {

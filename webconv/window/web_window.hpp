@@ -102,6 +102,7 @@ class WebMainWindow : public QDialog {
 
   std::function<void(const QString&)> notice_;
   std::function<bool(const QString&)> ask_;
+  std::function<void()> enterInListing_;
   QWidget* exit_ = nullptr;
   BatchJob job_;
   QString folder_;
