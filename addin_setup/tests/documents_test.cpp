@@ -252,6 +252,14 @@ TEST_F(OfficeDocuments, TswebConvertsThemInPlaceAndLeavesWhatItCannot) {
     const Object unsaved = ts::testing::newDocument(office_->office(), "swriter");
     unsaved.getObject("Text").call("setString", {text("bản nháp chưa lưu")});
     ASSERT_TRUE(unsaved.call("isModified").get<bool>());
+    // And a legacy document of the batch open there, changed: the user's next save and the
+    // conversion would overwrite each other.
+    writer(docs / "open.odt", "writer8", letter);
+    const Object open = office_->office().desktop().callObject(
+        "loadComponentFromURL", {text(fileUrl((docs / "open.odt").string())), text("_blank"),
+                                 Any(sal_Int32(0)), Any(properties({{"Hidden", Any(true)}}))});
+    open.getObject("Text").call("setString", {text("đang sửa")});
+    ASSERT_TRUE(fs::exists(docs / ".~lock.open.odt#"));
     std::map<std::string, std::string> before;
     for (const auto& e : fs::directory_iterator(docs))
       before[e.path().filename().string()] = ts::testing::readFile(e.path());
@@ -275,6 +283,13 @@ TEST_F(OfficeDocuments, TswebConvertsThemInPlaceAndLeavesWhatItCannot) {
     EXPECT_EQ(ts::testing::readFile(docs / "plain.odt"), before["plain.odt"]);
     EXPECT_FALSE(fs::exists(docs / "plain.odt.bak"));
 
+    EXPECT_NE(r.err.find((docs / "open.odt").string() + ": skipped: open in LibreOffice by "),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(ts::testing::readFile(docs / "open.odt"), before["open.odt"]);
+    EXPECT_FALSE(fs::exists(docs / "open.odt.bak"));
+    EXPECT_TRUE(open.call("isModified").get<bool>());
+    open.call("close", {Any(true)});
     // The user's office and its unsaved document are as they were.
     EXPECT_TRUE(unsaved.call("isModified").get<bool>());
     EXPECT_EQ(utf8(unsaved.getObject("Text").call("getString")), "bản nháp chưa lưu");

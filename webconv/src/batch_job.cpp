@@ -17,6 +17,7 @@
 #include <set>
 #include <thread>
 
+#include "office_lock.hpp"
 #include "texts.hpp"
 #include "ts/detect.hpp"
 #include "ts/forms.hpp"
@@ -238,6 +239,12 @@ struct BatchJob::Run {
       return;
     }
     const std::string backup = page + ".bak", temporary = page + ".tshtm";
+    if (kindOf(page, listed) == kOffice) {
+      // Renamed, converted and given its name back one at a time, after the walk.
+      handled.insert(page);
+      queueDocument(page, backup, temporary, static_cast<std::uint64_t>(st.st_size), false);
+      return;
+    }
     bool renamed = platform::renameNoReplace(page, backup);
     if (!renamed && errno != EEXIST) {
       fail(page, std::string("cannot rename it to its backup: ") + std::strerror(errno));
@@ -316,21 +323,86 @@ struct BatchJob::Run {
     return true;
   }
 
-  // An office document, through the program's office: converted into X.tshtm in its own
-  // format, after the walk, by as many offices as the job has workers.  One with no legacy
-  // text, or one the office cannot convert, keeps its name and no backup is left.
+  struct PendingDocument {
+    std::string page, backup, temporary;
+    std::uint64_t size;
+    bool recovered;  // left as its backup alone by an interrupted run
+    bool renamed;    // found as its backup (recovered), or renamed by a run of this job
+  };
+
+  // An office document, through the program's office, after the walk, by as many offices
+  // as the job has workers: each one in turn becomes X.bak, converts into X.tshtm in its own
+  // format and takes its name back at once, so that a run killed half way leaves one
+  // document at most as its backup.  One with no legacy text, or one the office cannot
+  // convert, keeps its name and no backup is left.  `renamed`: found as its backup alone.
   void queueDocument(const std::string& page, const std::string& backup,
                      const std::string& temporary, std::uint64_t size, bool renamed) {
+    struct stat st;
     if (!documents)
       giveBack(page, backup, temporary, renamed,
                "an office document: converted where LibreOffice and the office add-in are "
                "installed",
                false);
-    else if (!renamed)
-      giveBack(page, backup, temporary, renamed,
-               "its backup " + backup + " exists already: the document is left as it is", true);
+    else if (!renamed && lstat(backup.c_str(), &st) == 0)
+      fail(page, "its backup " + backup + " exists already: the document is left as it is");
     else
-      pending.push_back({page, backup, temporary, size, recovering});
+      pending.push_back({page, backup, temporary, size, recovering, renamed});
+  }
+
+  // Before a document is converted: false (said) when an office holds it open, since the
+  // conversion and the user's next save would overwrite each other.  A lock whose office is
+  // gone is reported and the document converted; one an office left on a backup this job
+  // converts (killed while converting it) is removed.
+  bool freeToConvert(const PendingDocument& d) {
+    const OfficeLock lock = officeLockOf(d.renamed ? d.backup : d.page);
+    if (lock.state == OfficeLock::kHeld && !d.renamed) {
+      skip(d.page, "open in LibreOffice by " + (lock.who.empty() ? "someone" : lock.who) +
+                       (lock.host.empty() ? "" : " on " + lock.host) +
+                       (lock.since.empty() ? "" : " since " + lock.since) +
+                       ": left as it is; close it there and convert it again (its lock: " +
+                       lock.path + ")");
+      return false;
+    }
+    if (lock.state == OfficeLock::kStale && !d.renamed)
+      report.notes.push_back({d.page, "its lock " + lock.path + " is left by an office that no "
+                                      "longer runs (" + lock.who + "): converted"});
+    const OfficeLock ours = officeLockOf(d.backup);
+    if (ours.state == OfficeLock::kStale) unlink(ours.path.c_str());
+    return true;
+  }
+
+  // The converted document takes the original's mode (and its owner and group, where this
+  // user may give them).
+  static void keepModeAndOwner(const std::string& original, const std::string& converted) {
+    struct stat st;
+    if (stat(original.c_str(), &st) != 0) return;
+    if (chown(converted.c_str(), st.st_uid, st.st_gid) != 0 &&
+        chown(converted.c_str(), static_cast<uid_t>(-1), st.st_gid) != 0) {
+      // Another user's file: its owner cannot be given; the mode still is.
+    }
+    chmod(converted.c_str(), st.st_mode & 07777);
+  }
+
+  // A document converted (or not) by its worker: its name back, at once.
+  void settleDocument(const PendingDocument& d, const DocumentResult& result) {
+    switch (result.kind) {
+      case DocumentResult::kNothingToConvert:
+        giveBack(d.page, d.backup, d.temporary, true, "no legacy text: left as it is", false);
+        return;
+      case DocumentResult::kFailed:
+        giveBack(d.page, d.backup, d.temporary, true, result.why, true);
+        return;
+      case DocumentResult::kConverted: break;
+    }
+    keepModeAndOwner(d.backup, d.temporary);
+    if (!platform::renameNoReplace(d.temporary, d.page)) {
+      fail(d.page, std::string("cannot give the converted document its name: ") +
+                       std::strerror(errno) + "; it is " + d.temporary);
+      return;
+    }
+    ++report.pages;
+    report.bytes += d.size;
+    if (d.recovered) ++report.recovered;
   }
 
   // A document left as it was: its name back, and why (a failure, or a skip).
@@ -348,7 +420,7 @@ struct BatchJob::Run {
   // as they were.
   void finishDocuments(unsigned workers) {
     if (pending.empty()) return;
-    std::vector<std::optional<DocumentResult>> results(pending.size());
+    std::vector<char> begun(pending.size(), false);
     std::mutex talk;  // the observer hears one worker at a time
     std::atomic<std::size_t> next{0};
     auto work = [&] {
@@ -362,6 +434,12 @@ struct BatchJob::Run {
         const PendingDocument& d = pending[i];
         {
           const std::lock_guard<std::mutex> lock(talk);
+          begun[i] = true;
+          if (!freeToConvert(d)) continue;
+          if (!d.renamed && !platform::renameNoReplace(d.page, d.backup)) {
+            fail(d.page, std::string("cannot rename it to its backup: ") + std::strerror(errno));
+            continue;
+          }
           observer.pageStarted(d.page, d.size,
                                format(texts::kConverting, baseName(d.page).c_str(),
                                       static_cast<unsigned long long>(d.size)));
@@ -373,11 +451,9 @@ struct BatchJob::Run {
           result.kind = DocumentResult::kFailed;
           result.why = e.what();
         }
-        {
-          const std::lock_guard<std::mutex> lock(talk);
-          for (std::uint64_t t = 0; t < kMinimumTicks; ++t) observer.tick();
-        }
-        results[i] = std::move(result);
+        const std::lock_guard<std::mutex> lock(talk);
+        for (std::uint64_t t = 0; t < kMinimumTicks; ++t) observer.tick();
+        settleDocument(d, result);
       }
     };
     if (workers <= 1) {
@@ -387,28 +463,15 @@ struct BatchJob::Run {
       for (unsigned w = 0; w < workers && w < pending.size(); ++w) threads.emplace_back(work);
       for (std::thread& t : threads) t.join();
     }
+    // Stopped: a document not begun that an interrupted run had left as its backup gets its
+    // name back; the others were never renamed.
     for (std::size_t i = 0; i < pending.size(); ++i) {
       const PendingDocument& d = pending[i];
-      if (!results[i]) {  // not begun: stopped
-        unlink(d.temporary.c_str());
-        if (!platform::renameNoReplace(d.backup, d.page))
-          fail(d.page, std::string("cannot give the document its name back: ") +
-                           std::strerror(errno) + "; it is " + d.backup);
-        continue;
-      }
-      switch (results[i]->kind) {
-        case DocumentResult::kNothingToConvert:
-          giveBack(d.page, d.backup, d.temporary, true, "no legacy text: left as it is", false);
-          continue;
-        case DocumentResult::kFailed:
-          giveBack(d.page, d.backup, d.temporary, true, results[i]->why, true);
-          continue;
-        case DocumentResult::kConverted: break;
-      }
-      completed.push_back(d.page);
-      ++report.pages;
-      report.bytes += d.size;
-      if (d.recovered) ++report.recovered;
+      if (begun[i] || !d.renamed) continue;
+      unlink(d.temporary.c_str());
+      if (!platform::renameNoReplace(d.backup, d.page))
+        fail(d.page, std::string("cannot give the document its name back: ") +
+                         std::strerror(errno) + "; it is " + d.backup);
     }
     pending.clear();
   }
@@ -469,11 +532,6 @@ struct BatchJob::Run {
   std::map<std::string, Kind> kinds;  // what each file is converted as
   std::vector<std::string> completed;
   std::set<std::string> handled;  // pages this run has converted or tried to
-  struct PendingDocument {
-    std::string page, backup, temporary;
-    std::uint64_t size;
-    bool recovered;  // left as its backup alone by an interrupted run
-  };
   std::vector<PendingDocument> pending;  // office documents, converted after the walk
   bool recovering = false;
   JobObserver& observer;
@@ -530,6 +588,10 @@ JobReport BatchJob::run(const ConvertSettings& settings, JobObserver& observer) 
   if (!r.report.failures.empty()) {
     text += "\n\n" + shown(format(texts::kFailed, r.report.failures.size()));
     for (const JobFailure& f : r.report.failures) text += "\n" + f.path + ": " + f.why;
+  }
+  if (!r.report.notes.empty()) {
+    text += "\n\nNoted:";
+    for (const JobFailure& f : r.report.notes) text += "\n" + f.path + ": " + f.why;
   }
   if (!r.report.skipped.empty()) {
     text += "\n\n" + format("Left as they are: %zu", r.report.skipped.size());

@@ -1,11 +1,13 @@
 #include "ts/web/batch_job.hpp"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -227,6 +229,68 @@ TEST_F(Job, OfficeDocumentsSeveralAtATime) {
   EXPECT_LE(most.load(), 3);
   EXPECT_EQ(r.pages.size(), 9u);
   for (int i = 0; i < 9; ++i) EXPECT_EQ(readFile(dir_ / name(i)), "converted") << i;
+}
+
+// Each document is renamed, converted and given its name back before the next, so a kill
+// leaves one backup at most; a document an office holds open here is left (one whose office
+// is gone is converted, and said); a read-only document stays read-only.
+TEST_F(Job, OfficeDocumentsInTurnNoneHeldOpen) {
+  for (const char* name : {"a.docx", "b.odt", "c.xlsx", "d.pptx"}) writeFile(dir_ / name, name);
+  chmod((dir_ / "c.xlsx").c_str(), 0444);
+  char host[256] = {};
+  gethostname(host, sizeof host - 1);
+  // A LibreOffice running here on its own profile holds b.odt; d.pptx's office has gone.
+  const std::string profile = "file://" + (dir_ / "user profile").string();
+  const pid_t office = fork();
+  if (office == 0) {
+    setpgid(0, 0);
+    execl("/bin/sh", "soffice.bin", "-c", "sleep 60; true", "soffice.bin",
+          ("-env:UserInstallation=" + profile).c_str(), nullptr);
+    _exit(127);
+  }
+  auto lock = [&](const std::string& doc, const std::string& url) {
+    writeFile(dir_ / (".~lock." + doc + "#"),
+              "Ann Nguyen," + std::string(host) + ",ann,10.12.2026 06:00," + url + ";");
+    const auto old = std::chrono::file_clock::now() - std::chrono::minutes(5);
+    fs::last_write_time(dir_ / (".~lock." + doc + "#"), old);
+  };
+  lock("b.odt", profile);
+  lock("d.pptx", "file://" + (dir_ / "gone").string());
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the office has started
+
+  BatchJob job;
+  job.add(dir_.string());
+  std::vector<std::string> seen;
+  job.documents = [&](const std::string& from, const std::string& to, const ConvertSettings&) {
+    // Only the document under way is without its name.
+    for (const char* name : {"a.docx", "b.odt", "c.xlsx", "d.pptx"})
+      EXPECT_EQ(fs::exists(dir_ / name), fs::path(from).filename() != std::string(name) + ".bak")
+          << name;
+    seen.push_back(fs::path(from).filename().string());
+    writeFile(to, "converted");
+    DocumentResult r;
+    r.kind = DocumentResult::kConverted;
+    return r;
+  };
+  Recorder r;
+  const JobReport report = job.run(utf8Settings(), r);
+  kill(-office, SIGKILL);
+  waitpid(office, nullptr, 0);
+  std::sort(seen.begin(), seen.end());
+  EXPECT_EQ(seen, (std::vector<std::string>{"a.docx.bak", "c.xlsx.bak", "d.pptx.bak"}));
+  EXPECT_EQ(report.pages, 3u);
+  EXPECT_EQ(readFile(dir_ / "b.odt"), "b.odt");
+  EXPECT_FALSE(fs::exists(dir_ / "b.odt.bak"));
+  ASSERT_EQ(report.skipped.size(), 1u);
+  EXPECT_NE(report.skipped[0].why.find("open in LibreOffice by Ann Nguyen on "), std::string::npos)
+      << report.skipped[0].why;
+  ASSERT_EQ(report.notes.size(), 1u);
+  EXPECT_EQ(fs::path(report.notes[0].path).filename(), "d.pptx");
+  EXPECT_EQ(readFile(dir_ / "d.pptx"), "converted");
+  struct stat st;
+  ASSERT_EQ(stat((dir_ / "c.xlsx").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0444u);
+  EXPECT_EQ(readFile(dir_ / "c.xlsx"), "converted");
 }
 
 TEST(JobReport, Time) {

@@ -45,7 +45,8 @@ bool isPageName(const std::string& name);
 // Text files: ".txt"; RTF documents: ".rtf".
 bool isTextName(const std::string& name);
 bool isRtfName(const std::string& name);
-// Office documents: ".doc", ".docx", ".odt", ".xls", ".xlsx", ".ods", ".ppt", ".pptx", ".odp".
+// Office documents (each renamed, converted and given its name back in turn, none that an
+// office holds open): ".doc", ".docx", ".odt", ".xls", ".xlsx", ".ods", ".ppt", ".pptx", ".odp".
 bool isOfficeName(const std::string& name);
 
 // What converting an office document gave.
@@ -69,6 +70,7 @@ struct JobReport {
   std::uint64_t leftovers = 0;  // temporary files an interrupted run had left, removed
   std::vector<JobFailure> failures;
   std::vector<JobFailure> skipped;
+  std::vector<JobFailure> notes;   // converted, with something to say (a stale office lock)
   std::vector<JobFailure> readAs;  // with the source read from each page: path, what it was read as
   std::string text;                // the message shown at the end
 };
