@@ -38,6 +38,15 @@ bool writeFileAtomically(const std::string& path, std::string_view contents, mod
 }
 
 bool renameNoReplace(const std::string& from, const std::string& to) {
+#ifdef __EMSCRIPTEN__
+  // The browser's file system in memory: one thread, no other writer, no links.
+  struct stat st;
+  if (lstat(to.c_str(), &st) == 0) {
+    errno = EEXIST;
+    return false;
+  }
+  return rename(from.c_str(), to.c_str()) == 0;
+#else
   if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
   if (errno != EINVAL && errno != ENOSYS) return false;
   // No RENAME_NOREPLACE here: a link fails when `to` exists, then the old name goes.
@@ -49,6 +58,7 @@ bool renameNoReplace(const std::string& from, const std::string& to) {
     return false;
   }
   return true;
+#endif
 }
 
 bool writeAll(int fd, const void* data, std::size_t n) {

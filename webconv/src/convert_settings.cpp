@@ -2,7 +2,35 @@
 
 #include <string>
 
+#include "ts/converter.hpp"
+#include "ts/forms.hpp"
+#include "ts/catalogue.hpp"
+
 namespace ts::web {
+
+std::optional<int> webCharset(std::string_view name, bool source, std::string& why) {
+  constexpr int kWebCatalogue = kWebOptions.lastCode;
+  if (source && normalizedName(name) == "auto") return kAutoSource;
+  // UTF-8 as a destination is what 39 writes with the "html - utf8" format: UTF-8 pages.
+  if (!source && charsetFormByName(name) == kUtf8) return kDecimalEsc;
+  const auto form = charsetFormByName(name, kWebCatalogue);
+  if (form != 0 && (source || formLayers(form) == 0) && !formIsWindows1258(form)) {
+    // A source of 40 is read as 39; as a destination it has no table.
+    const bool letters = source ? hasLetterTable(readableSource(formCharset(form)), kWebCatalogue)
+                                : hasLetterTable(static_cast<int>(form), kWebCatalogue);
+    if (letters) return static_cast<int>(form);
+    why = "charset " + std::to_string(form) + " \"" + formName(form) + "\" has no letter table";
+    return std::nullopt;
+  }
+  const int beyond = charsetByName(name);
+  if (beyond != 0)
+    why = "charset " + std::to_string(beyond) + " \"" + std::string(charsetName(beyond)) +
+          "\" is not one tsweb writes: it converts between the charsets 1 to 40; for UTF-8 "
+          "pages use --to 39 with --format \"html - utf8\"";
+  else
+    why = "unknown charset '" + std::string(name) + "'";
+  return std::nullopt;
+}
 
 const std::vector<OutputFormat>& outputFormats() {
   static const std::vector<OutputFormat> formats = {

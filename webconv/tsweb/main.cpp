@@ -70,18 +70,10 @@ void usage() {
 }
 
 int charset(const char* name, bool source) {
-  if (source && ts::normalizedName(name) == "auto") return ts::web::kAutoSource;
-  // UTF-8 as a destination is what 39 writes with the "html - utf8" format: UTF-8 pages.
-  if (!source && ts::charsetFormByName(name) == ts::kUtf8) return ts::kDecimalEsc;
-  const auto form = ts::charsetFormByName(name, kWebCatalogue);
-  if (form != 0 && (source || ts::formLayers(form) == 0) && !ts::formIsWindows1258(form))
-    return static_cast<int>(form);
-  const int beyond = ts::charsetByName(name);
-  if (beyond != 0)
-    usageError("charset " + std::to_string(beyond) + " \"" + std::string(ts::charsetName(beyond)) +
-               "\" is not one tsweb writes: it converts between the charsets 1 to 40; for "
-               "UTF-8 pages use --to 39 with --format \"html - utf8\"");
-  usageError(std::string("unknown charset '") + name + "'");
+  std::string why;
+  const std::optional<int> form = ts::web::webCharset(name, source, why);
+  if (!form) usageError(why);
+  return *form;
 }
 
 volatile std::sig_atomic_t stopSignal = 0;
@@ -258,17 +250,6 @@ int main(int argc, char** argv) {
     }
   }
   if (optind == argc) usageError("name the pages and folders to convert");
-  // A source of 40 is read as 39; as a destination it has no table.
-  for (const auto& [code, ok] :
-       {std::pair{from, from == ts::web::kAutoSource ||
-                            ts::hasLetterTable(ts::readableSource(ts::formCharset(
-                                                   static_cast<ts::CharsetForm>(from))),
-                                               kWebCatalogue)},
-        std::pair{to, ts::hasLetterTable(to, kWebCatalogue)}}) {
-    if (!ok)
-      usageError("charset " + std::to_string(code) + " \"" +
-                 ts::formName(static_cast<ts::CharsetForm>(code)) + "\" has no letter table");
-  }
   if (format == nullptr) format = &ts::web::defaultFormatFor(to);
 
   ts::web::BatchJob job;

@@ -2,6 +2,8 @@
 // whether the output is UTF-8, and the charset pair.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -40,6 +42,12 @@ const std::vector<OutputFormat>& outputFormats();
 
 // A format by its name; case, blanks and hyphens are ignored ("html-utf8").  Null if none.
 const OutputFormat* findFormat(std::string_view name);
+
+// A charset of a run named as tsconv names it (a code, a name, a carried form for the source;
+// "auto" for a source read from each file; UTF-8 as a destination is 39, which writes UTF-8
+// pages with "html - utf8"), or nullopt with `why` set: unknown, beyond the charsets 1 to 40,
+// or without a letter table.
+std::optional<int> webCharset(std::string_view name, bool source, std::string& why);
 
 // The format the window picks for a destination: "html - utf8" for the Unicode charsets
 // 39 and 40, otherwise "html - 8-bit".
