@@ -10,6 +10,7 @@ packages=(cmake make g++ gcc pkg-config libgtest-dev libbenchmark-dev qt6-base-d
   python3-uno libreoffice-script-provider-python libreoffice-dev hunspell-vi
   python3-dev pybind11-dev python3-pytest
   scdoc dpkg-dev file man-db desktop-file-utils
+  emscripten chromium chromium-driver python3-selenium
   "$@")
 missing=()
 for p in "${packages[@]}"; do

@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 jobs=$(nproc)
 
+echo "== Web page"
+scripts/web.sh
+
 echo "== Release build and tests"
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DTS_BUILD_TESTS=ON -DTS_BUILD_BENCH=ON -DTS_SANITIZE=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON > /dev/null
 cmake --build build/release -j"$jobs"
