@@ -3,7 +3,7 @@
 #   scripts/setup.sh [EXTRA_PACKAGE...]
 set -euo pipefail
 packages=(cmake make g++ gcc pkg-config libgtest-dev libbenchmark-dev qt6-base-dev qt6-tools-dev qt6-l10n-tools fonts-dejavu-core
-  libsqlite3-dev sqlite3 qt6-qpa-plugins xvfb xauth
+  libzip-dev libexpat1-dev libsqlite3-dev sqlite3 qt6-qpa-plugins xvfb xauth
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc postgresql-15 postgresql-client-15 libpq-dev
   postgresql-server-dev-15 libshp-dev
   libreoffice-core-nogui libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui

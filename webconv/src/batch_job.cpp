@@ -392,6 +392,9 @@ struct BatchJob::Run {
       case DocumentResult::kFailed:
         giveBack(d.page, d.backup, d.temporary, true, result.why, true);
         return;
+      case DocumentResult::kLeft:
+        giveBack(d.page, d.backup, d.temporary, true, result.why, false);
+        return;
       case DocumentResult::kConverted: break;
     }
     keepModeAndOwner(d.backup, d.temporary);

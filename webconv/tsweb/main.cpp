@@ -20,6 +20,7 @@
 #include "ts/forms.hpp"
 #include "ts/platform/options.hpp"
 #include "ts/text_utils.hpp"
+#include "ts/office/packages.hpp"
 #include "ts/web/batch_job.hpp"
 #ifdef TS_WITH_WINDOW
 #include "web_window.hpp"
@@ -143,12 +144,39 @@ struct OfficeDocuments {
   std::mutex m;
   std::vector<std::unique_ptr<ts::office::DocumentConverter>> idle;  // offices not in use
 #endif
+  // Word's packages in their own XML; the other documents through LibreOffice, where the
+  // add-in was built.
   std::function<ts::web::DocumentResult(const std::string&, const std::string&,
                                         const ts::web::ConvertSettings&)>
   hook() {
-#ifdef TS_WITH_OFFICE
     return [this](const std::string& from, const std::string& to,
                   const ts::web::ConvertSettings& settings) {
+      std::string name = from;  // the document's own name, not its backup's
+      if (name.ends_with(".bak")) name.resize(name.size() - 4);
+      if (ts::office::convertsDirectly(name)) return direct(from, to, name, settings);
+      return viaOffice(from, to, settings);
+    };
+  }
+
+  static ts::web::DocumentResult direct(const std::string& from, const std::string& to,
+                                        const std::string& name,
+                                        const ts::web::ConvertSettings& settings) {
+    const bool named = settings.source != ts::web::kAutoSource;
+    const ts::office::PackageOutcome o =
+        ts::office::convertPackage(from, to, name, named ? ts::formCharset(settings.source) : 0,
+                                   settings.destination, settings.force);
+    ts::web::DocumentResult r;
+    r.why = o.why;
+    r.kind = o.kind == ts::office::PackageOutcome::kConverted ? ts::web::DocumentResult::kConverted
+             : o.kind == ts::office::PackageOutcome::kNothingToConvert
+                 ? ts::web::DocumentResult::kNothingToConvert
+                 : ts::web::DocumentResult::kFailed;
+    return r;
+  }
+
+  ts::web::DocumentResult viaOffice(const std::string& from, const std::string& to,
+                                    const ts::web::ConvertSettings& settings) {
+#ifdef TS_WITH_OFFICE
       // Each run is read in the charset its font names; runs whose font names none are read
       // as a source the user named, and left with --from auto.
       const bool named = settings.source != ts::web::kAutoSource;
@@ -182,9 +210,12 @@ struct OfficeDocuments {
         default: r.kind = ts::web::DocumentResult::kFailed;
       }
       return r;
-    };
 #else
-    return {};
+    (void)from, (void)to, (void)settings;
+    ts::web::DocumentResult r;
+    r.kind = ts::web::DocumentResult::kLeft;
+    r.why = "an office document: converted where LibreOffice and the office add-in are installed";
+    return r;
 #endif
   }
 };

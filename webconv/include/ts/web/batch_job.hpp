@@ -51,9 +51,9 @@ bool isOfficeName(const std::string& name);
 
 // What converting an office document gave.
 struct DocumentResult {
-  enum Kind { kConverted, kNothingToConvert, kFailed };
+  enum Kind { kConverted, kNothingToConvert, kFailed, kLeft };
   Kind kind = kFailed;
-  std::string why;  // kFailed: the reason
+  std::string why;  // kFailed, kLeft (not converted here, and why): the reason
 };
 
 struct JobFailure {

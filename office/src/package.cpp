@@ -1,0 +1,208 @@
+// The package: a zip read with libzip (Debian's, well kept, reads and writes entries without
+// recompressing them), its XML parts with expat.  The new package has the entries of the old
+// in their order, with their names, times and compression; an entry whose part did not change
+// is copied as it was stored (its compressed bytes), a changed one compressed anew.
+#include <fcntl.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <memory>
+
+#include "runs.hpp"
+#include "ts/office/packages.hpp"
+#include "word.hpp"
+#include "xml_edit.hpp"
+
+namespace ts::office {
+
+namespace {
+
+// Limits beyond any document: a package past them is a zip bomb, or no document.
+constexpr zip_int64_t kMostEntries = 20000;
+constexpr zip_uint64_t kLargestPart = 512ull << 20;
+constexpr zip_uint64_t kMostRatio = 200;  // uncompressed to compressed, for parts over 1 MB
+
+std::string lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string extensionOf(std::string_view name) {
+  const std::size_t slash = name.rfind('/');
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return {};
+  return lower(name.substr(dot + 1));
+}
+
+struct Refused : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+struct ZipCloser {
+  void operator()(zip_t* z) const { zip_discard(z); }
+};
+using Zip = std::unique_ptr<zip_t, ZipCloser>;
+
+std::string zipError(int code) {
+  zip_error_t e;
+  zip_error_init_with_code(&e, code);
+  std::string text = zip_error_strerror(&e);
+  zip_error_fini(&e);
+  return text;
+}
+
+std::string readPart(zip_t* z, zip_uint64_t index, const std::string& name) {
+  zip_stat_t st;
+  zip_stat_init(&st);
+  if (zip_stat_index(z, index, 0, &st) != 0) throw Refused("cannot read " + name);
+  if (st.size > kLargestPart ||
+      (st.size > (1u << 20) && st.comp_size > 0 && st.size / st.comp_size > kMostRatio))
+    throw Refused("its part " + name + " unpacks to " + std::to_string(st.size) +
+                  " bytes: refused as a zip bomb");
+  std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> f(zip_fopen_index(z, index, 0), zip_fclose);
+  if (!f) throw Refused("cannot read " + name + ": " + zip_strerror(z));
+  std::string data(st.size, '\0');
+  zip_uint64_t got = 0;
+  while (got < st.size) {
+    const zip_int64_t n = zip_fread(f.get(), data.data() + got, st.size - got);
+    if (n <= 0) throw Refused("cannot read " + name + ": the package is damaged");
+    got += static_cast<zip_uint64_t>(n);
+  }
+  return data;
+}
+
+bool startsWith(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
+
+}  // namespace
+
+bool convertsDirectly(std::string_view name) {
+  const std::string ext = extensionOf(name);
+  return ext == "docx" || ext == "docm" || ext == "dotx" || ext == "dotm";
+}
+
+PackageOutcome convertPackage(const std::string& from, const std::string& to,
+                              std::string_view name, int source, int destination, bool force) {
+  PackageOutcome outcome;
+  try {
+    {
+      // Word's encrypted documents are no zip but a compound file.
+      char head[8] = {};
+      const int fd = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+      if (fd < 0) throw Refused("cannot open it");
+      const ssize_t n = read(fd, head, sizeof head);
+      close(fd);
+      if (n == 8 && std::string_view(head, 8) == "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")
+        throw Refused("protected by a password (an encrypted package): left as it is");
+    }
+    int error = 0;
+    Zip in(zip_open(from.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
+    if (!in) throw Refused("not a package that can be read: " + zipError(error));
+    const zip_int64_t count = zip_get_num_entries(in.get(), 0);
+    if (count > kMostEntries)
+      throw Refused(std::to_string(count) + " entries: refused as no document");
+    std::map<std::string, zip_uint64_t> index;
+    for (zip_int64_t i = 0; i < count; ++i) {
+      zip_stat_t st;
+      zip_stat_init(&st);
+      if (zip_stat_index(in.get(), static_cast<zip_uint64_t>(i), 0, &st) != 0)
+        throw Refused("its entry " + std::to_string(i) + " cannot be read");
+      if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
+        throw Refused("protected by a password (an encrypted entry): left as it is");
+      index[st.name] = static_cast<zip_uint64_t>(i);
+    }
+    if (!index.count("[Content_Types].xml") || !index.count("word/document.xml"))
+      throw Refused("not a Word package (no word/document.xml)");
+    for (const auto& [part, i] : index)
+      if (startsWith(part, "_xmlsignatures/") && !force)
+        throw Refused("digitally signed: converting it would invalidate the signature "
+                      "(--force converts it anyway)");
+
+    RunConverter runs(source, destination);
+    WordDocument word(runs);
+    std::map<std::string, std::string> changed;
+    auto take = [&](const std::string& part, auto method) {
+      const auto at = index.find(part);
+      if (at == index.end()) return;
+      try {
+        if (auto result = (word.*method)(readPart(in.get(), at->second, part)))
+          changed[part] = std::move(*result);
+      } catch (const XmlError& e) {
+        throw Refused("its part " + part + " is no XML that can be read: " + e.what());
+      }
+    };
+    take("word/theme/theme1.xml", &WordDocument::theme);
+    take("word/styles.xml", &WordDocument::styles);
+    take("word/fontTable.xml", &WordDocument::fontTable);
+    for (const auto& [part, i] : index) {
+      const bool text = part == "word/document.xml" || part == "word/footnotes.xml" ||
+                        part == "word/endnotes.xml" || part == "word/comments.xml" ||
+                        part == "word/glossary/document.xml" ||
+                        ((startsWith(part, "word/header") || startsWith(part, "word/footer")) &&
+                         part.find('/', 5) == std::string::npos && extensionOf(part) == "xml");
+      if (text) take(part, &WordDocument::content);
+    }
+    (void)name;
+    outcome.runs = runs.converted();
+    outcome.left = runs.left();
+    if (changed.empty()) {
+      outcome.kind = PackageOutcome::kNothingToConvert;
+      return outcome;
+    }
+
+    Zip out(zip_open(to.c_str(), ZIP_CREATE | ZIP_EXCL, &error));
+    if (!out) throw Refused("cannot make " + to + ": " + zipError(error));
+    for (zip_int64_t i = 0; i < count; ++i) {
+      const auto at = static_cast<zip_uint64_t>(i);
+      zip_stat_t st;
+      zip_stat_init(&st);
+      zip_stat_index(in.get(), at, 0, &st);
+      const std::string part = st.name;
+      zip_int64_t added = -1;
+      const auto c = changed.find(part);
+      if (!part.empty() && part.back() == '/') {
+        added = zip_dir_add(out.get(), part.c_str(), ZIP_FL_ENC_GUESS);
+      } else {
+        zip_source_t* s =
+            c != changed.end()
+                ? zip_source_buffer(out.get(), c->second.data(), c->second.size(), 0)
+                : zip_source_zip(out.get(), in.get(), at, ZIP_FL_COMPRESSED, 0, -1);
+        if (s == nullptr) throw Refused(std::string("cannot copy ") + part + ": " + zip_strerror(out.get()));
+        added = zip_file_add(out.get(), part.c_str(), s, ZIP_FL_ENC_GUESS);
+        if (added < 0) {
+          zip_source_free(s);
+        } else {
+          zip_set_file_compression(out.get(), static_cast<zip_uint64_t>(added),
+                                   c != changed.end() && st.comp_method == ZIP_CM_STORE
+                                       ? ZIP_CM_STORE
+                                       : static_cast<zip_int32_t>(st.comp_method),
+                                   0);
+        }
+      }
+      if (added < 0) throw Refused("cannot write " + part + ": " + zip_strerror(out.get()));
+      if (st.valid & ZIP_STAT_MTIME)
+        zip_file_set_mtime(out.get(), static_cast<zip_uint64_t>(added), st.mtime, 0);
+    }
+    zip_t* done = out.release();
+    if (zip_close(done) != 0) {
+      const std::string why = zip_strerror(done);
+      zip_discard(done);
+      unlink(to.c_str());
+      throw Refused("cannot write " + to + ": " + why);
+    }
+    outcome.kind = PackageOutcome::kConverted;
+    for (const auto& [part, data] : changed) outcome.parts.push_back(part);
+  } catch (const Refused& e) {
+    outcome.kind = PackageOutcome::kFailed;
+    outcome.why = e.what();
+  } catch (const std::exception& e) {
+    outcome.kind = PackageOutcome::kFailed;
+    outcome.why = e.what();
+  }
+  return outcome;
+}
+
+}  // namespace ts::office

@@ -1,0 +1,72 @@
+// Reading an XML part with expat and changing pieces of it in place: the text inside an
+// element, the value of an attribute.  Everything else of the part stays as it was written
+// (declaration, namespaces, attribute order, quotes, whitespace, entity references).
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ts::office {
+
+// A part that is no well-formed XML, or one holding a document type declaration (refused:
+// entity expansion is the way XML bombs work, and no package part needs one).
+struct XmlError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+class XmlEditor {
+ public:
+  // An attribute: its namespace URI and local name ("uri|local", or "local" for none), its
+  // value as read, and where its value stands in the part (between the quotes).
+  struct Attribute {
+    std::string name;
+    std::string value;
+    std::size_t at = 0, size = 0;
+  };
+  // An element: its name ("uri|local"), its attributes, and where its content stands (from
+  // the end of its start tag; `end` is set when it ends).
+  struct Element {
+    std::string name;
+    std::vector<Attribute> attributes;
+    std::size_t contentAt = 0, contentEnd = 0;
+    std::string text;  // its character data, as read (with `collect`)
+    const std::string* attribute(std::string_view name) const;
+  };
+
+  // What the reader is told, in document order.  In `start`, setting `collect` keeps the
+  // element's character data in Element::text.
+  struct Handler {
+    std::function<void(const std::vector<Element>& open, bool& collect)> start;
+    std::function<void(const std::vector<Element>& open)> end;  // the ending one is last
+  };
+
+  explicit XmlEditor(std::string part) : part_(std::move(part)) {}
+
+  // Reads the whole part; XmlError when it is no well-formed XML.
+  void read(const Handler& handler);
+
+  // Changes to make: the content of an element (text, escaped here), an attribute's value.
+  void replaceContent(const Element& e, std::string_view text);
+  void replaceValue(const Attribute& a, std::string_view value);
+
+  bool changed() const { return !edits_.empty(); }
+  // The part with its changes.
+  std::string result() const;
+
+ private:
+  struct Edit {
+    std::size_t at, size;
+    std::string with;
+  };
+  std::string part_;
+  std::vector<Edit> edits_;
+};
+
+// Text escaped for XML content or a double- or single-quoted attribute value.
+std::string escaped(std::string_view text, char quote = 0);
+
+}  // namespace ts::office

@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ts/catalogue.hpp"
+#include "ts/converter.hpp"
+#include "ts/office/packages.hpp"
+#include "ts/testing/scratch.hpp"
+
+namespace ts::office {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Text in TCVN3, as the Windows-1252 characters a Word document in ".VnTime" holds.
+std::string tc(const std::string& utf8) {
+  ConverterState s(kLibraryOptions);
+  selectPair(s, kUtf8, kTcvn3);
+  std::string out;
+  for (const char c : convert(s, utf8)) {
+    const auto b = static_cast<std::uint8_t>(c);
+    if (b < 0x80) {
+      out += c;
+    } else {
+      const LetterCode u = windows1252Utf8(b);
+      out.append(reinterpret_cast<const char*>(u.bytes), u.len);
+    }
+  }
+  return out;
+}
+
+std::string xmlText(std::string s) {
+  for (std::size_t at = 0; (at = s.find('&', at)) != std::string::npos; at += 5) s.replace(at, 1, "&amp;");
+  return s;
+}
+
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+void writeZip(const fs::path& path, const Entries& entries) {
+  int error = 0;
+  zip_t* z = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  ASSERT_NE(z, nullptr);
+  for (const auto& [name, data] : entries) {
+    zip_source_t* s = zip_source_buffer(z, data.data(), data.size(), 0);
+    const zip_int64_t i = zip_file_add(z, name.c_str(), s, ZIP_FL_ENC_UTF_8);
+    ASSERT_GE(i, 0) << name;
+    zip_set_file_compression(z, static_cast<zip_uint64_t>(i),
+                             name.ends_with(".png") ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 9);
+  }
+  ASSERT_EQ(zip_close(z), 0);
+}
+
+// Each entry's name, stored (compressed) bytes and unpacked bytes, in order.
+struct Stored {
+  std::string name, compressed, data;
+  bool operator==(const Stored&) const = default;
+};
+std::vector<Stored> readZip(const fs::path& path) {
+  int error = 0;
+  zip_t* z = zip_open(path.c_str(), ZIP_RDONLY, &error);
+  std::vector<Stored> out;
+  if (z == nullptr) return out;
+  for (zip_int64_t i = 0; i < zip_get_num_entries(z, 0); ++i) {
+    zip_stat_t st;
+    zip_stat_index(z, static_cast<zip_uint64_t>(i), 0, &st);
+    Stored e{st.name, std::string(st.comp_size, '\0'), std::string(st.size, '\0')};
+    zip_file_t* f = zip_fopen_index(z, static_cast<zip_uint64_t>(i), ZIP_FL_COMPRESSED);
+    zip_fread(f, e.compressed.data(), st.comp_size);
+    zip_fclose(f);
+    f = zip_fopen_index(z, static_cast<zip_uint64_t>(i), 0);
+    zip_fread(f, e.data.data(), st.size);
+    zip_fclose(f);
+    out.push_back(std::move(e));
+  }
+  zip_discard(z);
+  return out;
+}
+
+const char* const kW = "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"";
+
+std::string styles() {
+  return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<w:styles ") +
+         kW +
+         "><w:docDefaults><w:rPrDefault><w:rPr><w:rFonts w:asciiTheme=\"minorHAnsi\" "
+         "w:hAnsiTheme=\"minorHAnsi\"/></w:rPr></w:rPrDefault></w:docDefaults>"
+         "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name "
+         "w:val=\"Normal\"/></w:style>"
+         "<w:style w:type=\"paragraph\" w:styleId=\"VnBase\"><w:basedOn w:val=\"Normal\"/>"
+         "<w:rPr><w:rFonts w:ascii=\".VnTime\" w:hAnsi=\".VnTime\"/></w:rPr></w:style>"
+         "<w:style w:type=\"paragraph\" w:styleId=\"Heading1\"><w:basedOn w:val=\"VnBase\"/>"
+         "<w:rPr><w:b/></w:rPr></w:style>"
+         "<w:style w:type=\"character\" w:styleId=\"VnCaps\"><w:rPr><w:rFonts "
+         "w:ascii=\".VnTimeH\" w:hAnsi=\".VnTimeH\"/></w:rPr></w:style></w:styles>";
+}
+
+const char* const kTheme =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<a:theme "
+    "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" name=\"Office\">"
+    "<a:themeElements><a:fontScheme name=\"Office\"><a:majorFont><a:latin "
+    "typeface=\"Calibri Light\"/></a:majorFont><a:minorFont><a:latin typeface=\"Calibri\"/>"
+    "</a:minorFont></a:fontScheme></a:themeElements></a:theme>";
+
+// The body, with its texts given: each run as Word writes it.
+std::string document(const std::vector<std::string>& t) {
+  return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<w:document ") +
+         kW +
+         " xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+         "<w:body><w:p w:rsidR=\"00A1\"><w:r><w:rPr><w:rFonts w:ascii=\"" + t[0] +
+         "\" w:hAnsi=\"" + t[0] + "\"/><w:b/></w:rPr><w:t>" + t[1] +
+         "</w:t></w:r><w:r><w:rPr><w:rFonts w:ascii=\".VnTime\" w:hAnsi=\"Arial\"/></w:rPr>"
+         "<w:t xml:space=\"preserve\"> Tôi là</w:t></w:r></w:p>\r\n"
+         "<w:p><w:pPr><w:pStyle w:val=\"Heading1\"/></w:pPr><w:r><w:t>" + t[2] +
+         "</w:t><w:tab/><w:t>" + t[3] + "</w:t></w:r></w:p>"
+         "<w:p><w:r><w:t>Tôi là sinh viên, café</w:t></w:r><w:r><w:t xml:space='preserve'> " +
+         t[4] + "</w:t></w:r></w:p>"
+         "<w:p><w:r><w:rPr><w:rStyle w:val=\"VnCaps\"/></w:rPr><w:t>" + t[5] +
+         "</w:t></w:r><w:del w:id=\"1\" w:author=\"Ann\" w:date=\"2026-12-01T10:00:00Z\"><w:r>"
+         "<w:rPr><w:rFonts w:ascii=\"" + t[0] + "\" w:hAnsi=\"" + t[0] +
+         "\"/></w:rPr><w:delText>" + t[6] + "</w:delText></w:r></w:del>"
+         "<w:ins w:id=\"2\" w:author=\"Ann\"><w:r><w:rPr><w:rFonts w:ascii=\"" + t[0] +
+         "\" w:hAnsi=\"" + t[0] + "\"/></w:rPr><w:t>" + t[7] + "</w:t></w:r></w:ins></w:p>"
+         "<w:p><w:r><w:rPr><w:rFonts w:ascii=\".VnTime\" w:hAnsi=\".VnTime\"/></w:rPr><w:t>chữ thật"
+         "</w:t></w:r></w:p><w:sectPr/></w:body></w:document>";
+}
+
+class Packages : public ts::testing::ScratchTest {};
+
+TEST_F(Packages, AWordDocumentRunByRunEveryOtherByteKept) {
+  const std::string png = std::string("\x89PNG\r\n\x1a\n", 8) + std::string(3000, '\x07');
+  const std::string types =
+      "<?xml version=\"1.0\"?><Types xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+      "content-types\"/>";
+  const std::string fonts = std::string("<w:fonts ") + kW +
+                            "><w:font w:name=\".VnTime\"/><w:font w:name=\"Calibri\"/></w:fonts>";
+  const std::vector<std::string> legacy{".VnTime",
+                                        tc("Một hai"),
+                                        tc("Chương một"),
+                                        tc("Mở đầu"),
+                                        xmlText(tc("Người dân cần theo dõi & báo cáo")),
+                                        tc("chữ hoa"),
+                                        tc("chữ bị xóa"),
+                                        tc("chữ thêm vào")};
+  const std::vector<std::string> unicode{"Times New Roman",
+                                         "Một hai",
+                                         "Chương một",
+                                         "Mở đầu",
+                                         xmlText("Người dân cần theo dõi & báo cáo"),
+                                         "CHỮ HOA",
+                                         "chữ bị xóa",
+                                         "chữ thêm vào"};
+  const Entries entries{{"[Content_Types].xml", types},
+                        {"word/document.xml", document(legacy)},
+                        {"word/media/image1.png", png},
+                        {"word/styles.xml", styles()},
+                        {"word/theme/theme1.xml", kTheme},
+                        {"word/fontTable.xml", fonts},
+                        {"../outside.xml", "<x/>"}};
+  writeZip(dir_ / "a.docx.bak", entries);
+  const PackageOutcome o =
+      convertPackage((dir_ / "a.docx.bak").string(), (dir_ / "a.docx.tshtm").string(), "a.docx",
+                     kTcvn3, kDecimalEsc);
+  ASSERT_EQ(o.kind, PackageOutcome::kConverted) << o.why;
+  EXPECT_EQ(o.parts, (std::vector<std::string>{"word/document.xml", "word/fontTable.xml",
+                                                "word/styles.xml"}));
+  // Unicode in Calibri and in a run shown in Arial stays; "chữ thật" (Unicode typed in a
+  // .VnTime run) stays in its font.  Counted: the Calibri run and "chữ thật".
+  EXPECT_EQ(o.runs, 6u);
+  EXPECT_EQ(o.left, 2u);
+
+  const std::vector<Stored> before = readZip(dir_ / "a.docx.bak");
+  const std::vector<Stored> after = readZip(dir_ / "a.docx.tshtm");
+  ASSERT_EQ(after.size(), before.size());
+  std::map<std::string, std::string> want{
+      {"word/document.xml", document(unicode)},
+      {"word/fontTable.xml", std::string("<w:fonts ") + kW +
+                                 "><w:font w:name=\"Times New Roman\"/><w:font "
+                                 "w:name=\"Calibri\"/></w:fonts>"}};
+  std::string s = styles();
+  s.replace(s.find("w:ascii=\".VnTime\" w:hAnsi=\".VnTime\""), 35,
+            "w:ascii=\"Times New Roman\" w:hAnsi=\"Times New Roman\"");
+  const std::size_t caps = s.find("w:ascii=\".VnTimeH\" w:hAnsi=\".VnTimeH\"");
+  ASSERT_NE(caps, std::string::npos);
+  s.replace(caps, 37, "w:ascii=\"Times New Roman\" w:hAnsi=\"Times New Roman\"");
+  want["word/styles.xml"] = s;
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    EXPECT_EQ(after[i].name, before[i].name);
+    const auto w = want.find(after[i].name);
+    if (w == want.end()) {
+      EXPECT_EQ(after[i], before[i]) << after[i].name << ": not copied as it was stored";
+    } else {
+      EXPECT_EQ(after[i].data, w->second) << after[i].name;
+    }
+  }
+  EXPECT_FALSE(fs::exists(dir_.parent_path() / "outside.xml"));
+
+  // Converted again: nothing left to convert, and nothing made.
+  const PackageOutcome again =
+      convertPackage((dir_ / "a.docx.tshtm").string(), (dir_ / "b.docx").string(), "b.docx",
+                     kTcvn3, kDecimalEsc);
+  EXPECT_EQ(again.kind, PackageOutcome::kNothingToConvert) << again.why;
+  EXPECT_FALSE(fs::exists(dir_ / "b.docx"));
+  // With --from auto, a run in Calibri is converted only where it reads clearly as legacy.
+  const PackageOutcome guessed =
+      convertPackage((dir_ / "a.docx.bak").string(), (dir_ / "c.docx").string(), "c.docx", 0,
+                     kDecimalEsc);
+  ASSERT_EQ(guessed.kind, PackageOutcome::kConverted) << guessed.why;
+  const std::vector<Stored> c = readZip(dir_ / "c.docx");
+  EXPECT_NE(c[1].data.find("Tôi là sinh viên, café"), std::string::npos);
+}
+
+TEST_F(Packages, DamagedHostileAndProtectedPackagesAreRefused) {
+  auto refused = [&](const std::string& name, const std::string& why) {
+    const PackageOutcome o = convertPackage((dir_ / name).string(), (dir_ / "out.docx").string(),
+                                            name, kTcvn3, kDecimalEsc);
+    EXPECT_EQ(o.kind, PackageOutcome::kFailed) << name;
+    EXPECT_NE(o.why.find(why), std::string::npos) << name << ": " << o.why;
+    EXPECT_FALSE(fs::exists(dir_ / "out.docx")) << name;
+  };
+  const std::string types = "<Types/>";
+  // Entities that expand a billion times.
+  writeZip(dir_ / "laughs.docx",
+           {{"[Content_Types].xml", types},
+            {"word/document.xml",
+             "<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
+             "\"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]><d>&b;</d>"}});
+  refused("laughs.docx", "document type declaration");
+  // A part that unpacks to far more than it holds.
+  writeZip(dir_ / "bomb.docx", {{"[Content_Types].xml", types},
+                                {"word/document.xml", std::string(40 << 20, ' ')}});
+  refused("bomb.docx", "zip bomb");
+  // Cut short, not XML, no document, encrypted (a compound file).
+  writeZip(dir_ / "whole.docx", {{"[Content_Types].xml", types},
+                                 {"word/document.xml", "<w:document " + std::string(kW) + "/>"}});
+  const std::string whole = ts::testing::readFile(dir_ / "whole.docx");
+  ts::testing::writeFile(dir_ / "cut.docx", whole.substr(0, whole.size() / 2));
+  refused("cut.docx", "not a package");
+  writeZip(dir_ / "broken.docx", {{"[Content_Types].xml", types}, {"word/document.xml", "<a><b></a>"}});
+  refused("broken.docx", "no XML that can be read");
+  writeZip(dir_ / "sheet.docx", {{"[Content_Types].xml", types}, {"xl/workbook.xml", "<x/>"}});
+  refused("sheet.docx", "not a Word package");
+  ts::testing::writeFile(dir_ / "secret.docx", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) +
+                                                   std::string(600, '\0'));
+  refused("secret.docx", "protected by a password");
+  writeZip(dir_ / "signed.docx",
+           {{"[Content_Types].xml", types},
+            {"word/document.xml", document({".VnTime", tc("Một"), "", "", "", "", "", ""})},
+            {"_xmlsignatures/sig1.xml", "<Signature/>"}});
+  refused("signed.docx", "digitally signed");
+  EXPECT_EQ(convertPackage((dir_ / "signed.docx").string(), (dir_ / "out.docx").string(),
+                           "signed.docx", kTcvn3, kDecimalEsc, true)
+                .kind,
+            PackageOutcome::kConverted);
+}
+
+}  // namespace
+}  // namespace ts::office
