@@ -15,6 +15,7 @@
 #include "ts/detect.hpp"
 #include "ts/forms.hpp"
 #include "ts/letter_case.hpp"
+#include "ts/office/packages.hpp"
 #include "ts/repair.hpp"
 #include "ts/stream.hpp"
 #include "ts/text_utils.hpp"
@@ -193,6 +194,16 @@ PYBIND11_MODULE(_engine, m) {
       },
       py::arg("data"), py::arg("limit"));
 
+  m.def("convert_package",
+        [](const std::string& from, const std::string& to, const std::string& name, int source,
+           int destination, bool force) {
+          ts::office::PackageOutcome o;
+          {
+            py::gil_scoped_release unlocked;
+            o = ts::office::convertPackage(from, to, name, source, destination, force);
+          }
+          return py::make_tuple(static_cast<int>(o.kind), o.why, o.runs, o.left, o.parts);
+        });
   m.def("fix", [](const std::string& text) {
     ts::TextRepairer repairer;
     std::string out;

@@ -113,6 +113,38 @@ def detect(data: Union[BytesLike, str], limit: int = 65536) -> List[Guess]:
     ]
 
 
+def convert_document(path: str, from_: CharsetName, to: CharsetName, output: str = None,
+                     force: bool = False) -> Dict[str, object]:
+    """Converts a Word package (.docx, .docm, .dotx, .dotm) in its own XML, run by run by each
+    run's font, as ``tsweb`` does, without an office: into `output`, or in place (through a
+    temporary file renamed over it).  `from_` may be ``"auto"`` (each run by its font alone).
+    Returns ``{"converted": bool, "runs": n, "left": n, "parts": [...]}``; raises
+    ``ValueError`` with the reason for a package it cannot convert (damaged, encrypted,
+    signed unless `force`)."""
+    import os
+    import tempfile
+    source = 0 if str(from_).lower() == "auto" else _form(from_) & 0x3F
+    destination = _form(to) & 0x3F
+    target = output or path
+    folder = os.path.dirname(os.path.abspath(target))
+    fd, temporary = tempfile.mkstemp(prefix=".tessaro-", suffix=".docx", dir=folder)
+    os.close(fd)
+    os.unlink(temporary)  # made by the conversion, which never replaces a file
+    try:
+        kind, why, runs, left, parts = _engine.convert_package(
+            os.fspath(path), temporary, os.path.basename(path), source, destination, force)
+        if kind == 2:
+            raise ValueError(f"{path}: {why}")
+        if kind == 0:
+            if os.path.exists(target):
+                os.chmod(temporary, os.stat(target).st_mode & 0o7777)
+            os.replace(temporary, target)
+        return {"converted": kind == 0, "runs": runs, "left": left, "parts": list(parts)}
+    finally:
+        if os.path.exists(temporary):
+            os.unlink(temporary)
+
+
 def fix_report(text: str) -> Tuple[str, Dict[str, int]]:
     """As :func:`fix`, with how many stretches were repaired, by the form they were read as
     ("TCVN3 - ABC, carried in UTF-8")."""

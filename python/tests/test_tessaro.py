@@ -154,3 +154,29 @@ def test_convert_case_and_sorting():
     names = ["Trần Văn An", "Lê Thị Bình", "Nguyễn An"]
     assert sorted(names, key=lambda n: tessaro.sort_key(n, names=True)) == [
         "Nguyễn An", "Trần Văn An", "Lê Thị Bình"]
+
+
+def test_convert_document(tmp_path):
+    import zipfile
+    w = 'xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"'
+    def body(font, text):
+        return (f'<?xml version="1.0"?><w:document {w}><w:body><w:p><w:r><w:rPr><w:rFonts '
+                f'w:ascii="{font}" w:hAnsi="{font}"/></w:rPr><w:t>{text}</w:t></w:r></w:p>'
+                '</w:body></w:document>')
+    path = tmp_path / "thư.docx"
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("[Content_Types].xml", "<Types/>")
+        z.writestr("word/document.xml", body(".VnTime", carry("Việt Nam".encode("tcvn3"))))
+        z.writestr("word/media/a.bin", b"\x00\x01" * 100)
+    os.chmod(path, 0o640)
+    done = tessaro.convert_document(str(path), "tcvn3", "utf8")
+    assert done == {"converted": True, "runs": 1, "left": 0, "parts": ["word/document.xml"]}
+    with zipfile.ZipFile(path) as z:
+        assert z.read("word/document.xml").decode() == body("Times New Roman", "Việt Nam")
+        assert z.read("word/media/a.bin") == b"\x00\x01" * 100
+    assert os.stat(path).st_mode & 0o777 == 0o640
+    assert tessaro.convert_document(str(path), "tcvn3", "utf8")["converted"] is False
+    (tmp_path / "bad.docx").write_bytes(b"PK\x03\x04 no zip")
+    with pytest.raises(ValueError, match="bad.docx: not a package"):
+        tessaro.convert_document(str(tmp_path / "bad.docx"), "auto", "utf8")
+    assert sorted(os.listdir(tmp_path)) == ["bad.docx", "thư.docx"]
