@@ -229,10 +229,13 @@ std::optional<std::string> WordDocument::content(std::string part) {
            for (const char c : all) high = high || static_cast<unsigned char>(c) >= 0x80;
            const std::string font = impl_->resolve(
                run.fonts, run.style, paragraphStyles.empty() ? "" : paragraphStyles.back(), high);
-           if (!runs_.convert(font, all)) return;
+           const std::optional<std::string> whole = runs_.convert(font, all);
+           if (!whole) return;
            // The run reads as its charset: each piece converted alone (letters never straddle
            // Word's pieces of one run), its own font names mapped.
+           if (run.texts.size() == 1 && *whole != all) editor.replaceContent(run.texts[0], *whole);
            for (const Element& t : run.texts) {
+             if (run.texts.size() == 1) break;
              const std::optional<std::string> piece = runs_.convertPiece(font, t.text);
              if (piece && *piece != t.text) editor.replaceContent(t, *piece);
            }
