@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the examples of a manual page.  In its EXAMPLES section each fenced block's lines
+# Runs the examples of a manual page (or of the README: there the fenced blocks that follow a
+# line "<!-- example -->").  In its EXAMPLES section each fenced block's lines
 # "$ COMMAND" are run, one after the other, in a scratch folder holding a copy of examples/;
 # the lines after a command, up to the next one, are its expected output (none: only its
 # exit status counts).  A block whose first line is "/* NAME */" is written to the file NAME.
@@ -43,10 +44,24 @@ run() {
   command="" expected="" have_expected=0
 }
 
-section="" block=0 file="" first=0
+section="" block=0 file="" first=0 marked=0 skipping=0
+markdown=0
+[[ $page == *.md ]] && markdown=1
 while IFS= read -r line || [ -n "$line" ]; do
-  if [[ $line == "# "* ]]; then section=${line#\# }; continue; fi
-  [ "$section" = "EXAMPLES" ] || continue
+  if [ $markdown -eq 1 ]; then
+    # Only the blocks marked as examples; the others are skipped whole.
+    if [ "$line" = "<!-- example -->" ]; then marked=1; continue; fi
+    if [[ $line == '```'* ]] && [ $block -eq 0 ]; then
+      if [ $skipping -eq 1 ]; then skipping=0; continue; fi
+      if [ $marked -eq 0 ]; then skipping=1; continue; fi
+    fi
+    [ $skipping -eq 0 ] || continue
+    [ $block -eq 1 ] || [[ $line == '```'* ]] || { marked=0; continue; }
+    marked=0
+  else
+    if [[ $line == "# "* ]]; then section=${line#\# }; continue; fi
+    [ "$section" = "EXAMPLES" ] || continue
+  fi
   if [[ $line == '```'* ]]; then
     if [ $block -eq 0 ]; then block=1 first=1 file=""; else run; block=0; fi
     continue
