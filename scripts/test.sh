@@ -78,6 +78,15 @@ echo "== Debian packages"
 (cd build/release && rm -f ./*.deb && cpack -G DEB > /dev/null)
 packages=(libtslib1 libtslib-dev tessaro-tools tessaro postgresql-15-tessaro tessaro-office
   python3-tessaro)
+# What each package brings with it: the office add-in with tsweb, Writer, Calc and Impress with
+# the add-in, completion with the command lines.
+field() { dpkg-deb -f "$(ls build/release/"$1"_*.deb)" "$2"; }
+field tessaro Recommends | grep -q tessaro-office || { echo "tessaro does not recommend tessaro-office" >&2; exit 1; }
+field tessaro-tools Recommends | grep -q bash-completion || { echo "tessaro-tools does not recommend bash-completion" >&2; exit 1; }
+for app in writer calc impress; do
+  field tessaro-office Depends | grep -q "libreoffice-$app" ||
+    { echo "tessaro-office does not depend on LibreOffice's $app" >&2; exit 1; }
+done
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
@@ -100,7 +109,15 @@ got=$(cd / && env -u PYTHONPATH /usr/bin/python3 -c "$python_check")
   { echo "unexpected output of the packaged Python package: $got" >&2; exit 1; }
 bash -c '. /usr/share/bash-completion/completions/tsconv && _tessaro_charsets 44 | grep -qx tcvn3' ||
   { echo "the installed completion does not list the charsets" >&2; exit 1; }
-DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq --purge "${packages[@]}" > /dev/null
+# The manual pages' examples, with the installed programs, in a copy of the installed examples.
+for page in tsconv.1 tsweb.1 tsdata.1; do
+  bash doc/man/run_examples.sh "$PWD/doc/man/$page.scd" /usr/share/doc/tessaro/examples /usr/bin > /dev/null ||
+    { echo "the installed $page examples do not run as the manual says" >&2; exit 1; }
+done
+# Removed (not purged), nothing of them is left, not even in the state "rc".
+DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq "${packages[@]}" > /dev/null
+left=$(dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' "${packages[@]}" 2>/dev/null | grep -v '^un ' || true)
+[ -z "$left" ] || { echo "left after apt-get remove: $left" >&2; exit 1; }
 for f in /usr/bin/tsconv /usr/lib/libtslib.so.1 /usr/share/tessaro /usr/include/tslib.h \
   /usr/lib/python3/dist-packages/tessaro; do
   [ ! -e "$f" ] || { echo "$f is left after the packages were removed" >&2; exit 1; }
