@@ -1,5 +1,7 @@
 #include "ts/db/backend.hpp"
 
+#include <atomic>
+
 namespace ts::db {
 
 PropertyTable PropertyTable::ofProperties(const std::vector<std::string>& names,
@@ -19,6 +21,43 @@ PropertyTable PropertyTable::ofObjects(std::string_view headerList) {
     t.headers.emplace_back(headerList.substr(i, comma - i));
   t.headers.emplace_back(headerList.substr(i));
   return t;
+}
+
+namespace {
+
+struct Interrupt {
+  std::atomic<void*> context{nullptr};
+  std::atomic<void (*)(void*) noexcept> call{nullptr};
+};
+Interrupt g_interrupts[8];
+
+}  // namespace
+
+void interruptStatements() noexcept {
+  for (Interrupt& i : g_interrupts) {
+    void* context = i.context.load();
+    auto* call = i.call.load();
+    if (context != nullptr && call != nullptr) call(context);
+  }
+}
+
+void offerInterrupt(void* context, void (*interrupt)(void*) noexcept) {
+  for (Interrupt& i : g_interrupts) {
+    void* free = nullptr;
+    if (i.context.compare_exchange_strong(free, context)) {
+      i.call.store(interrupt);
+      return;
+    }
+  }
+}
+
+void withdrawInterrupt(void* context) {
+  for (Interrupt& i : g_interrupts) {
+    if (i.context.load() == context) {
+      i.call.store(nullptr);
+      i.context.store(nullptr);
+    }
+  }
 }
 
 }  // namespace ts::db

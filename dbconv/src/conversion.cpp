@@ -393,6 +393,13 @@ RunReport convertColumns(Backend& backend, const std::vector<ColumnRef>& columns
       done.column = ref;
       done.fail(DbError(e.what()));
     }
+    if (done.failed && observer.stopRequested()) {
+      // A statement the stop interrupted (interruptStatements): the column was stopped.
+      done.failed = false;
+      done.stopped = true;
+      done.error.clear();
+      done.row.clear();
+    }
     if (done.stopped) done.converted = 0;  // rolled back: the other counts say what was read
     if (!done.failed && !done.stopped) observer.position(100);
     observer.columnDone(done);

@@ -24,6 +24,13 @@ std::string pgErrorText(const std::string& message, const std::string& state) {
 
 namespace {
 
+class Result;
+Result exec(PGconn* c, const std::string& sql);
+
+// The table locked against other writers for the column's transaction; a lock another session
+// holds past lock_timeout fails the column as "busy or locked".
+void lockTable(PGconn* c, const std::string& table);
+
 // A result that clears itself; a failed command throws with the server's words.
 class Result {
  public:
@@ -70,6 +77,17 @@ class Result {
 };
 
 Result exec(PGconn* c, const std::string& sql) { return Result(c, PQexec(c, sql.c_str())); }
+
+void lockTable(PGconn* c, const std::string& table) {
+  try {
+    exec(c, "LOCK TABLE " + table + " IN EXCLUSIVE MODE");
+  } catch (const DbError& e) {
+    if (e.state() != "55P03") throw;  // lock_not_available: lock_timeout passed
+    throw DbError(table + " is busy or locked: another session holds a lock on it (tsdata " +
+                      "waited as long as --lock-timeout says)",
+                  0, e.state());
+  }
+}
 
 Result exec(PGconn* c, const std::string& sql, const std::vector<std::string>& params,
             int resultFormat = 0) {
@@ -218,7 +236,7 @@ class PgRewrite final : public RewriteDriver {
   std::uint64_t begin() override {
     transaction_ = std::make_unique<Transaction>(c_);
     // No one else writes the table while its rows are read and written back.
-    exec(c_, "LOCK TABLE " + table_ + " IN EXCLUSIVE MODE");
+    lockTable(c_, table_);
     const std::uint64_t count = std::stoull(exec(c_, "SELECT count(*) FROM " + rows_).text(0, 0));
     exec(c_, "CREATE TEMPORARY TABLE " + scratch_ + " ON COMMIT DROP AS SELECT " + column_ +
                  " AS v" + keys_ + " FROM " + rows_ + " WITH NO DATA");
@@ -353,8 +371,22 @@ std::string pgHidePassword(const std::string& conninfo) {
   return s;
 }
 
-PgBackend::PgBackend(PGconn* c) : conn_(c) {}
-PgBackend::~PgBackend() { PQfinish(conn_); }
+PgBackend::PgBackend(PGconn* c) : conn_(c), cancel_(PQgetCancel(c)) {
+  offerInterrupt(this, [](void* self) noexcept {
+    char error[256];
+    PQcancel(static_cast<PgBackend*>(self)->cancel_, error, sizeof error);
+  });
+}
+PgBackend::~PgBackend() {
+  withdrawInterrupt(this);
+  PQfreeCancel(cancel_);
+  PQfinish(conn_);
+}
+
+void PgBackend::setLockTimeout(int milliseconds) {
+  lockTimeout_ = milliseconds;
+  exec(conn_, "SET lock_timeout = " + std::to_string(milliseconds));
+}
 
 std::unique_ptr<PgBackend> PgBackend::connect(const std::string& conninfo) {
   PGconn* c = PQconnectdb(conninfo.c_str());
@@ -591,7 +623,7 @@ ColumnReport PgBackend::convertInServer(const Table& t, const Column& c,
   const std::string call = "ts_convert(" + col + ", '" + std::to_string(converter.from()) + "', '" +
                            std::to_string(converter.to()) + "')";
   Transaction transaction(conn_);
-  exec(conn_, "LOCK TABLE " + q + " IN EXCLUSIVE MODE");
+  lockTable(conn_, q);
   Result counts = exec(conn_, "SELECT count(*), count(" + col + ") FROM " + rows);
   report.records = std::stoull(counts.text(0, 0));
   report.nulls = report.records - std::stoull(counts.text(0, 1));

@@ -10,6 +10,7 @@
 #include "ts/db/backend.hpp"
 
 struct pg_conn;
+struct pg_cancel;
 
 namespace ts::db {
 
@@ -39,6 +40,7 @@ class PgBackend final : public Backend {
   bool deleteObject(const SchemaTree&, int) override { return false; }
   std::vector<std::string> partsOf(const std::string& table) override;
   ValueLimit valueLimit(const ColumnRef& ref) override { return {column(ref).size, !singleByte_}; }
+  void setLockTimeout(int milliseconds) override;
 
   // What the connection reached ("libpq 15.18", the server's version string).
   std::string providerName() const { return provider_; }
@@ -84,6 +86,8 @@ class PgBackend final : public Backend {
   ColumnReport convertInServer(const Table& t, const Column& c, ValueConverter& converter);
 
   pg_conn* conn_;
+  pg_cancel* cancel_ = nullptr;  // what interruptStatements() sends the server
+  int lockTimeout_ = 0;          // milliseconds; 0: the server's setting
   std::string name_, provider_, dbms_, encoding_;
   bool singleByte_ = true, extension_ = false;
   std::map<std::string, Table> tables_;  // by the name the tree shows

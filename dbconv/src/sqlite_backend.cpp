@@ -348,13 +348,21 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& path, bool
 
 SqliteBackend::SqliteBackend(sqlite3* db, std::string path, bool readOnly)
     : db_(db), path_(std::move(path)), readOnly_(readOnly) {
+  offerInterrupt(this, [](void* self) noexcept {
+    sqlite3_interrupt(static_cast<SqliteBackend*>(self)->db_);
+  });
   sqlite3_create_function_v2(db_, "ts_column_value", -1, SQLITE_UTF8 | SQLITE_DIRECTONLY, &run_,
                              columnValue, nullptr, nullptr, nullptr);
   sqlite3_create_function_v2(db_, "ts_column_record", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, &run_,
                              columnRecord, nullptr, nullptr, nullptr);
 }
 
-SqliteBackend::~SqliteBackend() { sqlite3_close_v2(db_); }
+SqliteBackend::~SqliteBackend() {
+  withdrawInterrupt(this);
+  sqlite3_close_v2(db_);
+}
+
+void SqliteBackend::setLockTimeout(int milliseconds) { sqlite3_busy_timeout(db_, milliseconds); }
 
 std::string SqliteBackend::name() const { return fs::path(path_).filename().string(); }
 

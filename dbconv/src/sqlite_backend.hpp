@@ -18,6 +18,7 @@ class SqliteBackend final : public Backend {
   // Opens an existing SQLite file (never creates one); DbError names the path and the reason.
   static std::unique_ptr<SqliteBackend> open(const std::string& path, bool readOnly);
   ~SqliteBackend() override;
+  void setLockTimeout(int milliseconds) override;
 
   BackendMode mode() const override { return BackendMode::kDao; }
   Capabilities capabilities() const override {

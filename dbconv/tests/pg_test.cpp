@@ -8,6 +8,8 @@
 #include <chrono>
 #include <thread>
 
+#include <libpq-fe.h>
+
 #include "../src/pg_backend.hpp"
 #include "db_test_util.hpp"
 #include "ts/byte_buffer.hpp"
@@ -420,6 +422,38 @@ TEST_F(Pg, AKilledConversionLeavesTheColumnWhollyOld) {
   EXPECT_EQ(tsdata.wait().status, 128 + SIGKILL);
   EXPECT_EQ(sql("SELECT count(*) FROM big WHERE c LIKE 'Vi' || chr(214) || 't Nam %'"),
             "1000000\n");
+}
+
+// A lock another session holds fails the column once --lock-timeout has passed, "busy or
+// locked", naming the table; Ctrl-C ends a longer wait at once, the column rolled back.
+TEST_F(Pg, ALockHeldElsewhereIsWaitedForAsLongAsAskedAndCtrlCEndsTheWait) {
+  create("SQL_ASCII");
+  sql("CREATE TABLE held (id integer PRIMARY KEY, v text); INSERT INTO held VALUES (1, " +
+      literal(tcvn3("Việt")) + ")");
+  PGconn* other = PQconnectdb(conninfo().c_str());
+  ASSERT_EQ(PQstatus(other), CONNECTION_OK);
+  PQclear(PQexec(other, "BEGIN; UPDATE held SET id = id WHERE id = 1"));
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  const auto r = ts::testing::runProgram(
+      TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", "--lock-timeout=1", "pg:" + conninfo(), "held.v"},
+      std::filesystem::temp_directory_path());
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(6));
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_NE((r.out + r.err).find("\"held\" is busy or locked"), std::string::npos) << r.out << r.err;
+
+  ts::testing::Program waiting(
+      TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", "--lock-timeout=60", "pg:" + conninfo(), "held.v"},
+      cluster().folder());
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  const auto interrupted = Clock::now();
+  waiting.signal(SIGINT);
+  const auto ended = waiting.wait();
+  EXPECT_LT(Clock::now() - interrupted, std::chrono::milliseconds(1500));
+  EXPECT_NE(ended.status, 0);
+  PQclear(PQexec(other, "ROLLBACK"));
+  PQfinish(other);
+  EXPECT_EQ(value("SELECT v FROM held"), tcvn3("Việt"));
 }
 
 }  // namespace

@@ -54,6 +54,8 @@ void usage() {
       "      --force          convert even a column whose text does not read as FROM,\n"
       "                       and values in TO already (UTF-8 text with Vietnamese letters)\n"
       "      --backup         copy the database file beside itself first (FILE.bak)\n"
+      "      --lock-timeout=S wait at most S seconds for a lock another session holds\n"
+      "                       (default 10; then the column fails, busy or locked)\n"
       "      --list           list tables, views and columns: type, convertible, rows\n"
       "      --detect         guess each column's charset from its values\n"
       "      --list-charsets  list the charsets\n"
@@ -139,7 +141,11 @@ std::string withoutPassword(std::string message, const std::string& source,
 }
 
 volatile std::sig_atomic_t stopSignal = 0;
-void onSignal(int sig) { stopSignal = sig; }
+// The column under way is rolled back at once: a statement waiting for a lock is cancelled.
+void onSignal(int sig) {
+  stopSignal = sig;
+  ts::db::interruptStatements();
+}
 
 // A progress bar per column on a terminal, and a summary line per column.
 class Terminal : public ts::db::RunObserver {
@@ -327,7 +333,9 @@ int main(int argc, char** argv) {
   long dryRun = -1;
   bool dryRunBare = false;  // --dry-run without "=N"
   std::vector<Named> named;
-  enum { kList = 1000, kDetect, kDryRun, kForce, kBackup, kTable, kColumn, kListCharsets };
+  enum { kList = 1000, kDetect, kDryRun, kForce, kBackup, kTable, kColumn, kListCharsets,
+         kLockTimeout };
+  double lockTimeout = 10;
   static const char kShortOptions[] = "f:t:h";
   static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
                                     {"to", required_argument, nullptr, 't'},
@@ -336,6 +344,7 @@ int main(int argc, char** argv) {
                                     {"dry-run", optional_argument, nullptr, kDryRun},
                                     {"force", no_argument, nullptr, kForce},
                                     {"backup", no_argument, nullptr, kBackup},
+                                    {"lock-timeout", required_argument, nullptr, kLockTimeout},
                                     {"table", required_argument, nullptr, kTable},
                                     {"column", required_argument, nullptr, kColumn},
                                     {"list-charsets", no_argument, nullptr, kListCharsets},
@@ -363,6 +372,14 @@ int main(int argc, char** argv) {
       }
       case kForce: force = true; break;
       case kBackup: backup = true; break;
+      case kLockTimeout: {
+        char* end = nullptr;
+        lockTimeout = std::strtod(optarg, &end);
+        if (*optarg == '\0' || *end != '\0' || !(lockTimeout > 0) || lockTimeout > 86400)
+          usageError(std::string("--lock-timeout takes seconds (more than 0), not '") + optarg +
+                     "'");
+        break;
+      }
       case kTable: named.push_back({optarg, {}}); break;
       case kColumn:
         if (named.empty()) usageError("--column " + std::string(optarg) + " follows no --table");
@@ -392,6 +409,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<ts::db::Backend> db;
   try {
     db = ts::db::openSource(source, !converting || dryRun >= 0);
+    db->setLockTimeout(static_cast<int>(lockTimeout * 1000 + 0.5));
     if (listMode) return list(*db);
     if (backup && !db->capabilities().file)
       usageError("--backup copies database files; " + shown +

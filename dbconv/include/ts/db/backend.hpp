@@ -200,7 +200,20 @@ class Backend {
   // The tables whose rows a conversion of `table` reaches too (a partitioned table's
   // partitions, at every level); empty for most.
   virtual std::vector<std::string> partsOf(const std::string& /*table*/) { return {}; }
+
+  // How long a statement waits for a lock another session holds before the column fails
+  // "busy or locked" (PostgreSQL's lock_timeout, SQLite's busy timeout); ODBC drivers keep
+  // their own.
+  virtual void setLockTimeout(int /*milliseconds*/) {}
 };
+
+// Cancels what the open back ends' connections are running (a statement waiting for a lock
+// fails at once, and its transaction rolls back).  Safe in a signal handler.
+void interruptStatements() noexcept;
+// For back ends: `interrupt(context)` is called by interruptStatements() (it must be safe in
+// a signal handler) until the context is withdrawn.
+void offerInterrupt(void* context, void (*interrupt)(void*) noexcept);
+void withdrawInterrupt(void* context);
 
 // The forms of SOURCE each back end takes: a prefix ("odbc:") or a file extension (".dbf").
 // A back end is added by one line in the list of source.cpp.
