@@ -125,8 +125,16 @@ Datum ts_convert_codes(PG_FUNCTION_ARGS) { return convertDatum<text>(fcinfo, tru
 namespace {
 
 // The name of the charset a text is confidently in (empty: none); false when out of memory.
-bool detectValue(const char* value, std::size_t size, std::string_view* name) noexcept {
+// `carried`: text of a UTF8 database, read as ts_convert reads it: the legacy bytes its
+// characters stand for, where they stand for bytes.
+bool detectValue(const char* value, std::size_t size, bool carried,
+                 std::string_view* name) noexcept {
   try {
+    Work* w = work();
+    if (carried && w->carrier.utf8ToBytes({value, size}, w->bytes)) {
+      *name = ts::db::confidentCharsetName(w->bytes);
+      return true;
+    }
     *name = ts::db::confidentCharsetName({value, size});
     return true;
   } catch (const std::exception&) {
@@ -139,7 +147,8 @@ bool detectValue(const char* value, std::size_t size, std::string_view* name) no
 Datum ts_detect_text(PG_FUNCTION_ARGS) {
   text* value = PG_GETARG_TEXT_PP(0);
   std::string_view name;
-  if (!detectValue(VARDATA_ANY(value), VARSIZE_ANY_EXHDR(value), &name))
+  if (!detectValue(VARDATA_ANY(value), VARSIZE_ANY_EXHDR(value),
+                   GetDatabaseEncoding() == PG_UTF8, &name))
     ereport(ERROR, (errcode(ERRCODE_OUT_OF_MEMORY), errmsg("ts_detect: out of memory")));
   if (name.empty()) PG_RETURN_NULL();
   PG_RETURN_TEXT_P(cstring_to_text_with_len(name.data(), static_cast<int>(name.size())));

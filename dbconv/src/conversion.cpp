@@ -10,6 +10,7 @@
 #include "ts/db/wide.hpp"
 #include "ts/forms.hpp"
 #include "ts/repair.hpp"
+#include "ts/utf.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/unicode.hpp"
 #include "ts/utf.hpp"
@@ -480,6 +481,31 @@ CharsetCheck checkCharset(Backend& backend, const ColumnRef& column, int from,
   return check;
 }
 
+namespace {
+
+// A value as it reads today: a Unicode column's text; stored bytes as UTF-8 where they are,
+// the others escaped.
+std::string storedText(const StoredValue& v) {
+  if (!v.unicode.empty()) return std::string(v.unicode);
+  std::string out;
+  const auto* s = reinterpret_cast<const std::uint8_t*>(v.bytes.data());
+  for (std::size_t i = 0; i < v.bytes.size();) {
+    std::uint32_t cp = 0;
+    const int len = s[i] < 0x80 ? 1 : wellFormedUtf8(s + i, v.bytes.size() - i, cp);
+    if (len > 0) {
+      out.append(v.bytes.substr(i, static_cast<std::size_t>(len)));
+      i += static_cast<std::size_t>(len);
+      continue;
+    }
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "\\x%02X", s[i++]);
+    out += hex;
+  }
+  return out;
+}
+
+}  // namespace
+
 DryRun dryRun(Backend& backend, const ColumnRef& column, ValueConverter& converter,
               std::size_t shown) {
   DryRun run;
@@ -503,7 +529,7 @@ DryRun dryRun(Backend& backend, const ColumnRef& column, ValueConverter& convert
     // cannot carry, then the value itself.
     if (!v.unicode.empty() && converter.alreadyUnicode(v.unicode)) {
       ++run.counts.already;
-      if (run.already.size() < shown) run.already.push_back({v.key, std::string(v.unicode), {}});
+      if (run.already.size() < shown) run.already.push_back({v.key, std::string(v.unicode), {}, storedText(v)});
       return true;
     }
     if (v.uncarried) {
@@ -515,16 +541,16 @@ DryRun dryRun(Backend& backend, const ColumnRef& column, ValueConverter& convert
       case ValueConverter::Outcome::kUndecided: ++run.counts.undecided; break;
       case ValueConverter::Outcome::kAlready:
         ++run.counts.already;
-        if (run.already.size() < shown) run.already.push_back({v.key, std::string(v.bytes), {}});
+        if (run.already.size() < shown) run.already.push_back({v.key, std::string(v.bytes), {}, storedText(v)});
         break;
       case ValueConverter::Outcome::kConverted:
         ++run.counts.converted;
         if (run.samples.size() < shown)
-          run.samples.push_back({v.key, std::string(v.bytes), out.str()});
+          run.samples.push_back({v.key, std::string(v.bytes), out.str(), storedText(v)});
         if (limit.most >= 0 && length(out.view()) > limit.most) {
           ++run.tooLong;
           if (run.overLimit.size() < std::max<std::size_t>(shown, 1))
-            run.overLimit.push_back({v.key, std::string(v.bytes), out.str()});
+            run.overLimit.push_back({v.key, std::string(v.bytes), out.str(), storedText(v)});
         }
         break;
     }

@@ -980,6 +980,25 @@ class OdbcRewrite final : public RewriteDriver {
 
 }  // namespace
 
+namespace {
+
+// A driver that cannot read a column's bytes as text (psqlODBC's Unicode driver on a SQL_ASCII
+// database: "invalid byte sequence for encoding UTF8") says so without naming the column, or
+// the way out.
+DbError explained(const DbError& e, const ColumnRef& ref) {
+  const std::string what = e.what();
+  if (what.find("invalid byte sequence") == std::string::npos) return e;
+  DbError out(ref.label() + ": " + what +
+                  "\nThe column holds bytes that are no text of the encoding the driver reads "
+                  "(a SQL_ASCII database through psqlODBC's Unicode driver): connect through its "
+                  "ANSI driver (\"PostgreSQL ANSI\"), which passes the bytes as they are",
+              e.native(), e.state());
+  if (!e.row().empty()) out.atRow(e.row());
+  return out;
+}
+
+}  // namespace
+
 ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& converter,
                                         RunObserver& observer) {
   ColumnReport report;
@@ -1027,12 +1046,21 @@ ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& co
     rewriteColumn(driver, converter, observer,
                   wide ? ColumnPass::Storage::kUtf16 : ColumnPass::Storage::kBytes, report);
   } catch (const DbError& e) {
-    report.fail(e);
+    report.fail(explained(e, ref));
   }
   return report;
 }
 
 void OdbcBackend::readColumn(const ColumnRef& ref,
+                             const std::function<bool(const StoredValue&)>& visit) {
+  try {
+    readValues(ref, visit);
+  } catch (const DbError& e) {
+    throw explained(e, ref);
+  }
+}
+
+void OdbcBackend::readValues(const ColumnRef& ref,
                              const std::function<bool(const StoredValue&)>& visit) {
   const TableId t = table(ref.table);
   const Column col = column(ref);

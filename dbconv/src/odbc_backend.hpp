@@ -67,6 +67,7 @@ class OdbcBackend final : public Backend {
   };
 
  private:
+  void readValues(const ColumnRef& ref, const std::function<bool(const StoredValue&)>& visit);
   explicit OdbcBackend(std::unique_ptr<OdbcHandles> h);
   std::vector<TableId> catalogTables(const char* type);
   std::vector<Column> catalogColumns(const TableId& table);

@@ -392,6 +392,32 @@ INSTANTIATE_TEST_SUITE_P(Drivers, Odbc,
                          ::testing::Values(Driver::kSqlite, Driver::kPgAnsi, Driver::kPgUnicode),
                          [](const auto& info) { return driverName(info.param); });
 
+// psqlODBC's Unicode driver cannot read the legacy bytes of a SQL_ASCII database: the column
+// is named, with the way out (its ANSI driver), when it is read and when it is converted.
+TEST(OdbcUnicodeDriver, OnASqlAsciiDatabaseNamesTheColumnAndTheAnsiDriver) {
+  const std::string db = "unicode_on_ascii_" + std::to_string(getpid());
+  cluster().createDatabase(db, "SQL_ASCII");
+  cluster().psql(db, "CREATE TABLE t (id integer PRIMARY KEY, v text); INSERT INTO t VALUES (1, " +
+                         testing::quoteText(tcvn3("Việt Nam")) + ")");
+  auto b = OdbcBackend::connect("DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=" +
+                                std::to_string(cluster().port()) + ";DATABASE=" + db +
+                                ";UID=postgres;PWD=");
+  try {
+    b->readColumn({"t", "v"}, [](const StoredValue&) { return true; });
+    ADD_FAILURE() << "the bytes were read";
+  } catch (const DbError& e) {
+    EXPECT_NE(std::string(e.what()).find("t.v: "), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("\"PostgreSQL ANSI\""), std::string::npos) << e.what();
+  }
+  ValueConverter converter(kTcvn3, kUtf8);
+  RunObserver quiet;
+  const ColumnReport r = b->convertColumn({"t", "v"}, converter, quiet);
+  EXPECT_TRUE(r.failed);
+  EXPECT_NE(r.error.find("ANSI driver"), std::string::npos) << r.error;
+  b.reset();
+  cluster().psql("postgres", "DROP DATABASE \"" + db + "\"");
+}
+
 TEST(OdbcConnectString, EveryKeyBracedValuesAndNoPasswordShown) {
   EXPECT_EQ(odbcConnectString("", "", ""), "DSN=;UID=;PWD=");
   EXPECT_EQ(odbcConnectString("sales", "ann", "p;w}d"), "DSN=sales;UID=ann;PWD={p;w}}d}");

@@ -395,6 +395,11 @@ TEST_F(Pg, TheExtensionConvertsInSqlAsTheEngineDoes) {
                  "UPDATE n SET v = ts_convert(v, 'auto', 'utf8');");
   EXPECT_EQ(cluster().psql(utf8db, "SELECT string_agg(v, '|') FROM n"),
             "Lê|cà phê|Bá Tùng|Nẵng|Việt Nam là một quốc gia\n");
+  // ts_detect reads such text as ts_convert does: the sentence 'auto' converts is named.
+  cluster().psql(utf8db, "CREATE TABLE d (v text); INSERT INTO d VALUES (" +
+                             literal(asCarrierText(tcvn3(prose))) + ")");
+  EXPECT_EQ(cluster().psql(utf8db, "SELECT ts_detect(v), ts_convert(v, 'auto', 'utf8') FROM d"),
+            std::string(confidentCharsetName(tcvn3(prose))) + "|" + prose + "\n");
   cluster().psql("postgres", "DROP DATABASE \"" + utf8db + "\"");
 }
 

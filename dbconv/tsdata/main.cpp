@@ -50,7 +50,8 @@ void usage() {
       "      --table=TABLE    a table by its whole name (names with dots)\n"
       "      --column=COLUMN  a column of the last --table (repeatable)\n"
       "      --dry-run[=N]    write nothing: count what would change and show N values\n"
-      "                       before and after, as UTF-8 (default 10)\n"
+      "                       as stored (bytes that are no UTF-8 as \\xNN) and as they\n"
+      "                       would be (default 10)\n"
       "      --force          convert even a column whose text does not read as FROM,\n"
       "                       and values in TO already (UTF-8 text with Vietnamese letters)\n"
       "      --backup         copy the database file beside itself first (FILE.bak)\n"
@@ -465,7 +466,8 @@ int main(int argc, char** argv) {
                     static_cast<unsigned long long>(n.records),
                     ts::db::otherCounts(n, "are").c_str());
         for (const auto& s : r.samples)
-          std::printf("  %s: %s\n    -> %s\n", s.key.c_str(), asUtf8(s.before, from).c_str(),
+          // The value as it reads today (bytes that are no UTF-8 escaped), and what it becomes.
+          std::printf("  %s: %s\n    -> %s\n", s.key.c_str(), printable(s.stored).c_str(),
                       asUtf8(s.after, converter.to()).c_str());
         if (r.tooLong > 0) {
           std::printf(

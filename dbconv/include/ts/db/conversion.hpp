@@ -201,6 +201,8 @@ struct DryRun {
     std::string key;
     std::string before;  // the stored bytes
     std::string after;   // the converted bytes
+    std::string stored;  // the value as it reads today: a Unicode column's text, or the
+                         // stored bytes with those that are no UTF-8 escaped ("Vi\xD6t")
   };
   ColumnReport counts;
   std::vector<Sample> samples;  // the first values that would change
