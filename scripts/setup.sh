@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake make g++ gcc pkg-config libgtest-dev libbenchmark-dev qt6-base-dev qt6-tools-dev qt6-l10n-tools fonts-dejavu-core
   libzip-dev libexpat1-dev libsqlite3-dev sqlite3 qt6-qpa-plugins xvfb xauth
   unixodbc unixodbc-dev odbc-postgresql libsqliteodbc postgresql-15 postgresql-client-15 libpq-dev
-  postgresql-server-dev-15 libshp-dev
+  postgresql-server-dev-15 libshp-dev mariadb-server libmariadb-dev
   libreoffice-core-nogui libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui
   python3-uno libreoffice-script-provider-python libreoffice-dev hunspell-vi
   python3-dev pybind11-dev python3-pytest

@@ -175,6 +175,19 @@ const std::string* ColumnPass::convert(std::string_view stored) {
     ++report_.already;
     return nullptr;
   }
+  if (storage_ == Storage::kUtf8 && converter_.from() == kUtf8 && converter_.to() == kUtf8 &&
+      converter_.operation() == ValueConverter::Operation::kConvert) {
+    // UTF-8 read as Windows-1252 and stored as text again: the bytes its characters carry
+    // are the text.
+    static const WideValues windows1252(0, 0);
+    if (!windows1252.utf8ToBytes(stored, s.bytes) || !validUtf8(s.bytes) || s.bytes == stored) {
+      ++report_.unchanged;
+      return nullptr;
+    }
+    ++report_.converted;
+    s.stored = s.bytes;
+    return &s.stored;
+  }
   bool carried = true;
   switch (storage_) {
     case Storage::kBytes: s.bytes.assign(stored); break;

@@ -1,6 +1,7 @@
 #include <filesystem>
 
 #include "dbf_backend.hpp"
+#include "maria_backend.hpp"
 #include "odbc_backend.hpp"
 #include "pg_backend.hpp"
 #include "sqlite_backend.hpp"
@@ -13,6 +14,7 @@ namespace {
 
 std::unique_ptr<Backend> openOdbc(const std::string& s, bool) { return OdbcBackend::connect(s); }
 std::unique_ptr<Backend> openPg(const std::string& s, bool) { return PgBackend::connect(s); }
+std::unique_ptr<Backend> openMaria(const std::string& s, bool) { return MariaBackend::connect(s); }
 std::unique_ptr<Backend> openDbf(const std::string& s, bool ro) { return DbfBackend::open(s, ro); }
 std::unique_ptr<Backend> openSqlite(const std::string& s, bool ro) {
   return SqliteBackend::open(s, ro);
@@ -26,6 +28,7 @@ const std::vector<SourceForm>& sourceForms() {
       {{"odbc:"}, {}, false, openOdbc, odbcHidePassword},
       {{"postgresql://", "postgres://"}, {}, true, openPg, pgHidePassword},
       {{"pg:"}, {}, false, openPg, pgHidePassword},
+      {{"mysql://", "mariadb://"}, {}, true, openMaria, mariaHidePassword},
       {{}, {".dbf"}, false, openDbf, nullptr},
       {{}, {}, false, openSqlite, nullptr},
   };

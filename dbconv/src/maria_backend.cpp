@@ -1,0 +1,627 @@
+#include "maria_backend.hpp"
+
+#include <mysql.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "server_rewrite.hpp"
+#include "ts/db/conversion.hpp"
+#include "ts/db/schema.hpp"
+#include "ts/db/wide.hpp"
+
+namespace ts::db {
+
+namespace {
+
+DbError errorOf(MYSQL* c, const std::string& context = {}) {
+  const std::string state = mysql_sqlstate(c);
+  return DbError((context.empty() ? "" : context + ": ") + mysql_error(c) + "\nState: " + state +
+                     ", Native: " + std::to_string(mysql_errno(c)) + ", Source: MariaDB",
+                 static_cast<long>(mysql_errno(c)), state);
+}
+
+void exec(MYSQL* c, const std::string& sql) {
+  if (mysql_real_query(c, sql.data(), sql.size()) != 0) throw errorOf(c);
+  // A statement that gives rows gives none here: they are read and dropped.
+  if (MYSQL_RES* r = mysql_store_result(c)) mysql_free_result(r);
+}
+
+// Rows of a query, stored whole (catalogue queries and blocks of a column).
+class Rows {
+ public:
+  Rows(MYSQL* c, const std::string& sql) {
+    if (mysql_real_query(c, sql.data(), sql.size()) != 0) throw errorOf(c);
+    r_ = mysql_store_result(c);
+    if (r_ == nullptr && mysql_field_count(c) != 0) throw errorOf(c);
+  }
+  ~Rows() {
+    if (r_ != nullptr) mysql_free_result(r_);
+  }
+  Rows(const Rows&) = delete;
+  Rows& operator=(const Rows&) = delete;
+  // The next row; false after the last.
+  bool next() {
+    if (r_ == nullptr) return false;
+    row_ = mysql_fetch_row(r_);
+    lengths_ = row_ != nullptr ? mysql_fetch_lengths(r_) : nullptr;
+    return row_ != nullptr;
+  }
+  bool null(unsigned i) const { return row_[i] == nullptr; }
+  std::string_view view(unsigned i) const {
+    return row_[i] == nullptr ? std::string_view() : std::string_view(row_[i], lengths_[i]);
+  }
+  std::string text(unsigned i) const { return std::string(view(i)); }
+  unsigned fields() const { return r_ == nullptr ? 0 : mysql_num_fields(r_); }
+  MYSQL_RES* get() const { return r_; }
+
+ private:
+  MYSQL_RES* r_ = nullptr;
+  MYSQL_ROW row_ = nullptr;
+  unsigned long* lengths_ = nullptr;
+};
+
+std::string quoteName(const std::string& name) {
+  std::string q = "`";
+  for (const char c : name) {
+    if (c == '`') q.push_back('`');
+    q.push_back(c);
+  }
+  return q + "`";
+}
+
+// A literal of any bytes: _binary'...' escaped by the client library.
+std::string binaryLiteral(MYSQL* c, std::string_view bytes) {
+  std::string out(bytes.size() * 2 + 1, '\0');
+  out.resize(mysql_real_escape_string(c, out.data(), bytes.data(), bytes.size()));
+  return "_binary'" + out + "'";
+}
+std::string textLiteral(MYSQL* c, std::string_view text) {
+  std::string out(text.size() * 2 + 1, '\0');
+  out.resize(mysql_real_escape_string(c, out.data(), text.data(), text.size()));
+  return "'" + out + "'";
+}
+
+std::string percentDecoded(std::string_view s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '%' && i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
+      out += static_cast<char>(std::stoi(std::string(s.substr(i + 1, 2)), nullptr, 16));
+      i += 2;
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
+bool transactional(const std::string& engine) {
+  std::string e = engine;
+  for (char& ch : e) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  return e == "innodb" || e == "xtradb";
+}
+
+constexpr int kBlockRows = 10000;
+constexpr std::size_t kStatementBytes = 1 << 20;
+
+// The rewrite through Connector/C: the table locked (LOCK TABLES ... WRITE inside the
+// transaction, as the server documents it for InnoDB), the rows read in blocks by their key,
+// the changed values staged in a temporary table beside their keys, one join writing them.
+class MariaRewrite final : public RewriteDriver {
+ public:
+  MariaRewrite(MYSQL* c, std::string table, std::string column, std::vector<std::string> key)
+      : c_(c), table_(std::move(table)), column_(std::move(column)), key_(std::move(key)) {
+    for (std::size_t i = 0; i < key_.size(); ++i) {
+      keyList_ += (i ? ", " : "") + key_[i];
+      join_ += (i ? " AND " : "") + table_ + "." + key_[i] + " = x.k" + std::to_string(i);
+    }
+  }
+  ~MariaRewrite() override {
+    if (open_) {
+      mysql_query(c_, "ROLLBACK");
+      mysql_query(c_, "UNLOCK TABLES");
+      mysql_query(c_, "DROP TEMPORARY TABLE IF EXISTS tessaro_column");
+      mysql_query(c_, "SET autocommit = 1");
+    }
+  }
+
+  std::uint64_t begin() override {
+    exec(c_, "DROP TEMPORARY TABLE IF EXISTS tessaro_column");
+    std::string keys;
+    for (std::size_t i = 0; i < key_.size(); ++i) keys += key_[i] + " AS k" + std::to_string(i) + ", ";
+    exec(c_, "CREATE TEMPORARY TABLE tessaro_column ENGINE=InnoDB SELECT " + keys + "CAST(" +
+                 column_ + " AS BINARY) AS v FROM " + table_ + " WHERE 0");
+    exec(c_, "SET autocommit = 0");
+    open_ = true;
+    try {
+      exec(c_, "LOCK TABLES " + table_ + " WRITE");
+    } catch (const DbError& e) {
+      if (e.native() != 1205 && e.native() != 1213) throw;  // lock wait timeout, deadlock
+      throw DbError(table_ + " is busy or locked: another session holds a lock on it (tsdata "
+                             "waited as long as --lock-timeout says)",
+                    e.native(), e.state());
+    }
+    Rows count(c_, "SELECT COUNT(*) FROM " + table_);
+    count.next();
+    return std::stoull(count.text(0));
+  }
+
+  bool read(std::vector<const std::string_view*>& values) override {
+    std::string where;
+    if (!last_.empty()) {
+      std::string lasts;
+      for (std::size_t i = 0; i < last_.size(); ++i)
+        lasts += (i ? ", " : "") + textLiteral(c_, last_[i]);
+      where = " WHERE (" + keyList_ + ") > (" + lasts + ")";
+    }
+    block_ = std::make_unique<Rows>(c_, "SELECT CAST(" + column_ + " AS BINARY), " + keyList_ +
+                                            " FROM " + table_ + where + " ORDER BY " + keyList_ +
+                                            " LIMIT " + std::to_string(kBlockRows));
+    views_.clear();
+    keys_.clear();
+    nulls_.clear();
+    while (block_->next()) {
+      views_.push_back(block_->view(0));
+      nulls_.push_back(block_->null(0));
+      std::vector<std::string> k;
+      for (unsigned i = 1; i < block_->fields(); ++i) k.push_back(block_->text(i));
+      keys_.push_back(std::move(k));
+    }
+    if (views_.empty()) return false;
+    last_ = keys_.back();
+    values.resize(views_.size());
+    for (std::size_t i = 0; i < views_.size(); ++i) values[i] = nulls_[i] ? nullptr : &views_[i];
+    return true;
+  }
+
+  void stage(const std::vector<Change>& changes) override {
+    std::string sql;
+    auto flush = [&] {
+      if (sql.empty()) return;
+      exec(c_, "INSERT INTO tessaro_column VALUES " + sql);
+      sql.clear();
+    };
+    for (const Change& ch : changes) {
+      std::string row = "(";
+      for (const std::string& k : keys_[ch.row]) row += textLiteral(c_, k) + ", ";
+      row += binaryLiteral(c_, ch.stored) + ")";
+      sql += (sql.empty() ? "" : ", ") + row;
+      if (sql.size() > kStatementBytes) flush();
+    }
+    flush();
+  }
+
+  void finish(bool changed) override {
+    if (changed)
+      exec(c_, "UPDATE " + table_ + " JOIN tessaro_column x ON " + join_ + " SET " + table_ + "." +
+                   column_ + " = x.v");
+    exec(c_, "COMMIT");
+    exec(c_, "UNLOCK TABLES");
+    exec(c_, "DROP TEMPORARY TABLE IF EXISTS tessaro_column");
+    exec(c_, "SET autocommit = 1");
+    open_ = false;
+  }
+
+ private:
+  MYSQL* c_;
+  std::string table_, column_;
+  std::vector<std::string> key_;
+  std::string keyList_, join_;
+  bool open_ = false;
+  std::unique_ptr<Rows> block_;
+  std::vector<std::string_view> views_;
+  std::vector<bool> nulls_;
+  std::vector<std::vector<std::string>> keys_;
+  std::vector<std::string> last_;
+};
+
+}  // namespace
+
+bool MariaBackend::Column::generated() const {
+  std::string e = extra;
+  for (char& ch : e) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  return e.find("GENERATED") != std::string::npos || e.find("VIRTUAL") != std::string::npos ||
+         e.find("PERSISTENT") != std::string::npos || e.find("STORED") != std::string::npos;
+}
+
+bool MariaBackend::Column::text() const {
+  static const char* const kText[] = {"char", "varchar", "tinytext", "text", "mediumtext",
+                                      "longtext"};
+  return !charset.empty() && charset != "binary" &&
+         std::find(std::begin(kText), std::end(kText), dataType) != std::end(kText);
+}
+
+MariaBackend::MariaBackend(MYSQL* c) : conn_(c) {}
+MariaBackend::~MariaBackend() { mysql_close(conn_); }
+
+std::unique_ptr<MariaBackend> MariaBackend::connect(const std::string& source) {
+  std::string rest = source;
+  for (const char* scheme : {"mysql://", "mariadb://"})
+    if (rest.rfind(scheme, 0) == 0) rest.erase(0, std::string(scheme).size());
+  std::string query;
+  if (const std::size_t q = rest.find('?'); q != std::string::npos) {
+    query = rest.substr(q + 1);
+    rest.resize(q);
+  }
+  std::string user, password, host, database;
+  bool hasUser = false, hasPassword = false;
+  unsigned port = 0;
+  if (const std::size_t at = rest.rfind('@'); at != std::string::npos) {
+    const std::string who = rest.substr(0, at);
+    rest.erase(0, at + 1);
+    const std::size_t colon = who.find(':');
+    user = percentDecoded(who.substr(0, colon));
+    hasUser = true;
+    if (colon != std::string::npos) {
+      password = percentDecoded(who.substr(colon + 1));
+      hasPassword = true;
+    }
+  }
+  const std::size_t slash = rest.find('/');
+  std::string hostPort = rest.substr(0, slash);
+  database = slash == std::string::npos ? "" : percentDecoded(rest.substr(slash + 1));
+  if (const std::size_t colon = hostPort.rfind(':');
+      colon != std::string::npos && hostPort.find(']') == std::string::npos) {
+    port = static_cast<unsigned>(std::strtoul(hostPort.c_str() + colon + 1, nullptr, 10));
+    hostPort.resize(colon);
+  }
+  host = percentDecoded(hostPort);
+  if (database.empty()) throw DbError("name the database: mysql://USER@HOST/DATABASE");
+  std::string socket, sslMode;
+  for (std::size_t at = 0; at < query.size();) {
+    const std::size_t amp = query.find('&', at);
+    const std::string item = query.substr(at, amp == std::string::npos ? std::string::npos : amp - at);
+    const std::size_t eq = item.find('=');
+    const std::string key = item.substr(0, eq);
+    const std::string value = eq == std::string::npos ? "" : percentDecoded(item.substr(eq + 1));
+    if (key == "socket") socket = value;
+    else if (key == "ssl-mode" || key == "sslmode") sslMode = value;
+    else if (key == "password") password = value, hasPassword = true;
+    else throw DbError("unknown option '" + key + "' in the source (socket, ssl-mode, password)");
+    at = amp == std::string::npos ? query.size() : amp + 1;
+  }
+
+  MYSQL* c = mysql_init(nullptr);
+  if (c == nullptr) throw DbError("the MariaDB client library could not allocate a connection");
+  // The [client] group of the option files, as the mariadb client reads them.
+  mysql_optionsv(c, MYSQL_READ_DEFAULT_GROUP, "client");
+  mysql_optionsv(c, MYSQL_SET_CHARSET_NAME, "utf8mb4");
+  std::string mode = sslMode;
+  for (char& ch : mode) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  if (!mode.empty() && mode != "DISABLED" && mode != "PREFERRED") {
+    my_bool yes = 1;
+    mysql_optionsv(c, MYSQL_OPT_SSL_ENFORCE, &yes);
+    if (mode == "VERIFY_CA" || mode == "VERIFY_IDENTITY")
+      mysql_optionsv(c, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &yes);
+  }
+  if (mysql_real_connect(c, host.empty() ? nullptr : host.c_str(),
+                         hasUser ? user.c_str() : nullptr,
+                         hasPassword ? password.c_str() : nullptr, database.c_str(), port,
+                         socket.empty() ? nullptr : socket.c_str(), 0) == nullptr) {
+    const DbError e = errorOf(c, mariaHidePassword(source));
+    mysql_close(c);
+    throw e;
+  }
+  std::unique_ptr<MariaBackend> b(new MariaBackend(c));
+  b->database_ = database;
+  b->server_ = mysql_get_server_info(c);
+  // Strict: a value a column cannot hold fails its statement instead of being cut.
+  exec(c, "SET SESSION sql_mode = CONCAT(@@sql_mode, ',STRICT_ALL_TABLES')");
+  return b;
+}
+
+void MariaBackend::setLockTimeout(int milliseconds) {
+  const std::string seconds = std::to_string(std::max(1, (milliseconds + 999) / 1000));
+  exec(conn_, "SET SESSION lock_wait_timeout = " + seconds + ", innodb_lock_wait_timeout = " +
+                  seconds);
+}
+
+void MariaBackend::refresh() {
+  tables_.clear();
+  order_.clear();
+  Rows r(conn_,
+         "SELECT TABLE_NAME, TABLE_TYPE, COALESCE(ENGINE, ''), COALESCE(TABLE_COLLATION, ''), "
+         "COALESCE(TABLE_COMMENT, '') FROM information_schema.TABLES WHERE TABLE_SCHEMA = "
+         "DATABASE() ORDER BY TABLE_TYPE = 'VIEW', TABLE_NAME");
+  while (r.next()) {
+    Table t{r.text(0), r.text(2), r.text(3), r.text(4), r.text(1) == "VIEW"};
+    order_.push_back(t.name);
+    tables_.emplace(t.name, std::move(t));
+  }
+  named_ = true;
+}
+
+const MariaBackend::Table& MariaBackend::table(const std::string& name) {
+  if (!named_) refresh();
+  const auto it = tables_.find(name);
+  if (it == tables_.end()) throw DbError("no table or view named '" + name + "'");
+  return it->second;
+}
+
+std::vector<MariaBackend::Column> MariaBackend::columns(const std::string& table) {
+  Rows r(conn_,
+         "SELECT COLUMN_NAME, COLUMN_TYPE, DATA_TYPE, COALESCE(CHARACTER_SET_NAME, ''), "
+         "COALESCE(COLLATION_NAME, ''), IS_NULLABLE, COLUMN_DEFAULT, COLUMN_COMMENT, EXTRA, "
+         "CHARACTER_MAXIMUM_LENGTH FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = "
+         "DATABASE() AND TABLE_NAME = " +
+             textLiteral(conn_, table) + " ORDER BY ORDINAL_POSITION");
+  std::vector<Column> list;
+  while (r.next()) {
+    Column c;
+    c.name = r.text(0);
+    c.type = r.text(1);
+    c.dataType = r.text(2);
+    c.charset = r.text(3);
+    c.collation = r.text(4);
+    c.nullable = r.text(5);
+    c.hasDefault = !r.null(6);
+    c.defaultValue = r.text(6);
+    c.comment = r.text(7);
+    c.extra = r.text(8);
+    if (!r.null(9)) c.length = std::stoll(r.text(9));
+    list.push_back(std::move(c));
+  }
+  return list;
+}
+
+MariaBackend::Column MariaBackend::column(const ColumnRef& ref) {
+  table(ref.table);
+  for (Column& c : columns(ref.table))
+    if (c.name == ref.column) return c;
+  throw DbError("no column named '" + ref.column + "' in '" + ref.table + "'");
+}
+
+std::vector<std::string> MariaBackend::primaryKey(const std::string& table) {
+  Rows r(conn_,
+         "SELECT COLUMN_NAME FROM information_schema.KEY_COLUMN_USAGE WHERE TABLE_SCHEMA = "
+         "DATABASE() AND TABLE_NAME = " +
+             textLiteral(conn_, table) + " AND CONSTRAINT_NAME = 'PRIMARY' ORDER BY ORDINAL_POSITION");
+  std::vector<std::string> key;
+  while (r.next()) key.push_back(r.text(0));
+  return key;
+}
+
+void MariaBackend::fillSchema(SchemaTree& tree) {
+  refresh();
+  std::vector<ServerObject> objects;
+  for (const std::string& name : order_) {
+    const Table& t = tables_.at(name);
+    ServerObject o{name, t.view, {}};
+    if (!t.view)
+      for (const Column& c : columns(name)) o.columns.push_back(c.name);
+    objects.push_back(std::move(o));
+  }
+  fillServerTree(tree, "MariaDB " + database_, objects);
+}
+
+std::vector<TableInfo> MariaBackend::tables(bool countRows) {
+  refresh();
+  std::vector<TableInfo> list;
+  for (const std::string& name : order_) {
+    const Table& t = tables_.at(name);
+    TableInfo info;
+    info.name = name;
+    info.view = t.view;
+    try {
+      for (const Column& c : columns(name)) {
+        const bool text = c.text() && !c.generated() && !t.view;
+        ColumnInfo ci{c.name, c.type + (c.charset.empty() ? "" : " " + c.charset), text && !c.wide(), {}};
+        if (c.generated()) ci.note = "generated";
+        if (text && c.wide()) {
+          ci.note = "Unicode: converted only when named by itself";
+          ci.unicode = true;
+        }
+        info.columns.push_back(std::move(ci));
+      }
+      if (countRows) {
+        Rows n(conn_, "SELECT COUNT(*) FROM " + quoteName(name));
+        if (n.next()) info.rows = std::stoll(n.text(0));
+      }
+    } catch (const DbError& e) {
+      info.problem = e.what();
+    }
+    list.push_back(std::move(info));
+  }
+  return list;
+}
+
+bool MariaBackend::convertible(const ColumnRef& ref) {
+  try {
+    const Column c = column(ref);
+    return c.text() && !c.wide() && !c.generated() && !table(ref.table).view;
+  } catch (const DbError&) {
+    return false;
+  }
+}
+
+MariaBackend::ValueLimit MariaBackend::valueLimit(const ColumnRef& ref) {
+  const Column c = column(ref);
+  return {c.length, true};
+}
+
+void MariaBackend::widen(const Table& t, const Column& c) {
+  const std::string collation =
+      t.collation.rfind("utf8mb4_", 0) == 0 ? t.collation : std::string("utf8mb4_unicode_ci");
+  std::string sql = "ALTER TABLE " + quoteName(t.name) + " MODIFY COLUMN " + quoteName(c.name) +
+                    " " + c.type + " CHARACTER SET utf8mb4 COLLATE " + collation +
+                    (c.nullable == "NO" ? " NOT NULL" : " NULL");
+  if (c.hasDefault) sql += " DEFAULT " + c.defaultValue;
+  if (!c.comment.empty()) sql += " COMMENT " + textLiteral(conn_, c.comment);
+  try {
+    exec(conn_, sql);
+  } catch (const DbError& e) {
+    throw DbError("the column could not be changed to utf8mb4 (" + std::string(e.what()) +
+                      "); it is left as it was",
+                  e.native(), e.state());
+  }
+}
+
+ColumnReport MariaBackend::convertColumn(const ColumnRef& ref, ValueConverter& converter,
+                                         RunObserver& observer) {
+  ColumnReport report;
+  report.column = ref;
+  try {
+    const Table t = table(ref.table);
+    Column c = column(ref);
+    if (t.view) throw DbError("'" + ref.table + "' is a view: its values are not converted");
+    if (!c.text() || c.generated()) {
+      Rows counts(conn_, "SELECT COUNT(*), COUNT(" + quoteName(c.name) + ") FROM " +
+                             quoteName(t.name));
+      counts.next();
+      report.records = std::stoull(counts.text(0));
+      report.skipped = c.generated() ? 0 : std::stoull(counts.text(1));
+      report.nulls = report.records - std::stoull(counts.text(1));
+      if (c.generated()) report.notes.push_back("a generated column: its values follow the others");
+      return report;
+    }
+    if (!transactional(t.engine))
+      throw DbError("the table's engine " + t.engine +
+                    " has no transactions: a failure half way could not be undone, and it is "
+                    "left as it is (ALTER TABLE " +
+                    quoteName(t.name) + " ENGINE=InnoDB converts it first)");
+    const std::vector<std::string> key = primaryKey(t.name);
+    if (key.empty())
+      throw DbError("the table '" + ref.table +
+                    "' has no primary key: its rows cannot be addressed, and it is left as it is");
+    const bool unicodeDestination = converter.to() == kUtf8 &&
+                                    converter.operation() == ValueConverter::Operation::kConvert;
+    if (unicodeDestination && !c.wide()) {
+      if (c.charset != "latin1" && c.charset != "ascii")
+        throw DbError("the column's character set " + c.charset +
+                      " is not latin1: its bytes are not known as the charset's, and it is left "
+                      "as it is");
+      widen(t, c);
+      c = column(ref);
+      report.notes.push_back("changed to utf8mb4 (" + c.collation + ") first");
+    }
+    std::vector<std::string> keyNames;
+    for (const std::string& k : key) keyNames.push_back(quoteName(k));
+    MariaRewrite driver(conn_, quoteName(t.name), quoteName(c.name), keyNames);
+    rewriteColumn(driver, converter, observer,
+                  c.wide() ? ColumnPass::Storage::kUtf8 : ColumnPass::Storage::kBytes, report);
+  } catch (const DbError& e) {
+    report.fail(e);
+  }
+  return report;
+}
+
+void MariaBackend::readColumn(const ColumnRef& ref,
+                              const std::function<bool(const StoredValue&)>& visit) {
+  const Table t = table(ref.table);
+  const Column c = column(ref);
+  const std::vector<std::string> key = primaryKey(t.name);
+  std::string keyText = "''", order;
+  if (!key.empty()) {
+    keyText = "CONCAT_WS(', '";
+    for (const std::string& k : key) {
+      keyText += ", CONCAT(" + textLiteral(conn_, k + " = ") + ", " + quoteName(k) + ")";
+      order += (order.empty() ? " ORDER BY " : ", ") + quoteName(k);
+    }
+    keyText += ")";
+  }
+  const std::string sql = "SELECT CAST(" + quoteName(c.name) + " AS BINARY), " + keyText +
+                          " FROM " + quoteName(t.name) + order;
+  if (mysql_real_query(conn_, sql.data(), sql.size()) != 0) throw errorOf(conn_);
+  MYSQL_RES* r = mysql_use_result(conn_);
+  if (r == nullptr) throw errorOf(conn_);
+  const WideValues carrier(0, 0);
+  std::string bytes;
+  bool more = true;
+  while (MYSQL_ROW row = mysql_fetch_row(r)) {
+    if (!more) continue;  // the rest is read to the end and dropped
+    const unsigned long* lengths = mysql_fetch_lengths(r);
+    StoredValue v;
+    v.key = row[1] != nullptr ? std::string(row[1], lengths[1]) : "";
+    if (row[0] == nullptr) {
+      v.type = StoredValue::Type::kNull;
+    } else if (!c.text()) {
+      v.type = StoredValue::Type::kOther;
+    } else {
+      v.type = StoredValue::Type::kText;
+      const std::string_view value(row[0], lengths[0]);
+      if (c.wide()) {
+        v.unicode = value;
+        v.uncarried = !carrier.utf8ToBytes(value, bytes);
+        v.bytes = bytes;
+      } else {
+        v.bytes = value;
+      }
+    }
+    more = visit(v);
+  }
+  const bool failed = mysql_errno(conn_) != 0;
+  mysql_free_result(r);
+  if (failed) throw errorOf(conn_);
+}
+
+TableData MariaBackend::tableData(const std::string& name, std::size_t maxRows) {
+  table(name);
+  TableData d;
+  {
+    Rows n(conn_, "SELECT COUNT(*) FROM " + quoteName(name));
+    if (n.next()) d.total = std::stoull(n.text(0));
+  }
+  Rows r(conn_, "SELECT * FROM " + quoteName(name) + " LIMIT " + std::to_string(maxRows));
+  MYSQL_FIELD* fields = mysql_fetch_fields(r.get());
+  for (unsigned i = 0; i < r.fields(); ++i) d.headers.emplace_back(fields[i].name);
+  while (r.next()) {
+    std::vector<std::string> cells;
+    for (unsigned i = 0; i < r.fields(); ++i)
+      cells.push_back(r.null(i) ? std::string("NULL") : r.text(i));
+    d.rows.push_back(std::move(cells));
+  }
+  return d;
+}
+
+PropertyTable MariaBackend::properties(const SchemaTree& tree, int item) {
+  PropertyTable p;
+  const SchemaItem& it = tree.item(item);
+  const char* kColumnHeaders = "Name,Type,Character Set,Collation,Description";
+  auto row = [](const Column& c) {
+    return std::vector<std::string>{c.name, c.type, c.charset, c.collation, c.comment};
+  };
+  switch (it.kind) {
+    case ItemKind::kDatabase:
+      p = PropertyTable::ofProperties({"Provider Name", "DBMS Name", "Database"},
+                                      {std::string("MariaDB Connector/C ") +
+                                           mysql_get_client_info(),
+                                       server_, database_});
+      break;
+    case ItemKind::kTable:
+      p = PropertyTable::ofObjects(kColumnHeaders);
+      for (const Column& c : columns(it.text)) p.rows.push_back(row(c));
+      break;
+    case ItemKind::kColumn: {
+      const int owner = tree.tableOf(item);
+      if (owner == kNoItem) break;
+      p = PropertyTable::ofProperties(PropertyTable::ofObjects(kColumnHeaders).headers,
+                                      row(column({tree.item(owner).text, it.text})));
+      break;
+    }
+    default: break;
+  }
+  return p;
+}
+
+std::string mariaHidePassword(const std::string& source) {
+  std::string s = source;
+  const std::size_t start = s.find("://");
+  if (start != std::string::npos) {
+    const std::size_t from = start + 3;
+    const std::size_t slash = s.find('/', from);
+    const std::size_t at = s.rfind('@', slash == std::string::npos ? std::string::npos : slash);
+    if (at != std::string::npos && at >= from) {
+      const std::size_t colon = s.find(':', from);
+      if (colon != std::string::npos && colon < at) s.replace(colon + 1, at - colon - 1, "***");
+    }
+  }
+  for (std::size_t p = s.find("password="); p != std::string::npos;
+       p = s.find("password=", p + 1)) {
+    const std::size_t end = s.find('&', p);
+    s.replace(p + 9, (end == std::string::npos ? s.size() : end) - p - 9, "***");
+  }
+  return s;
+}
+
+}  // namespace ts::db
