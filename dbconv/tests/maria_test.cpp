@@ -166,5 +166,33 @@ TEST_F(Maria, ConcurrentWritersStopsAndPasswords) {
             "mysql://ann:***@db:3306/shop?password=***&socket=/s");
 }
 
+// Killed at three moments (widening the column, reading, writing), the column is each time
+// wholly old or wholly new; the same command run again converts it.
+TEST_F(Maria, KillsLeaveTheColumnWholeAndARerunCompletesIt) {
+  sql("CREATE TABLE big (id INT PRIMARY KEY, v VARCHAR(60) CHARACTER SET latin1) ENGINE=InnoDB;"
+      "INSERT INTO big SELECT seq, " + literal(tcvn3("Việt Nam, dòng ")) +
+      " FROM seq_1_to_200000");
+  const std::vector<std::string> args{TSDATA_PATH, "-f", "tcvn3", "-t", "utf8",
+                                      server().source(database_), "big.v"};
+  for (const int ms : {30, 400, 1200}) {
+    ts::testing::Program run(TSDATA_PATH, {args.begin() + 1, args.end()}, server().folder());
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    run.signal(SIGKILL);
+    run.wait();
+    // The server notices the lost connection and rolls its transaction back.
+    // Old: the bytes in latin1, or carried in utf8mb4 once widened; new: the Unicode text.
+    const std::string old = hex(tcvn3("Việt Nam, dòng ")),
+                      widened = hex(carried(tcvn3("Việt Nam, dòng ")));
+    const std::string counts = sql("SELECT SUM(HEX(v) IN ('" + old + "', '" + widened +
+                                   "')), SUM(HEX(v) = '" + hex("Việt Nam, dòng ") +
+                                   "') FROM big");
+    EXPECT_TRUE(counts == "200000\t0\n" || counts == "0\t200000\n") << ms << " ms: " << counts;
+  }
+  const auto done = ts::testing::runProgram(TSDATA_PATH, {args.begin() + 1, args.end()},
+                                            server().folder());
+  EXPECT_EQ(done.status, 0) << done.out << done.err;
+  EXPECT_EQ(sql("SELECT COUNT(*) FROM big WHERE v = 'Việt Nam, dòng '"), "200000\n");
+}
+
 }  // namespace
 }  // namespace ts::db
