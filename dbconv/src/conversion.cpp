@@ -228,7 +228,9 @@ int conversionCharset(std::string_view name, bool source, std::string& why) {
     why = "unknown charset '" + text + "'";
     return -1;
   }
-  if (!hasLetterTable(source ? readableSource(code) : code)) {
+  // A source of 40 reads as 39; a destination of 39 or 40 stores Unicode text as the column
+  // holds it (storedDestination), so both have what they need.
+  if (!hasLetterTable(source ? readableSource(code) : ValueConverter::storedDestination(code))) {
     why = "charset " + std::to_string(code) + " \"" + std::string(charsetName(code)) +
           "\" has no letter table";
     return -1;
@@ -527,6 +529,8 @@ DryRun dryRun(Backend& backend, const ColumnRef& column, ValueConverter& convert
   const Backend::ValueLimit limit = backend.valueLimit(column);
   run.limit = limit.most;
   auto length = [&](std::string_view v) {
+    if (limit.padded)
+      while (!v.empty() && v.back() == ' ') v.remove_suffix(1);
     if (!limit.characters || converter.to() != kUtf8) return static_cast<std::int64_t>(v.size());
     return static_cast<std::int64_t>(
         std::count_if(v.begin(), v.end(), [](char c) { return (c & 0xC0) != 0x80; }));

@@ -383,6 +383,12 @@ PgBackend::~PgBackend() {
   PQfinish(conn_);
 }
 
+Backend::ValueLimit PgBackend::valueLimit(const ColumnRef& ref) {
+  const Column& c = column(ref);
+  // char(n) is padded with blanks, and a value with more drops them when it is stored.
+  return {c.size, !singleByte_, c.baseType == kBpchar};
+}
+
 void PgBackend::setLockTimeout(int milliseconds) {
   lockTimeout_ = milliseconds;
   exec(conn_, "SET lock_timeout = " + std::to_string(milliseconds));

@@ -39,7 +39,7 @@ class PgBackend final : public Backend {
   PropertyTable properties(const SchemaTree& tree, int item) override;
   bool deleteObject(const SchemaTree&, int) override { return false; }
   std::vector<std::string> partsOf(const std::string& table) override;
-  ValueLimit valueLimit(const ColumnRef& ref) override { return {column(ref).size, !singleByte_}; }
+  ValueLimit valueLimit(const ColumnRef& ref) override;
   void setLockTimeout(int milliseconds) override;
 
   // What the connection reached ("libpq 15.18", the server's version string).

@@ -461,5 +461,31 @@ TEST_F(Pg, ALockHeldElsewhereIsWaitedForAsLongAsAskedAndCtrlCEndsTheWait) {
   EXPECT_EQ(value("SELECT v FROM held"), tcvn3("Việt"));
 }
 
+// The dry run says what the run does: char(n)'s padding is no part of a value, a value that
+// would not fit is named and the exit status says the run would fail; destination 40 stores
+// what 39 stores.
+TEST_F(Pg, TheDryRunAgreesWithTheRun) {
+  create("SQL_ASCII");
+  sql("CREATE TABLE c (id integer PRIMARY KEY, fixed char(10), short varchar(8));"
+      "INSERT INTO c VALUES (1, " + literal(tcvn3("Hà Nội")) + ", " + literal(tcvn3("Hà Nội")) +
+      ")");
+  auto tsdata = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"-f", "tcvn3", "-t", "40", "pg:" + conninfo()});
+    return ts::testing::runProgram(TSDATA_PATH, args, std::filesystem::temp_directory_path());
+  };
+  auto r = tsdata({"--dry-run", "c.fixed"});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(r.out.find("would not fit"), std::string::npos) << r.out;
+  r = tsdata({"--dry-run", "c.short"});
+  EXPECT_EQ(r.status, 1) << r.out << r.err;  // 'Hà Nội' takes 10 bytes of UTF-8
+  EXPECT_NE(r.out.find("would not fit"), std::string::npos) << r.out;
+  r = tsdata({"c.fixed"});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(sql("SELECT fixed FROM c"), "Hà Nội \n");  // padded to 10 bytes again
+  r = tsdata({"c.short"});
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_EQ(value("SELECT short FROM c"), tcvn3("Hà Nội"));
+}
+
 }  // namespace
 }  // namespace ts::db

@@ -51,7 +51,8 @@ void usage() {
       "      --column=COLUMN  a column of the last --table (repeatable)\n"
       "      --dry-run[=N]    write nothing: count what would change and show N values\n"
       "                       as stored (bytes that are no UTF-8 as \\xNN) and as they\n"
-      "                       would be (default 10)\n"
+      "                       would be (default 10); exit status 1 when a value would not\n"
+      "                       fit its column\n"
       "      --force          convert even a column whose text does not read as FROM,\n"
       "                       and values in TO already (UTF-8 text with Vietnamese letters)\n"
       "      --backup         copy the database file beside itself first (FILE.bak)\n"
@@ -72,12 +73,9 @@ void usage() {
 }
 
 int charset(const char* name, bool source) {
-  if (source && ts::normalizedName(name) == "auto") return ts::db::kAutomatic;
-  const int code = ts::charsetByName(name);
-  if (code == 0) usageError(std::string("unknown charset '") + name + "'");
-  if (!ts::hasLetterTable(source ? ts::readableSource(code) : code))
-    usageError("charset " + std::to_string(code) + " \"" + std::string(ts::charsetName(code)) +
-               "\" has no letter table");
+  std::string why;
+  const int code = ts::db::conversionCharset(name, source, why);
+  if (code < 0) usageError(why);
   return code;
 }
 
@@ -457,6 +455,7 @@ int main(int argc, char** argv) {
     }
 
     if (dryRun >= 0) {
+      bool wouldFail = false;  // a value the column cannot hold: the run would fail there
       for (const auto& col : columns) {
         const ts::db::DryRun r =
             ts::db::dryRun(*db, col, converter, static_cast<std::size_t>(dryRun));
@@ -470,6 +469,7 @@ int main(int argc, char** argv) {
           std::printf("  %s: %s\n    -> %s\n", s.key.c_str(), printable(s.stored).c_str(),
                       asUtf8(s.after, converter.to()).c_str());
         if (r.tooLong > 0) {
+          wouldFail = true;
           std::printf(
               "  %llu value(s) would not fit the column (it holds %lld); the run would "
               "fail at the first and change nothing:\n",
@@ -481,7 +481,7 @@ int main(int argc, char** argv) {
           std::printf("  %s: %s\n    (already converted: left)\n", s.key.c_str(),
                       asUtf8(s.before, converter.to()).c_str());
       }
-      return 0;
+      return wouldFail ? 1 : 0;  // as the run would end
     }
 
     if (backup) std::printf("tsdata: copied %s to %s\n", source.c_str(), db->backup().c_str());

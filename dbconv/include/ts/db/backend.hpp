@@ -194,6 +194,7 @@ class Backend {
   struct ValueLimit {
     std::int64_t most = -1;
     bool characters = false;
+    bool padded = false;  // a fixed-width type whose trailing blanks the store drops (char(n))
   };
   virtual ValueLimit valueLimit(const ColumnRef& /*column*/) { return {}; }
 
