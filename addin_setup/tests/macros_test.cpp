@@ -529,6 +529,27 @@ TEST_F(AddinMacros, EveryTextOfTheDocument) {
 // its author, initials and the text it marks; a comment in a Unicode font is left as it is.
 // The document has no view: this LibreOffice, without the files of its windows, stops when
 // it shows a comment.
+// With Track Changes on, a conversion records no revision (each converted run would be a
+// deletion and an insertion), and recording is on again afterwards.
+TEST_F(AddinMacros, AConversionRecordsNoRevisions) {
+  ts::testing::guard([&] {
+    Office& o = office_->office();
+    const Object doc = ts::testing::newDocument(o, "swriter");
+    const Object body = doc.getObject("Text");
+    const Object cursor = body.callObject("createTextCursor");
+    const std::string tc = carried(convert("Một hai ba", 41, 15));
+    appendRun(body, cursor, tc, {{"CharFontName", text(".VnTime")}});
+    doc.set("RecordChanges", Any(true));
+    EXPECT_EQ(run("tsConvertDocument",
+                  {doc.value(), Any(sal_Int32(15)), Any(sal_Int32(41)), Any(true), Any(false)}),
+              "1 0");
+    EXPECT_EQ(utf8(body.call("getString")), "Một hai ba");
+    EXPECT_EQ(doc.getObject("Redlines").call("getCount").get<sal_Int32>(), 0);
+    EXPECT_TRUE(doc.get("RecordChanges").get<bool>());
+    doc.call("close", {Any(true)});
+  });
+}
+
 TEST_F(AddinMacros, CommentsRunByRun) {
   ts::testing::guard([&] {
     Office& o = office_->office();

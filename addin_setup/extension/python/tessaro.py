@@ -550,13 +550,18 @@ def _calc_portions(doc, selection_only):
     for s in range(sheets.getCount()):
         sheet = sheets.getByIndex(s)
         annotations = sheet.getAnnotations()
-        for i in range(annotations.getCount()):
-            _shape_portions(annotations.getByIndex(i).getAnnotationShape(), out)
+        notes = [annotations.getByIndex(i).getAnnotationShape()
+                 for i in range(annotations.getCount())]
+        for note in notes:
+            _shape_portions(note, out)
         page = sheet.getDrawPage()
         for i in range(page.getCount()):
             shape = page.getByIndex(i)
-            if not _supports(shape, "com.sun.star.drawing.OLE2Shape"):
-                _shape_portions(shape, out)
+            # A comment that is shown is on the draw page too, as its caption: once is enough.
+            if _supports(shape, "com.sun.star.drawing.OLE2Shape") or any(
+                    shape == note for note in notes):
+                continue
+            _shape_portions(shape, out)
         # The titles of its charts, whose changes Calc does not record for undo either.
         charts = sheet.getCharts()
         for name in charts.getElementNames():
@@ -1056,6 +1061,31 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
                      else legacy_case(after, conv.destination, True) or after)
         return conv, after, new_font
 
+    changed = left = 0
+    # A conversion is no edit of the user's to track: recording is off while it runs (each
+    # converted run would become a deletion and an insertion), and as it was afterwards.
+    recording = _recording(doc)
+    if recording:
+        doc.setPropertyValue("RecordChanges", False)
+    try:
+        return _convert_runs(doc, source, destination, map_fonts, selection_only, all_text,
+                             undo, convert_run, converters)
+    finally:
+        if recording:
+            doc.setPropertyValue("RecordChanges", True)
+
+
+def _recording(doc):
+    """Whether the document records changes (Writer's and Calc's track changes)."""
+    try:
+        return bool(doc.getPropertySetInfo().hasPropertyByName("RecordChanges")
+                    and doc.getPropertyValue("RecordChanges"))
+    except Exception:
+        return False
+
+
+def _convert_runs(doc, source, destination, map_fonts, selection_only, all_text, undo,
+                  convert_run, converters):
     changed = left = 0
     with _OneUndoStep(doc, "Tessaro: Chuyen ma", bool(undo)) as step:
         for portion in text_portions(doc, selection_only):
