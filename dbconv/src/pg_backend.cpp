@@ -675,6 +675,26 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
       noteChildren(t, r);
       return r;
     }
+    if (t.kind == 'p' && !partitionMoves_) {
+      // The partitioned tables of its tree (itself, its sub-partitioned partitions) whose
+      // key holds the column: converting it would move rows between partitions.
+      Result keyed = exec(conn_,
+                          "SELECT c.relname FROM pg_catalog.pg_partition_tree($1::regclass) p "
+                          "JOIN pg_catalog.pg_partitioned_table k ON k.partrelid = p.relid "
+                          "JOIN pg_catalog.pg_class c ON c.oid = p.relid "
+                          "JOIN pg_catalog.pg_attribute a ON a.attrelid = p.relid "
+                          "AND a.attnum = ANY(k.partattrs::int2[]) "
+                          "WHERE a.attname = $2 ORDER BY p.level, 1",
+                          {std::to_string(t.oid), c.name});
+      if (keyed.rows() > 0) {
+        std::string parts;
+        for (const std::string& p : partsOf(ref.table)) parts += (parts.empty() ? "" : ", ") + p;
+        throw DbError("the column " + c.name + " is the partition key of " + keyed.text(0, 0) +
+                      " (partitions " + parts +
+                      "): converting it would move rows between partitions; it is left as it "
+                      "is (--allow-partition-move converts it anyway)");
+      }
+    }
     const std::vector<std::string> key = primaryKey(t);
     if (key.empty() && t.kind != 'r' && t.kind != 'p')
       throw DbError("the table '" + ref.table +

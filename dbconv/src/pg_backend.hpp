@@ -41,6 +41,7 @@ class PgBackend final : public Backend {
   std::vector<std::string> partsOf(const std::string& table) override;
   ValueLimit valueLimit(const ColumnRef& ref) override;
   void setLockTimeout(int milliseconds) override;
+  void allowPartitionMoves(bool allow) override { partitionMoves_ = allow; }
 
   // What the connection reached ("libpq 15.18", the server's version string).
   std::string providerName() const { return provider_; }
@@ -88,6 +89,7 @@ class PgBackend final : public Backend {
   pg_conn* conn_;
   pg_cancel* cancel_ = nullptr;  // what interruptStatements() sends the server
   int lockTimeout_ = 0;          // milliseconds; 0: the server's setting
+  bool partitionMoves_ = false;
   std::string name_, provider_, dbms_, encoding_;
   bool singleByte_ = true, extension_ = false;
   std::map<std::string, Table> tables_;  // by the name the tree shows

@@ -487,5 +487,30 @@ TEST_F(Pg, TheDryRunAgreesWithTheRun) {
   EXPECT_EQ(value("SELECT short FROM c"), tcvn3("Hà Nội"));
 }
 
+// A partition key is not converted unless asked: its rows would move between partitions
+// (into the default one, here).  The table's other columns are.
+TEST_F(Pg, APartitionKeyIsLeftUnlessMovesAreAllowed) {
+  create("SQL_ASCII");
+  const std::string viet = literal(tcvn3("Việt"));
+  sql("CREATE TABLE lp (id integer, k text, note text) PARTITION BY LIST (k);"
+      "CREATE TABLE lp_viet PARTITION OF lp FOR VALUES IN (" + viet + ");"
+      "CREATE TABLE lp_other PARTITION OF lp DEFAULT;"
+      "INSERT INTO lp VALUES (1, " + viet + ", " + viet + ")");
+  auto tsdata = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"-f", "tcvn3", "-t", "utf8", "pg:" + conninfo()});
+    return ts::testing::runProgram(TSDATA_PATH, args, std::filesystem::temp_directory_path());
+  };
+  auto r = tsdata({"lp"});
+  EXPECT_EQ(r.status, 1) << r.out << r.err;
+  EXPECT_NE(r.out.find("the column k is the partition key of lp (partitions lp_other, lp_viet)"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(sql("SELECT count(*) FROM lp_viet"), "1\n");
+  EXPECT_EQ(sql("SELECT note FROM lp"), "Việt\n");
+  r = tsdata({"--allow-partition-move", "lp.k"});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(sql("SELECT k FROM lp_other"), "Việt\n");
+}
+
 }  // namespace
 }  // namespace ts::db

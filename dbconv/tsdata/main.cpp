@@ -58,6 +58,8 @@ void usage() {
       "      --backup         copy the database file beside itself first (FILE.bak)\n"
       "      --lock-timeout=S wait at most S seconds for a lock another session holds\n"
       "                       (default 10; then the column fails, busy or locked)\n"
+      "      --allow-partition-move  convert a partition key too (rows move to the\n"
+      "                       partitions their new values belong to; refused otherwise)\n"
       "      --list           list tables, views and columns: type, convertible, rows\n"
       "      --detect         guess each column's charset from its values\n"
       "      --list-charsets  list the charsets\n"
@@ -333,8 +335,9 @@ int main(int argc, char** argv) {
   bool dryRunBare = false;  // --dry-run without "=N"
   std::vector<Named> named;
   enum { kList = 1000, kDetect, kDryRun, kForce, kBackup, kTable, kColumn, kListCharsets,
-         kLockTimeout };
+         kLockTimeout, kPartitionMove };
   double lockTimeout = 10;
+  bool partitionMoves = false;
   static const char kShortOptions[] = "f:t:h";
   static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
                                     {"to", required_argument, nullptr, 't'},
@@ -344,6 +347,7 @@ int main(int argc, char** argv) {
                                     {"force", no_argument, nullptr, kForce},
                                     {"backup", no_argument, nullptr, kBackup},
                                     {"lock-timeout", required_argument, nullptr, kLockTimeout},
+                                    {"allow-partition-move", no_argument, nullptr, kPartitionMove},
                                     {"table", required_argument, nullptr, kTable},
                                     {"column", required_argument, nullptr, kColumn},
                                     {"list-charsets", no_argument, nullptr, kListCharsets},
@@ -371,6 +375,7 @@ int main(int argc, char** argv) {
       }
       case kForce: force = true; break;
       case kBackup: backup = true; break;
+      case kPartitionMove: partitionMoves = true; break;
       case kLockTimeout: {
         char* end = nullptr;
         lockTimeout = std::strtod(optarg, &end);
@@ -409,6 +414,7 @@ int main(int argc, char** argv) {
   try {
     db = ts::db::openSource(source, !converting || dryRun >= 0);
     db->setLockTimeout(static_cast<int>(lockTimeout * 1000 + 0.5));
+    db->allowPartitionMoves(partitionMoves);
     if (listMode) return list(*db);
     if (backup && !db->capabilities().file)
       usageError("--backup copies database files; " + shown +

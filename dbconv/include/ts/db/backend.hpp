@@ -206,6 +206,10 @@ class Backend {
   // "busy or locked" (PostgreSQL's lock_timeout, SQLite's busy timeout); ODBC drivers keep
   // their own.
   virtual void setLockTimeout(int /*milliseconds*/) {}
+
+  // Whether a column that places rows in partitions (a partition key) may be converted: its
+  // rows then move to the partitions their new values belong to.  Refused by default.
+  virtual void allowPartitionMoves(bool /*allow*/) {}
 };
 
 // Cancels what the open back ends' connections are running (a statement waiting for a lock
