@@ -496,7 +496,16 @@ void PgBackend::refreshNames() {
     t.view = t.kind == 'v' || t.kind == 'm';
     t.description = r.text(i, 5);
     const bool plain = r.text(i, 4) == "t" && uses[t.name] == 1;
-    const std::string shown = plain ? t.name : t.schema + "." + t.name;
+    // A part holding a dot (or starting with a quote) is quoted, so that public."sales.orders"
+    // and the table orders of the schema sales are told apart ("sales.orders", sales.orders).
+    auto part = [](const std::string& name) {
+      if (name.find('.') == std::string::npos && !name.empty() && name.front() != '"')
+        return name;
+      std::string q = "\"";
+      for (const char ch : name) q += ch == '"' ? std::string("\"\"") : std::string(1, ch);
+      return q + "\"";
+    };
+    const std::string shown = plain ? part(t.name) : part(t.schema) + "." + part(t.name);
     if (tables_.emplace(shown, std::move(t)).second) order_.push_back(shown);
   }
   named_ = true;

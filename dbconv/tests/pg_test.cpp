@@ -512,5 +512,30 @@ TEST_F(Pg, APartitionKeyIsLeftUnlessMovesAreAllowed) {
   EXPECT_EQ(sql("SELECT k FROM lp_other"), "Việt\n");
 }
 
+// public."sales.orders" and the table orders of the schema sales are two tables, shown apart
+// and each converted by its own name.
+TEST_F(Pg, ATableNamedWithADotIsNotTheTableOfASchema) {
+  create("SQL_ASCII");
+  const std::string viet = literal(tcvn3("Việt"));
+  sql("CREATE TABLE \"sales.orders\" (id integer PRIMARY KEY, v text);"
+      "CREATE SCHEMA sales; CREATE TABLE sales.orders (id integer PRIMARY KEY, v text);"
+      "INSERT INTO \"sales.orders\" VALUES (1, " + viet + ");"
+      "INSERT INTO sales.orders VALUES (1, " + viet + ")");
+  auto tsdata = [&](std::vector<std::string> args) {
+    args.insert(args.begin() + (args.front() == "--list" ? 1 : 0), "pg:" + conninfo());
+    return ts::testing::runProgram(TSDATA_PATH, args, std::filesystem::temp_directory_path());
+  };
+  auto r = tsdata({"--list"});
+  EXPECT_NE(r.out.find("table \"sales.orders\" (1 rows)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("table sales.orders (1 rows)"), std::string::npos) << r.out;
+  r = tsdata({"-f", "tcvn3", "-t", "utf8", "sales.orders"});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(sql("SELECT v FROM sales.orders"), "Việt\n");
+  EXPECT_EQ(value("SELECT v FROM \"sales.orders\""), tcvn3("Việt"));
+  r = tsdata({"-f", "tcvn3", "-t", "utf8", "\"sales.orders\".v"});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(sql("SELECT v FROM \"sales.orders\""), "Việt\n");
+}
+
 }  // namespace
 }  // namespace ts::db
