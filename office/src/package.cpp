@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 
+#include "odf.hpp"
 #include "runs.hpp"
 #include "ts/office/packages.hpp"
 #include "word.hpp"
@@ -81,7 +82,8 @@ bool startsWith(std::string_view s, std::string_view p) { return s.substr(0, p.s
 
 bool convertsDirectly(std::string_view name) {
   const std::string ext = extensionOf(name);
-  return ext == "docx" || ext == "docm" || ext == "dotx" || ext == "dotm";
+  return ext == "docx" || ext == "docm" || ext == "dotx" || ext == "dotm" || ext == "odt" ||
+         ext == "ods" || ext == "odp" || ext == "ott" || ext == "ots" || ext == "otp";
 }
 
 PackageOutcome convertPackage(const std::string& from, const std::string& to,
@@ -114,15 +116,22 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
         throw Refused("protected by a password (an encrypted entry): left as it is");
       index[st.name] = static_cast<zip_uint64_t>(i);
     }
-    if (!index.count("[Content_Types].xml") || !index.count("word/document.xml"))
-      throw Refused("not a Word package (no word/document.xml)");
+    const bool odf = index.count("mimetype") && index.count("content.xml");
+    if (!odf && (!index.count("[Content_Types].xml") || !index.count("word/document.xml")))
+      throw Refused("not a Word or OpenDocument package (no word/document.xml, no content.xml)");
     for (const auto& [part, i] : index)
-      if (startsWith(part, "_xmlsignatures/") && !force)
+      if ((startsWith(part, "_xmlsignatures/") || part == "META-INF/documentsignatures.xml") &&
+          !force)
         throw Refused("digitally signed: converting it would invalidate the signature "
                       "(--force converts it anyway)");
+    if (odf && index.count("META-INF/manifest.xml") &&
+        readPart(in.get(), index["META-INF/manifest.xml"], "META-INF/manifest.xml")
+                .find("encryption-data") != std::string::npos)
+      throw Refused("protected by a password (an encrypted package): left as it is");
 
     RunConverter runs(source, destination);
     WordDocument word(runs);
+    OdfDocument open(runs);
     std::map<std::string, std::string> changed;
     auto take = [&](const std::string& part, auto method) {
       const auto at = index.find(part);
@@ -134,10 +143,23 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
         throw Refused("its part " + part + " is no XML that can be read: " + e.what());
       }
     };
+    if (odf) {
+      try {
+        for (const char* part : {"styles.xml", "content.xml"})
+          if (index.count(part)) open.collect(readPart(in.get(), index[part], part));
+        for (const char* part : {"styles.xml", "content.xml"})
+          if (index.count(part))
+            if (auto result = open.convert(readPart(in.get(), index[part], part)))
+              changed[part] = std::move(*result);
+      } catch (const XmlError& e) {
+        throw Refused(std::string("a part is no XML that can be read: ") + e.what());
+      }
+    }
     take("word/theme/theme1.xml", &WordDocument::theme);
     take("word/styles.xml", &WordDocument::styles);
     take("word/fontTable.xml", &WordDocument::fontTable);
     for (const auto& [part, i] : index) {
+      if (odf) break;
       const bool text = part == "word/document.xml" || part == "word/footnotes.xml" ||
                         part == "word/endnotes.xml" || part == "word/comments.xml" ||
                         part == "word/glossary/document.xml" ||

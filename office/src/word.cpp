@@ -126,7 +126,7 @@ std::optional<std::string> WordDocument::theme(std::string part) {
                  }
                  mapFontAttributes(editor, e, runs_);
                },
-               nullptr});
+               nullptr, nullptr});
   if (!editor.changed()) return std::nullopt;
   return editor.result();
 }
@@ -159,7 +159,7 @@ std::optional<std::string> WordDocument::styles(std::string part) {
                },
                [&](const std::vector<Element>& open) {
                  if (isWord(open.back().name, "style")) id.clear();
-               }});
+               }, nullptr});
   if (!editor.changed()) return std::nullopt;
   return editor.result();
 }
@@ -169,7 +169,7 @@ std::optional<std::string> WordDocument::fontTable(std::string part) {
   editor.read({[&](const std::vector<Element>& open, bool&) {
                  mapFontAttributes(editor, open.back(), runs_);
                },
-               nullptr});
+               nullptr, nullptr});
   if (!editor.changed()) return std::nullopt;
   return editor.result();
 }
@@ -241,7 +241,7 @@ std::optional<std::string> WordDocument::content(std::string part) {
            }
            for (const Element& f : run.rFonts) mapFontAttributes(editor, f, runs_);
          }
-       }});
+       }, nullptr});
   if (!editor.changed()) return std::nullopt;
   return editor.result();
 }

@@ -67,7 +67,6 @@ struct Reader {
   std::vector<XmlEditor::Element> open;
   std::vector<bool> collecting;
   std::string error;
-  std::vector<char> quotes;  // of each attribute of the open elements, for escaping
 
   static void onStart(void* self, const XML_Char* name, const XML_Char** atts) {
     auto& r = *static_cast<Reader*>(self);
@@ -112,6 +111,10 @@ struct Reader {
     auto& r = *static_cast<Reader*>(self);
     if (!r.collecting.empty() && r.collecting.back())
       r.open.back().text.append(s, static_cast<std::size_t>(len));
+    if (r.handler.text)
+      r.handler.text(r.open, std::string_view(s, static_cast<std::size_t>(len)),
+                     static_cast<std::size_t>(XML_GetCurrentByteIndex(r.parser)),
+                     static_cast<std::size_t>(XML_GetCurrentByteCount(r.parser)));
   }
   static void onDoctype(void* self, const XML_Char*, const XML_Char*, const XML_Char*, int) {
     auto& r = *static_cast<Reader*>(self);
@@ -126,7 +129,7 @@ void XmlEditor::read(const Handler& handler) {
   std::unique_ptr<std::remove_pointer_t<XML_Parser>, void (*)(XML_Parser)> parser(
       XML_ParserCreateNS("UTF-8", '|'), XML_ParserFree);
   if (!parser) throw XmlError("out of memory");
-  Reader r{parser.get(), part_, handler, {}, {}, {}, {}};
+  Reader r{parser.get(), part_, handler, {}, {}, {}};
   XML_SetUserData(parser.get(), &r);
   XML_SetElementHandler(parser.get(), &Reader::onStart, &Reader::onEnd);
   XML_SetCharacterDataHandler(parser.get(), &Reader::onText);
@@ -143,6 +146,10 @@ void XmlEditor::read(const Handler& handler) {
 void XmlEditor::replaceContent(const Element& e, std::string_view text) {
   if (e.contentAt == std::string::npos || e.contentEnd < e.contentAt) return;
   edits_.push_back({e.contentAt, e.contentEnd - e.contentAt, escaped(text)});
+}
+
+void XmlEditor::replaceRange(std::size_t at, std::size_t size, std::string_view text) {
+  edits_.push_back({at, size, escaped(text)});
 }
 
 void XmlEditor::replaceValue(const Attribute& a, std::string_view value) {

@@ -42,6 +42,11 @@ class XmlEditor {
   struct Handler {
     std::function<void(const std::vector<Element>& open, bool& collect)> start;
     std::function<void(const std::vector<Element>& open)> end;  // the ending one is last
+    // Character data as expat gives it, piece by piece: the text, and where its raw bytes
+    // (entity references included) stand in the part.
+    std::function<void(const std::vector<Element>& open, std::string_view text, std::size_t at,
+                       std::size_t size)>
+        text;
   };
 
   explicit XmlEditor(std::string part) : part_(std::move(part)) {}
@@ -52,6 +57,8 @@ class XmlEditor {
   // Changes to make: the content of an element (text, escaped here), an attribute's value.
   void replaceContent(const Element& e, std::string_view text);
   void replaceValue(const Attribute& a, std::string_view value);
+  // Raw bytes of the part replaced by `text`, escaped here.
+  void replaceRange(std::size_t at, std::size_t size, std::string_view text);
 
   bool changed() const { return !edits_.empty(); }
   // The part with its changes.

@@ -212,6 +212,56 @@ TEST_F(Packages, AWordDocumentRunByRunEveryOtherByteKept) {
   EXPECT_NE(c[1].data.find("Tôi là sinh viên, café"), std::string::npos);
 }
 
+// An OpenDocument text as LibreOffice writes one: each piece of text by its style chain (a
+// span's text style, the paragraph's style and its parent, the default style), mixed content
+// with entities and spaces kept, the legacy font face mapped; mimetype first and stored.
+TEST_F(Packages, AnOpenDocumentTextPieceByPiece) {
+  const std::string ns =
+      "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+      "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+      "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+      "xmlns:svg=\"urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0\" "
+      "xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\"";
+  auto content = [&](const std::string& face, const std::vector<std::string>& t) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content " + ns +
+           " office:version=\"1.3\"><office:font-face-decls><style:font-face style:name=\"VnTime\" "
+           "svg:font-family=\"" + face + "\"/><style:font-face style:name=\"Liberation Serif\" "
+           "svg:font-family=\"'Liberation Serif'\"/></office:font-face-decls>"
+           "<office:automatic-styles><style:style style:name=\"P1\" style:family=\"paragraph\" "
+           "style:parent-style-name=\"Vn\"/><style:style style:name=\"T1\" style:family=\"text\">"
+           "<style:text-properties style:font-name=\"Liberation Serif\"/></style:style>"
+           "</office:automatic-styles><office:body><office:text>\n"
+           "<text:p text:style-name=\"P1\">" + t[0] + "<text:s/>" + t[1] +
+           "<text:span text:style-name=\"T1\">Tôi là</text:span>" + t[2] + "</text:p>\n"
+           "<text:p>Tôi là sinh viên</text:p></office:text></office:body>"
+           "</office:document-content>";
+  };
+  const std::string styles =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-styles " + ns +
+      "><office:styles><style:default-style style:family=\"paragraph\"><style:text-properties "
+      "style:font-name=\"Liberation Serif\"/></style:default-style><style:style style:name=\"Vn\" "
+      "style:family=\"paragraph\"><style:text-properties style:font-name=\"VnTime\"/>"
+      "</style:style></office:styles></office:document-styles>";
+  writeZip(dir_ / "a.odt.bak",
+           {{"mimetype", "application/vnd.oasis.opendocument.text"},
+            {"content.xml", content(".VnTime", {tc("Một"), xmlText(tc("hai & ba")), tc(" bốn")})},
+            {"styles.xml", styles},
+            {"Pictures/a.png", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(500, 'x')}});
+  const PackageOutcome o =
+      convertPackage((dir_ / "a.odt.bak").string(), (dir_ / "a.odt.tshtm").string(), "a.odt",
+                     kTcvn3, kDecimalEsc);
+  ASSERT_EQ(o.kind, PackageOutcome::kConverted) << o.why;
+  EXPECT_EQ(o.parts, std::vector<std::string>{"content.xml"});
+  const std::vector<Stored> before = readZip(dir_ / "a.odt.bak");
+  const std::vector<Stored> after = readZip(dir_ / "a.odt.tshtm");
+  ASSERT_EQ(after.size(), 4u);
+  EXPECT_EQ(after[0], before[0]);  // mimetype, first and as stored
+  EXPECT_EQ(after[1].data,
+            content("Times New Roman", {"Một", xmlText("hai & ba"), " bốn"}));
+  EXPECT_EQ(after[2], before[2]);
+  EXPECT_EQ(after[3], before[3]);
+}
+
 TEST_F(Packages, DamagedHostileAndProtectedPackagesAreRefused) {
   auto refused = [&](const std::string& name, const std::string& why) {
     const PackageOutcome o = convertPackage((dir_ / name).string(), (dir_ / "out.docx").string(),
@@ -241,7 +291,7 @@ TEST_F(Packages, DamagedHostileAndProtectedPackagesAreRefused) {
   writeZip(dir_ / "broken.docx", {{"[Content_Types].xml", types}, {"word/document.xml", "<a><b></a>"}});
   refused("broken.docx", "no XML that can be read");
   writeZip(dir_ / "sheet.docx", {{"[Content_Types].xml", types}, {"xl/workbook.xml", "<x/>"}});
-  refused("sheet.docx", "not a Word package");
+  refused("sheet.docx", "not a Word or OpenDocument package");
   ts::testing::writeFile(dir_ / "secret.docx", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) +
                                                    std::string(600, '\0'));
   refused("secret.docx", "protected by a password");
