@@ -15,6 +15,7 @@
 #include "runs.hpp"
 #include "ts/office/packages.hpp"
 #include "word.hpp"
+#include "xlsx.hpp"
 #include "xml_edit.hpp"
 
 namespace ts::office {
@@ -83,7 +84,8 @@ bool startsWith(std::string_view s, std::string_view p) { return s.substr(0, p.s
 bool convertsDirectly(std::string_view name) {
   const std::string ext = extensionOf(name);
   return ext == "docx" || ext == "docm" || ext == "dotx" || ext == "dotm" || ext == "odt" ||
-         ext == "ods" || ext == "odp" || ext == "ott" || ext == "ots" || ext == "otp";
+         ext == "ods" || ext == "odp" || ext == "ott" || ext == "ots" || ext == "otp" ||
+         ext == "xlsx" || ext == "xlsm" || ext == "xltx";
 }
 
 PackageOutcome convertPackage(const std::string& from, const std::string& to,
@@ -117,8 +119,11 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
       index[st.name] = static_cast<zip_uint64_t>(i);
     }
     const bool odf = index.count("mimetype") && index.count("content.xml");
-    if (!odf && (!index.count("[Content_Types].xml") || !index.count("word/document.xml")))
-      throw Refused("not a Word or OpenDocument package (no word/document.xml, no content.xml)");
+    const bool excel = !odf && index.count("[Content_Types].xml") && index.count("xl/workbook.xml");
+    if (!odf && !excel &&
+        (!index.count("[Content_Types].xml") || !index.count("word/document.xml")))
+      throw Refused("not a Word, Excel or OpenDocument package (no word/document.xml, "
+                    "xl/workbook.xml or content.xml)");
     for (const auto& [part, i] : index)
       if ((startsWith(part, "_xmlsignatures/") || part == "META-INF/documentsignatures.xml") &&
           !force)
@@ -155,11 +160,30 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
         throw Refused(std::string("a part is no XML that can be read: ") + e.what());
       }
     }
+    if (excel) {
+      XlsxDocument book(runs);
+      auto part = [&](const std::string& name, auto method) {
+        const auto at = index.find(name);
+        if (at == index.end()) return;
+        try {
+          if (auto result = (book.*method)(readPart(in.get(), at->second, name)))
+            changed[name] = std::move(*result);
+        } catch (const XmlError& e) {
+          throw Refused("its part " + name + " is no XML that can be read: " + e.what());
+        }
+      };
+      part("xl/styles.xml", &XlsxDocument::styles);
+      for (const auto& [name, i] : index)
+        if (startsWith(name, "xl/worksheets/") && extensionOf(name) == "xml" &&
+            name.find('/', 14) == std::string::npos)
+          part(name, &XlsxDocument::sheet);
+      part("xl/sharedStrings.xml", &XlsxDocument::sharedStrings);
+    }
     take("word/theme/theme1.xml", &WordDocument::theme);
     take("word/styles.xml", &WordDocument::styles);
     take("word/fontTable.xml", &WordDocument::fontTable);
     for (const auto& [part, i] : index) {
-      if (odf) break;
+      if (odf || excel) break;
       const bool text = part == "word/document.xml" || part == "word/footnotes.xml" ||
                         part == "word/endnotes.xml" || part == "word/comments.xml" ||
                         part == "word/glossary/document.xml" ||

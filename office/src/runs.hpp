@@ -47,6 +47,16 @@ class RunConverter {
   // "Times New Roman"), or nothing.
   std::optional<std::string> mappedFont(std::string_view font);
 
+  // A run left for a reason of the format's (a string shown in fonts of more than one
+  // charset): counted where it holds more than ASCII.
+  void countLeft(std::string_view text) {
+    for (const char c : text)
+      if (static_cast<unsigned char>(c) >= 0x80) {
+        ++left_;
+        return;
+      }
+  }
+
   std::uint64_t converted() const { return converted_; }
   std::uint64_t left() const { return left_; }
 

@@ -262,6 +262,50 @@ TEST_F(Packages, AnOpenDocumentTextPieceByPiece) {
   EXPECT_EQ(after[3], before[3]);
 }
 
+// An Excel workbook: a cell's text by its format's font, a rich string's run by its own; a
+// shared string shown in fonts of two charsets is left (no one reading of it is right).
+TEST_F(Packages, AnExcelWorkbookCellByCell) {
+  const std::string ns = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
+  auto strings = [&](const std::vector<std::string>& t) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<sst " + ns +
+           " count=\"5\" uniqueCount=\"4\"><si><t>" + t[0] + "</t></si><si><t>Tôi là sinh viên</t>"
+           "</si><si><t>" + t[1] + "</t></si><si><r><t xml:space=\"preserve\">Đầu: </t></r><r><rPr>"
+           "<rFont val=\"" + t[2] + "\"/></rPr><t>" + t[3] + "</t></r></si></sst>";
+  };
+  auto styles = [&](const std::string& font) {
+    return "<styleSheet " + ns + "><fonts count=\"2\"><font><name val=\"Calibri\"/></font><font>"
+           "<sz val=\"12\"/><name val=\"" + font + "\"/></font></fonts><cellXfs count=\"2\"><xf "
+           "fontId=\"0\"/><xf fontId=\"1\" applyFont=\"1\"/></cellXfs></styleSheet>";
+  };
+  auto sheet = [&](const std::string& inline_) {
+    return "<worksheet " + ns + "><sheetData><row r=\"1\"><c r=\"A1\" s=\"1\" t=\"s\"><v>0</v></c>"
+           "<c r=\"A2\" t=\"s\"><v>1</v></c><c r=\"A3\" s=\"1\" t=\"s\"><v>2</v></c><c r=\"A4\" "
+           "t=\"s\"><v>2</v></c><c r=\"A5\" s=\"1\" t=\"inlineStr\"><is><t>" + inline_ +
+           "</t></is></c><c r=\"A6\" t=\"s\"><v>3</v></c><c r=\"A7\"><f>1+1</f><v>2</v></c>"
+           "</row></sheetData></worksheet>";
+  };
+  writeZip(dir_ / "b.xlsx.bak",
+           {{"[Content_Types].xml", "<Types/>"},
+            {"xl/workbook.xml", "<workbook " + ns + "/>"},
+            {"xl/styles.xml", styles(".VnTime")},
+            {"xl/worksheets/sheet1.xml", sheet(tc("Hà Nội"))},
+            {"xl/sharedStrings.xml",
+             strings({tc("Việt Nam"), tc("Huế"), ".VnTime", tc("chữ đậm")})}});
+  const PackageOutcome o =
+      convertPackage((dir_ / "b.xlsx.bak").string(), (dir_ / "b.xlsx.tshtm").string(), "b.xlsx",
+                     kTcvn3, kDecimalEsc);
+  ASSERT_EQ(o.kind, PackageOutcome::kConverted) << o.why;
+  EXPECT_EQ(o.runs, 3u);  // A1, A5, the rich run
+  // Left: the Unicode string and the rich string's first run in Calibri, and the string
+  // shown in both fonts.
+  EXPECT_EQ(o.left, 3u);
+  const std::vector<Stored> after = readZip(dir_ / "b.xlsx.tshtm");
+  ASSERT_EQ(after.size(), 5u);
+  EXPECT_EQ(after[2].data, styles("Times New Roman"));
+  EXPECT_EQ(after[3].data, sheet("Hà Nội"));
+  EXPECT_EQ(after[4].data, strings({"Việt Nam", tc("Huế"), "Times New Roman", "chữ đậm"}));
+}
+
 TEST_F(Packages, DamagedHostileAndProtectedPackagesAreRefused) {
   auto refused = [&](const std::string& name, const std::string& why) {
     const PackageOutcome o = convertPackage((dir_ / name).string(), (dir_ / "out.docx").string(),
@@ -290,8 +334,8 @@ TEST_F(Packages, DamagedHostileAndProtectedPackagesAreRefused) {
   refused("cut.docx", "not a package");
   writeZip(dir_ / "broken.docx", {{"[Content_Types].xml", types}, {"word/document.xml", "<a><b></a>"}});
   refused("broken.docx", "no XML that can be read");
-  writeZip(dir_ / "sheet.docx", {{"[Content_Types].xml", types}, {"xl/workbook.xml", "<x/>"}});
-  refused("sheet.docx", "not a Word or OpenDocument package");
+  writeZip(dir_ / "sheet.docx", {{"[Content_Types].xml", types}, {"ppt/presentation.xml", "<x/>"}});
+  refused("sheet.docx", "not a Word, Excel or OpenDocument package");
   ts::testing::writeFile(dir_ / "secret.docx", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) +
                                                    std::string(600, '\0'));
   refused("secret.docx", "protected by a password");
