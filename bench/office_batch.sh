@@ -2,8 +2,9 @@
 # tsweb converting office documents against LibreOffice opening and saving the same files:
 # DOCS .docx documents of PAGES pages each (TCVN3 text in .VnTime in paragraphs of LINES
 # lines, every fourth paragraph in bold), made by LibreOffice from RTF; then `soffice
-# --convert-to docx` over all of them in one call, and `tsweb --from tcvn3 --to 39` over a copy of them (its office started once,
-# given the add-in, each run converted).  Both with scratch profiles.  Prints both times.
+# --convert-to docx` over all of them in one call, and `tsweb --from tcvn3 --to 39` over a copy
+# of them (each package converted in its own XML, no office, a thread per core).  Prints both
+# times.
 # Each paragraph costs the office a fixed amount whatever its length: a paragraph a line
 # (LINES 1) is the dearest shape, five lines a more usual one.
 #   bench/office_batch.sh [BUILD_DIR] [DOCS] [PAGES] [JOBS] [LINES]

@@ -567,7 +567,12 @@ JobReport BatchJob::run(const ConvertSettings& settings, JobObserver& observer) 
     if (folder) r.convertTree(entry);
     r.convertPage(entry, !folder);
   }
-  r.finishDocuments(std::max(1u, documentWorkers));
+  unsigned workers = std::max(1u, documentWorkers);
+  if (needsNoOffice &&
+      std::all_of(r.pending.begin(), r.pending.end(),
+                  [&](const auto& d) { return needsNoOffice(d.page); }))
+    workers = std::max(workers, std::thread::hardware_concurrency());
+  r.finishDocuments(workers);
   if (!stopAfterFirstPass) r.restorePages();
   r.report.seconds = static_cast<std::int64_t>(clock() - start);
   std::string text = reportMessage(r.report.pages, r.report.bytes, r.report.seconds);

@@ -287,6 +287,7 @@ int main(int argc, char** argv) {
   job.namedFilesAreText = namedText;
   job.documents = documents.hook();
   job.documentWorkers = workers;
+  job.needsNoOffice = [](const std::string& page) { return ts::office::convertsDirectly(page); };
   for (int i = optind; i < argc; ++i) {
     std::error_code ec;
     const std::filesystem::path p = std::filesystem::absolute(argv[i], ec);

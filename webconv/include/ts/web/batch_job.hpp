@@ -104,6 +104,9 @@ class BatchJob {
   // How many office documents are converted at a time (each worker its own office): the
   // hook is then called from that many threads at once.
   unsigned documentWorkers = 1;
+  // Documents the hook converts without an office (their own XML): when every document of a
+  // run is one, they are converted by as many threads as the machine has cores.
+  std::function<bool(const std::string& page)> needsNoOffice;
 
  private:
   struct Run;
