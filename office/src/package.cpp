@@ -14,6 +14,7 @@
 #include "odf.hpp"
 #include "runs.hpp"
 #include "ts/office/packages.hpp"
+#include "pptx.hpp"
 #include "word.hpp"
 #include "xlsx.hpp"
 #include "xml_edit.hpp"
@@ -85,7 +86,8 @@ bool convertsDirectly(std::string_view name) {
   const std::string ext = extensionOf(name);
   return ext == "docx" || ext == "docm" || ext == "dotx" || ext == "dotm" || ext == "odt" ||
          ext == "ods" || ext == "odp" || ext == "ott" || ext == "ots" || ext == "otp" ||
-         ext == "xlsx" || ext == "xlsm" || ext == "xltx";
+         ext == "xlsx" || ext == "xlsm" || ext == "xltx" || ext == "pptx" || ext == "pptm" ||
+         ext == "potx";
 }
 
 PackageOutcome convertPackage(const std::string& from, const std::string& to,
@@ -120,10 +122,12 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
     }
     const bool odf = index.count("mimetype") && index.count("content.xml");
     const bool excel = !odf && index.count("[Content_Types].xml") && index.count("xl/workbook.xml");
-    if (!odf && !excel &&
+    const bool slides =
+        !odf && index.count("[Content_Types].xml") && index.count("ppt/presentation.xml");
+    if (!odf && !excel && !slides &&
         (!index.count("[Content_Types].xml") || !index.count("word/document.xml")))
-      throw Refused("not a Word, Excel or OpenDocument package (no word/document.xml, "
-                    "xl/workbook.xml or content.xml)");
+      throw Refused("not a Word, Excel, PowerPoint or OpenDocument package (no "
+                    "word/document.xml, xl/workbook.xml, ppt/presentation.xml or content.xml)");
     for (const auto& [part, i] : index)
       if ((startsWith(part, "_xmlsignatures/") || part == "META-INF/documentsignatures.xml") &&
           !force)
@@ -179,11 +183,31 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
           part(name, &XlsxDocument::sheet);
       part("xl/sharedStrings.xml", &XlsxDocument::sharedStrings);
     }
+    if (slides) {
+      PptxDocument deck(runs);
+      auto part = [&](const std::string& name, auto method) {
+        const auto at = index.find(name);
+        if (at == index.end()) return;
+        try {
+          if (auto result = (deck.*method)(readPart(in.get(), at->second, name)))
+            changed[name] = std::move(*result);
+        } catch (const XmlError& e) {
+          throw Refused("its part " + name + " is no XML that can be read: " + e.what());
+        }
+      };
+      part("ppt/theme/theme1.xml", &PptxDocument::theme);
+      part("ppt/presentation.xml", &PptxDocument::styles);
+      part("ppt/slideMasters/slideMaster1.xml", &PptxDocument::styles);
+      for (const auto& [name, i] : index)
+        if ((startsWith(name, "ppt/slides/slide") || startsWith(name, "ppt/notesSlides/")) &&
+            extensionOf(name) == "xml" && name.find('/', name.find('/', 4) + 1) == std::string::npos)
+          part(name, &PptxDocument::slide);
+    }
     take("word/theme/theme1.xml", &WordDocument::theme);
     take("word/styles.xml", &WordDocument::styles);
     take("word/fontTable.xml", &WordDocument::fontTable);
     for (const auto& [part, i] : index) {
-      if (odf || excel) break;
+      if (odf || excel || slides) break;
       const bool text = part == "word/document.xml" || part == "word/footnotes.xml" ||
                         part == "word/endnotes.xml" || part == "word/comments.xml" ||
                         part == "word/glossary/document.xml" ||

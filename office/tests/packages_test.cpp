@@ -306,6 +306,65 @@ TEST_F(Packages, AnExcelWorkbookCellByCell) {
   EXPECT_EQ(after[4].data, strings({"Việt Nam", tc("Huế"), "Times New Roman", "chữ đậm"}));
 }
 
+// A PowerPoint deck: a run by its own typeface, else by the master's text style for its
+// placeholder (the body's is .VnTime here), else the theme's minor font.
+TEST_F(Packages, APowerPointDeckRunByRun) {
+  const std::string a = "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"";
+  const std::string p = "xmlns:p=\"http://schemas.openxmlformats.org/presentationml/2006/main\"";
+  const std::string theme = "<a:theme " + a + "><a:themeElements><a:fontScheme><a:majorFont>"
+                            "<a:latin typeface=\"Arial\"/></a:majorFont><a:minorFont><a:latin "
+                            "typeface=\"Arial\"/></a:minorFont></a:fontScheme></a:themeElements>"
+                            "</a:theme>";
+  const std::string master = "<p:sldMaster " + a + " " + p + "><p:txStyles><p:titleStyle>"
+                             "<a:lvl1pPr><a:defRPr><a:latin typeface=\"+mj-lt\"/></a:defRPr>"
+                             "</a:lvl1pPr></p:titleStyle><p:bodyStyle><a:lvl1pPr><a:defRPr>"
+                             "<a:latin typeface=\".VnTime\"/></a:defRPr></a:lvl1pPr></p:bodyStyle>"
+                             "</p:txStyles></p:sldMaster>";
+  auto slide = [&](const std::vector<std::string>& t) {
+    return "<p:sld " + a + " " + p + "><p:cSld><p:spTree>"
+           "<p:sp><p:nvSpPr><p:nvPr><p:ph type=\"title\"/></p:nvPr></p:nvSpPr><p:txBody><a:p><a:r>"
+           "<a:rPr lang=\"vi-VN\"><a:latin typeface=\"" + t[0] + "\"/></a:rPr><a:t>" + t[1] +
+           "</a:t></a:r></a:p></p:txBody></p:sp>"
+           "<p:sp><p:nvSpPr><p:nvPr><p:ph idx=\"1\"/></p:nvPr></p:nvSpPr><p:txBody><a:p><a:r>"
+           "<a:rPr lang=\"vi-VN\"/><a:t>" + t[2] + "</a:t></a:r></a:p></p:txBody></p:sp>"
+           "<p:sp><p:nvSpPr><p:nvPr/></p:nvSpPr><p:txBody><a:p><a:r><a:t>Tôi là sinh viên</a:t>"
+           "</a:r></a:p></p:txBody></p:sp></p:spTree></p:cSld></p:sld>";
+  };
+  auto vni = [](const std::string& t) {
+    ConverterState s(kLibraryOptions);
+    selectPair(s, kUtf8, kVniWin);
+    std::string out;
+    for (const char c : convert(s, t)) {
+      const auto b = static_cast<std::uint8_t>(c);
+      if (b < 0x80) {
+        out += c;
+      } else {
+        const LetterCode u = windows1252Utf8(b);
+        out.append(reinterpret_cast<const char*>(u.bytes), u.len);
+      }
+    }
+    return out;
+  };
+  writeZip(dir_ / "c.pptx.bak",
+           {{"[Content_Types].xml", "<Types/>"},
+            {"ppt/presentation.xml", "<p:presentation " + p + "/>"},
+            {"ppt/theme/theme1.xml", theme},
+            {"ppt/slideMasters/slideMaster1.xml", master},
+            {"ppt/slides/slide1.xml", slide({"VNI-Times", vni("Tiêu đề"), tc("Nội dung chính")})}});
+  const PackageOutcome o =
+      convertPackage((dir_ / "c.pptx.bak").string(), (dir_ / "c.pptx.tshtm").string(), "c.pptx",
+                     kTcvn3, kDecimalEsc);
+  ASSERT_EQ(o.kind, PackageOutcome::kConverted) << o.why;
+  EXPECT_EQ(o.runs, 2u);
+  EXPECT_EQ(o.left, 0u);  // Unicode in the theme's Arial, a Unicode font: not converted
+  const std::vector<Stored> after = readZip(dir_ / "c.pptx.tshtm");
+  ASSERT_EQ(after.size(), 5u);
+  std::string m = master;
+  m.replace(m.find(".VnTime"), 7, "Times New Roman");
+  EXPECT_EQ(after[3].data, m);
+  EXPECT_EQ(after[4].data, slide({"Times New Roman", "Tiêu đề", "Nội dung chính"}));
+}
+
 TEST_F(Packages, DamagedHostileAndProtectedPackagesAreRefused) {
   auto refused = [&](const std::string& name, const std::string& why) {
     const PackageOutcome o = convertPackage((dir_ / name).string(), (dir_ / "out.docx").string(),
@@ -334,8 +393,8 @@ TEST_F(Packages, DamagedHostileAndProtectedPackagesAreRefused) {
   refused("cut.docx", "not a package");
   writeZip(dir_ / "broken.docx", {{"[Content_Types].xml", types}, {"word/document.xml", "<a><b></a>"}});
   refused("broken.docx", "no XML that can be read");
-  writeZip(dir_ / "sheet.docx", {{"[Content_Types].xml", types}, {"ppt/presentation.xml", "<x/>"}});
-  refused("sheet.docx", "not a Word, Excel or OpenDocument package");
+  writeZip(dir_ / "sheet.docx", {{"[Content_Types].xml", types}, {"visio/document.xml", "<x/>"}});
+  refused("sheet.docx", "not a Word, Excel, PowerPoint or OpenDocument package");
   ts::testing::writeFile(dir_ / "secret.docx", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) +
                                                    std::string(600, '\0'));
   refused("secret.docx", "protected by a password");

@@ -115,7 +115,8 @@ def detect(data: Union[BytesLike, str], limit: int = 65536) -> List[Guess]:
 
 def convert_document(path: str, from_: CharsetName, to: CharsetName, output: str = None,
                      force: bool = False) -> Dict[str, object]:
-    """Converts a Word package (.docx, .docm, .dotx, .dotm) in its own XML, run by run by each
+    """Converts an office package (.docx, .xlsx, .pptx, .odt, .ods, .odp and their kin) in its
+    own XML, run by run by each
     run's font, as ``tsweb`` does, without an office: into `output`, or in place (through a
     temporary file renamed over it).  `from_` may be ``"auto"`` (each run by its font alone).
     Returns ``{"converted": bool, "runs": n, "left": n, "parts": [...]}``; raises

@@ -1,5 +1,5 @@
 // Office documents converted in their own XML, without an office: the packages (zip files of
-// XML parts) Word, Excel and the OpenDocument programs write.  Only the text of legacy runs and the names of legacy fonts change;
+// XML parts) Word, Excel, PowerPoint and the OpenDocument programs write.  Only the text of legacy runs and the names of legacy fonts change;
 // every other part is copied as it was stored, every other byte of a changed part kept.
 #pragma once
 
@@ -11,7 +11,7 @@
 namespace ts::office {
 
 // Whether a document of this name is converted here: .docx, .docm, .dotx, .dotm; .xlsx, .xlsm,
-// .xltx; .odt, .ods, .odp and their templates.
+// .xltx; .pptx, .pptm, .potx; .odt, .ods, .odp and their templates.
 bool convertsDirectly(std::string_view name);
 
 struct PackageOutcome {
