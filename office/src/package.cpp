@@ -87,13 +87,70 @@ bool convertsDirectly(std::string_view name) {
   return ext == "docx" || ext == "docm" || ext == "dotx" || ext == "dotm" || ext == "odt" ||
          ext == "ods" || ext == "odp" || ext == "ott" || ext == "ots" || ext == "otp" ||
          ext == "xlsx" || ext == "xlsm" || ext == "xltx" || ext == "pptx" || ext == "pptm" ||
-         ext == "potx";
+         ext == "potx" || ext == "fodt" || ext == "fods" || ext == "fodp";
 }
+
+namespace {
+
+// A flat OpenDocument file: one XML document holding what content.xml and styles.xml hold.
+PackageOutcome convertFlat(const std::string& from, const std::string& to, int source,
+                           int destination) {
+  PackageOutcome outcome;
+  std::string data;
+  {
+    const int fd = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw Refused("cannot open it");
+    char buffer[1 << 16];
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) {
+      data.append(buffer, static_cast<std::size_t>(n));
+      if (data.size() > kLargestPart) {
+        close(fd);
+        throw Refused("larger than " + std::to_string(kLargestPart) + " bytes: refused");
+      }
+    }
+    close(fd);
+  }
+  RunConverter runs(source, destination);
+  OdfDocument document(runs);
+  std::optional<std::string> result;
+  try {
+    document.collect(data);
+    result = document.convert(data);
+  } catch (const XmlError& e) {
+    throw Refused(std::string("no XML that can be read: ") + e.what());
+  }
+  outcome.runs = runs.converted();
+  outcome.left = runs.left();
+  if (!result) {
+    outcome.kind = PackageOutcome::kNothingToConvert;
+    return outcome;
+  }
+  const int fd = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) throw Refused("cannot make " + to);
+  bool ok = true;
+  for (std::size_t at = 0; ok && at < result->size();) {
+    const ssize_t n = write(fd, result->data() + at, result->size() - at);
+    ok = n > 0;
+    if (ok) at += static_cast<std::size_t>(n);
+  }
+  ok = fsync(fd) == 0 && ok;
+  ok = close(fd) == 0 && ok;
+  if (!ok) {
+    unlink(to.c_str());
+    throw Refused("cannot write " + to);
+  }
+  outcome.kind = PackageOutcome::kConverted;
+  return outcome;
+}
+
+}  // namespace
 
 PackageOutcome convertPackage(const std::string& from, const std::string& to,
                               std::string_view name, int source, int destination, bool force) {
   PackageOutcome outcome;
   try {
+    const std::string ext = extensionOf(name);
+    if (ext == "fodt" || ext == "fods" || ext == "fodp") return convertFlat(from, to, source, destination);
     {
       // Word's encrypted documents are no zip but a compound file.
       char head[8] = {};

@@ -260,6 +260,24 @@ TEST_F(Packages, AnOpenDocumentTextPieceByPiece) {
             content("Times New Roman", {"Một", xmlText("hai & ba"), " bốn"}));
   EXPECT_EQ(after[2], before[2]);
   EXPECT_EQ(after[3], before[3]);
+
+  // The same in a flat file (.fodt): one XML document.
+  auto flat = [&](const std::string& face, const std::string& text) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document " + ns +
+           " office:mimetype=\"application/vnd.oasis.opendocument.text\"><office:font-face-decls>"
+           "<style:font-face style:name=\"VnTime\" svg:font-family=\"" + face + "\"/>"
+           "</office:font-face-decls><office:styles><style:style style:name=\"Vn\" "
+           "style:family=\"paragraph\"><style:text-properties style:font-name=\"VnTime\"/>"
+           "</style:style></office:styles><office:body><office:text><text:p "
+           "text:style-name=\"Vn\">" + text + "</text:p></office:text></office:body>"
+           "</office:document>";
+  };
+  ts::testing::writeFile(dir_ / "f.fodt.bak", flat(".VnTime", tc("Ngày mai")));
+  const PackageOutcome f =
+      convertPackage((dir_ / "f.fodt.bak").string(), (dir_ / "f.fodt.tshtm").string(), "f.fodt",
+                     kTcvn3, kDecimalEsc);
+  ASSERT_EQ(f.kind, PackageOutcome::kConverted) << f.why;
+  EXPECT_EQ(ts::testing::readFile(dir_ / "f.fodt.tshtm"), flat("Times New Roman", "Ngày mai"));
 }
 
 // An Excel workbook: a cell's text by its format's font, a rich string's run by its own; a

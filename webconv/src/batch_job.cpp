@@ -82,8 +82,9 @@ bool isPageName(const std::string& name) {
 
 namespace {
 
-const char* const kOfficeExtensions[] = {"doc", "docx", "odt",  "xls", "xlsx",
-                                         "ods", "ppt",  "pptx", "odp"};
+const char* const kOfficeExtensions[] = {
+    "doc",  "docx", "docm", "dotx", "dotm", "odt",  "ott",  "fodt", "xls",  "xlsx", "xlsm",
+    "xltx", "ods",  "ots",  "fods", "ppt",  "pptx", "pptm", "potx", "odp",  "otp",  "fodp"};
 
 bool hasExtension(const std::string& name, const char* wanted) {
   std::string ext = lastExtension(baseName(name));

@@ -11,7 +11,8 @@
 namespace ts::office {
 
 // Whether a document of this name is converted here: .docx, .docm, .dotx, .dotm; .xlsx, .xlsm,
-// .xltx; .pptx, .pptm, .potx; .odt, .ods, .odp and their templates.
+// .xltx; .pptx, .pptm, .potx; .odt, .ods, .odp, their templates and the flat .fodt, .fods,
+// .fodp (one XML file).
 bool convertsDirectly(std::string_view name);
 
 struct PackageOutcome {

@@ -46,7 +46,8 @@ bool isPageName(const std::string& name);
 bool isTextName(const std::string& name);
 bool isRtfName(const std::string& name);
 // Office documents (each renamed, converted and given its name back in turn, none that an
-// office holds open): ".doc", ".docx", ".odt", ".xls", ".xlsx", ".ods", ".ppt", ".pptx", ".odp".
+// office holds open): their templates and macro-enabled kin, the flat OpenDocument files
+// (".fodt"), and ".doc", ".docx", ".odt", ".xls", ".xlsx", ".ods", ".ppt", ".pptx", ".odp".
 bool isOfficeName(const std::string& name);
 
 // What converting an office document gave.
