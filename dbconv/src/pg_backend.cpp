@@ -586,8 +586,10 @@ std::vector<TableInfo> PgBackend::tables(bool countRows) {
         }
         info.columns.push_back(std::move(ci));
       }
+      // Its own rows: a child table's rows are counted with that table (as they are
+      // converted with it); a partitioned table's rows are its partitions'.
       if (countRows)
-        info.rows = std::stoll(exec(conn_, "SELECT count(*) FROM " + qualified(t)).text(0, 0));
+        info.rows = std::stoll(exec(conn_, "SELECT count(*) FROM " + ownRows(t)).text(0, 0));
     } catch (const DbError& e) {
       info.problem = e.what();
     }

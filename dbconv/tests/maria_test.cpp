@@ -105,6 +105,8 @@ TEST_F(Maria, EveryValueShapeEndsAsUnicodeAndNamesAreQuoted) {
   EXPECT_NE(r.out.find("has no transactions"), std::string::npos) << r.out;
   EXPECT_EQ(sql("SELECT HEX(v) FROM old"), hex(tcvn3(prose)) + "\n");
 
+  r = tsdata({"--list"});  // a name's control characters escaped: one line a table
+  EXPECT_NE(r.out.find("table a`b \"c\"\\nd (1 rows)"), std::string::npos) << r.out;
   r = tsdata({"-f", "tcvn3", "-t", "utf8", "--table", "a`b \"c\"\nd", "--column", "v`w"});
   EXPECT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_EQ(sql("SELECT `v``w` FROM `a``b \"c\"\nd`"), "Huế\n");

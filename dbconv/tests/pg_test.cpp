@@ -232,6 +232,10 @@ TEST_F(Pg, InheritancePartitionsAndAConcurrentWriter) {
     args.insert(args.begin(), {"-f", "tcvn3", "-t", "utf8", "pg:" + conninfo()});
     return ts::testing::runProgram(TSDATA_PATH, args, std::filesystem::temp_directory_path());
   };
+  // A parent's own rows are counted, not its child's.
+  const auto listed = ts::testing::runProgram(TSDATA_PATH, {"--list", "pg:" + conninfo()},
+                                              std::filesystem::temp_directory_path());
+  EXPECT_NE(listed.out.find("table parent (2 rows)"), std::string::npos) << listed.out;
   auto done = tsdata({"--table", "cases", "--column", "name"});
   EXPECT_EQ(done.status, 0) << done.err;
   EXPECT_EQ(sql("SELECT name FROM cases"), "Việt\n");

@@ -82,15 +82,26 @@ int charset(const char* name, bool source) {
 }
 
 // A text as one line of UTF-8 for the terminal: bytes that are no UTF-8 as U+FFFD, controls
-// escaped.
-std::string printable(std::string_view s) {
+// escaped.  `message`: a message of lines (a server's, which may quote a value's legacy bytes): its line
+// ends kept, bytes that are no UTF-8 as \xNN.
+std::string printable(std::string_view s, bool message = false) {
   std::string out;
   const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
   for (std::size_t i = 0; i < s.size();) {
     std::uint32_t cp = 0;
-    const int n = ts::wellFormedUtf8(p + i, s.size() - i, cp);
+    const int n = p[i] < 0x80 ? 1 : ts::wellFormedUtf8(p + i, s.size() - i, cp);
+    if (n == 1) cp = p[i];
     if (n == 0) {
-      out += "\xEF\xBF\xBD";
+      if (message) {
+        char esc[8];
+        std::snprintf(esc, sizeof esc, "\\x%02X", p[i]);
+        out += esc;
+      } else {
+        out += "\xEF\xBF\xBD";
+      }
+      ++i;
+    } else if (message && cp == '\n') {
+      out += '\n';
       ++i;
     } else if (cp < 0x20 || cp == 0x7F) {
       char esc[8];
@@ -162,7 +173,8 @@ class Terminal : public ts::db::RunObserver {
   }
   void columnDone(const ts::db::ColumnReport& r) override {
     end();
-    std::printf("%s\n", ts::db::columnSummary(r).c_str());
+    // A server's message may hold the legacy bytes of a value: shown escaped, never raw.
+    std::printf("%s\n", printable(ts::db::columnSummary(r), true).c_str());
     for (const std::string& note : r.notes) std::printf("  %s\n", note.c_str());
     std::fflush(stdout);
   }
@@ -298,16 +310,18 @@ std::string padded(const std::string& s, std::size_t width) {
 }
 
 int list(ts::db::Backend& db) {
+  // Names as one line each: control characters escaped.
   for (const auto& t : db.tables(true)) {
+    const std::string name = ts::db::shownName(t.name);
     if (!t.problem.empty()) {
-      std::printf("%s %s (cannot be read: %s)\n", t.view ? "view" : "table", t.name.c_str(),
-                  t.problem.c_str());
+      std::printf("%s %s (cannot be read: %s)\n", t.view ? "view" : "table", name.c_str(),
+                  printable(t.problem).c_str());
       continue;
     }
-    std::printf("%s %s (%lld rows)\n", t.view ? "view" : "table", t.name.c_str(),
+    std::printf("%s %s (%lld rows)\n", t.view ? "view" : "table", name.c_str(),
                 static_cast<long long>(t.rows));
     for (const auto& c : t.columns)
-      std::printf("  %s%s%s%s%s\n", padded(c.name, 24).c_str(),
+      std::printf("  %s%s%s%s%s\n", padded(ts::db::shownName(c.name), 24).c_str(),
                   padded(c.type.empty() ? "(no type)" : c.type, 16).c_str(),
                   c.convertible ? "text" : "not converted", c.note.empty() ? "" : ", ",
                   c.note.c_str());
@@ -516,7 +530,7 @@ int main(int argc, char** argv) {
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
       std::fprintf(stderr, "tsdata: standard output was closed; the run went on to its end:\n");
       for (const auto& c : report.columns)
-        std::fprintf(stderr, "tsdata: %s\n", ts::db::columnSummary(c).c_str());
+        std::fprintf(stderr, "tsdata: %s\n", printable(ts::db::columnSummary(c), true).c_str());
     }
     return report.anyFailed() ? 1 : 0;
   } catch (const ts::db::DbError& e) {
