@@ -340,6 +340,11 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
       } else if (hasCpg) {
         report.notes.push_back(cpg.filename().string() +
                                " left as it is: it names the table's old code page");
+      } else if (converter.to() == kUtf8) {
+        // dBASE has no code page byte for UTF-8: the header keeps its own, and says so.
+        report.notes.push_back("the table's header keeps its code page byte: dBASE has none "
+                               "for UTF-8 (a .cpg file saying UTF-8 beside it tells the "
+                               "programs that read one)");
       }
       load();
     }
