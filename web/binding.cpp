@@ -83,7 +83,8 @@ val detect(const val& bytes) {
 // Converts as `tsconv -f FROM -t TO` does: letters the destination cannot hold are written in
 // a close form, and counted.  `from` may be "auto" (the start of the text decides, as tsconv's
 // -f auto; an unsure guess converts nothing and says so).
-val convert(const val& bytes, const std::string& from, const std::string& to) {
+// `losses`: count what the destination cannot hold, as tsconv --check does (a second pass).
+val convert(const val& bytes, const std::string& from, const std::string& to, bool losses) {
   const std::string text = bytesOf(bytes);
   int source = 0;
   val r = val::object();
@@ -116,16 +117,18 @@ val convert(const val& bytes, const std::string& from, const std::string& to) {
   ts::ForeignCharacters foreign;
   foreign.action = ts::ForeignCharacters::Action::kTransliterate;
   state.watchForeign(&foreign);
-  ts::LossCounter losses(static_cast<ts::CharsetForm>(source), destination, false);
-  losses.feed(text);
-  losses.finish();
+  ts::LossCounter counter(static_cast<ts::CharsetForm>(source), destination, false);
+  if (losses) {
+    counter.feed(text);
+    counter.finish();
+  }
   ts::StreamConverter stream(state);
   ts::ByteBuffer out;
   stream.feed(text, out);
   stream.finish(out);
   r.set("bytes", arrayOf(out.view()));
   val lost = val::array();
-  for (const ts::LossCounter::Loss& l : losses.losses()) {
+  for (const ts::LossCounter::Loss& l : losses ? counter.losses() : std::vector<ts::LossCounter::Loss>{}) {
     val one = val::object();
     one.set("codePoint", l.codePoint);
     one.set("count", static_cast<double>(l.count));

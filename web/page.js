@@ -188,7 +188,7 @@
     const from = $('from').value;
     const to = $('to').value;
     const bytes = new TextEncoder().encode($('source').value);
-    const r = await call('convert', [bytes, pastedForm(from), to]);
+    const r = await call('convert', [bytes, pastedForm(from), to, true]);
     showLosses(r.losses);
     if (r.error) {
       showGuesses(r.guesses);
@@ -307,7 +307,7 @@
     ready: engine.then(() => true),
     // Bytes converted as tsconv -f FROM -t TO converts them: a Promise of a Uint8Array.
     convert: async (bytes, from, to) => check(await (await engine).call(
-      'convert', [bytes, String(from), String(to)])).bytes,
+      'convert', [bytes, String(from), String(to), false])).bytes,
     // The charsets the bytes may be in, best first: [{codes, names, confidence}].
     detect: async (bytes) => (await (await engine).call('detect', [bytes])).guesses,
     // Mojibake repaired as tsconv --fix repairs it.
