@@ -603,8 +603,23 @@ JobReport BatchJob::run(const ConvertSettings& settings, JobObserver& observer) 
     for (const JobFailure& f : r.report.notes) text += "\n" + f.path + ": " + f.why;
   }
   if (!r.report.skipped.empty()) {
+    // Every failure is named; files left as they are (a rerun's "converted already") are
+    // counted, the first few named: the report stays readable for twenty thousand.
+    constexpr std::size_t kNamed = 10;
     text += "\n\n" + format("Left as they are: %zu", r.report.skipped.size());
-    for (const JobFailure& f : r.report.skipped) text += "\n" + f.path + ": " + f.why;
+    for (std::size_t i = 0; i < r.report.skipped.size() && i < kNamed; ++i)
+      text += "\n" + r.report.skipped[i].path + ": " + r.report.skipped[i].why;
+    if (r.report.skipped.size() > kNamed)
+      text += "\n" + format("... and %zu more", r.report.skipped.size() - kNamed);
+  }
+  if (observer.stopRequested()) {
+    r.report.stopped = true;
+    const std::uint64_t done =
+        r.report.pages + r.report.failures.size() + r.report.skipped.size();
+    text += "\n\n" + format("Stopped after the file under way: %llu of the %llu files were "
+                            "not converted; run it again to convert them.",
+                            static_cast<unsigned long long>(files > done ? files - done : 0),
+                            static_cast<unsigned long long>(files));
   }
   r.report.text = text;
   observer.titleRestored();

@@ -293,6 +293,46 @@ TEST_F(Job, OfficeDocumentsInTurnNoneHeldOpen) {
   EXPECT_EQ(readFile(dir_ / "c.xlsx"), "converted");
 }
 
+// A rerun's report counts the files left as they are and names the first few only; a stopped
+// run's report says it stopped and how many files it did not reach.
+TEST_F(Job, ReportsOfAReranAndOfAStoppedRun) {
+  auto named = [](const char* stem, int i) {
+    std::string name = stem;
+    name += std::to_string(i);
+    name += ".htm";
+    return name;
+  };
+  for (int i = 0; i < 15; ++i) writeFile(dir_ / named("p", i), kPage);
+  {
+    BatchJob job;
+    job.add(dir_.string());
+    Recorder r;
+    job.run(utf8Settings(), r);
+  }
+  BatchJob again;
+  again.add(dir_.string());
+  Recorder r;
+  const JobReport report = again.run(utf8Settings(), r);
+  EXPECT_EQ(report.skipped.size(), 15u);
+  EXPECT_NE(report.text.find("Left as they are: 15"), std::string::npos) << report.text;
+  EXPECT_NE(report.text.find("... and 5 more"), std::string::npos) << report.text;
+  EXPECT_FALSE(report.stopped);
+
+  for (int i = 0; i < 6; ++i) writeFile(dir_ / "new" / named("n", i), kPage);
+  struct StopAfterTwo : Recorder {
+    bool stopRequested() override { return pages.size() >= 2; }
+  } stop;
+  BatchJob stopped;
+  stopped.add((dir_ / "new").string());
+  const JobReport halted = stopped.run(utf8Settings(), stop);
+  EXPECT_TRUE(halted.stopped);
+  EXPECT_EQ(halted.pages, 2u);
+  EXPECT_NE(halted.text.find("Stopped after the file under way: 4 of the 6 files were not "
+                             "converted"),
+            std::string::npos)
+      << halted.text;
+}
+
 TEST(JobReport, Time) {
   EXPECT_NE(reportMessage(1, 2, 25 * 3600).find("Giờ: 01, Phút: 00, Giây: 00."), std::string::npos);
   EXPECT_NE(reportMessage(1, 2, 59).find("Giờ: 00, Phút: 00, Giây: 59."), std::string::npos);

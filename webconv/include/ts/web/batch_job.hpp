@@ -64,6 +64,7 @@ struct JobFailure {
 
 struct JobReport {
   bool ran = false;         // false for an empty list
+  bool stopped = false;     // the run was stopped before its end
   std::uint64_t pages = 0;  // converted
   std::uint64_t bytes = 0;  // their sizes
   std::int64_t seconds = 0;
