@@ -154,6 +154,10 @@ Convert it anyway?</translation>
         <translation>Left unconverted: %1</translation>
     </message>
     <message>
+        <source>Các cột để nguyên theo trả lời Không: %1</source>
+        <translation>Left as they are, as you answered No: %1</translation>
+    </message>
+    <message>
         <source>Nguồn dữ liệu ODBC</source>
         <translation>ODBC Data Sources</translation>
     </message>

@@ -198,10 +198,12 @@ TEST_F(DbWindow, OpensMarksConvertsAndShowsData) {
   EXPECT_EQ(win.cell(0, 1), "Nguyễn Văn Đức");
 
   // A second run is asked about first, column by column; "No" leaves that column and the
-  // run goes on with the others (here: none).
+  // run goes on with the others (here: none); the end says which were left so.
   win.said.clear();
   win.w.convertMarked();
-  ASSERT_EQ(win.said.size(), 2) << win.said.join("\n").toStdString();
+  ASSERT_EQ(win.said.size(), 3) << win.said.join("\n").toStdString();
+  EXPECT_EQ(win.said[2],
+            "Các cột để nguyên theo trả lời Không: khách hàng.họ tên, khách hàng.địa chỉ; ghi chú");
   EXPECT_TRUE(win.said[0].startsWith(
       "? Cột khách hàng.họ tên không có vẻ là mã TCVN3 - ABC: có vẻ là mã Ucode1 UTF-8"))
       << win.said[0].toStdString();

@@ -872,13 +872,19 @@ void DbMainWindow::reportRun(const RunReport& r) {
     for (const ColumnRef& c : r.unconverted) names << qs(shownName(c.label()));
     lines << "" << texts::tr(texts::kLeftUnconverted).arg(names.join(", "));
   }
+  if (!declined_.empty()) {
+    QStringList names;
+    for (const ColumnRef& c : declined_) names << qs(shownName(c.label()));
+    lines << "" << texts::tr(texts::kLeftByAnswer).arg(names.join(", "));
+    declined_.clear();
+  }
   // An ODBC failure ends the run: no timing report follows.
   const bool endedByFailure = r.ended && !r.columns.empty() && r.columns.back().failed;
-  if (!endedByFailure) lines << "" << fromTcvn3(timingReport(r.seconds));
+  if (!endedByFailure && !r.columns.empty()) lines << "" << fromTcvn3(timingReport(r.seconds));
   if (failed)
-    talk_.box(lines.join('\n'), kWarning);
+    talk_.box(lines.join('\n').trimmed(), kWarning);
   else
-    talk_.notice(lines.join('\n'));
+    talk_.notice(lines.join('\n').trimmed());
 }
 
 std::vector<ColumnRef> DbMainWindow::markedColumns() const {
@@ -945,11 +951,15 @@ void DbMainWindow::convertMarked() {
         options.forced.push_back(*c);
         ++c;
       } else {
+        declined_.push_back(*c);
         c = columns.erase(c);
       }
     }
   }
-  if (columns.empty()) return;
+  if (columns.empty()) {
+    if (!declined_.empty()) reportRun(RunReport{});  // says which were left, and why
+    return;
+  }
   ValueConverter converter(from, to);
   const RunReport done = runWithProgress([&](RunObserver& o) {
     return convertColumns(*view().backend, columns, converter, o, options);

@@ -204,6 +204,7 @@ class DbMainWindow : public QDialog {
   bool tableSelected_ = false;
   QString caption_;
   bool running_ = false;
+  std::vector<ColumnRef> declined_;  // answered No in this run: named in its report
   bool closeAfterRun_ = false;
   std::atomic<bool> stop_{false};
 

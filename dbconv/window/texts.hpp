@@ -56,6 +56,9 @@ inline constexpr const char* kLaterBackend =
 // The end of a run: the columns a failure or a stop left unconverted.
 inline constexpr const char* kLeftUnconverted =
     QT_TRANSLATE_NOOP("tsdata", "Các cột chưa được chuyển mã: %1");
+// The columns the user answered No to ("convert anyway?").
+inline constexpr const char* kLeftByAnswer =
+    QT_TRANSLATE_NOOP("tsdata", "Các cột để nguyên theo trả lời Không: %1");
 
 // The dialogs that choose an ODBC data source and a PostgreSQL database.
 inline constexpr const char* kOdbcTitle = QT_TRANSLATE_NOOP("tsdata", "Nguồn dữ liệu ODBC");
