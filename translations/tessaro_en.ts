@@ -68,15 +68,15 @@
         <translation>&amp;Guess</translation>
     </message>
     <message>
-        <source>&amp;Chuyển 7-Bit</source>
+        <source>Chuyển &amp;7-Bit</source>
         <translation>To &amp;7-bit</translation>
     </message>
     <message>
-        <source>&amp;Chuyển chữ HOA</source>
+        <source>Chuyển chữ &amp;HOA</source>
         <translation>&amp;UPPER CASE</translation>
     </message>
     <message>
-        <source>&amp;Chuyển chữ thường</source>
+        <source>Chuyển chữ &amp;thường</source>
         <translation>&amp;lower case</translation>
     </message>
     <message>
@@ -198,7 +198,7 @@ Convert it anyway?</translation>
         <translation>&amp;Port:</translation>
     </message>
     <message>
-        <source>&amp;Cơ sở dữ liệu:</source>
+        <source>Cơ &amp;sở dữ liệu:</source>
         <translation>&amp;Database:</translation>
     </message>
     <message>
@@ -210,7 +210,7 @@ Convert it anyway?</translation>
         <translation>Pass&amp;word:</translation>
     </message>
     <message>
-        <source>hoặc chuỗi &amp;kết nối:</source>
+        <source>&amp;hoặc chuỗi kết nối:</source>
         <translation>or &amp;connection string:</translation>
     </message>
     <message>

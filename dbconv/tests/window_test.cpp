@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <shapefil.h>
 #include <QApplication>
+#include <QMap>
+#include <QLabel>
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
@@ -243,6 +246,40 @@ TEST_F(DbWindow, EnterOnAQuestionChangesNoData) {
   w.changeMarked(ValueConverter::Operation::kUpper);
   EXPECT_EQ(query(db, vni), before);
   EXPECT_GE(seen.size(), 2);  // the two questions (and the reports after them)
+}
+
+// Each mnemonic (Alt+letter) of a window or dialog is its own among what shows at once: the
+// buttons of the main window and the controls of the PostgreSQL dialog.
+QStringList repeatedMnemonics(const QWidget& w) {
+  QMap<QChar, QStringList> by;
+  auto take = [&](const QString& text) {
+    const int amp = text.indexOf('&');
+    if (amp >= 0 && amp + 1 < text.size() && text[amp + 1] != '&')
+      by[text[amp + 1].toLower()] << text;
+  };
+  // What shows at once: the panels on top of each other are shown one at a time.
+  for (const QAbstractButton* b : w.findChildren<QAbstractButton*>())
+    if (b->isVisibleTo(&w)) take(b->text());
+  for (const QLabel* l : w.findChildren<QLabel*>())
+    if (l->buddy() != nullptr && l->isVisibleTo(&w)) take(l->text());
+  QStringList repeated;
+  for (auto it = by.begin(); it != by.end(); ++it)
+    if (it.value().size() > 1) repeated << it.value().join(" / ");
+  return repeated;
+}
+
+TEST_F(DbWindow, EveryMnemonicIsItsOwn) {
+  Window win;
+  EXPECT_EQ(repeatedMnemonics(win.w), QStringList());
+  for (const int panel : {DbMainWindow::kVersionPanel, DbMainWindow::kConversionPanel,
+                          DbMainWindow::kOpenPanel, DbMainWindow::kOdbcPanel,
+                          DbMainWindow::kAdoPanel}) {
+    const auto* p = win.w.findChild<QWidget*>(QString::number(panel));
+    ASSERT_NE(p, nullptr) << panel;
+    EXPECT_EQ(repeatedMnemonics(*p), QStringList()) << panel;
+  }
+  PgConnectDialog dialog({});
+  EXPECT_EQ(repeatedMnemonics(dialog), QStringList());
 }
 
 TEST_F(DbWindow, TheOpenPanelAndTheDataViewAsAUserNeedsThem) {
