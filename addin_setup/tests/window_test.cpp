@@ -50,6 +50,13 @@ TEST_F(SetupWindowTest, LayoutTextsAndAButtonRunThatSaysItWorked) {
   EXPECT_EQ(w.cancelButton()->text(), QString::fromUtf8("&Kết thúc"));
   EXPECT_EQ(w.cancelButton()->font().family(), ts::ui::kUiFontFamily);
   EXPECT_EQ(w.status()->text(), "");
+  {  // Escape closes a window as "Kết thúc" does.
+    ts::office::window::SetupWindow other(office_->options());
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    QTest::keyClick(&other, Qt::Key_Escape);
+    EXPECT_FALSE(other.isVisible());
+  }
   // Tab order: Kết thúc, Calc, Writer, Impress.
   QStringList chain;
   QWidget* next = w.cancelButton();

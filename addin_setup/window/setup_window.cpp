@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -91,6 +92,15 @@ QPushButton* SetupWindow::button(App app) const {
     case App::kImpress: return impress_;
   }
   return nullptr;
+}
+
+void SetupWindow::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Escape && calc_->isEnabled()) {  // not during a setup
+    e->accept();
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(e);
 }
 
 void SetupWindow::paintEvent(QPaintEvent*) {

@@ -25,6 +25,8 @@ class SetupWindow : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent*) override;
+  // Escape closes the window, as "Kết thúc" does (not while a setup runs).
+  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   // Twips (1/1440 inch) in the window's pixels.
