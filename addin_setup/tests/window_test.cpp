@@ -40,10 +40,10 @@ TEST_F(SetupWindowTest, LayoutTextsAndAButtonRunThatSaysItWorked) {
   EXPECT_EQ(w.windowTitle(), "Setup");
   const int dpi = w.logicalDpiX();
   const auto px = [dpi](int twips) { return (twips * dpi + 720) / 1440; };
-  EXPECT_EQ(w.size(), QSize(px(3705), px(3840)));
+  EXPECT_EQ(w.size(), QSize(px(3705), px(4740)));
   EXPECT_EQ(w.button(App::kCalc)->geometry(), QRect(px(480), px(1080), px(2775), px(375)));
   EXPECT_EQ(w.button(App::kImpress)->geometry(), QRect(px(480), px(2040), px(2775), px(375)));
-  EXPECT_EQ(w.status()->geometry(), QRect(px(120), px(2655), px(3465), px(375)));
+  EXPECT_EQ(w.status()->geometry(), QRect(px(120), px(2655), px(3465), px(1440)));
   EXPECT_EQ(w.button(App::kCalc)->text(), "LibreOffice Calc");
   EXPECT_EQ(w.button(App::kWriter)->text(), "LibreOffice Writer");
   EXPECT_EQ(w.button(App::kImpress)->text(), "LibreOffice Impress");
@@ -103,7 +103,10 @@ TEST_F(SetupWindowTest, LayoutTextsAndAButtonRunThatSaysItWorked) {
   QTimer::singleShot(300, [&] { during = w2.status()->text(); });
   QTest::mouseClick(w2.button(App::kCalc), Qt::LeftButton);
   EXPECT_EQ(during, "Installing TS-LibreOffice Calc");
-  EXPECT_EQ(w2.status()->text(), "TS- NOT installed in LibreOffice Calc");
+  // Why, in the window itself.
+  EXPECT_TRUE(w2.status()->text().startsWith("TS- NOT installed in LibreOffice Calc\n"))
+      << w2.status()->text().toStdString();
+  EXPECT_NE(w2.status()->text().indexOf("Attach to LibreOffice or start it: cannot start"), -1);
   EXPECT_NE(w2.status()->toolTip().indexOf("Attach to LibreOffice or start it: cannot start"), -1)
       << w2.status()->toolTip().toStdString();
   if (const char* folder = std::getenv("TSO_SETUP_SHOTS")) {
@@ -139,8 +142,8 @@ TEST_F(SetupWindowTest, AsksBeforeUnsavedWorkWouldBeLost) {
   QTest::mouseClick(w.button(App::kWriter), Qt::LeftButton);
   answer.stop();
   EXPECT_TRUE(asked.contains("Untitled")) << asked.toStdString();
-  EXPECT_EQ(w.status()->text(), "TS- NOT installed in LibreOffice Writer");
-  EXPECT_TRUE(w.status()->toolTip().contains("not saved")) << w.status()->toolTip().toStdString();
+  EXPECT_TRUE(w.status()->text().startsWith("TS- NOT installed in LibreOffice Writer\n"));
+  EXPECT_TRUE(w.status()->text().contains("not saved")) << w.status()->text().toStdString();
   ts::testing::guard([&] {
     EXPECT_EQ(unsavedDocuments(office_->office()).size(), 1u);
     office_->detach();

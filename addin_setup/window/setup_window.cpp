@@ -19,8 +19,9 @@ namespace ts::office::window {
 namespace {
 
 // The window's client area and its line, in twips.
-constexpr int kClientWidth = 3705, kClientHeight = 3840;
-constexpr int kLineLeft = 135, kLineRight = 3600, kLineY = 3150;
+// Room under the line for the reason of a failure (three lines of it).
+constexpr int kClientWidth = 3705, kClientHeight = 4740;
+constexpr int kLineLeft = 135, kLineRight = 3600, kLineY = 4110;  // between the line and "Kết thúc"
 // "&Kết thúc" as the program stores it, in TCVN3.
 constexpr const char* kCancelTcvn3 =
     "&K\xD5t th\xF3"
@@ -56,14 +57,14 @@ SetupWindow::SetupWindow(OfficeOptions options, QWidget* parent)
   status_ = new QLabel(this);
   status_->setObjectName("lbStatus");
   status_->setWordWrap(true);
-  place(status_, 120, 2655, 3465, 375);
+  place(status_, 120, 2655, 3465, 1440);  // a line, and the reason of a failure under it
 
   cancel_ = new QPushButton(ui::fromTcvn3(kCancelTcvn3), this);
   cancel_->setObjectName("cmdCancel");
   QFont uiFont(ui::kUiFontFamily);
   uiFont.setPointSizeF(8.25);
   cancel_->setFont(uiFont);
-  place(cancel_, 1170, 3285, 1455, 375);
+  place(cancel_, 1170, 4185, 1455, 375);
   connect(cancel_, &QPushButton::clicked, this, &QWidget::close);
 
   // Tab order: Kết thúc, then Calc, Writer and Impress (the status line takes no focus).
@@ -149,14 +150,15 @@ void SetupWindow::runButton(App app) {
       [&] { installed = installInto(app, options_, folder, log, confirmClose, &held); });
   for (QPushButton* b : {impress_, writer_, calc_}) b->setEnabled(true);
   // Whether it worked is said, not left to be guessed from an empty line.
-  status_->setText(QString::fromStdString(statusAfterRun(app, installed)));
-  // The first step that failed, for a pointer held over the line.
+  // The first step that failed, said under the line (and whole over it, for a long one).
   QString failed;
   for (const auto& step : log.steps())
     if (!step.ok) {
       failed = QString::fromStdString(step.what + ": " + step.error);
       break;
     }
+  const QString said = QString::fromStdString(statusAfterRun(app, installed));
+  status_->setText(failed.isEmpty() ? said : said + "\n" + failed);
   status_->setToolTip(failed);
 }
 
