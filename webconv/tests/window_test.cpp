@@ -2,6 +2,7 @@
 // screenshots): the controls, the folder tree and listing, the conversion list, the small
 // window and a whole run.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
@@ -18,6 +19,7 @@
 #include "file_entry.hpp"
 #include "shell_tree.hpp"
 #include "ts/testing/scratch.hpp"
+#include "ts/ui/program.hpp"
 #include "ts/ui/sort_list.hpp"
 #include "ts/ui/window_support.hpp"
 #include "web_window.hpp"
@@ -416,6 +418,11 @@ TEST_F(WebWindow, ChoicesAreKeptWhileTheBoxIsTicked) {
   child<QComboBox>(WebMainWindow::kFileType)->setCurrentIndex(3);
   child<QCheckBox>(WebMainWindow::kSaveSettings)->setChecked(true);
   w->close();
+  {  // One writer for the profile, which holds the lists' column widths too: mode 0600.
+    struct stat st {};
+    ASSERT_EQ(stat(ts::ui::profilePath().toStdString().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+  }
   {
     WebMainWindow again(nullptr, {QString::fromStdString(dir_.string())});
     EXPECT_EQ(again.findChild<QComboBox*>("1011")->currentIndex(), 28);

@@ -1,5 +1,7 @@
 #include "web_window.hpp"
 
+#include "ts/platform/registry.hpp"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -14,7 +16,6 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QProcess>
-#include <QSettings>
 #include <QTimer>
 #include <mutex>
 
@@ -329,14 +330,17 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
 
 WebMainWindow::~WebMainWindow() = default;
 
+// The choices live in the program's profile beside the lists' column widths, written by the
+// one writer of that file (its mode 0600 whoever writes first).
 void WebMainWindow::restoreChoices() {
-  QSettings profile(ui::profilePath(), QSettings::IniFormat);
-  profile.beginGroup("Choices");
-  if (!profile.value("Save", false).toBool()) return;
+  const platform::Registry profile(ui::profilePath().toStdString(), "Choices");
+  if (profile.get("Save").value_or("false") != "true") return;
   save_->setChecked(true);
   auto restore = [&](QComboBox* c, const char* key) {
-    const int i = profile.value(key, c->currentIndex()).toInt();
-    if (i >= 0 && i < c->count()) c->setCurrentIndex(i);
+    const std::optional<std::string> v = profile.get(key);
+    bool ok = false;
+    const int i = v ? QString::fromStdString(*v).toInt(&ok) : -1;
+    if (ok && i >= 0 && i < c->count()) c->setCurrentIndex(i);
   };
   restore(fileType_, "FileType");
   restore(source_, "Source");
@@ -345,14 +349,15 @@ void WebMainWindow::restoreChoices() {
 }
 
 void WebMainWindow::saveChoices() const {
-  QSettings profile(ui::profilePath(), QSettings::IniFormat);
-  profile.beginGroup("Choices");
-  profile.setValue("Save", save_->isChecked());
-  if (!save_->isChecked()) return;
-  profile.setValue("FileType", fileType_->currentIndex());
-  profile.setValue("Source", source_->currentIndex());
-  profile.setValue("Destination", destination_->currentIndex());
-  profile.setValue("Format", format_->currentIndex());
+  platform::Registry profile(ui::profilePath().toStdString(), "Choices");
+  profile.set("Save", save_->isChecked() ? "true" : "false");
+  if (save_->isChecked()) {
+    profile.set("FileType", std::to_string(fileType_->currentIndex()));
+    profile.set("Source", std::to_string(source_->currentIndex()));
+    profile.set("Destination", std::to_string(destination_->currentIndex()));
+    profile.set("Format", std::to_string(format_->currentIndex()));
+  }
+  profile.save();
 }
 
 bool WebMainWindow::addPath(const QString& path) {
