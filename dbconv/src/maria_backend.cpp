@@ -132,6 +132,10 @@ class MariaRewrite final : public RewriteDriver {
     for (std::size_t i = 0; i < key_.size(); ++i) keys += key_[i] + " AS k" + std::to_string(i) + ", ";
     exec(c_, "CREATE TEMPORARY TABLE tessaro_column ENGINE=InnoDB SELECT " + keys + "CAST(" +
                  column_ + " AS BINARY) AS v FROM " + table_ + " WHERE 0");
+    // Keyed as the table is, so that the join finds each staged row by its key.
+    std::string staged;
+    for (std::size_t i = 0; i < key_.size(); ++i) staged += (i ? ", k" : "k") + std::to_string(i);
+    exec(c_, "ALTER TABLE tessaro_column ADD PRIMARY KEY (" + staged + ")");
     exec(c_, "SET autocommit = 0");
     open_ = true;
     try {
@@ -150,9 +154,11 @@ class MariaRewrite final : public RewriteDriver {
   bool read(std::vector<const std::string_view*>& values) override {
     std::string where;
     if (!last_.empty()) {
+      // Numbers as numbers: a key compared with a string cannot use its index (every block
+      // would read the whole table).
       std::string lasts;
       for (std::size_t i = 0; i < last_.size(); ++i)
-        lasts += (i ? ", " : "") + textLiteral(c_, last_[i]);
+        lasts += (i ? ", " : "") + (numeric_[i] ? last_[i] : textLiteral(c_, last_[i]));
       where = " WHERE (" + keyList_ + ") > (" + lasts + ")";
     }
     block_ = std::make_unique<Rows>(c_, "SELECT CAST(" + column_ + " AS BINARY), " + keyList_ +
@@ -161,6 +167,12 @@ class MariaRewrite final : public RewriteDriver {
     views_.clear();
     keys_.clear();
     nulls_.clear();
+    if (numeric_.empty()) {
+      const MYSQL_FIELD* fields = mysql_fetch_fields(block_->get());
+      for (unsigned i = 1; i < block_->fields(); ++i)
+        numeric_.push_back(IS_NUM(fields[i].type) && fields[i].type != MYSQL_TYPE_DECIMAL &&
+                           fields[i].type != MYSQL_TYPE_NEWDECIMAL);
+    }
     while (block_->next()) {
       views_.push_back(block_->view(0));
       nulls_.push_back(block_->null(0));
@@ -184,7 +196,8 @@ class MariaRewrite final : public RewriteDriver {
     };
     for (const Change& ch : changes) {
       std::string row = "(";
-      for (const std::string& k : keys_[ch.row]) row += textLiteral(c_, k) + ", ";
+      for (std::size_t i = 0; i < keys_[ch.row].size(); ++i)
+        row += (numeric_[i] ? keys_[ch.row][i] : textLiteral(c_, keys_[ch.row][i])) + ", ";
       row += binaryLiteral(c_, ch.stored) + ")";
       sql += (sql.empty() ? "" : ", ") + row;
       if (sql.size() > kStatementBytes) flush();
@@ -214,6 +227,7 @@ class MariaRewrite final : public RewriteDriver {
   std::vector<bool> nulls_;
   std::vector<std::vector<std::string>> keys_;
   std::vector<std::string> last_;
+  std::vector<bool> numeric_;  // which key columns are numbers (written without quotes)
 };
 
 }  // namespace
