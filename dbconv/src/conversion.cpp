@@ -389,7 +389,10 @@ RunReport convertColumns(Backend& backend, const std::vector<ColumnRef>& columns
         done.left = true;
         done.notes.push_back("converted through its partitioned table '" + parent->second +
                              "', once");
-      } else if (guarded(converter, options, ref)) {
+      } else if (guarded(converter, options, ref) &&
+                 (!options.checkedBefore ||
+                  std::any_of(report.columns.begin(), report.columns.end(),
+                              [](const ColumnReport& c) { return c.converted > 0; }))) {
         const CharsetCheck check =
             checkCharset(backend, ref, converter.from(), options.guardSample, &converter);
         if (!check.readsAs) {

@@ -457,6 +457,7 @@ int main(int argc, char** argv) {
     // looks again just before each column (a trigger or a table named before it may have
     // converted it); the columns forced here are converted whatever it finds.
     if (from != ts::db::kAutomatic && from != to) {
+      options.checkedBefore = true;  // read just now: once is enough until something changes
       bool refused = false;
       for (const auto& col : columns) {
         const ts::db::CharsetCheck check =

@@ -144,6 +144,10 @@ struct RunOptions {
   // Columns converted even where their text does not read as the source (the user said so).
   std::vector<ColumnRef> forced;
   std::size_t guardSample = 64 * 1024;  // bytes of each column the guard reads
+  // The caller has read each column's charset just before the run (checkCharset): the guard
+  // reads a column again only once a column of this run has changed something (a trigger, a
+  // partitioned table named before its partition).
+  bool checkedBefore = false;
 };
 
 // Converts `columns` in order, each in one transaction.  Just before each column a guard
