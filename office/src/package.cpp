@@ -196,83 +196,61 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
       throw Refused("protected by a password (an encrypted package): left as it is");
 
     RunConverter runs(source, destination);
-    WordDocument word(runs);
-    OdfDocument open(runs);
     std::map<std::string, std::string> changed;
-    auto take = [&](const std::string& part, auto method) {
+    // A part read, changed by `convert` (which gives it back changed, or nothing) and kept.
+    auto take = [&](const std::string& part, auto&& convert) {
       const auto at = index.find(part);
       if (at == index.end()) return;
       try {
-        if (auto result = (word.*method)(readPart(in.get(), at->second, part)))
+        if (auto result = convert(readPart(in.get(), at->second, part)))
           changed[part] = std::move(*result);
       } catch (const XmlError& e) {
         throw Refused("its part " + part + " is no XML that can be read: " + e.what());
       }
     };
+    // The parts of one folder's files, as named, no deeper.
+    auto each = [&](std::string_view folder, std::string_view stem, auto&& convert) {
+      for (const auto& [part, i] : index)
+        if (startsWith(part, std::string(folder) + std::string(stem)) &&
+            extensionOf(part) == "xml" && part.find('/', folder.size()) == std::string::npos)
+          take(part, convert);
+    };
     if (odf) {
-      try {
-        for (const char* part : {"styles.xml", "content.xml"})
-          if (index.count(part)) open.collect(readPart(in.get(), index[part], part));
-        for (const char* part : {"styles.xml", "content.xml"})
-          if (index.count(part))
-            if (auto result = open.convert(readPart(in.get(), index[part], part)))
-              changed[part] = std::move(*result);
-      } catch (const XmlError& e) {
-        throw Refused(std::string("a part is no XML that can be read: ") + e.what());
-      }
-    }
-    if (excel) {
+      OdfDocument document(runs);
+      for (const char* part : {"styles.xml", "content.xml"})
+        take(part, [&](std::string xml) -> std::optional<std::string> {
+          document.collect(xml);
+          return std::nullopt;
+        });
+      for (const char* part : {"styles.xml", "content.xml"})
+        take(part, [&](std::string xml) { return document.convert(std::move(xml)); });
+    } else if (excel) {
       XlsxDocument book(runs);
-      auto part = [&](const std::string& name, auto method) {
-        const auto at = index.find(name);
-        if (at == index.end()) return;
-        try {
-          if (auto result = (book.*method)(readPart(in.get(), at->second, name)))
-            changed[name] = std::move(*result);
-        } catch (const XmlError& e) {
-          throw Refused("its part " + name + " is no XML that can be read: " + e.what());
-        }
-      };
-      part("xl/styles.xml", &XlsxDocument::styles);
-      for (const auto& [name, i] : index)
-        if (startsWith(name, "xl/worksheets/") && extensionOf(name) == "xml" &&
-            name.find('/', 14) == std::string::npos)
-          part(name, &XlsxDocument::sheet);
-      part("xl/sharedStrings.xml", &XlsxDocument::sharedStrings);
-    }
-    if (slides) {
+      take("xl/styles.xml", [&](std::string xml) { return book.styles(std::move(xml)); });
+      each("xl/worksheets/", "", [&](std::string xml) { return book.sheet(std::move(xml)); });
+      take("xl/sharedStrings.xml",
+           [&](std::string xml) { return book.sharedStrings(std::move(xml)); });
+    } else if (slides) {
       PptxDocument deck(runs);
-      auto part = [&](const std::string& name, auto method) {
-        const auto at = index.find(name);
-        if (at == index.end()) return;
-        try {
-          if (auto result = (deck.*method)(readPart(in.get(), at->second, name)))
-            changed[name] = std::move(*result);
-        } catch (const XmlError& e) {
-          throw Refused("its part " + name + " is no XML that can be read: " + e.what());
-        }
-      };
-      part("ppt/theme/theme1.xml", &PptxDocument::theme);
-      part("ppt/presentation.xml", &PptxDocument::styles);
-      part("ppt/slideMasters/slideMaster1.xml", &PptxDocument::styles);
-      for (const auto& [name, i] : index)
-        if ((startsWith(name, "ppt/slides/slide") || startsWith(name, "ppt/notesSlides/")) &&
-            extensionOf(name) == "xml" && name.find('/', name.find('/', 4) + 1) == std::string::npos)
-          part(name, &PptxDocument::slide);
+      auto styles = [&](std::string xml) { return deck.styles(std::move(xml)); };
+      auto slide = [&](std::string xml) { return deck.slide(std::move(xml)); };
+      take("ppt/theme/theme1.xml", [&](std::string xml) { return deck.theme(std::move(xml)); });
+      take("ppt/presentation.xml", styles);
+      take("ppt/slideMasters/slideMaster1.xml", styles);
+      each("ppt/slides/", "slide", slide);
+      each("ppt/notesSlides/", "", slide);
+    } else {
+      WordDocument word(runs);
+      auto content = [&](std::string xml) { return word.content(std::move(xml)); };
+      take("word/theme/theme1.xml", [&](std::string xml) { return word.theme(std::move(xml)); });
+      take("word/styles.xml", [&](std::string xml) { return word.styles(std::move(xml)); });
+      take("word/fontTable.xml", [&](std::string xml) { return word.fontTable(std::move(xml)); });
+      for (const char* part : {"word/document.xml", "word/footnotes.xml", "word/endnotes.xml",
+                               "word/comments.xml", "word/glossary/document.xml"})
+        take(part, content);
+      each("word/", "header", content);
+      each("word/", "footer", content);
     }
-    take("word/theme/theme1.xml", &WordDocument::theme);
-    take("word/styles.xml", &WordDocument::styles);
-    take("word/fontTable.xml", &WordDocument::fontTable);
-    for (const auto& [part, i] : index) {
-      if (odf || excel || slides) break;
-      const bool text = part == "word/document.xml" || part == "word/footnotes.xml" ||
-                        part == "word/endnotes.xml" || part == "word/comments.xml" ||
-                        part == "word/glossary/document.xml" ||
-                        ((startsWith(part, "word/header") || startsWith(part, "word/footer")) &&
-                         part.find('/', 5) == std::string::npos && extensionOf(part) == "xml");
-      if (text) take(part, &WordDocument::content);
-    }
-    (void)name;
     outcome.runs = runs.converted();
     outcome.left = runs.left();
     if (changed.empty()) {

@@ -11,20 +11,13 @@ namespace {
 
 using Element = XmlEditor::Element;
 
-bool ns(std::string_view name, std::string_view local, std::initializer_list<std::string_view> uris) {
-  const std::size_t bar = name.rfind('|');
-  if (bar == std::string_view::npos || name.substr(bar + 1) != local) return false;
-  for (const std::string_view uri : uris)
-    if (name.substr(0, bar) == uri) return true;
-  return false;
-}
 bool isA(std::string_view name, std::string_view local) {
-  return ns(name, local,
+  return isNamed(name, local,
             {"http://schemas.openxmlformats.org/drawingml/2006/main",
              "http://purl.oclc.org/ooxml/drawingml/main"});
 }
 bool isP(std::string_view name, std::string_view local) {
-  return ns(name, local,
+  return isNamed(name, local,
             {"http://schemas.openxmlformats.org/presentationml/2006/main",
              "http://purl.oclc.org/ooxml/presentationml/main"});
 }

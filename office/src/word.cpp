@@ -16,18 +16,14 @@ using Element = XmlEditor::Element;
 
 // Word's namespace, transitional or strict, and DrawingML's.
 bool isWord(std::string_view name, std::string_view local) {
-  const std::size_t bar = name.rfind('|');
-  if (bar == std::string_view::npos || name.substr(bar + 1) != local) return false;
-  const std::string_view uri = name.substr(0, bar);
-  return uri == "http://schemas.openxmlformats.org/wordprocessingml/2006/main" ||
-         uri == "http://purl.oclc.org/ooxml/wordprocessingml/main";
+  return isNamed(name, local,
+                 {"http://schemas.openxmlformats.org/wordprocessingml/2006/main",
+                  "http://purl.oclc.org/ooxml/wordprocessingml/main"});
 }
 bool isDrawing(std::string_view name, std::string_view local) {
-  const std::size_t bar = name.rfind('|');
-  if (bar == std::string_view::npos || name.substr(bar + 1) != local) return false;
-  const std::string_view uri = name.substr(0, bar);
-  return uri == "http://schemas.openxmlformats.org/drawingml/2006/main" ||
-         uri == "http://purl.oclc.org/ooxml/drawingml/main";
+  return isNamed(name, local,
+                 {"http://schemas.openxmlformats.org/drawingml/2006/main",
+                  "http://purl.oclc.org/ooxml/drawingml/main"});
 }
 
 // A w: attribute's value, by local name.

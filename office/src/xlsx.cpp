@@ -14,11 +14,9 @@ namespace {
 using Element = XmlEditor::Element;
 
 bool isCell(std::string_view name, std::string_view local) {
-  const std::size_t bar = name.rfind('|');
-  if (bar == std::string_view::npos || name.substr(bar + 1) != local) return false;
-  const std::string_view uri = name.substr(0, bar);
-  return uri == "http://schemas.openxmlformats.org/spreadsheetml/2006/main" ||
-         uri == "http://purl.oclc.org/ooxml/spreadsheetml/main";
+  return isNamed(name, local,
+                 {"http://schemas.openxmlformats.org/spreadsheetml/2006/main",
+                  "http://purl.oclc.org/ooxml/spreadsheetml/main"});
 }
 const std::string* plain(const Element& e, std::string_view local) {
   for (const XmlEditor::Attribute& a : e.attributes)

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -72,6 +73,17 @@ class XmlEditor {
   std::string part_;
   std::vector<Edit> edits_;
 };
+
+// Whether an expanded name ("uri|local") is `local` in one of the namespaces `uris` (the
+// transitional and the strict one of a format, say).
+inline bool isNamed(std::string_view name, std::string_view local,
+                    std::initializer_list<std::string_view> uris) {
+  const std::size_t bar = name.rfind('|');
+  if (bar == std::string_view::npos || name.substr(bar + 1) != local) return false;
+  for (const std::string_view uri : uris)
+    if (name.substr(0, bar) == uri) return true;
+  return false;
+}
 
 // Text escaped for XML content or a double- or single-quoted attribute value.
 std::string escaped(std::string_view text, char quote = 0);

@@ -16,10 +16,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Text in TCVN3, as the Windows-1252 characters a Word document in ".VnTime" holds.
-std::string tc(const std::string& utf8) {
+// Text in a legacy charset, as the Windows-1252 characters a document in its font holds.
+std::string carriedIn(int code, const std::string& utf8) {
   ConverterState s(kLibraryOptions);
-  selectPair(s, kUtf8, kTcvn3);
+  selectPair(s, kUtf8, static_cast<std::uint32_t>(code));
   std::string out;
   for (const char c : convert(s, utf8)) {
     const auto b = static_cast<std::uint8_t>(c);
@@ -32,6 +32,7 @@ std::string tc(const std::string& utf8) {
   }
   return out;
 }
+std::string tc(const std::string& utf8) { return carriedIn(kTcvn3, utf8); }
 
 std::string xmlText(std::string s) {
   for (std::size_t at = 0; (at = s.find('&', at)) != std::string::npos; at += 5) s.replace(at, 1, "&amp;");
@@ -348,21 +349,7 @@ TEST_F(Packages, APowerPointDeckRunByRun) {
            "<p:sp><p:nvSpPr><p:nvPr/></p:nvSpPr><p:txBody><a:p><a:r><a:t>Tôi là sinh viên</a:t>"
            "</a:r></a:p></p:txBody></p:sp></p:spTree></p:cSld></p:sld>";
   };
-  auto vni = [](const std::string& t) {
-    ConverterState s(kLibraryOptions);
-    selectPair(s, kUtf8, kVniWin);
-    std::string out;
-    for (const char c : convert(s, t)) {
-      const auto b = static_cast<std::uint8_t>(c);
-      if (b < 0x80) {
-        out += c;
-      } else {
-        const LetterCode u = windows1252Utf8(b);
-        out.append(reinterpret_cast<const char*>(u.bytes), u.len);
-      }
-    }
-    return out;
-  };
+  auto vni = [](const std::string& t) { return carriedIn(kVniWin, t); };
   writeZip(dir_ / "c.pptx.bak",
            {{"[Content_Types].xml", "<Types/>"},
             {"ppt/presentation.xml", "<p:presentation " + p + "/>"},

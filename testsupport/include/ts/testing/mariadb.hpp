@@ -88,17 +88,6 @@ class ScratchMariadb {
     if (!database.empty()) args.push_back(database);
     return runProgram("/usr/bin/mariadb", args, folder_);
   }
-  static int freePort() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t n = sizeof a;
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
-    close(s);
-    return ntohs(a.sin_port);
-  }
 
   fs::path folder_;
   int port_ = 0;

@@ -102,17 +102,6 @@ class ScratchPostgres {
     return found.back();
   }
   fs::path psqlPath() const { return bin_ / "psql"; }
-  static int freePort() {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t n = sizeof a;
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
-    close(s);
-    return ntohs(a.sin_port);
-  }
   // Runs a server program in the cluster's folder, as postgres when we are root.
   ProgramResult exec(const fs::path& program, std::vector<std::string> args) const {
     if (asUser_.empty()) return runProgram(program.string(), std::move(args), folder_, folder_);

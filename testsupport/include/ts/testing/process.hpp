@@ -2,6 +2,9 @@
 // scratch folder, its exit status (128 + N when signal N ended it).
 #pragma once
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -74,6 +77,19 @@ class Program {
 inline ProgramResult runProgram(const std::string& path, std::vector<std::string> args,
                                 const fs::path& folder, const fs::path& cwd = {}) {
   return Program(path, std::move(args), folder, cwd).wait();
+}
+
+// A TCP port of 127.0.0.1 free now, for a server of the tests' own.
+inline int freePort() {
+  const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t n = sizeof a;
+  bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
+  close(s);
+  return ntohs(a.sin_port);
 }
 
 }  // namespace ts::testing
