@@ -537,7 +537,11 @@ void MariaBackend::readColumn(const ColumnRef& ref,
   const std::string sql = "SELECT CAST(" + quoteName(c.name) + " AS BINARY), " + keyText +
                           " FROM " + quoteName(t.name) + order;
   if (mysql_real_query(conn_, sql.data(), sql.size()) != 0) throw errorOf(conn_);
-  MYSQL_RES* r = mysql_use_result(conn_);
+  // Freed whatever happens (a visitor that throws included): the rows not read are read and
+  // dropped, so that the connection takes the next statement.
+  const std::unique_ptr<MYSQL_RES, void (*)(MYSQL_RES*)> result(mysql_use_result(conn_),
+                                                                mysql_free_result);
+  MYSQL_RES* r = result.get();
   if (r == nullptr) throw errorOf(conn_);
   const WideValues carrier(0, 0);
   std::string bytes;
@@ -564,9 +568,7 @@ void MariaBackend::readColumn(const ColumnRef& ref,
     }
     more = visit(v);
   }
-  const bool failed = mysql_errno(conn_) != 0;
-  mysql_free_result(r);
-  if (failed) throw errorOf(conn_);
+  if (mysql_errno(conn_) != 0) throw errorOf(conn_);
 }
 
 TableData MariaBackend::tableData(const std::string& name, std::size_t maxRows) {

@@ -355,8 +355,8 @@ struct BatchJob::Run {
   // gone is reported and the document converted; one an office left on a backup this job
   // converts (killed while converting it) is removed.
   bool freeToConvert(const PendingDocument& d) {
-    const OfficeLock lock = officeLockOf(d.renamed ? d.backup : d.page);
-    if (lock.state == OfficeLock::kHeld && !d.renamed) {
+    const OfficeLock lock = d.renamed ? OfficeLock{} : officeLockOf(d.page);
+    if (lock.state == OfficeLock::kHeld) {
       skip(d.page, "open in LibreOffice by " + (lock.who.empty() ? "someone" : lock.who) +
                        (lock.host.empty() ? "" : " on " + lock.host) +
                        (lock.since.empty() ? "" : " since " + lock.since) +
@@ -364,7 +364,7 @@ struct BatchJob::Run {
                        lock.path + ")");
       return false;
     }
-    if (lock.state == OfficeLock::kStale && !d.renamed)
+    if (lock.state == OfficeLock::kStale)
       report.notes.push_back({d.page, "its lock " + lock.path + " is left by an office that no "
                                       "longer runs (" + lock.who + "): converted"});
     const OfficeLock ours = officeLockOf(d.backup);
