@@ -508,7 +508,7 @@ TEST_F(Pg, APartitionKeyIsLeftUnlessMovesAreAllowed) {
   EXPECT_EQ(r.status, 1) << r.out << r.err;
   EXPECT_NE(r.out.find("the column k is the partition key of lp (partitions lp_other, lp_viet)"),
             std::string::npos)
-      << r.out;
+      << r.out << r.err;
   EXPECT_EQ(sql("SELECT count(*) FROM lp_viet"), "1\n");
   EXPECT_EQ(sql("SELECT note FROM lp"), "Việt\n");
   r = tsdata({"--allow-partition-move", "lp.k"});
