@@ -230,11 +230,11 @@ TEST_F(Pg, InheritancePartitionsAndAConcurrentWriter) {
       viet + ", " + viet + ");");
   auto tsdata = [&](std::vector<std::string> args) {
     args.insert(args.begin(), {"-f", "tcvn3", "-t", "utf8", "pg:" + conninfo()});
-    return ts::testing::runProgram(TSDATA_PATH, args, std::filesystem::temp_directory_path());
+    return ts::testing::runProgram(TSDATA_PATH, args, cluster().folder());
   };
   // A parent's own rows are counted, not its child's.
   const auto listed = ts::testing::runProgram(TSDATA_PATH, {"--list", "pg:" + conninfo()},
-                                              std::filesystem::temp_directory_path());
+                                              cluster().folder());
   EXPECT_NE(listed.out.find("table parent (2 rows)"), std::string::npos) << listed.out;
   auto done = tsdata({"--table", "cases", "--column", "name"});
   EXPECT_EQ(done.status, 0) << done.err;
@@ -446,7 +446,7 @@ TEST_F(Pg, ALockHeldElsewhereIsWaitedForAsLongAsAskedAndCtrlCEndsTheWait) {
   const auto start = Clock::now();
   const auto r = ts::testing::runProgram(
       TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", "--lock-timeout=1", "pg:" + conninfo(), "held.v"},
-      std::filesystem::temp_directory_path());
+      cluster().folder());
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(6));
   EXPECT_EQ(r.status, 1) << r.out << r.err;
   EXPECT_NE((r.out + r.err).find("\"held\" is busy or locked"), std::string::npos) << r.out << r.err;
@@ -475,7 +475,7 @@ TEST_F(Pg, TheDryRunAgreesWithTheRun) {
       ")");
   auto tsdata = [&](std::vector<std::string> args) {
     args.insert(args.begin(), {"-f", "tcvn3", "-t", "40", "pg:" + conninfo()});
-    return ts::testing::runProgram(TSDATA_PATH, args, std::filesystem::temp_directory_path());
+    return ts::testing::runProgram(TSDATA_PATH, args, cluster().folder());
   };
   auto r = tsdata({"--dry-run", "c.fixed"});
   EXPECT_EQ(r.status, 0) << r.out << r.err;
@@ -502,7 +502,7 @@ TEST_F(Pg, APartitionKeyIsLeftUnlessMovesAreAllowed) {
       "INSERT INTO lp VALUES (1, " + viet + ", " + viet + ")");
   auto tsdata = [&](std::vector<std::string> args) {
     args.insert(args.begin(), {"-f", "tcvn3", "-t", "utf8", "pg:" + conninfo()});
-    return ts::testing::runProgram(TSDATA_PATH, args, std::filesystem::temp_directory_path());
+    return ts::testing::runProgram(TSDATA_PATH, args, cluster().folder());
   };
   auto r = tsdata({"lp"});
   EXPECT_EQ(r.status, 1) << r.out << r.err;
@@ -527,7 +527,7 @@ TEST_F(Pg, ATableNamedWithADotIsNotTheTableOfASchema) {
       "INSERT INTO sales.orders VALUES (1, " + viet + ")");
   auto tsdata = [&](std::vector<std::string> args) {
     args.insert(args.begin() + (args.front() == "--list" ? 1 : 0), "pg:" + conninfo());
-    return ts::testing::runProgram(TSDATA_PATH, args, std::filesystem::temp_directory_path());
+    return ts::testing::runProgram(TSDATA_PATH, args, cluster().folder());
   };
   auto r = tsdata({"--list"});
   EXPECT_NE(r.out.find("table \"sales.orders\" (1 rows)"), std::string::npos) << r.out;
