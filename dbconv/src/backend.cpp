@@ -23,6 +23,15 @@ PropertyTable PropertyTable::ofObjects(std::string_view headerList) {
   return t;
 }
 
+PropertyTable PropertyTable::ofColumn(
+    const SchemaTree& tree, int item, std::string_view headerList,
+    const std::function<std::vector<std::string>(const ColumnRef&)>& row) {
+  const int owner = tree.tableOf(item);
+  if (owner == kNoItem) return {};
+  return ofProperties(ofObjects(headerList).headers,
+                      row({tree.item(owner).text, tree.item(item).text}));
+}
+
 namespace {
 
 struct Interrupt {

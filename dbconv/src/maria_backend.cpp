@@ -608,13 +608,10 @@ PropertyTable MariaBackend::properties(const SchemaTree& tree, int item) {
       p = PropertyTable::ofObjects(kColumnHeaders);
       for (const Column& c : columns(it.text)) p.rows.push_back(row(c));
       break;
-    case ItemKind::kColumn: {
-      const int owner = tree.tableOf(item);
-      if (owner == kNoItem) break;
-      p = PropertyTable::ofProperties(PropertyTable::ofObjects(kColumnHeaders).headers,
-                                      row(column({tree.item(owner).text, it.text})));
+    case ItemKind::kColumn:
+      p = PropertyTable::ofColumn(tree, item, kColumnHeaders,
+                                  [&](const ColumnRef& ref) { return row(column(ref)); });
       break;
-    }
     default: break;
   }
   return p;

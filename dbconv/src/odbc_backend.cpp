@@ -1175,13 +1175,10 @@ PropertyTable OdbcBackend::properties(const SchemaTree& tree, int item) {
         p.rows.push_back({t.name, t.type, t.catalog, t.schema, t.remarks});
       break;
     }
-    case ItemKind::kColumn: {
-      const int owner = tree.tableOf(item);
-      if (owner == kNoItem) break;
-      p = PropertyTable::ofProperties(PropertyTable::ofObjects(kColumnHeaders).headers,
-                                      columnRow(column({tree.item(owner).text, it.text})));
+    case ItemKind::kColumn:
+      p = PropertyTable::ofColumn(tree, item, kColumnHeaders,
+                                  [&](const ColumnRef& ref) { return columnRow(column(ref)); });
       break;
-    }
     default: break;
   }
   return p;

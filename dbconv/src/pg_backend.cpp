@@ -813,13 +813,10 @@ PropertyTable PgBackend::properties(const SchemaTree& tree, int item) {
         if (!t.view) p.rows.push_back({t.name, "TABLE", t.schema, name_, t.description});
       }
       break;
-    case ItemKind::kColumn: {
-      const int owner = tree.tableOf(item);
-      if (owner == kNoItem) break;
-      p = PropertyTable::ofProperties(PropertyTable::ofObjects(kColumnHeaders).headers,
-                                      row(column({tree.item(owner).text, it.text})));
+    case ItemKind::kColumn:
+      p = PropertyTable::ofColumn(tree, item, kColumnHeaders,
+                                  [&](const ColumnRef& ref) { return row(column(ref)); });
       break;
-    }
     default: break;
   }
   return p;

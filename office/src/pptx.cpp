@@ -11,11 +11,7 @@ namespace {
 
 using Element = XmlEditor::Element;
 
-bool isA(std::string_view name, std::string_view local) {
-  return isNamed(name, local,
-            {"http://schemas.openxmlformats.org/drawingml/2006/main",
-             "http://purl.oclc.org/ooxml/drawingml/main"});
-}
+bool isA(std::string_view name, std::string_view local) { return isDrawing(name, local); }
 bool isP(std::string_view name, std::string_view local) {
   return isNamed(name, local,
             {"http://schemas.openxmlformats.org/presentationml/2006/main",

@@ -20,11 +20,6 @@ bool isWord(std::string_view name, std::string_view local) {
                  {"http://schemas.openxmlformats.org/wordprocessingml/2006/main",
                   "http://purl.oclc.org/ooxml/wordprocessingml/main"});
 }
-bool isDrawing(std::string_view name, std::string_view local) {
-  return isNamed(name, local,
-                 {"http://schemas.openxmlformats.org/drawingml/2006/main",
-                  "http://purl.oclc.org/ooxml/drawingml/main"});
-}
 
 // A w: attribute's value, by local name.
 const XmlEditor::Attribute* wordAttribute(const Element& e, std::string_view local) {

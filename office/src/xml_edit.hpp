@@ -85,6 +85,13 @@ inline bool isNamed(std::string_view name, std::string_view local,
   return false;
 }
 
+// DrawingML's names (the text of shapes in Word, Excel and PowerPoint, and their themes).
+inline bool isDrawing(std::string_view name, std::string_view local) {
+  return isNamed(name, local,
+                 {"http://schemas.openxmlformats.org/drawingml/2006/main",
+                  "http://purl.oclc.org/ooxml/drawingml/main"});
+}
+
 // Text escaped for XML content or a double- or single-quoted attribute value.
 std::string escaped(std::string_view text, char quote = 0);
 

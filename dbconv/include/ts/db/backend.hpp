@@ -129,6 +129,10 @@ struct PropertyTable {
                                     const std::vector<std::string>& values);
   // The object layout, its headers from a comma-separated list ("Name,Type,Size").
   static PropertyTable ofObjects(std::string_view headerList);
+  // A column item of `tree` in the property layout: the object layout's headers as names,
+  // the values `row` gives for the column; empty when the item belongs to no table.
+  static PropertyTable ofColumn(const SchemaTree& tree, int item, std::string_view headerList,
+                                const std::function<std::vector<std::string>(const ColumnRef&)>& row);
 };
 
 struct TableData {
