@@ -134,23 +134,93 @@ ValueConverter::Outcome ValueConverter::change(std::string_view value, ByteBuffe
   return Outcome::kConverted;
 }
 
-struct ColumnPass::State {
-  State(std::uint64_t expected, int from, int to) : rule(expected), carrier(from, to) {}
-  ProgressRule rule;
-  WideValues carrier;
-  std::string bytes, stored;
+struct ValueJudge::Scratch {
+  std::string bytes, text, inside;
   std::u16string units;
   ByteBuffer out;
 };
 
-ColumnPass::ColumnPass(ValueConverter& converter, RunObserver& observer, ColumnReport& report,
-                       std::uint64_t expected, Storage storage)
+ValueJudge::ValueJudge(ValueConverter& converter, ColumnPass::Storage storage, ValueShape shape)
     : converter_(converter),
-      observer_(observer),
+      storage_(storage),
+      shape_(shape),
+      carrier_(converter.from(), converter.to()),
+      s_(std::make_unique<Scratch>()) {}
+
+ValueJudge::~ValueJudge() = default;
+
+Verdict ValueJudge::judge(std::string_view stored, std::string& out) {
+  if (shape_ == ValueShape::kScalar) return judgeText(stored, out);
+  return convertInside(
+      shape_, stored, storage_ != ColumnPass::Storage::kBytes,
+      [this](std::string_view text, std::string& changed) { return judgeText(text, changed); },
+      out);
+}
+
+Verdict ValueJudge::judgeText(std::string_view stored, std::string& out) {
+  Scratch& s = *s_;
+  using Storage = ColumnPass::Storage;
+  // Unicode text that is good Unicode stays: it is no legacy text carried in Unicode.
+  const bool unicode = storage_ != Storage::kBytes;
+  if (unicode && storage_ == Storage::kUtf16) {
+    s.units.assign(stored.size() / 2, u'\0');
+    std::memcpy(s.units.data(), stored.data(), s.units.size() * 2);
+    if (!WideValues(kUtf8, kUtf8).toBytes(s.units, s.text)) s.text.clear();
+  }
+  if (unicode && converter_.alreadyUnicode(storage_ == Storage::kUtf8 ? stored : s.text))
+    return Verdict::kAlready;
+  if (storage_ == Storage::kUtf8 && converter_.from() == kUtf8 && converter_.to() == kUtf8 &&
+      converter_.operation() == ValueConverter::Operation::kConvert) {
+    // UTF-8 read as Windows-1252 and stored as text again: the bytes its characters carry
+    // are the text.
+    static const WideValues windows1252(0, 0);
+    if (!windows1252.utf8ToBytes(stored, s.bytes) || !validUtf8(s.bytes) || s.bytes == stored)
+      return Verdict::kUnchanged;
+    out = s.bytes;
+    return Verdict::kConverted;
+  }
+  bool carried = true;
+  switch (storage_) {
+    case Storage::kBytes: s.bytes.assign(stored); break;
+    case Storage::kUtf8: carried = carrier_.utf8ToBytes(stored, s.bytes); break;
+    case Storage::kUtf16:
+      s.units.assign(stored.size() / 2, u'\0');
+      std::memcpy(s.units.data(), stored.data(), s.units.size() * 2);
+      carried = carrier_.toBytes(s.units, s.bytes);
+      break;
+  }
+  if (!carried) return Verdict::kUncarried;  // characters the carrier code page cannot carry
+  switch (converter_.convert(s.bytes, s.out)) {
+    case ValueConverter::Outcome::kUnchanged: return Verdict::kUnchanged;
+    case ValueConverter::Outcome::kUndecided: return Verdict::kUndecided;
+    case ValueConverter::Outcome::kAlready: return Verdict::kAlready;
+    case ValueConverter::Outcome::kConverted: break;
+  }
+  switch (storage_) {
+    case Storage::kBytes: out.assign(s.out.view()); break;
+    case Storage::kUtf8: carrier_.bytesToUtf8(s.out.view(), out); break;
+    case Storage::kUtf16:
+      carrier_.fromBytes(s.out.view(), s.units);
+      out.assign(reinterpret_cast<const char*>(s.units.data()), s.units.size() * 2);
+      break;
+  }
+  return Verdict::kConverted;
+}
+
+struct ColumnPass::State {
+  State(std::uint64_t expected, ValueConverter& converter, Storage storage, ValueShape shape)
+      : rule(expected), judge(converter, storage, shape) {}
+  ProgressRule rule;
+  ValueJudge judge;
+  std::string stored;
+};
+
+ColumnPass::ColumnPass(ValueConverter& converter, RunObserver& observer, ColumnReport& report,
+                       std::uint64_t expected, Storage storage, ValueShape shape)
+    : observer_(observer),
       report_(report),
       expected_(expected),
-      storage_(storage),
-      state_(new State(expected, converter.from(), converter.to())) {}
+      state_(new State(expected, converter, storage, shape)) {}
 
 ColumnPass::~ColumnPass() { delete state_; }
 
@@ -163,61 +233,14 @@ bool ColumnPass::next() {
 }
 
 const std::string* ColumnPass::convert(std::string_view stored) {
-  State& s = *state_;
-  // Unicode text that is good Unicode stays: it is no legacy text carried in Unicode.
-  const bool unicode = storage_ != Storage::kBytes;
-  if (unicode && storage_ == Storage::kUtf16) {
-    s.units.assign(stored.size() / 2, u'\0');
-    std::memcpy(s.units.data(), stored.data(), s.units.size() * 2);
-    if (!WideValues(kUtf8, kUtf8).toBytes(s.units, s.stored)) s.stored.clear();
+  switch (state_->judge.judge(stored, state_->stored)) {
+    case Verdict::kConverted: ++report_.converted; return &state_->stored;
+    case Verdict::kUncarried: ++report_.uncarried; break;
+    case Verdict::kUndecided: ++report_.undecided; break;
+    case Verdict::kAlready: ++report_.already; break;
+    case Verdict::kUnchanged: ++report_.unchanged; break;
   }
-  if (unicode && converter_.alreadyUnicode(storage_ == Storage::kUtf8 ? stored : s.stored)) {
-    ++report_.already;
-    return nullptr;
-  }
-  if (storage_ == Storage::kUtf8 && converter_.from() == kUtf8 && converter_.to() == kUtf8 &&
-      converter_.operation() == ValueConverter::Operation::kConvert) {
-    // UTF-8 read as Windows-1252 and stored as text again: the bytes its characters carry
-    // are the text.
-    static const WideValues windows1252(0, 0);
-    if (!windows1252.utf8ToBytes(stored, s.bytes) || !validUtf8(s.bytes) || s.bytes == stored) {
-      ++report_.unchanged;
-      return nullptr;
-    }
-    ++report_.converted;
-    s.stored = s.bytes;
-    return &s.stored;
-  }
-  bool carried = true;
-  switch (storage_) {
-    case Storage::kBytes: s.bytes.assign(stored); break;
-    case Storage::kUtf8: carried = s.carrier.utf8ToBytes(stored, s.bytes); break;
-    case Storage::kUtf16:
-      s.units.assign(stored.size() / 2, u'\0');
-      std::memcpy(s.units.data(), stored.data(), s.units.size() * 2);
-      carried = s.carrier.toBytes(s.units, s.bytes);
-      break;
-  }
-  if (!carried) {
-    ++report_.uncarried;  // characters the carrier code page cannot carry
-    return nullptr;
-  }
-  switch (converter_.convert(s.bytes, s.out)) {
-    case ValueConverter::Outcome::kUnchanged: ++report_.unchanged; return nullptr;
-    case ValueConverter::Outcome::kUndecided: ++report_.undecided; return nullptr;
-    case ValueConverter::Outcome::kAlready: ++report_.already; return nullptr;
-    case ValueConverter::Outcome::kConverted: break;
-  }
-  ++report_.converted;
-  switch (storage_) {
-    case Storage::kBytes: s.stored.assign(s.out.view()); break;
-    case Storage::kUtf8: s.carrier.bytesToUtf8(s.out.view(), s.stored); break;
-    case Storage::kUtf16:
-      s.carrier.fromBytes(s.out.view(), s.units);
-      s.stored.assign(reinterpret_cast<const char*>(s.units.data()), s.units.size() * 2);
-      break;
-  }
-  return &s.stored;
+  return nullptr;
 }
 
 int conversionCharset(std::string_view name, bool source, std::string& why) {
@@ -451,13 +474,26 @@ std::string sampleText(Backend& backend, const ColumnRef& column, std::size_t li
   constexpr std::size_t kValues = 4096, kLongest = 512;
   std::vector<std::string> kept;
   std::mt19937_64 draw(1);
+  std::string inside, unused;
   count = 0;
   backend.readColumn(column, [&](const StoredValue& v) {
     if (v.type != StoredValue::Type::kText || v.uncarried || v.bytes.empty()) return true;
     if (converter != nullptr && converter->alreadyUnicode(v.unicode.empty() ? v.bytes : v.unicode))
       return true;
     ++count;
-    const std::string_view value = v.bytes.substr(0, kLongest);
+    std::string_view value = v.bytes.substr(0, kLongest);
+    if (v.shape != ValueShape::kScalar) {
+      // An array or JSON: the texts inside it, one to a line.
+      inside.clear();
+      convertInside(
+          v.shape, v.bytes, false,
+          [&](std::string_view text, std::string&) {
+            inside.append(text).push_back('\n');
+            return Verdict::kUnchanged;
+          },
+          unused);
+      value = std::string_view(inside).substr(0, kLongest);
+    }
     if (kept.size() < kValues) {
       kept.emplace_back(value);
     } else if (const std::uint64_t at = draw() % count; at < kValues) {
@@ -538,12 +574,35 @@ DryRun dryRun(Backend& backend, const ColumnRef& column, ValueConverter& convert
     return static_cast<std::int64_t>(
         std::count_if(v.begin(), v.end(), [](char c) { return (c & 0xC0) != 0x80; }));
   };
+  std::unique_ptr<ValueJudge> inside;
+  std::string changed;
   backend.readColumn(column, [&](const StoredValue& v) {
     ++run.counts.records;
     switch (v.type) {
       case StoredValue::Type::kNull: ++run.counts.nulls; return true;
       case StoredValue::Type::kOther: ++run.counts.skipped; return true;
       case StoredValue::Type::kText: break;
+    }
+    if (v.shape != ValueShape::kScalar) {
+      // An array or a JSON document: the texts inside, judged one by one as the run does.
+      const bool unicode = !v.unicode.empty();
+      if (!inside)
+        inside = std::make_unique<ValueJudge>(
+            converter, unicode ? ColumnPass::Storage::kUtf8 : ColumnPass::Storage::kBytes,
+            v.shape);
+      const std::string_view stored = unicode ? v.unicode : v.bytes;
+      switch (inside->judge(stored, changed)) {
+        case Verdict::kConverted:
+          ++run.counts.converted;
+          if (run.samples.size() < shown)
+            run.samples.push_back({v.key, std::string(stored), changed, storedText(v)});
+          break;
+        case Verdict::kUncarried: ++run.counts.uncarried; break;
+        case Verdict::kUndecided: ++run.counts.undecided; break;
+        case Verdict::kAlready: ++run.counts.already; break;
+        case Verdict::kUnchanged: ++run.counts.unchanged; break;
+      }
+      return true;
     }
     // As a run judges a value (ColumnPass::convert): good Unicode first, then what Windows-1252
     // cannot carry, then the value itself.

@@ -98,7 +98,6 @@ Result exec(PGconn* c, const std::string& sql, const std::vector<std::string>& p
 }
 
 constexpr unsigned kText = 25, kBpchar = 1042, kVarchar = 1043;
-bool isCharacter(unsigned type) { return type == kText || type == kBpchar || type == kVarchar; }
 
 // The OLE DB name of a type, as the design's lists show types.
 const char* oleDbTypeName(unsigned type, bool singleByte) {
@@ -219,12 +218,17 @@ class PgRewrite final : public RewriteDriver {
  public:
   // `rows`: the rows to rewrite ("ONLY s.t"); `key`: the columns that address a row, as SQL
   // ("id", "tableoid", "ctid"); `keyText`: an expression giving a row's key as text.
+  // `value`: the column as it is read ("v", "v::text"); `back`: the cast that stores the
+  // text read so ("::jsonb", or nothing).
   PgRewrite(PGconn* c, std::string table, std::string rows, std::string column,
-            const std::vector<std::string>& key, std::string keyText)
+            std::string value, std::string back, const std::vector<std::string>& key,
+            std::string keyText)
       : c_(c),
         table_(std::move(table)),
         rows_(std::move(rows)),
         column_(std::move(column)),
+        value_(std::move(value)),
+        back_(std::move(back)),
         keyText_(std::move(keyText)),
         keyCount_(static_cast<int>(key.size())) {
     for (std::size_t i = 0; i < key.size(); ++i) {
@@ -238,9 +242,9 @@ class PgRewrite final : public RewriteDriver {
     // No one else writes the table while its rows are read and written back.
     lockTable(c_, table_);
     const std::uint64_t count = std::stoull(exec(c_, "SELECT count(*) FROM " + rows_).text(0, 0));
-    exec(c_, "CREATE TEMPORARY TABLE " + scratch_ + " ON COMMIT DROP AS SELECT " + column_ +
+    exec(c_, "CREATE TEMPORARY TABLE " + scratch_ + " ON COMMIT DROP AS SELECT " + value_ +
                  " AS v" + keys_ + " FROM " + rows_ + " WITH NO DATA");
-    exec(c_, "DECLARE tessaro_read BINARY NO SCROLL CURSOR FOR SELECT " + column_ + keys_ + ", " +
+    exec(c_, "DECLARE tessaro_read BINARY NO SCROLL CURSOR FOR SELECT " + value_ + keys_ + ", " +
                  keyText_ + " FROM " + rows_);
     return count;
   }
@@ -287,14 +291,15 @@ class PgRewrite final : public RewriteDriver {
     if (changed) {
       exec(c_, "ANALYZE " + scratch_);
       exec(c_,
-           "UPDATE " + rows_ + " SET " + column_ + " = x.v FROM " + scratch_ + " x WHERE " + join_);
+           "UPDATE " + rows_ + " SET " + column_ + " = x.v" + back_ + " FROM " + scratch_ +
+               " x WHERE " + join_);
     }
     transaction_->commit();
   }
 
  private:
   PGconn* c_;
-  std::string table_, rows_, column_, keyText_, keys_, join_;
+  std::string table_, rows_, column_, value_, back_, keyText_, keys_, join_;
   int keyCount_;
   const std::string scratch_ = quoteSqlName("tessaro_column");
   std::unique_ptr<Transaction> transaction_;
@@ -431,8 +436,11 @@ std::string PgBackend::ownRows(const Table& t) const {
   return (t.kind == 'r' ? "ONLY " : "") + qualified(t);
 }
 
-std::vector<std::string> PgBackend::related(const Table& t, const char* query) {
-  Result r = exec(conn_, query, {std::to_string(t.oid)});
+std::vector<std::string> PgBackend::related(const Table& t, const char* query,
+                                            const std::string& column) {
+  std::vector<std::string> params{std::to_string(t.oid)};
+  if (!column.empty()) params.push_back(column);
+  Result r = exec(conn_, query, params);
   std::vector<std::string> names;
   for (int i = 0; i < r.rows(); ++i) {
     const unsigned oid = static_cast<unsigned>(std::stoul(r.text(i, 0)));
@@ -441,6 +449,48 @@ std::vector<std::string> PgBackend::related(const Table& t, const char* query) {
     names.push_back(it != tables_.end() ? it->first : r.text(i, 1));
   }
   return names;
+}
+
+std::string PgBackend::readAs(const Column& c) {
+  return quoteSqlName(c.name) + (c.shape == ValueShape::kScalar ? "" : "::text");
+}
+
+void PgBackend::noteViews(const Table& t, const Column& column, ColumnReport& report) {
+  if (report.converted == 0) return;
+  // The materialized views whose query reads the column (or the whole row).
+  const std::vector<std::string> views =
+      related(t,
+              "SELECT DISTINCT c.oid, n.nspname || '.' || c.relname "
+              "FROM pg_catalog.pg_depend d "
+              "JOIN pg_catalog.pg_rewrite w ON w.oid = d.objid "
+              "JOIN pg_catalog.pg_class c ON c.oid = w.ev_class "
+              "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+              "WHERE d.classid = 'pg_catalog.pg_rewrite'::regclass AND d.refobjid = $1 "
+              "AND c.relkind = 'm' AND c.oid <> $1 AND (d.refobjsubid = 0 OR d.refobjsubid = "
+              "(SELECT attnum FROM pg_catalog.pg_attribute WHERE attrelid = $1 AND attname = $2)) "
+              "ORDER BY 2",
+              column.name);
+  for (const std::string& view : views) {
+    std::string sql = "REFRESH MATERIALIZED VIEW ";
+    try {
+      sql += qualified(table(view));
+    } catch (const DbError&) {  // a view the user may not read: named as the catalogue has it
+      sql += view;
+    }
+    if (!refreshViews_) {
+      report.notes.push_back("the materialized view '" + view +
+                             "' shows the old text until it is refreshed (" + sql +
+                             "; --refresh-views does it)");
+      continue;
+    }
+    try {
+      exec(conn_, sql);
+      report.notes.push_back("the materialized view '" + view + "' was refreshed");
+    } catch (const DbError& e) {
+      report.notes.push_back("the materialized view '" + view +
+                             "' could not be refreshed: " + e.what());
+    }
+  }
 }
 
 void PgBackend::noteChildren(const Table& t, ColumnReport& report) {
@@ -524,8 +574,11 @@ std::vector<PgBackend::Column> PgBackend::columns(const Table& t) {
                   "CASE WHEN t.typtype = 'd' THEN t.typbasetype ELSE a.atttypid END, "
                   "CASE WHEN t.typtype = 'd' THEN t.typtypmod ELSE a.atttypmod END, "
                   "a.attnotnull, coalesce(pg_catalog.col_description(a.attrelid, a.attnum), ''), "
-                  "a.attgenerated <> '' "
+                  "a.attgenerated <> '', b.typname, coalesce(e.typname, '') "
                   "FROM pg_catalog.pg_attribute a JOIN pg_catalog.pg_type t ON t.oid = a.atttypid "
+                  "JOIN pg_catalog.pg_type b ON b.oid = "
+                  "CASE WHEN t.typtype = 'd' THEN t.typbasetype ELSE a.atttypid END "
+                  "LEFT JOIN pg_catalog.pg_type e ON e.oid = b.typelem AND b.typcategory = 'A' "
                   "WHERE a.attrelid = $1 AND a.attnum > 0 AND NOT a.attisdropped "
                   "ORDER BY a.attnum",
                   {std::to_string(t.oid)});
@@ -540,6 +593,14 @@ std::vector<PgBackend::Column> PgBackend::columns(const Table& t) {
     c.notNull = r.text(i, 4) == "t";
     c.description = r.text(i, 5);
     c.generated = r.text(i, 6) == "t";
+    // citext is text whose comparisons ignore case; arrays of text and JSON hold texts.
+    auto textual = [](const std::string& type) {
+      return type == "text" || type == "varchar" || type == "bpchar" || type == "citext";
+    };
+    const std::string base = r.text(i, 7), element = r.text(i, 8);
+    c.text = textual(base) || textual(element) || base == "json" || base == "jsonb";
+    if (textual(element)) c.shape = ValueShape::kArray;
+    if (base == "json" || base == "jsonb") c.shape = ValueShape::kJson;
     list.push_back(std::move(c));
   }
   return list;
@@ -577,7 +638,7 @@ std::vector<TableInfo> PgBackend::tables(bool countRows) {
     info.view = t.view;
     try {
       for (const Column& c : columns(t)) {
-        const bool text = isCharacter(c.baseType) && !c.generated && !t.view;
+        const bool text = c.text && !c.generated && !t.view;
         ColumnInfo ci{c.name, c.type, text && singleByte_, {}};
         if (c.generated) ci.note = "generated";
         if (text && !singleByte_) {
@@ -602,7 +663,7 @@ bool PgBackend::convertible(const ColumnRef& ref) {
   // In a UTF8 database text is wide: marked by hand only, never by a spreading mark.
   try {
     const Column& c = column(ref);
-    return singleByte_ && isCharacter(c.baseType) && !c.generated && !table(ref.table).view;
+    return singleByte_ && c.text && !c.generated && !table(ref.table).view;
   } catch (const DbError&) {
     return false;
   }
@@ -660,7 +721,7 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
     const Table t = table(ref.table);
     const Column c = column(ref);
     if (t.view) throw DbError("'" + ref.table + "' is a view: its values are not converted");
-    if (!isCharacter(c.baseType)) {
+    if (!c.text) {
       // Marked by hand: its values are not text, and they are never replaced by display texts.
       Result counts =
           exec(conn_, "SELECT count(*), count(" + quoteSqlName(c.name) + ") FROM " + ownRows(t));
@@ -680,10 +741,11 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
     const bool wide = !singleByte_;
     // The server converts by itself where it can: plain conversions of single-byte text.
     if (extension_ && !wide && converter.operation() == ValueConverter::Operation::kConvert &&
-        converter.from() != kAutomatic) {
+        converter.from() != kAutomatic && c.shape == ValueShape::kScalar) {
       ColumnReport r = convertInServer(t, c, converter);
       r.column = ref;
       noteChildren(t, r);
+      noteViews(t, c, r);
       return r;
     }
     if (t.kind == 'p' && !partitionMoves_) {
@@ -719,11 +781,16 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
     std::vector<std::string> keyColumns{"tableoid", "ctid"};
     if (!key.empty()) keyColumns.clear();
     for (const std::string& k : key) keyColumns.push_back(quoteSqlName(k));
-    PgRewrite driver(conn_, q, from, col, keyColumns, keyText(key));
+    // Arrays and JSON travel as their text and are cast back to their type.
+    const std::string back = c.shape == ValueShape::kScalar ? "" : "::" + c.type;
+    PgRewrite driver(conn_, q, from, col, readAs(c), back, keyColumns, keyText(key));
+    const ValueShape shape =
+        c.shape == ValueShape::kJson && jsonKeys_ ? ValueShape::kJsonKeys : c.shape;
     rewriteColumn(driver, converter, observer,
-                  wide ? ColumnPass::Storage::kUtf8 : ColumnPass::Storage::kBytes, report);
+                  wide ? ColumnPass::Storage::kUtf8 : ColumnPass::Storage::kBytes, report, shape);
     if (report.stopped) return report;
     noteChildren(t, report);
+    noteViews(t, c, report);
   } catch (const DbError& e) {
     report.fail(e);
   }
@@ -738,7 +805,7 @@ void PgBackend::readColumn(const ColumnRef& ref,
   std::string order;
   for (const std::string& k : key) order += (order.empty() ? " ORDER BY " : ", ") + quoteSqlName(k);
   Transaction transaction(conn_, "BEGIN READ ONLY");
-  exec(conn_, "DECLARE tessaro_sample NO SCROLL CURSOR FOR SELECT " + quoteSqlName(c.name) + ", " +
+  exec(conn_, "DECLARE tessaro_sample NO SCROLL CURSOR FOR SELECT " + readAs(c) + ", " +
                   (t.view ? std::string("''") : keyText(key)) + " FROM " + ownRows(t) + order);
   const WideValues carrier(0, 0);
   std::string bytes;
@@ -751,7 +818,8 @@ void PgBackend::readColumn(const ColumnRef& ref,
       if (chunk.null(row, 0)) {
         v.type = StoredValue::Type::kNull;
       } else {
-        v.type = StoredValue::Type::kText;
+        v.type = c.text ? StoredValue::Type::kText : StoredValue::Type::kOther;
+        v.shape = c.shape == ValueShape::kJson && jsonKeys_ ? ValueShape::kJsonKeys : c.shape;
         if (singleByte_) {
           v.bytes = chunk.bytes(row, 0);
         } else {
@@ -793,7 +861,7 @@ PropertyTable PgBackend::properties(const SchemaTree& tree, int item) {
   auto row = [&](const Column& c) {
     return std::vector<std::string>{c.name, oleDbTypeName(c.baseType, singleByte_),
                                     c.size < 0 ? std::string() : std::to_string(c.size),
-                                    isCharacter(c.baseType) ? "True" : "False", c.description};
+                                    c.text ? "True" : "False", c.description};
   };
   switch (it.kind) {
     case ItemKind::kDatabase:  // what the connection reached

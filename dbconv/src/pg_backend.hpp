@@ -42,6 +42,8 @@ class PgBackend final : public Backend {
   ValueLimit valueLimit(const ColumnRef& ref) override;
   void setLockTimeout(int milliseconds) override;
   void allowPartitionMoves(bool allow) override { partitionMoves_ = allow; }
+  void convertJsonKeys(bool convert) override { jsonKeys_ = convert; }
+  void refreshViews(bool refresh) override { refreshViews_ = refresh; }
 
   // What the connection reached ("libpq 15.18", the server's version string).
   std::string providerName() const { return provider_; }
@@ -64,6 +66,8 @@ class PgBackend final : public Backend {
     unsigned baseType = 0;
     int size = -1;  // characters, where the type has a length
     bool notNull = false, generated = false;
+    bool text = false;  // text, varchar, char(n), citext, or an array of them, or JSON
+    ValueShape shape = ValueShape::kScalar;
   };
 
  private:
@@ -77,7 +81,9 @@ class PgBackend final : public Backend {
   std::string ownRows(const Table& t) const;
   // The tables a catalogue query of a table's oid gives (oid, schema.name), as the tree
   // names them.
-  std::vector<std::string> related(const Table& t, const char* query);
+  // `column`, when given, is the query's second parameter.
+  std::vector<std::string> related(const Table& t, const char* query,
+                                   const std::string& column = {});
   // Says in the report which child tables of an ordinary table were left.
   void noteChildren(const Table& t, ColumnReport& report);
   std::vector<std::string> primaryKey(const Table& t);
@@ -85,11 +91,15 @@ class PgBackend final : public Backend {
   // (empty: the table is addressed by ctid).
   std::string keyText(const std::vector<std::string>& key) const;
   ColumnReport convertInServer(const Table& t, const Column& c, ValueConverter& converter);
+  // Names in the report the materialized views that read the column (refreshed when asked).
+  void noteViews(const Table& t, const Column& column, ColumnReport& report);
+  // A column's values as the conversion reads them: arrays and JSON as their text.
+  static std::string readAs(const Column& c);
 
   pg_conn* conn_;
   pg_cancel* cancel_ = nullptr;  // what interruptStatements() sends the server
   int lockTimeout_ = 0;          // milliseconds; 0: the server's setting
-  bool partitionMoves_ = false;
+  bool partitionMoves_ = false, jsonKeys_ = false, refreshViews_ = false;
   std::string name_, provider_, dbms_, encoding_;
   bool singleByte_ = true, extension_ = false;
   std::map<std::string, Table> tables_;  // by the name the tree shows

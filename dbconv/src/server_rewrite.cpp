@@ -3,9 +3,9 @@
 namespace ts::db {
 
 void rewriteColumn(RewriteDriver& driver, ValueConverter& converter, RunObserver& observer,
-                   ColumnPass::Storage storage, ColumnReport& report) {
+                   ColumnPass::Storage storage, ColumnReport& report, ValueShape shape) {
   const std::uint64_t expected = driver.begin();
-  ColumnPass pass(converter, observer, report, expected, storage);
+  ColumnPass pass(converter, observer, report, expected, storage, shape);
   std::vector<const std::string_view*> values;
   std::vector<RewriteDriver::Change> changes;
   std::vector<std::string> stored;  // the changed values of a block, kept for staging

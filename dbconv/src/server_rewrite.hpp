@@ -39,6 +39,7 @@ class RewriteDriver {
 // Rewrites the column through `driver`, counting into `report`.  After a stop the report says
 // so and the transaction is left to the driver's end (rolled back); a failure throws.
 void rewriteColumn(RewriteDriver& driver, ValueConverter& converter, RunObserver& observer,
-                   ColumnPass::Storage storage, ColumnReport& report);
+                   ColumnPass::Storage storage, ColumnReport& report,
+                   ValueShape shape = ValueShape::kScalar);
 
 }  // namespace ts::db

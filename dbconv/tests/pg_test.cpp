@@ -541,5 +541,73 @@ TEST_F(Pg, ATableNamedWithADotIsNotTheTableOfASchema) {
   EXPECT_EQ(sql("SELECT v FROM \"sales.orders\""), "Việt\n");
 }
 
+// Texts in citext, inside arrays and inside JSON are converted where they are (JSON keys only
+// when asked), and a materialized view over the table is named, refreshed when asked.
+TEST_F(Pg, CitextArraysJsonAndTheViewsOverThem) {
+  create("UTF8");
+  const std::string ha = asCarrierText(tcvn3("Hà Nội")), viet = asCarrierText(tcvn3("Việt"));
+  const std::string key = asCarrierText(tcvn3("tên"));
+  auto json = [](const std::string& s) {  // a JSON string of a text
+    std::string q = "\"";
+    for (const char c : s) q += c == '"' ? std::string("\\\"") : std::string(1, c);
+    return q + "\"";
+  };
+  const std::string doc = "{" + json(key) + ": " + json(ha) + ", \"list\": [" + json(viet) +
+                          ", 1, \"x\\\"y\"], \"good\": \"Huế\"}";
+  sql("CREATE EXTENSION citext;"
+      "CREATE TABLE m (id integer PRIMARY KEY, c citext, a varchar(20)[], j jsonb, k json);"
+      "INSERT INTO m VALUES (1, " + literal(viet) + ", ARRAY[" + literal(ha) + ", NULL, 'Việt', " +
+      literal(viet + " \"x\\") + "], " + literal(doc) + ", " + literal(doc) + "), "
+      "(2, NULL, '{}', '[]', 'null');"
+      "CREATE MATERIALIZED VIEW mv AS SELECT id, c, k FROM m");
+  auto tsdata = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"-f", "tcvn3", "-t", "utf8", "pg:" + conninfo()});
+    return ts::testing::runProgram(TSDATA_PATH, args, cluster().folder());
+  };
+  auto r = tsdata({"--dry-run", "m.a"});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("m.a: 1 of 2 values would change"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("{\"Hà Nội\",NULL,Việt,\"Việt \\\"x\\\\\"}"), std::string::npos) << r.out;
+  r = tsdata({"m.c", "m.a", "m.j"});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("m.c: 1 converted, 0 unchanged, 1 NULL, 0 skipped (not text)\n"
+                       "  the materialized view 'mv' shows the old text until it is refreshed "
+                       "(REFRESH MATERIALIZED VIEW \"public\".\"mv\"; --refresh-views does it)\n"
+                       "m.a: 1 converted, 1 unchanged"),
+            std::string::npos)
+      << r.out;  // named where it reads the column only
+  EXPECT_EQ(sql("SELECT c, a[1], a[2] IS NULL, a[3], a[4] FROM m WHERE id = 1"),
+            "Việt|Hà Nội|t|Việt|Việt \"x\\\n");
+  EXPECT_EQ(sql("SELECT j = " + literal("{" + json(key) + ": \"Hà Nội\", \"list\": " +
+                                        "[\"Việt\", 1, \"x\\\"y\"], \"good\": \"Huế\"}") +
+                "::jsonb FROM m WHERE id = 1"),
+            "t\n");
+  EXPECT_EQ(sql("SELECT c FROM mv ORDER BY id"), viet + "\n\n");  // not refreshed: named
+  r = tsdata({"--json-keys", "--refresh-views", "m.k"});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("the materialized view 'mv' was refreshed"), std::string::npos) << r.out;
+  EXPECT_EQ(sql("SELECT k::text FROM m WHERE id = 1"),
+            "{\"tên\": \"Hà Nội\", \"list\": [\"Việt\", 1, \"x\\\"y\"], \"good\": \"Huế\"}\n");
+  EXPECT_EQ(sql("SELECT c FROM mv ORDER BY id"), "Việt\n\n");
+  EXPECT_EQ(sql("SELECT a::text, j::text, k::text FROM m WHERE id = 2"), "{}|[]|null\n");
+}
+
+// In a single-byte database the arrays and JSON of a table named alone are among its text
+// columns, and the guard reads the texts inside them.
+TEST_F(Pg, ArraysAndJsonOfALegacyDatabaseAreTextColumns) {
+  create("SQL_ASCII");
+  sql("CREATE TABLE s (id integer PRIMARY KEY, a text[], j jsonb);"
+      "INSERT INTO s VALUES (1, ARRAY[" + literal(tcvn3("Tiếng Việt")) + ", " +
+      literal(tcvn3("_tiền_tố [x]")) + "], " +
+      literal("{\"v\": \"" + tcvn3("Người") + "\", \"n\": [1, 2]}") + ")");
+  auto r = ts::testing::runProgram(TSDATA_PATH, {"-f", "tcvn3", "-t", "vni", "pg:" + conninfo(), "s"},
+                                   cluster().folder());
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(value("SELECT a[1] FROM s"), convertBytes(tcvn3("Tiếng Việt"), kTcvn3, kVniWin));
+  EXPECT_EQ(value("SELECT a[2] FROM s"), convertBytes(tcvn3("_tiền_tố [x]"), kTcvn3, kVniWin));
+  EXPECT_EQ(value("SELECT j->>'v' FROM s"), convertBytes(tcvn3("Người"), kTcvn3, kVniWin));
+  EXPECT_EQ(sql("SELECT j->'n' FROM s"), "[1, 2]\n");
+}
+
 }  // namespace
 }  // namespace ts::db

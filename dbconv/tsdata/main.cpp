@@ -60,6 +60,9 @@ void usage() {
       "                       (default 10; then the column fails, busy or locked)\n"
       "      --allow-partition-move  convert a partition key too (rows move to the\n"
       "                       partitions their new values belong to; refused otherwise)\n"
+      "      --json-keys      convert the keys of JSON objects too (their string values\n"
+      "                       always)\n"
+      "      --refresh-views  refresh the materialized views over converted tables\n"
       "      --list           list tables, views and columns: type, convertible, rows\n"
       "      --detect         guess each column's charset from its values\n"
       "      --list-charsets  list the charsets\n"
@@ -349,9 +352,9 @@ int main(int argc, char** argv) {
   bool dryRunBare = false;  // --dry-run without "=N"
   std::vector<Named> named;
   enum { kList = 1000, kDetect, kDryRun, kForce, kBackup, kTable, kColumn, kListCharsets,
-         kLockTimeout, kPartitionMove };
+         kLockTimeout, kPartitionMove, kJsonKeys, kRefreshViews };
   double lockTimeout = 10;
-  bool partitionMoves = false;
+  bool partitionMoves = false, jsonKeys = false, refreshViews = false;
   static const char kShortOptions[] = "f:t:h";
   static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
                                     {"to", required_argument, nullptr, 't'},
@@ -362,6 +365,8 @@ int main(int argc, char** argv) {
                                     {"backup", no_argument, nullptr, kBackup},
                                     {"lock-timeout", required_argument, nullptr, kLockTimeout},
                                     {"allow-partition-move", no_argument, nullptr, kPartitionMove},
+                                    {"json-keys", no_argument, nullptr, kJsonKeys},
+                                    {"refresh-views", no_argument, nullptr, kRefreshViews},
                                     {"table", required_argument, nullptr, kTable},
                                     {"column", required_argument, nullptr, kColumn},
                                     {"list-charsets", no_argument, nullptr, kListCharsets},
@@ -390,6 +395,8 @@ int main(int argc, char** argv) {
       case kForce: force = true; break;
       case kBackup: backup = true; break;
       case kPartitionMove: partitionMoves = true; break;
+      case kJsonKeys: jsonKeys = true; break;
+      case kRefreshViews: refreshViews = true; break;
       case kLockTimeout: {
         char* end = nullptr;
         lockTimeout = std::strtod(optarg, &end);
@@ -429,6 +436,8 @@ int main(int argc, char** argv) {
     db = ts::db::openSource(source, !converting || dryRun >= 0);
     db->setLockTimeout(static_cast<int>(lockTimeout * 1000 + 0.5));
     db->allowPartitionMoves(partitionMoves);
+    db->convertJsonKeys(jsonKeys);
+    db->refreshViews(refreshViews);
     if (listMode) return list(*db);
     if (backup && !db->capabilities().file)
       usageError("--backup copies database files; " + shown +

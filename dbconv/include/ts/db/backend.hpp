@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ts/db/composite.hpp"
 #include "ts/db/schema.hpp"
 
 namespace ts::db {
@@ -73,6 +74,7 @@ struct StoredValue {
   bool uncarried = false;    // kText of a Unicode column whose characters carry no bytes:
                              // left by a conversion as it is
   std::string key;           // the row's key, as text ("rowid 7", "id = 5")
+  ValueShape shape = ValueShape::kScalar;  // kText: an array or JSON, its texts inside
 };
 
 // The counts of one column's conversion.
@@ -214,6 +216,13 @@ class Backend {
   // Whether a column that places rows in partitions (a partition key) may be converted: its
   // rows then move to the partitions their new values belong to.  Refused by default.
   virtual void allowPartitionMoves(bool /*allow*/) {}
+
+  // Whether the keys of JSON objects are converted with their string values (left by
+  // default: programs look values up by them).
+  virtual void convertJsonKeys(bool /*convert*/) {}
+  // Whether the materialized views over a converted table are refreshed after it (named in
+  // the report either way).
+  virtual void refreshViews(bool /*refresh*/) {}
 };
 
 // Cancels what the open back ends' connections are running (a statement waiting for a lock

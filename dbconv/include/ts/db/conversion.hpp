@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "ts/byte_buffer.hpp"
+#include "ts/db/composite.hpp"
+#include "ts/db/wide.hpp"
 #include "ts/converter.hpp"
 #include "ts/db/backend.hpp"
 #include "ts/db/schema.hpp"
@@ -77,8 +80,9 @@ class ColumnPass {
  public:
   // How values are stored: bytes, UTF-8 text or UTF-16 units (as raw bytes).
   enum class Storage { kBytes, kUtf8, kUtf16 };
+  // `shape`: values hold their texts inside (arrays, JSON), converted one by one.
   ColumnPass(ValueConverter& converter, RunObserver& observer, ColumnReport& report,
-             std::uint64_t expected, Storage storage);
+             std::uint64_t expected, Storage storage, ValueShape shape = ValueShape::kScalar);
   ~ColumnPass();
   ColumnPass(const ColumnPass&) = delete;
   ColumnPass& operator=(const ColumnPass&) = delete;
@@ -93,12 +97,32 @@ class ColumnPass {
 
  private:
   struct State;
-  ValueConverter& converter_;
   RunObserver& observer_;
   ColumnReport& report_;
   std::uint64_t expected_;
-  Storage storage_;
   State* state_;
+};
+
+// How a run judges one stored value, and the dry run as the run does: Unicode text that is
+// good Unicode is left, Unicode the carrier cannot carry is left, the rest is converted; the
+// texts inside an array or a JSON document one by one.
+class ValueJudge {
+ public:
+  ValueJudge(ValueConverter& converter, ColumnPass::Storage storage, ValueShape shape);
+  ~ValueJudge();
+  ValueJudge(const ValueJudge&) = delete;
+  ValueJudge& operator=(const ValueJudge&) = delete;
+  // `out` holds the value to store when the verdict is kConverted.
+  Verdict judge(std::string_view stored, std::string& out);
+
+ private:
+  Verdict judgeText(std::string_view stored, std::string& out);
+  struct Scratch;
+  ValueConverter& converter_;
+  ColumnPass::Storage storage_;
+  ValueShape shape_;
+  WideValues carrier_;
+  std::unique_ptr<Scratch> s_;
 };
 
 // The progress rule of a column of n records: the bar steps when a record finds the counter
