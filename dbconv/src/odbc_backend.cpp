@@ -326,8 +326,10 @@ std::vector<std::string> odbcDriverKeys(const std::string& driver) {
 OdbcBackend::OdbcBackend(std::unique_ptr<OdbcHandles> h) : h_(std::move(h)) {}
 OdbcBackend::~OdbcBackend() = default;
 
-std::unique_ptr<OdbcBackend> OdbcBackend::connect(const std::string& connectionString,
-                                                  bool cursorLibrary) {
+namespace {
+
+std::unique_ptr<OdbcHandles> driverConnect(const std::string& connectionString,
+                                           bool cursorLibrary) {
   auto h = std::make_unique<OdbcHandles>();
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h->env)))
     throw DbError("the ODBC driver manager could not be started");
@@ -350,6 +352,22 @@ std::unique_ptr<OdbcBackend> OdbcBackend::connect(const std::string& connectionS
                         1024, &outLength, SQL_DRIVER_NOPROMPT);
   if (!SQL_SUCCEEDED(rc)) throw diagnosticError(SQL_HANDLE_DBC, h->dbc);
   h->connected = true;
+  return h;
+}
+
+}  // namespace
+
+std::unique_ptr<OdbcBackend> OdbcBackend::connect(const std::string& connectionString,
+                                                  bool cursorLibrary) {
+  std::unique_ptr<OdbcHandles> h = driverConnect(connectionString, cursorLibrary);
+  // psqlODBC reads a whole result into memory unless told to fetch it in blocks through a
+  // cursor (128 MB for a column of a million rows): connected again, so told, unless the
+  // user's string says otherwise.
+  if (getInfo(h->dbc, SQL_DRIVER_NAME).rfind("psqlodbc", 0) == 0 &&
+      connectValue(connectionString, "UseDeclareFetch").empty())
+    h = driverConnect(connectionString + (connectionString.ends_with(';') ? "" : ";") +
+                          "UseDeclareFetch=1;Fetch=10000",
+                      cursorLibrary);
   std::unique_ptr<OdbcBackend> b(new OdbcBackend(std::move(h)));
   SQLHDBC dbc = b->h_->dbc;
   b->dbms_ = getInfo(dbc, SQL_DBMS_NAME);

@@ -392,6 +392,25 @@ INSTANTIATE_TEST_SUITE_P(Drivers, Odbc,
                          ::testing::Values(Driver::kSqlite, Driver::kPgAnsi, Driver::kPgUnicode),
                          [](const auto& info) { return driverName(info.param); });
 
+// A login the server refuses is a bad argument (exit 2) through libpq and through psqlODBC
+// alike, with the server's reason.
+TEST(OdbcLogin, ARefusedLoginIsTheSameFailureThroughLibpqAndOdbc) {
+  const std::string role = "nologin_" + std::to_string(getpid());
+  cluster().psql("postgres", "CREATE ROLE " + role + " NOLOGIN PASSWORD 'Sekr3t'");
+  const std::string port = std::to_string(cluster().port());
+  for (const std::string& source :
+       {"postgresql://" + role + ":Sekr3t@127.0.0.1:" + port + "/postgres",
+        "odbc:DRIVER={PostgreSQL ANSI};SERVER=127.0.0.1;PORT=" + port +
+            ";DATABASE=postgres;UID=" + role + ";PWD=Sekr3t"}) {
+    auto r = ts::testing::runProgram(TSDATA_PATH, {"-f", "tcvn3", "-t", "utf8", source, "t"},
+                                     cluster().folder());
+    EXPECT_EQ(r.status, 2) << source << "\n" << r.err;
+    EXPECT_NE(r.err.find("not permitted to log in"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Sekr3t"), std::string::npos) << r.err;
+  }
+  cluster().psql("postgres", "DROP ROLE " + role);
+}
+
 // psqlODBC's Unicode driver cannot read the legacy bytes of a SQL_ASCII database: the column
 // is named, with the way out (its ANSI driver), when it is read and when it is converted.
 TEST(OdbcUnicodeDriver, OnASqlAsciiDatabaseNamesTheColumnAndTheAnsiDriver) {
