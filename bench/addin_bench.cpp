@@ -17,7 +17,7 @@
 
 #include "timing.hpp"
 #include "ts/db/wide.hpp"
-#include "ts/office/installer.hpp"
+#include "ts/office/addin.hpp"
 #include "ts/testing/office.hpp"
 #include "ts/testing/scratch.hpp"
 #include "tslib.h"
@@ -160,10 +160,8 @@ int main(int argc, char** argv) {
       fs::copy_file(other, scripts / "tessaro_floor.py");
     else
       ts::testing::writeFile(scripts / "tessaro_floor.py", kFloorScript);
-    StepLog log;
-    Routines routines(office.options(), ADDIN_DIR, log);
-    routines.setup(App::kWriter);
-    if (!routines.installed()) {
+    addExtension(office.office(), std::string(ADDIN_DIR) + "/" + kExtensionFile);
+    if (!extensionRegistered(office.office())) {
       std::fprintf(stderr, "the add-in did not install\n");
       return 1;
     }

@@ -44,7 +44,7 @@ office=$(echo "$end - $start" | bc)
 echo "soffice --convert-to (open and save): $office s"
 
 start=$(date +%s.%N)
-TESSARO_ADDIN_DIR=${TESSARO_ADDIN_DIR:-$build/addin_setup/addin} \
+TESSARO_ADDIN_DIR=${TESSARO_ADDIN_DIR:-$build/office/addin} \
 TESSARO_LIBTSLIB=${TESSARO_LIBTSLIB:-$build/lib/libtslib.so} \
   "$tsweb" --from tcvn3 --to 39 -j "$jobs" "$work/tsweb" > "$work/tsweb.out" 2> "$work/tsweb.err" || true
 end=$(date +%s.%N)

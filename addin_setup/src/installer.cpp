@@ -9,15 +9,6 @@
 
 namespace ts::office {
 
-std::string addinFolder() {
-  if (const char* env = std::getenv("TESSARO_ADDIN_DIR"); env != nullptr && *env != '\0')
-    return env;
-  std::error_code ec;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return "/usr/share/tessaro";
-  return (exe.parent_path().parent_path() / "share" / "tessaro").lexically_normal().string();
-}
-
 bool installInto(App app, const OfficeOptions& options, const std::string& folder, StepLog& log,
                  const std::function<bool(const std::vector<std::string>&)>& confirmClose,
                  std::vector<std::string>* held) {

@@ -60,9 +60,6 @@ std::string withoutTilde(const std::string& label) {
 
 bool fileExists(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
 
-// The extension manager's command environment: its questions are approved.
-Any approving() { return Office::commandEnvironment(); }
-
 Object uiManager(Office& office, const char* module) {
   return office.service("com.sun.star.ui.ModuleUIConfigurationManagerSupplier")
       .callObject("getUIConfigurationManager", {Any(rtl::OUString::createFromAscii(module))});
@@ -151,41 +148,6 @@ css::awt::KeyEvent keyEvent(const std::string& key) {
   return e;
 }
 
-Sequence<Reference<css::deployment::XPackage>> deployed(const Object& manager) {
-  Sequence<Reference<css::deployment::XPackage>> packages;
-  manager.call("getDeployedExtensions",
-               {text("user"), manager.call("createAbortChannel"), approving()}) >>= packages;
-  return packages;
-}
-
-std::string identifier(Office& office, const Reference<css::deployment::XPackage>& package) {
-  css::beans::Optional<rtl::OUString> id;
-  office.wrap(Any(package)).call("getIdentifier") >>= id;
-  return id.IsPresent ? utf8(id.Value) : std::string();
-}
-
-Object extensionManager(Office& office) {
-  return office.singleton("com.sun.star.deployment.ExtensionManager");
-}
-
-// The user's deployed extensions with the identifier `id` (one, or none).
-std::vector<Reference<css::deployment::XPackage>> deployedWithId(Office& office,
-                                                                 const Object& manager,
-                                                                 const std::string& id) {
-  std::vector<Reference<css::deployment::XPackage>> found;
-  for (const auto& package : deployed(manager))
-    if (identifier(office, package) == id) found.push_back(package);
-  return found;
-}
-
-// Removes the user's extension with the identifier `id`, when there is one.
-void removeDeployed(Office& office, const Object& manager, const std::string& id) {
-  for (const auto& package : deployedWithId(office, manager, id))
-    manager.call("removeExtension",
-                 {text(id), office.wrap(Any(package)).call("getName"), text("user"),
-                  manager.call("createAbortChannel"), approving()});
-}
-
 }  // namespace
 
 // ---- names and items ---------------------------------------------------------------------
@@ -206,28 +168,6 @@ const char* appModule(App app) {
     case App::kImpress: return kImpressModule;
   }
   return "";
-}
-
-std::string macroUrl(const std::string& macro) {
-  return std::string("vnd.sun.star.script:") + kExtensionFile + "|python|tessaro.py$" + macro +
-         "?language=Python&location=user:uno_packages";
-}
-
-Object macroScript(Office& office, const std::string& macro) {
-  return office.service("com.sun.star.script.provider.MasterScriptProviderFactory")
-      .callObject("createScriptProvider", {text("")})
-      .callObject("getScript", {text(macroUrl(macro))});
-}
-
-Any runMacro(Office& office, const std::string& macro, std::initializer_list<Any> args) {
-  return runScript(macroScript(office, macro), args);
-}
-
-Any runScript(const Object& script, std::initializer_list<Any> args) {
-  css::uno::Sequence<Any> params(static_cast<sal_Int32>(args.size()));
-  std::copy(args.begin(), args.end(), params.getArray());
-  return script.call("invoke", {Any(params), Any(css::uno::Sequence<sal_Int16>()),
-                                Any(css::uno::Sequence<Any>())});
 }
 
 std::vector<ToolItem> toolItems() {
@@ -297,22 +237,8 @@ std::unique_ptr<Office> Routines::attachOrStart() {
   std::unique_ptr<Office> office;
   log_.run("Attach to LibreOffice or start it", [&] {
     std::string why;
-    // An office of the profile still on its way out may take a new start on itself and answer
-    // for a moment: one that does not answer a second later is left, and another started.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-      office = Office::attachOrStart(options_, &why);
-      if (!office) fail(why);
-      std::this_thread::sleep_for(std::chrono::milliseconds(attempt == 0 ? 300 : 1000));
-      try {
-        office->desktop().call("getComponents");
-        return;
-      } catch (const css::lang::DisposedException&) {
-        why = "LibreOffice went away as it was attached to";
-        office.reset();
-        std::this_thread::sleep_for(std::chrono::seconds(1));
-      }
-    }
-    fail(why);
+    office = attachAnswering(options_, why);
+    if (!office) fail(why);
   });
   return office;
 }
@@ -387,7 +313,7 @@ void Routines::quitRunning() {
 void Routines::removeOldExtensions(Office& office) {
   for (const char* id : kOldExtensionIds) {
     log_.run(std::string("Remove the earlier add-in ") + id,
-             [&] { removeDeployed(office, extensionManager(office), id); });
+             [&] { removeExtension(office, id); });
   }
 }
 
@@ -436,38 +362,6 @@ void Routines::removeCommandBars(Office& office, const char* module,
   if (changed) log_.run("Store the user interface settings", [&] { manager.call("store"); });
 }
 
-void Routines::addExtension(Office& office) {
-  // The new file is looked at before the installed copy goes: a damaged one must not leave
-  // the user without the add-in that worked.
-  Object zip;
-  try {
-    zip = office.service("com.sun.star.packages.zip.ZipFileAccess", {text(fileUrl(oxtPath()))});
-  } catch (...) {
-    fail(oxtPath() + " is no extension (" + currentError() + "); the installed add-in is kept");
-  }
-  for (const char* entry : {"description.xml", "META-INF/manifest.xml"})
-    if (!zip.call("hasByName", {text(entry)}).get<bool>())
-      fail(oxtPath() + " is no extension (it has no " + entry + "); the installed add-in is kept");
-  const Object manager = extensionManager(office);
-  // An installed copy is replaced: adding over it would ask whether to.
-  removeDeployed(office, manager, kExtensionId);
-  const Object package = manager.callObject(
-      "addExtension", {text(fileUrl(oxtPath())), Any(Sequence<css::beans::NamedValue>()),
-                       text("user"), manager.call("createAbortChannel"), approving()});
-  if (package.empty()) fail("the extension manager did not add " + oxtPath());
-}
-
-bool Routines::extensionRegistered(Office& office) {
-  const Object manager = extensionManager(office);
-  for (const auto& package : deployedWithId(office, manager, kExtensionId)) {
-    css::beans::Optional<css::beans::Ambiguous<sal_Bool>> state;
-    office.wrap(Any(package))
-        .call("isRegistered", {manager.call("createAbortChannel"), approving()}) >>= state;
-    return state.IsPresent && !state.Value.IsAmbiguous && state.Value.Value;
-  }
-  return false;
-}
-
 void Routines::checkInstalled(Office& office, App app) {
   installed_ = false;
   log_.run("Check that the add-in is installed", [&] {
@@ -513,24 +407,6 @@ void Routines::clean(App app) {
   quit(office);
 }
 
-std::unique_ptr<Office> Routines::prepareForDocuments() {
-  installed_ = false;
-  auto office = attachOrStart();
-  if (!office) return nullptr;
-  bool registered = false;
-  log_.run("Look for the add-in", [&] { registered = extensionRegistered(*office); });
-  if (!registered) {
-    if (!fileExists(oxtPath())) {
-      log_.skip("Install the add-in", "no file " + oxtPath());
-      return nullptr;
-    }
-    log_.run(std::string("Install the add-in ") + kExtensionFile, [&] { addExtension(*office); });
-  }
-  checkInstalled(*office, App::kWriter);
-  if (!installed_) return nullptr;
-  return office;
-}
-
 void Routines::setup(App app) {
   installed_ = false;
   auto office = attachOrStart();
@@ -540,7 +416,7 @@ void Routines::setup(App app) {
     case App::kWriter:
       if (haveFile)
         log_.run(std::string("Install the add-in ") + kExtensionFile,
-                 [&] { addExtension(*office); });
+                 [&] { addExtension(*office, oxtPath()); });
       else
         log_.skip("Install the add-in", "no file " + oxtPath());
       checkInstalled(*office, app);
@@ -550,19 +426,11 @@ void Routines::setup(App app) {
     case App::kCalc: {
       log_.run(std::string("Install the add-in ") + kExtensionFile, [&] {
         if (!haveFile) fail("no file " + oxtPath());
-        addExtension(*office);
+        addExtension(*office, oxtPath());
       });
       // Registered afresh: disabled until the office says so (a bounded number of tries),
       // then enabled.
-      const auto setEnabled = [&](bool enable) {
-        const Object manager = extensionManager(*office);
-        for (const auto& package : deployedWithId(*office, manager, kExtensionId)) {
-          manager.call(enable ? "enableExtension" : "disableExtension",
-                       {Any(package), manager.call("createAbortChannel"), approving()});
-          return;
-        }
-        fail(std::string("the extension ") + kExtensionId + " is not deployed");
-      };
+      const auto setEnabled = [&](bool enable) { enableExtension(*office, enable); };
       log_.run("Unregister the add-in", [&] {
         for (int tries = 0; tries < 20; ++tries) {
           setEnabled(false);
@@ -581,7 +449,7 @@ void Routines::setup(App app) {
       if (haveFile) {
         // The toolbar and menu only once their macros are there.
         if (log_.run(std::string("Install the add-in ") + kExtensionFile,
-                     [&] { addExtension(*office); }))
+                     [&] { addExtension(*office, oxtPath()); }))
           buildToolMenus(*office, items);
         else
           log_.skip("Build the toolbar and menu", "the add-in is not installed");
@@ -770,7 +638,7 @@ void Routines::removeAll() {
   if (!office) return;
   removeOldExtensions(*office);
   log_.run(std::string("Remove the add-in ") + kExtensionId,
-           [&] { removeDeployed(*office, extensionManager(*office), kExtensionId); });
+           [&] { removeExtension(*office, kExtensionId); });
   for (const App app : {App::kWriter, App::kCalc, App::kImpress})
     removeCommandBars(*office, appModule(app),
                       {kOldCommandBars[0], kOldCommandBars[1], kToolbarName});
@@ -843,13 +711,6 @@ std::string shortcutCommand(Office& office, const char* module, const std::strin
   } catch (...) {
     return {};  // no such key bound
   }
-}
-
-std::vector<std::string> userExtensions(Office& office) {
-  std::vector<std::string> ids;
-  for (const auto& package : deployed(extensionManager(office)))
-    ids.push_back(identifier(office, package));
-  return ids;
 }
 
 }  // namespace ts::office

@@ -42,13 +42,6 @@ std::string makeExtension(const ts::testing::fs::path& folder, const std::string
   return oxt.string();
 }
 
-void addExtension(Office& o, const std::string& oxt) {
-  const Object manager = o.singleton("com.sun.star.deployment.ExtensionManager");
-  manager.call("addExtension",
-               {text(fileUrl(oxt)), Any(css::uno::Sequence<css::beans::NamedValue>()), text("user"),
-                manager.call("createAbortChannel"), Office::commandEnvironment()});
-}
-
 bool has(const std::vector<std::string>& v, const std::string& s) {
   return std::find(v.begin(), v.end(), s) != v.end();
 }

@@ -1,5 +1,4 @@
-// The installer's pictures: its icon, the logo of the window, and the faces of the add-in's
-// toolbar items (by the face numbers of the item table).
+// The installer's pictures: its icon and the logo of the window.
 #pragma once
 
 #include <QIcon>
@@ -10,8 +9,5 @@ namespace ts::office::window {
 
 QIcon programIcon();
 QPixmap logo();  // 187 x 48
-QImage face(int faceId, int size);
-// The face numbers the items use.
-inline constexpr int kFaceIds[] = {2566, 252, 13, 2892, 1589, 3021};
 
 }  // namespace ts::office::window

@@ -1,7 +1,5 @@
-// Writes the installer's icon in the hicolor sizes and the add-in's toolbar faces:
-//   make_addin_icons HICOLOR_FOLDER FACES_FOLDER
+// Writes the installer's icon in the hicolor sizes:  make_setup_icons HICOLOR_FOLDER
 #include <QApplication>
-#include <QDir>
 #include <cstdio>
 
 #include "icons.hpp"
@@ -9,18 +7,9 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: make_addin_icons HICOLOR_FOLDER FACES_FOLDER\n");
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_setup_icons HICOLOR_FOLDER\n");
     return 2;
   }
-  if (!ts::ui::saveIconSizes(ts::office::window::programIcon(), argv[1], "tso-setup")) return 1;
-  QDir().mkpath(argv[2]);
-  for (const int id : ts::office::window::kFaceIds) {
-    const QString path = QString("%1/face-%2.png").arg(argv[2]).arg(id);
-    if (!ts::office::window::face(id, 16).save(path)) {
-      std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-      return 1;
-    }
-  }
-  return 0;
+  return ts::ui::saveIconSizes(ts::office::window::programIcon(), argv[1], "tso-setup") ? 0 : 1;
 }

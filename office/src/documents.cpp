@@ -15,7 +15,7 @@
 #include <com/sun/star/document/XTypeDetection.hpp>
 #include <com/sun/star/frame/XLoadable.hpp>
 
-#include "ts/office/routines.hpp"
+#include "ts/office/addin.hpp"
 
 namespace ts::office {
 
@@ -162,23 +162,33 @@ bool DocumentConverter::start() {
   folder_ = templ;
   std::ofstream(folder_ + "/owner") << getpid() << "\n";  // for a later run, if this one is killed
   options_.profile = folder_ + "/profile";
-  StepLog log;
-  Routines routines(options_, addin_, log);
-  office_ = routines.prepareForDocuments();
-  if (office_) {
-    try {
-      convertScript_ = macroScript(*office_, "tsConvertDocument");
-      return true;
-    } catch (...) {
-      startError_ = "the add-in's conversion cannot be found: " + currentError();
-      drop();
-      return false;
-    }
+  std::string why;
+  office_ = attachAnswering(options_, why);
+  if (!office_) {
+    startError_ = "Attach to LibreOffice or start it: " + why;
+    return false;
   }
-  for (const auto& step : log.steps())
-    if (!step.ok) startError_ = step.what + ": " + step.error;
-  if (startError_.empty()) startError_ = "LibreOffice could not be prepared";
-  return false;
+  // The add-in, installed in the scratch profile where it is not.
+  const std::string oxt = addin_ + "/" + kExtensionFile;
+  std::string step = "Look for the add-in";
+  try {
+    if (!extensionRegistered(*office_)) {
+      step = std::string("Install the add-in ") + kExtensionFile;
+      if (access(oxt.c_str(), R_OK) != 0) throw std::runtime_error("no file " + oxt);
+      addExtension(*office_, oxt);
+      step = "Check that the add-in is installed";
+      if (!extensionRegistered(*office_))
+        throw std::runtime_error(std::string("the extension ") + kExtensionId +
+                                 " is not installed and enabled");
+    }
+    step = "Find the add-in's conversion";
+    convertScript_ = macroScript(*office_, "tsConvertDocument");
+    return true;
+  } catch (...) {
+    startError_ = step + ": " + currentError();
+    drop();
+    return false;
+  }
 }
 
 DocumentOutcome DocumentConverter::convert(const std::string& source, const std::string& target) {
@@ -261,6 +271,27 @@ DocumentOutcome DocumentConverter::convertIn(const std::string& source, const st
   } catch (...) {
     // closed already, or the office went: the next document says so
   }
+  return outcome;
+}
+
+DocumentPool::DocumentPool(std::string addinFolder) : addin_(std::move(addinFolder)) {}
+DocumentPool::~DocumentPool() = default;
+
+DocumentOutcome DocumentPool::convert(const std::string& source, const std::string& target,
+                                      int from, int to, bool fontless) {
+  std::unique_ptr<DocumentConverter> office;
+  {
+    const std::lock_guard<std::mutex> lock(m_);
+    if (!idle_.empty()) {
+      office = std::move(idle_.back());
+      idle_.pop_back();
+    }
+  }
+  if (!office) office = std::make_unique<DocumentConverter>(addin_, from, to);
+  office->setCharsets(from, to, fontless);
+  const DocumentOutcome outcome = office->convert(source, target);
+  const std::lock_guard<std::mutex> lock(m_);
+  idle_.push_back(std::move(office));
   return outcome;
 }
 

@@ -13,7 +13,7 @@
 #include <rtl/ustrbuf.hxx>
 
 #include "ts/db/wide.hpp"
-#include "ts/office/installer.hpp"
+#include "ts/office/addin.hpp"
 #include "ts/testing/office.hpp"
 #include "ts/testing/scratch.hpp"
 #include "tslib.h"
@@ -78,10 +78,8 @@ class AddinMacros : public ts::testing::ScratchTest {
   void SetUp() override {
     ScratchTest::SetUp();
     office_ = std::make_unique<ts::testing::ScratchOffice>(dir_, TSLIB_PATH);
-    StepLog log;
-    Routines routines(office_->options(), ADDIN_DIR, log);
-    routines.setup(App::kWriter);
-    ASSERT_TRUE(routines.installed());
+    addExtension(office_->office(), std::string(ADDIN_DIR) + "/" + kExtensionFile);
+    ASSERT_TRUE(extensionRegistered(office_->office()));
   }
   void TearDown() override {
     office_.reset();

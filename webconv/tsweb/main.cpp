@@ -27,7 +27,7 @@
 #endif
 #ifdef TS_WITH_OFFICE
 #include "ts/office/documents.hpp"
-#include "ts/office/installer.hpp"
+#include "ts/office/addin.hpp"
 #endif
 
 namespace {
@@ -141,8 +141,7 @@ class Terminal : public ts::web::JobObserver {
 // add-in was not built.
 struct OfficeDocuments {
 #ifdef TS_WITH_OFFICE
-  std::mutex m;
-  std::vector<std::unique_ptr<ts::office::DocumentConverter>> idle;  // offices not in use
+  ts::office::DocumentPool pool{ts::office::addinFolder()};
 #endif
   // Word's packages in their own XML; the other documents through LibreOffice, where the
   // add-in was built.
@@ -177,39 +176,24 @@ struct OfficeDocuments {
   ts::web::DocumentResult viaOffice(const std::string& from, const std::string& to,
                                     const ts::web::ConvertSettings& settings) {
 #ifdef TS_WITH_OFFICE
-      // Each run is read in the charset its font names; runs whose font names none are read
-      // as a source the user named, and left with --from auto.
-      const bool named = settings.source != ts::web::kAutoSource;
-      const int source = named ? ts::formCharset(settings.source) : ts::kTcvn3;
-      std::unique_ptr<ts::office::DocumentConverter> office;
-      {
-        const std::lock_guard<std::mutex> lock(m);
-        if (!idle.empty()) {
-          office = std::move(idle.back());
-          idle.pop_back();
-        }
-      }
-      if (!office)
-        office = std::make_unique<ts::office::DocumentConverter>(ts::office::addinFolder(), source,
-                                                                 settings.destination);
-      office->setCharsets(source, settings.destination, named);
-      const ts::office::DocumentOutcome o = office->convert(from, to);
-      {
-        const std::lock_guard<std::mutex> lock(m);
-        idle.push_back(std::move(office));
-      }
-      ts::web::DocumentResult r;
-      r.why = o.why;
-      switch (o.kind) {
-        case ts::office::DocumentOutcome::kConverted:
-          r.kind = ts::web::DocumentResult::kConverted;
-          break;
-        case ts::office::DocumentOutcome::kNothingToConvert:
-          r.kind = ts::web::DocumentResult::kNothingToConvert;
-          break;
-        default: r.kind = ts::web::DocumentResult::kFailed;
-      }
-      return r;
+    // Each run is read in the charset its font names; runs whose font names none are read
+    // as a source the user named, and left with --from auto.
+    const bool named = settings.source != ts::web::kAutoSource;
+    const ts::office::DocumentOutcome o =
+        pool.convert(from, to, named ? ts::formCharset(settings.source) : ts::kTcvn3,
+                     settings.destination, named);
+    ts::web::DocumentResult r;
+    r.why = o.why;
+    switch (o.kind) {
+      case ts::office::DocumentOutcome::kConverted:
+        r.kind = ts::web::DocumentResult::kConverted;
+        break;
+      case ts::office::DocumentOutcome::kNothingToConvert:
+        r.kind = ts::web::DocumentResult::kNothingToConvert;
+        break;
+      default: r.kind = ts::web::DocumentResult::kFailed;
+    }
+    return r;
 #else
     (void)from, (void)to, (void)settings;
     ts::web::DocumentResult r;

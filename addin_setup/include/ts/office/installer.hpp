@@ -7,10 +7,6 @@
 
 namespace ts::office {
 
-// The folder that holds Tessaro_O21.oxt and its icons: $TESSARO_ADDIN_DIR, else
-// share/tessaro beside the program's bin folder.
-std::string addinFolder();
-
 // The clean-up routine, a second's pause, then the setup routine.  True when the add-in is
 // installed afterwards.  `confirmClose` is asked before documents not saved would be closed
 // (Routines::confirmClose); when it keeps them, the run ends there and `held` names them.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ts/office/addin.hpp"
 #include "ts/office/office.hpp"
 
 namespace ts::office {
@@ -19,11 +20,6 @@ const char* appCaption(App app);
 // The module of the application's documents ("com.sun.star.text.TextDocument", ...).
 const char* appModule(App app);
 
-// The extension of this version; the extensions of earlier versions.
-inline constexpr const char* kExtensionId = "example.tessaro.Tessaro_O21";
-inline constexpr const char* kExtensionFile = "Tessaro_O21.oxt";
-inline constexpr const char* kOldExtensionIds[] = {"example.tessaro.tsadd",
-                                                   "example.tessaro.TessaroOF"};
 // Toolbars and menus of earlier versions, and this version's, by their names.
 inline constexpr const char* kOldCommandBars[] = {"TessaroO2.1", "TessaroOF"};
 inline constexpr const char* kToolbarName = "Tessaro Tools";
@@ -40,13 +36,6 @@ struct ToolItem {
   bool beginGroup = false;
 };
 std::vector<ToolItem> toolItems();
-// The script URL of a macro of the add-in.
-std::string macroUrl(const std::string& macro);
-// Runs one of the add-in's macros with `args`; its result.
-Any runMacro(Office& office, const std::string& macro, std::initializer_list<Any> args);
-// The same in two steps: the macro's script, looked up once, then run as often as needed.
-Object macroScript(Office& office, const std::string& macro);
-Any runScript(const Object& script, std::initializer_list<Any> args);
 // A caption with the office's "&" mnemonic written as LibreOffice's "~" ("&&" stays "&").
 std::string officeLabel(const std::string& caption);
 
@@ -80,10 +69,6 @@ class Routines {
 
   void clean(App app);
   void setup(App app);
-  // For converting documents: attaches to the office (or starts it), installs the add-in
-  // where it is not, and returns the office attached; null when that failed (the log says
-  // why).  Nothing is shown and nothing is quit.
-  std::unique_ptr<Office> prepareForDocuments();
   // Removes everything the add-in and its earlier versions added: the extensions, the
   // Impress toolbar and menu, the shortcuts.  Quits an office started for it.
   void removeAll();
@@ -103,9 +88,6 @@ class Routines {
   // Whether this version's extension was found installed and enabled by the last routine
   // that looked (every setup routine does, as its last step on the office).
   bool installed() const { return installed_; }
-  // What the last routine that looked found: the extension is deployed for the user and
-  // enabled.  Asks the office.
-  static bool extensionRegistered(Office& office);
 
   // Asked when the office to be quit holds documents not saved (their URLs or titles): true
   // closes them without saving, false keeps the office running and the routine's run ends
@@ -126,7 +108,6 @@ class Routines {
   // Deletes the toolbars and menu bar pop-ups titled `names`, but not the toolbar at `keep`.
   void removeCommandBars(Office& office, const char* module, const std::vector<std::string>& names,
                          const std::string& keep = {});
-  void addExtension(Office& office);
   // The command a key is bound to in an application's own settings (`shortcuts`) or the
   // global ones; empty when it is free.
   static std::string boundCommand(Office& office, const Object& shortcuts, const std::string& key);
@@ -157,7 +138,5 @@ std::vector<UiItem> toolbarItems(Office& office, const char* module, const std::
 std::vector<UiItem> menuBarItems(Office& office, const char* module);
 // The command a key is bound to in `module` ("Alt+U"), or empty.
 std::string shortcutCommand(Office& office, const char* module, const std::string& key);
-// The identifiers of the extensions deployed for the user.
-std::vector<std::string> userExtensions(Office& office);
 
 }  // namespace ts::office

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,24 @@ class DocumentConverter {
   Object convertScript_;  // the add-in's tsConvertDocument, looked up at the start
   bool tried_ = false;
   std::string startError_;
+};
+
+// Converters for documents converted side by side, one for each worker of a job: each office
+// is started at its first document, kept for the next one, and quit when the pool ends.
+class DocumentPool {
+ public:
+  explicit DocumentPool(std::string addinFolder);
+  ~DocumentPool();
+  DocumentPool(const DocumentPool&) = delete;
+  DocumentPool& operator=(const DocumentPool&) = delete;
+  // As DocumentConverter::convert, in an office no other worker is using.
+  DocumentOutcome convert(const std::string& source, const std::string& target, int from, int to,
+                          bool fontless);
+
+ private:
+  std::string addin_;
+  std::mutex m_;
+  std::vector<std::unique_ptr<DocumentConverter>> idle_;  // offices not in use
 };
 
 }  // namespace ts::office

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "ts/office/office.hpp"
-#include "ts/office/routines.hpp"
+#include "ts/office/addin.hpp"
 
 namespace ts::testing {
 
