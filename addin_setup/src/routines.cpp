@@ -8,7 +8,9 @@
 #include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/beans/Optional.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/container/NoSuchElementException.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/reflection/InvocationTargetException.hpp>
 #include <com/sun/star/deployment/XPackage.hpp>
 #include <com/sun/star/graphic/XGraphic.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
@@ -146,6 +148,21 @@ css::awt::KeyEvent keyEvent(const std::string& key) {
   if (mods.find("Ctrl") != std::string::npos) e.Modifiers |= css::awt::KeyModifier::MOD1;
   if (mods.find("Shift") != std::string::npos) e.Modifiers |= css::awt::KeyModifier::SHIFT;
   return e;
+}
+
+// The command `key` is bound to in a shortcut configuration; empty when it is bound to none
+// there (the office says so with NoSuchElementException).  Any other failure is thrown.
+std::string commandOf(const Object& config, const Any& event) {
+  try {
+    return utf8(config.call("getCommandByKeyEvent", {event}));
+  } catch (const css::container::NoSuchElementException&) {
+    return {};
+  } catch (const css::reflection::InvocationTargetException& e) {
+    if (e.TargetException.getValueType() ==
+        cppu::UnoType<css::container::NoSuchElementException>::get())
+      return {};
+    throw;
+  }
 }
 
 }  // namespace
@@ -534,17 +551,9 @@ void Routines::bindShortcuts(Office& office, App app) {
 std::string Routines::boundCommand(Office& office, const Object& shortcuts,
                                    const std::string& key) {
   const Any event(keyEvent(key));
-  for (int level = 0; level < 2; ++level) {
-    try {
-      const Object config =
-          level == 0 ? shortcuts : office.service("com.sun.star.ui.GlobalAcceleratorConfiguration");
-      const std::string command = utf8(config.call("getCommandByKeyEvent", {event}));
-      if (!command.empty()) return command;
-    } catch (...) {
-      // No binding at this level (NoSuchElementException).
-    }
-  }
-  return {};
+  const std::string command = commandOf(shortcuts, event);
+  if (!command.empty()) return command;
+  return commandOf(office.service("com.sun.star.ui.GlobalAcceleratorConfiguration"), event);
 }
 
 void Routines::buildToolMenus(Office& office, const std::vector<ToolItem>& list) {
@@ -704,13 +713,7 @@ std::vector<UiItem> menuBarItems(Office& office, const char* module) {
 }
 
 std::string shortcutCommand(Office& office, const char* module, const std::string& key) {
-  try {
-    return utf8(uiManager(office, module)
-                    .callObject("getShortCutManager")
-                    .call("getCommandByKeyEvent", {Any(keyEvent(key))}));
-  } catch (...) {
-    return {};  // no such key bound
-  }
+  return commandOf(uiManager(office, module).callObject("getShortCutManager"), Any(keyEvent(key)));
 }
 
 }  // namespace ts::office

@@ -38,7 +38,7 @@ SetupWindow::SetupWindow(OfficeOptions options, QWidget* parent)
   setFixedSize(px(kClientWidth), px(kClientHeight));
 
   logo_ = new QLabel(this);
-  logo_->setObjectName("Image1");
+  logo_->setObjectName("logo");
   logo_->setPixmap(logo());
   logo_->setScaledContents(true);
   place(logo_, 480, 120, 2805, 720);
@@ -50,17 +50,17 @@ SetupWindow::SetupWindow(OfficeOptions options, QWidget* parent)
     connect(b, &QPushButton::clicked, this, [this, app] { runButton(app); });
     return b;
   };
-  calc_ = makeButton(App::kCalc, "cmdEXCEL", 1080);
-  writer_ = makeButton(App::kWriter, "cmdWORD", 1560);
-  impress_ = makeButton(App::kImpress, "cmdPOINT", 2040);
+  calc_ = makeButton(App::kCalc, "calc", 1080);
+  writer_ = makeButton(App::kWriter, "writer", 1560);
+  impress_ = makeButton(App::kImpress, "impress", 2040);
 
   status_ = new QLabel(this);
-  status_->setObjectName("lbStatus");
+  status_->setObjectName("status");
   status_->setWordWrap(true);
   place(status_, 120, 2655, 3465, 1440);  // a line, and the reason of a failure under it
 
   cancel_ = new QPushButton(ui::fromTcvn3(kCancelTcvn3), this);
-  cancel_->setObjectName("cmdCancel");
+  cancel_->setObjectName("cancel");
   QFont uiFont(ui::kUiFontFamily);
   uiFont.setPointSizeF(8.25);
   cancel_->setFont(uiFont);

@@ -15,7 +15,6 @@ class DbfBackend final : public Backend {
   // Opens an existing .dbf file; DbError names the path and the reason.
   static std::unique_ptr<DbfBackend> open(const std::string& path, bool readOnly);
 
-  BackendMode mode() const override { return BackendMode::kDao; }
   Capabilities capabilities() const override {
     Capabilities c;
     c.file = true;

@@ -29,7 +29,6 @@ class MariaBackend final : public Backend {
   ~MariaBackend() override;
 
   Capabilities capabilities() const override { return {}; }
-  BackendMode mode() const override { return BackendMode::kAdo; }
   std::string name() const override { return database_; }
   bool readOnly() const override { return false; }
   void fillSchema(SchemaTree& tree) override;

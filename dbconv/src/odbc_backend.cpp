@@ -20,7 +20,7 @@ namespace ts::db {
 
 namespace {
 
-// The diagnostics of a handle as the design shows them: each record's message, then
+// The diagnostics of a handle as tsdata shows them: each record's message, then
 // "State:..,Native:..".
 std::string diagnostics(SQLSMALLINT type, SQLHANDLE handle, std::string* firstState = nullptr,
                         long* firstNative = nullptr) {
@@ -1161,8 +1161,8 @@ TableData OdbcBackend::tableData(const std::string& name, std::size_t maxRows) {
 
 namespace {
 
-const char* kColumnHeaders = "Name,Type,Length,Precision,Scale,Radix,Nullable";  // string 108
-const char* kTableHeaders = "Name,Type,Qualifier,Owner,Remarks";                 // string 109
+const char* kColumnHeaders = "Name,Type,Length,Precision,Scale,Radix,Nullable";
+const char* kTableHeaders = "Name,Type,Qualifier,Owner,Remarks";
 
 std::vector<std::string> columnRow(const OdbcBackend::Column& c) {
   return {c.name,

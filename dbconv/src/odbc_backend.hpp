@@ -22,7 +22,6 @@ class OdbcBackend final : public Backend {
                                               bool cursorLibrary = false);
   ~OdbcBackend() override;
 
-  BackendMode mode() const override { return BackendMode::kOdbc; }
   Capabilities capabilities() const override {
     Capabilities c;
     c.afterFailure = Capabilities::AfterFailure::kEndRun;

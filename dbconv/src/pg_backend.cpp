@@ -10,7 +10,7 @@
 #include <set>
 
 #include "server_rewrite.hpp"
-#include "sqlite_backend.hpp"  // quoteSqlName: PostgreSQL quotes names the same way
+#include "sql_names.hpp"
 #include "ts/byte_buffer.hpp"
 #include "ts/db/conversion.hpp"
 #include "ts/db/postgres.hpp"
@@ -99,7 +99,7 @@ Result exec(PGconn* c, const std::string& sql, const std::vector<std::string>& p
 
 constexpr unsigned kText = 25, kBpchar = 1042, kVarchar = 1043;
 
-// The OLE DB name of a type, as the design's lists show types.
+// The OLE DB name of a type, as the window's property lists show types for every server.
 const char* oleDbTypeName(unsigned type, bool singleByte) {
   switch (type) {
     case kText:
@@ -549,11 +549,9 @@ void PgBackend::refreshNames() {
     // A part holding a dot (or starting with a quote) is quoted, so that public."sales.orders"
     // and the table orders of the schema sales are told apart ("sales.orders", sales.orders).
     auto part = [](const std::string& name) {
-      if (name.find('.') == std::string::npos && !name.empty() && name.front() != '"')
-        return name;
-      std::string q = "\"";
-      for (const char ch : name) q += ch == '"' ? std::string("\"\"") : std::string(1, ch);
-      return q + "\"";
+      const bool plainPart =
+          name.find('.') == std::string::npos && !name.empty() && name.front() != '"';
+      return plainPart ? name : quoteSqlName(name);
     };
     const std::string shown = plain ? part(t.name) : part(t.schema) + "." + part(t.name);
     if (tables_.emplace(shown, std::move(t)).second) order_.push_back(shown);
@@ -850,8 +848,8 @@ TableData PgBackend::tableData(const std::string& name, std::size_t maxRows) {
 
 namespace {
 
-const char* kTableHeaders = "Name,Type,Schema,Catalog,Description";           // string 110
-const char* kColumnHeaders = "Name,Type,Size,Allow Zero Length,Description";  // string 111
+const char* kTableHeaders = "Name,Type,Schema,Catalog,Description";
+const char* kColumnHeaders = "Name,Type,Size,Allow Zero Length,Description";
 
 }  // namespace
 

@@ -1,4 +1,4 @@
-// The PostgreSQL back end, through libpq: a database in the place of the design's ADO data
+// The PostgreSQL back end, through libpq: a database of a server, shown as the window shows ADO data
 // sources.
 #pragma once
 
@@ -21,7 +21,6 @@ class PgBackend final : public Backend {
   static std::unique_ptr<PgBackend> connect(const std::string& conninfo);
   ~PgBackend() override;
 
-  BackendMode mode() const override { return BackendMode::kAdo; }
   Capabilities capabilities() const override {
     Capabilities c;
     return c;

@@ -12,6 +12,7 @@
 #include <map>
 
 #include "file_copies.hpp"
+#include "sql_names.hpp"
 #include "ts/byte_buffer.hpp"
 #include "ts/db/conversion.hpp"
 #include "ts/platform/files.hpp"
@@ -78,7 +79,7 @@ bool sameName(const std::string& a, const std::string& b) {
   return upperAscii(a) == upperAscii(b);  // SQLite compares names without ASCII case
 }
 
-// The column's type as the design names types: Text (10) with a size, Memo (12) without,
+// The column's type as the window names types: Text (10) with a size, Memo (12) without,
 // for declared types of text affinity; 0 for the others.
 struct TextType {
   int daoType = 0;
@@ -266,16 +267,6 @@ void columnValue(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 }
 
 }  // namespace
-
-std::string quoteSqlName(const std::string& name) {
-  std::string q = "\"";
-  for (const char c : name) {
-    if (c == '"') q.push_back('"');
-    q.push_back(c);
-  }
-  q.push_back('"');
-  return q;
-}
 
 // How rows are named: by their rowid, under a name no column hides, or else (a table
 // without rowid) by their primary key.

@@ -1,4 +1,4 @@
-// The SQLite back end: a database file in the place of the design's Access files.
+// The SQLite back end: a database file, where the desktop databases of Windows were Access files.
 #pragma once
 
 #include <memory>
@@ -20,7 +20,6 @@ class SqliteBackend final : public Backend {
   ~SqliteBackend() override;
   void setLockTimeout(int milliseconds) override;
 
-  BackendMode mode() const override { return BackendMode::kDao; }
   Capabilities capabilities() const override {
     Capabilities c;
     c.file = true;
@@ -60,8 +59,5 @@ class SqliteBackend final : public Backend {
   bool readOnly_;
   SqliteColumnRun* run_ = nullptr;  // the column being converted
 };
-
-// A name as SQLite reads it: between double quotes, a double quote inside doubled.
-std::string quoteSqlName(const std::string& name);
 
 }  // namespace ts::db

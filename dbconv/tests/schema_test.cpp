@@ -125,7 +125,6 @@ class Memory : public Backend {
  public:
   explicit Memory(Capabilities::AfterFailure after) { caps_.afterFailure = after; }
   Capabilities capabilities() const override { return caps_; }
-  BackendMode mode() const override { return BackendMode::kAdo; }
   std::string name() const override { return "test"; }
   bool readOnly() const override { return false; }
   void fillSchema(SchemaTree&) override {}

@@ -62,7 +62,7 @@ struct Window {
   }
   template <class T>
   T* child(int id) const {
-    return w.findChild<T*>(QString::number(id));
+    return w.findChild<T*>(DbMainWindow::controlName(id));
   }
   QTreeWidgetItem* item(const std::string& table, const std::string& column = "") {
     const SchemaTree& s = w.schema();
@@ -239,7 +239,7 @@ TEST_F(DbWindow, EnterOnAQuestionChangesNoData) {
                                            ItemKind::kTable, "sản phẩm [vni]"));
   ASSERT_NE(table, nullptr);
   table->setCheckState(0, Qt::Checked);
-  w.findChild<QComboBox*>(QString::number(DbMainWindow::kDestination))->setCurrentIndex(40);
+  w.findChild<QComboBox*>(DbMainWindow::controlName(DbMainWindow::kDestination))->setCurrentIndex(40);
   w.convertMarked();
   EXPECT_EQ(query(db, vni), before);
   // Changing the case ("are these changes right?") likewise.
@@ -274,7 +274,7 @@ TEST_F(DbWindow, EveryMnemonicIsItsOwn) {
   for (const int panel : {DbMainWindow::kVersionPanel, DbMainWindow::kConversionPanel,
                           DbMainWindow::kOpenPanel, DbMainWindow::kOdbcPanel,
                           DbMainWindow::kAdoPanel}) {
-    const auto* p = win.w.findChild<QWidget*>(QString::number(panel));
+    const auto* p = win.w.findChild<QWidget*>(DbMainWindow::controlName(panel));
     ASSERT_NE(p, nullptr) << panel;
     EXPECT_EQ(repeatedMnemonics(*p), QStringList()) << panel;
   }
@@ -322,11 +322,14 @@ TEST_F(DbWindow, ResizingGivesTheSpaceToTheTreesListsAndDataView) {
   EXPECT_EQ(win.w.minimumSize(), design);
   const QRect tree = win.w.daoTree()->geometry(), list = win.w.daoList()->geometry();
   auto* exit = win.child<QPushButton>(DbMainWindow::kExit);
-  const QRect button = exit->geometry();
+  auto* navigation = win.child<QTreeWidget>(DbMainWindow::kNavigation);
+  const QRect button = exit->geometry(), steps = navigation->geometry();
   win.w.resize(design + QSize(500, 400));
   QApplication::processEvents();
-  EXPECT_EQ(win.w.daoTree()->height(), tree.height() + 400);
-  EXPECT_EQ(win.w.daoList()->geometry(), list.adjusted(150, 0, 500, 400));
+  // Three quarters of the height to the trees and lists, the rest to the navigation tree.
+  EXPECT_EQ(win.w.daoTree()->height(), tree.height() + 300);
+  EXPECT_EQ(win.w.daoList()->geometry(), list.adjusted(150, 0, 500, 300));
+  EXPECT_EQ(navigation->geometry(), steps.adjusted(0, 300, 150, 400));
   EXPECT_EQ(exit->geometry(), button.translated(500, 400));
   EXPECT_LE(win.w.daoList()->geometry().bottom(), win.w.panel(DbMainWindow::kConversionPanel)->y());
   win.w.resize(design);
@@ -416,12 +419,12 @@ TEST_F(DbWindow, OdbcPanelConnectsMarksConvertsAndShowsData) {
   const std::string db = odbcExample();
   Window win;
   QWidget* panel = win.w.panel(DbMainWindow::kOdbcPanel);
-  auto edit = [&](int id) { return panel->findChild<QLineEdit*>(QString::number(id)); };
+  auto edit = [&](int id) { return panel->findChild<QLineEdit*>(DbMainWindow::controlName(id)); };
   ASSERT_NE(edit(DbMainWindow::kDsn), nullptr);
   EXPECT_EQ(edit(DbMainWindow::kPassword)->echoMode(), QLineEdit::Password);
-  EXPECT_EQ(panel->findChild<QCheckBox*>(QString::number(DbMainWindow::kCursorLibrary))->text(),
+  EXPECT_EQ(panel->findChild<QCheckBox*>(DbMainWindow::controlName(DbMainWindow::kCursorLibrary))->text(),
             "Use cursor Lib");
-  EXPECT_EQ(panel->findChild<QPushButton*>(QString::number(DbMainWindow::kOdbcSources))->text(),
+  EXPECT_EQ(panel->findChild<QPushButton*>(DbMainWindow::controlName(DbMainWindow::kOdbcSources))->text(),
             "ODBC Data Sources");
 
   // A data source that does not exist: the driver manager's words in a box; nothing changes.
@@ -504,9 +507,9 @@ TEST_F(DbWindow, AdoPanelConnectsToPostgresqlWithRetryAndConverts) {
   const std::string db = pgExample("window_ado_" + std::to_string(getpid()));
   Window win;
   QWidget* panel = win.w.panel(DbMainWindow::kAdoPanel);
-  EXPECT_EQ(panel->findChild<QPushButton*>(QString::number(DbMainWindow::kAdoDialog))->text(),
+  EXPECT_EQ(panel->findChild<QPushButton*>(DbMainWindow::controlName(DbMainWindow::kAdoDialog))->text(),
             "ADO Dialog");
-  EXPECT_EQ(panel->findChild<QPushButton*>(QString::number(DbMainWindow::kOdbcConnect))->text(),
+  EXPECT_EQ(panel->findChild<QPushButton*>(DbMainWindow::controlName(DbMainWindow::kOdbcConnect))->text(),
             "&OK");
   // Cancelled, the dialog changes nothing.
   EXPECT_FALSE(win.w.connectPostgresDialog([](PgConnectDialog&) { return false; }));
@@ -610,7 +613,7 @@ TEST_F(DbWindow, Screenshots) {
   for (int i = 0; *nav && i < 3; ++i) ++nav;
   win.w.navigation()->setCurrentItem(*nav);  // the ODBC panel
   win.w.panel(DbMainWindow::kOdbcPanel)
-      ->findChild<QLineEdit*>(QString::number(DbMainWindow::kDsn))
+      ->findChild<QLineEdit*>(DbMainWindow::controlName(DbMainWindow::kDsn))
       ->setText("tessaro example");
   ASSERT_TRUE(win.w.connectOdbcPanel());
   win.w.odbcTree()->expandAll();

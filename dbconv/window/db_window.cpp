@@ -44,6 +44,14 @@ namespace ts::db::window {
 
 namespace {
 
+// The upper part's share of the extra height (the trees and lists); the navigation tree,
+// the panels and their buttons take the rest.
+constexpr double kUpperShare = 0.75;
+
+}  // namespace
+
+namespace {
+
 using ui::fromTcvn3;
 
 QString qs(const std::string& s) {
@@ -149,7 +157,7 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
   normal.setPointSize(ui::uiPointSize());  // the desktop's larger font too
   setFont(normal);
   units_ = ui::DialogUnits(normal);
-  // The design's size is the least; a larger window gives its space to the trees, the lists
+  // The layout's size is the least; a larger window gives its space to the trees, the lists
   // and the data view.
   const QPoint size = units_.toPixels(489, 314);
   layout_ = new ui::AnchorLayout(this, QSize(size.x(), size.y()));
@@ -185,18 +193,18 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
   // The schema trees and lists of the three back ends, on top of each other.
   auto makeTree = [this, kLeft](int id) {
     auto* t = new QTreeWidget(this);
-    t->setObjectName(QString::number(id));
+    t->setObjectName(controlName(id));
     t->setHeaderHidden(true);
     t->setIconSize(QSize(16, 16));
-    place(t, 7, 26, 146, 158, Share{0, 0, kLeft, 1});
+    place(t, 7, 26, 146, 158, Share{0, 0, kLeft, kUpperShare});
     return t;
   };
   auto makeList = [this, kLeft](int id) {
     auto* l = new ui::SortTable(this);
-    l->setObjectName(QString::number(id));
+    l->setObjectName(controlName(id));
     l->setShowGrid(true);
     l->verticalHeader()->hide();
-    place(l, 159, 26, 323, 157, Share{kLeft, 0, 1 - kLeft, 1});
+    place(l, 159, 26, 323, 157, Share{kLeft, 0, 1 - kLeft, kUpperShare});
     return l;
   };
   const int treeIds[] = {kAdoTree, kDaoTree, kOdbcTree},
@@ -223,14 +231,14 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
   showView();
 
   progress_ = new ui::GradientProgress(this);
-  progress_->setObjectName(QString::number(kProgress));
+  progress_->setObjectName(controlName(kProgress));
   progress_->setBounds(1, 100);
   progress_->setStep(1);
   place(progress_, 7, 293, 475, 8, Share{0, 1, 1, 0});
 
   auto button = [this](int id, const QString& text, ButtonIcon icon, const QString& tip) {
     auto* b = new ui::FlatButton(text, this);
-    b->setObjectName(QString::number(id));
+    b->setObjectName(controlName(id));
     const QIcon i = buttonIcon(icon);
     b->setIcons(i, i);
     if (!tip.isEmpty()) b->setTooltipText(tip);
@@ -238,33 +246,28 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
     return b;
   };
   auto* data = button(kShowData, "", ButtonIcon::kData, "Hien thi so lieu");
-  place(data, 398, 188, 84, 16, Share{1, 1, 0, 0});
+  place(data, 398, 188, 84, 16, Share{1, kUpperShare, 0, 0});
   connect(data, &QPushButton::clicked, this, [this] {
     if (mode_ != BackendMode::kNone && tableSelected_) showTableData(selectedTable());
   });
   auto* structure = button(kShowStructure, "", ButtonIcon::kStructure, "Hien cau truc du lieu");
-  place(structure, 398, 206, 84, 16, Share{1, 1, 0, 0});
+  place(structure, 398, 206, 84, 16, Share{1, kUpperShare, 0, 0});
   connect(structure, &QPushButton::clicked, this, [this] {
     if (tableSelected_) showTableStructure(selectedTable());
   });
   auto* about = button(kAbout, "", ButtonIcon::kAbout, "TSdata Version 1.0");
-  place(about, 398, 224, 84, 16, Share{1, 1, 0, 0});
+  place(about, 398, 224, 84, 16, Share{1, kUpperShare, 0, 0});
   connect(about, &QPushButton::clicked, this, [this] { talk_.about(); });
   auto* exit = button(kExit, texts::tr(texts::kExit), ButtonIcon::kExit, "Ket thuc chuong trinh");
   place(exit, 398, 271, 84, 16, Share{1, 1, 0, 0});
   connect(exit, &QPushButton::clicked, this, &QWidget::close);
-  for (const int id : {4, 5}) {  // buttons of the design with no action
-    auto* b = new QPushButton(this);
-    b->setObjectName(QString::number(id));
-    b->hide();
-  }
   auto* web = new ui::HyperLink(this);
-  web->setObjectName(QString::number(kWebLink));
+  web->setObjectName(controlName(kWebLink));
   web->setText(QString::fromLatin1(ui::kWebAddress));
   web->setTarget(QString::fromLatin1(ui::kWebAddress));
   place(web, 7, 303, 120, 8, Share{0, 1, 0, 0});
   auto* mail = new ui::HyperLink(this);
-  mail->setObjectName(QString::number(kMailLink));
+  mail->setObjectName(controlName(kMailLink));
   mail->setText(QString::fromLatin1(ui::kEmailAddress));
   mail->setTarget(QString("mailto:") + ui::kEmailAddress);
   place(mail, 362, 303, 120, 8, Share{1, 1, 0, 0});
@@ -282,13 +285,60 @@ int DbMainWindow::shownCharset() const {
   return shownCharset_ != 0 ? shownCharset_ : source_->currentIndex() + 1;
 }
 
-QWidget* DbMainWindow::panel(Panel p) const { return findChild<QWidget*>(QString::number(p)); }
+QString DbMainWindow::controlName(int id) {
+  switch (id) {
+    case kDaoTree: return "daoTree";
+    case kOdbcTree: return "odbcTree";
+    case kDaoList: return "daoList";
+    case kOdbcList: return "odbcList";
+    case kAdoTree: return "adoTree";
+    case kNavigation: return "navigation";
+    case kAdoList: return "adoList";
+    case kShowData: return "showData";
+    case kShowStructure: return "showStructure";
+    case kProgress: return "progress";
+    case kExit: return "exit";
+    case kWebLink: return "webLink";
+    case kMailLink: return "mailLink";
+    case kAbout: return "about";
+    case kSource: return "source";
+    case kDestination: return "destination";
+    case kConvert: return "convert";
+    case kSizeWarning: return "sizeWarning";
+    case kGuess: return "guess";
+    case kSevenBit: return "sevenBit";
+    case kUpper: return "upper";
+    case kLower: return "lower";
+    case kPath: return "path";
+    case kBrowse: return "browse";
+    case kUser: return "user";
+    case kPassword: return "password";
+    case kOpenOdbc: return "openOdbc";
+    case kDatabaseType: return "databaseType";
+    case kReadOnly: return "readOnly";
+    case kExclusive: return "exclusive";
+    case kDsn: return "dsn";
+    case kCursorLibrary: return "cursorLibrary";
+    case kOdbcConnect: return "connect";
+    case kOdbcSources: return "odbcSources";
+    case kAdoDialog: return "adoDialog";
+    case kVersionPanel: return "versionPanel";
+    case kConversionPanel: return "conversionPanel";
+    case kOpenPanel: return "openPanel";
+    case kOdbcPanel: return "odbcPanel";
+    case kAdoPanel: return "adoPanel";
+    default: return QString("control%1").arg(id);
+  }
+}
+
+QWidget* DbMainWindow::panel(Panel p) const { return findChild<QWidget*>(controlName(p)); }
 
 void DbMainWindow::buildPanels() {
   auto makePanel = [this](Panel id) {
     auto* p = new QWidget(this);
-    p->setObjectName(QString::number(id));
-    place(p, 159, 188, 233, 101, ui::AnchorLayout::Share{0.3, 1, 0, 0});
+    p->setObjectName(controlName(id));
+    p->setProperty("panel", static_cast<int>(id));
+    place(p, 159, 188, 233, 101, ui::AnchorLayout::Share{0.3, kUpperShare, 0, 0});
     p->hide();
     return p;
   };
@@ -301,7 +351,7 @@ void DbMainWindow::buildPanels() {
   auto placeIn = [this](QWidget* w, int x, int y, int cx, int cy) { place(w, x, y, cx, cy); };
   auto flat = [this](QWidget* parent, int id, const QString& text, ButtonIcon icon) {
     auto* b = new ui::FlatButton(text, parent);
-    b->setObjectName(QString::number(id));
+    b->setObjectName(controlName(id));
     const QIcon i = buttonIcon(icon);
     b->setIcons(i, i);
     commandWidgets_.push_back(b);
@@ -314,8 +364,8 @@ void DbMainWindow::buildPanels() {
   label(conversion, texts::tr(texts::kDestinationLabel), 4, 19, 60);
   source_ = new QComboBox(conversion);
   destination_ = new QComboBox(conversion);
-  source_->setObjectName(QString::number(kSource));
-  destination_->setObjectName(QString::number(kDestination));
+  source_->setObjectName(controlName(kSource));
+  destination_->setObjectName(controlName(kDestination));
   for (int code = 1; code <= kCatalogueSize; ++code) {
     char line[96];
     std::snprintf(line, sizeof line, " %02d   -   %s", code,
@@ -347,7 +397,7 @@ void DbMainWindow::buildPanels() {
   connect(lower, &QPushButton::clicked, this,
           [this] { changeMarked(ValueConverter::Operation::kLower); });
   auto* warning = new QCheckBox(texts::tr(texts::kSizeWarning), conversion);
-  warning->setObjectName(QString::number(kSizeWarning));
+  warning->setObjectName(controlName(kSizeWarning));
   placeIn(warning, 4, 80, 120, 10);
   commandWidgets_.push_back(source_);
   commandWidgets_.push_back(destination_);
@@ -356,7 +406,7 @@ void DbMainWindow::buildPanels() {
   QWidget* open = makePanel(kOpenPanel);
   label(open, texts::tr(texts::kPathLabel), 4, 3, 150);
   path_ = new QLineEdit(samplePath(), open);
-  path_->setObjectName(QString::number(kPath));
+  path_->setObjectName(controlName(kPath));
   placeIn(path_, 4, 13, 196, 12);
   auto* browse = flat(open, kBrowse, ". . .", ButtonIcon::kBrowse);
   placeIn(browse, 202, 12, 28, 14);
@@ -374,20 +424,20 @@ void DbMainWindow::buildPanels() {
   });
   label(open, "User name:", 4, 30, 50);
   auto* user = new QLineEdit("admin", open);
-  user->setObjectName(QString::number(kUser));
+  user->setObjectName(controlName(kUser));
   placeIn(user, 56, 28, 60, 12);
   label(open, "Password:", 120, 30, 44);
   auto* password = new QLineEdit(open);
-  password->setObjectName(QString::number(kPassword));
+  password->setObjectName(controlName(kPassword));
   password->setEchoMode(QLineEdit::Password);
   placeIn(password, 166, 28, 64, 12);
   label(open, texts::tr(texts::kTypeLabel), 4, 46, 50);
   databaseType_ = new QComboBox(open);
-  databaseType_->setObjectName(QString::number(kDatabaseType));
+  databaseType_->setObjectName(controlName(kDatabaseType));
   int n = 0;
   for (const char* t : kDatabaseTypes)
     databaseType_->addItem(QString::asprintf(" %02d  -  %s", ++n, t));
-  // What Linux has no reader for here is listed as the design lists it, but disabled, with
+  // What Linux has no reader for here is listed with the rest, but disabled, with
   // the reason.
   if (auto* model = qobject_cast<QStandardItemModel*>(databaseType_->model()))
     for (int i = 0; i < databaseType_->count(); ++i) {
@@ -402,10 +452,10 @@ void DbMainWindow::buildPanels() {
                              Qt::ToolTipRole);
   placeIn(databaseType_, 56, 44, 100, 12);
   readOnly_ = new QCheckBox("Read Only", open);
-  readOnly_->setObjectName(QString::number(kReadOnly));
+  readOnly_->setObjectName(controlName(kReadOnly));
   placeIn(readOnly_, 4, 62, 60, 10);
   auto* exclusive = new QCheckBox("Exclusive", open);
-  exclusive->setObjectName(QString::number(kExclusive));
+  exclusive->setObjectName(controlName(kExclusive));
   placeIn(exclusive, 70, 62, 60, 10);
   auto* odbc = flat(open, kOpenOdbc, texts::tr(texts::kOpenOdbc), ButtonIcon::kOdbc);
   placeIn(odbc, 150, 78, 80, 16);
@@ -425,7 +475,7 @@ void DbMainWindow::buildPanels() {
          {std::tuple{kDsn, "DSN:", 2}, {kUser, "User name:", 17}, {kPassword, "Password:", 32}}) {
       label(panel, caption, 4, y + 2, 50);
       auto* e = new QLineEdit(panel);
-      e->setObjectName(QString::number(id));
+      e->setObjectName(controlName(id));
       if (id == kPassword) e->setEchoMode(QLineEdit::Password);
       placeIn(e, 56, y, width, 12);
     }
@@ -434,7 +484,7 @@ void DbMainWindow::buildPanels() {
   connectionEdits(odbcPanel, 172);
   auto box = [&](int id, const char* caption, int x, int cx) {
     auto* b = new QCheckBox(caption, odbcPanel);
-    b->setObjectName(QString::number(id));
+    b->setObjectName(controlName(id));
     placeIn(b, x, 50, cx, 10);
   };
   box(kCursorLibrary, "Use cursor Lib", 4, 70);
@@ -464,16 +514,17 @@ void DbMainWindow::buildPanels() {
   placeIn(icon, 8, 8, 24, 24);
   label(version, "TSdata Version 1.0", 40, 14, 120);
   auto* ok = new QPushButton("OK", version);
-  ok->setObjectName("1");
+  ok->setObjectName("versionOk");
   placeIn(ok, 176, 80, 50, 14);
 }
 
 void DbMainWindow::buildNavigation() {
   navigation_ = new QTreeWidget(this);
-  navigation_->setObjectName(QString::number(kNavigation));
+  navigation_->setObjectName(controlName(kNavigation));
   navigation_->setHeaderHidden(true);
   navigation_->setFont(font());
-  place(navigation_, 7, 188, 146, 101, ui::AnchorLayout::Share{0, 1, 0.3, 0});
+  place(navigation_, 7, 188, 146, 101,
+        ui::AnchorLayout::Share{0, kUpperShare, 0.3, 1 - kUpperShare});
   const QIcon icons[] = {kindIcon(ItemKind::kTables),   buttonIcon(ButtonIcon::kOdbc),
                          kindIcon(ItemKind::kDatabase), buttonIcon(ButtonIcon::kConvert),
                          kindIcon(ItemKind::kQuery),    buttonIcon(ButtonIcon::kData),
@@ -505,7 +556,7 @@ void DbMainWindow::showPanel(int index) {
   for (QWidget* p : panels_)
     if (p != next) p->hide();
   next->show();
-  shown_ = next->objectName().toInt();
+  shown_ = next->property("panel").toInt();
 }
 
 void DbMainWindow::setMode(BackendMode m) {
@@ -540,7 +591,7 @@ bool DbMainWindow::connectOdbc(const QString& connectionString, bool cursorLibra
 namespace {
 
 QString textOf(QWidget* panel, int id) {
-  return panel->findChild<QLineEdit*>(QString::number(id))->text();
+  return panel->findChild<QLineEdit*>(DbMainWindow::controlName(id))->text();
 }
 
 }  // namespace
@@ -551,7 +602,7 @@ bool DbMainWindow::connectOdbcPanel() {
       odbcConnectString(textOf(p, kDsn).toStdString(), textOf(p, kUser).toStdString(),
                         textOf(p, kPassword).toStdString());
   return connectOdbc(qs(connection),
-                     p->findChild<QCheckBox*>(QString::number(kCursorLibrary))->isChecked());
+                     p->findChild<QCheckBox*>(controlName(kCursorLibrary))->isChecked());
 }
 
 bool DbMainWindow::chooseOdbcSource(const std::function<bool(OdbcSourceDialog&)>& choose) {
@@ -560,7 +611,7 @@ bool DbMainWindow::chooseOdbcSource(const std::function<bool(OdbcSourceDialog&)>
   const bool go = choose ? choose(dialog) : dialog.exec() == QDialog::Accepted;
   if (!go) return false;  // cancelled: nothing changes
   return connectOdbc(dialog.connectionString(),
-                     p->findChild<QCheckBox*>(QString::number(kCursorLibrary))->isChecked());
+                     p->findChild<QCheckBox*>(controlName(kCursorLibrary))->isChecked());
 }
 
 bool DbMainWindow::connectPostgres(const QString& conninfo, QString* error) {
@@ -638,8 +689,8 @@ void DbMainWindow::fillTree() {
   try {
     view().backend->fillSchema(view().schema);
   } catch (const DbError& e) {
-    // What could be listed is shown; an ODBC catalog that cannot be read is said.
-    if (mode_ == BackendMode::kOdbc) talk_.box(qs(e.what()), "TSdata");
+    // What could be listed is shown, and what could not be read is said.
+    talk_.box(qs(e.what()), "TSdata");
   }
   view().items.resize(view().schema.size(), nullptr);
   for (std::size_t i = 0; i < view().schema.size(); ++i) {
@@ -701,10 +752,18 @@ void DbMainWindow::selectionChanged() {
   const int i = selectedItem();
   if (i == kNoItem) return;
   tableSelected_ = view().schema.item(i).kind == ItemKind::kTable;
+  showPropertiesOf(i);
+}
+
+void DbMainWindow::showPropertiesOf(int item) {
   try {
-    showProperties(view().backend->properties(view().schema, i));
-  } catch (const DbError&) {
-    view().model->clear();  // properties that cannot be read are not shown
+    showProperties(view().backend->properties(view().schema, item));
+  } catch (const DbError& e) {
+    // Properties that cannot be read: the list says why, in their place.
+    PropertyTable why;
+    why.headers = {"Error"};
+    why.rows = {{e.what()}};
+    showProperties(why);
   }
 }
 
@@ -761,11 +820,7 @@ void DbMainWindow::showTableStructure(const QString& table) {
   for (std::size_t i = 0; i < view().schema.size(); ++i) {
     const SchemaItem& s = view().schema.item(static_cast<int>(i));
     if (s.kind == ItemKind::kFields && view().schema.item(s.parent).text == table.toStdString()) {
-      try {
-        showProperties(view().backend->properties(view().schema, static_cast<int>(i)));
-      } catch (const DbError& e) {
-        reportError(e);
-      }
+      showPropertiesOf(static_cast<int>(i));
       return;
     }
   }
@@ -779,14 +834,11 @@ void DbMainWindow::contextMenu(const QPoint& at) {
   const QString name = qs(view().schema.item(i).text);
   QMenu menu(this);
   if (view().schema.item(i).kind == ItemKind::kTable) {
-    menu.addAction("Show &Schema", this,
-                   [this, i] { showProperties(view().backend->properties(view().schema, i)); });
+    menu.addAction("Show &Schema", this, [this, i] { showPropertiesOf(i); });
     menu.addAction("Show &Data", this, [this, name] { showTableData(name); });
   } else if (view().schema.item(i).kind == ItemKind::kQuery) {
-    menu.addAction("&Show Definition", this,
-                   [this, i] { showProperties(view().backend->properties(view().schema, i)); });
+    menu.addAction("&Show Definition", this, [this, i] { showPropertiesOf(i); });
     menu.addAction("&Run Query", this, [this, name] { runQuery(name); });
-    menu.addAction("&Edit");
   } else {
     return;
   }

@@ -33,7 +33,7 @@ class PgConnectDialog;
 class DbMainWindow : public QDialog {
   Q_OBJECT
  public:
-  // Control ids, kept as the widgets' object names.
+  // The controls and panels; objectName() gives the widget's object name of each.
   enum Id {
     kDaoTree = 1001,
     kOdbcTree = 1002,
@@ -50,14 +50,14 @@ class DbMainWindow : public QDialog {
     kMailLink = 1021,
     kAbout = 3,
     // the conversion panel
-    kSource = 1009,
-    kDestination = 1010,
-    kConvert = 1011,
-    kSizeWarning = 1012,
-    kGuess = 1013,
-    kSevenBit = 1014,
-    kUpper = 1015,
-    kLower = 1016,
+    kSource = 1040,
+    kDestination = 1041,
+    kConvert = 1042,
+    kSizeWarning = 1043,
+    kGuess = 1044,
+    kSevenBit = 1045,
+    kUpper = 1046,
+    kLower = 1047,
     // the open panel
     kPath = 1022,
     kBrowse = 1023,
@@ -67,12 +67,12 @@ class DbMainWindow : public QDialog {
     kDatabaseType = 1027,
     kReadOnly = 1029,
     kExclusive = 1030,
-    // the ODBC panel (also 1024 user, 1025 password, 1029, 1030)
-    kDsn = 1026,
+    // the ODBC panel (also the user, the password, read-only and exclusive)
+    kDsn = 1048,
     kCursorLibrary = 1031,
     kOdbcConnect = 1033,
     kOdbcSources = 1034,
-    // the ADO panel (also 1026, 1024, 1025, 1033)
+    // the ADO panel (also the DSN, the user, the password and OK)
     kAdoDialog = 1035,
   };
   // The panels, by the dialog they stand for.
@@ -84,6 +84,8 @@ class DbMainWindow : public QDialog {
     kAdoPanel = 161
   };
   static constexpr int kNoPanel = 4095;
+  // The object name of a control (Id) or a panel (Panel): "source", "openPanel".
+  static QString controlName(int id);
 
   explicit DbMainWindow(QWidget* parent = nullptr);
   ~DbMainWindow() override;
@@ -139,7 +141,6 @@ class DbMainWindow : public QDialog {
   // Connects to a PostgreSQL database; false (reported) on failure.
   bool connectPostgres(const QString& conninfo, QString* error = nullptr);
   QTreeWidget* adoTree() const { return views_[0].tree; }
-  ui::SortTable* adoList() const { return views_[0].list; }
 
   // The commands.
   void convertMarked();                             // 1011
@@ -166,6 +167,8 @@ class DbMainWindow : public QDialog {
   void boxClicked(QTreeWidgetItem* item);
   void selectionChanged();
   void contextMenu(const QPoint& at);
+  // The properties of a tree item in the list; what cannot be read is said there.
+  void showPropertiesOf(int item);
   void showProperties(const PropertyTable& table);
   void showData(const TableData& data);
   void reportError(const DbError& e);
@@ -195,7 +198,6 @@ class DbMainWindow : public QDialog {
   }
   void setMode(BackendMode m);
   void showView();
-  void buildOdbcPanel();
 
   Talk talk_;
   BackendMode mode_ = BackendMode::kNone;

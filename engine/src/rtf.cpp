@@ -99,7 +99,6 @@ struct RtfConverter::Impl {
   enum class Lex { kText, kBackslash, kWord, kParam, kHex1, kHex2, kBin };
 
   void feed(const std::uint8_t* s, std::size_t n, ByteBuffer& out);
-  void endToken(ByteBuffer& out);
   void word(ByteBuffer& out);
   void symbol(std::uint8_t c, ByteBuffer& out);
   void textByte(std::uint8_t b, ByteBuffer& out);

@@ -39,7 +39,7 @@ MessageBox::MessageBox(QWidget* parent, std::optional<QColor> linkHover) : QDial
     w->setGeometry(at.x(), at.y(), extent.x(), extent.y());
   };
   ok_ = new FlatButton("&OK", this);
-  ok_->setObjectName(QString::number(kOkId));
+  ok_->setObjectName(kOkName);
   const QIcon okIcon = style()->standardIcon(QStyle::SP_DialogOkButton);
   ok_->setIcons(okIcon, okIcon);
   ok_->setDefault(true);
@@ -53,7 +53,7 @@ MessageBox::MessageBox(QWidget* parent, std::optional<QColor> linkHover) : QDial
   scroll_->setWidgetResizable(true);
   scroll_->setBackgroundRole(QPalette::Window);
   text_ = new QLabel;
-  text_->setObjectName(QString::number(kTextId));
+  text_->setObjectName(kTextName);
   text_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   text_->setWordWrap(true);
   text_->setTextFormat(Qt::PlainText);
@@ -66,14 +66,14 @@ MessageBox::MessageBox(QWidget* parent, std::optional<QColor> linkHover) : QDial
   icon_->setGeometry(iconAt.x(), iconAt.y(), 32, 32);
 
   web_ = new HyperLink(this, linkHover);
-  web_->setObjectName(QString::number(kWebId));
+  web_->setObjectName(kWebName);
   web_->setText(
       QString::fromLatin1(kWebAddress).remove("https://").remove(QRegularExpression("/$")));
   web_->setTarget(QString::fromLatin1(kWebAddress));
   place(web_, 9, 53, 78, 8);
 
   mail_ = new HyperLink(this, linkHover);
-  mail_->setObjectName(QString::number(kMailId));
+  mail_->setObjectName(kMailName);
   mail_->setText(QString::fromLatin1(kEmailAddress));
   mail_->setTarget(QString("mailto:") + kEmailAddress);
   mail_->setAlignment(Qt::AlignRight | Qt::AlignTop);  // grows to the left: stays in the box

@@ -319,15 +319,15 @@ TEST(MessageBoxDialog, ShowsTheTcvn3TextWithItsLinksAndClosesOnOk) {
     box.setText(fromTcvn3(done));
     EXPECT_EQ(box.windowTitle(), "Chu' y'");
     EXPECT_EQ(box.font().family(), kUiFontFamily);
-    EXPECT_EQ(box.findChild<QLabel*>("1019")->text(),
+    EXPECT_EQ(box.findChild<QLabel*>(MessageBox::kTextName)->text(),
               QString::fromUtf8("Đã chuyển mã xong 3 file."));
-    auto* ok = box.findChild<FlatButton*>("1");
+    auto* ok = box.findChild<FlatButton*>(MessageBox::kOkName);
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ok->text(), "&OK");
     EXPECT_EQ(box.webLink()->target(), QString(kWebAddress));
     EXPECT_EQ(box.mailLink()->target(), QString("mailto:") + kEmailAddress);
-    EXPECT_EQ(box.webLink()->objectName(), "1017");
-    EXPECT_EQ(box.mailLink()->objectName(), "1018");
+    EXPECT_EQ(box.webLink()->objectName(), MessageBox::kWebName);
+    EXPECT_EQ(box.mailLink()->objectName(), MessageBox::kMailName);
     // 219 x 62 dialog units of the interface font.
     EXPECT_EQ(box.size(), QSize(box.toPixels(219, 62).x(), box.toPixels(219, 62).y()));
     EXPECT_EQ(ok->geometry().topLeft(), box.toPixels(165, 35));

@@ -55,7 +55,7 @@ class WebWindow : public ts::testing::ScratchTest {
   }
   template <class T>
   T* child(int id) const {
-    return w->findChild<T*>(QString::number(id));
+    return w->findChild<T*>(WebMainWindow::controlName(id));
   }
   QString path(const std::string& p) const { return QString::fromStdString((dir_ / p).string()); }
   std::unique_ptr<WebMainWindow> w;
@@ -217,10 +217,10 @@ TEST_F(WebWindow, TheConversionListAndTheSmallWindow) {
     QTest::keyClick(s->list(), Qt::Key_Delete);
     EXPECT_EQ(texts(s->list()).size(), 2);
     EXPECT_EQ(w->conversionList().size(), 3);
-    s->findChild<QPushButton*>(QString::number(SmallWindow::kNewList))->click();
+    s->findChild<QPushButton*>(SmallWindow::controlName(SmallWindow::kNewList))->click();
     EXPECT_EQ(texts(s->list()).size(), 0);
     EXPECT_TRUE(w->conversionList().isEmpty());
-    s->findChild<QPushButton*>(QString::number(SmallWindow::kBack))->click();
+    s->findChild<QPushButton*>(SmallWindow::controlName(SmallWindow::kBack))->click();
     checked = true;
   });
   EXPECT_FALSE(w->runSmallWindow());
@@ -401,14 +401,14 @@ TEST_F(WebWindow, SpeaksEnglishWhereTheUserDoes) {
   ASSERT_TRUE(ui::installTranslation(QLocale(QLocale::English, QLocale::UnitedStates)));
   {
     WebMainWindow english(nullptr, {QString::fromStdString(dir_.string())});
-    EXPECT_EQ(english.findChild<QPushButton*>(QString::number(WebMainWindow::kRun))->text(),
+    EXPECT_EQ(english.findChild<QPushButton*>(WebMainWindow::controlName(WebMainWindow::kRun))->text(),
               "&Convert");
     EXPECT_EQ(english.tree()->topLevelItem(0)->text(0), "Computer");
     EXPECT_EQ(english.folderList()->headerItem()->text(1), "Size");
   }
   ui::removeTranslation();
   WebMainWindow vietnamese(nullptr, {QString::fromStdString(dir_.string())});
-  EXPECT_EQ(vietnamese.findChild<QPushButton*>(QString::number(WebMainWindow::kRun))->text(),
+  EXPECT_EQ(vietnamese.findChild<QPushButton*>(WebMainWindow::controlName(WebMainWindow::kRun))->text(),
             "&Chuyển đổi");
 }
 
@@ -425,16 +425,16 @@ TEST_F(WebWindow, ChoicesAreKeptWhileTheBoxIsTicked) {
   }
   {
     WebMainWindow again(nullptr, {QString::fromStdString(dir_.string())});
-    EXPECT_EQ(again.findChild<QComboBox*>("1011")->currentIndex(), 28);
-    EXPECT_EQ(again.findChild<QComboBox*>("1012")->currentIndex(), 14);
-    EXPECT_EQ(again.findChild<QComboBox*>("1010")->currentText(), "html - 8-bit");
-    EXPECT_EQ(again.findChild<QComboBox*>("1009")->currentIndex(), 3);
-    again.findChild<QCheckBox*>("1015")->setChecked(false);
+    EXPECT_EQ(again.findChild<QComboBox*>(WebMainWindow::controlName(WebMainWindow::kSource))->currentIndex(), 28);
+    EXPECT_EQ(again.findChild<QComboBox*>(WebMainWindow::controlName(WebMainWindow::kDestination))->currentIndex(), 14);
+    EXPECT_EQ(again.findChild<QComboBox*>(WebMainWindow::controlName(WebMainWindow::kFormat))->currentText(), "html - 8-bit");
+    EXPECT_EQ(again.findChild<QComboBox*>(WebMainWindow::controlName(WebMainWindow::kFileType))->currentIndex(), 3);
+    again.findChild<QCheckBox*>(WebMainWindow::controlName(WebMainWindow::kSaveSettings))->setChecked(false);
     again.close();
   }
   WebMainWindow fresh(nullptr, {QString::fromStdString(dir_.string())});  // unticked: defaults
-  EXPECT_EQ(fresh.findChild<QComboBox*>("1011")->currentIndex(), 14);
-  EXPECT_FALSE(fresh.findChild<QCheckBox*>("1015")->isChecked());
+  EXPECT_EQ(fresh.findChild<QComboBox*>(WebMainWindow::controlName(WebMainWindow::kSource))->currentIndex(), 14);
+  EXPECT_FALSE(fresh.findChild<QCheckBox*>(WebMainWindow::controlName(WebMainWindow::kSaveSettings))->isChecked());
 }
 
 // Saves PNGs of both windows and the tree's menu when TSWEB_SHOTS names a folder.
@@ -492,7 +492,7 @@ TEST_F(WebWindow, Screenshots) {
   delete menu;
   QTimer::singleShot(300, [&] {
     save(w->smallWindow(), "tsweb-small-window");
-    w->smallWindow()->findChild<QPushButton*>(QString::number(SmallWindow::kBack))->click();
+    w->smallWindow()->findChild<QPushButton*>(SmallWindow::controlName(SmallWindow::kBack))->click();
   });
   w->runSmallWindow();
 }

@@ -131,12 +131,36 @@ QIcon programIcon() {
   return icon;
 }
 
+QString WebMainWindow::controlName(int id) {
+  switch (id) {
+    case kTree: return "tree";
+    case kFolderList: return "folderList";
+    case kRun: return "run";
+    case kExit: return "exit";
+    case kFileType: return "fileType";
+    case kFormat: return "format";
+    case kSource: return "source";
+    case kDestination: return "destination";
+    case kConversionList: return "conversionList";
+    case kNewList: return "newList";
+    case kSaveSettings: return "saveSettings";
+    case kHelp: return "help";
+    case kWebLink: return "webLink";
+    case kMailLink: return "mailLink";
+    case kSmall: return "small";
+    case kFixHtml: return "fixHtml";
+    case kOptimizeHtml: return "optimizeHtml";
+    case kProgress: return "progress";
+    default: return QString("control%1").arg(id);
+  }
+}
+
 namespace {
 
-ui::FlatButton* button(QWidget* parent, int id, const QString& text, QStyle::StandardPixmap icon,
-                       const QString& tip = {}) {
+ui::FlatButton* button(QWidget* parent, const QString& name, const QString& text,
+                       QStyle::StandardPixmap icon, const QString& tip = {}) {
   auto* b = new ui::FlatButton(text, parent);
-  b->setObjectName(QString::number(id));
+  b->setObjectName(name);
   // Enter acts on the control that has the focus: no button of a window is pressed by Enter
   // typed elsewhere (a run started by Enter in the folder listing).
   b->setAutoDefault(false);
@@ -163,7 +187,7 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   normal.setPointSize(ui::uiPointSize());  // the desktop's larger font too
   setFont(normal);
   units_ = ui::DialogUnits(normal);
-  // The design's size is the least; a larger window gives its space to the tree and the
+  // The layout's size is the least; a larger window gives its space to the tree and the
   // lists (the tree and the listing the most of the height, the listing and the conversion
   // list the most of the width).
   const QPoint size = units_.toPixels(520, 312);
@@ -181,13 +205,13 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   };
 
   tree_ = new ShellTree(this, places.isEmpty() ? ShellTree::defaultPlaces() : places);
-  tree_->setObjectName(QString::number(kTree));
+  tree_->setObjectName(controlName(kTree));
   place(tree_, 7, 26, 150, 150, Share{0, 0, kLeft, kTop});
   connect(tree_, &ShellTree::folderSelected, this, [this](const QString& p) { listFolder(p); });
   connect(tree_, &ShellTree::addRequested, this, [this](const QString& p) { addPath(p); });
 
   folderList_ = new ui::SortList(this, ui::SortList::Drops::Default);
-  folderList_->setObjectName(QString::number(kFolderList));
+  folderList_->setObjectName(controlName(kFolderList));
   folderList_->setRootIsDecorated(false);
   folderList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   folderList_->setHeaderLabels({texts::tr(texts::kColName), texts::tr(texts::kColSize),
@@ -220,7 +244,7 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   };
   auto combo = [this](int id, int x, int y) {
     auto* c = new QComboBox(this);
-    c->setObjectName(QString::number(id));
+    c->setObjectName(controlName(id));
     place(c, x, y, 150, 12, Share{0, kTop, kLeft, 0});
     commands_.push_back(c);
     return c;
@@ -255,7 +279,7 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   });
 
   list_ = new ui::SortList(this, ui::SortList::Drops::ToParent);
-  list_->setObjectName(QString::number(kConversionList));
+  list_->setObjectName(controlName(kConversionList));
   list_->setRootIsDecorated(false);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->setHeaderLabels({texts::tr(texts::kListColumn)});
@@ -264,23 +288,23 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   list_->installEventFilter(this);
   place(list_, 162, 181, 270, 78, Share{kLeft, kTop, 1 - kLeft, 1 - kTop});
 
-  auto* run = button(this, kRun, texts::tr(texts::kConvert), QStyle::SP_MediaPlay);
+  auto* run = button(this, controlName(kRun), texts::tr(texts::kConvert), QStyle::SP_MediaPlay);
   place(run, 437, 181, 76, 15, Share{1, kTop, 0, 0});
   connect(run, &QPushButton::clicked, this, [this] { convert(); });
-  auto* fresh = button(this, kNewList, texts::tr(texts::kNewList), QStyle::SP_FileIcon);
+  auto* fresh = button(this, controlName(kNewList), texts::tr(texts::kNewList), QStyle::SP_FileIcon);
   place(fresh, 437, 197, 76, 15, Share{1, kTop, 0, 0});
   connect(fresh, &QPushButton::clicked, this, [this] { newList(); });
-  auto* help = button(this, kHelp, texts::tr(texts::kHelp), QStyle::SP_DialogHelpButton);
+  auto* help = button(this, controlName(kHelp), texts::tr(texts::kHelp), QStyle::SP_DialogHelpButton);
   place(help, 437, 213, 76, 15, Share{1, kTop, 0, 0});
   connect(help, &QPushButton::clicked, this, [] {
     // Nothing is reported when the page does not open.
     QProcess::startDetached("xdg-open", {helpPage()});
   });
-  auto* small = button(this, kSmall, "<<<<", QStyle::SP_TitleBarMinButton,
+  auto* small = button(this, controlName(kSmall), "<<<<", QStyle::SP_TitleBarMinButton,
                        "Thu nho cua so va` luo^n noi tre^n ma`n hi`nh");
   place(small, 437, 229, 76, 15, Share{1, kTop, 0, 0});
   connect(small, &QPushButton::clicked, this, [this] { runSmallWindow(); });
-  auto* exit = button(this, kExit, texts::tr(texts::kExit), QStyle::SP_DialogCloseButton);
+  auto* exit = button(this, controlName(kExit), texts::tr(texts::kExit), QStyle::SP_DialogCloseButton);
   place(exit, 437, 245, 76, 15, Share{1, kTop, 0, 0});
   connect(exit, &QPushButton::clicked, this, [this] {
     if (running_)
@@ -296,7 +320,7 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   place(more, 162, 260, 351, 26, Share{kLeft, 1, 1 - kLeft, 0});
   auto check = [&](int id, const char* text, int x, int cx) {
     auto* c = new QCheckBox(texts::tr(text), more);
-    c->setObjectName(QString::number(id));
+    c->setObjectName(controlName(id));
     units_.place(c, x, 11, cx, 10);
     return c;
   };
@@ -309,16 +333,16 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   }
 
   progress_ = new ui::GradientProgress(this);
-  progress_->setObjectName(QString::number(kProgress));
+  progress_->setObjectName(controlName(kProgress));
   place(progress_, 7, 289, 506, 7, Share{0, 1, 1, 0});
 
   auto* web = new ui::HyperLink(this);
-  web->setObjectName(QString::number(kWebLink));
+  web->setObjectName(controlName(kWebLink));
   web->setText(QString::fromLatin1(ui::kWebAddress));
   web->setTarget(QString::fromLatin1(ui::kWebAddress));
   place(web, 7, 300, 120, 8, Share{0, 1, 0, 0});
   auto* mail = new ui::HyperLink(this);
-  mail->setObjectName(QString::number(kMailLink));
+  mail->setObjectName(controlName(kMailLink));
   mail->setText(QString::fromLatin1(ui::kEmailAddress));
   mail->setTarget(QString("mailto:") + ui::kEmailAddress);
   place(mail, 393, 300, 120, 8, Share{1, 1, 0, 0});
@@ -568,6 +592,18 @@ void WebMainWindow::paintEvent(QPaintEvent*) {
   ui::paintBanner(p, *this, texts::tr(texts::kCaption), {321, 19}, programIcon());
 }
 
+QString SmallWindow::controlName(int id) {
+  switch (id) {
+    case kList: return "list";
+    case kRun: return "run";
+    case kNewList: return "newList";
+    case kExit: return "exit";
+    case kBack: return "back";
+    case kProgress: return "progress";
+    default: return QString("control%1").arg(id);
+  }
+}
+
 SmallWindow::SmallWindow(WebMainWindow* main) : QDialog(main->parentWidget()), main_(main) {
   setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
@@ -579,7 +615,7 @@ SmallWindow::SmallWindow(WebMainWindow* main) : QDialog(main->parentWidget()), m
   const QPoint size = units.toPixels(230, 104);
   setFixedSize(size.x(), size.y());
   list_ = new ui::SortList(this, ui::SortList::Drops::ToParent);
-  list_->setObjectName(QString::number(kList));
+  list_->setObjectName(controlName(kList));
   list_->setRootIsDecorated(false);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->setHeaderLabels({texts::tr(texts::kSmallColumn)});
@@ -587,16 +623,16 @@ SmallWindow::SmallWindow(WebMainWindow* main) : QDialog(main->parentWidget()), m
   list_->setProfilePlace(ui::profilePath(), "Settings", "SmallControl");
   list_->installEventFilter(this);
   place(list_, 4, 4, 222, 70);
-  auto* run = button(this, kRun, "", QStyle::SP_MediaPlay, "Chuyen doi ma/font");
+  auto* run = button(this, controlName(kRun), "", QStyle::SP_MediaPlay, "Chuyen doi ma/font");
   place(run, 4, 78, 40, 14);
   connect(run, &QPushButton::clicked, this, [this] {
     main_->convert(this, progress_);
     setWindowTitle(main_->keptTitle());
   });
-  auto* fresh = button(this, kNewList, "", QStyle::SP_FileIcon, "Tao danh sach moi");
+  auto* fresh = button(this, controlName(kNewList), "", QStyle::SP_FileIcon, "Tao danh sach moi");
   place(fresh, 48, 78, 40, 14);
   connect(fresh, &QPushButton::clicked, this, [this] { main_->newList(); });
-  auto* exit = button(this, kExit, "", QStyle::SP_DialogCloseButton, "Ket thuc chuong trinh");
+  auto* exit = button(this, controlName(kExit), "", QStyle::SP_DialogCloseButton, "Ket thuc chuong trinh");
   place(exit, 92, 78, 40, 14);
   connect(exit, &QPushButton::clicked, this, [this] {
     if (main_->running())
@@ -605,14 +641,14 @@ SmallWindow::SmallWindow(WebMainWindow* main) : QDialog(main->parentWidget()), m
       close();
   });
   auto* back =
-      button(this, kBack, ">>>", QStyle::SP_TitleBarMaxButton, "Ve cua so chinh cua chuong trinh");
+      button(this, controlName(kBack), ">>>", QStyle::SP_TitleBarMaxButton, "Ve cua so chinh cua chuong trinh");
   place(back, 186, 78, 40, 14);
   connect(back, &QPushButton::clicked, this, [this] {
     back_ = true;
     accept();
   });
   progress_ = new ui::GradientProgress(this);
-  progress_->setObjectName(QString::number(kProgress));
+  progress_->setObjectName(controlName(kProgress));
   place(progress_, 4, 95, 222, 6);
   for (const QString& p : main->conversionList()) add(p);
 }
@@ -648,7 +684,7 @@ bool SmallWindow::eventFilter(QObject* watched, QEvent* e) {
 void SmallWindow::running(bool on) {
   // During a run only "Kết thúc" answers: it stops the run.
   for (QWidget* w : findChildren<QWidget*>())
-    if (qobject_cast<QAbstractButton*>(w) != nullptr && w->objectName() != QString::number(kExit))
+    if (qobject_cast<QAbstractButton*>(w) != nullptr && w->objectName() != controlName(kExit))
       w->setEnabled(!on);
   list_->setEnabled(!on);
 }

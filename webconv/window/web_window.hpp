@@ -47,6 +47,8 @@ class WebMainWindow : public QDialog {
     kOptimizeHtml = 1021,
     kProgress = 1023,
   };
+  // The object name of a control: "run", "source".
+  static QString controlName(int id);
 
   // `places`: the folders under the tree's root (default: the desktop's).
   explicit WebMainWindow(QWidget* parent = nullptr, QStringList places = {});
@@ -54,7 +56,6 @@ class WebMainWindow : public QDialog {
 
   // How the window tells the user and asks (tests record instead of showing the boxes).
   void setNotice(std::function<void(const QString&)> n) { notice_ = std::move(n); }
-  void setAsk(std::function<bool(const QString&)> a) { ask_ = std::move(a); }
   // How office documents are converted (the program's office).
   void setDocuments(decltype(BatchJob::documents) d) { job_.documents = std::move(d); }
   // The window boxes are put above: the small window while it is shown, else this one.
@@ -95,7 +96,6 @@ class WebMainWindow : public QDialog {
   friend class SmallWindow;
   // After a run the user asked to end: the program ends.
   void endProgram();
-  void addFolderEntry(const QString& path, bool asFolder);
   void restoreChoices();
   void saveChoices() const;
   void listed(const QString& path);  // the small window follows
@@ -139,6 +139,7 @@ class SmallWindow : public QDialog {
     kBack = 1025,
     kProgress = 1026
   };
+  static QString controlName(int id);
   explicit SmallWindow(WebMainWindow* main);
   ui::SortList* list() const { return list_; }
   void add(const QString& path);

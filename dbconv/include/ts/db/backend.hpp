@@ -157,8 +157,6 @@ class Backend {
  public:
   virtual ~Backend() = default;
   virtual Capabilities capabilities() const = 0;
-  // The window's name for the kind of connection (which of its views shows it).
-  virtual BackendMode mode() const = 0;
   // The database's name for the tree's root and messages.
   virtual std::string name() const = 0;
   virtual bool readOnly() const = 0;

@@ -31,11 +31,9 @@ class FlatButton : public QPushButton {
   void setIconPlacement(IconPlacement p);
   void setTransparent(bool on);
   void setCheckMode(bool on);  // a click toggles the checked state
-  bool checkMode() const { return isCheckable(); }
   // Colours; an unset colour is the system colour of the moment (BTNFACE, BTNTEXT).
   void setBackgrounds(std::optional<QColor> normal, std::optional<QColor> hot);
   void setTextColours(std::optional<QColor> normal, std::optional<QColor> hot);
-  void setButtonCursor(const QCursor& c) { setCursor(c); }
 
   bool isHot() const { return hot_; }
   // Sets the hot state as the mouse would (for the gallery and tests).

@@ -41,7 +41,6 @@ class GradientProgress : public QProgressBar {
   int lower() const { return lower_; }
   int upper() const { return upper_; }
   int position() const { return pos_; }
-  int stepSize() const { return step_; }
 
   void setColours(const QColor& start, const QColor& end) { start_ = start, end_ = end, update(); }
   // An unset background is the system colour of the moment (BTNFACE).

@@ -22,8 +22,11 @@ class MessageBox : public QDialog {
   Q_OBJECT
  public:
   static constexpr const char* kCaption = "Chu' y'";
-  // Control ids of the dialog, as object names ("1", "1019", "1017", "1018").
-  static constexpr int kOkId = 1, kTextId = 1019, kWebId = 1017, kMailId = 1018;
+  // The object names of the box's controls.
+  static constexpr const char* kOkName = "ok";
+  static constexpr const char* kTextName = "text";
+  static constexpr const char* kWebName = "webLink";
+  static constexpr const char* kMailName = "mailLink";
 
   // `linkHover`: the hover colour of its links (none: the highlight colour of the moment).
   explicit MessageBox(QWidget* parent = nullptr, std::optional<QColor> linkHover = std::nullopt);

@@ -30,10 +30,10 @@ class DialogUnits {
   int baseX_ = 6, baseY_ = 13;
 };
 
-// A window's controls where its design puts them at the design's size, and the space of a
+// A window's controls where its layout puts them at the layout's size, and the space of a
 // larger window shared out: each control says which part of the extra width and height moves
 // it and which part widens it (a tree that takes the extra height: h = 1; the buttons at the
-// right: x = 1).  The design's size is the window's least.
+// right: x = 1).  The layout's size is the window's least.
 class AnchorLayout : public QLayout {
  public:
   struct Share {
@@ -42,7 +42,7 @@ class AnchorLayout : public QLayout {
   // `design`: the window's size at which every control is where it was placed.
   AnchorLayout(QWidget* window, QSize design);
   ~AnchorLayout() override;
-  // Places `w` (a child of the window) at `rect`, in pixels at the design's size.
+  // Places `w` (a child of the window) at `rect`, in pixels at the layout's size.
   void place(QWidget* w, QRect rect, Share share);
   void place(QWidget* w, QRect rect) { place(w, rect, Share{0, 0, 0, 0}); }
   // The same in dialog units of `units`; a control of another parent (a panel's, a group's)
