@@ -293,8 +293,8 @@ Convert it anyway?</translation>
         <translation> More </translation>
     </message>
     <message>
-        <source>File được kéo thả (drag-drop) từ Windows Explore</source>
-        <translation>Files dropped here</translation>
+        <source>File được kéo thả từ trình quản lý tệp</source>
+        <translation>Files dropped from a file manager</translation>
     </message>
     <message>
         <source>Chương trình chuyển mã tiếng Việt cho các trang Web, RTF...</source>

@@ -367,10 +367,14 @@ TEST_F(WebWindow, ResizingGivesTheSpaceToTheTreeAndTheLists) {
   const QRect tree = w->tree()->geometry(), list = w->list()->geometry(),
               listing = w->folderList()->geometry(), button = run->geometry(),
               bar = progress->geometry();
+  const int names = w->folderList()->columnWidth(0), sizes = w->folderList()->columnWidth(1);
   w->resize(design + QSize(400, 300));
   QApplication::processEvents();
   EXPECT_GT(w->tree()->height(), tree.height() + 100);
   EXPECT_GT(w->folderList()->width(), listing.width() + 200);
+  // The listing's names take its new width; its sizes keep theirs.
+  EXPECT_GT(w->folderList()->columnWidth(0), names + 200);
+  EXPECT_EQ(w->folderList()->columnWidth(1), sizes);
   EXPECT_GT(w->list()->height(), list.height() + 50);
   EXPECT_EQ(run->geometry().size(), button.size());  // buttons keep their size, at the right
   EXPECT_EQ(run->x(), button.x() + 400);

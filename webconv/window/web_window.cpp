@@ -218,6 +218,9 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
                                 texts::tr(texts::kColType), texts::tr(texts::kColDate)});
   for (const auto& [column, width] : {std::pair{0, 140}, {1, 60}, {2, 60}, {3, 100}})
     folderList_->header()->resizeSection(column, width);
+  // The names take the width the window gives the listing; the other columns keep theirs.
+  folderList_->header()->setStretchLastSection(false);
+  folderList_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
   folderList_->setContextMenuPolicy(Qt::CustomContextMenu);
   place(folderList_, 162, 26, 351, 150, Share{kLeft, 0, 1 - kLeft, kTop});
   // A double-click or Enter opens the folder chosen, or adds the file to the list.

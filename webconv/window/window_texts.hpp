@@ -31,7 +31,7 @@ inline constexpr const char* kSaveSettings = QT_TRANSLATE_NOOP("tsweb", "&Lưu c
 inline constexpr const char* kOptimizeHtml = QT_TRANSLATE_NOOP("tsweb", "&Tối ưu Html");
 inline constexpr const char* kMoreGroup = QT_TRANSLATE_NOOP("tsweb", " Chọn thêm ");
 inline constexpr const char* kSmallColumn =
-    QT_TRANSLATE_NOOP("tsweb", "File được kéo thả (drag-drop) từ Windows Explore");
+    QT_TRANSLATE_NOOP("tsweb", "File được kéo thả từ trình quản lý tệp");
 inline constexpr const char* kCaption =
     QT_TRANSLATE_NOOP("tsweb", "Chương trình chuyển mã tiếng Việt cho các trang Web, RTF...");
 inline constexpr const char* kNotYet =
