@@ -194,6 +194,10 @@ Convert it anyway?</translation>
         <translation>&amp;Host:</translation>
     </message>
     <message>
+        <source>trống: socket của máy này</source>
+        <translation>empty: this computer's socket</translation>
+    </message>
+    <message>
         <source>&amp;Cổng:</source>
         <translation>&amp;Port:</translation>
     </message>
@@ -299,6 +303,14 @@ Convert it anyway?</translation>
     <message>
         <source>Chương trình chuyển mã tiếng Việt cho các trang Web, RTF...</source>
         <translation>Vietnamese conversion for web pages, RTF...</translation>
+    </message>
+    <message>
+        <source>Không có trang hướng dẫn: %1 (cài gói tessaro để có trang này).</source>
+        <translation>The help page is missing: %1 (the tessaro package installs it).</translation>
+    </message>
+    <message>
+        <source>Không mở được trang hướng dẫn %1: xdg-open không chạy được.</source>
+        <translation>The help page %1 could not be opened: xdg-open did not start.</translation>
     </message>
     <message>
         <source>Chức năng này chưa có trong phiên bản này.</source>

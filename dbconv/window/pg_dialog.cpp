@@ -23,7 +23,7 @@ PgConnectDialog::PgConnectDialog(const Settings& start, QWidget* parent) : QDial
     return e;
   };
   host_ = edit("host", start.host, texts::tr(texts::kPgHost));
-  host_->setPlaceholderText("localhost");
+  host_->setPlaceholderText(texts::tr(texts::kPgHostEmpty));
   port_ = edit("port", start.port, texts::tr(texts::kPgPort));
   port_->setPlaceholderText("5432");
   database_ = edit("dbname", start.database, texts::tr(texts::kPgDatabase));

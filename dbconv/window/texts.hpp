@@ -71,6 +71,9 @@ inline constexpr const char* kOdbcSystem = QT_TRANSLATE_NOOP("tsdata", "của h�
 inline constexpr const char* kOdbcUser = QT_TRANSLATE_NOOP("tsdata", "của người dùng");
 inline constexpr const char* kPgTitle = QT_TRANSLATE_NOOP("tsdata", "Kết nối PostgreSQL");
 inline constexpr const char* kPgHost = QT_TRANSLATE_NOOP("tsdata", "&Máy chủ:");
+// What an empty host means: libpq's Unix socket, as psql without -h ("localhost" is TCP).
+inline constexpr const char* kPgHostEmpty =
+    QT_TRANSLATE_NOOP("tsdata", "trống: socket của máy này");
 inline constexpr const char* kPgPort = QT_TRANSLATE_NOOP("tsdata", "&Cổng:");
 inline constexpr const char* kPgDatabase = QT_TRANSLATE_NOOP("tsdata", "Cơ &sở dữ liệu:");
 inline constexpr const char* kPgUser = QT_TRANSLATE_NOOP("tsdata", "&Người dùng:");

@@ -2,6 +2,8 @@
 // screenshots): the controls, the folder tree and listing, the conversion list, the small
 // window and a whole run.
 #include <gtest/gtest.h>
+
+#include <QFileInfo>
 #include <sys/stat.h>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -63,6 +65,8 @@ class WebWindow : public ts::testing::ScratchTest {
 };
 
 TEST_F(WebWindow, ControlsAndTheirDefaults) {
+  // Help opens a page that is there (from the build tree, the one among the sources).
+  EXPECT_TRUE(QFileInfo::exists(WebMainWindow::helpPage())) << WebMainWindow::helpPage().toStdString();
   auto* source = child<QComboBox>(WebMainWindow::kSource);
   auto* destination = child<QComboBox>(WebMainWindow::kDestination);
   auto* format = child<QComboBox>(WebMainWindow::kFormat);

@@ -173,7 +173,14 @@ ui::FlatButton* button(QWidget* parent, const QString& name, const QString& text
 }  // namespace
 
 QString WebMainWindow::helpPage() {
-  return QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/tessaro/tscvr.htm");
+  const QString installed =
+      QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/tessaro/tscvr.htm");
+#ifdef TS_SOURCE_HELP
+  // Run from the build tree: the page among the sources.
+  if (!QFileInfo::exists(installed) && QFileInfo::exists(QString::fromUtf8(TS_SOURCE_HELP)))
+    return QString::fromUtf8(TS_SOURCE_HELP);
+#endif
+  return installed;
 }
 
 void WebMainWindow::place(QWidget* w, int x, int y, int cx, int cy,
@@ -299,9 +306,12 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   connect(fresh, &QPushButton::clicked, this, [this] { newList(); });
   auto* help = button(this, controlName(kHelp), texts::tr(texts::kHelp), QStyle::SP_DialogHelpButton);
   place(help, 437, 213, 76, 15, Share{1, kTop, 0, 0});
-  connect(help, &QPushButton::clicked, this, [] {
-    // Nothing is reported when the page does not open.
-    QProcess::startDetached("xdg-open", {helpPage()});
+  connect(help, &QPushButton::clicked, this, [this] {
+    const QString page = helpPage();
+    if (!QFileInfo::exists(page))
+      notice_(texts::tr(texts::kNoHelp).arg(page));
+    else if (!QProcess::startDetached("xdg-open", {page}))
+      notice_(texts::tr(texts::kHelpNotOpened).arg(page));
   });
   auto* small = button(this, controlName(kSmall), "<<<<", QStyle::SP_TitleBarMinButton,
                        "Thu nho cua so va` luo^n noi tre^n ma`n hi`nh");

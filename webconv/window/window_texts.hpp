@@ -36,6 +36,10 @@ inline constexpr const char* kCaption =
     QT_TRANSLATE_NOOP("tsweb", "Chương trình chuyển mã tiếng Việt cho các trang Web, RTF...");
 inline constexpr const char* kNotYet =
     QT_TRANSLATE_NOOP("tsweb", "Chức năng này chưa có trong phiên bản này.");
+inline constexpr const char* kNoHelp =
+    QT_TRANSLATE_NOOP("tsweb", "Không có trang hướng dẫn: %1 (cài gói tessaro để có trang này).");
+inline constexpr const char* kHelpNotOpened =
+    QT_TRANSLATE_NOOP("tsweb", "Không mở được trang hướng dẫn %1: xdg-open không chạy được.");
 inline constexpr const char* kOpenFolder =
     QT_TRANSLATE_NOOP("tsweb", "&Mở bằng trình quản lý file");
 inline constexpr const char* kAddFolder =
