@@ -9,7 +9,7 @@ packages=(cmake make g++ gcc pkg-config libgtest-dev libbenchmark-dev qt6-base-d
   libreoffice-core-nogui libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-impress-nogui
   python3-uno libreoffice-script-provider-python libreoffice-dev hunspell-vi
   python3-dev pybind11-dev python3-pytest
-  scdoc dpkg-dev file man-db desktop-file-utils
+  scdoc dpkg-dev file man-db desktop-file-utils gettext
   emscripten chromium chromium-driver python3-selenium
   "$@")
 missing=()

@@ -107,6 +107,10 @@ got=$("$smoke/convert" | head -1)
 got=$(cd / && env -u PYTHONPATH /usr/bin/python3 -c "$python_check")
 [ "$got" = "Việt Nam: Việt Nam là một quốc gia" ] ||
   { echo "unexpected output of the packaged Python package: $got" >&2; exit 1; }
+# The messages in Vietnamese from the installed catalogue, whether or not vi_VN is installed.
+got=$(cd / && env -u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=vi_VN.UTF-8 /usr/bin/tsdata -f 1 -t 2 2>&1 || true)
+[ "$got" = "tsdata: hãy chỉ ra một cơ sở dữ liệu (tsdata --help)" ] ||
+  { echo "the installed programs do not speak Vietnamese under vi_VN: $got" >&2; exit 1; }
 bash -c '. /usr/share/bash-completion/completions/tsconv && _tessaro_charsets 44 | grep -qx tcvn3' ||
   { echo "the installed completion does not list the charsets" >&2; exit 1; }
 # The manual pages' examples, with the installed programs, in a copy of the installed examples.

@@ -18,6 +18,7 @@
 #include "ts/detect.hpp"
 #include "ts/forms.hpp"
 #include "ts/losses.hpp"
+#include "ts/platform/messages.hpp"
 #include "ts/repair.hpp"
 #include "ts/stream.hpp"
 #include "ts/web/batch_job.hpp"
@@ -231,10 +232,17 @@ val convertFile(const std::string& name, const val& bytes, const std::string& fr
 
 }  // namespace
 
+// The language of the reports convertFile gives ("vi", "en"): the catalogue is embedded at
+// /locale.
+void setLanguage(const std::string& language) {
+  ts::platform::setMessageLanguage(language, "/locale");
+}
+
 EMSCRIPTEN_BINDINGS(tessaro) {
   emscripten::function("detect", &detect);
   emscripten::function("convert", &convert);
   emscripten::function("fix", &fix);
   emscripten::function("charsets", &charsets);
   emscripten::function("convertFile", &convertFile);
+  emscripten::function("setLanguage", &setLanguage);
 }

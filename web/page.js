@@ -178,6 +178,8 @@
 
   function applyLanguage(list) {
     document.documentElement.lang = lang;
+    // The engine's reports (tsweb's) in the page's language.
+    engine.then(({ call }) => call('setLanguage', [lang])).catch(() => {});
     for (const el of document.querySelectorAll('[data-text]')) el.textContent = t(el.dataset.text);
     $('language').textContent = t('language');
     if (list) fillLists(list);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ts/platform/messages.hpp"
 #include "ts/office/installer.hpp"
 #include "ts/platform/options.hpp"
 
@@ -60,6 +61,7 @@ void printStep(const ts::office::Step& step) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  ts::platform::initMessages();
   // A reader that stops reading does not stop an installation half way.
   signal(SIGPIPE, SIG_IGN);
   ts::office::OfficeOptions options;

@@ -9,6 +9,7 @@
 #include "ts/catalogue.hpp"
 #include "ts/db/wide.hpp"
 #include "ts/forms.hpp"
+#include "ts/platform/messages.hpp"
 #include "ts/repair.hpp"
 #include "ts/utf.hpp"
 #include "ts/text_utils.hpp"
@@ -16,6 +17,10 @@
 #include "ts/utf.hpp"
 
 namespace ts::db {
+
+using platform::tr;
+
+using platform::formatted;
 
 int ValueConverter::storedDestination(int to) {
   return to == kDecimalEsc || to == kVnUnicode2 ? kUtf8 : to;
@@ -268,30 +273,28 @@ std::string_view confidentCharsetName(std::string_view text) {
   return charsetName(d.guesses.front().codes.front());
 }
 
-std::string columnCaption(const std::string& column) { return " Converting [" + column + "] ..."; }
-
-std::string timingReport(std::int64_t seconds) {
-  // "Thời gian chuyển mã: Giờ: %H, Phút: %M, Giây: %S."
-  static constexpr const char* kTime =
-      "Th\xEAi gian chuy\xD3n m\xB7: Gi\xEA: %02lld, Ph\xF3t: %02lld, Gi\xA9y: %02lld.";
-  if (seconds < 0) seconds = 0;
-  char text[128];
-  std::snprintf(text, sizeof text, kTime, static_cast<long long>(seconds / 3600),
-                static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-  return text;
+std::string columnCaption(const std::string& column) {
+  return formatted(tr(" Converting [%s] ..."), column.c_str());
 }
 
-std::string otherCounts(const ColumnReport& r, const char* tense) {
-  auto n = [](std::uint64_t v) { return std::to_string(v); };
-  std::string text = n(r.unchanged) + " unchanged, " + n(r.nulls) + " NULL, " + n(r.skipped) +
-                     " skipped (not text)";
+std::string timingReport(std::int64_t seconds) { return platform::timeTaken(seconds); }
+
+std::string otherCounts(const ColumnReport& r, bool dryRun) {
+  auto n = [](std::uint64_t v) { return static_cast<unsigned long long>(v); };
+  std::string text = formatted(tr("%llu unchanged, %llu NULL, %llu skipped (not text)"),
+                             n(r.unchanged), n(r.nulls), n(r.skipped));
   if (r.already != 0)
-    text += ", " + n(r.already) + " already converted (left as they " + tense + ")";
+    text += formatted(dryRun ? tr(", %llu already converted (left as they are)")
+                           : tr(", %llu already converted (left as they were)"),
+                    n(r.already));
   if (r.undecided != 0)
-    text += ", " + n(r.undecided) + " left as they " + tense + " (no confident guess)";
+    text += formatted(dryRun ? tr(", %llu left as they are (no confident guess)")
+                           : tr(", %llu left as they were (no confident guess)"),
+                    n(r.undecided));
   if (r.uncarried != 0)
-    text += ", " + n(r.uncarried) + " left as they " + tense +
-            " (Unicode text Windows-1252 cannot carry)";
+    text += formatted(dryRun ? tr(", %llu left as they are (Unicode text Windows-1252 cannot carry)")
+                           : tr(", %llu left as they were (Unicode text Windows-1252 cannot carry)"),
+                    n(r.uncarried));
   return text;
 }
 
@@ -312,12 +315,17 @@ std::string shownName(std::string_view name) {
 
 std::string columnSummary(const ColumnReport& r) {
   const std::string label = shownName(r.column.label());
-  if (r.stopped) return label + ": stopped; nothing in this column was changed";
+  if (r.stopped) return label + ": " + tr("stopped; nothing in this column was changed");
   if (r.failed)
-    return label + ": failed" + (r.row.empty() ? "" : " at " + r.row) + ": " + r.error +
-           "; nothing in this column was changed";
-  if (r.left) return label + ": left as it is";
-  return label + ": " + std::to_string(r.converted) + " converted, " + otherCounts(r, "were");
+    return label + ": " +
+           (r.row.empty() ? formatted(tr("failed: %s; nothing in this column was changed"),
+                                    r.error.c_str())
+                          : formatted(tr("failed at %s: %s; nothing in this column was changed"),
+                                    r.row.c_str(), r.error.c_str()));
+  if (r.left) return label + ": " + tr("left as it is");
+  return label + ": " +
+         formatted(tr("%llu converted, "), static_cast<unsigned long long>(r.converted)) +
+         otherCounts(r, false);
 }
 
 bool RunReport::anyFailed() const {

@@ -192,7 +192,7 @@ TEST_F(DbWindow, OpensMarksConvertsAndShowsData) {
   EXPECT_EQ(win.said[0],
             "khách hàng.họ tên: 5 converted, 0 unchanged, 0 NULL, 0 skipped (not text)\n"
             "khách hàng.địa chỉ; ghi chú: 4 converted, 0 unchanged, 1 NULL, 0 skipped (not "
-            "text)\n\nThời gian chuyển mã: Giờ: 00, Phút: 00, Giây: 00.");
+            "text)\n\nTime taken: 00:00:00.");
   EXPECT_EQ(win.w.windowTitle(), win.w.keptCaption());
   EXPECT_EQ(win.child<ui::GradientProgress>(DbMainWindow::kProgress)->position(), 100);
   EXPECT_EQ(query(db, "SELECT \"họ tên\", \"địa chỉ; ghi chú\" FROM \"khách hàng\" WHERE id = 1"),
@@ -465,7 +465,7 @@ TEST_F(DbWindow, OdbcPanelConnectsMarksConvertsAndShowsData) {
   win.w.convertMarked();
   ASSERT_EQ(win.said.size(), 1) << win.said.join("\n").toStdString();
   EXPECT_TRUE(win.said[0].startsWith("khách hàng.họ tên: ")) << win.said[0].toStdString();
-  EXPECT_TRUE(win.said[0].contains("\n\nThời gian chuyển mã"));
+  EXPECT_TRUE(win.said[0].contains("\n\nTime taken: "));
   EXPECT_EQ(query(db, "SELECT \"họ tên\" FROM \"khách hàng\" WHERE id = 1"),
             (Rows{{"Nguyễn Văn Đức"}}));
   win.child<QPushButton>(DbMainWindow::kShowData)->click();
@@ -555,7 +555,7 @@ TEST_F(DbWindow, AdoPanelConnectsToPostgresqlWithRetryAndConverts) {
   win.w.convertMarked();
   ASSERT_EQ(win.said.size(), 1) << win.said.join("\n").toStdString();
   EXPECT_TRUE(win.said[0].startsWith("khách hàng.họ tên: ")) << win.said[0].toStdString();
-  EXPECT_TRUE(win.said[0].contains("\n\nThời gian chuyển mã"));
+  EXPECT_TRUE(win.said[0].contains("\n\nTime taken: "));
   EXPECT_EQ(cluster().psql(db, "SELECT \"họ tên\" FROM \"khách hàng\""), "Nguyễn Văn Đức\n");
   win.w.adoTree()->setCurrentItem(win.item("khách hàng"));
   win.child<QPushButton>(DbMainWindow::kShowData)->click();

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "ts/platform/messages.hpp"
 #include "ts/catalogue.hpp"
 #include "ts/converter.hpp"
 #include "ts/db/backend.hpp"
@@ -230,8 +231,9 @@ const T* byName(const std::vector<T>& items, const std::string& name, const char
     }
   }
   if (count > 1)
-    usageError("'" + ts::db::shownName(name) + "' names more than one " + what +
-               " but for case: spell it exactly");
+    usageError(ts::platform::formatted(
+        ts::platform::tr("'%s' names more than one %s but for case: spell it exactly"),
+        ts::db::shownName(name).c_str(), ts::platform::tr(what)));
   return folded;
 }
 
@@ -244,9 +246,10 @@ std::vector<ColumnRef> resolve(const std::vector<ts::db::TableInfo>& tables,
   };
   for (const Named& n : named) {
     const ts::db::TableInfo* t = byName(tables, n.table, "table");
-    if (t == nullptr) usageError("no table '" + ts::db::shownName(n.table) + "' in " + source);
+    if (t == nullptr) usageError(ts::platform::formatted(ts::platform::tr("no table '%s' in %s"), ts::db::shownName(n.table).c_str(),
+                                        source.c_str()));
     const std::string shown = ts::db::shownName(t->name);
-    if (t->view) usageError("'" + shown + "' is a view: name the tables it shows");
+    if (t->view) usageError(ts::platform::formatted(ts::platform::tr("'%s' is a view: name the tables it shows"), shown.c_str()));
     if (n.columns.empty()) {
       bool any = false;
       for (const auto& c : t->columns)
@@ -271,7 +274,8 @@ std::vector<ColumnRef> resolve(const std::vector<ts::db::TableInfo>& tables,
     for (const auto& name : n.columns) {
       const ts::db::ColumnInfo* c = byName(t->columns, name, "column");
       if (c == nullptr)
-        usageError("no column '" + ts::db::shownName(name) + "' in table '" + shown + "'");
+        usageError(ts::platform::formatted(ts::platform::tr("no column '%s' in table '%s'"), ts::db::shownName(name).c_str(),
+                             shown.c_str()));
       add({t->name, c->name});
     }
   }
@@ -335,6 +339,7 @@ int list(ts::db::Backend& db) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  ts::platform::initMessages();
 #ifdef TS_WITH_WINDOW
   if (argc == 1) return ts::db::window::runWindow(argc, argv);
 #endif
@@ -418,12 +423,12 @@ int main(int argc, char** argv) {
       default: usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
     }
   }
-  if (optind == argc) usageError("name a database");
-  if (listMode + detectMode > 1) usageError("--list and --detect go alone");
+  if (optind == argc) usageError(ts::platform::tr("name a database"));
+  if (listMode + detectMode > 1) usageError(ts::platform::tr("--list and --detect go alone"));
   const std::string source = argv[optind++];
   const std::string shown = ts::db::sourceForDisplay(source);  // no password on the screen
   const bool converting = !listMode && !detectMode;
-  if (converting && (from < 0 || to < 0)) usageError("name the charsets with -f and -t");
+  if (converting && (from < 0 || to < 0)) usageError(ts::platform::tr("name the charsets with -f and -t"));
   // "--dry-run 3 DB": the count went to SOURCE.
   if (dryRunBare && !source.empty() &&
       source.find_first_not_of("0123456789") == std::string::npos &&
@@ -440,13 +445,14 @@ int main(int argc, char** argv) {
     db->refreshViews(refreshViews);
     if (listMode) return list(*db);
     if (backup && !db->capabilities().file)
-      usageError("--backup copies database files; " + shown +
-                 " is a server: back it up with its own tools");
+      usageError(ts::platform::formatted(ts::platform::tr("--backup copies database files; %s is a server: back it up with its "
+                                "own tools"),
+                             shown.c_str()));
     const auto tables = db->tables(false);
     for (int i = optind; i < argc; ++i) named.push_back(parseOperand(tables, argv[i]));
     if (named.empty())
-      usageError("name the tables or columns to " +
-                 std::string(detectMode ? "look at" : "convert"));
+      usageError(detectMode ? ts::platform::tr("name the tables or columns to look at")
+                            : ts::platform::tr("name the tables or columns to convert"));
     const std::vector<ColumnRef> columns = resolve(tables, named, shown);
 
     if (detectMode) {
@@ -493,7 +499,7 @@ int main(int argc, char** argv) {
         std::printf("%s: %llu of %llu values would change (%s)\n", col.label().c_str(),
                     static_cast<unsigned long long>(n.converted),
                     static_cast<unsigned long long>(n.records),
-                    ts::db::otherCounts(n, "are").c_str());
+                    ts::db::otherCounts(n, true).c_str());
         for (const auto& s : r.samples)
           // The value as it reads today (bytes that are no UTF-8 escaped), and what it becomes.
           std::printf("  %s: %s\n    -> %s\n", s.key.c_str(), printable(s.stored).c_str(),
@@ -526,7 +532,7 @@ int main(int argc, char** argv) {
     if (endedByFailure)
       std::printf("tsdata: the failure ended the run; the columns after it were not converted\n");
     else
-      std::printf("%s\n", ts::tcvn3ToUtf8(ts::db::timingReport(report.seconds)).c_str());
+      std::printf("%s\n", ts::db::timingReport(report.seconds).c_str());
     if (!report.unconverted.empty()) {
       std::string names;
       for (const ColumnRef& c : report.unconverted)

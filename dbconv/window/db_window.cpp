@@ -932,7 +932,7 @@ void DbMainWindow::reportRun(const RunReport& r) {
   }
   // An ODBC failure ends the run: no timing report follows.
   const bool endedByFailure = r.ended && !r.columns.empty() && r.columns.back().failed;
-  if (!endedByFailure && !r.columns.empty()) lines << "" << fromTcvn3(timingReport(r.seconds));
+  if (!endedByFailure && !r.columns.empty()) lines << "" << qs(timingReport(r.seconds));
   if (failed)
     talk_.box(lines.join('\n').trimmed(), kWarning);
   else

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "output.hpp"
+#include "ts/platform/messages.hpp"
 #include "ts/byte_buffer.hpp"
 #include "ts/catalogue.hpp"
 #include "ts/converter.hpp"
@@ -56,7 +57,7 @@ const char* g_program = "tsconv";
 }
 
 [[noreturn]] void usageError(const std::string& message) {
-  fail(2, message + " (tsconv --help lists the options)");
+  fail(2, message + ts::platform::tr(" (tsconv --help lists the options)"));
 }
 
 void usage(std::FILE* to) {
@@ -572,6 +573,7 @@ int fixFiles(const std::vector<const char*>& inputs, const char* output, const c
 }
 
 int main(int argc, char** argv) {
+  ts::platform::initMessages();
   const char* from = nullptr;
   const char* to = nullptr;
   const char* output = nullptr;
@@ -620,11 +622,11 @@ int main(int argc, char** argv) {
     slot = value;
   };
   auto setCase = [&caseMode](int mode) {
-    if (caseMode != 0 && caseMode != mode) usageError("--upper and --lower exclude each other");
+    if (caseMode != 0 && caseMode != mode) usageError(ts::platform::tr("--upper and --lower exclude each other"));
     caseMode = mode;
   };
   auto setSort = [&sortMode](std::uint32_t mode) {
-    if (sortMode != 0 && sortMode != mode) usageError("--sort and --sort-names exclude each other");
+    if (sortMode != 0 && sortMode != mode) usageError(ts::platform::tr("--sort and --sort-names exclude each other"));
     sortMode = mode;
   };
   opterr = 0;
@@ -668,7 +670,7 @@ int main(int argc, char** argv) {
   }
   if (list) {
     if (from || to || output || caseMode || sortMode || html || optind < argc)
-      usageError("-l lists the charsets and takes nothing else");
+      usageError(ts::platform::tr("-l lists the charsets and takes nothing else"));
     listCharsets();
     return 0;
   }

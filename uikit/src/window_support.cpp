@@ -9,6 +9,8 @@
 #include <QWidget>
 #include <thread>
 
+#include "ts/platform/messages.hpp"
+
 namespace ts::ui {
 
 DialogUnits::DialogUnits(const QFont& font) {
@@ -140,14 +142,23 @@ QTranslator& translator() {
 
 bool installTranslation(const QLocale& locale) {
   removeTranslation();
+  // Vietnamese windows keep their own texts and take Qt's buttons in Vietnamese; every other
+  // language (C too) is English.
+  const bool vietnamese = locale.language() == QLocale::Vietnamese;
+  QLocale::setDefault(vietnamese ? QLocale(QLocale::Vietnamese, QLocale::Vietnam) : QLocale());
+  const QString name = vietnamese ? "tessaro_vi" : "tessaro_en";
   QStringList folders{QCoreApplication::applicationDirPath() + "/../share/tessaro/translations"};
 #ifdef TS_BUILD_TRANSLATIONS
   folders << QString::fromUtf8(TS_BUILD_TRANSLATIONS);
 #endif
   for (const QString& folder : folders)
-    if (translator().load(locale, "tessaro", "_", folder))
-      return QCoreApplication::installTranslator(&translator());
+    if (translator().load(name, folder)) return QCoreApplication::installTranslator(&translator());
   return false;
+}
+
+bool installTranslation() {
+  return installTranslation(QLocale(platform::vietnameseMessages() ? QLocale::Vietnamese
+                                                                    : QLocale::English));
 }
 
 void removeTranslation() {

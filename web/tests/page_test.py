@@ -232,15 +232,18 @@ class Page(unittest.TestCase):
             self.assertEqual(z.testzip(), None)
             got = {n: z.read(n) for n in z.namelist()}
         self.assertEqual(got, expected)
-        # One file dropped on the page comes back alone.
+        # One file dropped on the page comes back alone; the report is in the page's language.
+        english = "Converted" in d.find_element(By.ID, "report").text
+        d.find_element(By.ID, "language").click()
         d.execute_script(
             "const dt = new DataTransfer();"
             "dt.items.add(new File([new Uint8Array(arguments[0])], 'tha.txt'));"
             "const drop = document.getElementById('drop');"
             "drop.dispatchEvent(new DragEvent('drop', {dataTransfer: dt, bubbles: true}));",
             list(tcvn3))
-        WebDriverWait(d, 30).until(lambda d: "tha.txt" not in d.find_element(By.ID, "report").text
-                                   and "1 file" in d.find_element(By.ID, "report").text)
+        said = "Đã chuyển mã xong 1 file." if english else "Converted 1 file."
+        WebDriverWait(d, 30).until(lambda d: d.find_element(By.ID, "report").text.startswith(said))
+        d.find_element(By.ID, "language").click()
         d.find_element(By.ID, "download").click()
         single = self.downloads / "tha.txt"
         WebDriverWait(d, 30).until(lambda _: single.exists() and single.stat().st_size > 0)

@@ -18,10 +18,10 @@
 #include <thread>
 
 #include "office_lock.hpp"
-#include "texts.hpp"
 #include "ts/detect.hpp"
 #include "ts/forms.hpp"
 #include "ts/platform/files.hpp"
+#include "ts/platform/messages.hpp"
 #include "ts/repair.hpp"
 #include "ts/unicode.hpp"
 #include "ts/utf.hpp"
@@ -29,14 +29,8 @@
 namespace ts::web {
 namespace {
 
-std::string shown(const std::string& tcvn3) { return tcvn3ToUtf8(tcvn3); }
-
-template <class... Args>
-std::string format(const char* fmt, Args... args) {
-  char buf[512];
-  std::snprintf(buf, sizeof buf, fmt, args...);
-  return buf;
-}
+using platform::tr;
+using platform::trn;
 
 std::string baseName(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
@@ -104,16 +98,19 @@ bool isOfficeName(const std::string& name) {
 }
 
 std::string emptyListMessage() {
-  return shown(std::string(texts::kEmptyList1) + "\n" + texts::kEmptyList2);
+  return tr("No file has been chosen: double-click one\nor right-click to choose files.");
 }
 
 std::string reportMessage(std::uint64_t pages, std::uint64_t bytes, std::int64_t seconds) {
-  const std::int64_t s = seconds < 0 ? 0 : seconds;
-  const int h = static_cast<int>((s / 3600) % 24), m = static_cast<int>((s / 60) % 60),
-            sec = static_cast<int>(s % 60);
-  return shown(format(texts::kDone, static_cast<unsigned long long>(pages)) + "\n" +
-               format(texts::kBytes, static_cast<unsigned long long>(bytes)) + "\n" +
-               format(texts::kTime, h, m, sec));
+  const auto n = static_cast<unsigned long long>(pages);
+  return platform::formatted(trn("Converted %llu file.", "Converted %llu files.", n), n) + "\n" +
+         platform::formatted(tr("Total bytes: %llu."), static_cast<unsigned long long>(bytes)) + "\n" +
+         platform::timeTaken(seconds);
+}
+
+std::string convertingCaption(const std::string& page, std::uint64_t size) {
+  return platform::formatted(tr(" Converting: [%s - %llu bytes] ..."), baseName(page).c_str(),
+                static_cast<unsigned long long>(size));
 }
 
 bool BatchJob::add(const std::string& path) {
@@ -293,7 +290,7 @@ struct BatchJob::Run {
     }
     observer.pageStarted(
         page, size,
-        format(texts::kConverting, baseName(page).c_str(), static_cast<unsigned long long>(size)));
+        convertingCaption(page, size));
     const std::uint64_t interval = size * 2 / 100;
     const FileOutcome outcome = as == kText ? text.convert(backup, temporary, interval, observer)
                                 : as == kRtf
@@ -445,8 +442,7 @@ struct BatchJob::Run {
             continue;
           }
           observer.pageStarted(d.page, d.size,
-                               format(texts::kConverting, baseName(d.page).c_str(),
-                                      static_cast<unsigned long long>(d.size)));
+                               convertingCaption(d.page, d.size));
         }
         DocumentResult result;
         try {
@@ -578,10 +574,10 @@ JobReport BatchJob::run(const ConvertSettings& settings, JobObserver& observer) 
   r.report.seconds = static_cast<std::int64_t>(clock() - start);
   std::string text = reportMessage(r.report.pages, r.report.bytes, r.report.seconds);
   if (r.report.recovered != 0)
-    text += "\n\n" + format("Recovered %llu pages left as backups by an interrupted run.",
+    text += "\n\n" + platform::formatted(tr("Recovered %llu pages left as backups by an interrupted run."),
                             static_cast<unsigned long long>(r.report.recovered));
   if (r.report.leftovers != 0)
-    text += "\n\n" + format("Removed %llu temporary files (.tshtm) an interrupted run had left.",
+    text += "\n\n" + platform::formatted(tr("Removed %llu temporary files (.tshtm) an interrupted run had left."),
                             static_cast<unsigned long long>(r.report.leftovers));
   if (!r.report.readAs.empty()) {
     // How many pages each charset was read as.
@@ -590,34 +586,37 @@ JobReport BatchJob::run(const ConvertSettings& settings, JobObserver& observer) 
       const std::size_t cut = f.why.rfind(" (");
       ++counts[cut == std::string::npos ? f.why : f.why.substr(0, cut)];
     }
-    text += "\n\nRead as:";
+    text += "\n\n" + std::string(tr("Read as:"));
     for (const auto& [what, count] : counts)
-      text += "\n" + what + ": " + std::to_string(count) + (count == 1 ? " file" : " files");
+      text += "\n" + what + ": " + platform::formatted(trn("%zu file", "%zu files", count), count);
   }
   if (!r.report.failures.empty()) {
-    text += "\n\n" + shown(format(texts::kFailed, r.report.failures.size()));
+    const std::size_t failed = r.report.failures.size();
+    text += "\n\n" + platform::formatted(trn("%zu file was not converted:", "%zu files were not converted:",
+                                 failed),
+                             failed);
     for (const JobFailure& f : r.report.failures) text += "\n" + f.path + ": " + f.why;
   }
   if (!r.report.notes.empty()) {
-    text += "\n\nNoted:";
+    text += "\n\n" + std::string(tr("Noted:"));
     for (const JobFailure& f : r.report.notes) text += "\n" + f.path + ": " + f.why;
   }
   if (!r.report.skipped.empty()) {
     // Every failure is named; files left as they are (a rerun's "converted already") are
     // counted, the first few named: the report stays readable for twenty thousand.
     constexpr std::size_t kNamed = 10;
-    text += "\n\n" + format("Left as they are: %zu", r.report.skipped.size());
+    text += "\n\n" + platform::formatted(tr("Left as they are: %zu"), r.report.skipped.size());
     for (std::size_t i = 0; i < r.report.skipped.size() && i < kNamed; ++i)
       text += "\n" + r.report.skipped[i].path + ": " + r.report.skipped[i].why;
     if (r.report.skipped.size() > kNamed)
-      text += "\n" + format("... and %zu more", r.report.skipped.size() - kNamed);
+      text += "\n" + platform::formatted(tr("... and %zu more"), r.report.skipped.size() - kNamed);
   }
   if (observer.stopRequested()) {
     r.report.stopped = true;
     const std::uint64_t done =
         r.report.pages + r.report.failures.size() + r.report.skipped.size();
-    text += "\n\n" + format("Stopped after the file under way: %llu of the %llu files were "
-                            "not converted; run it again to convert them.",
+    text += "\n\n" + platform::formatted(tr("Stopped after the file under way: %llu of the %llu files were "
+                               "not converted; run it again to convert them."),
                             static_cast<unsigned long long>(files > done ? files - done : 0),
                             static_cast<unsigned long long>(files));
   }

@@ -64,7 +64,7 @@ TEST_F(Job, EmptyList) {
   EXPECT_FALSE(report.ran);
   ASSERT_EQ(r.messages.size(), 1u);
   EXPECT_EQ(r.messages[0],
-            "Chưa có file nào được chọn, hãy nhấn đúp chuột\nhoặc phím phải chuột để chọn file.");
+            "No file has been chosen: double-click one\nor right-click to choose files.");
   EXPECT_EQ(r.restored, 0);
 }
 
@@ -100,7 +100,7 @@ TEST_F(Job, NestedFoldersAndPageNames) {
   EXPECT_EQ(r.ticks, 6 * kMinimumTicks);
   ASSERT_EQ(r.titles.size(), 6u);
   EXPECT_NE(std::find(r.titles.begin(), r.titles.end(),
-                      " Converting: [B.HTM - " + std::to_string(kPage.size()) + " Bytes] ..."),
+                      " Converting: [B.HTM - " + std::to_string(kPage.size()) + " bytes] ..."),
             r.titles.end());
 }
 
@@ -130,8 +130,8 @@ TEST_F(Job, ListedFilesAndReport) {
   ASSERT_EQ(r.messages.size(), 1u);
   // The report names what was left, and why.
   EXPECT_EQ(r.messages[0],
-            "Đã chuyển mã xong 3 file.\nTổng số Byte: 3501.\n"
-            "Thời gian chuyển mã: Giờ: 01, Phút: 02, Giây: 05.\n\nLeft as they are: 1\n" +
+            "Converted 3 files.\nTotal bytes: 3501.\n"
+            "Time taken: 01:02:05.\n\nLeft as they are: 1\n" +
                 (dir_ / "four.pdf").string() +
                 ": not a page (.htm, .html, .shtml), a text file (.txt) or an RTF document "
                 "(.rtf): left as it is");
@@ -144,7 +144,7 @@ TEST_F(Job, ListedFilesAndReport) {
   // Only files that are neither pages, text files nor RTF documents: 0 files.
   job.add((dir_ / "four.pdf").string());
   EXPECT_EQ(job.run(utf8Settings(), r).pages, 0u);
-  EXPECT_EQ(r.messages.back().substr(0, r.messages.back().find('\n')), "Đã chuyển mã xong 0 file.");
+  EXPECT_EQ(r.messages.back().substr(0, r.messages.back().find('\n')), "Converted 0 files.");
 }
 
 TEST_F(Job, OfficeDocumentsGoThroughTheProgramsOffice) {
@@ -334,10 +334,10 @@ TEST_F(Job, ReportsOfAReranAndOfAStoppedRun) {
 }
 
 TEST(JobReport, Time) {
-  EXPECT_NE(reportMessage(1, 2, 25 * 3600).find("Giờ: 01, Phút: 00, Giây: 00."), std::string::npos);
-  EXPECT_NE(reportMessage(1, 2, 59).find("Giờ: 00, Phút: 00, Giây: 59."), std::string::npos);
+  EXPECT_NE(reportMessage(1, 2, 25 * 3600).find("Time taken: 25:00:00."), std::string::npos);
+  EXPECT_NE(reportMessage(1, 2, 59).find("Time taken: 00:00:59."), std::string::npos);
   // Totals beyond 32 bits.
-  EXPECT_NE(reportMessage(3, 5000000000ull, 0).find("Tổng số Byte: 5000000000."),
+  EXPECT_NE(reportMessage(3, 5000000000ull, 0).find("Total bytes: 5000000000."),
             std::string::npos);
   EXPECT_EQ(progressPosition(0), 1);
   EXPECT_EQ(progressPosition(49), 99);
@@ -362,7 +362,7 @@ TEST_F(Job, ExistingBackupLeavesThePage) {
   EXPECT_EQ(readFile(dir_ / "p.htm.tshtm"), "old backup");
   ASSERT_EQ(report.failures.size(), 1u);
   EXPECT_NE(report.failures[0].why.find("exists already"), std::string::npos);
-  EXPECT_NE(r.messages[0].find("Không chuyển mã được 1 file:"), std::string::npos);
+  EXPECT_NE(r.messages[0].find("1 file was not converted:"), std::string::npos);
 }
 
 // A temporary file an interrupted run left is removed, and the report says so.

@@ -42,8 +42,8 @@ TEST_F(Tsweb, ConvertsWithTheWindowsDefaults) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(readFile(dir_ / "site" / "sub" / "b.html"),
             "<font face=\"Times New Roman\">Vi\xE1\xBB\x87t</font>");
-  EXPECT_NE(r.out.find("Đã chuyển mã xong 2 file."), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("Tổng số Byte: " + std::to_string(2 * kPage.size()) + "."),
+  EXPECT_NE(r.out.find("Converted 2 files."), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Total bytes: " + std::to_string(2 * kPage.size()) + "."),
             std::string::npos);
 
   // To TCVN3 from VNI with entities; the format by name.
@@ -192,7 +192,7 @@ TEST_F(Tsweb, ConvertsRtfDocumentsThatLibreOfficeReads) {
   Result r = run({"--from", "auto", "--to", "39", "r"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(readFile(dir_ / "r" / "letter.rtf.bak"), rtf);
-  EXPECT_NE(r.out.find("xong 1 file."), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Converted 1 file."), std::string::npos) << r.out;
   const std::string converted = readFile(dir_ / "r" / "letter.rtf");
   EXPECT_NE(converted.find("{\\f0\\fcharset0 Times New Roman;}"), std::string::npos) << converted;
 
@@ -377,7 +377,7 @@ TEST_F(Tsweb, BundledSite) {
   fs::copy(site, dir_ / "site", fs::copy_options::recursive);
   Result r = run({"--from", "tcvn3", "--to", "39", "site/tcvn3"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("xong 4 file."), std::string::npos) << r.out;  // 3 pages, a text file
+  EXPECT_NE(r.out.find("Converted 4 files."), std::string::npos) << r.out;  // 3 pages, a text file
   r = run({"--from", "vni", "site/vni"});
   EXPECT_EQ(r.status, 0) << r.err;
   int pages = 0;

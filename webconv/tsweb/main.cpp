@@ -15,6 +15,7 @@
 #include <mutex>
 #include <string>
 
+#include "ts/platform/messages.hpp"
 #include "ts/catalogue.hpp"
 #include "ts/converter.hpp"
 #include "ts/forms.hpp"
@@ -207,6 +208,7 @@ struct OfficeDocuments {
 }  // namespace
 
 int main(int argc, char** argv) {
+  ts::platform::initMessages();
   OfficeDocuments documents;
 #ifdef TS_WITH_WINDOW
   if (argc == 1) return ts::web::window::runWindow(argc, argv, documents.hook());
@@ -264,7 +266,7 @@ int main(int argc, char** argv) {
       default: usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
     }
   }
-  if (optind == argc) usageError("name the pages and folders to convert");
+  if (optind == argc) usageError(ts::platform::tr("name the pages and folders to convert"));
   if (format == nullptr) format = &ts::web::defaultFormatFor(to);
 
   ts::web::BatchJob job;
@@ -275,11 +277,11 @@ int main(int argc, char** argv) {
   for (int i = optind; i < argc; ++i) {
     std::error_code ec;
     const std::filesystem::path p = std::filesystem::absolute(argv[i], ec);
-    if (ec) usageError(std::string("cannot use the path '") + argv[i] + "'");
+    if (ec) usageError(ts::platform::formatted(ts::platform::tr("cannot use the path '%s'"), argv[i]));
     // A page an interrupted run left as its backup alone is named by its own name.
     if (!std::filesystem::exists(std::filesystem::symlink_status(p)) &&
         !std::filesystem::is_regular_file(p.string() + ".bak"))
-      usageError("no such file or folder: '" + p.string() + "'");
+      usageError(ts::platform::formatted(ts::platform::tr("no such file or folder: '%s'"), p.string().c_str()));
     job.add(p.lexically_normal().string());
   }
   ts::web::ConvertSettings settings = format->settings(from, to);

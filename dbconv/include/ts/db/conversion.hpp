@@ -151,7 +151,7 @@ std::string_view confidentCharsetName(std::string_view text);
 
 // " Converting [column] ..."
 std::string columnCaption(const std::string& column);
-// "Thời gian chuyển mã: Giờ: 01, Phút: 02, Giây: 03." in TCVN3, as the windows store texts.
+// "Time taken: 01:02:03." in the messages' language.
 std::string timingReport(std::int64_t seconds);
 
 struct RunReport {
@@ -193,7 +193,7 @@ std::string shownName(std::string_view name);
 std::string columnSummary(const ColumnReport& r);
 // The counts other than the converted ones, in the tense of a run ("were") or a dry run
 // ("are").
-std::string otherCounts(const ColumnReport& r, const char* tense);
+std::string otherCounts(const ColumnReport& r, bool dryRun);
 
 // The item of a column in a schema tree (under its table, at any depth), or kNoItem.
 int findColumnItem(const SchemaTree& tree, const ColumnRef& column);

@@ -75,10 +75,13 @@ class AnchorLayout : public QLayout {
 void paintBanner(QPainter& p, const QWidget& window, const QString& caption, QPoint captionAt,
                  const QIcon& icon);
 
-// Loads the windows' translation for `locale` (the system's by default): English where the
-// user's language is English; none (the Vietnamese texts) otherwise.  Looked for beside the
-// installed programs' data, then in the build tree.  False when none was loaded.
-bool installTranslation(const QLocale& locale = QLocale());
+// Loads the windows' translation for `locale`: Vietnamese keeps the windows' own texts and
+// gives Qt's buttons ("&Có", "&Không") in Vietnamese, any other language is English.  Dates
+// and numbers follow it.  Looked for beside the installed programs' data, then in the build
+// tree.  False when none was loaded.
+bool installTranslation(const QLocale& locale);
+// The same for the language the programs' messages speak (ts/platform/messages.hpp).
+bool installTranslation();
 // Takes the loaded translation away again.
 void removeTranslation();
 
