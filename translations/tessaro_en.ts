@@ -225,6 +225,62 @@ Convert it anyway?</translation>
         <source>Kết nối thử thành công.</source>
         <translation>Test connection succeeded.</translation>
     </message>
+    <message>
+        <source>TSdata - Cảnh báo</source>
+        <translation>TSdata - Warning</translation>
+    </message>
+    <message>
+        <source>Bạn có chắc muốn xoá mục này?
+
+%1</source>
+        <translation>Are you sure you want to delete this item?
+
+%1</translation>
+    </message>
+    <message>
+        <source>bảng &quot;%1&quot;</source>
+        <translation>table &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>truy vấn &quot;%1&quot;</source>
+        <translation>query &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>Đã nạp %1 trong tổng số %2 bản ghi</source>
+        <translation>Loaded %1 of %2 total records</translation>
+    </message>
+    <message>
+        <source>Tên người dùng:</source>
+        <translation>User name:</translation>
+    </message>
+    <message>
+        <source>Mật khẩu:</source>
+        <translation>Password:</translation>
+    </message>
+    <message>
+        <source>Chỉ đọc</source>
+        <translation>Read Only</translation>
+    </message>
+    <message>
+        <source>Độc quyền</source>
+        <translation>Exclusive</translation>
+    </message>
+    <message>
+        <source>Dùng thư viện con trỏ</source>
+        <translation>Use cursor Lib</translation>
+    </message>
+    <message>
+        <source>Hiển thị số liệu</source>
+        <translation>Show the data</translation>
+    </message>
+    <message>
+        <source>Hiện cấu trúc dữ liệu</source>
+        <translation>Show the structure</translation>
+    </message>
+    <message>
+        <source>Kết thúc chương trình</source>
+        <translation>End the program</translation>
+    </message>
 </context>
 <context>
     <name>tsweb</name>
@@ -351,6 +407,33 @@ Convert it anyway?</translation>
     <message>
         <source>Chuyển mã dừng vì lỗi: %1</source>
         <translation>The conversion stopped with an error: %1</translation>
+    </message>
+    <message>
+        <source>Chuyển đổi mã/font</source>
+        <translation>Convert charsets and fonts</translation>
+    </message>
+    <message>
+        <source>Tạo danh sách mới</source>
+        <translation>Start a new list</translation>
+    </message>
+    <message>
+        <source>Kết thúc chương trình</source>
+        <translation>End the program</translation>
+    </message>
+    <message>
+        <source>Thu nhỏ cửa sổ và luôn nổi trên màn hình</source>
+        <translation>Make the window small and keep it on top</translation>
+    </message>
+    <message>
+        <source>Về cửa sổ chính của chương trình</source>
+        <translation>Back to the main window</translation>
+    </message>
+</context>
+<context>
+    <name>ui</name>
+    <message>
+        <source>Chú ý</source>
+        <translation>Notice</translation>
     </message>
 </context>
 </TS>

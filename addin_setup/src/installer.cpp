@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "ts/platform/messages.hpp"
+
 namespace ts::office {
 
 bool installInto(App app, const OfficeOptions& options, const std::string& folder, StepLog& log,
@@ -36,8 +38,9 @@ bool removeAddin(const OfficeOptions& options, const std::string& folder, StepLo
 }
 
 std::string statusAfterRun(App app, bool installed) {
-  return installed ? std::string("TS- installed in ") + appCaption(app)
-                   : std::string("TS- NOT installed in ") + appCaption(app);
+  return platform::formatted(installed ? platform::tr("TS- installed in %s")
+                                       : platform::tr("TS- NOT installed in %s"),
+                             appCaption(app));
 }
 
 }  // namespace ts::office

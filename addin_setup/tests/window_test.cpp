@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "setup_window.hpp"
+#include "ts/platform/messages.hpp"
 #include "ts/office/routines.hpp"
 #include "ts/testing/office.hpp"
 #include "ts/testing/scratch.hpp"
@@ -47,7 +48,15 @@ TEST_F(SetupWindowTest, LayoutTextsAndAButtonRunThatSaysItWorked) {
   EXPECT_EQ(w.button(App::kCalc)->text(), "LibreOffice Calc");
   EXPECT_EQ(w.button(App::kWriter)->text(), "LibreOffice Writer");
   EXPECT_EQ(w.button(App::kImpress)->text(), "LibreOffice Impress");
-  EXPECT_EQ(w.cancelButton()->text(), QString::fromUtf8("&Kết thúc"));
+  EXPECT_EQ(w.cancelButton()->text(), "&Exit");  // English by default
+  {  // Vietnamese under vi, wholly.
+    ts::platform::initMessages();
+    ts::platform::setMessageLanguage("vi");
+    ts::office::window::SetupWindow vietnamese(office_->options());
+    EXPECT_EQ(vietnamese.cancelButton()->text(), QString::fromUtf8("&Kết thúc"));
+    EXPECT_EQ(vietnamese.windowTitle(), QString::fromUtf8("Cài đặt"));
+    ts::platform::setMessageLanguage("en");
+  }
   EXPECT_EQ(w.cancelButton()->font().family(), ts::ui::kUiFontFamily);
   EXPECT_EQ(w.status()->text(), "");
   {  // Escape closes a window as "Kết thúc" does.

@@ -10,6 +10,7 @@
 #include <QStyle>
 
 #include "icons.hpp"
+#include "ts/platform/messages.hpp"
 #include "ts/ui/message_box.hpp"
 #include "ts/ui/skin_manager.hpp"
 #include "ts/ui/ui_font.hpp"
@@ -22,10 +23,6 @@ namespace {
 // Room under the line for the reason of a failure (three lines of it).
 constexpr int kClientWidth = 3705, kClientHeight = 4740;
 constexpr int kLineLeft = 135, kLineRight = 3600, kLineY = 4110;  // between the line and "Kết thúc"
-// "&Kết thúc" as the program stores it, in TCVN3.
-constexpr const char* kCancelTcvn3 =
-    "&K\xD5t th\xF3"
-    "c";
 
 }  // namespace
 
@@ -33,7 +30,7 @@ SetupWindow::SetupWindow(OfficeOptions options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
       options_(std::move(options)) {
-  setWindowTitle("Setup");
+  setWindowTitle(QString::fromUtf8(platform::tr("Setup")));
   setWindowIcon(programIcon());
   setFixedSize(px(kClientWidth), px(kClientHeight));
 
@@ -59,7 +56,7 @@ SetupWindow::SetupWindow(OfficeOptions options, QWidget* parent)
   status_->setWordWrap(true);
   place(status_, 120, 2655, 3465, 1440);  // a line, and the reason of a failure under it
 
-  cancel_ = new QPushButton(ui::fromTcvn3(kCancelTcvn3), this);
+  cancel_ = new QPushButton(QString::fromUtf8(platform::tr("&Exit")), this);
   cancel_->setObjectName("cancel");
   QFont uiFont(ui::kUiFontFamily);
   uiFont.setPointSizeF(8.25);
@@ -116,7 +113,7 @@ void SetupWindow::paintEvent(QPaintEvent*) {
 
 void SetupWindow::runButton(App app) {
   for (QPushButton* b : {impress_, writer_, calc_}) b->setEnabled(false);
-  status_->setText(QString("Installing TS-") + appCaption(app));
+  status_->setText(QString::fromStdString(platform::formatted(platform::tr("Installing TS-%s"), appCaption(app))));
   status_->repaint();
   bool installed = false;
   StepLog log;
@@ -134,12 +131,9 @@ void SetupWindow::runButton(App app) {
           close =
               QMessageBox::question(
                   this, windowTitle(),
-                  QString::fromUtf8("LibreOffice \u0111ang gi\u1EEF t\u00E0i li\u1EC7u ch\u01B0a "
-                                    "l\u01B0u:") +
-                      list +
+                  QString::fromUtf8(platform::tr("LibreOffice holds documents not saved:")) + list +
                       QString::fromUtf8(
-                          "\n\n\u0110\u00F3ng ch\u00FAng m\u00E0 kh\u00F4ng "
-                          "l\u01B0u? (Ch\u1ECDn No \u0111\u1EC3 l\u01B0u tr\u01B0\u1EDBc.)"),
+                          platform::tr("\n\nClose them without saving? (Choose No to save them first.)")),
                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
         },
         Qt::BlockingQueuedConnection);
@@ -165,6 +159,7 @@ void SetupWindow::runButton(App app) {
 int runWindow(int argc, char** argv, const OfficeOptions& options) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("tso-setup");
+  ui::installTranslation();
   ui::InstallUiFont();
   ui::SkinManager::instance().install(nullptr, ui::SkinManager::kDialogMode);
   SetupWindow window(options);

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QLocale>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -350,7 +351,9 @@ TEST_F(DbWindow, DataDeletionAndTheOtherButtons) {
   ASSERT_TRUE(win.w.openDatabase(QString::fromStdString(db)));
   win.w.showTableData("big");
   EXPECT_EQ(win.w.daoList()->model()->rowCount(), 100);
-  EXPECT_EQ(win.said, QStringList{"TSdata: Loaded 100 of 1000 total records"});
+  // In the window's language (its own, Vietnamese, here), the counts in the locale's form.
+  EXPECT_EQ(win.said, QStringList{QString::fromUtf8("TSdata: Đã nạp 100 trong tổng số %1 bản ghi")
+                                      .arg(QLocale().toString(1000))});
   win.said.clear();
   win.w.showTableData("small");
   EXPECT_EQ(win.w.daoList()->model()->rowCount(), 99);
@@ -367,7 +370,7 @@ TEST_F(DbWindow, DataDeletionAndTheOtherButtons) {
   QTest::keyClick(win.w.daoTree(), Qt::Key_Delete);
   EXPECT_EQ(win.item("small"), nullptr);
   EXPECT_EQ(query(db, "SELECT count(*) FROM sqlite_schema WHERE name = 'small'")[0][0], "0");
-  EXPECT_EQ(win.said.count("? Are you sure you want to delete this item ?\n\ntable \"small\""), 2);
+  EXPECT_EQ(win.said.count(QString::fromUtf8("? Bạn có chắc muốn xoá mục này?\n\nbảng \"small\"")), 2);
   EXPECT_EQ(win.item("big", "s")->checkState(0), Qt::Checked);
   EXPECT_TRUE(win.item("big")->isExpanded());
   win.click(win.item("big", "s"));
@@ -423,7 +426,7 @@ TEST_F(DbWindow, OdbcPanelConnectsMarksConvertsAndShowsData) {
   ASSERT_NE(edit(DbMainWindow::kDsn), nullptr);
   EXPECT_EQ(edit(DbMainWindow::kPassword)->echoMode(), QLineEdit::Password);
   EXPECT_EQ(panel->findChild<QCheckBox*>(DbMainWindow::controlName(DbMainWindow::kCursorLibrary))->text(),
-            "Use cursor Lib");
+            QString::fromUtf8("Dùng thư viện con trỏ"));
   EXPECT_EQ(panel->findChild<QPushButton*>(DbMainWindow::controlName(DbMainWindow::kOdbcSources))->text(),
             "ODBC Data Sources");
 

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
@@ -48,6 +49,9 @@ namespace {
 // the panels and their buttons take the rest.
 constexpr double kUpperShare = 0.75;
 
+// The caption of the boxes that warn.
+QString warningCaption() { return texts::tr(texts::kWarningCaption); }
+
 }  // namespace
 
 namespace {
@@ -64,7 +68,6 @@ const char* const kDatabaseTypes[] = {
     "Paradox 5.x", "FoxPro 2.0", "FoxPro 2.5",  "FoxPro 2.6",  "Excel 3.0",   "Excel 4.0",
     "Excel 5.0",   "Excel 97",   "HTML Import", "HTML Export", "Text"};
 
-constexpr const char* kWarning = "DerUver - Warning";
 
 // dBASE III, IV, 5 and FoxPro 2.0, 2.5, 2.6 in the list: one .dbf file, one table.
 bool isDbaseType(int index) { return (index >= 1 && index <= 3) || (index >= 7 && index <= 9); }
@@ -245,12 +248,13 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
     commandWidgets_.push_back(b);
     return b;
   };
-  auto* data = button(kShowData, "", ButtonIcon::kData, "Hien thi so lieu");
+  auto* data = button(kShowData, "", ButtonIcon::kData, texts::tr(texts::kShowDataTip));
   place(data, 398, 188, 84, 16, Share{1, kUpperShare, 0, 0});
   connect(data, &QPushButton::clicked, this, [this] {
     if (mode_ != BackendMode::kNone && tableSelected_) showTableData(selectedTable());
   });
-  auto* structure = button(kShowStructure, "", ButtonIcon::kStructure, "Hien cau truc du lieu");
+  auto* structure =
+      button(kShowStructure, "", ButtonIcon::kStructure, texts::tr(texts::kShowStructureTip));
   place(structure, 398, 206, 84, 16, Share{1, kUpperShare, 0, 0});
   connect(structure, &QPushButton::clicked, this, [this] {
     if (tableSelected_) showTableStructure(selectedTable());
@@ -258,7 +262,8 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
   auto* about = button(kAbout, "", ButtonIcon::kAbout, "TSdata Version 1.0");
   place(about, 398, 224, 84, 16, Share{1, kUpperShare, 0, 0});
   connect(about, &QPushButton::clicked, this, [this] { talk_.about(); });
-  auto* exit = button(kExit, texts::tr(texts::kExit), ButtonIcon::kExit, "Ket thuc chuong trinh");
+  auto* exit =
+      button(kExit, texts::tr(texts::kExit), ButtonIcon::kExit, texts::tr(texts::kExitTip));
   place(exit, 398, 271, 84, 16, Share{1, 1, 0, 0});
   connect(exit, &QPushButton::clicked, this, &QWidget::close);
   auto* web = new ui::HyperLink(this);
@@ -422,11 +427,11 @@ void DbMainWindow::buildPanels() {
                                          : "SQLite (*.db *.sqlite *.sqlite3);;All files (*)");
     if (!chosen.isEmpty()) openDatabase(chosen);
   });
-  label(open, "User name:", 4, 30, 50);
+  label(open, texts::tr(texts::kUserName), 4, 30, 50);
   auto* user = new QLineEdit("admin", open);
   user->setObjectName(controlName(kUser));
   placeIn(user, 56, 28, 60, 12);
-  label(open, "Password:", 120, 30, 44);
+  label(open, texts::tr(texts::kPasswordLabel), 120, 30, 44);
   auto* password = new QLineEdit(open);
   password->setObjectName(controlName(kPassword));
   password->setEchoMode(QLineEdit::Password);
@@ -451,10 +456,10 @@ void DbMainWindow::buildPanels() {
   databaseType_->setItemData(0, "SQLite databases (and Access files moved into SQLite)",
                              Qt::ToolTipRole);
   placeIn(databaseType_, 56, 44, 100, 12);
-  readOnly_ = new QCheckBox("Read Only", open);
+  readOnly_ = new QCheckBox(texts::tr(texts::kReadOnlyBox), open);
   readOnly_->setObjectName(controlName(kReadOnly));
   placeIn(readOnly_, 4, 62, 60, 10);
-  auto* exclusive = new QCheckBox("Exclusive", open);
+  auto* exclusive = new QCheckBox(texts::tr(texts::kExclusiveBox), open);
   exclusive->setObjectName(controlName(kExclusive));
   placeIn(exclusive, 70, 62, 60, 10);
   auto* odbc = flat(open, kOpenOdbc, texts::tr(texts::kOpenOdbc), ButtonIcon::kOdbc);
@@ -472,7 +477,8 @@ void DbMainWindow::buildPanels() {
   // The DSN, user name and password edits of the ODBC and ADO panels.
   auto connectionEdits = [&](QWidget* panel, int width) {
     for (const auto& [id, caption, y] :
-         {std::tuple{kDsn, "DSN:", 2}, {kUser, "User name:", 17}, {kPassword, "Password:", 32}}) {
+         {std::tuple{kDsn, QString("DSN:"), 2}, {kUser, texts::tr(texts::kUserName), 17},
+          {kPassword, texts::tr(texts::kPasswordLabel), 32}}) {
       label(panel, caption, 4, y + 2, 50);
       auto* e = new QLineEdit(panel);
       e->setObjectName(controlName(id));
@@ -482,14 +488,14 @@ void DbMainWindow::buildPanels() {
   };
   QWidget* odbcPanel = makePanel(kOdbcPanel);
   connectionEdits(odbcPanel, 172);
-  auto box = [&](int id, const char* caption, int x, int cx) {
+  auto box = [&](int id, const QString& caption, int x, int cx) {
     auto* b = new QCheckBox(caption, odbcPanel);
     b->setObjectName(controlName(id));
     placeIn(b, x, 50, cx, 10);
   };
-  box(kCursorLibrary, "Use cursor Lib", 4, 70);
-  box(kReadOnly, "Read Only", 80, 60);
-  box(kExclusive, "Exclusive", 146, 60);
+  box(kCursorLibrary, texts::tr(texts::kCursorLibraryBox), 4, 70);
+  box(kReadOnly, texts::tr(texts::kReadOnlyBox), 80, 60);
+  box(kExclusive, texts::tr(texts::kExclusiveBox), 146, 60);
   auto* connectButton = flat(odbcPanel, kOdbcConnect, "&OK", ButtonIcon::kConvert);
   placeIn(connectButton, 4, 68, 60, 16);
   connect(connectButton, &QPushButton::clicked, this, [this] { connectOdbcPanel(); });
@@ -654,14 +660,14 @@ bool DbMainWindow::openDatabase(const QString& path) {
     talk_.box(QString("%1 databases are not supported yet; SQLite files open as \"Access\", "
                       "tables of dBASE and FoxPro as their own types.")
                   .arg(kDatabaseTypes[type]),
-              kWarning);
+              warningCaption());
     return false;
   }
   if (isDbaseType(type) != path.endsWith(".dbf", Qt::CaseInsensitive)) {
     talk_.box(isDbaseType(type)
                   ? QString("%1 tables are .dbf files: %2").arg(kDatabaseTypes[type], path)
                   : QString("%1 is a dBASE or FoxPro table: choose its type").arg(path),
-              kWarning);
+              warningCaption());
     return false;
   }
   QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -795,8 +801,9 @@ void DbMainWindow::showData(const TableData& data) {
   t.rows = data.rows;
   showProperties(t);
   if (data.total >= 100)
-    talk_.box(QString::asprintf("Loaded %d of %d total records", static_cast<int>(data.rows.size()),
-                                static_cast<int>(data.total)),
+    talk_.box(texts::tr(texts::kLoaded)
+                  .arg(QLocale().toString(static_cast<qlonglong>(data.rows.size())),
+                       QLocale().toString(static_cast<qlonglong>(data.total))),
               "TSdata");
 }
 
@@ -850,9 +857,9 @@ void DbMainWindow::deleteSelected() {
   if (i == kNoItem || !view().backend || !view().backend->capabilities().deletes) return;
   const ItemKind kind = view().schema.item(i).kind;
   if (kind != ItemKind::kTable && kind != ItemKind::kQuery) return;  // nothing else is deleted
-  const QString what = QString(kind == ItemKind::kTable ? "table \"%1\"" : "query \"%1\"")
+  const QString what = texts::tr(kind == ItemKind::kTable ? texts::kTableNamed : texts::kQueryNamed)
                            .arg(qs(shownName(view().schema.item(i).text)));
-  if (!talk_.askNo("Are you sure you want to delete this item ?\n\n" + what, kWarning)) return;
+  if (!talk_.askNo(texts::tr(texts::kDeleteQuestion).arg(what), warningCaption())) return;
   // The tree follows the database: the other marks and the open branches are kept.
   const std::vector<ColumnRef> marked = markedColumns();
   QSet<QString> open;
@@ -861,7 +868,7 @@ void DbMainWindow::deleteSelected() {
   try {
     view().backend->deleteObject(view().schema, i);
   } catch (const DbError& e) {
-    talk_.box(qs(e.what()), kWarning);
+    talk_.box(qs(e.what()), warningCaption());
     return;
   }
   fillTree();
@@ -934,7 +941,7 @@ void DbMainWindow::reportRun(const RunReport& r) {
   const bool endedByFailure = r.ended && !r.columns.empty() && r.columns.back().failed;
   if (!endedByFailure && !r.columns.empty()) lines << "" << qs(timingReport(r.seconds));
   if (failed)
-    talk_.box(lines.join('\n').trimmed(), kWarning);
+    talk_.box(lines.join('\n').trimmed(), warningCaption());
   else
     talk_.notice(lines.join('\n').trimmed());
 }

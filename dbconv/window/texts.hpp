@@ -82,4 +82,18 @@ inline constexpr const char* kPgConninfo = QT_TRANSLATE_NOOP("tsdata", "&hoặc 
 inline constexpr const char* kPgTest = QT_TRANSLATE_NOOP("tsdata", "&Thử");
 inline constexpr const char* kPgTested = QT_TRANSLATE_NOOP("tsdata", "Kết nối thử thành công.");
 
+inline constexpr const char* kWarningCaption = QT_TRANSLATE_NOOP("tsdata", "TSdata - Cảnh báo");
+inline constexpr const char* kDeleteQuestion = QT_TRANSLATE_NOOP("tsdata", "Bạn có chắc muốn xoá mục này?\n\n%1");
+inline constexpr const char* kTableNamed = QT_TRANSLATE_NOOP("tsdata", "bảng \"%1\"");
+inline constexpr const char* kQueryNamed = QT_TRANSLATE_NOOP("tsdata", "truy vấn \"%1\"");
+inline constexpr const char* kLoaded = QT_TRANSLATE_NOOP("tsdata", "Đã nạp %1 trong tổng số %2 bản ghi");
+inline constexpr const char* kUserName = QT_TRANSLATE_NOOP("tsdata", "Tên người dùng:");
+inline constexpr const char* kPasswordLabel = QT_TRANSLATE_NOOP("tsdata", "Mật khẩu:");
+inline constexpr const char* kReadOnlyBox = QT_TRANSLATE_NOOP("tsdata", "Chỉ đọc");
+inline constexpr const char* kExclusiveBox = QT_TRANSLATE_NOOP("tsdata", "Độc quyền");
+inline constexpr const char* kCursorLibraryBox = QT_TRANSLATE_NOOP("tsdata", "Dùng thư viện con trỏ");
+inline constexpr const char* kShowDataTip = QT_TRANSLATE_NOOP("tsdata", "Hiển thị số liệu");
+inline constexpr const char* kShowStructureTip = QT_TRANSLATE_NOOP("tsdata", "Hiện cấu trúc dữ liệu");
+inline constexpr const char* kExitTip = QT_TRANSLATE_NOOP("tsdata", "Kết thúc chương trình");
+
 }  // namespace ts::db::texts

@@ -23,7 +23,7 @@ QString fromTcvn3(std::string_view tcvn3) {
 }
 
 MessageBox::MessageBox(QWidget* parent, std::optional<QColor> linkHover) : QDialog(parent) {
-  setWindowTitle(QString::fromLatin1(kCaption));
+  setWindowTitle(QCoreApplication::translate("ui", kCaption));
   setWindowIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
   InstallUiFont();
   QFont f(QString::fromLatin1(kUiFontFamily));

@@ -145,7 +145,7 @@ bool installTranslation(const QLocale& locale) {
   // Vietnamese windows keep their own texts and take Qt's buttons in Vietnamese; every other
   // language (C too) is English.
   const bool vietnamese = locale.language() == QLocale::Vietnamese;
-  QLocale::setDefault(vietnamese ? QLocale(QLocale::Vietnamese, QLocale::Vietnam) : QLocale());
+  QLocale::setDefault(vietnamese ? QLocale(QLocale::Vietnamese, QLocale::Vietnam) : locale);
   const QString name = vietnamese ? "tessaro_vi" : "tessaro_en";
   QStringList folders{QCoreApplication::applicationDirPath() + "/../share/tessaro/translations"};
 #ifdef TS_BUILD_TRANSLATIONS
@@ -157,8 +157,12 @@ bool installTranslation(const QLocale& locale) {
 }
 
 bool installTranslation() {
-  return installTranslation(QLocale(platform::vietnameseMessages() ? QLocale::Vietnamese
-                                                                    : QLocale::English));
+  // English windows keep the system's forms of dates and numbers, unless they are Vietnamese.
+  const QLocale system = QLocale::system();
+  if (platform::vietnameseMessages()) return installTranslation(QLocale(QLocale::Vietnamese));
+  return installTranslation(system.language() == QLocale::Vietnamese
+                                ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                : system);
 }
 
 void removeTranslation() {

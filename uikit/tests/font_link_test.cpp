@@ -317,7 +317,7 @@ TEST(MessageBoxDialog, ShowsTheTcvn3TextWithItsLinksAndClosesOnOk) {
   {
     MessageBox box(nullptr, QColor(255, 0, 0));
     box.setText(fromTcvn3(done));
-    EXPECT_EQ(box.windowTitle(), "Chu' y'");
+    EXPECT_EQ(box.windowTitle(), QString::fromUtf8("Chú ý"));
     EXPECT_EQ(box.font().family(), kUiFontFamily);
     EXPECT_EQ(box.findChild<QLabel*>(MessageBox::kTextName)->text(),
               QString::fromUtf8("Đã chuyển mã xong 3 file."));

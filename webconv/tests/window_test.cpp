@@ -3,13 +3,16 @@
 // window and a whole run.
 #include <gtest/gtest.h>
 
-#include <QFileInfo>
 #include <sys/stat.h>
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -416,6 +419,18 @@ TEST_F(WebWindow, SpeaksEnglishWhereTheUserDoes) {
     EXPECT_EQ(english.tree()->topLevelItem(0)->text(0), "Computer");
     EXPECT_EQ(english.folderList()->headerItem()->text(1), "Size");
   }
+  // Dates in the form of the language: 9 May 2025 is 09/05/2025 in Vietnamese.
+  const std::string dated = (dir_ / "dated.txt").string();
+  ts::testing::writeFile(dated, "x");
+  QFile file(QString::fromStdString(dated));
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  ASSERT_TRUE(file.setFileTime(QDateTime(QDate(2025, 5, 9), QTime(10, 30)),
+                               QFileDevice::FileModificationTime));
+  file.close();
+  ASSERT_TRUE(ui::installTranslation(QLocale(QLocale::Vietnamese)));
+  EXPECT_EQ(FileEntry(QString::fromStdString(dated)).dateText(), "09/05/2025 10:30");
+  ui::installTranslation(QLocale(QLocale::English, QLocale::UnitedStates));
+  EXPECT_EQ(FileEntry(QString::fromStdString(dated)).dateText(), "05/09/2025 10:30");
   ui::removeTranslation();
   WebMainWindow vietnamese(nullptr, {QString::fromStdString(dir_.string())});
   EXPECT_EQ(vietnamese.findChild<QPushButton*>(WebMainWindow::controlName(WebMainWindow::kRun))->text(),

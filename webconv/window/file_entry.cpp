@@ -4,7 +4,9 @@
 
 #include <QFile>
 #include <QFileIconProvider>
+#include <QLocale>
 #include <QMimeDatabase>
+#include <QRegularExpression>
 
 namespace ts::web::window {
 
@@ -36,8 +38,16 @@ QString FileEntry::dateText() const {
     t = QDateTime::fromSecsSinceEpoch(st.st_mtime);
   if (!t.isValid()) return QString();
   t = t.toLocalTime();
-  return QString::asprintf("%.2d/%.2d/%d %.2d:%.2d", t.date().month(), t.date().day(),
-                           t.date().year(), t.time().hour(), t.time().minute());
+  // The date in the form of the windows' language (09/05/2025 for 9 May in Vietnamese), with
+  // its whole year; the time in hours and minutes.
+  // Under C, American English as before; days and months in two digits, years in four.
+  const QLocale locale = QLocale().language() == QLocale::C
+                             ? QLocale(QLocale::English, QLocale::UnitedStates)
+                             : QLocale();
+  QString date = locale.dateFormat(QLocale::ShortFormat);
+  date.replace(QRegularExpression("(?<![dMy])(d|M)(?![dMy])"), "\\1\\1");
+  date.replace(QRegularExpression("(?<!y)y{1,2}(?!y)"), "yyyy");
+  return locale.toString(t, date + " HH:mm");
 }
 
 QString FileEntry::sizeText() const { return isFolder() ? QString() : groupedDigits(info_.size()); }

@@ -19,7 +19,8 @@ class FileEntry {
   bool isFolder() const { return info_.isDir(); }
   QString typeName() const;
   QIcon icon() const;
-  // The last change in local time, month first: "12/09/2026 05:41".
+  // The last change in local time, in the form of the windows' language: "09/05/2025 05:41"
+  // for 9 May in Vietnamese, "05/09/2025 05:41" in American English.
   QString dateText() const;
   // Files only: the length with "," between every three digits ("3,221,225,472").
   QString sizeText() const;

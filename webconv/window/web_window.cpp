@@ -314,7 +314,7 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
       notice_(texts::tr(texts::kHelpNotOpened).arg(page));
   });
   auto* small = button(this, controlName(kSmall), "<<<<", QStyle::SP_TitleBarMinButton,
-                       "Thu nho cua so va` luo^n noi tre^n ma`n hi`nh");
+                       texts::tr(texts::kSmallTip));
   place(small, 437, 229, 76, 15, Share{1, kTop, 0, 0});
   connect(small, &QPushButton::clicked, this, [this] { runSmallWindow(); });
   auto* exit = button(this, controlName(kExit), texts::tr(texts::kExit), QStyle::SP_DialogCloseButton);
@@ -636,16 +636,17 @@ SmallWindow::SmallWindow(WebMainWindow* main) : QDialog(main->parentWidget()), m
   list_->setProfilePlace(ui::profilePath(), "Settings", "SmallControl");
   list_->installEventFilter(this);
   place(list_, 4, 4, 222, 70);
-  auto* run = button(this, controlName(kRun), "", QStyle::SP_MediaPlay, "Chuyen doi ma/font");
+  auto* run = button(this, controlName(kRun), "", QStyle::SP_MediaPlay, texts::tr(texts::kRunTip));
   place(run, 4, 78, 40, 14);
   connect(run, &QPushButton::clicked, this, [this] {
     main_->convert(this, progress_);
     setWindowTitle(main_->keptTitle());
   });
-  auto* fresh = button(this, controlName(kNewList), "", QStyle::SP_FileIcon, "Tao danh sach moi");
+  auto* fresh = button(this, controlName(kNewList), "", QStyle::SP_FileIcon, texts::tr(texts::kNewListTip));
   place(fresh, 48, 78, 40, 14);
   connect(fresh, &QPushButton::clicked, this, [this] { main_->newList(); });
-  auto* exit = button(this, controlName(kExit), "", QStyle::SP_DialogCloseButton, "Ket thuc chuong trinh");
+  auto* exit = button(this, controlName(kExit), "", QStyle::SP_DialogCloseButton,
+                     texts::tr(texts::kExitTip));
   place(exit, 92, 78, 40, 14);
   connect(exit, &QPushButton::clicked, this, [this] {
     if (main_->running())
@@ -654,7 +655,8 @@ SmallWindow::SmallWindow(WebMainWindow* main) : QDialog(main->parentWidget()), m
       close();
   });
   auto* back =
-      button(this, controlName(kBack), ">>>", QStyle::SP_TitleBarMaxButton, "Ve cua so chinh cua chuong trinh");
+      button(this, controlName(kBack), ">>>", QStyle::SP_TitleBarMaxButton,
+                     texts::tr(texts::kBackTip));
   place(back, 186, 78, 40, 14);
   connect(back, &QPushButton::clicked, this, [this] {
     back_ = true;

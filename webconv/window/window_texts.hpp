@@ -56,4 +56,10 @@ inline constexpr const char* kAskDropList =
     QT_TRANSLATE_NOOP("tsweb", "Thoát và bỏ danh sách file cần chuyển đổi?");
 inline constexpr const char* kRunError = QT_TRANSLATE_NOOP("tsweb", "Chuyển mã dừng vì lỗi: %1");
 
+inline constexpr const char* kRunTip = QT_TRANSLATE_NOOP("tsweb", "Chuyển đổi mã/font");
+inline constexpr const char* kNewListTip = QT_TRANSLATE_NOOP("tsweb", "Tạo danh sách mới");
+inline constexpr const char* kExitTip = QT_TRANSLATE_NOOP("tsweb", "Kết thúc chương trình");
+inline constexpr const char* kSmallTip = QT_TRANSLATE_NOOP("tsweb", "Thu nhỏ cửa sổ và luôn nổi trên màn hình");
+inline constexpr const char* kBackTip = QT_TRANSLATE_NOOP("tsweb", "Về cửa sổ chính của chương trình");
+
 }  // namespace ts::web::window::texts

@@ -21,7 +21,8 @@ class HyperLink;
 class MessageBox : public QDialog {
   Q_OBJECT
  public:
-  static constexpr const char* kCaption = "Chu' y'";
+  // The box's caption, Vietnamese in the sources ("ui" in the windows' translations).
+  static constexpr const char* kCaption = "Chú ý";
   // The object names of the box's controls.
   static constexpr const char* kOkName = "ok";
   static constexpr const char* kTextName = "text";
