@@ -428,6 +428,10 @@ Convert it anyway?</translation>
         <source>Về cửa sổ chính của chương trình</source>
         <translation>Back to the main window</translation>
     </message>
+    <message>
+        <source>Tự nhận dạng</source>
+        <translation>Detect it</translation>
+    </message>
 </context>
 <context>
     <name>ui</name>

@@ -281,7 +281,7 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
     destination_->addItem(line);
   }
   // Last, so that the positions of the charsets stay as profiles saved them.
-  source_->addItem(QString::fromUtf8("T\u1EF1 nh\u1EADn d\u1EA1ng"));
+  source_->addItem(texts::tr(texts::kAutoSource));
   source_->setCurrentIndex(14);
   destination_->setCurrentIndex(38);
   connect(destination_, &QComboBox::currentIndexChanged, this, [this](int position) {

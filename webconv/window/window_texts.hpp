@@ -62,4 +62,6 @@ inline constexpr const char* kExitTip = QT_TRANSLATE_NOOP("tsweb", "Kết thúc 
 inline constexpr const char* kSmallTip = QT_TRANSLATE_NOOP("tsweb", "Thu nhỏ cửa sổ và luôn nổi trên màn hình");
 inline constexpr const char* kBackTip = QT_TRANSLATE_NOOP("tsweb", "Về cửa sổ chính của chương trình");
 
+inline constexpr const char* kAutoSource = QT_TRANSLATE_NOOP("tsweb", "Tự nhận dạng");
+
 }  // namespace ts::web::window::texts
