@@ -317,7 +317,7 @@ Convert it anyway?</translation>
         <translation>Destination charset:</translation>
     </message>
     <message>
-        <source>Danh sách file cần chuyển đổi - Có thể drag-drop từ Win. Explore</source>
+        <source>Danh sách file cần chuyển đổi - kéo thả file và thư mục vào đây</source>
         <translation>Files to convert - drop files and folders here</translation>
     </message>
     <message>

@@ -57,7 +57,7 @@ TEST_F(SetupWindowTest, LayoutTextsAndAButtonRunThatSaysItWorked) {
     EXPECT_EQ(vietnamese.windowTitle(), QString::fromUtf8("Cài đặt"));
     ts::platform::setMessageLanguage("en");
   }
-  EXPECT_EQ(w.cancelButton()->font().family(), ts::ui::kUiFontFamily);
+  EXPECT_EQ(w.cancelButton()->font().family(), ts::ui::uiFontFamily());
   EXPECT_EQ(w.status()->text(), "");
   {  // Escape closes a window as "Kết thúc" does.
     ts::office::window::SetupWindow other(office_->options());

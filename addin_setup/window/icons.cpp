@@ -1,9 +1,11 @@
 #include "icons.hpp"
 
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 
 #include "faces.hpp"
+#include "ts/platform/messages.hpp"
 
 namespace ts::office::window {
 
@@ -30,7 +32,10 @@ QIcon programIcon() {
 }
 
 QPixmap logo() {
-  QImage img(187, 48, QImage::Format_ARGB32_Premultiplied);
+  // Drawn in the screen's own pixels: sharp at double scale too.
+  const qreal scale = qApp != nullptr ? qApp->devicePixelRatio() : 1.0;
+  QImage img(QSize(187, 48) * scale, QImage::Format_ARGB32_Premultiplied);
+  img.setDevicePixelRatio(scale);
   img.fill(Qt::transparent);
   QPainter p(&img);
   p.setRenderHint(QPainter::Antialiasing);
@@ -41,7 +46,7 @@ QPixmap logo() {
   p.setBrush(g);
   p.drawRoundedRect(QRectF(0, 0, 187, 48), 6, 6);
   centredText(p, QRectF(0, 2, 187, 30), "TESSARO", 24, true, Qt::white);
-  centredText(p, QRectF(0, 30, 187, 16), "Office add-in setup", 11, false, QColor(0xee, 0xf4, 0xff));
+  centredText(p, QRectF(0, 30, 187, 16), QString::fromUtf8(platform::tr("Office add-in setup")), 11, false, QColor(0xee, 0xf4, 0xff));
   return QPixmap::fromImage(img);
 }
 

@@ -58,7 +58,7 @@ SetupWindow::SetupWindow(OfficeOptions options, QWidget* parent)
 
   cancel_ = new QPushButton(QString::fromUtf8(platform::tr("&Exit")), this);
   cancel_->setObjectName("cancel");
-  QFont uiFont(ui::kUiFontFamily);
+  QFont uiFont(ui::uiFontFamily());
   uiFont.setPointSizeF(8.25);
   cancel_->setFont(uiFont);
   place(cancel_, 1170, 4185, 1455, 375);

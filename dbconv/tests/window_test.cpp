@@ -26,6 +26,7 @@
 #include "ts/ui/gradient_progress.hpp"
 #include "ts/ui/message_box.hpp"
 #include "ts/ui/sort_list.hpp"
+#include "ts/ui/ui_font.hpp"
 #include "ts/unicode.hpp"
 
 namespace ts::db::window {
@@ -571,6 +572,9 @@ TEST_F(DbWindow, Screenshots) {
   if (folder == nullptr) GTEST_SKIP() << "TSDATA_SHOTS names no folder";
   fs::create_directories(folder);
   Window win;
+  // At double scale the text is drawn in a scalable face, not the bitmap one at its own size.
+  EXPECT_EQ(win.w.font().family(), qApp->devicePixelRatio() > 1.25 ? QString("DejaVu Sans")
+                                                                    : QString(ui::kUiFontFamily));
   ASSERT_TRUE(win.w.openDatabase(QString::fromStdString(example())));
   win.w.daoTree()->expandAll();
   win.click(win.item("khách hàng"));

@@ -156,7 +156,7 @@ void DbMainWindow::place(QWidget* w, int x, int y, int cx, int cy,
 
 DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
   ui::InstallUiFont();
-  QFont normal(QString::fromLatin1(ui::kUiFontFamily));
+  QFont normal(ui::uiFontFamily());
   normal.setPointSize(ui::uiPointSize());  // the desktop's larger font too
   setFont(normal);
   units_ = ui::DialogUnits(normal);

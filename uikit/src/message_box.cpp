@@ -26,7 +26,7 @@ MessageBox::MessageBox(QWidget* parent, std::optional<QColor> linkHover) : QDial
   setWindowTitle(QCoreApplication::translate("ui", kCaption));
   setWindowIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
   InstallUiFont();
-  QFont f(QString::fromLatin1(kUiFontFamily));
+  QFont f(uiFontFamily());
   f.setPointSize(8);
   setFont(f);
   // Dialog base units of the font: the average width of the letters and the height.

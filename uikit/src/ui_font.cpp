@@ -19,6 +19,11 @@ extern const unsigned long kUiFont10Size;
 
 namespace ts::ui {
 
+QString uiFontFamily() {
+  const bool scaled = qApp != nullptr && qApp->devicePixelRatio() > 1.25;
+  return scaled ? QStringLiteral("DejaVu Sans") : QString::fromLatin1(kUiFontFamily);
+}
+
 int uiPointSize() { return QGuiApplication::font().pointSizeF() >= 12 ? 10 : 8; }
 namespace {
 

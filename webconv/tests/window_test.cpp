@@ -24,6 +24,7 @@
 #include "file_entry.hpp"
 #include "shell_tree.hpp"
 #include "ts/testing/scratch.hpp"
+#include "ts/ui/ui_font.hpp"
 #include "ts/ui/program.hpp"
 #include "ts/ui/sort_list.hpp"
 #include "ts/ui/window_support.hpp"
@@ -92,7 +93,7 @@ TEST_F(WebWindow, ControlsAndTheirDefaults) {
   EXPECT_EQ(child<QPushButton>(WebMainWindow::kHelp)->text(), "&Hướng Dẫn");
   EXPECT_EQ(child<QPushButton>(WebMainWindow::kSmall)->text(), "<<<<");
   EXPECT_EQ(w->list()->headerItem()->text(0),
-            "Danh sách file cần chuyển đổi - Có thể drag-drop từ Win. Explore");
+            "Danh sách file cần chuyển đổi - kéo thả file và thư mục vào đây");
   EXPECT_EQ(texts(w->folderList()).size(), 0);
   EXPECT_EQ(w->folderList()->headerItem()->text(3), "Ngày tạo lập");
   EXPECT_FALSE(child<QCheckBox>(WebMainWindow::kFixHtml)->isEnabled());
@@ -467,6 +468,9 @@ TEST_F(WebWindow, Screenshots) {
   const char* folder = std::getenv("TSWEB_SHOTS");
   if (folder == nullptr) GTEST_SKIP() << "TSWEB_SHOTS names no folder";
   fs::create_directories(folder);
+  // At double scale the text is drawn in a scalable face, not the bitmap one at its own size.
+  EXPECT_EQ(w->font().family(), qApp->devicePixelRatio() > 1.25 ? QString("DejaVu Sans")
+                                                                 : QString(ui::kUiFontFamily));
   fs::copy(fs::path(EXAMPLES_DIR) / "site", dir_ / "site", fs::copy_options::recursive);
   writeFile(dir_ / "site" / "notes.txt", "text");
   QTreeWidgetItem* site = w->tree()->reveal(path("site"));

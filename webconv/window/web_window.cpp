@@ -190,7 +190,7 @@ void WebMainWindow::place(QWidget* w, int x, int y, int cx, int cy,
 
 WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(parent) {
   ui::InstallUiFont();
-  QFont normal(QString::fromLatin1(ui::kUiFontFamily));
+  QFont normal(ui::uiFontFamily());
   normal.setPointSize(ui::uiPointSize());  // the desktop's larger font too
   setFont(normal);
   units_ = ui::DialogUnits(normal);

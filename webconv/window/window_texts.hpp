@@ -21,7 +21,7 @@ inline constexpr const char* kFormatLabel =
 inline constexpr const char* kSourceLabel = QT_TRANSLATE_NOOP("tsweb", "Mã/Font nguồn:");
 inline constexpr const char* kDestinationLabel = QT_TRANSLATE_NOOP("tsweb", "Mã/Font đích:");
 inline constexpr const char* kListColumn =
-    QT_TRANSLATE_NOOP("tsweb", "Danh sách file cần chuyển đổi - Có thể drag-drop từ Win. Explore");
+    QT_TRANSLATE_NOOP("tsweb", "Danh sách file cần chuyển đổi - kéo thả file và thư mục vào đây");
 inline constexpr const char* kConvert = QT_TRANSLATE_NOOP("tsweb", "&Chuyển đổi");
 inline constexpr const char* kNewList = QT_TRANSLATE_NOOP("tsweb", "&DSách mới");
 inline constexpr const char* kHelp = QT_TRANSLATE_NOOP("tsweb", "&Hướng Dẫn");

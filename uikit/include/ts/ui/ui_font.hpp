@@ -17,6 +17,11 @@ inline constexpr const char* kUiFontFamily = "TS Sans Serif";
 // face is available afterwards.
 bool InstallUiFont();
 
+// The face the windows draw their text in: the bitmap face where the screen draws one of its
+// pixels a pixel, DejaVu Sans where it scales (at 2x the bitmap would be drawn at its own size
+// inside a window twice as large: small letters with wide gaps).
+QString uiFontFamily();
+
 // The size of the windows' font: 8 points, or 10 where the desktop's font is 12 points or
 // more (the windows, laid out in units of their font, grow with it).
 int uiPointSize();
