@@ -20,6 +20,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -572,8 +573,10 @@ int fixFiles(const std::vector<const char*>& inputs, const char* output, const c
   return status;
 }
 
-int main(int argc, char** argv) {
-  ts::platform::initMessages();
+namespace {
+
+// What the command line asks.
+struct Options {
   const char* from = nullptr;
   const char* to = nullptr;
   const char* output = nullptr;
@@ -584,18 +587,23 @@ int main(int argc, char** argv) {
   bool strict = false, check = false, fix = false, dryRun = false;
   const char* fixList = nullptr;
   std::size_t detectBytes = 65536;
-  enum {
-    kLower = 1000,
-    kSortNames,
-    kHtml,
-    kTranslit,
-    kDetect,
-    kDetectBytes,
-    kStrict,
-    kCheck,
-    kFix,
-    kDryRun
-  };
+  std::vector<const char*> inputs;
+};
+
+std::size_t detectBytesOf(const char* text) {
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long n = std::strtoull(text, &end, 10);
+  if (errno != 0 || end == text || *end != 0 || n == 0 || text[0] == '-')
+    usageError(std::string("--detect-bytes takes a number of bytes above 0, not '") + text + "'");
+  return static_cast<std::size_t>(n);
+}
+
+// Reads the options into `o`; an exit status where they were all there is to do (--help,
+// --version).
+std::optional<int> parseOptions(int argc, char** argv, Options& o) {
+  enum { kLower = 1000, kSortNames, kHtml, kTranslit, kDetect, kDetectBytes, kStrict, kCheck,
+         kFix, kDryRun };
   static const char kShortOptions[] = "f:t:o:lcusShV";
   static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
                                     {"to", required_argument, nullptr, 't'},
@@ -621,291 +629,341 @@ int main(int argc, char** argv) {
       usageError(std::string(option) + " is given twice");
     slot = value;
   };
-  auto setCase = [&caseMode](int mode) {
-    if (caseMode != 0 && caseMode != mode) usageError(ts::platform::tr("--upper and --lower exclude each other"));
-    caseMode = mode;
+  auto setCase = [&o](int mode) {
+    if (o.caseMode != 0 && o.caseMode != mode)
+      usageError(ts::platform::tr("--upper and --lower exclude each other"));
+    o.caseMode = mode;
   };
-  auto setSort = [&sortMode](std::uint32_t mode) {
-    if (sortMode != 0 && sortMode != mode) usageError(ts::platform::tr("--sort and --sort-names exclude each other"));
-    sortMode = mode;
+  auto setSort = [&o](std::uint32_t mode) {
+    if (o.sortMode != 0 && o.sortMode != mode)
+      usageError(ts::platform::tr("--sort and --sort-names exclude each other"));
+    o.sortMode = mode;
   };
   opterr = 0;
-  for (;;) {
-    const int c = getopt_long(argc, argv, kShortOptions, kOptions, nullptr);
-    if (c == -1) break;
+  for (int c; (c = getopt_long(argc, argv, kShortOptions, kOptions, nullptr)) != -1;) {
     switch (c) {
-      case 'f': once(from, optarg, "-f"); break;
-      case 't': once(to, optarg, "-t"); break;
-      case 'o': once(output, optarg, "-o"); break;
-      case 'l': list = true; break;
-      case 'c': drop = true; break;
-      case kTranslit: translit = true; break;
+      case 'f': once(o.from, optarg, "-f"); break;
+      case 't': once(o.to, optarg, "-t"); break;
+      case 'o': once(o.output, optarg, "-o"); break;
+      case 'l': o.list = true; break;
+      case 'c': o.drop = true; break;
+      case kTranslit: o.translit = true; break;
       case 'u': setCase(1); break;
       case kLower: setCase(-1); break;
       case 's': setSort(ts::kSortModeDictionary); break;
       case kSortNames: setSort(ts::kSortModeNames); break;
-      case kHtml: html = true; break;
-      case kDetect: detect = true; break;
-      case kStrict: strict = true; break;
-      case kCheck: check = true; break;
+      case kHtml: o.html = true; break;
+      case kDetect: o.detect = true; break;
+      case kStrict: o.strict = true; break;
+      case kCheck: o.check = true; break;
       case kFix:
-        fix = true;
-        fixList = optarg;
+        o.fix = true;
+        o.fixList = optarg;
         break;
-      case kDryRun: dryRun = true; break;
-      case kDetectBytes: {
-        char* end = nullptr;
-        errno = 0;
-        const unsigned long long n = std::strtoull(optarg, &end, 10);
-        if (errno != 0 || end == optarg || *end != 0 || n == 0 || optarg[0] == '-')
-          usageError(std::string("--detect-bytes takes a number of bytes above 0, not '") + optarg +
-                     "'");
-        detectBytes = static_cast<std::size_t>(n);
-        break;
-      }
+      case kDryRun: o.dryRun = true; break;
+      case kDetectBytes: o.detectBytes = detectBytesOf(optarg); break;
       case 'h': usage(stdout); return 0;
       case 'V': std::printf("tsconv %s\n", ts::kVersion); return 0;
       default: usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
     }
   }
-  if (list) {
-    if (from || to || output || caseMode || sortMode || html || optind < argc)
+  o.inputs.assign(argv + optind, argv + argc);
+  return std::nullopt;
+}
+
+// The modes other than a conversion (-l, --detect, --fix), run when asked; their status.
+std::optional<int> runOtherMode(Options& o, bool namedInputs) {
+  if (o.list) {
+    if (o.from || o.to || o.output || o.caseMode || o.sortMode || o.html || namedInputs)
       usageError(ts::platform::tr("-l lists the charsets and takes nothing else"));
     listCharsets();
     return 0;
   }
-  std::vector<const char*> inputs(argv + optind, argv + argc);
-  if (inputs.empty()) inputs.push_back("-");
-  if (detect) {
-    if (from || to || output || caseMode || sortMode || html || drop || translit || strict ||
-        check || fix)
+  if (o.detect) {
+    if (o.from || o.to || o.output || o.caseMode || o.sortMode || o.html || o.drop ||
+        o.translit || o.strict || o.check || o.fix)
       usageError("--detect names the charsets of the files and takes no other option");
-    return detectFiles(inputs, detectBytes);
+    return detectFiles(o.inputs, o.detectBytes);
   }
-  if (fix) {
-    if (from || to || caseMode || sortMode || html || drop || translit || strict)
+  if (o.fix) {
+    if (o.from || o.to || o.caseMode || o.sortMode || o.html || o.drop || o.translit || o.strict)
       usageError("--fix repairs UTF-8 as UTF-8 and takes no option but -o and --dry-run");
-    if ((dryRun || check) && output) usageError("--dry-run writes nothing: it does not go with -o");
-    return fixFiles(inputs, output, fixList, dryRun || check);
+    if ((o.dryRun || o.check) && o.output)
+      usageError("--dry-run writes nothing: it does not go with -o");
+    return fixFiles(o.inputs, o.output, o.fixList, o.dryRun || o.check);
   }
-  if (dryRun) usageError("--dry-run goes with --fix; --check shows what a conversion loses");
-  if (check && output) usageError("--check writes nothing: it does not go with -o");
-  if (strict && (drop || translit))
-    usageError("--strict fails where -c drops and --translit writes a close form: choose one");
-  if (html && (caseMode != 0 || sortMode != 0))
-    usageError("--html converts a page as it is: it does not go with --upper, --lower or --sort");
-  const bool guess = from != nullptr && ts::normalizedName(from) == "auto";
-  int source = guess ? 0 : static_cast<int>(resolve("-f", from, false).form);
-  const CharsetArgument dest = resolve("-t", to, true);
-  const int destination = static_cast<int>(dest.form);
-  const int destinationCode = ts::formCharset(dest.form);
-  drop = drop || dest.ignore;
-  translit = translit || dest.translit;
-  if (strict && (drop || translit))
-    usageError(
-        "--strict fails where //IGNORE drops and //TRANSLIT writes a close form: choose one");
+  return std::nullopt;
+}
 
-  ts::ConverterState state(ts::kLibraryOptions);
-  std::unique_ptr<ts::LossCounter> losses;
-  auto select = [&] {
-    if (ts::selectForms(state, static_cast<std::uint32_t>(source),
-                        static_cast<std::uint32_t>(destination))) {
-      losses =
-          std::make_unique<ts::LossCounter>(static_cast<ts::CharsetForm>(source), dest.form, drop);
+// The options of a conversion that exclude each other.
+void checkConversion(const Options& o) {
+  if (o.dryRun) usageError("--dry-run goes with --fix; --check shows what a conversion loses");
+  if (o.check && o.output) usageError("--check writes nothing: it does not go with -o");
+  if (o.strict && (o.drop || o.translit))
+    usageError("--strict fails where -c drops and --translit writes a close form: choose one");
+  if (o.html && (o.caseMode != 0 || o.sortMode != 0))
+    usageError("--html converts a page as it is: it does not go with --upper, --lower or --sort");
+}
+
+// One conversion of the inputs: read as they come (the start held while -f auto guesses), the
+// losses counted, written through the pipeline (or held whole to be sorted, or line by line
+// where --strict must stop before the first character the destination cannot write).
+class Conversion {
+ public:
+  explicit Conversion(Options& o)
+      : o_(o),
+        guess_(o.from != nullptr && ts::normalizedName(o.from) == "auto"),
+        source_(guess_ ? 0 : static_cast<int>(resolve("-f", o.from, false).form)),
+        dest_(resolve("-t", o.to, true)),
+        destination_(static_cast<int>(dest_.form)),
+        destinationCode_(ts::formCharset(dest_.form)),
+        destinationName_("\"" + ts::formName(dest_.form) + "\""),
+        state_(ts::kLibraryOptions),
+        guessing_(guess_) {
+    o_.drop = o_.drop || dest_.ignore;
+    o_.translit = o_.translit || dest_.translit;
+    if (o_.strict && (o_.drop || o_.translit))
+      usageError(
+          "--strict fails where //IGNORE drops and //TRANSLIT writes a close form: choose one");
+    if (guess_ && !ts::hasLetterTable(destinationCode_))
+      fail(2, "charset " + describe(destination_) +
+                  " has no letter table and cannot be converted to");
+    if (!guess_) select();
+    // UTF-8 input to a legacy charset: characters that are no Vietnamese letter have no code.
+    // A single-byte output never holds UTF-8: they are written in a close form unless -c
+    // drops them or --strict stops at the first.
+    foreign_.action = o_.drop || o_.strict ? ts::ForeignCharacters::Action::kDrop
+                                           : ts::ForeignCharacters::Action::kTransliterate;
+    state_.watchForeign(&foreign_);
+    Output::installSignalHandlers();
+    out_ = std::make_unique<Output>(o_.check ? "/dev/null" : o_.output);
+    if (!out_->ok()) fail(1, out_->error());
+    pipeline_ =
+        std::make_unique<Pipeline>(state_, *out_, o_.caseMode, destinationCode_, o_.html);
+  }
+
+  int run() {
+    int status = readInputs(
+        o_.inputs, [&](const std::string& name) { starts_.push_back({streamed_, name}); },
+        [&](std::string_view piece) {
+          take(piece);
+          return out_->ok();
+        });
+    if (guessing_ && out_->ok()) decide();
+    // An input that could not be read leaves the file of -o as it was.
+    if (status != 0 && o_.output != nullptr && !o_.check) {
+      out_->abandon();
+      fail(1, std::string("'") + o_.output + "' is left as it was");
+    }
+    if (losses_) losses_->finish();
+    if (o_.check) {
+      out_->abandon();
+      if (losses_) reportLosses(*losses_, destinationName_);
+      return status == 0 && losses_ && !losses_->losses().empty() ? 1 : status;
+    }
+    finishOutput();
+    if (losses_) reportLosses(*losses_, destinationName_);
+    return status;
+  }
+
+ private:
+  void select() {
+    if (ts::selectForms(state_, static_cast<std::uint32_t>(source_),
+                        static_cast<std::uint32_t>(destination_))) {
+      losses_ = std::make_unique<ts::LossCounter>(static_cast<ts::CharsetForm>(source_),
+                                                  dest_.form, o_.drop);
       return;
     }
-    const int code = ts::formCharset(static_cast<ts::CharsetForm>(source));
-    const int bad = ts::hasLetterTable(ts::readableSource(code)) ? destination : source;
+    const int code = ts::formCharset(static_cast<ts::CharsetForm>(source_));
+    const int bad = ts::hasLetterTable(ts::readableSource(code)) ? destination_ : source_;
     fail(2, "charset " + describe(bad) + " has no letter table and cannot be converted " +
-                (bad == source ? "from" : "to"));
-  };
-  if (guess && !ts::hasLetterTable(destinationCode))
-    fail(2, "charset " + describe(destination) + " has no letter table and cannot be converted to");
-  if (!guess) select();
-  // UTF-8 input to a legacy charset: characters that are no Vietnamese letter have no code.
-  // A single-byte output never holds UTF-8: they are written in a close form unless -c
-  // drops them or --strict stops at the first.
-  ts::ForeignCharacters foreign;
-  foreign.action = drop || strict ? ts::ForeignCharacters::Action::kDrop
-                                  : ts::ForeignCharacters::Action::kTransliterate;
-  state.watchForeign(&foreign);
-  std::vector<InputStart> starts;
-  std::uint64_t streamed = 0;
-  const std::string destinationName = "\"" + ts::formName(dest.form) + "\"";
-  auto checkStrict = [&] {
-    if (!strict || foreign.count == 0) return;
-    const ts::ForeignCharacters::Seen& first = foreign.first.front();
-    fail(1, "cannot convert " + codePointText(first.codePoint) + " '" + utf8Of(first.codePoint) +
-                "' " + (sortMode == 0 && !html ? placeOf(first.offset, starts) + " " : "") + "to " +
-                destinationName);
-  };
+                (bad == source_ ? "from" : "to"));
+  }
 
-  Output::installSignalHandlers();
-  Output out(check ? "/dev/null" : output);
-  if (!out.ok()) fail(1, out.error());
-  Pipeline pipeline(state, out, caseMode, destinationCode, html);
-  ts::ByteBuffer all;  // the whole input, when it is sorted
+  void checkStrict() {
+    if (!o_.strict || foreign_.count == 0) return;
+    const ts::ForeignCharacters::Seen& first = foreign_.first.front();
+    fail(1, "cannot convert " + codePointText(first.codePoint) + " '" + utf8Of(first.codePoint) +
+                "' " +
+                (o_.sortMode == 0 && !o_.html ? placeOf(first.offset, starts_) + " " : "") +
+                "to " + destinationName_);
+  }
+
   // --strict: the output ends just before the first character the destination cannot write,
   // as iconv's does.  Whole lines go through, their output held until they are clean; lines
   // that are not go through again one at a time from a fresh converter, and the line that
   // fails gives the output of its start alone.
-  std::string strictLine;
-  ts::ByteBuffer cleanOutput;  // of the clean lines, written in blocks
-  auto flushClean = [&] {
-    out.write(cleanOutput);
-    cleanOutput.clear();
-  };
-  auto freshState = [&](ts::ConverterState& st, ts::ForeignCharacters& f) {
-    ts::selectForms(st, static_cast<std::uint32_t>(source), static_cast<std::uint32_t>(destination));
+  void flushClean() {
+    out_->write(cleanOutput_);
+    cleanOutput_.clear();
+  }
+  void freshState(ts::ConverterState& st, ts::ForeignCharacters& f) const {
+    ts::selectForms(st, static_cast<std::uint32_t>(source_),
+                    static_cast<std::uint32_t>(destination_));
     f.action = ts::ForeignCharacters::Action::kDrop;
     st.watchForeign(&f);
-  };
-  auto failInLine = [&](std::string_view line) {
+  }
+  void failInLine(std::string_view line) {
     flushClean();
-    if (output == nullptr) {  // a file of -o is left as it was
+    if (o_.output == nullptr) {  // a file of -o is left as it was
       ts::ConverterState st(ts::kLibraryOptions);
       ts::ForeignCharacters f;
       freshState(st, f);
-      Pipeline start(st, out, caseMode, destinationCode, false);
-      start.feed(line.substr(0, firstUnwritable(source, destination, line)));
+      Pipeline start(st, *out_, o_.caseMode, destinationCode_, false);
+      start.feed(line.substr(0, firstUnwritable(source_, destination_, line)));
       start.finish();
-      out.commit();
+      out_->commit();
     }
-    out.abandon();
+    out_->abandon();
     checkStrict();
-  };
-  auto strictFeed = [&](std::string_view lines) {
-    const std::uint64_t seen = foreign.count;
-    const std::size_t before = cleanOutput.size();
-    pipeline.holdOutput(&cleanOutput);
-    pipeline.feed(lines);
-    pipeline.holdOutput(nullptr);
-    if (foreign.count == seen) {
-      if (cleanOutput.size() >= kChunk) flushClean();
+  }
+  void strictFeed(std::string_view lines) {
+    const std::uint64_t seen = foreign_.count;
+    const std::size_t before = cleanOutput_.size();
+    pipeline_->holdOutput(&cleanOutput_);
+    pipeline_->feed(lines);
+    pipeline_->holdOutput(nullptr);
+    if (foreign_.count == seen) {
+      if (cleanOutput_.size() >= kChunk) flushClean();
       return;
     }
-    cleanOutput.truncate(before);
+    cleanOutput_.truncate(before);
     ts::ConverterState st(ts::kLibraryOptions);
     ts::ForeignCharacters f;
     freshState(st, f);
-    Pipeline again(st, out, caseMode, destinationCode, false);
+    Pipeline again(st, *out_, o_.caseMode, destinationCode_, false);
     for (std::size_t at = 0; at < lines.size();) {
       const std::size_t nl = lines.find('\n', at);
       const std::size_t end = nl == std::string_view::npos ? lines.size() : nl + 1;
       const std::string_view line = lines.substr(at, end - at);
-      const std::size_t held = cleanOutput.size();
-      again.holdOutput(&cleanOutput);
+      const std::size_t held = cleanOutput_.size();
+      again.holdOutput(&cleanOutput_);
       again.feed(line);
       if (f.count != 0) {
-        cleanOutput.truncate(held);
+        cleanOutput_.truncate(held);
         failInLine(line);
       }
       at = end;
     }
-  };
-  auto pass = [&](std::string_view piece) {
-    if (losses) losses->feed(piece);
-    if (check) return;
-    if (sortMode != 0) {
-      all.append(piece);
-    } else if (strict && !html) {
-      strictLine.append(piece);
-      const std::size_t nl = strictLine.rfind('\n');
+  }
+
+  void pass(std::string_view piece) {
+    if (losses_) losses_->feed(piece);
+    if (o_.check) return;
+    if (o_.sortMode != 0) {
+      all_.append(piece);
+    } else if (o_.strict && !o_.html) {
+      strictLine_.append(piece);
+      const std::size_t nl = strictLine_.rfind('\n');
       if (nl != std::string::npos) {
-        strictFeed(std::string_view(strictLine).substr(0, nl + 1));
-        strictLine.erase(0, nl + 1);
+        strictFeed(std::string_view(strictLine_).substr(0, nl + 1));
+        strictLine_.erase(0, nl + 1);
       }
     } else {
-      pipeline.feed(piece);
-      if (strict && foreign.count != 0) {
-        out.abandon();
+      pipeline_->feed(piece);
+      if (o_.strict && foreign_.count != 0) {
+        out_->abandon();
         checkStrict();
       }
     }
-  };
+  }
+
   // -f auto: the start of the input is held until the guess is made from it.
-  std::string head;
-  bool guessing = guess;
-  auto decide = [&] {
-    guessing = false;
-    const ts::Detection d =
-        ts::detectCharset(std::string_view(head).substr(0, std::min(head.size(), detectBytes)));
+  void decide() {
+    guessing_ = false;
+    const ts::Detection d = ts::detectCharset(
+        std::string_view(head_).substr(0, std::min(head_.size(), o_.detectBytes)));
     if (d.noVietnameseLetters) {
-      source = ts::kTcvn3;
+      source_ = ts::kTcvn3;
       std::fprintf(stderr, "%s: no Vietnamese letters: every charset reads the text the same\n",
                    g_program);
     } else if (d.guesses.empty() || d.guesses.front().confidence < ts::kConfidentGuess) {
-      out.abandon();
+      out_->abandon();
       fail(2, "cannot tell the charset of the input; the candidates: " + guessList(d) +
                   " (name it with -f)");
     } else {
-      source = d.guesses.front().codes.front();
+      source_ = d.guesses.front().codes.front();
       std::fprintf(stderr, "%s: reading the input as %s (%s)\n", g_program,
-                   describe(source).c_str(), percent(d.guesses.front().confidence).c_str());
+                   describe(source_).c_str(), percent(d.guesses.front().confidence).c_str());
     }
     select();
-    pass(head);
-    head.clear();
-    head.shrink_to_fit();
-  };
+    pass(head_);
+    head_.clear();
+    head_.shrink_to_fit();
+  }
+
   // A filter converts what it is given, but not silently where the input reads as good
   // Unicode rather than as the legacy charset named.
-  bool looked = false;
-  auto lookAtStart = [&](std::string_view piece) {
-    looked = true;
-    const auto form = static_cast<ts::CharsetForm>(source);
+  void lookAtStart(std::string_view piece) {
+    looked_ = true;
+    const auto form = static_cast<ts::CharsetForm>(source_);
     if (ts::formLayers(form) != 0 || ts::formCharset(form) >= ts::kDecimalEsc) return;
     if (ts::readsAsGoodUnicode(ts::wholeCharacters(piece.substr(0, 64 * 1024))))
       std::fprintf(stderr,
                    "%s: the input reads as UTF-8 (good Unicode), not as %s; converting it as "
                    "asked\n",
-                   g_program, describe(source).c_str());
-  };
-  auto take = [&](std::string_view piece) {
-    streamed += piece.size();
-    if (!guessing) {
-      if (!looked) lookAtStart(piece);
+                   g_program, describe(source_).c_str());
+  }
+
+  void take(std::string_view piece) {
+    streamed_ += piece.size();
+    if (!guessing_) {
+      if (!looked_) lookAtStart(piece);
       pass(piece);
       return;
     }
-    head.append(piece);
-    if (head.size() >= detectBytes) decide();
-  };
-  int status = readInputs(
-      inputs,
-      [&](const std::string& name) {
-        starts.push_back({streamed, name});
-      },
-      [&](std::string_view piece) {
-        take(piece);
-        return out.ok();
-      });
-  if (guessing && out.ok()) decide();
-  // An input that could not be read leaves the file of -o as it was.
-  if (status != 0 && output != nullptr && !check) {
-    out.abandon();
-    fail(1, std::string("'") + output + "' is left as it was");
+    head_.append(piece);
+    if (head_.size() >= o_.detectBytes) decide();
   }
-  if (losses) losses->finish();
-  if (check) {
-    out.abandon();
-    if (losses) reportLosses(*losses, destinationName);
-    if (status == 0 && losses && !losses->losses().empty()) status = 1;
-    return status;
+
+  // What is held (sorted lines, a --strict line) goes out, then the file is committed.
+  void finishOutput() {
+    if (o_.sortMode != 0 && out_->ok())
+      sortLines(all_.view(), source_, o_.sortMode,
+                [&](std::string_view t) { pipeline_->feed(t); });
+    if (out_->ok() && !strictLine_.empty()) strictFeed(strictLine_);
+    if (out_->ok() && !cleanOutput_.empty()) flushClean();
+    if (out_->ok()) pipeline_->finish();
+    if (out_->ok() && o_.strict && foreign_.count != 0) {
+      out_->abandon();
+      checkStrict();
+    }
+    if (!out_->commit()) {
+      out_->abandon();
+      fail(1, out_->error());
+    }
   }
-  if (sortMode != 0 && out.ok())
-    sortLines(all.view(), source, sortMode, [&](std::string_view t) { pipeline.feed(t); });
-  if (out.ok() && !strictLine.empty()) strictFeed(strictLine);
-  if (out.ok() && !cleanOutput.empty()) flushClean();
-  if (out.ok()) pipeline.finish();
-  if (out.ok() && strict && foreign.count != 0) {
-    out.abandon();
-    checkStrict();
-  }
-  if (!out.commit()) {
-    out.abandon();
-    fail(1, out.error());
-  }
-  if (losses) reportLosses(*losses, destinationName);
-  return status;
+
+  Options& o_;
+  const bool guess_;
+  int source_;
+  const CharsetArgument dest_;
+  const int destination_, destinationCode_;
+  const std::string destinationName_;
+  ts::ConverterState state_;
+  std::unique_ptr<ts::LossCounter> losses_;
+  ts::ForeignCharacters foreign_;
+  std::vector<InputStart> starts_;
+  std::uint64_t streamed_ = 0;
+  std::unique_ptr<Output> out_;
+  std::unique_ptr<Pipeline> pipeline_;
+  ts::ByteBuffer all_;        // the whole input, when it is sorted
+  std::string strictLine_;    // --strict: the line under way
+  ts::ByteBuffer cleanOutput_;  // --strict: the output of the clean lines, written in blocks
+  std::string head_;          // -f auto: the start the guess is made from
+  bool guessing_;
+  bool looked_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ts::platform::initMessages();
+  Options options;
+  if (const std::optional<int> done = parseOptions(argc, argv, options)) return *done;
+  const bool namedInputs = !options.inputs.empty();
+  if (options.inputs.empty()) options.inputs.push_back("-");
+  if (const std::optional<int> status = runOtherMode(options, namedInputs)) return *status;
+  checkConversion(options);
+  return Conversion(options).run();
 }
