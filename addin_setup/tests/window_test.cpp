@@ -10,8 +10,8 @@
 #include <QTimer>
 
 #include "setup_window.hpp"
-#include "ts/platform/messages.hpp"
 #include "ts/office/routines.hpp"
+#include "ts/platform/messages.hpp"
 #include "ts/testing/office.hpp"
 #include "ts/testing/scratch.hpp"
 #include "ts/ui/ui_font.hpp"

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "ts/platform/messages.hpp"
 #include "ts/office/installer.hpp"
+#include "ts/platform/messages.hpp"
 #include "ts/platform/options.hpp"
 
 #ifdef TS_WITH_WINDOW

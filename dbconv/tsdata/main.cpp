@@ -10,14 +10,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "ts/platform/messages.hpp"
 #include "ts/catalogue.hpp"
 #include "ts/converter.hpp"
 #include "ts/db/backend.hpp"
 #include "ts/db/conversion.hpp"
+#include "ts/platform/messages.hpp"
 #include "ts/platform/options.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/unicode.hpp"
@@ -336,30 +338,40 @@ int list(ts::db::Backend& db) {
   return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  ts::platform::initMessages();
-#ifdef TS_WITH_WINDOW
-  if (argc == 1) return ts::db::window::runWindow(argc, argv);
-#endif
-  // Ctrl-C, a hang-up or a termination stops a run between two records; the column it was
-  // converting is rolled back.
-  struct sigaction sa {};
-  sa.sa_handler = onSignal;
-  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
-  // A reader that stops reading (tsdata ... | head) does not stop a conversion: what stdout
-  // cannot take is said on standard error at the end.
-  signal(SIGPIPE, SIG_IGN);
+// What the command line asks.
+struct Options {
   int from = -1, to = -1;
   bool listMode = false, detectMode = false, force = false, backup = false;
-  long dryRun = -1;
-  bool dryRunBare = false;  // --dry-run without "=N"
-  std::vector<Named> named;
-  enum { kList = 1000, kDetect, kDryRun, kForce, kBackup, kTable, kColumn, kListCharsets,
-         kLockTimeout, kPartitionMove, kJsonKeys, kRefreshViews };
+  long dryRun = -1;          // values shown by a dry run; -1: none
+  bool dryRunBare = false;   // --dry-run without "=N"
+  std::vector<Named> named;  // by --table and --column
   double lockTimeout = 10;
   bool partitionMoves = false, jsonKeys = false, refreshViews = false;
+  std::string source, shown;  // the database, and as it is shown (no password)
+  std::vector<std::string> operands;  // the tables and columns after it
+  bool converting() const { return !listMode && !detectMode; }
+};
+
+long dryRunCount(const char* text) {
+  char* end = nullptr;
+  const long n = std::strtol(text, &end, 10);
+  if (*text == '\0' || *end != '\0' || n < 0)
+    usageError(std::string("--dry-run takes a count of values, not '") + text + "'");
+  return n;
+}
+
+double lockSeconds(const char* text) {
+  char* end = nullptr;
+  const double seconds = std::strtod(text, &end);
+  if (*text == '\0' || *end != '\0' || !(seconds > 0) || seconds > 86400)
+    usageError(std::string("--lock-timeout takes seconds (more than 0), not '") + text + "'");
+  return seconds;
+}
+
+// Reads the options into `o`; an exit status where they were all there is to do.
+std::optional<int> parseOptions(int argc, char** argv, Options& o) {
+  enum { kList = 1000, kDetect, kDryRun, kForce, kBackup, kTable, kColumn, kListCharsets,
+         kLockTimeout, kPartitionMove, kJsonKeys, kRefreshViews };
   static const char kShortOptions[] = "f:t:h";
   static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
                                     {"to", required_argument, nullptr, 't'},
@@ -378,42 +390,26 @@ int main(int argc, char** argv) {
                                     {"help", no_argument, nullptr, 'h'},
                                     {nullptr, 0, nullptr, 0}};
   opterr = 0;
-  for (;;) {
-    const int c = getopt_long(argc, argv, kShortOptions, kOptions, nullptr);
-    if (c == -1) break;
+  for (int c; (c = getopt_long(argc, argv, kShortOptions, kOptions, nullptr)) != -1;) {
     switch (c) {
-      case 'f': from = charset(optarg, true); break;
-      case 't': to = charset(optarg, false); break;
-      case kList: listMode = true; break;
-      case kDetect: detectMode = true; break;
-      case kDryRun: {
-        dryRun = 10;
-        dryRunBare = optarg == nullptr;
-        if (optarg != nullptr) {
-          char* end = nullptr;
-          dryRun = std::strtol(optarg, &end, 10);
-          if (*optarg == '\0' || *end != '\0' || dryRun < 0)
-            usageError(std::string("--dry-run takes a count of values, not '") + optarg + "'");
-        }
+      case 'f': o.from = charset(optarg, true); break;
+      case 't': o.to = charset(optarg, false); break;
+      case kList: o.listMode = true; break;
+      case kDetect: o.detectMode = true; break;
+      case kDryRun:
+        o.dryRunBare = optarg == nullptr;
+        o.dryRun = optarg == nullptr ? 10 : dryRunCount(optarg);
         break;
-      }
-      case kForce: force = true; break;
-      case kBackup: backup = true; break;
-      case kPartitionMove: partitionMoves = true; break;
-      case kJsonKeys: jsonKeys = true; break;
-      case kRefreshViews: refreshViews = true; break;
-      case kLockTimeout: {
-        char* end = nullptr;
-        lockTimeout = std::strtod(optarg, &end);
-        if (*optarg == '\0' || *end != '\0' || !(lockTimeout > 0) || lockTimeout > 86400)
-          usageError(std::string("--lock-timeout takes seconds (more than 0), not '") + optarg +
-                     "'");
-        break;
-      }
-      case kTable: named.push_back({optarg, {}}); break;
+      case kForce: o.force = true; break;
+      case kBackup: o.backup = true; break;
+      case kPartitionMove: o.partitionMoves = true; break;
+      case kJsonKeys: o.jsonKeys = true; break;
+      case kRefreshViews: o.refreshViews = true; break;
+      case kLockTimeout: o.lockTimeout = lockSeconds(optarg); break;
+      case kTable: o.named.push_back({optarg, {}}); break;
       case kColumn:
-        if (named.empty()) usageError("--column " + std::string(optarg) + " follows no --table");
-        named.back().columns.emplace_back(optarg);
+        if (o.named.empty()) usageError("--column " + std::string(optarg) + " follows no --table");
+        o.named.back().columns.emplace_back(optarg);
         break;
       case kListCharsets:
         for (int code = 1; code <= ts::kCatalogueSize; ++code)
@@ -424,133 +420,172 @@ int main(int argc, char** argv) {
     }
   }
   if (optind == argc) usageError(ts::platform::tr("name a database"));
-  if (listMode + detectMode > 1) usageError(ts::platform::tr("--list and --detect go alone"));
-  const std::string source = argv[optind++];
-  const std::string shown = ts::db::sourceForDisplay(source);  // no password on the screen
-  const bool converting = !listMode && !detectMode;
-  if (converting && (from < 0 || to < 0)) usageError(ts::platform::tr("name the charsets with -f and -t"));
-  // "--dry-run 3 DB": the count went to SOURCE.
-  if (dryRunBare && !source.empty() &&
-      source.find_first_not_of("0123456789") == std::string::npos &&
-      access(source.c_str(), F_OK) != 0)
-    usageError("'" + source +
-               "' is not a database: give --dry-run its count as --dry-run=" + source);
+  o.source = argv[optind++];
+  o.shown = ts::db::sourceForDisplay(o.source);
+  o.operands.assign(argv + optind, argv + argc);
+  return std::nullopt;
+}
 
+void checkOptions(const Options& o) {
+  if (o.listMode + o.detectMode > 1) usageError(ts::platform::tr("--list and --detect go alone"));
+  if (o.converting() && (o.from < 0 || o.to < 0))
+    usageError(ts::platform::tr("name the charsets with -f and -t"));
+  // "--dry-run 3 DB": the count went to SOURCE.
+  if (o.dryRunBare && !o.source.empty() &&
+      o.source.find_first_not_of("0123456789") == std::string::npos &&
+      access(o.source.c_str(), F_OK) != 0)
+    usageError("'" + o.source + "' is not a database: give --dry-run its count as --dry-run=" +
+               o.source);
+}
+
+int detectColumns(ts::db::Backend& db, const std::vector<ColumnRef>& columns) {
+  for (const auto& col : columns) {
+    std::uint64_t sampled = 0;
+    const ts::Detection d = ts::db::detectColumn(db, col, 1 << 20, &sampled);
+    std::printf("%s: %s, from %llu values\n", col.label().c_str(), confidenceText(d).c_str(),
+                static_cast<unsigned long long>(sampled));
+  }
+  return 0;
+}
+
+// Text converted once already does not read as FROM: it is refused unless told.  The run
+// looks again just before each column (a trigger or a table named before it may have
+// converted it); the columns forced here are converted whatever it finds.  True when a
+// column was refused.
+bool guardColumns(ts::db::Backend& db, const std::vector<ColumnRef>& columns, const Options& o,
+                  ts::db::ValueConverter& converter, ts::db::RunOptions& run) {
+  if (o.from == ts::db::kAutomatic || o.from == o.to) return false;
+  run.checkedBefore = true;  // read just now: once is enough until something changes
+  bool refused = false;
+  for (const auto& col : columns) {
+    const ts::db::CharsetCheck check =
+        ts::db::checkCharset(db, col, o.from, 64 * 1024, o.force ? nullptr : &converter);
+    if (check.readsAs) continue;
+    run.forced.push_back(col);
+    std::fprintf(stderr, "tsdata: %s does not read as %d \"%s\": it reads as %s%s\n",
+                 col.label().c_str(), o.from, std::string(ts::charsetName(o.from)).c_str(),
+                 confidenceText(check.detection).c_str(),
+                 o.force          ? "; converting it anyway (--force)"
+                 : o.dryRun >= 0 ? ""
+                                  : "; not converted (--force converts it)");
+    refused = true;
+  }
+  return refused;
+}
+
+// Counts what would change and shows it, by the code the run uses; 1 when the run would fail.
+int dryRunColumns(ts::db::Backend& db, const std::vector<ColumnRef>& columns, const Options& o,
+                  ts::db::ValueConverter& converter) {
+  bool wouldFail = false;  // a value the column cannot hold: the run would fail there
+  for (const auto& col : columns) {
+    const ts::db::DryRun r = ts::db::dryRun(db, col, converter, static_cast<std::size_t>(o.dryRun));
+    const auto& n = r.counts;
+    std::printf("%s: %llu of %llu values would change (%s)\n", col.label().c_str(),
+                static_cast<unsigned long long>(n.converted),
+                static_cast<unsigned long long>(n.records), ts::db::otherCounts(n, true).c_str());
+    for (const auto& s : r.samples)
+      // The value as it reads today (bytes that are no UTF-8 escaped), and what it becomes.
+      std::printf("  %s: %s\n    -> %s\n", s.key.c_str(), printable(s.stored).c_str(),
+                  asUtf8(s.after, converter.to()).c_str());
+    if (r.tooLong > 0) {
+      wouldFail = true;
+      std::printf(
+          "  %llu value(s) would not fit the column (it holds %lld); the run would "
+          "fail at the first and change nothing:\n",
+          static_cast<unsigned long long>(r.tooLong), static_cast<long long>(r.limit));
+      for (const auto& s : r.overLimit)
+        std::printf("  %s: %s\n", s.key.c_str(), asUtf8(s.after, converter.to()).c_str());
+    }
+    for (const auto& s : r.already)
+      std::printf("  %s: %s\n    (already converted: left)\n", s.key.c_str(),
+                  asUtf8(s.before, converter.to()).c_str());
+  }
+  return wouldFail ? 1 : 0;  // as the run would end
+}
+
+// The run's end: its time, the columns left, and what stdout could not take.
+int reportRun(const ts::db::RunReport& report) {
+  // An ODBC failure ends the run without the timing report.
+  const bool endedByFailure =
+      report.ended && !report.columns.empty() && report.columns.back().failed;
+  if (endedByFailure)
+    std::printf("tsdata: the failure ended the run; the columns after it were not converted\n");
+  else
+    std::printf("%s\n", ts::db::timingReport(report.seconds).c_str());
+  if (!report.unconverted.empty()) {
+    std::string names;
+    for (const ColumnRef& c : report.unconverted)
+      names += (names.empty() ? "" : ", ") + ts::db::shownName(c.label());
+    std::printf("tsdata: left unconverted: %s\n", names.c_str());
+  }
+  for (const auto& c : report.columns)
+    if (c.left)
+      std::printf("tsdata: left as converted already: %s\n",
+                  ts::db::shownName(c.column.label()).c_str());
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fprintf(stderr, "tsdata: standard output was closed; the run went on to its end:\n");
+    for (const auto& c : report.columns)
+      std::fprintf(stderr, "tsdata: %s\n", printable(ts::db::columnSummary(c), true).c_str());
+  }
+  return report.anyFailed() ? 1 : 0;
+}
+
+// Opens the database and does what the options ask of it.
+int run(Options& o, std::unique_ptr<ts::db::Backend>& db) {
+  db = ts::db::openSource(o.source, !o.converting() || o.dryRun >= 0);
+  db->setLockTimeout(static_cast<int>(o.lockTimeout * 1000 + 0.5));
+  db->allowPartitionMoves(o.partitionMoves);
+  db->convertJsonKeys(o.jsonKeys);
+  db->refreshViews(o.refreshViews);
+  if (o.listMode) return list(*db);
+  if (o.backup && !db->capabilities().file)
+    usageError(ts::platform::formatted(
+        ts::platform::tr("--backup copies database files; %s is a server: back it up with its "
+                         "own tools"),
+        o.shown.c_str()));
+  const auto tables = db->tables(false);
+  for (const std::string& operand : o.operands) o.named.push_back(parseOperand(tables, operand));
+  if (o.named.empty())
+    usageError(o.detectMode ? ts::platform::tr("name the tables or columns to look at")
+                            : ts::platform::tr("name the tables or columns to convert"));
+  const std::vector<ColumnRef> columns = resolve(tables, o.named, o.shown);
+  if (o.detectMode) return detectColumns(*db, columns);
+
+  ts::db::ValueConverter converter(o.from, o.to);
+  converter.setKeepConverted(!o.force);  // values in the destination already stay
+  ts::db::RunOptions options;
+  if (guardColumns(*db, columns, o, converter, options) && !o.force && o.dryRun < 0) return 2;
+  if (o.dryRun >= 0) return dryRunColumns(*db, columns, o, converter);
+  if (o.backup) std::printf("tsdata: copied %s to %s\n", o.source.c_str(), db->backup().c_str());
+  Terminal terminal;
+  const ts::db::RunReport report = ts::db::convertColumns(*db, columns, converter, terminal, options);
+  terminal.end();
+  return reportRun(report);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ts::platform::initMessages();
+#ifdef TS_WITH_WINDOW
+  if (argc == 1) return ts::db::window::runWindow(argc, argv);
+#endif
+  // Ctrl-C, a hang-up or a termination stops a run between two records; the column it was
+  // converting is rolled back.
+  struct sigaction sa {};
+  sa.sa_handler = onSignal;
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+  // A reader that stops reading (tsdata ... | head) does not stop a conversion: what stdout
+  // cannot take is said on standard error at the end.
+  signal(SIGPIPE, SIG_IGN);
+  Options o;
+  if (const std::optional<int> done = parseOptions(argc, argv, o)) return *done;
+  checkOptions(o);
   std::unique_ptr<ts::db::Backend> db;
   try {
-    db = ts::db::openSource(source, !converting || dryRun >= 0);
-    db->setLockTimeout(static_cast<int>(lockTimeout * 1000 + 0.5));
-    db->allowPartitionMoves(partitionMoves);
-    db->convertJsonKeys(jsonKeys);
-    db->refreshViews(refreshViews);
-    if (listMode) return list(*db);
-    if (backup && !db->capabilities().file)
-      usageError(ts::platform::formatted(ts::platform::tr("--backup copies database files; %s is a server: back it up with its "
-                                "own tools"),
-                             shown.c_str()));
-    const auto tables = db->tables(false);
-    for (int i = optind; i < argc; ++i) named.push_back(parseOperand(tables, argv[i]));
-    if (named.empty())
-      usageError(detectMode ? ts::platform::tr("name the tables or columns to look at")
-                            : ts::platform::tr("name the tables or columns to convert"));
-    const std::vector<ColumnRef> columns = resolve(tables, named, shown);
-
-    if (detectMode) {
-      for (const auto& col : columns) {
-        std::uint64_t sampled = 0;
-        const ts::Detection d = ts::db::detectColumn(*db, col, 1 << 20, &sampled);
-        std::printf("%s: %s, from %llu values\n", col.label().c_str(), confidenceText(d).c_str(),
-                    static_cast<unsigned long long>(sampled));
-      }
-      return 0;
-    }
-
-    ts::db::ValueConverter converter(from, to);
-    converter.setKeepConverted(!force);  // values in the destination already stay
-    ts::db::RunOptions options;
-    // Text converted once already does not read as FROM: refuse it unless told.  The run
-    // looks again just before each column (a trigger or a table named before it may have
-    // converted it); the columns forced here are converted whatever it finds.
-    if (from != ts::db::kAutomatic && from != to) {
-      options.checkedBefore = true;  // read just now: once is enough until something changes
-      bool refused = false;
-      for (const auto& col : columns) {
-        const ts::db::CharsetCheck check =
-            ts::db::checkCharset(*db, col, from, 64 * 1024, force ? nullptr : &converter);
-        if (check.readsAs) continue;
-        options.forced.push_back(col);
-        std::fprintf(stderr, "tsdata: %s does not read as %d \"%s\": it reads as %s%s\n",
-                     col.label().c_str(), from, std::string(ts::charsetName(from)).c_str(),
-                     confidenceText(check.detection).c_str(),
-                     force         ? "; converting it anyway (--force)"
-                     : dryRun >= 0 ? ""
-                                   : "; not converted (--force converts it)");
-        refused = true;
-      }
-      if (refused && !force && dryRun < 0) return 2;
-    }
-
-    if (dryRun >= 0) {
-      bool wouldFail = false;  // a value the column cannot hold: the run would fail there
-      for (const auto& col : columns) {
-        const ts::db::DryRun r =
-            ts::db::dryRun(*db, col, converter, static_cast<std::size_t>(dryRun));
-        const auto& n = r.counts;
-        std::printf("%s: %llu of %llu values would change (%s)\n", col.label().c_str(),
-                    static_cast<unsigned long long>(n.converted),
-                    static_cast<unsigned long long>(n.records),
-                    ts::db::otherCounts(n, true).c_str());
-        for (const auto& s : r.samples)
-          // The value as it reads today (bytes that are no UTF-8 escaped), and what it becomes.
-          std::printf("  %s: %s\n    -> %s\n", s.key.c_str(), printable(s.stored).c_str(),
-                      asUtf8(s.after, converter.to()).c_str());
-        if (r.tooLong > 0) {
-          wouldFail = true;
-          std::printf(
-              "  %llu value(s) would not fit the column (it holds %lld); the run would "
-              "fail at the first and change nothing:\n",
-              static_cast<unsigned long long>(r.tooLong), static_cast<long long>(r.limit));
-          for (const auto& s : r.overLimit)
-            std::printf("  %s: %s\n", s.key.c_str(), asUtf8(s.after, converter.to()).c_str());
-        }
-        for (const auto& s : r.already)
-          std::printf("  %s: %s\n    (already converted: left)\n", s.key.c_str(),
-                      asUtf8(s.before, converter.to()).c_str());
-      }
-      return wouldFail ? 1 : 0;  // as the run would end
-    }
-
-    if (backup) std::printf("tsdata: copied %s to %s\n", source.c_str(), db->backup().c_str());
-
-    Terminal terminal;
-    const ts::db::RunReport report =
-        ts::db::convertColumns(*db, columns, converter, terminal, options);
-    terminal.end();
-    // An ODBC failure ends the run without the timing report.
-    const bool endedByFailure =
-        report.ended && !report.columns.empty() && report.columns.back().failed;
-    if (endedByFailure)
-      std::printf("tsdata: the failure ended the run; the columns after it were not converted\n");
-    else
-      std::printf("%s\n", ts::db::timingReport(report.seconds).c_str());
-    if (!report.unconverted.empty()) {
-      std::string names;
-      for (const ColumnRef& c : report.unconverted)
-        names += (names.empty() ? "" : ", ") + ts::db::shownName(c.label());
-      std::printf("tsdata: left unconverted: %s\n", names.c_str());
-    }
-    for (const auto& c : report.columns)
-      if (c.left)
-        std::printf("tsdata: left as converted already: %s\n",
-                    ts::db::shownName(c.column.label()).c_str());
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-      std::fprintf(stderr, "tsdata: standard output was closed; the run went on to its end:\n");
-      for (const auto& c : report.columns)
-        std::fprintf(stderr, "tsdata: %s\n", printable(ts::db::columnSummary(c), true).c_str());
-    }
-    return report.anyFailed() ? 1 : 0;
+    return run(o, db);
   } catch (const ts::db::DbError& e) {
-    std::fprintf(stderr, "tsdata: %s\n", withoutPassword(e.what(), source, shown).c_str());
+    std::fprintf(stderr, "tsdata: %s\n", withoutPassword(e.what(), o.source, o.shown).c_str());
     // A source that cannot be opened is a bad argument (a refused login too, through any
     // library), unless it is busy or locked: SQLite's codes (its own, or through its ODBC
     // driver, which says HY000), a lock or a query timeout.
@@ -560,7 +595,7 @@ int main(int argc, char** argv) {
                       e.state() == "HYT00" || e.state() == "55P03";
     return db || busy ? 1 : 2;
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "tsdata: %s\n", withoutPassword(e.what(), source, shown).c_str());
+    std::fprintf(stderr, "tsdata: %s\n", withoutPassword(e.what(), o.source, o.shown).c_str());
     return 1;
   }
 }

@@ -25,7 +25,6 @@
 #include <vector>
 
 #include "output.hpp"
-#include "ts/platform/messages.hpp"
 #include "ts/byte_buffer.hpp"
 #include "ts/catalogue.hpp"
 #include "ts/converter.hpp"
@@ -36,6 +35,7 @@
 #include "ts/letter_case.hpp"
 #include "ts/losses.hpp"
 #include "ts/platform/files.hpp"
+#include "ts/platform/messages.hpp"
 #include "ts/platform/options.hpp"
 #include "ts/repair.hpp"
 #include "ts/stream.hpp"

@@ -15,20 +15,20 @@
 #include <mutex>
 #include <string>
 
-#include "ts/platform/messages.hpp"
 #include "ts/catalogue.hpp"
 #include "ts/converter.hpp"
 #include "ts/forms.hpp"
+#include "ts/office/packages.hpp"
+#include "ts/platform/messages.hpp"
 #include "ts/platform/options.hpp"
 #include "ts/text_utils.hpp"
-#include "ts/office/packages.hpp"
 #include "ts/web/batch_job.hpp"
 #ifdef TS_WITH_WINDOW
 #include "web_window.hpp"
 #endif
 #ifdef TS_WITH_OFFICE
-#include "ts/office/documents.hpp"
 #include "ts/office/addin.hpp"
+#include "ts/office/documents.hpp"
 #endif
 
 namespace {
