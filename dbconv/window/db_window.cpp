@@ -338,35 +338,57 @@ QString DbMainWindow::controlName(int id) {
 
 QWidget* DbMainWindow::panel(Panel p) const { return findChild<QWidget*>(controlName(p)); }
 
-void DbMainWindow::buildPanels() {
-  auto makePanel = [this](Panel id) {
-    auto* p = new QWidget(this);
-    p->setObjectName(controlName(id));
-    p->setProperty("panel", static_cast<int>(id));
-    place(p, 159, 188, 233, 101, ui::AnchorLayout::Share{0.3, kUpperShare, 0, 0});
-    p->hide();
-    return p;
-  };
-  auto label = [this](QWidget* parent, const QString& text, int x, int y, int cx) {
-    auto* l = new QLabel(text, parent);
-    const QPoint at = units_.toPixels(x, y), extent = units_.toPixels(cx, 9);
-    l->setGeometry(at.x(), at.y(), extent.x(), extent.y());
-    return l;
-  };
-  auto placeIn = [this](QWidget* w, int x, int y, int cx, int cy) { place(w, x, y, cx, cy); };
-  auto flat = [this](QWidget* parent, int id, const QString& text, ButtonIcon icon) {
-    auto* b = new ui::FlatButton(text, parent);
-    b->setObjectName(controlName(id));
-    const QIcon i = buttonIcon(icon);
-    b->setIcons(i, i);
-    commandWidgets_.push_back(b);
-    return b;
-  };
+QWidget* DbMainWindow::makePanel(Panel id) {
+  auto* p = new QWidget(this);
+  p->setObjectName(controlName(id));
+  p->setProperty("panel", static_cast<int>(id));
+  place(p, 159, 188, 233, 101, ui::AnchorLayout::Share{0.3, kUpperShare, 0, 0});
+  p->hide();
+  return p;
+}
 
-  // The conversion panel.
+QLabel* DbMainWindow::panelLabel(QWidget* parent, const QString& text, int x, int y, int cx) {
+  auto* l = new QLabel(text, parent);
+  const QPoint at = units_.toPixels(x, y), extent = units_.toPixels(cx, 9);
+  l->setGeometry(at.x(), at.y(), extent.x(), extent.y());
+  return l;
+}
+
+ui::FlatButton* DbMainWindow::panelButton(QWidget* parent, int id, const QString& text,
+                                          ButtonIcon icon) {
+  auto* b = new ui::FlatButton(text, parent);
+  b->setObjectName(controlName(id));
+  const QIcon i = buttonIcon(icon);
+  b->setIcons(i, i);
+  commandWidgets_.push_back(b);
+  return b;
+}
+
+void DbMainWindow::connectionEdits(QWidget* panel, int width) {
+  for (const auto& [id, caption, y] :
+       {std::tuple{kDsn, QString("DSN:"), 2}, {kUser, texts::tr(texts::kUserName), 17},
+        {kPassword, texts::tr(texts::kPasswordLabel), 32}}) {
+    panelLabel(panel, caption, 4, y + 2, 50);
+    auto* e = new QLineEdit(panel);
+    e->setObjectName(controlName(id));
+    if (id == kPassword) e->setEchoMode(QLineEdit::Password);
+    place(e, 56, y, width, 12);
+  }
+}
+
+void DbMainWindow::buildPanels() {
+  buildConversionPanel();
+  buildOpenPanel();
+  buildOdbcPanel();
+  buildAdoPanel();
+  buildVersionPanel();
+}
+
+// The charsets, the conversions and the case changes.
+void DbMainWindow::buildConversionPanel() {
   QWidget* conversion = makePanel(kConversionPanel);
-  label(conversion, texts::tr(texts::kSourceLabel), 4, 4, 60);
-  label(conversion, texts::tr(texts::kDestinationLabel), 4, 19, 60);
+  panelLabel(conversion, texts::tr(texts::kSourceLabel), 4, 4, 60);
+  panelLabel(conversion, texts::tr(texts::kDestinationLabel), 4, 19, 60);
   source_ = new QComboBox(conversion);
   destination_ = new QComboBox(conversion);
   source_->setObjectName(controlName(kSource));
@@ -381,40 +403,42 @@ void DbMainWindow::buildPanels() {
   source_->setCurrentIndex(14);
   destination_->setCurrentIndex(38);
   connect(source_, &QComboBox::currentIndexChanged, this, [this] { shownCharset_ = 0; });
-  placeIn(source_, 66, 2, 162, 12);
-  placeIn(destination_, 66, 17, 162, 12);
-  auto* convert = flat(conversion, kConvert, texts::tr(texts::kConvert), ButtonIcon::kConvert);
-  placeIn(convert, 4, 36, 72, 16);
+  place(source_, 66, 2, 162, 12);
+  place(destination_, 66, 17, 162, 12);
+  auto* convert = panelButton(conversion, kConvert, texts::tr(texts::kConvert), ButtonIcon::kConvert);
+  place(convert, 4, 36, 72, 16);
   connect(convert, &QPushButton::clicked, this, [this] { convertMarked(); });
-  auto* guess = flat(conversion, kGuess, texts::tr(texts::kGuess), ButtonIcon::kGuess);
-  placeIn(guess, 80, 36, 72, 16);
+  auto* guess = panelButton(conversion, kGuess, texts::tr(texts::kGuess), ButtonIcon::kGuess);
+  place(guess, 80, 36, 72, 16);
   connect(guess, &QPushButton::clicked, this, [this] { guessMarked(); });
-  auto* seven = flat(conversion, kSevenBit, texts::tr(texts::kSevenBit), ButtonIcon::kSevenBit);
-  placeIn(seven, 156, 36, 74, 16);
+  auto* seven = panelButton(conversion, kSevenBit, texts::tr(texts::kSevenBit), ButtonIcon::kSevenBit);
+  place(seven, 156, 36, 74, 16);
   connect(seven, &QPushButton::clicked, this,
           [this] { changeMarked(ValueConverter::Operation::kStripMarks); });
-  auto* upper = flat(conversion, kUpper, texts::tr(texts::kUpper), ButtonIcon::kUpper);
-  placeIn(upper, 4, 56, 110, 16);
+  auto* upper = panelButton(conversion, kUpper, texts::tr(texts::kUpper), ButtonIcon::kUpper);
+  place(upper, 4, 56, 110, 16);
   connect(upper, &QPushButton::clicked, this,
           [this] { changeMarked(ValueConverter::Operation::kUpper); });
-  auto* lower = flat(conversion, kLower, texts::tr(texts::kLower), ButtonIcon::kLower);
-  placeIn(lower, 118, 56, 112, 16);
+  auto* lower = panelButton(conversion, kLower, texts::tr(texts::kLower), ButtonIcon::kLower);
+  place(lower, 118, 56, 112, 16);
   connect(lower, &QPushButton::clicked, this,
           [this] { changeMarked(ValueConverter::Operation::kLower); });
   auto* warning = new QCheckBox(texts::tr(texts::kSizeWarning), conversion);
   warning->setObjectName(controlName(kSizeWarning));
-  placeIn(warning, 4, 80, 120, 10);
+  place(warning, 4, 80, 120, 10);
   commandWidgets_.push_back(source_);
   commandWidgets_.push_back(destination_);
+}
 
-  // The open panel.
+// A database file: its path, its type and how it is opened.
+void DbMainWindow::buildOpenPanel() {
   QWidget* open = makePanel(kOpenPanel);
-  label(open, texts::tr(texts::kPathLabel), 4, 3, 150);
+  panelLabel(open, texts::tr(texts::kPathLabel), 4, 3, 150);
   path_ = new QLineEdit(samplePath(), open);
   path_->setObjectName(controlName(kPath));
-  placeIn(path_, 4, 13, 196, 12);
-  auto* browse = flat(open, kBrowse, ". . .", ButtonIcon::kBrowse);
-  placeIn(browse, 202, 12, 28, 14);
+  place(path_, 4, 13, 196, 12);
+  auto* browse = panelButton(open, kBrowse, ". . .", ButtonIcon::kBrowse);
+  place(browse, 202, 12, 28, 14);
   connect(path_, &QLineEdit::returnPressed, this, [this] { openDatabase(path_->text()); });
   connect(browse, &QPushButton::clicked, this, [this] {
     // The dialog starts where the typed path is (its folder, or the folder it names).
@@ -427,16 +451,16 @@ void DbMainWindow::buildPanels() {
                                          : "SQLite (*.db *.sqlite *.sqlite3);;All files (*)");
     if (!chosen.isEmpty()) openDatabase(chosen);
   });
-  label(open, texts::tr(texts::kUserName), 4, 30, 50);
+  panelLabel(open, texts::tr(texts::kUserName), 4, 30, 50);
   auto* user = new QLineEdit("admin", open);
   user->setObjectName(controlName(kUser));
-  placeIn(user, 56, 28, 60, 12);
-  label(open, texts::tr(texts::kPasswordLabel), 120, 30, 44);
+  place(user, 56, 28, 60, 12);
+  panelLabel(open, texts::tr(texts::kPasswordLabel), 120, 30, 44);
   auto* password = new QLineEdit(open);
   password->setObjectName(controlName(kPassword));
   password->setEchoMode(QLineEdit::Password);
-  placeIn(password, 166, 28, 64, 12);
-  label(open, texts::tr(texts::kTypeLabel), 4, 46, 50);
+  place(password, 166, 28, 64, 12);
+  panelLabel(open, texts::tr(texts::kTypeLabel), 4, 46, 50);
   databaseType_ = new QComboBox(open);
   databaseType_->setObjectName(controlName(kDatabaseType));
   int n = 0;
@@ -455,15 +479,15 @@ void DbMainWindow::buildPanels() {
     }
   databaseType_->setItemData(0, "SQLite databases (and Access files moved into SQLite)",
                              Qt::ToolTipRole);
-  placeIn(databaseType_, 56, 44, 100, 12);
+  place(databaseType_, 56, 44, 100, 12);
   readOnly_ = new QCheckBox(texts::tr(texts::kReadOnlyBox), open);
   readOnly_->setObjectName(controlName(kReadOnly));
-  placeIn(readOnly_, 4, 62, 60, 10);
+  place(readOnly_, 4, 62, 60, 10);
   auto* exclusive = new QCheckBox(texts::tr(texts::kExclusiveBox), open);
   exclusive->setObjectName(controlName(kExclusive));
-  placeIn(exclusive, 70, 62, 60, 10);
-  auto* odbc = flat(open, kOpenOdbc, texts::tr(texts::kOpenOdbc), ButtonIcon::kOdbc);
-  placeIn(odbc, 150, 78, 80, 16);
+  place(exclusive, 70, 62, 60, 10);
+  auto* odbc = panelButton(open, kOpenOdbc, texts::tr(texts::kOpenOdbc), ButtonIcon::kOdbc);
+  place(odbc, 150, 78, 80, 16);
   connect(odbc, &QPushButton::clicked, this, [this] {
     // ODBC sources are reached from their own panel.
     QTreeWidgetItemIterator it(navigation_);
@@ -472,56 +496,49 @@ void DbMainWindow::buildPanels() {
           panel(kOdbcPanel))
         navigation_->setCurrentItem(*it);
   });
+}
 
-  // The ODBC panel.
-  // The DSN, user name and password edits of the ODBC and ADO panels.
-  auto connectionEdits = [&](QWidget* panel, int width) {
-    for (const auto& [id, caption, y] :
-         {std::tuple{kDsn, QString("DSN:"), 2}, {kUser, texts::tr(texts::kUserName), 17},
-          {kPassword, texts::tr(texts::kPasswordLabel), 32}}) {
-      label(panel, caption, 4, y + 2, 50);
-      auto* e = new QLineEdit(panel);
-      e->setObjectName(controlName(id));
-      if (id == kPassword) e->setEchoMode(QLineEdit::Password);
-      placeIn(e, 56, y, width, 12);
-    }
-  };
+// An ODBC data source: its name, the user and the password.
+void DbMainWindow::buildOdbcPanel() {
   QWidget* odbcPanel = makePanel(kOdbcPanel);
   connectionEdits(odbcPanel, 172);
   auto box = [&](int id, const QString& caption, int x, int cx) {
     auto* b = new QCheckBox(caption, odbcPanel);
     b->setObjectName(controlName(id));
-    placeIn(b, x, 50, cx, 10);
+    place(b, x, 50, cx, 10);
   };
   box(kCursorLibrary, texts::tr(texts::kCursorLibraryBox), 4, 70);
   box(kReadOnly, texts::tr(texts::kReadOnlyBox), 80, 60);
   box(kExclusive, texts::tr(texts::kExclusiveBox), 146, 60);
-  auto* connectButton = flat(odbcPanel, kOdbcConnect, "&OK", ButtonIcon::kConvert);
-  placeIn(connectButton, 4, 68, 60, 16);
+  auto* connectButton = panelButton(odbcPanel, kOdbcConnect, "&OK", ButtonIcon::kConvert);
+  place(connectButton, 4, 68, 60, 16);
   connect(connectButton, &QPushButton::clicked, this, [this] { connectOdbcPanel(); });
-  auto* sources = flat(odbcPanel, kOdbcSources, "ODBC Data Sources", ButtonIcon::kOdbc);
-  placeIn(sources, 70, 68, 100, 16);
+  auto* sources = panelButton(odbcPanel, kOdbcSources, "ODBC Data Sources", ButtonIcon::kOdbc);
+  place(sources, 70, 68, 100, 16);
   connect(sources, &QPushButton::clicked, this, [this] { chooseOdbcSource(); });
+}
 
-  // The ADO panel: its edits are not read; both buttons open the connection dialog.
+// A PostgreSQL server: its edits are not read; both buttons open the connection dialog.
+void DbMainWindow::buildAdoPanel() {
   QWidget* adoPanel = makePanel(kAdoPanel);
   connectionEdits(adoPanel, 150);
-  auto* adoDialog = flat(adoPanel, kAdoDialog, "ADO Dialog", ButtonIcon::kOdbc);
-  placeIn(adoDialog, 4, 52, 90, 16);
+  auto* adoDialog = panelButton(adoPanel, kAdoDialog, "ADO Dialog", ButtonIcon::kOdbc);
+  place(adoDialog, 4, 52, 90, 16);
   connect(adoDialog, &QPushButton::clicked, this, [this] { connectPostgresDialog(); });
-  auto* adoOk = flat(adoPanel, kOdbcConnect, "&OK", ButtonIcon::kConvert);
-  placeIn(adoOk, 100, 52, 60, 16);
+  auto* adoOk = panelButton(adoPanel, kOdbcConnect, "&OK", ButtonIcon::kConvert);
+  place(adoOk, 100, 52, 60, 16);
   connect(adoOk, &QPushButton::clicked, this, [this] { connectPostgresDialog(); });
+}
 
-  // The version panel.
+void DbMainWindow::buildVersionPanel() {
   QWidget* version = makePanel(kVersionPanel);
   auto* icon = new QLabel(version);
   icon->setPixmap(programIcon().pixmap(32, 32));
-  placeIn(icon, 8, 8, 24, 24);
-  label(version, "TSdata Version 1.0", 40, 14, 120);
+  place(icon, 8, 8, 24, 24);
+  panelLabel(version, "TSdata Version 1.0", 40, 14, 120);
   auto* ok = new QPushButton("OK", version);
   ok->setObjectName("versionOk");
-  placeIn(ok, 176, 80, 50, 14);
+  place(ok, 176, 80, 50, 14);
 }
 
 void DbMainWindow::buildNavigation() {

@@ -16,17 +16,20 @@
 class QComboBox;
 class QLineEdit;
 class QCheckBox;
+class QLabel;
 class QStandardItemModel;
 class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace ts::ui {
+class FlatButton;
 class GradientProgress;
 class SortTable;
 }  // namespace ts::ui
 
 namespace ts::db::window {
 
+enum class ButtonIcon;
 class OdbcSourceDialog;
 class PgConnectDialog;
 
@@ -160,6 +163,17 @@ class DbMainWindow : public QDialog {
 
  private:
   void buildPanels();
+  void buildConversionPanel();
+  void buildOpenPanel();
+  void buildOdbcPanel();
+  void buildAdoPanel();
+  void buildVersionPanel();
+  // A panel under the trees (hidden until its step is chosen), a label, a button and the
+  // DSN, user and password edits on a panel, in dialog units.
+  QWidget* makePanel(Panel id);
+  QLabel* panelLabel(QWidget* parent, const QString& text, int x, int y, int cx);
+  ui::FlatButton* panelButton(QWidget* parent, int id, const QString& text, ButtonIcon icon);
+  void connectionEdits(QWidget* panel, int width);
   void buildNavigation();
   void showPanel(int index);
   void fillTree();
