@@ -131,6 +131,14 @@ QIcon programIcon() {
   return icon;
 }
 
+namespace {
+
+using Share = ui::AnchorLayout::Share;
+// The left column's part of the extra width; the top's part of the extra height.
+constexpr double kLeft = 0.3, kTop = 0.6;
+
+}  // namespace
+
 QString WebMainWindow::controlName(int id) {
   switch (id) {
     case kTree: return "tree";
@@ -202,8 +210,6 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   resize(size.x(), size.y());
   setWindowIcon(programIcon());
   setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
-  using Share = ui::AnchorLayout::Share;
-  constexpr double kLeft = 0.3, kTop = 0.6;  // the left column's part of the width; the top's
   // Boxes above the window that is shown (the small window stays on top of everything else).
   notice_ = [this](const QString& t) { ui::ShowMessage(t, shownWindow()); };
   ask_ = [this](const QString& t) {
@@ -211,6 +217,19 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
   };
 
+  buildBrowser(places);
+  buildChoices();
+  buildConversionList();
+  buildCommands();
+  buildMore();
+  buildFooter();
+  title_ = QString("Tessaro Web Converter - Version 1.3 (%1) Build %2").arg(__DATE__, kVersion);
+  setWindowTitle(title_);
+  restoreChoices();
+}
+
+// The folders and the listing of the one chosen.
+void WebMainWindow::buildBrowser(const QStringList& places) {
   tree_ = new ShellTree(this, places.isEmpty() ? ShellTree::defaultPlaces() : places);
   tree_->setObjectName(controlName(kTree));
   place(tree_, 7, 26, 150, 150, Share{0, 0, kLeft, kTop});
@@ -247,7 +266,10 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
     for (QTreeWidgetItem* item : folderList_->selectedItems())
       addPath(item->data(0, Qt::UserRole).toString());
   });
+}
 
+// What is converted and how: the files, the format, the charsets.
+void WebMainWindow::buildChoices() {
   auto label = [this](const QString& text, int x, int y, int cx) {
     auto* l = new QLabel(text, this);
     place(l, x, y, cx, 9, Share{0, kTop, kLeft, 0});
@@ -287,7 +309,9 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   connect(destination_, &QComboBox::currentIndexChanged, this, [this](int position) {
     format_->setCurrentIndex(position > 37 ? kUtf8Format : kEightBitFormat);
   });
+}
 
+void WebMainWindow::buildConversionList() {
   list_ = new ui::SortList(this, ui::SortList::Drops::ToParent);
   list_->setObjectName(controlName(kConversionList));
   list_->setRootIsDecorated(false);
@@ -297,7 +321,10 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   list_->setAcceptDrops(true);
   list_->installEventFilter(this);
   place(list_, 162, 181, 270, 78, Share{kLeft, kTop, 1 - kLeft, 1 - kTop});
+}
 
+// The buttons at the right: run, new list, help, small window, exit.
+void WebMainWindow::buildCommands() {
   auto* run = button(this, controlName(kRun), texts::tr(texts::kConvert), QStyle::SP_MediaPlay);
   place(run, 437, 181, 76, 15, Share{1, kTop, 0, 0});
   connect(run, &QPushButton::clicked, this, [this] { convert(); });
@@ -328,7 +355,10 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   exit_ = exit;
   for (QWidget* w : std::initializer_list<QWidget*>{run, fresh, small, exit})
     commands_.push_back(w);
+}
 
+// The more choices: what is not built yet is said, not hidden.
+void WebMainWindow::buildMore() {
   auto* more = new QGroupBox(texts::tr(texts::kMoreGroup), this);
   place(more, 162, 260, 351, 26, Share{kLeft, 1, 1 - kLeft, 0});
   auto check = [&](int id, const char* text, int x, int cx) {
@@ -344,7 +374,10 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
     c->setEnabled(false);
     c->setToolTip(texts::tr(texts::kNotYet));
   }
+}
 
+// The progress bar and the links.
+void WebMainWindow::buildFooter() {
   progress_ = new ui::GradientProgress(this);
   progress_->setObjectName(controlName(kProgress));
   place(progress_, 7, 289, 506, 7, Share{0, 1, 1, 0});
@@ -359,10 +392,6 @@ WebMainWindow::WebMainWindow(QWidget* parent, QStringList places) : QDialog(pare
   mail->setText(QString::fromLatin1(ui::kEmailAddress));
   mail->setTarget(QString("mailto:") + ui::kEmailAddress);
   place(mail, 393, 300, 120, 8, Share{1, 1, 0, 0});
-
-  title_ = QString("Tessaro Web Converter - Version 1.3 (%1) Build %2").arg(__DATE__, kVersion);
-  setWindowTitle(title_);
-  restoreChoices();
 }
 
 WebMainWindow::~WebMainWindow() = default;

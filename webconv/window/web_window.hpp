@@ -93,6 +93,13 @@ class WebMainWindow : public QDialog {
   void keyPressEvent(QKeyEvent* e) override;
 
  private:
+  // The parts of the window, built in turn by the constructor.
+  void buildBrowser(const QStringList& places);
+  void buildChoices();
+  void buildConversionList();
+  void buildCommands();
+  void buildMore();
+  void buildFooter();
   friend class SmallWindow;
   // After a run the user asked to end: the program ends.
   void endProgram();
