@@ -48,6 +48,8 @@ namespace {
 // The upper part's share of the extra height (the trees and lists); the navigation tree,
 // the panels and their buttons take the rest.
 constexpr double kUpperShare = 0.75;
+constexpr double kLeft = 0.3;  // the left column's part of the extra width
+using Share = ui::AnchorLayout::Share;
 
 // The caption of the boxes that warn.
 QString warningCaption() { return texts::tr(texts::kWarningCaption); }
@@ -166,11 +168,21 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
   layout_ = new ui::AnchorLayout(this, QSize(size.x(), size.y()));
   resize(size.x(), size.y());
   setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
-  using Share = ui::AnchorLayout::Share;
-  constexpr double kLeft = 0.3;  // the left column's part of the extra width
   setWindowIcon(programIcon());
   setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
 
+  setUpTalk();
+  buildViews();
+  buildCommands();
+  buildPanels();
+  buildNavigation();
+  // The leading blank belongs to the caption.
+  caption_ = QString(" Tessaro Data Tools - Version 1.3 (%1) Build %2").arg(__DATE__, kVersion);
+  setWindowTitle(caption_);
+}
+
+// How the window tells and asks: message boxes (the tests record instead).
+void DbMainWindow::setUpTalk() {
   talk_.notice = [this](const QString& t) { ui::ShowMessage(t, this); };
   talk_.box = [this](const QString& t, const QString& c) { QMessageBox::information(this, c, t); };
   talk_.ask = [this](const QString& t, const QString& c) {
@@ -192,9 +204,11 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
     return QMessageBox::question(this, "TSdata", t, QMessageBox::Retry | QMessageBox::Cancel) ==
            QMessageBox::Retry;
   };
+}
 
-  // The schema trees and lists of the three back ends, on top of each other.
-  auto makeTree = [this, kLeft](int id) {
+// The schema trees and lists of the three back ends, on top of each other.
+void DbMainWindow::buildViews() {
+  auto makeTree = [this](int id) {
     auto* t = new QTreeWidget(this);
     t->setObjectName(controlName(id));
     t->setHeaderHidden(true);
@@ -202,7 +216,7 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
     place(t, 7, 26, 146, 158, Share{0, 0, kLeft, kUpperShare});
     return t;
   };
-  auto makeList = [this, kLeft](int id) {
+  auto makeList = [this](int id) {
     auto* l = new ui::SortTable(this);
     l->setObjectName(controlName(id));
     l->setShowGrid(true);
@@ -232,7 +246,10 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
     });
   }
   showView();
+}
 
+// The progress bar, the buttons at the right and the links.
+void DbMainWindow::buildCommands() {
   progress_ = new ui::GradientProgress(this);
   progress_->setObjectName(controlName(kProgress));
   progress_->setBounds(1, 100);
@@ -276,12 +293,6 @@ DbMainWindow::DbMainWindow(QWidget* parent) : QDialog(parent) {
   mail->setText(QString::fromLatin1(ui::kEmailAddress));
   mail->setTarget(QString("mailto:") + ui::kEmailAddress);
   place(mail, 362, 303, 120, 8, Share{1, 1, 0, 0});
-
-  buildPanels();
-  buildNavigation();
-  // The leading blank belongs to the caption.
-  caption_ = QString(" Tessaro Data Tools - Version 1.3 (%1) Build %2").arg(__DATE__, kVersion);
-  setWindowTitle(caption_);
 }
 
 DbMainWindow::~DbMainWindow() = default;

@@ -162,6 +162,9 @@ class DbMainWindow : public QDialog {
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
+  void setUpTalk();
+  void buildViews();
+  void buildCommands();
   void buildPanels();
   void buildConversionPanel();
   void buildOpenPanel();
