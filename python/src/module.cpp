@@ -120,9 +120,10 @@ std::vector<std::size_t> unwritable(const std::string& text, std::uint32_t desti
 
 }  // namespace
 
-PYBIND11_MODULE(_engine, m) {
-  m.doc() = "The Tessaro conversion engine (used by the tessaro package).";
+namespace {
 
+// The catalogue: the forms and the charsets by name and code.
+void bindCatalogue(py::module_& m) {
   m.def("form_by_name", [](const std::string& name) { return ts::charsetFormByName(name); },
         "The form a name means (0: none).");
   m.def("form_name", [](std::uint32_t f) { return ts::formName(f); });
@@ -135,7 +136,10 @@ PYBIND11_MODULE(_engine, m) {
                        ts::hasLetterTable(c));
     return all;
   });
+}
 
+// The converter of one form to another, whole or piece by piece.
+void bindConverter(py::module_& m) {
   py::class_<Converter>(m, "Converter")
       .def(py::init<std::uint32_t, std::uint32_t>())
       .def("convert",
@@ -173,7 +177,10 @@ PYBIND11_MODULE(_engine, m) {
            })
       .def_property_readonly("pending", &Converter::pending)
       .def("reset", &Converter::reset);
+}
 
+// What is judged or repaired: unwritable characters, detection, repair, office documents.
+void bindJudgements(py::module_& m) {
   m.def("unwritable", &unwritable,
         "Positions of the characters of a text the destination form cannot write.");
 
@@ -215,7 +222,10 @@ PYBIND11_MODULE(_engine, m) {
                                                                  repairer.repaired().end());
     return std::make_pair(strOf(out), counts);
   });
+}
 
+// Letter case and sorting within a charset.
+void bindLetters(py::module_& m) {
   m.def("change_case", [](const py::buffer& data, int charset, bool upper) {
     if (!ts::hasLetterTable(ts::readableSource(charset)))
       throw py::value_error("charset " + std::to_string(charset) + " has no letter table");
@@ -238,4 +248,14 @@ PYBIND11_MODULE(_engine, m) {
   m.attr("SORT_DICTIONARY") = ts::kSortModeDictionary;
   m.attr("SORT_TELEX") = ts::kSortModeTelex;
   m.attr("SORT_NAMES") = ts::kSortModeNames;
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_engine, m) {
+  m.doc() = "The Tessaro conversion engine (used by the tessaro package).";
+  bindCatalogue(m);
+  bindConverter(m);
+  bindJudgements(m);
+  bindLetters(m);
 }
