@@ -673,52 +673,64 @@ std::vector<std::string> SqliteBackend::tableRow(const std::string& table) {
   return {table, flag(!readOnly_), "", "", "", "", "", "", std::to_string(s.integer(0))};
 }
 
+namespace {
+
+PropertyTable objectLayout(const std::vector<std::string>& names) {
+  PropertyTable t;
+  t.headers = names;
+  return t;
+}
+
+// A field as the property lists show it: name, type, size, required, the collating order, the
+// default value.
+std::vector<std::string> fieldRow(sqlite3* db, const std::string& table, const SqlColumn& c) {
+  const TextType tt = textType(c.type);
+  std::string collation;
+  const char* seq = nullptr;
+  if (sqlite3_table_column_metadata(db, "main", table.c_str(), c.name.c_str(), nullptr, &seq,
+                                    nullptr, nullptr, nullptr) == SQLITE_OK &&
+      seq != nullptr)
+    collation = seq;
+  return std::vector<std::string>{c.name, c.type, tt.size, flag(c.notNull), "", collation,
+                                  "",     "",     "",      c.defaultValue};
+}
+
+// An index: its fields (+ ascending, - descending), primary, unique.
+std::vector<std::string> indexRow(sqlite3* db, const std::string& table, const std::string& index) {
+  Statement l(db, "SELECT \"unique\", origin FROM pragma_index_list(?1) WHERE name = ?2");
+  l.bind(1, table).bind(2, index);
+  bool unique = false, primary = false;
+  if (l.step()) {
+    unique = l.integer(0) != 0;
+    primary = l.text(1) == "pk";
+  }
+  Statement c(db, "SELECT name, \"desc\" FROM pragma_index_xinfo(?1) WHERE key = 1");
+  c.bind(1, index);
+  std::string fields;
+  while (c.step())
+    fields += (fields.empty() ? "" : ";") + std::string(c.integer(1) ? "-" : "+") +
+              (c.isNull(0) ? std::string("(expression)") : c.text(0));
+  return std::vector<std::string>{index, fields, flag(primary), flag(unique), "",
+                                  "",    "",     flag(false),   flag(unique)};
+}
+
+std::vector<std::string> relationRow(const ForeignKey& k) {
+  return std::vector<std::string>{k.text(), k.parent, k.child,
+                                  "ON UPDATE " + k.onUpdate + " ON DELETE " + k.onDelete};
+}
+
+// A view, as a query: its SQL.
+std::vector<std::string> queryRow(sqlite3* db, const std::string& view) {
+  Statement s(db, "SELECT sql FROM sqlite_schema WHERE type = 'view' AND name = ?1");
+  s.bind(1, view);
+  const std::string sql = s.step() ? s.text(0) : std::string();
+  return std::vector<std::string>{view, "Select", "", "", flag(false), flag(true), sql, "", ""};
+}
+
+}  // namespace
+
 PropertyTable SqliteBackend::properties(const SchemaTree& tree, int item) {
   const SchemaItem& it = tree.item(item);
-  auto objectLayout = [](const std::vector<std::string>& names) {
-    PropertyTable t;
-    t.headers = names;
-    return t;
-  };
-  auto fieldRow = [&](const Table& t, const SqlColumn& c) {
-    const TextType tt = textType(c.type);
-    std::string collation;
-    const char* seq = nullptr;
-    if (sqlite3_table_column_metadata(db_, "main", t.name.c_str(), c.name.c_str(), nullptr, &seq,
-                                      nullptr, nullptr, nullptr) == SQLITE_OK &&
-        seq != nullptr)
-      collation = seq;
-    return std::vector<std::string>{c.name, c.type, tt.size, flag(c.notNull), "", collation,
-                                    "",     "",     "",      c.defaultValue};
-  };
-  auto indexRow = [&](const std::string& table, const std::string& index) {
-    Statement l(db_, "SELECT \"unique\", origin FROM pragma_index_list(?1) WHERE name = ?2");
-    l.bind(1, table).bind(2, index);
-    bool unique = false, primary = false;
-    if (l.step()) {
-      unique = l.integer(0) != 0;
-      primary = l.text(1) == "pk";
-    }
-    Statement c(db_, "SELECT name, \"desc\" FROM pragma_index_xinfo(?1) WHERE key = 1");
-    c.bind(1, index);
-    std::string fields;
-    while (c.step())
-      fields += (fields.empty() ? "" : ";") + std::string(c.integer(1) ? "-" : "+") +
-                (c.isNull(0) ? std::string("(expression)") : c.text(0));
-    return std::vector<std::string>{index, fields, flag(primary), flag(unique), "",
-                                    "",    "",     flag(false),   flag(unique)};
-  };
-  auto relationRow = [](const ForeignKey& k) {
-    return std::vector<std::string>{k.text(), k.parent, k.child,
-                                    "ON UPDATE " + k.onUpdate + " ON DELETE " + k.onDelete};
-  };
-  auto queryRow = [&](const std::string& view) {
-    Statement s(db_, "SELECT sql FROM sqlite_schema WHERE type = 'view' AND name = ?1");
-    s.bind(1, view);
-    const std::string sql = s.step() ? s.text(0) : std::string();
-    return std::vector<std::string>{view, "Select", "", "", flag(false), flag(true), sql, "", ""};
-  };
-
   switch (it.kind) {
     case ItemKind::kDatabase: {
       std::string collation;
@@ -739,20 +751,20 @@ PropertyTable SqliteBackend::properties(const SchemaTree& tree, int item) {
       const Table t = describe(tree.item(table).text);
       if (it.kind == ItemKind::kFields) {
         PropertyTable p = objectLayout(kFieldNames);
-        for (const auto& c : t.columns) p.rows.push_back(fieldRow(t, c));
+        for (const auto& c : t.columns) p.rows.push_back(fieldRow(db_, t.name, c));
         return p;
       }
       const SqlColumn* c = t.column(it.text);
-      return c == nullptr ? PropertyTable{} : propertyLayout(kFieldNames, fieldRow(t, *c));
+      return c == nullptr ? PropertyTable{} : propertyLayout(kFieldNames, fieldRow(db_, t.name, *c));
     }
     case ItemKind::kIndex:
     case ItemKind::kIndexes: {
       const int table = tree.tableOf(item);
       if (table == kNoItem) return {};
       const std::string name = describe(tree.item(table).text).name;
-      if (it.kind == ItemKind::kIndex) return propertyLayout(kIndexNames, indexRow(name, it.text));
+      if (it.kind == ItemKind::kIndex) return propertyLayout(kIndexNames, indexRow(db_, name, it.text));
       PropertyTable p = objectLayout(kIndexNames);
-      for (const auto& i : indexNames(db_, name)) p.rows.push_back(indexRow(name, i));
+      for (const auto& i : indexNames(db_, name)) p.rows.push_back(indexRow(db_, name, i));
       return p;
     }
     case ItemKind::kRelation:
@@ -765,11 +777,11 @@ PropertyTable SqliteBackend::properties(const SchemaTree& tree, int item) {
       }
       return it.kind == ItemKind::kRelations ? p : PropertyTable{};
     }
-    case ItemKind::kQuery: return propertyLayout(kQueryNames, queryRow(it.text));
+    case ItemKind::kQuery: return propertyLayout(kQueryNames, queryRow(db_, it.text));
     case ItemKind::kQueries: {
       PropertyTable p = objectLayout(kQueryNames);
       for (const auto& [object, view] : schemaObjects(db_))
-        if (view) p.rows.push_back(queryRow(object));
+        if (view) p.rows.push_back(queryRow(db_, object));
       return p;
     }
   }
