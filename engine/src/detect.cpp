@@ -347,19 +347,21 @@ std::vector<int> detectionCandidates(int lastCode, int layers) {
 namespace {
 
 // The guess among `candidates`; with `asItStands`, good UTF-8 is read as UTF-8 only.
-Detection detectAmong(std::string_view text, std::span<const int> candidates, bool asItStands) {
-  // The layers a text can be carried in: its own characters standing for bytes, and again.
-  bool possible[3] = {true, mayBeCarried(text), false};
-  if (possible[1]) {
-    // Whether the text is carried twice shows in its start as well.
-    constexpr std::size_t kLook = 16 * 1024;
-    const std::size_t cut = text.size() <= kLook ? text.size() : text.rfind(' ', kLook) + 1;
-    possible[2] = mayBeCarried(unwrapped(text.substr(0, cut == 0 ? kLook : cut)));
-  }
-  // Good UTF-8 with characters of two bytes or more is no text of a byte charset: legacy
-  // bytes (TCVN3's "Tr\xADêng", VNI's "Vie\xE4t") make such characters by chance only, and
-  // then beside bytes that make none.  Only the charsets written in ASCII stay.
-  const bool utf8Text = isUtf8WithCharacters(text, 1);
+// One reading of the text being judged: a charset, its plan, its tally and a hash of the
+// letters it read so far.
+struct Reading {
+  int code;
+  const ConversionPlan* plan;
+  Tally tally;
+  std::uint64_t hash = 0xCBF29CE484222325ull;
+};
+
+// The carried forms among `candidates` that the text may be in: layers it cannot be carried
+// in, byte charsets for good UTF-8 with characters of two bytes or more (legacy bytes make
+// such characters by chance only, and then beside bytes that make none), carried forms when
+// the text is to be read as it stands.
+std::vector<int> possibleForms(std::span<const int> candidates, bool asItStands,
+                               const bool (&possible)[3], bool utf8Text) {
   std::vector<int> forms;
   for (int f : candidates) {
     const auto form = static_cast<CharsetForm>(f);
@@ -371,95 +373,121 @@ Detection detectAmong(std::string_view text, std::span<const int> candidates, bo
     if (layers != 0 && asItStands) continue;
     if (std::find(forms.begin(), forms.end(), r) == forms.end()) forms.push_back(r);
   }
-  struct Reading {
-    int code;
-    const ConversionPlan* plan;
-    Tally tally;
-    std::uint64_t hash = 0xCBF29CE484222325ull;  // of the letters read so far
-  };
+  return forms;
+}
+
+// The guesses of the readings so far: readings that give the same letters are one answer, as
+// long as they keep doing so; best first by the confidence people are shown (in whole
+// percent), then by the score.
+std::vector<CharsetGuess> guessesOf(const std::vector<Reading>& reads) {
+  std::vector<CharsetGuess> guesses;
+  std::vector<bool> taken(reads.size(), false);
+  for (std::size_t i = 0; i < reads.size(); ++i) {
+    if (taken[i]) continue;
+    CharsetGuess g;
+    g.codes.push_back(reads[i].code);
+    for (std::size_t j = i + 1; j < reads.size(); ++j) {
+      if (!taken[j] && reads[j].hash == reads[i].hash && reads[j].tally == reads[i].tally) {
+        taken[j] = true;
+        g.codes.push_back(reads[j].code);
+      }
+    }
+    std::stable_sort(g.codes.begin(), g.codes.end(),
+                     [](int a, int b) { return commonness(a) < commonness(b); });
+    g.score = reads[i].tally.score();
+    g.confidence = reads[i].tally.confidence();
+    g.words = reads[i].tally.marked();
+    guesses.push_back(std::move(g));
+  }
+  auto percent = [](const CharsetGuess& g) { return static_cast<int>(g.confidence * 100 + 0.5); };
+  std::stable_sort(guesses.begin(), guesses.end(),
+                   [&](const CharsetGuess& a, const CharsetGuess& b) {
+                     if (percent(a) != percent(b)) return percent(a) > percent(b);
+                     if (a.score != b.score) return a.score > b.score;
+                     return commonness(a.codes.front()) < commonness(b.codes.front());
+                   });
+  return guesses;
+}
+
+// Reads one window of the text (ending at a blank, so no character is cut) in every reading,
+// in each one's layers.
+void readWindow(std::string_view piece, const bool (&possible)[3], bool utf8Text,
+                std::vector<Reading>& reads, ByteBuffer& letters) {
+  // NUL bytes end texts for the converter; for a guess they are bytes like others.
+  std::string window;
+  if (piece.find('\0') != std::string_view::npos) {
+    window.assign(piece);
+    std::replace(window.begin(), window.end(), '\0', ' ');
+    piece = window;
+  }
+  std::string_view layered[3] = {piece, {}, {}};
+  std::string layerWindow[3];
+  for (int k = 1; k < 3 && possible[k]; ++k) {
+    layerWindow[k] = unwrapped(layered[k - 1]);
+    layered[k] = layerWindow[k];
+  }
+  for (Reading& r : reads) {
+    letters.clear();
+    read(*r.plan, layered[formLayers(static_cast<CharsetForm>(r.code))], letters);
+    r.tally += scoreReading(letters, utf8Text && r.code == kUtf8);
+    r.hash = hashLetters(r.hash, letters);
+  }
+}
+
+// Whether the guesses so far are sure enough to end the reading: the best's score leads every
+// other reading's, or it has stayed first with high confidence over several windows (charsets
+// that differ in a few capitals only read most texts almost alike, and their scores never
+// part far).
+class SteadyLead {
+ public:
+  bool settled(const std::vector<CharsetGuess>& guesses) {
+    constexpr double kSteadyConfidence = 0.9;
+    constexpr int kSteadyWindows = 2;
+    double next = -1e300;
+    for (std::size_t g = 1; g < guesses.size(); ++g) next = std::max(next, guesses[g].score);
+    if (guesses.size() >= 2 && guesses[0].confidence >= kConfidentGuess &&
+        guesses[0].score - next >= kClearLead)
+      return true;
+    const int first = guesses.empty() ? 0 : guesses[0].codes.front();
+    steady_ = !guesses.empty() && first == leader_ && guesses[0].confidence >= kSteadyConfidence
+                  ? steady_ + 1
+                  : 0;
+    leader_ = first;
+    return steady_ >= kSteadyWindows;
+  }
+
+ private:
+  int leader_ = 0, steady_ = 0;
+};
+
+Detection detectAmong(std::string_view text, std::span<const int> candidates, bool asItStands) {
+  // The layers a text can be carried in: its own characters standing for bytes, and again.
+  bool possible[3] = {true, mayBeCarried(text), false};
+  if (possible[1]) {
+    // Whether the text is carried twice shows in its start as well.
+    constexpr std::size_t kLook = 16 * 1024;
+    const std::size_t cut = text.size() <= kLook ? text.size() : text.rfind(' ', kLook) + 1;
+    possible[2] = mayBeCarried(unwrapped(text.substr(0, cut == 0 ? kLook : cut)));
+  }
+  const bool utf8Text = isUtf8WithCharacters(text, 1);
   std::vector<Reading> reads;
-  for (int f : forms)
+  for (int f : possibleForms(candidates, asItStands, possible, utf8Text))
     if (const ConversionPlan* plan =
             readers().plans[formCharset(static_cast<CharsetForm>(f))].get())
       reads.push_back({f, plan, {}});
 
-  // Readings that give the same letters are one answer, as long as they keep doing so.
-  auto answers = [&reads] {
-    std::vector<CharsetGuess> guesses;
-    std::vector<bool> taken(reads.size(), false);
-    for (std::size_t i = 0; i < reads.size(); ++i) {
-      if (taken[i]) continue;
-      CharsetGuess g;
-      g.codes.push_back(reads[i].code);
-      for (std::size_t j = i + 1; j < reads.size(); ++j) {
-        if (!taken[j] && reads[j].hash == reads[i].hash && reads[j].tally == reads[i].tally) {
-          taken[j] = true;
-          g.codes.push_back(reads[j].code);
-        }
-      }
-      std::stable_sort(g.codes.begin(), g.codes.end(),
-                       [](int a, int b) { return commonness(a) < commonness(b); });
-      g.score = reads[i].tally.score();
-      g.confidence = reads[i].tally.confidence();
-      g.words = reads[i].tally.marked();
-      guesses.push_back(std::move(g));
-    }
-    // Best first by the confidence people are shown (in whole percent), then by the score.
-    auto percent = [](const CharsetGuess& g) { return static_cast<int>(g.confidence * 100 + 0.5); };
-    std::stable_sort(guesses.begin(), guesses.end(),
-                     [&](const CharsetGuess& a, const CharsetGuess& b) {
-                       if (percent(a) != percent(b)) return percent(a) > percent(b);
-                       if (a.score != b.score) return a.score > b.score;
-                       return commonness(a.codes.front()) < commonness(b.codes.front());
-                     });
-    return guesses;
-  };
-
   ByteBuffer letters;
-  std::string window;
   Detection d;
-  constexpr double kSteadyConfidence = 0.9;
-  constexpr int kSteadyWindows = 2;
-  int leader = 0, steady = 0;
+  SteadyLead lead;
   for (std::size_t pos = 0; pos < text.size();) {
     const std::size_t end = windowEnd(text, pos);
-    // NUL bytes end texts for the converter; for a guess they are bytes like others.
-    std::string_view piece = text.substr(pos, end - pos);
-    if (piece.find('\0') != std::string_view::npos) {
-      window.assign(piece);
-      std::replace(window.begin(), window.end(), '\0', ' ');
-      piece = window;
-    }
-    // The window's layers: a window ends at a blank, so no character is cut.
-    std::string_view layered[3] = {piece, {}, {}};
-    std::string layerWindow[3];
-    for (int k = 1; k < 3 && possible[k]; ++k) {
-      layerWindow[k] = unwrapped(layered[k - 1]);
-      layered[k] = layerWindow[k];
-    }
-    for (Reading& r : reads) {
-      letters.clear();
-      read(*r.plan, layered[formLayers(static_cast<CharsetForm>(r.code))], letters);
-      r.tally += scoreReading(letters, utf8Text && r.code == kUtf8);
-      r.hash = hashLetters(r.hash, letters);
-    }
+    readWindow(text.substr(pos, end - pos), possible, utf8Text, reads, letters);
     pos = end;
     if (pos == text.size()) break;
-    d.guesses = answers();
-    // The best is well ahead when its score leads every other reading's, or when it has
-    // stayed first with high confidence over several windows (charsets that differ in a few
-    // capitals only read most texts almost alike, and their scores never part far).
-    double next = -1e300;
-    for (std::size_t g = 1; g < d.guesses.size(); ++g) next = std::max(next, d.guesses[g].score);
-    if (d.guesses.size() >= 2 && d.guesses[0].confidence >= kConfidentGuess &&
-        d.guesses[0].score - next >= kClearLead)
-      return d;
-    const int first = d.guesses.empty() ? 0 : d.guesses[0].codes.front();
-    steady = first == leader && d.guesses[0].confidence >= kSteadyConfidence ? steady + 1 : 0;
-    leader = first;
-    if (steady >= kSteadyWindows) return d;
+    d.guesses = guessesOf(reads);
+    if (lead.settled(d.guesses)) return d;
   }
-  d.guesses = answers();
+  d.guesses = guessesOf(reads);
   bool anyMarked = false;
   for (const Reading& r : reads) anyMarked = anyMarked || r.tally.marked() > 0;
   if (!anyMarked) {
