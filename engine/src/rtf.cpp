@@ -99,6 +99,12 @@ struct RtfConverter::Impl {
   enum class Lex { kText, kBackslash, kWord, kParam, kHex1, kHex2, kBin };
 
   void feed(const std::uint8_t* s, std::size_t n, ByteBuffer& out);
+  // One byte in each state of the lexer.  wordByte: false when the byte ended the word and
+  // must be read again as itself.
+  void plainByte(std::uint8_t b, ByteBuffer& out);
+  void backslashByte(std::uint8_t b, ByteBuffer& out);
+  bool wordByte(std::uint8_t b, ByteBuffer& out);
+  void hexByte(std::uint8_t b, ByteBuffer& out);
   void word(ByteBuffer& out);
   void symbol(std::uint8_t c, ByteBuffer& out);
   void textByte(std::uint8_t b, ByteBuffer& out);
@@ -385,6 +391,95 @@ void RtfConverter::Impl::symbol(std::uint8_t c, ByteBuffer& out) {
   out.append(token);
 }
 
+void RtfConverter::Impl::plainByte(std::uint8_t b, ByteBuffer& out) {
+  if (b == '\\') {
+    lex = Lex::kBackslash;
+    token.assign(1, '\\');
+  } else if (b == '{') {
+    flushRun(out);
+    stack.push_back(cur);
+    cur.first = true;
+    cur.ignorable = false;
+    ucSkip = 0;
+    out.push('{');
+  } else if (b == '}') {
+    if (cur.fontTable) endFontEntry(out);
+    flushRun(out);
+    if (!stack.empty()) {
+      cur = stack.back();
+      stack.pop_back();
+    }
+    ucSkip = 0;
+    out.push('}');
+  } else if (b == '\r' || b == '\n') {
+    // Line breaks mean nothing in RTF: inside a run they go after it, so that a letter cut
+    // by one stays whole.
+    if (inRun)
+      ++runBreaks;
+    else
+      out.push(b);
+  } else {
+    token.clear();
+    textByte(b, out);
+  }
+}
+
+void RtfConverter::Impl::backslashByte(std::uint8_t b, ByteBuffer& out) {
+  token.push_back(static_cast<char>(b));
+  if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z')) {
+    lex = Lex::kWord;
+    name.assign(1, static_cast<char>(b));
+    param.clear();
+  } else if (b == '\'') {
+    lex = Lex::kHex1;
+  } else {
+    lex = Lex::kText;
+    symbol(b, out);
+  }
+}
+
+bool RtfConverter::Impl::wordByte(std::uint8_t b, ByteBuffer& out) {
+  const bool letter = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z');
+  const bool digit = b >= '0' && b <= '9';
+  if (lex == Lex::kWord && letter) {
+    token.push_back(static_cast<char>(b));
+    name.push_back(static_cast<char>(b));
+    return true;
+  }
+  if (digit || (lex == Lex::kWord && b == '-')) {
+    token.push_back(static_cast<char>(b));
+    param.push_back(static_cast<char>(b));
+    lex = Lex::kParam;
+    return true;
+  }
+  lex = Lex::kText;
+  if (b == ' ') {
+    token.push_back(' ');  // the delimiter belongs to the word
+    word(out);
+    return true;
+  }
+  word(out);
+  return false;  // the byte after the word is read again as itself
+}
+
+void RtfConverter::Impl::hexByte(std::uint8_t b, ByteBuffer& out) {
+  token.push_back(static_cast<char>(b));
+  const bool first = lex == Lex::kHex1;
+  if (!isHex(b)) {  // not an escape after all: as it was written
+    lex = Lex::kText;
+    flushRun(out);
+    out.append(token);
+    return;
+  }
+  if (first) {
+    hex = hexValue(b);
+    lex = Lex::kHex2;
+    return;
+  }
+  lex = Lex::kText;
+  textByte(static_cast<std::uint8_t>(hex * 16 + hexValue(b)), out);
+}
+
 void RtfConverter::Impl::feed(const std::uint8_t* s, std::size_t n, ByteBuffer& out) {
   for (std::size_t i = 0; i < n; ++i) {
     const std::uint8_t b = s[i];
@@ -396,102 +491,16 @@ void RtfConverter::Impl::feed(const std::uint8_t* s, std::size_t n, ByteBuffer& 
         binLeft -= take;
         i += take - 1;
         if (binLeft == 0) lex = Lex::kText;
-        continue;
+        break;
       }
-      case Lex::kText:
-        if (b == '\\') {
-          lex = Lex::kBackslash;
-          token.assign(1, '\\');
-        } else if (b == '{') {
-          flushRun(out);
-          stack.push_back(cur);
-          cur.first = true;
-          cur.ignorable = false;
-          ucSkip = 0;
-          out.push('{');
-        } else if (b == '}') {
-          if (cur.fontTable) endFontEntry(out);
-          flushRun(out);
-          if (!stack.empty()) {
-            cur = stack.back();
-            stack.pop_back();
-          }
-          ucSkip = 0;
-          out.push('}');
-        } else if (b == '\r' || b == '\n') {
-          // Line breaks mean nothing in RTF: inside a run they go after it, so that a letter
-          // cut by one stays whole.
-          if (inRun)
-            ++runBreaks;
-          else
-            out.push(b);
-        } else {
-          token.clear();
-          textByte(b, out);
-        }
-        continue;
-      case Lex::kBackslash:
-        token.push_back(static_cast<char>(b));
-        if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z')) {
-          lex = Lex::kWord;
-          name.assign(1, static_cast<char>(b));
-          param.clear();
-        } else if (b == '\'') {
-          lex = Lex::kHex1;
-        } else {
-          lex = Lex::kText;
-          symbol(b, out);
-        }
-        continue;
+      case Lex::kText: plainByte(b, out); break;
+      case Lex::kBackslash: backslashByte(b, out); break;
       case Lex::kWord:
-        if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z')) {
-          token.push_back(static_cast<char>(b));
-          name.push_back(static_cast<char>(b));
-          continue;
-        }
-        if (b == '-' || (b >= '0' && b <= '9')) {
-          token.push_back(static_cast<char>(b));
-          param.push_back(static_cast<char>(b));
-          lex = Lex::kParam;
-          continue;
-        }
-        [[fallthrough]];
       case Lex::kParam:
-        if (lex == Lex::kParam && b >= '0' && b <= '9') {
-          token.push_back(static_cast<char>(b));
-          param.push_back(static_cast<char>(b));
-          continue;
-        }
-        lex = Lex::kText;
-        if (b == ' ') {
-          token.push_back(' ');  // the delimiter belongs to the word
-          word(out);
-        } else {
-          word(out);
-          --i;  // the byte after the word is read again as itself
-        }
-        continue;
+        if (!wordByte(b, out)) --i;
+        break;
       case Lex::kHex1:
-        token.push_back(static_cast<char>(b));
-        if (!isHex(b)) {  // not an escape after all: as it was written
-          lex = Lex::kText;
-          flushRun(out);
-          out.append(token);
-          continue;
-        }
-        hex = hexValue(b);
-        lex = Lex::kHex2;
-        continue;
-      case Lex::kHex2:
-        token.push_back(static_cast<char>(b));
-        lex = Lex::kText;
-        if (!isHex(b)) {
-          flushRun(out);
-          out.append(token);
-          continue;
-        }
-        textByte(static_cast<std::uint8_t>(hex * 16 + hexValue(b)), out);
-        continue;
+      case Lex::kHex2: hexByte(b, out); break;
     }
   }
 }
