@@ -20,6 +20,7 @@
 #include "ts/db/backend.hpp"
 #include "ts/db/conversion.hpp"
 #include "ts/platform/messages.hpp"
+#include "ts/platform/progress_bar.hpp"
 #include "ts/platform/options.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/unicode.hpp"
@@ -168,7 +169,6 @@ void onSignal(int sig) {
 // A progress bar per column on a terminal, and a summary line per column.
 class Terminal : public ts::db::RunObserver {
  public:
-  Terminal() : bar_(isatty(2) != 0) {}
   // " Converting [column] ..." names the column on the bar.
   void caption(const std::string& text) override { label_ = text.substr(1); }
   void position(int pos) override {
@@ -185,23 +185,11 @@ class Terminal : public ts::db::RunObserver {
     std::fflush(stdout);
   }
   bool stopRequested() override { return stopSignal != 0; }
-  void end() {
-    if (drawn_) std::fputc('\n', stderr);
-    drawn_ = false;
-  }
+  void end() { bar_.end(); }
 
  private:
-  void draw(int pct) {
-    if (!bar_) return;
-    pct = std::clamp(pct, 0, 100);
-    std::string cells(40, ' ');
-    std::fill_n(cells.begin(), pct * 40 / 100, '#');
-    std::fprintf(stderr, "\r[%s] %3d%% %s", cells.c_str(), pct, label_.c_str());
-    std::fflush(stderr);
-    drawn_ = true;
-  }
-  bool bar_;
-  bool drawn_ = false;
+  void draw(int percent) { bar_.draw(percent, label_); }
+  ts::platform::ProgressBar bar_;
   std::string label_;
 };
 

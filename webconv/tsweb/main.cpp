@@ -21,6 +21,7 @@
 #include "ts/office/packages.hpp"
 #include "ts/platform/messages.hpp"
 #include "ts/platform/options.hpp"
+#include "ts/platform/progress_bar.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/web/batch_job.hpp"
 #ifdef TS_WITH_WINDOW
@@ -87,7 +88,6 @@ class Terminal : public ts::web::JobObserver {
   // Ctrl-C, a hang-up or a termination: the page under way is finished, the converted ones
   // get their names back, and the office started for the run is quit.
   bool stopRequested() override { return stopSignal != 0; }
-  Terminal() : bar_(isatty(2) != 0) {}
 
   void pageStarted(const std::string& path, std::uint64_t, const std::string&) override {
     end();
@@ -115,24 +115,12 @@ class Terminal : public ts::web::JobObserver {
     end();
     std::printf("%s\n", text.c_str());
   }
-  void end() {
-    if (bar_ && drawn_) std::fputc('\n', stderr);
-    drawn_ = false;
-  }
+  void end() { bar_.end(); }
 
  private:
-  void draw() {
-    if (!bar_) return;
-    const int pos = ts::web::progressPosition(ticks_);
-    std::string cells(40, ' ');
-    for (int i = 0; i < pos * 40 / 100; ++i) cells[static_cast<std::size_t>(i)] = '#';
-    std::fprintf(stderr, "\r[%s] %3d%% %s", cells.c_str(), pos, name_.c_str());
-    std::fflush(stderr);
-    drawn_ = true;
-  }
+  void draw() { bar_.draw(ts::web::progressPosition(ticks_), name_); }
 
-  bool bar_;
-  bool drawn_ = false;
+  ts::platform::ProgressBar bar_;
   std::string name_;
   std::uint64_t ticks_ = 0;
 };
