@@ -21,7 +21,7 @@
 #include "db_test_util.hpp"
 #include "db_window.hpp"
 #include "odbc_dialog.hpp"
-#include "pg_dialog.hpp"
+#include "server_dialog.hpp"
 #include "ts/testing/postgres.hpp"
 #include "ts/ui/gradient_progress.hpp"
 #include "ts/ui/message_box.hpp"

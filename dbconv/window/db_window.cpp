@@ -24,7 +24,7 @@
 
 #include "icons.hpp"
 #include "odbc_dialog.hpp"
-#include "pg_dialog.hpp"
+#include "server_dialog.hpp"
 #include "texts.hpp"
 #include "ts/catalogue.hpp"
 #include "ts/db/odbc.hpp"

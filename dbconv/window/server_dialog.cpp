@@ -1,4 +1,4 @@
-#include "pg_dialog.hpp"
+#include "server_dialog.hpp"
 
 #include <QApplication>
 #include <QDialogButtonBox>
