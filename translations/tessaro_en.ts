@@ -190,6 +190,10 @@ Convert it anyway?</translation>
         <translation>PostgreSQL Connection</translation>
     </message>
     <message>
+        <source>Kết nối MariaDB/MySQL</source>
+        <translation>MariaDB/MySQL connection</translation>
+    </message>
+    <message>
         <source>&amp;Máy chủ:</source>
         <translation>&amp;Host:</translation>
     </message>
@@ -250,7 +254,7 @@ Convert it anyway?</translation>
         <translation>Loaded %1 of %2 total records</translation>
     </message>
     <message>
-        <source>Tên người dùng:</source>
+        <source>Người dùng:</source>
         <translation>User name:</translation>
     </message>
     <message>

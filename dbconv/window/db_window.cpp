@@ -338,6 +338,7 @@ QString DbMainWindow::controlName(int id) {
     case kOdbcConnect: return "connect";
     case kOdbcSources: return "odbcSources";
     case kAdoDialog: return "adoDialog";
+    case kMariaDialog: return "mariaDialog";
     case kVersionPanel: return "versionPanel";
     case kConversionPanel: return "conversionPanel";
     case kOpenPanel: return "openPanel";
@@ -535,10 +536,17 @@ void DbMainWindow::buildAdoPanel() {
   connectionEdits(adoPanel, 150);
   auto* adoDialog = panelButton(adoPanel, kAdoDialog, "ADO Dialog", ButtonIcon::kOdbc);
   place(adoDialog, 4, 52, 90, 16);
-  connect(adoDialog, &QPushButton::clicked, this, [this] { connectPostgresDialog(); });
+  connect(adoDialog, &QPushButton::clicked, this,
+          [this] { connectServerDialog(ServerDialog::Server::kPostgres); });
   auto* adoOk = panelButton(adoPanel, kOdbcConnect, "&OK", ButtonIcon::kConvert);
   place(adoOk, 100, 52, 60, 16);
-  connect(adoOk, &QPushButton::clicked, this, [this] { connectPostgresDialog(); });
+  connect(adoOk, &QPushButton::clicked, this,
+          [this] { connectServerDialog(ServerDialog::Server::kPostgres); });
+  // MariaDB and MySQL servers, beside PostgreSQL's.
+  auto* maria = panelButton(adoPanel, kMariaDialog, "&MariaDB / MySQL", ButtonIcon::kOdbc);
+  place(maria, 4, 72, 110, 16);
+  connect(maria, &QPushButton::clicked, this,
+          [this] { connectServerDialog(ServerDialog::Server::kMariaDb); });
 }
 
 void DbMainWindow::buildVersionPanel() {
@@ -648,10 +656,10 @@ bool DbMainWindow::chooseOdbcSource(const std::function<bool(OdbcSourceDialog&)>
                      p->findChild<QCheckBox*>(controlName(kCursorLibrary))->isChecked());
 }
 
-bool DbMainWindow::connectPostgres(const QString& conninfo, QString* error) {
+bool DbMainWindow::connectServer(const QString& source, QString* error) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   try {
-    std::unique_ptr<Backend> b = ts::db::connectPostgres(conninfo.toStdString());
+    std::unique_ptr<Backend> b = openSource(source.toStdString(), false);
     views_[0].backend = std::move(b);  // the previous connection is closed
     setMode(BackendMode::kAdo);
     fillTree();
@@ -667,17 +675,18 @@ bool DbMainWindow::connectPostgres(const QString& conninfo, QString* error) {
   return true;
 }
 
-bool DbMainWindow::connectPostgresDialog(const std::function<bool(PgConnectDialog&)>& choose) {
+bool DbMainWindow::connectServerDialog(ServerDialog::Server server,
+                                       const std::function<bool(ServerDialog&)>& choose) {
   // A new connection starts from empty fields; after a failure, Retry opens the dialog on
   // the failed settings.  The password lives only as long as this call.
-  PgConnectDialog::Settings settings;
+  ServerDialog::Settings settings;
   for (;;) {
-    PgConnectDialog dialog(settings, this);
+    ServerDialog dialog(settings, this, server);
     const bool go = choose ? choose(dialog) : dialog.exec() == QDialog::Accepted;
     if (!go) return false;  // cancelled: nothing changes
     settings = dialog.settings();
     QString error;
-    if (connectPostgres(dialog.conninfo(), &error)) return true;
+    if (connectServer(dialog.source(), &error)) return true;
     if (!talk_.retry(error)) return false;
   }
 }

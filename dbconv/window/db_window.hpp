@@ -12,6 +12,7 @@
 #include "ts/db/conversion.hpp"
 #include "ts/db/schema.hpp"
 #include "ts/ui/window_support.hpp"
+#include "server_dialog.hpp"
 
 class QComboBox;
 class QLineEdit;
@@ -31,7 +32,6 @@ namespace ts::db::window {
 
 enum class ButtonIcon;
 class OdbcSourceDialog;
-class PgConnectDialog;
 
 class DbMainWindow : public QDialog {
   Q_OBJECT
@@ -77,6 +77,7 @@ class DbMainWindow : public QDialog {
     kOdbcSources = 1034,
     // the ADO panel (also the DSN, the user, the password and OK)
     kAdoDialog = 1035,
+    kMariaDialog = 1036,
   };
   // The panels, by the dialog they stand for.
   enum Panel {
@@ -140,9 +141,13 @@ class DbMainWindow : public QDialog {
   // The ADO panel's buttons: the PostgreSQL connection dialog, then the connection; a failure
   // is offered again (Retry opens the dialog on the failed settings).  `choose` stands for
   // the dialog in tests, as above.
-  bool connectPostgresDialog(const std::function<bool(PgConnectDialog&)>& choose = {});
+  // Connects to a server through its dialog (`choose` stands for the user in tests).
+  bool connectServerDialog(ServerDialog::Server server,
+                           const std::function<bool(ServerDialog&)>& choose = {});
   // Connects to a PostgreSQL database; false (reported) on failure.
-  bool connectPostgres(const QString& conninfo, QString* error = nullptr);
+  // Connects to a server source as tsdata takes it ("pg:...", "postgresql://...",
+  // "mysql://..."); the error is said, or given back.
+  bool connectServer(const QString& source, QString* error = nullptr);
   QTreeWidget* adoTree() const { return views_[0].tree; }
 
   // The commands.

@@ -1,6 +1,7 @@
-// The connection to a PostgreSQL database, where Windows has the data-link dialog: host,
-// port, database, user and password, or one connection string or URI; "Thử" tries it.
-// Empty fields are left to libpq's own sources (PG* variables, ~/.pgpass, services).
+// The connection to a database server, where Windows has the data-link dialog: host, port,
+// database, user and password, or one connection string or URI; "Thử" tries it.  PostgreSQL
+// leaves empty fields to libpq's own sources (PG* variables, ~/.pgpass, services); MariaDB and
+// MySQL to the client's option files (~/.my.cnf).
 #pragma once
 
 #include <QDialog>
@@ -10,22 +11,27 @@ class QLineEdit;
 
 namespace ts::db::window {
 
-class PgConnectDialog : public QDialog {
+class ServerDialog : public QDialog {
   Q_OBJECT
  public:
+  enum class Server { kPostgres, kMariaDb };
   struct Settings {
     QString host, port, database, user, password, conninfo;
   };
-  explicit PgConnectDialog(const Settings& start, QWidget* parent = nullptr);
+  explicit ServerDialog(const Settings& start, QWidget* parent = nullptr,
+                        Server server = Server::kPostgres);
 
+  Server server() const { return server_; }
   Settings settings() const;
-  // The connection string the fields make: the one typed, else the keywords of the fields.
-  QString conninfo() const;
+  // The source the fields make, as tsdata takes it: the string typed, else one made of the
+  // fields ("pg:host='db' ...", "mysql://ann:...@db:3306/shop").
+  QString source() const;
   QLineEdit* field(const char* name) const;
   // Tries the connection; the outcome is shown under the fields and returned.
   bool test();
 
  private:
+  Server server_;
   QLineEdit *host_, *port_, *database_, *user_, *password_, *conninfo_;
   QLabel* result_;
 };

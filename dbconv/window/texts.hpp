@@ -70,6 +70,7 @@ inline constexpr const char* kOdbcConnect = QT_TRANSLATE_NOOP("tsdata", "&Kết 
 inline constexpr const char* kOdbcSystem = QT_TRANSLATE_NOOP("tsdata", "của hệ thống");
 inline constexpr const char* kOdbcUser = QT_TRANSLATE_NOOP("tsdata", "của người dùng");
 inline constexpr const char* kPgTitle = QT_TRANSLATE_NOOP("tsdata", "Kết nối PostgreSQL");
+inline constexpr const char* kMariaTitle = QT_TRANSLATE_NOOP("tsdata", "Kết nối MariaDB/MySQL");
 inline constexpr const char* kPgHost = QT_TRANSLATE_NOOP("tsdata", "&Máy chủ:");
 // What an empty host means: libpq's Unix socket, as psql without -h ("localhost" is TCP).
 inline constexpr const char* kPgHostEmpty =
@@ -87,7 +88,7 @@ inline constexpr const char* kDeleteQuestion = QT_TRANSLATE_NOOP("tsdata", "Bạ
 inline constexpr const char* kTableNamed = QT_TRANSLATE_NOOP("tsdata", "bảng \"%1\"");
 inline constexpr const char* kQueryNamed = QT_TRANSLATE_NOOP("tsdata", "truy vấn \"%1\"");
 inline constexpr const char* kLoaded = QT_TRANSLATE_NOOP("tsdata", "Đã nạp %1 trong tổng số %2 bản ghi");
-inline constexpr const char* kUserName = QT_TRANSLATE_NOOP("tsdata", "Tên người dùng:");
+inline constexpr const char* kUserName = QT_TRANSLATE_NOOP("tsdata", "Người dùng:");
 inline constexpr const char* kPasswordLabel = QT_TRANSLATE_NOOP("tsdata", "Mật khẩu:");
 inline constexpr const char* kReadOnlyBox = QT_TRANSLATE_NOOP("tsdata", "Chỉ đọc");
 inline constexpr const char* kExclusiveBox = QT_TRANSLATE_NOOP("tsdata", "Độc quyền");
