@@ -10,6 +10,7 @@
 #include <cctype>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "odf.hpp"
 #include "runs.hpp"
@@ -39,6 +40,34 @@ std::string extensionOf(std::string_view name) {
   const std::size_t dot = name.rfind('.');
   if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return {};
   return lower(name.substr(dot + 1));
+}
+
+// The package's properties people read (docProps/core.xml: title, subject, author, keywords,
+// description, category, last author; docProps/app.xml: company, manager), in no font: each
+// converted only where it reads as legacy text of the source and not as good Unicode.
+std::optional<std::string> documentProperties(RunConverter& runs, std::string part) {
+  static constexpr std::string_view kShown[] = {"title",       "subject",  "creator",
+                                                "keywords",    "description", "category",
+                                                "lastModifiedBy", "Company", "Manager"};
+  auto shown = [](std::string_view name) {
+    const std::size_t bar = name.rfind('|');
+    const std::string_view local = bar == std::string_view::npos ? name : name.substr(bar + 1);
+    return std::find(std::begin(kShown), std::end(kShown), local) != std::end(kShown);
+  };
+  XmlEditor editor(std::move(part));
+  editor.read({[&](const std::vector<XmlEditor::Element>& open, bool& collect) {
+                 collect = open.size() == 2 && shown(open.back().name);
+               },
+               [&](const std::vector<XmlEditor::Element>& open) {
+                 const XmlEditor::Element& e = open.back();
+                 if (open.size() != 2 || !shown(e.name) || e.text.empty()) return;
+                 if (const std::optional<std::string> out = runs.convert({}, e.text);
+                     out && *out != e.text)
+                   editor.replaceContent(e, *out);
+               },
+               nullptr});
+  if (!editor.changed()) return std::nullopt;
+  return editor.result();
 }
 
 struct Refused : std::runtime_error {
@@ -215,6 +244,23 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
             extensionOf(part) == "xml" && part.find('/', folder.size()) == std::string::npos)
           take(part, convert);
     };
+    // The DrawingML text of the charts (titles, axis titles, text boxes) and of SmartArt
+    // (its data and the drawing made of it) under `folder`: each run by its own typeface, else
+    // the theme's body font.  The charts' cached values stay as the data they repeat.
+    auto drawingText = [&](const std::string& folder, const std::string& theme) {
+      PptxDocument drawing(runs);
+      take(theme, [&](std::string xml) -> std::optional<std::string> {
+        drawing.theme(std::move(xml));  // its fonts only: the theme part is its document's
+        return std::nullopt;
+      });
+      auto text = [&](std::string xml) { return drawing.slide(std::move(xml)); };
+      each(folder + "charts/", "chart", text);
+      each(folder + "diagrams/", "data", text);
+      each(folder + "diagrams/", "drawing", text);
+    };
+    if (!odf)
+      for (const char* part : {"docProps/core.xml", "docProps/app.xml"})
+        take(part, [&](std::string xml) { return documentProperties(runs, std::move(xml)); });
     if (odf) {
       OdfDocument document(runs);
       for (const char* part : {"styles.xml", "content.xml"})
@@ -230,6 +276,7 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
       each("xl/worksheets/", "", [&](std::string xml) { return book.sheet(std::move(xml)); });
       take("xl/sharedStrings.xml",
            [&](std::string xml) { return book.sharedStrings(std::move(xml)); });
+      drawingText("xl/", "xl/theme/theme1.xml");
     } else if (slides) {
       PptxDocument deck(runs);
       auto styles = [&](std::string xml) { return deck.styles(std::move(xml)); };
@@ -239,6 +286,9 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
       take("ppt/slideMasters/slideMaster1.xml", styles);
       each("ppt/slides/", "slide", slide);
       each("ppt/notesSlides/", "", slide);
+      each("ppt/charts/", "chart", slide);
+      each("ppt/diagrams/", "data", slide);
+      each("ppt/diagrams/", "drawing", slide);
     } else {
       WordDocument word(runs);
       auto content = [&](std::string xml) { return word.content(std::move(xml)); };
@@ -250,6 +300,7 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
         take(part, content);
       each("word/", "header", content);
       each("word/", "footer", content);
+      drawingText("word/", "word/theme/theme1.xml");
     }
     outcome.runs = runs.converted();
     outcome.left = runs.left();

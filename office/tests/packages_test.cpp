@@ -370,6 +370,50 @@ TEST_F(Packages, APowerPointDeckRunByRun) {
   EXPECT_EQ(after[4].data, slide({"Times New Roman", "Tiêu đề", "Nội dung chính"}));
 }
 
+// The text of charts and SmartArt is DrawingML: each run by its typeface, else the theme's
+// body font (Calibri: the Unicode title stays); the charts' cached values are data, left.  The
+// document's properties, in no font, are converted where they read as legacy text.
+TEST_F(Packages, ChartSmartArtAndPropertiesText) {
+  const std::string a = "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"";
+  const std::string c = "xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\"";
+  const std::string dgm = "xmlns:dgm=\"http://schemas.openxmlformats.org/drawingml/2006/diagram\"";
+  auto chart = [&](const std::vector<std::string>& t) {
+    return "<c:chartSpace " + c + " " + a + "><c:chart><c:title><c:tx><c:rich><a:bodyPr/><a:p>"
+           "<a:r><a:rPr lang=\"vi-VN\"><a:latin typeface=\"" + t[0] + "\"/></a:rPr><a:t>" + t[1] +
+           "</a:t></a:r></a:p></c:rich></c:tx></c:title><c:plotArea><c:barChart><c:ser><c:tx>"
+           "<c:strRef><c:strCache><c:pt idx=\"0\"><c:v>" + tc("Doanh số") + "</c:v></c:pt>"
+           "</c:strCache></c:strRef></c:tx></c:ser></c:barChart></c:plotArea><c:title><c:tx>"
+           "<c:rich><a:p><a:r><a:t>Tôi là</a:t></a:r></a:p></c:rich></c:tx></c:title></c:chart>"
+           "</c:chartSpace>";
+  };
+  auto data = [&](const std::string& face, const std::string& text) {
+    return "<dgm:dataModel " + dgm + " " + a + "><dgm:ptLst><dgm:pt modelId=\"1\"><dgm:t>"
+           "<a:bodyPr/><a:p><a:r><a:rPr><a:latin typeface=\"" + face + "\"/></a:rPr><a:t>" + text +
+           "</a:t></a:r></a:p></dgm:t></dgm:pt></dgm:ptLst></dgm:dataModel>";
+  };
+  auto core = [](const std::string& title, const std::string& author) {
+    return "<cp:coreProperties xmlns:cp=\"http://schemas.openxmlformats.org/package/2006/"
+           "metadata/core-properties\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:title>" +
+           title + "</dc:title><dc:creator>" + author + "</dc:creator></cp:coreProperties>";
+  };
+  writeZip(dir_ / "d.docx.bak",
+           {{"[Content_Types].xml", "<Types/>"},
+            {"word/document.xml", document({"Arial", "x", "y", "z", "w", "v", "u", "t"})},
+            {"word/theme/theme1.xml", kTheme},
+            {"word/charts/chart1.xml", chart({".VnTime", tc("Biểu đồ năm")})},
+            {"word/diagrams/data1.xml", data(".VnTimeH", tc("QUY TRÌNH"))},
+            {"docProps/core.xml", core(tc("Báo cáo tổng kết năm học của trường"), "Nguyễn Văn Đức")}});
+  const PackageOutcome o = convertPackage((dir_ / "d.docx.bak").string(),
+                                          (dir_ / "d.docx.tshtm").string(), "d.docx", kTcvn3,
+                                          kDecimalEsc);
+  ASSERT_EQ(o.kind, PackageOutcome::kConverted) << o.why;
+  const std::vector<Stored> after = readZip(dir_ / "d.docx.tshtm");
+  ASSERT_EQ(after.size(), 6u);
+  EXPECT_EQ(after[3].data, chart({"Times New Roman", "Biểu đồ năm"}));
+  EXPECT_EQ(after[5].data, core("Báo cáo tổng kết năm học của trường", "Nguyễn Văn Đức"));
+  EXPECT_EQ(after[4].data, data("Times New Roman", "QUY TRÌNH"));
+}
+
 TEST_F(Packages, DamagedHostileAndProtectedPackagesAreRefused) {
   auto refused = [&](const std::string& name, const std::string& why) {
     const PackageOutcome o = convertPackage((dir_ / name).string(), (dir_ / "out.docx").string(),
