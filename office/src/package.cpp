@@ -277,6 +277,21 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
       take("xl/sharedStrings.xml",
            [&](std::string xml) { return book.sharedStrings(std::move(xml)); });
       drawingText("xl/", "xl/theme/theme1.xml");
+      // Sheet names are what formulas and links refer to: left, and said where legacy.
+      take("xl/workbook.xml", [&](std::string xml) -> std::optional<std::string> {
+        XmlEditor editor(std::move(xml));
+        editor.read({[&](const std::vector<XmlEditor::Element>& open, bool&) {
+                       const XmlEditor::Element& e = open.back();
+                       const std::string* name = e.attribute("name");
+                       if (name != nullptr && e.name.ends_with("|sheet") &&
+                           runs.readsAsLegacy(*name))
+                         outcome.notes.push_back("the sheet name '" + *name +
+                                                 "' reads as legacy text; it is left as it is: "
+                                                 "formulas and links refer to it");
+                     },
+                     nullptr, nullptr});
+        return std::nullopt;
+      });
     } else if (slides) {
       PptxDocument deck(runs);
       auto styles = [&](std::string xml) { return deck.styles(std::move(xml)); };

@@ -96,6 +96,14 @@ RunConverter::Conversion* RunConverter::conversion(int charset) {
   return c->converts ? c.get() : nullptr;
 }
 
+bool RunConverter::readsAsLegacy(std::string_view text) const {
+  if (sourceUnicode_) return false;
+  if (source_ != 0) return readsAsCarried(text, source_);
+  for (const int family : kLegacyFamilies)
+    if (readsAsCarried(text, family)) return true;
+  return false;
+}
+
 std::optional<std::string> RunConverter::change(std::string_view font, std::string_view text,
                                                 bool whole) {
   if (text.empty()) return std::nullopt;

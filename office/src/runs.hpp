@@ -43,6 +43,10 @@ class RunConverter {
     return change(font, text, false);
   }
 
+  // Whether text in no font reads as legacy text of the source (with no source: of TCVN3, VNI
+  // or VISCII) and not as good Unicode, as convert() judges it; nothing is counted.
+  bool readsAsLegacy(std::string_view text) const;
+
   // The destination family's font for a legacy font whose text is converted (".VnTime" to
   // "Times New Roman"), or nothing.
   std::optional<std::string> mappedFont(std::string_view font);

@@ -305,7 +305,9 @@ TEST_F(Packages, AnExcelWorkbookCellByCell) {
   };
   writeZip(dir_ / "b.xlsx.bak",
            {{"[Content_Types].xml", "<Types/>"},
-            {"xl/workbook.xml", "<workbook " + ns + "/>"},
+            {"xl/workbook.xml", "<workbook " + ns + "><sheets><sheet name=\"" +
+                                    tc("Bảng lương tháng mười hai") + "\" sheetId=\"1\"/>"
+                                    "<sheet name=\"Tổng hợp\" sheetId=\"2\"/></sheets></workbook>"},
             {"xl/styles.xml", styles(".VnTime")},
             {"xl/worksheets/sheet1.xml", sheet(tc("Hà Nội"))},
             {"xl/sharedStrings.xml",
@@ -315,6 +317,11 @@ TEST_F(Packages, AnExcelWorkbookCellByCell) {
                      kTcvn3, kDecimalEsc);
   ASSERT_EQ(o.kind, PackageOutcome::kConverted) << o.why;
   EXPECT_EQ(o.runs, 3u);  // A1, A5, the rich run
+  // A legacy sheet name is left (formulas refer to it) and said; a Unicode one is not.
+  ASSERT_EQ(o.notes.size(), 1u);
+  EXPECT_NE(o.notes[0].find("the sheet name '" + tc("Bảng lương tháng mười hai") + "'"),
+            std::string::npos)
+      << o.notes[0];
   // Left: the Unicode string and the rich string's first run in Calibri, and the string
   // shown in both fonts.
   EXPECT_EQ(o.left, 3u);

@@ -404,6 +404,7 @@ struct BatchJob::Run {
     ++report.pages;
     report.bytes += d.size;
     if (d.recovered) ++report.recovered;
+    for (const std::string& note : result.notes) report.notes.push_back({d.page, note});
   }
 
   // A document left as it was: its name back, and why (a failure, or a skip).

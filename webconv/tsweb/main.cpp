@@ -155,6 +155,7 @@ struct OfficeDocuments {
                                    settings.destination, settings.force);
     ts::web::DocumentResult r;
     r.why = o.why;
+    r.notes = o.notes;
     r.kind = o.kind == ts::office::PackageOutcome::kConverted ? ts::web::DocumentResult::kConverted
              : o.kind == ts::office::PackageOutcome::kNothingToConvert
                  ? ts::web::DocumentResult::kNothingToConvert

@@ -22,6 +22,7 @@ struct PackageOutcome {
   std::uint64_t runs = 0;      // runs converted
   std::uint64_t left = 0;      // runs left: text that did not read as legacy, or cannot be held
   std::vector<std::string> parts;  // the parts changed
+  std::vector<std::string> notes;  // what the user should know (legacy sheet names, left)
 };
 
 // Converts the package at `from` (a document named `name`) into a new file `to` (which must

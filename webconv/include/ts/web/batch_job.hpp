@@ -55,6 +55,7 @@ struct DocumentResult {
   enum Kind { kConverted, kNothingToConvert, kFailed, kLeft };
   Kind kind = kFailed;
   std::string why;  // kFailed, kLeft (not converted here, and why): the reason
+  std::vector<std::string> notes;  // kConverted: what the report should say of it
 };
 
 struct JobFailure {
