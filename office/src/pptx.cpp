@@ -79,6 +79,8 @@ std::optional<std::string> PptxDocument::styles(std::string part) {
 std::optional<std::string> PptxDocument::slide(std::string part) {
   XmlEditor editor(std::move(part));
   std::string shapeFont;  // the font of the shape's text style
+  std::string listFont;   // of the shape's own list style (its first level)
+  std::string paragraphFont;  // of the paragraph's default run properties
   struct Run {
     std::optional<std::string> face;
     std::optional<Element> latin;
@@ -90,6 +92,15 @@ std::optional<std::string> PptxDocument::slide(std::string part) {
          const Element& e = open.back();
          if (isP(e.name, "sp") || isP(e.name, "graphicFrame")) {
            shapeFont = other_;
+           listFont.clear();
+         } else if (isA(e.name, "p")) {
+           paragraphFont.clear();
+         } else if (!run && isA(e.name, "latin") && within(open, isA, "defRPr")) {
+           // A shape's list style, or a paragraph's default: fonts its runs inherit.
+           if (const std::string* face = e.attribute("typeface")) {
+             if (within(open, isA, "lstStyle") && within(open, isA, "lvl1pPr")) listFont = *face;
+             else if (within(open, isA, "pPr") && !within(open, isA, "lstStyle")) paragraphFont = *face;
+           }
          } else if (isP(e.name, "ph")) {
            const std::string* type = e.attribute("type");
            const bool title = type && (*type == "title" || *type == "ctrTitle");
@@ -115,7 +126,13 @@ std::optional<std::string> PptxDocument::slide(std::string part) {
            run.reset();
            std::string all;
            for (const Element& t : r.texts) all += t.text;
-           const std::string font = resolved(r.face ? *r.face : shapeFont.empty() ? minor_ : shapeFont);
+           // The run's own typeface, else its paragraph's, its shape's list style's, the text
+           // style of its placeholder, the theme's body font.
+           const std::string& inherited = !paragraphFont.empty() ? paragraphFont
+                                          : !listFont.empty()    ? listFont
+                                          : !shapeFont.empty()   ? shapeFont
+                                                                 : minor_;
+           const std::string font = resolved(r.face ? *r.face : inherited);
            const std::optional<std::string> out = runs_.convert(font, all);
            if (!out) return;
            if (r.texts.size() == 1 && *out != all) editor.replaceContent(r.texts[0], *out);

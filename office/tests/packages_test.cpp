@@ -354,7 +354,10 @@ TEST_F(Packages, APowerPointDeckRunByRun) {
            "<p:sp><p:nvSpPr><p:nvPr><p:ph idx=\"1\"/></p:nvPr></p:nvSpPr><p:txBody><a:p><a:r>"
            "<a:rPr lang=\"vi-VN\"/><a:t>" + t[2] + "</a:t></a:r></a:p></p:txBody></p:sp>"
            "<p:sp><p:nvSpPr><p:nvPr/></p:nvSpPr><p:txBody><a:p><a:r><a:t>Tôi là sinh viên</a:t>"
-           "</a:r></a:p></p:txBody></p:sp></p:spTree></p:cSld></p:sld>";
+           "</a:r></a:p></p:txBody></p:sp>"
+           "<p:sp><p:nvSpPr><p:nvPr/></p:nvSpPr><p:txBody><a:lstStyle><a:lvl1pPr><a:defRPr>"
+           "<a:latin typeface=\"" + t[3] + "\"/></a:defRPr></a:lvl1pPr></a:lstStyle><a:p><a:r>"
+           "<a:t>" + t[4] + "</a:t></a:r></a:p></p:txBody></p:sp></p:spTree></p:cSld></p:sld>";
   };
   auto vni = [](const std::string& t) { return carriedIn(kVniWin, t); };
   writeZip(dir_ / "c.pptx.bak",
@@ -362,19 +365,21 @@ TEST_F(Packages, APowerPointDeckRunByRun) {
             {"ppt/presentation.xml", "<p:presentation " + p + "/>"},
             {"ppt/theme/theme1.xml", theme},
             {"ppt/slideMasters/slideMaster1.xml", master},
-            {"ppt/slides/slide1.xml", slide({"VNI-Times", vni("Tiêu đề"), tc("Nội dung chính")})}});
+            {"ppt/slides/slide1.xml", slide({"VNI-Times", vni("Tiêu đề"), tc("Nội dung chính"),
+                                             ".VnTime", tc("Danh sách lớp")})}});
   const PackageOutcome o =
       convertPackage((dir_ / "c.pptx.bak").string(), (dir_ / "c.pptx.tshtm").string(), "c.pptx",
                      kTcvn3, kDecimalEsc);
   ASSERT_EQ(o.kind, PackageOutcome::kConverted) << o.why;
-  EXPECT_EQ(o.runs, 2u);
+  EXPECT_EQ(o.runs, 3u);  // the last by its shape's list style
   EXPECT_EQ(o.left, 0u);  // Unicode in the theme's Arial, a Unicode font: not converted
   const std::vector<Stored> after = readZip(dir_ / "c.pptx.tshtm");
   ASSERT_EQ(after.size(), 5u);
   std::string m = master;
   m.replace(m.find(".VnTime"), 7, "Times New Roman");
   EXPECT_EQ(after[3].data, m);
-  EXPECT_EQ(after[4].data, slide({"Times New Roman", "Tiêu đề", "Nội dung chính"}));
+  EXPECT_EQ(after[4].data, slide({"Times New Roman", "Tiêu đề", "Nội dung chính",
+                                  "Times New Roman", "Danh sách lớp"}));
 }
 
 // The text of charts and SmartArt is DrawingML: each run by its typeface, else the theme's
