@@ -1,6 +1,7 @@
 // Word's packages: each run's font resolved as Word resolves it (the run's own w:rFonts, its
-// character style, its paragraph's style, their w:basedOn chains, the document defaults; theme
-// fonts through the theme part), its text converted by that font, legacy font names mapped.
+// character style, its paragraph's style, its table's style, their w:basedOn chains, the
+// document defaults; theme fonts through the theme part), its text converted by that font,
+// legacy font names mapped.
 #include "word.hpp"
 
 #include <map>
@@ -90,12 +91,16 @@ struct WordDocument::Impl {
     }
     return std::nullopt;
   }
+  // The chain as the style hierarchy lays it: direct formatting, the run's character style,
+  // the paragraph's style, the table's style, the document defaults.
   std::string resolve(const Fonts& direct, const std::string& runStyle,
-                      const std::string& paragraphStyle, bool hAnsi) const {
+                      const std::string& paragraphStyle, const std::string& tableStyle,
+                      bool hAnsi) const {
     if (auto f = at(direct, hAnsi)) return *f;
     if (auto f = fromStyle(runStyle, hAnsi)) return *f;
     if (auto f = fromStyle(paragraphStyle.empty() ? defaultParagraphStyle : paragraphStyle, hAnsi))
       return *f;
+    if (auto f = fromStyle(tableStyle, hAnsi)) return *f;
     if (auto f = at(defaults, hAnsi)) return *f;
     return {};
   }
@@ -168,6 +173,7 @@ std::optional<std::string> WordDocument::fontTable(std::string part) {
 std::optional<std::string> WordDocument::content(std::string part) {
   XmlEditor editor(std::move(part));
   std::vector<std::string> paragraphStyles;  // of the open paragraphs (text boxes nest them)
+  std::vector<std::string> tableStyles;      // of the open tables (tables nest)
   struct Run {
     Fonts fonts;
     std::string style;
@@ -184,6 +190,12 @@ std::optional<std::string> WordDocument::content(std::string part) {
          const Element& e = open.back();
          if (isWord(e.name, "p")) {
            paragraphStyles.emplace_back();
+         } else if (isWord(e.name, "tbl")) {
+           tableStyles.emplace_back();
+         } else if (isWord(e.name, "tblStyle") && open.size() >= 3 &&
+                    isWord(open[open.size() - 2].name, "tblPr") &&
+                    isWord(open[open.size() - 3].name, "tbl")) {
+           if (const auto* v = wordAttribute(e, "val")) tableStyles.back() = v->value;
          } else if (isWord(e.name, "pStyle") && open.size() >= 3 &&
                     isWord(open[open.size() - 2].name, "pPr") && !paragraphStyles.empty()) {
            if (const auto* v = wordAttribute(e, "val")) paragraphStyles.back() = v->value;
@@ -205,6 +217,8 @@ std::optional<std::string> WordDocument::content(std::string part) {
          const Element& e = open.back();
          if (isWord(e.name, "p")) {
            if (!paragraphStyles.empty()) paragraphStyles.pop_back();
+         } else if (isWord(e.name, "tbl")) {
+           if (!tableStyles.empty()) tableStyles.pop_back();
          } else if ((isWord(e.name, "t") || isWord(e.name, "delText")) && !runs.empty() &&
                     open.size() >= 2 && isWord(open[open.size() - 2].name, "r")) {
            if (!e.text.empty()) runs.back().texts.push_back(e);
@@ -219,7 +233,8 @@ std::optional<std::string> WordDocument::content(std::string part) {
            bool high = false;
            for (const char c : all) high = high || static_cast<unsigned char>(c) >= 0x80;
            const std::string font = impl_->resolve(
-               run.fonts, run.style, paragraphStyles.empty() ? "" : paragraphStyles.back(), high);
+               run.fonts, run.style, paragraphStyles.empty() ? "" : paragraphStyles.back(),
+               tableStyles.empty() ? "" : tableStyles.back(), high);
            const std::optional<std::string> whole = runs_.convert(font, all);
            if (!whole) return;
            // The run reads as its charset: each piece converted alone (letters never straddle

@@ -382,6 +382,35 @@ TEST_F(Packages, APowerPointDeckRunByRun) {
                                   "Times New Roman", "Danh sách lớp"}));
 }
 
+// A run in a table takes the table style's font where its paragraph's and its own say none;
+// a paragraph's style says before it.
+TEST_F(Packages, ARunInATableTakesTheTableStylesFont) {
+  const std::string styles = std::string("<w:styles ") + kW +
+                             "><w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\">"
+                             "</w:style><w:style w:type=\"paragraph\" w:styleId=\"Uni\"><w:rPr>"
+                             "<w:rFonts w:ascii=\"Arial\" w:hAnsi=\"Arial\"/></w:rPr></w:style>"
+                             "<w:style w:type=\"table\" w:styleId=\"VnTable\"><w:rPr><w:rFonts "
+                             "w:ascii=\".VnTime\" w:hAnsi=\".VnTime\"/></w:rPr></w:style></w:styles>";
+  auto body = [](const std::string& cell, const std::string& styled) {
+    return std::string("<w:document ") + kW + "><w:body><w:tbl><w:tblPr><w:tblStyle "
+           "w:val=\"VnTable\"/></w:tblPr><w:tr><w:tc><w:p><w:r><w:t>" + cell +
+           "</w:t></w:r></w:p><w:p><w:pPr><w:pStyle w:val=\"Uni\"/></w:pPr><w:r><w:t>" + styled +
+           "</w:t></w:r></w:p></w:tc></w:tr></w:tbl><w:p><w:r><w:t>" + styled +
+           "</w:t></w:r></w:p></w:body></w:document>";
+  };
+  writeZip(dir_ / "t.docx.bak", {{"[Content_Types].xml", "<Types/>"},
+                                 {"word/document.xml", body(tc("Họ và tên"), "Tôi là")},
+                                 {"word/styles.xml", styles}});
+  const PackageOutcome o = convertPackage((dir_ / "t.docx.bak").string(),
+                                          (dir_ / "t.docx.tshtm").string(), "t.docx",
+                                          kVniWin, kDecimalEsc);  // the table's font says TCVN3
+  ASSERT_EQ(o.kind, PackageOutcome::kConverted) << o.why;
+  EXPECT_EQ(o.runs, 1u);
+  const std::vector<Stored> after = readZip(dir_ / "t.docx.tshtm");
+  ASSERT_EQ(after.size(), 3u);
+  EXPECT_EQ(after[1].data, body("Họ và tên", "Tôi là"));
+}
+
 // The text of charts and SmartArt is DrawingML: each run by its typeface, else the theme's
 // body font (Calibri: the Unicode title stays); the charts' cached values are data, left.  The
 // document's properties, in no font, are converted where they read as legacy text.
