@@ -4,10 +4,10 @@
 # lines, every fourth paragraph in bold), made by LibreOffice from RTF; then `soffice
 # --convert-to docx` over all of them in one call, and `tsweb --from tcvn3 --to 39` over a copy
 # of them (each package converted in its own XML, no office, a thread per core).  Prints both
-# times.
+# times and tsweb's peak memory beside the largest part.
 # Each paragraph costs the office a fixed amount whatever its length: a paragraph a line
 # (LINES 1) is the dearest shape, five lines a more usual one.
-#   bench/office_batch.sh [BUILD_DIR] [DOCS] [PAGES] [JOBS] [LINES]
+#   bench/office_packages.sh [BUILD_DIR] [DOCS] [PAGES] [JOBS] [LINES]
 set -euo pipefail
 build=$(cd "${1:-build/release}" && pwd)
 docs=${2:-40}
@@ -46,9 +46,13 @@ echo "soffice --convert-to (open and save): $office s"
 start=$(date +%s.%N)
 TESSARO_ADDIN_DIR=${TESSARO_ADDIN_DIR:-$build/office/addin} \
 TESSARO_LIBTSLIB=${TESSARO_LIBTSLIB:-$build/lib/libtslib.so} \
+  /usr/bin/time -f "%M" -o "$work/tsweb.rss" \
   "$tsweb" --from tcvn3 --to 39 -j "$jobs" "$work/tsweb" > "$work/tsweb.out" 2> "$work/tsweb.err" || true
 end=$(date +%s.%N)
 ours=$(echo "$end - $start" | bc)
 head -1 "$work/tsweb.out"
 echo "tsweb -j $jobs (convert every run and save): $ours s"
+# Memory: tsweb's peak against the largest part it changes (document.xml) and the package.
+largest=$(unzip -l "$work/docs/$(ls "$work/docs" | head -1)" | awk '$4 ~ /\.xml$/ {print $1}' | sort -n | tail -1)
+echo "tsweb's peak memory: $(tail -1 "$work/tsweb.rss") KiB; the largest part: $((largest / 1024)) KiB; a package: $(( $(stat -c %s "$work/docs/$(ls "$work/docs" | head -1)") / 1024 )) KiB"
 echo "ratio: $(echo "scale=2; $ours / $office" | bc)"
