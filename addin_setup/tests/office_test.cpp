@@ -355,9 +355,29 @@ TEST_F(AddinSetup, ADamagedAddinFileKeepsTheInstalledOne) {
   EXPECT_NE(r.out.find("Build the toolbar and menu (skipped: the add-in is not installed)"),
             std::string::npos)
       << r.out;
+  // A whole package whose macros do not compile: refused before the one that works goes.
+  const auto faulty = dir_ / "faulty";
+  const auto tree = dir_ / "faulty-tree";
+  ts::testing::fs::create_directories(tree);
+  ts::testing::fs::create_directories(faulty);
+  ts::testing::fs::copy(ADDIN_DIR "/icons", faulty / "icons",
+                        ts::testing::fs::copy_options::recursive);
+  const std::string unpack = "cd '" + tree.string() + "' && '" CMAKE_COMMAND "' -E tar xf '" +
+                             std::string(ADDIN_DIR) + "/Tessaro_O21.oxt'";
+  ASSERT_EQ(std::system(unpack.c_str()), 0);
+  std::string script = ts::testing::readFile(tree / "python" / "tessaro.py");
+  ts::testing::writeFile(tree / "python" / "tessaro.py", script + "\ndef broken(:\n    pass\n");
+  const std::string pack = "cd '" + tree.string() + "' && '" CMAKE_COMMAND "' -E tar cf '" +
+                           (faulty / "Tessaro_O21.oxt").string() + "' --format=zip .";
+  ASSERT_EQ(std::system(pack.c_str()), 0);
+  r = run("writer", faulty.string());
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE(r.out.find("its macros do not compile (invalid syntax"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("the installed add-in is kept"), std::string::npos) << r.out;
   ts::testing::guard([&] {
     Office& o = office_->office();
     EXPECT_TRUE(has(userExtensions(o), kExtensionId));
+    EXPECT_EQ(utf8(runMacro(o, "tsVersion", {})), TS_VERSION);  // the one that works, loading
     bool found = true;
     toolbarItems(o, kImpressModule, kToolbarName, &found);
     EXPECT_FALSE(found);

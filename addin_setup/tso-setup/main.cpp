@@ -130,9 +130,17 @@ int main(int argc, char** argv) {
   }
   bool all = true;
   for (std::size_t i = 0; i < apps.size(); ++i) {
-    std::printf("Installing TS-%s\n", ts::office::appCaption(apps[i]));
+    std::printf("%s\n", ts::platform::formatted(ts::platform::tr("Installing TS-%s"),
+                                                ts::office::appCaption(apps[i]))
+                           .c_str());
     std::vector<std::string> held;
+    const std::size_t before = log.steps().size();
     const bool installed = ts::office::installInto(apps[i], options, folder, log, {}, &held);
+    // An add-in file that could not be installed (the one installed before kept) fails the run.
+    bool replaced = true;
+    for (std::size_t s = before; s < log.steps().size(); ++s)
+      if (!log.steps()[s].ok && log.steps()[s].what.rfind("Install the add-in", 0) == 0)
+        replaced = false;
     if (!held.empty()) {
       // The user's unsaved work keeps LibreOffice running: nothing more is done.
       std::printf("%s\n", ts::office::statusAfterRun(apps[i], false).c_str());
@@ -146,7 +154,7 @@ int main(int argc, char** argv) {
     }
     if (i + 1 == apps.size()) quitIfStarted();  // the last line says how it ended
     std::printf("%s\n", ts::office::statusAfterRun(apps[i], installed).c_str());
-    all = all && installed;
+    all = all && installed && replaced;
   }
   return all ? 0 : 1;
 }

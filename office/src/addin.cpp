@@ -8,10 +8,17 @@
 #include <com/sun/star/uno/RuntimeException.hpp>
 #include <com/sun/star/uno/Sequence.hxx>
 
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zip.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace ts::office {
@@ -53,6 +60,55 @@ std::vector<Reference<css::deployment::XPackage>> deployedWithId(Office& office,
   for (const auto& package : deployed(manager))
     if (identifier(office, package) == id) found.push_back(package);
   return found;
+}
+
+// Why the macros of the add-in `oxtPath` do not compile, or nothing: its python/tessaro.py
+// compiled by the system's Python, the one LibreOffice runs its macros with.
+std::string macroCompileError(const std::string& oxtPath) {
+  int error = 0;
+  zip_t* zip = zip_open(oxtPath.c_str(), ZIP_RDONLY, &error);
+  if (zip == nullptr) return "it cannot be opened as a zip file";
+  std::string script;
+  zip_stat_t st;
+  zip_stat_init(&st);
+  if (zip_stat(zip, "python/tessaro.py", 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE) &&
+      st.size < (64u << 20)) {
+    script.resize(st.size);
+    zip_file_t* f = zip_fopen(zip, "python/tessaro.py", 0);
+    const bool read =
+        f != nullptr && zip_fread(f, script.data(), st.size) == static_cast<zip_int64_t>(st.size);
+    if (f != nullptr) zip_fclose(f);
+    if (!read) script.clear();
+  }
+  zip_discard(zip);
+  if (script.empty()) return "it holds no python/tessaro.py";
+  constexpr const char* kPython = "/usr/bin/python3";
+  if (access(kPython, X_OK) != 0) return {};  // no Python to ask: the macros are tried later
+  char folder[] = "/tmp/tessaro-addin-check.XXXXXX";
+  if (mkdtemp(folder) == nullptr) return {};
+  const std::string source = std::string(folder) + "/tessaro.py";
+  const std::string said = std::string(folder) + "/said";
+  std::ofstream(source, std::ios::binary) << script;
+  const std::string check =
+      "import sys\ntry:\n compile(open(sys.argv[1], 'rb').read(), 'tessaro.py', 'exec')\n"
+      "except SyntaxError as e:\n open(sys.argv[2], 'w').write('%s, line %s' % (e.msg, e.lineno))\n"
+      " sys.exit(1)\n";
+  pid_t pid = -1;
+  const char* argv[] = {kPython, "-I", "-c", check.c_str(), source.c_str(), said.c_str(), nullptr};
+  std::string why;
+  if (posix_spawn(&pid, kPython, nullptr, nullptr, const_cast<char* const*>(argv), environ) == 0) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      std::ifstream in(said);
+      std::getline(in, why);
+      if (why.empty()) why = "Python could not compile it";
+    }
+  }
+  std::error_code ec;
+  std::filesystem::remove_all(folder, ec);
+  return why;
 }
 
 void removeDeployed(Office& office, const Object& manager, const std::string& id) {
@@ -135,6 +191,10 @@ void addExtension(Office& office, const std::string& oxtPath) {
   for (const char* entry : {"description.xml", "META-INF/manifest.xml"})
     if (!zip.call("hasByName", {text(entry)}).get<bool>())
       fail(oxtPath + " is no extension (it has no " + entry + "); the installed add-in is kept");
+  // Its macros must load where the add-in that works is replaced: compiled first.
+  if (zip.call("hasByName", {text("python/tessaro.py")}).get<bool>())
+    if (const std::string why = macroCompileError(oxtPath); !why.empty())
+      fail(oxtPath + ": its macros do not compile (" + why + "); the installed add-in is kept");
   const Object manager = extensionManager(office);
   // An installed copy is replaced: adding over it would ask whether to.
   removeDeployed(office, manager, kExtensionId);
@@ -142,6 +202,15 @@ void addExtension(Office& office, const std::string& oxtPath) {
       "addExtension", {text(fileUrl(oxtPath)), Any(Sequence<css::beans::NamedValue>()),
                        text("user"), manager.call("createAbortChannel"), approving()});
   if (package.empty()) fail("the extension manager did not add " + oxtPath);
+  // And they load: a harmless macro answers.
+  if (extensionRegistered(office)) {
+    try {
+      runMacro(office, "tsVersion", {});
+    } catch (...) {
+      fail("the add-in of " + oxtPath + " was added, but its macros do not load: " +
+           currentError());
+    }
+  }
 }
 
 void enableExtension(Office& office, bool enable) {

@@ -12,6 +12,7 @@ from com.sun.star.document import XUndoAction
 from com.sun.star.text.ControlCharacter import PARAGRAPH_BREAK as _PARAGRAPH_BREAK
 
 LIBTSLIB_INSTALLED = "@TSLIB_INSTALLED@"
+ADDIN_VERSION = "@TS_ADDIN_VERSION@"
 WEB_ADDRESS = "https://tessaro.example/"
 EXTENSION_ID = "example.tessaro.Tessaro_O21"
 
@@ -1327,5 +1328,10 @@ def tsChangeCaseDocument(doc, upper, selection_only=True):
     return str(change_case(doc, bool(upper), bool(selection_only)))
 
 
+def tsVersion(*args):
+    """The add-in's version: a harmless call that shows its macros load."""
+    return ADDIN_VERSION
+
+
 g_exportedScripts = (tsConvert, Tessaro, tschangeCaseU, tschangeCaseL, VNSpell, TessaroHelp,
-                     tessaroweb, tsConvertDocument, tsChangeCaseDocument)
+                     tessaroweb, tsConvertDocument, tsChangeCaseDocument, tsVersion)
