@@ -253,7 +253,7 @@ std::vector<ColumnRef> resolve(const std::vector<ts::db::TableInfo>& tables,
           if (c.unicode)
             unicode += (unicode.empty() ? "" : ", ") + ts::db::shownName(t->name + "." + c.name);
         if (unicode.empty())
-          std::fprintf(stderr, "tsdata: table '%s' has no text columns\n", shown.c_str());
+          std::fprintf(stderr, ts::platform::tr("tsdata: table '%s' has no text columns\n"), shown.c_str());
         else
           std::fprintf(stderr,
                        "tsdata: table '%s' has only Unicode text columns: name them to repair "
@@ -311,12 +311,13 @@ int list(ts::db::Backend& db) {
   for (const auto& t : db.tables(true)) {
     const std::string name = ts::db::shownName(t.name);
     if (!t.problem.empty()) {
-      std::printf("%s %s (cannot be read: %s)\n", t.view ? "view" : "table", name.c_str(),
-                  printable(t.problem).c_str());
+      std::printf(t.view ? ts::platform::tr("view %s (cannot be read: %s)\n")
+                         : ts::platform::tr("table %s (cannot be read: %s)\n"),
+                  name.c_str(), printable(t.problem).c_str());
       continue;
     }
-    std::printf("%s %s (%lld rows)\n", t.view ? "view" : "table", name.c_str(),
-                static_cast<long long>(t.rows));
+    std::printf(t.view ? ts::platform::tr("view %s (%lld rows)\n") : ts::platform::tr("table %s (%lld rows)\n"),
+                name.c_str(), static_cast<long long>(t.rows));
     for (const auto& c : t.columns)
       std::printf("  %s%s%s%s%s\n", padded(ts::db::shownName(c.name), 24).c_str(),
                   padded(c.type.empty() ? "(no type)" : c.type, 16).c_str(),
@@ -430,7 +431,7 @@ int detectColumns(ts::db::Backend& db, const std::vector<ColumnRef>& columns) {
   for (const auto& col : columns) {
     std::uint64_t sampled = 0;
     const ts::Detection d = ts::db::detectColumn(db, col, 1 << 20, &sampled);
-    std::printf("%s: %s, from %llu values\n", col.label().c_str(), confidenceText(d).c_str(),
+    std::printf(ts::platform::tr("%s: %s, from %llu values\n"), col.label().c_str(), confidenceText(d).c_str(),
                 static_cast<unsigned long long>(sampled));
   }
   return 0;
@@ -450,12 +451,12 @@ bool guardColumns(ts::db::Backend& db, const std::vector<ColumnRef>& columns, co
         ts::db::checkCharset(db, col, o.from, 64 * 1024, o.force ? nullptr : &converter);
     if (check.readsAs) continue;
     run.forced.push_back(col);
-    std::fprintf(stderr, "tsdata: %s does not read as %d \"%s\": it reads as %s%s\n",
+    std::fprintf(stderr, ts::platform::tr("tsdata: %s does not read as %d \"%s\": it reads as %s%s\n"),
                  col.label().c_str(), o.from, std::string(ts::charsetName(o.from)).c_str(),
                  confidenceText(check.detection).c_str(),
-                 o.force          ? "; converting it anyway (--force)"
+                 o.force          ? ts::platform::tr("; converting it anyway (--force)")
                  : o.dryRun >= 0 ? ""
-                                  : "; not converted (--force converts it)");
+                                  : ts::platform::tr("; not converted (--force converts it)"));
     refused = true;
   }
   return refused;
@@ -468,7 +469,7 @@ int dryRunColumns(ts::db::Backend& db, const std::vector<ColumnRef>& columns, co
   for (const auto& col : columns) {
     const ts::db::DryRun r = ts::db::dryRun(db, col, converter, static_cast<std::size_t>(o.dryRun));
     const auto& n = r.counts;
-    std::printf("%s: %llu of %llu values would change (%s)\n", col.label().c_str(),
+    std::printf(ts::platform::tr("%s: %llu of %llu values would change (%s)\n"), col.label().c_str(),
                 static_cast<unsigned long long>(n.converted),
                 static_cast<unsigned long long>(n.records), ts::db::otherCounts(n, true).c_str());
     for (const auto& s : r.samples)
@@ -478,14 +479,14 @@ int dryRunColumns(ts::db::Backend& db, const std::vector<ColumnRef>& columns, co
     if (r.tooLong > 0) {
       wouldFail = true;
       std::printf(
-          "  %llu value(s) would not fit the column (it holds %lld); the run would "
-          "fail at the first and change nothing:\n",
+          ts::platform::tr("  %llu value(s) would not fit the column (it holds %lld); the run would "
+              "fail at the first and change nothing:\n"),
           static_cast<unsigned long long>(r.tooLong), static_cast<long long>(r.limit));
       for (const auto& s : r.overLimit)
         std::printf("  %s: %s\n", s.key.c_str(), asUtf8(s.after, converter.to()).c_str());
     }
     for (const auto& s : r.already)
-      std::printf("  %s: %s\n    (already converted: left)\n", s.key.c_str(),
+      std::printf(ts::platform::tr("  %s: %s\n    (already converted: left)\n"), s.key.c_str(),
                   asUtf8(s.before, converter.to()).c_str());
   }
   return wouldFail ? 1 : 0;  // as the run would end
@@ -497,21 +498,23 @@ int reportRun(const ts::db::RunReport& report) {
   const bool endedByFailure =
       report.ended && !report.columns.empty() && report.columns.back().failed;
   if (endedByFailure)
-    std::printf("tsdata: the failure ended the run; the columns after it were not converted\n");
+    std::printf("%s\n", ts::platform::tr("tsdata: the failure ended the run; the columns after it were not "
+                           "converted"));
   else
     std::printf("%s\n", ts::db::timingReport(report.seconds).c_str());
   if (!report.unconverted.empty()) {
     std::string names;
     for (const ColumnRef& c : report.unconverted)
       names += (names.empty() ? "" : ", ") + ts::db::shownName(c.label());
-    std::printf("tsdata: left unconverted: %s\n", names.c_str());
+    std::printf(ts::platform::tr("tsdata: left unconverted: %s\n"), names.c_str());
   }
   for (const auto& c : report.columns)
     if (c.left)
-      std::printf("tsdata: left as converted already: %s\n",
+      std::printf(ts::platform::tr("tsdata: left as converted already: %s\n"),
                   ts::db::shownName(c.column.label()).c_str());
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fprintf(stderr, "tsdata: standard output was closed; the run went on to its end:\n");
+    std::fprintf(stderr, "%s\n",
+                 ts::platform::tr("tsdata: standard output was closed; the run went on to its end:"));
     for (const auto& c : report.columns)
       std::fprintf(stderr, "tsdata: %s\n", printable(ts::db::columnSummary(c), true).c_str());
   }
@@ -544,7 +547,8 @@ int run(Options& o, std::unique_ptr<ts::db::Backend>& db) {
   ts::db::RunOptions options;
   if (guardColumns(*db, columns, o, converter, options) && !o.force && o.dryRun < 0) return 2;
   if (o.dryRun >= 0) return dryRunColumns(*db, columns, o, converter);
-  if (o.backup) std::printf("tsdata: copied %s to %s\n", o.source.c_str(), db->backup().c_str());
+  if (o.backup)
+    std::printf(ts::platform::tr("tsdata: copied %s to %s\n"), o.source.c_str(), db->backup().c_str());
   Terminal terminal;
   const ts::db::RunReport report = ts::db::convertColumns(*db, columns, converter, terminal, options);
   terminal.end();
