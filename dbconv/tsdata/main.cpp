@@ -320,8 +320,9 @@ int list(ts::db::Backend& db) {
                 name.c_str(), static_cast<long long>(t.rows));
     for (const auto& c : t.columns)
       std::printf("  %s%s%s%s%s\n", padded(ts::db::shownName(c.name), 24).c_str(),
-                  padded(c.type.empty() ? "(no type)" : c.type, 16).c_str(),
-                  c.convertible ? "text" : "not converted", c.note.empty() ? "" : ", ",
+                  padded(c.type.empty() ? ts::platform::tr("(no type)") : c.type, 16).c_str(),
+                  c.convertible ? ts::platform::tr("text") : ts::platform::tr("not converted"),
+                  c.note.empty() ? "" : ", ",
                   c.note.c_str());
   }
   return 0;
