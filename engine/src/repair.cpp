@@ -1,6 +1,7 @@
 #include "ts/repair.hpp"
 
 #include <algorithm>
+#include <optional>
 
 #include "ts/catalogue.hpp"
 #include "ts/detect.hpp"
@@ -278,7 +279,8 @@ int fillReplaced(Unwrapped& u, std::string& best) {
 void TextRepairer::repairLine(std::string_view line, std::string& out) {
   const auto* s = reinterpret_cast<const std::uint8_t*>(line.data());
   const std::size_t n = line.size();
-  std::vector<Word> words;
+  std::vector<Word>& words = words_;
+  words.clear();
   for (std::size_t i = 0; i < n;) {
     while (i < n && isBlank(s[i])) ++i;
     if (i == n) break;
@@ -505,19 +507,11 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
   std::vector<Facts> facts(to - from);
   std::size_t high = 0, already = 0, evidence = 0;
   bool odd = false, twice = false;
-  int asciiSyllables = 0, asciiOthers = 0;
   for (std::size_t k = from; k < to; ++k) {
     Facts& f = facts[k - from];
     const Word& w = words[k];
     f.text = line.substr(w.start, w.end - w.start);
-    if (!w.h.high) {
-      // The ASCII words around: in Vietnamese most are syllables (Nam, cho, gia), in other
-      // languages most are not.
-      const std::string_view core = wordCore(f.text);
-      const WordReading r = core.size() < 2 ? WordReading{} : readWord(core);
-      if (r.letters) ++(r.allowed ? asciiSyllables : asciiOthers);
-      continue;
-    }
+    if (!w.h.high) continue;
     f.high = true;
     ++high;
     twice = twice || w.tentative;
@@ -535,10 +529,26 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     evidence += f.evidence ? 1 : 0;
     odd = odd || f.odd;
   }
+  // The ASCII words around, read only where they decide: in Vietnamese most are syllables
+  // (Nam, cho, gia), in other languages most are not.
+  std::optional<bool> othersLead;
+  auto moreOthers = [&] {
+    if (othersLead) return *othersLead;
+    int asciiSyllables = 0, asciiOthers = 0;
+    for (std::size_t k = from; k < to; ++k) {
+      if (words[k].h.high) continue;
+      const std::string_view core = wordCore(facts[k - from].text);
+      const WordReading r = core.size() < 2 ? WordReading{} : readWord(core);
+      if (r.letters) ++(r.allowed ? asciiSyllables : asciiOthers);
+    }
+    othersLead = asciiOthers > asciiSyllables;
+    return *othersLead;
+  };
   // Nothing can speak clearly for a legacy reading (see `clear` below): syllables alone, one
   // word of another language's shape, a few among words of another language.
-  const bool hopeless = evidence == 0 || (!odd && (evidence + already < 2 ||
-                                                   (asciiOthers > asciiSyllables && evidence < 3)));
+  const bool hopeless =
+      evidence == 0 ||
+      (!odd && (evidence + already < 2 || (evidence < 3 && moreOthers())));
   if (hopeless) {
     left_.unsure += high - already;
     return;
@@ -627,7 +637,7 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
   const std::size_t support = bestReader ? static_cast<std::size_t>(best.support) : 0;
   const bool clear =
       bestReader != nullptr && best.bad * 4 <= best.good &&
-      (best.odd || asciiOthers <= asciiSyllables || best.distinct.size() >= 3) &&
+      (best.odd || !moreOthers() || best.distinct.size() >= 3) &&
       (best.odd || (best.distinct.size() + support >= 2 &&
                     (best.rarest >= 3 || best.distinct.size() >= 4)));
   if (!clear) {

@@ -76,6 +76,7 @@ class TextRepairer {
   Left left_;
   std::uint64_t line_ = 0;
   std::function<void(const Change&)> onChange_;
+  std::vector<Word> words_;  // the words of the line under way, kept for the next line
 };
 
 // Whether a text reads as good Unicode: valid UTF-8 that the repair above would leave as it
