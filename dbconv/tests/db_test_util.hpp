@@ -61,6 +61,17 @@ inline std::string convertBytes(const std::string& bytes, int from, int to) {
 }
 inline std::string tcvn3(const std::string& utf8) { return convertBytes(utf8, kUtf8, kTcvn3); }
 
+// Bytes in capital hexadecimal digits, as SQL's X'...' and HEX() write them.
+inline std::string hex(const std::string& bytes) {
+  static const char* digits = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : bytes) {
+    out += digits[static_cast<unsigned char>(c) >> 4];
+    out += digits[static_cast<unsigned char>(c) & 15];
+  }
+  return out;
+}
+
 inline std::string quoteText(const std::string& s) {
   std::string q = "'";
   for (char c : s) q += c == '\'' ? std::string("''") : std::string(1, c);

@@ -31,15 +31,7 @@ std::string carried(const std::string& bytes) {
   return text;
 }
 
-std::string hex(const std::string& bytes) {
-  static const char* digits = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : bytes) {
-    out += digits[static_cast<unsigned char>(c) >> 4];
-    out += digits[static_cast<unsigned char>(c) & 15];
-  }
-  return out;
-}
+using testing::hex;
 
 class Maria : public ::testing::Test {
  protected:

@@ -33,16 +33,6 @@
 namespace ts::db::window {
 namespace {
 
-std::string hexOf(const std::string& bytes) {
-  static const char* digits = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : bytes) {
-    out += digits[static_cast<unsigned char>(c) >> 4];
-    out += digits[static_cast<unsigned char>(c) & 15];
-  }
-  return out;
-}
-
 namespace fs = std::filesystem;
 using testing::execSql;
 using testing::query;
@@ -585,7 +575,7 @@ TEST_F(DbWindow, MariaDbThroughItsDialogConverts) {
   const std::string db = "window_" + std::to_string(getpid());
   server.sql("", "CREATE DATABASE " + db + " CHARACTER SET latin1");
   server.sql(db, "CREATE TABLE names (id INT PRIMARY KEY, v VARCHAR(40)) ENGINE=InnoDB;"
-                 "INSERT INTO names VALUES (1, X'" + hexOf(testing::tcvn3("Việt Nam")) + "')");
+                 "INSERT INTO names VALUES (1, X'" + testing::hex(testing::tcvn3("Việt Nam")) + "')");
   Window win;
   auto* maria = win.child<QPushButton>(DbMainWindow::kMariaDialog);
   ASSERT_NE(maria, nullptr);
