@@ -602,8 +602,14 @@ DryRun dryRun(Backend& backend, const ColumnRef& column, ValueConverter& convert
       switch (inside->judge(stored, changed)) {
         case Verdict::kConverted:
           ++run.counts.converted;
-          if (run.samples.size() < shown)
-            run.samples.push_back({v.key, std::string(stored), changed, storedText(v)});
+          if (run.samples.size() < shown) {
+            // A sample's after is in the destination charset: a legacy destination's bytes
+            // are what the carrier's characters stand for.
+            std::string after = changed, bytes;
+            if (unicode && converter.to() != kUtf8 && WideValues(0, 0).utf8ToBytes(changed, bytes))
+              after = bytes;
+            run.samples.push_back({v.key, std::string(stored), after, storedText(v)});
+          }
           break;
         case Verdict::kUncarried: ++run.counts.uncarried; break;
         case Verdict::kUndecided: ++run.counts.undecided; break;

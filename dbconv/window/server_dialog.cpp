@@ -82,7 +82,8 @@ QString ServerDialog::source() const {
   const QString typed = conninfo_->text().trimmed();
   if (server_ == Server::kPostgres) {
     if (!typed.isEmpty())
-      return typed.startsWith("postgres") ? typed : "pg:" + typed;  // a URI, or keywords
+      // A URI or "pg:" and keywords as tsdata takes them, or keywords alone.
+      return typed.startsWith("postgres") || typed.startsWith("pg:") ? typed : "pg:" + typed;
     return "pg:" + QString::fromStdString(pgConninfo(
                        host_->text().toStdString(), port_->text().toStdString(),
                        database_->text().toStdString(), user_->text().toStdString(),
