@@ -4,6 +4,19 @@
 
 namespace ts::db {
 
+bool DbError::busy() const {
+  const long primary = native_ & 0xFF;
+  switch (codes_) {
+    case Codes::kSqlite: return primary == 5 /* SQLITE_BUSY */ || primary == 6 /* SQLITE_LOCKED */;
+    case Codes::kOdbc:  // SQLite's codes through its driver, or a timeout
+      return (state_ == "HY000" && (primary == 5 || primary == 6)) || state_ == "HYT00";
+    case Codes::kPostgres: return state_ == "55P03";  // lock_not_available
+    case Codes::kMariaDb: return native_ == 1205 || native_ == 1213;  // lock wait, deadlock
+    case Codes::kNone: return false;
+  }
+  return false;
+}
+
 PropertyTable PropertyTable::ofProperties(const std::vector<std::string>& names,
                                           const std::vector<std::string>& values) {
   PropertyTable t;

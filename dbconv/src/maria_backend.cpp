@@ -18,7 +18,7 @@ DbError errorOf(MYSQL* c, const std::string& context = {}) {
   const std::string state = mysql_sqlstate(c);
   return DbError((context.empty() ? "" : context + ": ") + mysql_error(c) + "\nState: " + state +
                      ", Native: " + std::to_string(mysql_errno(c)) + ", Source: MariaDB",
-                 static_cast<long>(mysql_errno(c)), state);
+                 static_cast<long>(mysql_errno(c)), state, DbError::Codes::kMariaDb);
 }
 
 void exec(MYSQL* c, const std::string& sql) {
@@ -141,10 +141,10 @@ class MariaRewrite final : public RewriteDriver {
     try {
       exec(c_, "LOCK TABLES " + table_ + " WRITE");
     } catch (const DbError& e) {
-      if (e.native() != 1205 && e.native() != 1213) throw;  // lock wait timeout, deadlock
+      if (!e.busy()) throw;  // a lock wait timeout, a deadlock
       throw DbError(table_ + " is busy or locked: another session holds a lock on it (tsdata "
                              "waited as long as --lock-timeout says)",
-                    e.native(), e.state());
+                    e.native(), e.state(), DbError::Codes::kMariaDb);
     }
     Rows count(c_, "SELECT COUNT(*) FROM " + table_);
     count.next();
@@ -467,7 +467,7 @@ void MariaBackend::widen(const Table& t, const Column& c) {
   } catch (const DbError& e) {
     throw DbError("the column could not be changed to utf8mb4 (" + std::string(e.what()) +
                       "); it is left as it was",
-                  e.native(), e.state());
+                  e.native(), e.state(), e.codes());
   }
 }
 

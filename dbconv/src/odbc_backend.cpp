@@ -57,7 +57,7 @@ DbError diagnosticError(SQLSMALLINT type, SQLHANDLE handle) {
   std::string state;
   long native = 0;
   std::string text = diagnostics(type, handle, &state, &native);
-  return DbError(text, native, state);
+  return DbError(text, native, state, DbError::Codes::kOdbc);
 }
 
 void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle) {
@@ -1010,7 +1010,7 @@ DbError explained(const DbError& e, const ColumnRef& ref) {
                   "\nThe column holds bytes that are no text of the encoding the driver reads "
                   "(a SQL_ASCII database through psqlODBC's Unicode driver): connect through its "
                   "ANSI driver (\"PostgreSQL ANSI\"), which passes the bytes as they are",
-              e.native(), e.state());
+              e.native(), e.state(), e.codes());
   if (!e.row().empty()) out.atRow(e.row());
   return out;
 }

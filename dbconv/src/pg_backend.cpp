@@ -41,7 +41,7 @@ class Result {
       return;
     const std::string error = errorOf(c, r);
     const char* state = r != nullptr ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
-    DbError e(error, 0, state != nullptr ? state : "");
+    DbError e(error, 0, state != nullptr ? state : "", DbError::Codes::kPostgres);
     PQclear(r);
     r_ = nullptr;
     throw e;
@@ -82,10 +82,10 @@ void lockTable(PGconn* c, const std::string& table) {
   try {
     exec(c, "LOCK TABLE " + table + " IN EXCLUSIVE MODE");
   } catch (const DbError& e) {
-    if (e.state() != "55P03") throw;  // lock_not_available: lock_timeout passed
+    if (!e.busy()) throw;  // lock_not_available: lock_timeout passed
     throw DbError(table + " is busy or locked: another session holds a lock on it (tsdata " +
                       "waited as long as --lock-timeout says)",
-                  0, e.state());
+                  0, e.state(), DbError::Codes::kPostgres);
   }
 }
 
@@ -163,7 +163,8 @@ void copyIn(PGconn* c, const std::string& table, std::string_view tuples) {
   std::optional<DbError> error;
   if (!sent || PQresultStatus(r) != PGRES_COMMAND_OK) {
     const char* state = r != nullptr ? PQresultErrorField(r, PG_DIAG_SQLSTATE) : nullptr;
-    error.emplace(Result::errorOf(c, r), 0, state != nullptr ? state : "");
+    error.emplace(Result::errorOf(c, r), 0, state != nullptr ? state : "",
+                  DbError::Codes::kPostgres);
   }
   PQclear(r);
   while ((r = PQgetResult(c)) != nullptr) PQclear(r);
@@ -406,7 +407,7 @@ std::unique_ptr<PgBackend> PgBackend::connect(const std::string& conninfo) {
     std::string message = PQerrorMessage(c);
     while (!message.empty() && message.back() == '\n') message.pop_back();
     PQfinish(c);
-    throw DbError(pgErrorText(message, "08001"), 0, "08001");
+    throw DbError(pgErrorText(message, "08001"), 0, "08001", DbError::Codes::kPostgres);
   }
   std::unique_ptr<PgBackend> b(new PgBackend(c));
   b->name_ = PQdb(c);

@@ -29,7 +29,8 @@ class Statement {
   Statement(sqlite3* db, const std::string& sql) : db_(db) {
     if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr) !=
         SQLITE_OK)
-      throw DbError(sqlite3_errmsg(db), sqlite3_extended_errcode(db));
+      throw DbError(sqlite3_errmsg(db), sqlite3_extended_errcode(db), {},
+                    DbError::Codes::kSqlite);
   }
   ~Statement() { sqlite3_finalize(stmt_); }
   Statement(const Statement&) = delete;
@@ -44,7 +45,8 @@ class Statement {
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    throw DbError(sqlite3_errmsg(db_), sqlite3_extended_errcode(db_));
+    throw DbError(sqlite3_errmsg(db_), sqlite3_extended_errcode(db_), {},
+                  DbError::Codes::kSqlite);
   }
   std::string text(int i) const {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
@@ -65,7 +67,7 @@ void exec(sqlite3* db, const char* sql) {
   if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
     const std::string why = error != nullptr ? error : sqlite3_errmsg(db);
     sqlite3_free(error);
-    throw DbError(why, sqlite3_extended_errcode(db));
+    throw DbError(why, sqlite3_extended_errcode(db), {}, DbError::Codes::kSqlite);
   }
 }
 
@@ -317,7 +319,7 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& path, bool
       const std::string why = db != nullptr ? sqlite3_errmsg(db) : "out of memory";
       const int code = db != nullptr ? sqlite3_extended_errcode(db) : SQLITE_NOMEM;
       sqlite3_close(db);
-      throw DbError(path + ": " + why, code);
+      throw DbError(path + ": " + why, code, {}, DbError::Codes::kSqlite);
     }
     sqlite3_busy_timeout(db, 5000);
     std::unique_ptr<SqliteBackend> b(new SqliteBackend(db, path, forReading));
@@ -333,7 +335,8 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& path, bool
     std::tie(b, rc) = connect(readOnly);
   }
   if (rc != SQLITE_OK)
-    throw DbError(path + ": " + sqlite3_errmsg(b->db_), sqlite3_extended_errcode(b->db_));
+    throw DbError(path + ": " + sqlite3_errmsg(b->db_), sqlite3_extended_errcode(b->db_), {},
+                  DbError::Codes::kSqlite);
   return std::move(b);
 }
 

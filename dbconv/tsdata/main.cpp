@@ -580,13 +580,8 @@ int main(int argc, char** argv) {
   } catch (const ts::db::DbError& e) {
     std::fprintf(stderr, "tsdata: %s\n", withoutPassword(e.what(), o.source, o.shown).c_str());
     // A source that cannot be opened is a bad argument (a refused login too, through any
-    // library), unless it is busy or locked: SQLite's codes (its own, or through its ODBC
-    // driver, which says HY000), a lock or a query timeout.
-    const long primary = e.native() & 0xFF;
-    const bool sqliteCode = e.state().empty() || e.state() == "HY000";
-    const bool busy = (sqliteCode && (primary == 5 /* SQLITE_BUSY */ || primary == 6)) ||
-                      e.state() == "HYT00" || e.state() == "55P03";
-    return db || busy ? 1 : 2;
+    // library), unless it is busy or locked.
+    return db || e.busy() ? 1 : 2;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tsdata: %s\n", withoutPassword(e.what(), o.source, o.shown).c_str());
     return 1;

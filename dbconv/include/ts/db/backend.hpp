@@ -22,11 +22,17 @@ class ValueConverter;
 // its own terms, so that no one reads it back out of the (possibly translated) text.
 class DbError : public std::runtime_error {
  public:
-  explicit DbError(const std::string& what, long native = 0, std::string state = {})
-      : std::runtime_error(what), native_(native), state_(std::move(state)) {}
-  // The database's own code: SQLite's extended result code, an ODBC driver's native error;
-  // 0 when it gives none.
+  // Whose codes native() and state() are.
+  enum class Codes { kNone, kSqlite, kPostgres, kOdbc, kMariaDb };
+  explicit DbError(const std::string& what, long native = 0, std::string state = {},
+                   Codes codes = Codes::kNone)
+      : std::runtime_error(what), native_(native), state_(std::move(state)), codes_(codes) {}
+  // The database's own code: SQLite's extended result code, an ODBC driver's native error,
+  // MariaDB's error number; 0 when it gives none.
   long native() const { return native_; }
+  Codes codes() const { return codes_; }
+  // Whether the database was busy or a lock another session holds was waited for in vain.
+  bool busy() const;
   // The SQLSTATE ("23505"), empty where the database has none.
   const std::string& state() const { return state_; }
   // The key of the row it happened on ("id = 5"), empty when not known.
@@ -39,6 +45,7 @@ class DbError : public std::runtime_error {
  private:
   long native_;
   std::string state_, row_;
+  Codes codes_;
 };
 
 struct ColumnRef {
