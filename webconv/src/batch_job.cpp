@@ -153,7 +153,7 @@ struct BatchJob::Run {
       in.read(head.data(), static_cast<std::streamsize>(head.size()));
       head.resize(static_cast<std::size_t>(in.gcount()));
       if (!readsAsGoodUnicode(wholeCharacters(head))) return true;
-      skip(page, "UTF-8 already: left as it is (--force converts it)");
+      skip(page, tr("UTF-8 already: left as it is (--force converts it)"));
       return false;
     }
     // UTF-8 is no source of the web converter, but a page in it is recognised and left.
@@ -170,20 +170,19 @@ struct BatchJob::Run {
     std::string what;
     int source = kTcvn3;
     if (d.noVietnameseLetters) {
-      what = "no Vietnamese letters: converted as " + formName(kTcvn3);
+      what = platform::formatted(tr("no Vietnamese letters: converted as %s"), formName(kTcvn3).c_str());
     } else if (d.guesses.empty() || d.guesses.front().confidence < kConfidentGuess) {
       std::string candidatesText;
       for (std::size_t i = 0; i < d.guesses.size() && i < 3; ++i)
         candidatesText +=
             (i == 0 ? "" : ", ") + formName(static_cast<CharsetForm>(d.guesses[i].codes.front())) +
             " " + std::to_string(static_cast<int>(d.guesses[i].confidence * 100 + 0.5)) + "%";
-      skip(page, "reads as no charset confidently (" +
-                     (candidatesText.empty() ? std::string("none reads it as Vietnamese")
-                                             : candidatesText) +
-                     "): left as it is");
+      skip(page, platform::formatted(tr("reads as no charset confidently (%s): left as it is"),
+                         candidatesText.empty() ? tr("none reads it as Vietnamese")
+                                                : candidatesText.c_str()));
       return false;
     } else if (d.guesses.front().codes.front() == kUtf8) {
-      skip(page, "UTF-8 already: left as it is");
+      skip(page, tr("UTF-8 already: left as it is"));
       return false;
     } else {
       source = d.guesses.front().codes.front();
@@ -225,15 +224,14 @@ struct BatchJob::Run {
       return;
     }
     if (S_ISLNK(st.st_mode)) {
-      if (kindOf(page, listed) != kNone || listed) skip(page, "a symbolic link: left as it is");
+      if (kindOf(page, listed) != kNone || listed) skip(page, tr("a symbolic link: left as it is"));
       return;
     }
     if (!S_ISREG(st.st_mode)) return;
     if (kindOf(page, listed) == kNone) {
       if (listed)
-        skip(page,
-             "not a page (.htm, .html, .shtml), a text file (.txt) or an RTF document (.rtf): "
-             "left as it is");
+        skip(page, tr("not a page (.htm, .html, .shtml), a text file (.txt) or an RTF document "
+                      "(.rtf): left as it is"));
       return;
     }
     const std::string backup = page + ".bak", temporary = page + ".tshtm";
@@ -308,10 +306,11 @@ struct BatchJob::Run {
       // The page may be that conversion already (a finished run, run again).
       if (sameContents(page, temporary)) {
         unlink(temporary.c_str());
-        skip(page, "converted already from its backup " + backup);
+        skip(page, platform::formatted(tr("converted already from its backup %s"), backup.c_str()));
       } else {
-        fail(page, "its backup " + backup + " exists already: the page is left as it is, " +
-                       temporary + " holds the conversion of that backup");
+        fail(page, platform::formatted(tr("its backup %s exists already: the page is left as it is, %s holds "
+                             "the conversion of that backup"),
+                          backup.c_str(), temporary.c_str()));
       }
       return false;
     }
@@ -338,11 +337,12 @@ struct BatchJob::Run {
     struct stat st;
     if (!documents)
       giveBack(page, backup, temporary, renamed,
-               "an office document: converted where LibreOffice and the office add-in are "
-               "installed",
+               tr("an office document: converted where LibreOffice and the office add-in are "
+                  "installed"),
                false);
     else if (!renamed && lstat(backup.c_str(), &st) == 0)
-      fail(page, "its backup " + backup + " exists already: the document is left as it is");
+      fail(page, platform::formatted(tr("its backup %s exists already: the document is left as it is"),
+                        backup.c_str()));
     else
       pending.push_back({page, backup, temporary, size, recovering, renamed});
   }
@@ -354,16 +354,19 @@ struct BatchJob::Run {
   bool freeToConvert(const PendingDocument& d) {
     const OfficeLock lock = d.renamed ? OfficeLock{} : officeLockOf(d.page);
     if (lock.state == OfficeLock::kHeld) {
-      skip(d.page, "open in LibreOffice by " + (lock.who.empty() ? "someone" : lock.who) +
-                       (lock.host.empty() ? "" : " on " + lock.host) +
-                       (lock.since.empty() ? "" : " since " + lock.since) +
-                       ": left as it is; close it there and convert it again (its lock: " +
-                       lock.path + ")");
+      skip(d.page, platform::formatted(tr("open in LibreOffice by %s%s%s: left as it is; close it there and "
+                             "convert it again (its lock: %s)"),
+                          lock.who.empty() ? tr("someone") : lock.who.c_str(),
+                          lock.host.empty() ? "" : platform::formatted(tr(" on %s"), lock.host.c_str()).c_str(),
+                          lock.since.empty() ? "" : platform::formatted(tr(" since %s"), lock.since.c_str()).c_str(),
+                          lock.path.c_str()));
       return false;
     }
     if (lock.state == OfficeLock::kStale)
-      report.notes.push_back({d.page, "its lock " + lock.path + " is left by an office that no "
-                                      "longer runs (" + lock.who + "): converted"});
+      report.notes.push_back(
+          {d.page, platform::formatted(tr("its lock %s is left by an office that no longer runs (%s): "
+                          "converted"),
+                       lock.path.c_str(), lock.who.c_str())});
     const OfficeLock ours = officeLockOf(d.backup);
     if (ours.state == OfficeLock::kStale) unlink(ours.path.c_str());
     return true;
@@ -385,7 +388,7 @@ struct BatchJob::Run {
   void settleDocument(const PendingDocument& d, const DocumentResult& result) {
     switch (result.kind) {
       case DocumentResult::kNothingToConvert:
-        giveBack(d.page, d.backup, d.temporary, true, "no legacy text: left as it is", false);
+        giveBack(d.page, d.backup, d.temporary, true, tr("no legacy text: left as it is"), false);
         return;
       case DocumentResult::kFailed:
         giveBack(d.page, d.backup, d.temporary, true, result.why, true);
