@@ -60,7 +60,9 @@ void SchemaTree::clickBox(int i, Propagation rule,
         s.mark = mark;
         s.bold = true;
       }
-    } else if (rule == Propagation::kSubtree && static_cast<int>(s.kind) <= 3) {
+    } else if (rule == Propagation::kSubtree &&
+               (s.kind == ItemKind::kDatabase || s.kind == ItemKind::kTable ||
+                s.kind == ItemKind::kTables)) {
       s.mark = mark;
     }
     return Next::kGoOn;

@@ -15,18 +15,18 @@ enum class BackendMode { kNone = -1, kAdo = 0, kDao = 1, kOdbc = 2 };
 
 // The kind of a schema item (also its icon in the tree's image list).  The file-database
 // tree (SQLite, dBASE) uses the DAO kinds; ODBC and PostgreSQL trees use 0, 2, 3, 4, 8, 9.
-enum class ItemKind : int {
-  kDatabase = 0,  // the root
-  kTable = 2,
-  kTables = 3,
-  kColumn = 4,
-  kFields = 5,  // a table's "Fields" folder
-  kIndex = 6,
-  kIndexes = 7,
-  kRelation = 8,  // a view in the ODBC and PostgreSQL trees
-  kRelations = 9,
-  kQuery = 10,  // a stored query (SQLite: a view)
-  kQueries = 11,
+enum class ItemKind {
+  kDatabase,  // the root
+  kTable,
+  kTables,
+  kColumn,
+  kFields,  // a table's "Fields" folder
+  kIndex,
+  kIndexes,
+  kRelation,  // a view in the ODBC and PostgreSQL trees
+  kRelations,
+  kQuery,  // a stored query (SQLite: a view)
+  kQueries,
 };
 inline constexpr ItemKind kView = ItemKind::kRelation;
 inline constexpr ItemKind kViews = ItemKind::kRelations;
