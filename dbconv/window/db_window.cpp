@@ -224,12 +224,14 @@ void DbMainWindow::buildViews() {
     place(l, 159, 26, 323, 157, Share{kLeft, 0, 1 - kLeft, kUpperShare});
     return l;
   };
-  const int treeIds[] = {kAdoTree, kDaoTree, kOdbcTree},
-            listIds[] = {kAdoList, kDaoList, kOdbcList};
-  for (int m = 0; m < 3; ++m) {
-    View& v = views_[m];
-    v.tree = makeTree(treeIds[m]);
-    v.list = makeList(listIds[m]);
+  // Each kind of connection has its view: the servers (ADO), the files (DAO), ODBC.
+  for (const auto& [mode, treeId, listId] :
+       {std::tuple{BackendMode::kAdo, kAdoTree, kAdoList},
+        {BackendMode::kDao, kDaoTree, kDaoList},
+        {BackendMode::kOdbc, kOdbcTree, kOdbcList}}) {
+    View& v = views_[mode];
+    v.tree = makeTree(treeId);
+    v.list = makeList(listId);
     v.model = new QStandardItemModel(this);
     v.list->setModel(v.model);
     QTreeWidget* tree = v.tree;
@@ -607,7 +609,7 @@ void DbMainWindow::setMode(BackendMode m) {
 }
 
 void DbMainWindow::showView() {
-  for (View& v : views_) {
+  for (auto& [mode, v] : views_) {
     const bool shown = &v == &view();
     v.tree->setVisible(shown);
     v.list->setVisible(shown);
@@ -618,7 +620,7 @@ bool DbMainWindow::connectOdbc(const QString& connectionString, bool cursorLibra
   QApplication::setOverrideCursor(Qt::WaitCursor);
   try {
     std::unique_ptr<Backend> b = ts::db::connectOdbc(connectionString.toStdString(), cursorLibrary);
-    views_[2].backend = std::move(b);  // the previous connection is closed
+    views_[BackendMode::kOdbc].backend = std::move(b);  // the previous connection is closed
     setMode(BackendMode::kOdbc);
     fillTree();
   } catch (const DbError& e) {
@@ -660,7 +662,7 @@ bool DbMainWindow::connectServer(const QString& source, QString* error) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   try {
     std::unique_ptr<Backend> b = openSource(source.toStdString(), false);
-    views_[0].backend = std::move(b);  // the previous connection is closed
+    views_[BackendMode::kAdo].backend = std::move(b);  // the previous connection is closed
     setMode(BackendMode::kAdo);
     fillTree();
   } catch (const DbError& e) {
@@ -710,7 +712,7 @@ bool DbMainWindow::openDatabase(const QString& path) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   try {
     std::unique_ptr<Backend> b = openSource(path.toStdString(), readOnly_->isChecked());
-    views_[1].backend = std::move(b);
+    views_[BackendMode::kDao].backend = std::move(b);
     setMode(BackendMode::kDao);
     path_->setText(path);
     fillTree();

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "ts/db/backend.hpp"
@@ -122,10 +123,10 @@ class DbMainWindow : public QDialog {
   QTreeWidgetItem* treeItem(int i) const;
   QTreeWidget* tree() const { return view().tree; }
   ui::SortTable* list() const { return view().list; }
-  QTreeWidget* daoTree() const { return views_[1].tree; }
-  ui::SortTable* daoList() const { return views_[1].list; }
-  QTreeWidget* odbcTree() const { return views_[2].tree; }
-  ui::SortTable* odbcList() const { return views_[2].list; }
+  QTreeWidget* daoTree() const { return views_.at(BackendMode::kDao).tree; }
+  ui::SortTable* daoList() const { return views_.at(BackendMode::kDao).list; }
+  QTreeWidget* odbcTree() const { return views_.at(BackendMode::kOdbc).tree; }
+  ui::SortTable* odbcList() const { return views_.at(BackendMode::kOdbc).list; }
   QTreeWidget* navigation() const { return navigation_; }
   // The panel shown now (kNoPanel before the first navigation selection).
   int shownPanel() const { return shown_; }
@@ -148,7 +149,7 @@ class DbMainWindow : public QDialog {
   // Connects to a server source as tsdata takes it ("pg:...", "postgresql://...",
   // "mysql://..."); the error is said, or given back.
   bool connectServer(const QString& source, QString* error = nullptr);
-  QTreeWidget* adoTree() const { return views_[0].tree; }
+  QTreeWidget* adoTree() const { return views_.at(BackendMode::kAdo).tree; }
 
   // The commands.
   void convertMarked();                             // 1011
@@ -214,16 +215,17 @@ class DbMainWindow : public QDialog {
     SchemaTree schema;
     std::vector<QTreeWidgetItem*> items;  // by schema index
   };
-  View& view() { return views_[mode_ == BackendMode::kNone ? 1 : static_cast<int>(mode_)]; }
+  // The view of the connection shown (the files' before any).
+  View& view() { return views_.at(mode_ == BackendMode::kNone ? BackendMode::kDao : mode_); }
   const View& view() const {
-    return views_[mode_ == BackendMode::kNone ? 1 : static_cast<int>(mode_)];
+    return views_.at(mode_ == BackendMode::kNone ? BackendMode::kDao : mode_);
   }
   void setMode(BackendMode m);
   void showView();
 
   Talk talk_;
   BackendMode mode_ = BackendMode::kNone;
-  View views_[3];
+  std::map<BackendMode, View> views_;  // by the kind of connection
   bool filling_ = false;
   bool tableSelected_ = false;
   QString caption_;
