@@ -46,13 +46,19 @@ void grid(QPainter& p, const QRectF& r, const QColor& head) {
   p.drawLine(QPointF(r.center().x(), r.top()), QPointF(r.center().x(), r.bottom()));
 }
 
+// An icon drawn in 16 units at 16 and at 32 pixels: sharp at double scale too.
 QIcon draw(const std::function<void(QPainter&)>& paint) {
-  QPixmap pm = canvas();
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  paint(p);
-  p.end();
-  return QIcon(pm);
+  QIcon icon;
+  for (const int size : {16, 32}) {
+    QPixmap pm = canvas(size);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 16.0, size / 16.0);
+    paint(p);
+    p.end();
+    icon.addPixmap(pm);
+  }
+  return icon;
 }
 
 void letter(QPainter& p, const QString& text, const QColor& c, const QRectF& r, int px = 9) {
