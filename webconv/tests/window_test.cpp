@@ -430,6 +430,7 @@ TEST_F(WebWindow, SpeaksEnglishWhereTheUserDoes) {
   file.close();
   ASSERT_TRUE(ui::installTranslation(QLocale(QLocale::Vietnamese)));
   EXPECT_EQ(FileEntry(QString::fromStdString(dated)).dateText(), "09/05/2025 10:30");
+  EXPECT_EQ(groupedDigits(3221225472), "3.221.225.472");  // numbers too
   ui::installTranslation(QLocale(QLocale::English, QLocale::UnitedStates));
   EXPECT_EQ(FileEntry(QString::fromStdString(dated)).dateText(), "05/09/2025 10:30");
   ui::removeTranslation();

@@ -11,6 +11,9 @@
 namespace ts::web::window {
 
 QString groupedDigits(qint64 n) {
+  // In the windows' language ("1.000" in Vietnamese); under C, with commas as before.
+  const QLocale locale;
+  if (locale.language() != QLocale::C) return locale.toString(n);
   const QString digits = QString::number(n < 0 ? -n : n);
   QString out;
   for (qsizetype i = 0; i < digits.size(); ++i) {

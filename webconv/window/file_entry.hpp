@@ -22,7 +22,8 @@ class FileEntry {
   // The last change in local time, in the form of the windows' language: "09/05/2025 05:41"
   // for 9 May in Vietnamese, "05/09/2025 05:41" in American English.
   QString dateText() const;
-  // Files only: the length with "," between every three digits ("3,221,225,472").
+  // Files only: the length with its digits grouped as the windows' language groups them
+  // ("3,221,225,472"; "3.221.225.472" in Vietnamese).
   QString sizeText() const;
 
  private:
