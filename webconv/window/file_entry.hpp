@@ -30,7 +30,8 @@ class FileEntry {
   QFileInfo info_;
 };
 
-// A length with "," between every three digits counted from the right.
+// A length with its digits grouped by the windows' language ("," between every three under
+// C).
 QString groupedDigits(qint64 n);
 
 }  // namespace ts::web::window
