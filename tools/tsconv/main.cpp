@@ -158,7 +158,7 @@ CharsetArgument resolve(const char* option, const char* text, bool destination) 
   }
   arg.form = ts::charsetFormByName(name);
   if (arg.form == 0)
-    fail(2, std::string("unknown charset '") + text + "' (tsconv -l lists the charsets)");
+    fail(2, ts::platform::formatted(ts::platform::tr("unknown charset '%s' (tsconv -l lists the charsets)"), text));
   if (destination && ts::formLayers(arg.form) != 0)
     fail(2, std::string("'") + text + "' is a form text is read in, not written in: -t takes " +
                 "the charset alone");
@@ -294,7 +294,8 @@ int detectFiles(const std::vector<const char*>& inputs, std::size_t bytes) {
     const int e = errno;
     if (fd > 0) close(fd);
     if (!read) {
-      std::fprintf(stderr, "%s: cannot read '%s': %s\n", g_program, name.c_str(), std::strerror(e));
+      std::fprintf(stderr, ts::platform::tr("%s: cannot read '%s': %s\n"), g_program, name.c_str(),
+                   std::strerror(e));
       status = 1;
       continue;
     }
@@ -453,11 +454,11 @@ int readInputs(const std::vector<const char*>& inputs,
   int status = 0;
   for (const char* input : inputs) {
     const bool standardInput = std::strcmp(input, "-") == 0;
-    const std::string name =
-        standardInput ? std::string("standard input") : std::string("'").append(input).append("'");
+    const std::string name = standardInput ? std::string(ts::platform::tr("standard input"))
+                                           : std::string("'").append(input).append("'");
     const int fd = standardInput ? 0 : open(input, O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-      std::fprintf(stderr, "%s: cannot open %s: %s\n", g_program, name.c_str(),
+      std::fprintf(stderr, ts::platform::tr("%s: cannot open %s: %s\n"), g_program, name.c_str(),
                    std::strerror(errno));
       status = 1;
       continue;
@@ -472,7 +473,8 @@ int readInputs(const std::vector<const char*>& inputs,
     if (!standardInput) close(fd);
     if (stopped) break;
     if (!read) {
-      std::fprintf(stderr, "%s: cannot read %s: %s\n", g_program, name.c_str(), std::strerror(e));
+      std::fprintf(stderr, ts::platform::tr("%s: cannot read %s: %s\n"), g_program, name.c_str(),
+                   std::strerror(e));
       status = 1;
     }
   }
@@ -538,7 +540,7 @@ int fixFiles(const std::vector<const char*>& inputs, const char* output, const c
   // An input that could not be read leaves the file of -o as it was.
   if (status != 0 && output != nullptr) {
     out.abandon();
-    if (!dryRun) fail(1, std::string("'") + output + "' is left as it was");
+    if (!dryRun) fail(1, ts::platform::formatted(ts::platform::tr("'%s' is left as it was"), output));
   }
   if (dryRun) {
     out.abandon();
@@ -550,26 +552,36 @@ int fixFiles(const std::vector<const char*>& inputs, const char* output, const c
   std::string what;
   for (const auto& [form, count] : repairer.repaired()) {
     total += count;
-    what += (what.empty() ? "" : "; ") + std::to_string(count) + " as " + ts::formName(form);
+    what += (what.empty() ? "" : "; ") +
+            ts::platform::formatted(ts::platform::tr("%llu as %s"), static_cast<unsigned long long>(count),
+                ts::formName(form).c_str());
   }
-  const char* verb = dryRun ? "would repair" : "repaired";
   if (total == 0)
-    std::fprintf(stderr, "%s: nothing to repair\n", g_program);
+    std::fprintf(stderr, ts::platform::tr("%s: nothing to repair\n"), g_program);
   else
-    std::fprintf(stderr, "%s: %s %llu %s: %s\n", g_program, verb,
-                 static_cast<unsigned long long>(total), total == 1 ? "word" : "words",
-                 what.c_str());
+    std::fprintf(stderr,
+                 dryRun ? ts::platform::trn("%s: would repair %llu word: %s\n",
+                                            "%s: would repair %llu words: %s\n", total)
+                        : ts::platform::trn("%s: repaired %llu word: %s\n",
+                                            "%s: repaired %llu words: %s\n", total),
+                 g_program, static_cast<unsigned long long>(total), what.c_str());
   const ts::TextRepairer::Left& left = repairer.left();
   if (left.undecided != 0)
     std::fprintf(stderr,
-                 "%s: left %llu %s with U+FFFD where more than one letter could stand\n",
-                 g_program, static_cast<unsigned long long>(left.undecided),
-                 left.undecided == 1 ? "word" : "words");
+                 ts::platform::trn("%s: left %llu word with U+FFFD where more than one letter "
+                                   "could stand\n",
+                                   "%s: left %llu words with U+FFFD where more than one letter "
+                                   "could stand\n",
+                                   left.undecided),
+                 g_program, static_cast<unsigned long long>(left.undecided));
   if (left.unsure != 0)
-    std::fprintf(stderr, "%s: left %llu %s that may be legacy text but do not read clearly as "
-                 "Vietnamese\n",
-                 g_program, static_cast<unsigned long long>(left.unsure),
-                 left.unsure == 1 ? "word" : "words");
+    std::fprintf(stderr,
+                 ts::platform::trn("%s: left %llu word that may be legacy text but does not "
+                                   "read clearly as Vietnamese\n",
+                                   "%s: left %llu words that may be legacy text but do not "
+                                   "read clearly as Vietnamese\n",
+                                   left.unsure),
+                 g_program, static_cast<unsigned long long>(left.unsure));
   return status;
 }
 
@@ -753,7 +765,7 @@ class Conversion {
     // An input that could not be read leaves the file of -o as it was.
     if (status != 0 && o_.output != nullptr && !o_.check) {
       out_->abandon();
-      fail(1, std::string("'") + o_.output + "' is left as it was");
+      fail(1, ts::platform::formatted(ts::platform::tr("'%s' is left as it was"), o_.output));
     }
     if (losses_) losses_->finish();
     if (o_.check) {
@@ -875,15 +887,17 @@ class Conversion {
         std::string_view(head_).substr(0, std::min(head_.size(), o_.detectBytes)));
     if (d.noVietnameseLetters) {
       source_ = ts::kTcvn3;
-      std::fprintf(stderr, "%s: no Vietnamese letters: every charset reads the text the same\n",
+      std::fprintf(stderr,
+                   ts::platform::tr("%s: no Vietnamese letters: every charset reads the text the same\n"),
                    g_program);
     } else if (d.guesses.empty() || d.guesses.front().confidence < ts::kConfidentGuess) {
       out_->abandon();
-      fail(2, "cannot tell the charset of the input; the candidates: " + guessList(d) +
-                  " (name it with -f)");
+      fail(2, ts::platform::formatted(ts::platform::tr("cannot tell the charset of the input; the candidates: %s (name it "
+                        "with -f)"),
+                     guessList(d).c_str()));
     } else {
       source_ = d.guesses.front().codes.front();
-      std::fprintf(stderr, "%s: reading the input as %s (%s)\n", g_program,
+      std::fprintf(stderr, ts::platform::tr("%s: reading the input as %s (%s)\n"), g_program,
                    describe(source_).c_str(), percent(d.guesses.front().confidence).c_str());
     }
     select();
@@ -900,8 +914,8 @@ class Conversion {
     if (ts::formLayers(form) != 0 || ts::formCharset(form) >= ts::kDecimalEsc) return;
     if (ts::readsAsGoodUnicode(ts::wholeCharacters(piece.substr(0, 64 * 1024))))
       std::fprintf(stderr,
-                   "%s: the input reads as UTF-8 (good Unicode), not as %s; converting it as "
-                   "asked\n",
+                   ts::platform::tr("%s: the input reads as UTF-8 (good Unicode), not as %s; converting it "
+                       "as asked\n"),
                    g_program, describe(source_).c_str());
   }
 
