@@ -419,14 +419,9 @@ std::vector<TableInfo> MariaBackend::tables(bool countRows) {
     info.view = t.view;
     try {
       for (const Column& c : columns(name)) {
-        const bool text = c.text() && !c.generated() && !t.view;
-        ColumnInfo ci{c.name, c.type + (c.charset.empty() ? "" : " " + c.charset), text && !c.wide(), {}};
-        if (c.generated()) ci.note = "generated";
-        if (text && c.wide()) {
-          ci.note = "Unicode: converted only when named by itself";
-          ci.unicode = true;
-        }
-        info.columns.push_back(std::move(ci));
+        info.columns.push_back(serverColumn(
+            c.name, c.type + (c.charset.empty() ? "" : " " + c.charset),
+            c.text() && !c.generated() && !t.view, c.wide(), c.generated()));
       }
       if (countRows) {
         Rows n(conn_, "SELECT COUNT(*) FROM " + quoteName(name));

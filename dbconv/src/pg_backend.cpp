@@ -637,14 +637,8 @@ std::vector<TableInfo> PgBackend::tables(bool countRows) {
     info.view = t.view;
     try {
       for (const Column& c : columns(t)) {
-        const bool text = c.text && !c.generated && !t.view;
-        ColumnInfo ci{c.name, c.type, text && singleByte_, {}};
-        if (c.generated) ci.note = "generated";
-        if (text && !singleByte_) {
-          ci.note = "Unicode: converted only when named by itself";
-          ci.unicode = true;
-        }
-        info.columns.push_back(std::move(ci));
+        info.columns.push_back(serverColumn(c.name, c.type, c.text && !c.generated && !t.view,
+                                            !singleByte_, c.generated));
       }
       // Its own rows: a child table's rows are counted with that table (as they are
       // converted with it); a partitioned table's rows are its partitions'.

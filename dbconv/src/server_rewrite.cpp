@@ -2,6 +2,17 @@
 
 namespace ts::db {
 
+ColumnInfo serverColumn(std::string name, std::string type, bool text, bool wide,
+                        bool generated) {
+  ColumnInfo info{std::move(name), std::move(type), text && !wide, {}};
+  if (generated) info.note = "generated";
+  if (text && wide) {
+    info.note = "Unicode: converted only when named by itself";
+    info.unicode = true;
+  }
+  return info;
+}
+
 void rewriteColumn(RewriteDriver& driver, ValueConverter& converter, RunObserver& observer,
                    ColumnPass::Storage storage, ColumnReport& report, ValueShape shape) {
   const std::uint64_t expected = driver.begin();

@@ -36,6 +36,11 @@ class RewriteDriver {
   virtual void finish(bool changed) = 0;
 };
 
+// A server's column as the listing shows it: text that is not generated and lies in a table
+// (`text`) is convertible where it is stored as bytes; held as Unicode (`wide`) it is converted
+// only when named by itself.
+ColumnInfo serverColumn(std::string name, std::string type, bool text, bool wide, bool generated);
+
 // Rewrites the column through `driver`, counting into `report`.  After a stop the report says
 // so and the transaction is left to the driver's end (rolled back); a failure throws.
 void rewriteColumn(RewriteDriver& driver, ValueConverter& converter, RunObserver& observer,
