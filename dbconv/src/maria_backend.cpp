@@ -2,8 +2,16 @@
 
 #include <mysql.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <functional>
 
 #include "server_rewrite.hpp"
 #include "ts/db/conversion.hpp"
@@ -110,8 +118,14 @@ constexpr std::size_t kStatementBytes = 1 << 20;
 // the changed values staged in a temporary table beside their keys, one join writing them.
 class MariaRewrite final : public RewriteDriver {
  public:
-  MariaRewrite(MYSQL* c, std::string table, std::string column, std::vector<std::string> key)
-      : c_(c), table_(std::move(table)), column_(std::move(column)), key_(std::move(key)) {
+  // `locked`: what is done first under the table's lock (may be empty).
+  MariaRewrite(MYSQL* c, std::string table, std::string column, std::vector<std::string> key,
+               std::function<void()> locked)
+      : c_(c),
+        table_(std::move(table)),
+        column_(std::move(column)),
+        key_(std::move(key)),
+        locked_(std::move(locked)) {
     for (std::size_t i = 0; i < key_.size(); ++i) {
       keyList_ += (i ? ", " : "") + key_[i];
       join_ += (i ? " AND " : "") + table_ + "." + key_[i] + " = x.k" + std::to_string(i);
@@ -146,6 +160,7 @@ class MariaRewrite final : public RewriteDriver {
                              "waited as long as --lock-timeout says)",
                     e.native(), e.state(), DbError::Codes::kMariaDb);
     }
+    if (locked_) locked_();
     Rows count(c_, "SELECT COUNT(*) FROM " + table_);
     count.next();
     return std::stoull(count.text(0));
@@ -220,6 +235,7 @@ class MariaRewrite final : public RewriteDriver {
   MYSQL* c_;
   std::string table_, column_;
   std::vector<std::string> key_;
+  std::function<void()> locked_;
   std::string keyList_, join_;
   bool open_ = false;
   std::unique_ptr<Rows> block_;
@@ -329,6 +345,16 @@ void MariaBackend::setLockTimeout(int milliseconds) {
   const std::string seconds = std::to_string(std::max(1, (milliseconds + 999) / 1000));
   exec(conn_, "SET SESSION lock_wait_timeout = " + seconds + ", innodb_lock_wait_timeout = " +
                   seconds);
+}
+
+bool MariaBackend::useCollation(const std::string& name) {
+  Rows r(conn_, "SELECT CHARACTER_SET_NAME FROM information_schema.COLLATIONS WHERE "
+                "COLLATION_NAME = " + textLiteral(conn_, name));
+  if (!r.next() || r.text(0) != "utf8mb4")
+    throw DbError("--collation: the server has no utf8mb4 collation named '" + name +
+                  "' (SHOW COLLATION LIKE 'utf8mb4%' lists them)");
+  collation_ = name;
+  return true;
 }
 
 void MariaBackend::refresh() {
@@ -449,11 +475,13 @@ MariaBackend::ValueLimit MariaBackend::valueLimit(const ColumnRef& ref) {
   return {c.length, true};
 }
 
-void MariaBackend::widen(const Table& t, const Column& c) {
+std::string MariaBackend::widen(const Table& t, const Column& c) {
   const std::string collation =
-      t.collation.rfind("utf8mb4_", 0) == 0 ? t.collation : std::string("utf8mb4_unicode_ci");
+      !collation_.empty()                     ? collation_
+      : t.collation.rfind("utf8mb4_", 0) == 0 ? t.collation
+                                              : std::string("utf8mb4_unicode_ci");
   std::string sql = "ALTER TABLE " + quoteName(t.name) + " MODIFY COLUMN " + quoteName(c.name) +
-                    " " + c.type + " CHARACTER SET utf8mb4 COLLATE " + collation +
+                    " " + c.type + " CHARACTER SET utf8mb4 COLLATE " + quoteName(collation) +
                     (c.nullable == "NO" ? " NOT NULL" : " NULL");
   if (c.hasDefault) sql += " DEFAULT " + c.defaultValue;
   if (!c.comment.empty()) sql += " COMMENT " + textLiteral(conn_, c.comment);
@@ -464,12 +492,150 @@ void MariaBackend::widen(const Table& t, const Column& c) {
                       "); it is left as it was",
                   e.native(), e.state(), e.codes());
   }
+  return collation;
+}
+
+namespace {
+
+// A name as part of a file name: no slashes, no controls.
+std::string fileNamePart(const std::string& name) {
+  std::string out;
+  for (const char ch : name)
+    out += ch == '/' || static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F ? '_' : ch;
+  return out;
+}
+
+// A file created for the dump (never one that exists), removed unless it was completed.
+class DumpFile {
+ public:
+  DumpFile(const std::string& folder, const std::string& base) {
+    for (int n = 1; f_ == nullptr; ++n) {
+      path_ = (std::filesystem::absolute(folder).lexically_normal() /
+               (base + (n > 1 ? "-" + std::to_string(n) : std::string()) + ".sql"))
+                  .string();
+      f_ = std::fopen(path_.c_str(), "wx");
+      if (f_ == nullptr && errno != EEXIST)
+        throw DbError("the table could not be dumped first (" + path_ + ": " +
+                      std::strerror(errno) + "); it is left as it is");
+    }
+  }
+  ~DumpFile() {
+    if (f_ != nullptr) {
+      std::fclose(f_);
+      std::remove(path_.c_str());
+    }
+  }
+  DumpFile(const DumpFile&) = delete;
+  DumpFile& operator=(const DumpFile&) = delete;
+  void write(std::string_view text) {
+    if (std::fwrite(text.data(), 1, text.size(), f_) != text.size()) failed();
+  }
+  // Flushed to the disk and closed: the dump is complete.
+  std::string complete() {
+    if (std::fflush(f_) != 0 || fsync(fileno(f_)) != 0) failed();
+    FILE* f = f_;
+    f_ = nullptr;
+    if (std::fclose(f) != 0) {
+      std::remove(path_.c_str());
+      failed();
+    }
+    return path_;
+  }
+
+ private:
+  [[noreturn]] void failed() {
+    throw DbError("the table could not be dumped first (" + path_ + ": " + std::strerror(errno) +
+                  "); it is left as it is");
+  }
+  std::string path_;
+  FILE* f_ = nullptr;
+};
+
+std::string hexLiteral(std::string_view bytes) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  if (bytes.empty()) return "''";
+  std::string out = "X'";
+  for (const char ch : bytes) {
+    out += kDigits[static_cast<unsigned char>(ch) >> 4];
+    out += kDigits[static_cast<unsigned char>(ch) & 15];
+  }
+  return out + "'";
+}
+
+}  // namespace
+
+std::string MariaBackend::dump(const Table& t) {
+  char stamp[32];
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+  DumpFile file(dumpFolder_, fileNamePart(database_) + "." + fileNamePart(t.name) + "." + stamp);
+  const std::string name = quoteName(t.name);
+  file.write("-- " + name + " of the database " + quoteName(database_) +
+             ", dumped by tsdata before converting it.\n-- Restore it with: mariadb " +
+             quoteName(database_) + " < THIS-FILE\nSET NAMES utf8mb4;\nSET FOREIGN_KEY_CHECKS = 0;\n"
+             "DROP TABLE IF EXISTS " + name + ";\n");
+  {
+    Rows create(conn_, "SHOW CREATE TABLE " + name);
+    if (!create.next()) throw DbError("the table " + name + " could not be dumped: no definition");
+    file.write(create.text(1) + ";\n");
+  }
+  std::string list;
+  for (const Column& c : columns(t.name))
+    if (!c.generated()) list += (list.empty() ? "" : ", ") + quoteName(c.name);
+  // The stored bytes of every value: the results in no character set for the rows.
+  exec(conn_, "SET character_set_results = binary");
+  struct Restore {
+    MYSQL* c;
+    ~Restore() { mysql_query(c, "SET character_set_results = utf8mb4"); }
+  } restore{conn_};
+  const std::string select = "SELECT " + list + " FROM " + name;
+  if (mysql_real_query(conn_, select.data(), select.size()) != 0) throw errorOf(conn_);
+  const std::unique_ptr<MYSQL_RES, void (*)(MYSQL_RES*)> result(mysql_use_result(conn_),
+                                                                mysql_free_result);
+  if (result == nullptr) throw errorOf(conn_);
+  const unsigned n = mysql_num_fields(result.get());
+  const MYSQL_FIELD* fields = mysql_fetch_fields(result.get());
+  std::string insert;
+  while (MYSQL_ROW row = mysql_fetch_row(result.get())) {
+    const unsigned long* lengths = mysql_fetch_lengths(result.get());
+    insert += insert.empty() ? "INSERT INTO " + name + " (" + list + ") VALUES\n(" : ",\n(";
+    for (unsigned i = 0; i < n; ++i) {
+      if (i > 0) insert += ", ";
+      if (row[i] == nullptr)
+        insert += "NULL";
+      else if (IS_NUM(fields[i].type) && fields[i].type != MYSQL_TYPE_BIT)
+        insert.append(row[i], lengths[i]);
+      else
+        insert += hexLiteral(std::string_view(row[i], lengths[i]));
+    }
+    insert += ")";
+    if (insert.size() > kStatementBytes) {
+      file.write(insert + ";\n");
+      insert.clear();
+    }
+  }
+  if (mysql_errno(conn_) != 0) throw errorOf(conn_);
+  if (!insert.empty()) file.write(insert + ";\n");
+  Rows triggers(conn_, "SELECT TRIGGER_NAME FROM information_schema.TRIGGERS WHERE "
+                       "EVENT_OBJECT_SCHEMA = DATABASE() AND EVENT_OBJECT_TABLE = " +
+                           textLiteral(conn_, t.name) + " ORDER BY ACTION_ORDER");
+  while (triggers.next()) {
+    Rows trigger(conn_, "SHOW CREATE TRIGGER " + quoteName(triggers.text(0)));
+    if (trigger.next())
+      file.write("SET SESSION sql_mode = " + textLiteral(conn_, trigger.text(1)) +
+                 ";\nDELIMITER ;;\n" + trigger.text(2) + " ;;\nDELIMITER ;\n");
+  }
+  file.write("SET FOREIGN_KEY_CHECKS = 1;\n");
+  return file.complete();
 }
 
 ColumnReport MariaBackend::convertColumn(const ColumnRef& ref, ValueConverter& converter,
                                          RunObserver& observer) {
   ColumnReport report;
   report.column = ref;
+  std::string dumped;
   try {
     const Table t = table(ref.table);
     Column c = column(ref);
@@ -484,33 +650,49 @@ ColumnReport MariaBackend::convertColumn(const ColumnRef& ref, ValueConverter& c
       if (c.generated()) report.notes.push_back("a generated column: its values follow the others");
       return report;
     }
-    if (!transactional(t.engine))
+    const bool undoable = transactional(t.engine);
+    if (!undoable && dumpFolder_.empty())
       throw DbError("the table's engine " + t.engine +
                     " has no transactions: a failure half way could not be undone, and it is "
-                    "left as it is (ALTER TABLE " +
-                    quoteName(t.name) + " ENGINE=InnoDB converts it first)");
+                    "left as it is (--backup dumps it first; ALTER TABLE " +
+                    quoteName(t.name) + " ENGINE=InnoDB gives it transactions)");
     const std::vector<std::string> key = primaryKey(t.name);
     if (key.empty())
       throw DbError("the table '" + ref.table +
                     "' has no primary key: its rows cannot be addressed, and it is left as it is");
     const bool unicodeDestination = converter.to() == kUtf8 &&
                                     converter.operation() == ValueConverter::Operation::kConvert;
-    if (unicodeDestination && !c.wide()) {
-      if (c.charset != "latin1" && c.charset != "ascii")
-        throw DbError("the column's character set " + c.charset +
-                      " is not latin1: its bytes are not known as the charset's, and it is left "
-                      "as it is");
-      widen(t, c);
-      c = column(ref);
-      report.notes.push_back("changed to utf8mb4 (" + c.collation + ") first");
-    }
+    const bool widening = unicodeDestination && !c.wide();
+    if (widening && c.charset != "latin1" && c.charset != "ascii")
+      throw DbError("the column's character set " + c.charset +
+                    " is not latin1: its bytes are not known as the charset's, and it is left "
+                    "as it is");
+    // Without transactions the table is dumped and widened under the rewrite's lock, so that
+    // the dump holds what the conversion starts from.
+    auto prepare = [&] {
+      if (!undoable) {
+        dumped = dump(t);
+        report.notes.push_back("dumped first to " + dumped);
+      }
+      if (widening) report.notes.push_back("changed to utf8mb4 (" + widen(t, c) + ") first");
+    };
+    if (undoable) prepare();
     std::vector<std::string> keyNames;
     for (const std::string& k : key) keyNames.push_back(quoteName(k));
-    MariaRewrite driver(conn_, quoteName(t.name), quoteName(c.name), keyNames);
+    MariaRewrite driver(conn_, quoteName(t.name), quoteName(c.name), keyNames,
+                        undoable ? std::function<void()>() : prepare);
     rewriteColumn(driver, converter, observer,
-                  c.wide() ? ColumnPass::Storage::kUtf8 : ColumnPass::Storage::kBytes, report);
+                  c.wide() || widening ? ColumnPass::Storage::kUtf8 : ColumnPass::Storage::kBytes,
+                  report);
   } catch (const DbError& e) {
-    report.fail(e);
+    if (dumped.empty()) {
+      report.fail(e);
+    } else {
+      DbError told(std::string(e.what()) + "\nThe table has no transactions: what was " +
+                       "written stays; the dump " + dumped + " restores it as it was.",
+                   e.native(), e.state(), e.codes());
+      report.fail(told.atRow(e.row()));
+    }
   }
   return report;
 }

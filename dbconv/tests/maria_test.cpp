@@ -46,7 +46,7 @@ class Maria : public ::testing::Test {
   static std::string literal(const std::string& bytes) { return "X'" + hex(bytes) + "'"; }
   ts::testing::ProgramResult tsdata(std::vector<std::string> args) {
     args.insert(args.begin() + (args.size() >= 2 ? 4 : 0), server().source(database_));
-    return ts::testing::runProgram(TSDATA_PATH, args, server().folder());
+    return ts::testing::runProgram(TSDATA_PATH, args, server().folder(), server().folder());
   }
   std::string database_;
 };
@@ -96,6 +96,35 @@ TEST_F(Maria, EveryValueShapeEndsAsUnicodeAndNamesAreQuoted) {
   EXPECT_EQ(r.status, 1) << r.out << r.err;
   EXPECT_NE(r.out.find("has no transactions"), std::string::npos) << r.out;
   EXPECT_EQ(sql("SELECT HEX(v) FROM old"), hex(tcvn3(prose)) + "\n");
+  // With --backup it is dumped first (its rows' bytes, its generated column and trigger
+  // kept), then converted; the dump restores it as it was.
+  sql("ALTER TABLE old ADD COLUMN n INT AS (LENGTH(v)) VIRTUAL, ADD COLUMN b BLOB;"
+      "UPDATE old SET b = X'00FF27';"
+      "CREATE TRIGGER old_stamp BEFORE UPDATE ON old FOR EACH ROW SET NEW.b = OLD.b");
+  r = tsdata({"-f", "tcvn3", "-t", "utf8", "--backup", "--collation", "utf8mb4_bin", "old.v"});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(sql("SELECT v, COLLATION_NAME FROM old, information_schema.COLUMNS WHERE "
+                "TABLE_SCHEMA = DATABASE() AND TABLE_NAME = 'old' AND COLUMN_NAME = 'v'"),
+            prose + "\tutf8mb4_bin\n");
+  const std::size_t at = r.out.find("dumped first to ");
+  ASSERT_NE(at, std::string::npos) << r.out;
+  const std::string dumpPath = r.out.substr(at + 16, r.out.find(".sql", at) + 4 - at - 16);
+  EXPECT_EQ(dumpPath.rfind(server().folder().string() + "/" + database_ + ".old.", 0), 0u)
+      << dumpPath;
+  ts::testing::ProgramResult restore = ts::testing::runProgram(
+      "/bin/sh", {"-c", "mariadb --no-defaults --socket=" + server().socket() + " -uroot " +
+                            database_ + " < '" + dumpPath + "'"},
+      server().folder());
+  EXPECT_EQ(restore.status, 0) << restore.err;
+  EXPECT_EQ(sql("SELECT HEX(v), n, HEX(b), ENGINE FROM old, information_schema.TABLES WHERE "
+                "TABLE_SCHEMA = DATABASE() AND TABLE_NAME = 'old'"),
+            hex(tcvn3(prose)) + "\t" + std::to_string(tcvn3(prose).size()) + "\t00FF27\tMyISAM\n");
+  EXPECT_EQ(sql("SELECT COUNT(*) FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = "
+                "DATABASE() AND TRIGGER_NAME = 'old_stamp'"),
+            "1\n");
+  r = tsdata({"-f", "tcvn3", "-t", "utf8", "--collation", "latin1_bin", "old.v"});
+  EXPECT_EQ(r.status, 2) << r.out << r.err;
+  EXPECT_NE(r.err.find("no utf8mb4 collation named 'latin1_bin'"), std::string::npos) << r.err;
 
   r = tsdata({"--list"});  // a name's control characters escaped: one line a table
   EXPECT_NE(r.out.find("table a`b \"c\"\\nd (1 rows)"), std::string::npos) << r.out;

@@ -59,7 +59,11 @@ void usage() {
       "                       fit its column\n"
       "      --force          convert even a column whose text does not read as FROM,\n"
       "                       and values in TO already (UTF-8 text with Vietnamese letters)\n"
-      "      --backup         copy the database file beside itself first (FILE.bak)\n"
+      "      --backup         copy the database file beside itself first (FILE.bak);\n"
+      "                       on MariaDB/MySQL, dump each table without transactions\n"
+      "                       (MyISAM, Aria) into the current folder before converting it\n"
+      "      --collation=NAME the utf8mb4 collation of MariaDB/MySQL columns changed to\n"
+      "                       Unicode (the table's own by default)\n"
       "      --lock-timeout=S wait at most S seconds for a lock another session holds\n"
       "                       (default 10; then the column fails, busy or locked)\n"
       "      --allow-partition-move  convert a partition key too (rows move to the\n"
@@ -337,6 +341,7 @@ struct Options {
   std::vector<Named> named;  // by --table and --column
   double lockTimeout = 10;
   bool partitionMoves = false, jsonKeys = false, refreshViews = false;
+  std::string collation;      // of the columns changed to Unicode on a server
   std::string source, shown;  // the database, and as it is shown (no password)
   std::vector<std::string> operands;  // the tables and columns after it
   bool converting() const { return !listMode && !detectMode; }
@@ -361,7 +366,7 @@ double lockSeconds(const char* text) {
 // Reads the options into `o`; an exit status where they were all there is to do.
 std::optional<int> parseOptions(int argc, char** argv, Options& o) {
   enum { kList = 1000, kDetect, kDryRun, kForce, kBackup, kTable, kColumn, kListCharsets,
-         kLockTimeout, kPartitionMove, kJsonKeys, kRefreshViews };
+         kLockTimeout, kPartitionMove, kJsonKeys, kRefreshViews, kCollation };
   static const char kShortOptions[] = "f:t:h";
   static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
                                     {"to", required_argument, nullptr, 't'},
@@ -374,6 +379,7 @@ std::optional<int> parseOptions(int argc, char** argv, Options& o) {
                                     {"allow-partition-move", no_argument, nullptr, kPartitionMove},
                                     {"json-keys", no_argument, nullptr, kJsonKeys},
                                     {"refresh-views", no_argument, nullptr, kRefreshViews},
+                                    {"collation", required_argument, nullptr, kCollation},
                                     {"table", required_argument, nullptr, kTable},
                                     {"column", required_argument, nullptr, kColumn},
                                     {"list-charsets", no_argument, nullptr, kListCharsets},
@@ -395,6 +401,7 @@ std::optional<int> parseOptions(int argc, char** argv, Options& o) {
       case kPartitionMove: o.partitionMoves = true; break;
       case kJsonKeys: o.jsonKeys = true; break;
       case kRefreshViews: o.refreshViews = true; break;
+      case kCollation: o.collation = optarg; break;
       case kLockTimeout: o.lockTimeout = lockSeconds(optarg); break;
       case kTable: o.named.push_back({optarg, {}}); break;
       case kColumn:
@@ -529,8 +536,19 @@ int run(Options& o, std::unique_ptr<ts::db::Backend>& db) {
   db->allowPartitionMoves(o.partitionMoves);
   db->convertJsonKeys(o.jsonKeys);
   db->refreshViews(o.refreshViews);
+  bool collationTaken = true;
+  try {
+    collationTaken = o.collation.empty() || db->useCollation(o.collation);
+  } catch (const ts::db::DbError& e) {
+    usageError(e.what());
+  }
+  if (!collationTaken)
+    usageError(ts::platform::formatted(
+        ts::platform::tr("--collation names the collation of MariaDB/MySQL columns changed to "
+                         "Unicode; %s changes no column's character set"),
+        o.shown.c_str()));
   if (o.listMode) return list(*db);
-  if (o.backup && !db->capabilities().file)
+  if (o.backup && !db->capabilities().file && !db->dumpBeforeConverting("."))
     usageError(ts::platform::formatted(
         ts::platform::tr("--backup copies database files; %s is a server: back it up with its "
                          "own tools"),
@@ -548,7 +566,7 @@ int run(Options& o, std::unique_ptr<ts::db::Backend>& db) {
   ts::db::RunOptions options;
   if (guardColumns(*db, columns, o, converter, options) && !o.force && o.dryRun < 0) return 2;
   if (o.dryRun >= 0) return dryRunColumns(*db, columns, o, converter);
-  if (o.backup)
+  if (o.backup && db->capabilities().file)
     std::printf(ts::platform::tr("tsdata: copied %s to %s\n"), o.source.c_str(), db->backup().c_str());
   Terminal terminal;
   const ts::db::RunReport report = ts::db::convertColumns(*db, columns, converter, terminal, options);

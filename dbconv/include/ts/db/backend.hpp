@@ -228,6 +228,14 @@ class Backend {
   // Whether the materialized views over a converted table are refreshed after it (named in
   // the report either way).
   virtual void refreshViews(bool /*refresh*/) {}
+
+  // Tables without transactions (where a failure half way could not be undone) are dumped
+  // into `folder` first, as a script that restores them, and then converted; without a folder
+  // they are refused.  False where the back end has no such tables to dump.
+  virtual bool dumpBeforeConverting(const std::string& /*folder*/) { return false; }
+  // The collation of the columns a conversion to Unicode changes the character set of (the
+  // table's own otherwise).  False where the back end changes no column's character set.
+  virtual bool useCollation(const std::string& /*name*/) { return false; }
 };
 
 // Cancels what the open back ends' connections are running (a statement waiting for a lock
