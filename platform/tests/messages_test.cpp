@@ -67,4 +67,12 @@ TEST_F(Messages, EachProgramsReportAndErrorInTheUsersLanguage) {
   unsetenv("LANGUAGE");
 }
 
+// Every message a program looks up has its Vietnamese translation: none falls back to
+// English in a Vietnamese run.
+TEST_F(Messages, EveryLookedUpMessageIsTranslated) {
+  const auto r = ts::testing::runProgram(
+      "/bin/sh", {SOURCE_DIR "/translations/check_catalogue.sh", SOURCE_DIR}, dir_);
+  EXPECT_EQ(r.status, 0) << r.err;
+}
+
 }  // namespace
