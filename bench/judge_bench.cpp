@@ -154,6 +154,7 @@ int main(int argc, char** argv) {
     for (const Shape& shape : shapes) {
       Count c;
       int shown = kShow;
+      int shownLeft = std::getenv("JUDGE_SHOW_LEFT") ? std::atoi(std::getenv("JUDGE_SHOW_LEFT")) : 0;
       for (const std::string& l : lines) {
         if (shape.code != 0 && !vietnameseOnly(l)) continue;  // what the charset cannot hold
         const std::string broken = shape.make(l);
@@ -168,10 +169,14 @@ int main(int argc, char** argv) {
         }
         if (r == expected)
           ++c.exact;
-        else if (r == broken)
+        else if (r == broken) {
           ++c.left;
-        else if (onlyLeft(r, expected, broken))
+          if (shownLeft-- > 0) std::printf("    LEFT: %s\n       as %s\n", expected.c_str(), broken.c_str());
+        }
+        else if (onlyLeft(r, expected, broken)) {
           ++c.partly;
+          if (shownLeft-- > 0) std::printf("    PARTLY: %s\n         -> %s\n", expected.c_str(), r.c_str());
+        }
         else {
           ++c.changedWrongly;
           if (shown-- > 0) std::printf("    WRONG: %s\n        -> %s\n", expected.c_str(), r.c_str());

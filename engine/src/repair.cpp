@@ -84,7 +84,7 @@ bool isGoodSyllable(std::string_view word) {
       more = true;
     }
   }
-  const WordReading r = readWord(core);
+  const WordReading r = readJoined(core);
   return r.vietnamese() && r.marked;
 }
 
@@ -467,7 +467,8 @@ bool hasAsciiLetter(std::string_view w) {
 }
 
 // Whether a word could not be a word of a language written in Latin-1 as it stands: a sign
-// between its letters, or a capital after a small letter.
+// between its letters, or a capital after a small letter (each part of a word joined by ASCII
+// signs or digits alone: Thaï-Lao is two words).
 bool cannotBeLatin1Word(std::string_view w) {
   const std::string_view core = wordCore(w);
   const auto* p = reinterpret_cast<const std::uint8_t*>(core.data());
@@ -478,6 +479,10 @@ bool cannotBeLatin1Word(std::string_view w) {
     if (cp >= 0x80) len = wellFormedUtf8(p + i, core.size() - i, cp);
     if (len == 0) return true;
     i += static_cast<std::size_t>(len);
+    if (cp < 0x80 && !((cp | 0x20) >= 'a' && (cp | 0x20) <= 'z')) {  // a joiner: the next part starts afresh
+      lower = sign = false;
+      continue;
+    }
     const bool small = (cp >= 'a' && cp <= 'z') || (cp >= 0xDF && cp <= 0xFF && cp != 0xF7);
     const bool capital = (cp >= 'A' && cp <= 'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7);
     if (sign && (small || capital)) return true;  // a sign between letters
@@ -584,7 +589,7 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
         break;
       }
       const bool changes = converted != f.text;
-      const WordReading wr = changes ? readWord(wordCore(converted)) : WordReading{};
+      const WordReading wr = changes ? readJoined(wordCore(converted)) : WordReading{};
       // Under the right form every character that stood for a byte becomes a letter: one
       // left as a Latin-1 character or sign is a byte the form has no letter for.
       const bool syllable = changes && wr.vietnamese() && wr.marked && !holdsLatin1(converted);
@@ -651,7 +656,7 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     std::string& after = best.after[k - from];
     if (after.empty()) continue;
     if (!overAlready && facts[k - from].already) continue;
-    const WordReading wr = readWord(wordCore(after));
+    const WordReading wr = readJoined(wordCore(after));
     if (!(wr.vietnamese() && wr.marked) && !strong) continue;
     Word& w = words[k];
     w.after = std::move(after);

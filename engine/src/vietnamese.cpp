@@ -1,5 +1,6 @@
 #include "ts/vietnamese.hpp"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
@@ -318,6 +319,38 @@ std::string_view wordCore(std::string_view word) {
     }
   }
   return word.substr(a, b - a);
+}
+
+WordReading readJoined(std::string_view word) {
+  // Joiners: ASCII that is no letter (the legacy charsets write their letters with bytes of
+  // 128 and more, so a sign there was the text's own).
+  auto joiner = [](char c) {
+    return static_cast<std::uint8_t>(c) < 0x80 && !isAsciiLetter(static_cast<std::uint8_t>(c));
+  };
+  if (std::none_of(word.begin(), word.end(), joiner)) return readWord(word);
+  WordReading joined;
+  joined.weight = 99;
+  joined.allowed = joined.letters = joined.cased = true;
+  int parts = 0;
+  for (std::size_t at = 0; at < word.size();) {
+    std::size_t end = at;
+    while (end < word.size() && !joiner(word[end])) ++end;
+    const std::string_view part = word.substr(at, end - at);
+    // A part of ASCII letters that is no syllable (a program's option, a foreign word) says
+    // nothing either way.
+    if (!part.empty() && !(part.size() > 1 && std::all_of(part.begin(), part.end(), [](char c) {
+          return static_cast<std::uint8_t>(c) < 0x80;
+        }) && !readWord(part).vietnamese())) {
+      const WordReading r = readWord(part);
+      if (!r.vietnamese()) return {};
+      ++parts;
+      joined.weight = std::min(joined.weight, r.weight);
+      joined.allowed = joined.allowed && r.allowed;
+      joined.marked = joined.marked || r.marked;
+    }
+    at = end + 1;
+  }
+  return parts == 0 ? WordReading{} : joined;
 }
 
 }  // namespace ts

@@ -375,6 +375,16 @@ TEST(Forms, RepairJudgesEachWord) {
   EXPECT_EQ(fix(twice(" trên %.*s") + "\n" + twice("Vai trò:")), " trên %.*s\nVai trò:");
   // A lone word that could be another language's is left.
   EXPECT_EQ(fix(carry(test::conv(kUtf8, kVniWin, "Tên"))), carry(test::conv(kUtf8, kVniWin, "Tên")));
+  // Syllables joined by signs (mô-đun, tiền_tố, đường/dẫn) are read syllable by syllable,
+  // carried or good; good compounds of loanwords and other languages stay.
+  for (const std::string joined : {"Lỗi trong mô-đun dịch vụ", "git write-tree [--prefix=<tiền-tố>/] <đường/dẫn>",
+                                   "[bộ nhớ=chế độ khối]"}) {
+    EXPECT_EQ(fix(carry(test::conv(kUtf8, kTcvn3, joined))), joined);
+    EXPECT_EQ(fix(carry(test::conv(kUtf8, kVniWin, joined))), joined);
+  }
+  for (const std::string good : {"phép lô-gíc exclusive or", "Tiếng Xôa-thi", "Thaï-Lao taï-le",
+                                 "sí|si", "lepcza (Róng-Ríng)", "Tên_thành_viên đường/dẫn"})
+    EXPECT_EQ(fix(good), good);
 }
 
 // Decomposed letters (NFD) are composed before they are written in a legacy charset.

@@ -24,4 +24,9 @@ WordReading readWord(std::string_view word);
 // The word without the punctuation, digits and symbols before and after its letters.
 std::string_view wordCore(std::string_view word);
 
+// Reads a word (as readWord) whose syllables may be joined by ASCII signs or digits (mô-đun,
+// tiền_tố, đường/dẫn, bộ=nhớ) as the syllables together: Vietnamese where each part is,
+// marked where one is, its weight the rarest part's.
+WordReading readJoined(std::string_view word);
+
 }  // namespace ts
