@@ -554,7 +554,9 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
   const bool hopeless =
       evidence == 0 ||
       (!odd && (evidence + already < 2 || (evidence < 3 && moreOthers())));
-  if (hopeless) {
+  // A form the text's clear runs read it as: it also reads runs that alone are unsure.
+  Reader* const prior = evidence > 0 ? priorReader() : nullptr;
+  if (hopeless && prior == nullptr) {
     left_.unsure += high - already;
     return;
   }
@@ -563,31 +565,24 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
   struct Reading {
     int good = 0, bad = 0, already = 0, support = 0, rarest = 99;
     bool odd = false;  // a word read as a syllable could be no Latin-1 word as it stood
+    bool foreign = false;  // a word read so holds a part of another language (--prefix=)
     std::vector<std::string> distinct;  // the syllables it reads
     std::vector<std::string> after;
   };
-  Reading best;
-  const Reader* bestReader = nullptr;
   ByteBuffer buffer;
-  for (const auto& reader : readers_) {
-    // Two layers only where a word read as UTF-8 once still stood for bytes.
-    if (formLayers(reader->form) > 1 && !twice) continue;
-    Reading r;
+  // How `reader` reads the run; false where it makes no valid UTF-8 or no syllable.
+  auto read = [&](Reader& reader, Reading& r) {
     r.after.resize(to - from);
-    bool valid = true;
-    for (std::size_t k = from; k < to && valid; ++k) {
+    for (std::size_t k = from; k < to; ++k) {
       const Facts& f = facts[k - from];
       if (!f.high || (!f.already && !f.evidence && f.text.find("\xC2\xA0") != std::string_view::npos)) {
         if (f.high) ++r.bad;  // a no-break space belongs to good text
         continue;
       }
       buffer.clear();
-      convert(reader->state, f.text, buffer);
+      convert(reader.state, f.text, buffer);
       const std::string_view converted = buffer.view();
-      if (!validUtf8(converted)) {
-        valid = false;
-        break;
-      }
+      if (!validUtf8(converted)) return false;
       const bool changes = converted != f.text;
       const WordReading wr = changes ? readJoined(wordCore(converted)) : WordReading{};
       // Under the right form every character that stood for a byte becomes a letter: one
@@ -624,11 +619,20 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
       }
       ++r.good;
       r.rarest = std::min(r.rarest, wr.weight);
+      r.foreign = r.foreign || !readJoined(wordCore(converted), false).vietnamese();
       if (std::find(r.distinct.begin(), r.distinct.end(), after) == r.distinct.end())
         r.distinct.push_back(after);
       r.odd = r.odd || f.odd;
     }
-    if (!valid || r.good == 0) continue;
+    return r.good > 0;
+  };
+  Reading best;
+  const Reader* bestReader = nullptr;
+  for (const auto& reader : readers_) {
+    // Two layers only where a word read as UTF-8 once still stood for bytes.
+    if (hopeless || (formLayers(reader->form) > 1 && !twice)) continue;
+    Reading r;
+    if (!read(*reader, r)) continue;
     // Forms that read a run alike: the commoner charset (the readers' order) wins.
     if (bestReader == nullptr || r.good - r.bad > best.good - best.bad) {
       best = std::move(r);
@@ -639,15 +643,29 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
   // could be no other language's word). Words that could all be another language's as they
   // stand (Portuguese "não são" reads "nào sào") need common syllables and Vietnamese ASCII
   // words around them, or many syllables.
-  const std::size_t support = bestReader ? static_cast<std::size_t>(best.support) : 0;
+  std::size_t support = bestReader ? static_cast<std::size_t>(best.support) : 0;
   const bool clear =
-      bestReader != nullptr && best.bad * 4 <= best.good &&
+      !hopeless && bestReader != nullptr && best.bad * 4 <= best.good &&
       (best.odd || !moreOthers() || best.distinct.size() >= 3) &&
       (best.odd || (best.distinct.size() + support >= 2 &&
                     (best.rarest >= 3 || best.distinct.size() >= 4)));
-  if (!clear) {
-    left_.unsure += high - already;
-    return;
+  if (clear) {
+    ++clearRuns_[bestReader->form];
+  } else {
+    // Unsure alone: in a text its clear runs read as one form, read as that form where every
+    // word that can speak becomes a syllable of it (none a rare one, no part of another
+    // language's word) and, for one syllable, the ASCII words around are not mostly of another
+    // language.
+    Reading r;
+    if (prior == nullptr || !read(*prior, r) || r.bad > 0 || r.foreign ||
+        r.rarest < (r.distinct.size() < 2 ? 3 : 2) ||
+        (r.distinct.size() < 2 && moreOthers())) {
+      left_.unsure += high - already;
+      return;
+    }
+    support = static_cast<std::size_t>(r.support);
+    best = std::move(r);
+    bestReader = prior;
   }
   const bool strong = best.good >= 4;
   const bool overAlready =
@@ -665,6 +683,26 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     w.tentative = false;
     w.form = bestReader->form;
   }
+}
+
+TextRepairer::Reader* TextRepairer::priorReader() const {
+  if (!oneText_) return nullptr;
+  // Three clear runs or more, four times as many as of any other form.
+  std::uint64_t most = 0, next = 0;
+  CharsetForm form = 0;
+  for (const auto& [f, n] : clearRuns_) {
+    if (n > most) {
+      next = most;
+      most = n;
+      form = f;
+    } else {
+      next = std::max(next, n);
+    }
+  }
+  if (most < 3 || next * 4 > most) return nullptr;
+  for (const auto& r : readers_)
+    if (r->form == form) return r.get();
+  return nullptr;
 }
 
 bool readsAsGoodUnicode(std::string_view text, int source) {
@@ -693,6 +731,7 @@ TextRepairer& repairerOf(int source) {
     const int only[] = {source};
     repairer = std::make_unique<TextRepairer>(source == 0 ? std::span<const int>()
                                                           : std::span<const int>(only));
+    repairer->oneText(false);  // each value is judged by itself
   }
   return *repairer;
 }

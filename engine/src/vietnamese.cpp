@@ -321,7 +321,7 @@ std::string_view wordCore(std::string_view word) {
   return word.substr(a, b - a);
 }
 
-WordReading readJoined(std::string_view word) {
+WordReading readJoined(std::string_view word, bool foreignParts) {
   // Joiners: ASCII that is no letter (the legacy charsets write their letters with bytes of
   // 128 and more, so a sign there was the text's own).
   auto joiner = [](char c) {
@@ -338,7 +338,7 @@ WordReading readJoined(std::string_view word) {
     const std::string_view part = word.substr(at, end - at);
     // A part of ASCII letters that is no syllable (a program's option, a foreign word) says
     // nothing either way.
-    if (!part.empty() && !(part.size() > 1 && std::all_of(part.begin(), part.end(), [](char c) {
+    if (!part.empty() && !(foreignParts && std::all_of(part.begin(), part.end(), [](char c) {
           return static_cast<std::uint8_t>(c) < 0x80;
         }) && !readWord(part).vietnamese())) {
       const WordReading r = readWord(part);

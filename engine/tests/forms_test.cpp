@@ -385,6 +385,24 @@ TEST(Forms, RepairJudgesEachWord) {
   for (const std::string good : {"phép lô-gíc exclusive or", "Tiếng Xôa-thi", "Thaï-Lao taï-le",
                                  "sí|si", "lepcza (Róng-Ríng)", "Tên_thành_viên đường/dẫn"})
     EXPECT_EQ(fix(good), good);
+  // A file is one text: after lines that read clearly as VNI carried, a short line reads as
+  // it too; good lines of other languages between them stay, and a repairer judging values
+  // alone leaves the short line.
+  std::string vniFile, expected;
+  for (const std::string line : {"Đã hết số lần thử lại tối đa cho dịch vụ", "Không thể mở tập tin cấu hình",
+                                 "Uma chave só pode ser usada uma vez.", "Lỗi khi đọc dữ liệu từ máy chủ",
+                                 "Đang tải về các gói cần thiết", "»Zone %s«-Zeile", "từ %.*s",
+                                 "Thành phố Hồ Chí Minh", "ngôn ngữ"}) {
+    const bool vietnamese = line.find("Zone") == std::string::npos && line.find("Uma") == std::string::npos;
+    vniFile += (vietnamese ? carry(test::conv(kUtf8, kVniWin, line)) : line) + "\n";
+    expected += line + "\n";
+  }
+  EXPECT_EQ(fix(vniFile), expected);
+  TextRepairer alone;
+  alone.oneText(false);
+  std::string each;
+  alone.repair(vniFile, each);
+  EXPECT_NE(each.find(carry(test::conv(kUtf8, kVniWin, "từ %.*s"))), std::string::npos) << each;
 }
 
 // Decomposed letters (NFD) are composed before they are written in a legacy charset.

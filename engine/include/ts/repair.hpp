@@ -51,9 +51,15 @@ class TextRepairer {
   TextRepairer(const TextRepairer&) = delete;
   TextRepairer& operator=(const TextRepairer&) = delete;
 
-  // Appends `text` repaired to `out`.  Lines (cut at LF) are repaired on their own, so a text
-  // may be given in pieces that end at line ends.
+  // Appends `text` repaired to `out`.  Lines (cut at LF) are repaired one after the other (see
+  // oneText), so a text may be given in pieces that end at line ends.
   void repair(std::string_view text, std::string& out);
+
+  // Whether the pieces given are of one text (the default): a carried form that the text's
+  // clear runs read it as (three or more, four times any other form's) also reads the runs
+  // after them that alone would be unsure, where every word that can speak becomes a
+  // syllable of it.  Off: each line is judged by itself alone.
+  void oneText(bool one) { oneText_ = one; }
 
   // Called for each change, in order.
   void onChange(std::function<void(const Change&)> f) { onChange_ = std::move(f); }
@@ -68,9 +74,12 @@ class TextRepairer {
   void repairCarried(std::string_view line, std::vector<Word>& words, std::size_t from,
                      std::size_t to);
   void record(std::string_view line, const Word& w, CharsetForm form);
+  struct Reader;
+  Reader* priorReader() const;
 
   bool utf8_ = true;
-  struct Reader;
+  bool oneText_ = true;
+  std::map<CharsetForm, std::uint64_t> clearRuns_;  // runs read clearly, by form
   std::vector<std::unique_ptr<Reader>> readers_;
   std::map<CharsetForm, std::uint64_t> repaired_;
   Left left_;

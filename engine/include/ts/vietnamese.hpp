@@ -25,8 +25,9 @@ WordReading readWord(std::string_view word);
 std::string_view wordCore(std::string_view word);
 
 // Reads a word (as readWord) whose syllables may be joined by ASCII signs or digits (mô-đun,
-// tiền_tố, đường/dẫn, bộ=nhớ) as the syllables together: Vietnamese where each part is,
-// marked where one is, its weight the rarest part's.
-WordReading readJoined(std::string_view word);
+// tiền_tố, đường/dẫn, bộ=nhớ) as the syllables together: Vietnamese where each part is (parts
+// of ASCII letters that are no syllable aside where `foreignParts`: --prefix=<tiền-tố>,
+// nhập:%s), marked where one is, its weight the rarest part's.
+WordReading readJoined(std::string_view word, bool foreignParts = true);
 
 }  // namespace ts
