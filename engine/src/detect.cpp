@@ -29,10 +29,12 @@ struct Tally {
   std::uint32_t valid = 0;    // words of two letters or more with Vietnamese letters,
                               // syllables the model knows
   std::uint32_t unknown = 0;  // the same, syllables the spelling allows but the model lacks
-  std::uint32_t short_ = 0;   // one-letter words with Vietnamese letters (ở, à, ê)
+  std::uint32_t short_ = 0;   // common one-letter words with Vietnamese letters (ở, à, ê)
   std::uint32_t invalid = 0;  // words with Vietnamese letters that are not syllables
   std::uint32_t junk = 0;     // bytes that are no letter and no text character
   std::uint32_t foreign = 0;  // characters of other scripts
+  std::uint32_t weights = 0;  // how common the known syllables are, summed (between
+                              // readings that score alike, the commoner words win)
   double score() const {
     return 3.0 * valid + 1.0 * unknown + 1.0 * short_ - 4.0 * invalid - 2.0 * junk -
            1.0 * foreign;
@@ -49,6 +51,7 @@ struct Tally {
     invalid += o.invalid;
     junk += o.junk;
     foreign += o.foreign;
+    weights += o.weights;
     return *this;
   }
   bool operator==(const Tally&) const = default;
@@ -79,10 +82,17 @@ Tally scoreReading(const ByteBuffer& reading, bool asItStands) {
     if (len != 0 && marked && !glued && !gluedAfter) {
       if (tooLong || tones > 1 || !syllable::allowed(word, len, tone))
         ++(asItStands ? t.foreign : t.invalid);
-      else if (len == 1)
-        ++t.short_;
-      else
-        ++(syllable::weight(word, len, tone) > 0 ? t.valid : t.unknown);
+      else if (len == 1) {
+        // One-letter words are few and common (ở, à, ý); a lone letter the model hardly knows
+        // (Ỵ, Ử) is more likely a sign some charset writes a letter with (_ and [ in TCVN1).
+        if (syllable::weight(word, len, tone) >= 2) ++t.short_;
+      }
+      else if (const int w = syllable::weight(word, len, tone); w > 0) {
+        ++t.valid;
+        t.weights += static_cast<std::uint32_t>(w);
+      } else {
+        ++t.unknown;
+      }
     }
     len = 0;
     tooLong = marked = false;
@@ -378,9 +388,10 @@ std::vector<int> possibleForms(std::span<const int> candidates, bool asItStands,
 
 // The guesses of the readings so far: readings that give the same letters are one answer, as
 // long as they keep doing so; best first by the confidence people are shown (in whole
-// percent), then by the score.
+// percent), then by the score, then by how common the syllables read are.
 std::vector<CharsetGuess> guessesOf(const std::vector<Reading>& reads) {
   std::vector<CharsetGuess> guesses;
+  std::vector<std::uint32_t> weights;  // each guess's
   std::vector<bool> taken(reads.size(), false);
   for (std::size_t i = 0; i < reads.size(); ++i) {
     if (taken[i]) continue;
@@ -398,15 +409,22 @@ std::vector<CharsetGuess> guessesOf(const std::vector<Reading>& reads) {
     g.confidence = reads[i].tally.confidence();
     g.words = reads[i].tally.marked();
     guesses.push_back(std::move(g));
+    weights.push_back(reads[i].tally.weights);
   }
   auto percent = [](const CharsetGuess& g) { return static_cast<int>(g.confidence * 100 + 0.5); };
-  std::stable_sort(guesses.begin(), guesses.end(),
-                   [&](const CharsetGuess& a, const CharsetGuess& b) {
-                     if (percent(a) != percent(b)) return percent(a) > percent(b);
-                     if (a.score != b.score) return a.score > b.score;
-                     return commonness(a.codes.front()) < commonness(b.codes.front());
-                   });
-  return guesses;
+  std::vector<std::size_t> order(guesses.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {
+    const CharsetGuess &a = guesses[i], &b = guesses[j];
+    if (percent(a) != percent(b)) return percent(a) > percent(b);
+    if (a.score != b.score) return a.score > b.score;
+    if (weights[i] != weights[j]) return weights[i] > weights[j];
+    return commonness(a.codes.front()) < commonness(b.codes.front());
+  });
+  std::vector<CharsetGuess> sorted;
+  sorted.reserve(order.size());
+  for (const std::size_t i : order) sorted.push_back(std::move(guesses[i]));
+  return sorted;
 }
 
 // Reads one window of the text (ending at a blank, so no character is cut) in every reading,

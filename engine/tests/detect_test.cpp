@@ -113,6 +113,16 @@ TEST(Detect, SignsOfCodeAndPiecesOfOtherLanguages) {
   const Detection d = detectCharset(encoded(kTcvn3, code));
   ASSERT_FALSE(d.guesses.empty());
   EXPECT_EQ(d.guesses.front().codes.front(), kTcvn3);
+  // A lone sign TCVN1 and VS1 write capitals with (Ỵ for _) is no word, even in 64 bytes.
+  const Detection sign = detectCharset(encoded(kTcvn3, "ghi tập tin với ký hiệu có tiền tố _ đóng gói"));
+  ASSERT_FALSE(sign.guesses.empty());
+  EXPECT_EQ(sign.guesses.front().codes.front(), kTcvn3);
+  // Charsets that differ in the tones of capitals: the reading of commoner syllables wins
+  // (VS2's Ứng, not Ừng as VN Win 95 reads it).
+  const Detection capitals = detectCharset(encoded(
+      35, "giá trị đếm qua các đối tượng Ứng dụng chạy phía sau cho bộ"));
+  ASSERT_FALSE(capitals.guesses.empty());
+  EXPECT_TRUE(firstNames(capitals, 35)) << capitals.guesses.front().codes.front();
   // Good UTF-8 of other languages, in pieces that begin and end inside a character, is never
   // a legacy charset or a carried form that can be taken.
   const std::string french =
