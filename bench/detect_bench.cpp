@@ -97,7 +97,8 @@ int main(int argc, char** argv) {
             const auto& best = d.guesses.front().codes;
             const bool ok = std::find(best.begin(), best.end(), code) != best.end();
             right += ok;
-            // DETECT_SHOW=CODE shows that charset's windows read wrongly (as UTF-8).
+            // DETECT_SHOW=CODE shows that charset's windows read wrongly (as UTF-8); -CODE its
+            // carried form's.
             if (!ok && show == code && shown++ < 12)
               std::printf("\n    as %d (%.2f): %s", best.front(), d.guesses.front().confidence,
                           encodeBack(code, text.substr(at, length)).c_str());
@@ -153,8 +154,12 @@ int main(int argc, char** argv) {
           ++all;
           if (!d.guesses.empty()) {
             const auto& best = d.guesses.front().codes;
-            right += std::find(best.begin(), best.end(),
-                               static_cast<int>(ts::carriedForm(code, 1))) != best.end();
+            const bool ok = std::find(best.begin(), best.end(),
+                                      static_cast<int>(ts::carriedForm(code, 1))) != best.end();
+            right += ok;
+            if (!ok && show == -code && shown++ < 12)
+              std::printf("\n    as %s (%.2f): %s", ts::formShortName(static_cast<ts::CharsetForm>(best.front())).c_str(),
+                          d.guesses.front().confidence, std::string(std::string_view(text).substr(start, length)).c_str());
           }
         }
       }

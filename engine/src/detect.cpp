@@ -441,7 +441,8 @@ void readWindow(std::string_view piece, const bool (&possible)[3], bool utf8Text
   std::string_view layered[3] = {piece, {}, {}};
   std::string layerWindow[3];
   for (int k = 1; k < 3 && possible[k]; ++k) {
-    layerWindow[k] = unwrapped(layered[k - 1]);
+    // A piece of a text may begin and end inside a character: those bytes stand for none.
+    layerWindow[k] = unwrapped(wholeCharacters(layered[k - 1], true));
     layered[k] = layerWindow[k];
   }
   for (Reading& r : reads) {
