@@ -63,7 +63,14 @@ bool plausibleCharacter(std::uint32_t cp) {
 // A word that is a Vietnamese syllable with a mark as it stands: good text.  Only ASCII signs
 // and general punctuation (quotes, dashes) around it are left out, never characters that
 // stand for bytes a legacy charset may use for letters.
+WordReading goodSyllable(std::string_view word);
 bool isGoodSyllable(std::string_view word) {
+  const WordReading r = goodSyllable(word);
+  return r.vietnamese() && r.marked;
+}
+
+// The reading of a word as good text: see isGoodSyllable.
+WordReading goodSyllable(std::string_view word) {
   std::string_view core = word;
   for (bool more = true; more && !core.empty();) {
     more = false;
@@ -84,8 +91,7 @@ bool isGoodSyllable(std::string_view word) {
       more = true;
     }
   }
-  const WordReading r = readJoined(core);
-  return r.vietnamese() && r.marked;
+  return readJoined(core);
 }
 
 // The UTF-8 that the bytes of a word's characters make, with U+FFFD standing for any byte
@@ -281,18 +287,37 @@ void TextRepairer::repairLine(std::string_view line, std::string& out) {
   const std::size_t n = line.size();
   std::vector<Word>& words = words_;
   words.clear();
+  bool any = false;
+  // The words and what each holds, in one pass.
   for (std::size_t i = 0; i < n;) {
     while (i < n && isBlank(s[i])) ++i;
     if (i == n) break;
-    Word w;
+    Word& w = words.emplace_back();
     w.start = i;
-    while (i < n && !isBlank(s[i])) ++i;
+    while (i < n) {
+      if (s[i] < 0x80) {
+        if (isBlank(s[i])) break;
+        ++i;
+        continue;
+      }
+      std::uint32_t cp = 0;
+      const int len = wellFormedUtf8(s + i, n - i, cp);
+      if (len == 0) {
+        w.h.broken = true;
+        ++i;
+        continue;
+      }
+      i += static_cast<std::size_t>(len);
+      if (cp == 0xFFFD)
+        w.h.replaced = w.h.high = true;
+      else if (carriedByte(cp) < 0)
+        w.h.other = true;
+      else
+        w.h.high = true;
+    }
     w.end = i;
-    w.h = holds(line.substr(w.start, w.end - w.start));
-    words.push_back(std::move(w));
+    any = any || w.h.high;
   }
-  bool any = false;
-  for (const Word& w : words) any = any || w.h.high;
   if (!any) {
     out.append(line);
     return;
@@ -522,10 +547,11 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     twice = twice || w.tentative;
     // A word read as UTF-8 encoded again is judged as it reads so.
     const std::string_view as = w.tentative ? std::string_view(w.after) : f.text;
-    f.already = isGoodSyllable(as);
+    const WordReading good = goodSyllable(as);
+    f.already = good.vietnamese() && good.marked;
     if (f.already) {
       ++already;
-      f.weight = readWord(wordCore(as)).weight;
+      f.weight = good.weight;
       continue;
     }
     f.core = frameCore(f.text);
