@@ -114,6 +114,8 @@ void fillRootTable(ConversionPlan& plan) {
       plan.root[b] = plan.copy[b];
       if (root.mark[b] == DecodeNode::kContinues) plan.singleByte = false;
     }
+    plan.plain[b] = root.mark[b] != DecodeNode::kContinues && plan.root[b].len == 1 &&
+                    plan.root[b].fwd[0] == b;
   }
 }
 
@@ -197,14 +199,24 @@ std::unique_ptr<ConversionPlan> makePlan(const ConverterState::Tables& tables,
 namespace {
 
 // The scan of the tree from the last byte to the first; `emit` receives the codes to write
-// in reverse text order.
-template <class Emit>
-void walkBackward(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n, Emit&& emit) {
+// in reverse text order, `emitRun` the runs of bytes written as themselves.
+template <class Emit, class EmitRun>
+void walkBackward(const ConversionPlan& plan, const std::uint8_t* s, std::size_t n, Emit&& emit,
+                  EmitRun&& emitRun) {
   const DecodeTree& tree = *plan.tree;
   const DecodeNode& root = tree.root();
   std::size_t i = n;
   while (i > 0) {
     const std::uint8_t x = s[i - 1];
+    if (plan.plain[x]) {
+      // A run of bytes written as themselves; the byte before it may begin a code of its own
+      // but never takes one of them (none continues a code).
+      std::size_t j = i - 1;
+      while (j > 0 && plan.plain[s[j - 1]]) --j;
+      emitRun(s + j, i - j);
+      i = j;
+      continue;
+    }
     if (root.mark[x] != DecodeNode::kContinues) {
       emit(plan.root[x]);
       --i;
@@ -267,20 +279,36 @@ void decodeTreeText(const ConversionPlan& plan, const std::uint8_t* s, std::size
     mapBytes(plan.root, s, n, out);
     return;
   }
-  std::size_t total = 0;
-  walkBackward(plan, s, n, [&total](const OutCode& oc) { total += oc.len; });
-  if (total == 0) return;  // only letters the destination has no code for
-  std::uint8_t* const base = out.reserveMore(total);
-  std::uint8_t* cur = base + total;
-  walkBackward(plan, s, n, [&cur, base](const OutCode& oc) {
-    if (cur - base >= 8) {
-      std::memcpy(cur - 8, oc.rev, 8);
-    } else {
-      std::memcpy(cur - oc.len, oc.fwd, oc.len);
+  // In blocks, each written backwards at the end of room for its longest output and moved
+  // to its place.  A block ends between two bytes that end no longer code: no code crosses
+  // its ends, so each reads as it does in the whole text.
+  const DecodeNode& root = plan.tree->root();
+  constexpr std::size_t kBlock = 16 * 1024;
+  for (std::size_t from = 0; from < n;) {
+    std::size_t to = n;
+    if (n - from > kBlock) {
+      to = from + kBlock;
+      while (to + 1 < n && (root.mark[s[to]] == DecodeNode::kContinues ||
+                            root.mark[s[to + 1]] == DecodeNode::kContinues))
+        ++to;
+      if (to + 1 >= n) to = n;
     }
-    cur -= oc.len;
-  });
-  out.commit(total);
+    const std::size_t room = (to - from) * sizeof(OutCode::rev);
+    std::uint8_t* const base = out.reserveMore(room);
+    std::uint8_t* const end = base + room;
+    std::uint8_t* cur = end;
+    walkBackward(plan, s + from, to - from, [&cur](const OutCode& oc) {
+      std::memcpy(cur - 8, oc.rev, 8);  // room for eight: at least one byte read before
+      cur -= oc.len;
+    }, [&cur](const std::uint8_t* run, std::size_t len) {
+      cur -= len;
+      std::memcpy(cur, run, len);
+    });
+    const std::size_t total = static_cast<std::size_t>(end - cur);
+    std::memmove(base, cur, total);
+    out.commit(total);
+    from = to;
+  }
 }
 
 }  // namespace

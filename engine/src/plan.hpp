@@ -42,6 +42,9 @@ struct ConversionPlan {
   const DecodeTree* tree = nullptr;
   std::array<OutCode, 256> root{};  // what a byte alone writes where the root ends or has nothing
   bool singleByte = false;          // no code of the source is longer than one byte
+  // Bytes that end no longer code and are written as themselves (most ASCII): runs of them
+  // are copied whole.
+  std::array<bool, 256> plain{};
 
   // Decimal-escape and escape-form paths: the letter a code point names, 0 for none.  The
   // escape forms also write ASCII bytes through `root` (a letter whose code is one ASCII

@@ -154,6 +154,28 @@ TEST(Differential, EscapeFormsEqualTheLiteralPassesUnlessTheyMerge) {
   EXPECT_GT(plain, merging);
 }
 
+// Texts longer than the blocks the decoder writes in, of letters, blanks and signs: each
+// block ends where no code crosses, so the whole reads as the rules read it.
+TEST(Differential, TextsLongerThanABlock) {
+  std::mt19937 rng(5);
+  for (int src = 1; src <= 43; ++src) {
+    if (!test::hasTable(src) || src >= 39) continue;
+    const CharsetSelection s = selection(src);
+    for (int dst : {15, 29, 39, 24}) {
+      if (dst == src) continue;
+      ConverterState st;
+      ASSERT_TRUE(selectPair(st, static_cast<std::uint32_t>(src), static_cast<std::uint32_t>(dst)));
+      std::string text;
+      while (text.size() < 40000) {
+        const int pick = std::uniform_int_distribution<int>(0, 9)(rng);
+        text += pick == 0 ? std::string(" ") : pick == 1 ? std::string("a.") :
+                writeLetter(s, std::uniform_int_distribution<int>(1, 152)(rng)).view();
+      }
+      ASSERT_EQ(hex(convert(st, text)), hex(reference::convert(st, text))) << src << " -> " << dst;
+    }
+  }
+}
+
 // Whole texts of letters: long runs where codes meet codes.
 TEST(Differential, RunsOfLetters) {
   std::mt19937 rng(7);
