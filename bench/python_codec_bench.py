@@ -1,6 +1,7 @@
 """Decoding speed of the tessaro codecs against Python's own cp1258 codec, on the same
-number of bytes: Vietnamese prose (bench/detect) encoded in VNI, TCVN3 and Windows-1258.
-    PYTHONPATH=build/release/python /usr/bin/python3 bench/python_codec_bench.py [MB]
+number of bytes: Vietnamese prose (bench/detect), or the UTF-8 text given (program messages
+are mostly ASCII), encoded in VNI, TCVN3, VIQR and Windows-1258.
+    PYTHONPATH=build/release/python /usr/bin/python3 bench/python_codec_bench.py [MB] [TEXT]
 """
 import os
 import sys
@@ -11,7 +12,10 @@ import tessaro
 HERE = os.path.dirname(os.path.abspath(__file__))
 size = int(float(sys.argv[1]) * 1e6) if len(sys.argv) > 1 else 10_000_000
 text = ""
-for name in ("news", "literature", "names", "headings"):
+if len(sys.argv) > 2:
+    with open(sys.argv[2], encoding="utf-8") as f:
+        text = f.read()
+for name in ("news", "literature", "names", "headings") if not text else ():
     with open(os.path.join(HERE, "detect", name + ".txt"), encoding="utf-8") as f:
         text += f.read()
 
