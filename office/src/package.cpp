@@ -45,10 +45,11 @@ std::string extensionOf(std::string_view name) {
 // The package's properties people read (docProps/core.xml: title, subject, author, keywords,
 // description, category, last author; docProps/app.xml: company, manager), in no font: each
 // converted only where it reads as legacy text of the source and not as good Unicode.
-std::optional<std::string> documentProperties(RunConverter& runs, std::string part) {
-  static constexpr std::string_view kShown[] = {"title",       "subject",  "creator",
-                                                "keywords",    "description", "category",
-                                                "lastModifiedBy", "Company", "Manager"};
+std::optional<std::string> documentProperties(RunConverter& runs, std::string part,
+                                              std::size_t depth = 2) {
+  static constexpr std::string_view kShown[] = {
+      "title",    "subject", "creator", "keywords", "description",    "category",
+      "lastModifiedBy", "Company", "Manager", "keyword", "initial-creator"};
   auto shown = [](std::string_view name) {
     const std::size_t bar = name.rfind('|');
     const std::string_view local = bar == std::string_view::npos ? name : name.substr(bar + 1);
@@ -56,11 +57,11 @@ std::optional<std::string> documentProperties(RunConverter& runs, std::string pa
   };
   XmlEditor editor(std::move(part));
   editor.read({[&](const std::vector<XmlEditor::Element>& open, bool& collect) {
-                 collect = open.size() == 2 && shown(open.back().name);
+                 collect = open.size() == depth && shown(open.back().name);
                },
                [&](const std::vector<XmlEditor::Element>& open) {
                  const XmlEditor::Element& e = open.back();
-                 if (open.size() != 2 || !shown(e.name) || e.text.empty()) return;
+                 if (open.size() != depth || !shown(e.name) || e.text.empty()) return;
                  if (const std::optional<std::string> out = runs.convert({}, e.text);
                      out && *out != e.text)
                    editor.replaceContent(e, *out);
@@ -262,6 +263,8 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
       for (const char* part : {"docProps/core.xml", "docProps/app.xml"})
         take(part, [&](std::string xml) { return documentProperties(runs, std::move(xml)); });
     if (odf) {
+      // meta.xml: office:document-meta, office:meta, then the properties.
+      take("meta.xml", [&](std::string xml) { return documentProperties(runs, std::move(xml), 3); });
       OdfDocument document(runs);
       for (const char* part : {"styles.xml", "content.xml"})
         take(part, [&](std::string xml) -> std::optional<std::string> {
@@ -294,16 +297,15 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
       });
     } else if (slides) {
       PptxDocument deck(runs);
-      auto styles = [&](std::string xml) { return deck.styles(std::move(xml)); };
-      auto slide = [&](std::string xml) { return deck.slide(std::move(xml)); };
-      take("ppt/theme/theme1.xml", [&](std::string xml) { return deck.theme(std::move(xml)); });
-      take("ppt/presentation.xml", styles);
-      take("ppt/slideMasters/slideMaster1.xml", styles);
-      each("ppt/slides/", "slide", slide);
-      each("ppt/notesSlides/", "", slide);
-      each("ppt/charts/", "chart", slide);
-      each("ppt/diagrams/", "data", slide);
-      each("ppt/diagrams/", "drawing", slide);
+      std::vector<std::string> names;
+      for (const auto& [part, i] : index) names.push_back(part);
+      deck.convertDeck(
+          names,
+          [&](const std::string& part) {
+            const auto at = index.find(part);
+            return at == index.end() ? std::string() : readPart(in.get(), at->second, part);
+          },
+          [&](const std::string& part, const PptxDocument::Convert& convert) { take(part, convert); });
     } else {
       WordDocument word(runs);
       auto content = [&](std::string xml) { return word.content(std::move(xml)); };

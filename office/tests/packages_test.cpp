@@ -237,6 +237,12 @@ TEST_F(Packages, AnOpenDocumentTextPieceByPiece) {
            "<text:p>Tôi là sinh viên</text:p></office:text></office:body>"
            "</office:document-content>";
   };
+  auto meta = [](const std::string& title) {
+    return "<office:document-meta xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+           "xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><office:meta><dc:title>" + title +
+           "</dc:title><dc:description>Tôi là sinh viên</dc:description></office:meta>"
+           "</office:document-meta>";
+  };
   const std::string styles =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-styles " + ns +
       "><office:styles><style:default-style style:family=\"paragraph\"><style:text-properties "
@@ -247,15 +253,18 @@ TEST_F(Packages, AnOpenDocumentTextPieceByPiece) {
            {{"mimetype", "application/vnd.oasis.opendocument.text"},
             {"content.xml", content(".VnTime", {tc("Một"), xmlText(tc("hai & ba")), tc(" bốn")})},
             {"styles.xml", styles},
-            {"Pictures/a.png", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(500, 'x')}});
+            {"Pictures/a.png", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(500, 'x')},
+            {"meta.xml", meta(tc("Báo cáo năm"))}});
   const PackageOutcome o =
       convertPackage((dir_ / "a.odt.bak").string(), (dir_ / "a.odt.tshtm").string(), "a.odt",
                      kTcvn3, kDecimalEsc);
   ASSERT_EQ(o.kind, PackageOutcome::kConverted) << o.why;
-  EXPECT_EQ(o.parts, std::vector<std::string>{"content.xml"});
+  EXPECT_EQ(o.parts, (std::vector<std::string>{"content.xml", "meta.xml"}));
   const std::vector<Stored> before = readZip(dir_ / "a.odt.bak");
   const std::vector<Stored> after = readZip(dir_ / "a.odt.tshtm");
-  ASSERT_EQ(after.size(), 4u);
+  ASSERT_EQ(after.size(), 5u);
+  // The document's title, legacy text in no font, converted; its Unicode description left.
+  EXPECT_EQ(after[4].data, meta("Báo cáo năm"));
   EXPECT_EQ(after[0], before[0]);  // mimetype, first and as stored
   EXPECT_EQ(after[1].data,
             content("Times New Roman", {"Một", xmlText("hai & ba"), " bốn"}));
@@ -380,6 +389,71 @@ TEST_F(Packages, APowerPointDeckRunByRun) {
   EXPECT_EQ(after[3].data, m);
   EXPECT_EQ(after[4].data, slide({"Times New Roman", "Tiêu đề", "Nội dung chính",
                                   "Times New Roman", "Danh sách lớp"}));
+}
+
+// A deck of two masters with their own themes: a slide finds its layout, the layout its master
+// and the master its theme through their relationships; a placeholder takes its layout's list
+// style (by index); the layouts' own text is converted too.
+TEST_F(Packages, APowerPointDeckThroughItsLayoutsAndMasters) {
+  const std::string a = "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\"";
+  const std::string p = "xmlns:p=\"http://schemas.openxmlformats.org/presentationml/2006/main\"";
+  auto theme = [&](const std::string& minor) {
+    return "<a:theme " + a + "><a:themeElements><a:fontScheme><a:majorFont><a:latin typeface="
+           "\"Arial\"/></a:majorFont><a:minorFont><a:latin typeface=\"" + minor + "\"/>"
+           "</a:minorFont></a:fontScheme></a:themeElements></a:theme>";
+  };
+  auto rels = [](const std::string& type, const std::string& target) {
+    return "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+           "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/"
+           "2006/relationships/" + type + "\" Target=\"" + target + "\"/></Relationships>";
+  };
+  auto shape = [&](const std::string& ph, const std::string& list, const std::string& text) {
+    return "<p:sp><p:nvSpPr><p:nvPr>" + ph + "</p:nvPr></p:nvSpPr><p:txBody>" +
+           (list.empty() ? "" : "<a:lstStyle><a:lvl1pPr><a:defRPr><a:latin typeface=\"" + list +
+                                    "\"/></a:defRPr></a:lvl1pPr></a:lstStyle>") +
+           "<a:p><a:r><a:t>" + text + "</a:t></a:r></a:p></p:txBody></p:sp>";
+  };
+  auto part = [&](const std::string& root, const std::string& shapes) {
+    return "<p:" + root + " " + a + " " + p + "><p:cSld><p:spTree>" + shapes +
+           "</p:spTree></p:cSld></p:" + root + ">";
+  };
+  auto layout1 = [&](const std::string& face, const std::string& text) {
+    return part("sldLayout", shape("<p:ph type=\"body\" idx=\"1\"/>", face, "") + shape("", face, text));
+  };
+  auto slide1 = [&](const std::string& body) {
+    return part("sld", shape("<p:ph type=\"title\"/>", "", "Tiêu đề") +
+                           shape("<p:ph idx=\"1\"/>", "", body));
+  };
+  auto slide2 = [&](const std::string& text) { return part("sld", shape("", "", text)); };
+  writeZip(dir_ / "d.pptx.bak",
+           {{"[Content_Types].xml", "<Types/>"},
+            {"ppt/presentation.xml", "<p:presentation " + p + "/>"},
+            {"ppt/theme/theme1.xml", theme("Arial")},
+            {"ppt/theme/theme2.xml", theme(".VnTime")},
+            {"ppt/slideMasters/slideMaster1.xml", part("sldMaster", "")},
+            {"ppt/slideMasters/_rels/slideMaster1.xml.rels", rels("theme", "../theme/theme1.xml")},
+            {"ppt/slideMasters/slideMaster2.xml", part("sldMaster", "")},
+            {"ppt/slideMasters/_rels/slideMaster2.xml.rels", rels("theme", "../theme/theme2.xml")},
+            {"ppt/slideLayouts/slideLayout1.xml", layout1(".VnTime", tc("Mẫu"))},
+            {"ppt/slideLayouts/_rels/slideLayout1.xml.rels",
+             rels("slideMaster", "../slideMasters/slideMaster1.xml")},
+            {"ppt/slideLayouts/slideLayout2.xml", part("sldLayout", "")},
+            {"ppt/slideLayouts/_rels/slideLayout2.xml.rels",
+             rels("slideMaster", "/ppt/slideMasters/slideMaster2.xml")},
+            {"ppt/slides/slide1.xml", slide1(tc("Nội dung"))},
+            {"ppt/slides/_rels/slide1.xml.rels", rels("slideLayout", "../slideLayouts/slideLayout1.xml")},
+            {"ppt/slides/slide2.xml", slide2(tc("Hà Nội"))},
+            {"ppt/slides/_rels/slide2.xml.rels", rels("slideLayout", "../slideLayouts/slideLayout2.xml")}});
+  const PackageOutcome o = convertPackage((dir_ / "d.pptx.bak").string(),
+                                          (dir_ / "d.pptx.tshtm").string(), "d.pptx", kTcvn3, kDecimalEsc);
+  ASSERT_EQ(o.kind, PackageOutcome::kConverted) << o.why;
+  EXPECT_EQ(o.runs, 3u);  // the layout's text, slide 1's body, slide 2's text in theme 2's font
+  std::map<std::string, std::string> after;
+  for (const Stored& st : readZip(dir_ / "d.pptx.tshtm")) after[st.name] = st.data;
+  EXPECT_EQ(after["ppt/theme/theme2.xml"], theme("Times New Roman"));
+  EXPECT_EQ(after["ppt/slideLayouts/slideLayout1.xml"], layout1("Times New Roman", "Mẫu"));
+  EXPECT_EQ(after["ppt/slides/slide1.xml"], slide1("Nội dung"));
+  EXPECT_EQ(after["ppt/slides/slide2.xml"], slide2("Hà Nội"));
 }
 
 // A run in a table takes the table style's font where its paragraph's and its own say none;
