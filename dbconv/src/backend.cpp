@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "ts/platform/messages.hpp"
+
 namespace ts::db {
 
 bool DbError::busy() const {
@@ -81,5 +83,34 @@ void withdrawInterrupt(void* context) {
     }
   }
 }
+
+namespace said {
+
+using ts::platform::formatted;
+using ts::platform::tr;
+
+DbError noTable(const std::string& name) {
+  return DbError(formatted(tr("no table or view named '%s'"), name.c_str()));
+}
+DbError noColumn(const ColumnRef& column) {
+  return DbError(formatted(tr("no column named '%s' in '%s'"), column.column.c_str(),
+                           column.table.c_str()));
+}
+DbError aView(const std::string& table) {
+  return DbError(formatted(tr("'%s' is a view: its values are not converted"), table.c_str()));
+}
+DbError noRowKey(const std::string& table) {
+  return DbError(formatted(
+      tr("the table '%s' has no primary key: its rows cannot be addressed, and it is left as it is"),
+      table.c_str()));
+}
+DbError busy(const std::string& table, const DbError& e) {
+  return DbError(formatted(tr("%s is busy or locked: another session holds a lock on it (tsdata "
+                              "waited as long as --lock-timeout says)"),
+                           table.c_str()),
+                 e.native(), e.state(), e.codes());
+}
+
+}  // namespace said
 
 }  // namespace ts::db

@@ -13,8 +13,12 @@
 #include "file_copies.hpp"
 #include "ts/db/conversion.hpp"
 #include "ts/platform/files.hpp"
+#include "ts/platform/messages.hpp"
 
 namespace ts::db {
+
+using ts::platform::formatted;
+using ts::platform::tr;
 
 namespace {
 
@@ -27,27 +31,28 @@ class Dbf {
     // The file itself first: the library's own errors leave errno as a look for other files
     // (its .cpg) left it.
     const int fd = ::open(path.c_str(), (access[1] == '+' ? O_RDWR : O_RDONLY) | O_CLOEXEC);
-    if (fd < 0) throw DbError("cannot open " + path + ": " + std::strerror(errno));
+    if (fd < 0) throw DbError(formatted(tr("cannot open %s: %s"), path.c_str(), std::strerror(errno)));
     ::close(fd);
     h_ = DBFOpen(path.c_str(), access);
     if (h_ == nullptr)
-      throw DbError("cannot open " + path +
-                    " as a dBASE table: its header is no dBASE header (a damaged table, or "
-                    "another kind of file)");
+      throw DbError(formatted(tr("cannot open %s as a dBASE table: its header is no dBASE header "
+                                 "(a damaged table, or another kind of file)"),
+                              path.c_str()));
     // A table cut short (a copy that did not end) holds fewer records than its header says.
     struct stat st {};
     const long long wanted = static_cast<long long>(h_->nHeaderLength) +
                              static_cast<long long>(h_->nRecords) * h_->nRecordLength;
     if (stat(path.c_str(), &st) == 0 && st.st_size < wanted) {
-      const long long said = h_->nRecords;
+      const long long stated = h_->nRecords;
       const long long held = h_->nRecordLength > 0 && st.st_size > h_->nHeaderLength
                                  ? (st.st_size - h_->nHeaderLength) / h_->nRecordLength
                                  : 0;
       DBFClose(h_);
       h_ = nullptr;
-      throw DbError(path + " is cut short: its header says " + std::to_string(said) +
-                    " records, the file holds " + std::to_string(held) +
-                    " (a damaged table, or a copy that did not end)");
+      throw DbError(formatted(tr("%s is cut short: its header says %lld records, the file holds "
+                                 "%lld (a damaged table, or a copy that did not end)"),
+                              path.c_str(), static_cast<long long>(stated),
+                              static_cast<long long>(held)));
     }
   }
   ~Dbf() {
@@ -59,7 +64,8 @@ class Dbf {
   // The raw bytes of record r, its deletion flag first.
   std::string_view record(int r, const std::string& path) const {
     const char* tuple = DBFReadTuple(h_, r);
-    if (tuple == nullptr) throw DbError(path + ": cannot read record " + std::to_string(r + 1));
+    if (tuple == nullptr)
+      throw DbError(formatted(tr("%s: cannot read record %d"), path.c_str(), r + 1));
     return {tuple, static_cast<std::size_t>(h_->nRecordLength)};
   }
   // Closes it, writing what is pending; false when that fails.
@@ -130,17 +136,19 @@ DbfBackend::DbfBackend(std::string path, bool readOnly)
 std::unique_ptr<DbfBackend> DbfBackend::open(const std::string& path, bool readOnly) {
   std::error_code ec;
   if (!fs::exists(path, ec)) throw DbError(path + ": " + std::strerror(ENOENT));
-  if (!fs::is_regular_file(path, ec)) throw DbError(path + " is not a file");
+  if (!fs::is_regular_file(path, ec)) throw DbError(formatted(tr("%s is not a file"), path.c_str()));
   std::unique_ptr<DbfBackend> b(new DbfBackend(path, readOnly));
   // A run killed while writing a converted table into itself left the whole copy: it is
   // written first, before anything reads the table.
   const std::string target = linkTarget(path);
   if (fs::exists(writeBackName(target), ec)) {
     if (readOnly)
-      throw DbError(target + " waits for a converted copy a stopped run left (" +
-                    writeBackName(target) + "): open it for writing to finish that run");
+      throw DbError(formatted(tr("%s waits for a converted copy a stopped run left (%s): open it "
+                                 "for writing to finish that run"),
+                              target.c_str(), writeBackName(target).c_str()));
     if (finishWriteBack(target))
-      b->opened_.push_back("wrote the converted table a stopped run left into " + target);
+      b->opened_.push_back(
+          formatted(tr("wrote the converted table a stopped run left into %s"), target.c_str()));
   }
   b->load();
   return b;
@@ -180,10 +188,10 @@ std::vector<std::string> DbfBackend::indexFiles() const {
 }
 
 const DbfBackend::Field& DbfBackend::field(const ColumnRef& ref) const {
-  if (ref.table != table()) throw DbError("no table '" + ref.table + "' in " + path_);
+  if (ref.table != table()) throw said::noTable(ref.table);
   for (const Field& f : fields_)
     if (f.name == ref.column) return f;
-  throw DbError("no field '" + ref.column + "' in " + path_);
+  throw said::noColumn(ref);
 }
 
 void DbfBackend::fillSchema(SchemaTree& tree) {
@@ -240,10 +248,10 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
   report.column = ref;
   std::unique_ptr<ScratchBeside> scratch;
   try {
-    if (readOnly_) throw DbError(name() + " is open read-only");
+    if (readOnly_) throw DbError(formatted(tr("%s is open read-only"), name().c_str()));
     const Field f = field(ref);
     if (f.type != 'C')
-      throw DbError("'" + f.name + "' is not a character field" +
+      throw DbError(formatted(tr("'%s' is not a character field"), f.name.c_str()) +
                     (f.type == 'M' ? " (" + fieldNote(f) + ")" : std::string()));
     // A table behind a symbolic link is converted where it is; the link stays.
     const std::string target = linkTarget(path_);
@@ -258,7 +266,7 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
     scratch = std::make_unique<ScratchBeside>(target, ".dbf");  // the library wants .dbf
     const std::string& temp = scratch->path();
     if (!copyBytes(target, temp))
-      throw DbError("cannot copy " + target + ": " + std::strerror(errno));
+      throw DbError(formatted(tr("cannot copy %s: %s"), target.c_str(), std::strerror(errno)));
     chmod(temp.c_str(), original.st_mode & 07777);
     if (chown(temp.c_str(), original.st_uid, original.st_gid) != 0) {
       // another owner's file: the copy stays ours
@@ -275,15 +283,15 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
       if (converted == nullptr) continue;
       if (converted->size() > static_cast<std::size_t>(f.width)) {
         report.row = "record " + std::to_string(r + 1);
-        throw DbError("the converted value takes " + std::to_string(converted->size()) +
-                      " bytes; the field '" + f.name + "' holds " + std::to_string(f.width));
+        throw DbError(formatted(tr("the converted value takes %zu bytes; the field '%s' holds %d"),
+                                converted->size(), f.name.c_str(), static_cast<int>(f.width)));
       }
       // The new value, padded with blanks to the field's width again.
       char* at = record.data() + f.offset;
       std::memset(at, ' ', static_cast<std::size_t>(f.width));
       std::memcpy(at, converted->data(), converted->size());
       if (!DBFWriteTuple(out.get(), r, record.data()))
-        throw DbError("cannot write record " + std::to_string(r + 1) + " of " + temp);
+        throw DbError(formatted(tr("cannot write record %d of %s"), r + 1, temp.c_str()));
     }
     out.close();
     if (!report.stopped) {
@@ -291,11 +299,13 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
       // as long as the table (a record count never changes here) before it takes its place.
       std::error_code ec;
       if (fs::file_size(temp, ec) < static_cast<std::uintmax_t>(original.st_size) || ec)
-        throw DbError("cannot write the converted table beside " + target + " (is the disk full?)");
+        throw DbError(formatted(tr("cannot write the converted table beside %s (is the disk full?)"),
+                                target.c_str()));
       const int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
       const bool synced = fd >= 0 && fsync(fd) == 0;
       if (fd >= 0) ::close(fd);
-      if (!synced) throw DbError("cannot write " + temp + ": " + std::strerror(errno));
+      if (!synced)
+        throw DbError(formatted(tr("cannot write %s: %s"), temp.c_str(), std::strerror(errno)));
       if (original.st_nlink > 1) {
         // Written into the table itself, so that its other names show it too.  The whole
         // copy waits beside it under a name of its own until that is done: a run killed
@@ -303,22 +313,22 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
         // truncated meanwhile).
         const std::string pending = writeBackName(target);
         if (rename(temp.c_str(), pending.c_str()) != 0)
-          throw DbError("cannot keep the converted table beside " + target + ": " +
-                        std::strerror(errno));
+          throw DbError(formatted(tr("cannot keep the converted table beside %s: %s"),
+                                  target.c_str(), std::strerror(errno)));
         scratch->placed();
         syncFolderOf(target);
         if (!writeInPlace(pending, target))
-          throw DbError("cannot write the converted table into " + target + ": " +
-                        std::strerror(errno) + "; the whole converted table is kept as " +
-                        pending + " and the next run writes it");
+          throw DbError(formatted(tr("cannot write the converted table into %s: %s; the whole "
+                                     "converted table is kept as %s and the next run writes it"),
+                                  target.c_str(), std::strerror(errno), pending.c_str()));
         unlink(pending.c_str());
         report.notes.push_back(target + " has " + std::to_string(original.st_nlink - 1) +
                                " other hard link(s): it was written in place, and they show "
                                "the converted table too");
       } else {
         if (rename(temp.c_str(), target.c_str()) != 0)
-          throw DbError("cannot put the converted table in place of " + target + ": " +
-                        std::strerror(errno));
+          throw DbError(formatted(tr("cannot put the converted table in place of %s: %s"),
+                                  target.c_str(), std::strerror(errno)));
         scratch->placed();
       }
       for (const std::string& index : indexFiles())
@@ -357,7 +367,7 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
 }
 
 TableData DbfBackend::tableData(const std::string& t, std::size_t maxRows) {
-  if (t != table()) throw DbError("no table '" + t + "' in " + path_);
+  if (t != table()) throw said::noTable(t);
   TableData d;
   d.total = static_cast<std::uint64_t>(records_);
   for (const Field& f : fields_) d.headers.push_back(f.name);
@@ -412,7 +422,7 @@ std::string DbfBackend::backup() {
   removeLeftovers(linkTarget(path_));
   ScratchBeside scratch(path_);
   if (!copyBytes(path_, scratch.path()))
-    throw DbError("cannot copy " + path_ + ": " + std::strerror(errno));
+    throw DbError(formatted(tr("cannot copy %s: %s"), path_.c_str(), std::strerror(errno)));
   const std::string kept = keepAsBackup(path_, scratch.path());
   scratch.placed();
   return kept;

@@ -11,8 +11,12 @@
 
 #include "ts/db/backend.hpp"
 #include "ts/platform/files.hpp"
+#include "ts/platform/messages.hpp"
 
 namespace ts::db {
+
+using ts::platform::formatted;
+using ts::platform::tr;
 
 std::string temporaryBeside(const std::string& path, const std::string& suffix) {
   const std::filesystem::path target(path);
@@ -20,7 +24,8 @@ std::string temporaryBeside(const std::string& path, const std::string& suffix) 
   leaf.append(target.filename().string()).append(".XXXXXX").append(suffix);
   std::string temp = (target.parent_path() / leaf).string();
   const int fd = mkstemps(temp.data(), static_cast<int>(suffix.size()));
-  if (fd < 0) throw DbError("cannot make a file beside " + path + ": " + std::strerror(errno));
+  if (fd < 0)
+    throw DbError(formatted(tr("cannot make a file beside %s: %s"), path.c_str(), std::strerror(errno)));
   close(fd);
   return temp;
 }
@@ -128,8 +133,9 @@ bool finishWriteBack(const std::string& path) {
   struct stat st {};
   if (lstat(pending.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   if (!writeInPlace(pending, path))
-    throw DbError("cannot write the converted copy " + pending + " into " + path + ": " +
-                  std::strerror(errno) + " (a run stopped while writing it; it is kept)");
+    throw DbError(formatted(tr("cannot write the converted copy %s into %s: %s (a run stopped while "
+                               "writing it; it is kept)"),
+                            pending.c_str(), path.c_str(), std::strerror(errno)));
   unlink(pending.c_str());
   return true;
 }
@@ -150,7 +156,7 @@ std::string keepAsBackup(const std::string& path, const std::string& temp) {
     }
   }
   unlink(temp.c_str());
-  throw DbError("cannot copy " + path + ": " + error);
+  throw DbError(formatted(tr("cannot copy %s: %s"), path.c_str(), error.c_str()));
 }
 
 }  // namespace ts::db

@@ -14,11 +14,15 @@
 #include <functional>
 
 #include "server_rewrite.hpp"
+#include "ts/platform/messages.hpp"
 #include "ts/db/conversion.hpp"
 #include "ts/db/schema.hpp"
 #include "ts/db/wide.hpp"
 
 namespace ts::db {
+
+using ts::platform::formatted;
+using ts::platform::tr;
 
 namespace {
 
@@ -156,9 +160,7 @@ class MariaRewrite final : public RewriteDriver {
       exec(c_, "LOCK TABLES " + table_ + " WRITE");
     } catch (const DbError& e) {
       if (!e.busy()) throw;  // a lock wait timeout, a deadlock
-      throw DbError(table_ + " is busy or locked: another session holds a lock on it (tsdata "
-                             "waited as long as --lock-timeout says)",
-                    e.native(), e.state(), DbError::Codes::kMariaDb);
+      throw said::busy(table_, e);
     }
     if (locked_) locked_();
     Rows count(c_, "SELECT COUNT(*) FROM " + table_);
@@ -297,7 +299,7 @@ std::unique_ptr<MariaBackend> MariaBackend::connect(const std::string& source) {
     hostPort.resize(colon);
   }
   host = percentDecoded(hostPort);
-  if (database.empty()) throw DbError("name the database: mysql://USER@HOST/DATABASE");
+  if (database.empty()) throw DbError(tr("name the database: mysql://USER@HOST/DATABASE"));
   std::string socket, sslMode;
   for (std::size_t at = 0; at < query.size();) {
     const std::size_t amp = query.find('&', at);
@@ -308,12 +310,13 @@ std::unique_ptr<MariaBackend> MariaBackend::connect(const std::string& source) {
     if (key == "socket") socket = value;
     else if (key == "ssl-mode" || key == "sslmode") sslMode = value;
     else if (key == "password") password = value, hasPassword = true;
-    else throw DbError("unknown option '" + key + "' in the source (socket, ssl-mode, password)");
+    else throw DbError(formatted(tr("unknown option '%s' in the source (socket, ssl-mode, password)"),
+                                 key.c_str()));
     at = amp == std::string::npos ? query.size() : amp + 1;
   }
 
   MYSQL* c = mysql_init(nullptr);
-  if (c == nullptr) throw DbError("the MariaDB client library could not allocate a connection");
+  if (c == nullptr) throw DbError(tr("the MariaDB client library could not allocate a connection"));
   // The [client] group of the option files, as the mariadb client reads them.
   mysql_optionsv(c, MYSQL_READ_DEFAULT_GROUP, "client");
   mysql_optionsv(c, MYSQL_SET_CHARSET_NAME, "utf8mb4");
@@ -351,8 +354,9 @@ bool MariaBackend::useCollation(const std::string& name) {
   Rows r(conn_, "SELECT CHARACTER_SET_NAME FROM information_schema.COLLATIONS WHERE "
                 "COLLATION_NAME = " + textLiteral(conn_, name));
   if (!r.next() || r.text(0) != "utf8mb4")
-    throw DbError("--collation: the server has no utf8mb4 collation named '" + name +
-                  "' (SHOW COLLATION LIKE 'utf8mb4%' lists them)");
+    throw DbError(formatted(tr("--collation: the server has no utf8mb4 collation named '%s' (SHOW "
+                               "COLLATION LIKE 'utf8mb4%%' lists them)"),
+                            name.c_str()));
   collation_ = name;
   return true;
 }
@@ -375,7 +379,7 @@ void MariaBackend::refresh() {
 const MariaBackend::Table& MariaBackend::table(const std::string& name) {
   if (!named_) refresh();
   const auto it = tables_.find(name);
-  if (it == tables_.end()) throw DbError("no table or view named '" + name + "'");
+  if (it == tables_.end()) throw said::noTable(name);
   return it->second;
 }
 
@@ -409,7 +413,7 @@ MariaBackend::Column MariaBackend::column(const ColumnRef& ref) {
   table(ref.table);
   for (Column& c : columns(ref.table))
     if (c.name == ref.column) return c;
-  throw DbError("no column named '" + ref.column + "' in '" + ref.table + "'");
+  throw said::noColumn(ref);
 }
 
 std::vector<std::string> MariaBackend::primaryKey(const std::string& table) {
@@ -488,8 +492,8 @@ std::string MariaBackend::widen(const Table& t, const Column& c) {
   try {
     exec(conn_, sql);
   } catch (const DbError& e) {
-    throw DbError("the column could not be changed to utf8mb4 (" + std::string(e.what()) +
-                      "); it is left as it was",
+    throw DbError(formatted(tr("the column could not be changed to utf8mb4 (%s); it is left as it was"),
+                            e.what()),
                   e.native(), e.state(), e.codes());
   }
   return collation;
@@ -515,8 +519,7 @@ class DumpFile {
                   .string();
       f_ = std::fopen(path_.c_str(), "wx");
       if (f_ == nullptr && errno != EEXIST)
-        throw DbError("the table could not be dumped first (" + path_ + ": " +
-                      std::strerror(errno) + "); it is left as it is");
+        failed();
     }
   }
   ~DumpFile() {
@@ -544,8 +547,8 @@ class DumpFile {
 
  private:
   [[noreturn]] void failed() {
-    throw DbError("the table could not be dumped first (" + path_ + ": " + std::strerror(errno) +
-                  "); it is left as it is");
+    throw DbError(formatted(tr("the table could not be dumped first (%s: %s); it is left as it is"),
+                            path_.c_str(), std::strerror(errno)));
   }
   std::string path_;
   FILE* f_ = nullptr;
@@ -578,7 +581,8 @@ std::string MariaBackend::dump(const Table& t) {
              "DROP TABLE IF EXISTS " + name + ";\n");
   {
     Rows create(conn_, "SHOW CREATE TABLE " + name);
-    if (!create.next()) throw DbError("the table " + name + " could not be dumped: no definition");
+    if (!create.next())
+      throw DbError(formatted(tr("the table %s could not be dumped: no definition"), name.c_str()));
     file.write(create.text(1) + ";\n");
   }
   std::string list;
@@ -639,7 +643,7 @@ ColumnReport MariaBackend::convertColumn(const ColumnRef& ref, ValueConverter& c
   try {
     const Table t = table(ref.table);
     Column c = column(ref);
-    if (t.view) throw DbError("'" + ref.table + "' is a view: its values are not converted");
+    if (t.view) throw said::aView(ref.table);
     if (!c.text() || c.generated()) {
       Rows counts(conn_, "SELECT COUNT(*), COUNT(" + quoteName(c.name) + ") FROM " +
                              quoteName(t.name));
@@ -647,34 +651,34 @@ ColumnReport MariaBackend::convertColumn(const ColumnRef& ref, ValueConverter& c
       report.records = std::stoull(counts.text(0));
       report.skipped = c.generated() ? 0 : std::stoull(counts.text(1));
       report.nulls = report.records - std::stoull(counts.text(1));
-      if (c.generated()) report.notes.push_back("a generated column: its values follow the others");
+      if (c.generated()) report.notes.push_back(tr("a generated column: its values follow the others"));
       return report;
     }
     const bool undoable = transactional(t.engine);
     if (!undoable && dumpFolder_.empty())
-      throw DbError("the table's engine " + t.engine +
-                    " has no transactions: a failure half way could not be undone, and it is "
-                    "left as it is (--backup dumps it first; ALTER TABLE " +
-                    quoteName(t.name) + " ENGINE=InnoDB gives it transactions)");
+      throw DbError(formatted(tr("the table's engine %s has no transactions: a failure half way "
+                                 "could not be undone, and it is left as it is (--backup dumps it "
+                                 "first; ALTER TABLE %s ENGINE=InnoDB gives it transactions)"),
+                              t.engine.c_str(), quoteName(t.name).c_str()));
     const std::vector<std::string> key = primaryKey(t.name);
     if (key.empty())
-      throw DbError("the table '" + ref.table +
-                    "' has no primary key: its rows cannot be addressed, and it is left as it is");
+      throw said::noRowKey(ref.table);
     const bool unicodeDestination = converter.to() == kUtf8 &&
                                     converter.operation() == ValueConverter::Operation::kConvert;
     const bool widening = unicodeDestination && !c.wide();
     if (widening && c.charset != "latin1" && c.charset != "ascii")
-      throw DbError("the column's character set " + c.charset +
-                    " is not latin1: its bytes are not known as the charset's, and it is left "
-                    "as it is");
+      throw DbError(formatted(tr("the column's character set %s is not latin1: its bytes are not "
+                                 "known as the charset's, and it is left as it is"),
+                              c.charset.c_str()));
     // Without transactions the table is dumped and widened under the rewrite's lock, so that
     // the dump holds what the conversion starts from.
     auto prepare = [&] {
       if (!undoable) {
         dumped = dump(t);
-        report.notes.push_back("dumped first to " + dumped);
+        report.notes.push_back(formatted(tr("dumped first to %s"), dumped.c_str()));
       }
-      if (widening) report.notes.push_back("changed to utf8mb4 (" + widen(t, c) + ") first");
+      if (widening)
+        report.notes.push_back(formatted(tr("changed to utf8mb4 (%s) first"), widen(t, c).c_str()));
     };
     if (undoable) prepare();
     std::vector<std::string> keyNames;
@@ -688,8 +692,9 @@ ColumnReport MariaBackend::convertColumn(const ColumnRef& ref, ValueConverter& c
     if (dumped.empty()) {
       report.fail(e);
     } else {
-      DbError told(std::string(e.what()) + "\nThe table has no transactions: what was " +
-                       "written stays; the dump " + dumped + " restores it as it was.",
+      DbError told(std::string(e.what()).append(formatted(tr("\nThe table has no transactions: what was written "
+                                           "stays; the dump %s restores it as it was."),
+                                        dumped.c_str())),
                    e.native(), e.state(), e.codes());
       report.fail(told.atRow(e.row()));
     }

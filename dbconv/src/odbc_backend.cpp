@@ -12,11 +12,15 @@
 #include <set>
 
 #include "server_rewrite.hpp"
+#include "ts/platform/messages.hpp"
 #include "ts/byte_buffer.hpp"
 #include "ts/db/conversion.hpp"
 #include "ts/db/wide.hpp"
 
 namespace ts::db {
+
+using ts::platform::formatted;
+using ts::platform::tr;
 
 namespace {
 
@@ -332,7 +336,7 @@ std::unique_ptr<OdbcHandles> driverConnect(const std::string& connectionString,
                                            bool cursorLibrary) {
   auto h = std::make_unique<OdbcHandles>();
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h->env)))
-    throw DbError("the ODBC driver manager could not be started");
+    throw DbError(tr("the ODBC driver manager could not be started"));
   check(SQLSetEnvAttr(h->env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
         SQL_HANDLE_ENV, h->env);
   check(SQLAllocHandle(SQL_HANDLE_DBC, h->env, &h->dbc), SQL_HANDLE_ENV, h->env);
@@ -500,7 +504,7 @@ void OdbcBackend::refreshNames() {
 const OdbcBackend::TableId& OdbcBackend::table(const std::string& name) {
   if (!named_) refreshNames();
   const auto it = tables_.find(name);
-  if (it == tables_.end()) throw DbError("no table or view named '" + name + "'");
+  if (it == tables_.end()) throw said::noTable(name);
   return it->second;
 }
 
@@ -510,7 +514,7 @@ const OdbcBackend::Column& OdbcBackend::column(const ColumnRef& ref) {
   if (it == columns_.end()) it = columns_.emplace(ref.table, catalogColumns(t)).first;
   for (const Column& c : it->second)
     if (c.name == ref.column) return c;
-  throw DbError("no column named '" + ref.column + "' in '" + ref.table + "'");
+  throw said::noColumn(ref);
 }
 
 void OdbcBackend::fillSchema(SchemaTree& tree) {
@@ -574,7 +578,8 @@ std::string OdbcBackend::ownRows(const TableId& t) {
   std::string name = qualified(t), literal = "'";
   for (const char c : name) literal += c == '\'' ? std::string("''") : std::string(1, c);
   kind.exec("SELECT relkind FROM pg_catalog.pg_class WHERE oid = " + literal + "'::regclass");
-  return kind.fetch() && kind.text(1) == "r" ? "ONLY " + name : name;
+  const std::string relkind = kind.fetch() ? kind.text(1) : std::string();
+  return pg_staging::ownRows(relkind.empty() ? '\0' : relkind[0], name);
 }
 
 std::vector<OdbcBackend::Column> OdbcBackend::rowKey(const TableId& t) {
@@ -877,13 +882,7 @@ class OdbcRewrite final : public RewriteDriver {
     // Elsewhere a row changed since it was read is not written: its update finds no row,
     // and the column fails.
     if (p_.guard == Guard::kSerializable) update += " AND " + p_.column + " = ?";
-    if (p_.joined) {
-      std::string create = "CREATE TEMPORARY TABLE " + p_.scratch + " ON COMMIT DROP AS SELECT " +
-                           p_.column + " AS v";
-      for (std::size_t i = 0; i < p_.keys.size(); ++i)
-        create += ", " + p_.keys[i] + " AS k" + std::to_string(i);
-      Stmt(dbc_).exec(create + " FROM " + p_.rows + " WITH NO DATA");
-    }
+    if (p_.joined) Stmt(dbc_).exec(pg_staging::createScratch(p_.scratch, p_.rows, p_.column, p_.keys));
     read_.exec(select);
     write_.prepare(update);
     return count;
@@ -928,9 +927,9 @@ class OdbcRewrite final : public RewriteDriver {
       if (batch_->full()) flush();
       if (!check) continue;
       if (batch_->rowCount() == 0)
-        throw DbError("a row of " + p_.label +
-                      " was changed by another session while it was "
-                      "converted: the column is left as it was; convert it again")
+        throw DbError(formatted(tr("a row of %s was changed by another session while it was "
+                                   "converted: the column is left as it was; convert it again"),
+                                p_.label.c_str()))
             .atRow(key);
     }
   }
@@ -938,12 +937,8 @@ class OdbcRewrite final : public RewriteDriver {
   void finish(bool changed) override {
     flush();
     if (p_.joined && changed) {
-      std::string update =
-          "UPDATE " + p_.rows + " SET " + p_.column + " = x.v FROM " + p_.scratch + " x WHERE ";
-      for (std::size_t i = 0; i < p_.keys.size(); ++i)
-        update += (i ? " AND " : "") + p_.table + "." + p_.keys[i] + " = x.k" + std::to_string(i);
       Stmt(dbc_).exec("ANALYZE " + p_.scratch);
-      Stmt(dbc_).exec(update);
+      Stmt(dbc_).exec(pg_staging::joinUpdate(p_.scratch, p_.rows, p_.table, p_.column, "", p_.keys));
     }
     transaction_->commit();
   }
@@ -977,7 +972,7 @@ class OdbcRewrite final : public RewriteDriver {
     // another): the rows of the batch are tried alone, each try rolled back.
     SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_ROLLBACK);
     const std::size_t failed = batch.failingRow(write_, dbc_, ctype_, sqlType_);
-    DbError e = error ? *error : DbError("the update failed without diagnostics");
+    DbError e = error ? *error : DbError(tr("the update failed without diagnostics"));
     if (failed < batch.size()) e.atRow(batch.key(failed, p_.keyNames));
     throw e;
   }
@@ -1037,9 +1032,9 @@ ColumnReport OdbcBackend::convertColumn(const ColumnRef& ref, ValueConverter& co
     }
     const std::vector<Column> key = rowKey(t);
     if (key.empty())
-      throw DbError("the table '" + ref.table +
-                    "' has neither a primary key nor a row identifier: its rows cannot be "
-                    "addressed, and it is left as it is");
+      throw DbError(formatted(tr("the table '%s' has neither a primary key nor a row identifier: "
+                                 "its rows cannot be addressed, and it is left as it is"),
+                              ref.table.c_str()));
     OdbcRewrite::Plan plan;
     plan.table = qualified(t);
     plan.rows = ownRows(t);

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "server_rewrite.hpp"
+#include "ts/platform/messages.hpp"
 #include "sql_names.hpp"
 #include "ts/byte_buffer.hpp"
 #include "ts/db/conversion.hpp"
@@ -17,6 +18,9 @@
 #include "ts/db/wide.hpp"
 
 namespace ts::db {
+
+using ts::platform::formatted;
+using ts::platform::tr;
 
 std::string pgErrorText(const std::string& message, const std::string& state) {
   return message + "\nState: " + state + ", Native: 0, Source: libpq";
@@ -83,9 +87,7 @@ void lockTable(PGconn* c, const std::string& table) {
     exec(c, "LOCK TABLE " + table + " IN EXCLUSIVE MODE");
   } catch (const DbError& e) {
     if (!e.busy()) throw;  // lock_not_available: lock_timeout passed
-    throw DbError(table + " is busy or locked: another session holds a lock on it (tsdata " +
-                      "waited as long as --lock-timeout says)",
-                  0, e.state(), DbError::Codes::kPostgres);
+    throw said::busy(table, e);
   }
 }
 
@@ -231,11 +233,9 @@ class PgRewrite final : public RewriteDriver {
         value_(std::move(value)),
         back_(std::move(back)),
         keyText_(std::move(keyText)),
+        key_(key),
         keyCount_(static_cast<int>(key.size())) {
-    for (std::size_t i = 0; i < key.size(); ++i) {
-      keys_ += ", " + key[i] + " AS k" + std::to_string(i);
-      join_ += (i ? " AND " : "") + table_ + "." + key[i] + " = x.k" + std::to_string(i);
-    }
+    for (std::size_t i = 0; i < key.size(); ++i) keys_ += ", " + key[i] + " AS k" + std::to_string(i);
   }
 
   std::uint64_t begin() override {
@@ -243,8 +243,7 @@ class PgRewrite final : public RewriteDriver {
     // No one else writes the table while its rows are read and written back.
     lockTable(c_, table_);
     const std::uint64_t count = std::stoull(exec(c_, "SELECT count(*) FROM " + rows_).text(0, 0));
-    exec(c_, "CREATE TEMPORARY TABLE " + scratch_ + " ON COMMIT DROP AS SELECT " + value_ +
-                 " AS v" + keys_ + " FROM " + rows_ + " WITH NO DATA");
+    exec(c_, pg_staging::createScratch(scratch_, rows_, value_, key_));
     exec(c_, "DECLARE tessaro_read BINARY NO SCROLL CURSOR FOR SELECT " + value_ + keys_ + ", " +
                  keyText_ + " FROM " + rows_);
     return count;
@@ -291,16 +290,15 @@ class PgRewrite final : public RewriteDriver {
   void finish(bool changed) override {
     if (changed) {
       exec(c_, "ANALYZE " + scratch_);
-      exec(c_,
-           "UPDATE " + rows_ + " SET " + column_ + " = x.v" + back_ + " FROM " + scratch_ +
-               " x WHERE " + join_);
+      exec(c_, pg_staging::joinUpdate(scratch_, rows_, table_, column_, back_, key_));
     }
     transaction_->commit();
   }
 
  private:
   PGconn* c_;
-  std::string table_, rows_, column_, value_, back_, keyText_, keys_, join_;
+  std::string table_, rows_, column_, value_, back_, keyText_, keys_;
+  std::vector<std::string> key_;
   int keyCount_;
   const std::string scratch_ = quoteSqlName("tessaro_column");
   std::unique_ptr<Transaction> transaction_;
@@ -402,7 +400,7 @@ void PgBackend::setLockTimeout(int milliseconds) {
 
 std::unique_ptr<PgBackend> PgBackend::connect(const std::string& conninfo) {
   PGconn* c = PQconnectdb(conninfo.c_str());
-  if (c == nullptr) throw DbError("libpq could not allocate a connection");
+  if (c == nullptr) throw DbError(tr("libpq could not allocate a connection"));
   if (PQstatus(c) != CONNECTION_OK) {
     std::string message = PQerrorMessage(c);
     while (!message.empty() && message.back() == '\n') message.pop_back();
@@ -434,7 +432,7 @@ std::string PgBackend::qualified(const Table& t) const {
 }
 
 std::string PgBackend::ownRows(const Table& t) const {
-  return (t.kind == 'r' ? "ONLY " : "") + qualified(t);
+  return pg_staging::ownRows(t.kind, qualified(t));
 }
 
 std::vector<std::string> PgBackend::related(const Table& t, const char* query,
@@ -479,17 +477,17 @@ void PgBackend::noteViews(const Table& t, const Column& column, ColumnReport& re
       sql += view;
     }
     if (!refreshViews_) {
-      report.notes.push_back("the materialized view '" + view +
-                             "' shows the old text until it is refreshed (" + sql +
-                             "; --refresh-views does it)");
+      report.notes.push_back(formatted(tr("the materialized view '%s' shows the old text until it "
+                                          "is refreshed (%s; --refresh-views does it)"),
+                                       view.c_str(), sql.c_str()));
       continue;
     }
     try {
       exec(conn_, sql);
-      report.notes.push_back("the materialized view '" + view + "' was refreshed");
+      report.notes.push_back(formatted(tr("the materialized view '%s' was refreshed"), view.c_str()));
     } catch (const DbError& e) {
-      report.notes.push_back("the materialized view '" + view +
-                             "' could not be refreshed: " + e.what());
+      report.notes.push_back(formatted(tr("the materialized view '%s' could not be refreshed: %s"),
+                                       view.c_str(), e.what()));
     }
   }
 }
@@ -505,8 +503,9 @@ void PgBackend::noteChildren(const Table& t, ColumnReport& report) {
   if (children.empty()) return;
   std::string list;
   for (const std::string& c : children) list += (list.empty() ? "'" : ", '") + c + "'";
-  report.notes.push_back("its own rows only: the rows of its child tables (" + list +
-                         ") are converted when those tables are named");
+  report.notes.push_back(formatted(tr("its own rows only: the rows of its child tables (%s) are "
+                                      "converted when those tables are named"),
+                                   list.c_str()));
 }
 
 std::vector<std::string> PgBackend::partsOf(const std::string& name) {
@@ -563,7 +562,7 @@ void PgBackend::refreshNames() {
 const PgBackend::Table& PgBackend::table(const std::string& name) {
   if (!named_) refreshNames();
   const auto it = tables_.find(name);
-  if (it == tables_.end()) throw DbError("no table or view named '" + name + "'");
+  if (it == tables_.end()) throw said::noTable(name);
   return it->second;
 }
 
@@ -611,7 +610,7 @@ const PgBackend::Column& PgBackend::column(const ColumnRef& ref) {
   if (it == columns_.end()) it = columns_.emplace(ref.table, columns(t)).first;
   for (const Column& c : it->second)
     if (c.name == ref.column) return c;
-  throw DbError("no column named '" + ref.column + "' in '" + ref.table + "'");
+  throw said::noColumn(ref);
 }
 
 void PgBackend::fillSchema(SchemaTree& tree) {
@@ -713,7 +712,7 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
   try {
     const Table t = table(ref.table);
     const Column c = column(ref);
-    if (t.view) throw DbError("'" + ref.table + "' is a view: its values are not converted");
+    if (t.view) throw said::aView(ref.table);
     if (!c.text) {
       // Marked by hand: its values are not text, and they are never replaced by display texts.
       Result counts =
@@ -728,9 +727,10 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
     // client ("Viá»t Nam").
     if (singleByte_ && encoding_ != "SQL_ASCII" && converter.to() == kUtf8 &&
         converter.operation() == ValueConverter::Operation::kConvert)
-      throw DbError("the database's encoding is " + encoding_ +
-                    ": it cannot hold Unicode text (convert to a legacy charset, or move the "
-                    "database to UTF8 first)");
+      throw DbError(formatted(tr("the database's encoding is %s: it cannot hold Unicode text "
+                                 "(convert to a legacy charset, or move the database to UTF8 "
+                                 "first)"),
+                              encoding_.c_str()));
     const bool wide = !singleByte_;
     // The server converts by itself where it can: plain conversions of single-byte text.
     if (extension_ && !wide && converter.operation() == ValueConverter::Operation::kConvert &&
@@ -755,16 +755,15 @@ ColumnReport PgBackend::convertColumn(const ColumnRef& ref, ValueConverter& conv
       if (keyed.rows() > 0) {
         std::string parts;
         for (const std::string& p : partsOf(ref.table)) parts += (parts.empty() ? "" : ", ") + p;
-        throw DbError("the column " + c.name + " is the partition key of " + keyed.text(0, 0) +
-                      " (partitions " + parts +
-                      "): converting it would move rows between partitions; it is left as it "
-                      "is (--allow-partition-move converts it anyway)");
+        throw DbError(formatted(tr("the column %s is the partition key of %s (partitions %s): "
+                                   "converting it would move rows between partitions; it is "
+                                   "left as it is (--allow-partition-move converts it anyway)"),
+                                c.name.c_str(), keyed.text(0, 0).c_str(), parts.c_str()));
       }
     }
     const std::vector<std::string> key = primaryKey(t);
     if (key.empty() && t.kind != 'r' && t.kind != 'p')
-      throw DbError("the table '" + ref.table +
-                    "' has no primary key: its rows cannot be addressed, and it is left as it is");
+      throw said::noRowKey(ref.table);
     // An ordinary table's own rows only: its child tables are tables of their own.  A
     // partitioned table's rows are those of its partitions.
     const std::string q = qualified(t), col = quoteSqlName(c.name), from = ownRows(t);

@@ -13,6 +13,32 @@ ColumnInfo serverColumn(std::string name, std::string type, bool text, bool wide
   return info;
 }
 
+namespace pg_staging {
+
+std::string createScratch(const std::string& scratch, const std::string& rows,
+                          const std::string& value, const std::vector<std::string>& keys) {
+  std::string sql = "CREATE TEMPORARY TABLE " + scratch + " ON COMMIT DROP AS SELECT " + value +
+                    " AS v";
+  for (std::size_t i = 0; i < keys.size(); ++i) sql += ", " + keys[i] + " AS k" + std::to_string(i);
+  return sql + " FROM " + rows + " WITH NO DATA";
+}
+
+std::string joinUpdate(const std::string& scratch, const std::string& rows,
+                       const std::string& table, const std::string& column,
+                       const std::string& back, const std::vector<std::string>& keys) {
+  std::string sql = "UPDATE " + rows + " SET " + column + " = x.v" + back + " FROM " + scratch +
+                    " x WHERE ";
+  for (std::size_t i = 0; i < keys.size(); ++i)
+    sql += (i ? " AND " : "") + table + "." + keys[i] + " = x.k" + std::to_string(i);
+  return sql;
+}
+
+std::string ownRows(char relkind, const std::string& table) {
+  return (relkind == 'r' ? "ONLY " : "") + table;
+}
+
+}  // namespace pg_staging
+
 void rewriteColumn(RewriteDriver& driver, ValueConverter& converter, RunObserver& observer,
                    ColumnPass::Storage storage, ColumnReport& report, ValueShape shape) {
   const std::uint64_t expected = driver.begin();

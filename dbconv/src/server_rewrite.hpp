@@ -41,6 +41,24 @@ class RewriteDriver {
 // only when named by itself.
 ColumnInfo serverColumn(std::string name, std::string type, bool text, bool wide, bool generated);
 
+// PostgreSQL's staging of the changed values, through libpq and through an ODBC driver alike:
+// a temporary table of the values beside their rows' keys (k0, k1...), made like the rows and
+// dropped at commit, and the one update that joins it.
+namespace pg_staging {
+// `rows`: the rows read ("ONLY s.t"); `value`: the column as read ("v", "v::text"); `keys`:
+// the columns that address a row, as SQL.
+std::string createScratch(const std::string& scratch, const std::string& rows,
+                          const std::string& value, const std::vector<std::string>& keys);
+// `table`: the table as SQL (its keys are qualified by it); `back`: the cast that stores the
+// value as staged ("::jsonb", or nothing).
+std::string joinUpdate(const std::string& scratch, const std::string& rows,
+                       const std::string& table, const std::string& column,
+                       const std::string& back, const std::vector<std::string>& keys);
+// A table's own rows: an ordinary table (relkind 'r') is read with its child tables unless
+// ONLY says otherwise (a partitioned table's rows are its partitions').
+std::string ownRows(char relkind, const std::string& table);
+}  // namespace pg_staging
+
 // Rewrites the column through `driver`, counting into `report`.  After a stop the report says
 // so and the transaction is left to the driver's end (rolled back); a failure throws.
 void rewriteColumn(RewriteDriver& driver, ValueConverter& converter, RunObserver& observer,

@@ -16,8 +16,12 @@
 #include "ts/byte_buffer.hpp"
 #include "ts/db/conversion.hpp"
 #include "ts/platform/files.hpp"
+#include "ts/platform/messages.hpp"
 
 namespace ts::db {
+
+using ts::platform::formatted;
+using ts::platform::tr;
 
 namespace {
 
@@ -301,13 +305,13 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& path, bool
   const std::string_view h(head, static_cast<std::size_t>(f.gcount()));
   if (h.size() >= 19 &&
       (h.substr(4, 15) == "Standard Jet DB" || h.substr(4, 15) == "Standard ACE DB"))
-    throw DbError(path +
-                  " is a Microsoft Access database, and Linux has no writer for Access files. "
-                  "Move it into SQLite with mdbtools (mdb-schema FILE sqlite | sqlite3 NEW.db, "
-                  "then mdb-export -I sqlite FILE TABLE | sqlite3 NEW.db for each table) and "
-                  "convert that");
+    throw DbError(formatted(
+        tr("%s is a Microsoft Access database, and Linux has no writer for Access files. Move it "
+           "into SQLite with mdbtools (mdb-schema FILE sqlite | sqlite3 NEW.db, then mdb-export "
+           "-I sqlite FILE TABLE | sqlite3 NEW.db for each table) and convert that"),
+        path.c_str()));
   if (h.substr(0, 16) != std::string_view("SQLite format 3\0", 16))
-    throw DbError(path + " is not a SQLite database");
+    throw DbError(formatted(tr("%s is not a SQLite database"), path.c_str()));
   // Reading the schema at once reports a damaged file, and rolls back what an interrupted
   // write left in a journal.  A reader cannot roll back: the file is opened for writing once
   // for that.
@@ -330,8 +334,9 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& path, bool
   auto [b, rc] = connect(readOnly);
   if (rc == SQLITE_READONLY_ROLLBACK) {
     if (connect(false).second != SQLITE_OK)
-      throw DbError(path + ": an interrupted write left " + path +
-                    "-journal, and rolling it back needs the file writable");
+      throw DbError(formatted(tr("%s: an interrupted write left %s-journal, and rolling it back "
+                                 "needs the file writable"),
+                              path.c_str(), path.c_str()));
     std::tie(b, rc) = connect(readOnly);
   }
   if (rc != SQLITE_OK)
@@ -392,7 +397,7 @@ SqliteBackend::Table SqliteBackend::describe(const std::string& table) {
                 "SELECT name, type FROM sqlite_schema WHERE type IN ('table', 'view') AND "
                 "name = ?1 COLLATE NOCASE");
     s.bind(1, table);
-    if (!s.step()) throw DbError("no table or view " + quoteSqlName(table) + " in " + name());
+    if (!s.step()) throw said::noTable(table);
     t.name = s.text(0);
     t.view = s.text(1) == "view";
   }
@@ -553,20 +558,23 @@ ColumnReport SqliteBackend::convertColumn(const ColumnRef& ref, ValueConverter& 
                                           RunObserver& observer) {
   ColumnReport report;
   report.column = ref;
-  if (readOnly_) throw DbError(name() + " is open read-only");
+  if (readOnly_) throw DbError(formatted(tr("%s is open read-only"), name().c_str()));
   {
     Statement e(db_, "PRAGMA encoding");
     if (e.step() && e.text(0) != "UTF-8")
-      throw DbError(name() + " stores its text as " + e.text(0) +
-                    "; tsdata converts SQLite databases that store UTF-8");
+      throw DbError(formatted(tr("%s stores its text as %s; tsdata converts SQLite databases that "
+                                 "store UTF-8"),
+                              name().c_str(), e.text(0).c_str()));
   }
   const Table t = describe(ref.table);
-  if (t.view) throw DbError(quoteSqlName(t.name) + " is a view: convert the tables it shows");
+  if (t.view)
+    throw DbError(formatted(tr("%s is a view: convert the tables it shows"), quoteSqlName(t.name).c_str()));
   const SqlColumn* col = t.column(ref.column);
   if (col == nullptr)
-    throw DbError("no column " + quoteSqlName(ref.column) + " in table " + quoteSqlName(t.name));
+    throw said::noColumn({t.name, ref.column});
   if (col->hidden >= 2)
-    throw DbError(quoteSqlName(col->name) + " is a generated column: its values are computed");
+    throw DbError(formatted(tr("%s is a generated column: its values are computed"),
+                            quoteSqlName(col->name).c_str()));
   const std::string table = quoteSqlName(t.name), column = quoteSqlName(col->name);
 
   const RowKey key = rowKey(t);
@@ -623,7 +631,7 @@ void SqliteBackend::readColumn(const ColumnRef& ref,
   const Table t = describe(ref.table);
   const SqlColumn* col = t.column(ref.column);
   if (col == nullptr)
-    throw DbError("no column " + quoteSqlName(ref.column) + " in " + quoteSqlName(t.name));
+    throw said::noColumn({t.name, ref.column});
   const RowKey key = rowKey(t);
   Statement s(db_, "SELECT " + quoteSqlName(col->name) + (key.sql.empty() ? "" : ", " + key.sql) +
                        " FROM " + quoteSqlName(t.name) +
@@ -794,7 +802,7 @@ PropertyTable SqliteBackend::properties(const SchemaTree& tree, int item) {
 bool SqliteBackend::deleteObject(const SchemaTree& tree, int item) {
   const SchemaItem& it = tree.item(item);
   if (it.kind != ItemKind::kTable && it.kind != ItemKind::kQuery) return false;
-  if (readOnly_) throw DbError(name() + " is open read-only");
+  if (readOnly_) throw DbError(formatted(tr("%s is open read-only"), name().c_str()));
   const std::string sql =
       (it.kind == ItemKind::kTable ? "DROP TABLE " : "DROP VIEW ") + quoteSqlName(it.text);
   exec(db_, sql.c_str());
@@ -816,7 +824,7 @@ std::string SqliteBackend::backup() {
     error = sqlite3_errmsg(copy);
   }
   if (sqlite3_close(copy) != SQLITE_OK && error.empty()) error = "cannot close the copy";
-  if (!error.empty()) throw DbError("cannot copy " + path_ + ": " + error);
+  if (!error.empty()) throw DbError(formatted(tr("cannot copy %s: %s"), path_.c_str(), error.c_str()));
   const std::string kept = keepAsBackup(path_, temp);
   scratch.placed();
   return kept;

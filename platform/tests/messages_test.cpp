@@ -49,6 +49,14 @@ TEST_F(Messages, EachProgramsReportAndErrorInTheUsersLanguage) {
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, c.vietnamese ? "tsdata: hãy chỉ ra một cơ sở dữ liệu (tsdata --help)\n"
                                   : "tsdata: name a database (tsdata --help)\n");
+    // A database's refusal, said by its back end.
+    const std::string notDb = (dir_ / "notes.txt").string();
+    ts::testing::writeFile(notDb, std::string(64, 'x'));
+    r = run(c.lang, TSDATA_PATH, {"--list", notDb});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "tsdata: " + notDb +
+                         (c.vietnamese ? " không phải là cơ sở dữ liệu SQLite\n"
+                                       : " is not a SQLite database\n"));
     r = run(c.lang, TSCONV_PATH, {"--upper", "--lower"});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, c.vietnamese ? "tsconv: --upper và --lower không dùng cùng nhau được "

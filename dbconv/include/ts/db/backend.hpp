@@ -55,6 +55,16 @@ struct ColumnRef {
   friend bool operator==(const ColumnRef&, const ColumnRef&) = default;
 };
 
+// What every back end says alike, in the user's language.
+namespace said {
+DbError noTable(const std::string& name);      // no table or view of that name
+DbError noColumn(const ColumnRef& column);     // no column of that name in the table
+DbError aView(const std::string& table);       // a view: its values are not converted
+DbError noRowKey(const std::string& table);    // no primary key: rows cannot be addressed
+// Another session holds a lock on the table (`e`: the database's error, whose codes it keeps).
+DbError busy(const std::string& table, const DbError& e);
+}  // namespace said
+
 struct ColumnInfo {
   std::string name;
   std::string type;  // as declared
