@@ -48,9 +48,7 @@ val failure(const std::string& why) {
 
 // A form as tsconv names it: `15 "TCVN3 - ABC"`, `tcvn3+utf8 "TCVN3 - ABC, carried in UTF-8"`.
 std::string describe(int form) {
-  const auto f = static_cast<ts::CharsetForm>(form);
-  const bool plain = ts::formLayers(f) == 0 && !ts::formIsWindows1258(f);
-  return (plain ? std::to_string(form) : ts::formShortName(f)) + " \"" + ts::formName(f) + "\"";
+  return ts::formLabel(static_cast<ts::CharsetForm>(form), ts::platform::tr);
 }
 
 val guessesOf(const ts::Detection& d) {

@@ -56,14 +56,6 @@ int lookUp(const Reverse& r, std::uint32_t cp) {
   return it != end && it->first == cp ? it->second : -1;
 }
 
-const char* timesWord(int n) {
-  switch (n) {
-    case 1: return "twice";
-    case 2: return "three times";
-    default: return "four times";
-  }
-}
-
 }  // namespace
 
 // The five bytes Windows-1252 leaves undefined arrive as C1 controls; the other C1 controls
@@ -312,16 +304,37 @@ CharsetForm charsetFormByName(std::string_view name, int lastCode) {
 }
 
 std::string formName(CharsetForm form) {
+  return formName(form, [](const char* english) { return english; });
+}
+
+// The phrases of the forms' names, marked for the programs' catalogues.
+#define TS_PHRASE(english) english
+
+std::string formName(CharsetForm form, const char* (*translate)(const char*)) {
   if (formIsWindows1258(form)) return formCharset(form) == 27 ? "Windows-1258" : "";
   const std::string name(charsetName(formCharset(form)));
   const int layers = formLayers(form);
   if (name.empty() || layers == 0) return name;
   std::string text = name;
   while (!text.empty() && text.back() == ' ') text.pop_back();  // code 27's name
-  if (formCharset(form) == kUtf8) return text + ", encoded " + timesWord(layers);
-  text += ", carried in UTF-8";
-  if (layers > 1) text += std::string(" encoded ") + timesWord(layers - 1);
-  return text;
+  const char* phrase = nullptr;
+  if (formCharset(form) == kUtf8)
+    phrase = layers == 1   ? TS_PHRASE("%s, encoded twice")
+             : layers == 2 ? TS_PHRASE("%s, encoded three times")
+                           : TS_PHRASE("%s, encoded four times");
+  else
+    phrase = layers == 1   ? TS_PHRASE("%s, carried in UTF-8")
+             : layers == 2 ? TS_PHRASE("%s, carried in UTF-8 encoded twice")
+                           : TS_PHRASE("%s, carried in UTF-8 encoded three times");
+  std::string out = translate(phrase);
+  const std::size_t at = out.find("%s");
+  return at == std::string::npos ? out : out.replace(at, 2, text);
+}
+
+std::string formLabel(CharsetForm form, const char* (*translate)(const char*)) {
+  const bool plain = formLayers(form) == 0 && !formIsWindows1258(form);
+  return (plain ? std::to_string(form) : formShortName(form)) + " \"" + formName(form, translate) +
+         "\"";
 }
 
 std::string formShortName(CharsetForm form) {

@@ -1,4 +1,5 @@
 #include "ts/office/addin.hpp"
+#include "ts/platform/messages.hpp"
 
 #include <com/sun/star/beans/Ambiguous.hpp>
 #include <com/sun/star/beans/NamedValue.hpp>
@@ -103,7 +104,7 @@ std::string macroCompileError(const std::string& oxtPath) {
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
       std::ifstream in(said);
       std::getline(in, why);
-      if (why.empty()) why = "Python could not compile it";
+      if (why.empty()) why = ts::platform::tr("Python could not compile it");
     }
   }
   std::error_code ec;
@@ -160,7 +161,7 @@ std::unique_ptr<Office> attachAnswering(const OfficeOptions& options, std::strin
       office->desktop().call("getComponents");
       return office;
     } catch (const css::lang::DisposedException&) {
-      why = "LibreOffice went away as it was attached to";
+      why = ts::platform::tr("LibreOffice went away as it was attached to");
       office.reset();
       std::this_thread::sleep_for(std::chrono::seconds(1));
     }

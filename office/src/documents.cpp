@@ -16,6 +16,7 @@
 #include <com/sun/star/frame/XLoadable.hpp>
 
 #include "ts/office/addin.hpp"
+#include "ts/platform/messages.hpp"
 
 namespace ts::office {
 
@@ -216,7 +217,8 @@ DocumentOutcome DocumentConverter::convertIn(const std::string& source, const st
   }
   if (!start()) {
     outcome.kind = DocumentOutcome::kCannotOpen;
-    outcome.why = "no office to convert it in: " + startError_;
+    outcome.why = ts::platform::formatted(ts::platform::tr("no office to convert it in: %s"),
+                                          startError_.c_str());
     return outcome;
   }
   Object doc;
@@ -241,7 +243,7 @@ DocumentOutcome DocumentConverter::convertIn(const std::string& source, const st
   }
   if (doc.empty()) {
     outcome.kind = DocumentOutcome::kCannotOpen;
-    outcome.why = "LibreOffice cannot open it (damaged, or protected by a password)";
+    outcome.why = ts::platform::tr("LibreOffice cannot open it (damaged, or protected by a password)");
     return outcome;
   }
   try {

@@ -38,6 +38,7 @@ extern char** environ;
 #include <thread>
 
 #include "ts/platform/process.hpp"
+#include "ts/platform/messages.hpp"
 
 namespace ts::office {
 
@@ -326,13 +327,16 @@ std::unique_ptr<Office> Office::attachOrStart(const OfficeOptions& options, std:
   try {
     localContext();
   } catch (...) {
-    if (why != nullptr) *why = "the UNO runtime cannot start: " + currentError();
+    if (why != nullptr)
+      *why = ts::platform::formatted(ts::platform::tr("the UNO runtime cannot start: %s"),
+                                     currentError().c_str());
     return nullptr;
   }
   if (const std::string holder = foreignPipeHolder(options); !holder.empty()) {
     if (why != nullptr)
-      *why = "the pipe " + pipeName(options) + " is held by " + holder +
-             ", which is not LibreOffice (give another with --pipe)";
+      *why = ts::platform::formatted(
+          ts::platform::tr("the pipe %s is held by %s, which is not LibreOffice (give another with --pipe)"),
+          pipeName(options).c_str(), holder.c_str());
     return nullptr;
   }
   if (auto office = attach(options)) return office;
@@ -353,7 +357,9 @@ std::unique_ptr<Office> Office::attachOrStart(const OfficeOptions& options, std:
   const std::vector<std::string> environment = officeEnvironment(options.env);
   platform::StartedProgram started = platform::startProgram(argv, &environment);
   if (started.pid < 0) {
-    if (why != nullptr) *why = "cannot start " + program + ": " + std::strerror(started.error);
+    if (why != nullptr)
+      *why = ts::platform::formatted(ts::platform::tr("cannot start %s: %s"), program.c_str(),
+                                     std::strerror(started.error));
     return nullptr;
   }
   const auto deadline = Clock::now() + std::chrono::seconds(options.startSeconds);
@@ -449,7 +455,7 @@ bool Office::quit(std::string* why) {
   try {
     bool agreed = false;
     if (!(desktop().call("terminate") >>= agreed) || !agreed) {
-      if (why != nullptr) *why = "LibreOffice did not quit (a document may be unsaved)";
+      if (why != nullptr) *why = ts::platform::tr("LibreOffice did not quit (a document may be unsaved)");
       return false;
     }
   } catch (const css::lang::DisposedException&) {
@@ -478,13 +484,14 @@ bool Office::quit(std::string* why) {
     // way out is ended, or no office of that profile could start again.
     platform::endProcess(listener, 5000);
     if (waitGone(10)) {
-      if (why != nullptr) *why = "LibreOffice hung on its way out and was ended";
+      if (why != nullptr) *why = ts::platform::tr("LibreOffice hung on its way out and was ended");
       return true;
     }
   } else if (waitGone(30)) {
     return true;
   }
-  if (why != nullptr) *why = "LibreOffice agreed to quit but was still running after a minute";
+  if (why != nullptr)
+    *why = ts::platform::tr("LibreOffice agreed to quit but was still running after a minute");
   return false;
 }
 

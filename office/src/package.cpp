@@ -14,8 +14,9 @@
 
 #include "odf.hpp"
 #include "runs.hpp"
-#include "ts/office/packages.hpp"
 #include "pptx.hpp"
+#include "ts/office/packages.hpp"
+#include "ts/platform/messages.hpp"
 #include "word.hpp"
 #include "xlsx.hpp"
 #include "xml_edit.hpp"
@@ -75,6 +76,15 @@ struct Refused : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+using ts::platform::formatted;
+using ts::platform::tr;
+
+// Why a document is left, in the user's language.
+template <class... Args>
+Refused refused(const char* english, Args... args) {
+  return Refused(formatted(tr(english), args...));
+}
+
 struct ZipCloser {
   void operator()(zip_t* z) const { zip_discard(z); }
 };
@@ -91,18 +101,18 @@ std::string zipError(int code) {
 std::string readPart(zip_t* z, zip_uint64_t index, const std::string& name) {
   zip_stat_t st;
   zip_stat_init(&st);
-  if (zip_stat_index(z, index, 0, &st) != 0) throw Refused("cannot read " + name);
+  if (zip_stat_index(z, index, 0, &st) != 0) throw refused("cannot read %s", name.c_str());
   if (st.size > kLargestPart ||
       (st.size > (1u << 20) && st.comp_size > 0 && st.size / st.comp_size > kMostRatio))
-    throw Refused("its part " + name + " unpacks to " + std::to_string(st.size) +
-                  " bytes: refused as a zip bomb");
+    throw refused("its part %s unpacks to %llu bytes: refused as a zip bomb", name.c_str(),
+                  static_cast<unsigned long long>(st.size));
   std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> f(zip_fopen_index(z, index, 0), zip_fclose);
-  if (!f) throw Refused("cannot read " + name + ": " + zip_strerror(z));
+  if (!f) throw refused("cannot read %s: %s", name.c_str(), zip_strerror(z));
   std::string data(st.size, '\0');
   zip_uint64_t got = 0;
   while (got < st.size) {
     const zip_int64_t n = zip_fread(f.get(), data.data() + got, st.size - got);
-    if (n <= 0) throw Refused("cannot read " + name + ": the package is damaged");
+    if (n <= 0) throw refused("cannot read %s: the package is damaged", name.c_str());
     got += static_cast<zip_uint64_t>(n);
   }
   return data;
@@ -129,13 +139,13 @@ PackageOutcome convertFlat(const std::string& from, const std::string& to, int s
   std::string data;
   {
     const int fd = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw Refused("cannot open it");
+    if (fd < 0) throw refused("cannot open it");
     char buffer[1 << 16];
     for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) {
       data.append(buffer, static_cast<std::size_t>(n));
       if (data.size() > kLargestPart) {
         close(fd);
-        throw Refused("larger than " + std::to_string(kLargestPart) + " bytes: refused");
+        throw refused("larger than %llu bytes: refused", static_cast<unsigned long long>(kLargestPart));
       }
     }
     close(fd);
@@ -147,7 +157,7 @@ PackageOutcome convertFlat(const std::string& from, const std::string& to, int s
     document.collect(data);
     result = document.convert(data);
   } catch (const XmlError& e) {
-    throw Refused(std::string("no XML that can be read: ") + e.what());
+    throw refused("no XML that can be read: %s", e.what());
   }
   outcome.runs = runs.converted();
   outcome.left = runs.left();
@@ -156,7 +166,7 @@ PackageOutcome convertFlat(const std::string& from, const std::string& to, int s
     return outcome;
   }
   const int fd = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) throw Refused("cannot make " + to);
+  if (fd < 0) throw refused("cannot make %s", to.c_str());
   bool ok = true;
   for (std::size_t at = 0; ok && at < result->size();) {
     const ssize_t n = write(fd, result->data() + at, result->size() - at);
@@ -167,7 +177,7 @@ PackageOutcome convertFlat(const std::string& from, const std::string& to, int s
   ok = close(fd) == 0 && ok;
   if (!ok) {
     unlink(to.c_str());
-    throw Refused("cannot write " + to);
+    throw refused("cannot write %s", to.c_str());
   }
   outcome.kind = PackageOutcome::kConverted;
   return outcome;
@@ -185,26 +195,26 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
       // Word's encrypted documents are no zip but a compound file.
       char head[8] = {};
       const int fd = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-      if (fd < 0) throw Refused("cannot open it");
+      if (fd < 0) throw refused("cannot open it");
       const ssize_t n = read(fd, head, sizeof head);
       close(fd);
       if (n == 8 && std::string_view(head, 8) == "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")
-        throw Refused("protected by a password (an encrypted package): left as it is");
+        throw refused("protected by a password (an encrypted package): left as it is");
     }
     int error = 0;
     Zip in(zip_open(from.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
-    if (!in) throw Refused("not a package that can be read: " + zipError(error));
+    if (!in) throw refused("not a package that can be read: %s", zipError(error).c_str());
     const zip_int64_t count = zip_get_num_entries(in.get(), 0);
     if (count > kMostEntries)
-      throw Refused(std::to_string(count) + " entries: refused as no document");
+      throw refused("%lld entries: refused as no document", static_cast<long long>(count));
     std::map<std::string, zip_uint64_t> index;
     for (zip_int64_t i = 0; i < count; ++i) {
       zip_stat_t st;
       zip_stat_init(&st);
       if (zip_stat_index(in.get(), static_cast<zip_uint64_t>(i), 0, &st) != 0)
-        throw Refused("its entry " + std::to_string(i) + " cannot be read");
+        throw refused("its entry %lld cannot be read", static_cast<long long>(i));
       if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
-        throw Refused("protected by a password (an encrypted entry): left as it is");
+        throw refused("protected by a password (an encrypted entry): left as it is");
       index[st.name] = static_cast<zip_uint64_t>(i);
     }
     const bool odf = index.count("mimetype") && index.count("content.xml");
@@ -213,17 +223,17 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
         !odf && index.count("[Content_Types].xml") && index.count("ppt/presentation.xml");
     if (!odf && !excel && !slides &&
         (!index.count("[Content_Types].xml") || !index.count("word/document.xml")))
-      throw Refused("not a Word, Excel, PowerPoint or OpenDocument package (no "
+      throw refused("not a Word, Excel, PowerPoint or OpenDocument package (no "
                     "word/document.xml, xl/workbook.xml, ppt/presentation.xml or content.xml)");
     for (const auto& [part, i] : index)
       if ((startsWith(part, "_xmlsignatures/") || part == "META-INF/documentsignatures.xml") &&
           !force)
-        throw Refused("digitally signed: converting it would invalidate the signature "
+        throw refused("digitally signed: converting it would invalidate the signature "
                       "(--force converts it anyway)");
     if (odf && index.count("META-INF/manifest.xml") &&
         readPart(in.get(), index["META-INF/manifest.xml"], "META-INF/manifest.xml")
                 .find("encryption-data") != std::string::npos)
-      throw Refused("protected by a password (an encrypted package): left as it is");
+      throw refused("protected by a password (an encrypted package): left as it is");
 
     RunConverter runs(source, destination);
     std::map<std::string, std::string> changed;
@@ -235,7 +245,7 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
         if (auto result = convert(readPart(in.get(), at->second, part)))
           changed[part] = std::move(*result);
       } catch (const XmlError& e) {
-        throw Refused("its part " + part + " is no XML that can be read: " + e.what());
+        throw refused("its part %s is no XML that can be read: %s", part.c_str(), e.what());
       }
     };
     // The parts of one folder's files, as named, no deeper.
@@ -288,9 +298,10 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
                        const std::string* name = e.attribute("name");
                        if (name != nullptr && e.name.ends_with("|sheet") &&
                            runs.readsAsLegacy(*name))
-                         outcome.notes.push_back("the sheet name '" + *name +
-                                                 "' reads as legacy text; it is left as it is: "
-                                                 "formulas and links refer to it");
+                         outcome.notes.push_back(formatted(
+                             tr("the sheet name '%s' reads as legacy text; it is left as it "
+                                "is: formulas and links refer to it"),
+                             name->c_str()));
                      },
                      nullptr, nullptr});
         return std::nullopt;
@@ -327,7 +338,7 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
     }
 
     Zip out(zip_open(to.c_str(), ZIP_CREATE | ZIP_EXCL, &error));
-    if (!out) throw Refused("cannot make " + to + ": " + zipError(error));
+    if (!out) throw refused("cannot make %s: %s", to.c_str(), zipError(error).c_str());
     for (zip_int64_t i = 0; i < count; ++i) {
       const auto at = static_cast<zip_uint64_t>(i);
       zip_stat_t st;
@@ -343,7 +354,7 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
             c != changed.end()
                 ? zip_source_buffer(out.get(), c->second.data(), c->second.size(), 0)
                 : zip_source_zip(out.get(), in.get(), at, ZIP_FL_COMPRESSED, 0, -1);
-        if (s == nullptr) throw Refused(std::string("cannot copy ") + part + ": " + zip_strerror(out.get()));
+        if (s == nullptr) throw refused("cannot copy %s: %s", part.c_str(), zip_strerror(out.get()));
         added = zip_file_add(out.get(), part.c_str(), s, ZIP_FL_ENC_GUESS);
         if (added < 0) {
           zip_source_free(s);
@@ -355,7 +366,7 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
                                    c != changed.end() ? 1 : 0);
         }
       }
-      if (added < 0) throw Refused("cannot write " + part + ": " + zip_strerror(out.get()));
+      if (added < 0) throw refused("cannot write %s: %s", part.c_str(), zip_strerror(out.get()));
       if (st.valid & ZIP_STAT_MTIME)
         zip_file_set_mtime(out.get(), static_cast<zip_uint64_t>(added), st.mtime, 0);
     }
@@ -364,7 +375,7 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
       const std::string why = zip_strerror(done);
       zip_discard(done);
       unlink(to.c_str());
-      throw Refused("cannot write " + to + ": " + why);
+      throw refused("cannot write %s: %s", to.c_str(), why.c_str());
     }
     outcome.kind = PackageOutcome::kConverted;
     for (const auto& [part, data] : changed) outcome.parts.push_back(part);

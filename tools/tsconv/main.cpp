@@ -52,6 +52,12 @@ constexpr std::size_t kChunk = 256 * 1024;
 
 const char* g_program = "tsconv";
 
+// A message of the catalogue with its values.
+template <class... Args>
+std::string tf(const char* english, Args... args) {
+  return ts::platform::formatted(ts::platform::tr(english), args...);
+}
+
 [[noreturn]] void fail(int status, const std::string& message) {
   std::fprintf(stderr, "%s: %s\n", g_program, message.c_str());
   std::exit(status);
@@ -140,7 +146,7 @@ struct CharsetArgument {
 };
 
 CharsetArgument resolve(const char* option, const char* text, bool destination) {
-  if (text == nullptr) usageError(std::string("missing ") + option + " CHARSET");
+  if (text == nullptr) usageError(tf("missing %s CHARSET", option));
   std::string name = text;
   CharsetArgument arg;
   for (std::size_t at = name.find("//"); destination && at != std::string::npos;
@@ -153,15 +159,14 @@ CharsetArgument resolve(const char* option, const char* text, bool destination) 
     else if (suffix == "translit")
       arg.translit = true;
     else if (!suffix.empty())
-      usageError("unknown suffix '//" + rest.substr(0, next) + "' (//IGNORE, //TRANSLIT)");
+      usageError(tf("unknown suffix '//%s' (//IGNORE, //TRANSLIT)", rest.substr(0, next).c_str()));
     name.erase(at, next == std::string::npos ? std::string::npos : next + 2);
   }
   arg.form = ts::charsetFormByName(name);
   if (arg.form == 0)
     fail(2, ts::platform::formatted(ts::platform::tr("unknown charset '%s' (tsconv -l lists the charsets)"), text));
   if (destination && ts::formLayers(arg.form) != 0)
-    fail(2, std::string("'") + text + "' is a form text is read in, not written in: -t takes " +
-                "the charset alone");
+    fail(2, tf("'%s' is a form text is read in, not written in: -t takes the charset alone", text));
   return arg;
 }
 
@@ -187,39 +192,45 @@ std::string codePointText(std::uint32_t cp) {
 std::string placeOf(std::uint64_t offset, const std::vector<InputStart>& inputs) {
   auto in = inputs.begin();
   for (auto next = in; next != inputs.end() && next->offset <= offset; ++next) in = next;
-  if (in == inputs.end()) return "at byte " + std::to_string(offset);
-  return "at byte " + std::to_string(offset - in->offset) + " of " + in->name;
+  if (in == inputs.end())
+    return tf("at byte %llu", static_cast<unsigned long long>(offset));
+  return tf("at byte %llu of %s", static_cast<unsigned long long>(offset - in->offset),
+            in->name.c_str());
 }
 
 // What the destination could not hold as it stands, one line for each letter or character.
 void reportLosses(const ts::LossCounter& losses, const std::string& destination) {
   const std::vector<ts::LossCounter::Loss> all = losses.losses();
   if (all.empty()) return;
-  std::fprintf(stderr, "%s: %s cannot hold %zu %s as %s:\n", g_program, destination.c_str(),
-               all.size(), all.size() == 1 ? "letter or character" : "letters and characters",
-               all.size() == 1 ? "it stands" : "they stand");
+  std::fprintf(stderr, "%s: %s\n", g_program,
+               ts::platform::formatted(ts::platform::trn("%s cannot hold %zu letter or character as it stands:",
+                                                         "%s cannot hold %zu letters and characters as they stand:",
+                                                         all.size()),
+                                       destination.c_str(), all.size())
+                   .c_str());
   for (const ts::LossCounter::Loss& l : all) {
     std::string what;
     switch (l.kind) {
       case ts::LossCounter::Loss::Kind::kLowerCaseCode:
-        what = "written with the code of '" + utf8Of(l.lowerCase) + "'";
+        what = tf("written with the code of '%s'", utf8Of(l.lowerCase).c_str());
         break;
       case ts::LossCounter::Loss::Kind::kReplaced:
-        what = "written as \"" + std::string(l.replacement) + "\"";
+        what = tf("written as \"%s\"", std::string(l.replacement).c_str());
         break;
-      case ts::LossCounter::Loss::Kind::kDropped: what = "dropped"; break;
+      case ts::LossCounter::Loss::Kind::kDropped: what = ts::platform::tr("dropped"); break;
     }
-    std::fprintf(stderr, "%s:   '%s' %s, %llu %s: %s\n", g_program, utf8Of(l.codePoint).c_str(),
-                 codePointText(l.codePoint).c_str(), static_cast<unsigned long long>(l.count),
-                 l.count == 1 ? "time" : "times", what.c_str());
+    std::fprintf(stderr, "%s:   '%s' %s, %s: %s\n", g_program, utf8Of(l.codePoint).c_str(),
+                 codePointText(l.codePoint).c_str(),
+                 ts::platform::formatted(ts::platform::trn("%llu time", "%llu times", l.count),
+                                         static_cast<unsigned long long>(l.count))
+                     .c_str(),
+                 what.c_str());
   }
 }
 
 // A form as tsconv names it: `15 "TCVN3 - ABC"`, `tcvn3+utf8 "TCVN3 - ABC, carried in UTF-8"`.
 std::string describe(int form) {
-  const auto f = static_cast<ts::CharsetForm>(form);
-  const bool plain = ts::formLayers(f) == 0 && !ts::formIsWindows1258(f);
-  return (plain ? std::to_string(form) : ts::formShortName(f)) + " \"" + ts::formName(f) + "\"";
+  return ts::formLabel(static_cast<ts::CharsetForm>(form), ts::platform::tr);
 }
 
 std::string percent(double confidence) {
@@ -231,7 +242,7 @@ std::string guessNames(const ts::CharsetGuess& guess) {
   std::string names;
   for (std::size_t i = 0; i < guess.codes.size() && i < 4; ++i)
     names += (i == 0 ? "" : ", ") + describe(guess.codes[i]);
-  if (guess.codes.size() > 4) names += " and " + std::to_string(guess.codes.size() - 4) + " more";
+  if (guess.codes.size() > 4) names += tf(" and %zu more", guess.codes.size() - 4);
   return names;
 }
 
@@ -492,7 +503,7 @@ std::vector<int> fixCharsets(const char* list) {
     const std::string name = rest.substr(at, comma - at);
     const ts::CharsetForm form = ts::charsetFormByName(name);
     if (form == 0 || ts::formLayers(form) != 0)
-      fail(2, "--fix takes charsets (tcvn3,vni,utf8), not '" + name + "' (tsconv -l lists them)");
+      fail(2, tf("--fix takes charsets (tcvn3,vni,utf8), not '%s' (tsconv -l lists them)", name.c_str()));
     codes.push_back(ts::formCharset(form));
     at = comma + 1;
   }
@@ -554,7 +565,7 @@ int fixFiles(const std::vector<const char*>& inputs, const char* output, const c
     total += count;
     what += (what.empty() ? "" : "; ") +
             ts::platform::formatted(ts::platform::tr("%llu as %s"), static_cast<unsigned long long>(count),
-                ts::formName(form).c_str());
+                ts::formName(form, ts::platform::tr).c_str());
   }
   if (total == 0)
     std::fprintf(stderr, ts::platform::tr("%s: nothing to repair\n"), g_program);
@@ -607,7 +618,7 @@ std::size_t detectBytesOf(const char* text) {
   errno = 0;
   const unsigned long long n = std::strtoull(text, &end, 10);
   if (errno != 0 || end == text || *end != 0 || n == 0 || text[0] == '-')
-    usageError(std::string("--detect-bytes takes a number of bytes above 0, not '") + text + "'");
+    usageError(tf("--detect-bytes takes a number of bytes above 0, not '%s'", text));
   return static_cast<std::size_t>(n);
 }
 
@@ -638,7 +649,7 @@ std::optional<int> parseOptions(int argc, char** argv, Options& o) {
                                     {nullptr, 0, nullptr, 0}};
   auto once = [](const char*& slot, const char* value, const char* option) {
     if (slot != nullptr && std::strcmp(slot, value) != 0)
-      usageError(std::string(option) + " is given twice");
+      usageError(tf("%s is given twice", option));
     slot = value;
   };
   auto setCase = [&o](int mode) {
@@ -694,14 +705,14 @@ std::optional<int> runOtherMode(Options& o, bool namedInputs) {
   if (o.detect) {
     if (o.from || o.to || o.output || o.caseMode || o.sortMode || o.html || o.drop ||
         o.translit || o.strict || o.check || o.fix)
-      usageError("--detect names the charsets of the files and takes no other option");
+      usageError(ts::platform::tr("--detect names the charsets of the files and takes no other option"));
     return detectFiles(o.inputs, o.detectBytes);
   }
   if (o.fix) {
     if (o.from || o.to || o.caseMode || o.sortMode || o.html || o.drop || o.translit || o.strict)
-      usageError("--fix repairs UTF-8 as UTF-8 and takes no option but -o and --dry-run");
+      usageError(ts::platform::tr("--fix repairs UTF-8 as UTF-8 and takes no option but -o and --dry-run"));
     if ((o.dryRun || o.check) && o.output)
-      usageError("--dry-run writes nothing: it does not go with -o");
+      usageError(ts::platform::tr("--dry-run writes nothing: it does not go with -o"));
     return fixFiles(o.inputs, o.output, o.fixList, o.dryRun || o.check);
   }
   return std::nullopt;
@@ -709,12 +720,16 @@ std::optional<int> runOtherMode(Options& o, bool namedInputs) {
 
 // The options of a conversion that exclude each other.
 void checkConversion(const Options& o) {
-  if (o.dryRun) usageError("--dry-run goes with --fix; --check shows what a conversion loses");
-  if (o.check && o.output) usageError("--check writes nothing: it does not go with -o");
+  if (o.dryRun)
+    usageError(ts::platform::tr("--dry-run goes with --fix; --check shows what a conversion loses"));
+  if (o.check && o.output)
+    usageError(ts::platform::tr("--check writes nothing: it does not go with -o"));
   if (o.strict && (o.drop || o.translit))
-    usageError("--strict fails where -c drops and --translit writes a close form: choose one");
+    usageError(ts::platform::tr(
+        "--strict fails where -c drops and --translit writes a close form: choose one"));
   if (o.html && (o.caseMode != 0 || o.sortMode != 0))
-    usageError("--html converts a page as it is: it does not go with --upper, --lower or --sort");
+    usageError(ts::platform::tr(
+        "--html converts a page as it is: it does not go with --upper, --lower or --sort"));
 }
 
 // One conversion of the inputs: read as they come (the start held while -f auto guesses), the
@@ -729,17 +744,17 @@ class Conversion {
         dest_(resolve("-t", o.to, true)),
         destination_(static_cast<int>(dest_.form)),
         destinationCode_(ts::formCharset(dest_.form)),
-        destinationName_("\"" + ts::formName(dest_.form) + "\""),
+        destinationName_("\"" + ts::formName(dest_.form, ts::platform::tr) + "\""),
         state_(ts::kLibraryOptions),
         guessing_(guess_) {
     o_.drop = o_.drop || dest_.ignore;
     o_.translit = o_.translit || dest_.translit;
     if (o_.strict && (o_.drop || o_.translit))
-      usageError(
-          "--strict fails where //IGNORE drops and //TRANSLIT writes a close form: choose one");
+      usageError(ts::platform::tr(
+          "--strict fails where //IGNORE drops and //TRANSLIT writes a close form: choose one"));
     if (guess_ && !ts::hasLetterTable(destinationCode_))
-      fail(2, "charset " + describe(destination_) +
-                  " has no letter table and cannot be converted to");
+      fail(2, tf("charset %s has no letter table and cannot be converted to",
+                 describe(destination_).c_str()));
     if (!guess_) select();
     // UTF-8 input to a legacy charset: characters that are no Vietnamese letter have no code.
     // A single-byte output never holds UTF-8: they are written in a close form unless -c
@@ -788,17 +803,19 @@ class Conversion {
     }
     const int code = ts::formCharset(static_cast<ts::CharsetForm>(source_));
     const int bad = ts::hasLetterTable(ts::readableSource(code)) ? destination_ : source_;
-    fail(2, "charset " + describe(bad) + " has no letter table and cannot be converted " +
-                (bad == source_ ? "from" : "to"));
+    fail(2, bad == source_
+                ? tf("charset %s has no letter table and cannot be converted from", describe(bad).c_str())
+                : tf("charset %s has no letter table and cannot be converted to", describe(bad).c_str()));
   }
 
   void checkStrict() {
     if (!o_.strict || foreign_.count == 0) return;
     const ts::ForeignCharacters::Seen& first = foreign_.first.front();
-    fail(1, "cannot convert " + codePointText(first.codePoint) + " '" + utf8Of(first.codePoint) +
-                "' " +
-                (o_.sortMode == 0 && !o_.html ? placeOf(first.offset, starts_) + " " : "") +
-                "to " + destinationName_);
+    const std::string character = codePointText(first.codePoint) + " '" + utf8Of(first.codePoint) + "'";
+    fail(1, o_.sortMode == 0 && !o_.html
+                ? tf("cannot convert %s %s to %s", character.c_str(),
+                     placeOf(first.offset, starts_).c_str(), destinationName_.c_str())
+                : tf("cannot convert %s to %s", character.c_str(), destinationName_.c_str()));
   }
 
   // --strict: the output ends just before the first character the destination cannot write,

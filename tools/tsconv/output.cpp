@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "ts/platform/files.hpp"
+#include "ts/platform/messages.hpp"
 
 namespace tsconv {
 namespace {
@@ -66,17 +67,18 @@ Output::Output(const char* path) {
   const bool exists = stat(target_.c_str(), &st) == 0;
   if (exists && !S_ISREG(st.st_mode)) {
     if (S_ISDIR(st.st_mode)) {
-      error_ = "cannot write " + name() + ": " + std::strerror(EISDIR);
+      error_ = ts::platform::formatted(ts::platform::tr("cannot write %s: %s"), name().c_str(),
+                                       std::strerror(EISDIR));
       fd_ = -1;
       return;
     }
     // A device, a FIFO or a socket: written as it is.
     fd_ = open(target_.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd_ < 0) failed("cannot open", errno);
+    if (fd_ < 0) failed(ts::platform::tr("cannot open %s: %s"), errno);
     return;
   }
   if (exists && access(target_.c_str(), W_OK) != 0) {
-    failed("will not replace", errno);
+    failed(ts::platform::tr("will not replace %s: %s"), errno);
     fd_ = -1;
     return;
   }
@@ -85,7 +87,8 @@ Output::Output(const char* path) {
   if (fd_ < 0) {
     const int e = errno;
     tmp_.clear();
-    error_ = "cannot create a file beside " + name() + ": " + std::strerror(e);
+    error_ = ts::platform::formatted(ts::platform::tr("cannot create a file beside %s: %s"),
+                                     name().c_str(), std::strerror(e));
     return;
   }
   if (exists) {
@@ -103,17 +106,21 @@ Output::Output(const char* path) {
 
 Output::~Output() { abandon(); }
 
-std::string Output::name() const { return path_.empty() ? "standard output" : "'" + path_ + "'"; }
+std::string Output::name() const {
+  return path_.empty() ? std::string(ts::platform::tr("standard output")) : "'" + path_ + "'";
+}
 
-bool Output::failed(const std::string& what, int err) {
-  if (error_.empty()) error_ = what + " " + name() + ": " + std::strerror(err);
+bool Output::failed(const char* format, int err) {
+  if (error_.empty())
+    error_ = ts::platform::formatted(format, name().c_str(), std::strerror(err));
   return false;
 }
 
 bool Output::write(const ts::ByteBuffer& b) {
   if (!ok()) return false;
   if (b.empty()) return true;
-  if (!ts::platform::writeAll(fd_, b.data(), b.size())) return failed("cannot write", errno);
+  if (!ts::platform::writeAll(fd_, b.data(), b.size()))
+    return failed(ts::platform::tr("cannot write %s: %s"), errno);
   return true;
 }
 
@@ -122,14 +129,14 @@ bool Output::commit() {
   if (path_.empty()) return true;
   const int fd = fd_;
   fd_ = -1;
-  if (close(fd) != 0) return failed("cannot write", errno);
+  if (close(fd) != 0) return failed(ts::platform::tr("cannot write %s: %s"), errno);
   if (tmp_.empty()) return true;
   if (rename(tmp_.c_str(), target_.c_str()) != 0) {
     const int e = errno;
     unlink(tmp_.c_str());
     tmp_.clear();
     g_hasPending = 0;
-    return failed("cannot replace", e);
+    return failed(ts::platform::tr("cannot replace %s: %s"), e);
   }
   tmp_.clear();
   g_hasPending = 0;

@@ -37,7 +37,9 @@ class Output {
 
  private:
   std::string name() const;
-  bool failed(const std::string& what, int err);
+  // Keeps the first error: `format` (of the catalogue) with the output's name and the
+  // system's reason.
+  bool failed(const char* format, int err);
 
   std::string path_;    // as given
   std::string target_;  // the file replaced (the target of a symbolic link)

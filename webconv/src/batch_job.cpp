@@ -170,12 +170,12 @@ struct BatchJob::Run {
     std::string what;
     int source = kTcvn3;
     if (d.noVietnameseLetters) {
-      what = platform::formatted(tr("no Vietnamese letters: converted as %s"), formName(kTcvn3).c_str());
+      what = platform::formatted(tr("no Vietnamese letters: converted as %s"), formName(kTcvn3, tr).c_str());
     } else if (d.guesses.empty() || d.guesses.front().confidence < kConfidentGuess) {
       std::string candidatesText;
       for (std::size_t i = 0; i < d.guesses.size() && i < 3; ++i)
         candidatesText +=
-            (i == 0 ? "" : ", ") + formName(static_cast<CharsetForm>(d.guesses[i].codes.front())) +
+            (i == 0 ? "" : ", ") + formName(static_cast<CharsetForm>(d.guesses[i].codes.front()), tr) +
             " " + std::to_string(static_cast<int>(d.guesses[i].confidence * 100 + 0.5)) + "%";
       skip(page, platform::formatted(tr("reads as no charset confidently (%s): left as it is"),
                          candidatesText.empty() ? tr("none reads it as Vietnamese")
@@ -186,7 +186,7 @@ struct BatchJob::Run {
       return false;
     } else {
       source = d.guesses.front().codes.front();
-      what = formName(static_cast<CharsetForm>(source)) + " (" +
+      what = formName(static_cast<CharsetForm>(source), tr) + " (" +
              std::to_string(static_cast<int>(d.guesses.front().confidence * 100 + 0.5)) + "%)";
     }
     converter.setSource(source);
@@ -243,7 +243,7 @@ struct BatchJob::Run {
     }
     bool renamed = platform::renameNoReplace(page, backup);
     if (!renamed && errno != EEXIST) {
-      fail(page, std::string("cannot rename it to its backup: ") + std::strerror(errno));
+      fail(page, platform::formatted(tr("cannot rename it to its backup: %s"), std::strerror(errno)));
       return;
     }
     convertBackup(page, renamed);
@@ -282,8 +282,8 @@ struct BatchJob::Run {
     if (as != kRtf && !chooseSource(page, backup)) {
       // Left as it was: a page this run (or an interrupted one) renamed gets its name back.
       if (renamed && !platform::renameNoReplace(backup, page))
-        fail(page, std::string("cannot give the page its name back: ") + std::strerror(errno) +
-                       "; it is " + backup);
+        fail(page, platform::formatted(tr("cannot give the page its name back: %s; it is %s"),
+                                       std::strerror(errno), backup.c_str()));
       return false;
     }
     observer.pageStarted(
@@ -400,8 +400,8 @@ struct BatchJob::Run {
     }
     keepModeAndOwner(d.backup, d.temporary);
     if (!platform::renameNoReplace(d.temporary, d.page)) {
-      fail(d.page, std::string("cannot give the converted document its name: ") +
-                       std::strerror(errno) + "; it is " + d.temporary);
+      fail(d.page, platform::formatted(tr("cannot give the converted document its name: %s; it is %s"),
+                                       std::strerror(errno), d.temporary.c_str()));
       return;
     }
     ++report.pages;
@@ -442,7 +442,7 @@ struct BatchJob::Run {
           begun[i] = true;
           if (!freeToConvert(d)) continue;
           if (!d.renamed && !platform::renameNoReplace(d.page, d.backup)) {
-            fail(d.page, std::string("cannot rename it to its backup: ") + std::strerror(errno));
+            fail(d.page, platform::formatted(tr("cannot rename it to its backup: %s"), std::strerror(errno)));
             continue;
           }
           observer.pageStarted(d.page, d.size,
@@ -474,8 +474,8 @@ struct BatchJob::Run {
       if (begun[i] || !d.renamed) continue;
       unlink(d.temporary.c_str());
       if (!platform::renameNoReplace(d.backup, d.page))
-        fail(d.page, std::string("cannot give the document its name back: ") +
-                         std::strerror(errno) + "; it is " + d.backup);
+        fail(d.page, platform::formatted(tr("cannot give the document its name back: %s; it is %s"),
+                                         std::strerror(errno), d.backup.c_str()));
     }
     pending.clear();
   }
@@ -524,8 +524,8 @@ struct BatchJob::Run {
   void restorePages() {
     for (const std::string& page : completed) {
       if (!platform::renameNoReplace(page + ".tshtm", page))
-        fail(page, std::string("cannot give the converted page its name: ") + std::strerror(errno) +
-                       "; it is " + page + ".tshtm");
+        fail(page, platform::formatted(tr("cannot give the converted page its name: %s; it is %s"),
+                                       std::strerror(errno), (page + ".tshtm").c_str()));
     }
   }
 

@@ -5,6 +5,7 @@
 #include "ts/converter.hpp"
 #include "ts/forms.hpp"
 #include "ts/catalogue.hpp"
+#include "ts/platform/messages.hpp"
 
 namespace ts::web {
 
@@ -19,16 +20,18 @@ std::optional<int> webCharset(std::string_view name, bool source, std::string& w
     const bool letters = source ? hasLetterTable(readableSource(formCharset(form)), kWebCatalogue)
                                 : hasLetterTable(static_cast<int>(form), kWebCatalogue);
     if (letters) return static_cast<int>(form);
-    why = "charset " + std::to_string(form) + " \"" + formName(form) + "\" has no letter table";
+    why = platform::formatted(platform::tr("charset %d \"%s\" has no letter table"), static_cast<int>(form),
+                              formName(form, platform::tr).c_str());
     return std::nullopt;
   }
   const int beyond = charsetByName(name);
   if (beyond != 0)
-    why = "charset " + std::to_string(beyond) + " \"" + std::string(charsetName(beyond)) +
-          "\" is not one tsweb writes: it converts between the charsets 1 to 40; for UTF-8 "
-          "pages use --to 39 with --format \"html - utf8\"";
+    why = platform::formatted(
+        platform::tr("charset %d \"%s\" is not one tsweb writes: it converts between the "
+                     "charsets 1 to 40; for UTF-8 pages use --to 39 with --format \"html - utf8\""),
+        beyond, std::string(charsetName(beyond)).c_str());
   else
-    why = "unknown charset '" + std::string(name) + "'";
+    why = platform::formatted(platform::tr("unknown charset '%s'"), std::string(name).c_str());
   return std::nullopt;
 }
 

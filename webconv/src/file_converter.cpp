@@ -14,6 +14,7 @@
 #include "ts/rtf.hpp"
 #include "ts/stream.hpp"
 #include "ts/utf.hpp"
+#include "ts/platform/messages.hpp"
 
 namespace ts::web {
 namespace {
@@ -39,17 +40,24 @@ void putEscape(std::string& s, std::uint32_t v) {
 
 }  // namespace
 
+namespace {
+
+// A reason of the catalogue with the system's.
+std::string because(const char* english, int error) {
+  return platform::formatted(platform::tr(english), std::strerror(error));
+}
+
+}  // namespace
+
 std::string FileOutcome::describe() const {
   switch (result) {
-    case kOk: return "converted";
-    case kCannotOpenInput: return std::string("cannot open the backup: ") + std::strerror(error);
-    case kCannotCreateOutput:
-      return std::string("cannot create the temporary file: ") + std::strerror(error);
-    case kReadError: return std::string("cannot read the backup: ") + std::strerror(error);
-    case kWriteError:
-      return std::string("cannot write the temporary file: ") + std::strerror(error);
+    case kOk: return platform::tr("converted");
+    case kCannotOpenInput: return because("cannot open the backup: %s", error);
+    case kCannotCreateOutput: return because("cannot create the temporary file: %s", error);
+    case kReadError: return because("cannot read the backup: %s", error);
+    case kWriteError: return because("cannot write the temporary file: %s", error);
   }
-  return "failed";
+  return platform::tr("failed");
 }
 
 void FileConverter::setSource(int source) {

@@ -46,6 +46,13 @@ CharsetForm charsetFormByName(std::string_view name, int lastCode = 44);
 // How a form is named to people: "TCVN3 - ABC", "TCVN3 - ABC, carried in UTF-8", "Ucode1 UTF-8,
 // encoded twice", "Windows-1258".  Empty for a form of no catalogue code.
 std::string formName(CharsetForm form);
+// The same with its phrase translated by `translate` (given "%s, carried in UTF-8" and the
+// like, it gives the phrase to use, %s standing for the charset's name): a program's
+// catalogue of messages.
+std::string formName(CharsetForm form, const char* (*translate)(const char*));
+// A form as the programs name it, typed and named: `15 "TCVN3 - ABC"`,
+// `tcvn3+utf8 "TCVN3 - ABC, carried in UTF-8"` (its phrase through `translate`).
+std::string formLabel(CharsetForm form, const char* (*translate)(const char*));
 
 // The form as it is typed: "tcvn3+utf8", "utf8+utf8", "cp1258", "15".
 std::string formShortName(CharsetForm form);
