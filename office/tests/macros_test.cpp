@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <tuple>
 
 #include <com/sun/star/awt/FontSlant.hpp>
@@ -543,6 +544,44 @@ TEST_F(AddinMacros, AConversionRecordsNoRevisions) {
               "1 0");
     EXPECT_EQ(utf8(body.call("getString")), "Một hai ba");
     EXPECT_EQ(doc.getObject("Redlines").call("getCount").get<sal_Int32>(), 0);
+    EXPECT_TRUE(doc.get("RecordChanges").get<bool>());
+    doc.call("close", {Any(true)});
+  });
+}
+
+// A tracked deletion's and insertion's converted text stays inside its change, whole: the
+// conversion records no revision of its own, and accepting or rejecting the changes takes
+// each word whole.
+TEST_F(AddinMacros, TrackedChangesKeepTheirConvertedTextWhole) {
+  ts::testing::guard([&] {
+    Office& o = office_->office();
+    const Object doc = ts::testing::newDocument(o, "swriter");
+    const Object body = doc.getObject("Text");
+    const Object cursor = body.callObject("createTextCursor");
+    appendRun(body, cursor, carried(convert("Trước chữ bị xóa sau", 41, 15)),
+              {{"CharFontName", text(".VnTime")}});
+    doc.set("RecordChanges", Any(true));
+    const Object gone = body.callObject("createTextCursor");
+    gone.call("goRight", {Any(sal_Int16(6)), Any(false)});
+    gone.call("goRight", {Any(sal_Int16(10)), Any(true)});  // "chữ bị xóa"
+    gone.call("setString", {text("")});
+    gone.call("gotoEnd", {Any(false)});
+    body.call("insertString", {gone.value(), text(carried(convert(" thêm chữ", 41, 15))), Any(false)});
+    EXPECT_EQ(run("tsConvertDocument",
+                  {doc.value(), Any(sal_Int32(15)), Any(sal_Int32(41)), Any(true), Any(false)}),
+              "4 0");
+    std::map<std::string, std::string> changed;  // each kind of change's text, in order
+    const Object redlines = doc.getObject("Redlines");
+    const sal_Int32 count = redlines.call("getCount").get<sal_Int32>();
+    for (sal_Int32 i = 0; i < count; ++i) {
+      const Object r = redlines.callObject("getByIndex", {Any(i)});
+      const Object range = body.callObject("createTextCursorByRange", {r.get("RedlineStart")});
+      range.call("gotoRange", {r.get("RedlineEnd"), Any(true)});
+      changed[utf8(r.get("RedlineType"))] += utf8(range.call("getString"));
+    }
+    EXPECT_EQ(changed["Delete"], "chữ bị xóa");
+    EXPECT_EQ(changed["Insert"], " thêm chữ");
+    EXPECT_EQ(utf8(body.call("getString")), "Trước chữ bị xóa sau thêm chữ");
     EXPECT_TRUE(doc.get("RecordChanges").get<bool>());
     doc.call("close", {Any(true)});
   });

@@ -6,6 +6,7 @@ import re
 
 import uno
 import unohelper
+from com.sun.star.beans import PropertyValue
 from com.sun.star.beans.PropertyAttribute import READONLY as _READONLY
 from com.sun.star.beans.PropertyState import DIRECT_VALUE as _DIRECT
 from com.sun.star.document import XUndoAction
@@ -241,6 +242,7 @@ def _paragraph_runs(text, edits=False, whole=True):
     _ParagraphEdit, found by _edit_of while the paragraph is at hand.  `whole`: the text's
     paragraphs are whole (not those of a selection)."""
     walker = _Walker() if edits else None
+    redlines = []  # the tracked changes the runs at hand lie in, innermost last
     for par in _each(text):
         if _supports(par, "com.sun.star.text.TextTable"):
             if walker is not None:
@@ -255,6 +257,8 @@ def _paragraph_runs(text, edits=False, whole=True):
                 if len(fonts) == 1 and all(kind == "Text" for _, kind, _ in runs):
                     edit.one_font = fonts.pop()
             for portion, kind, font in runs:
+                if kind == "Redline" and edit is not None:
+                    _follow_redline(portion, redlines)
                 if kind != "Text":
                     if edit is not None:
                         edit.lost()  # a field, a bookmark, an anchor: not counted in runs
@@ -262,9 +266,12 @@ def _paragraph_runs(text, edits=False, whole=True):
                 if edit is not None:
                     _edit_of[id(portion)] = edit
                     _font_of[id(portion)] = font
+                    if redlines:
+                        _redline_of[id(portion)] = redlines[-1]
                 yield portion
             _edit_of.clear()
             _font_of.clear()
+            _redline_of.clear()
 
 
 def _kind_and_font(portion, both):
@@ -278,9 +285,48 @@ def _kind_and_font(portion, both):
     return portion, getattr(portion, "TextPortionType", "Text"), None
 
 
-# The _ParagraphEdit of each run of the paragraph at hand, and its font, by id() of the run.
+# The _ParagraphEdit of each run of the paragraph at hand, its font, and the tracked change
+# it lies in, by id() of the run.
 _edit_of = {}
 _font_of = {}
+_redline_of = {}
+
+
+def _follow_redline(portion, redlines):
+    """A tracked change's start or end met among the runs: an insertion's or a deletion's
+    type and properties pushed at its start, taken off at its end."""
+    try:
+        kind = portion.RedlineType
+        if kind not in ("Insert", "Delete"):
+            return
+        if not portion.IsStart:
+            for i in range(len(redlines) - 1, -1, -1):
+                if redlines[i][0] == kind:
+                    del redlines[i]
+                    break
+            return
+        props = []
+        for name in ("RedlineAuthor", "RedlineDateTime", "RedlineComment"):
+            value = PropertyValue()
+            value.Name, value.Value = name, portion.getPropertyValue(name)
+            props.append(value)
+        redlines.append((kind, tuple(props)))
+    except Exception:
+        pass
+
+
+def _keep_in_redline(portion):
+    """A run of a tracked insertion or deletion, its text changed (the conversion records no
+    revision, and text put inside a tracked change falls out of it): its whole text made
+    part of that change again, with the change's author, time and comment, so that
+    accepting or rejecting the changes takes it whole."""
+    redline = _redline_of.get(id(portion))
+    if redline is None:
+        return
+    try:
+        portion.getText().createTextCursorByRange(portion).makeRedline(redline[0], redline[1])
+    except Exception:
+        pass
 
 
 def _common_ends(old, new):
@@ -799,6 +845,8 @@ class _OneUndoStep:
         edit = _edit_of.get(id(portion))
         if edit is not None:  # Writer records its own text's changes
             edit.replace(portion, old_text, old_font, text, font)
+            if old_text != text:
+                _keep_in_redline(portion)
             return
         _put(portion, text, font, old_text, old_font)
         # Text in drawing shapes is recorded by no application: Writer's and Calc's shapes
