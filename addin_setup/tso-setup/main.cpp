@@ -24,25 +24,27 @@ namespace {
 using ts::office::App;
 
 void usage() {
-  std::printf(
-      "Usage: tso-setup                       open the installer's window\n"
-      "       tso-setup --install APP [OPTION...]\n"
-      "       tso-setup --remove [OPTION...]\n"
-      "Installs the Tessaro add-in (Tessaro_O21.oxt) into LibreOffice, after removing what\n"
-      "earlier versions left; APP is writer, calc, impress or all.  --remove takes away\n"
-      "everything the add-in added.  Each step is printed; the exit status is 0 when the\n"
-      "add-in ended up installed (or, with --remove, wholly removed).\n"
-      "\n"
-      "  --headless        start LibreOffice without windows when it is not running,\n"
-      "                    and quit it at the end\n"
-      "  --profile DIR     a LibreOffice user profile of its own (default: the user's)\n"
-      "  --pipe NAME       the pipe LibreOffice listens on (default tessaro-setup-UID)\n"
-      "  --close-unsaved   when LibreOffice must be quit and holds documents not saved,\n"
-      "                    close them without saving (by default nothing is quit then,\n"
-      "                    and the run stops with status 1)\n"
-      "  --addin-dir DIR   where Tessaro_O21.oxt and its icons lie\n"
-      "                    (default: $TESSARO_ADDIN_DIR, else PREFIX/share/tessaro)\n"
-      "  -h, --help        this text\n");
+  std::fputs(
+      ts::platform::tr(
+          "Usage: tso-setup                       open the installer's window\n"
+          "       tso-setup --install APP [OPTION...]\n"
+          "       tso-setup --remove [OPTION...]\n"
+          "Installs the Tessaro add-in (Tessaro_O21.oxt) into LibreOffice, after removing what\n"
+          "earlier versions left; APP is writer, calc, impress or all.  --remove takes away\n"
+          "everything the add-in added.  Each step is printed; the exit status is 0 when the\n"
+          "add-in ended up installed (or, with --remove, wholly removed).\n"
+          "\n"
+          "  --headless        start LibreOffice without windows when it is not running,\n"
+          "                    and quit it at the end\n"
+          "  --profile DIR     a LibreOffice user profile of its own (default: the user's)\n"
+          "  --pipe NAME       the pipe LibreOffice listens on (default tessaro-setup-UID)\n"
+          "  --close-unsaved   when LibreOffice must be quit and holds documents not saved,\n"
+          "                    close them without saving (by default nothing is quit then,\n"
+          "                    and the run stops with status 1)\n"
+          "  --addin-dir DIR   where Tessaro_O21.oxt and its icons lie\n"
+          "                    (default: $TESSARO_ADDIN_DIR, else PREFIX/share/tessaro)\n"
+          "  -h, --help        this text\n"),
+      stdout);
 }
 
 [[noreturn]] void usageError(const std::string& message) {
@@ -98,7 +100,8 @@ int main(int argc, char** argv) {
         else if (a == "all")
           apps.insert(apps.end(), {App::kWriter, App::kCalc, App::kImpress});
         else
-          usageError("--install takes writer, calc, impress or all, not '" + a + "'");
+          usageError(ts::platform::formatted(
+              ts::platform::tr("--install takes writer, calc, impress or all, not '%s'"), a.c_str()));
         break;
       }
       case kRemove: remove = true; break;
@@ -111,8 +114,9 @@ int main(int argc, char** argv) {
       default: usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
     }
   }
-  if (optind < argc) usageError(std::string("unexpected argument '") + argv[optind] + "'");
-  if (remove == !apps.empty()) usageError("give either --install APP or --remove");
+  if (optind < argc)
+    usageError(ts::platform::formatted(ts::platform::tr("unexpected argument '%s'"), argv[optind]));
+  if (remove == !apps.empty()) usageError(ts::platform::tr("give either --install APP or --remove"));
 
   ts::office::StepLog log(printStep);
   // An office without windows that this command starts has nothing to show afterwards: it is

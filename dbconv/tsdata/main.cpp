@@ -39,50 +39,53 @@ using ts::db::ColumnRef;
 }
 
 void usage() {
-  std::printf(
-      "Usage: tsdata --list SOURCE\n"
-      "       tsdata -f FROM -t TO [OPTIONS] SOURCE TABLE[.COLUMN]...\n"
-      "       tsdata --detect SOURCE TABLE[.COLUMN]...\n"
-      "Converts the Vietnamese text of database columns between charsets, each column in one\n"
-      "transaction: wholly or not at all.  A table named alone stands for its text columns.\n"
-      "SOURCE is a SQLite database file, a dBASE or FoxPro table (FILE.dbf), a PostgreSQL\n"
-      "URI (postgresql://user@host/db) or \"pg:\" and libpq keywords (pg:dbname=shop), or\n"
-      "\"odbc:\" and an ODBC connection string (odbc:DSN=sales;UID=ann;PWD=secret).\n"
-      "\n"
-      "  -f, --from=CHARSET   charset the column holds; 'auto': each value's own, guessed\n"
-      "  -t, --to=CHARSET     charset to convert to\n"
-      "      --table=TABLE    a table by its whole name (names with dots)\n"
-      "      --column=COLUMN  a column of the last --table (repeatable)\n"
-      "      --dry-run[=N]    write nothing: count what would change and show N values\n"
-      "                       as stored (bytes that are no UTF-8 as \\xNN) and as they\n"
-      "                       would be (default 10); exit status 1 when a value would not\n"
-      "                       fit its column\n"
-      "      --force          convert even a column whose text does not read as FROM,\n"
-      "                       and values in TO already (UTF-8 text with Vietnamese letters)\n"
-      "      --backup         copy the database file beside itself first (FILE.bak);\n"
-      "                       on MariaDB/MySQL, dump each table without transactions\n"
-      "                       (MyISAM, Aria) into the current folder before converting it\n"
-      "      --collation=NAME the utf8mb4 collation of MariaDB/MySQL columns changed to\n"
-      "                       Unicode (the table's own by default)\n"
-      "      --lock-timeout=S wait at most S seconds for a lock another session holds\n"
-      "                       (default 10; then the column fails, busy or locked)\n"
-      "      --allow-partition-move  convert a partition key too (rows move to the\n"
-      "                       partitions their new values belong to; refused otherwise)\n"
-      "      --json-keys      convert the keys of JSON objects too (their string values\n"
-      "                       always)\n"
-      "      --refresh-views  refresh the materialized views over converted tables\n"
-      "      --list           list tables, views and columns: type, convertible, rows\n"
-      "      --detect         guess each column's charset from its values\n"
-      "      --list-charsets  list the charsets\n"
-      "\n"
-      "CHARSET is a code or a name as tsconv takes it; 39 and 40 store Unicode text as the\n"
-      "column holds it.  Before converting, a sample of each column is read: a column whose\n"
-      "text reads as another charset (text converted once already) is refused unless --force,\n"
-      "and looked at again just before it is converted (a trigger, or a partitioned table\n"
-      "named with its partitions, may have converted it in the same run).  Values in the\n"
-      "destination already are left and counted.  Exit status: 0 done, 1 a column failed (it\n"
-      "is left as it was) or the database is busy or locked, 2 bad arguments or a refused\n"
-      "column.\n");
+  std::fputs(
+      ts::platform::tr(
+          "Usage: tsdata --list SOURCE\n"
+          "       tsdata -f FROM -t TO [OPTIONS] SOURCE TABLE[.COLUMN]...\n"
+          "       tsdata --detect SOURCE TABLE[.COLUMN]...\n"
+          "Converts the Vietnamese text of database columns between charsets, each column in one\n"
+          "transaction: wholly or not at all.  A table named alone stands for its text columns.\n"
+          "SOURCE is a SQLite database file, a dBASE or FoxPro table (FILE.dbf), a PostgreSQL\n"
+          "URI (postgresql://user@host/db) or \"pg:\" and libpq keywords (pg:dbname=shop), a\n"
+          "MariaDB or MySQL URI (mysql://user@host/db), or \"odbc:\" and an ODBC connection\n"
+          "string (odbc:DSN=sales;UID=ann;PWD=secret).\n"
+          "\n"
+          "  -f, --from=CHARSET   charset the column holds; 'auto': each value's own, guessed\n"
+          "  -t, --to=CHARSET     charset to convert to\n"
+          "      --table=TABLE    a table by its whole name (names with dots)\n"
+          "      --column=COLUMN  a column of the last --table (repeatable)\n"
+          "      --dry-run[=N]    write nothing: count what would change and show N values\n"
+          "                       as stored (bytes that are no UTF-8 as \\xNN) and as they\n"
+          "                       would be (default 10); exit status 1 when a value would not\n"
+          "                       fit its column\n"
+          "      --force          convert even a column whose text does not read as FROM,\n"
+          "                       and values in TO already (UTF-8 text with Vietnamese letters)\n"
+          "      --backup         copy the database file beside itself first (FILE.bak);\n"
+          "                       on MariaDB/MySQL, dump each table without transactions\n"
+          "                       (MyISAM, Aria) into the current folder before converting it\n"
+          "      --collation=NAME the utf8mb4 collation of MariaDB/MySQL columns changed to\n"
+          "                       Unicode (the table's own by default)\n"
+          "      --lock-timeout=S wait at most S seconds for a lock another session holds\n"
+          "                       (default 10; then the column fails, busy or locked)\n"
+          "      --allow-partition-move  convert a partition key too (rows move to the\n"
+          "                       partitions their new values belong to; refused otherwise)\n"
+          "      --json-keys      convert the keys of JSON objects too (their string values\n"
+          "                       always)\n"
+          "      --refresh-views  refresh the materialized views over converted tables\n"
+          "      --list           list tables, views and columns: type, convertible, rows\n"
+          "      --detect         guess each column's charset from its values\n"
+          "      --list-charsets  list the charsets\n"
+          "\n"
+          "CHARSET is a code or a name as tsconv takes it; 39 and 40 store Unicode text as the\n"
+          "column holds it.  Before converting, a sample of each column is read: a column whose\n"
+          "text reads as another charset (text converted once already) is refused unless --force,\n"
+          "and looked at again just before it is converted (a trigger, or a partitioned table\n"
+          "named with its partitions, may have converted it in the same run).  Values in the\n"
+          "destination already are left and counted.  Exit status: 0 done, 1 a column failed (it\n"
+          "is left as it was) or the database is busy or locked, 2 bad arguments or a refused\n"
+          "column.\n"),
+      stdout);
 }
 
 int charset(const char* name, bool source) {
@@ -294,9 +297,11 @@ Named parseOperand(const std::vector<ts::db::TableInfo>& tables, const std::stri
     }
     if (readings.size() == 1) return readings.front();
     if (readings.size() > 1)
-      usageError("'" + ts::db::shownName(arg) + "' names " +
-                 (exact ? "both a table and a column; use --table and --column"
-                        : "more than one table or column but for case: spell it exactly"));
+      usageError(ts::platform::formatted(
+          exact ? ts::platform::tr("'%s' names both a table and a column; use --table and --column")
+                : ts::platform::tr("'%s' names more than one table or column but for case: spell "
+                                   "it exactly"),
+          ts::db::shownName(arg).c_str()));
   }
   const auto dot = arg.find('.');
   if (dot != std::string::npos) return {arg.substr(0, dot), {arg.substr(dot + 1)}};
@@ -351,7 +356,7 @@ long dryRunCount(const char* text) {
   char* end = nullptr;
   const long n = std::strtol(text, &end, 10);
   if (*text == '\0' || *end != '\0' || n < 0)
-    usageError(std::string("--dry-run takes a count of values, not '") + text + "'");
+    usageError(ts::platform::formatted(ts::platform::tr("--dry-run takes a count of values, not '%s'"), text));
   return n;
 }
 
@@ -359,7 +364,8 @@ double lockSeconds(const char* text) {
   char* end = nullptr;
   const double seconds = std::strtod(text, &end);
   if (*text == '\0' || *end != '\0' || !(seconds > 0) || seconds > 86400)
-    usageError(std::string("--lock-timeout takes seconds (more than 0), not '") + text + "'");
+    usageError(ts::platform::formatted(
+        ts::platform::tr("--lock-timeout takes seconds (more than 0), not '%s'"), text));
   return seconds;
 }
 
@@ -367,55 +373,63 @@ double lockSeconds(const char* text) {
 std::optional<int> parseOptions(int argc, char** argv, Options& o) {
   enum { kList = 1000, kDetect, kDryRun, kForce, kBackup, kTable, kColumn, kListCharsets,
          kLockTimeout, kPartitionMove, kJsonKeys, kRefreshViews, kCollation };
-  static const char kShortOptions[] = "f:t:h";
-  static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
-                                    {"to", required_argument, nullptr, 't'},
-                                    {"list", no_argument, nullptr, kList},
-                                    {"detect", no_argument, nullptr, kDetect},
-                                    {"dry-run", optional_argument, nullptr, kDryRun},
-                                    {"force", no_argument, nullptr, kForce},
-                                    {"backup", no_argument, nullptr, kBackup},
-                                    {"lock-timeout", required_argument, nullptr, kLockTimeout},
-                                    {"allow-partition-move", no_argument, nullptr, kPartitionMove},
-                                    {"json-keys", no_argument, nullptr, kJsonKeys},
-                                    {"refresh-views", no_argument, nullptr, kRefreshViews},
-                                    {"collation", required_argument, nullptr, kCollation},
-                                    {"table", required_argument, nullptr, kTable},
-                                    {"column", required_argument, nullptr, kColumn},
-                                    {"list-charsets", no_argument, nullptr, kListCharsets},
-                                    {"help", no_argument, nullptr, 'h'},
-                                    {nullptr, 0, nullptr, 0}};
-  opterr = 0;
-  for (int c; (c = getopt_long(argc, argv, kShortOptions, kOptions, nullptr)) != -1;) {
-    switch (c) {
-      case 'f': o.from = charset(optarg, true); break;
-      case 't': o.to = charset(optarg, false); break;
-      case kList: o.listMode = true; break;
-      case kDetect: o.detectMode = true; break;
-      case kDryRun:
-        o.dryRunBare = optarg == nullptr;
-        o.dryRun = optarg == nullptr ? 10 : dryRunCount(optarg);
-        break;
-      case kForce: o.force = true; break;
-      case kBackup: o.backup = true; break;
-      case kPartitionMove: o.partitionMoves = true; break;
-      case kJsonKeys: o.jsonKeys = true; break;
-      case kRefreshViews: o.refreshViews = true; break;
-      case kCollation: o.collation = optarg; break;
-      case kLockTimeout: o.lockTimeout = lockSeconds(optarg); break;
-      case kTable: o.named.push_back({optarg, {}}); break;
-      case kColumn:
-        if (o.named.empty()) usageError("--column " + std::string(optarg) + " follows no --table");
-        o.named.back().columns.emplace_back(optarg);
-        break;
-      case kListCharsets:
-        for (int code = 1; code <= ts::kCatalogueSize; ++code)
-          std::printf("%s\n", ts::nameLine(code).c_str());
-        return 0;
-      case 'h': usage(); return 0;
-      default: usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
-    }
+  static const ts::platform::CommandLine kCommandLine(
+      "ft", "",
+      {{"list", no_argument, nullptr, kList},
+       {"detect", no_argument, nullptr, kDetect},
+       {"dry-run", optional_argument, nullptr, kDryRun},
+       {"force", no_argument, nullptr, kForce},
+       {"backup", no_argument, nullptr, kBackup},
+       {"lock-timeout", required_argument, nullptr, kLockTimeout},
+       {"allow-partition-move", no_argument, nullptr, kPartitionMove},
+       {"json-keys", no_argument, nullptr, kJsonKeys},
+       {"refresh-views", no_argument, nullptr, kRefreshViews},
+       {"collation", required_argument, nullptr, kCollation},
+       {"table", required_argument, nullptr, kTable},
+       {"column", required_argument, nullptr, kColumn},
+       {"list-charsets", no_argument, nullptr, kListCharsets}});
+  bool listCharsets = false;
+  ts::platform::SharedOptions shared;
+  const int first = kCommandLine.read(
+      argc, argv, shared,
+      [&](int c, const char* argument) {
+        switch (c) {
+          case kList: o.listMode = true; break;
+          case kDetect: o.detectMode = true; break;
+          case kDryRun:
+            o.dryRunBare = argument == nullptr;
+            o.dryRun = argument == nullptr ? 10 : dryRunCount(argument);
+            break;
+          case kForce: o.force = true; break;
+          case kBackup: o.backup = true; break;
+          case kPartitionMove: o.partitionMoves = true; break;
+          case kJsonKeys: o.jsonKeys = true; break;
+          case kRefreshViews: o.refreshViews = true; break;
+          case kCollation: o.collation = argument; break;
+          case kLockTimeout: o.lockTimeout = lockSeconds(argument); break;
+          case kTable: o.named.push_back({argument, {}}); break;
+          case kColumn:
+            if (o.named.empty())
+              usageError(ts::platform::formatted(ts::platform::tr("--column %s follows no --table"),
+                                                 argument));
+            o.named.back().columns.emplace_back(argument);
+            break;
+          case kListCharsets: listCharsets = true; break;
+        }
+      },
+      [](const std::string& why) { usageError(why); });
+  if (shared.help) {
+    usage();
+    return 0;
   }
+  if (listCharsets) {
+    for (int code = 1; code <= ts::kCatalogueSize; ++code)
+      std::printf("%s\n", ts::nameLine(code).c_str());
+    return 0;
+  }
+  if (shared.from) o.from = charset(shared.from, true);
+  if (shared.to) o.to = charset(shared.to, false);
+  optind = first;
   if (optind == argc) usageError(ts::platform::tr("name a database"));
   o.source = argv[optind++];
   o.shown = ts::db::sourceForDisplay(o.source);
@@ -431,8 +445,9 @@ void checkOptions(const Options& o) {
   if (o.dryRunBare && !o.source.empty() &&
       o.source.find_first_not_of("0123456789") == std::string::npos &&
       access(o.source.c_str(), F_OK) != 0)
-    usageError("'" + o.source + "' is not a database: give --dry-run its count as --dry-run=" +
-               o.source);
+    usageError(ts::platform::formatted(
+        ts::platform::tr("'%s' is not a database: give --dry-run its count as --dry-run=%s"),
+        o.source.c_str(), o.source.c_str()));
 }
 
 int detectColumns(ts::db::Backend& db, const std::vector<ColumnRef>& columns) {

@@ -57,6 +57,16 @@ TEST_F(Messages, EachProgramsReportAndErrorInTheUsersLanguage) {
     EXPECT_EQ(r.err, "tsdata: " + notDb +
                          (c.vietnamese ? " không phải là cơ sở dữ liệu SQLite\n"
                                        : " is not a SQLite database\n"));
+    // The usage, and an option no program knows.
+    for (const char* program : {TSWEB_PATH, TSDATA_PATH, TSCONV_PATH}) {
+      r = run(c.lang, program, {"--help"});
+      EXPECT_EQ(r.out.rfind(c.vietnamese ? "Cách dùng: " : "Usage: ", 0), 0u) << program;
+      r = run(c.lang, program, {"--bogus"});
+      EXPECT_NE(r.err.find(c.vietnamese ? "tuỳ chọn '--bogus' không được biết"
+                                        : "unknown option '--bogus'"),
+                std::string::npos)
+          << r.err;
+    }
     r = run(c.lang, TSCONV_PATH, {"--upper", "--lower"});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, c.vietnamese ? "tsconv: --upper và --lower không dùng cùng nhau được "

@@ -68,54 +68,55 @@ std::string tf(const char* english, Args... args) {
 }
 
 void usage(std::FILE* to) {
-  std::fprintf(
-      to,
-      "Usage: tsconv -f FROM -t TO [-o OUT] [OPTION...] [FILE...]\n"
-      "       tsconv --fix[=CHARSETS] [--dry-run] [-o OUT] [FILE...]\n"
-      "       tsconv -l\n"
-      "Converts Vietnamese text between two charsets of the catalogue.\n"
-      "\n"
-      "  -f, --from=CHARSET    charset of the input\n"
-      "  -t, --to=CHARSET      charset of the output; //IGNORE or //TRANSLIT after it\n"
-      "                        as -c or --translit\n"
-      "  -o, --output=FILE     write to FILE; a regular file is replaced only when the\n"
-      "                        whole conversion succeeds\n"
-      "  -c                    drop characters the output charset cannot write\n"
-      "      --translit        write them in a close form (- for \xE2\x80\x93, EUR for "
-      "\xE2\x82\xAC, ? where\n"
-      "                        there is none): the default\n"
-      "      --strict          fail at the first of them, naming its place\n"
-      "      --check           only say what the output charset cannot hold as it\n"
-      "                        stands; write nothing\n"
-      "      --detect          name the likely charsets of each FILE, best first\n"
-      "      --detect-bytes=N  guess from the first N bytes (65536)\n"
-      "      --fix[=CHARSETS]  repair UTF-8: words that read as legacy text carried in\n"
-      "                        UTF-8 or as UTF-8 encoded twice become the text they\n"
-      "                        mean where that reads clearly as Vietnamese; the rest\n"
-      "                        is copied as it is.  CHARSETS (tcvn3,vni,utf8) limits\n"
-      "                        the forms tried\n"
-      "      --dry-run         with --fix: list each change (line, column, before,\n"
-      "                        after) and write nothing; --check does the same\n"
-      "  -u, --upper           write the letters as capitals\n"
-      "      --lower           write the letters in lower case\n"
-      "  -s, --sort            sort the lines in Vietnamese dictionary order\n"
-      "      --sort-names      sort the lines as personal names (last word first)\n"
-      "      --html            convert an HTML page: the text of words and of readable\n"
-      "                        attributes, entities, font names and the charset\n"
-      "                        declaration in tags\n"
-      "  -l, --list            list the charsets\n"
-      "  -h, --help            show this help\n"
-      "  -V, --version         show the version\n"
-      "\n"
-      "CHARSET is a code (15), a catalogue name (\"TCVN3 - ABC\"; case, blanks and\n"
-      "hyphens are ignored) or a short name: tcvn3, abc, vni, viscii, viqr, vps,\n"
-      "utf-8, ncr, cp1258 (Windows-1258).  NAME+utf8 reads a charset carried in UTF-8\n"
-      "(its bytes read as Windows-1252 and saved as UTF-8: tcvn3+utf8, vni+utf8), and\n"
-      "utf8+utf8 UTF-8 encoded twice.  -f auto guesses the charset of the input, carried\n"
-      "forms included, and refuses when it cannot tell.  With no FILE, or when FILE is\n"
-      "-, standard input is read.  What the output charset cannot hold as it stands is\n"
-      "named on standard error.\n"
-      "A file that cannot be read is reported and skipped; the exit status is then 1.\n");
+  std::fputs(
+      ts::platform::tr(
+          "Usage: tsconv -f FROM -t TO [-o OUT] [OPTION...] [FILE...]\n"
+          "       tsconv --fix[=CHARSETS] [--dry-run] [-o OUT] [FILE...]\n"
+          "       tsconv -l\n"
+          "Converts Vietnamese text between two charsets of the catalogue.\n"
+          "\n"
+          "  -f, --from=CHARSET    charset of the input\n"
+          "  -t, --to=CHARSET      charset of the output; //IGNORE or //TRANSLIT after it\n"
+          "                        as -c or --translit\n"
+          "  -o, --output=FILE     write to FILE; a regular file is replaced only when the\n"
+          "                        whole conversion succeeds\n"
+          "  -c                    drop characters the output charset cannot write\n"
+          "      --translit        write them in a close form (- for \xE2\x80\x93, EUR for "
+          "\xE2\x82\xAC, ? where\n"
+          "                        there is none): the default\n"
+          "      --strict          fail at the first of them, naming its place\n"
+          "      --check           only say what the output charset cannot hold as it\n"
+          "                        stands; write nothing\n"
+          "      --detect          name the likely charsets of each FILE, best first\n"
+          "      --detect-bytes=N  guess from the first N bytes (65536)\n"
+          "      --fix[=CHARSETS]  repair UTF-8: words that read as legacy text carried in\n"
+          "                        UTF-8 or as UTF-8 encoded twice become the text they\n"
+          "                        mean where that reads clearly as Vietnamese; the rest\n"
+          "                        is copied as it is.  CHARSETS (tcvn3,vni,utf8) limits\n"
+          "                        the forms tried\n"
+          "      --dry-run         with --fix: list each change (line, column, before,\n"
+          "                        after) and write nothing; --check does the same\n"
+          "  -u, --upper           write the letters as capitals\n"
+          "      --lower           write the letters in lower case\n"
+          "  -s, --sort            sort the lines in Vietnamese dictionary order\n"
+          "      --sort-names      sort the lines as personal names (last word first)\n"
+          "      --html            convert an HTML page: the text of words and of readable\n"
+          "                        attributes, entities, font names and the charset\n"
+          "                        declaration in tags\n"
+          "  -l, --list            list the charsets\n"
+          "  -h, --help            show this help\n"
+          "  -V, --version         show the version\n"
+          "\n"
+          "CHARSET is a code (15), a catalogue name (\"TCVN3 - ABC\"; case, blanks and\n"
+          "hyphens are ignored) or a short name: tcvn3, abc, vni, viscii, viqr, vps,\n"
+          "utf-8, ncr, cp1258 (Windows-1258).  NAME+utf8 reads a charset carried in UTF-8\n"
+          "(its bytes read as Windows-1252 and saved as UTF-8: tcvn3+utf8, vni+utf8), and\n"
+          "utf8+utf8 UTF-8 encoded twice.  -f auto guesses the charset of the input, carried\n"
+          "forms included, and refuses when it cannot tell.  With no FILE, or when FILE is\n"
+          "-, standard input is read.  What the output charset cannot hold as it stands is\n"
+          "named on standard error.\n"
+          "A file that cannot be read is reported and skipped; the exit status is then 1.\n"),
+      to);
 }
 
 void listCharsets() {
@@ -627,31 +628,22 @@ std::size_t detectBytesOf(const char* text) {
 std::optional<int> parseOptions(int argc, char** argv, Options& o) {
   enum { kLower = 1000, kSortNames, kHtml, kTranslit, kDetect, kDetectBytes, kStrict, kCheck,
          kFix, kDryRun };
-  static const char kShortOptions[] = "f:t:o:lcusShV";
-  static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
-                                    {"to", required_argument, nullptr, 't'},
-                                    {"output", required_argument, nullptr, 'o'},
-                                    {"list", no_argument, nullptr, 'l'},
-                                    {"upper", no_argument, nullptr, 'u'},
-                                    {"lower", no_argument, nullptr, kLower},
-                                    {"sort", no_argument, nullptr, 's'},
-                                    {"sort-names", no_argument, nullptr, kSortNames},
-                                    {"html", no_argument, nullptr, kHtml},
-                                    {"translit", no_argument, nullptr, kTranslit},
-                                    {"detect", no_argument, nullptr, kDetect},
-                                    {"detect-bytes", required_argument, nullptr, kDetectBytes},
-                                    {"strict", no_argument, nullptr, kStrict},
-                                    {"check", no_argument, nullptr, kCheck},
-                                    {"fix", optional_argument, nullptr, kFix},
-                                    {"dry-run", no_argument, nullptr, kDryRun},
-                                    {"help", no_argument, nullptr, 'h'},
-                                    {"version", no_argument, nullptr, 'V'},
-                                    {nullptr, 0, nullptr, 0}};
-  auto once = [](const char*& slot, const char* value, const char* option) {
-    if (slot != nullptr && std::strcmp(slot, value) != 0)
-      usageError(tf("%s is given twice", option));
-    slot = value;
-  };
+  static const ts::platform::CommandLine kCommandLine(
+      "ftV", "o:lcusS",
+      {{"output", required_argument, nullptr, 'o'},
+       {"list", no_argument, nullptr, 'l'},
+       {"upper", no_argument, nullptr, 'u'},
+       {"lower", no_argument, nullptr, kLower},
+       {"sort", no_argument, nullptr, 's'},
+       {"sort-names", no_argument, nullptr, kSortNames},
+       {"html", no_argument, nullptr, kHtml},
+       {"translit", no_argument, nullptr, kTranslit},
+       {"detect", no_argument, nullptr, kDetect},
+       {"detect-bytes", required_argument, nullptr, kDetectBytes},
+       {"strict", no_argument, nullptr, kStrict},
+       {"check", no_argument, nullptr, kCheck},
+       {"fix", optional_argument, nullptr, kFix},
+       {"dry-run", no_argument, nullptr, kDryRun}});
   auto setCase = [&o](int mode) {
     if (o.caseMode != 0 && o.caseMode != mode)
       usageError(ts::platform::tr("--upper and --lower exclude each other"));
@@ -662,35 +654,47 @@ std::optional<int> parseOptions(int argc, char** argv, Options& o) {
       usageError(ts::platform::tr("--sort and --sort-names exclude each other"));
     o.sortMode = mode;
   };
-  opterr = 0;
-  for (int c; (c = getopt_long(argc, argv, kShortOptions, kOptions, nullptr)) != -1;) {
-    switch (c) {
-      case 'f': once(o.from, optarg, "-f"); break;
-      case 't': once(o.to, optarg, "-t"); break;
-      case 'o': once(o.output, optarg, "-o"); break;
-      case 'l': o.list = true; break;
-      case 'c': o.drop = true; break;
-      case kTranslit: o.translit = true; break;
-      case 'u': setCase(1); break;
-      case kLower: setCase(-1); break;
-      case 's': setSort(ts::kSortModeDictionary); break;
-      case kSortNames: setSort(ts::kSortModeNames); break;
-      case kHtml: o.html = true; break;
-      case kDetect: o.detect = true; break;
-      case kStrict: o.strict = true; break;
-      case kCheck: o.check = true; break;
-      case kFix:
-        o.fix = true;
-        o.fixList = optarg;
-        break;
-      case kDryRun: o.dryRun = true; break;
-      case kDetectBytes: o.detectBytes = detectBytesOf(optarg); break;
-      case 'h': usage(stdout); return 0;
-      case 'V': std::printf("tsconv %s\n", ts::kVersion); return 0;
-      default: usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
-    }
+  ts::platform::SharedOptions shared;
+  const int first = kCommandLine.read(
+      argc, argv, shared,
+      [&](int c, const char* argument) {
+        switch (c) {
+          case 'o':
+            if (o.output != nullptr && std::strcmp(o.output, argument) != 0)
+              usageError(tf("%s is given twice", "-o"));
+            o.output = argument;
+            break;
+          case 'l': o.list = true; break;
+          case 'c': o.drop = true; break;
+          case kTranslit: o.translit = true; break;
+          case 'u': setCase(1); break;
+          case kLower: setCase(-1); break;
+          case 's': setSort(ts::kSortModeDictionary); break;
+          case kSortNames: setSort(ts::kSortModeNames); break;
+          case kHtml: o.html = true; break;
+          case kDetect: o.detect = true; break;
+          case kStrict: o.strict = true; break;
+          case kCheck: o.check = true; break;
+          case kFix:
+            o.fix = true;
+            o.fixList = argument;
+            break;
+          case kDryRun: o.dryRun = true; break;
+          case kDetectBytes: o.detectBytes = detectBytesOf(argument); break;
+        }
+      },
+      [](const std::string& why) { usageError(why); });
+  if (shared.help) {
+    usage(stdout);
+    return 0;
   }
-  o.inputs.assign(argv + optind, argv + argc);
+  if (shared.version) {
+    std::printf("tsconv %s\n", ts::kVersion);
+    return 0;
+  }
+  o.from = shared.from;
+  o.to = shared.to;
+  o.inputs.assign(argv + first, argv + argc);
   return std::nullopt;
 }
 

@@ -36,40 +36,49 @@ namespace {
 
 constexpr int kWebCatalogue = ts::kWebOptions.lastCode;
 
+// A message of the catalogue with its values.
+template <class... Args>
+std::string tf(const char* english, Args... args) {
+  return ts::platform::formatted(ts::platform::tr(english), args...);
+}
+
 [[noreturn]] void usageError(const std::string& message) {
   std::fprintf(stderr, "tsweb: %s (tsweb --help)\n", message.c_str());
   std::exit(2);
 }
 
 void usage() {
-  std::printf(
-      "Usage: tsweb [--from CHARSET] [--to CHARSET] [--format FORMAT] PATH...\n"
-      "       tsweb --list-charsets | --list-formats\n"
-      "Converts web pages (.htm, .html, .shtml), text files (.txt), RTF documents (.rtf) and\n"
-      "office documents (.doc, .docx, .odt, .xls, .xlsx, .ods, .ppt, .pptx, .odp) in place,\n"
-      "and every one in the folder trees named, keeping each file's original as FILE.bak.\n"
-      "RTF and office documents' runs are read in the charsets their fonts say; office\n"
-      "documents go through a headless LibreOffice of tsweb's own, with the office add-in,\n"
-      "started once per run.  One without legacy text is left without a backup.\n"
-      "\n"
-      "  -f, --from=CHARSET    charset of the pages (default 15, TCVN3 - ABC); auto reads\n"
-      "                        each page's own, carried forms (tcvn3+utf8) included, and\n"
-      "                        leaves a page that reads as none confidently\n"
-      "  -t, --to=CHARSET      charset to convert to (default 39, VN Unicode 1: UTF-8\n"
-      "                        pages with the default format; utf8 names it too)\n"
-      "      --force           convert pages and files that read as good Unicode too\n"
-      "                        (a named source leaves them: \"UTF-8 already\")\n"
-      "  -F, --format=FORMAT   output format (default \"html - utf8\" for the Unicode\n"
-      "                        charsets 39 and 40, otherwise \"html - 8-bit\")\n"
-      "      --type=text       the files named are text files, whatever their names\n"
-      "  -j, --jobs=N          convert N office documents at a time, each in an office of\n"
-      "                        its own (default 1)\n"
-      "      --list-charsets   list the charsets 1 to 40\n"
-      "      --list-formats    list the output formats\n"
-      "\n"
-      "CHARSET is a code or a name as tsconv takes it.  Ctrl-C finishes the file under way.\n"
-      "Exit status: 0 when every page converted, 1 when any did not, 2 for bad arguments,\n"
-      "128 + the signal after a stop.\n");
+  std::fputs(
+      ts::platform::tr(
+          "Usage: tsweb [--from CHARSET] [--to CHARSET] [--format FORMAT] PATH...\n"
+          "       tsweb --list-charsets | --list-formats\n"
+          "Converts web pages (.htm, .html, .shtml), text files (.txt), RTF documents (.rtf) and\n"
+          "office documents (.docx, .xlsx, .pptx, .odt, .ods, .odp, .doc, .xls, .ppt) in place,\n"
+          "and every one in the folder trees named, keeping each file's original as FILE.bak.\n"
+          "RTF and office documents' runs are read in the charsets their fonts say; .docx,\n"
+          ".xlsx, .pptx and the OpenDocument files are converted in their own XML, the binary\n"
+          ".doc, .xls and .ppt in a headless LibreOffice of tsweb's own, with the office add-in,\n"
+          "started once per run.  One without legacy text is left without a backup.\n"
+          "\n"
+          "  -f, --from=CHARSET    charset of the pages (default 15, TCVN3 - ABC); auto reads\n"
+          "                        each page's own, carried forms (tcvn3+utf8) included, and\n"
+          "                        leaves a page that reads as none confidently\n"
+          "  -t, --to=CHARSET      charset to convert to (default 39, VN Unicode 1: UTF-8\n"
+          "                        pages with the default format; utf8 names it too)\n"
+          "      --force           convert pages and files that read as good Unicode too\n"
+          "                        (a named source leaves them: \"UTF-8 already\")\n"
+          "  -F, --format=FORMAT   output format (default \"html - utf8\" for the Unicode\n"
+          "                        charsets 39 and 40, otherwise \"html - 8-bit\")\n"
+          "      --type=text       the files named are text files, whatever their names\n"
+          "  -j, --jobs=N          convert N office documents at a time, each in an office of\n"
+          "                        its own (default 1)\n"
+          "      --list-charsets   list the charsets 1 to 40\n"
+          "      --list-formats    list the output formats\n"
+          "\n"
+          "CHARSET is a code or a name as tsconv takes it.  Ctrl-C finishes the file under way.\n"
+          "Exit status: 0 when every page converted, 1 when any did not, 2 for bad arguments,\n"
+          "128 + the signal after a stop.\n"),
+      stdout);
 }
 
 int charset(const char* name, bool source) {
@@ -194,6 +203,74 @@ struct OfficeDocuments {
   }
 };
 
+// What the command line asks.
+struct Options {
+  int from = ts::kTcvn3, to = ts::kDecimalEsc;
+  const ts::web::OutputFormat* format = nullptr;
+  bool namedText = false, force = false;
+  unsigned workers = 1;
+  int first = 0;  // the first page or folder named
+};
+
+// Reads the options into `o`; an exit status where they were all there is to do.
+std::optional<int> parseOptions(int argc, char** argv, Options& o) {
+  enum { kListCharsets = 1000, kListFormats, kType, kForce };
+  static const ts::platform::CommandLine kCommandLine(
+      "ft", "F:j:",
+      {{"format", required_argument, nullptr, 'F'},
+       {"type", required_argument, nullptr, kType},
+       {"force", no_argument, nullptr, kForce},
+       {"jobs", required_argument, nullptr, 'j'},
+       {"list-charsets", no_argument, nullptr, kListCharsets},
+       {"list-formats", no_argument, nullptr, kListFormats}});
+  std::optional<int> done;
+  ts::platform::SharedOptions shared;
+  o.first = kCommandLine.read(
+      argc, argv, shared,
+      [&](int c, const char* argument) {
+        if (done) return;
+        switch (c) {
+          case 'F':
+            o.format = ts::web::findFormat(argument);
+            if (o.format == nullptr) usageError(tf("unknown format '%s'", argument));
+            break;
+          case kForce: o.force = true; break;
+          case kType:
+            if (std::strcmp(argument, "text") == 0)
+              o.namedText = true;
+            else if (std::strcmp(argument, "page") != 0)
+              usageError(tf("--type takes text or page, not '%s'", argument));
+            break;
+          case kListCharsets:
+            for (int code = 1; code <= kWebCatalogue; ++code)
+              std::printf("%s\n", ts::nameLine(code, kWebCatalogue).c_str());
+            done = 0;
+            break;
+          case kListFormats:
+            for (const auto& f : ts::web::outputFormats()) std::printf("%s\n", f.name);
+            done = 0;
+            break;
+          case 'j': {
+            char* end = nullptr;
+            const long n = std::strtol(argument, &end, 10);
+            if (*argument == '\0' || *end != '\0' || n < 1 || n > 64)
+              usageError(tf("--jobs takes a count from 1 to 64, not '%s'", argument));
+            o.workers = static_cast<unsigned>(n);
+            break;
+          }
+        }
+      },
+      [](const std::string& why) { usageError(why); });
+  if (done) return done;
+  if (shared.help) {
+    usage();
+    return 0;
+  }
+  if (shared.from) o.from = charset(shared.from, true);
+  if (shared.to) o.to = charset(shared.to, false);
+  return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -202,68 +279,19 @@ int main(int argc, char** argv) {
 #ifdef TS_WITH_WINDOW
   if (argc == 1) return ts::web::window::runWindow(argc, argv, documents.hook());
 #endif
-  int from = ts::kTcvn3, to = ts::kDecimalEsc;
-  const ts::web::OutputFormat* format = nullptr;
-  enum { kListCharsets = 1000, kListFormats, kType, kForce };
-  bool namedText = false, force = false;
-  unsigned workers = 1;
-  static const char kShortOptions[] = "f:t:F:j:h";
-  static const option kOptions[] = {{"from", required_argument, nullptr, 'f'},
-                                    {"to", required_argument, nullptr, 't'},
-                                    {"format", required_argument, nullptr, 'F'},
-                                    {"type", required_argument, nullptr, kType},
-                                    {"force", no_argument, nullptr, kForce},
-                                    {"jobs", required_argument, nullptr, 'j'},
-                                    {"list-charsets", no_argument, nullptr, kListCharsets},
-                                    {"list-formats", no_argument, nullptr, kListFormats},
-                                    {"help", no_argument, nullptr, 'h'},
-                                    {nullptr, 0, nullptr, 0}};
-  opterr = 0;
-  for (;;) {
-    const int c = getopt_long(argc, argv, kShortOptions, kOptions, nullptr);
-    if (c == -1) break;
-    switch (c) {
-      case 'f': from = charset(optarg, true); break;
-      case 't': to = charset(optarg, false); break;
-      case 'F':
-        format = ts::web::findFormat(optarg);
-        if (format == nullptr) usageError(std::string("unknown format '") + optarg + "'");
-        break;
-      case kForce: force = true; break;
-      case kType:
-        if (std::strcmp(optarg, "text") == 0)
-          namedText = true;
-        else if (std::strcmp(optarg, "page") != 0)
-          usageError(std::string("--type takes text or page, not '") + optarg + "'");
-        break;
-      case kListCharsets:
-        for (int code = 1; code <= kWebCatalogue; ++code)
-          std::printf("%s\n", ts::nameLine(code, kWebCatalogue).c_str());
-        return 0;
-      case kListFormats:
-        for (const auto& f : ts::web::outputFormats()) std::printf("%s\n", f.name);
-        return 0;
-      case 'j': {
-        char* end = nullptr;
-        const long n = std::strtol(optarg, &end, 10);
-        if (*optarg == '\0' || *end != '\0' || n < 1 || n > 64)
-          usageError(std::string("--jobs takes a count from 1 to 64, not '") + optarg + "'");
-        workers = static_cast<unsigned>(n);
-        break;
-      }
-      case 'h': usage(); return 0;
-      default: usageError(ts::platform::optionError(argv, kShortOptions, kOptions));
-    }
-  }
-  if (optind == argc) usageError(ts::platform::tr("name the pages and folders to convert"));
-  if (format == nullptr) format = &ts::web::defaultFormatFor(to);
+  Options o;
+  if (const std::optional<int> done = parseOptions(argc, argv, o)) return *done;
+  if (o.first == argc) usageError(ts::platform::tr("name the pages and folders to convert"));
+  const ts::web::OutputFormat* format = o.format ? o.format : &ts::web::defaultFormatFor(o.to);
+  const int from = o.from, to = o.to;
+  const bool force = o.force;
 
   ts::web::BatchJob job;
-  job.namedFilesAreText = namedText;
+  job.namedFilesAreText = o.namedText;
   job.documents = documents.hook();
-  job.documentWorkers = workers;
+  job.documentWorkers = o.workers;
   job.needsNoOffice = [](const std::string& page) { return ts::office::convertsDirectly(page); };
-  for (int i = optind; i < argc; ++i) {
+  for (int i = o.first; i < argc; ++i) {
     std::error_code ec;
     const std::filesystem::path p = std::filesystem::absolute(argv[i], ec);
     if (ec) usageError(ts::platform::formatted(ts::platform::tr("cannot use the path '%s'"), argv[i]));
@@ -283,8 +311,10 @@ int main(int argc, char** argv) {
   const ts::web::JobReport report = job.run(settings, terminal);
   terminal.end();
   if (std::fflush(stdout) != 0 || std::ferror(stdout))
-    std::fprintf(stderr, "tsweb: standard output was closed; the run went on to its end (%zu "
-                 "failed)\n", report.failures.size());
+    std::fprintf(stderr, "tsweb: %s\n",
+                 tf("standard output was closed; the run went on to its end (%zu failed)",
+                    report.failures.size())
+                     .c_str());
   if (stopSignal != 0) return 128 + stopSignal;  // stopped: the pages done keep their names
   return report.failures.empty() ? 0 : 1;
 }
