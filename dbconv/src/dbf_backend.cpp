@@ -231,7 +231,7 @@ void DbfBackend::readColumn(const ColumnRef& ref,
   Dbf dbf(path_, "rb");
   for (int r = 0; r < records_; ++r) {
     StoredValue v;
-    v.key = "record " + std::to_string(r + 1);
+    v.key = formatted(tr("record %d"), r + 1);
     if (f.type == 'C') {
       v.type = StoredValue::Type::kText;
       v.bytes = fieldValue(dbf.record(r, path_), f);
@@ -239,6 +239,101 @@ void DbfBackend::readColumn(const ColumnRef& ref,
       v.type = StoredValue::Type::kOther;
     }
     if (!visit(v)) return;
+  }
+}
+
+void DbfBackend::rewrite(const std::string& temp, const Field& f, ValueConverter& converter,
+                         RunObserver& observer, ColumnReport& report) {
+  errno = 0;
+  Dbf out(temp, "r+b");
+  ColumnPass pass(converter, observer, report, static_cast<std::uint64_t>(records_),
+                  ColumnPass::Storage::kBytes);
+  std::string record;
+  for (int r = 0; r < records_; ++r) {
+    if (!pass.next()) break;  // stopped: the copy is removed
+    record.assign(out.record(r, path_));
+    const std::string* converted = pass.convert(fieldValue(record, f));
+    if (converted == nullptr) continue;
+    if (converted->size() > static_cast<std::size_t>(f.width)) {
+      report.row = formatted(tr("record %d"), r + 1);
+      throw DbError(formatted(tr("the converted value takes %zu bytes; the field '%s' holds %d"),
+                              converted->size(), f.name.c_str(), static_cast<int>(f.width)));
+    }
+    // The new value, padded with blanks to the field's width again.
+    char* at = record.data() + f.offset;
+    std::memset(at, ' ', static_cast<std::size_t>(f.width));
+    std::memcpy(at, converted->data(), converted->size());
+    if (!DBFWriteTuple(out.get(), r, record.data()))
+      throw DbError(formatted(tr("cannot write record %d of %s"), r + 1, temp.c_str()));
+  }
+  out.close();
+}
+
+void DbfBackend::place(const std::string& temp, const std::string& target,
+                       const struct stat& original, const std::function<void()>& placed,
+                       ColumnReport& report) {
+  // The library does not say whether its last writes reached the disk: the copy must be as
+  // long as the table (a record count never changes here) before it takes its place.
+  std::error_code ec;
+  if (fs::file_size(temp, ec) < static_cast<std::uintmax_t>(original.st_size) || ec)
+    throw DbError(formatted(tr("cannot write the converted table beside %s (is the disk full?)"),
+                            target.c_str()));
+  const int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
+  const bool synced = fd >= 0 && fsync(fd) == 0;
+  if (fd >= 0) ::close(fd);
+  if (!synced)
+    throw DbError(formatted(tr("cannot write %s: %s"), temp.c_str(), std::strerror(errno)));
+  if (original.st_nlink <= 1) {
+    if (rename(temp.c_str(), target.c_str()) != 0)
+      throw DbError(formatted(tr("cannot put the converted table in place of %s: %s"),
+                              target.c_str(), std::strerror(errno)));
+    placed();
+    return;
+  }
+  // Written into the table itself, so that its other names show it too.  The whole copy
+  // waits beside it under a name of its own until that is done: a run killed while writing
+  // leaves it, and the next run writes it first (the table is never truncated meanwhile).
+  const std::string pending = writeBackName(target);
+  if (rename(temp.c_str(), pending.c_str()) != 0)
+    throw DbError(formatted(tr("cannot keep the converted table beside %s: %s"), target.c_str(),
+                            std::strerror(errno)));
+  placed();
+  syncFolderOf(target);
+  if (!writeInPlace(pending, target))
+    throw DbError(formatted(tr("cannot write the converted table into %s: %s; the whole "
+                               "converted table is kept as %s and the next run writes it"),
+                            target.c_str(), std::strerror(errno), pending.c_str()));
+  unlink(pending.c_str());
+  report.notes.push_back(formatted(tr("%s has %lu other hard link(s): it was written in place, "
+                                      "and they show the converted table too"),
+                                   target.c_str(),
+                                   static_cast<unsigned long>(original.st_nlink - 1)));
+}
+
+void DbfBackend::noteCodePage(int destination, ColumnReport& report) const {
+  // A shapefile's table says its code page in a .cpg file beside it.
+  std::error_code ec;
+  fs::path cpg(path_);
+  cpg.replace_extension(".cpg");
+  fs::path shp(path_);
+  shp.replace_extension(".shp");
+  const bool hasCpg = fs::exists(cpg, ec), isShapefile = fs::exists(shp, ec);
+  const std::string file = cpg.filename().string();
+  if (destination == kUtf8 && (hasCpg || isShapefile)) {
+    if (!platform::writeFileAtomically(cpg.string(), "UTF-8", 0644))
+      report.notes.push_back(formatted(tr("cannot write %s: %s"), file.c_str(), std::strerror(errno)));
+    else
+      report.notes.push_back(formatted(hasCpg ? tr("%s changed: it says UTF-8")
+                                              : tr("%s made: it says UTF-8"),
+                                       file.c_str()));
+  } else if (hasCpg) {
+    report.notes.push_back(
+        formatted(tr("%s left as it is: it names the table's old code page"), file.c_str()));
+  } else if (destination == kUtf8) {
+    // dBASE has no code page byte for UTF-8: the header keeps its own, and says so.
+    report.notes.push_back(tr("the table's header keeps its code page byte: dBASE has none for "
+                              "UTF-8 (a .cpg file saying UTF-8 beside it tells the programs "
+                              "that read one)"));
   }
 }
 
@@ -260,7 +355,8 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
     for (const std::string& done : opened_) report.notes.push_back(done);
     opened_.clear();
     for (const std::string& gone : removeLeftovers(target))
-      report.notes.push_back("removed " + gone + ", left by a run that did not end");
+      report.notes.push_back(
+          formatted(tr("removed %s, left by a run that did not end"), gone.c_str()));
     // The new table is written beside the old one and takes its place when it is whole; a
     // table with other hard links is written back into its own file, so that they see it.
     scratch = std::make_unique<ScratchBeside>(target, ".dbf");  // the library wants .dbf
@@ -271,91 +367,14 @@ ColumnReport DbfBackend::convertColumn(const ColumnRef& ref, ValueConverter& con
     if (chown(temp.c_str(), original.st_uid, original.st_gid) != 0) {
       // another owner's file: the copy stays ours
     }
-    errno = 0;
-    Dbf out(temp, "r+b");
-    ColumnPass pass(converter, observer, report, static_cast<std::uint64_t>(records_),
-                    ColumnPass::Storage::kBytes);
-    std::string record;
-    for (int r = 0; r < records_; ++r) {
-      if (!pass.next()) break;  // stopped: the copy is removed
-      record.assign(out.record(r, path_));
-      const std::string* converted = pass.convert(fieldValue(record, f));
-      if (converted == nullptr) continue;
-      if (converted->size() > static_cast<std::size_t>(f.width)) {
-        report.row = "record " + std::to_string(r + 1);
-        throw DbError(formatted(tr("the converted value takes %zu bytes; the field '%s' holds %d"),
-                                converted->size(), f.name.c_str(), static_cast<int>(f.width)));
-      }
-      // The new value, padded with blanks to the field's width again.
-      char* at = record.data() + f.offset;
-      std::memset(at, ' ', static_cast<std::size_t>(f.width));
-      std::memcpy(at, converted->data(), converted->size());
-      if (!DBFWriteTuple(out.get(), r, record.data()))
-        throw DbError(formatted(tr("cannot write record %d of %s"), r + 1, temp.c_str()));
-    }
-    out.close();
+    rewrite(temp, f, converter, observer, report);
     if (!report.stopped) {
-      // The library does not say whether its last writes reached the disk: the copy must be
-      // as long as the table (a record count never changes here) before it takes its place.
-      std::error_code ec;
-      if (fs::file_size(temp, ec) < static_cast<std::uintmax_t>(original.st_size) || ec)
-        throw DbError(formatted(tr("cannot write the converted table beside %s (is the disk full?)"),
-                                target.c_str()));
-      const int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
-      const bool synced = fd >= 0 && fsync(fd) == 0;
-      if (fd >= 0) ::close(fd);
-      if (!synced)
-        throw DbError(formatted(tr("cannot write %s: %s"), temp.c_str(), std::strerror(errno)));
-      if (original.st_nlink > 1) {
-        // Written into the table itself, so that its other names show it too.  The whole
-        // copy waits beside it under a name of its own until that is done: a run killed
-        // while writing leaves it, and the next run writes it first (the table is never
-        // truncated meanwhile).
-        const std::string pending = writeBackName(target);
-        if (rename(temp.c_str(), pending.c_str()) != 0)
-          throw DbError(formatted(tr("cannot keep the converted table beside %s: %s"),
-                                  target.c_str(), std::strerror(errno)));
-        scratch->placed();
-        syncFolderOf(target);
-        if (!writeInPlace(pending, target))
-          throw DbError(formatted(tr("cannot write the converted table into %s: %s; the whole "
-                                     "converted table is kept as %s and the next run writes it"),
-                                  target.c_str(), std::strerror(errno), pending.c_str()));
-        unlink(pending.c_str());
-        report.notes.push_back(target + " has " + std::to_string(original.st_nlink - 1) +
-                               " other hard link(s): it was written in place, and they show "
-                               "the converted table too");
-      } else {
-        if (rename(temp.c_str(), target.c_str()) != 0)
-          throw DbError(formatted(tr("cannot put the converted table in place of %s: %s"),
-                                  target.c_str(), std::strerror(errno)));
-        scratch->placed();
-      }
+      place(temp, target, original, [&] { scratch->placed(); }, report);
       for (const std::string& index : indexFiles())
-        report.notes.push_back("the index " + index +
-                               " may no longer match the table: rebuild it in dBASE or FoxPro");
-      // A shapefile's table says its code page in a .cpg file beside it.
-      fs::path cpg(path_);
-      cpg.replace_extension(".cpg");
-      fs::path shp(path_);
-      shp.replace_extension(".shp");
-      const bool hasCpg = fs::exists(cpg, ec), isShapefile = fs::exists(shp, ec);
-      if (converter.to() == kUtf8 && (hasCpg || isShapefile)) {
-        if (!platform::writeFileAtomically(cpg.string(), "UTF-8", 0644))
-          report.notes.push_back("cannot write " + cpg.filename().string() + ": " +
-                                 std::strerror(errno));
-        else
-          report.notes.push_back(cpg.filename().string() + (hasCpg ? " changed" : " made") +
-                                 ": it says UTF-8");
-      } else if (hasCpg) {
-        report.notes.push_back(cpg.filename().string() +
-                               " left as it is: it names the table's old code page");
-      } else if (converter.to() == kUtf8) {
-        // dBASE has no code page byte for UTF-8: the header keeps its own, and says so.
-        report.notes.push_back("the table's header keeps its code page byte: dBASE has none "
-                               "for UTF-8 (a .cpg file saying UTF-8 beside it tells the "
-                               "programs that read one)");
-      }
+        report.notes.push_back(formatted(
+            tr("the index %s may no longer match the table: rebuild it in dBASE or FoxPro"),
+            index.c_str()));
+      noteCodePage(converter.to(), report);
       load();
     }
   } catch (const DbError& e) {

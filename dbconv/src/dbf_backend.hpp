@@ -2,11 +2,14 @@
 // through shapelib's DBF functions (raw records, so character fields stay byte for byte).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "ts/db/backend.hpp"
+
+struct stat;
 
 namespace ts::db {
 
@@ -51,6 +54,15 @@ class DbfBackend final : public Backend {
   const Field& field(const ColumnRef& ref) const;
   std::string table() const;                    // the table's name: the file's stem
   std::vector<std::string> indexFiles() const;  // index files beside the table
+  // Converts the field's values in the copy `temp`, record by record; false where stopped.
+  void rewrite(const std::string& temp, const Field& f, ValueConverter& converter,
+               RunObserver& observer, ColumnReport& report);
+  // The whole converted copy, on the disk, made the table `target` (`original`: its file's
+  // status); `placed` is called once the copy is no longer scratch.
+  void place(const std::string& temp, const std::string& target, const struct stat& original,
+             const std::function<void()>& placed, ColumnReport& report);
+  // What the table's code page says once its text is in `destination` (a .cpg file beside it).
+  void noteCodePage(int destination, ColumnReport& report) const;
 
   std::string path_;
   bool readOnly_;

@@ -282,17 +282,15 @@ int fillReplaced(Unwrapped& u, std::string& best) {
 
 }  // namespace
 
-void TextRepairer::repairLine(std::string_view line, std::string& out) {
+bool TextRepairer::scanWords(std::string_view line) {
   const auto* s = reinterpret_cast<const std::uint8_t*>(line.data());
   const std::size_t n = line.size();
-  std::vector<Word>& words = words_;
-  words.clear();
+  words_.clear();
   bool any = false;
-  // The words and what each holds, in one pass.
   for (std::size_t i = 0; i < n;) {
     while (i < n && isBlank(s[i])) ++i;
     if (i == n) break;
-    Word& w = words.emplace_back();
+    Word& w = words_.emplace_back();
     w.start = i;
     while (i < n) {
       if (s[i] < 0x80) {
@@ -318,88 +316,98 @@ void TextRepairer::repairLine(std::string_view line, std::string& out) {
     w.end = i;
     any = any || w.h.high;
   }
-  if (!any) {
+  return any;
+}
+
+bool TextRepairer::joinsNext(std::string_view line, std::size_t k, std::string& decoded) {
+  std::vector<Word>& words = words_;
+  const Word& next = words[k + 1];
+  const std::string_view nextText = line.substr(next.start, next.end - next.start);
+  std::size_t letters = 0;
+  while (letters < nextText.size() &&
+         ((nextText[letters] | 0x20) >= 'a' && (nextText[letters] | 0x20) <= 'z'))
+    ++letters;
+  const std::string_view lead = nextText.substr(0, letters);
+  const WordReading j = readWord(wordCore(decoded + std::string(lead)));
+  const WordReading alone = readWord(lead);
+  // Or a sign follows (là: written là :).
+  const bool sign = letters == 0 && !nextText.empty() &&
+                    std::string_view(",.:;!?)]}").find(nextText[0]) != std::string_view::npos;
+  const bool joins = sign || (letters != 0 && j.vietnamese() &&
+                              (!alone.vietnamese() || letters == 1 || j.weight > alone.weight));
+  if (joins) {
+    // The blank goes, the letters join the word; the rest of the next word is a word of its
+    // own still.
+    decoded += std::string(lead);
+    words[k].eatBlank = 1 + letters;
+    Word& rest = words[k + 1];
+    rest.start += letters;
+    rest.h = holds(line.substr(rest.start, rest.end - rest.start));
+    if (rest.start == rest.end) rest.skip = true;
+  }
+  return joins;
+}
+
+void TextRepairer::repairTwice(std::string_view line, std::size_t k) {
+  Word& w = words_[k];
+  const std::string_view text = line.substr(w.start, w.end - w.start);
+  Unwrapped u;
+  if (!unwrapWord(text, u)) return;
+  std::size_t blanks = 0;
+  while (w.end + blanks < line.size() && line[w.end + blanks] == ' ') ++blanks;
+  // A no-break space saved as a plain space: the sequence it ended lacks its last byte.
+  bool lostSpace = false;
+  if (u.wild.empty() && blanks > 0 && lacksLastByte(u.bytes)) {
+    u.bytes.push_back(static_cast<char>(0xA0));
+    lostSpace = true;
+  }
+  std::string decoded;
+  const int filled = fillReplaced(u, decoded);
+  if (filled != 1) {
+    if (filled == 2) ++left_.undecided;
+    return;
+  }
+  // Once more for each further layer.
+  int layers = 1;
+  for (Unwrapped again; layers < kMaxCarriedLayers; ++layers) {
+    const Holds h = holds(decoded);
+    int multi = 0;
+    if (!h.high || h.other || h.replaced || !unwrapWord(decoded, again) ||
+        !decodesPlausibly(again.bytes, multi, true))
+      break;
+    decoded = again.bytes;
+  }
+  // What it becomes must read better: a syllable, or the word was none as it stood.
+  int multi = 0;
+  if (!decodesPlausibly(decoded, multi, false) ||
+      (isGoodSyllable(text) && !isGoodSyllable(decoded)) || decoded == text)
+    return;
+  // A lost no-break space only where it completes a syllable (VNI carried writes the capital
+  // hat of Ô as Â, which it would complete as well).  One blank: it was the space between
+  // words, unless the word goes on after it (tà n for tàn).
+  const bool completes = lostSpace && isGoodSyllable(decoded);
+  const bool joins =
+      lostSpace && blanks == 1 && k + 1 < words_.size() && joinsNext(line, k, decoded);
+  if (lostSpace && !completes && !joins) return;
+  // Two blanks or more: one of them was the no-break space.
+  if (lostSpace && !joins && blanks >= 2) w.eatBlank = 1;
+  const Holds after = holds(decoded);
+  w.tentative = after.high && !after.other;
+  w.after = std::move(decoded);
+  w.changed = true;
+  w.form = carriedForm(kUtf8, layers);
+}
+
+void TextRepairer::repairLine(std::string_view line, std::string& out) {
+  if (!scanWords(line)) {
     out.append(line);
     return;
   }
-
+  std::vector<Word>& words = words_;
   // UTF-8 encoded again, word by word.
-  Unwrapped u;
   for (std::size_t k = 0; utf8_ && k < words.size(); ++k) {
-    Word& w = words[k];
-    if (!w.h.high || w.h.other || w.h.broken || w.skip) continue;
-    const std::string_view text = line.substr(w.start, w.end - w.start);
-    if (!unwrapWord(text, u)) continue;
-    std::size_t blanks = 0;
-    while (w.end + blanks < n && s[w.end + blanks] == ' ') ++blanks;
-    // A no-break space saved as a plain space: the sequence it ended lacks its last byte.
-    bool lostSpace = false;
-    if (u.wild.empty() && blanks > 0 && lacksLastByte(u.bytes)) {
-      u.bytes.push_back(static_cast<char>(0xA0));
-      lostSpace = true;
-    }
-    std::string decoded;
-    const int filled = fillReplaced(u, decoded);
-    if (filled != 1) {
-      if (filled == 2) ++left_.undecided;
-      continue;
-    }
-    // Once more for each further layer.
-    int layers = 1;
-    for (Unwrapped again; layers < kMaxCarriedLayers; ++layers) {
-      const Holds h = holds(decoded);
-      int multi = 0;
-      if (!h.high || h.other || h.replaced || !unwrapWord(decoded, again) ||
-          !decodesPlausibly(again.bytes, multi, true))
-        break;
-      decoded = again.bytes;
-    }
-    // What it becomes must read better: a syllable, or the word was none as it stood.
-    int multi = 0;
-    if (!decodesPlausibly(decoded, multi, false) ||
-        (isGoodSyllable(text) && !isGoodSyllable(decoded)))
-      continue;
-    if (decoded == text) continue;
-    // A lost no-break space only where it completes a syllable (VNI carried writes the
-    // capital hat of Ô as Â, which it would complete as well).
-    const bool completes = lostSpace && isGoodSyllable(decoded);
-    bool joins = false;
-    if (lostSpace && blanks == 1 && k + 1 < words.size()) {
-      // One blank: it was the space between words, unless the word goes on after it (tà n
-      // for tàn): the letters after the blank then make a syllable with it, and are none
-      // alone.
-      const Word& next = words[k + 1];
-      const std::string_view nextText = line.substr(next.start, next.end - next.start);
-      std::size_t letters = 0;
-      while (letters < nextText.size() && ((nextText[letters] | 0x20) >= 'a' &&
-                                           (nextText[letters] | 0x20) <= 'z'))
-        ++letters;
-      const std::string_view lead = nextText.substr(0, letters);
-      const WordReading j = readWord(wordCore(decoded + std::string(lead)));
-      const WordReading alone = readWord(lead);
-      // Or a sign follows (là: written là :).
-      const bool sign = letters == 0 && !nextText.empty() &&
-                        std::string_view(",.:;!?)]}").find(nextText[0]) != std::string_view::npos;
-      joins = sign || (letters != 0 && j.vietnamese() &&
-                       (!alone.vietnamese() || letters == 1 || j.weight > alone.weight));
-      if (joins) {
-        // The blank goes, the letters join the word; the rest of the next word is a word of
-        // its own still.
-        decoded += std::string(lead);
-        w.eatBlank = 1 + letters;
-        words[k + 1].start += letters;
-        words[k + 1].h = holds(line.substr(words[k + 1].start, words[k + 1].end - words[k + 1].start));
-        if (words[k + 1].start == words[k + 1].end) words[k + 1].skip = true;
-      }
-    }
-    if (lostSpace && !completes && !joins) continue;
-    // Two blanks or more: one of them was the no-break space.
-    if (lostSpace && !joins && blanks >= 2) w.eatBlank = 1;
-    const Holds after = holds(decoded);
-    w.tentative = after.high && !after.other;
-    w.after = std::move(decoded);
-    w.changed = true;
-    w.form = carriedForm(kUtf8, layers);
+    const Word& w = words[k];
+    if (w.h.high && !w.h.other && !w.h.broken && !w.skip) repairTwice(line, k);
   }
 
   // A line with words that were UTF-8 encoded again (that now hold letters no legacy text
@@ -523,142 +531,157 @@ bool cannotBeLatin1Word(std::string_view w) {
 
 }  // namespace
 
-void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words,
-                                 std::size_t from, std::size_t to) {
-  // What each word is as it stands, read once.
-  struct Facts {
-    std::string_view text, core;  // core: without the punctuation around it
-    bool high = false;     // holds characters that stand for bytes of 128 or more
-    bool already = false;  // a Vietnamese syllable with a mark as it stands
-    bool evidence = false; // can speak for a form: ASCII letters, no no-break space
-    bool odd = false;      // could be no word of a Latin-1 language as it stands
-    int weight = 0;
-  };
-  std::vector<Facts> facts(to - from);
+// What each word of a run of carried text is as it stands, read once.
+struct TextRepairer::Facts {
+  std::string_view text, core;  // core: without the punctuation around it
+  bool high = false;      // holds characters that stand for bytes of 128 or more
+  bool already = false;   // a Vietnamese syllable with a mark as it stands
+  bool evidence = false;  // can speak for a form: ASCII letters, no no-break space
+  bool odd = false;       // could be no word of a Latin-1 language as it stands
+  int weight = 0;
+};
+
+// The words of a run and what they say together.
+struct TextRepairer::RunFacts {
+  std::vector<Facts> words;
   std::size_t high = 0, already = 0, evidence = 0;
   bool odd = false, twice = false;
+  std::optional<bool> othersLead;  // whether its ASCII words are mostly of another language
+};
+
+// How one form reads a run: a word whose letters become a Vietnamese syllable counts for it,
+// one that does not against it.
+struct TextRepairer::Reading {
+  int good = 0, bad = 0, already = 0, support = 0, rarest = 99;
+  bool odd = false;      // a word read as a syllable could be no Latin-1 word as it stood
+  bool foreign = false;  // a word read so holds a part of another language (--prefix=)
+  std::vector<std::string> distinct;  // the syllables it reads
+  std::vector<std::string> after;     // each word as it reads (empty: as it stands)
+};
+
+TextRepairer::RunFacts TextRepairer::factsOf(std::string_view line, const std::vector<Word>& words,
+                                             std::size_t from, std::size_t to) const {
+  RunFacts run;
+  run.words.resize(to - from);
   for (std::size_t k = from; k < to; ++k) {
-    Facts& f = facts[k - from];
+    Facts& f = run.words[k - from];
     const Word& w = words[k];
     f.text = line.substr(w.start, w.end - w.start);
     if (!w.h.high) continue;
     f.high = true;
-    ++high;
-    twice = twice || w.tentative;
+    ++run.high;
+    run.twice = run.twice || w.tentative;
     // A word read as UTF-8 encoded again is judged as it reads so.
     const std::string_view as = w.tentative ? std::string_view(w.after) : f.text;
     const WordReading good = goodSyllable(as);
     f.already = good.vietnamese() && good.marked;
     if (f.already) {
-      ++already;
+      ++run.already;
       f.weight = good.weight;
       continue;
     }
     f.core = frameCore(f.text);
     f.evidence = hasAsciiLetter(f.text) && f.text.find("\xC2\xA0") == std::string_view::npos;
     f.odd = f.evidence && cannotBeLatin1Word(as);
-    evidence += f.evidence ? 1 : 0;
-    odd = odd || f.odd;
+    run.evidence += f.evidence ? 1 : 0;
+    run.odd = run.odd || f.odd;
   }
-  // The ASCII words around, read only where they decide: in Vietnamese most are syllables
-  // (Nam, cho, gia), in other languages most are not.
-  std::optional<bool> othersLead;
-  auto moreOthers = [&] {
-    if (othersLead) return *othersLead;
-    int asciiSyllables = 0, asciiOthers = 0;
-    for (std::size_t k = from; k < to; ++k) {
-      if (words[k].h.high) continue;
-      const std::string_view core = wordCore(facts[k - from].text);
-      const WordReading r = core.size() < 2 ? WordReading{} : readWord(core);
-      if (r.letters) ++(r.allowed ? asciiSyllables : asciiOthers);
+  return run;
+}
+
+// The ASCII words around, read only where they decide: in Vietnamese most are syllables (Nam,
+// cho, gia), in other languages most are not.
+bool TextRepairer::moreOthers(RunFacts& run) const {
+  if (run.othersLead) return *run.othersLead;
+  int asciiSyllables = 0, asciiOthers = 0;
+  for (const Facts& f : run.words) {
+    if (f.high) continue;
+    const std::string_view core = wordCore(f.text);
+    const WordReading r = core.size() < 2 ? WordReading{} : readWord(core);
+    if (r.letters) ++(r.allowed ? asciiSyllables : asciiOthers);
+  }
+  run.othersLead = asciiOthers > asciiSyllables;
+  return *run.othersLead;
+}
+
+bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r) {
+  ByteBuffer& buffer = scratch_;
+  r.after.resize(run.words.size());
+  for (std::size_t k = 0; k < run.words.size(); ++k) {
+    const Facts& f = run.words[k];
+    if (!f.high || (!f.already && !f.evidence && f.text.find("\xC2\xA0") != std::string_view::npos)) {
+      if (f.high) ++r.bad;  // a no-break space belongs to good text
+      continue;
     }
-    othersLead = asciiOthers > asciiSyllables;
-    return *othersLead;
-  };
+    buffer.clear();
+    convert(reader.state, f.text, buffer);
+    const std::string_view converted = buffer.view();
+    if (!validUtf8(converted)) return false;
+    const bool changes = converted != f.text;
+    const WordReading wr = changes ? readJoined(wordCore(converted)) : WordReading{};
+    // Under the right form every character that stood for a byte becomes a letter: one left
+    // as a Latin-1 character or sign is a byte the form has no letter for.
+    const bool syllable = changes && wr.vietnamese() && wr.marked && !holdsLatin1(converted);
+    std::string& after = r.after[k];
+    if (f.already) {
+      // A syllable already: changed only where the run around it is clearly legacy text.
+      // One that becomes a far commoner syllable speaks for the form a little.
+      ++r.already;
+      if (syllable) {
+        if (wr.weight >= f.weight + 2) ++r.support;
+        after.assign(converted);
+      }
+      continue;
+    }
+    // Signs around the letters that became letters: no evidence either way.
+    const std::string_view newCore = frameCore(converted);
+    const std::size_t lead = static_cast<std::size_t>(f.core.data() - f.text.data());
+    const std::size_t newLead = static_cast<std::size_t>(newCore.data() - converted.data());
+    const bool sameFrame = !f.core.empty() &&
+                           f.text.substr(0, lead) == converted.substr(0, newLead) &&
+                           f.text.substr(lead + f.core.size()) ==
+                               converted.substr(newLead + newCore.size());
+    if (!f.evidence || !sameFrame) {
+      // Signs alone, a one-letter word, signs that became letters: no evidence either way.
+      if (syllable) after.assign(converted);
+      continue;
+    }
+    if (changes) after.assign(converted);
+    if (!syllable) {
+      ++r.bad;
+      continue;
+    }
+    ++r.good;
+    r.rarest = std::min(r.rarest, wr.weight);
+    r.foreign = r.foreign || !readJoined(wordCore(converted), false).vietnamese();
+    if (std::find(r.distinct.begin(), r.distinct.end(), after) == r.distinct.end())
+      r.distinct.push_back(after);
+    r.odd = r.odd || f.odd;
+  }
+  return r.good > 0;
+}
+
+void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words,
+                                 std::size_t from, std::size_t to) {
+  RunFacts run = factsOf(line, words, from, to);
   // Nothing can speak clearly for a legacy reading (see `clear` below): syllables alone, one
   // word of another language's shape, a few among words of another language.
   const bool hopeless =
-      evidence == 0 ||
-      (!odd && (evidence + already < 2 || (evidence < 3 && moreOthers())));
+      run.evidence == 0 ||
+      (!run.odd && (run.evidence + run.already < 2 || (run.evidence < 3 && moreOthers(run))));
   // A form the text's clear runs read it as: it also reads runs that alone are unsure.
-  Reader* const prior = evidence > 0 ? priorReader() : nullptr;
+  Reader* const prior = run.evidence > 0 ? priorReader() : nullptr;
   if (hopeless && prior == nullptr) {
-    left_.unsure += high - already;
+    left_.unsure += run.high - run.already;
     return;
   }
-  // Each form reads the run's words holding such characters; a word whose letters become a
-  // Vietnamese syllable counts for it, one that does not against it.
-  struct Reading {
-    int good = 0, bad = 0, already = 0, support = 0, rarest = 99;
-    bool odd = false;  // a word read as a syllable could be no Latin-1 word as it stood
-    bool foreign = false;  // a word read so holds a part of another language (--prefix=)
-    std::vector<std::string> distinct;  // the syllables it reads
-    std::vector<std::string> after;
-  };
-  ByteBuffer buffer;
-  // How `reader` reads the run; false where it makes no valid UTF-8 or no syllable.
-  auto read = [&](Reader& reader, Reading& r) {
-    r.after.resize(to - from);
-    for (std::size_t k = from; k < to; ++k) {
-      const Facts& f = facts[k - from];
-      if (!f.high || (!f.already && !f.evidence && f.text.find("\xC2\xA0") != std::string_view::npos)) {
-        if (f.high) ++r.bad;  // a no-break space belongs to good text
-        continue;
-      }
-      buffer.clear();
-      convert(reader.state, f.text, buffer);
-      const std::string_view converted = buffer.view();
-      if (!validUtf8(converted)) return false;
-      const bool changes = converted != f.text;
-      const WordReading wr = changes ? readJoined(wordCore(converted)) : WordReading{};
-      // Under the right form every character that stood for a byte becomes a letter: one
-      // left as a Latin-1 character or sign is a byte the form has no letter for.
-      const bool syllable = changes && wr.vietnamese() && wr.marked && !holdsLatin1(converted);
-      std::string& after = r.after[k - from];
-      if (f.already) {
-        // A syllable already: changed only where the run around it is clearly legacy text.
-        // One that becomes a far commoner syllable speaks for the form a little.
-        ++r.already;
-        if (syllable) {
-          if (wr.weight >= f.weight + 2) ++r.support;
-          after.assign(converted);
-        }
-        continue;
-      }
-      // Signs around the letters that became letters: no evidence either way.
-      const std::string_view newCore = frameCore(converted);
-      const std::size_t lead = static_cast<std::size_t>(f.core.data() - f.text.data());
-      const std::size_t newLead = static_cast<std::size_t>(newCore.data() - converted.data());
-      const bool sameFrame = !f.core.empty() &&
-                             f.text.substr(0, lead) == converted.substr(0, newLead) &&
-                             f.text.substr(lead + f.core.size()) ==
-                                 converted.substr(newLead + newCore.size());
-      if (!f.evidence || !sameFrame) {
-        // Signs alone, a one-letter word, signs that became letters: no evidence either way.
-        if (syllable) after.assign(converted);
-        continue;
-      }
-      if (changes) after.assign(converted);
-      if (!syllable) {
-        ++r.bad;
-        continue;
-      }
-      ++r.good;
-      r.rarest = std::min(r.rarest, wr.weight);
-      r.foreign = r.foreign || !readJoined(wordCore(converted), false).vietnamese();
-      if (std::find(r.distinct.begin(), r.distinct.end(), after) == r.distinct.end())
-        r.distinct.push_back(after);
-      r.odd = r.odd || f.odd;
-    }
-    return r.good > 0;
-  };
   Reading best;
   const Reader* bestReader = nullptr;
   for (const auto& reader : readers_) {
     // Two layers only where a word read as UTF-8 once still stood for bytes.
-    if (hopeless || (formLayers(reader->form) > 1 && !twice)) continue;
+    if (hopeless || (formLayers(reader->form) > 1 && !run.twice)) continue;
     Reading r;
-    if (!read(*reader, r)) continue;
+    if (!readRun(*reader, run, r)) continue;
     // Forms that read a run alike: the commoner charset (the readers' order) wins.
     if (bestReader == nullptr || r.good - r.bad > best.good - best.bad) {
       best = std::move(r);
@@ -669,11 +692,10 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
   // could be no other language's word). Words that could all be another language's as they
   // stand (Portuguese "não são" reads "nào sào") need common syllables and Vietnamese ASCII
   // words around them, or many syllables.
-  std::size_t support = bestReader ? static_cast<std::size_t>(best.support) : 0;
   const bool clear =
       !hopeless && bestReader != nullptr && best.bad * 4 <= best.good &&
-      (best.odd || !moreOthers() || best.distinct.size() >= 3) &&
-      (best.odd || (best.distinct.size() + support >= 2 &&
+      (best.odd || !moreOthers(run) || best.distinct.size() >= 3) &&
+      (best.odd || (best.distinct.size() + static_cast<std::size_t>(best.support) >= 2 &&
                     (best.rarest >= 3 || best.distinct.size() >= 4)));
   if (clear) {
     ++clearRuns_[bestReader->form];
@@ -683,31 +705,35 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     // language's word) and, for one syllable, the ASCII words around are not mostly of another
     // language.
     Reading r;
-    if (prior == nullptr || !read(*prior, r) || r.bad > 0 || r.foreign ||
+    if (prior == nullptr || !readRun(*prior, run, r) || r.bad > 0 || r.foreign ||
         r.rarest < (r.distinct.size() < 2 ? 3 : 2) ||
-        (r.distinct.size() < 2 && moreOthers())) {
-      left_.unsure += high - already;
+        (r.distinct.size() < 2 && moreOthers(run))) {
+      left_.unsure += run.high - run.already;
       return;
     }
-    support = static_cast<std::size_t>(r.support);
     best = std::move(r);
     bestReader = prior;
   }
+  apply(run, best, bestReader->form, words, from);
+}
+
+void TextRepairer::apply(const RunFacts& run, Reading& best, CharsetForm form,
+                         std::vector<Word>& words, std::size_t from) {
   const bool strong = best.good >= 4;
-  const bool overAlready =
-      best.distinct.size() + support >= 2 && best.good + best.support >= best.already;
-  for (std::size_t k = from; k < to; ++k) {
-    std::string& after = best.after[k - from];
+  const bool overAlready = best.distinct.size() + static_cast<std::size_t>(best.support) >= 2 &&
+                           best.good + best.support >= best.already;
+  for (std::size_t k = 0; k < run.words.size(); ++k) {
+    std::string& after = best.after[k];
     if (after.empty()) continue;
-    if (!overAlready && facts[k - from].already) continue;
+    if (!overAlready && run.words[k].already) continue;
     const WordReading wr = readJoined(wordCore(after));
     if (!(wr.vietnamese() && wr.marked) && !strong) continue;
-    Word& w = words[k];
+    Word& w = words[from + k];
     w.after = std::move(after);
     w.changed = true;
     w.eatBlank = 0;
     w.tentative = false;
-    w.form = bestReader->form;
+    w.form = form;
   }
 }
 

@@ -185,204 +185,262 @@ PackageOutcome convertFlat(const std::string& from, const std::string& to, int s
 
 }  // namespace
 
+namespace {
+
+// A package opened for reading, its entries by name, and what kind of document it is.
+struct Package {
+  enum class Kind { kWord, kExcel, kSlides, kOdf };
+  Zip in;
+  zip_int64_t count = 0;
+  std::map<std::string, zip_uint64_t> index;
+  Kind kind = Kind::kWord;
+  bool has(const std::string& part) const { return index.count(part) != 0; }
+};
+
+// Word's encrypted documents are no zip but a compound file.
+void refuseCompoundFile(const std::string& from) {
+  char head[8] = {};
+  const int fd = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw refused("cannot open it");
+  const ssize_t n = read(fd, head, sizeof head);
+  close(fd);
+  if (n == 8 && std::string_view(head, 8) == "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")
+    throw refused("protected by a password (an encrypted package): left as it is");
+}
+
+// The package, refused where it is damaged, too large, encrypted, signed (unless `force`) or
+// no document of the four kinds.
+Package openPackage(const std::string& from, bool force) {
+  refuseCompoundFile(from);
+  Package p;
+  int error = 0;
+  p.in.reset(zip_open(from.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
+  if (!p.in) throw refused("not a package that can be read: %s", zipError(error).c_str());
+  p.count = zip_get_num_entries(p.in.get(), 0);
+  if (p.count > kMostEntries)
+    throw refused("%lld entries: refused as no document", static_cast<long long>(p.count));
+  for (zip_int64_t i = 0; i < p.count; ++i) {
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(p.in.get(), static_cast<zip_uint64_t>(i), 0, &st) != 0)
+      throw refused("its entry %lld cannot be read", static_cast<long long>(i));
+    if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
+      throw refused("protected by a password (an encrypted entry): left as it is");
+    p.index[st.name] = static_cast<zip_uint64_t>(i);
+  }
+  const bool ooxml = p.has("[Content_Types].xml");
+  if (p.has("mimetype") && p.has("content.xml"))
+    p.kind = Package::Kind::kOdf;
+  else if (ooxml && p.has("xl/workbook.xml"))
+    p.kind = Package::Kind::kExcel;
+  else if (ooxml && p.has("ppt/presentation.xml"))
+    p.kind = Package::Kind::kSlides;
+  else if (!ooxml || !p.has("word/document.xml"))
+    throw refused("not a Word, Excel, PowerPoint or OpenDocument package (no "
+                  "word/document.xml, xl/workbook.xml, ppt/presentation.xml or content.xml)");
+  for (const auto& [part, i] : p.index)
+    if ((startsWith(part, "_xmlsignatures/") || part == "META-INF/documentsignatures.xml") &&
+        !force)
+      throw refused("digitally signed: converting it would invalidate the signature "
+                    "(--force converts it anyway)");
+  if (p.kind == Package::Kind::kOdf && p.has("META-INF/manifest.xml") &&
+      readPart(p.in.get(), p.index["META-INF/manifest.xml"], "META-INF/manifest.xml")
+              .find("encryption-data") != std::string::npos)
+    throw refused("protected by a password (an encrypted package): left as it is");
+  return p;
+}
+
+// The parts of a package being converted: each read, changed by a function (which gives it
+// back changed, or nothing) and kept.
+class Parts {
+ public:
+  explicit Parts(Package& p) : p_(p) {}
+  template <class Convert>
+  void take(const std::string& part, Convert&& convert) {
+    const auto at = p_.index.find(part);
+    if (at == p_.index.end()) return;
+    try {
+      if (auto result = convert(readPart(p_.in.get(), at->second, part)))
+        changed_[part] = std::move(*result);
+    } catch (const XmlError& e) {
+      throw refused("its part %s is no XML that can be read: %s", part.c_str(), e.what());
+    }
+  }
+  // The parts of one folder's files, as named, no deeper.
+  template <class Convert>
+  void each(std::string_view folder, std::string_view stem, Convert&& convert) {
+    for (const auto& [part, i] : p_.index)
+      if (startsWith(part, std::string(folder) + std::string(stem)) &&
+          extensionOf(part) == "xml" && part.find('/', folder.size()) == std::string::npos)
+        take(part, convert);
+  }
+  Package& package() { return p_; }
+  const std::map<std::string, std::string>& changed() const { return changed_; }
+
+ private:
+  Package& p_;
+  std::map<std::string, std::string> changed_;
+};
+
+// The DrawingML text of the charts (titles, axis titles, text boxes) and of SmartArt (its data
+// and the drawing made of it) under `folder`: each run by its own typeface, else the theme's
+// body font.  The charts' cached values stay as the data they repeat.
+void convertDrawingText(Parts& parts, RunConverter& runs, const std::string& folder,
+                        const std::string& theme) {
+  PptxDocument drawing(runs);
+  parts.take(theme, [&](std::string xml) -> std::optional<std::string> {
+    drawing.theme(std::move(xml));  // its fonts only: the theme part is its document's
+    return std::nullopt;
+  });
+  auto text = [&](std::string xml) { return drawing.slide(std::move(xml)); };
+  parts.each(folder + "charts/", "chart", text);
+  parts.each(folder + "diagrams/", "data", text);
+  parts.each(folder + "diagrams/", "drawing", text);
+}
+
+void convertOdf(Parts& parts, RunConverter& runs) {
+  // meta.xml: office:document-meta, office:meta, then the properties.
+  parts.take("meta.xml", [&](std::string xml) { return documentProperties(runs, std::move(xml), 3); });
+  OdfDocument document(runs);
+  for (const char* part : {"styles.xml", "content.xml"})
+    parts.take(part, [&](std::string xml) -> std::optional<std::string> {
+      document.collect(xml);
+      return std::nullopt;
+    });
+  for (const char* part : {"styles.xml", "content.xml"})
+    parts.take(part, [&](std::string xml) { return document.convert(std::move(xml)); });
+}
+
+void convertExcel(Parts& parts, RunConverter& runs, PackageOutcome& outcome) {
+  XlsxDocument book(runs);
+  parts.take("xl/styles.xml", [&](std::string xml) { return book.styles(std::move(xml)); });
+  parts.each("xl/worksheets/", "", [&](std::string xml) { return book.sheet(std::move(xml)); });
+  parts.take("xl/sharedStrings.xml",
+             [&](std::string xml) { return book.sharedStrings(std::move(xml)); });
+  convertDrawingText(parts, runs, "xl/", "xl/theme/theme1.xml");
+  // Sheet names are what formulas and links refer to: left, and said where legacy.
+  parts.take("xl/workbook.xml", [&](std::string xml) -> std::optional<std::string> {
+    XmlEditor editor(std::move(xml));
+    editor.read({[&](const std::vector<XmlEditor::Element>& open, bool&) {
+                   const XmlEditor::Element& e = open.back();
+                   const std::string* name = e.attribute("name");
+                   if (name != nullptr && e.name.ends_with("|sheet") && runs.readsAsLegacy(*name))
+                     outcome.notes.push_back(
+                         formatted(tr("the sheet name '%s' reads as legacy text; it is left as "
+                                      "it is: formulas and links refer to it"),
+                                   name->c_str()));
+                 },
+                 nullptr, nullptr});
+    return std::nullopt;
+  });
+}
+
+void convertSlides(Parts& parts, RunConverter& runs) {
+  PptxDocument deck(runs);
+  Package& p = parts.package();
+  std::vector<std::string> names;
+  for (const auto& [part, i] : p.index) names.push_back(part);
+  deck.convertDeck(
+      names,
+      [&](const std::string& part) {
+        const auto at = p.index.find(part);
+        return at == p.index.end() ? std::string() : readPart(p.in.get(), at->second, part);
+      },
+      [&](const std::string& part, const PptxDocument::Convert& convert) {
+        parts.take(part, convert);
+      });
+}
+
+void convertWord(Parts& parts, RunConverter& runs) {
+  WordDocument word(runs);
+  auto content = [&](std::string xml) { return word.content(std::move(xml)); };
+  parts.take("word/theme/theme1.xml", [&](std::string xml) { return word.theme(std::move(xml)); });
+  parts.take("word/styles.xml", [&](std::string xml) { return word.styles(std::move(xml)); });
+  parts.take("word/fontTable.xml", [&](std::string xml) { return word.fontTable(std::move(xml)); });
+  for (const char* part : {"word/document.xml", "word/footnotes.xml", "word/endnotes.xml",
+                           "word/comments.xml", "word/glossary/document.xml"})
+    parts.take(part, content);
+  parts.each("word/", "header", content);
+  parts.each("word/", "footer", content);
+  convertDrawingText(parts, runs, "word/", "word/theme/theme1.xml");
+}
+
+// The package written to `to`: the changed parts compressed anew, every other entry copied as
+// it was stored, in the same order, names and times.
+void writePackage(Package& p, const std::map<std::string, std::string>& changed,
+                  const std::string& to) {
+  int error = 0;
+  Zip out(zip_open(to.c_str(), ZIP_CREATE | ZIP_EXCL, &error));
+  if (!out) throw refused("cannot make %s: %s", to.c_str(), zipError(error).c_str());
+  for (zip_int64_t i = 0; i < p.count; ++i) {
+    const auto at = static_cast<zip_uint64_t>(i);
+    zip_stat_t st;
+    zip_stat_init(&st);
+    zip_stat_index(p.in.get(), at, 0, &st);
+    const std::string part = st.name;
+    zip_int64_t added = -1;
+    const auto c = changed.find(part);
+    if (!part.empty() && part.back() == '/') {
+      added = zip_dir_add(out.get(), part.c_str(), ZIP_FL_ENC_GUESS);
+    } else {
+      zip_source_t* s = c != changed.end()
+                            ? zip_source_buffer(out.get(), c->second.data(), c->second.size(), 0)
+                            : zip_source_zip(out.get(), p.in.get(), at, ZIP_FL_COMPRESSED, 0, -1);
+      if (s == nullptr) throw refused("cannot copy %s: %s", part.c_str(), zip_strerror(out.get()));
+      added = zip_file_add(out.get(), part.c_str(), s, ZIP_FL_ENC_GUESS);
+      if (added < 0) {
+        zip_source_free(s);
+      } else {
+        // A changed part is compressed anew, quickly (libzip's default, the smallest, costs
+        // three quarters of a conversion).
+        zip_set_file_compression(out.get(), static_cast<zip_uint64_t>(added),
+                                 static_cast<zip_int32_t>(st.comp_method),
+                                 c != changed.end() ? 1 : 0);
+      }
+    }
+    if (added < 0) throw refused("cannot write %s: %s", part.c_str(), zip_strerror(out.get()));
+    if (st.valid & ZIP_STAT_MTIME)
+      zip_file_set_mtime(out.get(), static_cast<zip_uint64_t>(added), st.mtime, 0);
+  }
+  zip_t* done = out.release();
+  if (zip_close(done) != 0) {
+    const std::string why = zip_strerror(done);
+    zip_discard(done);
+    unlink(to.c_str());
+    throw refused("cannot write %s: %s", to.c_str(), why.c_str());
+  }
+}
+
+}  // namespace
+
 PackageOutcome convertPackage(const std::string& from, const std::string& to,
                               std::string_view name, int source, int destination, bool force) {
   PackageOutcome outcome;
   try {
     const std::string ext = extensionOf(name);
     if (ext == "fodt" || ext == "fods" || ext == "fodp") return convertFlat(from, to, source, destination);
-    {
-      // Word's encrypted documents are no zip but a compound file.
-      char head[8] = {};
-      const int fd = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-      if (fd < 0) throw refused("cannot open it");
-      const ssize_t n = read(fd, head, sizeof head);
-      close(fd);
-      if (n == 8 && std::string_view(head, 8) == "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")
-        throw refused("protected by a password (an encrypted package): left as it is");
-    }
-    int error = 0;
-    Zip in(zip_open(from.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
-    if (!in) throw refused("not a package that can be read: %s", zipError(error).c_str());
-    const zip_int64_t count = zip_get_num_entries(in.get(), 0);
-    if (count > kMostEntries)
-      throw refused("%lld entries: refused as no document", static_cast<long long>(count));
-    std::map<std::string, zip_uint64_t> index;
-    for (zip_int64_t i = 0; i < count; ++i) {
-      zip_stat_t st;
-      zip_stat_init(&st);
-      if (zip_stat_index(in.get(), static_cast<zip_uint64_t>(i), 0, &st) != 0)
-        throw refused("its entry %lld cannot be read", static_cast<long long>(i));
-      if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
-        throw refused("protected by a password (an encrypted entry): left as it is");
-      index[st.name] = static_cast<zip_uint64_t>(i);
-    }
-    const bool odf = index.count("mimetype") && index.count("content.xml");
-    const bool excel = !odf && index.count("[Content_Types].xml") && index.count("xl/workbook.xml");
-    const bool slides =
-        !odf && index.count("[Content_Types].xml") && index.count("ppt/presentation.xml");
-    if (!odf && !excel && !slides &&
-        (!index.count("[Content_Types].xml") || !index.count("word/document.xml")))
-      throw refused("not a Word, Excel, PowerPoint or OpenDocument package (no "
-                    "word/document.xml, xl/workbook.xml, ppt/presentation.xml or content.xml)");
-    for (const auto& [part, i] : index)
-      if ((startsWith(part, "_xmlsignatures/") || part == "META-INF/documentsignatures.xml") &&
-          !force)
-        throw refused("digitally signed: converting it would invalidate the signature "
-                      "(--force converts it anyway)");
-    if (odf && index.count("META-INF/manifest.xml") &&
-        readPart(in.get(), index["META-INF/manifest.xml"], "META-INF/manifest.xml")
-                .find("encryption-data") != std::string::npos)
-      throw refused("protected by a password (an encrypted package): left as it is");
-
+    Package package = openPackage(from, force);
     RunConverter runs(source, destination);
-    std::map<std::string, std::string> changed;
-    // A part read, changed by `convert` (which gives it back changed, or nothing) and kept.
-    auto take = [&](const std::string& part, auto&& convert) {
-      const auto at = index.find(part);
-      if (at == index.end()) return;
-      try {
-        if (auto result = convert(readPart(in.get(), at->second, part)))
-          changed[part] = std::move(*result);
-      } catch (const XmlError& e) {
-        throw refused("its part %s is no XML that can be read: %s", part.c_str(), e.what());
-      }
-    };
-    // The parts of one folder's files, as named, no deeper.
-    auto each = [&](std::string_view folder, std::string_view stem, auto&& convert) {
-      for (const auto& [part, i] : index)
-        if (startsWith(part, std::string(folder) + std::string(stem)) &&
-            extensionOf(part) == "xml" && part.find('/', folder.size()) == std::string::npos)
-          take(part, convert);
-    };
-    // The DrawingML text of the charts (titles, axis titles, text boxes) and of SmartArt
-    // (its data and the drawing made of it) under `folder`: each run by its own typeface, else
-    // the theme's body font.  The charts' cached values stay as the data they repeat.
-    auto drawingText = [&](const std::string& folder, const std::string& theme) {
-      PptxDocument drawing(runs);
-      take(theme, [&](std::string xml) -> std::optional<std::string> {
-        drawing.theme(std::move(xml));  // its fonts only: the theme part is its document's
-        return std::nullopt;
-      });
-      auto text = [&](std::string xml) { return drawing.slide(std::move(xml)); };
-      each(folder + "charts/", "chart", text);
-      each(folder + "diagrams/", "data", text);
-      each(folder + "diagrams/", "drawing", text);
-    };
-    if (!odf)
+    Parts parts(package);
+    if (package.kind != Package::Kind::kOdf)
       for (const char* part : {"docProps/core.xml", "docProps/app.xml"})
-        take(part, [&](std::string xml) { return documentProperties(runs, std::move(xml)); });
-    if (odf) {
-      // meta.xml: office:document-meta, office:meta, then the properties.
-      take("meta.xml", [&](std::string xml) { return documentProperties(runs, std::move(xml), 3); });
-      OdfDocument document(runs);
-      for (const char* part : {"styles.xml", "content.xml"})
-        take(part, [&](std::string xml) -> std::optional<std::string> {
-          document.collect(xml);
-          return std::nullopt;
-        });
-      for (const char* part : {"styles.xml", "content.xml"})
-        take(part, [&](std::string xml) { return document.convert(std::move(xml)); });
-    } else if (excel) {
-      XlsxDocument book(runs);
-      take("xl/styles.xml", [&](std::string xml) { return book.styles(std::move(xml)); });
-      each("xl/worksheets/", "", [&](std::string xml) { return book.sheet(std::move(xml)); });
-      take("xl/sharedStrings.xml",
-           [&](std::string xml) { return book.sharedStrings(std::move(xml)); });
-      drawingText("xl/", "xl/theme/theme1.xml");
-      // Sheet names are what formulas and links refer to: left, and said where legacy.
-      take("xl/workbook.xml", [&](std::string xml) -> std::optional<std::string> {
-        XmlEditor editor(std::move(xml));
-        editor.read({[&](const std::vector<XmlEditor::Element>& open, bool&) {
-                       const XmlEditor::Element& e = open.back();
-                       const std::string* name = e.attribute("name");
-                       if (name != nullptr && e.name.ends_with("|sheet") &&
-                           runs.readsAsLegacy(*name))
-                         outcome.notes.push_back(formatted(
-                             tr("the sheet name '%s' reads as legacy text; it is left as it "
-                                "is: formulas and links refer to it"),
-                             name->c_str()));
-                     },
-                     nullptr, nullptr});
-        return std::nullopt;
-      });
-    } else if (slides) {
-      PptxDocument deck(runs);
-      std::vector<std::string> names;
-      for (const auto& [part, i] : index) names.push_back(part);
-      deck.convertDeck(
-          names,
-          [&](const std::string& part) {
-            const auto at = index.find(part);
-            return at == index.end() ? std::string() : readPart(in.get(), at->second, part);
-          },
-          [&](const std::string& part, const PptxDocument::Convert& convert) { take(part, convert); });
-    } else {
-      WordDocument word(runs);
-      auto content = [&](std::string xml) { return word.content(std::move(xml)); };
-      take("word/theme/theme1.xml", [&](std::string xml) { return word.theme(std::move(xml)); });
-      take("word/styles.xml", [&](std::string xml) { return word.styles(std::move(xml)); });
-      take("word/fontTable.xml", [&](std::string xml) { return word.fontTable(std::move(xml)); });
-      for (const char* part : {"word/document.xml", "word/footnotes.xml", "word/endnotes.xml",
-                               "word/comments.xml", "word/glossary/document.xml"})
-        take(part, content);
-      each("word/", "header", content);
-      each("word/", "footer", content);
-      drawingText("word/", "word/theme/theme1.xml");
+        parts.take(part, [&](std::string xml) { return documentProperties(runs, std::move(xml)); });
+    switch (package.kind) {
+      case Package::Kind::kOdf: convertOdf(parts, runs); break;
+      case Package::Kind::kExcel: convertExcel(parts, runs, outcome); break;
+      case Package::Kind::kSlides: convertSlides(parts, runs); break;
+      case Package::Kind::kWord: convertWord(parts, runs); break;
     }
     outcome.runs = runs.converted();
     outcome.left = runs.left();
-    if (changed.empty()) {
+    if (parts.changed().empty()) {
       outcome.kind = PackageOutcome::kNothingToConvert;
       return outcome;
     }
-
-    Zip out(zip_open(to.c_str(), ZIP_CREATE | ZIP_EXCL, &error));
-    if (!out) throw refused("cannot make %s: %s", to.c_str(), zipError(error).c_str());
-    for (zip_int64_t i = 0; i < count; ++i) {
-      const auto at = static_cast<zip_uint64_t>(i);
-      zip_stat_t st;
-      zip_stat_init(&st);
-      zip_stat_index(in.get(), at, 0, &st);
-      const std::string part = st.name;
-      zip_int64_t added = -1;
-      const auto c = changed.find(part);
-      if (!part.empty() && part.back() == '/') {
-        added = zip_dir_add(out.get(), part.c_str(), ZIP_FL_ENC_GUESS);
-      } else {
-        zip_source_t* s =
-            c != changed.end()
-                ? zip_source_buffer(out.get(), c->second.data(), c->second.size(), 0)
-                : zip_source_zip(out.get(), in.get(), at, ZIP_FL_COMPRESSED, 0, -1);
-        if (s == nullptr) throw refused("cannot copy %s: %s", part.c_str(), zip_strerror(out.get()));
-        added = zip_file_add(out.get(), part.c_str(), s, ZIP_FL_ENC_GUESS);
-        if (added < 0) {
-          zip_source_free(s);
-        } else {
-          // A changed part is compressed anew, quickly (libzip's default, the smallest, costs
-          // three quarters of a conversion).
-          zip_set_file_compression(out.get(), static_cast<zip_uint64_t>(added),
-                                   static_cast<zip_int32_t>(st.comp_method),
-                                   c != changed.end() ? 1 : 0);
-        }
-      }
-      if (added < 0) throw refused("cannot write %s: %s", part.c_str(), zip_strerror(out.get()));
-      if (st.valid & ZIP_STAT_MTIME)
-        zip_file_set_mtime(out.get(), static_cast<zip_uint64_t>(added), st.mtime, 0);
-    }
-    zip_t* done = out.release();
-    if (zip_close(done) != 0) {
-      const std::string why = zip_strerror(done);
-      zip_discard(done);
-      unlink(to.c_str());
-      throw refused("cannot write %s: %s", to.c_str(), why.c_str());
-    }
+    writePackage(package, parts.changed(), to);
     outcome.kind = PackageOutcome::kConverted;
-    for (const auto& [part, data] : changed) outcome.parts.push_back(part);
-  } catch (const Refused& e) {
-    outcome.kind = PackageOutcome::kFailed;
-    outcome.why = e.what();
-  } catch (const std::exception& e) {
+    for (const auto& [part, data] : parts.changed()) outcome.parts.push_back(part);
+  } catch (const std::exception& e) {  // Refused, and what else stopped it
     outcome.kind = PackageOutcome::kFailed;
     outcome.why = e.what();
   }

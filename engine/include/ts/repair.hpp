@@ -73,8 +73,27 @@ class TextRepairer {
   void repairLine(std::string_view line, std::string& out);
   void repairCarried(std::string_view line, std::vector<Word>& words, std::size_t from,
                      std::size_t to);
-  void record(std::string_view line, const Word& w, CharsetForm form);
+  struct Facts;
+  struct RunFacts;
+  struct Reading;
   struct Reader;
+  RunFacts factsOf(std::string_view line, const std::vector<Word>& words, std::size_t from,
+                   std::size_t to) const;
+  bool moreOthers(RunFacts& run) const;
+  // How `reader` reads the run; false where it makes no valid UTF-8 or no syllable.
+  bool readRun(Reader& reader, const RunFacts& run, Reading& r);
+  // The run's words as `best` reads them in `form`, where they are to change.
+  void apply(const RunFacts& run, Reading& best, CharsetForm form, std::vector<Word>& words,
+             std::size_t from);
+  // The words of a line and what each holds (words_); whether any holds a character that
+  // stands for a byte.
+  bool scanWords(std::string_view line);
+  // The word `k` of the line as UTF-8 encoded again, where it reads so.
+  void repairTwice(std::string_view line, std::size_t k);
+  // After a word whose no-break space was lost (one blank after it): whether the letters of
+  // the next word are its own (tà n for tàn) or a sign follows (là :); then they join it.
+  bool joinsNext(std::string_view line, std::size_t k, std::string& decoded);
+  void record(std::string_view line, const Word& w, CharsetForm form);
   Reader* priorReader() const;
 
   bool utf8_ = true;
@@ -86,6 +105,7 @@ class TextRepairer {
   std::uint64_t line_ = 0;
   std::function<void(const Change&)> onChange_;
   std::vector<Word> words_;  // the words of the line under way, kept for the next line
+  ByteBuffer scratch_;       // a word as a form reads it
 };
 
 // Whether a text reads as good Unicode: valid UTF-8 that the repair above would leave as it
