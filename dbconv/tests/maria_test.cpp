@@ -189,8 +189,8 @@ TEST_F(Maria, ConcurrentWritersStopsAndPasswords) {
             "mysql://ann:***@db:3306/shop?password=***&socket=/s");
 }
 
-// Killed at three moments (widening the column, reading, writing), the column is each time
-// wholly old or wholly new; the same command run again converts it.
+// Killed at three moments (widening the column, reading, writing), or its server gone, the
+// column is each time wholly old or wholly new; the same command run again converts it.
 TEST_F(Maria, KillsLeaveTheColumnWholeAndARerunCompletesIt) {
   sql("CREATE TABLE big (id INT PRIMARY KEY, v VARCHAR(60) CHARACTER SET latin1) ENGINE=InnoDB;"
       "INSERT INTO big SELECT seq, " + literal(tcvn3("Việt Nam, dòng ")) +
@@ -210,6 +210,24 @@ TEST_F(Maria, KillsLeaveTheColumnWholeAndARerunCompletesIt) {
                                    "')), SUM(HEX(v) = '" + hex("Việt Nam, dòng ") +
                                    "') FROM big");
     EXPECT_TRUE(counts == "200000\t0\n" || counts == "0\t200000\n") << ms << " ms: " << counts;
+  }
+  // The server gone from under the run (its connection killed there): the run fails, says
+  // so, and the column is wholly old still.
+  {
+    ts::testing::Program run(TSDATA_PATH, {args.begin() + 1, args.end()}, server().folder());
+    std::string id;
+    for (int tries = 0; tries < 200 && id.empty(); ++tries) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      id = sql("SELECT ID FROM information_schema.PROCESSLIST WHERE DB = '" + database_ +
+               "' AND ID <> CONNECTION_ID() AND COMMAND <> 'Sleep' LIMIT 1");
+    }
+    ASSERT_FALSE(id.empty());
+    sql("KILL CONNECTION " + id.substr(0, id.find('\n')));
+    const ts::testing::ProgramResult gone = run.wait();
+    EXPECT_EQ(gone.status, 1) << gone.out << gone.err;
+    EXPECT_NE((gone.out + gone.err).find("Source: MariaDB"), std::string::npos) << gone.out << gone.err;
+    const std::string counts = sql("SELECT COUNT(*) FROM big WHERE v = 'Việt Nam, dòng '");
+    EXPECT_TRUE(counts == "0\n" || counts == "200000\n") << counts;
   }
   const auto done = ts::testing::runProgram(TSDATA_PATH, {args.begin() + 1, args.end()},
                                             server().folder());

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -32,7 +33,7 @@ class Program {
   // files in `folder`.
   Program(const std::string& path, std::vector<std::string> args, const fs::path& folder,
           const fs::path& cwd = {})
-      : out_(folder / ".program-out"), err_(folder / ".program-err") {
+      : out_(folder / (".program-out-" + serial())), err_(folder / (".program-err-" + serial())) {
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
     if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&fa, cwd.c_str());
@@ -69,6 +70,12 @@ class Program {
   }
 
  private:
+  // A name of its own for each program's output files: programs run side by side in one
+  // folder must not write over each other's.
+  static std::string serial() {
+    static std::atomic<unsigned> next{0};
+    return std::to_string(getpid()) + "-" + std::to_string(next++);
+  }
   fs::path out_, err_;
   pid_t pid_ = -1;
   ProgramResult result_;
