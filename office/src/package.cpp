@@ -276,6 +276,7 @@ class Parts {
   }
   Package& package() { return p_; }
   const std::map<std::string, std::string>& changed() const { return changed_; }
+  void keep(const std::string& part, std::string data) { changed_[part] = std::move(data); }
 
  private:
   Package& p_;
@@ -365,6 +366,56 @@ void convertWord(Parts& parts, RunConverter& runs) {
   convertDrawingText(parts, runs, "word/", "word/theme/theme1.xml");
 }
 
+std::string readWhole(const std::string& path) {
+  std::string data;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return data;
+  char buffer[1 << 16];
+  for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) data.append(buffer, static_cast<std::size_t>(n));
+  close(fd);
+  return data;
+}
+
+// The workbooks embedded in the package (a chart's data: its cached labels are converted
+// with the chart, so its data is too), each converted as a package of its own; one that is
+// left is said in the report.
+void convertEmbedded(Parts& parts, int source, int destination, const std::string& beside,
+                     PackageOutcome& outcome) {
+  // Packages within packages, two deep at most (a package could hold itself).
+  thread_local int depth = 0;
+  if (depth >= 2) return;
+  ++depth;
+  struct Leave {
+    ~Leave() { --depth; }
+  } leave;
+  Package& p = parts.package();
+  for (const auto& [part, i] : p.index) {
+    if (part.find("/embeddings/") == std::string::npos || extensionOf(part) != "xlsx") continue;
+    std::string in = beside + ".embedded-XXXXXX";
+    const int fd = mkstemp(in.data());
+    if (fd < 0) throw refused("cannot make %s", in.c_str());
+    const std::string data = readPart(p.in.get(), i, part);
+    const bool written = write(fd, data.data(), data.size()) == static_cast<ssize_t>(data.size());
+    close(fd);
+    const std::string out = in + ".converted";
+    PackageOutcome nested;
+    if (written) {
+      nested = convertPackage(in, out, "embedded.xlsx", source, destination, false);
+    } else {
+      nested.kind = PackageOutcome::kFailed;
+      nested.why = formatted(tr("cannot write %s"), in.c_str());
+    }
+    unlink(in.c_str());
+    if (nested.kind == PackageOutcome::kConverted) parts.keep(part, readWhole(out));
+    unlink(out.c_str());
+    outcome.runs += nested.runs;
+    outcome.left += nested.left;
+    if (nested.kind == PackageOutcome::kFailed)
+      outcome.notes.push_back(formatted(tr("the embedded workbook %s was left as it is: %s"),
+                                        part.c_str(), nested.why.c_str()));
+  }
+}
+
 // The package written to `to`: the changed parts compressed anew, every other entry copied as
 // it was stored, in the same order, names and times.
 void writePackage(Package& p, const std::map<std::string, std::string>& changed,
@@ -433,6 +484,8 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
     }
     outcome.runs = runs.converted();
     outcome.left = runs.left();
+    if (package.kind != Package::Kind::kOdf)
+      convertEmbedded(parts, source, destination, to, outcome);
     if (parts.changed().empty()) {
       outcome.kind = PackageOutcome::kNothingToConvert;
       return outcome;

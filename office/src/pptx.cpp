@@ -21,6 +21,11 @@ bool isP(std::string_view name, std::string_view local) {
             {"http://schemas.openxmlformats.org/presentationml/2006/main",
              "http://purl.oclc.org/ooxml/presentationml/main"});
 }
+bool isC(std::string_view name, std::string_view local) {
+  return isNamed(name, local,
+                 {"http://schemas.openxmlformats.org/drawingml/2006/chart",
+                  "http://purl.oclc.org/ooxml/drawingml/chart"});
+}
 bool within(const std::vector<Element>& open, bool (*is)(std::string_view, std::string_view),
             std::string_view local) {
   for (const Element& e : open)
@@ -244,7 +249,32 @@ std::optional<std::string> PptxDocument::styles(std::string part) {
   return editor.result();
 }
 
+void PptxDocument::chartFonts(const std::string& part) {
+  labelFont_.clear();
+  seriesFont_.clear();
+  std::string chartFont;
+  XmlEditor reader(part);
+  reader.read({[&](const std::vector<Element>& open, bool&) {
+                 const Element& e = open.back();
+                 if (!isA(e.name, "latin") || !within(open, isC, "txPr")) return;
+                 const std::string* face = e.attribute("typeface");
+                 if (face == nullptr) return;
+                 // The chart's own text properties, its category axis's, its legend's.
+                 if (open.size() >= 2 && within(open, isC, "catAx")) labelFont_ = *face;
+                 else if (within(open, isC, "dateAx")) labelFont_ = *face;
+                 else if (within(open, isC, "legend")) seriesFont_ = *face;
+                 else if (!within(open, isC, "plotArea") && !within(open, isC, "title"))
+                   chartFont = *face;
+               },
+               nullptr, nullptr});
+  if (labelFont_.empty()) labelFont_ = chartFont;
+  if (seriesFont_.empty()) seriesFont_ = chartFont;
+}
+
 std::optional<std::string> PptxDocument::slide(std::string part) {
+  const bool chart = part.find("drawingml/2006/chart") != std::string::npos ||
+                     part.find("drawingml/chart") != std::string::npos;
+  if (chart) chartFonts(part);
   XmlEditor editor(std::move(part));
   std::string shapeFont;  // the font of the shape's text style
   std::string listFont;   // of the shape's own list style (its first level)
@@ -287,11 +317,22 @@ std::optional<std::string> PptxDocument::slide(std::string part) {
            return;  // mapped with its run
          } else if (run && isA(e.name, "t")) {
            collect = true;
+         } else if (chart && isC(e.name, "v") && within(open, isC, "strCache")) {
+           collect = true;
          }
          mapTypefaces(editor, e);
        },
        [&](const std::vector<Element>& open) {
          const Element& e = open.back();
+         if (chart && isC(e.name, "v") && within(open, isC, "strCache") && !e.text.empty()) {
+           // A cached label the chart shows (a category's, a series' name): by the font of
+           // its axis or legend, else the chart's, else the theme's body font.
+           const std::string& face = within(open, isC, "cat") ? labelFont_ : seriesFont_;
+           const std::optional<std::string> out =
+               runs_.convert(resolved(face.empty() ? minor_ : face), e.text);
+           if (out && *out != e.text) editor.replaceContent(e, *out);
+           return;
+         }
          if (run && isA(e.name, "t") && !e.text.empty()) {
            run->texts.push_back(e);
          } else if (run && (isA(e.name, "r") || isA(e.name, "fld"))) {

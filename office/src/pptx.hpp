@@ -49,7 +49,11 @@ class PptxDocument {
   std::string placeholderFont(const std::string& idx, const std::string& type) const;
 
   RunConverter& runs_;
+  // A chart's fonts of its cached labels: the category axis's and the legend's text
+  // properties, else the chart's own.
+  void chartFonts(const std::string& part);
   std::string major_, minor_, title_, body_, other_;
+  std::string labelFont_, seriesFont_;
   std::string defaultOther_;  // the presentation's default text style
   const Placeholders* layoutPlaceholders_ = nullptr;
   const Placeholders* masterPlaceholders_ = nullptr;

@@ -493,13 +493,35 @@ TEST_F(Packages, ChartSmartArtAndPropertiesText) {
   const std::string c = "xmlns:c=\"http://schemas.openxmlformats.org/drawingml/2006/chart\"";
   const std::string dgm = "xmlns:dgm=\"http://schemas.openxmlformats.org/drawingml/2006/diagram\"";
   auto chart = [&](const std::vector<std::string>& t) {
-    return "<c:chartSpace " + c + " " + a + "><c:chart><c:title><c:tx><c:rich><a:bodyPr/><a:p>"
+    return "<c:chartSpace " + c + " " + a + " xmlns:r=\"http://schemas.openxmlformats.org/"
+           "officeDocument/2006/relationships\"><c:chart><c:title><c:tx><c:rich><a:bodyPr/><a:p>"
            "<a:r><a:rPr lang=\"vi-VN\"><a:latin typeface=\"" + t[0] + "\"/></a:rPr><a:t>" + t[1] +
            "</a:t></a:r></a:p></c:rich></c:tx></c:title><c:plotArea><c:barChart><c:ser><c:tx>"
-           "<c:strRef><c:strCache><c:pt idx=\"0\"><c:v>" + tc("Doanh số") + "</c:v></c:pt>"
-           "</c:strCache></c:strRef></c:tx></c:ser></c:barChart></c:plotArea><c:title><c:tx>"
+           "<c:strRef><c:strCache><c:pt idx=\"0\"><c:v>" + t[2] + "</c:v></c:pt>"
+           "</c:strCache></c:strRef></c:tx><c:cat><c:strRef><c:strCache><c:pt idx=\"0\"><c:v>" +
+           t[3] + "</c:v></c:pt></c:strCache></c:strRef></c:cat><c:val><c:numRef><c:numCache>"
+           "<c:pt idx=\"0\"><c:v>12</c:v></c:pt></c:numCache></c:numRef></c:val></c:ser>"
+           "</c:barChart><c:catAx><c:txPr><a:bodyPr/><a:p><a:pPr><a:defRPr><a:latin typeface=\"" +
+           t[4] + "\"/></a:defRPr></a:pPr></a:p></c:txPr></c:catAx></c:plotArea><c:legend><c:txPr>"
+           "<a:bodyPr/><a:p><a:pPr><a:defRPr><a:latin typeface=\"" + t[5] + "\"/></a:defRPr>"
+           "</a:pPr></a:p></c:txPr></c:legend><c:title><c:tx>"
            "<c:rich><a:p><a:r><a:t>Tôi là</a:t></a:r></a:p></c:rich></c:tx></c:title></c:chart>"
-           "</c:chartSpace>";
+           "<c:externalData r:id=\"rId1\"/></c:chartSpace>";
+  };
+  // The chart's data: a workbook embedded in the document, its cell in .VnTime.
+  auto workbook = [&](const std::string& text) {
+    const fs::path book = dir_ / "embedded.xlsx";
+    const std::string ns = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
+    writeZip(book, {{"[Content_Types].xml", "<Types/>"},
+                    {"xl/workbook.xml", "<workbook " + ns + "><sheets><sheet name=\"Sheet1\" "
+                                        "sheetId=\"1\"/></sheets></workbook>"},
+                    {"xl/styles.xml", "<styleSheet " + ns + "><fonts count=\"1\"><font><name "
+                                      "val=\".VnTime\"/></font></fonts><cellXfs count=\"1\"><xf "
+                                      "fontId=\"0\"/></cellXfs></styleSheet>"},
+                    {"xl/worksheets/sheet1.xml", "<worksheet " + ns + "><sheetData><row r=\"1\">"
+                                                 "<c r=\"A1\" t=\"inlineStr\"><is><t>" + text +
+                                                 "</t></is></c></row></sheetData></worksheet>"}});
+    return ts::testing::readFile(book);
   };
   auto data = [&](const std::string& face, const std::string& text) {
     return "<dgm:dataModel " + dgm + " " + a + "><dgm:ptLst><dgm:pt modelId=\"1\"><dgm:t>"
@@ -515,7 +537,9 @@ TEST_F(Packages, ChartSmartArtAndPropertiesText) {
            {{"[Content_Types].xml", "<Types/>"},
             {"word/document.xml", document({"Arial", "x", "y", "z", "w", "v", "u", "t"})},
             {"word/theme/theme1.xml", kTheme},
-            {"word/charts/chart1.xml", chart({".VnTime", tc("Biểu đồ năm")})},
+            {"word/charts/chart1.xml", chart({".VnTime", tc("Biểu đồ năm"), tc("Doanh số"),
+                                              tc("Quý một"), ".VnTime", ".VnTime"})},
+            {"word/embeddings/Microsoft_Excel_Worksheet.xlsx", workbook(tc("Quý một"))},
             {"word/diagrams/data1.xml", data(".VnTimeH", tc("QUY TRÌNH"))},
             {"docProps/core.xml", core(tc("Báo cáo tổng kết năm học của trường"), "Nguyễn Văn Đức")}});
   const PackageOutcome o = convertPackage((dir_ / "d.docx.bak").string(),
@@ -523,10 +547,24 @@ TEST_F(Packages, ChartSmartArtAndPropertiesText) {
                                           kDecimalEsc);
   ASSERT_EQ(o.kind, PackageOutcome::kConverted) << o.why;
   const std::vector<Stored> after = readZip(dir_ / "d.docx.tshtm");
-  ASSERT_EQ(after.size(), 6u);
-  EXPECT_EQ(after[3].data, chart({"Times New Roman", "Biểu đồ năm"}));
-  EXPECT_EQ(after[5].data, core("Báo cáo tổng kết năm học của trường", "Nguyễn Văn Đức"));
-  EXPECT_EQ(after[4].data, data("Times New Roman", "QUY TRÌNH"));
+  ASSERT_EQ(after.size(), 7u);
+  // The cached labels too: the series' name by its legend's font, the category's by its
+  // axis's; the numbers stay.
+  EXPECT_EQ(after[3].data, chart({"Times New Roman", "Biểu đồ năm", "Doanh số", "Quý một",
+                                  "Times New Roman", "Times New Roman"}));
+  EXPECT_EQ(after[6].data, core("Báo cáo tổng kết năm học của trường", "Nguyễn Văn Đức"));
+  EXPECT_EQ(after[5].data, data("Times New Roman", "QUY TRÌNH"));
+  // The embedded workbook, converted as a package of its own, its cell with the label.
+  fs::path converted = dir_ / "converted.xlsx";
+  {
+    std::ofstream f(converted, std::ios::binary);
+    f << after[4].data;
+  }
+  bool found = false;
+  for (const Stored& st : readZip(converted))
+    if (st.name == "xl/worksheets/sheet1.xml")
+      found = st.data.find("<t>Quý một</t>") != std::string::npos;
+  EXPECT_TRUE(found);
 }
 
 TEST_F(Packages, DamagedHostileAndProtectedPackagesAreRefused) {
