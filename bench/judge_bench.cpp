@@ -95,6 +95,23 @@ void report(const char* what, const Count& c) {
               what, c.all, c.exact, c.left, c.partly, c.changedWrongly);
 }
 
+// Good lines through `repairer`: how many come out as they went in; the first `show` changed
+// are shown.
+Count goodThrough(ts::TextRepairer& repairer, const std::vector<std::string>& lines, int show) {
+  Count c;
+  for (const std::string& l : lines) {
+    ++c.all;
+    const std::string r = repaired(repairer, l);
+    if (r == l) {
+      ++c.exact;
+    } else {
+      ++c.changedWrongly;
+      if (show-- > 0) std::printf("    GOOD CHANGED: %s\n               -> %s\n", l.c_str(), r.c_str());
+    }
+  }
+  return c;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -108,21 +125,10 @@ int main(int argc, char** argv) {
     const std::vector<std::string> lines = readLines(argv[a]);
     std::printf("%s\n", argv[a]);
     std::fflush(stdout);
-    Count good;
-    int show = kShow;
     std::size_t bytes = 0;
+    for (const std::string& l : lines) bytes += l.size() + 1;
     ts::TextRepairer goodText;
-    for (const std::string& l : lines) {
-      bytes += l.size() + 1;
-      ++good.all;
-      const std::string r = repaired(goodText, l);
-      if (r == l) {
-        ++good.exact;
-      } else {
-        ++good.changedWrongly;
-        if (show-- > 0) std::printf("    GOOD CHANGED: %s\n               -> %s\n", l.c_str(), r.c_str());
-      }
-    }
+    const Count good = goodThrough(goodText, lines, kShow);
     // The speed of the repair as tsconv --fix runs it: the text whole, in one repairer.
     std::string whole, out;
     for (const std::string& l : lines) whole.append(l).push_back('\n');
@@ -138,18 +144,7 @@ int main(int argc, char** argv) {
         ts::TextRepairer primed;
         for (const std::string& v : vietnamese)
           if (vietnameseOnly(v)) repaired(primed, carry(legacy(code, v)));
-        Count after;
-        int shownAfter = kShow;
-        for (const std::string& l : lines) {
-          ++after.all;
-          const std::string r = repaired(primed, l);
-          if (r == l) {
-            ++after.exact;
-          } else {
-            ++after.changedWrongly;
-            if (shownAfter-- > 0) std::printf("    GOOD CHANGED: %s\n               -> %s\n", l.c_str(), r.c_str());
-          }
-        }
+        const Count after = goodThrough(primed, lines, kShow);
         report(code == ts::kTcvn3 ? "good text after TCVN3 carried" : "good text after VNI carried",
                after);
       }
