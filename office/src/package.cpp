@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -379,8 +380,7 @@ std::string readWhole(const std::string& path) {
 // The workbooks embedded in the package (a chart's data: its cached labels are converted
 // with the chart, so its data is too), each converted as a package of its own; one that is
 // left is said in the report.
-void convertEmbedded(Parts& parts, int source, int destination, const std::string& beside,
-                     PackageOutcome& outcome) {
+void convertEmbedded(Parts& parts, int source, int destination, PackageOutcome& outcome) {
   // Packages within packages, two deep at most (a package could hold itself).
   thread_local int depth = 0;
   if (depth >= 2) return;
@@ -391,7 +391,9 @@ void convertEmbedded(Parts& parts, int source, int destination, const std::strin
   Package& p = parts.package();
   for (const auto& [part, i] : p.index) {
     if (part.find("/embeddings/") == std::string::npos || extensionOf(part) != "xlsx") continue;
-    std::string in = beside + ".embedded-XXXXXX";
+    // In the temporary folder: a run stopped here leaves nothing in the user's.
+    std::error_code ec;
+    std::string in = (std::filesystem::temp_directory_path(ec) / "tessaro-embedded-XXXXXX").string();
     const int fd = mkstemp(in.data());
     if (fd < 0) throw refused("cannot make %s", in.c_str());
     const std::string data = readPart(p.in.get(), i, part);
@@ -485,7 +487,7 @@ PackageOutcome convertPackage(const std::string& from, const std::string& to,
     outcome.runs = runs.converted();
     outcome.left = runs.left();
     if (package.kind != Package::Kind::kOdf)
-      convertEmbedded(parts, source, destination, to, outcome);
+      convertEmbedded(parts, source, destination, outcome);
     if (parts.changed().empty()) {
       outcome.kind = PackageOutcome::kNothingToConvert;
       return outcome;
