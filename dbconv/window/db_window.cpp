@@ -29,6 +29,7 @@
 #include "ts/catalogue.hpp"
 #include "ts/db/odbc.hpp"
 #include "ts/db/postgres.hpp"
+#include "ts/platform/messages.hpp"
 #include "ts/text_utils.hpp"
 #include "ts/ui/flat_button.hpp"
 #include "ts/ui/gradient_progress.hpp"
@@ -725,6 +726,34 @@ bool DbMainWindow::openDatabase(const QString& path) {
   return true;
 }
 
+namespace {
+
+// A name the database core gives in English (a property, a heading, a folder of the tree), in
+// the user's language; the blanks that pad it kept.
+std::string inUserLanguage(const std::string& english) {
+  const std::size_t end = english.find_last_not_of(' ');
+  if (end == std::string::npos) return english;
+  return std::string(ts::platform::tr(english.substr(0, end + 1).c_str())) + english.substr(end + 1);
+}
+
+// A property table's headings in the user's language, and the properties' names where it
+// lists them one a row (the values, and a table's own column names, stay as they are).
+PropertyTable inUserLanguage(PropertyTable t) {
+  const bool byRow = !t.headers.empty() && t.headers[0].rfind("Property", 0) == 0;
+  for (std::string& h : t.headers) h = inUserLanguage(h);
+  if (byRow)
+    for (auto& row : t.rows)
+      if (!row.empty()) row[0] = inUserLanguage(row[0]);
+  return t;
+}
+
+bool isFolder(ItemKind kind) {
+  return kind == ItemKind::kTables || kind == ItemKind::kFields || kind == ItemKind::kIndexes ||
+         kind == ItemKind::kRelations || kind == ItemKind::kQueries;
+}
+
+}  // namespace
+
 void DbMainWindow::fillTree() {
   filling_ = true;
   view().tree->clear();
@@ -743,7 +772,7 @@ void DbMainWindow::fillTree() {
     auto* item = s.parent == kNoItem
                      ? new QTreeWidgetItem(view().tree)
                      : new QTreeWidgetItem(view().items[static_cast<std::size_t>(s.parent)]);
-    item->setText(0, qs(s.text));
+    item->setText(0, qs(isFolder(s.kind) ? inUserLanguage(s.text) : s.text));
     item->setIcon(0, kindIcon(s.kind));
     item->setData(0, Qt::UserRole, static_cast<int>(i));
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -800,13 +829,14 @@ void DbMainWindow::selectionChanged() {
   showPropertiesOf(i);
 }
 
+
 void DbMainWindow::showPropertiesOf(int item) {
   try {
-    showProperties(view().backend->properties(view().schema, item));
+    showProperties(inUserLanguage(view().backend->properties(view().schema, item)));
   } catch (const DbError& e) {
     // Properties that cannot be read: the list says why, in their place.
     PropertyTable why;
-    why.headers = {"Error"};
+    why.headers = {ts::platform::tr("Error")};
     why.rows = {{e.what()}};
     showProperties(why);
   }

@@ -134,6 +134,10 @@ void initMessages() {
 #endif
 }
 
+#ifndef __EMSCRIPTEN__
+extern "C" int _nl_msg_cat_cntr;  // glibc's count of message catalogue changes
+#endif
+
 void setMessageLanguage(const std::string& language, const std::string& localeDir) {
   vietnamese = language.rfind("vi", 0) == 0;
 #ifdef __EMSCRIPTEN__
@@ -142,6 +146,9 @@ void setMessageLanguage(const std::string& language, const std::string& localeDi
   if (!localeDir.empty()) bind(localeDir);
   setlocale(LC_MESSAGES, "C.UTF-8");
   setenv("LANGUAGE", vietnamese ? "vi" : "en", 1);
+  // gettext keeps the translations it found: this tells it the language changed (the way
+  // the gettext manual gives for a program that changes LANGUAGE while it runs).
+  ++_nl_msg_cat_cntr;
 #endif
 }
 

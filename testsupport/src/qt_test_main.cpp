@@ -1,5 +1,5 @@
-// The main of the programs' window tests: one QApplication, offscreen unless a platform is
-// named (a real X server for screenshots).  TS_TEST_ENV ("NAME=value|NAME=value", given at
+// The main of the programs' window tests: the messages' catalogue, one QApplication, offscreen
+// unless a platform is named (a real X server for screenshots).  TS_TEST_ENV ("NAME=value|NAME=value", given at
 // build time) sets the tests' own environment where it is not set already: test discovery
 // cannot hand a list of variables to each test.
 #include <gtest/gtest.h>
@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <cstdlib>
 #include <string>
+
+#include "ts/platform/messages.hpp"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
@@ -22,6 +24,7 @@ int main(int argc, char** argv) {
     i = end + 1;
   }
 #endif
+  ts::platform::initMessages();  // as the programs do: their messages in the tests' language
   QApplication app(argc, argv);
   QApplication::setApplicationName("tessaro-tests");
   return RUN_ALL_TESTS();

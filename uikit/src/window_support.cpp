@@ -146,6 +146,9 @@ bool installTranslation(const QLocale& locale) {
   // language (C too) is English.
   const bool vietnamese = locale.language() == QLocale::Vietnamese;
   QLocale::setDefault(vietnamese ? QLocale(QLocale::Vietnamese, QLocale::Vietnam) : locale);
+  // One language: the messages the programs look up (gettext) follow the windows' where they
+  // differ.
+  if (vietnamese != platform::vietnameseMessages()) platform::setMessageLanguage(vietnamese ? "vi" : "en");
   const QString name = vietnamese ? "tessaro_vi" : "tessaro_en";
   QStringList folders{QCoreApplication::applicationDirPath() + "/../share/tessaro/translations"};
 #ifdef TS_BUILD_TRANSLATIONS
