@@ -469,6 +469,8 @@ TEST_F(WebWindow, Screenshots) {
   const char* folder = std::getenv("TSWEB_SHOTS");
   if (folder == nullptr) GTEST_SKIP() << "TSWEB_SHOTS names no folder";
   fs::create_directories(folder);
+  // In Vietnamese throughout, the listing's kinds of files too (the system's names for them).
+  ASSERT_TRUE(ui::installTranslation(QLocale(QLocale::Vietnamese)));
   // At double scale the text is drawn in a scalable face, not the bitmap one at its own size.
   EXPECT_EQ(w->font().family(), qApp->devicePixelRatio() > 1.25 ? QString("DejaVu Sans")
                                                                  : QString(ui::kUiFontFamily));
