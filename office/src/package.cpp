@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "runs.hpp"
 #include "pptx.hpp"
 #include "ts/office/packages.hpp"
+#include "ts/platform/files.hpp"
 #include "ts/platform/messages.hpp"
 #include "word.hpp"
 #include "xlsx.hpp"
@@ -133,24 +135,30 @@ bool convertsDirectly(std::string_view name) {
 
 namespace {
 
+// A whole file, refused where it cannot be read or is larger than a part may be;
+// `cannotOpen`: the reason (English, of the catalogue) when it cannot be opened.
+std::string readWholeFile(const std::string& path, const char* cannotOpen) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw refused(cannotOpen, path.c_str());
+  std::string data;
+  bool tooLarge = false;
+  const bool read = ts::platform::readInPieces(fd, 1 << 16, [&](std::string_view piece) {
+    data.append(piece);
+    tooLarge = data.size() > kLargestPart;
+    return !tooLarge;
+  });
+  close(fd);
+  if (tooLarge)
+    throw refused("larger than %llu bytes: refused", static_cast<unsigned long long>(kLargestPart));
+  if (!read) throw refused("cannot read %s: %s", path.c_str(), std::strerror(errno));
+  return data;
+}
+
 // A flat OpenDocument file: one XML document holding what content.xml and styles.xml hold.
 PackageOutcome convertFlat(const std::string& from, const std::string& to, int source,
                            int destination) {
   PackageOutcome outcome;
-  std::string data;
-  {
-    const int fd = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw refused("cannot open it");
-    char buffer[1 << 16];
-    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) {
-      data.append(buffer, static_cast<std::size_t>(n));
-      if (data.size() > kLargestPart) {
-        close(fd);
-        throw refused("larger than %llu bytes: refused", static_cast<unsigned long long>(kLargestPart));
-      }
-    }
-    close(fd);
-  }
+  const std::string data = readWholeFile(from, "cannot open it");
   RunConverter runs(source, destination);
   OdfDocument document(runs);
   std::optional<std::string> result;
@@ -367,16 +375,6 @@ void convertWord(Parts& parts, RunConverter& runs) {
   convertDrawingText(parts, runs, "word/", "word/theme/theme1.xml");
 }
 
-std::string readWhole(const std::string& path) {
-  std::string data;
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return data;
-  char buffer[1 << 16];
-  for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;) data.append(buffer, static_cast<std::size_t>(n));
-  close(fd);
-  return data;
-}
-
 // The workbooks embedded in the package (a chart's data: its cached labels are converted
 // with the chart, so its data is too), each converted as a package of its own; one that is
 // left is said in the report.
@@ -397,7 +395,7 @@ void convertEmbedded(Parts& parts, int source, int destination, PackageOutcome& 
     const int fd = mkstemp(in.data());
     if (fd < 0) throw refused("cannot make %s", in.c_str());
     const std::string data = readPart(p.in.get(), i, part);
-    const bool written = write(fd, data.data(), data.size()) == static_cast<ssize_t>(data.size());
+    const bool written = ts::platform::writeAll(fd, data.data(), data.size());
     close(fd);
     const std::string out = in + ".converted";
     PackageOutcome nested;
@@ -408,7 +406,13 @@ void convertEmbedded(Parts& parts, int source, int destination, PackageOutcome& 
       nested.why = formatted(tr("cannot write %s"), in.c_str());
     }
     unlink(in.c_str());
-    if (nested.kind == PackageOutcome::kConverted) parts.keep(part, readWhole(out));
+    try {
+      if (nested.kind == PackageOutcome::kConverted)
+        parts.keep(part, readWholeFile(out, "cannot read %s"));
+    } catch (const Refused&) {
+      unlink(out.c_str());
+      throw;
+    }
     unlink(out.c_str());
     outcome.runs += nested.runs;
     outcome.left += nested.left;

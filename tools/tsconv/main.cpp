@@ -52,11 +52,7 @@ constexpr std::size_t kChunk = 256 * 1024;
 
 const char* g_program = "tsconv";
 
-// A message of the catalogue with its values.
-template <class... Args>
-std::string tf(const char* english, Args... args) {
-  return ts::platform::formatted(ts::platform::tr(english), args...);
-}
+using ts::platform::tf;
 
 [[noreturn]] void fail(int status, const std::string& message) {
   std::fprintf(stderr, "%s: %s\n", g_program, message.c_str());

@@ -36,11 +36,7 @@ namespace {
 
 constexpr int kWebCatalogue = ts::kWebOptions.lastCode;
 
-// A message of the catalogue with its values.
-template <class... Args>
-std::string tf(const char* english, Args... args) {
-  return ts::platform::formatted(ts::platform::tr(english), args...);
-}
+using ts::platform::tf;
 
 [[noreturn]] void usageError(const std::string& message) {
   std::fprintf(stderr, "tsweb: %s (tsweb --help)\n", message.c_str());

@@ -35,6 +35,12 @@ std::string formatted(const char* format, Args... args) {
   return text;
 }
 
+// `english` in the messages' language with its values, printf's way.
+template <class... Args>
+std::string tf(const char* english, Args... args) {
+  return formatted(tr(english), args...);
+}
+
 // "Time taken: 01:02:03." in the messages' language: the time of a run, said alike by every
 // program (a run of more than a day says its hours: 25:00:00).
 std::string timeTaken(std::int64_t seconds);
