@@ -16,6 +16,7 @@
 #include <com/sun/star/frame/XLoadable.hpp>
 
 #include "ts/office/addin.hpp"
+#include "ts/office/packages.hpp"
 #include "ts/platform/messages.hpp"
 
 namespace ts::office {
@@ -254,6 +255,13 @@ DocumentOutcome DocumentConverter::convertIn(const std::string& source, const st
         utf8(runScript(convertScript_, {doc.value(), Any(sal_Int32(from_)), Any(sal_Int32(to_)),
                                         Any(true), Any(false), Any(fontless_), Any(false)}));
     outcome.runs = std::strtoull(counts.c_str(), nullptr, 10);
+    // Then the legacy sheet names, a line each.
+    for (std::size_t at = counts.find('\n'); at != std::string::npos;) {
+      const std::size_t end = counts.find('\n', at + 1);
+      const std::string name = counts.substr(at + 1, end == std::string::npos ? end : end - at - 1);
+      if (!name.empty()) outcome.notes.push_back(legacySheetNameNote(name));
+      at = end;
+    }
     if (outcome.runs == 0) {
       outcome.kind = DocumentOutcome::kNothingToConvert;
     } else {

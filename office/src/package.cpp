@@ -321,6 +321,16 @@ void convertOdf(Parts& parts, RunConverter& runs) {
     parts.take(part, [&](std::string xml) { return document.convert(std::move(xml)); });
 }
 
+}  // namespace
+
+std::string legacySheetNameNote(const std::string& name) {
+  return formatted(tr("the sheet name '%s' reads as legacy text; it is left as it is: formulas "
+                      "and links refer to it"),
+                   name.c_str());
+}
+
+namespace {
+
 void convertExcel(Parts& parts, RunConverter& runs, PackageOutcome& outcome) {
   XlsxDocument book(runs);
   parts.take("xl/styles.xml", [&](std::string xml) { return book.styles(std::move(xml)); });
@@ -335,10 +345,7 @@ void convertExcel(Parts& parts, RunConverter& runs, PackageOutcome& outcome) {
                    const XmlEditor::Element& e = open.back();
                    const std::string* name = e.attribute("name");
                    if (name != nullptr && e.name.ends_with("|sheet") && runs.readsAsLegacy(*name))
-                     outcome.notes.push_back(
-                         formatted(tr("the sheet name '%s' reads as legacy text; it is left as "
-                                      "it is: formulas and links refer to it"),
-                                   name->c_str()));
+                     outcome.notes.push_back(legacySheetNameNote(*name));
                  },
                  nullptr, nullptr});
     return std::nullopt;

@@ -473,6 +473,99 @@ TEST_F(OfficeDocuments, EachRunOfAHandWrittenDocumentByItsFont) {
   });
 }
 
+// The add-in in a .docx written by hand as Word writes one: a text box (the shape's text is
+// a frame of its own), a drop-down content control (its shown text and its items), and a
+// symbol (w:sym) in a run of text, which LibreOffice reads all in the symbol's font.  Each
+// is converted, the symbol stays alone in its font, and one undo gives the text back.
+TEST_F(OfficeDocuments, TheAddinReachesTextBoxesControlsAndTextBesideSymbols) {
+  ts::testing::guard([&] {
+    auto tc = [](const std::string& t) { return ts::testing::xmlText(carried(tcvn3(t))); };
+    auto run = [](const std::string& content) {
+      return "<w:r><w:rPr><w:rFonts w:ascii=\".VnTime\" w:hAnsi=\".VnTime\"/></w:rPr><w:t "
+             "xml:space=\"preserve\">" + content + "</w:t></w:r>";
+    };
+    const std::string box =
+        "<w:r><mc:AlternateContent><mc:Choice Requires=\"wps\"><w:drawing><wp:anchor "
+        "simplePos=\"0\" relativeHeight=\"1\" behindDoc=\"0\" locked=\"0\" layoutInCell=\"1\" "
+        "allowOverlap=\"1\"><wp:simplePos x=\"0\" y=\"0\"/><wp:positionH "
+        "relativeFrom=\"column\"><wp:posOffset>0</wp:posOffset></wp:positionH><wp:positionV "
+        "relativeFrom=\"paragraph\"><wp:posOffset>0</wp:posOffset></wp:positionV><wp:extent "
+        "cx=\"1828800\" cy=\"914400\"/><wp:wrapNone/><wp:docPr id=\"1\" name=\"Text Box "
+        "1\"/><a:graphic><a:graphicData "
+        "uri=\"http://schemas.microsoft.com/office/word/2010/wordprocessingShape\"><wps:wsp><wps:"
+        "cNvSpPr txBox=\"1\"/><wps:spPr><a:xfrm><a:off x=\"0\" y=\"0\"/><a:ext cx=\"1828800\" "
+        "cy=\"914400\"/></a:xfrm><a:prstGeom "
+        "prst=\"rect\"/></wps:spPr><wps:txbx><w:txbxContent><w:p>" +
+        run(tc("Hộp chữ tiếng Việt")) +
+        "</w:p></w:txbxContent></wps:txbx><wps:bodyPr/></wps:wsp></a:graphicData></a:graphic></"
+        "wp:anchor></w:drawing></mc:Choice></mc:AlternateContent></w:r>";
+    const std::string control =
+        "<w:sdt><w:sdtPr><w:dropDownList><w:listItem w:displayText=\"" + tc("Một") +
+        "\" w:value=\"1\"/><w:listItem w:displayText=\"" + tc("Hai") +
+        "\" w:value=\"2\"/></w:dropDownList></w:sdtPr><w:sdtContent>" + run(tc("Một")) +
+        "</w:sdtContent></w:sdt>";
+    const std::string symbol =
+        "<w:r><w:rPr><w:rFonts w:ascii=\".VnTime\" w:hAnsi=\".VnTime\"/></w:rPr><w:sym "
+        "w:font=\"Symbol\" w:char=\"F0B7\"/><w:t xml:space=\"preserve\">" + tc(" sau ký hiệu") +
+        "</w:t></w:r>";
+    const std::string document =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<w:document "
+        "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
+        "xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" "
+        "xmlns:wp=\"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing\" "
+        "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
+        "xmlns:wps=\"http://schemas.microsoft.com/office/word/2010/wordprocessingShape\" "
+        "mc:Ignorable=\"wps\"><w:body><w:p>" + run(tc("Thân bài ")) + box + "</w:p><w:p>" +
+        control + run(tc(" và")) + "</w:p><w:p>" + run(tc("Trước ")) + symbol +
+        "</w:p></w:body></w:document>";
+    zipParts(
+        dir_, dir_ / "word.docx",
+        {{"[Content_Types].xml",
+          "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Types "
+          "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default "
+          "Extension=\"rels\" "
+          "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default "
+          "Extension=\"xml\" ContentType=\"application/xml\"/><Override "
+          "PartName=\"/word/document.xml\" "
+          "ContentType=\"application/"
+          "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></Types>"},
+         {"_rels/.rels",
+          "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships "
+          "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+          "Id=\"rId1\" "
+          "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+          "officeDocument\" Target=\"word/document.xml\"/></Relationships>"},
+         {"word/document.xml", document}});
+    Office& o = office_->office();
+    addExtension(o, std::string(ADDIN_DIR) + "/" + kExtensionFile);
+    const Object doc = o.desktop().callObject(
+        "loadComponentFromURL", {text(fileUrl((dir_ / "word.docx").string())), text("_blank"),
+                                 Any(sal_Int32(0)), Any(properties({{"Hidden", Any(true)}}))});
+    const std::string before = utf8(doc.getObject("Text").call("getString"));
+    const std::string counts = utf8(ts::testing::runMacro(
+        o, "tsConvertDocument",
+        {doc.value(), Any(sal_Int32(15)), Any(sal_Int32(41)), Any(true), Any(false)}));
+    EXPECT_EQ(counts.substr(counts.find(' ')), " 0") << counts;  // nothing left
+    doc.call("storeToURL", {text(fileUrl((dir_ / "out.docx").string())),
+                            Any(properties({{"FilterName", text("MS Word 2007 XML")}}))});
+    const std::string xml = partOf(dir_, dir_ / "out.docx", "word/document.xml");
+    for (const char* converted :
+         {"<w:t>Hộp chữ tiếng Việt</w:t>", "w:displayText=\"Một\"", "w:displayText=\"Hai\"",
+          "<w:t>Một</w:t>", ">Trước </w:t>"})
+      EXPECT_NE(xml.find(converted), std::string::npos) << converted << "\n" << xml;
+    // The text after the symbol is in a run of its own, in the font of the text before it.
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(xml, m, std::regex("<w:r>(?:(?!<w:r>).)*> sau ký hiệu</w:t>")))
+        << xml;
+    EXPECT_NE(m.str().find("w:ascii=\"Times New Roman\""), std::string::npos) << m.str();
+    EXPECT_EQ(m.str().find("\uF0B7"), std::string::npos) << m.str();
+    // One undo gives every text back (a content control's items stay converted).
+    doc.getObject("UndoManager").call("undo");
+    EXPECT_EQ(utf8(doc.getObject("Text").call("getString")), before);
+    doc.call("close", {Any(true)});
+  });
+}
+
 // An office that stops between documents (killed here; a document it fails on does the same)
 // is started again for the next one, and the one it stopped on is said so.
 TEST_F(OfficeDocuments, AnOfficeThatStopsIsStartedAgainForTheNextDocument) {

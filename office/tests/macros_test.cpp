@@ -677,9 +677,18 @@ TEST_F(AddinMacros, ConvertingCalcCellsAndImpressShapes) {
     b2.call("setString", {text(carried(tcvnTitle))});
     b2.set("CharFontName", text(".VnTimeH"));
     c3.call("setFormula", {text("=1+2")});
+    // A formula showing converted text, in the legacy font; a sheet named in legacy text.
+    const Object d4 = sheet.callObject("getCellByPosition", {Any(sal_Int32(3)), Any(sal_Int32(3))});
+    d4.call("setFormula", {text("=A1")});
+    d4.set("CharFontName", text(".VnTime"));
+    const std::string sheetName = carried(convert("Bảng lương", 41, 15));
+    sheet.set("Name", text(sheetName));
     EXPECT_EQ(run("tsConvertDocument", {sheetDoc.value(), Any(sal_Int32(15)), Any(sal_Int32(41)),
                                         Any(true), Any(false)}),
-              "2 0");
+              "2 0\n" + sheetName);  // the sheet's name is said, and left
+    EXPECT_EQ(utf8(d4.call("getString")), unicode);
+    EXPECT_EQ(utf8(d4.get("CharFontName")), "Times New Roman");
+    EXPECT_EQ(utf8(sheet.get("Name")), sheetName);
     EXPECT_EQ(utf8(a1.call("getString")), unicode);
     EXPECT_EQ(utf8(a1.get("CharFontName")), "Times New Roman");
     EXPECT_EQ(utf8(b2.call("getString")), "TIÊU ĐỀ VIẾT HOA");
@@ -696,11 +705,21 @@ TEST_F(AddinMacros, ConvertingCalcCellsAndImpressShapes) {
     page.call("add", {shape.value()});
     shape.call("setString", {text(carried(tcvn))});
     shape.set("CharFontName", text(".VnTime"));
+    // A table, whose shape says it is a presentation shape only.
+    const Object table =
+        slides.callObject("createInstance", {text("com.sun.star.drawing.TableShape")});
+    page.call("add", {table.value()});
+    const Object cell = table.getObject("Model").callObject(
+        "getCellByPosition", {Any(sal_Int32(0)), Any(sal_Int32(0))});
+    cell.call("setString", {text(carried(tcvnTitle))});
+    cell.set("CharFontName", text(".VnTime"));
+    ASSERT_EQ(utf8(cell.call("getString")), carried(tcvnTitle));
     const auto before = runsOf(o, shape);
     EXPECT_EQ(run("tsConvertDocument",
                   {slides.value(), Any(sal_Int32(15)), Any(sal_Int32(41)), Any(true), Any(false)}),
-              "1 0");
+              "2 0");
     EXPECT_EQ(runsOf(o, shape), (std::vector<TextRun>{{unicode, "Times New Roman"}}));
+    EXPECT_EQ(utf8(cell.call("getString")), convert(tcvnTitle, 15, 41));
     slides.getObject("UndoManager").call("undo");
     EXPECT_EQ(runsOf(o, shape), before);
     slides.call("close", {Any(true)});

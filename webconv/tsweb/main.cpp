@@ -179,6 +179,7 @@ struct OfficeDocuments {
                      settings.destination, named);
     ts::web::DocumentResult r;
     r.why = o.why;
+    r.notes = o.notes;
     switch (o.kind) {
       case ts::office::DocumentOutcome::kConverted:
         r.kind = ts::web::DocumentResult::kConverted;

@@ -259,6 +259,11 @@ def _paragraph_runs(text, edits=False, whole=True):
             for portion, kind, font in runs:
                 if kind == "Redline" and edit is not None:
                     _follow_redline(portion, redlines)
+                if kind == "ContentControl":
+                    if edit is not None:
+                        edit.lost()
+                    yield from _control_runs(portion.ContentControl)
+                    continue
                 if kind != "Text":
                     if edit is not None:
                         edit.lost()  # a field, a bookmark, an anchor: not counted in runs
@@ -272,6 +277,93 @@ def _paragraph_runs(text, edits=False, whole=True):
             _edit_of.clear()
             _font_of.clear()
             _redline_of.clear()
+
+
+# Writer's content controls met among the runs, each with the font of its first run; those
+# that could not be read.
+_controls = []
+_unreachable = []
+
+
+def _control_runs(control):
+    """The runs of a content control (a drop-down's shown text, a plain text control's),
+    changed each on its own (the paragraph's walker does not count the control's marks)."""
+    try:
+        portions = [p for p in _each(control)
+                    if getattr(p, "TextPortionType", "Text") == "Text" and p.getString()]
+    except Exception:
+        # LibreOffice 7.4 disposes the control's object once an edit within it is undone
+        # (and may stop on reading it): the control stays as it is, counted.
+        _unreachable.append(control)
+        return
+    first = True
+    for portion in portions:
+        if first:
+            _controls.append((control, portion.CharFontName))
+            first = False
+        _edit_of[id(portion)] = _ON_ITS_OWN
+        yield portion
+
+
+class _ControlRunEdit:
+    """A run changed on its own, strictly inside its range where it can be (a content
+    control's run: text put at the control's end falls out of it): its new text goes in after
+    the run's first character where it has two, else right at its start; then the old text
+    goes."""
+
+    def kept(self, portion, text):
+        pass
+
+    def replace(self, portion, old, old_font, text, font):
+        if font and font != old_font:
+            portion.CharFontName = font
+        if old == text:
+            return
+        host = portion.getText()
+        at = 1 if len(old) > 1 else 0
+        cursor = host.createTextCursorByRange(portion.getStart())
+        if at:
+            cursor.goRight(at, False)
+        host.insertString(cursor, text, False)
+        cursor.goRight(len(old) - at, True)
+        cursor.setString("")
+        if at:
+            cursor.goLeft(len(text), False)
+            cursor.goLeft(at, True)
+            cursor.setString("")
+
+
+_ON_ITS_OWN = _ControlRunEdit()
+
+
+def _convert_controls(convert_run):
+    """The items of the drop-down content controls met, shown in the font of the control's
+    first run and converted as its text is; returns the number of controls changed."""
+    changed = 0
+    for control, font in _controls:
+        try:
+            items = control.ListItems
+        except Exception:
+            continue
+        new_items, changes = [], False
+        for item in items:
+            values = []
+            for value in item:
+                if value.Name == "DisplayText" and value.Value:
+                    _, after, _ = convert_run(value.Value, font)
+                    if after is not None and after != value.Value:
+                        value = PropertyValue(value.Name, value.Handle, after, value.State)
+                        changes = True
+                values.append(value)
+            new_items.append(tuple(values))
+        if changes:
+            # Not for undo: LibreOffice 7.4 replaces a control whose text an undo or redo
+            # changes, and stops when the old one is then set.
+            uno.invoke(control, "setPropertyValue", (
+                "ListItems", uno.Any("[][]com.sun.star.beans.PropertyValue", tuple(new_items))))
+            changed += 1
+    _controls.clear()
+    return changed
 
 
 def _kind_and_font(portion, both):
@@ -533,10 +625,16 @@ def _writer_portions(doc, selection_only):
     page = doc.getDrawPage()
     for i in range(page.getCount()):
         shape = page.getByIndex(i)
-        if not _supports(shape, "com.sun.star.text.TextFrame"):  # frames are done above
-            out = []
-            _shape_portions(shape, out)
-            yield from out
+        if _supports(shape, "com.sun.star.text.TextFrame"):
+            continue  # frames are done above
+        if getattr(shape, "TextBox", False):
+            # A shape with a text box (Word's text boxes are read so): its text is Writer's,
+            # in a frame of its own that the document's frames leave out.
+            yield from _paragraph_runs(shape.TextBoxContent.getText(), True)
+            continue
+        out = []
+        _shape_portions(shape, out)
+        yield from out
 
     styles = doc.getStyleFamilies().getByName("PageStyles")
     for name in styles.getElementNames():
@@ -688,7 +786,8 @@ def _shape_portions_of(shape, out):
     if _supports(shape, "com.sun.star.drawing.GroupShape"):
         for i in range(shape.getCount()):
             _shape_portions_of(shape.getByIndex(i), out)
-    elif _supports(shape, "com.sun.star.drawing.TableShape"):
+    elif getattr(shape, "ShapeType", "") == "com.sun.star.drawing.TableShape":
+        # (an Impress table says it is a presentation shape only)
         table = shape.Model
         for r in range(table.getRows().getCount()):
             for c in range(table.getColumns().getCount()):
@@ -733,6 +832,8 @@ def text_portions(doc, selection_only=False):
     _written_back.clear()
     _quiet.clear()
     _in_shapes.clear()
+    _controls.clear()
+    _unreachable.clear()
     _edit_of.clear()
     _font_of.clear()
     if _supports(doc, "com.sun.star.text.TextDocument"):
@@ -1124,6 +1225,37 @@ def convert_document(doc, source, destination, map_fonts=True, selection_only=Fa
             doc.setPropertyValue("RecordChanges", True)
 
 
+# Fonts of symbols, and the characters they are given in (Word's w:sym: U+F020 to U+F0FF).
+_SYMBOL_FONTS = ("Symbol", "Wingdings", "Wingdings 2", "Wingdings 3", "Webdings")
+_SYMBOL = re.compile("[\uf020-\uf0ff]+")
+_NOT_SYMBOL = re.compile("[^\uf020-\uf0ff]+")
+
+
+def _symbols_apart(portion, text, font, convert_run):
+    """A run in a symbol font that holds text beside its symbols: LibreOffice reads a Word
+    run holding a symbol (w:sym) and text all in the symbol's font, and the text would be
+    drawn as symbols.  The symbols stay alone in their font; each stretch of text is given
+    the font of the paragraph's run of text before it (where there is none, the paragraph's
+    own) and converted as a run in that font is.  Returns whether a stretch was converted."""
+    host = portion.getText()
+    converted = False
+    stretches = [(m.start(), m.group()) for m in _NOT_SYMBOL.finditer(text)]
+    for start, old in reversed(stretches):  # from the end: the earlier offsets stay
+        cursor = host.createTextCursorByRange(portion.getStart())
+        cursor.goRight(start, False)
+        cursor.goRight(len(old), True)
+        if font:
+            cursor.CharFontName = font
+        else:
+            cursor.setPropertyToDefault("CharFontName")
+        own = cursor.CharFontName
+        _, after, new_font = convert_run(old, own)
+        if after is not None:
+            _ON_ITS_OWN.replace(cursor, old, own, after, new_font)
+            converted = True
+    return converted
+
+
 def _recording(doc):
     """Whether the document records changes (Writer's and Calc's track changes)."""
     try:
@@ -1136,6 +1268,7 @@ def _recording(doc):
 def _convert_runs(doc, source, destination, map_fonts, selection_only, all_text, undo,
                   convert_run, converters):
     changed = left = 0
+    text_fonts = {}  # the font of the last run of text in each paragraph, by its edit
     with _OneUndoStep(doc, "Tessaro: Chuyen ma", bool(undo)) as step:
         for portion in text_portions(doc, selection_only):
             before = portion.getString()
@@ -1147,6 +1280,16 @@ def _convert_runs(doc, source, destination, map_fonts, selection_only, all_text,
                     font = portion.CharFontName
                 except AttributeError:
                     font = ""
+            edit = _edit_of.get(id(portion))
+            if isinstance(edit, _ParagraphEdit):
+                if font in _SYMBOL_FONTS and _SYMBOL.search(before) and _NOT_SYMBOL.search(before):
+                    edit.lost()  # the run is changed apart from the paragraph's walker
+                    if _symbols_apart(portion, before, text_fonts.get(id(edit)), convert_run):
+                        changed += 1
+                    else:
+                        left += 1  # its text is apart from the symbols, left as it was
+                    continue
+                text_fonts[id(edit)] = font
             conv, after, new_font = convert_run(before, font)
             if after is None:  # left: not converted, or not in the source charset
                 left += conv is not None or id(portion) not in _quiet
@@ -1162,12 +1305,16 @@ def _convert_runs(doc, source, destination, map_fonts, selection_only, all_text,
             changed += _convert_fields(doc, source, destination, all_text, converters,
                                        map_fonts)
             changed += _convert_comments(doc, convert_run)
+            changed += _convert_controls(convert_run)
+            left += len(_unreachable)
         if _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):
             changed += _convert_formula_strings(doc, source, destination, selection_only,
                                                 all_text, converters, map_fonts)
         if map_fonts and _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):
-            # A cell's own font, which its runs show where they set none.
-            for cell in _calc_cells(doc, selection_only):
+            # A cell's own font, which its runs show where they set none; a formula's, which
+            # its result (often the converted text of other cells) is shown in.
+            for cell in (_calc_cells(doc, selection_only)
+                         + _calc_cells(doc, selection_only, "FORMULA")):
                 charset = run_charset(cell.CharFontName, source, selection_only, all_text)
                 conv = converters.get((charset, False))  # a font that names its charset
                 if conv is None:
@@ -1176,6 +1323,21 @@ def _convert_runs(doc, source, destination, map_fonts, selection_only, all_text,
                 if mapped is not None and mapped != cell.CharFontName:
                     cell.CharFontName = mapped
     return changed, left
+
+
+def legacy_sheet_names(doc, source, all_text):
+    """The names of a workbook's sheets that read as legacy text (of the source where it
+    is named, else of the common legacy charsets).  They are left as they are: formulas and
+    links refer to them."""
+    if not _supports(doc, "com.sun.star.sheet.SpreadsheetDocument") or source in UNICODE_CODES:
+        return []
+    codes = (source,) if all_text else tuple({source, TCVN3, VNI_WIN, VISCII})
+    lib, names = tslib(), []
+    for name in doc.getSheets().getElementNames():
+        data = name.encode("utf-8")
+        if any(lib.TS_readsAs(data, len(data), code) == 1 for code in codes):
+            names.append(name)
+    return names
 
 
 def change_case(doc, upper, selection_only=True):
@@ -1307,6 +1469,10 @@ def _run_conversion(title, label):
     text = "Da chuyen %d doan van ban." % changed
     if left:
         text += "\n%d doan giu nguyen (font Unicode, font khac bang ma, hoac khong ro)." % left
+    names = legacy_sheet_names(_document(), choice["source"], choice["all_text"])
+    if names:
+        text += ("\nTen trang tinh co ve la ma cu, giu nguyen (cong thuc tham chieu den): " +
+                 ", ".join(names))
     _message(text)
 
 
@@ -1366,10 +1532,12 @@ def tessaroweb(*args):
 
 def tsConvertDocument(doc, source, destination, map_fonts=True, selection_only=False,
                       all_text=False, undo=True):
-    """`undo` false: nothing is kept for undo (a document converted in batch and closed)."""
+    """`undo` false: nothing is kept for undo (a document converted in batch and closed).
+    Returns the runs changed and left, then the legacy sheet names, a line each."""
     changed, left = convert_document(doc, source, destination, map_fonts, selection_only,
                                      all_text, undo)
-    return "%d %d" % (changed, left)
+    names = legacy_sheet_names(doc, int(source), bool(all_text))
+    return "\n".join(["%d %d" % (changed, left)] + names)
 
 
 def tsChangeCaseDocument(doc, upper, selection_only=True):

@@ -23,6 +23,7 @@ struct DocumentOutcome {
   Kind kind = kFailed;
   std::uint64_t runs = 0;  // runs converted
   std::string why;         // kCannotOpen, kFailed: the reason
+  std::vector<std::string> notes;  // what the user should know (legacy sheet names, left)
 };
 
 class DocumentConverter {

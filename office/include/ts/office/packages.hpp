@@ -30,6 +30,9 @@ struct PackageOutcome {
 // (--from auto), `destination` 1 to 43.  A package that is damaged, encrypted, signed (unless
 // `force`), too large to be a document (a zip bomb) or holds a document type declaration is
 // refused with the reason; `to` is then not made.
+// What the user is told of a sheet whose name reads as legacy text: it is left as it is.
+std::string legacySheetNameNote(const std::string& name);
+
 PackageOutcome convertPackage(const std::string& from, const std::string& to,
                               std::string_view name, int source, int destination,
                               bool force = false);
