@@ -495,6 +495,7 @@ TEST_F(AddinMacros, EveryTextOfTheDocument) {
     EXPECT_EQ(utf8(chartTitle.get("String")), tcvnTitle);
     EXPECT_EQ(utf8(chartTitle.get("CharFontName")), ".VnTime");
     EXPECT_EQ(utf8(axisTitle.get("String")), tcvnAxis);
+    EXPECT_EQ(textOf(style.getObject("RightPageHeaderContent").getObject("CenterText")), tcvn);
     book.call("close", {Any(true)});
 
     // Impress: the notes of a slide and a text box on the master page.

@@ -674,12 +674,15 @@ _written_back = []
 _quiet = set()
 
 
-def _write_back():
-    for owner, prop, value in _written_back:
+def _write_back(step):
+    """The copies written back; their old values kept for undo in `step` (Calc records no
+    change of a page style's header or footer made through the API)."""
+    for owner, prop, value, old in _written_back:
         try:
             owner.setPropertyValue(prop, value)
         except Exception:
-            pass  # the copy alone changed: the document is as it was
+            continue  # the copy alone changed: the document is as it was
+        step.set(owner, prop, old, value)
     _written_back.clear()
     _quiet.clear()
 
@@ -730,7 +733,7 @@ def _calc_portions(doc, selection_only):
                 _text_portions(part, parts)
             _quiet.update(id(p) for p in parts)  # the page number's "Page " is no run to count
             out.extend(parts)
-            _written_back.append((style, prop, content))
+            _written_back.append((style, prop, content, style.getPropertyValue(prop)))
     return out
 
 
@@ -919,6 +922,23 @@ class _TextUndo(unohelper.Base, XUndoAction):
             _put(portion, new_text, new_font)
 
 
+class _SettingsUndo(unohelper.Base, XUndoAction):
+    """The undo step of properties set that the application does not record: each (object,
+    name, old value, new value)."""
+
+    def __init__(self, title, settings):
+        self.Title = title
+        self.settings = settings
+
+    def undo(self):
+        for obj, name, old, _ in reversed(self.settings):
+            obj.setPropertyValue(name, old)
+
+    def redo(self):
+        for obj, name, _, new in self.settings:
+            obj.setPropertyValue(name, new)
+
+
 class _OneUndoStep:
     """The text changes made through change() are one step of the document's undo list."""
 
@@ -930,6 +950,12 @@ class _OneUndoStep:
         self.own = undo and not (_supports(doc, "com.sun.star.text.TextDocument")
                                  or _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"))
         self.changes = []
+        self.settings = []
+
+    def set(self, obj, name, old, new):
+        """A property the application does not record for undo, set to `new` already."""
+        if self.undo:
+            self.settings.append((obj, name, old, new))
 
     def keep(self, portion, text):
         """A run read and left as it is (`text`: its text)."""
@@ -967,6 +993,8 @@ class _OneUndoStep:
         self.doc.unlockControllers()
         if self.changes:
             self.manager.addUndoAction(_TextUndo(self.title, self.changes))
+        if self.settings:
+            self.manager.addUndoAction(_SettingsUndo(self.title, self.settings))
         if not self.undo:
             self.manager.unlock()
         elif not self.own:
@@ -1300,7 +1328,7 @@ def _convert_runs(doc, source, destination, map_fonts, selection_only, all_text,
                 changed += 1
             else:
                 step.keep(portion, before)
-        _write_back()
+        _write_back(step)
         if not selection_only and _supports(doc, "com.sun.star.text.TextDocument"):
             changed += _convert_fields(doc, source, destination, all_text, converters,
                                        map_fonts)
@@ -1359,7 +1387,7 @@ def change_case(doc, upper, selection_only=True):
                 changed += 1
             else:
                 step.keep(portion, before)
-        _write_back()
+        _write_back(step)
     if selection_only and touched and _supports(doc, "com.sun.star.text.TextDocument"):
         # Writer loses a selection whose text is replaced: the changed text is selected again.
         try:
