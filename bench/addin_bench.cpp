@@ -188,6 +188,10 @@ int main(int argc, char** argv) {
         floors.push_back(ts::bench::seconds(start));
         std::printf("round %d: floor (each run set to itself) over %s runs: %.2f s\n", round + 1,
                     runs.c_str(), floors.back());
+        const auto undoStart = std::chrono::steady_clock::now();
+        doc.getObject("UndoManager").call("undo");
+        std::printf("round %d: one undo of the floor: %.2f s\n", round + 1,
+                    ts::bench::seconds(undoStart));
         doc.call("close", {Any(true)});
       }
       const Object doc = load();
@@ -200,6 +204,9 @@ int main(int argc, char** argv) {
       times.push_back(t);
       std::printf("round %d: %d pages, runs converted/left %s: %.2f s\n", round + 1, shown,
                   result.c_str(), t);
+      const auto undoStart = std::chrono::steady_clock::now();
+      doc.getObject("UndoManager").call("undo");
+      std::printf("round %d: one undo of it: %.2f s\n", round + 1, ts::bench::seconds(undoStart));
       doc.call("close", {Any(true)});
     }
   }
