@@ -6,14 +6,21 @@
 # of them (each package converted in its own XML, no office, a thread per core).  Prints both
 # times and tsweb's peak memory beside the largest part.
 # Each paragraph costs the office a fixed amount whatever its length: a paragraph a line
-# (LINES 1) is the dearest shape, five lines a more usual one.
-#   bench/office_packages.sh [BUILD_DIR] [DOCS] [PAGES] [JOBS] [LINES]
+# (LINES 1) is the dearest shape, five lines a more usual one.  FORMAT doc: Word 97 documents
+# instead, which tsweb converts through LibreOffice and the add-in's macros.
+#   bench/office_packages.sh [BUILD_DIR] [DOCS] [PAGES] [JOBS] [LINES] [FORMAT]
 set -euo pipefail
 build=$(cd "${1:-build/release}" && pwd)
 docs=${2:-40}
 pages=${3:-30}
 jobs=${4:-1}
 lines=${5:-5}
+format=${6:-docx}
+case $format in
+  docx) filter=docx ;;
+  doc) filter='doc:MS Word 97' ;;
+  *) echo "FORMAT: docx or doc" >&2; exit 2 ;;
+esac
 tsconv=$build/tools/tsconv
 tsweb=$build/webconv/tsweb
 gen=$build/bench/gen_text
@@ -30,15 +37,15 @@ head -c $(( kb * 1024 )) "$work/text.utf8" | "$tsconv" -f utf-8 -t tcvn3 > "$wor
 mkdir -p "$work/rtf" "$work/docs" "$work/saved"
 for i in $(seq -w 1 "$docs"); do cp "$work/doc.rtf" "$work/rtf/d$i.rtf"; done
 profile="file://$work/profile"
-soffice --headless -env:UserInstallation="$profile" --convert-to docx --outdir "$work/docs" \
+soffice --headless -env:UserInstallation="$profile" --convert-to "$filter" --outdir "$work/docs" \
   "$work/rtf"/*.rtf > /dev/null 2>&1
 ls "$work/docs" | wc -l | xargs echo "documents (paragraphs of $lines lines):"
 du -sh "$work/docs" | cut -f1 | xargs echo "size:"
 cp -r "$work/docs" "$work/tsweb"
 
 start=$(date +%s.%N)
-soffice --headless -env:UserInstallation="$profile" --convert-to docx --outdir "$work/saved" \
-  "$work/docs"/*.docx > /dev/null 2>&1
+soffice --headless -env:UserInstallation="$profile" --convert-to "$filter" --outdir "$work/saved" \
+  "$work/docs"/*."$format" > /dev/null 2>&1
 end=$(date +%s.%N)
 office=$(echo "$end - $start" | bc)
 echo "soffice --convert-to (open and save): $office s"
@@ -53,6 +60,11 @@ ours=$(echo "$end - $start" | bc)
 head -1 "$work/tsweb.out"
 echo "tsweb -j $jobs (convert every run and save): $ours s"
 # Memory: tsweb's peak against the largest part it changes (document.xml) and the package.
-largest=$(unzip -l "$work/docs/$(ls "$work/docs" | head -1)" | awk '$4 ~ /\.xml$/ {print $1}' | sort -n | tail -1)
-echo "tsweb's peak memory: $(tail -1 "$work/tsweb.rss") KiB; the largest part: $((largest / 1024)) KiB; a package: $(( $(stat -c %s "$work/docs/$(ls "$work/docs" | head -1)") / 1024 )) KiB"
+first="$work/docs/$(ls "$work/docs" | head -1)"
+if [ "$format" = docx ]; then
+  largest=$(unzip -l "$first" | awk '$4 ~ /\.xml$/ {print $1}' | sort -n | tail -1)
+  echo "tsweb's peak memory: $(tail -1 "$work/tsweb.rss") KiB; the largest part: $((largest / 1024)) KiB; a package: $(( $(stat -c %s "$first") / 1024 )) KiB"
+else
+  echo "peak memory of tsweb or an office it started: $(tail -1 "$work/tsweb.rss") KiB; a document: $(( $(stat -c %s "$first") / 1024 )) KiB"
+fi
 echo "ratio: $(echo "scale=2; $ours / $office" | bc)"
