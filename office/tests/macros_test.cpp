@@ -16,6 +16,7 @@
 #include "ts/db/wide.hpp"
 #include "ts/office/addin.hpp"
 #include "ts/testing/office.hpp"
+#include "ts/testing/process.hpp"
 #include "ts/testing/scratch.hpp"
 #include "tslib.h"
 
@@ -615,16 +616,25 @@ TEST_F(AddinMacros, CommentsRunByRun) {
       at.call("goRight", {Any(static_cast<sal_Int16>(length)), Any(true)});
       body.call("insertTextContent", {at.value(), c.value(), Any(length > 0)});
     };
-    // On "Xin chào": two runs in .VnTime, the second bold, and a paragraph in VNI-Times.
-    comment("An", 8, [&](const Object& t, const Object& c) {
+    // Two runs in .VnTime, the second bold, and a paragraph in VNI-Times: on "Xin chào", and
+    // at the end.
+    auto noted = [&](const Object& t, const Object& c) {
       put(t, c, ".VnTime", tc("Ghi chú "), false);
       put(t, c, ".VnTime", tc("quan trọng"), true);
       t.call("insertControlCharacter", {c.value(), Any(sal_Int16(0)), Any(false)});
       put(t, c, "VNI-Times", vn("dòng hai"), false);
-    });
+    };
+    comment("An", 8, noted);
+    comment("Dung", 0, noted);
     // At the end, in Unicode.
     comment("Bình", 0, [&](const Object& t, const Object& c) {
       put(t, c, "Times New Roman", "Đã xem", false);
+    });
+    // On the whole line: two paragraphs of text in .VnTime alone.
+    comment("Chi", 18, [&](const Object& t, const Object& c) {
+      put(t, c, ".VnTime", tc("Cả dòng"), false);
+      t.call("insertControlCharacter", {c.value(), Any(sal_Int16(0)), Any(false)});
+      put(t, c, ".VnTime", tc("hai đoạn"), false);
     });
     auto comments = [&] {
       std::vector<std::tuple<std::string, std::string, std::string, std::vector<TextRun>>> out;
@@ -641,23 +651,46 @@ TEST_F(AddinMacros, CommentsRunByRun) {
       return out;
     };
     const auto before = comments();
-    ASSERT_EQ(before.size(), 2u);
+    ASSERT_EQ(before.size(), 4u);
     EXPECT_NE(std::get<1>(before[0]), "A ");  // the initials, and the name Writer gave it
 
     EXPECT_EQ(run("tsConvertDocument",
                   {doc.value(), Any(sal_Int32(15)), Any(sal_Int32(41)), Any(true), Any(false)}),
-              "1 2");  // the body's two runs, in a font that says nothing, are left
+              "2 3");  // the body's two runs, in a font that says nothing, are left, and An's
     const std::string tnr = "Times New Roman";
     const auto after = comments();
-    ASSERT_EQ(after.size(), 2u);
-    EXPECT_EQ(
-        after[0],
-        std::make_tuple(
-            std::string("An"), std::get<1>(before[0]), std::string("Xin chào"),
-            std::vector<TextRun>{
-                {"Ghi chú ", tnr}, {"quan trọng", tnr, true}, {"\n", ""}, {"dòng hai", tnr}}));
+    ASSERT_EQ(after.size(), 4u);
+    // A comment on a range holding more than text and fonts (a bold run) is left; one that
+    // holds only those has its text set whole (its fonts the comments' own).
+    EXPECT_EQ(after[0], before[0]);
     EXPECT_EQ(after[1], before[1]);
+    EXPECT_EQ(std::get<0>(after[2]), "Chi");
+    EXPECT_EQ(std::get<1>(after[2]), std::get<1>(before[2]));
+    EXPECT_EQ(std::get<2>(after[2]), "Xin chào thế giới");
+    std::string chi;
+    for (const TextRun& r : std::get<3>(after[2])) chi += r.text;
+    EXPECT_EQ(chi, "Cả dòng\nhai đoạn");
+    // One on no range is made anew, each run converted in its font, its weight kept.
+    EXPECT_EQ(after[3], std::make_tuple(std::string("Dung"), std::get<1>(before[3]), std::string(),
+                                        std::vector<TextRun>{{"Ghi chú ", tnr},
+                                                             {"quan trọng", tnr, true},
+                                                             {"\n", ""},
+                                                             {"dòng hai", tnr}}));
     EXPECT_EQ(utf8(body.call("getString")), "Xin chào thế giới");
+    // Stored as Word stores it: each range with its comment.
+    doc.call("storeToURL", {text(fileUrl((dir_ / "c.docx").string())),
+                            Any(properties({{"FilterName", text("MS Word 2007 XML")}}))});
+    const std::string stored = ts::testing::runProgram(
+        "/usr/bin/python3",
+        {"-c",
+         "import re, sys, zipfile\n"
+         "z = zipfile.ZipFile(sys.argv[1])\n"
+         "ranges = re.findall(r'commentRangeStart w:id=\"(\\d+)\"', z.read('word/document.xml').decode())\n"
+         "comments = re.findall(r'<w:comment w:id=\"(\\d+)\"', z.read('word/comments.xml').decode())\n"
+         "print(len(ranges), len(comments), set(ranges) <= set(comments))\n",
+         (dir_ / "c.docx").string()},
+        dir_).out;
+    EXPECT_EQ(stored, "2 4 True\n");
     doc.call("close", {Any(true)});
   });
 }

@@ -1158,17 +1158,55 @@ def _comment_paragraphs(field, convert_run):
     return paragraphs if changes else None
 
 
-def _convert_comments(doc, convert_run):
+# Character properties a comment's text loses nothing by (its fonts and size, its language),
+# and those whose value is the plain one.
+_PLAIN_CHAR = ("CharFont", "CharHeight", "CharLocale", "CharAutoKerning")
+_PLAIN_VALUES = {"CharWeight": lambda v: v <= 100, "CharUnderline": lambda v: v == 0,
+                 "CharStrikeout": lambda v: v == 0, "CharColor": lambda v: v == -1,
+                 "CharPosture": lambda v: getattr(v, "value", v) == "NONE"}
+
+
+def _plain(paragraphs):
+    """Whether a comment's paragraphs hold nothing besides their text, fonts and sizes."""
+    def plain(name, value):
+        if name.startswith(_PLAIN_CHAR):
+            return True
+        check = _PLAIN_VALUES.get(name)
+        return check is not None and check(value)
+    return all(all(n == "ParaStyleName" or (n == "ParaIsNumberingRestart" and not v)
+                   for n, v in par_props.items())
+               and all(plain(n, v) for _, props in runs for n, v in props.items())
+               for par_props, runs in paragraphs)
+
+
+def _convert_comments(doc, convert_run, unicode_out):
     """Writer's comments, run by run, each in the charset of its font; returns the number of
-    comments changed.  Writer keeps a comment's text apart and takes no change made to it
-    through the API: a changed comment is made anew (author, date, initials, the text it
-    marks, each run's attributes and paragraphs) where the old one was, which then goes."""
-    changed = 0
+    comments changed and of those left.  Writer keeps a comment's text apart and takes no
+    change made to it through the API: a changed comment is made anew (author, date,
+    initials, each run's attributes and paragraphs) where the old one was, which then goes.
+    A comment on a range of text cannot be made anew (the old one's mark of the range stays
+    behind, and Word's format then stores a range without its comment): its text is set
+    whole where it holds nothing but text and fonts and becomes Unicode, and it is left
+    otherwise."""
+    changed = left = 0
     for field in list(_each(doc.getTextFields())):
         if not _supports(field, "com.sun.star.text.TextField.Annotation"):
             continue
         paragraphs = _comment_paragraphs(field, convert_run)
         if paragraphs is None:
+            continue
+        # The text the comment marks, kept across the old comment's going: a cursor made
+        # from its ends before (one made from the anchor itself is refused).
+        anchor = field.getAnchor()
+        host = anchor.getText()
+        marked = host.createTextCursorByRange(anchor.getStart())
+        marked.gotoRange(anchor.getEnd(), True)
+        if anchor.getString():  # a comment at a point is anchored at its own mark
+            if unicode_out and _plain(paragraphs):
+                field.Content = "\n".join("".join(t for t, _ in runs) for _, runs in paragraphs)
+                changed += 1
+            else:
+                left += 1
             continue
         info = field.getPropertySetInfo()
         own = {p: field.getPropertyValue(p) for p in _COMMENT_PROPERTIES + _COMMENT_NAMES
@@ -1189,19 +1227,13 @@ def _convert_comments(doc, convert_run):
             if par_props:
                 par_start.gotoRange(cursor.getEnd(), True)
                 _set_properties(par_start, par_props)
-        # The text the comment marks, kept across the old comment's going: a cursor made
-        # from its ends before (one made from the anchor itself is refused).
-        anchor = field.getAnchor()
-        host = anchor.getText()
-        marked = host.createTextCursorByRange(anchor.getStart())
-        marked.gotoRange(anchor.getEnd(), True)
         host.removeTextContent(field)
-        host.insertTextContent(marked, new, not marked.isCollapsed())
+        host.insertTextContent(marked, new, False)
         names = {p: v for p, v in own.items() if p in _COMMENT_NAMES}
         if names:
             _set_properties(new, names)
         changed += 1
-    return changed
+    return changed, left
 
 
 def convert_document(doc, source, destination, map_fonts=True, selection_only=False,
@@ -1332,7 +1364,8 @@ def _convert_runs(doc, source, destination, map_fonts, selection_only, all_text,
         if not selection_only and _supports(doc, "com.sun.star.text.TextDocument"):
             changed += _convert_fields(doc, source, destination, all_text, converters,
                                        map_fonts)
-            changed += _convert_comments(doc, convert_run)
+            done, kept = _convert_comments(doc, convert_run, destination in UNICODE_CODES)
+            changed, left = changed + done, left + kept
             changed += _convert_controls(convert_run)
             left += len(_unreachable)
         if _supports(doc, "com.sun.star.sheet.SpreadsheetDocument"):
