@@ -35,6 +35,8 @@ struct Tally {
   std::uint32_t foreign = 0;  // characters of other scripts
   std::uint32_t weights = 0;  // how common the known syllables are, summed (between
                               // readings that score alike, the commoner words win)
+  std::int32_t glued = 0;     // the same of words glued to signs (<SỐ>, TẬP_TIN), which
+                              // decide between readings that differ there only
   double score() const {
     return 3.0 * valid + 1.0 * unknown + 1.0 * short_ - 4.0 * invalid - 2.0 * junk -
            1.0 * foreign;
@@ -52,6 +54,7 @@ struct Tally {
     junk += o.junk;
     foreign += o.foreign;
     weights += o.weights;
+    glued += o.glued;
     return *this;
   }
   bool operator==(const Tally&) const = default;
@@ -67,19 +70,30 @@ bool gluesToWords(std::uint8_t b) {
 }
 
 // `asItStands`: the reading of good UTF-8 as UTF-8, whose words that are no syllable are words
-// of another language, not bad Vietnamese.
-Tally scoreReading(const ByteBuffer& reading, bool asItStands) {
+// of another language, not bad Vietnamese.  `signLetters`: the charset writes letters with
+// ASCII signs (writesLettersWithSigns).
+Tally scoreReading(const ByteBuffer& reading, bool asItStands, bool signLetters) {
   Tally t;
   const std::uint8_t* s = reading.data();
   const std::size_t n = reading.size();
   constexpr std::size_t kLongest = syllable::kLongest;
   std::uint8_t word[kLongest];
   std::size_t len = 0;
-  bool tooLong = false, marked = false, glued = false;
+  bool tooLong = false, marked = false, glued = false, small = false, miscased = false;
   int tones = 0, tone = 0;
   auto endWord = [&](bool gluedAfter) {
-    // A word glued to digits or the signs of codes and markup (tiền_tố, x2) says nothing.
-    if (len != 0 && marked && !glued && !gluedAfter) {
+    // In a charset that writes letters with signs, a word with a marked capital after a small
+    // letter is no word (lỨ: how TCVN1 reads l]).  A word glued to digits or the signs of
+    // codes and markup (tiền_tố, x2) says nothing, but between readings that differ there
+    // only (<SỐ>).
+    if (len != 0 && marked && miscased && signLetters) {
+      ++t.invalid;
+    } else if (len >= 2 && marked && (glued || gluedAfter)) {
+      if (tooLong || tones > 1 || !syllable::allowed(word, len, tone))
+        t.glued -= 4;
+      else
+        t.glued += syllable::weight(word, len, tone);
+    } else if (len != 0 && marked && !glued && !gluedAfter) {
       if (tooLong || tones > 1 || !syllable::allowed(word, len, tone))
         ++(asItStands ? t.foreign : t.invalid);
       else if (len == 1) {
@@ -95,7 +109,7 @@ Tally scoreReading(const ByteBuffer& reading, bool asItStands) {
       }
     }
     len = 0;
-    tooLong = marked = false;
+    tooLong = marked = small = miscased = false;
     tones = tone = 0;
   };
   auto add = [&](std::uint8_t base) {
@@ -118,6 +132,10 @@ Tally scoreReading(const ByteBuffer& reading, bool asItStands) {
       }
       if (len == 0 && !tooLong) glued = gluesToWords(before);
       const LetterShape& shape = kShapes[letter];
+      if (lowerCaseOf(letter) != 0)
+        miscased = miscased || small;
+      else
+        small = true;
       add(shape.base);
       if (shape.tone != 0) {
         ++tones;
@@ -128,6 +146,7 @@ Tally scoreReading(const ByteBuffer& reading, bool asItStands) {
     }
     if (isAsciiLetter(b)) {
       if (len == 0 && !tooLong) glued = gluesToWords(before);
+      small = small || b >= 'a';
       add(static_cast<std::uint8_t>(b | 0x20));
       ++i;
       continue;
@@ -235,6 +254,25 @@ bool writesHighBytes(int code) {
     return h;
   }();
   return code >= 1 && code <= kCatalogueSize && high[code];
+}
+
+// Whether a charset writes a letter with an ASCII sign ([ and ] in TCVN1): its readings of
+// code and markup make letters of signs, and their case is the sign's, not a word's.
+bool writesLettersWithSigns(int code) {
+  static const std::array<bool, kCatalogueSize + 1> signs = [] {
+    std::array<bool, kCatalogueSize + 1> h{};
+    for (int c = 1; c <= kCatalogueSize; ++c) {
+      CharsetSelection cs;
+      if (!selectCharset(static_cast<std::uint32_t>(c), kCatalogueSize, cs)) continue;
+      for (int n = 1; n <= static_cast<int>(cs.count) && !h[c]; ++n) {
+        const LetterCode l = storedCode(cs, n);
+        h[c] = l.len == 1 && l.bytes[0] > 0x20 && l.bytes[0] < 0x80 &&
+               !isAsciiLetter(l.bytes[0]) && !(l.bytes[0] >= '0' && l.bytes[0] <= '9');
+      }
+    }
+    return h;
+  }();
+  return code >= 1 && code <= kCatalogueSize && signs[code];
 }
 
 // Whether a text may be carried: it is UTF-8 (bytes that form no character are rare) and
@@ -362,6 +400,7 @@ namespace {
 struct Reading {
   int code;
   const ConversionPlan* plan;
+  bool signLetters;  // writesLettersWithSigns
   Tally tally;
   std::uint64_t hash = 0xCBF29CE484222325ull;
 };
@@ -392,6 +431,7 @@ std::vector<int> possibleForms(std::span<const int> candidates, bool asItStands,
 std::vector<CharsetGuess> guessesOf(const std::vector<Reading>& reads) {
   std::vector<CharsetGuess> guesses;
   std::vector<std::uint32_t> weights;  // each guess's
+  std::vector<std::int32_t> glued;
   std::vector<bool> taken(reads.size(), false);
   for (std::size_t i = 0; i < reads.size(); ++i) {
     if (taken[i]) continue;
@@ -410,6 +450,7 @@ std::vector<CharsetGuess> guessesOf(const std::vector<Reading>& reads) {
     g.words = reads[i].tally.marked();
     guesses.push_back(std::move(g));
     weights.push_back(reads[i].tally.weights);
+    glued.push_back(reads[i].tally.glued);
   }
   auto percent = [](const CharsetGuess& g) { return static_cast<int>(g.confidence * 100 + 0.5); };
   std::vector<std::size_t> order(guesses.size());
@@ -419,6 +460,7 @@ std::vector<CharsetGuess> guessesOf(const std::vector<Reading>& reads) {
     if (percent(a) != percent(b)) return percent(a) > percent(b);
     if (a.score != b.score) return a.score > b.score;
     if (weights[i] != weights[j]) return weights[i] > weights[j];
+    if (glued[i] != glued[j]) return glued[i] > glued[j];
     return commonness(a.codes.front()) < commonness(b.codes.front());
   });
   std::vector<CharsetGuess> sorted;
@@ -448,7 +490,7 @@ void readWindow(std::string_view piece, const bool (&possible)[3], bool utf8Text
   for (Reading& r : reads) {
     letters.clear();
     read(*r.plan, layered[formLayers(static_cast<CharsetForm>(r.code))], letters);
-    r.tally += scoreReading(letters, utf8Text && r.code == kUtf8);
+    r.tally += scoreReading(letters, utf8Text && r.code == kUtf8, r.signLetters);
     r.hash = hashLetters(r.hash, letters);
   }
 }
@@ -493,7 +535,8 @@ Detection detectAmong(std::string_view text, std::span<const int> candidates, bo
   for (int f : possibleForms(candidates, asItStands, possible, utf8Text))
     if (const ConversionPlan* plan =
             readers().plans[formCharset(static_cast<CharsetForm>(f))].get())
-      reads.push_back({f, plan, {}});
+      reads.push_back(
+          {f, plan, writesLettersWithSigns(formCharset(static_cast<CharsetForm>(f))), {}});
 
   ByteBuffer letters;
   Detection d;

@@ -328,7 +328,12 @@ bool TextRepairer::joinsNext(std::string_view line, std::size_t k, std::string& 
          ((nextText[letters] | 0x20) >= 'a' && (nextText[letters] | 0x20) <= 'z'))
     ++letters;
   const std::string_view lead = nextText.substr(0, letters);
-  const WordReading j = readWord(wordCore(decoded + std::string(lead)));
+  // The word's last syllable goes on (cây-là m-việc for cây-làm-việc).
+  std::size_t tail = decoded.size();
+  for (unsigned char c; tail > 0 && ((c = static_cast<unsigned char>(decoded[tail - 1])) >= 0x80 ||
+                                     ((c | 0x20) >= 'a' && (c | 0x20) <= 'z'));)
+    --tail;
+  const WordReading j = readWord(wordCore(decoded.substr(tail) + std::string(lead)));
   const WordReading alone = readWord(lead);
   // Or a sign follows (là: written là :).
   const bool sign = letters == 0 && !nextText.empty() &&

@@ -229,7 +229,8 @@ WordReading readWord(std::string_view word) {
   std::size_t n = 0;
   int tone = 0, tones = 0, toneAt = -1;
   bool tooLong = false, first = true, firstUpper = false, anyUpper = false, anyLower = false,
-       laterUpper = false;
+       laterUpper = false, asciiLower = false, markedUpper = false;
+  int asciiUpper = 0;
   const auto* s = reinterpret_cast<const std::uint8_t*>(word.data());
   r.letters = !word.empty();
   for (std::size_t i = 0; i < word.size();) {
@@ -265,6 +266,12 @@ WordReading readWord(std::string_view word) {
       r.marked = r.marked || kShapes[letter].tone != 0 || base >= 0x80;
     }
     if (first) firstUpper = upper;
+    if (cp < 0x80) {
+      asciiUpper += upper;
+      asciiLower = asciiLower || !upper;
+    } else {
+      markedUpper = markedUpper || upper;
+    }
     laterUpper = laterUpper || (!first && upper);
     anyUpper = anyUpper || upper;
     anyLower = anyLower || !upper;
@@ -275,7 +282,10 @@ WordReading readWord(std::string_view word) {
       bases[n++] = base;
   }
   if (!r.letters) return r;
-  r.cased = !anyUpper || !anyLower || (firstUpper && !laterUpper);
+  // Capitals made by a program that knew ASCII letters only, or by a charset that has no
+  // capital of a marked letter (TCVN3 writes them in a capitals font): MớI, CảNH.
+  const bool asciiCapitals = asciiUpper >= 2 && !asciiLower && !markedUpper;
+  r.cased = !anyUpper || !anyLower || (firstUpper && !laterUpper) || asciiCapitals;
   r.allowed = !tooLong && tones <= 1 && allowed(bases, n, tone, toneAt);
   if (r.allowed) r.weight = weight(bases, n, tone);
   return r;

@@ -123,6 +123,18 @@ TEST(Detect, SignsOfCodeAndPiecesOfOtherLanguages) {
       35, "giá trị đếm qua các đối tượng Ứng dụng chạy phía sau cho bộ"));
   ASSERT_FALSE(capitals.guesses.empty());
   EXPECT_TRUE(firstNames(capitals, 35)) << capitals.guesses.front().codes.front();
+  // Where the capitals that tell them apart stand in words glued to signs only (<SỐ>,
+  // TẬP_TIN1), those words decide.
+  const Detection glued = detectCharset(encoded(
+      35, "đặt kích cỡ bảng băm mặc định thành gần <SỐ> dòng chung của TẬP_TIN1 và TẬP_TIN2"));
+  ASSERT_FALSE(glued.guesses.empty());
+  EXPECT_TRUE(firstNames(glued, 35)) << glued.guesses.front().codes.front();
+  // A sign TCVN1 writes a capital with, after a letter, makes no word (l] is no lỨ).
+  const Detection brackets = detectCharset(encoded(
+      kTcvn3, "fixup [-C | -c] <commit> = giống như \"squash\", nhưng chỉ giữ lại phần [-l] "
+              "[<mẫu>...] Không còn có tập tin"));
+  ASSERT_FALSE(brackets.guesses.empty());
+  EXPECT_EQ(brackets.guesses.front().codes.front(), kTcvn3);
   // Good UTF-8 of other languages, in pieces that begin and end inside a character, is never
   // a legacy charset or a carried form that can be taken.
   const std::string french =

@@ -343,6 +343,8 @@ TEST(Forms, RepairJudgesEachWord) {
   EXPECT_EQ(fix(twice(twice(line))), line);
   EXPECT_EQ(fix("l\xC3\x83  d\xC3\x83\xC2\xB9ng"), "là dùng");           // lÃ  dÃ¹ng
   EXPECT_EQ(fix("t\xC3\x83 n"), "tàn");                                      // tÃ n
+  EXPECT_EQ(fix("c\xC3\x83\xC2\xA2y-l\xC3\x83 m-vi\xC3\xA1\xC2\xBB\xE2\x80\xA1" "c"),
+            "cây-làm-việc");  // the syllable that goes on is the joined word's last
   EXPECT_EQ(fix("ng\xC3\x86\xC2\xB0\xC3\xA1\xC2\xBB\xEF\xBF\xBDi"), "người");  // ngÆ°á»�i
   EXPECT_EQ(fix("\xC3\x84\xEF\xBF\xBD\xC3\x86\xC2\xB0\xC3\xA1\xC2\xBB\xEF\xBF\xBDng"),
             "Đường");                                                              // Ä�Æ°á»�ng

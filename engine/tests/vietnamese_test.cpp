@@ -19,10 +19,15 @@ TEST(Vietnamese, SyllablesAsTheSpellingAllowsThem) {
   for (const char* word : {"hoaì", "ngươì", "maõ", "viềt", "tàc", "nghx", "x̉"}) {
     EXPECT_FALSE(readWord(word).vietnamese()) << word;
   }
-  // Case: lower, capitalised or capitals; not a capital after a small letter.
+  // Case: lower, capitalised or capitals; not a capital after a small letter, but for ASCII
+  // capitals beside small marked letters (a program that knew ASCII letters only made them,
+  // or TCVN3, which has no capital of marked letters).
   EXPECT_TRUE(readWord("Người").cased);
   EXPECT_FALSE(readWord("NgƯời").cased);
-  EXPECT_FALSE(readWord("TậP").cased);
+  EXPECT_FALSE(readWord("ngƯời").cased);
+  EXPECT_TRUE(readWord("TậP").cased);
+  EXPECT_TRUE(readWord("MớI").cased);
+  EXPECT_FALSE(readWord("tậP").cased);
   // Words of other languages and signs are no syllables: "not Vietnamese", never bad.
   for (const char* word : {"café", "Straße", "été", "x2", "Москва", "中文", ""}) {
     EXPECT_FALSE(readWord(word).vietnamese()) << word;
