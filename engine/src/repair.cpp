@@ -253,12 +253,13 @@ int fillReplaced(Unwrapped& u, std::string& best) {
     if (!decodesPlausibly(u.bytes, multi, true)) continue;
     ++found;
     const WordReading r = readWord(wordCore(u.bytes));
-    // The syllable decides; where it does not, a Vietnamese letter or the closing quote
-    // (the commonest characters with such a byte) does.
+    // The syllable decides; where it does not, the closing quote (the commonest character
+    // with such a byte) does.  A letter does not: in a word that becomes no syllable, Đ is
+    // no likelier than the č or ā of a name (PehÄ�evo).
     int preferred = 0;
     walkUtf8(reinterpret_cast<const std::uint8_t*>(u.bytes.data()), u.bytes.size(), true,
              [&](std::uint32_t cp) {
-               preferred += letterOfCodePoint(cp) != 0 || cp == 0x201D ? 1 : 0;
+               preferred += cp == 0x201D ? 1 : 0;
                return true;
              },
              [] { return true; });

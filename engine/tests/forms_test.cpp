@@ -348,6 +348,8 @@ TEST(Forms, RepairJudgesEachWord) {
   EXPECT_EQ(fix("ng\xC3\x86\xC2\xB0\xC3\xA1\xC2\xBB\xEF\xBF\xBDi"), "người");  // ngÆ°á»�i
   EXPECT_EQ(fix("\xC3\x84\xEF\xBF\xBD\xC3\x86\xC2\xB0\xC3\xA1\xC2\xBB\xEF\xBF\xBDng"),
             "Đường");                                                              // Ä�Æ°á»�ng
+  // A name that becomes no syllable whichever byte was lost (č? Đ? ā?) is left.
+  EXPECT_EQ(fix("Peh\xC3\x84\xEF\xBF\xBD" "evo"), "Peh\xC3\x84\xEF\xBF\xBD" "evo");
   EXPECT_EQ(fix(twice("Việt")), "Việt");  // a single word
   // Never invalid UTF-8: a sequence that cannot be completed stays as its characters were.
   for (const std::string broken : {"l\xC3\x83 ", "\xC3\x84\xEF\xBF\xBD", "x \xC3\x83\xC3\x82"}) {
