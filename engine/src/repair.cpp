@@ -254,9 +254,10 @@ int fillReplaced(Unwrapped& u, std::string& best) {
     ++found;
     const WordReading r = readWord(wordCore(u.bytes));
     // The syllable decides; where it does not, the closing quote (the commonest character
-    // with such a byte) does.  A letter does not: in a word that becomes no syllable, Đ is
-    // no likelier than the č or ā of a name (PehÄ�evo).
-    int preferred = 0;
+    // with such a byte) does, and a letter of the word's case (HĐH, not HčH).  A letter does
+    // not otherwise: in a word that becomes no syllable, Đ is no likelier than the č or ā of
+    // a name (PehÄ�evo).
+    int preferred = r.letters && r.cased ? 1 : 0;
     walkUtf8(reinterpret_cast<const std::uint8_t*>(u.bytes.data()), u.bytes.size(), true,
              [&](std::uint32_t cp) {
                preferred += cp == 0x201D ? 1 : 0;
@@ -275,10 +276,10 @@ int fillReplaced(Unwrapped& u, std::string& best) {
   if (found == 0) return 0;
   if (found == 1) return 1;
   // Clearly the likeliest: a syllable four times as common as the next (two weight classes),
-  // or, where no syllable decides, the one preferred character.
+  // or, where the syllables do not decide, the one preferred character.
   const bool bySyllable = bestWeight >= 16 && bestWeight / 16 >= second / 16 + 2;
   const bool byCharacter = bestWeight / 16 == second / 16 && bestWeight > second;
-  return bySyllable || (bestWeight < 16 && byCharacter) ? 1 : 2;
+  return bySyllable || byCharacter ? 1 : 2;
 }
 
 }  // namespace

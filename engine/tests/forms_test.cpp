@@ -350,6 +350,9 @@ TEST(Forms, RepairJudgesEachWord) {
             "Đường");                                                              // Ä�Æ°á»�ng
   // A name that becomes no syllable whichever byte was lost (č? Đ? ā?) is left.
   EXPECT_EQ(fix("Peh\xC3\x84\xEF\xBF\xBD" "evo"), "Peh\xC3\x84\xEF\xBF\xBD" "evo");
+  EXPECT_EQ(fix("H\xC3\x84\xEF\xBF\xBDH"), "HĐH");                   // HÄ�H: the capital
+  EXPECT_EQ(fix("x \xC3\xA2\xE2\x82\xAC\xC5\x93" "A\xC3\xA2\xE2\x82\xAC\xEF\xBF\xBD y"),
+            "x “A” y");  // â€œAâ€�: the closing quote, around a word that is a syllable
   EXPECT_EQ(fix(twice("Việt")), "Việt");  // a single word
   // Never invalid UTF-8: a sequence that cannot be completed stays as its characters were.
   for (const std::string broken : {"l\xC3\x83 ", "\xC3\x84\xEF\xBF\xBD", "x \xC3\x83\xC3\x82"}) {
