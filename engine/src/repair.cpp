@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 #include "ts/catalogue.hpp"
 #include "ts/detect.hpp"
@@ -180,6 +181,16 @@ struct TextRepairer::Word {
 struct TextRepairer::Reader {
   CharsetForm form;
   ConverterState state;
+  // How the form reads a word, kept for the words a text repeats (là, có, và).
+  struct Word {
+    std::string converted;
+    bool valid = false, syllable = false, foreign = false;
+    int weight = 0;
+    std::size_t lead = 0, core = 0;  // where frameCore finds the letters in `converted`
+  };
+  std::unordered_map<std::string, Word> words;
+
+  const Word& read(std::string_view text, ByteBuffer& buffer);
 };
 
 TextRepairer::TextRepairer(std::span<const int> charsets) {
@@ -236,13 +247,18 @@ void TextRepairer::record(std::string_view line, const Word& w, CharsetForm form
 namespace {
 
 // The decodings of bytes with their U+FFFD filled by undefined bytes; the likeliest by the
-// syllable it makes.  0: none decodes; 1: one chosen; 2: several alike (undecided).
-int fillReplaced(Unwrapped& u, std::string& best) {
+// syllable it makes beside its neighbours (`before`, `after`: the words around, as read) and
+// alone.  0: none decodes; 1: one chosen; 2: several alike (undecided).
+int fillReplaced(Unwrapped& u, std::string& best, const WordReading& before,
+                 const WordReading& after) {
   const std::size_t k = u.wild.size();
   if (k > 2) return 0;
   std::size_t combos = 1;
   for (std::size_t i = 0; i < k; ++i) combos *= std::size(kUndefined);
   int bestWeight = -1, second = -1, found = 0;
+  // The same by the pairs the syllable makes with its neighbours (bề rộng, not bỏ rộng).
+  int bestPair = 0, secondPair = 0;
+  std::string byPair;
   for (std::size_t c = 0; c < combos; ++c) {
     std::size_t rest = c;
     for (std::size_t i = 0; i < k; ++i) {
@@ -265,6 +281,14 @@ int fillReplaced(Unwrapped& u, std::string& best) {
              },
              [] { return true; });
     const int w = (r.vietnamese() ? r.weight : 0) * 16 + preferred;
+    const int pair = r.vietnamese() ? std::max(pairWeight(before, r), pairWeight(r, after)) : 0;
+    if (pair > bestPair) {
+      secondPair = bestPair;
+      bestPair = pair;
+      byPair = u.bytes;
+    } else if (pair > secondPair) {
+      secondPair = pair;
+    }
     if (w > bestWeight) {
       second = bestWeight;
       bestWeight = w;
@@ -275,6 +299,13 @@ int fillReplaced(Unwrapped& u, std::string& best) {
   }
   if (found == 0) return 0;
   if (found == 1) return 1;
+  // A pair with a neighbour four times as common as any other candidate's decides; where
+  // the neighbours know a pair but not clearly, the syllable alone does not decide against it.
+  if (bestPair >= secondPair + 2) {
+    best = std::move(byPair);
+    return 1;
+  }
+  if (bestPair > 0 && best != byPair) return 2;
   // Clearly the likeliest: a syllable four times as common as the next (two weight classes),
   // or, where the syllables do not decide, the one preferred character.
   const bool bySyllable = bestWeight >= 16 && bestWeight / 16 >= second / 16 + 2;
@@ -355,6 +386,20 @@ bool TextRepairer::joinsNext(std::string_view line, std::size_t k, std::string& 
   return joins;
 }
 
+WordReading TextRepairer::neighbour(std::string_view line, std::size_t k, int side) const {
+  if ((side < 0 && k == 0) || (side > 0 && k + 1 >= words_.size())) return {};
+  const Word& n = words_[side < 0 ? k - 1 : k + 1];
+  std::string_view text = n.changed ? std::string_view(n.after)
+                                    : line.substr(n.start, n.end - n.start);
+  // A neighbour encoded twice as well, read as it decodes where it does so plainly.
+  Unwrapped u;
+  int multi = 0;
+  if (!n.changed && n.h.high && !n.h.other && unwrapWord(text, u) && u.wild.empty() &&
+      decodesPlausibly(u.bytes, multi, false))
+    return readWord(wordCore(u.bytes));
+  return readWord(wordCore(text));
+}
+
 void TextRepairer::repairTwice(std::string_view line, std::size_t k) {
   Word& w = words_[k];
   const std::string_view text = line.substr(w.start, w.end - w.start);
@@ -369,7 +414,10 @@ void TextRepairer::repairTwice(std::string_view line, std::size_t k) {
     lostSpace = true;
   }
   std::string decoded;
-  const int filled = fillReplaced(u, decoded);
+  // The neighbours speak only where a byte was lost (they are read for that alone).
+  const int filled = u.wild.empty()
+                         ? fillReplaced(u, decoded, WordReading{}, WordReading{})
+                         : fillReplaced(u, decoded, neighbour(line, k, -1), neighbour(line, k, 1));
   if (filled != 1) {
     if (filled == 2) ++left_.undecided;
     return;
@@ -611,8 +659,31 @@ bool TextRepairer::moreOthers(RunFacts& run) const {
   return *run.othersLead;
 }
 
+const TextRepairer::Reader::Word& TextRepairer::Reader::read(std::string_view text,
+                                                         ByteBuffer& buffer) {
+  if (const auto found = words.find(std::string(text)); found != words.end())
+    return found->second;
+  if (words.size() >= 8192) words.clear();
+  Word w;
+  buffer.clear();
+  convert(state, text, buffer);
+  w.converted.assign(buffer.view());
+  w.valid = validUtf8(w.converted);
+  if (w.valid && w.converted != text) {
+    const WordReading wr = readJoined(wordCore(w.converted));
+    // Under the right form every character that stood for a byte becomes a letter: one
+    // left as a Latin-1 character or sign is a byte the form has no letter for.
+    w.syllable = wr.vietnamese() && wr.marked && !holdsLatin1(w.converted);
+    w.weight = wr.weight;
+    w.foreign = w.syllable && !readJoined(wordCore(w.converted), false).vietnamese();
+  }
+  const std::string_view core = frameCore(w.converted);
+  w.lead = static_cast<std::size_t>(core.data() - w.converted.data());
+  w.core = core.size();
+  return words.emplace(std::string(text), std::move(w)).first->second;
+}
+
 bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r) {
-  ByteBuffer& buffer = scratch_;
   r.after.resize(run.words.size());
   for (std::size_t k = 0; k < run.words.size(); ++k) {
     const Facts& f = run.words[k];
@@ -620,34 +691,28 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r) {
       if (f.high) ++r.bad;  // a no-break space belongs to good text
       continue;
     }
-    buffer.clear();
-    convert(reader.state, f.text, buffer);
-    const std::string_view converted = buffer.view();
-    if (!validUtf8(converted)) return false;
+    const Reader::Word& read = reader.read(f.text, scratch_);
+    if (!read.valid) return false;
+    const std::string_view converted = read.converted;
     const bool changes = converted != f.text;
-    const WordReading wr = changes ? readJoined(wordCore(converted)) : WordReading{};
-    // Under the right form every character that stood for a byte becomes a letter: one left
-    // as a Latin-1 character or sign is a byte the form has no letter for.
-    const bool syllable = changes && wr.vietnamese() && wr.marked && !holdsLatin1(converted);
+    const bool syllable = changes && read.syllable;
     std::string& after = r.after[k];
     if (f.already) {
       // A syllable already: changed only where the run around it is clearly legacy text.
       // One that becomes a far commoner syllable speaks for the form a little.
       ++r.already;
       if (syllable) {
-        if (wr.weight >= f.weight + 2) ++r.support;
+        if (read.weight >= f.weight + 2) ++r.support;
         after.assign(converted);
       }
       continue;
     }
     // Signs around the letters that became letters: no evidence either way.
-    const std::string_view newCore = frameCore(converted);
     const std::size_t lead = static_cast<std::size_t>(f.core.data() - f.text.data());
-    const std::size_t newLead = static_cast<std::size_t>(newCore.data() - converted.data());
     const bool sameFrame = !f.core.empty() &&
-                           f.text.substr(0, lead) == converted.substr(0, newLead) &&
+                           f.text.substr(0, lead) == converted.substr(0, read.lead) &&
                            f.text.substr(lead + f.core.size()) ==
-                               converted.substr(newLead + newCore.size());
+                               converted.substr(read.lead + read.core);
     if (!f.evidence || !sameFrame) {
       // Signs alone, a one-letter word, signs that became letters: no evidence either way.
       if (syllable) after.assign(converted);
@@ -659,8 +724,8 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r) {
       continue;
     }
     ++r.good;
-    r.rarest = std::min(r.rarest, wr.weight);
-    r.foreign = r.foreign || !readJoined(wordCore(converted), false).vietnamese();
+    r.rarest = std::min(r.rarest, read.weight);
+    r.foreign = r.foreign || read.foreign;
     if (std::find(r.distinct.begin(), r.distinct.end(), after) == r.distinct.end())
       r.distinct.push_back(after);
     r.odd = r.odd || f.odd;

@@ -60,5 +60,9 @@ bool allowed(const std::uint8_t* bases, std::size_t n, int tone, int toneAt = -1
 // How common the syllable is in Vietnamese text: 0 for none the model knows, 1 (known, never
 // seen in the counted text) to 15 (the commonest).
 int weight(const std::uint8_t* bases, std::size_t n, int tone);
+// The row of the syllable in the table (for pairs), -1 for none.
+int rowOf(const std::uint8_t* bases, std::size_t n, int tone);
+// How common the syllables of two rows are side by side (1 to 15), 0 where not seen so.
+int pairWeight(int first, int second);
 
 }  // namespace ts::syllable

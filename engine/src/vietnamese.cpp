@@ -140,12 +140,16 @@ struct Entry {
 constexpr Entry kTable[] = {
 #include "syllable_table.inc"
 };
+constexpr std::uint32_t kPairs[] = {
+#include "syllable_pairs.inc"
+};
 
 // The table's syllables by key, in open addressing.
 class Weights {
  public:
   Weights() {
-    for (const Entry& e : kTable) {
+    for (std::size_t row = 0; row < std::size(kTable); ++row) {
+      const Entry& e = kTable[row];
       std::uint8_t bases[kLongest];
       std::size_t n = 0;
       int tone = 0;
@@ -153,9 +157,11 @@ class Weights {
       std::size_t i = slot(keyOf(bases, n, tone));
       keys_[i] = keyOf(bases, n, tone);
       weights_[i] = static_cast<std::uint8_t>(e.weight);
+      rows_[i] = static_cast<std::int16_t>(row);
     }
   }
   int weight(std::uint64_t key) const { return weights_[slot(key)]; }
+  int row(std::uint64_t key) const { return rows_[slot(key)]; }
 
   // A lower-case UTF-8 syllable of the table as bases and tone.
   static bool decompose(std::string_view text, std::uint8_t* bases, std::size_t& n, int& tone) {
@@ -189,6 +195,11 @@ class Weights {
   }
   std::array<std::uint64_t, kSlots> keys_{};
   std::array<std::uint8_t, kSlots> weights_{};
+  std::array<std::int16_t, kSlots> rows_ = [] {
+    std::array<std::int16_t, kSlots> r{};
+    r.fill(-1);
+    return r;
+  }();
 };
 
 const Weights& weights() {
@@ -212,6 +223,18 @@ bool allowed(const std::uint8_t* w, std::size_t n, int tone, int toneAt) {
 int weight(const std::uint8_t* bases, std::size_t n, int tone) {
   if (n == 0 || n > kLongest) return 0;
   return weights().weight(keyOf(bases, n, tone));
+}
+
+int rowOf(const std::uint8_t* bases, std::size_t n, int tone) {
+  if (n == 0 || n > kLongest) return -1;
+  return weights().row(keyOf(bases, n, tone));
+}
+
+int pairWeight(int first, int second) {
+  const std::uint32_t key =
+      (static_cast<std::uint32_t>(first) << 17) | (static_cast<std::uint32_t>(second) << 4);
+  const auto* at = std::lower_bound(std::begin(kPairs), std::end(kPairs), key);
+  return at != std::end(kPairs) && (*at & ~0xFu) == key ? static_cast<int>(*at & 0xF) : 0;
 }
 
 }  // namespace syllable
@@ -287,8 +310,16 @@ WordReading readWord(std::string_view word) {
   const bool asciiCapitals = asciiUpper >= 2 && !asciiLower && !markedUpper;
   r.cased = !anyUpper || !anyLower || (firstUpper && !laterUpper) || asciiCapitals;
   r.allowed = !tooLong && tones <= 1 && allowed(bases, n, tone, toneAt);
-  if (r.allowed) r.weight = weight(bases, n, tone);
+  if (r.allowed) {
+    r.weight = weight(bases, n, tone);
+    if (r.weight > 0) r.row = rowOf(bases, n, tone);
+  }
   return r;
+}
+
+int pairWeight(const WordReading& first, const WordReading& second) {
+  if (first.row < 0 || second.row < 0) return 0;
+  return syllable::pairWeight(first.row, second.row);
 }
 
 std::string_view wordCore(std::string_view word) {

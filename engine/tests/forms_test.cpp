@@ -351,6 +351,9 @@ TEST(Forms, RepairJudgesEachWord) {
   // A name that becomes no syllable whichever byte was lost (č? Đ? ā?) is left.
   EXPECT_EQ(fix("Peh\xC3\x84\xEF\xBF\xBD" "evo"), "Peh\xC3\x84\xEF\xBF\xBD" "evo");
   EXPECT_EQ(fix("H\xC3\x84\xEF\xBF\xBDH"), "HĐH");                   // HÄ�H: the capital
+  // The syllable alone would say bỏ (far commoner); beside rộng it is bề.
+  EXPECT_EQ(fix("b\xC3\xA1\xC2\xBA\xC2\xB1ng b\xC3\xA1\xC2\xBB\xEF\xBF\xBD r\xC3\xA1\xC2\xBB\xE2\x84\xA2ng"),
+            "bằng bề rộng");
   EXPECT_EQ(fix("x \xC3\xA2\xE2\x82\xAC\xC5\x93" "A\xC3\xA2\xE2\x82\xAC\xEF\xBF\xBD y"),
             "x “A” y");  // â€œAâ€�: the closing quote, around a word that is a syllable
   EXPECT_EQ(fix(twice("Việt")), "Việt");  // a single word

@@ -35,6 +35,11 @@ TEST(Vietnamese, SyllablesAsTheSpellingAllowsThem) {
   EXPECT_FALSE(readWord("x2").letters);
   // How common: the commonest syllables of real text weigh more than rare ones.
   EXPECT_GT(readWord("không").weight, readWord("khểnh").weight);
+  // Pairs: syllables seen side by side, in that order.
+  EXPECT_GT(pairWeight(readWord("bàn"), readWord("phím")), 0);
+  EXPECT_GT(pairWeight(readWord("Bàn"), readWord("phím")), 0);  // whatever their case
+  EXPECT_EQ(pairWeight(readWord("phím"), readWord("khểnh")), 0);
+  EXPECT_EQ(pairWeight(readWord("bàn"), readWord("café")), 0);
   EXPECT_GT(readWord("người").weight, 0);
 }
 

@@ -25,6 +25,7 @@
 
 #include "ts/converter.hpp"
 #include "ts/forms.hpp"
+#include "ts/vietnamese.hpp"
 
 namespace ts {
 
@@ -90,6 +91,8 @@ class TextRepairer {
   bool scanWords(std::string_view line);
   // The word `k` of the line as UTF-8 encoded again, where it reads so.
   void repairTwice(std::string_view line, std::size_t k);
+  // The word before (`side` -1) or after (1) the word `k`, as Vietnamese.
+  WordReading neighbour(std::string_view line, std::size_t k, int side) const;
   // After a word whose no-break space was lost (one blank after it): whether the letters of
   // the next word are its own (tà n for tàn) or a sign follows (là :); then they join it.
   bool joinsNext(std::string_view line, std::size_t k, std::string& decoded);

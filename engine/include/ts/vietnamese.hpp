@@ -15,6 +15,7 @@ struct WordReading {
   bool marked = false;     // holds ă â ê ô ơ ư đ or a tone mark
   bool letters = false;    // letters only (ASCII and Vietnamese), at least one
   bool cased = false;      // lower case, capitalised or all capitals
+  int row = -1;            // the syllable in the model's table (for pairWeight); -1: none
   bool vietnamese() const { return weight > 0 && cased; }
 };
 
@@ -23,6 +24,10 @@ WordReading readWord(std::string_view word);
 
 // The word without the punctuation, digits and symbols before and after its letters.
 std::string_view wordCore(std::string_view word);
+
+// How common two syllables are side by side (bàn phím, bề rộng): 1 (seen twice) to 15, 0
+// where the model has not seen them so.
+int pairWeight(const WordReading& first, const WordReading& second);
 
 // Reads a word (as readWord) whose syllables may be joined by ASCII signs or digits (mô-đun,
 // tiền_tố, đường/dẫn, bộ=nhớ) as the syllables together: Vietnamese where each part is (parts
