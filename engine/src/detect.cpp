@@ -238,40 +238,36 @@ int commonness(int form) {
   return rank + 16 * formLayers(static_cast<CharsetForm>(form));
 }
 
+// Whether each charset writes some letter with a code `test` says yes to, by catalogue code.
+template <typename Test>
+std::array<bool, kCatalogueSize + 1> writesAny(Test test) {
+  std::array<bool, kCatalogueSize + 1> h{};
+  for (int c = 1; c <= kCatalogueSize; ++c) {
+    CharsetSelection cs;
+    if (!selectCharset(static_cast<std::uint32_t>(c), kCatalogueSize, cs)) continue;
+    for (int n = 1; n <= static_cast<int>(cs.count) && !h[c]; ++n) h[c] = test(storedCode(cs, n));
+  }
+  return h;
+}
+
 // Whether a charset writes a letter with a byte of 128 or more: only those can be carried
 // in a way that differs from their plain form.
 bool writesHighBytes(int code) {
-  static const std::array<bool, kCatalogueSize + 1> high = [] {
-    std::array<bool, kCatalogueSize + 1> h{};
-    for (int c = 1; c <= kCatalogueSize; ++c) {
-      CharsetSelection cs;
-      if (!selectCharset(static_cast<std::uint32_t>(c), kCatalogueSize, cs)) continue;
-      for (int n = 1; n <= static_cast<int>(cs.count) && !h[c]; ++n) {
-        const LetterCode l = storedCode(cs, n);
-        for (int k = 0; k < l.len; ++k) h[c] = h[c] || l.bytes[k] >= 0x80;
-      }
-    }
-    return h;
-  }();
+  static const std::array<bool, kCatalogueSize + 1> high = writesAny([](const LetterCode& l) {
+    bool any = false;
+    for (int k = 0; k < l.len; ++k) any = any || l.bytes[k] >= 0x80;
+    return any;
+  });
   return code >= 1 && code <= kCatalogueSize && high[code];
 }
 
 // Whether a charset writes a letter with an ASCII sign ([ and ] in TCVN1): its readings of
 // code and markup make letters of signs, and their case is the sign's, not a word's.
 bool writesLettersWithSigns(int code) {
-  static const std::array<bool, kCatalogueSize + 1> signs = [] {
-    std::array<bool, kCatalogueSize + 1> h{};
-    for (int c = 1; c <= kCatalogueSize; ++c) {
-      CharsetSelection cs;
-      if (!selectCharset(static_cast<std::uint32_t>(c), kCatalogueSize, cs)) continue;
-      for (int n = 1; n <= static_cast<int>(cs.count) && !h[c]; ++n) {
-        const LetterCode l = storedCode(cs, n);
-        h[c] = l.len == 1 && l.bytes[0] > 0x20 && l.bytes[0] < 0x80 &&
-               !isAsciiLetter(l.bytes[0]) && !(l.bytes[0] >= '0' && l.bytes[0] <= '9');
-      }
-    }
-    return h;
-  }();
+  static const std::array<bool, kCatalogueSize + 1> signs = writesAny([](const LetterCode& l) {
+    return l.len == 1 && l.bytes[0] > 0x20 && l.bytes[0] < 0x80 && !isAsciiLetter(l.bytes[0]) &&
+           !(l.bytes[0] >= '0' && l.bytes[0] <= '9');
+  });
   return code >= 1 && code <= kCatalogueSize && signs[code];
 }
 

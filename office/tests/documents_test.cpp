@@ -60,6 +60,28 @@ void zipParts(const fs::path& folder, const fs::path& out,
   ASSERT_EQ(r.status, 0) << r.err;
 }
 
+// A .docx of one part, its document.xml, with the package's content types and relationship.
+void wordDocument(const fs::path& folder, const fs::path& out, const std::string& document) {
+  zipParts(
+      folder, out,
+      {{"[Content_Types].xml",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Types "
+        "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default "
+        "Extension=\"rels\" "
+        "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default "
+        "Extension=\"xml\" ContentType=\"application/xml\"/><Override "
+        "PartName=\"/word/document.xml\" "
+        "ContentType=\"application/"
+        "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></Types>"},
+       {"_rels/.rels",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships "
+        "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+        "Id=\"rId1\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+        "officeDocument\" Target=\"word/document.xml\"/></Relationships>"},
+       {"word/document.xml", document}});
+}
+
 // One part of a package.
 std::string partOf(const fs::path& folder, const fs::path& package, const std::string& name) {
   const auto r = ts::testing::runProgram(
@@ -392,24 +414,7 @@ TEST_F(OfficeDocuments, EachRunOfAHandWrittenDocumentByItsFont) {
     const fs::path docs = dir_ / "docs", named = dir_ / "named";
     fs::create_directories(docs);
     fs::create_directories(named);
-    zipParts(
-        dir_, docs / "hand.docx",
-        {{"[Content_Types].xml",
-          "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Types "
-          "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default "
-          "Extension=\"rels\" "
-          "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default "
-          "Extension=\"xml\" ContentType=\"application/xml\"/><Override "
-          "PartName=\"/word/document.xml\" "
-          "ContentType=\"application/"
-          "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></Types>"},
-         {"_rels/.rels",
-          "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships "
-          "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
-          "Id=\"rId1\" "
-          "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
-          "officeDocument\" Target=\"word/document.xml\"/></Relationships>"},
-         {"word/document.xml", document}});
+    wordDocument(dir_, docs / "hand.docx", document);
     fs::copy_file(docs / "hand.docx", named / "hand.docx");
     // The office reads it as written.
     using W = WordRun;
@@ -518,24 +523,7 @@ TEST_F(OfficeDocuments, TheAddinReachesTextBoxesControlsAndTextBesideSymbols) {
         "mc:Ignorable=\"wps\"><w:body><w:p>" + run(tc("Thân bài ")) + box + "</w:p><w:p>" +
         control + run(tc(" và")) + "</w:p><w:p>" + run(tc("Trước ")) + symbol +
         "</w:p></w:body></w:document>";
-    zipParts(
-        dir_, dir_ / "word.docx",
-        {{"[Content_Types].xml",
-          "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Types "
-          "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default "
-          "Extension=\"rels\" "
-          "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default "
-          "Extension=\"xml\" ContentType=\"application/xml\"/><Override "
-          "PartName=\"/word/document.xml\" "
-          "ContentType=\"application/"
-          "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></Types>"},
-         {"_rels/.rels",
-          "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships "
-          "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
-          "Id=\"rId1\" "
-          "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
-          "officeDocument\" Target=\"word/document.xml\"/></Relationships>"},
-         {"word/document.xml", document}});
+    wordDocument(dir_, dir_ / "word.docx", document);
     Office& o = office_->office();
     addExtension(o, std::string(ADDIN_DIR) + "/" + kExtensionFile);
     const Object doc = o.desktop().callObject(
