@@ -305,7 +305,7 @@ def _control_runs(control):
         yield portion
 
 
-class _ControlRunEdit:
+class _RunOnItsOwn:
     """A run changed on its own, strictly inside its range where it can be (a content
     control's run: text put at the control's end falls out of it): its new text goes in after
     the run's first character where it has two, else right at its start; then the old text
@@ -333,7 +333,7 @@ class _ControlRunEdit:
             cursor.setString("")
 
 
-_ON_ITS_OWN = _ControlRunEdit()
+_ON_ITS_OWN = _RunOnItsOwn()
 
 
 def _convert_controls(convert_run):
