@@ -537,14 +537,30 @@ Detection detectAmong(std::string_view text, std::span<const int> candidates, bo
   ByteBuffer letters;
   Detection d;
   SteadyLead lead;
+  // Readings far behind the best and unsure are read no further: they cannot lead within the
+  // windows the others need to settle.  Their tallies so far stay in the answer.
+  std::vector<Reading> behind;
+  auto all = [&] {
+    std::vector<Reading> both(reads);
+    both.insert(both.end(), behind.begin(), behind.end());
+    return both;
+  };
   for (std::size_t pos = 0; pos < text.size();) {
     const std::size_t end = windowEnd(text, pos);
     readWindow(text.substr(pos, end - pos), possible, utf8Text, reads, letters);
     pos = end;
     if (pos == text.size()) break;
-    d.guesses = guessesOf(reads);
+    d.guesses = guessesOf(all());
     if (lead.settled(d.guesses)) return d;
+    double best = -1e300;
+    for (const Reading& r : reads) best = std::max(best, r.tally.score());
+    const auto far = std::stable_partition(reads.begin(), reads.end(), [&](const Reading& r) {
+      return r.tally.score() >= best - 3 * kClearLead || r.tally.confidence() >= 0.5;
+    });
+    behind.insert(behind.end(), far, reads.end());
+    reads.erase(far, reads.end());
   }
+  reads = all();
   d.guesses = guessesOf(reads);
   bool anyMarked = false;
   for (const Reading& r : reads) anyMarked = anyMarked || r.tally.marked() > 0;
