@@ -610,6 +610,8 @@ struct TextRepairer::Reading {
   int good = 0, bad = 0, already = 0, support = 0, rarest = 99;
   bool odd = false;      // a word read as a syllable could be no Latin-1 word as it stood
   bool foreign = false;  // a word read so holds a part of another language (--prefix=)
+  bool valid = true;     // it makes valid UTF-8 of every word
+  bool byPrior = false;  // taken as the text's form for syllables that become far commoner
   std::vector<std::string> distinct;  // the syllables it reads
   std::vector<std::string> after;     // each word as it reads (empty: as it stands)
 };
@@ -692,7 +694,7 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r) {
       continue;
     }
     const Reader::Word& read = reader.read(f.text, scratch_);
-    if (!read.valid) return false;
+    if (!read.valid) return r.valid = false;
     const std::string_view converted = read.converted;
     const bool changes = converted != f.text;
     const bool syllable = changes && read.syllable;
@@ -777,9 +779,13 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     // language's word) and, for one syllable, the ASCII words around are not mostly of another
     // language.
     Reading r;
-    if (prior == nullptr || !readRun(*prior, run, r) || r.bad > 0 || r.foreign ||
-        r.rarest < (r.distinct.size() < 2 ? 3 : 2) ||
-        (r.distinct.size() < 2 && moreOthers(run))) {
+    const bool read = prior != nullptr && readRun(*prior, run, r);
+    // Or syllables as they stand, each of which the form makes a far commoner one (cê, cờ).
+    r.byPrior = prior != nullptr && !read && r.valid && r.good == 0 && r.bad == 0 &&
+                r.already > 0 && r.support == r.already && !moreOthers(run);
+    if (!r.byPrior && (!read || r.bad > 0 || r.foreign ||
+                       r.rarest < (r.distinct.size() < 2 ? 3 : 2) ||
+                       (r.distinct.size() < 2 && moreOthers(run)))) {
       left_.unsure += run.high - run.already;
       return;
     }
@@ -792,8 +798,9 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
 void TextRepairer::apply(const RunFacts& run, Reading& best, CharsetForm form,
                          std::vector<Word>& words, std::size_t from) {
   const bool strong = best.good >= 4;
-  const bool overAlready = best.distinct.size() + static_cast<std::size_t>(best.support) >= 2 &&
-                           best.good + best.support >= best.already;
+  const bool overAlready =
+      best.byPrior || (best.distinct.size() + static_cast<std::size_t>(best.support) >= 2 &&
+                       best.good + best.support >= best.already);
   for (std::size_t k = 0; k < run.words.size(); ++k) {
     std::string& after = best.after[k];
     if (after.empty()) continue;
