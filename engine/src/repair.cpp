@@ -654,6 +654,9 @@ bool TextRepairer::moreOthers(RunFacts& run) const {
   for (const Facts& f : run.words) {
     if (f.high) continue;
     const std::string_view core = wordCore(f.text);
+    // Capitals alone (ABI, CPU, ODF) are names of things, of no language.
+    if (std::all_of(core.begin(), core.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
+      continue;
     const WordReading r = core.size() < 2 ? WordReading{} : readWord(core);
     if (r.letters) ++(r.allowed ? asciiSyllables : asciiOthers);
   }

@@ -414,11 +414,12 @@ TEST(Forms, RepairJudgesEachWord) {
   alone.repair(vniFile, each);
   EXPECT_NE(each.find(carry(test::conv(kUtf8, kVniWin, "từ %.*s"))), std::string::npos) << each;
   // In a TCVN3 file, words that are rare syllables as they stand and far commoner ones in the
-  // file's form read as that (Giê th× sao: Giờ thì sao).
+  // file's form read as that (Giê th× sao: Giờ thì sao), and a word beside capitals of no
+  // language (ABI) as well.
   std::string tcvnFile, tcvnExpected;
   for (const std::string line : {"Không thể mở tập tin cấu hình", "Lỗi khi đọc dữ liệu từ máy chủ",
                                  "Đang tải về các gói cần thiết", "Đã hết số lần thử lại tối đa",
-                                 "Giờ thì sao"}) {
+                                 "Giờ thì sao", " [ABI mới]"}) {
     tcvnFile += carry(test::conv(kUtf8, kTcvn3, line)) + "\n";
     tcvnExpected += line + "\n";
   }
