@@ -6,6 +6,7 @@
 
 #include "ts/catalogue.hpp"
 #include "ts/detect.hpp"
+#include "ts/unicode.hpp"
 #include "ts/utf.hpp"
 #include "ts/vietnamese.hpp"
 
@@ -92,7 +93,7 @@ WordReading goodSyllable(std::string_view word) {
       more = true;
     }
   }
-  return readJoined(core);
+  return readJoined(withDirective(word, core));
 }
 
 // The UTF-8 that the bytes of a word's characters make, with U+FFFD standing for any byte
@@ -555,8 +556,8 @@ bool hasAsciiLetter(std::string_view w) {
 }
 
 // Whether a word could not be a word of a language written in Latin-1 as it stands: a sign
-// between its letters, or a capital after a small letter (each part of a word joined by ASCII
-// signs or digits alone: Thaï-Lao is two words).
+// between its letters or against them (below), or a capital after a small letter (each part
+// of a word joined by ASCII signs or digits alone: Thaï-Lao is two words).
 bool cannotBeLatin1Word(std::string_view w) {
   const std::string_view core = wordCore(w);
   const auto* p = reinterpret_cast<const std::uint8_t*>(core.data());
@@ -581,7 +582,57 @@ bool cannotBeLatin1Word(std::string_view w) {
     if (capital && lower) return true;
     lower = lower || small;
   }
-  return false;
+  // Signs no language puts against a word's letters, which legacy charsets use for letters:
+  // spacing accents or the micro sign after its last letter (Cear¸, Cµ), a currency or bar
+  // sign before its first (¢m).
+  const std::size_t end = static_cast<std::size_t>(core.data() - w.data()) + core.size();
+  const std::string_view after = w.substr(end, 2), before = w.substr(0, core.data() - w.data());
+  return after == "\u00B8" || after == "\u00A8" || after == "\u00AF" || after == "\u00B5" ||
+         before == "\u00A2" || before == "\u00A4" || before == "\u00A5" ||
+         before == "\u00A6" || before == "\u00AC";
+}
+
+// Whether a word starts or ends with a guillemet: a quote in most languages that use it, even
+// where a legacy charset has a letter for it («ng, v« are ông, vô in TCVN3).
+bool edgedByGuillemet(std::string_view w) {
+  auto guillemet = [](std::string_view two) { return two == "\u00AB" || two == "\u00BB"; };
+  return w.size() >= 2 && (guillemet(w.substr(0, 2)) || guillemet(w.substr(w.size() - 2)));
+}
+
+// Whether a word made of letters could be a name or word of another language written in
+// Latin letters: letters only between the signs around it (parts joined by ASCII signs or
+// digits: Ouham-Pendé), each part small, capitalised or all capitals, and a letter beyond
+// ASCII.
+bool readsAsName(std::string_view w) {
+  const std::string_view core = frameCore(w);
+  const auto* p = reinterpret_cast<const std::uint8_t*>(core.data());
+  bool high = false, small = false;
+  int capitals = 0;
+  for (std::size_t i = 0; i < core.size();) {
+    std::uint32_t cp = p[i];
+    int len = 1;
+    if (cp >= 0x80) len = wellFormedUtf8(p + i, core.size() - i, cp);
+    if (len == 0) return false;
+    i += static_cast<std::size_t>(len);
+    const bool ascii = (cp | 0x20) >= 'a' && (cp | 0x20) <= 'z';
+    if (cp < 0x80 && !ascii) {  // a joiner: the next part starts afresh
+      if (capitals > 1 && small) return false;
+      small = false;
+      capitals = 0;
+      continue;
+    }
+    // Letters other languages write too: Latin-1's, ă (Bacău), đ (Đakovo).
+    if (!ascii && (cp > 0xFF || letterOfCodePoint(cp) == 0) && cp != 0x102 && cp != 0x103 &&
+        cp != 0x110 && cp != 0x111)
+      return false;
+    high = high || cp >= 0x80;
+    const bool capital = isCapitalChar(cp);
+    // A capital after a small letter, or small letters after two capitals (MÁcoris).
+    if (capital && small) return false;
+    capitals += capital ? 1 : 0;
+    small = small || !capital;
+  }
+  return high && !(capitals > 1 && small);
 }
 
 }  // namespace
@@ -608,6 +659,7 @@ struct TextRepairer::RunFacts {
 // one that does not against it.
 struct TextRepairer::Reading {
   int good = 0, bad = 0, already = 0, support = 0, rarest = 99;
+  int named = 0;         // words of another language the form makes of words that were none
   bool odd = false;      // a word read as a syllable could be no Latin-1 word as it stood
   bool foreign = false;  // a word read so holds a part of another language (--prefix=)
   bool valid = true;     // it makes valid UTF-8 of every word
@@ -688,7 +740,7 @@ const TextRepairer::Reader::Word& TextRepairer::Reader::read(std::string_view te
   return words.emplace(std::string(text), std::move(w)).first->second;
 }
 
-bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r) {
+bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool settled) {
   r.after.resize(run.words.size());
   for (std::size_t k = 0; k < run.words.size(); ++k) {
     const Facts& f = run.words[k];
@@ -719,12 +771,20 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r) {
                            f.text.substr(lead + f.core.size()) ==
                                converted.substr(read.lead + read.core);
     if (!f.evidence || !sameFrame) {
-      // Signs alone, a one-letter word, signs that became letters: no evidence either way.
+      // Signs alone, a one-letter word, signs that became letters: no evidence either way,
+      // but in the text's own form (§«ng, Đông) a word that becomes a syllable.
       if (syllable) after.assign(converted);
-      continue;
+      if (!(settled && syllable && f.evidence && !edgedByGuillemet(f.text))) continue;
+    } else if (changes) {
+      after.assign(converted);
     }
-    if (changes) after.assign(converted);
     if (!syllable) {
+      // In the text's own form, a word that could be no word as it stood and becomes one of
+      // another language (MacorÝs, Neuch©tel: Macorís, Neuchâtel) is a name in it.
+      if (settled && f.odd && readsAsName(converted)) {
+        ++r.named;
+        continue;
+      }
       ++r.bad;
       continue;
     }
@@ -759,8 +819,10 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     if (hopeless || (formLayers(reader->form) > 1 && !run.twice)) continue;
     Reading r;
     if (!readRun(*reader, run, r)) continue;
-    // Forms that read a run alike: the commoner charset (the readers' order) wins.
-    if (bestReader == nullptr || r.good - r.bad > best.good - best.bad) {
+    // Forms that read a run alike: the text's own form, else the commoner charset (the
+    // readers' order) wins.
+    const int lead = r.good - r.bad - (best.good - best.bad);
+    if (bestReader == nullptr || lead > 0 || (lead == 0 && reader.get() == prior)) {
       best = std::move(r);
       bestReader = reader.get();
     }
@@ -769,11 +831,14 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
   // could be no other language's word). Words that could all be another language's as they
   // stand (Portuguese "não são" reads "nào sào") need common syllables and Vietnamese ASCII
   // words around them, or many syllables.
+  // A word that could be no other language's word speaks for any form that makes it a
+  // syllable; in a text whose clear runs read as one form, for that form only.
+  const bool odd = best.odd && (prior == nullptr || bestReader == prior);
   const bool clear =
       !hopeless && bestReader != nullptr && best.bad * 4 <= best.good &&
-      (best.odd || !moreOthers(run) || best.distinct.size() >= 3) &&
-      (best.odd || (best.distinct.size() + static_cast<std::size_t>(best.support) >= 2 &&
-                    (best.rarest >= 3 || best.distinct.size() >= 4)));
+      (odd || !moreOthers(run) || best.distinct.size() >= 3) &&
+      (odd || (best.distinct.size() + static_cast<std::size_t>(best.support) >= 2 &&
+               (best.rarest >= 3 || best.distinct.size() >= 4)));
   if (clear) {
     ++clearRuns_[bestReader->form];
   } else {
@@ -782,13 +847,15 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     // language's word) and, for one syllable, the ASCII words around are not mostly of another
     // language.
     Reading r;
-    const bool read = prior != nullptr && readRun(*prior, run, r);
+    const bool read = prior != nullptr && readRun(*prior, run, r, true);
     // Or syllables as they stand, each of which the form makes a far commoner one (cê, cờ).
     r.byPrior = prior != nullptr && !read && r.valid && r.good == 0 && r.bad == 0 &&
-                r.already > 0 && r.support == r.already && !moreOthers(run);
-    if (!r.byPrior && (!read || r.bad > 0 || r.foreign ||
+                r.named == 0 && r.already > 0 && r.support == r.already && !moreOthers(run);
+    // Or words that could be no words as they stand, which the form makes names.
+    const bool names = prior != nullptr && r.valid && r.named > 0 && r.bad == 0 && !r.foreign;
+    if (!r.byPrior && !names && (!read || r.bad > 0 || r.foreign ||
                        r.rarest < (r.distinct.size() < 2 ? 3 : 2) ||
-                       (r.distinct.size() < 2 && moreOthers(run)))) {
+                       (r.distinct.size() < 2 && !r.odd && moreOthers(run)))) {
       left_.unsure += run.high - run.already;
       return;
     }
@@ -800,7 +867,7 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
 
 void TextRepairer::apply(const RunFacts& run, Reading& best, CharsetForm form,
                          std::vector<Word>& words, std::size_t from) {
-  const bool strong = best.good >= 4;
+  const bool strong = best.good >= 4 || best.named > 0;
   const bool overAlready =
       best.byPrior || (best.distinct.size() + static_cast<std::size_t>(best.support) >= 2 &&
                        best.good + best.support >= best.already);

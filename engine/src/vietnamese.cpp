@@ -252,8 +252,8 @@ WordReading readWord(std::string_view word) {
   std::size_t n = 0;
   int tone = 0, tones = 0, toneAt = -1;
   bool tooLong = false, first = true, firstUpper = false, anyUpper = false, anyLower = false,
-       laterUpper = false, asciiLower = false, markedUpper = false;
-  int asciiUpper = 0;
+       laterUpper = false, untonedLower = false, tonedUpper = false;
+  int capitals = 0;
   const auto* s = reinterpret_cast<const std::uint8_t*>(word.data());
   r.letters = !word.empty();
   for (std::size_t i = 0; i < word.size();) {
@@ -265,7 +265,7 @@ WordReading readWord(std::string_view word) {
     }
     i += static_cast<std::size_t>(len);
     std::uint8_t base = 0;
-    bool upper = false;
+    bool upper = false, toned = false;
     if (cp < 0x80) {
       if (!isAsciiLetter(static_cast<std::uint8_t>(cp))) {
         r.letters = false;
@@ -283,18 +283,16 @@ WordReading readWord(std::string_view word) {
       base = kShapes[letter].base;
       if (kShapes[letter].tone != 0) {
         ++tones;
+        toned = true;
         tone = kShapes[letter].tone;
         toneAt = static_cast<int>(n);
       }
       r.marked = r.marked || kShapes[letter].tone != 0 || base >= 0x80;
     }
     if (first) firstUpper = upper;
-    if (cp < 0x80) {
-      asciiUpper += upper;
-      asciiLower = asciiLower || !upper;
-    } else {
-      markedUpper = markedUpper || upper;
-    }
+    capitals += upper;
+    untonedLower = untonedLower || (!upper && !toned);
+    tonedUpper = tonedUpper || (upper && toned);
     laterUpper = laterUpper || (!first && upper);
     anyUpper = anyUpper || upper;
     anyLower = anyLower || !upper;
@@ -305,10 +303,11 @@ WordReading readWord(std::string_view word) {
       bases[n++] = base;
   }
   if (!r.letters) return r;
-  // Capitals made by a program that knew ASCII letters only, or by a charset that has no
-  // capital of a marked letter (TCVN3 writes them in a capitals font): MớI, CảNH.
-  const bool asciiCapitals = asciiUpper >= 2 && !asciiLower && !markedUpper;
-  r.cased = !anyUpper || !anyLower || (firstUpper && !laterUpper) || asciiCapitals;
+  // Capitals made by a program that knew capitals of unmarked letters only, or by a charset
+  // that has no capital of a letter with a tone mark (TCVN3 writes them in a capitals font):
+  // every letter a capital but those with a tone (MớI, CảNH, ĐộT).
+  const bool toneless = capitals >= 2 && !untonedLower && !tonedUpper;
+  r.cased = !anyUpper || !anyLower || (firstUpper && !laterUpper) || toneless;
   r.allowed = !tooLong && tones <= 1 && allowed(bases, n, tone, toneAt);
   if (r.allowed) {
     r.weight = weight(bases, n, tone);
@@ -321,6 +320,34 @@ int pairWeight(const WordReading& first, const WordReading& second) {
   if (first.row < 0 || second.row < 0) return 0;
   return syllable::pairWeight(first.row, second.row);
 }
+
+namespace {
+
+// How many letters at the start of `letters` end a printf directive (s, lu, zu): 0 if none.
+std::size_t conversionLength(std::string_view letters) {
+  std::size_t n = 0;
+  for (const std::string_view length : {"hh", "ll", "h", "l", "z", "j", "t", "L", "q"})
+    if (letters.starts_with(length) && letters.size() > length.size()) {
+      n = length.size();
+      break;
+    }
+  return n < letters.size() && std::string_view("diouxXfFeEgGaAcspn").find(letters[n]) !=
+                                   std::string_view::npos
+             ? n + 1
+             : 0;
+}
+
+// Where the printf directive ends whose conversion starts at `at` (%s, %08lx, %.*s): the
+// conversion's end, or `at` where no directive is.
+std::size_t directiveEnd(std::string_view word, std::size_t at) {
+  std::size_t i = at;
+  while (i > 0 && std::string_view("0123456789.*-+#").find(word[i - 1]) != std::string_view::npos)
+    --i;
+  if (i == 0 || word[i - 1] != '%') return at;
+  return at + conversionLength(word.substr(at));
+}
+
+}  // namespace
 
 std::string_view wordCore(std::string_view word) {
   // Letters are ASCII letters and characters of two bytes or more; the rest is trimmed.
@@ -359,7 +386,14 @@ std::string_view wordCore(std::string_view word) {
       more = true;
     }
   }
-  return word.substr(a, b - a);
+  return withDirective(word, word.substr(a, b - a));
+}
+
+std::string_view withDirective(std::string_view word, std::string_view core) {
+  std::size_t a = static_cast<std::size_t>(core.data() - word.data());
+  if (a == 0 || core.empty() || directiveEnd(word, a) == a) return core;
+  while (word[a - 1] != '%') --a;
+  return word.substr(a - 1, core.size() + static_cast<std::size_t>(core.data() - word.data()) - a + 1);
 }
 
 WordReading readJoined(std::string_view word, bool foreignParts) {
@@ -376,6 +410,8 @@ WordReading readJoined(std::string_view word, bool foreignParts) {
   for (std::size_t at = 0; at < word.size();) {
     std::size_t end = at;
     while (end < word.size() && !joiner(word[end])) ++end;
+    // A printf directive's conversion is a sign (%s/xóa, %sNgười).
+    at = std::min(directiveEnd(word, at), end);
     const std::string_view part = word.substr(at, end - at);
     // A part of ASCII letters that is no syllable (a program's option, a foreign word) says
     // nothing either way.

@@ -415,13 +415,24 @@ TEST(Forms, RepairJudgesEachWord) {
   EXPECT_NE(each.find(carry(test::conv(kUtf8, kVniWin, "từ %.*s"))), std::string::npos) << each;
   // In a TCVN3 file, words that are rare syllables as they stand and far commoner ones in the
   // file's form read as that (Giê th× sao: Giờ thì sao), and a word beside capitals of no
-  // language (ABI) as well.
+  // language (ABI) as well; so do names of other languages that could be no words as they
+  // stand (Hu¸nuco, Cear¸), words whose signs become letters (§«ng), capitals of letters
+  // without a tone beside small toned ones (TCVN3 has no capital Ộ: XUNG ĐộT), and a single
+  // syllable among other words that could be none as it stands (¢m).  Good lines of other
+  // languages between them stay, signs against letters and guillemets as they are.
   std::string tcvnFile, tcvnExpected;
   for (const std::string line : {"Không thể mở tập tin cấu hình", "Lỗi khi đọc dữ liệu từ máy chủ",
                                  "Đang tải về các gói cần thiết", "Đã hết số lần thử lại tối đa",
-                                 "Giờ thì sao", " [ABI mới]"}) {
-    tcvnFile += carry(test::conv(kUtf8, kTcvn3, line)) + "\n";
-    tcvnExpected += line + "\n";
+                                 "Giờ thì sao", " [ABI mới]", "Huánuco", "Đông", "Ceará",
+                                 "XUNG ĐỘT (%s/xóa)", "Âm thanh Windows Media", "Ta-tă"}) {
+    const std::string legacy = test::conv(kUtf8, kTcvn3, line);
+    tcvnFile += carry(legacy) + "\n";
+    tcvnExpected += test::conv(kTcvn3, kUtf8, legacy) + "\n";
+  }
+  for (const std::string good : {"signÉcriture, signWriting", "o arquivo não tem sí\u00ADmbolos",
+                                 "v« или «zve64x»", "указать «-o файл»", "5 µm, Cear\u00B8"}) {
+    tcvnFile += good + "\n";
+    tcvnExpected += good + "\n";
   }
   EXPECT_EQ(fix(tcvnFile), tcvnExpected);
 }

@@ -45,7 +45,11 @@ TEST(Vietnamese, SyllablesAsTheSpellingAllowsThem) {
 
 TEST(Vietnamese, TheCoreOfAWord) {
   EXPECT_EQ(wordCore("“Việt,”"), "Việt");
-  EXPECT_EQ(wordCore("(%s):"), "s");
+  // A printf directive stays with the letters it stands before and is read as a sign.
+  EXPECT_EQ(wordCore("(%s):"), "%s");
+  EXPECT_EQ(wordCore("(%08lx/%sNgười)"), "%08lx/%sNgười");
+  EXPECT_EQ(readJoined(wordCore("(%08lx/%sNgười)"), false).weight, readWord("Người").weight);
+  EXPECT_FALSE(readJoined("%sabc", false).vietnamese());  // %s and the word abc
   EXPECT_EQ(wordCore("«là»"), "là");
   EXPECT_EQ(wordCore("—"), "");
 }

@@ -82,7 +82,9 @@ class TextRepairer {
                    std::size_t to) const;
   bool moreOthers(RunFacts& run) const;
   // How `reader` reads the run; false where it makes no valid UTF-8 or no syllable.
-  bool readRun(Reader& reader, const RunFacts& run, Reading& r);
+  // `settled`: the reader is the form the text's clear runs read as, which also reads the
+  // words of other languages and the words framed by signs it makes letters of.
+  bool readRun(Reader& reader, const RunFacts& run, Reading& r, bool settled = false);
   // The run's words as `best` reads them in `form`, where they are to change.
   void apply(const RunFacts& run, Reading& best, CharsetForm form, std::vector<Word>& words,
              std::size_t from);
