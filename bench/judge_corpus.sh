@@ -2,7 +2,10 @@
 # The judgement of text measured on real text nobody here wrote: the Vietnamese translations
 # of the programs Debian installs that the syllable table was not built from (every third
 # one, as scripts/make_syllables.py leaves them out), and the translations into French,
-# German, Spanish, Polish, Portuguese, Russian, Chinese and Japanese.  judge_bench repairs the
+# German, Spanish, Polish, Portuguese, Russian, Chinese, Japanese, Catalan, Czech, Danish,
+# Finnish, Galician, Hungarian, Icelandic, Italian, Norwegian, Dutch, Romanian, Swedish and
+# Turkish.  (A few of those translations hold mojibake of their own, which the repair mends:
+# Norwegian "vÃ¦re", Dutch "geÃ¯nstalleerd"; judge_bench counts them as changed.)  judge_bench repairs the
 # good lines (none may change) and the Vietnamese made into mojibake of each shape;
 # detect_bench guesses the charset of windows of the Vietnamese in every charset.
 #   bench/judge_corpus.sh [BUILD_DIR]
@@ -36,7 +39,7 @@ files = sorted(glob.glob("/usr/share/locale/vi/LC_MESSAGES/*.mo"))
 print("\n".join(f for i, f in enumerate(files) if i % 3 == 0))')
 messages "${vi[@]}" > "$work/vietnamese.txt"
 others=()
-for lang in fr de es pl pt_BR ru zh_CN ja; do
+for lang in fr de es pl pt_BR ru zh_CN ja ca cs da fi gl hu is it nb nl ro sv tr; do
   messages /usr/share/locale/$lang/LC_MESSAGES/*.mo > "$work/$lang.txt"
   others+=("$work/$lang.txt")
 done

@@ -561,15 +561,25 @@ bool hasAsciiLetter(std::string_view w) {
 bool cannotBeLatin1Word(std::string_view w) {
   const std::string_view core = wordCore(w);
   const auto* p = reinterpret_cast<const std::uint8_t*>(core.data());
-  bool lower = false, sign = false;
+  // A capital after a small letter counts in a part that holds a character beyond ASCII
+  // (MacorÝs); names of programs' things are written so in ASCII (StartServiceByName).
+  bool lower = false, sign = false, camel = false, high = false;
   for (std::size_t i = 0; i < core.size();) {
     std::uint32_t cp = p[i];
     int len = 1;
     if (cp >= 0x80) len = wellFormedUtf8(p + i, core.size() - i, cp);
     if (len == 0) return true;
+    high = high || cp >= 0x80;
+    if (camel && high) return true;
+    // Catalan's middle dot between two l (cancel·lar) is no sign.
+    if (cp == 0xB7 && i > 0 && (p[i - 1] | 0x20) == 'l' && i + 2 < core.size() &&
+        (p[i + 2] | 0x20) == 'l') {
+      i += 2;
+      continue;
+    }
     i += static_cast<std::size_t>(len);
     if (cp < 0x80 && !((cp | 0x20) >= 'a' && (cp | 0x20) <= 'z')) {  // a joiner: the next part starts afresh
-      lower = sign = false;
+      lower = sign = camel = high = false;
       continue;
     }
     const bool small = (cp >= 'a' && cp <= 'z') || (cp >= 0xDF && cp <= 0xFF && cp != 0xF7);
@@ -579,7 +589,8 @@ bool cannotBeLatin1Word(std::string_view w) {
       sign = true;
       continue;
     }
-    if (capital && lower) return true;
+    camel = camel || (capital && lower);
+    if (camel && high) return true;
     lower = lower || small;
   }
   // Signs no language puts against a word's letters, which legacy charsets use for letters:
@@ -590,6 +601,52 @@ bool cannotBeLatin1Word(std::string_view w) {
   return after == "\u00B8" || after == "\u00A8" || after == "\u00AF" || after == "\u00B5" ||
          before == "\u00A2" || before == "\u00A4" || before == "\u00A5" ||
          before == "\u00A6" || before == "\u00AC";
+}
+
+// How a word's letters follow each other as in no Latin-1 language's words but as VNI writes
+// marks after vowels: 2 for a tilde, acute or hook accented letter after a vowel (xoùa,
+// caûnh), ê after a, or a toned circumflex after the vowels it ends (tieáng: iê; aà); 1 for
+// ø after a vowel or a circumflex after a, e or o (vaø, caân), which names of other languages
+// have now and then (Laâyoune, Jomfruøerne); 0 for neither (regiões, août, où are spared).
+// Asked only of words a text's own form reads.
+int strangeInLatin1(std::string_view w) {
+  const std::string_view core = wordCore(w);
+  const auto* p = reinterpret_cast<const std::uint8_t*>(core.data());
+  auto lower = [](std::uint32_t cp) {
+    return (cp >= 'A' && cp <= 'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) ? cp + 0x20 : cp;
+  };
+  auto vowel = [](std::uint32_t c) {
+    return c == 'a' || c == 'e' || c == 'i' || c == 'o' || c == 'u' || c == 'y' || c == 0xF4 ||
+           c == 0xF6;
+  };
+  std::uint32_t before = 0, earlier = 0;
+  int found = 0;
+  for (std::size_t i = 0; i < core.size();) {
+    std::uint32_t cp = p[i];
+    int len = 1;
+    if (cp >= 0x80 && (len = wellFormedUtf8(p + i, core.size() - i, cp)) == 0) return false;
+    i += static_cast<std::size_t>(len);
+    const std::uint32_t c = lower(cp);
+    // A circumflex with a tone after the vowels it ends (tieáng, ngöôøi: iê, yê, uô; aà, eã).
+    const bool hatTone = c == 0xE1 || c == 0xE0 || c == 0xE5 || c == 0xE3 || c == 0xE2;
+    if (hatTone && before == 'e' && (earlier == 'i' || earlier == 'y')) return 2;
+    if (hatTone && before == 'o' && earlier == 'u') return 2;
+    if ((c == 0xE0 || c == 0xE3) && before == 'a') return 2;
+    if (c == 0xE3 && (before == 'e' || before == 'o')) return 2;
+    const bool more = i < core.size() && ((p[i] | 0x20) >= 'a' && (p[i] | 0x20) <= 'z');
+    const bool sure =
+        vowel(before) &&
+        ((c == 0xF5 && before != 'i') ||                                 // õ
+         (c == 0xF9 && (more || (before != 'o' && before != 'i'))) ||  // ù (où, più)
+         (c == 0xFB && before != 'o' && before != 'e' && before != 'u') ||              // û
+         (c == 0xEA && before == 'a'));                                                 // ê
+    if (sure) return 2;
+    if (vowel(before) && (c == 0xF8 || (c == 0xE2 && (before == 'a' || before == 'e' || before == 'o'))))
+      found = 1;  // ø, â
+    earlier = before;
+    before = c;
+  }
+  return found;
 }
 
 // Whether a word starts or ends with a guillemet: a quote in most languages that use it, even
@@ -644,6 +701,7 @@ struct TextRepairer::Facts {
   bool already = false;   // a Vietnamese syllable with a mark as it stands
   bool evidence = false;  // can speak for a form: ASCII letters, no no-break space
   bool odd = false;       // could be no word of a Latin-1 language as it stands
+  int strange = 0;        // its letters follow each other as VNI writes marks (see below)
   int weight = 0;
 };
 
@@ -652,7 +710,11 @@ struct TextRepairer::RunFacts {
   std::vector<Facts> words;
   std::size_t high = 0, already = 0, evidence = 0;
   bool odd = false, twice = false;
-  std::optional<bool> othersLead;  // whether its ASCII words are mostly of another language
+  std::optional<bool> othersLead;  // whether the line's other words are mostly of another language
+  bool othersEven = false;         // or as many as are Vietnamese syllables (moreOthers)
+  std::string_view line;           // the line and all its words
+  const std::vector<Word>* all = nullptr;
+  std::size_t from = 0;            // where the run starts among them
 };
 
 // How one form reads a run: a word whose letters become a Vietnamese syllable counts for it,
@@ -671,6 +733,9 @@ struct TextRepairer::Reading {
 TextRepairer::RunFacts TextRepairer::factsOf(std::string_view line, const std::vector<Word>& words,
                                              std::size_t from, std::size_t to) const {
   RunFacts run;
+  run.line = line;
+  run.all = &words;
+  run.from = from;
   run.words.resize(to - from);
   for (std::size_t k = from; k < to; ++k) {
     Facts& f = run.words[k - from];
@@ -692,28 +757,96 @@ TextRepairer::RunFacts TextRepairer::factsOf(std::string_view line, const std::v
     f.core = frameCore(f.text);
     f.evidence = hasAsciiLetter(f.text) && f.text.find("\xC2\xA0") == std::string_view::npos;
     f.odd = f.evidence && cannotBeLatin1Word(as);
+    f.strange = f.evidence && !f.odd ? strangeInLatin1(as) : 0;
     run.evidence += f.evidence ? 1 : 0;
     run.odd = run.odd || f.odd;
   }
   return run;
 }
 
-// The ASCII words around, read only where they decide: in Vietnamese most are syllables (Nam,
-// cho, gia), in other languages most are not.
+namespace {
+
+// Whether a word of good Unicode holds a letter of a script beyond Latin-1 (ő, ş, Cyrillic,
+// kana); signs and general punctuation are none.
+bool holdsOtherLetter(std::string_view w) {
+  bool found = false;
+  walkUtf8(reinterpret_cast<const std::uint8_t*>(w.data()), w.size(), true,
+           [&](std::uint32_t cp) {
+             found = (cp >= 0x100 && cp < 0x2000) || (cp >= 0x3040 && cp < 0xFFF0);
+             return !found;
+           },
+           [] { return true; });
+  return found;
+}
+
+// Whether a word of ASCII holds three letters or more in a row that are no printf
+// directive's (cd-avbild, --exec).
+bool holdsAsciiWord(std::string_view core) {
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < core.size(); ++i) {
+    if (!((core[i] | 0x20) >= 'a' && (core[i] | 0x20) <= 'z')) {
+      run = 0;
+      continue;
+    }
+    if (run == 0 && i > 0 && (core[i - 1] == '%' || (core[i - 1] >= '0' && core[i - 1] <= '9')))
+      continue;  // a directive's conversion (%lu, %08lx) or a number's unit
+    if (++run >= 3) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// The line's other words, read only where they decide: in Vietnamese most are syllables (Nam,
+// cho, gia), in other languages most are not.  Its ASCII words, and its words of good
+// Unicode (được is a syllable, érhető or düşündünüz another language's word); words that may
+// be carried are for the forms to read.
 bool TextRepairer::moreOthers(RunFacts& run) const {
   if (run.othersLead) return *run.othersLead;
-  int asciiSyllables = 0, asciiOthers = 0;
-  for (const Facts& f : run.words) {
-    if (f.high) continue;
-    const std::string_view core = wordCore(f.text);
+  int syllables = 0, others = 0;
+  for (const Word& w : *run.all) {
+    const std::string_view text = run.line.substr(w.start, w.end - w.start);
+    if (w.h.other) {
+      if (isGoodSyllable(text))
+        ++syllables;
+      else if (holdsOtherLetter(text))
+        ++others;
+      continue;
+    }
+    if (w.h.high || w.h.broken) continue;
+    const std::string_view core = wordCore(text);
     // Capitals alone (ABI, CPU, ODF) are names of things, of no language.
     if (std::all_of(core.begin(), core.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
       continue;
     const WordReading r = core.size() < 2 ? WordReading{} : readWord(core);
-    if (r.letters) ++(r.allowed ? asciiSyllables : asciiOthers);
+    if (r.letters) {
+      ++(r.allowed ? syllables : others);
+    } else if (readJoined(core, false).vietnamese()) {
+      ++syllables;  // bộ-nhớ
+    } else if (holdsAsciiWord(core) && !readJoined(core).vietnamese()) {
+      ++others;  // cd-avbild
+    }
   }
-  run.othersLead = asciiOthers > asciiSyllables;
+  run.othersLead = others > syllables;
+  run.othersEven = others > 0 && others == syllables;
   return *run.othersLead;
+}
+
+bool TextRepairer::besideKnown(const RunFacts& run, const Reading& r) const {
+  const std::vector<Word>& all = *run.all;
+  for (std::size_t k = 0; k < run.words.size(); ++k) {
+    if (r.after[k].empty() || run.words[k].already) continue;
+    const WordReading read = readJoined(wordCore(r.after[k]));
+    for (const int side : {-1, 1}) {
+      const std::size_t at = run.from + k + static_cast<std::size_t>(side);
+      if (at >= all.size() || all[at].h.high || all[at].h.other || all[at].h.broken) continue;
+      const WordReading beside = readWord(wordCore(run.line.substr(all[at].start, all[at].end - all[at].start)));
+      if (beside.vietnamese() &&
+          (side < 0 ? pairWeight(beside, read) : pairWeight(read, beside)) == 0)
+        return false;
+    }
+  }
+  return true;
 }
 
 const TextRepairer::Reader::Word& TextRepairer::Reader::read(std::string_view text,
@@ -781,7 +914,7 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
     if (!syllable) {
       // In the text's own form, a word that could be no word as it stood and becomes one of
       // another language (MacorÝs, Neuch©tel: Macorís, Neuchâtel) is a name in it.
-      if (settled && f.odd && readsAsName(converted)) {
+      if (settled && (f.odd || f.strange == 2) && readsAsName(converted)) {
         ++r.named;
         continue;
       }
@@ -793,7 +926,7 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
     r.foreign = r.foreign || read.foreign;
     if (std::find(r.distinct.begin(), r.distinct.end(), after) == r.distinct.end())
       r.distinct.push_back(after);
-    r.odd = r.odd || f.odd;
+    r.odd = r.odd || f.odd || (settled && f.strange > 0);
   }
   return r.good > 0;
 }
@@ -853,9 +986,12 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
                 r.named == 0 && r.already > 0 && r.support == r.already && !moreOthers(run);
     // Or words that could be no words as they stand, which the form makes names.
     const bool names = prior != nullptr && r.valid && r.named > 0 && r.bad == 0 && !r.foreign;
-    if (!r.byPrior && !names && (!read || r.bad > 0 || r.foreign ||
-                       r.rarest < (r.distinct.size() < 2 ? 3 : 2) ||
-                       (r.distinct.size() < 2 && !r.odd && moreOthers(run)))) {
+    // A word that could be no Latin-1 word reads as it even with parts of other languages
+    // (Et-toâ-ni-a: Et-tô-ni-a).
+    if (!r.byPrior && !names && (!read || r.bad > 0 || (r.foreign && !r.odd) ||
+                       r.rarest < (r.odd ? 1 : r.distinct.size() < 2 ? 3 : 2) ||
+                       (r.distinct.size() < 2 && !r.odd &&
+                        (moreOthers(run) || run.othersEven || !besideKnown(run, r))))) {
       left_.unsure += run.high - run.already;
       return;
     }

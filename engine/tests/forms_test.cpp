@@ -435,6 +435,29 @@ TEST(Forms, RepairJudgesEachWord) {
     tcvnExpected += good + "\n";
   }
   EXPECT_EQ(fix(tcvnFile), tcvnExpected);
+  // Good lines of other languages in such a file stay even where one word reads as a common
+  // syllable in its form: Catalan, Galician, Hungarian words beside a few ASCII words that are
+  // syllables too (no, se, non, nem), a CamelCase name before quotes, Catalan's middle dot.
+  std::string others;
+  for (const std::string good : {"<no sím>", "Só crear se non existe", "A gép nem működik",
+                                 "StartServiceByName(„%s“)", "S'ha cancel·lat el canvi"})
+    others += good + "\n";
+  EXPECT_EQ(fix(tcvnFile + others), tcvnExpected + others);
+  EXPECT_EQ(fix(others), others);
+  // In a VNI file: a word whose letters follow each other as VNI writes marks (caàn, xoùa,
+  // Tieáng) reads as VNI among words of other languages; names of other languages that VNI
+  // writes so read as names (Amapaù: Amapá).  Names that have such letters of their own stay
+  // (Laâyoune, Jomfruøer).
+  std::string vni, vniExpected;
+  for (const std::string line : {"Không thể mở tập tin cấu hình", "Lỗi khi đọc dữ liệu từ máy chủ",
+                                 "Đang tải về các gói cần thiết", "Đã hết số lần thử lại tối đa",
+                                 "xóa URLs", "Tiếng Bantu (Tanzania)", "Amapá", "Hajdú-Bihar",
+                                 "Tiếng Et-tô-ni-a (Dvorak)", "Perth và Kinross"}) {
+    vni += carry(test::conv(kUtf8, kVniWin, line)) + "\n";
+    vniExpected += line + "\n";
+  }
+  const std::string names = "Laâyoune (EH)\nBritiske Jomfruøer, De\nJuleøen\n";
+  EXPECT_EQ(fix(vni + names), vniExpected + names);
 }
 
 // Decomposed letters (NFD) are composed before they are written in a legacy charset.
