@@ -563,7 +563,9 @@ bool cannotBeLatin1Word(std::string_view w) {
   const auto* p = reinterpret_cast<const std::uint8_t*>(core.data());
   // A capital after a small letter counts in a part that holds a character beyond ASCII
   // (MacorÝs); names of programs' things are written so in ASCII (StartServiceByName).
-  bool lower = false, sign = false, camel = false, high = false;
+  // Nor small letters after capitals among which one beyond ASCII (MÉu, HËu: TCVN3's ẫ, ậ).
+  bool lower = false, sign = false, camel = false, high = false, highCapital = false;
+  int capitals = 0;
   for (std::size_t i = 0; i < core.size();) {
     std::uint32_t cp = p[i];
     int len = 1;
@@ -579,7 +581,8 @@ bool cannotBeLatin1Word(std::string_view w) {
     }
     i += static_cast<std::size_t>(len);
     if (cp < 0x80 && !((cp | 0x20) >= 'a' && (cp | 0x20) <= 'z')) {  // a joiner: the next part starts afresh
-      lower = sign = camel = high = false;
+      lower = sign = camel = high = highCapital = false;
+      capitals = 0;
       continue;
     }
     const bool small = (cp >= 'a' && cp <= 'z') || (cp >= 0xDF && cp <= 0xFF && cp != 0xF7);
@@ -591,16 +594,29 @@ bool cannotBeLatin1Word(std::string_view w) {
     }
     camel = camel || (capital && lower);
     if (camel && high) return true;
+    if (small && !lower && capitals >= 2 && highCapital) return true;
     lower = lower || small;
+    capitals += capital ? 1 : 0;
+    highCapital = highCapital || (capital && cp >= 0x80);
   }
   // Signs no language puts against a word's letters, which legacy charsets use for letters:
-  // spacing accents or the micro sign after its last letter (Cear¸, Cµ), a currency or bar
-  // sign before its first (¢m).
+  // spacing accents or the micro sign after its last letter (Cear¸, Cµ), a currency, bar,
+  // section or copyright sign before its first, Latin-1's signs alone between it and the
+  // letters (¢m, §«ng, (©m); not ¡, which Spanish puts before words).
   const std::size_t end = static_cast<std::size_t>(core.data() - w.data()) + core.size();
-  const std::string_view after = w.substr(end, 2), before = w.substr(0, core.data() - w.data());
+  const std::string_view after = w.substr(end, 2);
+  std::string_view before = w.substr(0, core.data() - w.data());
+  while (!before.empty() && static_cast<std::uint8_t>(before.front()) < 0x80) before.remove_prefix(1);
+  bool signsAlone = before.size() >= 2 && before.size() % 2 == 0;
+  for (std::size_t i = 0; signsAlone && i < before.size(); i += 2)
+    signsAlone = static_cast<std::uint8_t>(before[i]) == 0xC2 &&
+                 static_cast<std::uint8_t>(before[i + 1]) >= 0xA1 &&
+                 static_cast<std::uint8_t>(before[i + 1]) <= 0xBF;
+  const std::string_view first = before.substr(0, 2);
   return after == "\u00B8" || after == "\u00A8" || after == "\u00AF" || after == "\u00B5" ||
-         before == "\u00A2" || before == "\u00A4" || before == "\u00A5" ||
-         before == "\u00A6" || before == "\u00AC";
+         (signsAlone && (first == "\u00A2" || first == "\u00A4" || first == "\u00A5" ||
+                         first == "\u00A6" || first == "\u00AC" || first == "\u00A7" ||
+                         first == "\u00A9"));
 }
 
 // How a word's letters follow each other as in no Latin-1 language's words but as VNI writes
@@ -840,8 +856,11 @@ bool TextRepairer::besideKnown(const RunFacts& run, const Reading& r) const {
     for (const int side : {-1, 1}) {
       const std::size_t at = run.from + k + static_cast<std::size_t>(side);
       if (at >= all.size() || all[at].h.high || all[at].h.other || all[at].h.broken) continue;
-      const WordReading beside = readWord(wordCore(run.line.substr(all[at].start, all[at].end - all[at].start)));
-      if (beside.vietnamese() &&
+      const std::string_view core = wordCore(run.line.substr(all[at].start, all[at].end - all[at].start));
+      const WordReading beside = readWord(core);
+      // Short or rare ones only: other languages' little words are syllables too (no, se, le,
+      // nem); longer common ones are Vietnamese (nhanh, trong).
+      if (beside.vietnamese() && (core.size() <= 2 || beside.weight < 3) &&
           (side < 0 ? pairWeight(beside, read) : pairWeight(read, beside)) == 0)
         return false;
     }

@@ -403,6 +403,13 @@ WordReading readJoined(std::string_view word, bool foreignParts) {
     return static_cast<std::uint8_t>(c) < 0x80 && !isAsciiLetter(static_cast<std::uint8_t>(c));
   };
   if (std::none_of(word.begin(), word.end(), joiner)) return readWord(word);
+  // A menu's mnemonic: one underscore inside a syllable (Khô_ng, Th_uộc).
+  if (const std::size_t mark = word.find('_');
+      mark != std::string_view::npos && std::count_if(word.begin(), word.end(), joiner) == 1) {
+    std::string plain(word);
+    plain.erase(mark, 1);
+    if (const WordReading r = readWord(plain); r.vietnamese()) return r;
+  }
   WordReading joined;
   joined.weight = 99;
   joined.allowed = joined.letters = joined.cased = true;

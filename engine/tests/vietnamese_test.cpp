@@ -50,6 +50,9 @@ TEST(Vietnamese, TheCoreOfAWord) {
   EXPECT_EQ(wordCore("(%08lx/%sNgười)"), "%08lx/%sNgười");
   EXPECT_EQ(readJoined(wordCore("(%08lx/%sNgười)"), false).weight, readWord("Người").weight);
   EXPECT_FALSE(readJoined("%sabc", false).vietnamese());  // %s and the word abc
+  // A menu's mnemonic inside a syllable; syllables joined by an underscore stay two.
+  EXPECT_EQ(readJoined("Khô_ng", false).row, readWord("Không").row);
+  EXPECT_EQ(readJoined("tiền_tố").weight, std::min(readWord("tiền").weight, readWord("tố").weight));
   EXPECT_EQ(wordCore("«là»"), "là");
   EXPECT_EQ(wordCore("—"), "");
 }

@@ -81,8 +81,8 @@ class TextRepairer {
   RunFacts factsOf(std::string_view line, const std::vector<Word>& words, std::size_t from,
                    std::size_t to) const;
   bool moreOthers(RunFacts& run) const;
-  // Whether each word `r` reads as a syllable makes a pair the model knows with each ASCII
-  // syllable beside it (bị tràn; not no sớm, where no is Catalan).
+  // Whether each word `r` reads as a syllable makes a pair the model knows with each short
+  // or rare ASCII syllable beside it (not no sớm, where no is Catalan).
   bool besideKnown(const RunFacts& run, const Reading& r) const;
   // How `reader` reads the run; false where it makes no valid UTF-8 or no syllable.
   // `settled`: the reader is the form the text's clear runs read as, which also reads the
