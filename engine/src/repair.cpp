@@ -600,9 +600,10 @@ bool cannotBeLatin1Word(std::string_view w) {
     highCapital = highCapital || (capital && cp >= 0x80);
   }
   // Signs no language puts against a word's letters, which legacy charsets use for letters:
-  // spacing accents or the micro sign after its last letter (Cear¸, Cµ), a currency, bar,
-  // section or copyright sign before its first, Latin-1's signs alone between it and the
-  // letters (¢m, §«ng, (©m); not ¡, which Spanish puts before words).
+  // spacing accents, the micro sign or a sign of arithmetic after its last letter (Cear¸, Cµ,
+  // b×), a currency, bar, section, copyright or registered sign before its first, Latin-1's
+  // signs alone between it and the letters (¢m, §«ng, (©m), ®ang; not ¡, which Spanish puts
+  // before words).
   const std::size_t end = static_cast<std::size_t>(core.data() - w.data()) + core.size();
   const std::string_view after = w.substr(end, 2);
   std::string_view before = w.substr(0, core.data() - w.data());
@@ -614,14 +615,16 @@ bool cannotBeLatin1Word(std::string_view w) {
                  static_cast<std::uint8_t>(before[i + 1]) <= 0xBF;
   const std::string_view first = before.substr(0, 2);
   return after == "\u00B8" || after == "\u00A8" || after == "\u00AF" || after == "\u00B5" ||
+         after == "\u00D7" || after == "\u00F7" ||
          (signsAlone && (first == "\u00A2" || first == "\u00A4" || first == "\u00A5" ||
                          first == "\u00A6" || first == "\u00AC" || first == "\u00A7" ||
-                         first == "\u00A9"));
+                         first == "\u00A9" || first == "\u00AE"));
 }
 
 // How a word's letters follow each other as in no Latin-1 language's words but as VNI writes
 // marks after vowels: 2 for a tilde, acute or hook accented letter after a vowel (xoùa,
-// caûnh), ê after a, or a toned circumflex after the vowels it ends (tieáng: iê; aà); 1 for
+// caûnh), ê after a, a toned circumflex after the vowels it ends (tieáng: iê; aà), or ã
+// before a consonant (TCVN3's ó); 1 for
 // ø after a vowel or a circumflex after a, e or o (vaø, caân), which names of other languages
 // have now and then (Laâyoune, Jomfruøerne); 0 for neither (regiões, août, où are spared).
 // Asked only of words a text's own form reads.
@@ -649,6 +652,9 @@ int strangeInLatin1(std::string_view w) {
     if (hatTone && before == 'o' && earlier == 'u') return 2;
     if ((c == 0xE0 || c == 0xE3) && before == 'a') return 2;
     if (c == 0xE3 && (before == 'e' || before == 'o')) return 2;
+    // ã before a consonant (TCVN3's ó: Aragãn, Cãrdoba); Portuguese puts o, e, s after it.
+    if (before == 0xE3 && c < 0x80 && std::string_view("bcdfghjklmnqrtvwxz").find(static_cast<char>(c)) != std::string_view::npos)
+      return 2;
     const bool more = i < core.size() && ((p[i] | 0x20) >= 'a' && (p[i] | 0x20) <= 'z');
     const bool sure =
         vowel(before) &&
@@ -675,8 +681,8 @@ bool edgedByGuillemet(std::string_view w) {
 // Whether a word made of letters could be a name or word of another language written in
 // Latin letters: letters only between the signs around it (parts joined by ASCII signs or
 // digits: Ouham-Pendé), each part small, capitalised or all capitals, and a letter beyond
-// ASCII.
-bool readsAsName(std::string_view w) {
+// ASCII; with `vietnameseLetters`, a name written in Vietnamese letters (Aixơlen).
+bool readsAsName(std::string_view w, bool vietnameseLetters = false) {
   const std::string_view core = frameCore(w);
   const auto* p = reinterpret_cast<const std::uint8_t*>(core.data());
   bool high = false, small = false;
@@ -695,8 +701,9 @@ bool readsAsName(std::string_view w) {
       continue;
     }
     // Letters other languages write too: Latin-1's, ă (Bacău), đ (Đakovo).
-    if (!ascii && (cp > 0xFF || letterOfCodePoint(cp) == 0) && cp != 0x102 && cp != 0x103 &&
-        cp != 0x110 && cp != 0x111)
+    if (!ascii && letterOfCodePoint(cp) == 0) return false;
+    if (!ascii && !vietnameseLetters && cp > 0xFF && cp != 0x102 && cp != 0x103 && cp != 0x110 &&
+        cp != 0x111)
       return false;
     high = high || cp >= 0x80;
     const bool capital = isCapitalChar(cp);
@@ -738,6 +745,7 @@ struct TextRepairer::RunFacts {
 struct TextRepairer::Reading {
   int good = 0, bad = 0, already = 0, support = 0, rarest = 99;
   int named = 0;         // words of another language the form makes of words that were none
+  int spelt = 0;         // of them, names spelt in Vietnamese letters (Aixơlen)
   bool odd = false;      // a word read as a syllable could be no Latin-1 word as it stood
   bool foreign = false;  // a word read so holds a part of another language (--prefix=)
   bool valid = true;     // it makes valid UTF-8 of every word
@@ -933,8 +941,9 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
     if (!syllable) {
       // In the text's own form, a word that could be no word as it stood and becomes one of
       // another language (MacorÝs, Neuch©tel: Macorís, Neuchâtel) is a name in it.
-      if (settled && (f.odd || f.strange == 2) && readsAsName(converted)) {
+      if (settled && (f.odd || f.strange == 2) && readsAsName(converted, true)) {
         ++r.named;
+        r.spelt += readsAsName(converted) ? 0 : 1;
         continue;
       }
       ++r.bad;
@@ -1004,7 +1013,9 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     r.byPrior = prior != nullptr && !read && r.valid && r.good == 0 && r.bad == 0 &&
                 r.named == 0 && r.already > 0 && r.support == r.already && !moreOthers(run);
     // Or words that could be no words as they stand, which the form makes names.
-    const bool names = prior != nullptr && r.valid && r.named > 0 && r.bad == 0 && !r.foreign;
+    // (Names spelt in Vietnamese letters among Vietnamese syllables only: Tiếng Aixơlen.)
+    const bool names = prior != nullptr && r.valid && r.named > 0 && r.bad == 0 && !r.foreign &&
+                       (r.spelt == 0 || r.good > 0);
     // A word that could be no Latin-1 word reads as it even with parts of other languages
     // (Et-toâ-ni-a: Et-tô-ni-a).
     if (!r.byPrior && !names && (!read || r.bad > 0 || (r.foreign && !r.odd) ||
