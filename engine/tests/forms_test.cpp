@@ -454,11 +454,12 @@ TEST(Forms, RepairJudgesEachWord) {
   for (const std::string line : {"Không thể mở tập tin cấu hình", "Lỗi khi đọc dữ liệu từ máy chủ",
                                  "Đang tải về các gói cần thiết", "Đã hết số lần thử lại tối đa",
                                  "xóa URLs", "Tiếng Bantu (Tanzania)", "Amapá", "Hajdú-Bihar",
-                                 "Tiếng Et-tô-ni-a (Dvorak)", "Perth và Kinross"}) {
+                                 "Tiếng Et-tô-ni-a (Dvorak)", "Perth và Kinross", "Bắc Abaco",
+                                 "Drôme", "Chương trình JavaScript"}) {
     vni += carry(test::conv(kUtf8, kVniWin, line)) + "\n";
     vniExpected += line + "\n";
   }
-  const std::string names = "Laâyoune (EH)\nBritiske Jomfruøer, De\nJuleøen\n¡Tamaño de .bss %d < 0!\n";
+  const std::string names = "Laâyoune (EH)\nBritiske Jomfruøer, De\nJuleøen\n¡Tamaño de .bss %d < 0!\nGaélico escocés\n";
   EXPECT_EQ(fix(vni + names), vniExpected + names);
 }
 
