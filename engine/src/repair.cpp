@@ -182,16 +182,27 @@ struct TextRepairer::Word {
 struct TextRepairer::Reader {
   CharsetForm form;
   ConverterState state;
-  // How the form reads a word, kept for the words a text repeats (là, có, và).
+  std::size_t index = 0;  // among the repairer's readers
+  // How the form reads a word.
   struct Word {
     std::string converted;
+    bool known = false;  // read already
     bool valid = false, syllable = false, foreign = false;
     int weight = 0;
     std::size_t lead = 0, core = 0;  // where frameCore finds the letters in `converted`
   };
-  std::unordered_map<std::string, Word> words;
 
-  const Word& read(std::string_view text, ByteBuffer& buffer);
+  void read(std::string_view text, ByteBuffer& buffer, Word& w);
+};
+
+// How every form reads the words a text repeats (là, có, và): one entry for each word, one
+// reading in it for each form, made when that form first reads the word.
+struct TextRepairer::Readings {
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  };
+  std::unordered_map<std::string, std::vector<Reader::Word>, Hash, std::equal_to<>> words;
 };
 
 TextRepairer::TextRepairer(std::span<const int> charsets) {
@@ -217,6 +228,8 @@ TextRepairer::TextRepairer(std::span<const int> charsets) {
   };
   std::stable_sort(readers_.begin(), readers_.end(),
                    [&](const auto& a, const auto& b) { return rank(a) < rank(b); });
+  for (std::size_t i = 0; i < readers_.size(); ++i) readers_[i]->index = i;
+  readings_ = std::make_unique<Readings>();
 }
 
 TextRepairer::~TextRepairer() = default;
@@ -727,6 +740,7 @@ struct TextRepairer::Facts {
   bool high = false;      // holds characters that stand for bytes of 128 or more
   bool already = false;   // a Vietnamese syllable with a mark as it stands
   bool evidence = false;  // can speak for a form: ASCII letters, no no-break space
+  std::vector<Reader::Word>* readings = nullptr;  // how each form reads it
   bool odd = false;       // could be no word of a Latin-1 language as it stands
   int strange = 0;        // its letters follow each other as VNI writes marks (see below)
   int weight = 0;
@@ -759,7 +773,9 @@ struct TextRepairer::Reading {
 };
 
 TextRepairer::RunFacts TextRepairer::factsOf(std::string_view line, const std::vector<Word>& words,
-                                             std::size_t from, std::size_t to) const {
+                                             std::size_t from, std::size_t to) {
+  // Kept for the words a text repeats, up to a bound on memory (none is held across runs).
+  if (readings_->words.size() >= 8192) readings_->words.clear();
   RunFacts run;
   run.line = line;
   run.all = &words;
@@ -772,6 +788,10 @@ TextRepairer::RunFacts TextRepairer::factsOf(std::string_view line, const std::v
     if (!w.h.high) continue;
     f.high = true;
     ++run.high;
+    auto entry = readings_->words.find(f.text);
+    if (entry == readings_->words.end())
+      entry = readings_->words.emplace(std::string(f.text), std::vector<Reader::Word>(readers_.size())).first;
+    f.readings = &entry->second;
     run.twice = run.twice || w.tentative;
     // A word read as UTF-8 encoded again is judged as it reads so.
     const std::string_view as = w.tentative ? std::string_view(w.after) : f.text;
@@ -880,12 +900,8 @@ bool TextRepairer::besideKnown(const RunFacts& run, const Reading& r) const {
   return true;
 }
 
-const TextRepairer::Reader::Word& TextRepairer::Reader::read(std::string_view text,
-                                                         ByteBuffer& buffer) {
-  if (const auto found = words.find(std::string(text)); found != words.end())
-    return found->second;
-  if (words.size() >= 8192) words.clear();
-  Word w;
+void TextRepairer::Reader::read(std::string_view text, ByteBuffer& buffer, Word& w) {
+  w.known = true;
   buffer.clear();
   convert(state, text, buffer);
   w.converted.assign(buffer.view());
@@ -901,7 +917,6 @@ const TextRepairer::Reader::Word& TextRepairer::Reader::read(std::string_view te
   const std::string_view core = frameCore(w.converted);
   w.lead = static_cast<std::size_t>(core.data() - w.converted.data());
   w.core = core.size();
-  return words.emplace(std::string(text), std::move(w)).first->second;
 }
 
 bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool settled) {
@@ -912,7 +927,8 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
       if (f.high) ++r.bad;  // a no-break space belongs to good text
       continue;
     }
-    const Reader::Word& read = reader.read(f.text, scratch_);
+    Reader::Word& read = (*f.readings)[reader.index];
+    if (!read.known) reader.read(f.text, scratch_, read);
     if (!read.valid) return r.valid = false;
     const std::string_view converted = read.converted;
     const bool changes = converted != f.text;
@@ -979,9 +995,28 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
   }
   Reading best;
   const Reader* bestReader = nullptr;
+  // Two layers only where a word read as UTF-8 once still stood for bytes.
+  auto tried = [&](const Reader& reader) {
+    return !hopeless && (formLayers(reader.form) == 1 || run.twice);
+  };
+  // Where the text's own form makes a syllable of every word that can speak (its letters
+  // beyond ASCII inside the signs around it: no form makes one of §«ng's ng), no form reads
+  // the run better (and it wins ties): the others need not be asked.
+  bool settled = false;
+  if (prior != nullptr && tried(*prior)) {
+    int most = 0;
+    for (const Facts& f : run.words)
+      most += f.evidence && std::any_of(f.core.begin(), f.core.end(),
+                                        [](char c) { return static_cast<std::uint8_t>(c) >= 0x80; });
+    Reading r;
+    if (readRun(*prior, run, r) && r.bad == 0 && r.good == most) {
+      best = std::move(r);
+      bestReader = prior;
+      settled = true;
+    }
+  }
   for (const auto& reader : readers_) {
-    // Two layers only where a word read as UTF-8 once still stood for bytes.
-    if (hopeless || (formLayers(reader->form) > 1 && !run.twice)) continue;
+    if (settled || !tried(*reader)) continue;
     Reading r;
     if (!readRun(*reader, run, r)) continue;
     // Forms that read a run alike: the text's own form, else the commoner charset (the

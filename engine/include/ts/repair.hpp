@@ -78,8 +78,9 @@ class TextRepairer {
   struct RunFacts;
   struct Reading;
   struct Reader;
+  struct Readings;
   RunFacts factsOf(std::string_view line, const std::vector<Word>& words, std::size_t from,
-                   std::size_t to) const;
+                   std::size_t to);
   bool moreOthers(RunFacts& run) const;
   // Whether each word `r` reads as a syllable makes a pair the model knows with each short
   // or rare ASCII syllable beside it (not no sớm, where no is Catalan).
@@ -108,6 +109,7 @@ class TextRepairer {
   bool oneText_ = true;
   std::map<CharsetForm, std::uint64_t> clearRuns_;  // runs read clearly, by form
   std::vector<std::unique_ptr<Reader>> readers_;
+  std::unique_ptr<Readings> readings_;
   std::map<CharsetForm, std::uint64_t> repaired_;
   Left left_;
   std::uint64_t line_ = 0;
