@@ -188,6 +188,7 @@ struct TextRepairer::Reader {
     std::string converted;
     bool known = false;  // read already
     bool valid = false, syllable = false, foreign = false;
+    bool marked = false;  // a syllable with a mark, Latin-1 letters left or not
     int weight = 0;
     std::size_t lead = 0, core = 0;  // where frameCore finds the letters in `converted`
   };
@@ -202,7 +203,14 @@ struct TextRepairer::Readings {
     using is_transparent = void;
     std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
   };
-  std::unordered_map<std::string, std::vector<Reader::Word>, Hash, std::equal_to<>> words;
+  struct Entry {
+    std::vector<Reader::Word> forms;  // by reader
+    // The word as it stands (see Facts), once read.
+    bool known = false, already = false, evidence = false, odd = false;
+    int strange = 0, weight = 0;
+    std::size_t coreFrom = 0, coreSize = 0;
+  };
+  std::unordered_map<std::string, Entry, Hash, std::equal_to<>> words;
 };
 
 TextRepairer::TextRepairer(std::span<const int> charsets) {
@@ -768,8 +776,10 @@ struct TextRepairer::Reading {
   bool foreign = false;  // a word read so holds a part of another language (--prefix=)
   bool valid = true;     // it makes valid UTF-8 of every word
   bool byPrior = false;  // taken as the text's form for syllables that become far commoner
-  std::vector<std::string> distinct;  // the syllables it reads
-  std::vector<std::string> after;     // each word as it reads (empty: as it stands)
+  // (Views of the readings kept for the run's words.)
+  std::vector<std::string_view> distinct;  // the syllables it reads
+  std::vector<std::string_view> after;     // each word as it reads (empty: as it stands)
+  std::vector<std::uint8_t> marked;   // and whether it reads so as a syllable with a mark
 };
 
 TextRepairer::RunFacts TextRepairer::factsOf(std::string_view line, const std::vector<Word>& words,
@@ -788,24 +798,48 @@ TextRepairer::RunFacts TextRepairer::factsOf(std::string_view line, const std::v
     if (!w.h.high) continue;
     f.high = true;
     ++run.high;
-    auto entry = readings_->words.find(f.text);
-    if (entry == readings_->words.end())
-      entry = readings_->words.emplace(std::string(f.text), std::vector<Reader::Word>(readers_.size())).first;
-    f.readings = &entry->second;
+    auto found = readings_->words.find(f.text);
+    if (found == readings_->words.end()) {
+      found = readings_->words.emplace(std::string(f.text), Readings::Entry()).first;
+      found->second.forms.resize(readers_.size());
+    }
+    Readings::Entry& entry = found->second;
+    f.readings = &entry.forms;
     run.twice = run.twice || w.tentative;
-    // A word read as UTF-8 encoded again is judged as it reads so.
-    const std::string_view as = w.tentative ? std::string_view(w.after) : f.text;
-    const WordReading good = goodSyllable(as);
-    f.already = good.vietnamese() && good.marked;
+    if (w.tentative || !entry.known) {
+      // A word read as UTF-8 encoded again is judged as it reads so.
+      const std::string_view as = w.tentative ? std::string_view(w.after) : f.text;
+      const WordReading good = goodSyllable(as);
+      f.already = good.vietnamese() && good.marked;
+      f.weight = f.already ? good.weight : 0;
+      if (!f.already) {
+        f.core = frameCore(f.text);
+        f.evidence = hasAsciiLetter(f.text) && f.text.find("\xC2\xA0") == std::string_view::npos;
+        f.odd = f.evidence && cannotBeLatin1Word(as);
+        f.strange = f.evidence && !f.odd ? strangeInLatin1(as) : 0;
+      }
+      if (!w.tentative) {
+        entry.known = true;
+        entry.already = f.already;
+        entry.weight = f.weight;
+        entry.evidence = f.evidence;
+        entry.odd = f.odd;
+        entry.strange = f.strange;
+        entry.coreFrom = static_cast<std::size_t>(f.core.data() - f.text.data());
+        entry.coreSize = f.core.size();
+      }
+    } else {
+      f.already = entry.already;
+      f.weight = entry.weight;
+      f.evidence = entry.evidence;
+      f.odd = entry.odd;
+      f.strange = entry.strange;
+      if (!f.already) f.core = f.text.substr(entry.coreFrom, entry.coreSize);
+    }
     if (f.already) {
       ++run.already;
-      f.weight = good.weight;
       continue;
     }
-    f.core = frameCore(f.text);
-    f.evidence = hasAsciiLetter(f.text) && f.text.find("\xC2\xA0") == std::string_view::npos;
-    f.odd = f.evidence && cannotBeLatin1Word(as);
-    f.strange = f.evidence && !f.odd ? strangeInLatin1(as) : 0;
     run.evidence += f.evidence ? 1 : 0;
     run.odd = run.odd || f.odd;
   }
@@ -910,7 +944,8 @@ void TextRepairer::Reader::read(std::string_view text, ByteBuffer& buffer, Word&
     const WordReading wr = readJoined(wordCore(w.converted));
     // Under the right form every character that stood for a byte becomes a letter: one
     // left as a Latin-1 character or sign is a byte the form has no letter for.
-    w.syllable = wr.vietnamese() && wr.marked && !holdsLatin1(w.converted);
+    w.marked = wr.vietnamese() && wr.marked;
+    w.syllable = w.marked && !holdsLatin1(w.converted);
     w.weight = wr.weight;
     w.foreign = w.syllable && !readJoined(wordCore(w.converted), false).vietnamese();
   }
@@ -921,6 +956,7 @@ void TextRepairer::Reader::read(std::string_view text, ByteBuffer& buffer, Word&
 
 bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool settled) {
   r.after.resize(run.words.size());
+  r.marked.assign(run.words.size(), 0);
   for (std::size_t k = 0; k < run.words.size(); ++k) {
     const Facts& f = run.words[k];
     if (!f.high || (!f.already && !f.evidence && f.text.find("\xC2\xA0") != std::string_view::npos)) {
@@ -933,14 +969,15 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
     const std::string_view converted = read.converted;
     const bool changes = converted != f.text;
     const bool syllable = changes && read.syllable;
-    std::string& after = r.after[k];
+    std::string_view& after = r.after[k];
+    r.marked[k] = read.marked;
     if (f.already) {
       // A syllable already: changed only where the run around it is clearly legacy text.
       // One that becomes a far commoner syllable speaks for the form a little.
       ++r.already;
       if (syllable) {
         if (read.weight >= f.weight + 2) ++r.support;
-        after.assign(converted);
+        after = converted;
       }
       continue;
     }
@@ -953,10 +990,10 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
     if (!f.evidence || !sameFrame) {
       // Signs alone, a one-letter word, signs that became letters: no evidence either way,
       // but in the text's own form (§«ng, Đông) a word that becomes a syllable.
-      if (syllable) after.assign(converted);
+      if (syllable) after = converted;
       if (!(settled && syllable && f.evidence && !edgedByGuillemet(f.text))) continue;
     } else if (changes) {
-      after.assign(converted);
+      after = converted;
     }
     if (!syllable) {
       // In the text's own form, a word that could be no word as it stood and becomes one of
@@ -1077,13 +1114,12 @@ void TextRepairer::apply(const RunFacts& run, Reading& best, CharsetForm form,
       best.byPrior || (best.distinct.size() + static_cast<std::size_t>(best.support) >= 2 &&
                        best.good + best.support >= best.already);
   for (std::size_t k = 0; k < run.words.size(); ++k) {
-    std::string& after = best.after[k];
+    const std::string_view after = best.after[k];
     if (after.empty()) continue;
     if (!overAlready && run.words[k].already) continue;
-    const WordReading wr = readJoined(wordCore(after));
-    if (!(wr.vietnamese() && wr.marked) && !strong) continue;
+    if (!best.marked[k] && !strong) continue;
     Word& w = words[from + k];
-    w.after = std::move(after);
+    w.after.assign(after);
     w.changed = true;
     w.eatBlank = 0;
     w.tentative = false;
