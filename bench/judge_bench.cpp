@@ -231,7 +231,8 @@ int main(int argc, char** argv) {
     ts::TextRepairer carriedText;
     out.clear();
     carriedText.repair(carried, out);
-    const double carriedSecs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t2).count();
+    const double carriedSecs =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t2).count();
     std::printf("  repair of TCVN3 carried text: %.1f MB/s\n", carried.size() / carriedSecs / 1e6);
   }
   return 0;

@@ -581,6 +581,7 @@ bool hasAsciiLetter(std::string_view w) {
 // of a word joined by ASCII signs or digits alone: Thaï-Lao is two words).
 bool cannotBeLatin1Word(std::string_view w) {
   const std::string_view core = wordCore(w);
+  if (core.empty()) return false;  // no letters to judge
   const auto* p = reinterpret_cast<const std::uint8_t*>(core.data());
   // A capital after a small letter counts in a part that holds a character beyond ASCII
   // (MacorÝs); names of programs' things are written so in ASCII (StartServiceByName).
@@ -628,7 +629,8 @@ bool cannotBeLatin1Word(std::string_view w) {
   const std::size_t end = static_cast<std::size_t>(core.data() - w.data()) + core.size();
   const std::string_view after = w.substr(end, 2);
   std::string_view before = w.substr(0, core.data() - w.data());
-  while (!before.empty() && static_cast<std::uint8_t>(before.front()) < 0x80) before.remove_prefix(1);
+  while (!before.empty() && static_cast<std::uint8_t>(before.front()) < 0x80)
+    before.remove_prefix(1);
   bool signsAlone = before.size() >= 2 && before.size() % 2 == 0;
   for (std::size_t i = 0; signsAlone && i < before.size(); i += 2)
     signsAlone = static_cast<std::uint8_t>(before[i]) == 0xC2 &&
@@ -637,9 +639,9 @@ bool cannotBeLatin1Word(std::string_view w) {
   const std::string_view first = before.substr(0, 2);
   return after == "\u00B8" || after == "\u00A8" || after == "\u00AF" || after == "\u00B5" ||
          after == "\u00D7" || after == "\u00F7" ||
-         (signsAlone && (first == "\u00A2" || first == "\u00A4" || first == "\u00A5" ||
-                         first == "\u00A6" || first == "\u00AC" || first == "\u00A7" ||
-                         first == "\u00A9" || first == "\u00AE"));
+         (signsAlone &&
+          (first == "\u00A2" || first == "\u00A4" || first == "\u00A5" || first == "\u00A6" ||
+           first == "\u00AC" || first == "\u00A7" || first == "\u00A9" || first == "\u00AE"));
 }
 
 // How a word's letters follow each other as in no Latin-1 language's words but as VNI writes
@@ -664,7 +666,7 @@ int strangeInLatin1(std::string_view w) {
   for (std::size_t i = 0; i < core.size();) {
     std::uint32_t cp = p[i];
     int len = 1;
-    if (cp >= 0x80 && (len = wellFormedUtf8(p + i, core.size() - i, cp)) == 0) return false;
+    if (cp >= 0x80 && (len = wellFormedUtf8(p + i, core.size() - i, cp)) == 0) return 0;
     i += static_cast<std::size_t>(len);
     const std::uint32_t c = lower(cp);
     // A circumflex with a tone after the vowels it ends (tieáng, ngöôøi: iê, yê, uô; aà, eã).
@@ -674,21 +676,20 @@ int strangeInLatin1(std::string_view w) {
     if ((c == 0xE0 || c == 0xE3) && before == 'a') return 2;
     if (c == 0xE3 && (before == 'e' || before == 'o')) return 2;
     // ã before a consonant (TCVN3's ó: Aragãn, Cãrdoba); Portuguese puts o, e, s after it.
-    if (before == 0xE3 && c < 0x80 && std::string_view("bcdfghjklmnqrtvwxz").find(static_cast<char>(c)) != std::string_view::npos)
+    if (before == 0xE3 && c < 0x80 &&
+        std::string_view("bcdfghjklmnqrtvwxz").find(static_cast<char>(c)) != std::string_view::npos)
       return 2;
     const bool more = i < core.size() && ((p[i] | 0x20) >= 'a' && (p[i] | 0x20) <= 'z');
-    const bool sure =
-        vowel(before) &&
-        ((c == 0xF5 && before != 'i') ||                                 // õ
-         (c == 0xF9 && (more || (before != 'o' && before != 'i'))) ||  // ù (où, più)
-         (c == 0xFB && before != 'o' && before != 'e' && before != 'u') ||              // û
-         (c == 0xEA && before == 'a'));                                                 // ê
+    const bool sure = vowel(before) &&
+                      ((c == 0xF5 && before != 'i') ||                               // õ
+                       (c == 0xF9 && (more || (before != 'o' && before != 'i'))) ||  // ù (où, più)
+                       (c == 0xFB && before != 'o' && before != 'e' && before != 'u') ||  // û
+                       (c == 0xEA && before == 'a'));                                     // ê
     if (sure) return 2;
     // ô after o (Droâme: Drôme), ơ after ư (Chöông: Chương).
     if ((c == 0xE2 && before == 'o') || (c == 0xF4 && before == 0xF6)) return 2;
     // ø after a vowel, â after a or e, a toned breve after a (Baéc: Bắc; gaélica, Jaén).
-    if (vowel(before) && (c == 0xF8 || (c == 0xE2 && (before == 'a' || before == 'e'))))
-      found = 1;
+    if (vowel(before) && (c == 0xF8 || (c == 0xE2 && (before == 'a' || before == 'e')))) found = 1;
     if (before == 'a' && (c == 0xE9 || c == 0xE8 || c == 0xEB)) found = 1;
     earlier = before;
     before = c;
@@ -763,7 +764,7 @@ struct TextRepairer::RunFacts {
   bool othersEven = false;         // or as many as are Vietnamese syllables (moreOthers)
   std::string_view line;           // the line and all its words
   const std::vector<Word>* all = nullptr;
-  std::size_t from = 0;            // where the run starts among them
+  std::size_t from = 0;  // where the run starts among them
 };
 
 // How one form reads a run: a word whose letters become a Vietnamese syllable counts for it,
@@ -779,7 +780,7 @@ struct TextRepairer::Reading {
   // (Views of the readings kept for the run's words.)
   std::vector<std::string_view> distinct;  // the syllables it reads
   std::vector<std::string_view> after;     // each word as it reads (empty: as it stands)
-  std::vector<std::uint8_t> marked;   // and whether it reads so as a syllable with a mark
+  std::vector<std::uint8_t> marked;        // and whether it reads so as a syllable with a mark
 };
 
 TextRepairer::RunFacts TextRepairer::factsOf(std::string_view line, const std::vector<Word>& words,
@@ -852,12 +853,13 @@ namespace {
 // kana); signs and general punctuation are none.
 bool holdsOtherLetter(std::string_view w) {
   bool found = false;
-  walkUtf8(reinterpret_cast<const std::uint8_t*>(w.data()), w.size(), true,
-           [&](std::uint32_t cp) {
-             found = (cp >= 0x100 && cp < 0x2000) || (cp >= 0x3040 && cp < 0xFFF0);
-             return !found;
-           },
-           [] { return true; });
+  walkUtf8(
+      reinterpret_cast<const std::uint8_t*>(w.data()), w.size(), true,
+      [&](std::uint32_t cp) {
+        found = (cp >= 0x100 && cp < 0x2000) || (cp >= 0x3040 && cp < 0xFFF0);
+        return !found;
+      },
+      [] { return true; });
   return found;
 }
 
@@ -922,7 +924,8 @@ bool TextRepairer::besideKnown(const RunFacts& run, const Reading& r) const {
     for (const int side : {-1, 1}) {
       const std::size_t at = run.from + k + static_cast<std::size_t>(side);
       if (at >= all.size() || all[at].h.high || all[at].h.other || all[at].h.broken) continue;
-      const std::string_view core = wordCore(run.line.substr(all[at].start, all[at].end - all[at].start));
+      const std::string_view core =
+          wordCore(run.line.substr(all[at].start, all[at].end - all[at].start));
       const WordReading beside = readWord(core);
       // Short or rare ones only: other languages' little words are syllables too (no, se, le,
       // nem); longer common ones are Vietnamese (nhanh, trong).
@@ -1043,8 +1046,9 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
   if (prior != nullptr && tried(*prior)) {
     int most = 0;
     for (const Facts& f : run.words)
-      most += f.evidence && std::any_of(f.core.begin(), f.core.end(),
-                                        [](char c) { return static_cast<std::uint8_t>(c) >= 0x80; });
+      most += f.evidence && std::any_of(f.core.begin(), f.core.end(), [](char c) {
+                return static_cast<std::uint8_t>(c) >= 0x80;
+              });
     Reading r;
     if (readRun(*prior, run, r) && r.bad == 0 && r.good == most) {
       best = std::move(r);
@@ -1071,11 +1075,10 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
   // A word that could be no other language's word speaks for any form that makes it a
   // syllable; in a text whose clear runs read as one form, for that form only.
   const bool odd = best.odd && (prior == nullptr || bestReader == prior);
-  const bool clear =
-      !hopeless && bestReader != nullptr && best.bad * 4 <= best.good &&
-      (odd || !moreOthers(run) || best.distinct.size() >= 3) &&
-      (odd || (best.distinct.size() + static_cast<std::size_t>(best.support) >= 2 &&
-               (best.rarest >= 3 || best.distinct.size() >= 4)));
+  const bool clear = !hopeless && bestReader != nullptr && best.bad * 4 <= best.good &&
+                     (odd || !moreOthers(run) || best.distinct.size() >= 3) &&
+                     (odd || (best.distinct.size() + static_cast<std::size_t>(best.support) >= 2 &&
+                              (best.rarest >= 3 || best.distinct.size() >= 4)));
   if (clear) {
     ++clearRuns_[bestReader->form];
   } else {
@@ -1086,18 +1089,21 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     Reading r;
     const bool read = prior != nullptr && readRun(*prior, run, r, true);
     // Or syllables as they stand, each of which the form makes a far commoner one (cê, cờ).
-    r.byPrior = prior != nullptr && !read && r.valid && r.good == 0 && r.bad == 0 &&
-                r.named == 0 && r.already > 0 && r.support == r.already && !moreOthers(run);
+    r.byPrior = prior != nullptr && !read && r.valid && r.good == 0 && r.bad == 0 && r.named == 0 &&
+                r.already > 0 && r.support == r.already && !moreOthers(run);
     // Or words that could be no words as they stand, which the form makes names.
     // (Names spelt in Vietnamese letters among Vietnamese syllables only: Tiếng Aixơlen.)
     const bool names = prior != nullptr && r.valid && r.named > 0 && r.bad == 0 && !r.foreign &&
                        (r.spelt == 0 || r.good > 0);
     // A word that could be no Latin-1 word reads as it even with parts of other languages
     // (Et-toâ-ni-a: Et-tô-ni-a).
-    if (!r.byPrior && !names && (!read || r.bad > 0 || (r.foreign && !r.odd) ||
-                       r.rarest < (r.odd ? 1 : r.distinct.size() < 2 ? 3 : 2) ||
-                       (r.distinct.size() < 2 && !r.odd &&
-                        (moreOthers(run) || run.othersEven || !besideKnown(run, r))))) {
+    if (!r.byPrior && !names &&
+        (!read || r.bad > 0 || (r.foreign && !r.odd) ||
+         r.rarest < (r.odd                   ? 1
+                     : r.distinct.size() < 2 ? 3
+                                             : 2) ||
+         (r.distinct.size() < 2 && !r.odd &&
+          (moreOthers(run) || run.othersEven || !besideKnown(run, r))))) {
       left_.unsure += run.high - run.already;
       return;
     }

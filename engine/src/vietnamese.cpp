@@ -331,8 +331,8 @@ std::size_t conversionLength(std::string_view letters) {
       n = length.size();
       break;
     }
-  return n < letters.size() && std::string_view("diouxXfFeEgGaAcspn").find(letters[n]) !=
-                                   std::string_view::npos
+  return n < letters.size() &&
+                 std::string_view("diouxXfFeEgGaAcspn").find(letters[n]) != std::string_view::npos
              ? n + 1
              : 0;
 }
@@ -393,7 +393,8 @@ std::string_view withDirective(std::string_view word, std::string_view core) {
   std::size_t a = static_cast<std::size_t>(core.data() - word.data());
   if (a == 0 || core.empty() || directiveEnd(word, a) == a) return core;
   while (word[a - 1] != '%') --a;
-  return word.substr(a - 1, core.size() + static_cast<std::size_t>(core.data() - word.data()) - a + 1);
+  return word.substr(a - 1,
+                     core.size() + static_cast<std::size_t>(core.data() - word.data()) - a + 1);
 }
 
 WordReading readJoined(std::string_view word, bool foreignParts) {
