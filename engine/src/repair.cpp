@@ -647,10 +647,11 @@ bool cannotBeLatin1Word(std::string_view w) {
 // How a word's letters follow each other as in no Latin-1 language's words but as VNI writes
 // marks after vowels: 2 for a tilde, acute or hook accented letter after a vowel (xoùa,
 // caûnh), ê after a, a toned circumflex after the vowels it ends (tieáng: iê; aà), ô after
-// o or ơ after ư, or ã before a consonant (TCVN3's ó); 1 for ø after a vowel, a circumflex
-// after a or e, or a toned breve after a (vaø, caân, Baéc), which names and words of other
-// languages have now and then (Laâyoune, Jomfruøerne, gaélica); 0 for neither (regiões,
-// août, où are spared).  Asked only of words a text's own form reads.
+// o or ơ after ư, or ã before a consonant (TCVN3's ó); 1 for ø after a vowel, a circumflex,
+// toned or not, after a or e (or toned after o), or a toned breve after a (vaø, caân, Taäp,
+// Baéc), which names and words of other languages have now and then (Laâyoune, Jomfruøerne,
+// geändert, gaélica); 0 for neither (regiões, août, où are spared).  Asked only of words a
+// text's own form reads.
 int strangeInLatin1(std::string_view w) {
   const std::string_view core = wordCore(w);
   const auto* p = reinterpret_cast<const std::uint8_t*>(core.data());
@@ -691,6 +692,10 @@ int strangeInLatin1(std::string_view w) {
     // ø after a vowel, â after a or e, a toned breve after a (Baéc: Bắc; gaélica, Jaén).
     if (vowel(before) && (c == 0xF8 || (c == 0xE2 && (before == 'a' || before == 'e')))) found = 1;
     if (before == 'a' && (c == 0xE9 || c == 0xE8 || c == 0xEB)) found = 1;
+    // A toned circumflex after a, e or o (Taäp, Beán, Ñoà: Tập, Bến, Đồ; geändert, área).
+    if ((before == 'a' || before == 'e' || before == 'o') &&
+        (c == 0xE1 || c == 0xE0 || c == 0xE5 || c == 0xE4))
+      found = 1;
     earlier = before;
     before = c;
   }
