@@ -623,9 +623,9 @@ bool cannotBeLatin1Word(std::string_view w) {
   }
   // Signs no language puts against a word's letters, which legacy charsets use for letters:
   // spacing accents, the micro sign or a sign of arithmetic after its last letter (Cear¸, Cµ,
-  // b×), a currency, bar, section, copyright or registered sign before its first, Latin-1's
-  // signs alone between it and the letters (¢m, §«ng, (©m), ®ang; not ¡, which Spanish puts
-  // before words).
+  // b×), a currency, bar, section, copyright, registered or pilcrow sign or a spacing accent
+  // before its first, Latin-1's signs alone between it and the letters (¢m, §«ng, (©m),
+  // ®ang, ¶nh, ¸p; not ¡, which Spanish puts before words).
   const std::size_t end = static_cast<std::size_t>(core.data() - w.data()) + core.size();
   const std::string_view after = w.substr(end, 2);
   std::string_view before = w.substr(0, core.data() - w.data());
@@ -641,7 +641,8 @@ bool cannotBeLatin1Word(std::string_view w) {
          after == "\u00D7" || after == "\u00F7" ||
          (signsAlone &&
           (first == "\u00A2" || first == "\u00A4" || first == "\u00A5" || first == "\u00A6" ||
-           first == "\u00AC" || first == "\u00A7" || first == "\u00A9" || first == "\u00AE"));
+           first == "\u00AC" || first == "\u00A7" || first == "\u00A9" || first == "\u00AE" ||
+           first == "\u00B6" || first == "\u00B8" || first == "\u00A8"));
 }
 
 // How a word's letters follow each other as in no Latin-1 language's words but as VNI writes

@@ -426,7 +426,8 @@ TEST(Forms, RepairJudgesEachWord) {
                                  "Đang tải về các gói cần thiết", "Đã hết số lần thử lại tối đa",
                                  "Giờ thì sao", " [ABI mới]", "Huánuco", "Đông", "Ceará",
                                  "XUNG ĐỘT (%s/xóa)", "Âm thanh Windows Media", "Ta-tă",
-                                 "Đông Lothian", "Mẫu Word", "Khô_ng", "Th_uộc tính", "OPR_NEG (âm)"}) {
+                                 "Đông Lothian", "Mẫu Word", "Khô_ng", "Th_uộc tính", "OPR_NEG (âm)",
+                                 "ảnh thô Sony SRF", "Ciego de ávila"}) {
     const std::string legacy = test::conv(kUtf8, kTcvn3, line);
     tcvnFile += carry(legacy) + "\n";
     tcvnExpected += test::conv(kTcvn3, kUtf8, legacy) + "\n";
