@@ -390,11 +390,10 @@ std::string_view wordCore(std::string_view word) {
 }
 
 std::string_view withDirective(std::string_view word, std::string_view core) {
-  std::size_t a = static_cast<std::size_t>(core.data() - word.data());
-  if (a == 0 || core.empty() || directiveEnd(word, a) == a) return core;
-  while (word[a - 1] != '%') --a;
-  return word.substr(a - 1,
-                     core.size() + static_cast<std::size_t>(core.data() - word.data()) - a + 1);
+  const auto start = static_cast<std::size_t>(core.data() - word.data());
+  if (start == 0 || core.empty() || directiveEnd(word, start) == start) return core;
+  const std::size_t percent = word.rfind('%', start - 1);  // the directive's flags hold none
+  return word.substr(percent, start + core.size() - percent);
 }
 
 WordReading readJoined(std::string_view word, bool foreignParts) {
