@@ -464,6 +464,23 @@ TEST(Forms, RepairJudgesEachWord) {
   EXPECT_EQ(fix(vni + names), vniExpected + names);
 }
 
+// The guards judge each value alone (a database column's, an extension's argument): good
+// values of other languages are no carried form and the repair leaves them, whatever their
+// letters; those with letters no legacy text carried holds are converted already.
+TEST(Forms, TheGuardsLeaveGoodValuesOfOtherLanguages) {
+  for (const std::string good :
+       {"Neočekávaná odpověď %d od metody StartServiceByName(„%s“)", "A gép nem működik",
+        "S'ha cancel·lat el canvi", "düşündünüz mü?", "Sóc Trăng"}) {
+    EXPECT_EQ(readsAsGoodUnicode(good), good.find("cancel") == std::string::npos) << good;
+    for (const int source : {0, int{kTcvn3}, int{kVniWin}})
+      EXPECT_TRUE(repairLeaves(good, source)) << good;
+    EXPECT_FALSE(readsAsCarried(good, kTcvn3)) << good;
+  }
+  const std::string carried = carry(test::conv(kUtf8, kVniWin, "Tiếng Việt có dấu"));
+  EXPECT_TRUE(readsAsCarried(carried, kVniWin));
+  EXPECT_FALSE(repairLeaves(carried, kVniWin));
+}
+
 // Decomposed letters (NFD) are composed before they are written in a legacy charset.
 TEST(Forms, DecomposedLettersComposed) {
   const std::string nfd = "Tie\xCC\x82\xCC\x81ng Vie\xCC\xA3\xCC\x82t \xC4\x90U\xCC\x9BO\xCC\x9B\xCC\x80NG a\xCC\x86\xCC\x89";
