@@ -374,7 +374,8 @@ bool TextRepairer::scanWords(std::string_view line) {
   return any;
 }
 
-bool TextRepairer::joinsNext(std::string_view line, std::size_t k, std::string& decoded) {
+bool TextRepairer::joinsNext(std::string_view line, std::size_t k, std::string& decoded,
+                             bool signs) {
   std::vector<Word>& words = words_;
   const Word& next = words[k + 1];
   const std::string_view nextText = line.substr(next.start, next.end - next.start);
@@ -391,7 +392,7 @@ bool TextRepairer::joinsNext(std::string_view line, std::size_t k, std::string& 
   const WordReading j = readWord(wordCore(decoded.substr(tail) + std::string(lead)));
   const WordReading alone = readWord(lead);
   // Or a sign follows (là: written là :).
-  const bool sign = letters == 0 && !nextText.empty() &&
+  const bool sign = signs && letters == 0 && !nextText.empty() &&
                     std::string_view(",.:;!?)]}").find(nextText[0]) != std::string_view::npos;
   const bool joins = sign || (letters != 0 && j.vietnamese() &&
                               (!alone.vietnamese() || letters == 1 || j.weight > alone.weight));
@@ -420,6 +421,20 @@ WordReading TextRepairer::neighbour(std::string_view line, std::size_t k, int si
       decodesPlausibly(u.bytes, multi, false))
     return readWord(wordCore(u.bytes));
   return readWord(wordCore(text));
+}
+
+bool TextRepairer::othersTwice(std::string_view line, std::size_t k) const {
+  Unwrapped u;
+  int multi = 0;
+  for (std::size_t i = 0; i < words_.size(); ++i) {
+    const Word& w = words_[i];
+    if (i == k || !w.h.high || w.h.other || w.h.broken) continue;
+    const std::string_view text = line.substr(w.start, w.end - w.start);
+    if (unwrapWord(text, u) && (!u.wild.empty() || decodesPlausibly(u.bytes, multi, false)) &&
+        !isGoodSyllable(text))
+      return true;
+  }
+  return false;
 }
 
 void TextRepairer::repairTwice(std::string_view line, std::size_t k) {
@@ -462,9 +477,12 @@ void TextRepairer::repairTwice(std::string_view line, std::size_t k) {
   // A lost no-break space only where it completes a syllable (VNI carried writes the capital
   // hat of Ô as Â, which it would complete as well).  One blank: it was the space between
   // words, unless the word goes on after it (tà n for tàn).
-  const bool completes = lostSpace && isGoodSyllable(decoded);
+  // A syllable as it stood (MÃ, the capital of mã): only in a line with other words encoded
+  // twice, or where the letters after the blank are its own (MÃ u for Màu).
+  const bool stood = lostSpace && isGoodSyllable(text) && !othersTwice(line, k);
+  const bool completes = lostSpace && !stood && isGoodSyllable(decoded);
   const bool joins =
-      lostSpace && blanks == 1 && k + 1 < words_.size() && joinsNext(line, k, decoded);
+      lostSpace && blanks == 1 && k + 1 < words_.size() && joinsNext(line, k, decoded, !stood);
   if (lostSpace && !completes && !joins) return;
   // Two blanks or more: one of them was the no-break space.
   if (lostSpace && !joins && blanks >= 2) w.eatBlank = 1;
@@ -602,7 +620,10 @@ bool cannotBeLatin1Word(std::string_view w) {
       continue;
     }
     i += static_cast<std::size_t>(len);
-    if (cp < 0x80 && !((cp | 0x20) >= 'a' && (cp | 0x20) <= 'z')) {  // a joiner: the next part starts afresh
+    // A joiner, or a middle dot before a part's letters (%s,·and·%s: a visible space): the
+    // next part starts afresh.
+    if ((cp < 0x80 && !((cp | 0x20) >= 'a' && (cp | 0x20) <= 'z')) ||
+        (cp == 0xB7 && !lower && capitals == 0 && !sign)) {
       lower = sign = camel = high = highCapital = false;
       capitals = 0;
       continue;
@@ -745,6 +766,13 @@ bool readsAsName(std::string_view w, bool vietnameseLetters = false) {
     small = small || !capital;
   }
   return high && !(capitals > 1 && small);
+}
+
+bool startsCapital(std::string_view w) {
+  std::uint32_t cp = 0;
+  return !w.empty() &&
+         wellFormedUtf8(reinterpret_cast<const std::uint8_t*>(w.data()), w.size(), cp) > 0 &&
+         isCapitalChar(cp);
 }
 
 }  // namespace
@@ -903,12 +931,23 @@ bool TextRepairer::moreOthers(RunFacts& run) const {
         ++others;
       continue;
     }
-    if (w.h.high || w.h.broken) continue;
+    if (w.h.broken) continue;
+    if (w.h.high) {
+      // A word of ASCII letters in guillemets («ordre, fitxer»): no form's syllable is one.
+      const std::string_view core = frameCore(text);
+      if (edgedByGuillemet(text) && !core.empty() &&
+          std::all_of(core.begin(), core.end(),
+                      [](char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }) &&
+          holdsAsciiWord(core) && !readWord(core).vietnamese())
+        ++others;
+      continue;
+    }
     const std::string_view core = wordCore(text);
     // Capitals alone (ABI, CPU, ODF) are names of things, of no language.
     if (std::all_of(core.begin(), core.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
       continue;
-    const WordReading r = core.size() < 2 ? WordReading{} : readWord(core);
+    if (core.size() < 2) continue;  // a, o, y: too short to tell
+    const WordReading r = readWord(core);
     if (r.letters) {
       ++(r.allowed ? syllables : others);
     } else if (readJoined(core, false).vietnamese()) {
@@ -1007,9 +1046,15 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
     if (!syllable) {
       // In the text's own form, a word that could be no word as it stood and becomes one of
       // another language (MacorÝs, Neuch©tel: Macorís, Neuchâtel) is a name in it.
+      // (A small word with a guillemet among its letters, like one spelt in Vietnamese
+      // letters, only among syllables: l«gÝc for lôgíc, not brukes«in, a quote that lacks its
+      // space.)
       if (settled && (f.odd || f.strange == 2) && readsAsName(converted, true)) {
         ++r.named;
-        r.spelt += readsAsName(converted) ? 0 : 1;
+        r.spelt += readsAsName(converted) && (f.core.find("\u00AB") == std::string_view::npos ||
+                                              startsCapital(f.core))
+                       ? 0
+                       : 1;
         continue;
       }
       ++r.bad;

@@ -334,7 +334,8 @@ TEST(Forms, RepairJudgesEachWord) {
        {"Có phải ý bạn là dùng: -a|-r [x] _y_ \\z @w ~v", "“Tôi là sinh viên” «Lê» cà phê Bá Tùng",
         "Soll das Paket »%s« installiert werden?", "n° de ligne: %d n° de fichier: %d",
         "verrouillé dû aux %u connexions échouées", "os valores são invertidos e são trocadas",
-        "Ağcabədi — Москва — 中文", "• không rõ • — %lx", "©"}) {
+        "Ağcabədi — Москва — 中文", "• không rõ • — %lx", "©", "ánh xạ MÃ SỐ NHÓM",
+        "  --to-code=MÃ  bộ ký tự"}) {
     EXPECT_EQ(fix(good + "\n"), good + "\n") << good;
   }
   // UTF-8 encoded twice and three times, with C1 controls, lost no-break spaces and U+FFFD.
@@ -343,6 +344,7 @@ TEST(Forms, RepairJudgesEachWord) {
   EXPECT_EQ(fix(twice(twice(line))), line);
   EXPECT_EQ(fix("l\xC3\x83  d\xC3\x83\xC2\xB9ng"), "là dùng");           // lÃ  dÃ¹ng
   EXPECT_EQ(fix("t\xC3\x83 n"), "tàn");                                      // tÃ n
+  EXPECT_EQ(fix("M\xC3\x83 u"), "Màu");  // MÃ u: a syllable as it stood (MÃ), whose letters go on
   EXPECT_EQ(fix("c\xC3\x83\xC2\xA2y-l\xC3\x83 m-vi\xC3\xA1\xC2\xBB\xE2\x80\xA1" "c"),
             "cây-làm-việc");  // the syllable that goes on is the joined word's last
   EXPECT_EQ(fix("ng\xC3\x86\xC2\xB0\xC3\xA1\xC2\xBB\xEF\xBF\xBDi"), "người");  // ngÆ°á»�i
@@ -440,10 +442,14 @@ TEST(Forms, RepairJudgesEachWord) {
   EXPECT_EQ(fix(tcvnFile), tcvnExpected);
   // Good lines of other languages in such a file stay even where one word reads as a common
   // syllable in its form: Catalan, Galician, Hungarian words beside a few ASCII words that are
-  // syllables too (no, se, non, nem), a CamelCase name before quotes, Catalan's middle dot.
+  // syllables too (no, se, non, nem), a CamelCase name before quotes, Catalan's middle dot,
+  // a middle dot for a visible space, words in guillemets, a quote that lacks its space.
   std::string others;
-  for (const std::string good : {"<no sím>", "Só crear se non existe", "A gép nem működik",
-                                 "StartServiceByName(„%s“)", "S'ha cancel·lat el canvi"})
+  for (const std::string good :
+       {"<no sím>", "Só crear se non existe", "A gép nem működik", "StartServiceByName(„%s“)",
+        "S'ha cancel·lat el canvi", "%s,·%s,·i d'altres.", "%s,·and·%s.",
+        "«funció», «ordre interna», «fitxer», o bé «», depenent de si",
+        "Hvis «in ORD …;» er angitt, brukes«in \"$@\"»."})
     others += good + "\n";
   EXPECT_EQ(fix(tcvnFile + others), tcvnExpected + others);
   EXPECT_EQ(fix(others), others);

@@ -97,11 +97,15 @@ class TextRepairer {
   bool scanWords(std::string_view line);
   // The word `k` of the line as UTF-8 encoded again, where it reads so.
   void repairTwice(std::string_view line, std::size_t k);
+  // Whether a word of the line but `k` reads as UTF-8 encoded twice, and as no syllable as
+  // it stands.
+  bool othersTwice(std::string_view line, std::size_t k) const;
   // The word before (`side` -1) or after (1) the word `k`, as Vietnamese.
   WordReading neighbour(std::string_view line, std::size_t k, int side) const;
   // After a word whose no-break space was lost (one blank after it): whether the letters of
-  // the next word are its own (tà n for tàn) or a sign follows (là :); then they join it.
-  bool joinsNext(std::string_view line, std::size_t k, std::string& decoded);
+  // the next word are its own (tà n for tàn) or, with `signs`, a sign follows (là :); then
+  // they join it.
+  bool joinsNext(std::string_view line, std::size_t k, std::string& decoded, bool signs);
   void record(std::string_view line, const Word& w, CharsetForm form);
   Reader* priorReader() const;
 
