@@ -149,6 +149,24 @@ bool decodesPlausibly(std::string_view b, int& multi, bool controls) {
   return ok && multi > 0;
 }
 
+// Whether the bytes a word's characters stand for may hold UTF-8 beyond ASCII: a lead byte
+// before a continuation byte (or U+FFFD, which stood for one), or a lead byte of two last
+// (its no-break space lost).  Asked before a word is unwrapped, as most words are no such.
+bool mayBeTwice(std::string_view w) {
+  int last = -1;
+  bool found = false;
+  walkUtf8(
+      reinterpret_cast<const std::uint8_t*>(w.data()), w.size(), true,
+      [&](std::uint32_t cp) {
+        const int b = cp == 0xFFFD ? 0x80 : carriedByte(cp);
+        found = last >= 0xC2 && last <= 0xF4 && b >= 0x80 && b <= 0xBF;
+        last = b;
+        return !found;
+      },
+      [] { return true; });
+  return found || (last >= 0xC2 && last <= 0xDF);
+}
+
 // Whether the last UTF-8 sequence of `b` lacks exactly its last byte.
 bool lacksLastByte(std::string_view b) {
   const std::size_t n = b.size();
@@ -239,8 +257,6 @@ TextRepairer::TextRepairer(std::span<const int> charsets) {
   for (std::size_t i = 0; i < readers_.size(); ++i) readers_[i]->index = i;
   readings_ = std::make_unique<Readings>();
 }
-
-TextRepairer::~TextRepairer() = default;
 
 void TextRepairer::repair(std::string_view text, std::string& out) {
   while (!text.empty()) {
@@ -353,6 +369,12 @@ bool TextRepairer::scanWords(std::string_view line) {
         ++i;
         continue;
       }
+      // U+0080..U+00FF, which all stand for bytes: the commonest by far.
+      if ((s[i] == 0xC2 || s[i] == 0xC3) && i + 1 < n && (s[i + 1] & 0xC0) == 0x80) {
+        w.h.high = true;
+        i += 2;
+        continue;
+      }
       std::uint32_t cp = 0;
       const int len = wellFormedUtf8(s + i, n - i, cp);
       if (len == 0) {
@@ -440,6 +462,7 @@ bool TextRepairer::othersTwice(std::string_view line, std::size_t k) const {
 void TextRepairer::repairTwice(std::string_view line, std::size_t k) {
   Word& w = words_[k];
   const std::string_view text = line.substr(w.start, w.end - w.start);
+  if (!mayBeTwice(text)) return;
   Unwrapped u;
   if (!unwrapWord(text, u)) return;
   std::size_t blanks = 0;
@@ -815,17 +838,36 @@ struct TextRepairer::Reading {
   std::vector<std::string_view> distinct;  // the syllables it reads
   std::vector<std::string_view> after;     // each word as it reads (empty: as it stands)
   std::vector<std::uint8_t> marked;        // and whether it reads so as a syllable with a mark
+
+  // As new for a run of `n` words, its buffers kept.
+  void reset(std::size_t n) {
+    good = bad = already = support = named = spelt = 0;
+    rarest = 99;
+    odd = foreign = byPrior = false;
+    valid = true;
+    distinct.clear();
+    after.assign(n, {});
+    marked.assign(n, 0);
+  }
 };
 
-TextRepairer::RunFacts TextRepairer::factsOf(std::string_view line, const std::vector<Word>& words,
-                                             std::size_t from, std::size_t to) {
+// What the repair of a run works in, kept from run to run.
+struct TextRepairer::Scratch {
+  RunFacts run;
+  Reading best, next;
+};
+
+void TextRepairer::factsOf(std::string_view line, const std::vector<Word>& words, std::size_t from,
+                           std::size_t to, RunFacts& run) {
   // Kept for the words a text repeats, up to a bound on memory (none is held across runs).
   if (readings_->words.size() >= 8192) readings_->words.clear();
-  RunFacts run;
+  run.high = run.already = run.evidence = 0;
+  run.odd = run.twice = run.othersEven = false;
+  run.othersLead.reset();
   run.line = line;
   run.all = &words;
   run.from = from;
-  run.words.resize(to - from);
+  run.words.assign(to - from, Facts{});
   for (std::size_t k = from; k < to; ++k) {
     Facts& f = run.words[k - from];
     const Word& w = words[k];
@@ -878,7 +920,6 @@ TextRepairer::RunFacts TextRepairer::factsOf(std::string_view line, const std::v
     run.evidence += f.evidence ? 1 : 0;
     run.odd = run.odd || f.odd;
   }
-  return run;
 }
 
 namespace {
@@ -1002,10 +1043,13 @@ void TextRepairer::Reader::read(std::string_view text, ByteBuffer& buffer, Word&
   w.core = core.size();
 }
 
-bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool settled) {
-  r.after.resize(run.words.size());
-  r.marked.assign(run.words.size(), 0);
-  for (std::size_t k = 0; k < run.words.size(); ++k) {
+bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool settled,
+                           int beat) {
+  r.reset(run.words.size());
+  const std::size_t n = run.words.size();
+  for (std::size_t k = 0; k < n; ++k) {
+    // Each word left can lead by one at most.
+    if (r.good - r.bad + static_cast<int>(n - k) <= beat) return false;
     const Facts& f = run.words[k];
     if (!f.high || (!f.already && !f.evidence && f.text.find("\xC2\xA0") != std::string_view::npos)) {
       if (f.high) ++r.bad;  // a no-break space belongs to good text
@@ -1070,9 +1114,14 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
   return r.good > 0;
 }
 
+TextRepairer::~TextRepairer() = default;
+
 void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words,
                                  std::size_t from, std::size_t to) {
-  RunFacts run = factsOf(line, words, from, to);
+  if (!pool_) pool_ = std::make_unique<Scratch>();
+  Scratch* const scratch = pool_.get();
+  RunFacts& run = scratch->run;
+  factsOf(line, words, from, to, run);
   // Nothing can speak clearly for a legacy reading (see `clear` below): syllables alone, one
   // word of another language's shape, a few among words of another language.
   const bool hopeless =
@@ -1084,7 +1133,9 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     left_.unsure += run.high - run.already;
     return;
   }
-  Reading best;
+  Reading& best = scratch->best;
+  Reading& r = scratch->next;
+  best.reset(0);
   const Reader* bestReader = nullptr;
   // Two layers only where a word read as UTF-8 once still stood for bytes.
   auto tried = [&](const Reader& reader) {
@@ -1094,28 +1145,28 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
   // beyond ASCII inside the signs around it: no form makes one of §«ng's ng), no form reads
   // the run better (and it wins ties): the others need not be asked.
   bool settled = false;
-  if (prior != nullptr && tried(*prior)) {
+  const bool priorTried = prior != nullptr && tried(*prior);
+  if (priorTried) {
     int most = 0;
     for (const Facts& f : run.words)
       most += f.evidence && std::any_of(f.core.begin(), f.core.end(), [](char c) {
                 return static_cast<std::uint8_t>(c) >= 0x80;
               });
-    Reading r;
-    if (readRun(*prior, run, r) && r.bad == 0 && r.good == most) {
-      best = std::move(r);
+    if (readRun(*prior, run, r)) {
+      settled = r.bad == 0 && r.good == most;
+      std::swap(best, r);
       bestReader = prior;
-      settled = true;
     }
   }
   for (const auto& reader : readers_) {
-    if (settled || !tried(*reader)) continue;
-    Reading r;
-    if (!readRun(*reader, run, r)) continue;
+    if (settled || !tried(*reader) || (priorTried && reader.get() == prior)) continue;
     // Forms that read a run alike: the text's own form, else the commoner charset (the
-    // readers' order) wins.
+    // readers' order) wins; one that cannot lead is not read to its end.
+    const int most = bestReader == nullptr ? std::numeric_limits<int>::min() : best.good - best.bad;
+    if (!readRun(*reader, run, r, false, most)) continue;
     const int lead = r.good - r.bad - (best.good - best.bad);
     if (bestReader == nullptr || lead > 0 || (lead == 0 && reader.get() == prior)) {
-      best = std::move(r);
+      std::swap(best, r);
       bestReader = reader.get();
     }
   }
@@ -1137,7 +1188,7 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     // word that can speak becomes a syllable of it (none a rare one, no part of another
     // language's word) and, for one syllable, the ASCII words around are not mostly of another
     // language.
-    Reading r;
+    r.reset(run.words.size());
     const bool read = prior != nullptr && readRun(*prior, run, r, true);
     // Or syllables as they stand, each of which the form makes a far commoner one (cê, cờ).
     r.byPrior = prior != nullptr && !read && r.valid && r.good == 0 && r.bad == 0 && r.named == 0 &&
@@ -1158,7 +1209,7 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
       left_.unsure += run.high - run.already;
       return;
     }
-    best = std::move(r);
+    std::swap(best, r);
     bestReader = prior;
   }
   apply(run, best, bestReader->form, words, from);

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <span>
@@ -79,8 +80,8 @@ class TextRepairer {
   struct Reading;
   struct Reader;
   struct Readings;
-  RunFacts factsOf(std::string_view line, const std::vector<Word>& words, std::size_t from,
-                   std::size_t to);
+  void factsOf(std::string_view line, const std::vector<Word>& words, std::size_t from,
+               std::size_t to, RunFacts& run);
   bool moreOthers(RunFacts& run) const;
   // Whether each word `r` reads as a syllable makes a pair the model knows with each short
   // or rare ASCII syllable beside it (not no sớm, where no is Catalan).
@@ -88,7 +89,9 @@ class TextRepairer {
   // How `reader` reads the run; false where it makes no valid UTF-8 or no syllable.
   // `settled`: the reader is the form the text's clear runs read as, which also reads the
   // words of other languages and the words framed by signs it makes letters of.
-  bool readRun(Reader& reader, const RunFacts& run, Reading& r, bool settled = false);
+  // A reading that cannot lead by more than `beat` (good words less bad ones) stops early.
+  bool readRun(Reader& reader, const RunFacts& run, Reading& r, bool settled = false,
+               int beat = std::numeric_limits<int>::min());
   // The run's words as `best` reads them in `form`, where they are to change.
   void apply(const RunFacts& run, Reading& best, CharsetForm form, std::vector<Word>& words,
              std::size_t from);
@@ -114,6 +117,8 @@ class TextRepairer {
   std::map<CharsetForm, std::uint64_t> clearRuns_;  // runs read clearly, by form
   std::vector<std::unique_ptr<Reader>> readers_;
   std::unique_ptr<Readings> readings_;
+  struct Scratch;
+  std::unique_ptr<Scratch> pool_;
   std::map<CharsetForm, std::uint64_t> repaired_;
   Left left_;
   std::uint64_t line_ = 0;
