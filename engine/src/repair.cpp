@@ -891,8 +891,12 @@ void TextRepairer::factsOf(std::string_view line, const std::vector<Word>& words
       f.weight = f.already ? good.weight : 0;
       if (!f.already) {
         f.core = frameCore(f.text);
-        f.evidence = hasAsciiLetter(f.text) && f.text.find("\xC2\xA0") == std::string_view::npos;
-        f.odd = f.evidence && cannotBeLatin1Word(as);
+        // (A word with no ASCII letter speaks only where it could be no word as it stands:
+        // §é, Độ in TCVN3.)
+        const bool odd = cannotBeLatin1Word(as);
+        f.evidence =
+            (odd || hasAsciiLetter(f.text)) && f.text.find("\xC2\xA0") == std::string_view::npos;
+        f.odd = f.evidence && odd;
         f.strange = f.evidence && !f.odd ? strangeInLatin1(as) : 0;
       }
       if (!w.tentative) {

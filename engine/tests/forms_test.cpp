@@ -420,16 +420,31 @@ TEST(Forms, RepairJudgesEachWord) {
   // language (ABI) as well; so do names of other languages that could be no words as they
   // stand (Hu¸nuco, Cear¸), words whose signs become letters (§«ng), capitals of letters
   // without a tone beside small toned ones (TCVN3 has no capital Ộ: XUNG ĐộT, MÉu), a single
-  // syllable among other words that could be none as it stands (¢m, §«ng Lothian), and
-  // syllables a menu's mnemonic cuts (Kh«_ng).  Good lines of other
-  // languages between them stay, signs against letters and guillemets as they are.
+  // syllable among other words that could be none as it stands (¢m, §«ng Lothian),
+  // syllables a menu's mnemonic cuts (Kh«_ng), and a word of signs and letters beyond ASCII
+  // alone (§é cao).  Good lines of other languages between them stay, signs against letters
+  // and guillemets as they are.
   std::string tcvnFile, tcvnExpected;
-  for (const std::string line : {"Không thể mở tập tin cấu hình", "Lỗi khi đọc dữ liệu từ máy chủ",
-                                 "Đang tải về các gói cần thiết", "Đã hết số lần thử lại tối đa",
-                                 "Giờ thì sao", " [ABI mới]", "Huánuco", "Đông", "Ceará",
-                                 "XUNG ĐỘT (%s/xóa)", "Âm thanh Windows Media", "Ta-tă",
-                                 "Đông Lothian", "Mẫu Word", "Khô_ng", "Th_uộc tính", "OPR_NEG (âm)",
-                                 "ảnh thô Sony SRF", "Ciego de ávila"}) {
+  for (const std::string line : {"Không thể mở tập tin cấu hình",
+                                 "Lỗi khi đọc dữ liệu từ máy chủ",
+                                 "Đang tải về các gói cần thiết",
+                                 "Đã hết số lần thử lại tối đa",
+                                 "Giờ thì sao",
+                                 " [ABI mới]",
+                                 "Huánuco",
+                                 "Đông",
+                                 "Ceará",
+                                 "XUNG ĐỘT (%s/xóa)",
+                                 "Âm thanh Windows Media",
+                                 "Ta-tă",
+                                 "Đông Lothian",
+                                 "Mẫu Word",
+                                 "Khô_ng",
+                                 "Th_uộc tính",
+                                 "OPR_NEG (âm)",
+                                 "ảnh thô Sony SRF",
+                                 "Ciego de ávila",
+                                 "Độ cao"}) {
     const std::string legacy = test::conv(kUtf8, kTcvn3, line);
     tcvnFile += carry(legacy) + "\n";
     tcvnExpected += test::conv(kTcvn3, kUtf8, legacy) + "\n";
