@@ -1,8 +1,8 @@
 #include "ts/repair.hpp"
 
 #include <algorithm>
+#include <deque>
 #include <optional>
-#include <unordered_map>
 
 #include "ts/catalogue.hpp"
 #include "ts/detect.hpp"
@@ -217,18 +217,85 @@ struct TextRepairer::Reader {
 // How every form reads the words a text repeats (là, có, và): one entry for each word, one
 // reading in it for each form, made when that form first reads the word.
 struct TextRepairer::Readings {
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
-  };
   struct Entry {
-    std::vector<Reader::Word> forms;  // by reader
+    std::string key;
     // The word as it stands (see Facts), once read.
     bool known = false, already = false, evidence = false, odd = false;
     int strange = 0, weight = 0;
     std::size_t coreFrom = 0, coreSize = 0;
+
+    // How the form `reader` (of `readers`) reads the word.  The first form to ask (in a text
+    // of one form, mostly the only one) keeps its reading here, the others in `forms`.
+    Reader::Word& reading(std::size_t reader, std::size_t readers) {
+      if (firstReader == reader) return first;
+      if (firstReader == kNone) {
+        firstReader = reader;
+        first.known = false;
+        return first;
+      }
+      if (!formsFresh) {
+        forms.resize(readers);
+        for (Reader::Word& w : forms) w.known = false;
+        formsFresh = true;
+      }
+      return forms[reader];
+    }
+    void reset(std::string_view word) {
+      key.assign(word);
+      known = false;
+      firstReader = kNone;
+      formsFresh = false;
+    }
+
+   private:
+    static constexpr std::size_t kNone = ~std::size_t{0};
+    Reader::Word first;
+    std::size_t firstReader = kNone;
+    std::vector<Reader::Word> forms;  // by reader, made when a second form asks
+    bool formsFresh = false;
   };
-  std::unordered_map<std::string, Entry, Hash, std::equal_to<>> words;
+  // The entry of a word, made where there is none.  Entries stay where they are until clear()
+  // (a deque), and are made again over the old ones after it, their buffers kept.
+  Entry& of(std::string_view key) {
+    if ((used + 1) * 2 > slots.size()) grow();
+    const std::size_t h = std::hash<std::string_view>()(key);
+    const std::size_t mask = slots.size() - 1;
+    const auto tag = static_cast<std::uint32_t>(h >> 32);
+    for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+      const std::uint64_t slot = slots[i];
+      if (slot == 0) {
+        slots[i] = (std::uint64_t{tag} << 32) | (used + 1);
+        if (used == entries.size()) entries.emplace_back();
+        Entry& e = entries[used++];
+        e.reset(key);
+        return e;
+      }
+      if ((slot >> 32) == tag) {
+        Entry& e = entries[(slot & 0xFFFFFFFFu) - 1];
+        if (e.key == key) return e;
+      }
+    }
+  }
+  std::size_t size() const { return used; }
+  void clear() {
+    used = 0;
+    std::fill(slots.begin(), slots.end(), 0);
+  }
+
+ private:
+  void grow() {
+    slots.assign(std::max<std::size_t>(slots.size() * 2, 4096), 0);
+    const std::size_t mask = slots.size() - 1;
+    for (std::size_t k = 0; k < used; ++k) {
+      const std::size_t h = std::hash<std::string_view>()(entries[k].key);
+      std::size_t i = h & mask;
+      while (slots[i] != 0) i = (i + 1) & mask;
+      slots[i] = (std::uint64_t{static_cast<std::uint32_t>(h >> 32)} << 32) | (k + 1);
+    }
+  }
+  std::deque<Entry> entries;
+  std::size_t used = 0;
+  std::vector<std::uint64_t> slots;  // the hash's high half and the entry's index + 1; 0: none
 };
 
 TextRepairer::TextRepairer(std::span<const int> charsets) {
@@ -806,7 +873,7 @@ struct TextRepairer::Facts {
   bool high = false;      // holds characters that stand for bytes of 128 or more
   bool already = false;   // a Vietnamese syllable with a mark as it stands
   bool evidence = false;  // can speak for a form: ASCII letters, no no-break space
-  std::vector<Reader::Word>* readings = nullptr;  // how each form reads it
+  Readings::Entry* readings = nullptr;  // how each form reads it
   bool odd = false;       // could be no word of a Latin-1 language as it stands
   int strange = 0;        // its letters follow each other as VNI writes marks (see below)
   int weight = 0;
@@ -860,7 +927,7 @@ struct TextRepairer::Scratch {
 void TextRepairer::factsOf(std::string_view line, const std::vector<Word>& words, std::size_t from,
                            std::size_t to, RunFacts& run) {
   // Kept for the words a text repeats, up to a bound on memory (none is held across runs).
-  if (readings_->words.size() >= 8192) readings_->words.clear();
+  if (readings_->size() >= 8192) readings_->clear();
   run.high = run.already = run.evidence = 0;
   run.odd = run.twice = run.othersEven = false;
   run.othersLead.reset();
@@ -875,13 +942,8 @@ void TextRepairer::factsOf(std::string_view line, const std::vector<Word>& words
     if (!w.h.high) continue;
     f.high = true;
     ++run.high;
-    auto found = readings_->words.find(f.text);
-    if (found == readings_->words.end()) {
-      found = readings_->words.emplace(std::string(f.text), Readings::Entry()).first;
-      found->second.forms.resize(readers_.size());
-    }
-    Readings::Entry& entry = found->second;
-    f.readings = &entry.forms;
+    Readings::Entry& entry = readings_->of(f.text);
+    f.readings = &entry;
     run.twice = run.twice || w.tentative;
     if (w.tentative || !entry.known) {
       // A word read as UTF-8 encoded again is judged as it reads so.
@@ -1029,6 +1091,8 @@ bool TextRepairer::besideKnown(const RunFacts& run, const Reading& r) const {
 
 void TextRepairer::Reader::read(std::string_view text, ByteBuffer& buffer, Word& w) {
   w.known = true;
+  w.syllable = w.foreign = w.marked = false;
+  w.weight = 0;
   buffer.clear();
   convert(state, text, buffer);
   w.converted.assign(buffer.view());
@@ -1059,7 +1123,7 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
       if (f.high) ++r.bad;  // a no-break space belongs to good text
       continue;
     }
-    Reader::Word& read = (*f.readings)[reader.index];
+    Reader::Word& read = f.readings->reading(reader.index, readers_.size());
     if (!read.known) reader.read(f.text, scratch_, read);
     if (!read.valid) return r.valid = false;
     const std::string_view converted = read.converted;
