@@ -895,6 +895,7 @@ struct TextRepairer::RunFacts {
 // one that does not against it.
 struct TextRepairer::Reading {
   int good = 0, bad = 0, already = 0, support = 0, rarest = 99;
+  int farSupport = 0;    // of `support`, syllables the form makes very much commoner (Sè: Số)
   int named = 0;         // words of another language the form makes of words that were none
   int spelt = 0;         // of them, names spelt in Vietnamese letters (Aixơlen)
   bool odd = false;      // a word read as a syllable could be no Latin-1 word as it stood
@@ -908,7 +909,7 @@ struct TextRepairer::Reading {
 
   // As new for a run of `n` words, its buffers kept.
   void reset(std::size_t n) {
-    good = bad = already = support = named = spelt = 0;
+    good = bad = already = support = farSupport = named = spelt = 0;
     rarest = 99;
     odd = foreign = byPrior = false;
     valid = true;
@@ -1137,6 +1138,7 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
       ++r.already;
       if (syllable) {
         if (read.weight >= f.weight + 2) ++r.support;
+        if (f.weight <= 1 && read.weight >= f.weight + 6) ++r.farSupport;
         after = converted;
       }
       continue;
@@ -1196,7 +1198,7 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
       run.evidence == 0 ||
       (!run.odd && (run.evidence + run.already < 2 || (run.evidence < 3 && moreOthers(run))));
   // A form the text's clear runs read it as: it also reads runs that alone are unsure.
-  Reader* const prior = run.evidence > 0 ? priorReader() : nullptr;
+  Reader* const prior = run.evidence > 0 || run.already > 0 ? priorReader() : nullptr;
   if (hopeless && prior == nullptr) {
     left_.unsure += run.high - run.already;
     return;
@@ -1260,7 +1262,8 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     const bool read = prior != nullptr && readRun(*prior, run, r, true);
     // Or syllables as they stand, each of which the form makes a far commoner one (cê, cờ).
     r.byPrior = prior != nullptr && !read && r.valid && r.good == 0 && r.bad == 0 && r.named == 0 &&
-                r.already > 0 && r.support == r.already && !moreOthers(run);
+                r.already > 0 && r.support == r.already && !moreOthers(run) &&
+                (run.evidence > 0 || (r.farSupport == r.already && !run.othersEven));
     // Or words that could be no words as they stand, which the form makes names.
     // (Names spelt in Vietnamese letters among Vietnamese syllables only: Tiếng Aixơlen.)
     const bool names = prior != nullptr && r.valid && r.named > 0 && r.bad == 0 && !r.foreign &&
