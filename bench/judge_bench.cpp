@@ -192,10 +192,14 @@ int main(int argc, char** argv) {
         if (broken == l) continue;
         const std::string& goodLine = lines[next++ % lines.size()];
         ++goodBeside.all;
-        if (repaired(file, goodLine) == goodLine)
+        if (const std::string r = repaired(file, goodLine); r == goodLine) {
           ++goodBeside.exact;
-        else
+        } else {
           ++goodBeside.changedWrongly;
+          if (shown-- > 0)
+            std::printf("    GOOD BESIDE CHANGED: %s\n                      -> %s\n",
+                        goodLine.c_str(), r.c_str());
+        }
         ++c.all;
         const std::string r = repaired(file, broken);
         std::string expected = l;

@@ -886,6 +886,7 @@ struct TextRepairer::RunFacts {
   bool odd = false, twice = false;
   std::optional<bool> othersLead;  // whether the line's other words are mostly of another language
   bool othersEven = false;         // or as many as are Vietnamese syllables (moreOthers)
+  int unicodeSyllables = 0;        // the line's syllables of good Unicode (moreOthers)
   std::string_view line;           // the line and all its words
   const std::vector<Word>* all = nullptr;
   std::size_t from = 0;  // where the run starts among them
@@ -931,6 +932,7 @@ void TextRepairer::factsOf(std::string_view line, const std::vector<Word>& words
   if (readings_->size() >= 8192) readings_->clear();
   run.high = run.already = run.evidence = 0;
   run.odd = run.twice = run.othersEven = false;
+  run.unicodeSyllables = 0;
   run.othersLead.reset();
   run.line = line;
   run.all = &words;
@@ -1034,7 +1036,7 @@ bool TextRepairer::moreOthers(RunFacts& run) const {
     const std::string_view text = run.line.substr(w.start, w.end - w.start);
     if (w.h.other) {
       if (isGoodSyllable(text))
-        ++syllables;
+        ++syllables, ++run.unicodeSyllables;
       else if (holdsOtherLetter(text))
         ++others;
       continue;
@@ -1134,8 +1136,9 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
     r.marked[k] = read.marked;
     if (f.already) {
       // A syllable already: changed only where the run around it is clearly legacy text.
-      // One that becomes a far commoner syllable speaks for the form a little.
-      ++r.already;
+      // One that becomes a far commoner syllable speaks for the form a little; one the form
+      // leaves as it is (trí) neither.
+      r.already += changes ? 1 : 0;
       if (syllable) {
         if (read.weight >= f.weight + 2) ++r.support;
         if (f.weight <= 1 && read.weight >= f.weight + 6) ++r.farSupport;
@@ -1263,7 +1266,8 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     // Or syllables as they stand, each of which the form makes a far commoner one (cê, cờ).
     r.byPrior = prior != nullptr && !read && r.valid && r.good == 0 && r.bad == 0 && r.named == 0 &&
                 r.already > 0 && r.support == r.already && !moreOthers(run) &&
-                (run.evidence > 0 || (r.farSupport == r.already && !run.othersEven));
+                (run.evidence > 0 ||
+                 (r.farSupport == r.already && !run.othersEven && run.unicodeSyllables == 0));
     // Or words that could be no words as they stand, which the form makes names.
     // (Names spelt in Vietnamese letters among Vietnamese syllables only: Tiếng Aixơlen.)
     const bool names = prior != nullptr && r.valid && r.named > 0 && r.bad == 0 && !r.foreign &&
