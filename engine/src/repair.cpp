@@ -684,12 +684,27 @@ bool hasAsciiLetter(std::string_view w) {
   return false;
 }
 
+// Whether a word without letters is Latin-1's signs alone, two or more, the first a currency,
+// bar, section, copyright, registered or pilcrow sign or a spacing accent (®·, §·: đã, Đã in
+// TCVN3), as no language writes them.
+bool signsAlone(std::string_view w) {
+  while (!w.empty() && static_cast<std::uint8_t>(w.front()) < 0x80) w.remove_prefix(1);
+  while (!w.empty() && static_cast<std::uint8_t>(w.back()) < 0x80) w.remove_suffix(1);
+  if (w.size() < 4 || w.size() % 2 != 0) return false;
+  for (std::size_t i = 0; i < w.size(); i += 2)
+    if (static_cast<std::uint8_t>(w[i]) != 0xC2 || static_cast<std::uint8_t>(w[i + 1]) < 0xA1 ||
+        static_cast<std::uint8_t>(w[i + 1]) > 0xBF)
+      return false;
+  return std::string_view("\xA2\xA4\xA5\xA6\xAC\xA7\xA9\xAE\xB6\xB8\xA8").find(w[1]) !=
+         std::string_view::npos;
+}
+
 // Whether a word could not be a word of a language written in Latin-1 as it stands: a sign
 // between its letters or against them (below), or a capital after a small letter (each part
 // of a word joined by ASCII signs or digits alone: Thaï-Lao is two words).
 bool cannotBeLatin1Word(std::string_view w) {
   const std::string_view core = wordCore(w);
-  if (core.empty()) return false;  // no letters to judge
+  if (core.empty()) return signsAlone(w);
   const auto* p = reinterpret_cast<const std::uint8_t*>(core.data());
   // A capital after a small letter counts in a part that holds a character beyond ASCII
   // (MacorÝs); names of programs' things are written so in ASCII (StartServiceByName).
@@ -799,6 +814,12 @@ int strangeInLatin1(std::string_view w) {
                        (c == 0xFB && before != 'o' && before != 'e' && before != 'u') ||  // û
                        (c == 0xEA && before == 'a'));                                     // ê
     if (sure) return 2;
+    // ï after a consonant, last or before ng (TCVN3's ù: Vïng, tï); other languages put a
+    // diaeresis on a vowel after a vowel (naïve, Haïti), or where a compound's part starts
+    // with one (herïnstalleren).
+    if (c == 0xEF && before < 0x80 && (before | 0x20) >= 'a' && (before | 0x20) <= 'z' &&
+        !vowel(before) && (i == core.size() || core.substr(i, 2) == "ng"))
+      return 2;
     // ô after o (Droâme: Drôme), ơ after ư (Chöông: Chương).
     if ((c == 0xE2 && before == 'o') || (c == 0xF4 && before == 0xF6)) return 2;
     // ø after a vowel, â after a or e, a toned breve after a (Baéc: Bắc; gaélica, Jaén).

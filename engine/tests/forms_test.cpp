@@ -422,8 +422,9 @@ TEST(Forms, RepairJudgesEachWord) {
   // without a tone beside small toned ones (TCVN3 has no capital Ộ: XUNG ĐộT, MÉu), a single
   // syllable among other words that could be none as it stands (¢m, §«ng Lothian),
   // syllables a menu's mnemonic cuts (Kh«_ng), and a word of signs and letters beyond ASCII
-  // alone (§é cao), and a lone syllable that is very rare as it stands and a common one in
-  // the form (Thu nhá: Thu nhỏ).  Good lines of other languages between them stay, signs
+  // alone (§é cao), signs alone (®· xoay: đã xoay), ï after a consonant (Vïng clip), and a
+  // lone syllable that is very rare as it stands and a common one in the form (Thu nhá: Thu
+  // nhỏ).  Good lines of other languages between them stay, signs
   // against letters and guillemets as they are.
   std::string tcvnFile, tcvnExpected;
   for (const std::string line : {"Không thể mở tập tin cấu hình",
@@ -447,7 +448,9 @@ TEST(Forms, RepairJudgesEachWord) {
                                  "Ciego de ávila",
                                  "Độ cao",
                                  "Thu nhỏ",
-                                 "Số trang"}) {
+                                 "Số trang",
+                                 "Vùng clip",
+                                 "đã xoay"}) {
     const std::string legacy = test::conv(kUtf8, kTcvn3, line);
     tcvnFile += carry(legacy) + "\n";
     tcvnExpected += test::conv(kTcvn3, kUtf8, legacy) + "\n";
@@ -468,7 +471,7 @@ TEST(Forms, RepairJudgesEachWord) {
         "S'ha cancel·lat el canvi", "%s,·%s,·i d'altres.", "%s,·and·%s.",
         "«funció», «ordre interna», «fitxer», o bé «», depenent de si",
         "Hvis «in ORD …;» er angitt, brukes«in \"$@\"».", "0    si tot va bé.", "Sóc Trăng",
-        "Lén:"})
+        "Lén:", "Pakketten herïnstalleren toestaan", "Haïti, naïve"})
     others += good + "\n";
   EXPECT_EQ(fix(tcvnFile + others), tcvnExpected + others);
   EXPECT_EQ(fix(others), others);
