@@ -774,7 +774,8 @@ bool cannotBeLatin1Word(std::string_view w) {
 // How a word's letters follow each other as in no Latin-1 language's words but as VNI writes
 // marks after vowels: 2 for a tilde, acute or hook accented letter after a vowel (xoùa,
 // caûnh), ê after a, a toned circumflex after the vowels it ends (tieáng: iê; aà), ô after
-// o or ơ after ư, or ã before a consonant (TCVN3's ó); 1 for ø after a vowel, a circumflex,
+// o or ơ after ư, ò or ó before nh, ã before a consonant or ï after one (TCVN3's ó, ù);
+// 1 for ø after a vowel, a circumflex,
 // toned or not, after a or e (or toned after o), or a toned breve after a (vaø, caân, Taäp,
 // Baéc), which names and words of other languages have now and then (Laâyoune, Jomfruøerne,
 // geändert, gaélica); 0 for neither (regiões, août, où are spared).  Asked only of words a
@@ -820,6 +821,8 @@ int strangeInLatin1(std::string_view w) {
     if (c == 0xEF && before < 0x80 && (before | 0x20) >= 'a' && (before | 0x20) <= 'z' &&
         !vowel(before) && (i == core.size() || core.substr(i, 2) == "ng"))
       return 2;
+    // ò or ó before nh (VNI's ị, ĩ: Vònh, Vónh), which no other language writes.
+    if ((c == 0xF2 || c == 0xF3) && core.substr(i, 2) == "nh") return 2;
     // ô after o (Droâme: Drôme), ơ after ư (Chöông: Chương).
     if ((c == 0xE2 && before == 'o') || (c == 0xF4 && before == 0xF6)) return 2;
     // ø after a vowel, â after a or e, a toned breve after a (Baéc: Bắc; gaélica, Jaén).
