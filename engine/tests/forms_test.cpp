@@ -496,6 +496,21 @@ TEST(Forms, RepairJudgesEachWord) {
   EXPECT_EQ(fix(vni + names), vniExpected + names);
 }
 
+// A text of more words than the repairer keeps readings of (8192), 9,000 in one line (all
+// kept while it is read), and the same text again after (read over the old ones): each word as
+// in a short text.
+TEST(Forms, RepairOfManyWords) {
+  std::string text;
+  for (int i = 0; i < 12000; ++i)
+    text += "tiếng" + std::to_string(i) + (i == 8999 || i == 11999 ? "\n" : " Việt ");
+  text += text;
+  const std::string carried = carry(test::conv(kUtf8, kTcvn3, text));
+  TextRepairer r;
+  std::string out;
+  r.repair(carried, out);
+  EXPECT_EQ(out, text);
+}
+
 // The guards judge each value alone (a database column's, an extension's argument): good
 // values of other languages are no carried form and the repair leaves them, whatever their
 // letters; those with letters no legacy text carried holds are converted already.
