@@ -83,6 +83,10 @@ int main(int argc, char** argv) {
   std::printf("%4s  %-16s %8s %8s\n", "code", "charset", "64 B", "256 B");
   std::map<int, std::pair<int, int>> total;  // length -> right, all
   const int show = std::getenv("DETECT_SHOW") ? std::atoi(std::getenv("DETECT_SHOW")) : 0;
+  // DETECT_SHOW_LENGTH=256 shows the windows of that length only.
+  const std::size_t showLength = std::getenv("DETECT_SHOW_LENGTH")
+                                     ? std::strtoul(std::getenv("DETECT_SHOW_LENGTH"), nullptr, 10)
+                                     : 0;
   int shown = 0;
   for (int code : codes) {
     std::printf("%4d  %-16s", code, std::string(ts::charsetName(code)).c_str());
@@ -99,7 +103,7 @@ int main(int argc, char** argv) {
             right += ok;
             // DETECT_SHOW=CODE shows that charset's windows read wrongly (as UTF-8); -CODE its
             // carried form's.
-            if (!ok && show == code && shown++ < 12)
+            if (!ok && show == code && (showLength == 0 || showLength == length) && shown++ < 12)
               std::printf("\n    as %d (%.2f): %s", best.front(), d.guesses.front().confidence,
                           encodeBack(code, text.substr(at, length)).c_str());
           }

@@ -37,6 +37,8 @@ struct Tally {
                               // readings that score alike, the commoner words win)
   std::int32_t glued = 0;     // the same of words glued to signs (<SỐ>, TẬP_TIN), which
                               // decide between readings that differ there only
+  std::uint32_t pairs = 0;    // how common the pairs of syllables side by side are, summed
+                              // (THƯ_MỤC, not THỨ_MỤC)
   double score() const {
     return 3.0 * valid + 1.0 * unknown + 1.0 * short_ - 4.0 * invalid - 2.0 * junk -
            1.0 * foreign;
@@ -55,6 +57,7 @@ struct Tally {
     foreign += o.foreign;
     weights += o.weights;
     glued += o.glued;
+    pairs += o.pairs;
     return *this;
   }
   bool operator==(const Tally&) const = default;
@@ -81,7 +84,16 @@ Tally scoreReading(const ByteBuffer& reading, bool asItStands, bool signLetters)
   std::size_t len = 0;
   bool tooLong = false, marked = false, glued = false, small = false, miscased = false;
   int tones = 0, tone = 0;
+  int previous = -1;  // the word before, where it was a syllable the model knows: its row
   auto endWord = [&](bool gluedAfter) {
+    // A syllable the model knows makes a pair with the one before; any other word breaks them.
+    const int before = previous;
+    if (len != 0) previous = -1;
+    auto pair = [&] {
+      previous = syllable::rowOf(word, len, tone);
+      if (before >= 0 && previous >= 0)
+        t.pairs += static_cast<std::uint32_t>(syllable::pairWeight(before, previous));
+    };
     // In a charset that writes letters with signs, a word with a marked capital after a small
     // letter is no word (lỨ: how TCVN1 reads l]).  A word glued to digits or the signs of
     // codes and markup (tiền_tố, x2) says nothing, but between readings that differ there
@@ -91,8 +103,8 @@ Tally scoreReading(const ByteBuffer& reading, bool asItStands, bool signLetters)
     } else if (len >= 2 && marked && (glued || gluedAfter)) {
       if (tooLong || tones > 1 || !syllable::allowed(word, len, tone))
         t.glued -= 4;
-      else
-        t.glued += syllable::weight(word, len, tone);
+      else if (const int w = syllable::weight(word, len, tone); w > 0)
+        t.glued += w, pair();
     } else if (len != 0 && marked && !glued && !gluedAfter) {
       if (tooLong || tones > 1 || !syllable::allowed(word, len, tone))
         ++(asItStands ? t.foreign : t.invalid);
@@ -104,6 +116,7 @@ Tally scoreReading(const ByteBuffer& reading, bool asItStands, bool signLetters)
       else if (const int w = syllable::weight(word, len, tone); w > 0) {
         ++t.valid;
         t.weights += static_cast<std::uint32_t>(w);
+        pair();
       } else {
         ++t.unknown;
       }
@@ -428,6 +441,7 @@ std::vector<CharsetGuess> guessesOf(const std::vector<Reading>& reads) {
   std::vector<CharsetGuess> guesses;
   std::vector<std::uint32_t> weights;  // each guess's
   std::vector<std::int32_t> glued;
+  std::vector<std::uint32_t> pairs;
   std::vector<bool> taken(reads.size(), false);
   for (std::size_t i = 0; i < reads.size(); ++i) {
     if (taken[i]) continue;
@@ -447,6 +461,7 @@ std::vector<CharsetGuess> guessesOf(const std::vector<Reading>& reads) {
     guesses.push_back(std::move(g));
     weights.push_back(reads[i].tally.weights);
     glued.push_back(reads[i].tally.glued);
+    pairs.push_back(reads[i].tally.pairs);
   }
   auto percent = [](const CharsetGuess& g) { return static_cast<int>(g.confidence * 100 + 0.5); };
   std::vector<std::size_t> order(guesses.size());
@@ -456,6 +471,7 @@ std::vector<CharsetGuess> guessesOf(const std::vector<Reading>& reads) {
     if (percent(a) != percent(b)) return percent(a) > percent(b);
     if (a.score != b.score) return a.score > b.score;
     if (weights[i] != weights[j]) return weights[i] > weights[j];
+    if (pairs[i] != pairs[j]) return pairs[i] > pairs[j];
     if (glued[i] != glued[j]) return glued[i] > glued[j];
     return commonness(a.codes.front()) < commonness(b.codes.front());
   });

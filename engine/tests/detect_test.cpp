@@ -129,6 +129,12 @@ TEST(Detect, SignsOfCodeAndPiecesOfOtherLanguages) {
       35, "đặt kích cỡ bảng băm mặc định thành gần <SỐ> dòng chung của TẬP_TIN1 và TẬP_TIN2"));
   ASSERT_FALSE(glued.guesses.empty());
   EXPECT_TRUE(firstNames(glued, 35)) << glued.guesses.front().codes.front();
+  // Where they stand in one word only, the syllables beside it decide (Son Telex's THƯ_MỤC:
+  // thư mục is common, thứ mục is not).
+  const Detection pairs = detectCharset(
+      encoded(11, "thư mục gốc sẽ chuyển đến   -b, --base-dir THƯ_MỤC   đặt thư mục cơ bản"));
+  ASSERT_FALSE(pairs.guesses.empty());
+  EXPECT_TRUE(firstNames(pairs, 11)) << pairs.guesses.front().codes.front();
   // A sign TCVN1 writes a capital with, after a letter, makes no word (l] is no lỨ).
   const Detection brackets = detectCharset(encoded(
       kTcvn3, "fixup [-C | -c] <commit> = giống như \"squash\", nhưng chỉ giữ lại phần [-l] "
