@@ -297,13 +297,25 @@ void decodeTreeText(const ConversionPlan& plan, const std::uint8_t* s, std::size
     std::uint8_t* const base = out.reserveMore(room);
     std::uint8_t* const end = base + room;
     std::uint8_t* cur = end;
-    walkBackward(plan, s + from, to - from, [&cur](const OutCode& oc) {
-      std::memcpy(cur - 8, oc.rev, 8);  // room for eight: at least one byte read before
-      cur -= oc.len;
-    }, [&cur](const std::uint8_t* run, std::size_t len) {
-      cur -= len;
-      std::memcpy(cur, run, len);
-    });
+    walkBackward(
+        plan, s + from, to - from,
+        [&cur](const OutCode& oc) {
+          std::memcpy(cur - 8, oc.rev, 8);  // room for eight: at least one byte read before
+          cur -= oc.len;
+        },
+        [&cur, start = s + from](const std::uint8_t* run, std::size_t len) {
+          // Short runs (words between marks) in fixed-size copies: eight bytes that end where
+          // the run ends (what they write before it is room not used yet), or two that overlap.
+          cur -= len;
+          if (len <= 8 && run + len >= start + 8) {
+            std::memcpy(cur + len - 8, run + len - 8, 8);
+          } else if (len >= 8 && len <= 16) {
+            std::memcpy(cur, run, 8);
+            std::memcpy(cur + len - 8, run + len - 8, 8);
+          } else {
+            std::memcpy(cur, run, len);
+          }
+        });
     const std::size_t total = static_cast<std::size_t>(end - cur);
     std::memmove(base, cur, total);
     out.commit(total);

@@ -5,6 +5,9 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cstdint>
+#include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -36,10 +39,47 @@ struct Bytes {
   py::buffer_info info;
 };
 
+// A str of the UTF-8 the engine writes, made without Python's general decoder: the
+// characters of the Basic Multilingual Plane are written as UTF-16 units in one pass and
+// Python narrows them to the str's own width.  Anything else (a character beyond U+FFFF, UTF-8
+// that is not well-formed) goes to Python's decoder, which replaces what it must.
 py::str strOf(std::string_view utf8) {
-  PyObject* s = PyUnicode_DecodeUTF8(utf8.data(), static_cast<Py_ssize_t>(utf8.size()), "replace");
-  if (s == nullptr) throw py::error_already_set();
-  return py::reinterpret_steal<py::str>(s);
+  const auto* s = reinterpret_cast<const std::uint8_t*>(utf8.data());
+  const std::size_t n = utf8.size();
+  const auto units = std::make_unique_for_overwrite<Py_UCS2[]>(n);
+  Py_UCS2* out = units.get();
+  bool plain = true;
+  auto follows = [&](std::size_t at) { return at < n && (s[at] & 0xC0) == 0x80; };
+  for (std::size_t i = 0; i < n && plain;) {
+    if (std::uint64_t eight;
+        i + 8 <= n && (std::memcpy(&eight, s + i, 8), (eight & 0x8080808080808080ull) == 0)) {
+      for (int k = 0; k < 8; ++k) out[k] = s[i + k];
+      out += 8;
+      i += 8;
+      continue;
+    }
+    const std::uint8_t b = s[i];
+    if (b < 0x80) {
+      *out++ = b;
+      ++i;
+    } else if (b >= 0xC2 && b < 0xE0 && follows(i + 1)) {
+      *out++ = static_cast<Py_UCS2>((b & 0x1Fu) << 6 | (s[i + 1] & 0x3Fu));
+      i += 2;
+    } else if (b >= 0xE0 && b < 0xF0 && follows(i + 1) && follows(i + 2)) {
+      const auto cp =
+          static_cast<Py_UCS2>((b & 0x0Fu) << 12 | (s[i + 1] & 0x3Fu) << 6 | (s[i + 2] & 0x3Fu));
+      plain = cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF);  // no overlong form, no surrogate
+      *out++ = cp;
+      i += 3;
+    } else {
+      plain = false;
+    }
+  }
+  PyObject* str =
+      plain ? PyUnicode_FromKindAndData(PyUnicode_2BYTE_KIND, units.get(), out - units.get())
+            : PyUnicode_DecodeUTF8(utf8.data(), static_cast<Py_ssize_t>(n), "replace");
+  if (str == nullptr) throw py::error_already_set();
+  return py::reinterpret_steal<py::str>(str);
 }
 
 py::bytes bytesOf(const ts::ByteBuffer& b) {

@@ -51,6 +51,13 @@ def test_names_and_python_codecs():
         codecs.lookup("no such charset")
     assert [c.code for c in tessaro.charsets()] == list(range(1, 45))
     assert tessaro.charsets()[14].aliases == ("tcvn3", "abc")
+    # Decoded text is the str Python would make, in each width (ASCII, Latin-1, the Basic
+    # Multilingual Plane, beyond it): equal, and equal keys of a dict.
+    for text in ["Viet Nam", "café", "Việt Nam"]:
+        decoded = text.encode("vni").decode("vni")
+        assert decoded == text and {text: 1}[decoded] == 1
+    flag = "Việt Nam 🇻🇳"
+    assert flag.encode("utf-8").decode("cp1252").encode("utf-8").decode("utf8+utf8") == flag
 
 
 def test_streams_in_small_pieces(tmp_path):
