@@ -906,6 +906,7 @@ struct TextRepairer::Facts {
 // The words of a run and what they say together.
 struct TextRepairer::RunFacts {
   std::vector<Facts> words;
+  std::vector<int> speakAfter;  // how many words from each on can speak for a form (evidence)
   std::size_t high = 0, already = 0, evidence = 0;
   bool odd = false, twice = false;
   std::optional<bool> othersLead;  // whether the line's other words are mostly of another language
@@ -1012,6 +1013,11 @@ void TextRepairer::factsOf(std::string_view line, const std::vector<Word>& words
     }
     run.evidence += f.evidence ? 1 : 0;
     run.odd = run.odd || f.odd;
+  }
+  run.speakAfter.assign(run.words.size() + 1, 0);
+  for (std::size_t k = run.words.size(); k-- > 0;) {
+    const Facts& f = run.words[k];
+    run.speakAfter[k] = run.speakAfter[k + 1] + (f.high && !f.already && f.evidence ? 1 : 0);
   }
 }
 
@@ -1143,8 +1149,8 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
   r.reset(run.words.size());
   const std::size_t n = run.words.size();
   for (std::size_t k = 0; k < n; ++k) {
-    // Each word left can lead by one at most.
-    if (r.good - r.bad + static_cast<int>(n - k) <= beat) return false;
+    // Each word left that can speak adds one at most.
+    if (r.good - r.bad + run.speakAfter[k] <= beat) return false;
     const Facts& f = run.words[k];
     if (!f.high || (!f.already && !f.evidence && f.text.find("\xC2\xA0") != std::string_view::npos)) {
       if (f.high) ++r.bad;  // a no-break space belongs to good text
