@@ -1122,6 +1122,36 @@ bool TextRepairer::besideKnown(const RunFacts& run, const Reading& r) const {
   return true;
 }
 
+int TextRepairer::pairGain(const RunFacts& run, const Reading& r) const {
+  const std::vector<Word>& all = *run.all;
+  auto text = [&](std::size_t at) {
+    return run.line.substr(all[at].start, all[at].end - all[at].start);
+  };
+  // A word as the reading makes it, and as it stands.
+  auto read = [&](std::size_t at, bool asRead) {
+    const bool inRun = at >= run.from && at < run.from + run.words.size();
+    if (asRead && inRun && !r.after[at - run.from].empty())
+      return readWord(wordCore(r.after[at - run.from]));
+    return readWord(wordCore(text(at)));
+  };
+  int most = 0;
+  for (std::size_t k = 0; k < run.words.size(); ++k) {
+    if (r.after[k].empty()) continue;
+    const std::size_t at = run.from + k;
+    const WordReading made = read(at, true), stood = read(at, false);
+    if (!made.vietnamese()) continue;
+    for (const int side : {-1, 1}) {
+      const std::size_t next = at + static_cast<std::size_t>(side);
+      if (next >= all.size()) continue;
+      const WordReading beside = read(next, true), besideStood = read(next, false);
+      const int now = side < 0 ? pairWeight(beside, made) : pairWeight(made, beside);
+      const int before = side < 0 ? pairWeight(besideStood, stood) : pairWeight(stood, besideStood);
+      if (before == 0) most = std::max(most, now);
+    }
+  }
+  return most;
+}
+
 void TextRepairer::Reader::read(std::string_view text, ByteBuffer& buffer, Word& w) {
   w.known = true;
   w.syllable = w.foreign = w.marked = false;
@@ -1219,6 +1249,11 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
 
 TextRepairer::~TextRepairer() = default;
 
+namespace {
+// A pair of syllables that common (bộ nhớ, con trỏ, nội dung: 9, 10, 10) speaks for a reading.
+constexpr int kStrongPair = 6;
+}  // namespace
+
 void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words,
                                  std::size_t from, std::size_t to) {
   if (!pool_) pool_ = std::make_unique<Scratch>();
@@ -1294,10 +1329,11 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     r.reset(run.words.size());
     const bool read = prior != nullptr && readRun(*prior, run, r, true);
     // Or syllables as they stand, each of which the form makes a far commoner one (cê, cờ).
-    r.byPrior = prior != nullptr && !read && r.valid && r.good == 0 && r.bad == 0 && r.named == 0 &&
-                r.already > 0 && r.support == r.already && !moreOthers(run) &&
-                (run.evidence > 0 ||
-                 (r.farSupport == r.already && !run.othersEven && run.unicodeSyllables == 0));
+    r.byPrior =
+        prior != nullptr && !read && r.valid && r.good == 0 && r.bad == 0 && r.named == 0 &&
+        r.already > 0 && r.support == r.already && !moreOthers(run) &&
+        (run.evidence > 0 || ((r.farSupport == r.already || pairGain(run, r) >= kStrongPair) &&
+                              !run.othersEven && run.unicodeSyllables == 0));
     // Or words that could be no words as they stand, which the form makes names.
     // (Names spelt in Vietnamese letters among Vietnamese syllables only: Tiếng Aixơlen.)
     const bool names = prior != nullptr && r.valid && r.named > 0 && r.bad == 0 && !r.foreign &&
@@ -1310,7 +1346,8 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
                      : r.distinct.size() < 2 ? 3
                                              : 2) ||
          (r.distinct.size() < 2 && !r.odd &&
-          (moreOthers(run) || run.othersEven || !besideKnown(run, r))))) {
+          (moreOthers(run) ||
+           ((run.othersEven || !besideKnown(run, r)) && pairGain(run, r) < kStrongPair))))) {
       left_.unsure += run.high - run.already;
       return;
     }

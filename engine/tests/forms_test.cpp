@@ -424,7 +424,8 @@ TEST(Forms, RepairJudgesEachWord) {
   // syllables a menu's mnemonic cuts (Kh«_ng), and a word of signs and letters beyond ASCII
   // alone (§é cao), signs alone (®· xoay: đã xoay), ï after a consonant (Vïng clip), and a
   // lone syllable that is very rare as it stands and a common one in the form (Thu nhá: Thu
-  // nhỏ).  Good lines of other languages between them stay, signs
+  // nhỏ), syllables that make a common pair in the form and none as they stand (Bé nhí, Diff
+  // néi dung: Bộ nhớ, Diff nội dung).  Good lines of other languages between them stay, signs
   // against letters and guillemets as they are.
   std::string tcvnFile, tcvnExpected;
   for (const std::string line : {"Không thể mở tập tin cấu hình",
@@ -450,7 +451,9 @@ TEST(Forms, RepairJudgesEachWord) {
                                  "Thu nhỏ",
                                  "Số trang",
                                  "Vùng clip",
-                                 "đã xoay"}) {
+                                 "đã xoay",
+                                 "Bộ nhớ",
+                                 "Diff nội dung"}) {
     const std::string legacy = test::conv(kUtf8, kTcvn3, line);
     tcvnFile += carry(legacy) + "\n";
     tcvnExpected += test::conv(kTcvn3, kUtf8, legacy) + "\n";
