@@ -103,8 +103,10 @@ Tally scoreReading(const ByteBuffer& reading, bool asItStands, bool signLetters)
     } else if (len >= 2 && marked && (glued || gluedAfter)) {
       if (tooLong || tones > 1 || !syllable::allowed(word, len, tone))
         t.glued -= 4;
-      else if (const int w = syllable::weight(word, len, tone); w > 0)
-        t.glued += w, pair();
+      else if (const int w = syllable::weight(word, len, tone); w > 0) {
+        t.glued += w;
+        pair();
+      }
     } else if (len != 0 && marked && !glued && !gluedAfter) {
       if (tooLong || tones > 1 || !syllable::allowed(word, len, tone))
         ++(asItStands ? t.foreign : t.invalid);
