@@ -684,19 +684,26 @@ bool hasAsciiLetter(std::string_view w) {
   return false;
 }
 
-// Whether a word without letters is Latin-1's signs alone, two or more, the first a currency,
-// bar, section, copyright, registered or pilcrow sign or a spacing accent (®·, §·: đã, Đã in
-// TCVN3), as no language writes them.
+// Whether `signs` are Latin-1's signs alone (U+00A1..U+00BF), `least` or more, the first a
+// currency, bar, section, copyright, registered or pilcrow sign or a spacing accent: signs
+// legacy charsets use for letters, which no language puts before letters or alone (¢m, §«ng,
+// ®·: âm, Đông, đã in TCVN3).
+bool ledByLetterSign(std::string_view signs, std::size_t least) {
+  if (signs.size() < 2 * least || signs.size() % 2 != 0) return false;
+  for (std::size_t i = 0; i < signs.size(); i += 2)
+    if (static_cast<std::uint8_t>(signs[i]) != 0xC2 ||
+        static_cast<std::uint8_t>(signs[i + 1]) < 0xA1 ||
+        static_cast<std::uint8_t>(signs[i + 1]) > 0xBF)
+      return false;
+  return std::string_view("\xA2\xA4\xA5\xA6\xAC\xA7\xA9\xAE\xB6\xB8\xA8").find(signs[1]) !=
+         std::string_view::npos;
+}
+
+// Whether a word without letters is such signs alone, two or more, between ASCII signs.
 bool signsAlone(std::string_view w) {
   while (!w.empty() && static_cast<std::uint8_t>(w.front()) < 0x80) w.remove_prefix(1);
   while (!w.empty() && static_cast<std::uint8_t>(w.back()) < 0x80) w.remove_suffix(1);
-  if (w.size() < 4 || w.size() % 2 != 0) return false;
-  for (std::size_t i = 0; i < w.size(); i += 2)
-    if (static_cast<std::uint8_t>(w[i]) != 0xC2 || static_cast<std::uint8_t>(w[i + 1]) < 0xA1 ||
-        static_cast<std::uint8_t>(w[i + 1]) > 0xBF)
-      return false;
-  return std::string_view("\xA2\xA4\xA5\xA6\xAC\xA7\xA9\xAE\xB6\xB8\xA8").find(w[1]) !=
-         std::string_view::npos;
+  return ledByLetterSign(w, 2);
 }
 
 // Whether a word could not be a word of a language written in Latin-1 as it stands: a sign
@@ -757,18 +764,8 @@ bool cannotBeLatin1Word(std::string_view w) {
   std::string_view before = w.substr(0, core.data() - w.data());
   while (!before.empty() && static_cast<std::uint8_t>(before.front()) < 0x80)
     before.remove_prefix(1);
-  bool signsAlone = before.size() >= 2 && before.size() % 2 == 0;
-  for (std::size_t i = 0; signsAlone && i < before.size(); i += 2)
-    signsAlone = static_cast<std::uint8_t>(before[i]) == 0xC2 &&
-                 static_cast<std::uint8_t>(before[i + 1]) >= 0xA1 &&
-                 static_cast<std::uint8_t>(before[i + 1]) <= 0xBF;
-  const std::string_view first = before.substr(0, 2);
   return after == "\u00B8" || after == "\u00A8" || after == "\u00AF" || after == "\u00B5" ||
-         after == "\u00D7" || after == "\u00F7" ||
-         (signsAlone &&
-          (first == "\u00A2" || first == "\u00A4" || first == "\u00A5" || first == "\u00A6" ||
-           first == "\u00AC" || first == "\u00A7" || first == "\u00A9" || first == "\u00AE" ||
-           first == "\u00B6" || first == "\u00B8" || first == "\u00A8"));
+         after == "\u00D7" || after == "\u00F7" || ledByLetterSign(before, 1);
 }
 
 // How a word's letters follow each other as in no Latin-1 language's words but as VNI writes
