@@ -212,6 +212,16 @@ TEST(Converter, TreeRules) {
   EXPECT_EQ(conv(17, 15, "A"), "A");
   EXPECT_EQ(conv(17, 41, "A\xA1"), std::string("A") + letterUtf8(2));
 
+  // Plain runs of every length between letters of two bytes and more, in texts longer than a
+  // block of the backward scan: each reads back exactly.
+  for (const int code : {24, 28, 29}) {
+    for (std::size_t length = 1; length <= 20; ++length) {
+      std::string text;
+      while (text.size() < 40000) text += "Việt " + std::string(length, 'x') + "ể";
+      EXPECT_EQ(conv(code, 41, conv(41, code, text)), text) << code << " " << length;
+    }
+  }
+
   // The tree's shape: one node for each distinct last byte of a longer code.
   CharsetSelection viqr;
   selectCharset(24, kCatalogueSize, viqr);
