@@ -345,6 +345,7 @@ TEST(Forms, RepairJudgesEachWord) {
   EXPECT_EQ(fix("l\xC3\x83  d\xC3\x83\xC2\xB9ng"), "là dùng");           // lÃ  dÃ¹ng
   EXPECT_EQ(fix("t\xC3\x83 n"), "tàn");                                      // tÃ n
   EXPECT_EQ(fix("M\xC3\x83 u"), "Màu");  // MÃ u: a syllable as it stood (MÃ), whose letters go on
+  EXPECT_EQ(fix("C\xC3\xA1\xC2\xBA NH B\xC3\x83\xC5\xA0N"), "CẠNH BÊN");  // Cáº NH: Ạ's last byte
   EXPECT_EQ(fix("c\xC3\x83\xC2\xA2y-l\xC3\x83 m-vi\xC3\xA1\xC2\xBB\xE2\x80\xA1" "c"),
             "cây-làm-việc");  // the syllable that goes on is the joined word's last
   EXPECT_EQ(fix("ng\xC3\x86\xC2\xB0\xC3\xA1\xC2\xBB\xEF\xBF\xBDi"), "người");  // ngÆ°á»�i
@@ -464,6 +465,9 @@ TEST(Forms, RepairJudgesEachWord) {
     tcvnExpected += good + "\n";
   }
   EXPECT_EQ(fix(tcvnFile), tcvnExpected);
+  // A line of another form in it reads as that form all the same.
+  const std::string vniLine = "Không thể mở tập tin cấu hình của máy chủ\n";
+  EXPECT_EQ(fix(tcvnFile + carry(test::conv(kUtf8, kVniWin, vniLine))), tcvnExpected + vniLine);
   // Good lines of other languages in such a file stay even where one word reads as a common
   // syllable in its form: Catalan, Galician, Hungarian words beside a few ASCII words that are
   // syllables too (no, se, non, nem), a CamelCase name before quotes, Catalan's middle dot,
