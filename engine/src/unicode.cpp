@@ -121,27 +121,24 @@ int lowerLetter(int n) {
   return lower != 0 ? lower : n;
 }
 
+// By the letter tables' index: capitals are 73..78 and 80..152, their small letters
+// lowerCaseOf's.
 bool isCapitalChar(std::uint32_t ch) {
-  if (ch >= 'A' && ch <= 'Z') return true;
-  for (int n = 80; n <= kLetterCount; ++n)
-    if (letterCodePoint(n) == ch) return true;
-  return false;
+  if (ch < 0x80) return ch >= 'A' && ch <= 'Z';
+  return lowerCaseOf(letterOfCodePoint(ch)) != 0;
 }
 
 std::uint32_t lowerChar(std::uint32_t ch) {
-  if (ch >= 'A' && ch <= 'Z') return ch + 32;
-  for (int n = 81; n <= kLetterCount; ++n)
-    if (letterCodePoint(n) == ch) return letterCodePoint(n - 80);
-  if (ch == 0x0110) return 0x0111;
-  return ch;
+  if (ch < 0x80) return ch >= 'A' && ch <= 'Z' ? ch + 32 : ch;
+  const int lower = lowerCaseOf(letterOfCodePoint(ch));
+  return lower != 0 ? letterCodePoint(lower) : ch;
 }
 
 std::uint32_t upperChar(std::uint32_t ch) {
-  if (ch >= 'a' && ch <= 'z') return ch - 32;
-  for (int n = 1; n <= 72; ++n)
-    if (letterCodePoint(n) == ch) return letterCodePoint(n + 80);
-  if (ch == 0x0111) return 0x0110;
-  return ch;
+  if (ch < 0x80) return ch >= 'a' && ch <= 'z' ? ch - 32 : ch;
+  const int n = letterOfCodePoint(ch);
+  if (n >= 1 && n <= 72) return letterCodePoint(n + 80);
+  return n == 79 ? letterCodePoint(80) : ch;
 }
 
 }  // namespace ts

@@ -130,5 +130,32 @@ TEST(LetterCase, Characters) {
   EXPECT_EQ(lowerLetter(80), 79);
 }
 
+// The case of every character equals what a search of the letter tables gives.
+TEST(LetterCase, EveryCharacterAsTheTablesSay) {
+  auto find = [](std::uint32_t ch, int from, int to) {
+    for (int n = from; n <= to; ++n)
+      if (letterCodePoint(n) == ch) return n;
+    return 0;
+  };
+  // (Beyond the last letter, only characters each function returns as they are.)
+  std::uint32_t last = 0;
+  for (int n = 1; n <= kLetterCount; ++n) last = std::max<std::uint32_t>(last, letterCodePoint(n));
+  for (std::uint32_t ch = 0; ch < last + 0x100; ++ch) {
+    const bool capital = (ch >= 'A' && ch <= 'Z') || find(ch, 80, kLetterCount) != 0;
+    const int up = find(ch, 81, kLetterCount), low = find(ch, 1, 72);
+    const std::uint32_t lower = ch >= 'A' && ch <= 'Z' ? ch + 32
+                                : up != 0              ? letterCodePoint(up - 80)
+                                : ch == 0x110          ? 0x111
+                                                       : ch;
+    const std::uint32_t upper = ch >= 'a' && ch <= 'z' ? ch - 32
+                                : low != 0             ? letterCodePoint(low + 80)
+                                : ch == 0x111          ? 0x110
+                                                       : ch;
+    ASSERT_EQ(isCapitalChar(ch), capital) << std::hex << ch;
+    ASSERT_EQ(lowerChar(ch), lower) << std::hex << ch;
+    ASSERT_EQ(upperChar(ch), upper) << std::hex << ch;
+  }
+}
+
 }  // namespace
 }  // namespace ts
