@@ -150,21 +150,21 @@ bool decodesPlausibly(std::string_view b, int& multi, bool controls) {
 }
 
 // Whether the bytes a word's characters stand for may hold UTF-8 beyond ASCII: a lead byte
-// before a continuation byte (or U+FFFD, which stood for one), or a lead byte of two last
-// (its no-break space lost).  Asked before a word is unwrapped, as most words are no such.
+// right before a continuation byte (or U+FFFD, which stood for one), or a lead byte of two
+// last (its no-break space lost).  Asked before a word is unwrapped, as most words are no such.
 bool mayBeTwice(std::string_view w) {
+  const auto* s = reinterpret_cast<const std::uint8_t*>(w.data());
   int last = -1;
-  bool found = false;
-  walkUtf8(
-      reinterpret_cast<const std::uint8_t*>(w.data()), w.size(), true,
-      [&](std::uint32_t cp) {
-        const int b = cp == 0xFFFD ? 0x80 : carriedByte(cp);
-        found = last >= 0xC2 && last <= 0xF4 && b >= 0x80 && b <= 0xBF;
-        last = b;
-        return !found;
-      },
-      [] { return true; });
-  return found || (last >= 0xC2 && last <= 0xDF);
+  for (std::size_t i = 0; i < w.size();) {
+    std::uint32_t cp = s[i];
+    int len = 1;
+    if (cp >= 0x80 && (len = wellFormedUtf8(s + i, w.size() - i, cp)) == 0) len = 1;
+    i += static_cast<std::size_t>(len);
+    const int b = cp == 0xFFFD ? 0x80 : cp < 0x80 ? static_cast<int>(cp) : carriedByte(cp);
+    if (last >= 0xC2 && last <= 0xF4 && b >= 0x80 && b <= 0xBF) return true;
+    last = b;
+  }
+  return last >= 0xC2 && last <= 0xDF;
 }
 
 // Whether the last UTF-8 sequence of `b` lacks exactly its last byte.
@@ -181,21 +181,6 @@ bool lacksLastByte(std::string_view b) {
 
 }  // namespace
 
-// A word of the line under repair: where it is, what replaces it.
-struct TextRepairer::Word {
-  std::size_t start = 0, end = 0;  // in the line
-  Holds h;
-  bool changed = false;
-  std::string after;
-  std::size_t eatBlank = 0;  // what after it the repair takes in: a blank that was a lost
-                             // no-break space, and the letters after it that were its own
-  bool skip = false;          // joined into the word before
-  CharsetForm form = 0;       // what it was read as
-  // Read as UTF-8 encoded again, it still holds characters that stand for bytes: legacy
-  // text carried twice, perhaps, which the carried forms may read better.
-  bool tentative = false;
-};
-
 // One carried form, its converter selected once.
 struct TextRepairer::Reader {
   CharsetForm form;
@@ -207,8 +192,10 @@ struct TextRepairer::Reader {
     bool known = false;  // read already
     bool valid = false, syllable = false, foreign = false;
     bool marked = false;  // a syllable with a mark, Latin-1 letters left or not
+    bool changes = false;  // it differs from the word as it stands
+    // The signs around the word's letters (see frameCore) stay as they were.
+    bool sameFrame = false;
     int weight = 0;
-    std::size_t lead = 0, core = 0;  // where frameCore finds the letters in `converted`
   };
 
   void read(std::string_view text, ByteBuffer& buffer, Word& w);
@@ -221,6 +208,8 @@ struct TextRepairer::Readings {
     std::string key;
     // The word as it stands (see Facts), once read.
     bool known = false, already = false, evidence = false, odd = false;
+    bool notTwice = false;         // its characters stand for bytes that cannot be UTF-8
+    std::uint8_t undecodable = 0;  // nor can they alone (1) or before a blank (2)
     int strange = 0, weight = 0;
     std::size_t coreFrom = 0, coreSize = 0;
 
@@ -242,7 +231,8 @@ struct TextRepairer::Readings {
     }
     void reset(std::string_view word) {
       key.assign(word);
-      known = false;
+      known = notTwice = false;
+      undecodable = 0;
       firstReader = kNone;
       formsFresh = false;
     }
@@ -298,6 +288,23 @@ struct TextRepairer::Readings {
   std::vector<std::uint64_t> slots;  // the hash's high half and the entry's index + 1; 0: none
 };
 
+// A word of the line under repair: where it is, what replaces it.  (Made for every word of
+// every line: kept small.)
+struct TextRepairer::Word {
+  std::size_t start = 0, end = 0;  // in the line
+  std::string after;
+  Readings::Entry* entry = nullptr;  // how the forms read it (words that hold bytes)
+  std::uint32_t eatBlank = 0;        // what after it the repair takes in: a blank that was a lost
+                                     // no-break space, and the letters after it that were its own
+  CharsetForm form = 0;              // what it was read as
+  Holds h;
+  bool changed = false;
+  bool skip = false;  // joined into the word before
+  // Read as UTF-8 encoded again, it still holds characters that stand for bytes: legacy
+  // text carried twice, perhaps, which the carried forms may read better.
+  bool tentative = false;
+};
+
 TextRepairer::TextRepairer(std::span<const int> charsets) {
   auto wanted = [&](int code) {
     return charsets.empty() || std::find(charsets.begin(), charsets.end(), code) != charsets.end();
@@ -336,7 +343,6 @@ void TextRepairer::repair(std::string_view text, std::string& out) {
 }
 
 void TextRepairer::record(std::string_view line, const Word& w, CharsetForm form) {
-  ++repaired_[form];
   if (!onChange_) return;
   Change c;
   c.line = line_;
@@ -489,10 +495,13 @@ bool TextRepairer::joinsNext(std::string_view line, std::size_t k, std::string& 
     // The blank goes, the letters join the word; the rest of the next word is a word of its
     // own still.
     decoded += std::string(lead);
-    words[k].eatBlank = 1 + letters;
+    words[k].eatBlank = static_cast<std::uint32_t>(1 + letters);
     Word& rest = words[k + 1];
     rest.start += letters;
     rest.h = holds(line.substr(rest.start, rest.end - rest.start));
+    rest.entry = rest.h.high && !rest.h.other && !rest.h.broken
+                     ? &readings_->of(line.substr(rest.start, rest.end - rest.start))
+                     : nullptr;
     if (rest.start == rest.end) rest.skip = true;
   }
   return joins;
@@ -529,11 +538,16 @@ bool TextRepairer::othersTwice(std::string_view line, std::size_t k) const {
 void TextRepairer::repairTwice(std::string_view line, std::size_t k) {
   Word& w = words_[k];
   const std::string_view text = line.substr(w.start, w.end - w.start);
-  if (!mayBeTwice(text)) return;
-  Unwrapped u;
-  if (!unwrapWord(text, u)) return;
   std::size_t blanks = 0;
   while (w.end + blanks < line.size() && line[w.end + blanks] == ' ') ++blanks;
+  // (What the word's bytes make does not depend on the words around unless a byte was lost.)
+  const std::uint8_t alone = blanks > 0 ? 2 : 1;
+  if ((w.entry->undecodable & alone) != 0) return;
+  Unwrapped u;
+  if (!mayBeTwice(text) || !unwrapWord(text, u)) {
+    w.entry->notTwice = true;
+    return;
+  }
   // A no-break space saved as a plain space: the sequence it ended lacks its last byte.
   bool lostSpace = false;
   if (u.wild.empty() && blanks > 0 && lacksLastByte(u.bytes)) {
@@ -547,6 +561,7 @@ void TextRepairer::repairTwice(std::string_view line, std::size_t k) {
                          : fillReplaced(u, decoded, neighbour(line, k, -1), neighbour(line, k, 1));
   if (filled != 1) {
     if (filled == 2) ++left_.undecided;
+    if (filled == 0 && u.wild.empty()) w.entry->undecodable |= alone;
     return;
   }
   // Once more for each further layer.
@@ -589,10 +604,16 @@ void TextRepairer::repairLine(std::string_view line, std::string& out) {
     return;
   }
   std::vector<Word>& words = words_;
+  // The words a text repeats are read once, up to a bound on memory; the readings stay
+  // where they are for the line.
+  if (readings_->size() >= 8192) readings_->clear();
+  for (Word& w : words)
+    if (w.h.high && !w.h.other && !w.h.broken)
+      w.entry = &readings_->of(line.substr(w.start, w.end - w.start));
   // UTF-8 encoded again, word by word.
   for (std::size_t k = 0; utf8_ && k < words.size(); ++k) {
     const Word& w = words[k];
-    if (w.h.high && !w.h.other && !w.h.broken && !w.skip) repairTwice(line, k);
+    if (w.entry != nullptr && !w.skip && !w.entry->notTwice) repairTwice(line, k);
   }
 
   // A line with words that were UTF-8 encoded again (that now hold letters no legacy text
@@ -617,16 +638,25 @@ void TextRepairer::repairLine(std::string_view line, std::string& out) {
     runStart = k + 1;
   }
 
-  // The line again, with its words replaced.
+  // The line again, with its words replaced; the words repaired counted by form (mostly one).
   std::size_t at = 0;
+  CharsetForm form = 0;
+  std::uint64_t count = 0;
   for (const Word& w : words) {
     if (w.skip) continue;
     if (!w.changed) continue;
+    if (w.form != form) {
+      if (count > 0) repaired_[form] += count;
+      form = w.form;
+      count = 0;
+    }
+    ++count;
     record(line, w, w.form);
     out.append(line.substr(at, w.start - at));
     out.append(w.after);
     at = w.end + w.eatBlank;
   }
+  if (count > 0) repaired_[form] += count;
   out.append(line.substr(at));
 }
 
@@ -898,6 +928,7 @@ struct TextRepairer::Facts {
   bool odd = false;       // could be no word of a Latin-1 language as it stands
   int strange = 0;        // its letters follow each other as VNI writes marks (see below)
   int weight = 0;
+  bool speaks = false;  // evidence with letters beyond ASCII inside the signs around it
 };
 
 // The words of a run and what they say together.
@@ -905,6 +936,7 @@ struct TextRepairer::RunFacts {
   std::vector<Facts> words;
   std::vector<int> speakAfter;  // how many words from each on can speak for a form (evidence)
   std::size_t high = 0, already = 0, evidence = 0;
+  int speaking = 0;  // words that speak (Facts::speaks)
   bool odd = false, twice = false;
   std::optional<bool> othersLead;  // whether the line's other words are mostly of another language
   bool othersEven = false;         // or as many as are Vietnamese syllables (moreOthers)
@@ -918,6 +950,7 @@ struct TextRepairer::RunFacts {
 // one that does not against it.
 struct TextRepairer::Reading {
   int good = 0, bad = 0, already = 0, support = 0, rarest = 99;
+  int spoke = 0;         // words that speak (Facts::speaks) read as syllables
   int farSupport = 0;    // of `support`, syllables the form makes very much commoner (Sè: Số)
   int named = 0;         // words of another language the form makes of words that were none
   int spelt = 0;         // of them, names spelt in Vietnamese letters (Aixơlen)
@@ -926,13 +959,14 @@ struct TextRepairer::Reading {
   bool valid = true;     // it makes valid UTF-8 of every word
   bool byPrior = false;  // taken as the text's form for syllables that become far commoner
   // (Views of the readings kept for the run's words.)
-  std::vector<std::string_view> distinct;  // the syllables it reads
+  std::vector<std::string_view> distinct;  // the syllables it reads, four at most (the
+                                           // judgement asks no more)
   std::vector<std::string_view> after;     // each word as it reads (empty: as it stands)
   std::vector<std::uint8_t> marked;        // and whether it reads so as a syllable with a mark
 
   // As new for a run of `n` words, its buffers kept.
   void reset(std::size_t n) {
-    good = bad = already = support = farSupport = named = spelt = 0;
+    good = bad = already = support = farSupport = named = spelt = spoke = 0;
     rarest = 99;
     odd = foreign = byPrior = false;
     valid = true;
@@ -950,9 +984,8 @@ struct TextRepairer::Scratch {
 
 void TextRepairer::factsOf(std::string_view line, const std::vector<Word>& words, std::size_t from,
                            std::size_t to, RunFacts& run) {
-  // Kept for the words a text repeats, up to a bound on memory (none is held across runs).
-  if (readings_->size() >= 8192) readings_->clear();
   run.high = run.already = run.evidence = 0;
+  run.speaking = 0;
   run.odd = run.twice = run.othersEven = false;
   run.unicodeSyllables = 0;
   run.othersLead.reset();
@@ -967,7 +1000,7 @@ void TextRepairer::factsOf(std::string_view line, const std::vector<Word>& words
     if (!w.h.high) continue;
     f.high = true;
     ++run.high;
-    Readings::Entry& entry = readings_->of(f.text);
+    Readings::Entry& entry = *w.entry;
     f.readings = &entry;
     run.twice = run.twice || w.tentative;
     if (w.tentative || !entry.known) {
@@ -1010,6 +1043,10 @@ void TextRepairer::factsOf(std::string_view line, const std::vector<Word>& words
     }
     run.evidence += f.evidence ? 1 : 0;
     run.odd = run.odd || f.odd;
+    f.speaks = f.evidence && std::any_of(f.core.begin(), f.core.end(), [](char c) {
+                 return static_cast<std::uint8_t>(c) >= 0x80;
+               });
+    run.speaking += f.speaks ? 1 : 0;
   }
   run.speakAfter.assign(run.words.size() + 1, 0);
   for (std::size_t k = run.words.size(); k-- > 0;) {
@@ -1166,9 +1203,12 @@ void TextRepairer::Reader::read(std::string_view text, ByteBuffer& buffer, Word&
     w.weight = wr.weight;
     w.foreign = w.syllable && !readJoined(wordCore(w.converted), false).vietnamese();
   }
-  const std::string_view core = frameCore(w.converted);
-  w.lead = static_cast<std::size_t>(core.data() - w.converted.data());
-  w.core = core.size();
+  w.changes = w.converted != text;
+  const std::string_view core = frameCore(w.converted), was = frameCore(text);
+  const std::size_t lead = static_cast<std::size_t>(core.data() - w.converted.data());
+  const std::size_t wasLead = static_cast<std::size_t>(was.data() - text.data());
+  w.sameFrame = !was.empty() && text.substr(0, wasLead) == w.converted.substr(0, lead) &&
+                text.substr(wasLead + was.size()) == w.converted.substr(lead + core.size());
 }
 
 bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool settled,
@@ -1187,7 +1227,7 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
     if (!read.known) reader.read(f.text, scratch_, read);
     if (!read.valid) return r.valid = false;
     const std::string_view converted = read.converted;
-    const bool changes = converted != f.text;
+    const bool changes = read.changes;
     const bool syllable = changes && read.syllable;
     std::string_view& after = r.after[k];
     r.marked[k] = read.marked;
@@ -1204,15 +1244,11 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
       continue;
     }
     // Signs around the letters that became letters: no evidence either way.
-    const std::size_t lead = static_cast<std::size_t>(f.core.data() - f.text.data());
-    const bool sameFrame = !f.core.empty() &&
-                           f.text.substr(0, lead) == converted.substr(0, read.lead) &&
-                           f.text.substr(lead + f.core.size()) ==
-                               converted.substr(read.lead + read.core);
-    if (!f.evidence || !sameFrame) {
+    if (!f.evidence || !read.sameFrame) {
       // Signs alone, a one-letter word, signs that became letters: no evidence either way,
       // but in the text's own form (§«ng, Đông) a word that becomes a syllable.
       if (syllable) after = converted;
+      r.spoke += syllable && f.speaks && !edgedByGuillemet(f.text) ? 1 : 0;
       if (!(settled && syllable && f.evidence && !edgedByGuillemet(f.text))) continue;
     } else if (changes) {
       after = converted;
@@ -1235,9 +1271,11 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
       continue;
     }
     ++r.good;
+    r.spoke += f.speaks ? 1 : 0;
     r.rarest = std::min(r.rarest, read.weight);
     r.foreign = r.foreign || read.foreign;
-    if (std::find(r.distinct.begin(), r.distinct.end(), after) == r.distinct.end())
+    if (r.distinct.size() < 4 &&
+        std::find(r.distinct.begin(), r.distinct.end(), after) == r.distinct.end())
       r.distinct.push_back(after);
     r.odd = r.odd || f.odd || (settled && f.strange > 0);
   }
@@ -1277,24 +1315,21 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     return !hopeless && (formLayers(reader.form) == 1 || run.twice);
   };
   // Where the text's own form makes a syllable of every word that can speak (its letters
-  // beyond ASCII inside the signs around it: no form makes one of §«ng's ng), no form reads
-  // the run better (and it wins ties): the others need not be asked.
+  // beyond ASCII inside the signs around it: no form makes one of §«ng's ng; §é, whose sign
+  // becomes a letter too, is one), no form reads the run better (and it wins ties): the
+  // others need not be asked.
   bool settled = false;
   const bool priorTried = prior != nullptr && tried(*prior);
   if (priorTried) {
-    int most = 0;
-    for (const Facts& f : run.words)
-      most += f.evidence && std::any_of(f.core.begin(), f.core.end(), [](char c) {
-                return static_cast<std::uint8_t>(c) >= 0x80;
-              });
     if (readRun(*prior, run, r)) {
-      settled = r.bad == 0 && r.good == most;
+      settled = r.bad == 0 && r.spoke == run.speaking;
       std::swap(best, r);
       bestReader = prior;
     }
   }
   for (const auto& reader : readers_) {
-    if (settled || !tried(*reader) || (priorTried && reader.get() == prior)) continue;
+    if (settled) break;
+    if (!tried(*reader) || (priorTried && reader.get() == prior)) continue;
     // Forms that read a run alike: the text's own form, else the commoner charset (the
     // readers' order) wins; one that cannot lead is not read to its end.
     const int most = bestReader == nullptr ? std::numeric_limits<int>::min() : best.good - best.bad;
