@@ -344,6 +344,10 @@ TEST(Forms, RepairJudgesEachWord) {
   EXPECT_EQ(fix(twice(twice(line))), line);
   EXPECT_EQ(fix("l\xC3\x83  d\xC3\x83\xC2\xB9ng"), "là dùng");           // lÃ  dÃ¹ng
   EXPECT_EQ(fix("t\xC3\x83 n"), "tàn");                                      // tÃ n
+  // A word whose bytes make nothing at a line's end, and then before a blank: there its
+  // no-break space was lost.
+  const std::string after = fix("l\xC3\x83\nl\xC3\x83  d\xC3\x83\xC2\xB9ng");
+  EXPECT_EQ(after.substr(after.find('\n') + 1), "là dùng");
   EXPECT_EQ(fix("M\xC3\x83 u"), "Màu");  // MÃ u: a syllable as it stood (MÃ), whose letters go on
   EXPECT_EQ(fix("C\xC3\xA1\xC2\xBA NH B\xC3\x83\xC5\xA0N"), "CẠNH BÊN");  // Cáº NH: Ạ's last byte
   EXPECT_EQ(fix("c\xC3\x83\xC2\xA2y-l\xC3\x83 m-vi\xC3\xA1\xC2\xBB\xE2\x80\xA1" "c"),
