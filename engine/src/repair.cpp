@@ -938,9 +938,11 @@ struct TextRepairer::RunFacts {
   std::size_t high = 0, already = 0, evidence = 0;
   int speaking = 0;  // words that speak (Facts::speaks)
   bool odd = false, twice = false;
+  // (Of the whole line, read once for its runs: see moreOthers.)
   std::optional<bool> othersLead;  // whether the line's other words are mostly of another language
-  bool othersEven = false;         // or as many as are Vietnamese syllables (moreOthers)
-  int unicodeSyllables = 0;        // the line's syllables of good Unicode (moreOthers)
+  bool othersEven = false;         // or as many as are Vietnamese syllables
+  int unicodeSyllables = 0;        // the line's syllables of good Unicode
+  std::uint64_t othersOf = 0;      // the line they were read for
   std::string_view line;           // the line and all its words
   const std::vector<Word>* all = nullptr;
   std::size_t from = 0;  // where the run starts among them
@@ -986,9 +988,12 @@ void TextRepairer::factsOf(std::string_view line, const std::vector<Word>& words
                            std::size_t to, RunFacts& run) {
   run.high = run.already = run.evidence = 0;
   run.speaking = 0;
-  run.odd = run.twice = run.othersEven = false;
-  run.unicodeSyllables = 0;
-  run.othersLead.reset();
+  run.odd = run.twice = false;
+  if (run.othersOf != line_) {
+    run.othersLead.reset();
+    run.othersEven = false;
+    run.unicodeSyllables = 0;
+  }
   run.line = line;
   run.all = &words;
   run.from = from;
@@ -1095,6 +1100,7 @@ bool holdsAsciiWord(std::string_view core) {
 // be carried are for the forms to read.
 bool TextRepairer::moreOthers(RunFacts& run) const {
   if (run.othersLead) return *run.othersLead;
+  run.othersOf = line_;
   int syllables = 0, others = 0;
   for (const Word& w : *run.all) {
     const std::string_view text = run.line.substr(w.start, w.end - w.start);
@@ -1348,7 +1354,7 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
   // syllable; in a text whose clear runs read as one form, for that form only.
   const bool odd = best.odd && (prior == nullptr || bestReader == prior);
   const bool clear = !hopeless && bestReader != nullptr && best.bad * 4 <= best.good &&
-                     (odd || !moreOthers(run) || best.distinct.size() >= 3) &&
+                     (odd || best.distinct.size() >= 3 || !moreOthers(run)) &&
                      (odd || (best.distinct.size() + static_cast<std::size_t>(best.support) >= 2 &&
                               (best.rarest >= 3 || best.distinct.size() >= 4)));
   if (clear) {
