@@ -5,11 +5,12 @@
 // text) and detection.
 //   judge_bench VIETNAMESE.txt [OTHER.txt...]
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ts/catalogue.hpp"
@@ -227,17 +228,26 @@ int main(int argc, char** argv) {
       if (goodBeside.changedWrongly > 0) report("  good lines beside them", goodBeside);
     }
     std::printf("  repair of good text: %.1f MB/s\n", bytes / secs / 1e6);
-    // And of the lines TCVN3 can hold carried in UTF-8, as one text.
-    std::string carried;
-    for (const std::string& l : lines)
-      if (vietnameseOnly(l)) carried.append(carry(legacy(ts::kTcvn3, l))).push_back('\n');
-    const auto t2 = std::chrono::steady_clock::now();
-    ts::TextRepairer carriedText;
-    out.clear();
-    carriedText.repair(carried, out);
-    const double carriedSecs =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - t2).count();
-    std::printf("  repair of TCVN3 carried text: %.1f MB/s\n", carried.size() / carriedSecs / 1e6);
+    // And of the lines TCVN3 and VNI can hold carried in UTF-8, as one text, once (each word
+    // read afresh) and twenty times (a long text, whose words repeat).
+    for (const auto& [code, name] :
+         {std::pair{ts::kTcvn3, "TCVN3"}, std::pair{ts::kVniWin, "VNI"}}) {
+      std::string carried;
+      for (const std::string& l : lines)
+        if (vietnameseOnly(l)) carried.append(carry(legacy(code, l))).push_back('\n');
+      for (const int times : {1, 20}) {
+        std::string text;
+        for (int i = 0; i < times; ++i) text += carried;
+        const auto t2 = std::chrono::steady_clock::now();
+        ts::TextRepairer carriedText;
+        out.clear();
+        carriedText.repair(text, out);
+        const double carriedSecs =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - t2).count();
+        std::printf("  repair of %s carried text, %d time%s (%.1f MB): %.1f MB/s\n", name, times,
+                    times == 1 ? "" : "s", text.size() / 1e6, text.size() / carriedSecs / 1e6);
+      }
+    }
   }
   return 0;
 }

@@ -437,6 +437,9 @@ bool TextRepairer::scanWords(std::string_view line) {
     Word& w = words_.emplace_back();
     w.start = i;
     while (i < n) {
+      // Most of a word: ASCII letters and signs.
+      while (i < n && s[i] > ' ' && s[i] < 0x80) ++i;
+      if (i == n) break;
       if (s[i] < 0x80) {
         if (isBlank(s[i])) break;
         ++i;
