@@ -196,6 +196,9 @@ struct TextRepairer::Reader {
     // The signs around the word's letters (see frameCore) stay as they were.
     bool sameFrame = false;
     int weight = 0;
+    // Syllables written together, each from a capital (GiảmÂmLượng), the rarest's weight;
+    // -1: no such.
+    int camel = -1;
   };
 
   void read(std::string_view text, ByteBuffer& buffer, Word& w);
@@ -664,6 +667,32 @@ void TextRepairer::repairLine(std::string_view line, std::string& out) {
 }
 
 namespace {
+
+// Where a word is Vietnamese syllables written together, each from a capital (GiảmÂmLượng,
+// TắtTiếng), two or more, one at least with a mark: the rarest's weight; else -1.
+int camelSyllables(std::string_view core) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(core.data());
+  int rarest = 99, parts = 0;
+  bool marked = false, small = false;
+  std::size_t from = 0;
+  auto part = [&](std::size_t to) {
+    const WordReading r = readWord(core.substr(from, to - from));
+    ++parts;
+    marked = marked || r.marked;
+    rarest = std::min(rarest, r.vietnamese() ? r.weight : -1);
+    from = to;
+  };
+  for (std::size_t i = 0; i < core.size();) {
+    std::uint32_t cp = p[i];
+    int len = 1;
+    if (cp >= 0x80 && (len = wellFormedUtf8(p + i, core.size() - i, cp)) == 0) return -1;
+    if (isCapitalChar(cp) && small) part(i);
+    small = !isCapitalChar(cp);
+    i += static_cast<std::size_t>(len);
+  }
+  part(core.size());
+  return parts >= 2 && marked && rarest >= 0 ? rarest : -1;
+}
 
 // Whether a text holds a character of U+0080..U+00FF but the Vietnamese letters, the
 // no-break space and the guillemets, or another Windows-1252 character outside general
@@ -1199,6 +1228,7 @@ void TextRepairer::Reader::read(std::string_view text, ByteBuffer& buffer, Word&
   w.known = true;
   w.syllable = w.foreign = w.marked = false;
   w.weight = 0;
+  w.camel = -1;
   buffer.clear();
   convert(state, text, buffer);
   w.converted.assign(buffer.view());
@@ -1211,6 +1241,8 @@ void TextRepairer::Reader::read(std::string_view text, ByteBuffer& buffer, Word&
     w.syllable = w.marked && !holdsLatin1(w.converted);
     w.weight = wr.weight;
     w.foreign = w.syllable && !readJoined(wordCore(w.converted), false).vietnamese();
+    if (!wr.vietnamese() && !holdsLatin1(w.converted))
+      w.camel = camelSyllables(wordCore(w.converted));
   }
   w.changes = w.converted != text;
   const std::string_view core = frameCore(w.converted), was = frameCore(text);
@@ -1237,9 +1269,12 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
     if (!read.valid) return r.valid = false;
     const std::string_view converted = read.converted;
     const bool changes = read.changes;
-    const bool syllable = changes && read.syllable;
+    // (Syllables written together only in the text's own form, where they could be no word
+    // as they stood.)
+    const bool camel = settled && f.odd && !read.syllable && read.camel >= 0;
+    const bool syllable = changes && (read.syllable || camel);
     std::string_view& after = r.after[k];
-    r.marked[k] = read.marked;
+    r.marked[k] = read.marked || camel;
     if (f.already) {
       // A syllable already: changed only where the run around it is clearly legacy text.
       // One that becomes a far commoner syllable speaks for the form a little; one the form
@@ -1281,7 +1316,7 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
     }
     ++r.good;
     r.spoke += f.speaks ? 1 : 0;
-    r.rarest = std::min(r.rarest, read.weight);
+    r.rarest = std::min(r.rarest, camel ? read.camel : read.weight);
     r.foreign = r.foreign || read.foreign;
     if (r.distinct.size() < 4 &&
         std::find(r.distinct.begin(), r.distinct.end(), after) == r.distinct.end())

@@ -430,7 +430,8 @@ TEST(Forms, RepairJudgesEachWord) {
   // alone (§é cao), signs alone (®· xoay: đã xoay), ï after a consonant (Vïng clip), and a
   // lone syllable that is very rare as it stands and a common one in the form (Thu nhá: Thu
   // nhỏ), syllables that make a common pair in the form and none as they stand (Bé nhí, Diff
-  // néi dung: Bộ nhớ, Diff nội dung).  Good lines of other languages between them stay, signs
+  // néi dung: Bộ nhớ, Diff nội dung), syllables written together from capitals (Gi¶m¢mL­îng:
+  // GiảmÂmLượng).  Good lines of other languages between them stay, signs
   // against letters and guillemets as they are.
   std::string tcvnFile, tcvnExpected;
   for (const std::string line : {"Không thể mở tập tin cấu hình",
@@ -458,13 +459,16 @@ TEST(Forms, RepairJudgesEachWord) {
                                  "Vùng clip",
                                  "đã xoay",
                                  "Bộ nhớ",
-                                 "Diff nội dung"}) {
+                                 "Diff nội dung",
+                                 "GiảmÂmLượng",
+                                 "TăngSángMànHình"}) {
     const std::string legacy = test::conv(kUtf8, kTcvn3, line);
     tcvnFile += carry(legacy) + "\n";
     tcvnExpected += test::conv(kTcvn3, kUtf8, legacy) + "\n";
   }
-  for (const std::string good : {"signÉcriture, signWriting", "o arquivo não tem sí\u00ADmbolos",
-                                 "v« или «zve64x»", "указать «-o файл»", "5 µm, Cear\u00B8"}) {
+  for (const std::string good :
+       {"signÉcriture, signWriting", "ÄnderungsAnsicht", "o arquivo não tem sí\u00ADmbolos",
+        "v« или «zve64x»", "указать «-o файл»", "5 µm, Cear\u00B8"}) {
     tcvnFile += good + "\n";
     tcvnExpected += good + "\n";
   }
