@@ -817,17 +817,17 @@ bool cannotBeLatin1Word(std::string_view w) {
     highCapital = highCapital || (capital && cp >= 0x80);
   }
   // Signs no language puts against a word's letters, which legacy charsets use for letters:
-  // spacing accents, the micro sign or a sign of arithmetic after its last letter (Cear¸, Cµ,
-  // b×), a currency, bar, section, copyright, registered or pilcrow sign or a spacing accent
-  // before its first, Latin-1's signs alone between it and the letters (¢m, §«ng, (©m),
-  // ®ang, ¶nh, ¸p; not ¡, which Spanish puts before words).
+  // spacing accents, the micro sign or a sign of arithmetic or logic after its last letter
+  // (Cear¸, Cµ, b×, Mant¬), a currency, bar, section, copyright, registered or pilcrow sign or a
+  // spacing accent before its first, Latin-1's signs alone between it and the letters (¢m, §«ng,
+  // (©m), ®ang, ¶nh, ¸p; not ¡, which Spanish puts before words).
   const std::size_t end = static_cast<std::size_t>(core.data() - w.data()) + core.size();
   const std::string_view after = w.substr(end, 2);
   std::string_view before = w.substr(0, core.data() - w.data());
   while (!before.empty() && static_cast<std::uint8_t>(before.front()) < 0x80)
     before.remove_prefix(1);
   return after == "\u00B8" || after == "\u00A8" || after == "\u00AF" || after == "\u00B5" ||
-         after == "\u00D7" || after == "\u00F7" || ledByLetterSign(before, 1);
+         after == "\u00D7" || after == "\u00F7" || after == "\u00AC" || ledByLetterSign(before, 1);
 }
 
 // How a word's letters follow each other as in no Latin-1 language's words but as VNI writes

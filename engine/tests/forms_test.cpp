@@ -431,7 +431,8 @@ TEST(Forms, RepairJudgesEachWord) {
   // lone syllable that is very rare as it stands and a common one in the form (Thu nhá: Thu
   // nhỏ), syllables that make a common pair in the form and none as they stand (Bé nhí, Diff
   // néi dung: Bộ nhớ, Diff nội dung), syllables written together from capitals (Gi¶m¢mL­îng:
-  // GiảmÂmLượng).  Good lines of other languages between them stay, signs
+  // GiảmÂmLượng), a name whose last letter is a sign against letters (Mant¬: Mantơ).  Good
+  // lines of other languages between them stay, signs
   // against letters and guillemets as they are.
   std::string tcvnFile, tcvnExpected;
   for (const std::string line : {"Không thể mở tập tin cấu hình",
@@ -461,7 +462,8 @@ TEST(Forms, RepairJudgesEachWord) {
                                  "Bộ nhớ",
                                  "Diff nội dung",
                                  "GiảmÂmLượng",
-                                 "TăngSángMànHình"}) {
+                                 "TăngSángMànHình",
+                                 "Tiếng Mantơ"}) {
     const std::string legacy = test::conv(kUtf8, kTcvn3, line);
     tcvnFile += carry(legacy) + "\n";
     tcvnExpected += test::conv(kTcvn3, kUtf8, legacy) + "\n";
