@@ -1194,7 +1194,7 @@ bool TextRepairer::besideKnown(const RunFacts& run, const Reading& r) const {
   return true;
 }
 
-int TextRepairer::pairGain(const RunFacts& run, const Reading& r) const {
+int TextRepairer::pairGain(const RunFacts& run, const Reading& r, std::size_t only) const {
   const std::vector<Word>& all = *run.all;
   auto text = [&](std::size_t at) {
     return run.line.substr(all[at].start, all[at].end - all[at].start);
@@ -1208,7 +1208,7 @@ int TextRepairer::pairGain(const RunFacts& run, const Reading& r) const {
   };
   int most = 0;
   for (std::size_t k = 0; k < run.words.size(); ++k) {
-    if (r.after[k].empty()) continue;
+    if (r.after[k].empty() || (only != kAll && k != only)) continue;
     const std::size_t at = run.from + k;
     const WordReading made = read(at, true), stood = read(at, false);
     if (!made.vietnamese()) continue;
@@ -1331,6 +1331,8 @@ TextRepairer::~TextRepairer() = default;
 namespace {
 // A pair of syllables that common (bộ nhớ, con trỏ, nội dung: 9, 10, 10) speaks for a reading.
 constexpr int kStrongPair = 6;
+// One as common as hồ sơ, dự án (5) speaks for a syllable already beside a word that changes.
+constexpr int kCommonPair = 4;
 }  // namespace
 
 void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words,
@@ -1442,7 +1444,9 @@ void TextRepairer::apply(const RunFacts& run, Reading& best, CharsetForm form,
   for (std::size_t k = 0; k < run.words.size(); ++k) {
     const std::string_view after = best.after[k];
     if (after.empty()) continue;
-    if (!overAlready && run.words[k].already) continue;
+    // (A syllable already that makes a common pair in the reading with a word beside where
+    // the two made none: Dù ¸n, Dự án.)
+    if (!overAlready && run.words[k].already && pairGain(run, best, k) < kCommonPair) continue;
     if (!best.marked[k] && !strong) continue;
     Word& w = words[from + k];
     w.after.assign(after);

@@ -431,7 +431,8 @@ TEST(Forms, RepairJudgesEachWord) {
   // lone syllable that is very rare as it stands and a common one in the form (Thu nhá: Thu
   // nhỏ), syllables that make a common pair in the form and none as they stand (Bé nhí, Diff
   // néi dung: Bộ nhớ, Diff nội dung), syllables written together from capitals (Gi¶m¢mL­îng:
-  // GiảmÂmLượng), a name whose last letter is a sign against letters (Mant¬: Mantơ).  Good
+  // GiảmÂmLượng), a name whose last letter is a sign against letters (Mant¬: Mantơ), a
+  // syllable as it stands that makes a common pair with the word beside (Dù ¸n: Dự án).  Good
   // lines of other languages between them stay, signs
   // against letters and guillemets as they are.
   std::string tcvnFile, tcvnExpected;
@@ -463,7 +464,8 @@ TEST(Forms, RepairJudgesEachWord) {
                                  "Diff nội dung",
                                  "GiảmÂmLượng",
                                  "TăngSángMànHình",
-                                 "Tiếng Mantơ"}) {
+                                 "Tiếng Mantơ",
+                                 "Dự án"}) {
     const std::string legacy = test::conv(kUtf8, kTcvn3, line);
     tcvnFile += carry(legacy) + "\n";
     tcvnExpected += test::conv(kTcvn3, kUtf8, legacy) + "\n";

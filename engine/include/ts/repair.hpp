@@ -86,9 +86,11 @@ class TextRepairer {
   // Whether each word `r` reads as a syllable makes a pair the model knows with each short
   // or rare ASCII syllable beside it (not no sớm, where no is Catalan).
   bool besideKnown(const RunFacts& run, const Reading& r) const;
-  // The most common pair a word `r` changes makes with a word beside it (as `r` reads that),
-  // where the two made none as they stood: Bé nhí, néi dung read as bộ nhớ, nội dung.
-  int pairGain(const RunFacts& run, const Reading& r) const;
+  // The most common pair a word `r` changes (the run's `only`th, or any) makes with a word
+  // beside it (as `r` reads that), where the two made none as they stood: Bé nhí, néi dung
+  // read as bộ nhớ, nội dung.
+  static constexpr std::size_t kAll = ~std::size_t{0};
+  int pairGain(const RunFacts& run, const Reading& r, std::size_t only = kAll) const;
   // How `reader` reads the run; false where it makes no valid UTF-8 or no syllable.
   // `settled`: the reader is the form the text's clear runs read as, which also reads the
   // words of other languages and the words framed by signs it makes letters of.
