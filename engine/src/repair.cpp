@@ -1311,6 +1311,9 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
                        : 1;
         continue;
       }
+      // A name of another language the form leaves as it is (Miền Banskobystrický: ý is ý in
+      // TCVN3) is no word against it there.
+      if (settled && !changes && startsCapital(f.core) && readsAsName(f.text)) continue;
       ++r.bad;
       continue;
     }

@@ -432,7 +432,9 @@ TEST(Forms, RepairJudgesEachWord) {
   // nhỏ), syllables that make a common pair in the form and none as they stand (Bé nhí, Diff
   // néi dung: Bộ nhớ, Diff nội dung), syllables written together from capitals (Gi¶m¢mL­îng:
   // GiảmÂmLượng), a name whose last letter is a sign against letters (Mant¬: Mantơ), a
-  // syllable as it stands that makes a common pair with the word beside (Dù ¸n: Dự án).  Good
+  // syllable as it stands that makes a common pair with the word beside (Dù ¸n: Dự án), a
+  // name the form leaves as it is beside a word that could be no word (MiÒn Banskobystrický).
+  // Good
   // lines of other languages between them stay, signs
   // against letters and guillemets as they are.
   std::string tcvnFile, tcvnExpected;
@@ -465,7 +467,8 @@ TEST(Forms, RepairJudgesEachWord) {
                                  "GiảmÂmLượng",
                                  "TăngSángMànHình",
                                  "Tiếng Mantơ",
-                                 "Dự án"}) {
+                                 "Dự án",
+                                 "Miền Banskobystrický"}) {
     const std::string legacy = test::conv(kUtf8, kTcvn3, line);
     tcvnFile += carry(legacy) + "\n";
     tcvnExpected += test::conv(kTcvn3, kUtf8, legacy) + "\n";
