@@ -805,6 +805,9 @@ bool cannotBeLatin1Word(std::string_view w) {
     const bool small = (cp >= 'a' && cp <= 'z') || (cp >= 0xDF && cp <= 0xFF && cp != 0xF7);
     const bool capital = (cp >= 'A' && cp <= 'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7);
     if (sign && (small || capital)) return true;  // a sign between letters
+    // An eth first (Ðvora, évora in TCVN3): Icelandic and Faroese, which write it, start no
+    // word with it.
+    if ((cp == 0xD0 || cp == 0xF0) && !lower && capitals == 0) return true;
     if (!small && !capital) {
       sign = true;
       continue;

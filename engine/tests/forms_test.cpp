@@ -433,7 +433,8 @@ TEST(Forms, RepairJudgesEachWord) {
   // néi dung: Bộ nhớ, Diff nội dung), syllables written together from capitals (Gi¶m¢mL­îng:
   // GiảmÂmLượng), a name whose last letter is a sign against letters (Mant¬: Mantơ), a
   // syllable as it stands that makes a common pair with the word beside (Dù ¸n: Dự án), a
-  // name the form leaves as it is beside a word that could be no word (MiÒn Banskobystrický).
+  // name the form leaves as it is beside a word that could be no word (MiÒn Banskobystrický),
+  // a name with an eth first (Ðquateur: équateur).
   // Good
   // lines of other languages between them stay, signs
   // against letters and guillemets as they are.
@@ -468,7 +469,8 @@ TEST(Forms, RepairJudgesEachWord) {
                                  "TăngSángMànHình",
                                  "Tiếng Mantơ",
                                  "Dự án",
-                                 "Miền Banskobystrický"}) {
+                                 "Miền Banskobystrický",
+                                 "équateur"}) {
     const std::string legacy = test::conv(kUtf8, kTcvn3, line);
     tcvnFile += carry(legacy) + "\n";
     tcvnExpected += test::conv(kTcvn3, kUtf8, legacy) + "\n";
@@ -493,7 +495,7 @@ TEST(Forms, RepairJudgesEachWord) {
         "S'ha cancel·lat el canvi", "%s,·%s,·i d'altres.", "%s,·and·%s.",
         "«funció», «ordre interna», «fitxer», o bé «», depenent de si",
         "Hvis «in ORD …;» er angitt, brukes«in \"$@\"».", "0    si tot va bé.", "Sóc Trăng",
-        "Lén:", "Pakketten herïnstalleren toestaan", "Haïti, naïve"})
+        "Lén:", "Pakketten herïnstalleren toestaan", "Haïti, naïve", "Það er með"})
     others += good + "\n";
   EXPECT_EQ(fix(tcvnFile + others), tcvnExpected + others);
   EXPECT_EQ(fix(others), others);
