@@ -887,6 +887,9 @@ int strangeInLatin1(std::string_view w) {
     if ((c == 0xF2 || c == 0xF3) && core.substr(i, 2) == "nh") return 2;
     // ô after o (Droâme: Drôme), ơ after ư (Chöông: Chương).
     if ((c == 0xE2 && before == 'o') || (c == 0xF4 && before == 0xF6)) return 2;
+    // ø or ï after ô or ö (ruxôï, löøi: ruxợ, lời), where no language puts a second vowel
+    // with a mark.
+    if ((c == 0xF8 || c == 0xEF) && (before == 0xF4 || before == 0xF6)) return 2;
     // ø after a vowel, â after a or e, a toned breve after a (Baéc: Bắc; gaélica, Jaén).
     if (vowel(before) && (c == 0xF8 || (c == 0xE2 && (before == 'a' || before == 'e')))) found = 1;
     if (before == 'a' && (c == 0xE9 || c == 0xE8 || c == 0xEB)) found = 1;
