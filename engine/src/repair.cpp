@@ -480,9 +480,11 @@ bool TextRepairer::joinsNext(std::string_view line, std::size_t k, std::string& 
   std::vector<Word>& words = words_;
   const Word& next = words[k + 1];
   const std::string_view nextText = line.substr(next.start, next.end - next.start);
+  // (Up to a capital after a small letter: BÃ iKáº¿ is BàiKế.)
   std::size_t letters = 0;
   while (letters < nextText.size() &&
-         ((nextText[letters] | 0x20) >= 'a' && (nextText[letters] | 0x20) <= 'z'))
+         ((nextText[letters] | 0x20) >= 'a' && (nextText[letters] | 0x20) <= 'z') &&
+         !(letters > 0 && nextText[letters] <= 'Z' && nextText[letters - 1] >= 'a'))
     ++letters;
   const std::string_view lead = nextText.substr(0, letters);
   // The word's last syllable goes on (cây-là m-việc for cây-làm-việc).
@@ -490,6 +492,17 @@ bool TextRepairer::joinsNext(std::string_view line, std::size_t k, std::string& 
   for (unsigned char c; tail > 0 && ((c = static_cast<unsigned char>(decoded[tail - 1])) >= 0x80 ||
                                      ((c | 0x20) >= 'a' && (c | 0x20) <= 'z'));)
     --tail;
+  // (From its last capital after a small letter: GiảmSángBà n for GiảmSángBàn.)
+  const auto* d = reinterpret_cast<const std::uint8_t*>(decoded.data());
+  bool small = false;
+  for (std::size_t i = tail; i < decoded.size();) {
+    std::uint32_t cp = d[i];
+    int len = 1;
+    if (cp >= 0x80 && (len = wellFormedUtf8(d + i, decoded.size() - i, cp)) == 0) len = 1;
+    if (small && isCapitalChar(cp)) tail = i;
+    small = !isCapitalChar(cp);
+    i += static_cast<std::size_t>(len);
+  }
   const WordReading j = readWord(wordCore(decoded.substr(tail) + std::string(lead)));
   const WordReading alone = readWord(lead);
   // Or a sign follows (là: written là :).

@@ -344,6 +344,12 @@ TEST(Forms, RepairJudgesEachWord) {
   EXPECT_EQ(fix(twice(twice(line))), line);
   EXPECT_EQ(fix("l\xC3\x83  d\xC3\x83\xC2\xB9ng"), "là dùng");           // lÃ  dÃ¹ng
   EXPECT_EQ(fix("t\xC3\x83 n"), "tàn");                                      // tÃ n
+  // The syllable that goes on is the one after the last capital, up to the next capital.
+  for (const std::string camel : {"BàiKế", "GiảmSángBànPhím"}) {
+    std::string broken = twice(camel);
+    broken.replace(broken.find("\xC3\x83\xC2\xA0"), 4, "\xC3\x83 ");  // Ã and a lost no-break space
+    EXPECT_EQ(fix(broken), camel);
+  }
   // A word whose bytes make nothing at a line's end, and then before a blank: there its
   // no-break space was lost.
   const std::string after = fix("l\xC3\x83\nl\xC3\x83  d\xC3\x83\xC2\xB9ng");
