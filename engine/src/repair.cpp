@@ -74,20 +74,27 @@ bool isGoodSyllable(std::string_view word) {
 // The reading of a word as good text: see isGoodSyllable.
 WordReading goodSyllable(std::string_view word) {
   std::string_view core = word;
+  // (Punctuation beyond a digit is inside a word, not around it: 10Ã—11.)
+  bool digitFront = false, digitBack = false;
+  auto digit = [](std::uint8_t c) { return c >= '0' && c <= '9'; };
   for (bool more = true; more && !core.empty();) {
     more = false;
     const auto first = static_cast<std::uint8_t>(core.front());
     const auto last = static_cast<std::uint8_t>(core.back());
     if (first < 0x80 && !((first | 0x20) >= 'a' && (first | 0x20) <= 'z')) {
+      digitFront = digitFront || digit(first);
       core.remove_prefix(1);
       more = true;
     } else if (last < 0x80 && !((last | 0x20) >= 'a' && (last | 0x20) <= 'z')) {
+      digitBack = digitBack || digit(last);
       core.remove_suffix(1);
       more = true;
-    } else if (core.size() >= 3 && first == 0xE2 && static_cast<std::uint8_t>(core[1]) == 0x80) {
+    } else if (!digitFront && core.size() >= 3 && first == 0xE2 &&
+               static_cast<std::uint8_t>(core[1]) == 0x80) {
       core.remove_prefix(3);
       more = true;
-    } else if (core.size() >= 3 && static_cast<std::uint8_t>(core[core.size() - 3]) == 0xE2 &&
+    } else if (!digitBack && core.size() >= 3 &&
+               static_cast<std::uint8_t>(core[core.size() - 3]) == 0xE2 &&
                static_cast<std::uint8_t>(core[core.size() - 2]) == 0x80) {
       core.remove_suffix(3);
       more = true;

@@ -370,6 +370,7 @@ TEST(Forms, RepairJudgesEachWord) {
   EXPECT_EQ(fix("x \xC3\xA2\xE2\x82\xAC\xC5\x93" "A\xC3\xA2\xE2\x82\xAC\xEF\xBF\xBD y"),
             "x “A” y");  // â€œAâ€�: the closing quote, around a word that is a syllable
   EXPECT_EQ(fix(twice("Việt")), "Việt");  // a single word
+  EXPECT_EQ(fix(twice("Phong bì 8×10, A4×5")), "Phong bì 8×10, A4×5");  // Ã— between digits
   // Never invalid UTF-8: a sequence that cannot be completed stays as its characters were.
   for (const std::string broken : {"l\xC3\x83 ", "\xC3\x84\xEF\xBF\xBD", "x \xC3\x83\xC3\x82"}) {
     const std::string out = fix(broken);
