@@ -186,6 +186,28 @@ bool lacksLastByte(std::string_view b) {
   return false;
 }
 
+// The parts of a word written together from capitals (GiảmÂmLượng: Giảm, Âm, Lượng), each
+// from a capital after a letter that is none: `part(from, to)` for each, in bytes.
+template <class Part>
+void camelParts(std::string_view w, Part&& part) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(w.data());
+  bool small = false;
+  std::size_t from = 0;
+  for (std::size_t i = 0; i < w.size();) {
+    std::uint32_t cp = p[i];
+    int len = 1;
+    if (cp >= 0x80 && (len = wellFormedUtf8(p + i, w.size() - i, cp)) == 0) len = 1;
+    const bool capital = isCapitalChar(cp);
+    if (capital && small) {
+      part(from, i);
+      from = i;
+    }
+    small = !capital;
+    i += static_cast<std::size_t>(len);
+  }
+  part(from, w.size());
+}
+
 }  // namespace
 
 // One carried form, its converter selected once.
@@ -500,16 +522,10 @@ bool TextRepairer::joinsNext(std::string_view line, std::size_t k, std::string& 
                                      ((c | 0x20) >= 'a' && (c | 0x20) <= 'z'));)
     --tail;
   // (From its last capital after a small letter: GiảmSángBà n for GiảmSángBàn.)
-  const auto* d = reinterpret_cast<const std::uint8_t*>(decoded.data());
-  bool small = false;
-  for (std::size_t i = tail; i < decoded.size();) {
-    std::uint32_t cp = d[i];
-    int len = 1;
-    if (cp >= 0x80 && (len = wellFormedUtf8(d + i, decoded.size() - i, cp)) == 0) len = 1;
-    if (small && isCapitalChar(cp)) tail = i;
-    small = !isCapitalChar(cp);
-    i += static_cast<std::size_t>(len);
-  }
+  std::size_t lastPart = 0;
+  camelParts(std::string_view(decoded).substr(tail),
+             [&](std::size_t from, std::size_t) { lastPart = from; });
+  tail += lastPart;
   const WordReading j = readWord(wordCore(decoded.substr(tail) + std::string(lead)));
   const WordReading alone = readWord(lead);
   // Or a sign follows (là: written là :).
@@ -691,26 +707,14 @@ namespace {
 // Where a word is Vietnamese syllables written together, each from a capital (GiảmÂmLượng,
 // TắtTiếng), two or more, one at least with a mark: the rarest's weight; else -1.
 int camelSyllables(std::string_view core) {
-  const auto* p = reinterpret_cast<const std::uint8_t*>(core.data());
   int rarest = 99, parts = 0;
-  bool marked = false, small = false;
-  std::size_t from = 0;
-  auto part = [&](std::size_t to) {
+  bool marked = false;
+  camelParts(core, [&](std::size_t from, std::size_t to) {
     const WordReading r = readWord(core.substr(from, to - from));
     ++parts;
     marked = marked || r.marked;
     rarest = std::min(rarest, r.vietnamese() ? r.weight : -1);
-    from = to;
-  };
-  for (std::size_t i = 0; i < core.size();) {
-    std::uint32_t cp = p[i];
-    int len = 1;
-    if (cp >= 0x80 && (len = wellFormedUtf8(p + i, core.size() - i, cp)) == 0) return -1;
-    if (isCapitalChar(cp) && small) part(i);
-    small = !isCapitalChar(cp);
-    i += static_cast<std::size_t>(len);
-  }
-  part(core.size());
+  });
   return parts >= 2 && marked && rarest >= 0 ? rarest : -1;
 }
 
@@ -1318,8 +1322,9 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
       // Signs alone, a one-letter word, signs that became letters: no evidence either way,
       // but in the text's own form (§«ng, Đông) a word that becomes a syllable.
       if (syllable) after = converted;
-      r.spoke += syllable && f.speaks && !edgedByGuillemet(f.text) ? 1 : 0;
-      if (!(settled && syllable && f.evidence && !edgedByGuillemet(f.text))) continue;
+      const bool lettered = syllable && f.evidence && !edgedByGuillemet(f.text);
+      r.spoke += lettered && f.speaks ? 1 : 0;
+      if (!(settled && lettered)) continue;
     } else if (changes) {
       after = converted;
     }
