@@ -1264,15 +1264,20 @@ void TextRepairer::Reader::read(std::string_view text, ByteBuffer& buffer, Word&
   w.converted.assign(buffer.view());
   w.valid = validUtf8(w.converted);
   if (w.valid && w.converted != text) {
-    const WordReading wr = readJoined(wordCore(w.converted));
+    const std::string_view core = wordCore(w.converted);
+    const WordReading wr = readJoined(core);
     // Under the right form every character that stood for a byte becomes a letter: one
     // left as a Latin-1 character or sign is a byte the form has no letter for.
+    const bool latin1 = holdsLatin1(w.converted);
     w.marked = wr.vietnamese() && wr.marked;
-    w.syllable = w.marked && !holdsLatin1(w.converted);
+    w.syllable = w.marked && !latin1;
     w.weight = wr.weight;
-    w.foreign = w.syllable && !readJoined(wordCore(w.converted), false).vietnamese();
-    if (!wr.vietnamese() && !holdsLatin1(w.converted))
-      w.camel = camelSyllables(wordCore(w.converted));
+    // (A part of another language's word needs parts: a word of letters alone is one.)
+    const bool parts = std::any_of(core.begin(), core.end(), [](char c) {
+      return static_cast<std::uint8_t>(c) < 0x80 && !((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
+    });
+    w.foreign = w.syllable && parts && !readJoined(core, false).vietnamese();
+    if (!wr.vietnamese() && !latin1) w.camel = camelSyllables(core);
   }
   w.changes = w.converted != text;
   const std::string_view core = frameCore(w.converted), was = frameCore(text);
