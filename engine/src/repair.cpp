@@ -512,9 +512,13 @@ bool TextRepairer::joinsNext(std::string_view line, std::size_t k, std::string& 
   // (Up to a capital after a small letter: BÃ iKáº¿ is BàiKế.)
   std::size_t letters = 0;
   while (letters < nextText.size() &&
-         ((nextText[letters] | 0x20) >= 'a' && (nextText[letters] | 0x20) <= 'z') &&
-         !(letters > 0 && nextText[letters] <= 'Z' && nextText[letters - 1] >= 'a'))
+         ((nextText[letters] | 0x20) >= 'a' && (nextText[letters] | 0x20) <= 'z'))
     ++letters;
+  bool first = true;
+  camelParts(nextText.substr(0, letters), [&](std::size_t, std::size_t to) {
+    if (first) letters = to;
+    first = false;
+  });
   const std::string_view lead = nextText.substr(0, letters);
   // The word's last syllable goes on (cây-là m-việc for cây-làm-việc).
   std::size_t tail = decoded.size();
