@@ -1022,7 +1022,9 @@ struct TextRepairer::Reading {
   int farSupport = 0;    // of `support`, syllables the form makes very much commoner (Sè: Số)
   int named = 0;         // words of another language the form makes of words that were none
   int spelt = 0;         // of them, names spelt in Vietnamese letters (Aixơlen)
+  int plausible = 0;     // of those, ones that could be a Latin-1 word as they stood (Baxcô)
   bool odd = false;      // a word read as a syllable could be no Latin-1 word as it stood
+  bool sure = false;     // one's letters (tieáng) or signs (§«ng) are no Latin-1 word's at all
   bool foreign = false;  // a word read so holds a part of another language (--prefix=)
   bool valid = true;     // it makes valid UTF-8 of every word
   bool byPrior = false;  // taken as the text's form for syllables that become far commoner
@@ -1034,9 +1036,9 @@ struct TextRepairer::Reading {
 
   // As new for a run of `n` words, its buffers kept.
   void reset(std::size_t n) {
-    good = bad = already = support = farSupport = named = spelt = spoke = 0;
+    good = bad = already = support = farSupport = named = spelt = plausible = spoke = 0;
     rarest = 99;
-    odd = foreign = byPrior = false;
+    odd = sure = foreign = byPrior = false;
     valid = true;
     distinct.clear();
     after.assign(n, {});
@@ -1343,12 +1345,16 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
       // (A small word with a guillemet among its letters, like one spelt in Vietnamese
       // letters, only among syllables: l«gÝc for lôgíc, not brukes«in, a quote that lacks its
       // space.)
-      if (settled && (f.odd || f.strange == 2) && readsAsName(converted, true)) {
+      // So is one spelt in Vietnamese letters that could be a Latin-1 word as it stood (Tieáng
+      // Baxcô: Tiếng Baxcơ), where a syllable of the run could be none.
+      const bool sure = f.odd || f.strange == 2;
+      if (settled && readsAsName(converted, true) && (sure || !readsAsName(converted))) {
         ++r.named;
         r.spelt += readsAsName(converted) && (f.core.find("\u00AB") == std::string_view::npos ||
                                               startsCapital(f.core))
                        ? 0
                        : 1;
+        r.plausible += sure ? 0 : 1;
         continue;
       }
       // A name of another language the form leaves as it is (Miền Banskobystrický: ý is ý in
@@ -1365,6 +1371,7 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
         std::find(r.distinct.begin(), r.distinct.end(), after) == r.distinct.end())
       r.distinct.push_back(after);
     r.odd = r.odd || f.odd || (settled && f.strange > 0);
+    r.sure = r.sure || f.odd || f.strange == 2;
   }
   return r.good > 0;
 }
@@ -1456,13 +1463,15 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
         (run.evidence > 0 || ((r.farSupport == r.already || pairGain(run, r) >= kStrongPair) &&
                               !run.othersEven && run.unicodeSyllables == 0));
     // Or words that could be no words as they stand, which the form makes names.
-    // (Names spelt in Vietnamese letters among Vietnamese syllables only: Tiếng Aixơlen.)
+    // (Names spelt in Vietnamese letters among Vietnamese syllables only: Tiếng Aixơlen; where
+    // they could be Latin-1 words as they stood, beside a syllable that could be none.)
+    const bool unsureNames = r.plausible > 0 && !r.sure;
     const bool names = prior != nullptr && r.valid && r.named > 0 && r.bad == 0 && !r.foreign &&
-                       (r.spelt == 0 || r.good > 0);
+                       (r.spelt == 0 || r.good > 0) && !unsureNames;
     // A word that could be no Latin-1 word reads as it even with parts of other languages
     // (Et-toâ-ni-a: Et-tô-ni-a).
     if (!r.byPrior && !names &&
-        (!read || r.bad > 0 || (r.foreign && !r.odd) ||
+        (!read || r.bad > 0 || unsureNames || (r.foreign && !r.odd) ||
          r.rarest < (r.odd                   ? 1
                      : r.distinct.size() < 2 ? 3
                                              : 2) ||

@@ -502,22 +502,24 @@ TEST(Forms, RepairJudgesEachWord) {
         "S'ha cancel·lat el canvi", "%s,·%s,·i d'altres.", "%s,·and·%s.",
         "«funció», «ordre interna», «fitxer», o bé «», depenent de si",
         "Hvis «in ORD …;» er angitt, brukes«in \"$@\"».", "0    si tot va bé.", "Sóc Trăng",
-        "Lén:", "Pakketten herïnstalleren toestaan", "Haïti, naïve", "Það er með"})
+        "Lén:", "Pakketten herïnstalleren toestaan", "Haïti, naïve", "Það er með",
+        "Installera inte dessa paket såvida inte du vet att det är säkert att göra så."})
     others += good + "\n";
   EXPECT_EQ(fix(tcvnFile + others), tcvnExpected + others);
   EXPECT_EQ(fix(others), others);
   // In a VNI file: a word whose letters follow each other as VNI writes marks (caàn, xoùa,
   // Tieáng, ruxôï) reads as VNI among words of other languages, a rare syllable the form makes a
   // common one beside one it leaves (Vò trí: Vị trí); names of other languages that VNI
-  // writes so read as names (Amapaù: Amapá).  Names that have such letters of their own stay
-  // (Laâyoune, Jomfruøer).
+  // writes so read as names (Amapaù: Amapá), and so do names spelt in Vietnamese letters beside
+  // such a word, though they could be Latin-1 words as they stand (Tieáng Baxcô).  Names that have
+  // such letters of their own stay (Laâyoune, Jomfruøer).
   std::string vni, vniExpected;
   for (const std::string line :
        {"Không thể mở tập tin cấu hình", "Lỗi khi đọc dữ liệu từ máy chủ",
         "Đang tải về các gói cần thiết", "Đã hết số lần thử lại tối đa", "xóa URLs",
         "Tiếng Bantu (Tanzania)", "Amapá", "Hajdú-Bihar", "Tiếng Et-tô-ni-a (Dvorak)",
         "Perth và Kinross", "Bắc Abaco", "Drôme", "Chương trình JavaScript", "Vị trí X",
-        "Vịnh Milne", "Tiếng Be-la-ruxợ"}) {
+        "Vịnh Milne", "Tiếng Be-la-ruxợ", "Tiếng Baxcơ", "Tiếng Gil-bơt"}) {
     vni += carry(test::conv(kUtf8, kVniWin, line)) + "\n";
     vniExpected += line + "\n";
   }
