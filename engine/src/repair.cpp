@@ -4,6 +4,7 @@
 #include <deque>
 #include <optional>
 
+#include "latin_letters.hpp"
 #include "ts/catalogue.hpp"
 #include "ts/detect.hpp"
 #include "ts/unicode.hpp"
@@ -938,6 +939,21 @@ bool edgedByGuillemet(std::string_view w) {
   return w.size() >= 2 && (guillemet(w.substr(0, 2)) || guillemet(w.substr(w.size() - 2)));
 }
 
+// Whether a word whose letters both a Latin language and VNI write (ø after a vowel, a Nordic
+// compound's letter or VNI's grave accent: Juleøen, Ardeøche; ù after o last, where où has
+// more letters before: Chocoù, VNI's Chocó) reads ten times likelier in the languages written
+// in Latin-1's letters as a form reads it than as it stands.
+bool likelierAsRead(std::string_view core, std::string_view read) {
+  bool shared = core.size() >= 5 && core.substr(core.size() - 3) == "o\u00F9";
+  for (std::size_t i = 1; i + 1 < core.size() && !shared; ++i)
+    shared = (core.substr(i, 2) == "\u00F8" || core.substr(i, 2) == "\u00D8") &&
+             std::string_view("aeiouyAEIOUY").find(core[i - 1]) != std::string_view::npos;
+  if (!shared) return false;
+  const std::optional<int> stood = latinUnlikelihood(core),
+                           now = latinUnlikelihood(frameCore(read));
+  return stood && now && *now + 16 < *stood;
+}
+
 // Whether a word made of letters could be a name or word of another language written in
 // Latin letters: letters only between the signs around it (parts joined by ASCII signs or
 // digits: Ouham-Pendé), each part small, capitalised or all capitals, and a letter beyond
@@ -1346,8 +1362,13 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
       // letters, only among syllables: l«gÝc for lôgíc, not brukes«in, a quote that lacks its
       // space.)
       // So is one spelt in Vietnamese letters that could be a Latin-1 word as it stood (Tieáng
-      // Baxcô: Tiếng Baxcơ), where a syllable of the run could be none.
-      const bool sure = f.odd || f.strange == 2;
+      // Baxcô: Tiếng Baxcơ), where a syllable of the run could be none.  And one whose letters
+      // both a Latin language and VNI write (Juleøen; Ardeøche: Ardèche) that those languages
+      // write far likelier as the form reads it, where the last run that could speak read as
+      // the form too (not a line of Danish).
+      const bool sure = f.odd || f.strange == 2 ||
+                        (settled && f.strange < 2 && lastRead_ == reader.form &&
+                         likelierAsRead(f.core, converted));
       if (settled && readsAsName(converted, true) && (sure || !readsAsName(converted))) {
         ++r.named;
         r.spelt += readsAsName(converted) && (f.core.find("\u00AB") == std::string_view::npos ||
@@ -1400,6 +1421,7 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
   Reader* const prior = run.evidence > 0 || run.already > 0 ? priorReader() : nullptr;
   if (hopeless && prior == nullptr) {
     left_.unsure += run.high - run.already;
+    if (run.speaking > 0) lastRead_ = 0;
     return;
   }
   Reading& best = scratch->best;
@@ -1479,11 +1501,14 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
           (moreOthers(run) ||
            ((run.othersEven || !besideKnown(run, r)) && pairGain(run, r) < kStrongPair))))) {
       left_.unsure += run.high - run.already;
+      // (Left though the form reads its words as syllables or names: still the form's text.)
+      if (run.speaking > 0 && (!read || r.bad > 0)) lastRead_ = 0;
       return;
     }
     std::swap(best, r);
     bestReader = prior;
   }
+  if (run.speaking > 0) lastRead_ = bestReader->form;
   apply(run, best, bestReader->form, words, from);
 }
 

@@ -511,21 +511,40 @@ TEST(Forms, RepairJudgesEachWord) {
   // Tieáng, ruxôï) reads as VNI among words of other languages, a rare syllable the form makes a
   // common one beside one it leaves (Vò trí: Vị trí); names of other languages that VNI
   // writes so read as names (Amapaù: Amapá), and so do names spelt in Vietnamese letters beside
-  // such a word, though they could be Latin-1 words as they stand (Tieáng Baxcô).  Names that have
+  // such a word, though they could be Latin-1 words as they stand (Tieáng Baxcô), and names
+  // whose letters Nordic languages or French write too but other Latin languages write far
+  // likelier as VNI reads them (Ardeøche: Ardèche; Tacuaremboù: Tacuarembó), after a line
+  // read as VNI; not after a line of Danish (Essequiboøerne).  Names that have
   // such letters of their own stay (Laâyoune, Jomfruøer).
   std::string vni, vniExpected;
-  for (const std::string line :
-       {"Không thể mở tập tin cấu hình", "Lỗi khi đọc dữ liệu từ máy chủ",
-        "Đang tải về các gói cần thiết", "Đã hết số lần thử lại tối đa", "xóa URLs",
-        "Tiếng Bantu (Tanzania)", "Amapá", "Hajdú-Bihar", "Tiếng Et-tô-ni-a (Dvorak)",
-        "Perth và Kinross", "Bắc Abaco", "Drôme", "Chương trình JavaScript", "Vị trí X",
-        "Vịnh Milne", "Tiếng Be-la-ruxợ", "Tiếng Baxcơ", "Tiếng Gil-bơt"}) {
+  for (const std::string line : {"Không thể mở tập tin cấu hình",
+                                 "Lỗi khi đọc dữ liệu từ máy chủ",
+                                 "Đang tải về các gói cần thiết",
+                                 "Đã hết số lần thử lại tối đa",
+                                 "xóa URLs",
+                                 "Tiếng Bantu (Tanzania)",
+                                 "Amapá",
+                                 "Hajdú-Bihar",
+                                 "Tiếng Et-tô-ni-a (Dvorak)",
+                                 "Perth và Kinross",
+                                 "Bắc Abaco",
+                                 "Drôme",
+                                 "Chương trình JavaScript",
+                                 "Vị trí X",
+                                 "Vịnh Milne",
+                                 "Tiếng Be-la-ruxợ",
+                                 "Tiếng Baxcơ",
+                                 "Tiếng Gil-bơt",
+                                 "Ardèche",
+                                 "Sant Julià de Lòria",
+                                 "Tacuarembó"}) {
     vni += carry(test::conv(kUtf8, kVniWin, line)) + "\n";
     vniExpected += line + "\n";
   }
   // (Syllables as they stand beside good Unicode syllables are good text: siêu bò, not bị.)
   const std::string names =
-      "Laâyoune (EH)\nBritiske Jomfruøer, De\nJuleøen\n¡Tamaño de .bss %d < 0!\nGaélico "
+      "Laâyoune (EH)\nBritiske Jomfruøer, De\nJuleøen\nFærøerne og Grønland\n"
+      "Essequiboøerne-Vestdemerara\n¡Tamaño de .bss %d < 0!\nGaélico "
       "escocés\nTrình APT này có năng lực của siêu bò.\n";
   EXPECT_EQ(fix(vni + names), vniExpected + names);
 }

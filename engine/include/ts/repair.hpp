@@ -120,6 +120,9 @@ class TextRepairer {
   bool utf8_ = true;
   bool oneText_ = true;
   std::map<CharsetForm, std::uint64_t> clearRuns_;  // runs read clearly, by form
+  // The form the last run that could speak read as, or whose words it read as syllables or
+  // names though the run was left (0: none, a word of another language).
+  CharsetForm lastRead_ = 0;
   std::vector<std::unique_ptr<Reader>> readers_;
   std::unique_ptr<Readings> readings_;
   struct Scratch;
