@@ -808,6 +808,7 @@ bool cannotBeLatin1Word(std::string_view w) {
   // (MacorÝs); names of programs' things are written so in ASCII (StartServiceByName).
   // Nor small letters after capitals among which one beyond ASCII (MÉu, HËu: TCVN3's ẫ, ậ).
   bool lower = false, sign = false, camel = false, high = false, highCapital = false;
+  bool consonants = false;  // the part's letters so far are ASCII consonants, one or more
   int capitals = 0;
   for (std::size_t i = 0; i < core.size();) {
     std::uint32_t cp = p[i];
@@ -827,10 +828,16 @@ bool cannotBeLatin1Word(std::string_view w) {
     // next part starts afresh.
     if ((cp < 0x80 && !((cp | 0x20) >= 'a' && (cp | 0x20) <= 'z')) ||
         (cp == 0xB7 && !lower && capitals == 0 && !sign)) {
-      lower = sign = camel = high = highCapital = false;
+      lower = sign = camel = high = highCapital = consonants = false;
       capitals = 0;
       continue;
     }
+    // A small c cedilla after consonants alone (Lçi, chç: TCVN3's lỗi, chỗ): the languages
+    // that write it start no word with consonants before it (but capitals: Turkish GÇ, I/O).
+    if (cp == 0xE7 && consonants) return true;
+    consonants =
+        (consonants || (!lower && capitals == 0)) && cp < 0x80 &&
+        std::string_view("aeiouyAEIOUY").find(static_cast<char>(cp)) == std::string_view::npos;
     const bool small = (cp >= 'a' && cp <= 'z') || (cp >= 0xDF && cp <= 0xFF && cp != 0xF7);
     const bool capital = (cp >= 'A' && cp <= 'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7);
     if (sign && (small || capital)) return true;  // a sign between letters
@@ -1023,6 +1030,7 @@ struct TextRepairer::RunFacts {
   // (Of the whole line, read once for its runs: see moreOthers.)
   std::optional<bool> othersLead;  // whether the line's other words are mostly of another language
   bool othersEven = false;         // or as many as are Vietnamese syllables
+  bool othersNamed = false;        // mostly, but not beyond its capitalised names (Ireland)
   int unicodeSyllables = 0;        // the line's syllables of good Unicode
   std::uint64_t othersOf = 0;      // the line they were read for
   std::string_view line;           // the line and all its words
@@ -1075,7 +1083,7 @@ void TextRepairer::factsOf(std::string_view line, const std::vector<Word>& words
   run.odd = run.twice = false;
   if (run.othersOf != line_) {
     run.othersLead.reset();
-    run.othersEven = false;
+    run.othersEven = run.othersNamed = false;
     run.unicodeSyllables = 0;
   }
   run.line = line;
@@ -1185,7 +1193,7 @@ bool holdsAsciiWord(std::string_view core) {
 bool TextRepairer::moreOthers(RunFacts& run) const {
   if (run.othersLead) return *run.othersLead;
   run.othersOf = line_;
-  int syllables = 0, others = 0;
+  int syllables = 0, others = 0, names = 0;
   for (const Word& w : *run.all) {
     const std::string_view text = run.line.substr(w.start, w.end - w.start);
     if (w.h.other) {
@@ -1214,6 +1222,7 @@ bool TextRepairer::moreOthers(RunFacts& run) const {
     const WordReading r = readWord(core);
     if (r.letters) {
       ++(r.allowed ? syllables : others);
+      names += !r.allowed && core[0] >= 'A' && core[0] <= 'Z' ? 1 : 0;
     } else if (readJoined(core, false).vietnamese()) {
       ++syllables;  // bộ-nhớ
     } else if (holdsAsciiWord(core) && !readJoined(core).vietnamese()) {
@@ -1222,6 +1231,7 @@ bool TextRepairer::moreOthers(RunFacts& run) const {
   }
   run.othersLead = others > syllables;
   run.othersEven = others > 0 && others == syllables;
+  run.othersNamed = others > syllables && others - names <= syllables;
   return *run.othersLead;
 }
 
@@ -1347,11 +1357,14 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
     // Signs around the letters that became letters: no evidence either way.
     if (!f.evidence || !read.sameFrame) {
       // Signs alone, a one-letter word, signs that became letters: no evidence either way,
-      // but in the text's own form (§«ng, Đông) a word that becomes a syllable.
-      if (syllable) after = converted;
+      // but in the text's own form (§«ng, Đông) a word that becomes a syllable, or a name
+      // where it could be no word as it stood (§¾k, §oc-ric: Đắk, Đoc-ric).
       const bool lettered = syllable && f.evidence && !edgedByGuillemet(f.text);
+      const bool name = settled && !syllable && f.evidence && f.odd && !edgedByGuillemet(f.text) &&
+                        readsAsName(converted, true);
+      if (syllable || name) after = converted;
       r.spoke += lettered && f.speaks ? 1 : 0;
-      if (!(settled && lettered)) continue;
+      if (!(settled && lettered) && !name) continue;
     } else if (changes) {
       after = converted;
     }
@@ -1471,6 +1484,19 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
                               (best.rarest >= 3 || best.distinct.size() >= 4)));
   if (clear) {
     ++clearRuns_[bestReader->form];
+    // Read as the text's own form, words it leaves may read as names in it (TiÕng §oc-ric:
+    // Tiếng Đoc-ric), where it reads the rest alike.
+    const bool leaves = std::any_of(best.after.begin(), best.after.end(),
+                                    [&, k = std::size_t{0}](std::string_view a) mutable {
+                                      const Facts& f = run.words[k++];
+                                      return a.empty() && f.high && !f.already && f.odd;
+                                    });
+    if (leaves && bestReader == prior) {
+      r.reset(run.words.size());
+      if (readRun(*prior, run, r, true) && r.named > 0 && r.bad <= best.bad &&
+          r.good >= best.good && !(r.plausible > 0 && !r.sure))
+        std::swap(best, r);
+    }
   } else {
     // Unsure alone: in a text its clear runs read as one form, read as that form where every
     // word that can speak becomes a syllable of it (none a rare one, no part of another
@@ -1498,7 +1524,7 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
                      : r.distinct.size() < 2 ? 3
                                              : 2) ||
          (r.distinct.size() < 2 && !r.odd &&
-          (moreOthers(run) ||
+          ((moreOthers(run) && !(run.othersNamed && lastRead_ == prior->form)) ||
            ((run.othersEven || !besideKnown(run, r)) && pairGain(run, r) < kStrongPair))))) {
       left_.unsure += run.high - run.already;
       // (Left though the form reads its words as syllables or names: still the form's text.)

@@ -441,7 +441,10 @@ TEST(Forms, RepairJudgesEachWord) {
   // GiảmÂmLượng), a name whose last letter is a sign against letters (Mant¬: Mantơ), a
   // syllable as it stands that makes a common pair with the word beside (Dù ¸n: Dự án), a
   // name the form leaves as it is beside a word that could be no word (MiÒn Banskobystrický),
-  // a name with an eth first (Ðquateur: équateur).
+  // a name with an eth first (Ðquateur: équateur), names whose signs become letters, in a
+  // clear run too (§¾k, TiÕng §oc-ric: Đắk, Tiếng Đoc-ric), a syllable beside capitalised
+  // names after a line read as TCVN3 (Ireland Míi: Ireland Mới), a c cedilla after
+  // consonants alone (Lçi do GnuTLS: Lỗi; not Turkish GÇ, I/O).
   // Good
   // lines of other languages between them stay, signs
   // against letters and guillemets as they are.
@@ -477,7 +480,11 @@ TEST(Forms, RepairJudgesEachWord) {
                                  "Tiếng Mantơ",
                                  "Dự án",
                                  "Miền Banskobystrický",
-                                 "équateur"}) {
+                                 "équateur",
+                                 "Đắk Nông",
+                                 "Tiếng Đoc-ric",
+                                 "Ireland Mới",
+                                 "Lỗi do GnuTLS."}) {
     const std::string legacy = test::conv(kUtf8, kTcvn3, line);
     tcvnFile += carry(legacy) + "\n";
     tcvnExpected += test::conv(kTcvn3, kUtf8, legacy) + "\n";
@@ -503,7 +510,8 @@ TEST(Forms, RepairJudgesEachWord) {
         "«funció», «ordre interna», «fitxer», o bé «», depenent de si",
         "Hvis «in ORD …;» er angitt, brukes«in \"$@\"».", "0    si tot va bé.", "Sóc Trăng",
         "Lén:", "Pakketten herïnstalleren toestaan", "Haïti, naïve", "Það er með",
-        "Installera inte dessa paket såvida inte du vet att det är säkert att göra så."})
+        "Installera inte dessa paket såvida inte du vet att det är säkert att göra så.",
+        "Acil GÇ koşulu"})
     others += good + "\n";
   EXPECT_EQ(fix(tcvnFile + others), tcvnExpected + others);
   EXPECT_EQ(fix(others), others);
