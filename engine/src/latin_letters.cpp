@@ -24,14 +24,22 @@ constexpr int kUnseen = 64;  // as unlikely as 10^-4, or less: left out of the t
 // A family's table as (key << 8 | unlikelihood), in the order of the keys.
 using Table = std::vector<std::uint32_t>;
 
-Table decode(std::string_view text) {
-  constexpr std::string_view kDigits =
+constexpr auto kDigitValues = [] {
+  constexpr std::string_view digits =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::array<std::uint8_t, 256> values{};
+  for (std::size_t i = 0; i < digits.size(); ++i)
+    values[static_cast<std::uint8_t>(digits[i])] = static_cast<std::uint8_t>(i);
+  return values;
+}();
+
+Table decode(std::string_view text) {
   Table table;
+  table.reserve(text.size() / 2);
   std::uint32_t key = 0, gap = 0;
   bool inGap = true;
   for (const char c : text) {
-    const auto digit = static_cast<std::uint32_t>(kDigits.find(c));
+    const std::uint32_t digit = kDigitValues[static_cast<std::uint8_t>(c)];
     if (inGap) {
       gap = gap << 5 | (digit & 31);
       if (digit < 32) {
