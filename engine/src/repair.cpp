@@ -226,8 +226,9 @@ struct TextRepairer::Reader {
     // The signs around the word's letters (see frameCore) stay as they were.
     bool sameFrame = false;
     int weight = 0;
-    // Syllables written together, each from a capital (GiảmÂmLượng), the rarest's weight;
-    // -1: no such.
+    // Syllables written together, each from a capital (GiảmÂmLượng) or, asked only where the
+    // word could be no word as it stood, small (sốlớn), the rarest's weight; -1: no such, -2:
+    // not asked yet whether small ones are.
     int camel = -1;
   };
 
@@ -835,6 +836,12 @@ bool cannotBeLatin1Word(std::string_view w) {
     // A small c cedilla after consonants alone (Lçi, chç: TCVN3's lỗi, chỗ): the languages
     // that write it start no word with consonants before it (but capitals: Turkish GÇ, I/O).
     if (cp == 0xE7 && consonants) return true;
+    // A sharp s after a consonant (Lßria, hßa: TCVN3's ò); German writes it after vowels.
+    const std::size_t at = i - static_cast<std::size_t>(len);  // where the letter starts
+    if (cp == 0xDF && at > 0 &&
+        std::string_view("bcdfghjklmnpqrstvwxzBCDFGHJKLMNPQRSTVWXZ")
+                .find(static_cast<char>(p[at - 1])) != std::string_view::npos)
+      return true;
     consonants =
         (consonants || (!lower && capitals == 0)) && cp < 0x80 &&
         std::string_view("aeiouyAEIOUY").find(static_cast<char>(cp)) == std::string_view::npos;
@@ -902,9 +909,11 @@ int strangeInLatin1(std::string_view w) {
     if (hatTone && before == 'o' && earlier == 'u') return 2;
     if ((c == 0xE0 || c == 0xE3) && before == 'a') return 2;
     if (c == 0xE3 && (before == 'e' || before == 'o')) return 2;
-    // ã before a consonant (TCVN3's ó: Aragãn, Cãrdoba); Portuguese puts o, e, s after it.
+    // ã before a consonant or a (TCVN3's ó: Aragãn, Cãrdoba, xãa); Portuguese puts o, e, s
+    // after it.
     if (before == 0xE3 && c < 0x80 &&
-        std::string_view("bcdfghjklmnqrtvwxz").find(static_cast<char>(c)) != std::string_view::npos)
+        std::string_view("abcdfghjklmnqrtvwxz").find(static_cast<char>(c)) !=
+            std::string_view::npos)
       return 2;
     const bool more = i < core.size() && ((p[i] | 0x20) >= 'a' && (p[i] | 0x20) <= 'z');
     const bool sure = vowel(before) &&
@@ -1003,6 +1012,43 @@ bool startsCapital(std::string_view w) {
   return !w.empty() &&
          wellFormedUtf8(reinterpret_cast<const std::uint8_t*>(w.data()), w.size(), cp) > 0 &&
          isCapitalChar(cp);
+}
+
+// Syllables written together in small letters (sốlớn, địachỉcơsở; a capital first): the
+// rarest's weight, of the split whose rarest is commonest, where two or more are syllables,
+// none of them rare, and one has a mark; -1 where no split makes such syllables of all.
+int gluedSyllables(std::string_view core) {
+  constexpr std::size_t kMost = 48;  // bytes: seven syllables of the longest
+  constexpr int kGluedRarest = 3;    // none rare: a split can make rare ones of any letters
+  if (core.size() > kMost) return -1;
+  // best[i]: the rarest weight of the best split of the first i bytes, -1 for none; parts[i]:
+  // how many syllables it has; marked[i]: whether one has a mark.
+  std::array<int, kMost + 1> best, parts;
+  std::array<bool, kMost + 1> marked{};
+  best.fill(-1);
+  parts.fill(0);
+  best[0] = 99;
+  for (std::size_t i = 0; i < core.size(); ++i) {
+    if (best[i] < 0 || (static_cast<std::uint8_t>(core[i]) & 0xC0) == 0x80) continue;
+    if (i > 0 && startsCapital(core.substr(i))) continue;  // (as camelSyllables reads)
+    // (Two letters or more each: a split can make a, i, y of any letter.)
+    for (std::size_t j = i + 2; j <= core.size() && j - i <= 21; ++j) {  // 7 letters of 3 bytes
+      if (j < core.size() && (static_cast<std::uint8_t>(core[j]) & 0xC0) == 0x80) continue;
+      if (std::count_if(core.begin() + i, core.begin() + j,
+                        [](char c) { return (static_cast<std::uint8_t>(c) & 0xC0) != 0x80; }) < 2)
+        continue;
+      const WordReading r = readWord(core.substr(i, j - i));
+      if (!r.vietnamese() || r.weight < kGluedRarest) continue;
+      const int rarest = std::min(best[i], r.weight);
+      if (rarest > best[j] || (rarest == best[j] && parts[i] + 1 < parts[j])) {
+        best[j] = rarest;
+        parts[j] = parts[i] + 1;
+        marked[j] = marked[i] || r.marked;
+      }
+    }
+  }
+  const std::size_t n = core.size();
+  return parts[n] >= 2 && marked[n] ? best[n] : -1;
 }
 
 }  // namespace
@@ -1215,8 +1261,11 @@ bool TextRepairer::moreOthers(RunFacts& run) const {
       continue;
     }
     const std::string_view core = wordCore(text);
-    // Capitals alone (ABI, CPU, ODF) are names of things, of no language.
-    if (std::all_of(core.begin(), core.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
+    // Capitals alone, or joined by underscores and digits (ABI, CPU, OPR_ADD), are names of
+    // things, of no language.
+    if (std::all_of(core.begin(), core.end(), [](char c) {
+          return (c >= 'A' && c <= 'Z') || c == '_' || (c >= '0' && c <= '9');
+        }))
       continue;
     if (core.size() < 2) continue;  // a, o, y: too short to tell
     const WordReading r = readWord(core);
@@ -1310,6 +1359,7 @@ void TextRepairer::Reader::read(std::string_view text, ByteBuffer& buffer, Word&
     });
     w.foreign = w.syllable && parts && !readJoined(core, false).vietnamese();
     if (!wr.vietnamese() && !latin1) w.camel = camelSyllables(core);
+    if (w.camel < 0 && !wr.vietnamese() && !latin1) w.camel = -2;
   }
   w.changes = w.converted != text;
   const std::string_view core = frameCore(w.converted), was = frameCore(text);
@@ -1338,6 +1388,8 @@ bool TextRepairer::readRun(Reader& reader, const RunFacts& run, Reading& r, bool
     const bool changes = read.changes;
     // (Syllables written together only in the text's own form, where they could be no word
     // as they stood.)
+    if (settled && f.odd && !read.syllable && read.camel == -2)
+      read.camel = gluedSyllables(wordCore(read.converted));
     const bool camel = settled && f.odd && !read.syllable && read.camel >= 0;
     const bool syllable = changes && (read.syllable || camel);
     std::string_view& after = r.after[k];
@@ -1505,11 +1557,14 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     r.reset(run.words.size());
     const bool read = prior != nullptr && readRun(*prior, run, r, true);
     // Or syllables as they stand, each of which the form makes a far commoner one (cê, cờ).
+    // (Or that make a pair that common where they made none: Gì _Bá, Gỡ _Bỏ.)
+    const auto strongPair = [&] { return pairGain(run, r) >= kStrongPair; };
     r.byPrior =
         prior != nullptr && !read && r.valid && r.good == 0 && r.bad == 0 && r.named == 0 &&
-        r.already > 0 && r.support == r.already && !moreOthers(run) &&
-        (run.evidence > 0 || ((r.farSupport == r.already || pairGain(run, r) >= kStrongPair) &&
-                              !run.othersEven && run.unicodeSyllables == 0));
+        r.already > 0 && !moreOthers(run) &&
+        (run.evidence > 0 ? r.support == r.already
+                          : ((r.farSupport == r.already || (r.support > 0 && strongPair())) &&
+                             !run.othersEven && run.unicodeSyllables == 0));
     // Or words that could be no words as they stand, which the form makes names.
     // (Names spelt in Vietnamese letters among Vietnamese syllables only: Tiếng Aixơlen; where
     // they could be Latin-1 words as they stood, beside a syllable that could be none.)

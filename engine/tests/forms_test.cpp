@@ -444,7 +444,10 @@ TEST(Forms, RepairJudgesEachWord) {
   // a name with an eth first (Ðquateur: équateur), names whose signs become letters, in a
   // clear run too (§¾k, TiÕng §oc-ric: Đắk, Tiếng Đoc-ric), a syllable beside capitalised
   // names after a line read as TCVN3 (Ireland Míi: Ireland Mới), a c cedilla after
-  // consonants alone (Lçi do GnuTLS: Lỗi; not Turkish GÇ, I/O).
+  // consonants alone (Lçi do GnuTLS: Lỗi; not Turkish GÇ, I/O), common syllables written
+  // together in small letters (kiÓucon: kiểucon), ã before a (xãa: xóa), a syllable beside
+  // capitals joined by underscores (OPR_ADD), syllables as they stand that make a common pair
+  // in the form (Gì _Bá: Gỡ _Bỏ), a sharp s after a consonant (Lßria: Lòria).
   // Good
   // lines of other languages between them stay, signs
   // against letters and guillemets as they are.
@@ -484,7 +487,12 @@ TEST(Forms, RepairJudgesEachWord) {
                                  "Đắk Nông",
                                  "Tiếng Đoc-ric",
                                  "Ireland Mới",
-                                 "Lỗi do GnuTLS."}) {
+                                 "Lỗi do GnuTLS.",
+                                 ", kiểucon: %u (%s)",
+                                 " --delete    xóa",
+                                 "OPR_ADD (cộng)",
+                                 "Gỡ _Bỏ",
+                                 "Sant Julià de Lòria"}) {
     const std::string legacy = test::conv(kUtf8, kTcvn3, line);
     tcvnFile += carry(legacy) + "\n";
     tcvnExpected += test::conv(kTcvn3, kUtf8, legacy) + "\n";
@@ -505,13 +513,26 @@ TEST(Forms, RepairJudgesEachWord) {
   // a middle dot for a visible space, words in guillemets, a quote that lacks its space.
   std::string others;
   for (const std::string good :
-       {"<no sím>", "Só crear se non existe", "A gép nem működik", "StartServiceByName(„%s“)",
-        "S'ha cancel·lat el canvi", "%s,·%s,·i d'altres.", "%s,·and·%s.",
+       {"<no sím>",
+        "Só crear se non existe",
+        "A gép nem működik",
+        "StartServiceByName(„%s“)",
+        "S'ha cancel·lat el canvi",
+        "%s,·%s,·i d'altres.",
+        "%s,·and·%s.",
         "«funció», «ordre interna», «fitxer», o bé «», depenent de si",
-        "Hvis «in ORD …;» er angitt, brukes«in \"$@\"».", "0    si tot va bé.", "Sóc Trăng",
-        "Lén:", "Pakketten herïnstalleren toestaan", "Haïti, naïve", "Það er með",
+        "Hvis «in ORD …;» er angitt, brukes«in \"$@\"».",
+        "0    si tot va bé.",
+        "Sóc Trăng",
+        "Lén:",
+        "Pakketten herïnstalleren toestaan",
+        "Haïti, naïve",
+        "Það er með",
         "Installera inte dessa paket såvida inte du vet att det är säkert att göra så.",
-        "Acil GÇ koşulu"})
+        "Acil GÇ koşulu",
+        "Die Straße ist weiß und groß.",
+        "mostra el número de lí\u00ADnia",
+        "LÖytyi ainakin yksi kelvoton allekirjoitus."})
     others += good + "\n";
   EXPECT_EQ(fix(tcvnFile + others), tcvnExpected + others);
   EXPECT_EQ(fix(others), others);
