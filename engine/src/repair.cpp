@@ -956,11 +956,13 @@ bool edgedByGuillemet(std::string_view w) {
 }
 
 // Whether a word whose letters both a Latin language and VNI write (ø after a vowel, a Nordic
-// compound's letter or VNI's grave accent: Juleøen, Ardeøche; ù after o last, where où has
-// more letters before: Chocoù, VNI's Chocó) reads ten times likelier in the languages written
-// in Latin-1's letters as a form reads it than as it stands.
+// compound's letter or VNI's grave accent: Juleøen, Ardeøche; ù after o last, two letters
+// before, where French où has none: Chocoù, VNI's Chocó) reads ten times likelier in the
+// languages written in Latin-1's letters as a form reads it than as it stands.
 bool likelierAsRead(std::string_view core, std::string_view read) {
-  bool shared = core.size() >= 5 && core.substr(core.size() - 3) == "o\u00F9";
+  auto letter = [](char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; };
+  bool shared = core.size() >= 5 && core.substr(core.size() - 3) == "o\u00F9" &&
+                letter(core[core.size() - 4]) && letter(core[core.size() - 5]);  // not d'où
   for (std::size_t i = 1; i + 1 < core.size() && !shared; ++i)
     shared = (core.substr(i, 2) == "\u00F8" || core.substr(i, 2) == "\u00D8") &&
              std::string_view("aeiouyAEIOUY").find(core[i - 1]) != std::string_view::npos;
@@ -1103,6 +1105,10 @@ struct TextRepairer::Reading {
                                            // judgement asks no more)
   std::vector<std::string_view> after;     // each word as it reads (empty: as it stands)
   std::vector<std::uint8_t> marked;        // and whether it reads so as a syllable with a mark
+
+  // Whether names it reads could be Latin-1 words as they stood, with no syllable beside
+  // that could be none.
+  bool unsureNames() const { return plausible > 0 && !sure; }
 
   // As new for a run of `n` words, its buffers kept.
   void reset(std::size_t n) {
@@ -1546,7 +1552,7 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     if (leaves && bestReader == prior) {
       r.reset(run.words.size());
       if (readRun(*prior, run, r, true) && r.named > 0 && r.bad <= best.bad &&
-          r.good >= best.good && !(r.plausible > 0 && !r.sure))
+          r.good >= best.good && !r.unsureNames())
         std::swap(best, r);
     }
   } else {
@@ -1568,13 +1574,12 @@ void TextRepairer::repairCarried(std::string_view line, std::vector<Word>& words
     // Or words that could be no words as they stand, which the form makes names.
     // (Names spelt in Vietnamese letters among Vietnamese syllables only: Tiếng Aixơlen; where
     // they could be Latin-1 words as they stood, beside a syllable that could be none.)
-    const bool unsureNames = r.plausible > 0 && !r.sure;
     const bool names = prior != nullptr && r.valid && r.named > 0 && r.bad == 0 && !r.foreign &&
-                       (r.spelt == 0 || r.good > 0) && !unsureNames;
+                       (r.spelt == 0 || r.good > 0) && !r.unsureNames();
     // A word that could be no Latin-1 word reads as it even with parts of other languages
     // (Et-toâ-ni-a: Et-tô-ni-a).
     if (!r.byPrior && !names &&
-        (!read || r.bad > 0 || unsureNames || (r.foreign && !r.odd) ||
+        (!read || r.bad > 0 || r.unsureNames() || (r.foreign && !r.odd) ||
          r.rarest < (r.odd                   ? 1
                      : r.distinct.size() < 2 ? 3
                                              : 2) ||

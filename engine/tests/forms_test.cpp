@@ -572,7 +572,7 @@ TEST(Forms, RepairJudgesEachWord) {
   }
   // (Syllables as they stand beside good Unicode syllables are good text: siêu bò, not bị.)
   const std::string names =
-      "Laâyoune (EH)\nBritiske Jomfruøer, De\nJuleøen\nFærøerne og Grønland\n"
+      "D'où vient-il ?\nLaâyoune (EH)\nBritiske Jomfruøer, De\nJuleøen\nFærøerne og Grønland\n"
       "Essequiboøerne-Vestdemerara\n¡Tamaño de .bss %d < 0!\nGaélico "
       "escocés\nTrình APT này có năng lực của siêu bò.\n";
   EXPECT_EQ(fix(vni + names), vniExpected + names);
