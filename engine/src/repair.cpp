@@ -59,8 +59,9 @@ Holds holds(std::string_view w) {
 // (Vietnamese among them), punctuation, symbols.
 bool plausibleCharacter(std::uint32_t cp) {
   return (cp >= 0xA0 && cp <= 0x2AF) || (cp >= 0x300 && cp <= 0x36F) ||
-         (cp >= 0x1E00 && cp <= 0x1EFF) || (cp >= 0x2000 && cp <= 0x22FF && cp != 0x2028 &&
-                                            cp != 0x2029);
+         (cp >= 0x1E00 && cp <= 0x1EFF) ||
+         (cp >= 0x2000 && cp <= 0x22FF && cp != 0x2028 && cp != 0x2029) ||
+         (cp >= 0x27E6 && cp <= 0x27EF);  // ⟨ ⟩ and the like, which groff puts around URLs
 }
 
 // A word that is a Vietnamese syllable with a mark as it stands: good text.  Only ASCII signs
@@ -391,18 +392,54 @@ void TextRepairer::record(std::string_view line, const Word& w, CharsetForm form
 
 namespace {
 
+// Whether a text's last character is a letter (ASCII or one of the Vietnamese letters).
+bool endsWithLetter(std::string_view t) {
+  std::size_t start = t.size();
+  while (start > 0 && (static_cast<std::uint8_t>(t[start - 1]) & 0xC0) == 0x80) --start;
+  if (start == 0) return false;
+  --start;
+  std::uint32_t cp = static_cast<std::uint8_t>(t[start]);
+  if (cp >= 0x80 && wellFormedUtf8(reinterpret_cast<const std::uint8_t*>(t.data()) + start,
+                                   t.size() - start, cp) == 0)
+    return false;
+  return ((cp | 0x20) >= 'a' && (cp | 0x20) <= 'z') || letterOfCodePoint(cp) != 0;
+}
+
+// Whether a double quote opened in a text is not closed yet: “ and ” as they stand or
+// encoded twice (â€œ, and â€� or â€ with the C1 control of 0x9D for the closing one).
+bool quoteOpen(std::string_view t) {
+  int depth = 0;
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    const std::string_view at = t.substr(i);
+    if (at.starts_with("\u201C") || at.starts_with("\u00E2\u20AC\u0153"))
+      ++depth;
+    else if (depth > 0 && (at.starts_with("\u201D") || at.starts_with("\u00E2\u20AC\uFFFD") ||
+                           at.starts_with("\u00E2\u20AC\u009D")))
+      --depth;
+  }
+  return depth > 0;
+}
+
+// Where in its line a word whose bytes lost one stands: the words around, as read; whether a
+// double quote opened before it (“ as it stands or encoded twice); whether it ends the line.
+struct Around {
+  WordReading before, after;
+  bool quoteOpen = false, lineEnds = false;
+};
+
 // The decodings of bytes with their U+FFFD filled by undefined bytes; the likeliest by the
-// syllable it makes beside its neighbours (`before`, `after`: the words around, as read) and
-// alone.  0: none decodes; 1: one chosen; 2: several alike (undecided).
-int fillReplaced(Unwrapped& u, std::string& best, const WordReading& before,
-                 const WordReading& after) {
+// syllable it makes beside its neighbours and alone.  0: none decodes; 1: one chosen; 2:
+// several alike (undecided).
+int fillReplaced(Unwrapped& u, std::string& best, const Around& around) {
+  const WordReading& before = around.before;
+  const WordReading& after = around.after;
   const std::size_t k = u.wild.size();
   if (k > 2) return 0;
   std::size_t combos = 1;
   for (std::size_t i = 0; i < k; ++i) combos *= std::size(kUndefined);
   int bestWeight = -1, second = -1, found = 0;
   // The same by the pairs the syllable makes with its neighbours (bề rộng, not bỏ rộng).
-  int bestPair = 0, secondPair = 0;
+  int bestPair = 0, secondPair = 0, pairOfBest = 0;
   std::string byPair;
   for (std::size_t c = 0; c < combos; ++c) {
     std::size_t rest = c;
@@ -414,17 +451,22 @@ int fillReplaced(Unwrapped& u, std::string& best, const WordReading& before,
     if (!decodesPlausibly(u.bytes, multi, true)) continue;
     ++found;
     const WordReading r = readWord(wordCore(u.bytes));
-    // The syllable decides; where it does not, the closing quote (the commonest character
-    // with such a byte) does, and a letter of the word's case (HĐH, not HčH).  A letter does
-    // not otherwise: in a word that becomes no syllable, Đ is no likelier than the č or ā of
-    // a name (PehÄ�evo).
+    // The syllable decides; where it does not, the closing quote does after an opening one
+    // (the commonest character with such a byte), else a hyphen after letters at the line's
+    // end (grub-in‐, as groff breaks words), and a letter of the word's case (HĐH, not HčH).  A
+    // letter does not otherwise: in a word that becomes no syllable, Đ is no likelier than the
+    // č or ā of a name (PehÄ�evo).
     int preferred = r.letters && r.cased ? 1 : 0;
-    walkUtf8(reinterpret_cast<const std::uint8_t*>(u.bytes.data()), u.bytes.size(), true,
-             [&](std::uint32_t cp) {
-               preferred += cp == 0x201D ? 1 : 0;
-               return true;
-             },
-             [] { return true; });
+    walkUtf8(
+        reinterpret_cast<const std::uint8_t*>(u.bytes.data()), u.bytes.size(), true,
+        [&](std::uint32_t cp) {
+          preferred += cp == 0x201D && around.quoteOpen ? 1 : 0;
+          return true;
+        },
+        [] { return true; });
+    if (!around.quoteOpen && around.lineEnds && u.bytes.ends_with("\u2010") &&
+        endsWithLetter(std::string_view(u.bytes).substr(0, u.bytes.size() - 3)))
+      ++preferred;
     const int w = (r.vietnamese() ? r.weight : 0) * 16 + preferred;
     const int pair = r.vietnamese() ? std::max(pairWeight(before, r), pairWeight(r, after)) : 0;
     if (pair > bestPair) {
@@ -438,6 +480,7 @@ int fillReplaced(Unwrapped& u, std::string& best, const WordReading& before,
       second = bestWeight;
       bestWeight = w;
       best = u.bytes;
+      pairOfBest = pair;
     } else if (w > second) {
       second = w;
     }
@@ -450,7 +493,9 @@ int fillReplaced(Unwrapped& u, std::string& best, const WordReading& before,
     best = std::move(byPair);
     return 1;
   }
-  if (bestPair > 0 && best != byPair) return 2;
+  // (Where every candidate makes the same pair, the same syllable with another sign, the pair
+  // says nothing: đặt” and đặt‐.)
+  if (bestPair > pairOfBest) return 2;
   // Clearly the likeliest: a syllable four times as common as the next (two weight classes),
   // or, where the syllables do not decide, the one preferred character.
   const bool bySyllable = bestWeight >= 16 && bestWeight / 16 >= second / 16 + 2;
@@ -534,9 +579,10 @@ bool TextRepairer::joinsNext(std::string_view line, std::size_t k, std::string& 
   tail += lastPart;
   const WordReading j = readWord(wordCore(decoded.substr(tail) + std::string(lead)));
   const WordReading alone = readWord(lead);
-  // Or a sign follows (là: written là :).
+  // Or a sign follows (là: written là :), or a slash before letters (và/hoặc: và /hoặc).
   const bool sign = signs && letters == 0 && !nextText.empty() &&
-                    std::string_view(",.:;!?)]}").find(nextText[0]) != std::string_view::npos;
+                    (std::string_view(",.:;!?)]}").find(nextText[0]) != std::string_view::npos ||
+                     (nextText[0] == '/' && nextText.size() > 1));
   const bool joins = sign || (letters != 0 && j.vietnamese() &&
                               (!alone.vietnamese() || letters == 1 || j.weight > alone.weight));
   if (joins) {
@@ -604,9 +650,18 @@ void TextRepairer::repairTwice(std::string_view line, std::size_t k) {
   }
   std::string decoded;
   // The neighbours speak only where a byte was lost (they are read for that alone).
-  const int filled = u.wild.empty()
-                         ? fillReplaced(u, decoded, WordReading{}, WordReading{})
-                         : fillReplaced(u, decoded, neighbour(line, k, -1), neighbour(line, k, 1));
+  Around around;
+  if (!u.wild.empty()) {
+    around.before = neighbour(line, k, -1);
+    around.after = neighbour(line, k, 1);
+    // (Up to the lost byte's character: “%s” is one word.)
+    const std::size_t lost = text.find("\uFFFD");
+    const std::string_view earlier =
+        line.substr(0, w.start + (lost == std::string_view::npos ? 0 : lost));
+    around.quoteOpen = quoteOpen(earlier);
+    around.lineEnds = line.find_first_not_of(" \t\r\n", w.end) == std::string_view::npos;
+  }
+  const int filled = fillReplaced(u, decoded, around);
   if (filled != 1) {
     if (filled == 2) ++left_.undecided;
     if (filled == 0 && u.wild.empty()) w.entry->undecodable |= alone;
@@ -637,8 +692,10 @@ void TextRepairer::repairTwice(std::string_view line, std::size_t k) {
   const bool joins =
       lostSpace && blanks == 1 && k + 1 < words_.size() && joinsNext(line, k, decoded, !stood);
   if (lostSpace && !completes && !joins) return;
-  // Two blanks or more: one of them was the no-break space.
-  if (lostSpace && !joins && blanks >= 2) w.eatBlank = 1;
+  // Two blanks or more: one of them was the no-break space; so was the blank after the line's
+  // last word (phải là ).
+  const bool last = line.find_first_not_of(" \t\r\n", w.end) == std::string_view::npos;
+  if (lostSpace && !joins && (blanks >= 2 || last)) w.eatBlank = 1;
   const Holds after = holds(decoded);
   w.tentative = after.high && !after.other;
   w.after = std::move(decoded);
@@ -1298,8 +1355,9 @@ bool TextRepairer::besideKnown(const RunFacts& run, const Reading& r) const {
     for (const int side : {-1, 1}) {
       const std::size_t at = run.from + k + static_cast<std::size_t>(side);
       if (at >= all.size() || all[at].h.high || all[at].h.other || all[at].h.broken) continue;
-      const std::string_view core =
-          wordCore(run.line.substr(all[at].start, all[at].end - all[at].start));
+      const std::string_view text = run.line.substr(all[at].start, all[at].end - all[at].start);
+      if (text.front() == '-') continue;  // a program's option (-o), no word
+      const std::string_view core = wordCore(text);
       const WordReading beside = readWord(core);
       // Short or rare ones only: other languages' little words are syllables too (no, se, le,
       // nem); longer common ones are Vietnamese (nhanh, trong).
@@ -1363,7 +1421,16 @@ void TextRepairer::Reader::read(std::string_view text, ByteBuffer& buffer, Word&
     const bool parts = std::any_of(core.begin(), core.end(), [](char c) {
       return static_cast<std::uint8_t>(c) < 0x80 && !((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
     });
-    w.foreign = w.syllable && parts && !readJoined(core, false).vietnamese();
+    // (A program's option before = is a name of a thing: --output=TậP_TIN.)
+    std::string_view value = core;
+    if (const std::size_t eq = core.find('=');
+        w.converted.front() == '-' && eq != std::string_view::npos && eq > 0 &&
+        std::all_of(core.begin(), core.begin() + static_cast<std::ptrdiff_t>(eq), [](char c) {
+          return ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+                 c == '_';
+        }))
+      value = core.substr(eq + 1);
+    w.foreign = w.syllable && parts && !readJoined(value, false).vietnamese();
     if (!wr.vietnamese() && !latin1) w.camel = camelSyllables(core);
     if (w.camel < 0 && !wr.vietnamese() && !latin1) w.camel = -2;
   }

@@ -369,6 +369,25 @@ TEST(Forms, RepairJudgesEachWord) {
             "bằng bề rộng");
   EXPECT_EQ(fix("x \xC3\xA2\xE2\x82\xAC\xC5\x93" "A\xC3\xA2\xE2\x82\xAC\xEF\xBF\xBD y"),
             "x “A” y");  // â€œAâ€�: the closing quote, around a word that is a syllable
+  // The closing quote after an opening one in the same word, where the syllable is the same
+  // whichever byte was lost; else a hyphen after letters at the line's end, as groff breaks
+  // words (even after a quote closed before it); an open quote at a line's end says neither.
+  auto replaced = [&](const std::string& l) {
+    std::string b = twice(l);
+    for (const std::string lost : {"\xC2\x90", "\xC2\x9D"})  // C1 controls a decoder replaced
+      for (std::size_t at; (at = b.find(lost)) != std::string::npos;) b.replace(at, 2, "\uFFFD");
+    return b;
+  };
+  for (const std::string l : {"Lệnh biên dịch “%s” bị lỗi.", "thành “được cài đặt”.",
+                              "GNU coreutils: <https://www.gnu.org/software/core‐",
+                              "Hậu tố là “~”, trừ khi đặt SIMPLE_BACKUP_SUF‐"})
+    EXPECT_EQ(fix(replaced(l) + "\n"), l + "\n") << l;
+  // A no-break space lost before a slash and letters, or at a line's end, was the word's own.
+  EXPECT_EQ(fix("v\xC3\x83 /ho\xC3\xA1\xC2\xBA\xC2\xB7"
+                "c\nph\xC3\xA1\xC2\xBA\xC2\xA3i l\xC3\x83 \n"),
+            "và/hoặc\nphải là\n");
+  EXPECT_EQ(fix(twice("xem ⟨https://www.gnu.org/licenses/gpl-3.0.html⟩")),
+            "xem ⟨https://www.gnu.org/licenses/gpl-3.0.html⟩");  // groff's angle brackets
   EXPECT_EQ(fix(twice("Việt")), "Việt");  // a single word
   EXPECT_EQ(fix(twice("Phong bì 8×10, A4×5")), "Phong bì 8×10, A4×5");  // Ã— between digits
   // Never invalid UTF-8: a sequence that cannot be completed stays as its characters were.
@@ -447,7 +466,8 @@ TEST(Forms, RepairJudgesEachWord) {
   // consonants alone (Lçi do GnuTLS: Lỗi; not Turkish GÇ, I/O), common syllables written
   // together in small letters (kiÓucon: kiểucon), ã before a (xãa: xóa), a syllable beside
   // capitals joined by underscores (OPR_ADD), syllables as they stand that make a common pair
-  // in the form (Gì _Bá: Gỡ _Bỏ), a sharp s after a consonant (Lßria: Lòria).
+  // in the form (Gì _Bá: Gỡ _Bỏ), a sharp s after a consonant (Lßria: Lòria), a program's
+  // option's value beside its short form (-o, --output=TËP_TIN; not MB=1000×1000).
   // Good
   // lines of other languages between them stay, signs
   // against letters and guillemets as they are.
@@ -492,7 +512,8 @@ TEST(Forms, RepairJudgesEachWord) {
                                  " --delete    xóa",
                                  "OPR_ADD (cộng)",
                                  "Gỡ _Bỏ",
-                                 "Sant Julià de Lòria"}) {
+                                 "Sant Julià de Lòria",
+                                 "-o, --output=TậP_TIN"}) {
     const std::string legacy = test::conv(kUtf8, kTcvn3, line);
     tcvnFile += carry(legacy) + "\n";
     tcvnExpected += test::conv(kTcvn3, kUtf8, legacy) + "\n";
@@ -532,7 +553,8 @@ TEST(Forms, RepairJudgesEachWord) {
         "Acil GÇ koşulu",
         "Die Straße ist weiß und groß.",
         "mostra el número de lí\u00ADnia",
-        "LÖytyi ainakin yksi kelvoton allekirjoitus."})
+        "LÖytyi ainakin yksi kelvoton allekirjoitus.",
+        "kB=1000, MB=1000×1000, M=1024×1024"})
     others += good + "\n";
   EXPECT_EQ(fix(tcvnFile + others), tcvnExpected + others);
   EXPECT_EQ(fix(others), others);
