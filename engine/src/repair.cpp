@@ -649,6 +649,7 @@ void TextRepairer::repairTwice(std::string_view line, std::size_t k) {
     lostSpace = true;
   }
   std::string decoded;
+  const bool lineEnds = line.find_first_not_of(" \t\r\n", w.end) == std::string_view::npos;
   // The neighbours speak only where a byte was lost (they are read for that alone).
   Around around;
   if (!u.wild.empty()) {
@@ -659,7 +660,7 @@ void TextRepairer::repairTwice(std::string_view line, std::size_t k) {
     const std::string_view earlier =
         line.substr(0, w.start + (lost == std::string_view::npos ? 0 : lost));
     around.quoteOpen = quoteOpen(earlier);
-    around.lineEnds = line.find_first_not_of(" \t\r\n", w.end) == std::string_view::npos;
+    around.lineEnds = lineEnds;
   }
   const int filled = fillReplaced(u, decoded, around);
   if (filled != 1) {
@@ -694,8 +695,7 @@ void TextRepairer::repairTwice(std::string_view line, std::size_t k) {
   if (lostSpace && !completes && !joins) return;
   // Two blanks or more: one of them was the no-break space; so was the blank after the line's
   // last word (phải là ).
-  const bool last = line.find_first_not_of(" \t\r\n", w.end) == std::string_view::npos;
-  if (lostSpace && !joins && (blanks >= 2 || last)) w.eatBlank = 1;
+  if (lostSpace && !joins && (blanks >= 2 || lineEnds)) w.eatBlank = 1;
   const Holds after = holds(decoded);
   w.tentative = after.high && !after.other;
   w.after = std::move(decoded);
@@ -1356,7 +1356,7 @@ bool TextRepairer::besideKnown(const RunFacts& run, const Reading& r) const {
       const std::size_t at = run.from + k + static_cast<std::size_t>(side);
       if (at >= all.size() || all[at].h.high || all[at].h.other || all[at].h.broken) continue;
       const std::string_view text = run.line.substr(all[at].start, all[at].end - all[at].start);
-      if (text.front() == '-') continue;  // a program's option (-o), no word
+      if (!text.empty() && text.front() == '-') continue;  // a program's option (-o), no word
       const std::string_view core = wordCore(text);
       const WordReading beside = readWord(core);
       // Short or rare ones only: other languages' little words are syllables too (no, se, le,
@@ -1424,7 +1424,7 @@ void TextRepairer::Reader::read(std::string_view text, ByteBuffer& buffer, Word&
     // (A program's option before = is a name of a thing: --output=TậP_TIN.)
     std::string_view value = core;
     if (const std::size_t eq = core.find('=');
-        w.converted.front() == '-' && eq != std::string_view::npos && eq > 0 &&
+        w.converted.starts_with('-') && eq != std::string_view::npos && eq > 0 &&
         std::all_of(core.begin(), core.begin() + static_cast<std::ptrdiff_t>(eq), [](char c) {
           return ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
                  c == '_';
