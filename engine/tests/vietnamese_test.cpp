@@ -1,6 +1,8 @@
 // The model of Vietnamese every judgement asks: spelling, tone placement, case, how common.
 #include "ts/vietnamese.hpp"
 
+#include "latin_letters.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -55,6 +57,26 @@ TEST(Vietnamese, TheCoreOfAWord) {
   EXPECT_EQ(readJoined("tiền_tố").weight, std::min(readWord("tiền").weight, readWord("tố").weight));
   EXPECT_EQ(wordCore("«là»"), "là");
   EXPECT_EQ(wordCore("—"), "");
+}
+
+// The letter model of the languages written in Latin-1, which the repair asks where a Latin
+// language and VNI write the same letters: each word likelier in its own spelling (by ten
+// times at least, a sixteenth of a power of ten each), ASCII signs between words, no answer
+// for a letter beyond Latin-1.
+TEST(LatinLetters, WordsReadLikelierAsTheirLanguagesWriteThem) {
+  auto u = [](const char* w) { return latinUnlikelihood(w).value_or(-1); };
+  for (const auto& [own, other] : {std::pair{"Ardèche", "Ardeøche"},
+                                   {"Juleøen", "Julèen"},
+                                   {"Gjøvik", "Gjòvik"},
+                                   {"Pietà", "Pietaø"},
+                                   {"Straße", "Straòe"},
+                                   {"Tacuarembó", "Tacuaremboù"}}) {
+    EXPECT_GT(u(own), 0) << own;
+    EXPECT_LT(u(own) + 16, u(other)) << own << " " << other;
+  }
+  EXPECT_EQ(u("Deux-Sèvres"), u("Deux") + u("Sèvres"));
+  EXPECT_FALSE(latinUnlikelihood("Gödöllő").has_value());
+  EXPECT_FALSE(latinUnlikelihood("Việt").has_value());
 }
 
 }  // namespace
