@@ -20,6 +20,9 @@ bool isBlank(std::uint8_t b) { return b == ' ' || b == '\t' || b == '\r' || b ==
 // have written U+FFFD for it.
 constexpr std::uint8_t kUndefined[] = {0x81, 0x8D, 0x8F, 0x90, 0x9D};
 
+// Whether a character (a byte, a code point) is an ASCII letter.
+constexpr bool asciiLetter(std::uint32_t c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+
 // What a word holds.
 struct Holds {
   bool high = false;     // characters that stand for bytes of 128 or more (or U+FFFD)
@@ -83,11 +86,11 @@ WordReading goodSyllable(std::string_view word) {
     more = false;
     const auto first = static_cast<std::uint8_t>(core.front());
     const auto last = static_cast<std::uint8_t>(core.back());
-    if (first < 0x80 && !((first | 0x20) >= 'a' && (first | 0x20) <= 'z')) {
+    if (first < 0x80 && !asciiLetter(first)) {
       digitFront = digitFront || digit(first);
       core.remove_prefix(1);
       more = true;
-    } else if (last < 0x80 && !((last | 0x20) >= 'a' && (last | 0x20) <= 'z')) {
+    } else if (last < 0x80 && !asciiLetter(last)) {
       digitBack = digitBack || digit(last);
       core.remove_suffix(1);
       more = true;
@@ -402,7 +405,7 @@ bool endsWithLetter(std::string_view t) {
   if (cp >= 0x80 && wellFormedUtf8(reinterpret_cast<const std::uint8_t*>(t.data()) + start,
                                    t.size() - start, cp) == 0)
     return false;
-  return ((cp | 0x20) >= 'a' && (cp | 0x20) <= 'z') || letterOfCodePoint(cp) != 0;
+  return asciiLetter(cp) || letterOfCodePoint(cp) != 0;
 }
 
 // Whether a double quote opened in a text is not closed yet: “ and ” as they stand or
@@ -558,9 +561,7 @@ bool TextRepairer::joinsNext(std::string_view line, std::size_t k, std::string& 
   const std::string_view nextText = line.substr(next.start, next.end - next.start);
   // (Up to a capital after a small letter: BÃ iKáº¿ is BàiKế.)
   std::size_t letters = 0;
-  while (letters < nextText.size() &&
-         ((nextText[letters] | 0x20) >= 'a' && (nextText[letters] | 0x20) <= 'z'))
-    ++letters;
+  while (letters < nextText.size() && asciiLetter(nextText[letters])) ++letters;
   bool first = true;
   camelParts(nextText.substr(0, letters), [&](std::size_t, std::size_t to) {
     if (first) letters = to;
@@ -569,8 +570,8 @@ bool TextRepairer::joinsNext(std::string_view line, std::size_t k, std::string& 
   const std::string_view lead = nextText.substr(0, letters);
   // The word's last syllable goes on (cây-là m-việc for cây-làm-việc).
   std::size_t tail = decoded.size();
-  for (unsigned char c; tail > 0 && ((c = static_cast<unsigned char>(decoded[tail - 1])) >= 0x80 ||
-                                     ((c | 0x20) >= 'a' && (c | 0x20) <= 'z'));)
+  for (unsigned char c;
+       tail > 0 && ((c = static_cast<unsigned char>(decoded[tail - 1])) >= 0x80 || asciiLetter(c));)
     --tail;
   // (From its last capital after a small letter: GiảmSángBà n for GiảmSángBàn.)
   std::size_t lastPart = 0;
@@ -802,10 +803,9 @@ bool holdsLatin1(std::string_view w) {
 // charsets use for letters (® for đ, µ for à) stay.
 std::string_view frameCore(std::string_view w) {
   auto punctuation = [](std::uint32_t cp) {
-    return (cp < 0x80 && !((cp | 0x20) >= 'a' && (cp | 0x20) <= 'z')) ||
-           (cp >= 0x2000 && cp <= 0x206F) || cp == 0xA0 || cp == 0xA1 || cp == 0xA7 ||
-           cp == 0xA9 || cp == 0xAB || cp == 0xB0 || cp == 0xB1 || cp == 0xBB || cp == 0xBF ||
-           cp == 0xD7 || cp == 0xF7;
+    return (cp < 0x80 && !asciiLetter(cp)) || (cp >= 0x2000 && cp <= 0x206F) || cp == 0xA0 ||
+           cp == 0xA1 || cp == 0xA7 || cp == 0xA9 || cp == 0xAB || cp == 0xB0 || cp == 0xB1 ||
+           cp == 0xBB || cp == 0xBF || cp == 0xD7 || cp == 0xF7;
   };
   const auto* s = reinterpret_cast<const std::uint8_t*>(w.data());
   std::size_t a = 0, b = w.size();
@@ -829,7 +829,7 @@ std::string_view frameCore(std::string_view w) {
 
 bool hasAsciiLetter(std::string_view w) {
   for (char c : w)
-    if ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') return true;
+    if (asciiLetter(c)) return true;
   return false;
 }
 
@@ -884,8 +884,7 @@ bool cannotBeLatin1Word(std::string_view w) {
     i += static_cast<std::size_t>(len);
     // A joiner, or a middle dot before a part's letters (%s,·and·%s: a visible space): the
     // next part starts afresh.
-    if ((cp < 0x80 && !((cp | 0x20) >= 'a' && (cp | 0x20) <= 'z')) ||
-        (cp == 0xB7 && !lower && capitals == 0 && !sign)) {
+    if ((cp < 0x80 && !asciiLetter(cp)) || (cp == 0xB7 && !lower && capitals == 0 && !sign)) {
       lower = sign = camel = high = highCapital = consonants = false;
       capitals = 0;
       continue;
@@ -972,7 +971,7 @@ int strangeInLatin1(std::string_view w) {
         std::string_view("abcdfghjklmnqrtvwxz").find(static_cast<char>(c)) !=
             std::string_view::npos)
       return 2;
-    const bool more = i < core.size() && ((p[i] | 0x20) >= 'a' && (p[i] | 0x20) <= 'z');
+    const bool more = i < core.size() && asciiLetter(p[i]);
     const bool sure = vowel(before) &&
                       ((c == 0xF5 && before != 'i') ||                               // õ
                        (c == 0xF9 && (more || (before != 'o' && before != 'i'))) ||  // ù (où, più)
@@ -982,8 +981,8 @@ int strangeInLatin1(std::string_view w) {
     // ï after a consonant, last or before ng (TCVN3's ù: Vïng, tï); other languages put a
     // diaeresis on a vowel after a vowel (naïve, Haïti), or where a compound's part starts
     // with one (herïnstalleren).
-    if (c == 0xEF && before < 0x80 && (before | 0x20) >= 'a' && (before | 0x20) <= 'z' &&
-        !vowel(before) && (i == core.size() || core.substr(i, 2) == "ng"))
+    if (c == 0xEF && before < 0x80 && asciiLetter(before) && !vowel(before) &&
+        (i == core.size() || core.substr(i, 2) == "ng"))
       return 2;
     // ò or ó before nh (VNI's ị, ĩ: Vònh, Vónh), which no other language writes.
     if ((c == 0xF2 || c == 0xF3) && core.substr(i, 2) == "nh") return 2;
@@ -1017,9 +1016,9 @@ bool edgedByGuillemet(std::string_view w) {
 // before, where French où has none: Chocoù, VNI's Chocó) reads ten times likelier in the
 // languages written in Latin-1's letters as a form reads it than as it stands.
 bool likelierAsRead(std::string_view core, std::string_view read) {
-  auto letter = [](char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; };
   bool shared = core.size() >= 5 && core.substr(core.size() - 3) == "o\u00F9" &&
-                letter(core[core.size() - 4]) && letter(core[core.size() - 5]);  // not d'où
+                asciiLetter(core[core.size() - 4]) &&
+                asciiLetter(core[core.size() - 5]);  // not d'où
   for (std::size_t i = 1; i + 1 < core.size() && !shared; ++i)
     shared = (core.substr(i, 2) == "\u00F8" || core.substr(i, 2) == "\u00D8") &&
              std::string_view("aeiouyAEIOUY").find(core[i - 1]) != std::string_view::npos;
@@ -1044,7 +1043,7 @@ bool readsAsName(std::string_view w, bool vietnameseLetters = false) {
     if (cp >= 0x80) len = wellFormedUtf8(p + i, core.size() - i, cp);
     if (len == 0) return false;
     i += static_cast<std::size_t>(len);
-    const bool ascii = (cp | 0x20) >= 'a' && (cp | 0x20) <= 'z';
+    const bool ascii = asciiLetter(cp);
     if (cp < 0x80 && !ascii) {  // a joiner: the next part starts afresh
       if (capitals > 1 && small) return false;
       small = false;
@@ -1282,7 +1281,7 @@ bool holdsOtherLetter(std::string_view w) {
 bool holdsAsciiWord(std::string_view core) {
   std::size_t run = 0;
   for (std::size_t i = 0; i < core.size(); ++i) {
-    if (!((core[i] | 0x20) >= 'a' && (core[i] | 0x20) <= 'z')) {
+    if (!asciiLetter(core[i])) {
       run = 0;
       continue;
     }
@@ -1317,8 +1316,7 @@ bool TextRepairer::moreOthers(RunFacts& run) const {
       // A word of ASCII letters in guillemets («ordre, fitxer»): no form's syllable is one.
       const std::string_view core = frameCore(text);
       if (edgedByGuillemet(text) && !core.empty() &&
-          std::all_of(core.begin(), core.end(),
-                      [](char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }) &&
+          std::all_of(core.begin(), core.end(), [](char c) { return asciiLetter(c); }) &&
           holdsAsciiWord(core) && !readWord(core).vietnamese())
         ++others;
       continue;
@@ -1419,15 +1417,14 @@ void TextRepairer::Reader::read(std::string_view text, ByteBuffer& buffer, Word&
     w.weight = wr.weight;
     // (A part of another language's word needs parts: a word of letters alone is one.)
     const bool parts = std::any_of(core.begin(), core.end(), [](char c) {
-      return static_cast<std::uint8_t>(c) < 0x80 && !((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
+      return static_cast<std::uint8_t>(c) < 0x80 && !asciiLetter(c);
     });
     // (A program's option before = is a name of a thing: --output=TậP_TIN.)
     std::string_view value = core;
     if (const std::size_t eq = core.find('=');
         w.converted.starts_with('-') && eq != std::string_view::npos && eq > 0 &&
         std::all_of(core.begin(), core.begin() + static_cast<std::ptrdiff_t>(eq), [](char c) {
-          return ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-                 c == '_';
+          return asciiLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_';
         }))
       value = core.substr(eq + 1);
     w.foreign = w.syllable && parts && !readJoined(value, false).vietnamese();
