@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <iterator>
+#include <limits>
 #include <vector>
 
 #include "ts/utf.hpp"
@@ -83,30 +84,32 @@ int unlikelihood(const Table& table, int a, int b, int c) {
   return at != table.end() && (*at >> 8) == key ? static_cast<int>(*at & 0xFF) : kUnseen;
 }
 
-// How unlikely in one family.
-std::optional<int> unlikelihood(const Table& table, std::string_view word) {
+// A word's letters as indices, 0 between its words (ASCII signs) and at its end; none for a
+// character that is neither.
+std::optional<std::vector<int>> lettersOf(std::string_view word) {
   const auto* p = reinterpret_cast<const std::uint8_t*>(word.data());
-  int sum = 0, a = 0, b = 0;
-  bool inWord = false;
-  for (std::size_t i = 0; i <= word.size();) {
-    std::uint32_t cp = '-';  // past the end: the last word ends
+  std::vector<int> letters;
+  for (std::size_t i = 0; i < word.size();) {
+    std::uint32_t cp = p[i];
     int len = 1;
-    if (i < word.size() && (cp = p[i]) >= 0x80 &&
-        (len = wellFormedUtf8(p + i, word.size() - i, cp)) == 0)
-      return std::nullopt;
+    if (cp >= 0x80 && (len = wellFormedUtf8(p + i, word.size() - i, cp)) == 0) return std::nullopt;
     i += static_cast<std::size_t>(len);
     const int letter = letterIndex(cp);
     if (letter == -1) return std::nullopt;
-    if (letter == -2) {
-      if (inWord) sum += unlikelihood(table, a, b, 0);
-      a = b = 0;
-      inWord = false;
-      continue;
-    }
+    if (letter == -2 && (letters.empty() || letters.back() == 0)) continue;
+    letters.push_back(letter == -2 ? 0 : letter);
+  }
+  if (!letters.empty() && letters.back() != 0) letters.push_back(0);
+  return letters;
+}
+
+// How unlikely the letters are in one family: each after the two before it in its word.
+int unlikelihood(const Table& table, const std::vector<int>& letters) {
+  int sum = 0, a = 0, b = 0;
+  for (const int letter : letters) {
     sum += unlikelihood(table, a, b, letter);
-    a = b;
+    a = letter == 0 ? 0 : b;
     b = letter;
-    inWord = true;
   }
   return sum;
 }
@@ -114,12 +117,10 @@ std::optional<int> unlikelihood(const Table& table, std::string_view word) {
 }  // namespace
 
 std::optional<int> latinUnlikelihood(std::string_view word) {
-  std::optional<int> least;
-  for (const Table& table : families()) {
-    const std::optional<int> u = unlikelihood(table, word);
-    if (!u) return std::nullopt;
-    if (!least || *u < *least) least = u;
-  }
+  const std::optional<std::vector<int>> letters = lettersOf(word);
+  if (!letters) return std::nullopt;
+  int least = std::numeric_limits<int>::max();
+  for (const Table& table : families()) least = std::min(least, unlikelihood(table, *letters));
   return least;
 }
 
